@@ -1,0 +1,96 @@
+# Build helpers shared by the whole tree.
+include(CMakeParseArguments)
+include(GoogleTest)
+
+set(WYN_TEST_BIN ${CMAKE_BINARY_DIR}/tests-bin)
+
+# Writes a version script that gives every exported name of a library its own version
+# node, so that two builds of one API loaded into one process each keep their callers.
+function(_wyn_version_script target node)
+  set(globals "")
+  foreach(p IN LISTS ARGN)
+    string(APPEND globals "    ${p};\n")
+  endforeach()
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+  file(WRITE ${file}.in "${node} {\n  global:\n${globals}  local:\n    *;\n};\n")
+  configure_file(${file}.in ${file} COPYONLY)
+  target_link_options(${target} PRIVATE "-Wl,--version-script=${file}")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${file})
+endfunction()
+
+# wyn_shared_library(name NODE <version node> EXPORTS <patterns...> SOURCES <files...>
+#                    [OUTPUT <file name>] [LIBS <libs...>])
+# An ordinary shared library linked at build time (lib<name>.so unless OUTPUT names it).
+function(wyn_shared_library name)
+  cmake_parse_arguments(A "" "NODE;OUTPUT" "EXPORTS;SOURCES;LIBS" ${ARGN})
+  add_library(${name} SHARED ${A_SOURCES})
+  _wyn_version_script(${name} ${A_NODE} ${A_EXPORTS})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  target_link_options(${name} PRIVATE "-Wl,--no-undefined")
+  if(A_OUTPUT)
+    set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX "" OUTPUT_NAME ${A_OUTPUT})
+  endif()
+endfunction()
+
+# wyn_plugin(name FILE <file name> NODE <node> EXPORTS <patterns...> SOURCES <files...>
+#            [LIBS <libs...>])
+# A plug-in the system loads by file name at run time ("drv_pasu.dll", "STANDARD.DLL").
+function(wyn_plugin name)
+  cmake_parse_arguments(A "" "NODE;FILE" "EXPORTS;SOURCES;LIBS" ${ARGN})
+  add_library(${name} MODULE ${A_SOURCES})
+  _wyn_version_script(${name} ${A_NODE} ${A_EXPORTS})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  target_link_options(${name} PRIVATE "-Wl,--no-undefined")
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX "" OUTPUT_NAME ${A_FILE})
+endfunction()
+
+# wyn_program(name SOURCES <files...> [LIBS <libs...>]): a program of the program folder.
+function(wyn_program name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+endfunction()
+
+# wyn_test(name SOURCES <files...> [LIBS <libs...>] [ENV <VAR=value...>])
+# A GoogleTest executable; each case becomes a CTest test run headless.
+function(wyn_test name)
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${WYN_TEST_BIN}
+    BUILD_RPATH "${WYN_BIN}")
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${WYN_BIN}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES TIMEOUT ${A_TIMEOUT}
+               ENVIRONMENT "WYN_HEADLESS=1;WYN_PROGRAM_DIR=${WYN_BIN};WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name};${A_ENV}")
+endfunction()
+
+# wyn_fuzz(name SOURCES <files...> [LIBS <libs...>] CORPUS <folder> [DEPENDS <targets...>])
+# A file reader's fuzz target: a libFuzzer program when WYN_FUZZ is on (clang), otherwise
+# a program that replays the seed corpus through the same entry point as an ordinary test.
+function(wyn_fuzz name)
+  cmake_parse_arguments(A "" "CORPUS" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  if(WYN_FUZZ)
+    add_executable(${name} ${A_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+  else()
+    add_executable(${name} ${A_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/fuzz_replay.cpp)
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+    add_test(NAME ${name}.replay COMMAND ${name} ${A_CORPUS} WORKING_DIRECTORY ${WYN_BIN})
+    set_tests_properties(${name}.replay PROPERTIES
+      ENVIRONMENT "WYN_HEADLESS=1;WYN_PROGRAM_DIR=${WYN_BIN};WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name}")
+  endif()
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${WYN_TEST_BIN}
+    BUILD_RPATH "${WYN_BIN}")
+  if(A_DEPENDS)
+    add_dependencies(${name} ${A_DEPENDS})
+  endif()
+endfunction()

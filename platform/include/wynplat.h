@@ -1,0 +1,70 @@
+// The platform layer's own services beside the Windows names: the program folder, the path
+// resolver, text conversion, the process clock's test controls, the language setting, the
+// processor test and the scripted answers of message boxes. Environment variables all begin
+// with WYN_ (see the README).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "win/wintypes.h"
+
+// ---- program folder and paths ----
+// The file system is presented as drive C: with '\' separators (C:\ is /). Other drive letters
+// exist only where WYN_DRIVE_<letter> names a folder for them.
+
+// The folder of the running program (WYN_PROGRAM_DIR overrides it), as a Linux path without
+// a trailing '/'.
+WINBASEAPI const char* WynPlat_ProgramDir(void);
+// Turns a path as the system writes it (Shift-JIS, '\' or '/', drive prefix, any case) into a
+// Linux path in UTF-8. Existing components are matched without regard to case; the rest are
+// kept as written. Returns 1, or 0 (and sets the last error) when the path cannot be mapped
+// or does not fit `cap`.
+WINBASEAPI int WynPlat_ResolvePath(const char* path, char* out, size_t cap);
+// Turns a Linux path (UTF-8) into the system's form (C:\..., Shift-JIS). Returns 1 or 0.
+WINBASEAPI int WynPlat_ToSystemPath(const char* linuxPath, char* out, size_t cap);
+
+// ---- text ----
+// Converts `text` of code page `codePage` (932 Shift-JIS, 950 Big5) to UTF-8. Returns the
+// length written (always 0-terminated when cap > 0); undecodable bytes become U+FFFD.
+WINBASEAPI size_t WynPlat_ToUtf8(const char* text, int codePage, char* out, size_t cap);
+// Converts UTF-8 to code page `codePage`; characters it lacks become '?'.
+WINBASEAPI size_t WynPlat_FromUtf8(const char* text, int codePage, char* out, size_t cap);
+
+// ---- the process clock ----
+// One clock for the whole process behind timeGetTime, GetTickCount, the performance counter,
+// Sleep, waits and timers. In virtual mode (WYN_CLOCK=virtual, or switched on by a test) it
+// stands still except when the program sleeps or waits, when a test advances it, and by the
+// read step on every read, so that loops that poll the clock still move on.
+WINBASEAPI uint64_t WynPlat_ClockMicros(void);
+WINBASEAPI void WynPlat_SetVirtualClock(int on);
+WINBASEAPI int WynPlat_IsVirtualClock(void);
+WINBASEAPI void WynPlat_AdvanceClock(uint64_t micros);
+WINBASEAPI void WynPlat_SetClockReadStep(uint64_t micros);
+
+// ---- language ----
+// 1 when the system's texts are to be Japanese: WYN_LANG (ja/en), else the user's locale
+// (ja_* Japanese, en_* and others English, C/POSIX or unset Japanese).
+WINBASEAPI int WynPlat_IsJapanese(void);
+
+// ---- processor ----
+typedef struct WynCpuInfo {
+    char vendor[13];  // "GenuineIntel", "AuthenticAMD", ...
+    int sse;          // leaf 1 EDX bit 25
+    int amd3dnow;     // leaf 0x80000001 EDX bit 31
+} WynCpuInfo;
+typedef void (*WynCpuProbe)(WynCpuInfo* info);
+WINBASEAPI void WynPlat_GetCpuInfo(WynCpuInfo* info);
+// Replaces the processor test (tests fake processors); NULL restores the real one.
+WINBASEAPI void WynPlat_SetCpuProbe(WynCpuProbe probe);
+
+// ---- message boxes ----
+// Headless boxes are logged (caption and text in UTF-8 on stderr, and to WYN_MSGBOX_LOG) and
+// answered from WYN_MSGBOX_ANSWERS ("6,2,..."), from answers pushed here, else by a safe
+// default (Cancel where there is one, No for Yes/No, OK for OK).
+WINBASEAPI void WynPlat_PushMessageBoxAnswer(int answer);
+// How many boxes were shown so far in this process.
+WINBASEAPI int WynPlat_MessageBoxCount(void);
+// The caption and text (UTF-8) of the last box shown. Returns 0 when none was shown.
+WINBASEAPI int WynPlat_LastMessageBox(char* caption, size_t captionCap, char* text,
+                                      size_t textCap);
