@@ -1,0 +1,266 @@
+// The inner loops of the 2D display library: every draw of 16-bit pixels (screens of 16, 24
+// and 32 bits per pixel, and cell-to-cell copies) runs through the templates here. They work
+// on rectangles that the callers have already clipped, with a source step per pixel and per
+// row so that one loop serves plain, mirrored and flipped drawing. No loop allocates, calls
+// out or tests bounds; tables replace per-pixel multiplication and division.
+//
+// Internal to the library (and its tests and benchmarks); not part of the public header.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace zem {
+
+// ---- fixed tables ----
+
+// Tint table: entry [level][a][b] = (a * (16 - level) + b * level + 8) / 16 for 5-bit channels
+// a (tint colour) and b (picture), levels 0-15.
+struct TintTable {
+    uint8_t v[16][32][32];
+};
+constexpr TintTable MakeTintTable() {
+    TintTable t{};
+    for (int level = 0; level < 16; ++level)
+        for (int a = 0; a < 32; ++a)
+            for (int b = 0; b < 32; ++b)
+                t.v[level][a][b] = static_cast<uint8_t>((a * (16 - level) + b * level + 8) / 16);
+    return t;
+}
+inline constexpr TintTable kTint = MakeTintTable();
+
+// 5-bit channel to 8 bits, c * 255 / 31.
+constexpr uint32_t Expand5(uint32_t c) { return c * 255 / 31; }
+
+// ZEMPIXEL (bits 0-14) to 0x00RRGGBB: the table of the 24- and 32-bit displays.
+struct RgbTable {
+    uint32_t v[32768];
+};
+inline void FillRgbTable(RgbTable& t) {
+    for (uint32_t i = 0; i < 32768; ++i)
+        t.v[i] = (Expand5((i >> 10) & 31) << 16) | (Expand5((i >> 5) & 31) << 8) | Expand5(i & 31);
+}
+
+// The blend tables of one blend level; rebuilt for each blend call.
+struct BlendPairTable {  // 16-bit displays: [v][0] = v scaled by a/16, [v][1] by (16-a)/16
+    uint16_t v[65536][2];
+};
+inline void FillBlendPairTable(BlendPairTable& t, int a) {
+    auto scale = [](uint32_t v, int k) -> uint16_t {
+        uint32_t r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+        return static_cast<uint16_t>(((r * k / 16) << 10) | ((g * k / 16) << 5) | (b * k / 16));
+    };
+    for (uint32_t v = 0; v < 65536; ++v) {
+        if (v & 0x8000) {
+            t.v[v][0] = t.v[v][1] = 0;
+        } else {
+            t.v[v][0] = scale(v, a);
+            t.v[v][1] = scale(v, 16 - a);
+        }
+    }
+}
+struct BlendByteTable {  // 24- and 32-bit displays: [d][s] = ((16 - a) * d + a * s) / 16
+    uint8_t v[256][256];
+};
+inline void FillBlendByteTable(BlendByteTable& t, int a) {
+    for (int i = 0; i < 256; ++i)
+        for (int j = 0; j < 256; ++j)
+            t.v[i][j] = static_cast<uint8_t>(((16 - a) * i + a * j) / 16);
+}
+
+// ---- the walk over a clipped rectangle ----
+
+// Where the pixels come from and go to. Steps are in pixels for the source (srcStep is +1 or
+// -1, srcRow plus or minus one row) and in bytes for the destination rows.
+struct Walk {
+    const uint16_t* src;
+    ptrdiff_t srcStep;
+    ptrdiff_t srcRow;
+    uint8_t* dst;
+    ptrdiff_t dstRow;
+    int width;
+    int height;
+};
+
+// A source pixel is skipped when (s & keyMask) == key. Screens compare bits 0-14 (keyMask
+// 0x7FFF), cell-to-cell copies all 16 bits (0xFFFF). A key above 0xFFFF never matches: that
+// is how "no key" is passed.
+constexpr uint32_t kNoKey = 0x10000;
+constexpr uint16_t kScreenKeyMask = 0x7FFF;
+constexpr uint16_t kCellKeyMask = 0xFFFF;
+
+// Destination formats. Each knows how to load and store one pixel and how to turn a 15-bit
+// colour into its own form.
+struct Fmt16 {
+    static constexpr int kBytes = 2;
+};
+struct Fmt24 {
+    static constexpr int kBytes = 3;
+};
+struct Fmt32 {
+    static constexpr int kBytes = 4;
+};
+
+namespace detail {
+
+inline uint32_t Load24(const uint8_t* p) { return p[0] | (p[1] << 8) | (uint32_t(p[2]) << 16); }
+inline void Store24(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+}
+
+// The plain rule on one row; Mirror fixes the source step at compile time so that the
+// forward loop vectorises.
+template <int Step>
+inline void Row16(const uint16_t* __restrict s, uint16_t* __restrict d, int n, uint32_t key,
+                  uint16_t keyMask) {
+    for (int x = 0; x < n; ++x) {
+        const uint16_t sv = s[x * Step];
+        const uint16_t c = sv & 0x7FFF;
+        const uint16_t dv = d[x];
+        const uint16_t half = static_cast<uint16_t>(((c >> 1) & 0x3DEF) + ((dv >> 1) & 0x3DEF));
+        const uint16_t v = (sv & 0x8000) ? half : c;
+        d[x] = (uint32_t(sv & keyMask) == key) ? dv : v;
+    }
+}
+
+template <int Step>
+inline void Row32(const uint16_t* __restrict s, uint32_t* __restrict d, int n, uint32_t key,
+                  uint16_t keyMask, const uint32_t* __restrict rgb) {
+    for (int x = 0; x < n; ++x) {
+        const uint16_t sv = s[x * Step];
+        if (uint32_t(sv & keyMask) == key) continue;
+        const uint32_t c = rgb[sv & 0x7FFF];
+        d[x] = (sv & 0x8000) ? ((c >> 1) & 0x7F7F7F) + ((d[x] >> 1) & 0x7F7F7F) : c;
+    }
+}
+
+}  // namespace detail
+
+// Plain rule: key test, then half transparency (bit 15: average with what lies below) or an
+// opaque write. The cell-to-cell keyed copy is this rule into a 16-bit target with keyMask
+// 0xFFFF.
+template <class Fmt>
+void DrawPlain(const Walk& w, uint32_t key, uint16_t keyMask, const uint32_t* rgb) {
+    const uint16_t* srow = w.src;
+    uint8_t* drow = w.dst;
+    for (int y = 0; y < w.height; ++y, srow += w.srcRow, drow += w.dstRow) {
+        if constexpr (Fmt::kBytes == 2) {
+            auto* d = reinterpret_cast<uint16_t*>(drow);
+            if (w.srcStep > 0)
+                detail::Row16<1>(srow, d, w.width, key, keyMask);
+            else
+                detail::Row16<-1>(srow, d, w.width, key, keyMask);
+        } else if constexpr (Fmt::kBytes == 4) {
+            auto* d = reinterpret_cast<uint32_t*>(drow);
+            if (w.srcStep > 0)
+                detail::Row32<1>(srow, d, w.width, key, keyMask, rgb);
+            else
+                detail::Row32<-1>(srow, d, w.width, key, keyMask, rgb);
+        } else {
+            const uint16_t* s = srow;
+            uint8_t* d = drow;
+            for (int x = 0; x < w.width; ++x, s += w.srcStep, d += 3) {
+                const uint16_t sv = *s;
+                if (uint32_t(sv & keyMask) == key) continue;
+                uint32_t c = rgb[sv & 0x7FFF];
+                if (sv & 0x8000) c = ((c >> 1) & 0x7F7F7F) + ((detail::Load24(d) >> 1) & 0x7F7F7F);
+                detail::Store24(d, c);
+            }
+        }
+    }
+}
+
+// Tint rule, level 0-15 with the tint ZEMPIXEL t: the picture is pulled towards t; a
+// half-transparent source pixel is halved (not averaged with the screen).
+template <class Fmt>
+void DrawTint(const Walk& w, uint32_t key, uint16_t keyMask, int level, uint16_t tint,
+              const uint32_t* rgb) {
+    const uint16_t* srow = w.src;
+    uint8_t* drow = w.dst;
+    const uint8_t(*tt)[32] = kTint.v[level & 15];
+    const int tr = (tint >> 10) & 31, tg = (tint >> 5) & 31, tb = tint & 31;
+    const uint32_t t8 = Fmt::kBytes == 2 ? 0 : rgb[tint & 0x7FFF];
+    const int t8r = (t8 >> 16) & 255, t8g = (t8 >> 8) & 255, t8b = t8 & 255;
+    for (int y = 0; y < w.height; ++y, srow += w.srcRow, drow += w.dstRow) {
+        const uint16_t* s = srow;
+        uint8_t* d = drow;
+        for (int x = 0; x < w.width; ++x, s += w.srcStep, d += Fmt::kBytes) {
+            const uint16_t sv = *s;
+            if (uint32_t(sv & keyMask) == key) continue;
+            uint16_t c = sv & 0x7FFF;
+            if (sv & 0x8000) c = (c >> 1) & 0x3DEF;
+            if constexpr (Fmt::kBytes == 2) {
+                const uint16_t v = static_cast<uint16_t>((tt[tr][(c >> 10) & 31] << 10) |
+                                                         (tt[tg][(c >> 5) & 31] << 5) |
+                                                         tt[tb][c & 31]);
+                std::memcpy(d, &v, 2);
+            } else {
+                // t - ceil(level * (t - c) / 16) == t + floor(level * (c - t) / 16)
+                const uint32_t c8 = rgb[c];
+                const int r = t8r + ((level * (int((c8 >> 16) & 255) - t8r)) >> 4);
+                const int g = t8g + ((level * (int((c8 >> 8) & 255) - t8g)) >> 4);
+                const int b = t8b + ((level * (int(c8 & 255) - t8b)) >> 4);
+                const uint32_t v = (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
+                if constexpr (Fmt::kBytes == 4)
+                    std::memcpy(d, &v, 4);
+                else
+                    detail::Store24(d, v);
+            }
+        }
+    }
+}
+
+// Blend of one rectangle of a screen onto another place of it (source rows and destination
+// rows may lie in the same picture; both walk forward).
+inline void Blend16(const uint8_t* src, ptrdiff_t srcRow, uint8_t* dst, ptrdiff_t dstRow, int width,
+                    int height, const BlendPairTable& t) {
+    for (int y = 0; y < height; ++y, src += srcRow, dst += dstRow) {
+        auto* s = reinterpret_cast<const uint16_t*>(src);
+        auto* d = reinterpret_cast<uint16_t*>(dst);
+        for (int x = 0; x < width; ++x) {
+            if (s[x] == d[x]) continue;
+            d[x] = static_cast<uint16_t>(t.v[s[x]][0] + t.v[d[x]][1]);
+        }
+    }
+}
+// 24 and 32 bits: every byte of the row (the fourth byte of a 32-bit pixel carries no colour
+// and is mixed like the others, which keeps it 0).
+inline void BlendBytes(const uint8_t* src, ptrdiff_t srcRow, uint8_t* dst, ptrdiff_t dstRow,
+                       int rowBytes, int height, const BlendByteTable& t) {
+    for (int y = 0; y < height; ++y, src += srcRow, dst += dstRow)
+        for (int x = 0; x < rowBytes; ++x) dst[x] = t.v[dst[x]][src[x]];
+}
+
+// ---- cell-to-cell combining loops (16-bit on both sides, source walks forward) ----
+
+enum class Combine { And, Or, Xor };
+template <Combine Op>
+void CombineCells(const Walk& w) {
+    const uint16_t* srow = w.src;
+    uint8_t* drow = w.dst;
+    for (int y = 0; y < w.height; ++y, srow += w.srcRow, drow += w.dstRow) {
+        auto* d = reinterpret_cast<uint16_t*>(drow);
+        for (int x = 0; x < w.width; ++x) {
+            if constexpr (Op == Combine::And) d[x] &= srow[x];
+            if constexpr (Op == Combine::Or) d[x] |= srow[x];
+            if constexpr (Op == Combine::Xor) d[x] ^= srow[x];
+        }
+    }
+}
+
+inline void Fill16(uint16_t* dst, ptrdiff_t rowPixels, int width, int height, uint16_t v) {
+    for (int y = 0; y < height; ++y, dst += rowPixels)
+        for (int x = 0; x < width; ++x) dst[x] = v;
+}
+
+inline void Replace16(uint16_t* dst, ptrdiff_t rowPixels, int width, int height, uint16_t newV,
+                      uint16_t oldV) {
+    for (int y = 0; y < height; ++y, dst += rowPixels)
+        for (int x = 0; x < width; ++x) dst[x] = dst[x] == oldV ? newV : dst[x];
+}
+
+}  // namespace zem
