@@ -115,4 +115,24 @@ inline bool CopyCellPixels(tagCELL* cell, int x, int y, const tagCELL* from, con
     return true;
 }
 
+// The line rule shared by cells and screens: along the longer axis, one point per step,
+// the other coordinate by integer division rounding toward zero.
+template <class Plot>
+void LinePoints(int x1, int y1, int x2, int y2, Plot plot) {
+    long long ax = x1, ay = y1, bx = x2, by = y2;
+    if (ax == bx && ay == by) {
+        plot(ax, ay);
+        return;
+    }
+    const long long adx = bx > ax ? bx - ax : ax - bx, ady = by > ay ? by - ay : ay - by;
+    if (adx < ady) {
+        if (ay > by) std::swap(ax, bx), std::swap(ay, by);
+        for (long long y = ay; y <= by; ++y) plot((bx - ax) * (y - ay) / (by - ay) + ax, y);
+    } else {
+        if (ax > bx) std::swap(ax, bx), std::swap(ay, by);
+        for (long long x = ax; x <= bx; ++x) plot(x, (by - ay) * (x - ax) / (bx - ax) + ay);
+    }
+}
+
+
 }  // namespace zem
