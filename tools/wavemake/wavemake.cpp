@@ -1,0 +1,323 @@
+// wavemake: makes the sample waves from a text description.
+//
+//   wavemake <description> <output folder>
+//
+// A description holds blocks of the form
+//
+//   out <path> rate <hz> bits <8|16> channels <1|2> [packed] [segmented] [ogg [quality <q>]]
+//     <content lines>
+//   end
+//
+// Content lines, appended in order (volumes 0..1, times in milliseconds):
+//   tone <hz> <ms> [vol <v>] [pan <-1..1>]    sine
+//   square <hz> <ms> [vol <v>]
+//   sweep <hz0> <hz1> <ms> [vol <v>]          sine gliding linearly between the two
+//   noise <ms> [vol <v>] [seed <n>]           the classic 15-bit generator, repeatable
+//   silence <ms>
+//   level <byte> <ms>                         a constant 8-bit sample value (0..255)
+//   bytes <b> <b> ...                         exact 8-bit sample values, one per frame
+//   marker                                    a segment end marker (segmented waves)
+// '#' starts a comment. Waves are RIFF WAVE files with the fixed 44-byte header the sound
+// library reads; "packed" and "segmented" set bytes 10 ('P') and 11 ('L') of the form type;
+// "ogg" writes an Ogg Vorbis file instead (the extension is the path's own).
+#include <vorbis/vorbisenc.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pack.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Wave {
+    std::string path;
+    int rate = 22050, bits = 8, channels = 1;
+    bool packed = false, segmented = false, ogg = false;
+    float quality = 0.4f;
+    std::vector<int16_t> s;       // interleaved 16-bit samples
+    std::vector<size_t> markers;  // frame indices holding a segment marker
+};
+
+[[noreturn]] void Fail(int line, const std::string& what) {
+    std::cerr << "wavemake: line " << line << ": " << what << "\n";
+    std::exit(1);
+}
+
+int16_t FromByte(int b) { return int16_t((b - 128) * 256); }
+
+int16_t FromUnit(double v) {
+    v = v < -1.0 ? -1.0 : v > 1.0 ? 1.0 : v;
+    return int16_t(std::lround(v * 32767.0));
+}
+
+size_t Frames(const Wave& w, double ms) { return size_t(std::llround(ms * w.rate / 1000.0)); }
+
+void Push(Wave& w, double left, double right) {
+    w.s.push_back(FromUnit(left));
+    if (w.channels == 2) w.s.push_back(FromUnit(right));
+}
+
+void PushByte(Wave& w, int b) {
+    for (int c = 0; c < w.channels; ++c) w.s.push_back(FromByte(b));
+}
+
+// Options after the positional arguments: "vol 0.5", "pan -1", "seed 3", "quality 0.2".
+double Option(std::istringstream& in, const char* name, double def) {
+    std::streampos at = in.tellg();
+    std::string key;
+    double value = def, found = def;
+    std::vector<std::pair<std::string, double>> opts;
+    while (in >> key >> value) opts.emplace_back(key, value);
+    for (auto& [k, v] : opts)
+        if (k == name) found = v;
+    in.clear();
+    in.seekg(at);
+    return found;
+}
+
+void Put16(std::vector<uint8_t>& o, unsigned v) {
+    o.push_back(uint8_t(v));
+    o.push_back(uint8_t(v >> 8));
+}
+void Put32(std::vector<uint8_t>& o, uint32_t v) {
+    for (int i = 0; i < 4; ++i) o.push_back(uint8_t(v >> (8 * i)));
+}
+
+std::vector<uint8_t> SampleBytes(const Wave& w) {
+    std::vector<uint8_t> d;
+    if (w.bits == 16) {
+        for (int16_t v : w.s) Put16(d, uint16_t(v));
+        return d;
+    }
+    d.reserve(w.s.size());
+    for (int16_t v : w.s) {
+        int b = (v >> 8) + 128;
+        // In a segmented wave 0xFF is the segment marker (and 0xFE packs to it).
+        if (w.segmented && b > 0xFC) b = 0xFC;
+        d.push_back(uint8_t(b));
+    }
+    for (size_t f : w.markers) d[f] = 0xFF;
+    return d;
+}
+
+std::vector<uint8_t> RiffWave(const Wave& w) {
+    std::vector<uint8_t> data = SampleBytes(w);
+    if (w.packed) {
+        std::vector<uint8_t> block(4 + tov::PackBound(int(data.size())));
+        const uint32_t n = uint32_t(data.size());
+        for (int i = 0; i < 4; ++i) block[i] = uint8_t(n >> (8 * i));
+        int len = tov::PackSamples(block.data() + 4, data.data(), int(data.size()));
+        block.resize(4 + size_t(len));
+        data.swap(block);
+    }
+    const unsigned align = unsigned(w.channels * w.bits / 8);
+    std::vector<uint8_t> o;
+    o.insert(o.end(), {'R', 'I', 'F', 'F'});
+    Put32(o, uint32_t(36 + data.size()));
+    o.insert(o.end(), {'W', 'A', uint8_t(w.packed ? 'P' : 'V'), uint8_t(w.segmented ? 'L' : 'E')});
+    o.insert(o.end(), {'f', 'm', 't', ' '});
+    Put32(o, 16);
+    Put16(o, 1);
+    Put16(o, unsigned(w.channels));
+    Put32(o, uint32_t(w.rate));
+    Put32(o, uint32_t(w.rate) * align);
+    Put16(o, align);
+    Put16(o, unsigned(w.bits));
+    o.insert(o.end(), {'d', 'a', 't', 'a'});
+    Put32(o, uint32_t(data.size()));
+    o.insert(o.end(), data.begin(), data.end());
+    return o;
+}
+
+std::vector<uint8_t> OggVorbis(const Wave& w) {
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, w.channels, w.rate, w.quality) != 0) {
+        std::cerr << "wavemake: the encoder refuses " << w.path << "\n";
+        std::exit(1);
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 0x52564731);  // a fixed serial keeps the output repeatable
+    std::vector<uint8_t> out;
+    auto emit = [&](const ogg_page& pg) {
+        out.insert(out.end(), pg.header, pg.header + pg.header_len);
+        out.insert(out.end(), pg.body, pg.body + pg.body_len);
+    };
+    ogg_packet hdr, comm, code;
+    vorbis_analysis_headerout(&vd, &vc, &hdr, &comm, &code);
+    ogg_stream_packetin(&os, &hdr);
+    ogg_stream_packetin(&os, &comm);
+    ogg_stream_packetin(&os, &code);
+    ogg_page pg;
+    while (ogg_stream_flush(&os, &pg)) emit(pg);
+
+    const size_t frames = w.s.size() / size_t(w.channels);
+    size_t done = 0;
+    bool eos = false;
+    while (!eos) {
+        const size_t n = std::min<size_t>(1024, frames - done);
+        if (n == 0) {
+            vorbis_analysis_wrote(&vd, 0);
+        } else {
+            float** buf = vorbis_analysis_buffer(&vd, int(n));
+            for (size_t i = 0; i < n; ++i)
+                for (int c = 0; c < w.channels; ++c)
+                    buf[c][i] = float(w.s[(done + i) * size_t(w.channels) + size_t(c)]) / 32768.0f;
+            vorbis_analysis_wrote(&vd, int(n));
+            done += n;
+        }
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet op;
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &pg)) {
+                    emit(pg);
+                    if (ogg_page_eos(&pg)) eos = true;
+                }
+            }
+        }
+    }
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
+
+void Write(const Wave& w, const fs::path& outDir) {
+    fs::path p = outDir / w.path;
+    fs::create_directories(p.parent_path());
+    std::vector<uint8_t> bytes = w.ogg ? OggVorbis(w) : RiffWave(w);
+    std::ofstream f(p, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!f) {
+        std::cerr << "wavemake: cannot write " << p << "\n";
+        std::exit(1);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::cerr << "usage: wavemake <description> <output folder>\n";
+        return 2;
+    }
+    std::ifstream in(argv[1]);
+    if (!in) {
+        std::cerr << "wavemake: cannot read " << argv[1] << "\n";
+        return 1;
+    }
+    const fs::path outDir = argv[2];
+    std::string raw;
+    int line = 0;
+    Wave w;
+    bool open = false;
+    unsigned noiseState = 1;
+    while (std::getline(in, raw)) {
+        ++line;
+        if (auto h = raw.find('#'); h != std::string::npos) raw.erase(h);
+        std::istringstream ls(raw);
+        std::string cmd;
+        if (!(ls >> cmd)) continue;
+        if (cmd == "out") {
+            if (open) Fail(line, "out inside a wave");
+            w = Wave{};
+            if (!(ls >> w.path)) Fail(line, "out needs a path");
+            std::string key;
+            while (ls >> key) {
+                if (key == "rate") ls >> w.rate;
+                else if (key == "bits") ls >> w.bits;
+                else if (key == "channels") ls >> w.channels;
+                else if (key == "packed") w.packed = true;
+                else if (key == "segmented") w.segmented = true;
+                else if (key == "ogg") w.ogg = true;
+                else if (key == "quality") ls >> w.quality;
+                else Fail(line, "unknown option " + key);
+            }
+            if (w.channels != 1 && w.channels != 2) Fail(line, "channels must be 1 or 2");
+            if (w.bits != 8 && w.bits != 16) Fail(line, "bits must be 8 or 16");
+            if ((w.packed || w.segmented) && w.bits != 8) Fail(line, "packed and segmented waves are 8-bit");
+            if (w.segmented && w.channels != 1) Fail(line, "segmented waves are mono");
+            open = true;
+            continue;
+        }
+        if (!open) Fail(line, "content outside a wave");
+        if (cmd == "end") {
+            Write(w, outDir);
+            open = false;
+        } else if (cmd == "tone" || cmd == "square") {
+            double hz = 0, ms = 0;
+            ls >> hz >> ms;
+            const double vol = Option(ls, "vol", 0.8), pan = Option(ls, "pan", 0.0);
+            const double gl = std::min(1.0, 1.0 - pan), gr = std::min(1.0, 1.0 + pan);
+            for (size_t i = 0, n = Frames(w, ms); i < n; ++i) {
+                double v = std::sin(2.0 * M_PI * hz * double(i) / w.rate);
+                if (cmd == "square") v = v >= 0 ? 1.0 : -1.0;
+                Push(w, vol * v * gl, vol * v * gr);
+            }
+        } else if (cmd == "sweep") {
+            double f0 = 0, f1 = 0, ms = 0;
+            ls >> f0 >> f1 >> ms;
+            const double vol = Option(ls, "vol", 0.8);
+            const size_t n = Frames(w, ms);
+            double phase = 0;
+            for (size_t i = 0; i < n; ++i) {
+                const double f = f0 + (f1 - f0) * double(i) / double(n ? n : 1);
+                phase += 2.0 * M_PI * f / w.rate;
+                Push(w, vol * std::sin(phase), vol * std::sin(phase));
+            }
+        } else if (cmd == "noise") {
+            double ms = 0;
+            ls >> ms;
+            const double vol = Option(ls, "vol", 0.5);
+            const double seed = Option(ls, "seed", -1);
+            if (seed >= 0) noiseState = unsigned(seed);
+            for (size_t i = 0, n = Frames(w, ms); i < n; ++i) {
+                noiseState = noiseState * 214013u + 2531011u;
+                const double v = double((noiseState >> 16) & 0x7FFF) / 16383.5 - 1.0;
+                Push(w, vol * v, vol * v);
+            }
+        } else if (cmd == "silence") {
+            double ms = 0;
+            ls >> ms;
+            for (size_t i = 0, n = Frames(w, ms); i < n; ++i) PushByte(w, 128);
+        } else if (cmd == "level") {
+            int b = 128;
+            double ms = 0;
+            ls >> b >> ms;
+            for (size_t i = 0, n = Frames(w, ms); i < n; ++i) PushByte(w, b);
+        } else if (cmd == "bytes") {
+            int b;
+            while (ls >> b) PushByte(w, b);
+        } else if (cmd == "marker") {
+            if (!w.segmented) Fail(line, "marker outside a segmented wave");
+            w.markers.push_back(w.s.size());
+            PushByte(w, 255);
+        } else {
+            Fail(line, "unknown line " + cmd);
+        }
+    }
+    if (open) Fail(line, "missing end");
+    return 0;
+}
