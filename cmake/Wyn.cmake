@@ -66,8 +66,14 @@ function(wyn_test name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${WYN_BIN}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES TIMEOUT ${A_TIMEOUT}
-               ENVIRONMENT "WYN_HEADLESS=1;WYN_PROGRAM_DIR=${WYN_BIN};WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name};${A_ENV}")
+    PROPERTIES TIMEOUT ${A_TIMEOUT})
+  # The environment is a list, which does not survive gtest_discover_tests' PROPERTIES (only
+  # its first entry arrived): it is set on the discovered tests by an include file of its own.
+  set(env WYN_HEADLESS=1 WYN_PROGRAM_DIR=${WYN_BIN} WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name} ${A_ENV})
+  set(envfile ${CMAKE_CURRENT_BINARY_DIR}/${name}_env.cmake)
+  file(WRITE ${envfile}
+    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${envfile})
 endfunction()
 
 # wyn_fuzz(name SOURCES <files...> [LIBS <libs...>] CORPUS <folder> [DEPENDS <targets...>])

@@ -32,14 +32,29 @@ WINBASEAPI size_t WynPlat_ToUtf8(const char* text, int codePage, char* out, size
 WINBASEAPI size_t WynPlat_FromUtf8(const char* text, int codePage, char* out, size_t cap);
 
 // ---- the process clock ----
-// One clock for the whole process behind timeGetTime, GetTickCount, the performance counter,
-// Sleep, waits and timers. In virtual mode (WYN_CLOCK=virtual, or switched on by a test) it
-// stands still except when the program sleeps or waits, when a test advances it, and by the
-// read step on every read, so that loops that poll the clock still move on.
+// One clock for the whole process behind timeGetTime, GetTickCount, the performance counter
+// (1 MHz, 64-bit), Sleep, waits and timers. Real mode follows the machine's monotonic clock.
+// Virtual mode (WYN_CLOCK=virtual from the start, or switched on by a test) starts at one
+// minute and the calendar (GetSystemTime, GetLocalTime) at 2001-01-01 00:00:00, so runs
+// repeat. Virtual time stands still except:
+//  - every reading moves it on by the read step (100 us unless set), so that loops that poll
+//    the clock without sleeping still move on;
+//  - a test moves it with WynPlat_AdvanceClock;
+//  - sleeping and waiting threads: each Sleep or timed wait has a deadline on the clock, and
+//    the sleeper wakes when the clock reaches it. When every counted thread is blocked (in
+//    Sleep, a wait, or a contended critical section) and no waiter is ready to run, the
+//    clock jumps to the earliest deadline. So one thread's Sleep(n) advances the clock by n,
+//    and threads sleeping side by side wake in deadline order at their own deadlines.
+// The counted threads are the main thread, threads from CreateThread (while not suspended)
+// and any other thread from its first wait on. If counted threads make no progress for
+// 100 ms of real time (blocked outside the layer), the clock reaches the earliest deadline
+// anyway, so that nothing hangs.
 WINBASEAPI uint64_t WynPlat_ClockMicros(void);
 WINBASEAPI void WynPlat_SetVirtualClock(int on);
 WINBASEAPI int WynPlat_IsVirtualClock(void);
+// Moves virtual time on (no effect in real mode); sleepers whose deadline passes wake.
 WINBASEAPI void WynPlat_AdvanceClock(uint64_t micros);
+// The step every reading adds in virtual mode (0: readings leave the clock alone).
 WINBASEAPI void WynPlat_SetClockReadStep(uint64_t micros);
 
 // ---- language ----
@@ -60,8 +75,9 @@ WINBASEAPI void WynPlat_SetCpuProbe(WynCpuProbe probe);
 
 // ---- message boxes ----
 // Headless boxes are logged (caption and text in UTF-8 on stderr, and to WYN_MSGBOX_LOG) and
-// answered from WYN_MSGBOX_ANSWERS ("6,2,..."), from answers pushed here, else by a safe
-// default (Cancel where there is one, No for Yes/No, OK for OK).
+// answered from WYN_MSGBOX_ANSWERS ("6,2,..."), then from answers pushed here, else by a safe
+// default (Cancel where there is one, No for Yes/No, Abort for Abort/Retry/Ignore, OK for OK).
+// A scripted answer that is not one of the box's buttons is used up and the default given.
 WINBASEAPI void WynPlat_PushMessageBoxAnswer(int answer);
 // How many boxes were shown so far in this process.
 WINBASEAPI int WynPlat_MessageBoxCount(void);

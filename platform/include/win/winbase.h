@@ -28,6 +28,7 @@
 #define ERROR_DIR_NOT_EMPTY 145
 #define ERROR_INSUFFICIENT_BUFFER 122
 #define ERROR_INVALID_NAME 123
+#define ERROR_NOT_LOCKED 158
 #define ERROR_MOD_NOT_FOUND 126
 #define ERROR_PROC_NOT_FOUND 127
 #define ERROR_ALREADY_EXISTS 183
@@ -192,6 +193,8 @@ WINBASEAPI UINT WINAPI GetProfileIntA(LPCSTR section, LPCSTR key, INT def);
 #define LMEM_ZEROINIT 0x0040
 #define LHND (LMEM_MOVEABLE | LMEM_ZEROINIT)
 #define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+#define GMEM_LOCKCOUNT 0x00FF
+#define GMEM_INVALID_HANDLE 0x8000
 WINBASEAPI HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 WINBASEAPI HGLOBAL WINAPI GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags);
 WINBASEAPI LPVOID WINAPI GlobalLock(HGLOBAL mem);
@@ -302,6 +305,8 @@ WINBASEAPI DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handle
 WINBASEAPI LONG WINAPI InterlockedIncrement(LONG volatile* v);
 WINBASEAPI LONG WINAPI InterlockedDecrement(LONG volatile* v);
 WINBASEAPI LONG WINAPI InterlockedExchange(LONG volatile* v, LONG value);
+WINBASEAPI LONG WINAPI InterlockedExchangeAdd(LONG volatile* v, LONG value);
+WINBASEAPI LONG WINAPI InterlockedCompareExchange(LONG volatile* v, LONG value, LONG comparand);
 
 // ---- mailslots (to the outside debugging tools) ----
 #define MAILSLOT_WAIT_FOREVER ((DWORD)-1)

@@ -1,0 +1,358 @@
+// The one process clock: real (the monotonic clock) or virtual (moved by sleeps and waits,
+// by tests, and by a small step on every read). All waits of the layer block here.
+#include "kernel/clock.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <wynplat.h>
+
+#include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <list>
+
+namespace wyn::clock {
+namespace {
+
+// Virtual time starts at one minute, so a first reading is never 0.
+constexpr uint64_t kVirtualStart = 60ull * 1000 * 1000;
+constexpr uint64_t kDefaultReadStep = 100;
+// How often a waiter re-tests its condition without a notification (outside state).
+constexpr auto kPoll = std::chrono::milliseconds(5);
+// Real time without any progress of the counted threads after which virtual time moves on
+// to the earliest deadline anyway (a counted thread is blocked outside the layer).
+constexpr auto kStall = std::chrono::milliseconds(100);
+// The virtual calendar starts at 2001-01-01 00:00:00 (seconds since 1970).
+constexpr int64_t kVirtualEpoch = 978307200;
+
+struct Waiter {
+    uint64_t deadline;
+    const std::function<bool()>* ready;
+};
+
+struct State {
+    std::mutex m;
+    std::condition_variable cv;
+    std::atomic<bool> virt{false};
+    std::atomic<uint64_t> step{kDefaultReadStep};
+    uint64_t vnow = kVirtualStart;
+    int64_t realOffset = 0;  // added to the monotonic clock in real mode
+    int running = 0;         // counted threads not blocked in a wait
+    uint64_t activity = 0;   // anything that happened: reads, waits, notifications
+    std::list<Waiter> waiters;
+};
+
+uint64_t MonoMicros() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000000u + static_cast<uint64_t>(ts.tv_nsec) / 1000u;
+}
+
+State& S();
+
+struct Member {
+    bool counted = false;
+    ~Member() {
+        if (!counted) return;
+        State& s = S();
+        std::lock_guard<std::mutex> g(s.m);
+        --s.running;
+        ++s.activity;
+        s.cv.notify_all();
+    }
+};
+thread_local Member t_member;
+
+State& S() {
+    // Never destroyed: threads may still wait while the process exits.
+    static State* s = [] {
+        auto* st = new State;
+        const char* mode = std::getenv("WYN_CLOCK");
+        if (mode && std::strcmp(mode, "virtual") == 0) st->virt = true;
+        return st;
+    }();
+    return *s;
+}
+
+uint64_t RealNowLocked(State& s) { return MonoMicros() + static_cast<uint64_t>(s.realOffset); }
+
+uint64_t PeekLocked(State& s) { return s.virt ? s.vnow : RealNowLocked(s); }
+
+// The earliest deadline of a blocked waiter, or kNever.
+uint64_t EarliestDeadline(State& s) {
+    uint64_t d = kNever;
+    for (auto& w : s.waiters) d = std::min(d, w.deadline);
+    return d;
+}
+
+// Moves virtual time to the earliest deadline when nothing else can move it: every counted
+// thread is blocked and no waiter is ready to run. With `force`, counted threads still
+// running are taken to be stuck outside the layer.
+void MaybeJumpLocked(State& s, bool force) {
+    if (!s.virt || s.waiters.empty()) return;
+    if (s.running > 0 && !force) return;
+    uint64_t d = EarliestDeadline(s);
+    if (d == kNever || d <= s.vnow) return;
+    for (auto& w : s.waiters)
+        if (w.ready && *w.ready && (*w.ready)()) return;
+    s.vnow = d;
+    ++s.activity;
+    s.cv.notify_all();
+}
+
+void CountCallerLocked(State& s) {
+    if (!t_member.counted) {
+        t_member.counted = true;
+        ++s.running;
+    }
+}
+
+__attribute__((constructor)) void CountMainThread() {
+    if (static_cast<pid_t>(syscall(SYS_gettid)) != getpid()) return;
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    CountCallerLocked(s);
+}
+
+}  // namespace
+
+std::mutex& KernelLock() { return S().m; }
+
+uint64_t PeekMicros() {
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    return PeekLocked(s);
+}
+
+uint64_t NowMicros() {
+    State& s = S();
+    if (!s.virt) {
+        std::lock_guard<std::mutex> g(s.m);
+        return RealNowLocked(s);
+    }
+    std::lock_guard<std::mutex> g(s.m);
+    if (!s.virt) return RealNowLocked(s);
+    uint64_t now = s.vnow;
+    s.vnow += s.step;
+    ++s.activity;
+    if (!s.waiters.empty() && s.vnow >= EarliestDeadline(s)) s.cv.notify_all();
+    return now;
+}
+
+uint64_t DeadlineAfterMs(DWORD ms) {
+    if (ms == INFINITE) return kNever;
+    return PeekMicros() + static_cast<uint64_t>(ms) * 1000u;
+}
+
+bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
+               const std::function<bool()>& ready) {
+    State& s = S();
+    CountCallerLocked(s);
+    if (ready && ready()) return true;
+    if (PeekLocked(s) >= deadline) return false;
+
+    auto me = s.waiters.insert(s.waiters.end(), Waiter{deadline, &ready});
+    --s.running;
+    ++s.activity;
+    uint64_t seen = s.activity;
+    auto quietSince = std::chrono::steady_clock::now();
+    bool result = false;
+    for (;;) {
+        MaybeJumpLocked(s, false);
+        if (ready && ready()) { result = true; break; }
+        uint64_t now = PeekLocked(s);
+        if (now >= deadline) break;
+        auto wake = std::chrono::steady_clock::now() + kPoll;
+        if (!s.virt && deadline != kNever) {
+            auto left = std::chrono::microseconds(deadline - now);
+            if (left < kPoll) wake = std::chrono::steady_clock::now() + left;
+        }
+        s.cv.wait_until(lock, wake);
+        if (s.virt) {
+            auto t = std::chrono::steady_clock::now();
+            if (s.activity != seen) {
+                seen = s.activity;
+                quietSince = t;
+            } else if (t - quietSince >= kStall) {
+                MaybeJumpLocked(s, true);
+                seen = s.activity;
+                quietSince = t;
+            }
+        }
+    }
+    s.waiters.erase(me);
+    ++s.running;
+    ++s.activity;
+    return result;
+}
+
+bool WaitUntil(uint64_t deadline, const std::function<bool()>& ready) {
+    std::unique_lock<std::mutex> lock(KernelLock());
+    return WaitUntil(lock, deadline, ready);
+}
+
+void NotifyLocked() {
+    State& s = S();
+    ++s.activity;
+    s.cv.notify_all();
+}
+
+void Notify() {
+    std::lock_guard<std::mutex> g(KernelLock());
+    NotifyLocked();
+}
+
+void CountNewThread() {
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    ++s.running;
+}
+
+void UncountNewThread() {
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    --s.running;
+    ++s.activity;
+    MaybeJumpLocked(s, false);
+}
+
+void AdoptCountedThread() { t_member.counted = true; }
+
+BlockedOutside::BlockedOutside() {
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    if (!t_member.counted) return;
+    --s.running;
+    ++s.activity;
+    MaybeJumpLocked(s, false);
+}
+
+BlockedOutside::~BlockedOutside() {
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    if (!t_member.counted) return;
+    ++s.running;
+    ++s.activity;
+}
+
+}  // namespace wyn::clock
+
+using namespace wyn::clock;
+
+uint64_t WynPlat_ClockMicros(void) { return NowMicros(); }
+
+void WynPlat_SetVirtualClock(int on) {
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    bool want = on != 0;
+    if (want == s.virt) return;
+    // Both switches keep the clock going forward from where it stands.
+    if (want) {
+        s.vnow = RealNowLocked(s);
+    } else {
+        uint64_t mono = MonoMicros();
+        if (s.vnow > mono) s.realOffset = static_cast<int64_t>(s.vnow - mono);
+        else s.realOffset = 0;
+    }
+    s.virt = want;
+    ++s.activity;
+    s.cv.notify_all();
+}
+
+int WynPlat_IsVirtualClock(void) { return S().virt ? 1 : 0; }
+
+void WynPlat_AdvanceClock(uint64_t micros) {
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    if (!s.virt) return;
+    s.vnow += micros;
+    ++s.activity;
+    s.cv.notify_all();
+}
+
+void WynPlat_SetClockReadStep(uint64_t micros) { S().step = micros; }
+
+DWORD WINAPI timeGetTime(void) { return static_cast<DWORD>(NowMicros() / 1000u); }
+
+DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(NowMicros() / 1000u); }
+
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
+    if (!count) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    count->QuadPart = static_cast<LONGLONG>(NowMicros());
+    return TRUE;
+}
+
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+    if (!frequency) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    frequency->QuadPart = 1000000;
+    return TRUE;
+}
+
+MMRESULT WINAPI timeBeginPeriod(UINT period) { return period ? TIMERR_NOERROR : TIMERR_NOCANDO; }
+
+MMRESULT WINAPI timeEndPeriod(UINT period) { return period ? TIMERR_NOERROR : TIMERR_NOCANDO; }
+
+MMRESULT WINAPI timeGetDevCaps(LPTIMECAPS caps, UINT size) {
+    if (!caps || size < sizeof(TIMECAPS)) return TIMERR_NOCANDO;
+    caps->wPeriodMin = 1;
+    caps->wPeriodMax = 1000000;
+    return TIMERR_NOERROR;
+}
+
+void WINAPI Sleep(DWORD ms) {
+    if (ms == 0) {
+        sched_yield();
+        return;
+    }
+    WaitUntil(DeadlineAfterMs(ms), {});
+}
+
+namespace {
+
+void FillSystemTime(LPSYSTEMTIME st, bool local) {
+    if (!st) return;
+    time_t secs;
+    long millis;
+    State& s = S();
+    if (s.virt) {
+        uint64_t since = PeekMicros() - std::min<uint64_t>(PeekMicros(), kVirtualStart);
+        secs = static_cast<time_t>(kVirtualEpoch + static_cast<int64_t>(since / 1000000u));
+        millis = static_cast<long>((since / 1000u) % 1000u);
+        local = false;  // one calendar for every machine, so virtual runs repeat
+    } else {
+        timespec ts;
+        clock_gettime(CLOCK_REALTIME, &ts);
+        secs = ts.tv_sec;
+        millis = ts.tv_nsec / 1000000;
+    }
+    tm parts{};
+    if (local) localtime_r(&secs, &parts);
+    else gmtime_r(&secs, &parts);
+    st->wYear = static_cast<WORD>(parts.tm_year + 1900);
+    st->wMonth = static_cast<WORD>(parts.tm_mon + 1);
+    st->wDayOfWeek = static_cast<WORD>(parts.tm_wday);
+    st->wDay = static_cast<WORD>(parts.tm_mday);
+    st->wHour = static_cast<WORD>(parts.tm_hour);
+    st->wMinute = static_cast<WORD>(parts.tm_min);
+    st->wSecond = static_cast<WORD>(parts.tm_sec);
+    st->wMilliseconds = static_cast<WORD>(millis);
+}
+
+}  // namespace
+
+void WINAPI GetSystemTime(LPSYSTEMTIME st) { FillSystemTime(st, false); }
+
+void WINAPI GetLocalTime(LPSYSTEMTIME st) { FillSystemTime(st, true); }

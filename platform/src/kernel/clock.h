@@ -1,0 +1,65 @@
+// The process clock as the rest of the platform layer uses it: readings, deadlines, and the
+// one blocking primitive every sleep, wait and timer of the layer goes through, so that the
+// virtual clock knows who is waiting for what (see the rule in wynplat.h).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+#include "win/wintypes.h"
+
+namespace wyn::clock {
+
+inline constexpr uint64_t kNever = UINT64_MAX;
+
+// A reading of the process clock in microseconds (in virtual mode it advances by the read
+// step, like every reading the programs make).
+uint64_t NowMicros();
+// The clock as it stands, without the read step (for the layer's own bookkeeping).
+uint64_t PeekMicros();
+// The deadline `ms` milliseconds from now; INFINITE gives kNever.
+uint64_t DeadlineAfterMs(DWORD ms);
+
+// The lock that guards every state a wait condition reads (events, mutexes, thread ends,
+// message queues...). Conditions are evaluated with it held.
+std::mutex& KernelLock();
+
+// Blocks the calling thread until `ready()` returns true (evaluated under KernelLock) or the
+// process clock reaches `deadline` (kNever: no time-out). Returns true when `ready()` held.
+// `ready` must have no side effects and must not depend on the calling thread (capture its
+// id instead): the clock also asks it, from other threads, whether a waiter is about to run
+// before it lets virtual time jump. Take what the wait won (an auto-reset event, a mutex)
+// after WaitUntil returns, still under the lock.
+// `lock` must hold KernelLock(); it is held again on return. `ready` may be empty (a plain
+// sleep until the deadline). Conditions are re-tested whenever Notify() is called and at
+// least every few milliseconds of real time, so a condition on outside state (a child
+// process) is seen without a notification.
+bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
+               const std::function<bool()>& ready);
+// The same, taking KernelLock itself.
+bool WaitUntil(uint64_t deadline, const std::function<bool()>& ready);
+
+// Wakes every waiter to re-test its condition. Call after changing state a condition reads;
+// safe with or without KernelLock held (taking it avoids a lost wake-up when not held).
+void Notify();
+void NotifyLocked();  // the same with KernelLock already held
+
+// The threads the virtual clock waits for before it moves on by itself: the main thread,
+// threads created by CreateThread (counted from their creation, or from ResumeThread when
+// created suspended) and any other thread from its first wait on.
+void CountNewThread();       // the creator: a thread that will run is on its way
+void UncountNewThread();     // the creator: that thread will not run after all
+void AdoptCountedThread();   // the new thread, first thing: it takes over that count
+
+// Marks the calling thread as blocked outside the clock's waits for the life of the object
+// (a contended critical section), so that virtual time is not held back by it.
+class BlockedOutside {
+public:
+    BlockedOutside();
+    ~BlockedOutside();
+    BlockedOutside(const BlockedOutside&) = delete;
+    BlockedOutside& operator=(const BlockedOutside&) = delete;
+};
+
+}  // namespace wyn::clock
