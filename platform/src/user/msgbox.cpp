@@ -2,6 +2,7 @@
 // and appended to WYN_MSGBOX_LOG) and answered from WYN_MSGBOX_ANSWERS, then from answers a
 // test pushed, else by the safe default of its buttons (the one that ends a retry loop).
 #include "kernel/msgbox_hook.h"
+#include "kernel/text.h"
 
 #include <windows.h>
 #include <wynplat.h>
@@ -78,7 +79,7 @@ bool IsHeadless() {
 
 std::string Utf8(const char* text) {
     if (!text) return std::string();
-    return std::string(text);  // PENDING-UTF8
+    return wynplat::ToUtf8(text, 932);
 }
 
 void Log(const std::string& caption, const std::string& text, int answer, const char* how) {

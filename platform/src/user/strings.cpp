@@ -1,6 +1,8 @@
 // Formatted strings, the lstr* family, MulDiv and the debug output, with the system's rules:
 // at most 1024 characters from wsprintfA, NULL strings tolerated, Shift-JIS bytes passed
 // through untouched.
+#include "kernel/text.h"
+
 #include <windows.h>
 #include <wynplat.h>
 
@@ -164,9 +166,6 @@ int WINAPI wsprintfA(LPSTR buf, LPCSTR format, ...) {
 
 namespace {
 
-// Shift-JIS lead bytes: the byte after one is never folded as a letter.
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 unsigned char Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
 
 // -1, 0 or 1. Letters compare without regard to case first, as the system's word sort does;
@@ -183,7 +182,7 @@ int Compare(const char* a, const char* b, bool ignoreCase) {
         if (fx != fy) return fx < fy ? -1 : 1;
         if (!cx) break;
         if (!caseOrder && cx != cy) caseOrder = cx > cy ? -1 : 1;  // 'a' (0x61) before 'A'
-        trail = !trail && IsLeadByte(cx);
+        trail = !trail && wynplat::IsSjisLead(cx);  // a trail byte never folds as a letter
     }
     return ignoreCase ? 0 : caseOrder;
 }
@@ -238,6 +237,6 @@ int WINAPI MulDiv(int number, int numerator, int denominator) {
 
 void WINAPI OutputDebugStringA(LPCSTR text) {
     if (!text) return;
-    std::fprintf(stderr, "%s", text);
+    std::fputs(wynplat::ToUtf8(text, 932).c_str(), stderr);
     std::fflush(stderr);
 }

@@ -9,6 +9,10 @@
 #include <sstream>
 #include <string>
 
+namespace {
+const char* U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+}  // namespace
+
 TEST(MessageBoxes, SafeDefaultsEndRetryLoops) {
     struct Case { UINT type; int expect; };
     const Case cases[] = {
@@ -74,4 +78,21 @@ TEST(MessageBoxes, LastBoxIsCutToTheCallersBuffers) {
     EXPECT_STREQ(caption, "Cap");
     EXPECT_STREQ(text, "a rathe");
     EXPECT_TRUE(MessageBeep(MB_ICONASTERISK));
+}
+
+TEST(MessageBoxes, ShiftJisTextIsLoggedAsUtf8) {
+    testing::internal::CaptureStderr();
+    // "エラー" and "ファイルがありません" in Shift-JIS.
+    MessageBoxA(nullptr,
+                "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
+                "\x83\x47\x83\x89\x81\x5b", MB_OK);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(U8(u8"エラー: ファイルがありません")), std::string::npos) << err;
+    char caption[32];
+    WynPlat_LastMessageBox(caption, sizeof caption, nullptr, 0);
+    EXPECT_STREQ(caption, U8(u8"エラー"));
+    testing::internal::CaptureStderr();
+    OutputDebugStringA("\x83\x47\x83\x89\x81\x5b\n");
+    OutputDebugStringA(nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(U8(u8"エラー")) + "\n");
 }
