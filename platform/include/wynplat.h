@@ -84,3 +84,10 @@ WINBASEAPI int WynPlat_MessageBoxCount(void);
 // The caption and text (UTF-8) of the last box shown. Returns 0 when none was shown.
 WINBASEAPI int WynPlat_LastMessageBox(char* caption, size_t captionCap, char* text,
                                       size_t textCap);
+
+// ---- the software Direct3D ----
+// Makes the device enumeration refuse devices, so that callers' fallbacks can be tested:
+// 0 offers everything (the 3D accelerator driver, the hardware device and the emulation
+// devices), 1 refuses the accelerator and the hardware device, 2 refuses every Direct3D device
+// (the enumeration lists none and none can be created).
+WINBASEAPI void WynPlat_SetDirect3DRefusal(int level);

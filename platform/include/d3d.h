@@ -1,0 +1,342 @@
+// Direct3D immediate mode of the DirectX 5 generation, as this platform layer offers it: one
+// software rasterizer behind a hardware device and the emulation devices, drawing transformed
+// and lit vertices into DirectDraw surfaces. The drawing rules are written down beside the
+// rasterizer (platform/src/soft3d/raster.h).
+#pragma once
+
+#include "ddraw.h"
+
+struct IDirect3D2;
+struct IDirect3DDevice2;
+struct IDirect3DViewport;
+struct IDirect3DViewport2;
+struct IDirect3DTexture2;
+typedef IDirect3D2* LPDIRECT3D2;
+typedef IDirect3DDevice2* LPDIRECT3DDEVICE2;
+typedef IDirect3DViewport* LPDIRECT3DVIEWPORT;
+typedef IDirect3DViewport2* LPDIRECT3DVIEWPORT2;
+typedef IDirect3DTexture2* LPDIRECT3DTEXTURE2;
+
+WYN_DEFINE_GUID(IID_IDirect3D2, 0x6AAE1EC1, 0x662A, 0x11D0, 0x88, 0x9D, 0x00, 0xAA, 0x00, 0xBB, 0xB7, 0x6A);
+WYN_DEFINE_GUID(IID_IDirect3DDevice2, 0x93281501, 0x8CF8, 0x11D0, 0x89, 0xAB, 0x00, 0xA0, 0xC9, 0x05, 0x41, 0x29);
+WYN_DEFINE_GUID(IID_IDirect3DViewport, 0x4417C146, 0x33AD, 0x11CF, 0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E);
+WYN_DEFINE_GUID(IID_IDirect3DViewport2, 0x93281500, 0x8CF8, 0x11D0, 0x89, 0xAB, 0x00, 0xA0, 0xC9, 0x05, 0x41, 0x29);
+WYN_DEFINE_GUID(IID_IDirect3DTexture2, 0x93281502, 0x8CF8, 0x11D0, 0x89, 0xAB, 0x00, 0xA0, 0xC9, 0x05, 0x41, 0x29);
+// Devices.
+WYN_DEFINE_GUID(IID_IDirect3DHALDevice, 0x84E63DE0, 0x46AA, 0x11CF, 0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E);
+WYN_DEFINE_GUID(IID_IDirect3DRampDevice, 0xF2086B20, 0x259F, 0x11CF, 0xA3, 0x1A, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56);
+WYN_DEFINE_GUID(IID_IDirect3DRGBDevice, 0xA4665C60, 0x2673, 0x11CF, 0xA3, 0x1A, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56);
+WYN_DEFINE_GUID(IID_IDirect3DMMXDevice, 0x881949A1, 0xD6F3, 0x11D0, 0x89, 0xAB, 0x00, 0xA0, 0xC9, 0x05, 0x41, 0x29);
+
+// ---- result codes ----
+#define D3D_OK DD_OK
+#define D3DENUMRET_CANCEL DDENUMRET_CANCEL
+#define D3DENUMRET_OK DDENUMRET_OK
+#define D3DERR_INVALID_DEVICE MAKE_DDHRESULT(705)
+#define D3DERR_INITFAILED MAKE_DDHRESULT(706)
+#define D3DERR_TEXTURE_BADSIZE MAKE_DDHRESULT(726)
+#define D3DERR_TEXTURE_LOAD_FAILED MAKE_DDHRESULT(734)
+#define D3DERR_SCENE_IN_SCENE MAKE_DDHRESULT(780)
+#define D3DERR_SCENE_NOT_IN_SCENE MAKE_DDHRESULT(781)
+#define D3DERR_SCENE_BEGIN_FAILED MAKE_DDHRESULT(782)
+#define D3DERR_VIEWPORTHASNODEVICE MAKE_DDHRESULT(752)
+#define D3DERR_NOCURRENTVIEWPORT MAKE_DDHRESULT(753)
+#define D3DERR_INVALIDPRIMITIVETYPE MAKE_DDHRESULT(2011)
+#define D3DERR_INVALIDVERTEXTYPE MAKE_DDHRESULT(2012)
+
+// ---- basic types ----
+typedef float D3DVALUE;
+typedef DWORD D3DCOLOR;
+typedef DWORD D3DTEXTUREHANDLE, *LPD3DTEXTUREHANDLE;
+typedef DWORD D3DCOLORMODEL;
+typedef DWORD D3DMATERIALHANDLE;
+
+#define D3DCOLOR_MONO 1
+#define D3DCOLOR_RGB 2
+
+#define RGBA_MAKE(r, g, b, a) \
+    ((D3DCOLOR)(((DWORD)(a) << 24) | ((DWORD)(r) << 16) | ((DWORD)(g) << 8) | (DWORD)(b)))
+#define RGB_MAKE(r, g, b) RGBA_MAKE(r, g, b, 0xFF)
+#define RGBA_GETALPHA(c) ((DWORD)(c) >> 24)
+#define RGBA_GETRED(c) (((DWORD)(c) >> 16) & 0xFF)
+#define RGBA_GETGREEN(c) (((DWORD)(c) >> 8) & 0xFF)
+#define RGBA_GETBLUE(c) ((DWORD)(c) & 0xFF)
+
+typedef struct _D3DRECT {
+    LONG x1, y1, x2, y2;
+} D3DRECT, *LPD3DRECT;
+
+// A vertex already transformed to the screen and lit: sx, sy in pixels (pixel centres at
+// integer coordinates), sz depth in [0, 1], rhw 1/w, colour and specular as ARGB words (the
+// specular alpha is the fog factor), tu, tv texture coordinates.
+typedef struct _D3DTLVERTEX {
+    D3DVALUE sx, sy, sz, rhw;
+    D3DCOLOR color, specular;
+    D3DVALUE tu, tv;
+} D3DTLVERTEX, *LPD3DTLVERTEX;
+
+typedef struct _D3DVIEWPORT {
+    DWORD dwSize;
+    DWORD dwX, dwY;
+    DWORD dwWidth, dwHeight;
+    D3DVALUE dvScaleX, dvScaleY;
+    D3DVALUE dvMaxX, dvMaxY;
+    D3DVALUE dvMinZ, dvMaxZ;
+} D3DVIEWPORT, *LPD3DVIEWPORT;
+
+typedef struct _D3DVIEWPORT2 {
+    DWORD dwSize;
+    DWORD dwX, dwY;
+    DWORD dwWidth, dwHeight;
+    D3DVALUE dvClipX, dvClipY;
+    D3DVALUE dvClipWidth, dvClipHeight;
+    D3DVALUE dvMinZ, dvMaxZ;
+} D3DVIEWPORT2, *LPD3DVIEWPORT2;
+
+#define D3DCLEAR_TARGET 0x00000001
+#define D3DCLEAR_ZBUFFER 0x00000002
+
+// ---- device description ----
+typedef struct _D3DTRANSFORMCAPS {
+    DWORD dwSize;
+    DWORD dwCaps;
+} D3DTRANSFORMCAPS;
+
+typedef struct _D3DLIGHTINGCAPS {
+    DWORD dwSize;
+    DWORD dwCaps;
+    DWORD dwLightingModel;
+    DWORD dwNumLights;
+} D3DLIGHTINGCAPS;
+
+typedef struct _D3DPrimCaps {
+    DWORD dwSize;
+    DWORD dwMiscCaps;
+    DWORD dwRasterCaps;
+    DWORD dwZCmpCaps;
+    DWORD dwSrcBlendCaps;
+    DWORD dwDestBlendCaps;
+    DWORD dwAlphaCmpCaps;
+    DWORD dwShadeCaps;
+    DWORD dwTextureCaps;
+    DWORD dwTextureFilterCaps;
+    DWORD dwTextureBlendCaps;
+    DWORD dwTextureAddressCaps;
+    DWORD dwStippleWidth;
+    DWORD dwStippleHeight;
+} D3DPRIMCAPS;
+
+typedef struct _D3DDeviceDesc {
+    DWORD dwSize;
+    DWORD dwFlags;
+    D3DCOLORMODEL dcmColorModel;
+    DWORD dwDevCaps;
+    D3DTRANSFORMCAPS dtcTransformCaps;
+    BOOL bClipping;
+    D3DLIGHTINGCAPS dlcLightingCaps;
+    D3DPRIMCAPS dpcLineCaps;
+    D3DPRIMCAPS dpcTriCaps;
+    DWORD dwDeviceRenderBitDepth;
+    DWORD dwDeviceZBufferBitDepth;
+    DWORD dwMaxBufferSize;
+    DWORD dwMaxVertexCount;
+    DWORD dwMinTextureWidth, dwMinTextureHeight;
+    DWORD dwMaxTextureWidth, dwMaxTextureHeight;
+    DWORD dwMinStippleWidth, dwMaxStippleWidth;
+    DWORD dwMinStippleHeight, dwMaxStippleHeight;
+} D3DDEVICEDESC, *LPD3DDEVICEDESC;
+
+#define D3DDD_COLORMODEL 0x00000001
+#define D3DDD_DEVCAPS 0x00000002
+#define D3DDD_TRICAPS 0x00000020
+#define D3DDD_DEVICERENDERBITDEPTH 0x00000080
+#define D3DDD_DEVICEZBUFFERBITDEPTH 0x00000100
+
+#define D3DDEVCAPS_FLOATTLVERTEX 0x00000001
+#define D3DDEVCAPS_SORTINCREASINGZ 0x00000002
+#define D3DDEVCAPS_EXECUTESYSTEMMEMORY 0x00000010
+#define D3DDEVCAPS_TLVERTEXSYSTEMMEMORY 0x00000040
+#define D3DDEVCAPS_TEXTURESYSTEMMEMORY 0x00000100
+#define D3DDEVCAPS_TEXTUREVIDEOMEMORY 0x00000200
+#define D3DDEVCAPS_DRAWPRIMTLVERTEX 0x00000400
+#define D3DDEVCAPS_CANRENDERAFTERFLIP 0x00000800
+
+// ---- drawing ----
+typedef enum _D3DPRIMITIVETYPE {
+    D3DPT_POINTLIST = 1,
+    D3DPT_LINELIST = 2,
+    D3DPT_LINESTRIP = 3,
+    D3DPT_TRIANGLELIST = 4,
+    D3DPT_TRIANGLESTRIP = 5,
+    D3DPT_TRIANGLEFAN = 6,
+} D3DPRIMITIVETYPE;
+
+typedef enum _D3DVERTEXTYPE {
+    D3DVT_VERTEX = 1,
+    D3DVT_LVERTEX = 2,
+    D3DVT_TLVERTEX = 3,
+} D3DVERTEXTYPE;
+
+#define D3DDP_WAIT 0x00000001
+#define D3DDP_DONOTCLIP 0x00000004
+#define D3DDP_DONOTUPDATEEXTENTS 0x00000008
+
+typedef enum _D3DRENDERSTATETYPE {
+    D3DRENDERSTATE_TEXTUREHANDLE = 1,
+    D3DRENDERSTATE_ANTIALIAS = 2,
+    D3DRENDERSTATE_TEXTUREADDRESS = 3,
+    D3DRENDERSTATE_TEXTUREPERSPECTIVE = 4,
+    D3DRENDERSTATE_WRAPU = 5,
+    D3DRENDERSTATE_WRAPV = 6,
+    D3DRENDERSTATE_ZENABLE = 7,
+    D3DRENDERSTATE_FILLMODE = 8,
+    D3DRENDERSTATE_SHADEMODE = 9,
+    D3DRENDERSTATE_LINEPATTERN = 10,
+    D3DRENDERSTATE_MONOENABLE = 11,
+    D3DRENDERSTATE_ROP2 = 12,
+    D3DRENDERSTATE_PLANEMASK = 13,
+    D3DRENDERSTATE_ZWRITEENABLE = 14,
+    D3DRENDERSTATE_ALPHATESTENABLE = 15,
+    D3DRENDERSTATE_LASTPIXEL = 16,
+    D3DRENDERSTATE_TEXTUREMAG = 17,
+    D3DRENDERSTATE_TEXTUREMIN = 18,
+    D3DRENDERSTATE_SRCBLEND = 19,
+    D3DRENDERSTATE_DESTBLEND = 20,
+    D3DRENDERSTATE_TEXTUREMAPBLEND = 21,
+    D3DRENDERSTATE_CULLMODE = 22,
+    D3DRENDERSTATE_ZFUNC = 23,
+    D3DRENDERSTATE_ALPHAREF = 24,
+    D3DRENDERSTATE_ALPHAFUNC = 25,
+    D3DRENDERSTATE_DITHERENABLE = 26,
+    D3DRENDERSTATE_ALPHABLENDENABLE = 27,
+    D3DRENDERSTATE_FOGENABLE = 28,
+    D3DRENDERSTATE_SPECULARENABLE = 29,
+    D3DRENDERSTATE_ZVISIBLE = 30,
+    D3DRENDERSTATE_SUBPIXEL = 31,
+    D3DRENDERSTATE_SUBPIXELX = 32,
+    D3DRENDERSTATE_STIPPLEDALPHA = 33,
+    D3DRENDERSTATE_FOGCOLOR = 34,
+    D3DRENDERSTATE_FOGTABLEMODE = 35,
+    D3DRENDERSTATE_FOGTABLESTART = 36,
+    D3DRENDERSTATE_FOGTABLEEND = 37,
+    D3DRENDERSTATE_FOGTABLEDENSITY = 38,
+    D3DRENDERSTATE_STIPPLEENABLE = 39,
+    D3DRENDERSTATE_EDGEANTIALIAS = 40,
+    D3DRENDERSTATE_COLORKEYENABLE = 41,
+    D3DRENDERSTATE_BORDERCOLOR = 43,
+    D3DRENDERSTATE_TEXTUREADDRESSU = 44,
+    D3DRENDERSTATE_TEXTUREADDRESSV = 45,
+    D3DRENDERSTATE_MIPMAPLODBIAS = 46,
+    D3DRENDERSTATE_ZBIAS = 47,
+    D3DRENDERSTATE_RANGEFOGENABLE = 48,
+    D3DRENDERSTATE_ANISOTROPY = 49,
+} D3DRENDERSTATETYPE;
+
+typedef enum _D3DBLEND {
+    D3DBLEND_ZERO = 1,
+    D3DBLEND_ONE = 2,
+    D3DBLEND_SRCCOLOR = 3,
+    D3DBLEND_INVSRCCOLOR = 4,
+    D3DBLEND_SRCALPHA = 5,
+    D3DBLEND_INVSRCALPHA = 6,
+    D3DBLEND_DESTALPHA = 7,
+    D3DBLEND_INVDESTALPHA = 8,
+    D3DBLEND_DESTCOLOR = 9,
+    D3DBLEND_INVDESTCOLOR = 10,
+    D3DBLEND_SRCALPHASAT = 11,
+    D3DBLEND_BOTHSRCALPHA = 12,
+    D3DBLEND_BOTHINVSRCALPHA = 13,
+} D3DBLEND;
+
+typedef enum _D3DCMPFUNC {
+    D3DCMP_NEVER = 1,
+    D3DCMP_LESS = 2,
+    D3DCMP_EQUAL = 3,
+    D3DCMP_LESSEQUAL = 4,
+    D3DCMP_GREATER = 5,
+    D3DCMP_NOTEQUAL = 6,
+    D3DCMP_GREATEREQUAL = 7,
+    D3DCMP_ALWAYS = 8,
+} D3DCMPFUNC;
+
+typedef enum _D3DSHADEMODE {
+    D3DSHADE_FLAT = 1,
+    D3DSHADE_GOURAUD = 2,
+    D3DSHADE_PHONG = 3,
+} D3DSHADEMODE;
+
+typedef enum _D3DFILLMODE {
+    D3DFILL_POINT = 1,
+    D3DFILL_WIREFRAME = 2,
+    D3DFILL_SOLID = 3,
+} D3DFILLMODE;
+
+typedef enum _D3DCULL {
+    D3DCULL_NONE = 1,
+    D3DCULL_CW = 2,
+    D3DCULL_CCW = 3,
+} D3DCULL;
+
+typedef enum _D3DTEXTUREADDRESS {
+    D3DTADDRESS_WRAP = 1,
+    D3DTADDRESS_MIRROR = 2,
+    D3DTADDRESS_CLAMP = 3,
+} D3DTEXTUREADDRESS;
+
+typedef enum _D3DTEXTUREFILTER {
+    D3DFILTER_NEAREST = 1,
+    D3DFILTER_LINEAR = 2,
+} D3DTEXTUREFILTER;
+
+typedef enum _D3DTEXTUREBLEND {
+    D3DTBLEND_DECAL = 1,
+    D3DTBLEND_MODULATE = 2,
+} D3DTEXTUREBLEND;
+
+// ---- callbacks ----
+typedef HRESULT(WINAPI* LPD3DENUMDEVICESCALLBACK)(GUID* guid, LPSTR description, LPSTR name,
+                                                  LPD3DDEVICEDESC hardwareDesc,
+                                                  LPD3DDEVICEDESC emulationDesc, LPVOID context);
+typedef HRESULT(WINAPI* LPD3DENUMTEXTUREFORMATSCALLBACK)(LPDDSURFACEDESC desc, LPVOID context);
+
+// ---- interfaces ----
+struct IDirect3DTexture2 : IUnknown {
+    STDMETHOD(GetHandle)(LPDIRECT3DDEVICE2 device, LPD3DTEXTUREHANDLE handle) PURE;
+    STDMETHOD(PaletteChanged)(DWORD start, DWORD count) PURE;
+    STDMETHOD(Load)(LPDIRECT3DTEXTURE2 source) PURE;
+};
+
+struct IDirect3DViewport : IUnknown {
+    STDMETHOD(GetViewport)(LPD3DVIEWPORT data) PURE;
+    STDMETHOD(SetViewport)(LPD3DVIEWPORT data) PURE;
+    STDMETHOD(Clear)(DWORD count, LPD3DRECT rects, DWORD flags) PURE;
+};
+
+struct IDirect3DViewport2 : IDirect3DViewport {
+    STDMETHOD(GetViewport2)(LPD3DVIEWPORT2 data) PURE;
+    STDMETHOD(SetViewport2)(LPD3DVIEWPORT2 data) PURE;
+};
+
+struct IDirect3DDevice2 : IUnknown {
+    STDMETHOD(GetCaps)(LPD3DDEVICEDESC hardwareDesc, LPD3DDEVICEDESC emulationDesc) PURE;
+    STDMETHOD(AddViewport)(LPDIRECT3DVIEWPORT2 viewport) PURE;
+    STDMETHOD(DeleteViewport)(LPDIRECT3DVIEWPORT2 viewport) PURE;
+    STDMETHOD(EnumTextureFormats)(LPD3DENUMTEXTUREFORMATSCALLBACK callback, LPVOID context) PURE;
+    STDMETHOD(BeginScene)() PURE;
+    STDMETHOD(EndScene)() PURE;
+    STDMETHOD(GetDirect3D)(LPDIRECT3D2* out) PURE;
+    STDMETHOD(SetCurrentViewport)(LPDIRECT3DVIEWPORT2 viewport) PURE;
+    STDMETHOD(GetCurrentViewport)(LPDIRECT3DVIEWPORT2* out) PURE;
+    STDMETHOD(GetRenderTarget)(LPDIRECTDRAWSURFACE* out) PURE;
+    STDMETHOD(GetRenderState)(D3DRENDERSTATETYPE state, LPDWORD value) PURE;
+    STDMETHOD(SetRenderState)(D3DRENDERSTATETYPE state, DWORD value) PURE;
+    STDMETHOD(DrawPrimitive)(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, LPVOID vertices,
+                             DWORD count, DWORD flags) PURE;
+};
+
+struct IDirect3D2 : IUnknown {
+    STDMETHOD(EnumDevices)(LPD3DENUMDEVICESCALLBACK callback, LPVOID context) PURE;
+    STDMETHOD(CreateViewport)(LPDIRECT3DVIEWPORT2* out, IUnknown* outer) PURE;
+    STDMETHOD(CreateDevice)(REFCLSID device, LPDIRECTDRAWSURFACE target,
+                            LPDIRECT3DDEVICE2* out) PURE;
+};
