@@ -31,7 +31,10 @@ int UmbDecodeRows(const BYTE* src, size_t size, ZEMPIXEL* dst, int xsize, int ys
             ZEMPIXEL prev = 0;
             for (;;) {
                 if (!next(&b)) return 0;
-                if (b == 0xFF) break;
+                if (b == 0xFF) {
+                    if (x != xsize) return 0;  // the writer always fills its rows
+                    break;
+                }
                 if (b == 0xFE) {
                     int n, lo, hi;
                     if (!next(&n) || !next(&lo) || !next(&hi)) return 0;

@@ -193,7 +193,7 @@ TEST(Picture, EightBitPaletteForm) {
         Bytes data;
         if (packed) {
             data.u8(0x00).u8(0).u8(0);          // run of one 0
-            data.u8(0x11);                      // byte 1
+            data.u8(0x00).u8(0).u8(1);          // run of one 1
             data.u8(0x00).u8(2).u8(5);          // run of three 5
             data.u8(0x10).u8(3).u8(0);          // copy one byte from four back
             data.u8(0x0F);
