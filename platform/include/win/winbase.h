@@ -38,6 +38,8 @@
 #define ERROR_BAD_EXE_FORMAT 193
 #define WAIT_OBJECT_0 0
 #define WAIT_ABANDONED 0x80
+#define WAIT_ABANDONED_0 WAIT_ABANDONED
+#define ERROR_NOT_OWNER 288
 #define WAIT_TIMEOUT 258
 #define WAIT_FAILED 0xFFFFFFFFu
 
@@ -277,6 +279,8 @@ WINBASEAPI int WINAPI GetThreadPriority(HANDLE thread);
 #define THREAD_PRIORITY_ABOVE_NORMAL 1
 #define THREAD_PRIORITY_HIGHEST 2
 #define THREAD_PRIORITY_TIME_CRITICAL 15
+#define THREAD_PRIORITY_IDLE (-15)
+#define THREAD_PRIORITY_ERROR_RETURN 0x7FFFFFFF
 
 // Storage for a recursive lock kept inside the caller's record, as the system declares them.
 typedef struct _RTL_CRITICAL_SECTION {

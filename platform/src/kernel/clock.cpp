@@ -215,6 +215,8 @@ void CountNewThread() {
     ++s.running;
 }
 
+void CountNewThreadLocked() { ++S().running; }
+
 void UncountNewThread() {
     State& s = S();
     std::lock_guard<std::mutex> g(s.m);

@@ -49,6 +49,7 @@ void NotifyLocked();  // the same with KernelLock already held
 // threads created by CreateThread (counted from their creation, or from ResumeThread when
 // created suspended) and any other thread from its first wait on.
 void CountNewThread();       // the creator: a thread that will run is on its way
+void CountNewThreadLocked(); // the same with KernelLock already held
 void UncountNewThread();     // the creator: that thread will not run after all
 void AdoptCountedThread();   // the new thread, first thing: it takes over that count
 

@@ -1,0 +1,374 @@
+// Waits, events, mutexes, critical sections and the interlocked operations. Every waitable
+// object keeps its state under the clock's kernel lock and every wait blocks on the process
+// clock, so time-outs follow the virtual clock in tests.
+#include <windows.h>
+
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "kernel/clock.h"
+#include "kernel/waitable.h"
+
+namespace wyn::sync {
+namespace {
+
+constexpr DWORD kMaxWaitObjects = 64;
+
+class Event final : public Waitable {
+public:
+    Event(bool manual, bool initial) : manual_(manual), set_(initial) {}
+    bool Signaled(DWORD, uint64_t epoch) const override { return set_ || pulses_ != epoch; }
+    bool Acquire(DWORD) override {
+        if (!manual_) set_ = false;
+        return false;
+    }
+    uint64_t Epoch() const override { return pulses_; }
+    void Set() { set_ = true; }
+    void Reset() { set_ = false; }
+    // Releases every thread waiting at this moment and leaves the event reset.
+    void Pulse() {
+        ++pulses_;
+        set_ = false;
+    }
+
+private:
+    bool manual_;
+    bool set_;
+    uint64_t pulses_ = 0;
+};
+
+class Mutex;
+
+// The mutexes a thread owns, handed on as abandoned when it ends still owning them.
+struct OwnedMutexes {
+    std::vector<std::weak_ptr<Mutex>> list;
+    ~OwnedMutexes();
+};
+thread_local OwnedMutexes t_owned;
+
+class Mutex final : public Waitable, public std::enable_shared_from_this<Mutex> {
+public:
+    bool Signaled(DWORD tid, uint64_t) const override { return owner_ == 0 || owner_ == tid; }
+    bool Acquire(DWORD tid) override {
+        if (owner_ != tid) {
+            owner_ = tid;
+            t_owned.list.push_back(weak_from_this());
+        }
+        ++count_;
+        bool abandoned = abandoned_;
+        abandoned_ = false;
+        return abandoned;
+    }
+    bool Release(DWORD tid) {
+        if (owner_ != tid || count_ == 0) return false;
+        if (--count_ == 0) owner_ = 0;
+        return true;
+    }
+    void Abandon(DWORD tid) {
+        if (owner_ != tid) return;
+        owner_ = 0;
+        count_ = 0;
+        abandoned_ = true;
+    }
+
+private:
+    DWORD owner_ = 0;
+    unsigned count_ = 0;
+    bool abandoned_ = false;
+};
+
+OwnedMutexes::~OwnedMutexes() { AbandonOwnedMutexes(); }
+
+// Names of events and mutexes, one namespace as the system has it (case-sensitive). The
+// entries are weak: a name lives as long as a handle to its object is open. Names are
+// within this process; a shared registry can stand behind the same two calls.
+struct NamedObject {
+    wynplat::HandleKind kind;
+    std::weak_ptr<Waitable> object;
+};
+std::unordered_map<std::string, NamedObject>& Names() {
+    static auto* names = new std::unordered_map<std::string, NamedObject>;
+    return *names;
+}
+
+std::shared_ptr<Waitable> FindNamedLocked(const char* name, wynplat::HandleKind* kind) {
+    auto& names = Names();
+    auto it = names.find(name);
+    if (it == names.end()) return nullptr;
+    auto object = it->second.object.lock();
+    if (!object) {
+        names.erase(it);
+        return nullptr;
+    }
+    *kind = it->second.kind;
+    return object;
+}
+
+void AddNamedLocked(const char* name, wynplat::HandleKind kind, const std::shared_ptr<Waitable>& object) {
+    auto& names = Names();
+    for (auto it = names.begin(); it != names.end();) {
+        if (it->second.object.expired()) it = names.erase(it);
+        else ++it;
+    }
+    names[name] = NamedObject{kind, object};
+}
+
+// Creates a named or unnamed object of `kind`, or opens the one of that name.
+template <class Make>
+HANDLE CreateNamed(wynplat::HandleKind kind, const char* name, Make make) {
+    std::shared_ptr<Waitable> object;
+    bool existed = false;
+    {
+        std::lock_guard<std::mutex> g(clock::KernelLock());
+        if (name && *name) {
+            wynplat::HandleKind found;
+            object = FindNamedLocked(name, &found);
+            if (object && found != kind) {
+                SetLastError(ERROR_INVALID_HANDLE);
+                return nullptr;
+            }
+            existed = object != nullptr;
+        }
+        if (!object) {
+            object = make();
+            if (name && *name) AddNamedLocked(name, kind, object);
+        }
+    }
+    HANDLE h = RegisterWaitable(kind, object);
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return h;
+}
+
+DWORD WaitObjects(const std::vector<std::shared_ptr<Waitable>>& objects, bool all, DWORD ms) {
+    DWORD tid = CurrentThreadId();
+    uint64_t deadline = clock::DeadlineAfterMs(ms);
+    std::unique_lock<std::mutex> lock(clock::KernelLock());
+    std::vector<uint64_t> epochs;
+    for (auto& o : objects) epochs.push_back(o->Epoch());
+    std::function<bool()> ready = [&objects, &epochs, all, tid]() {
+        for (size_t i = 0; i < objects.size(); ++i) {
+            bool s = objects[i]->Signaled(tid, epochs[i]);
+            if (all && !s) return false;
+            if (!all && s) return true;
+        }
+        return all;
+    };
+    if (!clock::WaitUntil(lock, deadline, ready)) return WAIT_TIMEOUT;
+    if (all) {
+        bool abandoned = false;
+        for (auto& o : objects) abandoned |= o->Acquire(tid);
+        return abandoned ? WAIT_ABANDONED : WAIT_OBJECT_0;
+    }
+    for (size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i]->Signaled(tid, epochs[i])) {
+            bool abandoned = objects[i]->Acquire(tid);
+            return (abandoned ? WAIT_ABANDONED : WAIT_OBJECT_0) + static_cast<DWORD>(i);
+        }
+    }
+    return WAIT_TIMEOUT;  // not reached: ready() held
+}
+
+}  // namespace
+
+void AbandonOwnedMutexes() {
+    auto& list = t_owned.list;
+    if (list.empty()) return;
+    DWORD tid = CurrentThreadId();
+    std::lock_guard<std::mutex> g(clock::KernelLock());
+    for (auto& weak : list)
+        if (auto m = weak.lock()) static_cast<Mutex&>(*m).Abandon(tid);
+    list.clear();
+    clock::NotifyLocked();
+}
+
+DWORD CurrentThreadId() {
+    thread_local DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
+    return id;
+}
+
+HANDLE RegisterWaitable(wynplat::HandleKind kind, std::shared_ptr<Waitable> object) {
+    return wynplat::RegisterHandle(kind, std::shared_ptr<void>(std::move(object)), &WaitOnWaitable);
+}
+
+DWORD WaitOnWaitable(const std::shared_ptr<void>& object, DWORD ms) {
+    return WaitObjects({std::static_pointer_cast<Waitable>(object)}, false, ms);
+}
+
+std::shared_ptr<Waitable> LookupWaitable(HANDLE h) {
+    wynplat::HandleEntry entry;
+    if (!wynplat::LookupAnyHandle(h, &entry) || entry.wait != &WaitOnWaitable) return nullptr;
+    return std::static_pointer_cast<Waitable>(entry.object);
+}
+
+void Signal() { clock::NotifyLocked(); }
+
+}  // namespace wyn::sync
+
+using namespace wyn;
+using wynplat::HandleKind;
+
+DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms) {
+    if (auto w = sync::LookupWaitable(h)) return sync::WaitObjects({w}, false, ms);
+    wynplat::HandleEntry entry;
+    if (wynplat::LookupAnyHandle(h, &entry) && entry.wait) return entry.wait(entry.object, ms);
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+}
+
+DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms) {
+    if (!handles || count == 0 || count > sync::kMaxWaitObjects) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    std::vector<std::shared_ptr<sync::Waitable>> objects;
+    for (DWORD i = 0; i < count; ++i) {
+        auto w = sync::LookupWaitable(handles[i]);
+        if (!w) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return WAIT_FAILED;
+        }
+        objects.push_back(std::move(w));
+    }
+    return sync::WaitObjects(objects, waitAll != FALSE, ms);
+}
+
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initial, LPCSTR name) {
+    return sync::CreateNamed(HandleKind::Event, name, [&] {
+        return std::make_shared<sync::Event>(manualReset != FALSE, initial != FALSE);
+    });
+}
+
+HANDLE WINAPI OpenEventA(DWORD, BOOL, LPCSTR name) {
+    if (!name || !*name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    std::shared_ptr<sync::Waitable> object;
+    {
+        std::lock_guard<std::mutex> g(clock::KernelLock());
+        HandleKind kind;
+        object = sync::FindNamedLocked(name, &kind);
+        if (object && kind != HandleKind::Event) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return nullptr;
+        }
+    }
+    if (!object) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    return sync::RegisterWaitable(HandleKind::Event, object);
+}
+
+namespace {
+
+template <class Change>
+BOOL ChangeEvent(HANDLE h, Change change) {
+    auto ev = wynplat::LookupHandleAs<sync::Waitable>(h, HandleKind::Event);
+    if (!ev) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard<std::mutex> g(clock::KernelLock());
+    change(static_cast<sync::Event&>(*ev));
+    clock::NotifyLocked();
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL WINAPI SetEvent(HANDLE h) { return ChangeEvent(h, [](sync::Event& e) { e.Set(); }); }
+BOOL WINAPI ResetEvent(HANDLE h) { return ChangeEvent(h, [](sync::Event& e) { e.Reset(); }); }
+BOOL WINAPI PulseEvent(HANDLE h) { return ChangeEvent(h, [](sync::Event& e) { e.Pulse(); }); }
+
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
+    bool created = false;
+    HANDLE h = sync::CreateNamed(HandleKind::Mutex, name, [&] {
+        created = true;
+        return std::make_shared<sync::Mutex>();
+    });
+    if (h && created && initialOwner) {
+        DWORD error = GetLastError();
+        auto m = wynplat::LookupHandleAs<sync::Waitable>(h, HandleKind::Mutex);
+        std::lock_guard<std::mutex> g(clock::KernelLock());
+        m->Acquire(sync::CurrentThreadId());
+        SetLastError(error);
+    }
+    return h;
+}
+
+BOOL WINAPI ReleaseMutex(HANDLE h) {
+    auto m = wynplat::LookupHandleAs<sync::Waitable>(h, HandleKind::Mutex);
+    if (!m) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard<std::mutex> g(clock::KernelLock());
+    if (!static_cast<sync::Mutex&>(*m).Release(sync::CurrentThreadId())) {
+        SetLastError(ERROR_NOT_OWNER);
+        return FALSE;
+    }
+    clock::NotifyLocked();
+    return TRUE;
+}
+
+// ---- critical sections: a recursive mutex kept inside the caller's record ----
+
+static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION), "critical section storage");
+static_assert(alignof(pthread_mutex_t) <= alignof(CRITICAL_SECTION), "critical section alignment");
+
+namespace {
+pthread_mutex_t* CsMutex(LPCRITICAL_SECTION cs) { return reinterpret_cast<pthread_mutex_t*>(cs->opaque); }
+}  // namespace
+
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
+    if (!cs) return;
+    pthread_mutexattr_t attr;
+    pthread_mutexattr_init(&attr);
+    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(new (cs->opaque) pthread_mutex_t, &attr);
+    pthread_mutexattr_destroy(&attr);
+}
+
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
+    if (!cs) return;
+    if (pthread_mutex_trylock(CsMutex(cs)) == 0) return;
+    // Waiting for another thread: the virtual clock must not count this thread as running.
+    clock::BlockedOutside blocked;
+    pthread_mutex_lock(CsMutex(cs));
+}
+
+BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs) {
+    return cs && pthread_mutex_trylock(CsMutex(cs)) == 0;
+}
+
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
+    if (cs) pthread_mutex_unlock(CsMutex(cs));
+}
+
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
+    if (!cs) return;
+    pthread_mutex_destroy(CsMutex(cs));
+}
+
+// ---- interlocked operations ----
+
+LONG WINAPI InterlockedIncrement(LONG volatile* v) { return __atomic_add_fetch(v, 1, __ATOMIC_SEQ_CST); }
+LONG WINAPI InterlockedDecrement(LONG volatile* v) { return __atomic_sub_fetch(v, 1, __ATOMIC_SEQ_CST); }
+LONG WINAPI InterlockedExchange(LONG volatile* v, LONG value) {
+    return __atomic_exchange_n(v, value, __ATOMIC_SEQ_CST);
+}
+LONG WINAPI InterlockedExchangeAdd(LONG volatile* v, LONG value) {
+    return __atomic_fetch_add(v, value, __ATOMIC_SEQ_CST);
+}
+LONG WINAPI InterlockedCompareExchange(LONG volatile* v, LONG value, LONG comparand) {
+    __atomic_compare_exchange_n(v, &comparand, value, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+    return comparand;
+}

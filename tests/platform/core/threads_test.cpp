@@ -1,0 +1,426 @@
+// Threads, events, mutexes, waits and critical sections on the virtual clock (the test runs
+// with WYN_CLOCK=virtual): every time-out below is exact, whatever the machine's load.
+#include <windows.h>
+#include <wynplat.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+HANDLE Start(LPTHREAD_START_ROUTINE fn, void* param, DWORD flags = 0, DWORD* tid = nullptr) {
+    HANDLE h = CreateThread(nullptr, 0, fn, param, flags, tid);
+    EXPECT_NE(h, nullptr);
+    return h;
+}
+
+DWORD ExitCode(HANDLE h) {
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(h, &code));
+    return code;
+}
+
+struct Ran {
+    std::atomic<int> count{0};
+    std::atomic<DWORD> tid{0};
+};
+
+DWORD WINAPI CountAndReturn7(LPVOID p) {
+    auto* ran = static_cast<Ran*>(p);
+    ran->tid = GetCurrentThreadId();
+    ++ran->count;
+    return 7;
+}
+
+class VirtualTime : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(WynPlat_IsVirtualClock(), 1);
+        WynPlat_SetClockReadStep(0);
+    }
+    static uint64_t Now() { return WynPlat_ClockMicros(); }
+};
+
+}  // namespace
+
+TEST_F(VirtualTime, SuspendedThreadRunsOnlyAfterResume) {
+    Ran ran;
+    DWORD tid = 0;
+    HANDLE h = Start(CountAndReturn7, &ran, CREATE_SUSPENDED, &tid);
+    EXPECT_NE(tid, 0u);
+    EXPECT_NE(tid, GetCurrentThreadId());
+    EXPECT_EQ(ExitCode(h), static_cast<DWORD>(STILL_ACTIVE));
+    uint64_t t0 = Now();
+    EXPECT_EQ(WaitForSingleObject(h, 100), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(Now() - t0, 100000u) << "the time-out passes on the virtual clock";
+    EXPECT_EQ(ran.count, 0);
+    EXPECT_EQ(SuspendThread(h), 1u);  // suspended twice now
+    EXPECT_EQ(ResumeThread(h), 2u);
+    EXPECT_EQ(ran.count, 0);
+    EXPECT_EQ(ResumeThread(h), 1u);  // runs
+    EXPECT_EQ(WaitForSingleObject(h, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(ran.count, 1);
+    EXPECT_EQ(ran.tid, tid) << "the id CreateThread gives is the thread's own";
+    EXPECT_EQ(ExitCode(h), 7u);
+    EXPECT_EQ(ResumeThread(h), 0u);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(VirtualTime, ExitCodesFromReturnExitThreadAndTerminate) {
+    struct Case {
+        const char* name;
+        LPTHREAD_START_ROUTINE fn;
+        DWORD code;
+    };
+    static std::atomic<int> afterExit{0};
+    const Case cases[] = {
+        {"return", [](LPVOID) -> DWORD { return 42; }, 42},
+        {"ExitThread", [](LPVOID) -> DWORD {
+             ExitThread(99);
+             ++afterExit;
+             return 1;
+         }, 99},
+        {"ExitThread(0)", [](LPVOID) -> DWORD {
+             ExitThread(0);
+             return 1;
+         }, 0},
+    };
+    for (const auto& c : cases) {
+        HANDLE h = Start(c.fn, nullptr);
+        EXPECT_EQ(WaitForSingleObject(h, 1000), static_cast<DWORD>(WAIT_OBJECT_0)) << c.name;
+        EXPECT_EQ(ExitCode(h), c.code) << c.name;
+        CloseHandle(h);
+    }
+    EXPECT_EQ(afterExit, 0) << "nothing runs after ExitThread";
+
+    // A thread not yet started can be ended cleanly; a running one is refused.
+    Ran ran;
+    HANDLE never = Start(CountAndReturn7, &ran, CREATE_SUSPENDED);
+    EXPECT_TRUE(TerminateThread(never, 5));
+    EXPECT_EQ(WaitForSingleObject(never, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(ExitCode(never), 5u);
+    EXPECT_EQ(ResumeThread(never), 1u);
+    Sleep(10);
+    EXPECT_EQ(ran.count, 0) << "a terminated thread never runs";
+    CloseHandle(never);
+
+    HANDLE gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE running = Start([](LPVOID g) -> DWORD {
+        WaitForSingleObject(static_cast<HANDLE>(g), INFINITE);
+        return 3;
+    }, gate);
+    EXPECT_FALSE(TerminateThread(running, 1));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(SuspendThread(running), static_cast<DWORD>(-1));
+    SetEvent(gate);
+    EXPECT_EQ(WaitForSingleObject(running, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(ExitCode(running), 3u);
+    CloseHandle(running);
+    CloseHandle(gate);
+}
+
+namespace {
+struct Timed {
+    HANDLE event;
+    DWORD ms;
+    DWORD result;
+    uint64_t start, end;
+};
+DWORD WINAPI WaitTimed(LPVOID p) {
+    auto* t = static_cast<Timed*>(p);
+    t->start = WynPlat_ClockMicros();
+    t->result = t->event ? WaitForSingleObject(t->event, t->ms) : (Sleep(t->ms), WAIT_TIMEOUT);
+    t->end = WynPlat_ClockMicros();
+    return 0;
+}
+}  // namespace
+
+TEST_F(VirtualTime, WaitingThreadTimesOutAtItsVirtualDeadline) {
+    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Timed t{never, 500, 0, 0, 0};
+    HANDLE h = Start(WaitTimed, &t);
+    EXPECT_EQ(WaitForSingleObject(h, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(t.result, static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(t.end - t.start, 500000u);
+    CloseHandle(h);
+    CloseHandle(never);
+}
+
+TEST_F(VirtualTime, SleepersSideBySideWakeInDeadlineOrder) {
+    Timed t[3] = {{nullptr, 300, 0, 0, 0}, {nullptr, 100, 0, 0, 0}, {nullptr, 200, 0, 0, 0}};
+    uint64_t t0 = Now();
+    HANDLE h[3];
+    for (int i = 0; i < 3; ++i) h[i] = Start(WaitTimed, &t[i]);
+    EXPECT_EQ(WaitForMultipleObjects(3, h, TRUE, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(t[i].start, t0) << "sleeper " << i;
+        EXPECT_EQ(t[i].end - t[i].start, t[i].ms * 1000ull) << "sleeper " << i;
+        CloseHandle(h[i]);
+    }
+    EXPECT_EQ(Now() - t0, 300000u) << "side by side, not one after the other";
+}
+
+TEST_F(VirtualTime, ThreadsOutsideTheLayerDoNotHangTheClock) {
+    // The main thread blocks in join(), which the clock cannot see; the sleeper still wakes,
+    // at its own deadline.
+    uint64_t start = 0, end = 0;
+    std::thread other([&] {
+        start = WynPlat_ClockMicros();
+        Sleep(250);
+        end = WynPlat_ClockMicros();
+    });
+    other.join();
+    EXPECT_EQ(end - start, 250000u);
+}
+
+TEST_F(VirtualTime, EventsManualAndAutoReset) {
+    HANDLE autoEv = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE manual = CreateEventA(nullptr, TRUE, TRUE, nullptr);  // starts set
+    ASSERT_NE(autoEv, nullptr);
+    ASSERT_NE(manual, nullptr);
+    EXPECT_EQ(WaitForSingleObject(autoEv, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(SetEvent(autoEv));
+    EXPECT_EQ(WaitForSingleObject(autoEv, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(autoEv, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "auto reset";
+    EXPECT_EQ(WaitForSingleObject(manual, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(manual, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "stays set";
+    EXPECT_TRUE(ResetEvent(manual));
+    EXPECT_EQ(WaitForSingleObject(manual, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(PulseEvent(manual));
+    EXPECT_EQ(WaitForSingleObject(manual, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "a pulse leaves the event reset";
+    CloseHandle(autoEv);
+    CloseHandle(manual);
+}
+
+TEST_F(VirtualTime, EventSetByAnotherThreadEndsTheWaitThen) {
+    HANDLE ev = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE setter = Start([](LPVOID e) -> DWORD {
+        Sleep(50);
+        SetEvent(static_cast<HANDLE>(e));
+        return 0;
+    }, ev);
+    uint64_t t0 = Now();
+    EXPECT_EQ(WaitForSingleObject(ev, 1000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(Now() - t0, 50000u);
+    WaitForSingleObject(setter, INFINITE);
+    CloseHandle(setter);
+    CloseHandle(ev);
+}
+
+TEST_F(VirtualTime, AutoResetEventReleasesOneWaiterPerSet) {
+    struct Shared {
+        HANDLE ev;
+        std::atomic<int> woke{0};
+    } s;
+    s.ev = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    auto waiter = [](LPVOID p) -> DWORD {
+        auto* sh = static_cast<Shared*>(p);
+        WaitForSingleObject(sh->ev, INFINITE);
+        ++sh->woke;
+        return 0;
+    };
+    HANDLE h[2] = {Start(waiter, &s), Start(waiter, &s)};
+    Sleep(10);  // both are waiting now
+    SetEvent(s.ev);
+    DWORD first = WaitForMultipleObjects(2, h, FALSE, 1000);
+    ASSERT_LT(first, 2u);
+    Sleep(100);
+    EXPECT_EQ(s.woke, 1);
+    EXPECT_EQ(WaitForSingleObject(h[1 - first], 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    SetEvent(s.ev);
+    EXPECT_EQ(WaitForMultipleObjects(2, h, TRUE, 1000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(s.woke, 2);
+    CloseHandle(h[0]);
+    CloseHandle(h[1]);
+    CloseHandle(s.ev);
+}
+
+TEST_F(VirtualTime, NamedEventsWithinTheProcess) {
+    HANDLE a = CreateEventA(nullptr, TRUE, FALSE, "ZemEventON");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    HANDLE b = CreateEventA(nullptr, FALSE, TRUE, "ZemEventON");  // the existing one
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(WaitForSingleObject(b, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "its state is kept";
+    SetEvent(a);
+    HANDLE c = OpenEventA(EVENT_ALL_ACCESS, FALSE, "ZemEventON");
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(WaitForSingleObject(c, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(OpenEventA(EVENT_ALL_ACCESS, FALSE, "zemeventon"), nullptr) << "names keep their case";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(CreateMutexA(nullptr, FALSE, "ZemEventON"), nullptr) << "one namespace";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(OpenEventA(EVENT_ALL_ACCESS, FALSE, nullptr), nullptr);
+    CloseHandle(a);
+    CloseHandle(b);
+    CloseHandle(c);
+    EXPECT_EQ(OpenEventA(EVENT_ALL_ACCESS, FALSE, "ZemEventON"), nullptr)
+        << "the name goes with its last handle";
+}
+
+TEST_F(VirtualTime, MutexOwnershipRecursionAndAbandonment) {
+    HANDLE m = CreateMutexA(nullptr, TRUE, nullptr);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(WaitForSingleObject(m, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "recursive";
+    struct Try {
+        HANDLE m;
+        DWORD result;
+        BOOL released;
+    } t{m, 0, FALSE};
+    auto tryTake = [](LPVOID p) -> DWORD {
+        auto* x = static_cast<Try*>(p);
+        x->released = ReleaseMutex(x->m);  // not the owner
+        x->result = WaitForSingleObject(x->m, 100);
+        if (x->result == WAIT_OBJECT_0) ReleaseMutex(x->m);
+        return GetLastError();
+    };
+    HANDLE h = Start(tryTake, &t);
+    WaitForSingleObject(h, INFINITE);
+    EXPECT_FALSE(t.released);
+    EXPECT_EQ(ExitCode(h), static_cast<DWORD>(ERROR_NOT_OWNER));
+    EXPECT_EQ(t.result, static_cast<DWORD>(WAIT_TIMEOUT));
+    CloseHandle(h);
+    EXPECT_TRUE(ReleaseMutex(m));
+    EXPECT_TRUE(ReleaseMutex(m));
+    EXPECT_FALSE(ReleaseMutex(m)) << "released as often as taken";
+    h = Start(tryTake, &t);
+    WaitForSingleObject(h, INFINITE);
+    EXPECT_EQ(t.result, static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(h);
+
+    // A thread that ends owning the mutex hands it on as abandoned.
+    h = Start([](LPVOID p) -> DWORD { return WaitForSingleObject(static_cast<HANDLE>(p), 0); }, m);
+    WaitForSingleObject(h, INFINITE);
+    EXPECT_EQ(ExitCode(h), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(m, 0), static_cast<DWORD>(WAIT_ABANDONED));
+    EXPECT_TRUE(ReleaseMutex(m));
+    CloseHandle(h);
+    CloseHandle(m);
+}
+
+TEST_F(VirtualTime, WaitForMultipleAnyAndAll) {
+    HANDLE e[3];
+    for (auto& h : e) h = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    uint64_t t0 = Now();
+    EXPECT_EQ(WaitForMultipleObjects(3, e, FALSE, 20), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(Now() - t0, 20000u);
+    SetEvent(e[2]);
+    SetEvent(e[1]);
+    EXPECT_EQ(WaitForMultipleObjects(3, e, FALSE, 0), static_cast<DWORD>(WAIT_OBJECT_0 + 1))
+        << "the lowest index that is set";
+    EXPECT_EQ(WaitForMultipleObjects(3, e, TRUE, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    SetEvent(e[0]);
+    EXPECT_EQ(WaitForMultipleObjects(3, e, TRUE, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    for (auto& h : e) CloseHandle(h);
+}
+
+TEST(SyncBadInput, UnknownHandlesAndParametersFailCleanly) {
+    HANDLE bogus = reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x7ff0));
+    HANDLE ev = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    HANDLE closed = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    CloseHandle(closed);
+    for (HANDLE h : {bogus, static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE, closed}) {
+        SetLastError(0);
+        EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED) << h;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE)) << h;
+        EXPECT_FALSE(SetEvent(h)) << h;
+        EXPECT_FALSE(ResetEvent(h)) << h;
+        EXPECT_FALSE(ReleaseMutex(h)) << h;
+        EXPECT_EQ(ResumeThread(h), static_cast<DWORD>(-1)) << h;
+        EXPECT_EQ(SuspendThread(h), static_cast<DWORD>(-1)) << h;
+        DWORD code;
+        EXPECT_FALSE(GetExitCodeThread(h, &code)) << h;
+        EXPECT_FALSE(TerminateThread(h, 0)) << h;
+        EXPECT_FALSE(SetThreadPriority(h, THREAD_PRIORITY_NORMAL)) << h;
+        EXPECT_EQ(GetThreadPriority(h), THREAD_PRIORITY_ERROR_RETURN) << h;
+        HANDLE pair[2] = {ev, h};
+        EXPECT_EQ(WaitForMultipleObjects(2, pair, FALSE, 0), WAIT_FAILED) << h;
+    }
+    EXPECT_FALSE(SetEvent(mutex)) << "a mutex is not an event";
+    EXPECT_FALSE(ReleaseMutex(ev)) << "an event is not a mutex";
+    EXPECT_EQ(WaitForMultipleObjects(0, &ev, FALSE, 0), WAIT_FAILED);
+    HANDLE many[65];
+    for (auto& h : many) h = ev;
+    EXPECT_EQ(WaitForMultipleObjects(65, many, FALSE, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(WaitForMultipleObjects(1, nullptr, FALSE, 0), WAIT_FAILED);
+    EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
+    CloseHandle(ev);
+    CloseHandle(mutex);
+}
+
+TEST(ThreadPriority, AcceptedAndReported) {
+    EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST));
+    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_HIGHEST);
+    HANDLE h = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, CREATE_SUSPENDED, nullptr);
+    EXPECT_EQ(GetThreadPriority(h), THREAD_PRIORITY_NORMAL);
+    EXPECT_TRUE(SetThreadPriority(h, THREAD_PRIORITY_TIME_CRITICAL));
+    EXPECT_EQ(GetThreadPriority(h), THREAD_PRIORITY_TIME_CRITICAL);
+    EXPECT_FALSE(SetThreadPriority(h, 7));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    ResumeThread(h);
+    WaitForSingleObject(h, INFINITE);
+    CloseHandle(h);
+}
+
+namespace {
+struct Counter {
+    CRITICAL_SECTION cs;
+    long value = 0;
+    LONG atomic = 0;
+};
+DWORD WINAPI AddMany(LPVOID p) {
+    auto* c = static_cast<Counter*>(p);
+    for (int i = 0; i < 20000; ++i) {
+        EnterCriticalSection(&c->cs);
+        EnterCriticalSection(&c->cs);  // recursive
+        ++c->value;
+        LeaveCriticalSection(&c->cs);
+        LeaveCriticalSection(&c->cs);
+        InterlockedIncrement(&c->atomic);
+    }
+    return 0;
+}
+}  // namespace
+
+TEST(CriticalSection, RecursiveAndExclusive) {
+    Counter c;
+    InitializeCriticalSection(&c.cs);
+    HANDLE h[4];
+    for (auto& x : h) x = CreateThread(nullptr, 0, AddMany, &c, 0, nullptr);
+    EXPECT_EQ(WaitForMultipleObjects(4, h, TRUE, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(c.value, 80000);
+    EXPECT_EQ(c.atomic, 80000);
+    for (auto& x : h) CloseHandle(x);
+
+    EnterCriticalSection(&c.cs);
+    std::atomic<int> other{-1};
+    std::thread t([&] {
+        other = TryEnterCriticalSection(&c.cs);
+        if (other) LeaveCriticalSection(&c.cs);
+    });
+    t.join();
+    EXPECT_EQ(other, 0) << "held by this thread";
+    EXPECT_TRUE(TryEnterCriticalSection(&c.cs)) << "but open to its owner again";
+    LeaveCriticalSection(&c.cs);
+    LeaveCriticalSection(&c.cs);
+    DeleteCriticalSection(&c.cs);
+}
+
+TEST(Interlocked, ReturnsWhatTheSystemReturns) {
+    LONG v = 5;
+    EXPECT_EQ(InterlockedIncrement(&v), 6);
+    EXPECT_EQ(InterlockedDecrement(&v), 5);
+    EXPECT_EQ(InterlockedExchange(&v, 9), 5);
+    EXPECT_EQ(InterlockedExchangeAdd(&v, 3), 9);
+    EXPECT_EQ(v, 12);
+    EXPECT_EQ(InterlockedCompareExchange(&v, 1, 11), 12) << "no exchange when it differs";
+    EXPECT_EQ(v, 12);
+    EXPECT_EQ(InterlockedCompareExchange(&v, 1, 12), 12);
+    EXPECT_EQ(v, 1);
+}
