@@ -260,6 +260,9 @@ WINBASEAPI DWORD WINAPI GetCurrentThreadId(void);
 WINBASEAPI HANDLE WINAPI GetCurrentProcess(void);
 WINBASEAPI HANDLE WINAPI GetCurrentThread(void);
 WINBASEAPI LPSTR WINAPI GetCommandLineA(void);
+// Defined by each program of the system; called by the `winmain` library's main() with the
+// program's command line as the C runtime derives it.
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int show);
 
 // ---- threads and synchronisation ----
 typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID param);

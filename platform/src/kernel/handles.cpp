@@ -20,14 +20,15 @@ Table& TheTable() {
 
 }  // namespace
 
-HANDLE RegisterHandle(HandleKind kind, std::shared_ptr<void> object, HandleWait wait) {
+HANDLE RegisterHandle(HandleKind kind, std::shared_ptr<void> object, HandleWait wait,
+                      HandleSignalled signalled) {
     Table& t = TheTable();
     std::lock_guard<std::mutex> guard(t.lock);
     uintptr_t value = t.next;
     t.next += 4;
     if (t.next >= 0x7FFFFFF0u) t.next = 0x100;  // HFILE is an int; wraps after a billion opens
     while (t.entries.count(value)) value += 4;
-    t.entries[value] = HandleEntry{kind, std::move(object), wait};
+    t.entries[value] = HandleEntry{kind, std::move(object), wait, signalled};
     return reinterpret_cast<HANDLE>(value);
 }
 

@@ -14,16 +14,21 @@ enum class HandleKind : int { File = 1, Find, Process, Thread, Event, Mutex, Mai
 // Blocks until `object` is signalled or `ms` milliseconds of the process clock pass (INFINITE:
 // no limit). Returns WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
 using HandleWait = DWORD (*)(const std::shared_ptr<void>& object, DWORD ms);
+// Whether `object` is signalled now, without side effects (it may be asked under the clock's
+// kernel lock, from any thread, as a wait condition; waits on several handles use it).
+using HandleSignalled = bool (*)(const std::shared_ptr<void>& object);
 
 struct HandleEntry {
     HandleKind kind;
     std::shared_ptr<void> object;  // its deleter is the object's close function
     HandleWait wait;               // null for objects that cannot be waited on
+    HandleSignalled signalled;     // null for objects that cannot be waited on
 };
 
 // Registers `object` and returns its new handle (never 0, never INVALID_HANDLE_VALUE, small
 // enough for a 16-bit-style HFILE). Handle values are not reused while the process runs.
-HANDLE RegisterHandle(HandleKind kind, std::shared_ptr<void> object, HandleWait wait = nullptr);
+HANDLE RegisterHandle(HandleKind kind, std::shared_ptr<void> object, HandleWait wait = nullptr,
+                      HandleSignalled signalled = nullptr);
 
 // The object behind `h` when it is open and of `kind`, else null. Sets no error.
 std::shared_ptr<void> LookupHandle(HANDLE h, HandleKind kind);
