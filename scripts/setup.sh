@@ -15,6 +15,7 @@ PACKAGES=(
   libpng-dev                                  # screenshots and the picture tools
   xvfb xauth                                  # real-window tests without a display
   clang libclang-rt-14-dev                    # libFuzzer and sanitizer runtimes for fuzzing
+  libosmesa6-dev                              # the 3D benchmark's reference renderer (Mesa llvmpipe)
 )
 
 missing=()

@@ -290,49 +290,64 @@ inline int32_t ClampFixed(int64_t v, int64_t hi) {
 
 constexpr int64_t kColorHi = 255 * 65536 + 65535;
 
-// Fills the span values of a run of n pixels from the start values and per-pixel gradients,
-// keeping every colour and depth inside its range along the whole run.
-void MakeSpan(const Setup& s, const double* start, const double* grad, int n, SpanVals& v) {
-    auto fixedChannel = [&](int i, int32_t& val, int32_t& step) {
-        int64_t v0 = std::clamp<int64_t>(std::llround(start[i] * 65536.0) + 32768, 0, kColorHi);
-        int64_t d = std::llround(grad[i] * 65536.0);
+// Rounds to the nearest integer without a library call; the clamp keeps absurd gradients of
+// sliver triangles from overflowing.
+inline int64_t RoundFixed(double x) {
+    x = std::clamp(x, -4e18, 4e18);
+    return static_cast<int64_t>(x >= 0 ? x + 0.5 : x - 0.5);
+}
+
+// Per-pixel steps of a primitive: colours and z in 16.16 fixed point, texture terms as floats.
+struct SpanGrad {
+    int64_t fixed[6];  // z, r, g, b, a, f
+    float tex[3];      // s, t, q
+};
+
+SpanGrad MakeGrad(const double* grad) {
+    SpanGrad g;
+    for (int i = 0; i < 6; ++i) g.fixed[i] = RoundFixed(grad[i] * 65536.0);
+    for (int i = 0; i < 3; ++i) g.tex[i] = static_cast<float>(grad[6 + i]);
+    return g;
+}
+
+// Fills the span values of a run of n pixels from the start values and the steps, keeping
+// every colour and depth inside its range along the whole run.
+void MakeSpan(const Setup& s, const double* start, const SpanGrad& g, int n, SpanVals& v) {
+    auto fixedChannel = [&](int i, int64_t hi, int64_t& val, int64_t& step) {
+        int64_t v0 = std::clamp<int64_t>(RoundFixed(start[i] * 65536.0) + 32768, 0, hi);
+        int64_t d = g.fixed[i];
         if (n > 1) {
             int64_t end = v0 + d * (n - 1);
-            if (end < 0 || end > kColorHi) {
-                end = std::clamp<int64_t>(end, 0, kColorHi);
+            if (end < 0 || end > hi) {
+                end = std::clamp<int64_t>(end, 0, hi);
                 d = (end - v0) / (n - 1);
             }
         }
-        val = static_cast<int32_t>(v0);
-        step = static_cast<int32_t>(d);
+        val = v0;
+        step = d;
     };
-    fixedChannel(1, v.r, v.dr);
-    fixedChannel(2, v.g, v.dg);
-    fixedChannel(3, v.b, v.db);
-    fixedChannel(4, v.a, v.da);
-    fixedChannel(5, v.f, v.df);
+    int64_t val, step;
+    fixedChannel(1, kColorHi, val, step);
+    v.r = static_cast<int32_t>(val), v.dr = static_cast<int32_t>(step);
+    fixedChannel(2, kColorHi, val, step);
+    v.g = static_cast<int32_t>(val), v.dg = static_cast<int32_t>(step);
+    fixedChannel(3, kColorHi, val, step);
+    v.b = static_cast<int32_t>(val), v.db = static_cast<int32_t>(step);
+    fixedChannel(4, kColorHi, val, step);
+    v.a = static_cast<int32_t>(val), v.da = static_cast<int32_t>(step);
+    fixedChannel(5, kColorHi, val, step);
+    v.f = static_cast<int32_t>(val), v.df = static_cast<int32_t>(step);
     if (s.zk) {
-        const int64_t hi = static_cast<int64_t>(s.zScale) * 65536 + 65535;
-        int64_t z0 = std::clamp<int64_t>(std::llround(start[0] * 65536.0) + 32768, 0, hi);
-        int64_t dz = std::llround(grad[0] * 65536.0);
-        if (n > 1) {
-            int64_t end = z0 + dz * (n - 1);
-            if (end < 0 || end > hi) {
-                end = std::clamp<int64_t>(end, 0, hi);
-                dz = (end - z0) / (n - 1);
-            }
-        }
-        v.z = z0;
-        v.dz = dz;
+        fixedChannel(0, static_cast<int64_t>(s.zScale) * 65536 + 65535, v.z, v.dz);
     } else {
         v.z = v.dz = 0;
     }
     v.s = static_cast<float>(start[6]);
     v.t = static_cast<float>(start[7]);
     v.q = static_cast<float>(start[8]);
-    v.ds = static_cast<float>(grad[6]);
-    v.dt = static_cast<float>(grad[7]);
-    v.dq = static_cast<float>(grad[8]);
+    v.ds = g.tex[0];
+    v.dt = g.tex[1];
+    v.dq = g.tex[2];
 }
 
 inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
@@ -419,8 +434,8 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
     // Snap to 1/16 pixel.
     int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
-        X[i] = std::llround(cv[i]->x * 16.0);
-        Y[i] = std::llround(cv[i]->y * 16.0);
+        X[i] = RoundFixed(cv[i]->x * 16.0);
+        Y[i] = RoundFixed(cv[i]->y * 16.0);
     }
     // Plane equations of the attributes over the snapped positions.
     const double x0 = X[0] / 16.0, y0 = Y[0] / 16.0;
@@ -464,6 +479,7 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
 
     double start[kAttrs];
     SpanVals v;
+    const SpanGrad grad = MakeGrad(ddx);
     for (int y = yStart; y < yEnd; ++y) {
         if (upper && y >= yMid) {
             upper = false;
@@ -476,7 +492,7 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
         if (xl < xr) {
             const double dx = xl - x0, dy = y - y0;
             for (int k = 0; k < kAttrs; ++k) start[k] = base[k] + ddx[k] * dx + ddy[k] * dy;
-            MakeSpan(s, start, ddx, xr - xl, v);
+            MakeSpan(s, start, grad, xr - xl, v);
             s.kernel(s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(y) * s.colorPitch,
                      s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(y) * s.depthPitch
                                  : nullptr,
@@ -574,14 +590,16 @@ void DrawLine(const Image& target, const Depth& depth, const State& state, const
     if ((last - first) * dir < 0) return;
     const double span = m1 - m0;
     SpanVals v{};
-    double vals[kAttrs], zero[kAttrs] = {};
+    double vals[kAttrs];
+    const double zero[kAttrs] = {};
+    const SpanGrad still = MakeGrad(zero);
     for (int64_t p = first;; p += dir) {
         const double t = std::clamp((p - m0) / span, 0.0, 1.0);
         const int64_t q = static_cast<int64_t>(std::floor(n0 + (n1 - n0) * t + 0.5));
         const int64_t px = xMajor ? p : q, py = xMajor ? q : p;
         if (px >= s.clipL && px < s.clipR && py >= s.clipT && py < s.clipB) {
             for (int k = 0; k < kAttrs; ++k) vals[k] = At(aa, k) + (At(ab, k) - At(aa, k)) * t;
-            MakeSpan(s, vals, zero, 1, v);
+            MakeSpan(s, vals, still, 1, v);
             s.kernel(s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(py) * s.colorPitch,
                      s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(py) * s.depthPitch
                                  : nullptr,
