@@ -6,7 +6,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -375,10 +374,6 @@ void WINAPI ExitProcess(UINT code) {
 }
 
 DWORD WINAPI GetCurrentProcessId(void) { return static_cast<DWORD>(getpid()); }
-
-// The kernel's thread id: on the main thread it equals the process id, which is the thread id
-// CreateProcessA hands to the parent.
-DWORD WINAPI GetCurrentThreadId(void) { return static_cast<DWORD>(syscall(SYS_gettid)); }
 
 HANDLE WINAPI GetCurrentProcess(void) { return kCurrentProcess; }
 
