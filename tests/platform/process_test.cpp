@@ -97,8 +97,11 @@ TEST_F(Processes, StartsByFullPathInTheGivenFolder) {
     auto report = ChildReport(pi.dwProcessId);
     EXPECT_EQ(report["line"], "  exit=7");
     EXPECT_EQ(report["cwd"], "C:\\");
-    EXPECT_EQ(ExitCodeWhenEnded(pi.hProcess), 7u);
-    EXPECT_EQ(ExitCodeWhenEnded(pi.hThread), 7u);  // the main thread ends with the process
+    EXPECT_EQ(WaitForSingleObject(pi.hThread, INFINITE), WAIT_OBJECT_0);  // the main thread ends with it
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_OBJECT_0);
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
+    EXPECT_EQ(code, 7u);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
 }
@@ -139,7 +142,10 @@ TEST_F(Processes, TerminatesAndReportsExitCodes) {
     DWORD code = 0;
     ASSERT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
     EXPECT_EQ(code, (DWORD)STILL_ACTIVE);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), (DWORD)WAIT_TIMEOUT);  // it waits for ever
+    EXPECT_EQ(WaitForSingleObject(pi.hThread, 20), (DWORD)WAIT_TIMEOUT);
     EXPECT_TRUE(TerminateProcess(pi.hProcess, 42));
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
     EXPECT_EQ(ExitCodeWhenEnded(pi.hProcess), 42u);
     EXPECT_FALSE(TerminateProcess(pi.hProcess, 1));  // already gone
     EXPECT_EQ(ExitCodeWhenEnded(pi.hProcess), 42u);
