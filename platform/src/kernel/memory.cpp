@@ -36,9 +36,16 @@ bool IsMovable(const Block* b) { return (b->flags & GMEM_MOVEABLE) != 0; }
 
 const void* HandleOf(const Block* b) { return IsMovable(b) ? static_cast<const void*>(b) : b->data; }
 
+// The system's programs never had more than 2 GB to ask for; larger requests are refused as
+// the system refuses them, before they reach the allocator.
+constexpr SIZE_T kMaxBlock = 0x7FFFFFFF;
+
 // calloc even without GMEM_ZEROINIT, so that runs repeat; one byte at least, so that every
 // block has an address of its own.
-void* NewData(SIZE_T bytes) { return std::calloc(bytes ? bytes : 1, 1); }
+void* NewData(SIZE_T bytes) {
+    if (bytes > kMaxBlock) return nullptr;
+    return std::calloc(bytes ? bytes : 1, 1);
+}
 
 Block* FindLocked(Heap& h, const void* handle) {
     auto it = h.byHandle.find(handle);
@@ -165,6 +172,10 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags) {
     // A fixed block keeps its address unless the caller allows a move, as the system does.
     bool mayMove = IsMovable(b) || (flags & GMEM_MOVEABLE);
     void* data = b->data;
+    if (bytes > kMaxBlock) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     if (bytes > malloc_usable_size(data)) {
         if (!mayMove) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);

@@ -114,3 +114,16 @@ TEST(GlobalMemory, ZeroBytesGiveADistinctLiveBlock) {
     EXPECT_EQ(GlobalFree(a), nullptr);
     EXPECT_EQ(GlobalFree(b), nullptr);
 }
+
+TEST(GlobalMemory, ImpossibleSizesFailCleanly) {
+    for (SIZE_T bytes : {SIZE_T(0x80000000u), ~SIZE_T(0), ~SIZE_T(0) / 2}) {
+        SetLastError(0);
+        EXPECT_EQ(GlobalAlloc(GHND, bytes), nullptr) << bytes;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY)) << bytes;
+        EXPECT_EQ(LocalAlloc(LPTR, bytes), nullptr) << bytes;
+    }
+    HGLOBAL h = GlobalAlloc(GHND, 8);
+    EXPECT_EQ(GlobalReAlloc(h, ~SIZE_T(0), GMEM_MOVEABLE), nullptr);
+    EXPECT_EQ(GlobalSize(h), 8u) << "the block is left as it was";
+    EXPECT_EQ(GlobalFree(h), nullptr);
+}
