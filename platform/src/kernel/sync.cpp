@@ -193,8 +193,31 @@ DWORD CurrentThreadId() {
     return id;
 }
 
+namespace {
+
+// The table's thread-neutral test: a mutex counts as signalled when nobody owns it.
+bool WaitableSignalled(const std::shared_ptr<void>& object) {
+    auto w = std::static_pointer_cast<Waitable>(object);
+    return w->Signaled(0, w->Epoch());
+}
+
+// Another kind's object (a process) in a wait on several handles, through the table's test.
+class Foreign final : public Waitable {
+public:
+    Foreign(std::shared_ptr<void> object, wynplat::HandleSignalled test)
+        : object_(std::move(object)), test_(test) {}
+    bool Signaled(DWORD, uint64_t) const override { return test_(object_); }
+
+private:
+    std::shared_ptr<void> object_;
+    wynplat::HandleSignalled test_;
+};
+
+}  // namespace
+
 HANDLE RegisterWaitable(wynplat::HandleKind kind, std::shared_ptr<Waitable> object) {
-    return wynplat::RegisterHandle(kind, std::shared_ptr<void>(std::move(object)), &WaitOnWaitable);
+    return wynplat::RegisterHandle(kind, std::shared_ptr<void>(std::move(object)), &WaitOnWaitable,
+                                   &WaitableSignalled);
 }
 
 DWORD WaitOnWaitable(const std::shared_ptr<void>& object, DWORD ms) {
@@ -230,6 +253,9 @@ DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wai
     std::vector<std::shared_ptr<sync::Waitable>> objects;
     for (DWORD i = 0; i < count; ++i) {
         auto w = sync::LookupWaitable(handles[i]);
+        wynplat::HandleEntry entry;
+        if (!w && wynplat::LookupAnyHandle(handles[i], &entry) && entry.signalled)
+            w = std::make_shared<sync::Foreign>(entry.object, entry.signalled);
         if (!w) {
             SetLastError(ERROR_INVALID_HANDLE);
             return WAIT_FAILED;

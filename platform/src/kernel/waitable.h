@@ -1,7 +1,7 @@
 // Objects that WaitForSingleObject and WaitForMultipleObjects can wait on: threads, events,
-// mutexes and processes. Each kind derives from Waitable and registers in the handle table
-// with WaitOnWaitable as its wait function, as a std::shared_ptr<Waitable> (converted to
-// std::shared_ptr<void> from the Waitable pointer, so the table's object is the base).
+// mutexes, and through the handle table's wait and signalled functions any other kind
+// (processes). The thread services' own kinds derive from Waitable and register with
+// RegisterWaitable, which keeps the Waitable pointer as the table's object.
 #pragma once
 
 #include <memory>

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 namespace {
@@ -423,4 +424,23 @@ TEST(Interlocked, ReturnsWhatTheSystemReturns) {
     EXPECT_EQ(v, 12);
     EXPECT_EQ(InterlockedCompareExchange(&v, 1, 12), 12);
     EXPECT_EQ(v, 1);
+}
+
+TEST(WaitOnProcesses, ProcessHandlesJoinWaitsOnSeveralObjects) {
+    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::string args = " exit=3";
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA("plat_child.exe", args.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, nullptr, &pi));
+    HANDLE both[2] = {never, pi.hProcess};
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0 + 1));
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    SetEvent(never);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
+    EXPECT_EQ(code, 3u);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(never);
 }
