@@ -1,0 +1,14 @@
+// The engine's message boxes.
+#include <cstdio>
+
+#include "messages.h"
+
+namespace krn {
+
+void Warn(HWND owner, const char* caption, const char* format, const char* a, const char* b) {
+    char textbuf[1024];
+    std::snprintf(textbuf, sizeof textbuf, format, a ? a : "", b ? b : "");
+    MessageBoxA(owner, textbuf, caption, MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace krn
