@@ -5,3 +5,4 @@
 #include "win/wintypes.h"
 #include "win/winbase.h"
 #include "win/winuser.h"
+#include "win/wingdi.h"

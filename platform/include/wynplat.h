@@ -91,3 +91,25 @@ WINBASEAPI int WynPlat_LastMessageBox(char* caption, size_t captionCap, char* te
 // devices), 1 refuses the accelerator and the hardware device, 2 refuses every Direct3D device
 // (the enumeration lists none and none can be created).
 WINBASEAPI void WynPlat_SetDirect3DRefusal(int level);
+
+// ---- windows: screenshots and replayed input ----
+// Copies the client area of `hwnd` (with its visible child windows composed in) as 32-bit
+// 0x00RRGGBB pixels, rows top-down, into `pixels` (at least width x height entries; NULL
+// only asks the size). Returns 1, or 0 for an unknown window or a too small buffer.
+WINBASEAPI int WynPlat_CaptureWindow(HWND hwnd, uint32_t* pixels, int capacity, int* width,
+                                     int* height);
+// Writes the client area of `hwnd` as a PNG file (a Linux path). Returns 1 or 0.
+WINBASEAPI int WynPlat_SaveWindowPng(HWND hwnd, const char* path);
+// Queues timed input events, the lines of a replay file (see the README, WYN_REPLAY), with
+// times counted from now on the process clock. They are fed into the message queues while
+// the thread that made the first window takes messages. Returns the number of events, or -1
+// when the file cannot be read or a line is not understood (nothing is queued then).
+WINBASEAPI int WynPlat_LoadReplay(const char* path);
+WINBASEAPI int WynPlat_ReplayScript(const char* text);
+// Events still waiting to be fed in.
+WINBASEAPI int WynPlat_PendingReplay(void);
+
+// ---- text code pages ----
+// The code page of the texts drawn through `hdc` (932 Shift-JIS, 950 Big5; 0: from the
+// selected font's charset, Big5 for CHINESEBIG5_CHARSET, else Shift-JIS). Returns 1 or 0.
+WINBASEAPI int WynPlat_SetDCCodePage(HDC hdc, int codePage);
