@@ -15,6 +15,7 @@
 #include <wynplat.h>
 
 #include "gdi/gdi.h"
+#include "kernel/text.h"
 
 namespace wynplat {
 
@@ -241,13 +242,7 @@ void DrawLine(const TextDc& td, const std::vector<Char>& cs, int x, int y, const
 
 }  // namespace
 
-std::string ToUtf8Text(const char* text, int codePage) {
-    size_t n = std::strlen(text);
-    std::string out(n * 3 + 4, '\0');
-    size_t w = WynPlat_ToUtf8(text, codePage, out.data(), out.size());
-    out.resize(w);
-    return out;
-}
+std::string ToUtf8Text(const char* text, int codePage) { return ToUtf8(text, codePage); }
 
 std::string TextToUtf8(const char* text, int length, int codePage) {
     if (!text) return std::string();

@@ -76,6 +76,7 @@ bool Fetch(const std::shared_ptr<Queue>& q, MSG* out, HWND filter, UINT first, U
     ServeSent(q);
     PumpDisplay();
     ServeSent(q);
+    bool quit = false;
     {
         std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
         for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
@@ -88,9 +89,12 @@ bool Fetch(const std::shared_ptr<Queue>& q, MSG* out, HWND filter, UINT first, U
         if (q->quit && InRange(WM_QUIT, first, last)) {
             *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(q->quitCode), 0, 0, {}};
             if (remove) q->quit = false;
-            Stamp(out);
-            return true;
+            quit = true;
         }
+    }
+    if (quit) {
+        Stamp(out);
+        return true;
     }
     if (InRange(WM_PAINT, first, last)) {
         if (HWND h = FindPaintWindow(q.get(), filter)) {
@@ -100,12 +104,19 @@ bool Fetch(const std::shared_ptr<Queue>& q, MSG* out, HWND filter, UINT first, U
         }
     }
     if (InRange(WM_TIMER, first, last)) {
-        std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
         uint64_t now = wyn::clock::PeekMicros();
-        for (auto& t : q->timers) {
-            if (t.due > now || !HwndMatches(t.hwnd, filter)) continue;
-            *out = MSG{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), 0, {}};
-            if (remove) t.due = now + t.period;
+        bool due = false;
+        {
+            std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
+            for (auto& t : q->timers) {
+                if (t.due > now || !HwndMatches(t.hwnd, filter)) continue;
+                *out = MSG{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), 0, {}};
+                if (remove) t.due = now + t.period;
+                due = true;
+                break;
+            }
+        }
+        if (due) {
             Stamp(out);
             return true;
         }
@@ -222,9 +233,9 @@ BOOL WINAPI WaitMessage(void) {
     ServeSent(q);
     PumpDisplay();
     {
+        uint64_t now = wyn::clock::PeekMicros();
         std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
         if (q->Ready()) return TRUE;
-        uint64_t now = wyn::clock::PeekMicros();
         for (auto& t : q->timers)
             if (t.due <= now) return TRUE;
     }
@@ -248,7 +259,15 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
     else if (vk == VK_SPACE || vk == VK_RETURN || vk == VK_BACK || vk == VK_TAB || vk == VK_ESCAPE)
         ch = vk;
     if (!ch) return FALSE;
-    return PostMessageA(msg->hwnd, WM_CHAR, ch, msg->lParam);
+    // The character comes next, before the key's release or anything queued after it.
+    auto w = FindWindowRecord(msg->hwnd);
+    if (!w) return FALSE;
+    MSG m{msg->hwnd, WM_CHAR, static_cast<WPARAM>(ch), msg->lParam, msg->time, msg->pt};
+    std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
+    if (!w->queue->alive) return FALSE;
+    w->queue->posted.push_front(m);
+    wyn::clock::NotifyLocked();
+    return TRUE;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* msg) {
@@ -341,8 +360,8 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc) {
         id = ++g_nextTimerId;
     }
     uint64_t period = static_cast<uint64_t>(std::max<UINT>(ms, 10)) * 1000;
-    std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
     uint64_t due = wyn::clock::PeekMicros() + period;
+    std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
     for (auto& t : q->timers)
         if (t.hwnd == hwnd && t.id == id) {
             t.period = period;
