@@ -93,7 +93,12 @@ Surface::Surface(DirectDraw* owner, const DDSURFACEDESC& desc, Format format, in
     : owner_(owner), desc_(desc), format_(format), depthBits_(depthBits) {
     if (owner_) owner_->AddRef();
     bytesPerPixel_ = depthBits_ ? (depthBits_ == 16 ? 2 : 4) : BytesPerPixel(format_);
-    const LONG pitch = static_cast<LONG>((desc_.dwWidth * bytesPerPixel_ + 7) & ~7u);
+    LONG pitch = static_cast<LONG>((desc_.dwWidth * bytesPerPixel_ + 3) & ~3u);
+    if (!depthBits_) {
+        int dibPitch = 0;
+        bitmap_ = CreateSurfaceBitmap(Width(), Height(), format_, &bits_, &dibPitch);
+        if (bitmap_) pitch = dibPitch;
+    }
     desc_.dwSize = sizeof(DDSURFACEDESC);
     desc_.dwFlags |= DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
     desc_.lPitch = pitch;
@@ -108,7 +113,10 @@ Surface::Surface(DirectDraw* owner, const DDSURFACEDESC& desc, Format format, in
         DescribeFormat(format_, desc_.ddpfPixelFormat);
     }
     desc_.lpSurface = nullptr;
-    memory_.assign(static_cast<size_t>(pitch) * desc_.dwHeight, 0);
+    if (!bitmap_) {
+        memory_.assign(static_cast<size_t>(pitch) * desc_.dwHeight, 0);
+        bits_ = bits_;
+    }
     if (desc_.dwFlags & DDSD_CKSRCBLT) {
         srcKeySet_ = true;
         srcKey_ = desc_.ddckCKSrcBlt;
@@ -117,6 +125,8 @@ Surface::Surface(DirectDraw* owner, const DDSURFACEDESC& desc, Format format, in
 
 Surface::~Surface() {
     ForgetTextureHandle(handle_);
+    if (dc_) CloseSurfaceDC(dc_);
+    DeleteSurfaceBitmap(bitmap_);
     if (back_) back_->Release();
     if (depth_) depth_->Release();
     if (clipper_) clipper_->Release();
@@ -271,7 +281,7 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD, HANDLE) {
     }
     GetSurfaceDesc(desc);
     desc->dwFlags |= DDSD_LPSURFACE;
-    desc->lpSurface = memory_.data() + static_cast<size_t>(r.top) * desc_.lPitch +
+    desc->lpSurface = bits_ + static_cast<size_t>(r.top) * desc_.lPitch +
                       static_cast<size_t>(r.left) * bytesPerPixel_;
     ++locks_;
     return DD_OK;
@@ -285,19 +295,29 @@ HRESULT Surface::Unlock(LPVOID) {
 
 HRESULT Surface::GetDC(HDC* dc) {
     if (!dc || depthBits_) return DDERR_INVALIDPARAMS;
-    *dc = OpenSurfaceDC(memory_.data(), Width(), Height(), desc_.lPitch, format_);
-    return *dc ? DD_OK : DDERR_CANTCREATEDC;
+    *dc = nullptr;
+    if (dc_) return DDERR_DCALREADYCREATED;
+    dc_ = OpenSurfaceDC(bitmap_);
+    if (!dc_) return DDERR_CANTCREATEDC;
+    *dc = dc_;
+    return DD_OK;
 }
 
 HRESULT Surface::ReleaseDC(HDC dc) {
-    if (!dc) return DDERR_INVALIDPARAMS;
-    CloseSurfaceDC(dc);
+    if (!dc || dc != dc_) return DDERR_NODC;
+    CloseSurfaceDC(dc_);
+    dc_ = nullptr;
     return DD_OK;
+}
+
+HWND Surface::PresentationWindow() const {
+    if (clipper_ && clipper_->hwnd) return clipper_->hwnd;
+    return owner_ ? owner_->Window() : nullptr;
 }
 
 Image Surface::AsImage() const {
     Image img;
-    img.bits = const_cast<uint8_t*>(memory_.data());
+    img.bits = const_cast<uint8_t*>(bits_);
     img.pitch = desc_.lPitch;
     img.width = Width();
     img.height = Height();
@@ -307,7 +327,7 @@ Image Surface::AsImage() const {
 
 Depth Surface::AsDepth() const {
     Depth d;
-    d.bits = const_cast<uint8_t*>(memory_.data());
+    d.bits = const_cast<uint8_t*>(bits_);
     d.pitch = desc_.lPitch;
     d.width = Width();
     d.height = Height();
@@ -316,7 +336,7 @@ Depth Surface::AsDepth() const {
 }
 
 const Texture& Surface::AsTexture() {
-    texture_.bits = memory_.data();
+    texture_.bits = bits_;
     texture_.pitch = desc_.lPitch;
     texture_.width = Width();
     texture_.height = Height();
@@ -378,7 +398,7 @@ HRESULT Surface::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DW
         } else {
             FillImage(AsImage(), dr.left, dr.top, dr.right, dr.bottom, fx->dwFillColor);
         }
-        if (IsPrimary()) Present(dr);
+        if (IsPrimary()) PresentSurface(PresentationWindow(), bitmap_, dc_, dr, POINT{dr.left, dr.top}, false);
         return DD_OK;
     }
     auto* s = static_cast<Surface*>(src);
@@ -391,8 +411,8 @@ HRESULT Surface::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DW
     if (dw <= 0 || dh <= 0) return DDERR_INVALIDRECT;
     if (IsPrimary()) {
         // The window shows the source directly; the primary's memory keeps a copy.
-        PresentImage(owner_ ? owner_->Window() : nullptr, clipper_ ? clipper_->hwnd : nullptr,
-                     s->AsImage(), sr, screen);
+        PresentSurface(PresentationWindow(), s->bitmap_, s->dc_, sr, POINT{screen.left, screen.top},
+                       false);
         return DD_OK;
     }
     if (!ValidRect(dr)) return DDERR_INVALIDRECT;
@@ -403,8 +423,8 @@ HRESULT Surface::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DW
     const bool sameFormat = s->format_ == format_;
     for (int y = 0; y < dh; ++y) {
         const int sy = sr.top + static_cast<int>(static_cast<int64_t>(y) * sh / dh);
-        const uint8_t* srow = s->memory_.data() + static_cast<size_t>(sy) * s->desc_.lPitch;
-        uint8_t* drow = memory_.data() + static_cast<size_t>(dr.top + y) * desc_.lPitch;
+        const uint8_t* srow = s->bits_ + static_cast<size_t>(sy) * s->desc_.lPitch;
+        uint8_t* drow = bits_ + static_cast<size_t>(dr.top + y) * desc_.lPitch;
         if (!keyed && sameFormat && sw == dw && s != this) {
             std::memcpy(drow + dr.left * db, srow + sr.left * sb, static_cast<size_t>(dw) * db);
             continue;
@@ -432,11 +452,6 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE src, LPRECT srcRe
     return Blt(&dr, src, &sr, (trans & DDBLTFAST_SRCCOLORKEY) ? DDBLT_KEYSRC : 0, nullptr);
 }
 
-void Surface::Present(const RECT& area) {
-    PresentImage(owner_ ? owner_->Window() : nullptr, clipper_ ? clipper_->hwnd : nullptr,
-                 AsImage(), area, area);
-}
-
 HRESULT Surface::Flip(LPDIRECTDRAWSURFACE, DWORD) {
     if (!IsPrimary() || !back_) return DDERR_NOTFLIPPABLE;
     // The back buffer becomes visible; it keeps its pixels for the next frame.
@@ -444,10 +459,12 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE, DWORD) {
     const size_t rowBytes = static_cast<size_t>(std::min(Width(), back_->Width())) * bytesPerPixel_;
     if (back_->format_ == format_) {
         for (int y = 0; y < std::min(Height(), back_->Height()); ++y)
-            std::memcpy(memory_.data() + static_cast<size_t>(y) * desc_.lPitch,
+            std::memcpy(bits_ + static_cast<size_t>(y) * desc_.lPitch,
                         from.bits + static_cast<size_t>(y) * from.pitch, rowBytes);
     }
-    Present(RECT{0, 0, Width(), Height()});
+    // Full screen: the window's client area is the screen.
+    PresentSurface(PresentationWindow(), bitmap_, dc_, RECT{0, 0, Width(), Height()}, POINT{0, 0},
+                   true);
     return DD_OK;
 }
 
@@ -467,8 +484,8 @@ HRESULT Surface::Load(LPDIRECT3DTEXTURE2 source) {
         return D3DERR_TEXTURE_LOAD_FAILED;
     const size_t rowBytes = static_cast<size_t>(Width()) * bytesPerPixel_;
     for (int y = 0; y < Height(); ++y)
-        std::memcpy(memory_.data() + static_cast<size_t>(y) * desc_.lPitch,
-                    s->memory_.data() + static_cast<size_t>(y) * s->desc_.lPitch, rowBytes);
+        std::memcpy(bits_ + static_cast<size_t>(y) * desc_.lPitch,
+                    s->bits_ + static_cast<size_t>(y) * s->desc_.lPitch, rowBytes);
     return D3D_OK;
 }
 
@@ -672,8 +689,11 @@ HRESULT DirectDraw::GetDisplayMode(LPDDSURFACEDESC desc) {
 HRESULT DirectDraw::RestoreDisplayMode() {
     if (!modeSet_) return DD_OK;
     modeSet_ = false;
-    std::lock_guard<std::mutex> lock(gDisplayLock);
-    gModeSet = false;
+    {
+        std::lock_guard<std::mutex> lock(gDisplayLock);
+        gModeSet = false;
+    }
+    SetScreenMode(0, 0, 0);
     return DD_OK;
 }
 
@@ -698,10 +718,13 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD, 
     for (const ModeEntry& m : kModes)
         known = known || (m.width == static_cast<int>(width) && m.height == static_cast<int>(height));
     if (!known || bpp != 16) return DDERR_INVALIDMODE;
-    std::lock_guard<std::mutex> lock(gDisplayLock);
-    gModeSet = true;
-    gMode = DisplayMode{static_cast<int>(width), static_cast<int>(height), 16};
+    {
+        std::lock_guard<std::mutex> lock(gDisplayLock);
+        gModeSet = true;
+        gMode = DisplayMode{static_cast<int>(width), static_cast<int>(height), 16};
+    }
     modeSet_ = true;
+    SetScreenMode(static_cast<int>(width), static_cast<int>(height), 16);
     return DD_OK;
 }
 

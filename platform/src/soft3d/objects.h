@@ -76,7 +76,7 @@ public:
 
 private:
     bool ValidRect(const RECT& r) const;
-    void Present(const RECT& area);
+    HWND PresentationWindow() const;
 
     std::atomic<int> refs_{1};
     DirectDraw* owner_;
@@ -84,7 +84,12 @@ private:
     Format format_;
     int depthBits_;
     int bytesPerPixel_;
+    // Colour surfaces live in a DIB section (they have device contexts); depth buffers, and
+    // colour surfaces when no DIB section can be made, in plain memory.
+    HBITMAP bitmap_ = nullptr;
+    HDC dc_ = nullptr;
     std::vector<uint8_t> memory_;
+    uint8_t* bits_ = nullptr;
     Surface* back_ = nullptr;   // flipping chain: the back buffer this primary owns
     Surface* depth_ = nullptr;  // attached depth buffer
     Clipper* clipper_ = nullptr;

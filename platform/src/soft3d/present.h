@@ -1,5 +1,6 @@
 // Where the software renderer meets the platform's windows and GDI: the desktop's size and
-// depth, device contexts on surface memory, and presentation of pixels into a window.
+// depth, surface memory as DIB sections (so that a surface has a device context), the display
+// mode, and presentation of a surface's pixels into a window.
 #pragma once
 
 #include "soft3d/raster.h"
@@ -11,13 +12,21 @@ int DesktopWidth();
 int DesktopHeight();
 int DesktopBitsPerPixel();
 
-// A device context that draws into `bits` (a surface's memory), or NULL.
-HDC OpenSurfaceDC(uint8_t* bits, int width, int height, int pitch, Format format);
+// A top-down DIB section in `format` whose rows are `*pitch` bytes apart; NULL on failure.
+HBITMAP CreateSurfaceBitmap(int width, int height, Format format, uint8_t** bits, int* pitch);
+void DeleteSurfaceBitmap(HBITMAP bitmap);
+
+// A memory device context with the surface's bitmap selected, or NULL.
+HDC OpenSurfaceDC(HBITMAP bitmap);
 void CloseSurfaceDC(HDC dc);
 
-// Shows rectangle `src` of `image` at `screenDst` (screen coordinates, same size) in the window
-// the clipper names, else in the cooperative window; the window's client area clips it.
-void PresentImage(HWND cooperativeWindow, HWND clipperWindow, const Image& image,
-                  const RECT& src, const RECT& screenDst);
+// Switches the screen to a full-screen mode, or back to the desktop (width 0).
+void SetScreenMode(int width, int height, int bpp);
+
+// Copies rectangle `src` of the surface (its bitmap, or its open device context) to `dst` in
+// `window`: screen coordinates, or client coordinates with `dstIsClient`; the window's client
+// area clips it.
+void PresentSurface(HWND window, HBITMAP bitmap, HDC openDC, const RECT& src, POINT dst,
+                    bool dstIsClient);
 
 }  // namespace soft3d
