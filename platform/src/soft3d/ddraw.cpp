@@ -115,7 +115,7 @@ Surface::Surface(DirectDraw* owner, const DDSURFACEDESC& desc, Format format, in
     desc_.lpSurface = nullptr;
     if (!bitmap_) {
         memory_.assign(static_cast<size_t>(pitch) * desc_.dwHeight, 0);
-        bits_ = bits_;
+        bits_ = memory_.data();
     }
     if (desc_.dwFlags & DDSD_CKSRCBLT) {
         srcKeySet_ = true;
