@@ -25,6 +25,8 @@
 // Fog (vertex fog)
 //   - c = f·c + (1 − f)·fog with f = specular alpha / 255, that is, with fa the specular
 //     alpha: c = round((fa·c + (255 − fa)·fog) / 255) per channel, before blending.
+//   - The specular colour itself is never added (the device keeps its SPECULARENABLE state,
+//     which the callers switch off).
 // Depth
 //   - z in [0, 1] is scaled to the depth buffer's range (2^bits − 1) and rounded. With z
 //     enabled the test is LESSEQUAL against the stored value; the write can be turned off.
