@@ -1,5 +1,396 @@
+// The desktop display: each visible top-level window is an SDL window showing the layer's
+// framebuffer through a streaming texture; SDL's events become the layer's input. SDL is
+// driven from the thread that opened it; calls from other threads are queued for its pump.
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+
 #include "backend/backend.h"
+#include "kernel/msgbox_hook.h"
+#include "user/user.h"
+
 namespace wynplat {
-bool SdlAvailable() { return false; }
-std::unique_ptr<Display> CreateSdlDisplay() { return nullptr; }
+namespace {
+
+struct Native {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int w = 0, h = 0;    // texture size
+    int x = 0, y = 0;    // client origin on the screen
+    bool fullScreen = false;
+};
+
+int VkFromSdl(const SDL_Keysym& k) {
+    SDL_Keycode c = k.sym;
+    if (c >= 'a' && c <= 'z') return static_cast<int>(c - 32);
+    if (c >= '0' && c <= '9') return static_cast<int>(c);
+    if (c >= SDLK_F1 && c <= SDLK_F12) return VK_F1 + (c - SDLK_F1);
+    if (c >= SDLK_KP_1 && c <= SDLK_KP_9) return VK_NUMPAD1 + (c - SDLK_KP_1);
+    switch (c) {
+    case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_LSHIFT: return VK_LSHIFT;
+    case SDLK_RSHIFT: return VK_RSHIFT;
+    case SDLK_LCTRL: return VK_LCONTROL;
+    case SDLK_RCTRL: return VK_RCONTROL;
+    case SDLK_LALT: return VK_LMENU;
+    case SDLK_RALT: return VK_RMENU;
+    case SDLK_PAUSE: return VK_PAUSE;
+    case SDLK_CAPSLOCK: return VK_CAPITAL;
+    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDLK_KP_PLUS: return VK_ADD;
+    case SDLK_KP_MINUS: return VK_SUBTRACT;
+    case SDLK_KP_PERIOD: return VK_DECIMAL;
+    case SDLK_KP_DIVIDE: return VK_DIVIDE;
+    case SDLK_SEMICOLON: return VK_OEM_1;
+    case SDLK_EQUALS: return VK_OEM_PLUS;
+    case SDLK_COMMA: return VK_OEM_COMMA;
+    case SDLK_MINUS: return VK_OEM_MINUS;
+    case SDLK_PERIOD: return VK_OEM_PERIOD;
+    case SDLK_SLASH: return VK_OEM_2;
+    case SDLK_BACKQUOTE: return VK_OEM_3;
+    case SDLK_LEFTBRACKET: return VK_OEM_4;
+    case SDLK_BACKSLASH: return VK_OEM_5;
+    case SDLK_RIGHTBRACKET: return VK_OEM_6;
+    case SDLK_QUOTE: return VK_OEM_7;
+    default: return 0;
+    }
 }
+
+class SdlDisplay final : public Display {
+public:
+    SdlDisplay() : thread_(std::this_thread::get_id()) {}
+    ~SdlDisplay() override = default;  // SDL is left to the process exit
+
+    const char* Name() const override { return "sdl"; }
+
+    void DesktopSize(int* w, int* h) override {
+        std::lock_guard<std::recursive_mutex> lk(m_);
+        if (!desktopW_) {
+            SDL_DisplayMode mode;
+            if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+                desktopW_ = mode.w;
+                desktopH_ = mode.h;
+            } else {
+                desktopW_ = 1024;
+                desktopH_ = 768;
+            }
+        }
+        *w = desktopW_;
+        *h = desktopH_;
+    }
+
+    void ShowNative(HWND hwnd, const char* title, int x, int y, int w, int h, bool topmost) override {
+        std::string t = title;
+        Run([=, this] { DoShow(hwnd, t, x, y, std::max(1, w), std::max(1, h), topmost); });
+    }
+
+    void HideNative(HWND hwnd) override {
+        Run([=, this] { DoHide(hwnd); });
+    }
+
+    void SetTitle(HWND hwnd, const char* title) override {
+        std::string t = title;
+        Run([=, this] {
+            auto it = natives_.find(hwnd);
+            if (it != natives_.end()) SDL_SetWindowTitle(it->second.window, t.c_str());
+        });
+    }
+
+    void Present(HWND hwnd, const uint32_t* px, int w, int h) override {
+        if (!OnThread()) return;  // presented by the pump of the display thread
+        std::lock_guard<std::recursive_mutex> lk(m_);
+        auto it = natives_.find(hwnd);
+        if (it == natives_.end() || w <= 0 || h <= 0) return;
+        Native& n = it->second;
+        if (!n.texture || n.w != w || n.h != h) {
+            if (n.texture) SDL_DestroyTexture(n.texture);
+            n.texture = SDL_CreateTexture(n.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
+            n.w = w;
+            n.h = h;
+            if (n.fullScreen) SDL_RenderSetLogicalSize(n.renderer, w, h);
+        }
+        if (!n.texture) return;
+        SDL_UpdateTexture(n.texture, nullptr, px, w * 4);
+        SDL_SetRenderDrawColor(n.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(n.renderer);
+        SDL_RenderCopy(n.renderer, n.texture, nullptr, nullptr);
+        SDL_RenderPresent(n.renderer);
+    }
+
+    void Pump(std::vector<InputEvent>& out) override {
+        if (!OnThread()) return;
+        std::vector<std::function<void()>> ops;
+        {
+            std::lock_guard<std::recursive_mutex> lk(m_);
+            ops.swap(pending_);
+        }
+        for (auto& op : ops) op();
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) Translate(e, out);
+    }
+
+    bool NeedsPolling() const override { return true; }
+
+    void SetFullScreen(bool on, int w, int h) override {
+        Run([=, this] {
+            fullOn_ = on;
+            fullW_ = w;
+            fullH_ = h;
+            for (auto& [hwnd, n] : natives_) ApplyFullScreen(n);
+        });
+    }
+
+    void WarpCursor(HWND, int x, int y) override {
+        Run([=] { SDL_WarpMouseGlobal(x, y); });
+    }
+
+    void ShowCursorNative(bool show) override {
+        Run([=] { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); });
+    }
+
+    void SetCursorShape(int id) override {
+        Run([=, this] {
+            SDL_SystemCursor kind = SDL_SYSTEM_CURSOR_ARROW;
+            if (id == 32649) kind = SDL_SYSTEM_CURSOR_HAND;
+            if (id == 32514) kind = SDL_SYSTEM_CURSOR_WAIT;
+            if (id == 32513) kind = SDL_SYSTEM_CURSOR_IBEAM;
+            if (id == 32515) kind = SDL_SYSTEM_CURSOR_CROSSHAIR;
+            if (id == 32650) kind = SDL_SYSTEM_CURSOR_WAITARROW;
+            if (!cursors_[kind]) cursors_[kind] = SDL_CreateSystemCursor(kind);
+            if (cursors_[kind]) SDL_SetCursor(cursors_[kind]);
+        });
+    }
+
+    int MessageBox(const char* text, const char* caption, UINT type) override {
+        struct B { int id; const char* label; };
+        std::vector<B> buttons;
+        switch (type & MB_TYPEMASK) {
+        case MB_OKCANCEL: buttons = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}}; break;
+        case MB_ABORTRETRYIGNORE: buttons = {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}}; break;
+        case MB_YESNOCANCEL: buttons = {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}}; break;
+        case MB_YESNO: buttons = {{IDYES, "Yes"}, {IDNO, "No"}}; break;
+        case MB_RETRYCANCEL: buttons = {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}}; break;
+        default: buttons = {{IDOK, "OK"}}; break;
+        }
+        size_t def = (type >> 8) & 0xF;
+        if (def >= buttons.size()) def = 0;
+        std::vector<SDL_MessageBoxButtonData> data;
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            Uint32 flags = 0;
+            if (i == def) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+            if (buttons[i].id == IDCANCEL || (buttons.size() == 2 && buttons[i].id == IDNO) || buttons.size() == 1)
+                flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+            data.push_back({flags, buttons[i].id, buttons[i].label});
+        }
+        Uint32 icon = SDL_MESSAGEBOX_INFORMATION;
+        switch (type & MB_ICONMASK) {
+        case MB_ICONHAND: icon = SDL_MESSAGEBOX_ERROR; break;
+        case MB_ICONEXCLAMATION: icon = SDL_MESSAGEBOX_WARNING; break;
+        default: break;
+        }
+        SDL_MessageBoxData box{icon, nullptr, caption, text, static_cast<int>(data.size()), data.data(), nullptr};
+        int answer = -1;
+        if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0) {
+            // Closed without a button: the escape answer, as the system gives it.
+            for (auto& d : data)
+                if (d.flags & SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT) answer = d.buttonid;
+        }
+        return answer;
+    }
+
+private:
+    bool OnThread() const { return std::this_thread::get_id() == thread_; }
+
+    void Run(std::function<void()> op) {
+        std::lock_guard<std::recursive_mutex> lk(m_);
+        if (OnThread())
+            op();
+        else
+            pending_.push_back(std::move(op));
+    }
+
+    void ApplyFullScreen(Native& n) {
+        bool cover = fullOn_ && n.x == 0 && n.y == 0 && n.w == fullW_ && n.h == fullH_;
+        if (cover == n.fullScreen) return;
+        n.fullScreen = cover;
+        SDL_SetWindowFullscreen(n.window, cover ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        SDL_RenderSetLogicalSize(n.renderer, cover ? n.w : 0, cover ? n.h : 0);
+    }
+
+    void DoShow(HWND hwnd, const std::string& title, int x, int y, int w, int h, bool topmost) {
+        Native& n = natives_[hwnd];
+        if (!n.window) {
+            Uint32 flags = SDL_WINDOW_SHOWN | (topmost ? SDL_WINDOW_ALWAYS_ON_TOP : 0);
+            n.window = SDL_CreateWindow(title.c_str(), x, y, w, h, flags);
+            if (!n.window) {
+                natives_.erase(hwnd);
+                return;
+            }
+            n.renderer = SDL_CreateRenderer(n.window, -1, 0);
+            if (!n.renderer) n.renderer = SDL_CreateRenderer(n.window, -1, SDL_RENDERER_SOFTWARE);
+            ids_[SDL_GetWindowID(n.window)] = hwnd;
+        } else {
+            SDL_SetWindowTitle(n.window, title.c_str());
+            if (!n.fullScreen) {
+                SDL_SetWindowPosition(n.window, x, y);
+                SDL_SetWindowSize(n.window, w, h);
+            }
+        }
+        n.x = x;
+        n.y = y;
+        if (n.w != w || n.h != h) {
+            if (n.texture) SDL_DestroyTexture(n.texture);
+            n.texture = nullptr;
+            n.w = w;
+            n.h = h;
+        }
+        ApplyFullScreen(n);
+        MarkDirty(hwnd);
+    }
+
+    void DoHide(HWND hwnd) {
+        auto it = natives_.find(hwnd);
+        if (it == natives_.end()) return;
+        Native& n = it->second;
+        ids_.erase(SDL_GetWindowID(n.window));
+        if (n.texture) SDL_DestroyTexture(n.texture);
+        if (n.renderer) SDL_DestroyRenderer(n.renderer);
+        SDL_DestroyWindow(n.window);
+        natives_.erase(it);
+    }
+
+    HWND HwndOf(Uint32 id) {
+        auto it = ids_.find(id);
+        return it == ids_.end() ? nullptr : it->second;
+    }
+
+    void Translate(const SDL_Event& e, std::vector<InputEvent>& out) {
+        InputEvent ev;
+        switch (e.type) {
+        case SDL_WINDOWEVENT:
+            if (!(ev.top = HwndOf(e.window.windowID))) return;
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                ev.kind = InputEvent::Close;
+                out.push_back(ev);
+            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                MarkDirty(ev.top);
+            }
+            return;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            ev.kind = InputEvent::Key;
+            ev.top = HwndOf(e.key.windowID);
+            ev.vk = VkFromSdl(e.key.keysym);
+            ev.down = e.type == SDL_KEYDOWN;
+            if (ev.vk) out.push_back(ev);
+            return;
+        case SDL_MOUSEMOTION:
+            if (!(ev.top = HwndOf(e.motion.windowID))) return;
+            ev.kind = InputEvent::Move;
+            ev.x = e.motion.x;
+            ev.y = e.motion.y;
+            out.push_back(ev);
+            return;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (!(ev.top = HwndOf(e.button.windowID))) return;
+            ev.kind = InputEvent::Button;
+            ev.x = e.button.x;
+            ev.y = e.button.y;
+            ev.down = e.type == SDL_MOUSEBUTTONDOWN;
+            ev.button = e.button.button == SDL_BUTTON_RIGHT ? 1 : e.button.button == SDL_BUTTON_MIDDLE ? 2 : 0;
+            if (e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT ||
+                e.button.button == SDL_BUTTON_MIDDLE)
+                out.push_back(ev);
+            return;
+        case SDL_MOUSEWHEEL: {
+            if (!(ev.top = HwndOf(e.wheel.windowID))) return;
+            int dy = e.wheel.y;
+            if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) dy = -dy;
+            if (!dy) return;
+            ev.kind = InputEvent::Wheel;
+            SDL_GetMouseState(&ev.x, &ev.y);
+            ev.delta = dy * WHEEL_DELTA;
+            out.push_back(ev);
+            return;
+        }
+        default: return;
+        }
+    }
+
+    std::thread::id thread_;
+    std::recursive_mutex m_;
+    std::vector<std::function<void()>> pending_;
+    std::map<HWND, Native> natives_;
+    std::map<Uint32, HWND> ids_;
+    std::map<int, SDL_Cursor*> cursors_;
+    int desktopW_ = 0, desktopH_ = 0;
+    bool fullOn_ = false;
+    int fullW_ = 0, fullH_ = 0;
+};
+
+int DesktopBox(HWND, const char* caption, const char* text, UINT type) {
+    int answer = GetDisplay().MessageBox(text, caption, type);
+    if (answer >= 0) return answer;
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL: return IDCANCEL;
+    case MB_YESNO: return IDNO;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    default: return IDOK;
+    }
+}
+
+bool HasDisplayEnv() {
+    const char* x = std::getenv("DISPLAY");
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (w && *w);
+}
+
+// Boxes shown before the first window still reach the desktop when there is one.
+__attribute__((constructor)) void InstallDesktopBox() {
+    const char* h = std::getenv("WYN_HEADLESS");
+    const char* b = std::getenv("WYN_BACKEND");
+    if ((h && *h && std::strcmp(h, "0") != 0) || (b && std::strcmp(b, "headless") == 0)) return;
+    if (HasDisplayEnv()) wyn::msgbox::SetDesktopBox(DesktopBox);
+}
+
+}  // namespace
+
+bool SdlAvailable() {
+    if (!HasDisplayEnv()) return false;
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+}
+
+std::unique_ptr<Display> CreateSdlDisplay() {
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    auto d = std::make_unique<SdlDisplay>();
+    wyn::msgbox::SetDesktopBox(DesktopBox);
+    NoteDisplayThread(GetCurrentThreadId());
+    return d;
+}
+
+}  // namespace wynplat

@@ -306,6 +306,8 @@ void OnWindowCreated(HWND h) {
     if (!w) return;
     std::string title = TextToUtf8(w->title.c_str(), -1, 932);
     bool top = !(w->style & WS_CHILD);
+    static std::once_flag named;
+    std::call_once(named, [] { LogWindow("display backend %s", GetDisplay().Name()); });
     LogWindow("window \"%s\" (class %s%s)", title.c_str(), w->cls ? w->cls->name.c_str() : "?",
               top ? "" : ", child");
     std::lock_guard<std::mutex> lk(a.m);
