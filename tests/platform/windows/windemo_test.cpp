@@ -42,7 +42,8 @@ std::string RunDir() {
     return dir;
 }
 
-// Runs the demo with `env` before it; returns its screenshot and what it logged.
+// Runs the demo with `env` before it, on the virtual clock so that the replay keeps its order
+// against painting; returns its screenshot and what it logged.
 void RunDemo(const std::string& env, const std::string& tag, Png* shot, std::string* log) {
     std::string dir = RunDir();
     std::string replay = dir + "/" + tag + ".replay";
@@ -50,7 +51,7 @@ void RunDemo(const std::string& env, const std::string& tag, Png* shot, std::str
     std::string png = dir + "/" + tag + ".png";
     std::string err = dir + "/" + tag + ".log";
     std::remove(png.c_str());
-    std::string cmd = env + " WYN_REPLAY='" + replay + "' WYN_SCREENSHOT='" + png +
+    std::string cmd = env + " WYN_CLOCK=virtual WYN_REPLAY='" + replay + "' WYN_SCREENSHOT='" + png +
                       "' WYN_LOG_WINDOWS=1 timeout 60 ./windemo 2>'" + err + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     ASSERT_TRUE(ReadPng(png, shot)) << png;
