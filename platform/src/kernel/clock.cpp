@@ -43,7 +43,7 @@ struct State {
     std::atomic<bool> virt{false};
     std::atomic<uint64_t> step{kDefaultReadStep};
     uint64_t vnow = kVirtualStart;
-    int64_t realOffset = 0;  // added to the monotonic clock in real mode
+    std::atomic<int64_t> realOffset{0};  // added to the monotonic clock in real mode
     int running = 0;         // counted threads not blocked in a wait
     uint64_t activity = 0;   // anything that happened: reads, waits, notifications
     std::list<Waiter> waiters;
@@ -81,7 +81,7 @@ State& S() {
     return *s;
 }
 
-uint64_t RealNowLocked(State& s) { return MonoMicros() + static_cast<uint64_t>(s.realOffset); }
+uint64_t RealNowLocked(State& s) { return MonoMicros() + static_cast<uint64_t>(s.realOffset.load()); }
 
 uint64_t PeekLocked(State& s) { return s.virt ? s.vnow : RealNowLocked(s); }
 
@@ -133,10 +133,7 @@ uint64_t PeekMicros() {
 
 uint64_t NowMicros() {
     State& s = S();
-    if (!s.virt) {
-        std::lock_guard<std::mutex> g(s.m);
-        return RealNowLocked(s);
-    }
+    if (!s.virt) return RealNowLocked(s);  // no lock: the real clock is read often
     std::lock_guard<std::mutex> g(s.m);
     if (!s.virt) return RealNowLocked(s);
     uint64_t now = s.vnow;

@@ -30,7 +30,9 @@ std::mutex& KernelLock();
 // `ready` must have no side effects and must not depend on the calling thread (capture its
 // id instead): the clock also asks it, from other threads, whether a waiter is about to run
 // before it lets virtual time jump. Take what the wait won (an auto-reset event, a mutex)
-// after WaitUntil returns, still under the lock.
+// after WaitUntil returns, still under the lock. A condition may take a lock of its own only
+// if that lock is never held while taking KernelLock or calling Notify (KernelLock comes
+// first), or the clock and the caller deadlock.
 // `lock` must hold KernelLock(); it is held again on return. `ready` may be empty (a plain
 // sleep until the deadline). Conditions are re-tested whenever Notify() is called and at
 // least every few milliseconds of real time, so a condition on outside state (a child

@@ -148,6 +148,23 @@ TEST_F(VirtualTime, WaitingThreadTimesOutAtItsVirtualDeadline) {
     CloseHandle(never);
 }
 
+TEST_F(VirtualTime, ExplicitAdvanceWakesAWaiterWhileTheTestRuns) {
+    // The main thread never blocks here, so only the test's own steps move the clock.
+    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Timed t{never, 1000, 0, 0, 0};
+    HANDLE h = Start(WaitTimed, &t);
+    int steps = 0;
+    while (WaitForSingleObject(h, 0) == WAIT_TIMEOUT && steps < 1000000) {
+        WynPlat_AdvanceClock(300000);
+        ++steps;
+        Sleep(0);
+    }
+    EXPECT_EQ(t.result, static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_GE(t.end - t.start, 1000000u);
+    CloseHandle(h);
+    CloseHandle(never);
+}
+
 TEST_F(VirtualTime, SleepersSideBySideWakeInDeadlineOrder) {
     Timed t[3] = {{nullptr, 300, 0, 0, 0}, {nullptr, 100, 0, 0, 0}, {nullptr, 200, 0, 0, 0}};
     uint64_t t0 = Now();
