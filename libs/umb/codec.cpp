@@ -1,58 +1,75 @@
 // The row coding of the 16-bit picture file.
+#include <cstdint>
 #include <cstring>
 
 #include "umb_internal.h"
 
 namespace {
 
-int Clamp5(int v) { return v & 31; }
+// The channel steps of the step codes 0x80-0xFC, each channel's step + 2 in its field.
+struct StepTable {
+    uint32_t add[125];
+    StepTable() {
+        for (int d = 0; d < 125; ++d)
+            add[d] = uint32_t(d % 5) << 16 | uint32_t((d / 5) % 5) << 8 | uint32_t((d / 25) % 5);
+    }
+};
+const StepTable kSteps;
+
+// A pixel spread to byte fields (red at 16, green at 8, blue at 0), so that a step adds to
+// all three at once; 32 is added to each field first so that -2 never borrows, and a field
+// wraps within its five bits as a lone channel would.
+inline uint32_t Spread(ZEMPIXEL p) {
+    return uint32_t(p >> 10 & 31) << 16 | uint32_t(p >> 5 & 31) << 8 | uint32_t(p & 31);
+}
+inline ZEMPIXEL Gather(uint32_t s) {
+    return ZEMPIXEL((s >> 16 & 31) << 10 | (s >> 8 & 31) << 5 | (s & 31));
+}
+const uint32_t kBias = 32u << 16 | 32u << 8 | 32u;
+const uint32_t kMinus2 = 2u << 16 | 2u << 8 | 2u;
 
 }  // namespace
 
 int UmbDecodeRows(const BYTE* src, size_t size, ZEMPIXEL* dst, int xsize, int ysize) {
-    if (xsize <= 0 || ysize <= 0) return 0;
-    size_t pos = 0;
+    if (xsize <= 0 || ysize <= 0 || !src) return 0;
+    const BYTE* p = src;
+    const BYTE* const end = src + size;
     const size_t maskBytes = size_t(xsize + 5) / 6;
-    auto next = [&](int* b) {
-        if (pos >= size) return false;
-        *b = src[pos++];
-        return true;
-    };
     for (int y = 0; y < ysize; ++y) {
         ZEMPIXEL* row = dst + size_t(y) * size_t(xsize);
-        int b;
-        if (!next(&b)) return 0;
+        if (p >= end) return 0;
+        int b = *p++;
         if (b == 0x00) {
-            if (size - pos < size_t(xsize) * 2 + 1) return 0;
-            for (int x = 0; x < xsize; ++x, pos += 2) row[x] = ZEMPIXEL(src[pos] | src[pos + 1] << 8);
-            if (src[pos++] != 0xFF) return 0;
+            if (size_t(end - p) < size_t(xsize) * 2 + 1) return 0;
+            for (int x = 0; x < xsize; ++x, p += 2) row[x] = ZEMPIXEL(p[0] | p[1] << 8);
+            if (*p++ != 0xFF) return 0;
         } else if (b == 0x01) {
             int x = 0;
             ZEMPIXEL prev = 0;
             for (;;) {
-                if (!next(&b)) return 0;
-                if (b == 0xFF) {
-                    if (x != xsize) return 0;  // the writer always fills its rows
-                    break;
-                }
-                if (b == 0xFE) {
-                    int n, lo, hi;
-                    if (!next(&n) || !next(&lo) || !next(&hi)) return 0;
-                    if (n + 1 > xsize - x) return 0;
-                    prev = ZEMPIXEL((lo | hi << 8) & ZEMPIXEL_COLOUR);
-                    for (int i = 0; i <= n; ++i) row[x++] = prev;
-                } else if (b >= 0x80 && b <= 0xFC) {
+                if (p >= end) return 0;
+                b = *p++;
+                if (b >= 0x80 && b <= 0xFC) {
                     if (x >= xsize) return 0;
-                    int d = b - 128;
-                    prev = UMB_MakePixel(Clamp5(UMB_PixelRed(prev) + d % 5 - 2),
-                                         Clamp5(UMB_PixelGreen(prev) + (d / 5) % 5 - 2),
-                                         Clamp5(UMB_PixelBlue(prev) + (d / 25) % 5 - 2));
+                    // Each field: prev + 32 + (0..4) - 2, masked to five bits.
+                    uint32_t s = Spread(prev) + kBias + kSteps.add[b - 128] - kMinus2;
+                    prev = Gather(s);
                     row[x++] = prev;
                 } else if (b < 0x80) {
-                    int lo;
-                    if (!next(&lo) || x >= xsize) return 0;
-                    prev = ZEMPIXEL(b << 8 | lo);
+                    if (p >= end || x >= xsize) return 0;
+                    prev = ZEMPIXEL(b << 8 | *p++);
                     row[x++] = prev;
+                } else if (b == 0xFE) {
+                    if (end - p < 3) return 0;
+                    int n = p[0] + 1;
+                    prev = ZEMPIXEL((p[1] | p[2] << 8) & ZEMPIXEL_COLOUR);
+                    p += 3;
+                    if (n > xsize - x) return 0;
+                    for (int i = 0; i < n; ++i) row[x + i] = prev;
+                    x += n;
+                } else if (b == 0xFF) {
+                    if (x != xsize) return 0;  // the writer always fills its rows
+                    break;
                 } else {
                     return 0;  // 0xFD is no code
                 }
@@ -60,28 +77,35 @@ int UmbDecodeRows(const BYTE* src, size_t size, ZEMPIXEL* dst, int xsize, int ys
         } else {
             return 0;
         }
-        if (!next(&b)) return 0;
+        if (p >= end) return 0;
+        b = *p++;
         if (b == 0x01) {
             size_t k = 0;
             for (;;) {
-                if (!next(&b)) return 0;
+                if (p >= end) return 0;
+                b = *p++;
                 if (b == 0xFF) break;
-                int value = b, count = 1;
+                int value = b;
+                size_t count = 1;
                 if (b >= 0x80) {
-                    if (!next(&count)) return 0;
+                    if (p >= end) return 0;
+                    count = size_t(*p++) + 1;
                     value = b - 128;
-                    count += 1;
                 }
-                if (size_t(count) > maskBytes - k) return 0;
-                for (int i = 0; i < count; ++i, ++k) {
-                    for (int j = 0; j < 6; ++j) {
-                        size_t x = k * 6 + size_t(j);
-                        if (x < size_t(xsize) && (value & (32 >> j))) row[x] |= ZEMPIXEL_HALF;
+                if (count > maskBytes - k) return 0;
+                if (value & 63) {
+                    for (size_t i = 0; i < count; ++i, ++k) {
+                        size_t base = k * 6;
+                        for (int j = 0; j < 6; ++j)
+                            if ((value & (32 >> j)) && base + size_t(j) < size_t(xsize))
+                                row[base + size_t(j)] |= ZEMPIXEL_HALF;
                     }
+                } else {
+                    k += count;
                 }
             }
         } else if (b == 0x00) {
-            if (!next(&b) || b != 0xFF) return 0;
+            if (p >= end || *p++ != 0xFF) return 0;
         } else {
             return 0;
         }
