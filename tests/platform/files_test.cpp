@@ -1,6 +1,7 @@
 // Files through handles, the OpenFile family, operations on names and the folder queries.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 #include <wynplat.h>
@@ -48,6 +50,38 @@ TEST_F(Files, OpeningFailsWithTheSystemsCodes) {
         EXPECT_EQ(GetLastError(), c.error) << c.path.substr(0, 60);
     }
     EXPECT_EQ(CreateFileA(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(Files, ReportsFullDisksAndTooManyFiles) {
+    // A full disk: every write to /dev/full fails as one.
+    HANDLE full = Open("C:\\DEV\\FULL", GENERIC_WRITE, OPEN_EXISTING);
+    ASSERT_NE(full, INVALID_HANDLE_VALUE);
+    DWORD n = 99;
+    SetLastError(0);
+    EXPECT_FALSE(WriteFile(full, "abc", 3, &n, nullptr));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL);
+    EXPECT_EQ(n, 0u);
+    CloseHandle(full);
+
+    // Too many open files: lower this process's limit, open until it refuses.
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    struct rlimit low = saved;
+    low.rlim_cur = 32;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<HANDLE> open;
+    DWORD error = 0;
+    for (int i = 0; i < 64; ++i) {
+        HANDLE h = Open(t.Sys("Folder\\Ten.bin"), GENERIC_READ, OPEN_EXISTING);
+        if (h == INVALID_HANDLE_VALUE) {
+            error = GetLastError();
+            break;
+        }
+        open.push_back(h);
+    }
+    for (HANDLE h : open) CloseHandle(h);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(error, (DWORD)ERROR_TOO_MANY_OPEN_FILES);
 }
 
 TEST_F(Files, ReadsWritesAndSeeks) {
