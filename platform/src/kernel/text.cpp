@@ -22,18 +22,27 @@ const char* IconvName(int codePage) {
     }
 }
 
-// One descriptor per thread, direction and code page: iconv state is not shareable.
-iconv_t Converter(int codePage, bool toUtf8) {
+// One descriptor per thread, direction and code page: iconv state is not shareable. They are
+// closed when the thread ends.
+struct Converters {
     struct Slot { int codePage; bool toUtf8; iconv_t cd; };
-    thread_local Slot slots[6] = {};
-    thread_local int used = 0;
-    for (int i = 0; i < used; ++i)
-        if (slots[i].codePage == codePage && slots[i].toUtf8 == toUtf8) return slots[i].cd;
+    Slot slots[8] = {};  // every code page in both directions
+    int used = 0;
+    ~Converters() {
+        for (int i = 0; i < used; ++i) iconv_close(slots[i].cd);
+    }
+};
+
+iconv_t Converter(int codePage, bool toUtf8) {
+    if (codePage == 0) codePage = 932;
+    thread_local Converters cache;
+    for (int i = 0; i < cache.used; ++i)
+        if (cache.slots[i].codePage == codePage && cache.slots[i].toUtf8 == toUtf8) return cache.slots[i].cd;
     const char* name = IconvName(codePage);
     if (!name) return (iconv_t)-1;
     iconv_t cd = toUtf8 ? iconv_open("UTF-8", name) : iconv_open(name, "UTF-8");
     if (cd == (iconv_t)-1) return cd;
-    if (used < 6) slots[used++] = Slot{codePage, toUtf8, cd};
+    if (cache.used < 8) cache.slots[cache.used++] = Converters::Slot{codePage, toUtf8, cd};
     return cd;
 }
 
