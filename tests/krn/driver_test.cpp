@@ -160,10 +160,12 @@ TEST_F(EngineCase, FallbacksAndWhatEndWritesBack) {
     Ini("DRIVER", "DRV", "drv_sefa.dll");  // not among the files
     Ini("DRIVER", "LGT", "lgt_quil.dll");
     Ini("DRIVER", "ACC", "acc_spy.dll");
+    Touch("drv_text.dll");  // not a library: reported, skipped and not counted
     ASSERT_NE(Start(), nullptr);
+    EXPECT_EQ(krn_->drvcount, 4);
     EXPECT_STREQ(krn_->drvname, "drv_pasu.dll");
     EXPECT_STREQ(krn_->accname, "acc_dexo.dll");
-    EXPECT_GE(NewBoxes(), 2) << "the missing and the unusable choice are reported";
+    EXPECT_GE(NewBoxes(), 3) << "the broken file, the missing and the unusable choice are reported";
     End();
     EXPECT_EQ(IniValue("DRIVER", "DRV"), "drv_pasu.dll");
     EXPECT_EQ(IniValue("DRIVER", "LGT"), "lgt_quil.dll");

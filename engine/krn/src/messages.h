@@ -19,7 +19,8 @@ extern const char* const kTextureNoMemory;        // path
 
 namespace krn {
 
-// Shows a warning box owned by the engine window. `format` takes up to two strings.
+// Shows a warning box owned by the engine window, then repaints that window at once.
+// `format` takes up to two strings.
 void Warn(HWND owner, const char* caption, const char* format, const char* a = nullptr,
           const char* b = nullptr);
 
