@@ -172,6 +172,37 @@ TEST_F(EngineCase, FallbacksAndWhatEndWritesBack) {
     EXPECT_EQ(IniValue("DRIVER", "ACC"), "acc_dexo.dll");
 }
 
+int g_paints = 0;
+LRESULT CALLBACK CountPaints(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT) {
+        ++g_paints;
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+TEST_F(EngineCase, AMessageRepaintsTheEngineWindow) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = CountPaints;
+    wc.lpszClassName = "KrnPaintCount";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND w = CreateWindowExA(0, "KrnPaintCount", "engine", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                             320, 240, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    UpdateWindow(w);
+    g_paints = 0;
+    Ini("DRIVER", "DRV", "drv_sefa.dll");  // missing: one message box
+    krn_ = KRN_Start(w, 10);
+    ASSERT_NE(krn_, nullptr);
+    EXPECT_GE(NewBoxes(), 1);
+    EXPECT_EQ(g_paints, NewBoxes()) << "one repaint after each box";
+    End();
+    DestroyWindow(w);
+}
+
 TEST_F(EngineCase, AnyUsableDriverWhenTheStandardOneIsMissing) {
     krntest::FakeCpu() = Cpu{"SSE", 1, 0};
     fs::remove(dir_ / "lgt_pasu.dll");
