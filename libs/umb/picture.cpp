@@ -88,9 +88,14 @@ bool WriteAll(HFILE f, const void* data, size_t n) {
     return LONG(n) >= 0 && _hwrite(f, static_cast<LPCSTR>(data), LONG(n)) == LONG(n);
 }
 
-void Progress(void* window, int row) {
-    (void)window;
-    (void)row;
+struct ProgressTarget {
+    HWND window;
+    int rows;
+};
+
+void Progress(void* ctx, int row) {
+    const ProgressTarget* t = static_cast<const ProgressTarget*>(ctx);
+    SendMessageA(t->window, UMB_WM_PROGRESS, WPARAM(row * 100 / t->rows), 0);
 }
 
 }  // namespace
@@ -229,7 +234,9 @@ UMBDLL_API int WINAPI UMBDLL_WriteUMB16(LPCSTR path, const tagCELL* cell, LPCSTR
         size_t bound = UmbEncodeBound(xsize, ysize);
         work = static_cast<BYTE*>(UmbAlloc(bound));
         if (!work) return 0;
-        dataLen = UmbEncodeRows(cell->bits, xsize, ysize, work, bound, Progress, window);
+        ProgressTarget target = {window, ysize};
+        dataLen = UmbEncodeRows(cell->bits, xsize, ysize, work, bound, window ? Progress : nullptr,
+                                &target);
     } else {
         work = static_cast<BYTE*>(UmbAlloc(dataLen));
         if (!work) return 0;

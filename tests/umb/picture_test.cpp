@@ -7,6 +7,7 @@
 
 #include "../nxlib/file_limit.h"
 #include "../nxlib/scratch.h"
+#include "../nxlib/test_window.h"
 #include "picture_fixtures.h"
 #include "umb_internal.h"
 #include "vfs_writer.h"
@@ -302,6 +303,26 @@ TEST(Picture, WriterReportsFailures) {
     }
     tagCELL empty{};
     EXPECT_EQ(UMBDLL_WriteUMB16(s.Sys("e.umb").c_str(), &empty, "TEST", 1, nullptr), 0);
+    UmbFree(cell.bits);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Picture, WriterSendsRowProgressToItsWindow) {
+    Scratch s;
+    RecordingWindow w;
+    tagCELL cell{};
+    ASSERT_EQ(UMBDLL_CreateCell(&cell, 5, 3), 1);
+    ASSERT_NE(UMBDLL_WriteUMB16(s.Sys("p.umb").c_str(), &cell, "TEST", 1, w.hwnd()), 0);
+    const std::vector<RecordedMessage>& log = RecordingWindow::Log();
+    ASSERT_EQ(log.size(), 3u);
+    const WPARAM percent[3] = {0, 33, 66};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(log[i].message, UMB_WM_PROGRESS);
+        EXPECT_EQ(log[i].wParam, percent[i]) << "row " << i;
+    }
     UmbFree(cell.bits);
 }
 
