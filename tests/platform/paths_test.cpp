@@ -98,6 +98,7 @@ TEST_F(Resolver, RefusesWhatCannotBeAPath) {
         {"E:\\x", ERROR_PATH_NOT_FOUND},                       // no such drive
         {"", ERROR_PATH_NOT_FOUND},
         {"\\\\server\\share\\x", ERROR_BAD_NETPATH},
+        {"\\\\.\\mailslot\\vsk\\message", ERROR_FILE_NOT_FOUND},
         {t.Sys("a*b.txt"), ERROR_INVALID_NAME},
         {t.Sys("a?b"), ERROR_INVALID_NAME},
         {t.Sys("a|b"), ERROR_INVALID_NAME},

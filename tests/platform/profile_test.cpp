@@ -135,6 +135,26 @@ TEST_F(Profiles, WritesAndKeepsOtherLines) {
     EXPECT_STREQ(buf, "v");
 }
 
+TEST_F(Profiles, WritesWithTheFilesOwnLineEnds) {
+    struct Case { const char* before; const char* section; const char* key; const char* value; const char* after; };
+    const Case cases[] = {
+        {"[a]\r\nk=1", "a", "k", "2", "[a]\r\nk=2"},                       // an unended last line stays so
+        {"[a]\r\nk=1", "a", "j", "3", "[a]\r\nk=1\r\nj=3\r\n"},
+        {"[a]\r\nk=1", "b", "x", "1", "[a]\r\nk=1\r\n\r\n[b]\r\nx=1\r\n"},
+        {"[a]\nk=1\n", "A", "j", "3", "[a]\nk=1\nj=3\n"},
+        {"[a]\nk=1\n", "b", "x", "1", "[a]\nk=1\n\n[b]\nx=1\n"},
+        {"[a]\nk=1\n  \n[b]\n", "a", "j", "3", "[a]\nk=1\nj=3\n  \n[b]\n"},
+        {"[a]\n\n", "c", "x", "1", "[a]\n\n[c]\nx=1\n"},
+        {"", "a", "k", "v", "[a]\r\nk=v\r\n"},
+        {"x=1\r\n[a]\r\n", "a", "x", "2", "x=1\r\n[a]\r\nx=2\r\n"},  // a key before any section is no key of [a]
+    };
+    for (const auto& c : cases) {
+        t.Write("ends.ini", c.before);
+        ASSERT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, t.Sys("ends.ini").c_str())) << c.before;
+        EXPECT_EQ(t.Read("ends.ini"), c.after) << c.before;
+    }
+}
+
 TEST_F(Profiles, CreatesFilesAndUsesTheWindowsFolder) {
     std::string fresh = t.Sys("Fresh.ini");
     ASSERT_TRUE(WritePrivateProfileStringA("S", nullptr, nullptr, fresh.c_str()));

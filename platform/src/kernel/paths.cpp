@@ -117,7 +117,10 @@ bool MakeFullPath(const std::string& p, FullPath* out) {
         // "X:name" is relative to the drive's current folder; only C: has one besides its root.
         fromCwd = out->drive == 'C';
     } else if (p.size() >= 2 && IsSep(p[0]) && IsSep(p[1])) {
-        SetLastError(ERROR_BAD_NETPATH);  // network and device names are not files here
+        // Network shares and devices ("\\\\.\\mailslot\\...") are not files here; a device that
+        // is not there is a name that is not found, as the system says of a missing mailslot.
+        bool device = p.size() >= 4 && (p[2] == '.' || p[2] == '?') && IsSep(p[3]);
+        SetLastError(device ? ERROR_FILE_NOT_FOUND : ERROR_BAD_NETPATH);
         return false;
     }
     if (i < p.size() && IsSep(p[i])) relative = false;

@@ -28,6 +28,15 @@ struct IniLine {
     std::string value;  // trimmed, quotes not yet dropped
 };
 
+// The line end of a line as read: CRLF, LF, or none for an unended last line.
+std::string EolOf(const std::string& raw) {
+    if (raw.size() >= 2 && raw.compare(raw.size() - 2, 2, "\r\n") == 0) return "\r\n";
+    if (!raw.empty() && raw.back() == '\n') return "\n";
+    return "";
+}
+
+bool IsBlank(const std::string& raw) { return raw.find_first_not_of(" \t\r\n") == std::string::npos; }
+
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
@@ -38,7 +47,6 @@ std::string Trim(const std::string& s) {
 struct IniFile {
     std::vector<IniLine> lines;
     std::string eol = "\r\n";
-    bool endsWithEol = true;
 
     void Parse(const std::string& bytes) {
         size_t i = 0;
@@ -56,7 +64,6 @@ struct IniFile {
             lines.push_back(std::move(line));
             i = next;
         }
-        endsWithEol = bytes.empty() || bytes.back() == '\n';
     }
 
     static void Classify(const std::string& text, IniLine* line) {
@@ -291,30 +298,27 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
         lines.erase(lines.begin() + at);
         return WriteAll(path, ini.Bytes());
     }
-    if (!ini.endsWithEol && !lines.empty()) lines.back().raw += ini.eol;
     IniLine line;
     if (at >= 0) {
-        // The rewritten line keeps its own line end.
-        const std::string& old = lines[at].raw;
-        std::string eol = old.size() >= 2 && old.compare(old.size() - 2, 2, "\r\n") == 0 ? "\r\n"
-                          : (!old.empty() && old.back() == '\n') ? "\n" : ini.eol;
+        // The rewritten line keeps its own line end (none on an unended last line).
+        std::string eol = EolOf(lines[at].raw);
         line.raw = lines[at].name + "=" + value + eol;
         IniFile::Classify(lines[at].name + "=" + value, &line);
         lines[at] = line;
     } else if (hasSection) {
         // After the section's last entry, before the blank lines that part it from the next.
         size_t pos = end;
-        while (pos > begin + 1 && Trim(lines[pos - 1].raw).find_first_not_of("\r\n") == std::string::npos) --pos;
-        const std::string& prev = lines[pos - 1].raw;
-        std::string eol = prev.size() >= 2 && prev.compare(prev.size() - 2, 2, "\r\n") == 0 ? "\r\n"
-                          : prev.back() == '\n' ? "\n" : ini.eol;
-        line.raw = std::string(key) + "=" + value + eol;
+        while (pos > begin + 1 && IsBlank(lines[pos - 1].raw)) --pos;
+        std::string& prev = lines[pos - 1].raw;
+        if (EolOf(prev).empty()) prev += ini.eol;  // the file's unended last line
+        line.raw = std::string(key) + "=" + value + EolOf(prev);
         IniFile::Classify(std::string(key) + "=" + value, &line);
         lines.insert(lines.begin() + pos, line);
     } else {
         std::string added;
+        if (!lines.empty() && EolOf(lines.back().raw).empty()) lines.back().raw += ini.eol;
         // A blank line parts the new section from the one before, unless one is there already.
-        if (!lines.empty() && Trim(lines.back().raw).find_first_not_of("\r\n") != std::string::npos) added += ini.eol;
+        if (!lines.empty() && !IsBlank(lines.back().raw)) added += ini.eol;
         added += std::string("[") + section + "]" + ini.eol + key + "=" + value + ini.eol;
         IniLine tail;
         tail.raw = added;
