@@ -1,4 +1,4 @@
-// WINMM: the multimedia clock (wave output and MCI are added beside it by the sound layer).
+// WINMM: the multimedia clock, the wave output and the media control interface.
 #pragma once
 
 #include "win/wintypes.h"
@@ -15,6 +15,7 @@ typedef UINT MMRESULT;
 #define MMSYSERR_NOTSUPPORTED 8
 #define MMSYSERR_INVALFLAG 10
 #define MMSYSERR_INVALPARAM 11
+#define MMSYSERR_BADERRNUM 9
 #define TIMERR_NOERROR 0
 #define TIMERR_NOCANDO 97
 
@@ -23,3 +24,256 @@ WINBASEAPI DWORD WINAPI timeGetTime(void);
 WINBASEAPI MMRESULT WINAPI timeBeginPeriod(UINT period);
 WINBASEAPI MMRESULT WINAPI timeEndPeriod(UINT period);
 WINBASEAPI MMRESULT WINAPI timeGetDevCaps(LPTIMECAPS caps, UINT size);
+
+// ---- wave output ----
+// One output device (id 0, also reached through WAVE_MAPPER): 22050 Hz PCM, 8 or 16 bits,
+// mono or stereo. Finished buffers are reported as MM_WOM_DONE posted to the callback
+// window (CALLBACK_WINDOW), so they are handled when that window's thread dispatches its
+// messages.
+typedef UINT MMVERSION;
+typedef HWAVEOUT* LPHWAVEOUT;
+
+#define WAVE_MAPPER ((UINT)-1)
+#define WAVE_FORMAT_PCM 1
+#define WAVE_FORMAT_QUERY 0x0001
+#define CALLBACK_TYPEMASK 0x00070000
+#define CALLBACK_NULL 0x00000000
+#define CALLBACK_WINDOW 0x00010000
+
+#define MM_MCINOTIFY 0x3B9
+#define MM_WOM_OPEN 0x3BB
+#define MM_WOM_CLOSE 0x3BC
+#define MM_WOM_DONE 0x3BD
+
+#define WHDR_DONE 0x00000001
+#define WHDR_PREPARED 0x00000002
+#define WHDR_BEGINLOOP 0x00000004
+#define WHDR_ENDLOOP 0x00000008
+#define WHDR_INQUEUE 0x00000010
+
+#define WAVERR_BASE 32
+#define WAVERR_BADFORMAT (WAVERR_BASE + 0)
+#define WAVERR_STILLPLAYING (WAVERR_BASE + 1)
+#define WAVERR_UNPREPARED (WAVERR_BASE + 2)
+#define WAVERR_SYNC (WAVERR_BASE + 3)
+
+#define MAXPNAMELEN 32
+#define MAXERRORLENGTH 256
+
+#define WAVE_FORMAT_1M08 0x00000001
+#define WAVE_FORMAT_1S08 0x00000002
+#define WAVE_FORMAT_1M16 0x00000004
+#define WAVE_FORMAT_1S16 0x00000008
+#define WAVE_FORMAT_2M08 0x00000010
+#define WAVE_FORMAT_2S08 0x00000020
+#define WAVE_FORMAT_2M16 0x00000040
+#define WAVE_FORMAT_2S16 0x00000080
+#define WAVECAPS_PITCH 0x0001
+#define WAVECAPS_PLAYBACKRATE 0x0002
+#define WAVECAPS_VOLUME 0x0004
+#define WAVECAPS_LRVOLUME 0x0008
+#define WAVECAPS_SYNC 0x0010
+
+typedef struct tWAVEFORMATEX {
+    WORD wFormatTag;
+    WORD nChannels;
+    DWORD nSamplesPerSec;
+    DWORD nAvgBytesPerSec;
+    WORD nBlockAlign;
+    WORD wBitsPerSample;
+    WORD cbSize;
+} WAVEFORMATEX, *PWAVEFORMATEX, *LPWAVEFORMATEX;
+typedef const WAVEFORMATEX* LPCWAVEFORMATEX;
+
+typedef struct wavehdr_tag {
+    LPSTR lpData;
+    DWORD dwBufferLength;
+    DWORD dwBytesRecorded;
+    DWORD_PTR dwUser;
+    DWORD dwFlags;
+    DWORD dwLoops;
+    struct wavehdr_tag* lpNext;
+    DWORD_PTR reserved;
+} WAVEHDR, *PWAVEHDR, *LPWAVEHDR;
+
+typedef struct tagWAVEOUTCAPSA {
+    WORD wMid;
+    WORD wPid;
+    MMVERSION vDriverVersion;
+    CHAR szPname[MAXPNAMELEN];
+    DWORD dwFormats;
+    WORD wChannels;
+    WORD wReserved1;
+    DWORD dwSupport;
+} WAVEOUTCAPSA, *PWAVEOUTCAPSA, *LPWAVEOUTCAPSA;
+typedef WAVEOUTCAPSA WAVEOUTCAPS;
+typedef LPWAVEOUTCAPSA LPWAVEOUTCAPS;
+
+WINBASEAPI UINT WINAPI waveOutGetNumDevs(void);
+WINBASEAPI MMRESULT WINAPI waveOutGetDevCapsA(UINT_PTR device, LPWAVEOUTCAPSA caps, UINT size);
+WINBASEAPI MMRESULT WINAPI waveOutGetErrorTextA(MMRESULT error, LPSTR text, UINT cap);
+WINBASEAPI MMRESULT WINAPI waveOutOpen(LPHWAVEOUT out, UINT device, LPCWAVEFORMATEX format,
+                                       DWORD_PTR callback, DWORD_PTR instance, DWORD flags);
+WINBASEAPI MMRESULT WINAPI waveOutClose(HWAVEOUT out);
+WINBASEAPI MMRESULT WINAPI waveOutPrepareHeader(HWAVEOUT out, LPWAVEHDR hdr, UINT size);
+WINBASEAPI MMRESULT WINAPI waveOutUnprepareHeader(HWAVEOUT out, LPWAVEHDR hdr, UINT size);
+WINBASEAPI MMRESULT WINAPI waveOutWrite(HWAVEOUT out, LPWAVEHDR hdr, UINT size);
+WINBASEAPI MMRESULT WINAPI waveOutPause(HWAVEOUT out);
+WINBASEAPI MMRESULT WINAPI waveOutRestart(HWAVEOUT out);
+WINBASEAPI MMRESULT WINAPI waveOutReset(HWAVEOUT out);
+#define waveOutGetDevCaps waveOutGetDevCapsA
+#define waveOutGetErrorText waveOutGetErrorTextA
+
+// ---- media control (MCI) ----
+// CD audio, MIDI and video devices by their command messages. The devices open and close;
+// playing is accepted and plays nothing yet.
+typedef UINT MCIDEVICEID;
+typedef DWORD MCIERROR;
+
+#define MCI_OPEN 0x0803
+#define MCI_CLOSE 0x0804
+#define MCI_PLAY 0x0806
+#define MCI_SEEK 0x0807
+#define MCI_STOP 0x0808
+#define MCI_PAUSE 0x0809
+#define MCI_INFO 0x080A
+#define MCI_GETDEVCAPS 0x080B
+#define MCI_SET 0x080D
+#define MCI_STATUS 0x0814
+#define MCI_WINDOW 0x0841
+#define MCI_PUT 0x0842
+#define MCI_RESUME 0x0855
+
+#define MCI_NOTIFY 0x00000001
+#define MCI_WAIT 0x00000002
+#define MCI_FROM 0x00000004
+#define MCI_TO 0x00000008
+#define MCI_TRACK 0x00000010
+
+#define MCI_OPEN_SHAREABLE 0x00000100
+#define MCI_OPEN_ELEMENT 0x00000200
+#define MCI_OPEN_ALIAS 0x00000400
+#define MCI_OPEN_ELEMENT_ID 0x00000800
+#define MCI_OPEN_TYPE_ID 0x00001000
+#define MCI_OPEN_TYPE 0x00002000
+
+#define MCI_NOTIFY_SUCCESSFUL 0x0001
+#define MCI_NOTIFY_SUPERSEDED 0x0002
+#define MCI_NOTIFY_ABORTED 0x0004
+#define MCI_NOTIFY_FAILURE 0x0008
+
+#define MCI_STATUS_ITEM 0x00000100
+#define MCI_STATUS_START 0x00000200
+#define MCI_STATUS_LENGTH 0x00000001
+#define MCI_STATUS_POSITION 0x00000002
+#define MCI_STATUS_NUMBER_OF_TRACKS 0x00000003
+#define MCI_STATUS_MODE 0x00000004
+#define MCI_STATUS_MEDIA_PRESENT 0x00000005
+#define MCI_STATUS_TIME_FORMAT 0x00000006
+#define MCI_STATUS_READY 0x00000007
+#define MCI_STATUS_CURRENT_TRACK 0x00000008
+
+#define MCI_MODE_NOT_READY 524
+#define MCI_MODE_STOP 525
+#define MCI_MODE_PLAY 526
+#define MCI_MODE_PAUSE 529
+#define MCI_MODE_OPEN 530
+
+#define MCI_SET_DOOR_OPEN 0x00000100
+#define MCI_SET_DOOR_CLOSED 0x00000200
+#define MCI_SET_TIME_FORMAT 0x00000400
+#define MCI_FORMAT_MILLISECONDS 0
+#define MCI_FORMAT_HMS 1
+#define MCI_FORMAT_MSF 2
+#define MCI_FORMAT_FRAMES 3
+#define MCI_FORMAT_TMSF 10
+
+#define MCI_DEVTYPE_VCR 513
+#define MCI_DEVTYPE_VIDEODISC 514
+#define MCI_DEVTYPE_OVERLAY 515
+#define MCI_DEVTYPE_CD_AUDIO 516
+#define MCI_DEVTYPE_DAT 517
+#define MCI_DEVTYPE_SCANNER 518
+#define MCI_DEVTYPE_ANIMATION 519
+#define MCI_DEVTYPE_DIGITAL_VIDEO 520
+#define MCI_DEVTYPE_OTHER 521
+#define MCI_DEVTYPE_WAVEFORM_AUDIO 522
+#define MCI_DEVTYPE_SEQUENCER 523
+
+#define MCI_ANIM_WINDOW_HWND 0x00010000
+#define MCI_ANIM_WINDOW_STATE 0x00040000
+#define MCI_ANIM_RECT 0x00010000
+#define MCI_ANIM_PUT_SOURCE 0x00020000
+#define MCI_ANIM_PUT_DESTINATION 0x00040000
+
+#define MCIERR_BASE 256
+#define MCIERR_INVALID_DEVICE_ID (MCIERR_BASE + 1)
+#define MCIERR_UNRECOGNIZED_KEYWORD (MCIERR_BASE + 3)
+#define MCIERR_UNRECOGNIZED_COMMAND (MCIERR_BASE + 5)
+#define MCIERR_HARDWARE (MCIERR_BASE + 6)
+#define MCIERR_INVALID_DEVICE_NAME (MCIERR_BASE + 7)
+#define MCIERR_OUT_OF_MEMORY (MCIERR_BASE + 8)
+#define MCIERR_DEVICE_OPEN (MCIERR_BASE + 9)
+#define MCIERR_CANNOT_LOAD_DRIVER (MCIERR_BASE + 10)
+#define MCIERR_MISSING_PARAMETER (MCIERR_BASE + 17)
+#define MCIERR_UNSUPPORTED_FUNCTION (MCIERR_BASE + 18)
+#define MCIERR_FILE_NOT_FOUND (MCIERR_BASE + 19)
+#define MCIERR_DEVICE_NOT_READY (MCIERR_BASE + 20)
+#define MCIERR_INTERNAL (MCIERR_BASE + 21)
+#define MCIERR_OUTOFRANGE (MCIERR_BASE + 26)
+#define MCIERR_FLAGS_NOT_COMPATIBLE (MCIERR_BASE + 28)
+#define MCIERR_DEVICE_TYPE_REQUIRED (MCIERR_BASE + 31)
+
+#define MCI_MAKE_TMSF(t, m, s, f) \
+    ((DWORD)(((BYTE)(t) | ((WORD)(m) << 8)) | ((DWORD)(BYTE)(s) | ((WORD)(f) << 8)) << 16))
+#define MCI_TMSF_TRACK(tmsf) ((BYTE)(tmsf))
+#define MCI_TMSF_MINUTE(tmsf) ((BYTE)(((WORD)(tmsf)) >> 8))
+#define MCI_TMSF_SECOND(tmsf) ((BYTE)((tmsf) >> 16))
+#define MCI_TMSF_FRAME(tmsf) ((BYTE)((tmsf) >> 24))
+
+typedef struct tagMCI_GENERIC_PARMS {
+    DWORD_PTR dwCallback;
+} MCI_GENERIC_PARMS, *LPMCI_GENERIC_PARMS;
+typedef struct tagMCI_OPEN_PARMSA {
+    DWORD_PTR dwCallback;
+    MCIDEVICEID wDeviceID;
+    LPCSTR lpstrDeviceType;   // a name, or with MCI_OPEN_TYPE_ID a device type number
+    LPCSTR lpstrElementName;
+    LPCSTR lpstrAlias;
+} MCI_OPEN_PARMSA, *LPMCI_OPEN_PARMSA;
+typedef MCI_OPEN_PARMSA MCI_OPEN_PARMS;
+typedef struct tagMCI_PLAY_PARMS {
+    DWORD_PTR dwCallback;
+    DWORD dwFrom;
+    DWORD dwTo;
+} MCI_PLAY_PARMS, *LPMCI_PLAY_PARMS;
+typedef struct tagMCI_STATUS_PARMS {
+    DWORD_PTR dwCallback;
+    DWORD_PTR dwReturn;
+    DWORD dwItem;
+    DWORD dwTrack;
+} MCI_STATUS_PARMS, *LPMCI_STATUS_PARMS;
+typedef struct tagMCI_SET_PARMS {
+    DWORD_PTR dwCallback;
+    DWORD dwTimeFormat;
+    DWORD dwAudio;
+} MCI_SET_PARMS, *LPMCI_SET_PARMS;
+typedef struct tagMCI_ANIM_WINDOW_PARMSA {
+    DWORD_PTR dwCallback;
+    HWND hWnd;
+    UINT nCmdShow;
+    LPCSTR lpstrText;
+} MCI_ANIM_WINDOW_PARMSA, *LPMCI_ANIM_WINDOW_PARMSA;
+typedef MCI_ANIM_WINDOW_PARMSA MCI_ANIM_WINDOW_PARMS;
+typedef struct tagMCI_ANIM_RECT_PARMS {
+    DWORD_PTR dwCallback;
+    RECT rc;
+} MCI_ANIM_RECT_PARMS, *LPMCI_ANIM_RECT_PARMS;
+
+WINBASEAPI MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flags,
+                                           DWORD_PTR param);
+WINBASEAPI BOOL WINAPI mciGetErrorStringA(MCIERROR error, LPSTR text, UINT cap);
+WINBASEAPI MCIDEVICEID WINAPI mciGetDeviceIDA(LPCSTR device);
+#define mciSendCommand mciSendCommandA
+#define mciGetErrorString mciGetErrorStringA
+#define mciGetDeviceID mciGetDeviceIDA

@@ -113,3 +113,14 @@ WINBASEAPI int WynPlat_PendingReplay(void);
 // The code page of the texts drawn through `hdc` (932 Shift-JIS, 950 Big5; 0: from the
 // selected font's charset, Big5 for CHINESEBIG5_CHARSET, else Shift-JIS). Returns 1 or 0.
 WINBASEAPI int WynPlat_SetDCCodePage(HDC hdc, int codePage);
+
+// ---- audio ----
+// The process has one audio output (22050 Hz stereo) fed by the wave output and the other
+// sound sources; SDL plays it on a desktop, a headless sink consumes it at the rate of the
+// process clock. WYN_AUDIO_CAPTURE=<path> (or this call) writes what is played to a WAV file
+// (22050 Hz, stereo, 16-bit) whose sizes are kept current; NULL or "" stops capturing.
+// Returns 1, or 0 when the file cannot be created.
+WINBASEAPI int WINAPI WynPlat_SetAudioCapture(const char* path);
+// Headless: plays at once everything that is due by the process clock, so that a test sees
+// the finished buffers' messages posted. (Dispatching messages does this too.)
+WINBASEAPI void WINAPI WynPlat_AudioCatchUp(void);

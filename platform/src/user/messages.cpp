@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "audio/output.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -73,6 +74,9 @@ bool IsMouseButtonMessage(UINT m) { return m >= WM_MOUSEMOVE && m <= WM_MBUTTOND
 // One look at the queue in the system's order: sent, posted (and input), quit, paint,
 // timers. Returns true with `out` filled.
 bool Fetch(const std::shared_ptr<Queue>& q, MSG* out, HWND filter, UINT first, UINT last, bool remove) {
+    // Devices post what is due by the clock before the queue is looked at (finished audio
+    // buffers), so a program that dispatches its messages sees them as of now.
+    wyn::audio::CatchUp();
     ServeSent(q);
     PumpDisplay();
     ServeSent(q);
