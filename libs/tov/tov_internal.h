@@ -1,0 +1,52 @@
+// State and helpers shared by the parts of the sound library (core, waves, mixer, media).
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "tov42.h"
+#include "tov_gen.h"
+
+namespace tov {
+
+inline constexpr int kChannels = 20;
+
+// The library's state, one per process.
+struct Library {
+    HWND parent = nullptr;
+    HWND hidden = nullptr;
+    int openMask = 0;
+    int errorDisplay = 1;
+    int heldWaves = 0;
+    bool started = false;
+};
+Library& Lib();
+
+// ---- messages ----
+enum MessageId { kMsgFile = 0, kMsgFormat = 1, kMsgMemory = 2 };
+// The text of a message in the library's language.
+const char* MessageText(MessageId id);
+// A box owned by the parent window (or none), answered headless like every box.
+int Box(HWND owner, const char* text, const char* caption, UINT type);
+
+// ---- the mixer (wave output through the waveOut device) ----
+bool MixerOpen();       // tables, buffers, channel defaults, then the output
+void MixerClose();      // stop all, close the output, release everything
+bool MixerIsOpen();     // the output device is open
+void MixerOnDone(WPARAM device, LPARAM header);   // MM_WOM_DONE
+void MixerForgetWave(const tagTOVWAVE* wave);     // stop the channels that play it
+
+// ---- waves ----
+void WavesReset();      // the Ogg extension back to "rvg"
+
+// ---- media devices ----
+enum MediaKind { kMediaCd, kMediaMidi, kMediaVideo, kMediaKinds };
+bool MediaOpen(MediaKind kind);
+void MediaClose(MediaKind kind);
+void MediaPause(bool pause);   // CD audio and MIDI where they play, then video
+bool MediaVideoPlaying();
+void MediaNotify(WPARAM code, LPARAM device);   // MM_MCINOTIFY
+// Every media command goes through here: 1, or 0 after the device's error text in a box.
+int TOV_MCI(MCIDEVICEID device, UINT message, DWORD_PTR flags, void* param);
+
+}  // namespace tov
