@@ -162,6 +162,9 @@ public:
         wyn::clock::Notify();
     }
     void CatchUp() override {
+        // Held until the notices are posted: a caller that catches up while the device's own
+        // thread is doing so returns only once that thread's notices are in the queues.
+        std::lock_guard<std::mutex> posting(post_);
         std::vector<Notice> notices;
         {
             std::lock_guard<std::recursive_mutex> g(O().lock);
@@ -194,6 +197,7 @@ private:
         }
     }
 
+    std::mutex post_;
     uint64_t start_ = 0;
     uint64_t played_ = 0;
     std::atomic<bool> quit_{false};
