@@ -50,20 +50,22 @@ std::string FontFile(bool mincho, bool big5) {
     auto it = T().files.find(key);
     if (it != T().files.end()) return it->second;
     std::string file;
-    if (FcInit()) {
+    // A private configuration, released at once: only the file name is kept.
+    if (FcConfig* cfg = FcInitLoadConfigAndFonts()) {
         FcPattern* p = FcPatternCreate();
         FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(mincho ? "IPAMincho" : "IPAGothic"));
         FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(mincho ? "serif" : "sans-serif"));
         FcPatternAddString(p, FC_LANG, reinterpret_cast<const FcChar8*>(big5 ? "zh-tw" : "ja"));
         FcPatternAddInteger(p, FC_SPACING, FC_MONO);
-        FcConfigSubstitute(nullptr, p, FcMatchPattern);
+        FcConfigSubstitute(cfg, p, FcMatchPattern);
         FcDefaultSubstitute(p);
         FcResult res;
-        FcPattern* m = FcFontMatch(nullptr, p, &res);
+        FcPattern* m = FcFontMatch(cfg, p, &res);
         FcChar8* f = nullptr;
         if (m && FcPatternGetString(m, FC_FILE, 0, &f) == FcResultMatch && f) file = reinterpret_cast<const char*>(f);
         if (m) FcPatternDestroy(m);
         FcPatternDestroy(p);
+        FcConfigDestroy(cfg);
     }
     T().files[key] = file;
     return file;
