@@ -130,11 +130,15 @@ inline void Row16(const uint16_t* __restrict s, uint16_t* __restrict d, int n, u
 template <int Step>
 inline void Row32(const uint16_t* __restrict s, uint32_t* __restrict d, int n, uint32_t key,
                   uint16_t keyMask, const uint32_t* __restrict rgb) {
+    // Branch-free: keyed and half-transparent pixels are scattered through real pictures,
+    // and mispredicted branches cost more than the few operations done for nothing.
     for (int x = 0; x < n; ++x) {
         const uint16_t sv = s[x * Step];
-        if (uint32_t(sv & keyMask) == key) continue;
         const uint32_t c = rgb[sv & 0x7FFF];
-        d[x] = (sv & 0x8000) ? ((c >> 1) & 0x7F7F7F) + ((d[x] >> 1) & 0x7F7F7F) : c;
+        const uint32_t dv = d[x];
+        const uint32_t half = ((c >> 1) & 0x7F7F7F) + ((dv >> 1) & 0x7F7F7F);
+        const uint32_t v = (sv & 0x8000) ? half : c;
+        d[x] = (uint32_t(sv & keyMask) == key) ? dv : v;
     }
 }
 

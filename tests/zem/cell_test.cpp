@@ -41,7 +41,7 @@ const CopyCase kCopy[] = {
     {"XOR", 0x0FF0, 0x0FFF, ZEM_COPY_XOR, 0x000F},
 };
 
-TEST(Cells, CopyRules) {
+TEST(ZemCells, CopyRules) {
     for (const auto& c : kCopy) {
         TestCell from(1, 1, c.src), to(1, 1, c.dst);
         EXPECT_EQ(ZEM_CopyCell(&to.cell, 0, 0, &from.cell, nullptr, c.flags), 1) << c.name;
@@ -49,7 +49,7 @@ TEST(Cells, CopyRules) {
     }
 }
 
-TEST(Cells, CopyCutsToBothCells) {
+TEST(ZemCells, CopyCutsToBothCells) {
     TestCell from(4, 4), to(6, 6, 0x0001);
     for (int i = 0; i < 16; ++i) from.px[i] = static_cast<ZEMPIXEL>(0x100 + i);
     // The source rectangle reaches past the source's left and bottom edges; the position
@@ -69,7 +69,7 @@ TEST(Cells, CopyCutsToBothCells) {
     EXPECT_EQ(ZEM_CopyCell(&to.cell, 0, 0, &from.cell, &past, -1), 0);
 }
 
-TEST(Cells, ClearAndChangeCutToTheCell) {
+TEST(ZemCells, ClearAndChangeCutToTheCell) {
     TestCell c(4, 3, 0x0005);
     const RECT r{2, 1, 10, 10};
     EXPECT_EQ(ZEM_ClearCell(&c.cell, &r, 0x7FFF), 1);
@@ -90,7 +90,7 @@ struct PixelCase { int x, y; bool inside; };
 const PixelCase kPixel[] = {{0, 0, true}, {2, 1, true}, {-1, 0, false}, {3, 0, false},
                             {0, 2, false}, {0, -1, false}};
 
-TEST(Cells, PixelAccessInsideAndOutside) {
+TEST(ZemCells, PixelAccessInsideAndOutside) {
     TestCell c(3, 2, 0x0101);
     for (const auto& p : kPixel) {
         EXPECT_EQ(ZEM_CheckPixelCell(&c.cell, p.x, p.y), p.inside ? 1 : 0) << p.x << "," << p.y;
@@ -113,7 +113,7 @@ std::set<std::pair<int, int>> LinePoints(int x1, int y1, int x2, int y2, int w =
     return pts;
 }
 
-TEST(Cells, LinesFollowTheLongerAxis) {
+TEST(ZemCells, LinesFollowTheLongerAxis) {
     const std::set<std::pair<int, int>> diag{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}};
     EXPECT_EQ(LinePoints(0, 0, 5, 5), diag);
     EXPECT_EQ(LinePoints(5, 5, 0, 0), diag);
@@ -136,7 +136,7 @@ TestCell RollFixture() {
     return c;
 }
 
-TEST(Cells, RollCopiesATurnedDisc) {
+TEST(ZemCells, RollCopiesATurnedDisc) {
     {
         TestCell c = RollFixture();
         EXPECT_EQ(ZEM_RollCell(&c.cell, 14, 5, 5, 5, 3, 0), 1);
@@ -167,7 +167,7 @@ TEST(Cells, RollCopiesATurnedDisc) {
     }
 }
 
-TEST(Cells, RollNeverReadsOutsideTheCell) {
+TEST(ZemCells, RollNeverReadsOutsideTheCell) {
     // A cell whose discs touch every edge, turned through every angle: with the rim of the
     // disc rounding outwards a read past the last row would land outside the block (the
     // address sanitizer build catches it).
@@ -181,7 +181,7 @@ TEST(Cells, RollNeverReadsOutsideTheCell) {
     }
 }
 
-TEST(Cells, ZoomAveragesBoxesAndKeepsKeys) {
+TEST(ZemCells, ZoomAveragesBoxesAndKeepsKeys) {
     // Halving: the 2 x 2 block at (0,0) becomes pixel (4,0).
     struct ZoomCase { const char* name; ZEMPIXEL a, b, c, d; LONG mask; ZEMPIXEL want; };
     const ZoomCase cases[] = {
@@ -212,7 +212,7 @@ TEST(Cells, ZoomAveragesBoxesAndKeepsKeys) {
     EXPECT_EQ(ZEM_ZoomCell(&c.cell, nullptr, &src), 0);
 }
 
-TEST(Cells, PaintFillsWholePixelsOfTheRegion) {
+TEST(ZemCells, PaintFillsWholePixelsOfTheRegion) {
     // A ring of 0x7FFF splits the cell; bit 15 makes 0x8000 a different value from 0.
     TestCell c(8, 6, 0x0000);
     for (int x = 1; x < 6; ++x) c.at(x, 1) = c.at(x, 4) = 0x7FFF;

@@ -60,7 +60,7 @@ const RuleCase kRules[] = {
 
 uint32_t Dst(int depth, uint16_t p) { return depth == 16 ? p : Rgb().v[p & 0x7FFF]; }
 
-TEST(PixelKernels, RuleTableAtEachDepth) {
+TEST(ZemPixelKernels, RuleTableAtEachDepth) {
     for (int depth : {16, 24, 32}) {
         for (const auto& c : kRules) {
             const uint32_t got = DrawOne(depth, c.src, Dst(depth, c.dst555), c.flags, c.level, c.tint);
@@ -70,7 +70,7 @@ TEST(PixelKernels, RuleTableAtEachDepth) {
     }
 }
 
-TEST(PixelKernels, NegativeLevelDrawsNothingButPlaces) {
+TEST(ZemPixelKernels, NegativeLevelDrawsNothingButPlaces) {
     uint16_t s = 0x7FFF;
     tagCELL cell{CELL_MODE_NORMAL, 1, 1, 0, 0, 0, 0, CELL_MASK_NONE, &s, 0};
     uint16_t d = 0x0421;
@@ -81,7 +81,7 @@ TEST(PixelKernels, NegativeLevelDrawsNothingButPlaces) {
     EXPECT_EQ(drawn.right, 1);
 }
 
-TEST(PixelKernels, TintTableAndRgbTable) {
+TEST(ZemPixelKernels, TintTableAndRgbTable) {
     EXPECT_EQ(zem::kTint.v[15][0][31], 29);
     EXPECT_EQ(zem::kTint.v[0][17][3], 17);
     EXPECT_EQ(zem::kTint.v[8][31][0], 16);  // (31 * 8 + 8) / 16
@@ -90,7 +90,7 @@ TEST(PixelKernels, TintTableAndRgbTable) {
     EXPECT_EQ(Rgb().v[0x7C00], 0xFF0000u);
 }
 
-TEST(PixelKernels, BlendAtLevelEight) {
+TEST(ZemPixelKernels, BlendAtLevelEight) {
     auto pair = std::make_unique<zem::BlendPairTable>();
     zem::FillBlendPairTable(*pair, 8);
     uint16_t px[2] = {0x7FFF, 0x0000};  // white source, black destination
@@ -135,7 +135,7 @@ const MirrorCase kMirror[] = {
     {"negative position", ZEM_MIRROR | 1, {0, 0, 16, 16}, -3, -2, nullptr},
 };
 
-TEST(PixelKernels, ClippedDrawEqualsCropOfUnclipped) {
+TEST(ZemPixelKernels, ClippedDrawEqualsCropOfUnclipped) {
     const int W = 7, H = 5;
     auto pic = Picture(W, H);
     tagCELL cell{CELL_MODE_NORMAL, W, H, 0, 0, 0, 0, 1, pic.data(), 0};
@@ -160,7 +160,7 @@ TEST(PixelKernels, ClippedDrawEqualsCropOfUnclipped) {
     }
 }
 
-TEST(PixelKernels, MirrorAndFlipReverseTheSource) {
+TEST(ZemPixelKernels, MirrorAndFlipReverseTheSource) {
     uint16_t pic[6] = {1, 2, 3, 4, 5, 6};  // 3 x 2
     tagCELL cell{CELL_MODE_NORMAL, 3, 2, 0, 0, 0, 0, CELL_MASK_NONE, pic, 0};
     uint16_t out[6] = {};

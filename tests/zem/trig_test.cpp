@@ -13,7 +13,7 @@ const TriCase kTri[] = {
     {-2147483647 - 1, -6156, -7880},  // INT_MIN is 232 degrees
 };
 
-TEST(Trig, GetTriangleFoldsTheTable) {
+TEST(ZemTrig, GetTriangleFoldsTheTable) {
     for (const auto& c : kTri) {
         int co = 1, si = 1;
         EXPECT_EQ(ZEM_GetTriangle(c.deg, &co, &si), 1);
@@ -34,7 +34,7 @@ const ArcCase kArc[] = {
     {0, 0, 100, 40, 45, 71, -28},  // (100 * 7071 + 5000) / 10000, (40 * -7071 + 5000) / 10000
 };
 
-TEST(Trig, ArcPositionsRunClockwiseFromTheTop) {
+TEST(ZemTrig, ArcPositionsRunClockwiseFromTheTop) {
     for (const auto& c : kArc) {
         int x = 0, y = 0;
         ZEM_GetArcPos(c.cx, c.cy, c.rx, c.ry, c.deg, &x, &y);
@@ -50,7 +50,7 @@ const AngleCase kAngle[] = {
     {0, 0, 2000000000, 0, 90},             // far points do not overflow
 };
 
-TEST(Trig, GetAngleFindsTheNearestTableVector) {
+TEST(ZemTrig, GetAngleFindsTheNearestTableVector) {
     for (const auto& c : kAngle)
         EXPECT_EQ(ZEM_GetAngle(c.x1, c.y1, c.x2, c.y2), c.angle)
             << c.x1 << "," << c.y1 << " -> " << c.x2 << "," << c.y2;
@@ -69,14 +69,14 @@ const RangeCase kRange[] = {
     {"Range", -1, 0, 360, 0},    {"Range", 7, 0, 360, 7},
 };
 
-TEST(Trig, RangeClampsAndLimitWraps) {
+TEST(ZemTrig, RangeClampsAndLimitWraps) {
     for (const auto& c : kRange) {
         const int got = c.fn[0] == 'L' ? ZEM_Limit(c.v, c.lo, c.hi) : ZEM_Range(c.v, c.lo, c.hi);
         EXPECT_EQ(got, c.want) << c.fn << "(" << c.v << ", " << c.lo << ", " << c.hi << ")";
     }
 }
 
-TEST(Trig, RandomStaysInItsRange) {
+TEST(ZemTrig, RandomStaysInItsRange) {
     for (int i = 0; i < 1000; ++i) {
         const int r = ZEM_Random(-3, 4);
         ASSERT_GE(r, -3);
@@ -93,7 +93,7 @@ const ColourCase kColour[] = {
     {0x8000, 0x00000000, 0x0000},
 };
 
-TEST(Colours, ConversionsBothWays) {
+TEST(ZemColours, ConversionsBothWays) {
     for (const auto& c : kColour) {
         EXPECT_EQ(ZEM_PixelToColor(c.pixel), c.colour) << std::hex << c.pixel;
         EXPECT_EQ(ZEM_ColorToPixel(c.colour), c.back) << std::hex << c.colour;
@@ -106,7 +106,7 @@ const MixCase kMix[] = {
     {0x7FFF, 0x0000, 150, 0x0000}, {0x7FFF, 0x0000, -5, 0x7FFF}, {0xFC00, 0x001F, 50, 0xBC0F},
 };
 
-TEST(Colours, MixPixelKeepsBitFifteenOfTheFirst) {
+TEST(ZemColours, MixPixelKeepsBitFifteenOfTheFirst) {
     for (const auto& c : kMix)
         EXPECT_EQ(ZEM_MixPixel(c.a, c.b, c.per), c.want) << std::hex << c.a << " " << c.b << " " << std::dec << c.per;
 }

@@ -1,0 +1,92 @@
+// Waits on the virtual clock, memory blocks and the debug channel without a monitor.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include <mmsystem.h>
+#include <wynplat.h>
+
+#include "zem40.h"
+
+namespace {
+
+struct WaitCase { int ms; };
+const WaitCase kWaits[] = {{0}, {1}, {33}, {1000}};
+
+TEST(ZemWaits, WaitTakesItsTimeOnTheVirtualClock) {
+    WynPlat_SetVirtualClock(1);
+    for (const auto& c : kWaits) {
+        const uint64_t t0 = WynPlat_ClockMicros();
+        EXPECT_EQ(ZEM_Wait(c.ms), 1);
+        const uint64_t spent = WynPlat_ClockMicros() - t0;
+        EXPECT_GE(spent, uint64_t(c.ms) * 1000) << c.ms << " ms";
+        EXPECT_LT(spent, uint64_t(c.ms) * 1000 + 20000) << c.ms << " ms: no long overshoot";
+    }
+}
+
+TEST(ZemWaits, WaitEndFollowsTheClock) {
+    WynPlat_SetVirtualClock(1);
+    WynPlat_SetClockReadStep(0);
+    ZEM_WaitStart(50);
+    EXPECT_EQ(ZEM_WaitEnd(), 0);
+    WynPlat_AdvanceClock(49000);
+    EXPECT_EQ(ZEM_WaitEnd(), 0);
+    WynPlat_AdvanceClock(1000);
+    EXPECT_EQ(ZEM_WaitEnd(), 1);
+}
+
+TEST(ZemWaits, NoEarlyEndAcrossThe32BitWrap) {
+    // Bring the clock to just below 2^32 microseconds' worth of counter ticks in the low
+    // word: a 32-bit comparison would see the target wrapped below the counter.
+    WynPlat_SetVirtualClock(1);
+    WynPlat_SetClockReadStep(0);
+    LARGE_INTEGER now, freq;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&now);
+    const long long wrap = (now.QuadPart | 0xFFFFFFFFLL) + 1;
+    const long long ticksToGo = wrap - now.QuadPart - freq.QuadPart / 1000 * 10;  // 10 ms before
+    if (ticksToGo > 0) WynPlat_AdvanceClock(uint64_t(ticksToGo * 1000000.0 / freq.QuadPart));
+    ZEM_WaitStart(100);
+    WynPlat_AdvanceClock(50000);  // across the wrap, half way
+    EXPECT_EQ(ZEM_WaitEnd(), 0);
+    WynPlat_AdvanceClock(50000);
+    EXPECT_EQ(ZEM_WaitEnd(), 1);
+}
+
+TEST(ZemMemory, BlocksAreZeroFilledAndFreedOnce) {
+    auto* p = static_cast<unsigned char*>(ZEM_AllocMemory(4096));
+    ASSERT_NE(p, nullptr);
+    for (int i = 0; i < 4096; ++i) ASSERT_EQ(p[i], 0) << "byte " << i;
+    int local = 0;
+    EXPECT_EQ(ZEM_FreeMemory(&local), 0) << "not a block";
+    EXPECT_EQ(ZEM_FreeMemory(nullptr), 0);
+    EXPECT_EQ(ZEM_FreeMemory(p), 1);
+}
+
+TEST(ZemCells, CreateAndDeleteThroughThePictureLibrary) {
+    tagCELL c{};
+    if (ZEM_CreateCell(&c, 5, 3) == 1) {
+        EXPECT_EQ(c.xsize, 5);
+        EXPECT_EQ(c.mode, CELL_MODE_NORMAL);
+        ASSERT_NE(c.bits, nullptr);
+        EXPECT_EQ(ZEM_DeleteCell(&c), 1);
+    }
+    const tagCELL zero{};
+    EXPECT_EQ(std::memcmp(&c, &zero, sizeof c), 0);
+}
+
+TEST(ZemDebug, WithoutAMonitorPrintfReturnsAtOnceAndStaysInItsRecord) {
+    WynPlat_SetVirtualClock(1);
+    WynPlat_SetClockReadStep(0);
+    HZEMSCREEN s = ZEM_Start(ZEM_START_DEBUG | ZEM_START_DEPTH16, nullptr, 4, 4, 4, 4);
+    ASSERT_NE(s, nullptr);
+    const std::string longText(900, 'x');
+    const uint64_t t0 = WynPlat_ClockMicros();
+    EXPECT_EQ(ZEM_DebugPrintf(s, "%s %d", longText.c_str(), 42), 0);
+    EXPECT_EQ(ZEM_DebugPrintf(s, nullptr), 0);
+    EXPECT_EQ(WynPlat_ClockMicros(), t0) << "no wait without a monitor";
+    ZEM_End(s);
+}
+
+}  // namespace
