@@ -70,6 +70,9 @@ function(wyn_test name)
   # The environment is a list, which does not survive gtest_discover_tests' PROPERTIES (only
   # its first entry arrived): it is set on the discovered tests by an include file of its own.
   set(env WYN_HEADLESS=1 WYN_PROGRAM_DIR=${WYN_BIN} WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name} ${A_ENV})
+  if(WYN_SANITIZE)
+    list(APPEND env LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp)
+  endif()
   set(envfile ${CMAKE_CURRENT_BINARY_DIR}/${name}_env.cmake)
   file(WRITE ${envfile}
     "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\nendif()\n")
@@ -90,8 +93,11 @@ function(wyn_fuzz name)
     add_executable(${name} ${A_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/fuzz_replay.cpp)
     target_link_libraries(${name} PRIVATE ${A_LIBS})
     add_test(NAME ${name}.replay COMMAND ${name} ${A_CORPUS} WORKING_DIRECTORY ${WYN_BIN})
-    set_tests_properties(${name}.replay PROPERTIES
-      ENVIRONMENT "WYN_HEADLESS=1;WYN_PROGRAM_DIR=${WYN_BIN};WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name}")
+    set(env WYN_HEADLESS=1 WYN_PROGRAM_DIR=${WYN_BIN} WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name})
+    if(WYN_SANITIZE)
+      list(APPEND env LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp)
+    endif()
+    set_tests_properties(${name}.replay PROPERTIES ENVIRONMENT "${env}")
   endif()
   set_target_properties(${name} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${WYN_TEST_BIN}
