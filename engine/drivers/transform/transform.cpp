@@ -1,0 +1,321 @@
+// The transform driver: the first two stages of the engine's frame. DRV_VIEW moves the shown
+// scene chips into camera space, drops those beyond the far limit, splits those that cross the
+// near plane and fills the output list; DRV_PERSPECTIVE projects the list onto the view, sorts
+// out back faces and chips off the clip rectangle, compacts the list and records the depth
+// range. One source gives the three builds; DRV_BUILD picks the build's row of kBuilds.
+#include <cfloat>
+#include <cmath>
+
+#include "drvcommon.h"
+
+#ifndef DRV_BUILD
+#error "DRV_BUILD must name the build: 0 plain, 1 SSE, 2 3DNow!"
+#endif
+
+namespace {
+
+struct Build {
+    const char* description;
+    const char* file;
+    DWORD c1;
+    drv::Need need;
+    bool honoursNoFar;      // flag 0x400 keeps a chip beyond the far limit
+    bool seeThrough;        // the see-through rate is applied
+    bool depthFromNear;     // projected z = (z - near) * t, else z * t
+    bool maxFromLimit;      // the depth range's maximum starts at the near limit, else at 0
+    bool clipAtViewPos;     // the clip rectangle is moved by the view's position
+    bool ownRotation;       // carries its own point rotation and vector copy
+};
+
+constexpr Build kBuilds[3] = {
+    {"0200KORRIN 3D Transform（標準）", "drv_pasu.dll", 0, drv::kAnyProcessor, true, true, true,
+     false, false, false},
+    {"0200KORRIN 3D Transform(SSE版)", "drv_quil.dll", 9, drv::kSse, true, true, true, false,
+     false, true},
+    {"0200KORRIN 3D Transform(3DNow!版)", "drv_nodo.dll", 5, drv::kAmd3DNow, false, false, false,
+     true, true, false},
+};
+constexpr const Build& kThis = kBuilds[DRV_BUILD];
+
+// A vertex made where a chip edge crosses the near plane.
+struct tagCHIPDEV {
+    tagKRN3D vertex;
+    tagKRN3D normal;
+    int red, green, blue;
+    double x, y;  // texture u and v
+};
+
+// Driver state, shared by every engine record of the process (frames never overlap).
+double rVIEWLIMIT = -100.0;   // near limit the engine asked for
+double rVIEWLIMIT2 = 10000.0; // square of the near distance in use
+double g_near = 0.0;          // near distance of the current frame, from view to perspective
+double rMAX = 0.0, rMIN = 0.0;
+
+double CalcProp(double a, double b, double t) { return a + (b - a) * t; }
+
+void MaxMin(double a, double b, double c) {
+    rMAX = a;
+    if (b > rMAX) rMAX = b;
+    if (c > rMAX) rMAX = c;
+    rMIN = a;
+    if (b < rMIN) rMIN = b;
+    if (c < rMIN) rMIN = c;
+}
+
+inline void Copy3D(tagKRN3D* dst, const tagKRN3D* src) {
+    if constexpr (kThis.ownRotation) {
+        if (dst != src) *dst = *src;
+    } else {
+        KRN_Copy3D(dst, src);
+    }
+}
+
+// The engine's point rotation, with the same rules and results.
+inline void FastRotate3D(tagKRN3D* dst, const tagKRN3D* src, const tagKRNFFR* ffr) {
+    if constexpr (kThis.ownRotation) {
+        if (!ffr->bm) {
+            Copy3D(dst, src);
+            return;
+        }
+        double x = src->x, y = src->y, z = src->z;
+        for (int i = 0; i < 3 && ffr->calc[i]; ++i) {
+            double a, b;
+            if (ffr->calc[i] == 'X' && ffr->bx) {
+                a = ffr->cosx * y - ffr->sinx * z;
+                b = ffr->sinx * y + ffr->cosx * z;
+                y = a;
+                z = b;
+            } else if (ffr->calc[i] == 'Y' && ffr->by) {
+                a = ffr->cosy * z - ffr->siny * x;
+                b = ffr->siny * z + ffr->cosy * x;
+                z = a;
+                x = b;
+            } else if (ffr->calc[i] == 'Z' && ffr->bz) {
+                a = ffr->cosz * x - ffr->sinz * y;
+                b = ffr->sinz * x + ffr->cosz * y;
+                x = a;
+                y = b;
+            }
+        }
+        dst->t = src->t;
+        dst->x = x;
+        dst->y = y;
+        dst->z = z;
+    } else {
+        KRN_FastRotate3D(dst, src, ffr);
+    }
+}
+
+// The point where the edge from vertex i (in front) to vertex j (behind) reaches depth z, with
+// the normal, colour and texture coordinates carried along the edge.
+void DevideChip(const tagKRNCHIP* chip, int i, int j, tagCHIPDEV* out, double z) {
+    const tagKRN3D& a = chip->v[i];
+    const tagKRN3D& b = chip->v[j];
+    double s = (z - a.z) / (b.z - a.z);
+    out->vertex = tagKRN3D{a.x + (b.x - a.x) * s, a.y + (b.y - a.y) * s, z, 0.0};
+    double g = KRN_Length3D(&a, &out->vertex) / KRN_Length3D(&a, &b);
+    out->normal = tagKRN3D{CalcProp(chip->n[i].x, chip->n[j].x, g),
+                           CalcProp(chip->n[i].y, chip->n[j].y, g),
+                           CalcProp(chip->n[i].z, chip->n[j].z, g), 0.0};
+    out->red = drv::Trunc(CalcProp(chip->r[i], chip->r[j], g));
+    out->green = drv::Trunc(CalcProp(chip->g[i], chip->g[j], g));
+    out->blue = drv::Trunc(CalcProp(chip->b[i], chip->b[j], g));
+    if (chip->htex) {
+        out->x = CalcProp(chip->x[i], chip->x[j], g);
+        out->y = CalcProp(chip->y[i], chip->y[j], g);
+    } else {
+        out->x = out->y = 0.0;
+    }
+}
+
+// Puts a made vertex into slot k; its distance is that of the point on the near plane.
+void PutDev(tagKRNCHIP& chip, int k, const tagCHIPDEV& p, double nearz) {
+    Copy3D(&chip.v[k], &p.vertex);
+    Copy3D(&chip.n[k], &p.normal);
+    chip.r[k] = p.red;
+    chip.g[k] = p.green;
+    chip.b[k] = p.blue;
+    chip.x[k] = p.x;
+    chip.y[k] = p.y;
+    chip.d[k] = std::sqrt(p.vertex.x * p.vertex.x + p.vertex.y * p.vertex.y + nearz * nearz);
+}
+
+// Appends to the output list; true when the list is now full.
+inline bool Append(tagKRN* krn, const tagKRNCHIP& chip) {
+    krn->lpcalc[krn->calc++] = chip;
+    return krn->calc >= krn->chipmax;
+}
+
+int View(tagKRN* krn, int camera) {
+    if (camera < 0 || camera >= KRN_CAMERAMAX) return 0;
+    krn->calc = 0;
+    if (!krn->lpchip || !krn->lpcalc || krn->chipmax <= 0) return 1;
+
+    const tagKRNCAMERA& cam = krn->camera[camera];
+    const tagKRN3D P = cam.viewpoint, A = cam.rotate, S = cam.scale;
+    const bool translate = !(P.x == 0.0 && P.y == 0.0 && P.z == 0.0);
+    const bool scale = !(S.x == 1.0 && S.y == 1.0 && S.z == 1.0);
+    const double nearz = rVIEWLIMIT > 1.0 - cam.zoom ? rVIEWLIMIT : 1.0 - cam.zoom;
+    g_near = nearz;
+    rVIEWLIMIT2 = nearz * nearz;
+    const bool farOn = krn->distance != -1.0;
+    const double distance = krn->distance;
+
+    // The frame has set the engine-wide axis order for this stage.
+    char order[4];
+    KRN_DefineRotate3D(nullptr, order);
+    tagKRN3D angles{-A.x, -A.y, -A.z, 0.0};
+    tagKRNFFR ffr;
+    KRN_MakeFastRotate3D(&ffr, &angles, order);
+    const bool rotate = ffr.bm && (A.x != 0.0 || A.y != 0.0 || A.z != 0.0);
+
+    for (int i = 0; i < krn->chipmax; ++i) {
+        if ((krn->lpchip[i].mode & 3) != 1) continue;
+        tagKRNCHIP w = krn->lpchip[i];
+        int front[3], back[3], nf = 0, nb = 0;
+        bool drop = false;
+        for (int k = 0; k < 3; ++k) {
+            tagKRN3D& v = w.v[k];
+            if (translate) {
+                v.x -= P.x;
+                v.y -= P.y;
+                v.z -= P.z;
+            }
+            if (rotate) FastRotate3D(&v, &v, &ffr);
+            if (scale) {
+                v.x *= S.x;
+                v.y *= S.y;
+                v.z *= S.z;
+            }
+            if (!farOn) {
+                w.d[k] = 0.0;
+            } else {
+                w.d[k] = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+                // "Not below" so that a NaN distance drops the chip too.
+                if (!(w.d[k] < distance) && !(kThis.honoursNoFar && (w.flags & KRNCHIP_NOFAR))) {
+                    drop = true;
+                    break;
+                }
+            }
+            if (v.z > nearz)
+                front[nf++] = k;
+            else
+                back[nb++] = k;
+        }
+        if (drop || nf == 0) continue;
+
+        if (nf == 3) {
+            if (Append(krn, w)) return 1;
+        } else if (nf == 1) {
+            tagCHIPDEV p, q;
+            DevideChip(&w, front[0], back[0], &p, nearz);
+            DevideChip(&w, front[0], back[1], &q, nearz);
+            PutDev(w, back[0], p, nearz);
+            PutDev(w, back[1], q, nearz);
+            if (Append(krn, w)) return 1;
+        } else {
+            const int a = front[0], a2 = front[1], b = back[0];
+            tagCHIPDEV p, q;
+            DevideChip(&w, a, b, &p, nearz);
+            DevideChip(&w, a2, b, &q, nearz);
+            PutDev(w, b, q, nearz);
+            // A full list has no slot for the second half: it is left out of this frame.
+            if (Append(krn, w)) return 1;
+            PutDev(w, a2, q, nearz);
+            PutDev(w, b, p, nearz);
+            if (Append(krn, w)) return 1;
+        }
+    }
+    return 1;
+}
+
+int Perspective(tagKRN* krn, int view, int camera) {
+    if (view < 0 || view >= KRN_VIEWMAX || camera < 0 || camera >= KRN_CAMERAMAX) return 0;
+    const tagKRNVIEW& w = krn->view[view];
+    const double zoom = krn->camera[camera].zoom;
+    const double K = w.xsize * zoom * (1.0 / 35.0);
+    const double cx = w.xsize / 2 - w.xoffset;
+    const double cy = w.ysize / 2 - w.yoffset;
+    RECT clip{w.cxpos, w.cypos, w.cxpos + w.cxsize, w.cypos + w.cysize};
+    if constexpr (kThis.clipAtViewPos) OffsetRect(&clip, w.xpos, w.ypos);
+    const double nearz = g_near;
+    const bool through = kThis.seeThrough && krn->throughdistance > 0.0;
+
+    double zmin = DBL_MAX;
+    double zmax = kThis.maxFromLimit ? rVIEWLIMIT : 0.0;
+    int count = krn->calc;
+    if (!krn->lpcalc || count < 0) count = 0;
+    if (count > krn->chipmax) count = krn->chipmax;
+
+    int out = 0;
+    for (int i = 0; i < count; ++i) {
+        tagKRNCHIP c = krn->lpcalc[i];
+        if (through && (c.flags & KRNCHIP_THROUGH) &&
+            (c.v[0].z < krn->throughdistance || c.v[1].z < krn->throughdistance ||
+             c.v[2].z < krn->throughdistance))
+            c.trans = krn->throughrate;
+        for (auto& v : c.v) {
+            const double z = v.z;
+            const double t = K / (zoom + z);
+            v.x = cx + t * v.x;
+            v.y = cy - t * v.y;
+            v.t = zoom + z;
+            v.z = kThis.depthFromNear ? (z - nearz) * t : z * t;
+        }
+        const double e = (c.v[1].x - c.v[0].x) * (c.v[2].y - c.v[0].y) -
+                         (c.v[2].x - c.v[0].x) * (c.v[1].y - c.v[0].y);
+        if (e > 0.0) {
+            c.flags |= KRNCHIP_FRONT;
+        } else {
+            c.flags &= ~KRNCHIP_FRONT;
+            if (!(c.flags & KRNCHIP_TWOSIDED)) continue;
+        }
+        RECT box;
+        MaxMin(c.v[0].x, c.v[1].x, c.v[2].x);
+        box.left = drv::Trunc(rMIN);
+        box.right = drv::Trunc(1.0 + rMAX);
+        MaxMin(c.v[0].y, c.v[1].y, c.v[2].y);
+        box.top = drv::Trunc(rMIN);
+        box.bottom = drv::Trunc(1.0 + rMAX);
+        if (!IntersectRect(&c.crect, &clip, &box)) continue;
+        krn->lpcalc[out++] = c;
+        // Minimum and maximum are each taken over every vertex, so that the range holds all
+        // depths the raster driver scales.
+        for (const auto& v : c.v) {
+            if (v.z > zmax) {
+                zmax = v.z;
+                krn->tbufmax = v.t;
+            }
+            if (v.z < zmin) zmin = v.z;
+        }
+    }
+    krn->zbufmin = zmin;
+    krn->zbufmax = zmax;
+    krn->calc = out;
+    return 1;
+}
+
+}  // namespace
+
+DRVEXPORT int CHECK(tagKRN*, char* corp, char* name, char* file, DWORD* c1, DWORD* c2) {
+    return drv::Check(corp, name, file, c1, c2, "Halvorstine", kThis.description, kThis.file,
+                      kThis.c1, kThis.need);
+}
+
+DRVEXPORT int START(tagKRN*) { return 1; }
+DRVEXPORT int END(tagKRN*) { return 1; }
+DRVEXPORT int RESTART(tagKRN*, int) { return 1; }
+
+// With a NULL record the second argument is the near limit for the coming frames.
+DRVEXPORT int DRV_VIEW(tagKRN* krn, int camera) {
+    if (!krn) {
+        rVIEWLIMIT = camera;
+        return 1;
+    }
+    return View(krn, camera);
+}
+
+DRVEXPORT int DRV_PERSPECTIVE(tagKRN* krn, int view, int camera) {
+    if (!krn) return 0;
+    return Perspective(krn, view, camera);
+}

@@ -1,0 +1,141 @@
+// Drivers loaded from the program folder by file name (the tests run there) and bound by the
+// decorated names the engine uses, and an engine record built by hand around a chip array.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "krn.h"
+#include "wynplat.h"
+
+namespace drvtest {
+
+struct Transform {
+    KRNDRV_CHECK check = nullptr;
+    KRNDRV_VIEW view = nullptr;
+    KRNDRV_PERSPECTIVE perspective = nullptr;
+};
+
+struct Lighting {
+    KRNDRV_CHECK check = nullptr;
+    KRNLGT_LIGHT light = nullptr;
+    KRNLGT_BRIGHT bright = nullptr;
+};
+
+inline HMODULE Load(const char* file) {
+    HMODULE lib = LoadLibraryA(file);
+    EXPECT_NE(lib, nullptr) << file;
+    return lib;
+}
+
+template <typename T>
+T Bind(HMODULE lib, const char* name) {
+    return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(lib, name)));
+}
+
+inline Transform LoadTransform(const char* file) {
+    Transform t;
+    HMODULE lib = Load(file);
+    if (!lib) return t;
+    t.check = Bind<KRNDRV_CHECK>(lib, "?CHECK@@YAHPAUtagKRN@@PAD11PAK2@Z");
+    t.view = Bind<KRNDRV_VIEW>(lib, "?DRV_VIEW@@YAHPAUtagKRN@@H@Z");
+    t.perspective = Bind<KRNDRV_PERSPECTIVE>(lib, "?DRV_PERSPECTIVE@@YAHPAUtagKRN@@HH@Z");
+    EXPECT_TRUE(t.check && t.view && t.perspective) << file;
+    return t;
+}
+
+inline Lighting LoadLighting(const char* file) {
+    Lighting l;
+    HMODULE lib = Load(file);
+    if (!lib) return l;
+    l.check = Bind<KRNDRV_CHECK>(lib, "?CHECK@@YAHPAUtagKRN@@PAD11PAK2@Z");
+    l.light = Bind<KRNLGT_LIGHT>(lib, "?LGT_LIGHT@@YAHPAUtagKRN@@H@Z");
+    l.bright = Bind<KRNLGT_BRIGHT>(lib, "?LGT_BRIGHT@@YAHPAUtagKRN@@H@Z");
+    EXPECT_TRUE(l.check && l.light && l.bright) << file;
+    return l;
+}
+
+inline tagKRN3D V(double x, double y, double z) { return tagKRN3D{x, y, z, 0.0}; }
+
+inline tagKRNCHIP Chip(tagKRN3D a, tagKRN3D b, tagKRN3D c, DWORD flags = 0) {
+    tagKRNCHIP chip;
+    std::memset(&chip, 0, sizeof chip);
+    chip.mode = KRNCHIP_SHOW;
+    chip.v[0] = a;
+    chip.v[1] = b;
+    chip.v[2] = c;
+    chip.flags = flags;
+    chip.normal = V(0, 0, -1);
+    for (auto& n : chip.n) n = chip.normal;
+    chip.red = chip.green = chip.blue = 255;
+    for (int k = 0; k < 3; ++k) chip.r[k] = chip.g[k] = chip.b[k] = 255;
+    return chip;
+}
+
+// An engine record with `chipmax` scene chips and an output list one chip longer than it says,
+// whose last entry is a guard that no driver may touch. View 0 is 700 x 500 and camera 0 looks
+// down +z from the origin with zoom 35: a point at z = 35 is projected with t = 10.
+struct Scene {
+    std::unique_ptr<tagKRN> krn{new tagKRN};
+    std::vector<tagKRNCHIP> chips, calc;
+
+    explicit Scene(int chipmax) : chips((size_t)chipmax), calc((size_t)chipmax + 1) {
+        std::memset(krn.get(), 0, sizeof(tagKRN));
+        std::memset(chips.data(), 0, chips.size() * sizeof(tagKRNCHIP));
+        std::memset(calc.data(), 0x5A, calc.size() * sizeof(tagKRNCHIP));
+        krn->chipmax = chipmax;
+        krn->lpchip = chips.data();
+        krn->lpcalc = calc.data();
+        krn->distance = -1.0;
+        tagKRNVIEW& v = krn->view[0];
+        v.xsize = 700;
+        v.ysize = 500;
+        v.cxsize = 700;
+        v.cysize = 500;
+        tagKRNCAMERA& c = krn->camera[0];
+        c.scale = V(1, 1, 1);
+        c.zoom = 35.0;
+        c.viewlimit = 1.0;
+    }
+    void Put(int slot, tagKRNCHIP chip) {
+        chip.no = slot;
+        chips[(size_t)slot] = chip;
+    }
+    bool GuardIntact() const {
+        tagKRNCHIP guard;
+        std::memset(&guard, 0x5A, sizeof guard);
+        return std::memcmp(&calc.back(), &guard, sizeof guard) == 0;
+    }
+    // The engine's view stage: the near limit first, then the chips.
+    int View(const Transform& t, int nearlimit = 1) {
+        t.view(nullptr, nearlimit);
+        return t.view(krn.get(), 0);
+    }
+    int Frame(const Transform& t, int nearlimit = 1) {
+        if (!View(t, nearlimit)) return 0;
+        return t.perspective(krn.get(), 0, 0);
+    }
+    const tagKRNCHIP& Out(int i) const { return calc[(size_t)i]; }
+};
+
+// A faked processor for the CHECK tests.
+struct Cpu {
+    const char* vendor;
+    int sse;
+    int amd3dnow;
+};
+inline Cpu& FakeCpu() {
+    static Cpu cpu{"GenuineIntel", 1, 0};
+    return cpu;
+}
+inline void FakeProbe(WynCpuInfo* info) {
+    std::snprintf(info->vendor, sizeof info->vendor, "%s", FakeCpu().vendor);
+    info->sse = FakeCpu().sse;
+    info->amd3dnow = FakeCpu().amd3dnow;
+}
+
+}  // namespace drvtest
