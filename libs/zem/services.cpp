@@ -28,6 +28,7 @@ ZEMAPI int ZEM_FreeMemory(void* block) {
 }
 
 namespace {
+constexpr DWORD kMonitorWaitMs = 1000;
 // The wait's target on the 64-bit performance counter: it never wraps, so a wait can
 // neither end early nor hang at a wrap-around.
 long long g_waitTarget = 0;
@@ -97,7 +98,29 @@ ZEMAPI int ZEM_DebugPrintf(HZEMSCREEN scr, const char* format, ...) {
     }
     char record[256] = {};
     std::strncpy(record, text, sizeof record - 1);
-    // The outside monitor is reached through named events and a mailslot, which this
-    // platform does not offer yet: no monitor is ever running, so the text goes nowhere.
-    return 0;
+    // No monitor running: its event does not exist.
+    HANDLE on = OpenEventA(EVENT_ALL_ACCESS, FALSE, "ZemEventON");
+    if (!on) return 0;
+    int sent = 0;
+    HANDLE slot = CreateFileA("\\\\.\\mailslot\\zem\\debugstring", GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (slot != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        sent = WriteFile(slot, record, sizeof record, &written, nullptr) && written == sizeof record;
+        CloseHandle(slot);
+    }
+    if (sent) {
+        SetEvent(on);
+        // Wait for the monitor to take the text, but not for ever: a monitor that hangs
+        // must not hang the program.
+        if (HANDLE off = OpenEventA(EVENT_ALL_ACCESS, FALSE, "ZemEventOFF")) {
+            sent = WaitForSingleObject(off, kMonitorWaitMs) == WAIT_OBJECT_0;
+            ResetEvent(off);
+            CloseHandle(off);
+        } else {
+            sent = 0;
+        }
+    }
+    CloseHandle(on);
+    return sent;
 }

@@ -89,4 +89,24 @@ TEST(ZemDebug, WithoutAMonitorPrintfReturnsAtOnceAndStaysInItsRecord) {
     ZEM_End(s);
 }
 
+TEST(ZemDebug, AMonitorThatNeverAnswersDoesNotHoldTheCaller) {
+    WynPlat_SetVirtualClock(1);
+    WynPlat_SetClockReadStep(0);
+    // A stand-in monitor: both events exist, nobody ever signals the answer.
+    HANDLE on = CreateEventA(nullptr, TRUE, FALSE, "ZemEventON");
+    HANDLE off = CreateEventA(nullptr, TRUE, FALSE, "ZemEventOFF");
+    ASSERT_NE(on, nullptr);
+    HZEMSCREEN s = ZEM_Start(ZEM_START_DEBUG | ZEM_START_DEPTH16, nullptr, 4, 4, 4, 4);
+    const uint64_t t0 = WynPlat_ClockMicros();
+    EXPECT_EQ(ZEM_DebugPrintf(s, "frame %d", 7), 0);
+    EXPECT_LE(WynPlat_ClockMicros() - t0, 1000000u) << "at most the monitor time-out";
+    // Without the debug flag nothing is sent at all.
+    HZEMSCREEN quiet = ZEM_Start(ZEM_START_DEPTH16, nullptr, 4, 4, 4, 4);
+    EXPECT_EQ(ZEM_DebugPrintf(quiet, "x"), 0);
+    ZEM_End(quiet);
+    ZEM_End(s);
+    CloseHandle(off);
+    CloseHandle(on);
+}
+
 }  // namespace

@@ -1,0 +1,39 @@
+// Callers bind by name: every entry point of the library is exported under its own version
+// node, so that a process holding both builds of the API binds each caller to its own.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include "zem40.h"
+
+namespace {
+
+const char* const kExports[] = {
+    "ZEM_Start", "ZEM_End", "ZEM_CreateScreen", "ZEM_DeleteScreen", "ZEM_MaskFlag", "ZEM_SetZoom",
+    "ZEM_GetZoom", "ZEM_FullScreen", "ZEM_ClipScreen", "ZEM_ClearClipping", "ZEM_RecordClipping",
+    "ZEM_RefreshClipping", "ZEM_AdjustScreen", "ZEM_RefreshScreen", "ZEM_ClearScreen",
+    "ZEM_DisplayScreen", "ZEM_DisplayScreen2", "ZEM_MoveScreen", "ZEM_ViewScreen",
+    "ZEM_BlendScreen", "ZEM_GetDC", "ZEM_SetFontScreen", "ZEM_LineScreen", "ZEM_BuiltScreen",
+    "ZEM_CreateCell", "ZEM_CreateBmpCell", "ZEM_DeleteCell", "ZEM_CopyCell", "ZEM_ClearCell",
+    "ZEM_ChangePixelCell", "ZEM_CheckPixelCell", "ZEM_GetPixel", "ZEM_GetPixelCell",
+    "ZEM_SetPixelCell", "ZEM_SetFontCell", "ZEM_PaintCell", "ZEM_LineCell", "ZEM_RollCell",
+    "ZEM_ZoomCell", "ZEM_PixelToColor", "ZEM_ColorToPixel", "ZEM_MixPixel", "ZEM_DebugPrintf",
+    "ZEM_Random", "ZEM_WaitStart", "ZEM_WaitEnd", "ZEM_Wait", "ZEM_SystemTask",
+    "ZEM_AllocMemory", "ZEM_FreeMemory", "ZEM_Range", "ZEM_Limit", "ZEM_GetMouse",
+    "ZEM_SetMouse", "ZEM_GetTriangle", "ZEM_GetArcPos", "ZEM_GetAngle",
+};
+
+TEST(ZemExports, EveryEntryPointUnderTheLibrarysVersionNode) {
+    // The library the test was linked against is already loaded: look each name up in it.
+    Dl_info info{};
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(&ZEM_Start), &info), 0);
+    void* lib = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(lib, nullptr) << info.dli_fname;
+    for (const char* name : kExports)
+        EXPECT_NE(dlvsym(lib, name, "ZEM40_LIBRARY"), nullptr) << name;
+    // Helpers stay inside.
+    EXPECT_EQ(dlsym(lib, "WndEnumProc"), nullptr);
+    EXPECT_EQ(dlsym(lib, "_ZN3zem13AcquireTablesEv"), nullptr);
+    dlclose(lib);
+}
+
+}  // namespace
