@@ -33,6 +33,8 @@ public:
     // A top-level window became visible or moved or changed size (client area on screen).
     virtual void ShowNative(HWND hwnd, const char* titleUtf8, int x, int y, int w, int h,
                             bool topmost) = 0;
+    // A top-level window was brought to the top or made the foreground window.
+    virtual void RaiseNative(HWND hwnd) = 0;
     // A top-level window was hidden, destroyed or became a child.
     virtual void HideNative(HWND hwnd) = 0;
     virtual void SetTitle(HWND hwnd, const char* titleUtf8) = 0;

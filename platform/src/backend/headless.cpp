@@ -13,6 +13,7 @@ public:
         *h = 768;
     }
     void ShowNative(HWND, const char*, int, int, int, int, bool) override {}
+    void RaiseNative(HWND) override {}
     void HideNative(HWND) override {}
     void SetTitle(HWND, const char*) override {}
     void Present(HWND, const uint32_t*, int, int) override {}

@@ -106,6 +106,13 @@ public:
         Run([=, this] { DoShow(hwnd, t, x, y, std::max(1, w), std::max(1, h), topmost); });
     }
 
+    void RaiseNative(HWND hwnd) override {
+        Run([=, this] {
+            auto it = natives_.find(hwnd);
+            if (it != natives_.end()) SDL_RaiseWindow(it->second.window);
+        });
+    }
+
     void HideNative(HWND hwnd) override {
         Run([=, this] { DoHide(hwnd); });
     }
@@ -120,7 +127,6 @@ public:
 
     void Present(HWND hwnd, const uint32_t* px, int w, int h) override {
         if (!OnThread()) return;  // presented by the pump of the display thread
-        std::lock_guard<std::recursive_mutex> lk(m_);
         auto it = natives_.find(hwnd);
         if (it == natives_.end() || w <= 0 || h <= 0) return;
         Native& n = it->second;
@@ -223,12 +229,15 @@ public:
 private:
     bool OnThread() const { return std::this_thread::get_id() == thread_; }
 
+    // SDL's windows are touched only on the display thread; the lock guards the queue of
+    // requests from other threads alone, so no window lock is ever taken under it.
     void Run(std::function<void()> op) {
-        std::lock_guard<std::recursive_mutex> lk(m_);
-        if (OnThread())
+        if (OnThread()) {
             op();
-        else
-            pending_.push_back(std::move(op));
+            return;
+        }
+        std::lock_guard<std::recursive_mutex> lk(m_);
+        pending_.push_back(std::move(op));
     }
 
     void ApplyFullScreen(Native& n) {
@@ -253,6 +262,7 @@ private:
             ids_[SDL_GetWindowID(n.window)] = hwnd;
         } else {
             SDL_SetWindowTitle(n.window, title.c_str());
+            SDL_SetWindowAlwaysOnTop(n.window, topmost ? SDL_TRUE : SDL_FALSE);
             if (!n.fullScreen) {
                 SDL_SetWindowPosition(n.window, x, y);
                 SDL_SetWindowSize(n.window, w, h);

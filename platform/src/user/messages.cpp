@@ -196,6 +196,14 @@ LRESULT CallWindow(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
 bool PostToQueue(const std::shared_ptr<Queue>& q, const MSG& m) {
     std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
     if (!q->alive) return false;
+    // Moves not yet taken fold into the newest, as the system's input queue does, so a slow
+    // program is not flooded by a fast mouse.
+    if (m.message == WM_MOUSEMOVE && !q->posted.empty() && q->posted.back().message == WM_MOUSEMOVE &&
+        q->posted.back().hwnd == m.hwnd && q->posted.back().wParam == m.wParam) {
+        q->posted.back() = m;
+        wyn::clock::NotifyLocked();
+        return true;
+    }
     q->posted.push_back(m);
     wyn::clock::NotifyLocked();
     return true;

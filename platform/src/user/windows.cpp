@@ -685,6 +685,7 @@ BOOL WINAPI SetWindowPos(HWND h, HWND after, int x, int y, int cx, int cy, UINT 
             if (list && (after == HWND_TOP || after == HWND_TOPMOST || after == HWND_NOTOPMOST)) {
                 RemoveFrom(*list, h);
                 list->push_back(h);
+                if (list == &S().tops && after != HWND_NOTOPMOST) GetDisplay().RaiseNative(h);
             } else if (list && after == HWND_BOTTOM) {
                 RemoveFrom(*list, h);
                 list->insert(list->begin(), h);

@@ -115,6 +115,20 @@ TEST(Input, DoubleClicksWheelKeysAndClose) {
     EXPECT_FALSE(IsWindow(h)) << "closed through the default handling";
 }
 
+TEST(Input, MovesNotYetTakenFoldIntoTheNewest) {
+    HWND h = Parent();
+    Log().clear();
+    ASSERT_EQ(WynPlat_ReplayScript("0 move 1 1\n0 move 2 2\n0 move 3 4\n0 down 3 4\n0 move 5 5\n"), 6);
+    PumpAll();
+    auto moves = Only({WM_MOUSEMOVE, WM_LBUTTONDOWN});
+    ASSERT_EQ(moves.size(), 3u);
+    EXPECT_EQ(moves[0].message, static_cast<UINT>(WM_MOUSEMOVE));
+    EXPECT_EQ(moves[0].lParam, MAKELPARAM(3, 4));
+    EXPECT_EQ(moves[1].message, static_cast<UINT>(WM_LBUTTONDOWN));
+    EXPECT_EQ(moves[2].wParam, static_cast<WPARAM>(MK_LBUTTON)) << "a move with the button held";
+    EXPECT_EQ(moves[2].hwnd, h);
+}
+
 TEST(Input, BadReplayLinesQueueNothing) {
     Parent();
     EXPECT_EQ(WynPlat_ReplayScript("0 click 1 2\n5 jump 3\n"), -1);

@@ -99,6 +99,24 @@ TEST(WindowDemo, HeadlessRunShowsPictureTextAndClicks) {
     EXPECT_NE(log.find("\xE7\xAA\x93\xE3\x81\xAE\xE3\x83\x87\xE3\x83\xA2"), std::string::npos) << log;
 }
 
+TEST(WindowDemo, ScreenshotAfterEachPaint) {
+    std::string dir = RunDir() + "/paints";
+    std::string mk = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
+    ASSERT_EQ(std::system(mk.c_str()), 0);
+    Png p;
+    std::string log;
+    RunDemo("WYN_HEADLESS=1 WYN_SCREENSHOT_PAINT=1", "paints/run", &p, &log);
+    // The first paint, then one after the click, the key and the second click; the close
+    // paints nothing more.
+    Png first, last;
+    ASSERT_TRUE(ReadPng(dir + "/run-00001.png", &first));
+    ASSERT_TRUE(ReadPng(dir + "/run-00004.png", &last));
+    EXPECT_NE(first.At(100, 100), 0xFF0000u);
+    EXPECT_EQ(last.At(250, 180), 0xFF0000u);
+    Png none;
+    EXPECT_FALSE(ReadPng(dir + "/run-00005.png", &none));
+}
+
 TEST(WindowDemo, DesktopRunUnderADisplay) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) GTEST_SKIP() << "no display (the test script provides a virtual one)";
