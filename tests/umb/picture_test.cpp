@@ -216,6 +216,39 @@ TEST(Picture, EightBitPaletteForm) {
     }
 }
 
+// The exported readers of the 8-bit form work on an open file at its position.
+TEST(Picture, EightBitReadersOnAnOpenFile) {
+    Scratch s;
+    Bytes f = fx::Head(0x00020001, 1, 1);
+    f.tag("pal ").u32(36 + 3).u32(0).u8(0x40);  // entry 1 only
+    for (int i = 1; i < 32; ++i) f.u8(0);
+    f.u8(0).u8(255).u8(0);
+    f.tag("bmp ").u32(24 + 4).u16(2).u16(2).u32(0).u16(0).u16(0).u16(0).u16(0).u16(8).u16(0);
+    f.u16(0xFFFF).u16(0).u8(1).u8(0).u8(0).u8(1);
+    s.Put("p8.umb", f);
+    OFSTRUCT of = {};
+    HFILE file = OpenFile(s.Sys("p8.umb").c_str(), &of, OF_READ);
+    ASSERT_NE(file, HFILE_ERROR);
+    ASSERT_EQ(_llseek(file, 56, FILE_BEGIN), 56);
+    ZEMPIXEL palette[256];
+    std::memset(palette, 0xFF, sizeof palette);
+    ASSERT_EQ(UMBDLL8_ReadPal(file, palette), 1);
+    EXPECT_EQ(palette[0], 0);
+    EXPECT_EQ(palette[1], 0x03E0);
+    EXPECT_EQ(UMBDLL8_ReadBmp(file, nullptr), 1);
+    tagCELL cell{};
+    ASSERT_EQ(UMBDLL8_ReadBmp(file, &cell), 1);
+    EXPECT_EQ(cell.xsize, 2);
+    EXPECT_EQ(cell.mask, 0xFFFF) << "the key index as it stands";
+    const BYTE* idx = reinterpret_cast<const BYTE*>(cell.bits);
+    EXPECT_EQ(idx[0], 1);
+    EXPECT_EQ(idx[3], 1);
+    UmbFree(cell.bits);
+    ASSERT_EQ(_llseek(file, 56, FILE_BEGIN), 56);
+    EXPECT_EQ(UMBDLL8_ReadBmp(file, &cell), 0) << "a palette chunk is no picture block";
+    _lclose(file);
+}
+
 TEST(Picture, UnpackTable) {
     struct Case { const char* what; std::vector<uint8_t> src; size_t dst; int ok; std::vector<uint8_t> out; };
     const Case cases[] = {
