@@ -84,7 +84,11 @@ void CalcLight(const tagKRN* krn) {
             case 4: {
                 if (L.range == 0.0) break;
                 const double dx = rX - L.pos.x, dy = rY - L.pos.y, dz = rZ - L.pos.z;
-                const double len = std::sqrt(dx * dx + dy * dy + dz * dz);
+                const double s2 = dx * dx + dy * dy + dz * dz;
+                // Far enough beyond the reach that q >= 1 whatever the rounding: nothing to add,
+                // and the square root and divisions are saved for most points of a scene.
+                if (L.range > 0.0 && s2 > L.range * L.range * (1.0 + 1e-9)) break;
+                const double len = std::sqrt(s2);
                 const double k = 1.0 - (dx / len * rNX + dy / len * rNY + dz / len * rNZ);
                 const double q = len / L.range;
                 // A point on the light itself has no direction: k is NaN and adds nothing.
@@ -130,7 +134,8 @@ int Bright(tagKRN* krn) {
     const bool hardware = krn->accwork & 1;
 
     for (int i = 0; i < count; ++i) {
-        tagKRNCHIP c = krn->lpcalc[i];
+        // Chips are neither dropped nor moved: each is lit in place.
+        tagKRNCHIP& c = krn->lpcalc[i];
         // The source chip gives the world-space positions; an output chip whose slot number
         // lies outside the scene array is lit at its own vertices.
         const tagKRNCHIP& S =
@@ -176,7 +181,6 @@ int Bright(tagKRN* krn) {
             }
             c.mix = iBLEND;
         }
-        krn->lpcalc[i] = c;
     }
     return 1;
 }

@@ -170,34 +170,41 @@ int View(tagKRN* krn, int camera) {
     const bool rotate = ffr.bm && (A.x != 0.0 || A.y != 0.0 || A.z != 0.0);
 
     for (int i = 0; i < krn->chipmax; ++i) {
-        if ((krn->lpchip[i].mode & 3) != 1) continue;
-        tagKRNCHIP w = krn->lpchip[i];
-        int front[3], back[3], nf = 0, nb = 0;
-        bool drop = false;
+        const tagKRNCHIP& src = krn->lpchip[i];
+        if ((src.mode & 3) != 1) continue;
+        // The vertices are worked on first; the rest of the chip is copied only when it
+        // survives.
+        tagKRN3D v[3];
+        double d[3];
         for (int k = 0; k < 3; ++k) {
-            tagKRN3D& v = w.v[k];
+            tagKRN3D& p = v[k];
+            p = src.v[k];
             if (translate) {
-                v.x -= P.x;
-                v.y -= P.y;
-                v.z -= P.z;
+                p.x -= P.x;
+                p.y -= P.y;
+                p.z -= P.z;
             }
-            if (rotate) FastRotate3D(&v, &v, &ffr);
+            if (rotate) FastRotate3D(&p, &p, &ffr);
             if (scale) {
-                v.x *= S.x;
-                v.y *= S.y;
-                v.z *= S.z;
+                p.x *= S.x;
+                p.y *= S.y;
+                p.z *= S.z;
             }
-            if (!farOn) {
-                w.d[k] = 0.0;
-            } else {
-                w.d[k] = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-                // "Not below" so that a NaN distance drops the chip too.
-                if (!(w.d[k] < distance) && !(kThis.honoursNoFar && (w.flags & KRNCHIP_NOFAR))) {
-                    drop = true;
-                    break;
-                }
-            }
-            if (v.z > nearz)
+        }
+        // The three distances are taken together (they do not depend on one another); a
+        // vertex at or beyond the limit drops the chip. "Not below" so that NaN drops it too.
+        bool drop = false;
+        if (!farOn) {
+            d[0] = d[1] = d[2] = 0.0;
+        } else {
+            for (int k = 0; k < 3; ++k)
+                d[k] = std::sqrt(v[k].x * v[k].x + v[k].y * v[k].y + v[k].z * v[k].z);
+            if (!(kThis.honoursNoFar && (src.flags & KRNCHIP_NOFAR)))
+                drop = !(d[0] < distance) || !(d[1] < distance) || !(d[2] < distance);
+        }
+        int front[3], back[3], nf = 0, nb = 0;
+        for (int k = 0; k < 3; ++k) {
+            if (v[k].z > nearz)
                 front[nf++] = k;
             else
                 back[nb++] = k;
@@ -205,8 +212,21 @@ int View(tagKRN* krn, int camera) {
         if (drop || nf == 0) continue;
 
         if (nf == 3) {
-            if (Append(krn, w)) return 1;
-        } else if (nf == 1) {
+            tagKRNCHIP& out = krn->lpcalc[krn->calc++];
+            std::memcpy(&out, &src, sizeof out);
+            for (int k = 0; k < 3; ++k) {
+                out.v[k] = v[k];
+                out.d[k] = d[k];
+            }
+            if (krn->calc >= krn->chipmax) return 1;
+            continue;
+        }
+        tagKRNCHIP w = src;
+        for (int k = 0; k < 3; ++k) {
+            w.v[k] = v[k];
+            w.d[k] = d[k];
+        }
+        if (nf == 1) {
             tagCHIPDEV p, q;
             DevideChip(&w, front[0], back[0], &p, nearz);
             DevideChip(&w, front[0], back[1], &q, nearz);
@@ -249,44 +269,54 @@ int Perspective(tagKRN* krn, int view, int camera) {
 
     int out = 0;
     for (int i = 0; i < count; ++i) {
-        tagKRNCHIP c = krn->lpcalc[i];
-        if (through && (c.flags & KRNCHIP_THROUGH) &&
+        // The fields that change are worked on apart; the chip moves only when it is kept.
+        const tagKRNCHIP& c = krn->lpcalc[i];
+        DWORD flags = c.flags;
+        int trans = c.trans;
+        if (through && (flags & KRNCHIP_THROUGH) &&
             (c.v[0].z < krn->throughdistance || c.v[1].z < krn->throughdistance ||
              c.v[2].z < krn->throughdistance))
-            c.trans = krn->throughrate;
-        for (auto& v : c.v) {
-            const double z = v.z;
+            trans = krn->throughrate;
+        tagKRN3D v[3];
+        for (int k = 0; k < 3; ++k) {
+            const double z = c.v[k].z;
             const double t = K / (zoom + z);
-            v.x = cx + t * v.x;
-            v.y = cy - t * v.y;
-            v.t = zoom + z;
-            v.z = kThis.depthFromNear ? (z - nearz) * t : z * t;
+            v[k].x = cx + t * c.v[k].x;
+            v[k].y = cy - t * c.v[k].y;
+            v[k].t = zoom + z;
+            v[k].z = kThis.depthFromNear ? (z - nearz) * t : z * t;
         }
-        const double e = (c.v[1].x - c.v[0].x) * (c.v[2].y - c.v[0].y) -
-                         (c.v[2].x - c.v[0].x) * (c.v[1].y - c.v[0].y);
+        const double e =
+            (v[1].x - v[0].x) * (v[2].y - v[0].y) - (v[2].x - v[0].x) * (v[1].y - v[0].y);
         if (e > 0.0) {
-            c.flags |= KRNCHIP_FRONT;
+            flags |= KRNCHIP_FRONT;
         } else {
-            c.flags &= ~KRNCHIP_FRONT;
-            if (!(c.flags & KRNCHIP_TWOSIDED)) continue;
+            flags &= ~KRNCHIP_FRONT;
+            if (!(flags & KRNCHIP_TWOSIDED)) continue;
         }
-        RECT box;
-        MaxMin(c.v[0].x, c.v[1].x, c.v[2].x);
+        RECT box, crect;
+        MaxMin(v[0].x, v[1].x, v[2].x);
         box.left = drv::Trunc(rMIN);
         box.right = drv::Trunc(1.0 + rMAX);
-        MaxMin(c.v[0].y, c.v[1].y, c.v[2].y);
+        MaxMin(v[0].y, v[1].y, v[2].y);
         box.top = drv::Trunc(rMIN);
         box.bottom = drv::Trunc(1.0 + rMAX);
-        if (!IntersectRect(&c.crect, &clip, &box)) continue;
-        krn->lpcalc[out++] = c;
+        if (!IntersectRect(&crect, &clip, &box)) continue;
+        tagKRNCHIP& o = krn->lpcalc[out];
+        if (out != i) std::memcpy(&o, &c, sizeof o);
+        ++out;
+        o.flags = flags;
+        o.trans = trans;
+        o.crect = crect;
+        for (int k = 0; k < 3; ++k) o.v[k] = v[k];
         // Minimum and maximum are each taken over every vertex, so that the range holds all
         // depths the raster driver scales.
-        for (const auto& v : c.v) {
-            if (v.z > zmax) {
-                zmax = v.z;
-                krn->tbufmax = v.t;
+        for (const auto& p : v) {
+            if (p.z > zmax) {
+                zmax = p.z;
+                krn->tbufmax = p.t;
             }
-            if (v.z < zmin) zmin = v.z;
+            if (p.z < zmin) zmin = p.z;
         }
     }
     krn->zbufmin = zmin;
