@@ -1,6 +1,8 @@
 // The lighting driver's builds, loaded from the program folder as the engine loads them: a
 // table of lights, flags and fog distances against colours worked out by hand, smooth and flat
 // shading, and what sets the builds apart.
+#include <cmath>
+
 #include "driver_rig.h"
 
 using namespace drvtest;
@@ -251,5 +253,33 @@ TEST(LightingBuilds, SseBuildBlendsByTransparencyWithoutFogAndTurnsBackNormals) 
         ASSERT_EQ(l.bright(lit.s.krn.get(), 0), 1);
         EXPECT_EQ(lit.Out().red, r.red) << r.file << (r.front ? " front" : " back");
         EXPECT_EQ(lit.Out().mix, r.blend) << r.file << (r.front ? " front" : " back");
+    }
+}
+
+TEST(LightingBuilds, HostileNumbersGiveColoursWithoutFaults) {
+    const double nan = std::nan("");
+    for (const char* file : {"lgt_pasu.dll", "lgt_quil.dll", "lgt_nodo.dll"}) {
+        Lighting l = LoadLighting(file);
+        for (DWORD accwork : {0u, 1u}) {
+            Lit lit(100, 100, 100, KRNCHIP_SMOOTH, 200.0);
+            tagKRNCHIP& c = lit.s.calc[0];
+            c.trans = 2147483647;
+            c.normal = V(nan, 1e308, -1e308);
+            c.n[0] = V(nan, 0, 0);
+            c.n[1] = V(1e308, 1e308, 1e308);
+            c.d[2] = nan;
+            c.r[1] = 2147483647;
+            c.red = -2147483647 - 1;
+            lit.s.chips[0].v[0] = V(0, 0, 0);  // on the point light itself
+            lit.Add(0, kWhiteAmbient);
+            lit.Add(1, {2, 255, 255, 255, V(0, 0, 1), {}, 0});
+            lit.Add(2, {4, 255, 255, 255, {}, V(0, 0, 0), 1e-300});
+            lit.Fog(100.0, 100.0);  // an empty fog range
+            lit.s.krn->accwork = accwork;
+            ASSERT_EQ(l.bright(lit.s.krn.get(), 0), 1) << file;
+            for (int k = 0; k < 3; ++k) EXPECT_GE(c.m[k], 0) << file << " vertex " << k;
+            EXPECT_EQ(c.mix, (int)(((long long)c.m[0] + c.m[1] + c.m[2]) / 3))
+                << file << (accwork ? " smooth" : " flat");
+        }
     }
 }

@@ -436,3 +436,35 @@ TEST(TransformBuilds, NodoClipsAtTheViewPosition) {
         EXPECT_EQ(s.Out(0).crect.right, r.right) << r.file;
     }
 }
+
+TEST(TransformBuilds, HostileNumbersStayInsideTheLists) {
+    const double inf = HUGE_VAL, nan = std::nan("");
+    for (const char* file : kBuilds) {
+        Transform t = LoadTransform(file);
+        Scene s(6);
+        s.Put(0, Chip(V(nan, 0, 35), V(0, nan, 35), V(0, 0, nan), KRNCHIP_TWOSIDED));
+        s.Put(1, Chip(V(1e300, 0, 35), V(0, -1e300, 35), V(0, 0, 1e300), KRNCHIP_TWOSIDED));
+        s.Put(2, Chip(V(inf, 0, 35), V(0, inf, -inf), V(0, 0, inf), KRNCHIP_TWOSIDED));
+        s.Put(3, Chip(V(0, 0, 2), V(1e9, 0, 1.0000001), V(0, 1e9, -1e300), KRNCHIP_TWOSIDED));
+        s.Put(4, Chip(V(0, 0, 35), V(0, 10, 35), V(10, 0, 35), KRNCHIP_TWOSIDED | KRNCHIP_NOFAR));
+        s.Put(5, Chip(V(0, 0, 1e-300), V(0, 1e-300, 2), V(1e-300, 0, 2), KRNCHIP_TWOSIDED));
+        tagKRNVIEW& v = s.krn->view[0];
+        v.xoffset = -2147483647 - 1;
+        v.yoffset = 2147483647;
+        v.xpos = 2147483647;
+        v.cxpos = -2147483647 - 1;
+        v.cxsize = 2147483647;
+        v.cysize = 2147483647;
+        for (double distance : {-1.0, 100.0, nan}) {
+            s.krn->distance = distance;
+            ASSERT_EQ(s.Frame(t), 1) << file;
+            EXPECT_GE(s.krn->calc, 0) << file;
+            EXPECT_LE(s.krn->calc, 6) << file;
+            EXPECT_TRUE(s.GuardIntact()) << file;
+            for (int i = 0; i < s.krn->calc; ++i) {
+                EXPECT_LE(s.Out(i).crect.left, s.Out(i).crect.right) << file << " chip " << i;
+                EXPECT_LE(s.Out(i).crect.top, s.Out(i).crect.bottom) << file << " chip " << i;
+            }
+        }
+    }
+}

@@ -159,7 +159,8 @@ int Bright(tagKRN* krn) {
                 c.b[k] = drv::Trunc(rB);
                 c.m[k] = iBLEND;
             }
-            c.mix = (c.m[0] + c.m[1] + c.m[2]) / 3;
+            // Wide: the build without fog puts the caller's `trans` into m.
+            c.mix = (int)(((long long)c.m[0] + c.m[1] + c.m[2]) / 3);
         } else {
             rDISTANCE = (c.d[0] + c.d[1] + c.d[2]) / 3.0;
             rCR = c.red;

@@ -140,6 +140,11 @@ void PutDev(tagKRNCHIP& chip, int k, const tagCHIPDEV& p, double nearz) {
     chip.d[k] = std::sqrt(p.vertex.x * p.vertex.x + p.vertex.y * p.vertex.y + nearz * nearz);
 }
 
+inline LONG Sum(long long a, long long b) {
+    const long long s = a + b;
+    return s > 2147483647LL ? 2147483647 : s < -2147483648LL ? -2147483647 - 1 : (LONG)s;
+}
+
 // Appends to the output list; true when the list is now full.
 inline bool Append(tagKRN* krn, const tagKRNCHIP& chip) {
     krn->lpcalc[krn->calc++] = chip;
@@ -254,10 +259,16 @@ int Perspective(tagKRN* krn, int view, int camera) {
     const tagKRNVIEW& w = krn->view[view];
     const double zoom = krn->camera[camera].zoom;
     const double K = w.xsize * zoom * (1.0 / 35.0);
-    const double cx = w.xsize / 2 - w.xoffset;
-    const double cy = w.ysize / 2 - w.yoffset;
-    RECT clip{w.cxpos, w.cypos, w.cxpos + w.cxsize, w.cypos + w.cysize};
-    if constexpr (kThis.clipAtViewPos) OffsetRect(&clip, w.xpos, w.ypos);
+    // The view's numbers are the caller's: sums are taken wide and pinned to the int range.
+    const double cx = double(w.xsize / 2) - w.xoffset;
+    const double cy = double(w.ysize / 2) - w.yoffset;
+    RECT clip{w.cxpos, w.cypos, Sum(w.cxpos, w.cxsize), Sum(w.cypos, w.cysize)};
+    if constexpr (kThis.clipAtViewPos) {
+        clip.left = Sum(clip.left, w.xpos);
+        clip.right = Sum(clip.right, w.xpos);
+        clip.top = Sum(clip.top, w.ypos);
+        clip.bottom = Sum(clip.bottom, w.ypos);
+    }
     const double nearz = g_near;
     const bool through = kThis.seeThrough && krn->throughdistance > 0.0;
 
