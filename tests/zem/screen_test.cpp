@@ -250,6 +250,45 @@ TEST(ZemScreens, ZoomRefusesNonPositiveValues) {
     ZEM_End(s);
 }
 
+TEST(ZemScreens, LinesStayInsideTheClipAndRecordTheirBox) {
+    HZEMSCREEN s = ZEM_Start(ZEM_START_DEPTH16, nullptr, 10, 10, 10, 10);
+    const RECT clip{2, 2, 8, 8};
+    ZEM_ClipScreen(s, &clip);
+    ZEM_ClearClipping(s);
+    EXPECT_EQ(ZEM_LineScreen(s, 0, 0, 9, 9, 0x7FFF), 1);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(PixelOf(s, x, y), (x == y && x >= 2 && x < 8) ? 0x7FFFu : 0u) << x << "," << y;
+    EXPECT_EQ(s->recordcount, 1);
+    EXPECT_EQ(s->record.left, 2);
+    EXPECT_EQ(s->record.right, 8);
+    // The same rule as cells: (0,0) to (2,5) steps x at rows 3 and 5.
+    ZEM_ClipScreen(s, nullptr);
+    ZEM_ClearScreen(s, nullptr, 0);
+    ZEM_LineScreen(s, 0, 0, 2, 5, 0x001F);
+    const int xs[6] = {0, 0, 0, 1, 1, 2};
+    for (int y = 0; y <= 5; ++y) EXPECT_EQ(PixelOf(s, xs[y], y), 0x001Fu) << "row " << y;
+    ZEM_End(s);
+}
+
+TEST(ZemScreens, BuiltScreenCopiesBetweenDepths) {
+    HZEMSCREEN a = ZEM_Start(ZEM_START_DEPTH16, nullptr, 8, 8, 8, 8);
+    HZEMSCREEN b = ZEM_Start(ZEM_START_DEPTH16, nullptr, 8, 8, 8, 8);
+    HZEMSCREEN c = ZEM_Start(ZEM_START_DEPTH32, nullptr, 8, 8, 8, 8);
+    const RECT r{1, 1, 3, 3};
+    ZEM_ClearScreen(a, &r, 0x7C00);
+    EXPECT_EQ(ZEM_BuiltScreen(b, 5, 5, a, &r), 1);
+    EXPECT_EQ(PixelOf(b, 5, 5), 0x7C00u);
+    EXPECT_EQ(PixelOf(b, 7, 7), 0u) << "cut to the destination";
+    EXPECT_EQ(ZEM_BuiltScreen(c, 0, 0, a, &r), 1);
+    EXPECT_EQ(PixelOf(c, 0, 0) & 0xF8F8F8, 0xF80000u) << "converted to the other depth";
+    const RECT far{-20, -20, 40, 40};
+    EXPECT_EQ(ZEM_BuiltScreen(b, -30, 60, a, &far), 1) << "nothing inside: still 1, no write";
+    ZEM_End(c);
+    ZEM_End(b);
+    ZEM_End(a);
+}
+
 class ZemWindowScreens : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -337,6 +376,28 @@ TEST_F(ZemWindowScreens, ZoomStretchesByNearestNeighbourAndTheMouseRoundTrips) {
     ZEM_SetMouse(scr, 0, 0);  // left of the source corner: outside the shown part
     int gx, gy;
     EXPECT_EQ(ZEM_GetMouse(scr, &gx, &gy), 0);
+}
+
+TEST_F(ZemWindowScreens, TextAndViewReachTheWindow) {
+    const RECT r{0, 0, 60, 20};
+    EXPECT_EQ(ZEM_SetFontScreen(scr, &r, nullptr, 16, 8, "W", 0x7FFF, 0x100), 1);
+    Shot s = Capture(hwnd);
+    int lit = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 60; ++x) lit += Back(s.at(x, y)) == 0x7FFF;
+    EXPECT_GT(lit, 0) << "the glyph was refreshed to the window";
+    EXPECT_EQ(ZEM_SetFontScreen(scr, nullptr, nullptr, 16, 8, "W", 0x7FFF, 0), 0);
+    // ViewScreen shows a rectangle of the screen at a window position for one refresh.
+    ZEM_MaskFlag(scr, 0);
+    Fill(80, 60, 90, 70, 0x03E0);
+    ZEM_MaskFlag(scr, 1);
+    const RECT v{80, 60, 90, 70};
+    EXPECT_EQ(ZEM_ViewScreen(scr, 5, 40, &v), 1);
+    Shot after = Capture(hwnd);
+    EXPECT_EQ(Back(after.at(7, 42)), 0x03E0);
+    EXPECT_EQ(after.at(85, 65), 0u) << "its own place was not refreshed";
+    EXPECT_EQ(scr->sx, 0) << "the source corner is restored";
+    EXPECT_EQ(ZEM_ViewScreen(scr, 5, 40, nullptr), 0);
 }
 
 TEST_F(ZemWindowScreens, FullScreenTestChangesNothing) {

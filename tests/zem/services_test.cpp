@@ -64,6 +64,21 @@ TEST(ZemMemory, BlocksAreZeroFilledAndFreedOnce) {
     EXPECT_EQ(ZEM_FreeMemory(p), 1);
 }
 
+TEST(ZemMemory, FailureAsksRetryOrCancel) {
+    // Retry once, then the default answer (Cancel) gives up.
+    WynPlat_PushMessageBoxAnswer(IDRETRY);
+    const int boxes = WynPlat_MessageBoxCount();
+    EXPECT_EQ(ZEM_AllocMemory(0x80000000u), nullptr);
+    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 2) << "asked again after Retry";
+    char caption[64], text[512];
+    ASSERT_EQ(WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text), 1);
+    EXPECT_STREQ(caption, "ZEM33.DLL");
+    const std::string t = text;
+    EXPECT_TRUE(t.rfind("Out of Memory.", 0) == 0 ||
+                t.rfind(reinterpret_cast<const char*>(u8"ﾒﾓﾘが不足しています。"), 0) == 0)
+        << t;
+}
+
 TEST(ZemCells, CreateAndDeleteThroughThePictureLibrary) {
     tagCELL c{};
     if (ZEM_CreateCell(&c, 5, 3) == 1) {
