@@ -8,6 +8,7 @@
 #include <string>
 
 #include "krn_fixture.h"
+#include "vfs_writer.h"
 #include "wynplat.h"
 
 namespace {
@@ -195,6 +196,20 @@ TEST_F(ModelFiles, RefusedFiles) {
     std::string missing = SystemPath("missing.dxf");
     EXPECT_EQ(KRN_ReadChip(&e.krn, 0, missing.c_str(), nullptr), 0);
     EXPECT_EQ(KRN_CheckChipCount(missing.c_str()), 0);
+}
+
+TEST_F(ModelFiles, ModelsComeFromTheirArchive) {
+    // The engine's build looks for stem + extension in the archive stem + ".vfs" (long names).
+    std::string dxf = Face("\r\n", kFaceA, true);
+    std::vector<uint8_t> bytes = vfsmake::Build(
+        {{"terrain.dxf", std::vector<uint8_t>(dxf.begin(), dxf.end())}}, 280);
+    ASSERT_FALSE(bytes.empty());
+    Write("terrain.vfs", std::string(bytes.begin(), bytes.end()));
+    std::string path = SystemPath("terrain.dxf");  // no plain file
+    ChipEngine e(4);
+    EXPECT_EQ(KRN_CheckChipCount(path.c_str()), 1);
+    ASSERT_EQ(KRN_ReadChip(&e.krn, 0, path.c_str(), nullptr), 1);
+    EXPECT_EQ(e.chips[0].v[0].x, 12.5);
 }
 
 TEST(KrnModels, DefaultRamp) {
