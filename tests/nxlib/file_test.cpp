@@ -10,6 +10,11 @@
 #include "scratch.h"
 #include "vfs_writer.h"
 
+// Each build's cases carry its width in their names, so that both builds' tests stand apart.
+#define NXL_PASTE2(a, b) a##b
+#define NXL_PASTE(a, b) NXL_PASTE2(a, b)
+#define NXL_SUITE(name) NXL_PASTE(name, NXL_TEST_WIDTH)
+
 namespace {
 
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
@@ -26,7 +31,7 @@ std::string ReadAll(HANDLE h, int n) {
     return s;
 }
 
-TEST(Archive, LooksUpEntriesOfThisBuildsWidthIgnoringCase) {
+TEST(NXL_SUITE(NxlArchive), LooksUpEntriesOfThisBuildsWidthIgnoringCase) {
     Scratch s;
     s.Put("data/pic.vfs", Archive(NXL_TEST_WIDTH, {{"other.txt", Bytes("xx")},
                                                   {"pic.bmp", Bytes("PICTURE")}}));
@@ -43,7 +48,7 @@ TEST(Archive, LooksUpEntriesOfThisBuildsWidthIgnoringCase) {
     EXPECT_EQ(NXL_FILE_Exist(s.Sys("data/pic.txt").c_str()), 0) << "the entry is stem + ext";
 }
 
-TEST(Archive, ArchiveLackingTheEntryDoesNotFallBackToThePlainFile) {
+TEST(NXL_SUITE(NxlArchive), ArchiveLackingTheEntryDoesNotFallBackToThePlainFile) {
     Scratch s;
     s.Put("data/pic.vfs", Archive(NXL_TEST_WIDTH, {{"pic.png", Bytes("P")}}));
     s.Put("data/pic.bmp", "plain");
@@ -60,7 +65,7 @@ TEST(Archive, ArchiveLackingTheEntryDoesNotFallBackToThePlainFile) {
     NXL_FILE_Close(h);
 }
 
-TEST(Archive, ArchiveOfAnotherWidthMisses) {
+TEST(NXL_SUITE(NxlArchive), ArchiveOfAnotherWidthMisses) {
     Scratch s;
     int other = NXL_TEST_WIDTH == 280 ? 36 : 280;
     s.Put("data/pic.vfs", Archive(other, {{"a.txt", Bytes("A")}, {"pic.bmp", Bytes("PICTURE")}}));
@@ -68,7 +73,7 @@ TEST(Archive, ArchiveOfAnotherWidthMisses) {
 }
 
 // Every rule of the tree, through the shared lookup.
-TEST(Archive, FolderRuleOfThePictureSoundAndScriptLibraries) {
+TEST(NXL_SUITE(NxlArchive), FolderRuleOfThePictureSoundAndScriptLibraries) {
     Scratch s;
     for (int width : {32, 36, 280}) {
         s.Put("data.vfs", Archive(width, {{"a.bin", Bytes("A")}, {"pic.bmp", Bytes("BMP")}}));
@@ -88,7 +93,7 @@ TEST(Archive, FolderRuleOfThePictureSoundAndScriptLibraries) {
     }
 }
 
-TEST(Archive, PathWithoutFolderUsesTheCurrentFolder) {
+TEST(NXL_SUITE(NxlArchive), PathWithoutFolderUsesTheCurrentFolder) {
     Scratch s;
     char old[MAX_PATH];
     GetCurrentDirectoryA(sizeof old, old);
@@ -99,7 +104,7 @@ TEST(Archive, PathWithoutFolderUsesTheCurrentFolder) {
 }
 
 // A bad directory is a miss, never a read outside what the archive holds.
-TEST(Archive, MalformedDirectoriesMiss) {
+TEST(NXL_SUITE(NxlArchive), MalformedDirectoriesMiss) {
     const int w = NXL_TEST_WIDTH;
     std::vector<uint8_t> good = Archive(w, {{"pic.bmp", Bytes("PICTURE")}});
     struct Case { const char* what; size_t at; uint32_t value; int bytes; };
@@ -132,7 +137,7 @@ TEST(Archive, MalformedDirectoriesMiss) {
     EXPECT_EQ(NXL_FILE_Size(s.Sys("data/pic.bmp").c_str()), 0);
 }
 
-TEST(Archive, DirectoryParserStaysInsideItsBytes) {
+TEST(NXL_SUITE(NxlArchive), DirectoryParserStaysInsideItsBytes) {
     tagVFHEAD head = {0, 0, 3, NXL_TEST_WIDTH, 0, 0};
     std::vector<BYTE> dir(size_t(NXL_TEST_WIDTH) * 2);
     tagVFENTRY e;
@@ -163,7 +168,7 @@ const SplitCase kSplit[] = {
     {"", "", "", "", ""},
 };
 
-TEST(Paths, SplitsLikeTheSystem) {
+TEST(NXL_SUITE(NxlPaths), SplitsLikeTheSystem) {
     for (const SplitCase& c : kSplit) {
         char drive[NXL_MAX_DRIVE], dir[NXL_MAX_DIR], stem[NXL_MAX_FNAME], ext[NXL_MAX_EXT];
         char* last = NXL_FILE_SeparatePath(c.path, drive, dir, stem, ext);
@@ -181,7 +186,7 @@ TEST(Paths, SplitsLikeTheSystem) {
     EXPECT_STREQ(stem, "b");
 }
 
-TEST(Paths, LongPartsAreCutToTheirCapacity) {
+TEST(NXL_SUITE(NxlPaths), LongPartsAreCutToTheirCapacity) {
     std::string path = "C:\\" + std::string(400, 'd') + "\\" + std::string(300, 's') + "." +
                        std::string(300, 'e');
     char drive[8], dir[16], stem[16], ext[16];
@@ -204,7 +209,7 @@ TEST(Paths, LongPartsAreCutToTheirCapacity) {
 }
 
 #if NXL_TEST_WIDTH == 280
-TEST(Paths, SeparateFileOfTheLongNameBuild) {
+TEST(NXL_SUITE(NxlPaths), SeparateFileOfTheLongNameBuild) {
     char folder[NXL_MAX_PATH], file[NXL_MAX_PATH];
     NXL_FILE_SeparateFile("C:\\data\\pic.bmp", folder, file);
     EXPECT_STREQ(folder, "C:\\data\\");
@@ -212,7 +217,7 @@ TEST(Paths, SeparateFileOfTheLongNameBuild) {
 }
 #endif
 
-TEST(Files, BlocksAndText) {
+TEST(NXL_SUITE(NxlFiles), BlocksAndText) {
     Scratch s;
     s.Put("empty.txt", "");
     s.Put("eof.txt", std::string("ab\x1A", 3));
@@ -239,13 +244,13 @@ TEST(Files, BlocksAndText) {
     EXPECT_EQ(NXL_FILE_WriteBlock(s.Sys("no\\such\\folder\\x").c_str(), "1", 1), 0);
 }
 
-TEST(Files, ShortWriteIsAFailure) {
+TEST(NXL_SUITE(NxlFiles), ShortWriteIsAFailure) {
     Scratch s;
     FileSizeLimit full(3);
     EXPECT_EQ(NXL_FILE_WriteBlock(s.Sys("out.dat").c_str(), "12345", 5), 0);
 }
 
-TEST(FileDialogRecord, Filters) {
+TEST(NXL_SUITE(NxlFileDialogRecord), Filters) {
     tagNXLFILESELECT sel;
     std::memset(&sel, 0x55, sizeof sel);
     ASSERT_EQ(NXL_FILE_InitFilter(&sel, nullptr, "title", ".bmp"), 1);
@@ -268,7 +273,7 @@ TEST(FileDialogRecord, Filters) {
     EXPECT_STREQ(longer.ext, ".jpe");
 }
 
-TEST(Memory, Blocks) {
+TEST(NXL_SUITE(NxlMemory), Blocks) {
     BYTE* p = static_cast<BYTE*>(NXL_MEM_Alloc(16));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(NXL_MEM_Size(p), 16);

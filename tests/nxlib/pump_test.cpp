@@ -5,7 +5,7 @@
 #include "nxlib.h"
 #include "test_window.h"
 
-TEST(MessagePump, DispatchesEverythingWaitingThenReturns) {
+TEST(NxlMessagePump, DispatchesEverythingWaitingThenReturns) {
     RecordingWindow w;
     ASSERT_NE(w.hwnd(), nullptr);
     for (int i = 0; i < 5; ++i) PostMessageA(w.hwnd(), WM_USER + 1, WPARAM(i), 0);

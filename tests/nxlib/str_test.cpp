@@ -9,9 +9,16 @@
 
 #include "nxlib.h"
 
+// Each build's cases carry its name, so that both builds' tests stand apart.
+#if NXL_TEST_LAYER
+#define NXL_SUITE(name) name##Layer
+#else
+#define NXL_SUITE(name) name
+#endif
+
 namespace {
 
-TEST(Sjis, LeadBytes) {
+TEST(NXL_SUITE(NxlSjis), LeadBytes) {
     struct Case { unsigned char b; int lead; };
     const Case cases[] = {{0x41, 0}, {0x80, 0}, {0x81, 1}, {0x9F, 1}, {0xA0, 0}, {0xA1, 0},
                           {0xB1, 0}, {0xDF, 0}, {0xE0, 1}, {0xFC, 1}, {0xFD, 0}, {0xFF, 0}};
@@ -21,7 +28,7 @@ TEST(Sjis, LeadBytes) {
     }
 }
 
-TEST(Sjis, LengthOfTexts) {
+TEST(NXL_SUITE(NxlSjis), LengthOfTexts) {
     struct Case { const char* text; int length; };
     const Case cases[] = {
         {"ab\x88\x9f" "c", 4},        // two letters, one double-byte character, one letter
@@ -34,7 +41,7 @@ TEST(Sjis, LengthOfTexts) {
     for (const Case& c : cases) EXPECT_EQ(NXL_STR_WordLength(c.text), c.length) << c.text;
 }
 
-TEST(Sjis, GetAndSetWord) {
+TEST(NXL_SUITE(NxlSjis), GetAndSetWord) {
     WORD code = 1;
     const char text[] = "\x93\xfa" "A";
     const char* p = NXL_STR_GetWord(text, &code);
@@ -58,7 +65,7 @@ TEST(Sjis, GetAndSetWord) {
     EXPECT_EQ(out[2], 0) << "the cut write touched nothing behind its capacity";
 }
 
-TEST(Sjis, CopyCutsAtCharactersAndCapacity) {
+TEST(NXL_SUITE(NxlSjis), CopyCutsAtCharactersAndCapacity) {
     struct Case { const char* text; int n; size_t cap; const char* out; int count; };
     const Case cases[] = {
         {"abcdef", 3, 16, "abc", 3},
@@ -77,7 +84,7 @@ TEST(Sjis, CopyCutsAtCharactersAndCapacity) {
     }
 }
 
-TEST(Sjis, SkipSpaceAndNextLine) {
+TEST(NXL_SUITE(NxlSjis), SkipSpaceAndNextLine) {
     const char text[] = " \t\x81\x40" "x";
     EXPECT_EQ(NXL_STR_SkipSpace(text), text + 4);
     EXPECT_EQ(NXL_STR_SkipSpace("  "), nullptr);
@@ -86,7 +93,7 @@ TEST(Sjis, SkipSpaceAndNextLine) {
     EXPECT_EQ(NXL_STR_NextLine("abc"), nullptr);
 }
 
-TEST(Sjis, CompareTable) {
+TEST(NXL_SUITE(NxlSjis), CompareTable) {
     struct Case { const char* text; const char* pattern; int nocase, wildcard, result; };
     const Case cases[] = {
         {"ABCD", "abc", 1, 0, 1},  {"ABCD", "abc", 0, 0, 0},  {"AB", "ABC", 0, 0, 0},
@@ -100,7 +107,7 @@ TEST(Sjis, CompareTable) {
             << c.text << " / " << c.pattern;
 }
 
-TEST(Sjis, Search) {
+TEST(NXL_SUITE(NxlSjis), Search) {
     const char text[] = "xx\x82\x60" "abc";
     EXPECT_EQ(NXL_STR_Search(text, "ABC", 1, 0), text + 4);
     EXPECT_EQ(NXL_STR_Search(text, "", 0, 0), text);
@@ -135,7 +142,7 @@ const KeywordCase kKeywords[] = {
 };
 #endif
 
-TEST(Keyword, TableOfThisBuild) {
+TEST(NXL_SUITE(NxlKeyword), TableOfThisBuild) {
     for (const KeywordCase& c : kKeywords) {
         char out[NXL_MAX_KEYWORD];
         const char* r = NXL_STR_GetKeyword(c.text, out);
@@ -144,7 +151,7 @@ TEST(Keyword, TableOfThisBuild) {
     }
 }
 
-TEST(Keyword, LongKeywordIsCutAndSkipped) {
+TEST(NXL_SUITE(NxlKeyword), LongKeywordIsCutAndSkipped) {
     std::string text(600, 'k');
     text += " next";
     char out[16];
@@ -156,7 +163,7 @@ TEST(Keyword, LongKeywordIsCutAndSkipped) {
     EXPECT_STREQ(r, "next");
 }
 
-TEST(Numbers, IntConversions) {
+TEST(NXL_SUITE(NxlNumbers), IntConversions) {
     char out[NXL_MAX_NUMBER];
     EXPECT_EQ(NXL_STR_IntToStr(out, -2147483647 - 1), out + 11);
     EXPECT_STREQ(out, "-2147483648");
@@ -174,7 +181,7 @@ TEST(Numbers, IntConversions) {
     }
 }
 
-TEST(Numbers, FloatToText) {
+TEST(NXL_SUITE(NxlNumbers), FloatToText) {
     struct Case { float f; const char* text; };
     const Case cases[] = {{1.5f, "1.5"}, {100.0f, "100"}, {0.25f, "0.25"}, {-3.0f, "-3"},
                           {0.1f, "0.1"}, {0.0f, "0"}, {9999999.0f, "10000000"},
@@ -196,7 +203,7 @@ TEST(Numbers, FloatToText) {
     }
 }
 
-TEST(Numbers, TextToFloat) {
+TEST(NXL_SUITE(NxlNumbers), TextToFloat) {
     struct Case { const char* text; float value; int rest; };
     const Case cases[] = {{"1.5", 1.5f, 3},   {"-2.25x", -2.25f, 5}, {"+7", 7.0f, 2},
                           {"3e5", 3.0f, 1},   {".5", 0.5f, 2},
@@ -209,7 +216,7 @@ TEST(Numbers, TextToFloat) {
     }
 }
 
-TEST(Math, Functions) {
+TEST(NXL_SUITE(NxlMath), Functions) {
     EXPECT_EQ(NXL_MATH_Range(370, 0, 360), 10);
     EXPECT_EQ(NXL_MATH_Range(-10, 0, 360), 350);
     EXPECT_EQ(NXL_MATH_Range(-2147483647 - 1, 0, 360), 232);

@@ -48,7 +48,7 @@ std::vector<BmpCase> Cases() {
     return c;
 }
 
-TEST(Bmp, ReadsEveryDepth) {
+TEST(UmbBmp, ReadsEveryDepth) {
     for (const BmpCase& c : Cases()) {
         tagCELL cell{};
         ASSERT_EQ(UmbParseBmp(c.file.data(), c.file.size(), &cell), 1) << c.what;
@@ -61,7 +61,7 @@ TEST(Bmp, ReadsEveryDepth) {
     }
 }
 
-TEST(Bmp, RefusesWhatItCannotRead) {
+TEST(UmbBmp, RefusesWhatItCannotRead) {
     const Bytes good = fx::Bmp(24, 2, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0});
     struct Case { const char* what; Bytes file; };
     Bytes bits16 = good; bits16[28] = 16;
@@ -95,7 +95,7 @@ TEST(Bmp, RefusesWhatItCannotRead) {
     }
 }
 
-TEST(Bmp, Writes24BitsAndReadsThemBack) {
+TEST(UmbBmp, Writes24BitsAndReadsThemBack) {
     Scratch s;
     tagCELL cell{};
     ASSERT_EQ(UMBDLL_CreateCell(&cell, 3, 2), 1);

@@ -6,7 +6,7 @@
 
 // The display library, the 3D engine and the script cell commands share the record: its
 // field order and widths must not drift.
-TEST(CellRecord, FieldOrderAndWidths) {
+TEST(UmbCellRecord, FieldOrderAndWidths) {
     EXPECT_EQ(offsetof(tagCELL, mode), 0u);
     EXPECT_EQ(offsetof(tagCELL, xsize), 4u);
     EXPECT_EQ(offsetof(tagCELL, ysize), 8u);
@@ -21,7 +21,7 @@ TEST(CellRecord, FieldOrderAndWidths) {
     EXPECT_EQ(sizeof(tagCELL::user), sizeof(void*));
 }
 
-TEST(CellRecord, ChannelConversions) {
+TEST(UmbCellRecord, ChannelConversions) {
     EXPECT_EQ(UMB_Channel5To8(31), 255);
     EXPECT_EQ(UMB_Channel8To5(255), 31);
     EXPECT_EQ(UMB_Channel8To5(7), 0);

@@ -22,7 +22,7 @@ struct CellHolder {
     ~CellHolder() { UmbFree(cell.bits); }
 };
 
-TEST(Cell, CreateCell) {
+TEST(UmbCell, CreateCell) {
     CellHolder h;
     h.cell.mask = 5;
     ASSERT_EQ(UMBDLL_CreateCell(&h.cell, 3, 2), 1);
@@ -36,7 +36,7 @@ TEST(Cell, CreateCell) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(h.cell.bits[i], 0);
 }
 
-TEST(Cell, NoMemoryAsksRetryCancelAndGivesUpOnCancel) {
+TEST(UmbCell, NoMemoryAsksRetryCancelAndGivesUpOnCancel) {
     tagCELL cell{};
     cell.xsize = 77;
     int before = WynPlat_MessageBoxCount();
@@ -52,7 +52,7 @@ TEST(Cell, NoMemoryAsksRetryCancelAndGivesUpOnCancel) {
 }
 
 // Runs, steps, literals, the raw fallback and mask runs, coded by hand.
-TEST(Coding, HandMadeRowsDecodeToTheExpectedPixels) {
+TEST(UmbCoding, HandMadeRowsDecodeToTheExpectedPixels) {
     Bytes d;
     // Row 0: literal red, a step, a run of four blue, a step, a literal; pixels 0, 5 and 7
     // half-transparent.
@@ -79,7 +79,7 @@ std::vector<uint8_t> EncodeRow(const std::vector<ZEMPIXEL>& row) {
     return out;
 }
 
-TEST(Coding, WriterChoices) {
+TEST(UmbCoding, WriterChoices) {
     struct Case { const char* what; std::vector<ZEMPIXEL> row; std::vector<uint8_t> code; };
     const ZEMPIXEL far1 = 0x4210, far2 = 0x6318;  // channels 16 and 24: no step between
     const Case cases[] = {
@@ -119,7 +119,7 @@ ZEMPIXEL RandomPixel(std::mt19937& rng, ZEMPIXEL prev) {
     }
 }
 
-TEST(Picture, RandomPicturesSurviveWriteAndReadInBothForms) {
+TEST(UmbPicture, RandomPicturesSurviveWriteAndReadInBothForms) {
     Scratch s;
     std::mt19937 rng(7);
     for (int round = 0; round < 40; ++round) {
@@ -155,7 +155,7 @@ TEST(Picture, RandomPicturesSurviveWriteAndReadInBothForms) {
     }
 }
 
-TEST(Picture, ReadsThroughTheFoldersArchive) {
+TEST(UmbPicture, ReadsThroughTheFoldersArchive) {
     Scratch s;
     tagCELL src{};
     ASSERT_EQ(UMBDLL_CreateCell(&src, 4, 4), 1);
@@ -169,7 +169,7 @@ TEST(Picture, ReadsThroughTheFoldersArchive) {
     UmbFree(src.bits);
 }
 
-TEST(Picture, MissingFileIsReportedByName) {
+TEST(UmbPicture, MissingFileIsReportedByName) {
     CellHolder h;
     h.cell.bits = nullptr;
     EXPECT_EQ(UMBDLL_ReadUMB("no_such_folder\\missing.umb", &h.cell), 0);
@@ -180,7 +180,7 @@ TEST(Picture, MissingFileIsReportedByName) {
     EXPECT_EQ(h.cell.bits, nullptr);
 }
 
-TEST(Picture, EightBitPaletteForm) {
+TEST(UmbPicture, EightBitPaletteForm) {
     for (int packed = 0; packed < 2; ++packed) {
         Bytes f = fx::Head(0x00020001, 1, 1);
         Bytes pal;
@@ -217,7 +217,7 @@ TEST(Picture, EightBitPaletteForm) {
 }
 
 // The exported readers of the 8-bit form work on an open file at its position.
-TEST(Picture, EightBitReadersOnAnOpenFile) {
+TEST(UmbPicture, EightBitReadersOnAnOpenFile) {
     Scratch s;
     Bytes f = fx::Head(0x00020001, 1, 1);
     f.tag("pal ").u32(36 + 3).u32(0).u8(0x40);  // entry 1 only
@@ -249,7 +249,7 @@ TEST(Picture, EightBitReadersOnAnOpenFile) {
     _lclose(file);
 }
 
-TEST(Picture, UnpackTable) {
+TEST(UmbPicture, UnpackTable) {
     struct Case { const char* what; std::vector<uint8_t> src; size_t dst; int ok; std::vector<uint8_t> out; };
     const Case cases[] = {
         {"literal bytes and the escape", {0x20, 0xFF, 0x0E, 0x0F}, 3, 1, {0x10, 0xEF, 0x0E}},
@@ -270,7 +270,7 @@ TEST(Picture, UnpackTable) {
 }
 
 // Every malformed picture file reads as 0 with the cell left empty.
-TEST(Picture, MalformedFilesAreRefused) {
+TEST(UmbPicture, MalformedFilesAreRefused) {
     auto coded = [](std::initializer_list<int> bytes) {
         Bytes d;
         for (int b : bytes) d.u8(b);
@@ -323,7 +323,7 @@ TEST(Picture, MalformedFilesAreRefused) {
     }
 }
 
-TEST(Picture, WriterReportsFailures) {
+TEST(UmbPicture, WriterReportsFailures) {
     Scratch s;
     tagCELL cell{};
     ASSERT_EQ(UMBDLL_CreateCell(&cell, 64, 64), 1);
@@ -343,7 +343,7 @@ TEST(Picture, WriterReportsFailures) {
 
 namespace {
 
-TEST(Picture, WriterSendsRowProgressToItsWindow) {
+TEST(UmbPicture, WriterSendsRowProgressToItsWindow) {
     Scratch s;
     RecordingWindow w;
     tagCELL cell{};
