@@ -2,6 +2,7 @@
 // archive entry width).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -297,6 +298,31 @@ TEST(NXL_SUITE(NxlMemory), Blocks) {
     NXL_MEM_Free(&notABlock);  // ignored
     NXL_MEM_Free(q);
     EXPECT_EQ(NXL_MEM_Alloc(-1), nullptr);
+}
+
+
+// The archive maker's two naming rules, read back by this build's and the folder rule's
+// lookups.
+TEST(NXL_SUITE(NxlArchiveMaker), BothNamingRules) {
+    Scratch s;
+    s.Put("src/pic.bmp", "P1");
+    s.Put("src/pic.txt", "T22");
+    s.Put("src/\xe5\xad\x97.wav", "W333");  // a Japanese name, stored in Shift-JIS
+    std::string tool = VFSMAKE_PATH;
+    std::string w = std::to_string(NXL_TEST_WIDTH);
+    ASSERT_EQ(std::system((tool + " -stem " + w + " " + s.Name() + "/src " + s.Name() + "/stem").c_str()), 0);
+    EXPECT_EQ(NXL_FILE_Size(s.Sys("stem/PIC.TXT").c_str()), 3);
+    EXPECT_EQ(NXL_FILE_Size(s.Sys("stem/pic.bmp").c_str()), 2);
+    EXPECT_EQ(NXL_FILE_Size(s.Sys("stem/\x8e\x9a.wav").c_str()), 4);
+    ASSERT_EQ(std::system((tool + " 32 " + s.Name() + "/src " + s.Name() + "/src.vfs").c_str()), 0);
+    NxlVfsRule rule = {32, 1};
+    tagVFENTRY e;
+    HANDLE h = NxlVfs_OpenHandle(s.Sys("src\\\x8e\x9a.WAV").c_str(), &rule, 0, FALSE, &e);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(e.size, 4u);
+    CloseHandle(h);
+    std::filesystem::remove_all(s.Name() + "/src");
+    EXPECT_EQ(NXL_FILE_Exist(s.Sys("stem/pic.bmp").c_str()), 1) << "read from the archive";
 }
 
 }  // namespace
