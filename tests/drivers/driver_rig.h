@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -121,6 +122,42 @@ struct Scene {
     }
     const tagKRNCHIP& Out(int i) const { return calc[(size_t)i]; }
 };
+
+// A deterministic scene of chips all around a moved, turned and stretched camera, with a far
+// limit, so that every path of the view stage runs: drops, splits, back faces, clipping.
+inline void RandomScene(Scene& s) {
+    uint32_t seed = 12345;
+    auto next = [&seed](double lo, double hi) {
+        seed = seed * 1103515245u + 12345u;
+        return lo + (hi - lo) * ((seed >> 8) & 0xFFFF) / 65535.0;
+    };
+    for (int i = 0; i < s.krn->chipmax; ++i) {
+        tagKRNCHIP c = Chip(V(next(-150, 150), next(-150, 150), next(-60, 300)),
+                            V(next(-150, 150), next(-150, 150), next(-60, 300)),
+                            V(next(-150, 150), next(-150, 150), next(-60, 300)),
+                            next(0, 1) < 0.5 ? KRNCHIP_TWOSIDED : 0);
+        for (int k = 0; k < 3; ++k) {
+            c.r[k] = (int)next(0, 255);
+            c.n[k] = V(next(-1, 1), next(-1, 1), next(-1, 1));
+            c.x[k] = next(0, 1);
+            c.y[k] = next(0, 1);
+        }
+        c.htex = (i % 3) ? 0 : 1;
+        if (i % 4 == 0) c.flags |= KRNCHIP_SMOOTH;
+        c.red = (int)next(0, 255);
+        c.green = (int)next(0, 255);
+        c.blue = (int)next(0, 255);
+        c.normal = V(next(-1, 1), next(-1, 1), next(-1, 1));
+        s.Put(i, c);
+    }
+    tagKRNCAMERA& cam = s.krn->camera[0];
+    cam.viewpoint = V(5, -3, -20);
+    cam.rotate = V(10, 20, 5);
+    cam.scale = V(1, 1.5, 1);
+    s.krn->distance = 280.0;
+    s.krn->view[0].cxpos = 50;
+    s.krn->view[0].cxsize = 600;
+}
 
 // A faked processor for the CHECK tests.
 struct Cpu {

@@ -283,3 +283,50 @@ TEST(LightingBuilds, HostileNumbersGiveColoursWithoutFaults) {
         }
     }
 }
+
+TEST(LightingBuilds, GiveTheSameColoursButForTheirStatedDifferences) {
+    // A transformed random scene lit by one light of each kind, smooth where flagged.
+    const Transform t = LoadTransform("drv_pasu.dll");
+    auto lit = [&t](const char* file, bool fog) {
+        auto s = std::make_unique<Scene>(600);
+        RandomScene(*s);
+        EXPECT_EQ(s->Frame(t), 1);
+        tagKRN& k = *s->krn;
+        k.accwork = 1;
+        k.top = 60.0;
+        k.bottom = 240.0;
+        if (!fog) k.distance = -1.0;
+        k.red = 20;
+        k.green = 40;
+        k.blue = 60;
+        k.light[0] = tagKRNLIGHT{1, {}, {}, 60, 70, 80, 0.0, {}};
+        k.light[4] = tagKRNLIGHT{2, {}, {}, 200, 150, 100, 0.0, V(0.6, 0.0, 0.8)};
+        k.light[9] = tagKRNLIGHT{4, V(0, 0, 100), {}, 255, 255, 255, 150.0, {}};
+        EXPECT_EQ(LoadLighting(file).bright(&k, 0), 1) << file;
+        return s;
+    };
+    // The 3DNow! build and the portable one are the same arithmetic.
+    auto pasu = lit("lgt_pasu.dll", true), nodo = lit("lgt_nodo.dll", true);
+    const int n = pasu->krn->calc;
+    ASSERT_GT(n, 50);
+    int fogged = 0;
+    for (int i = 0; i < n; ++i) fogged += pasu->Out(i).m[0] > 0;
+    EXPECT_GT(fogged, 10);
+    EXPECT_EQ(std::memcmp(pasu->calc.data(), nodo->calc.data(), (size_t)n * sizeof(tagKRNCHIP)), 0);
+
+    // Without fog and with `trans` 0, the SSE build differs only on chips seen from behind.
+    auto plain = lit("lgt_pasu.dll", false), quil = lit("lgt_quil.dll", false);
+    ASSERT_EQ(quil->krn->calc, plain->krn->calc);
+    int back = 0, differ = 0;
+    for (int i = 0; i < plain->krn->calc; ++i) {
+        const bool same = std::memcmp(&plain->Out(i), &quil->Out(i), sizeof(tagKRNCHIP)) == 0;
+        if (plain->Out(i).flags & KRNCHIP_FRONT) {
+            EXPECT_TRUE(same) << "front chip " << i;
+        } else {
+            ++back;
+            differ += !same;
+        }
+    }
+    EXPECT_GT(back, 10);
+    EXPECT_GT(differ, back / 2);
+}
