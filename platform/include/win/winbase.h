@@ -265,6 +265,11 @@ WINBASEAPI LPSTR WINAPI GetCommandLineA(void);
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int show);
 
 // ---- threads and synchronisation ----
+// Waits and their time-outs run on the process clock (see wynplat.h). SuspendThread and
+// TerminateThread act only on threads created suspended and not yet resumed; on a running
+// thread they fail with ERROR_ACCESS_DENIED. Priorities are kept but change nothing.
+// PulseEvent releases every thread waiting at that moment (also for an auto-reset event).
+// Named events and mutexes share one namespace within the process.
 typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID param);
 WINBASEAPI HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack,
                                       LPTHREAD_START_ROUTINE start, LPVOID param, DWORD flags,
