@@ -135,8 +135,8 @@ NXL_API LPSTR WINAPI NXL_STR_Search(LPCSTR text, LPCSTR pattern, int nocase, int
 // Takes the keyword at `text` (after blanks) into `out` (cut to `cap` bytes; the rest of the
 // keyword is still skipped) and returns the next non-blank position behind it, or NULL when
 // the text ends. Keyword characters: digits, letters and double-byte characters above the
-// full-width blank; the layer build also takes ':', '\', '_', '.', half-width kana, and a
-// NULL `out`.
+// full-width blank; the layer build also takes ':', '\', '_', '.' and half-width kana.
+// A NULL `out` skips the keyword without storing it.
 NXL_API LPSTR WINAPI NXL_STR_GetKeyword(LPCSTR text, LPSTR out, size_t cap = NXL_MAX_KEYWORD);
 // Writes n in decimal; returns the position of the terminating 0.
 NXL_API LPSTR WINAPI NXL_STR_IntToStr(LPSTR out, int n);
