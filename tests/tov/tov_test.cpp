@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <deque>
@@ -367,6 +368,48 @@ TEST_F(Tov, NothingIsMixedUntilTheMessagesAreDispatched) {
     size_t loud = 0;
     for (size_t i = before; i < after.size(); ++i) loud += after[i] == 0xC0;
     EXPECT_EQ(loud, 3u * 4096);
+}
+
+TEST_F(Tov, PlayJustStartsWithoutWaitingForTheQueue) {
+    struct Case {
+        const char* name;
+        bool just;
+        size_t heardAfterOneBuffer;
+    };
+    const Case cases[] = {{"play waits behind the two queued buffers", false, 0},
+                          {"play just replaces them", true, 4096}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Start());
+        Play(2);
+        tagTOVWAVE* w = Wave(22050, 2, Bytes(100000, 0xC0));
+        EXPECT_EQ(c.just ? TOV_WavePlayJust(0, w, 1, 0) : TOV_WavePlay(0, w, 1, 0), 0);
+        TOV_Task();
+        WynPlat_AdvanceClock(kBufferMicros);
+        WynPlat_AudioCatchUp();
+        EXPECT_EQ(Heard().size(), c.heardAfterOneBuffer);
+        TOV_End2();
+        WynPlat_SetAudioCapture(capture_.c_str());
+    }
+    EXPECT_EQ(TOV_WavePlayJust(0, Wave(22050, 2, Bytes(10, 0xC0)), 1, 0), -1);   // no output
+}
+
+TEST_F(Tov, DeactivationPausesTheOutput) {
+    ASSERT_TRUE(Start());
+    TOV_WavePlay(0, Wave(22050, 2, Bytes(400000, 0xC0)), 1, 0);
+    auto loud = [&] {
+        Bytes h = Heard();
+        return size_t(std::count(h.begin(), h.end(), uint8_t(0xC0)));
+    };
+    Play(3);
+    const size_t before = loud();
+    EXPECT_GT(before, 0u);
+    TOV_Activate(0);
+    Play(5);
+    EXPECT_EQ(loud(), before);
+    TOV_Activate(1);
+    Play(2);
+    EXPECT_GT(loud(), before);
 }
 
 TEST_F(Tov, ChannelChoiceAndCounts) {
