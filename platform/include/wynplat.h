@@ -124,3 +124,12 @@ WINBASEAPI int WINAPI WynPlat_SetAudioCapture(const char* path);
 // Headless: plays at once everything that is due by the process clock, so that a test sees
 // the finished buffers' messages posted. (Dispatching messages does this too.)
 WINBASEAPI void WINAPI WynPlat_AudioCatchUp(void);
+// Declares that the texts of the module (program, library or plug-in) containing `address`
+// (a variable or function of it with internal linkage: the address of an exported function
+// may stand for the program's entry to it) are in `codePage` (932 Shift-JIS or 950 Big5). Message
+// boxes and GDI text called from that module then read its texts in that code page (a DC's
+// own code page or a Big5 font still wins for GDI text). The caller is known by its return
+// address: a call made as the module function's last act (a tail call) counts as its
+// caller's. Returns 1, or 0 for another code
+// page or an address outside every module.
+WINBASEAPI int WynPlat_SetModuleCodePage(const void* address, int codePage);

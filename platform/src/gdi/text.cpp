@@ -16,6 +16,7 @@
 
 #include "gdi/gdi.h"
 #include "kernel/text.h"
+#include "user/codepage.h"
 
 namespace wynplat {
 
@@ -211,7 +212,7 @@ struct TextDc {
     int codePage = 932;
 };
 
-bool Prepare(HDC hdc, TextDc* td) {
+bool Prepare(HDC hdc, TextDc* td, const void* caller) {
     td->dc = FindDc(hdc);
     if (!td->dc) return false;
     auto o = FindObject(td->dc->font);
@@ -219,7 +220,13 @@ bool Prepare(HDC hdc, TextDc* td) {
     if (o && o->type == OBJ_FONT) lf = o->font;
     else lf.lfHeight = 16;
     if (!ResolveFont(lf, &td->font)) return false;
-    td->codePage = td->dc->codePage ? td->dc->codePage : (lf.lfCharSet == CHINESEBIG5_CHARSET ? 950 : 932);
+    // The DC's own code page, else a Big5 font, else the calling module's code page.
+    if (td->dc->codePage)
+        td->codePage = td->dc->codePage;
+    else if (lf.lfCharSet == CHINESEBIG5_CHARSET)
+        td->codePage = 950;
+    else
+        td->codePage = CodePageOfAddress(caller);
     return true;
 }
 
@@ -320,7 +327,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size)
     if (!size) return FALSE;
     std::lock_guard<std::mutex> lk(T().m);
     TextDc td;
-    if (!Prepare(hdc, &td)) return FALSE;
+    if (!Prepare(hdc, &td, __builtin_return_address(0))) return FALSE;
     auto cs = Split(text ? text : "", Length(text, length), td.codePage);
     size->cx = Width(td.font, cs, td.dc->extra);
     size->cy = td.font.ppem;
@@ -331,7 +338,7 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA tm) {
     if (!tm) return FALSE;
     std::lock_guard<std::mutex> lk(T().m);
     TextDc td;
-    if (!Prepare(hdc, &td)) return FALSE;
+    if (!Prepare(hdc, &td, __builtin_return_address(0))) return FALSE;
     std::memset(tm, 0, sizeof *tm);
     const FontFace& f = td.font;
     tm->tmHeight = f.ppem;
@@ -357,7 +364,7 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA tm) {
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length) {
     std::lock_guard<std::mutex> lk(T().m);
     TextDc td;
-    if (!Prepare(hdc, &td)) return FALSE;
+    if (!Prepare(hdc, &td, __builtin_return_address(0))) return FALSE;
     auto cs = Split(text ? text : "", Length(text, length), td.codePage);
     int w = Width(td.font, cs, td.dc->extra);
     UINT a = td.dc->align;
@@ -382,7 +389,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format)
     if (!rect) return 0;
     std::lock_guard<std::mutex> lk(T().m);
     TextDc td;
-    if (!Prepare(hdc, &td)) return 0;
+    if (!Prepare(hdc, &td, __builtin_return_address(0))) return 0;
     int n = Length(text, length);
     // Lines, without the '&' prefix marks.
     std::vector<std::string> lines(1);

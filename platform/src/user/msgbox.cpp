@@ -3,6 +3,7 @@
 // test pushed, else by the safe default of its buttons (the one that ends a retry loop).
 #include "kernel/msgbox_hook.h"
 #include "kernel/text.h"
+#include "user/codepage.h"
 
 #include <windows.h>
 #include <wynplat.h>
@@ -77,9 +78,9 @@ bool IsHeadless() {
     return h && *h && std::strcmp(h, "0") != 0;
 }
 
-std::string Utf8(const char* text) {
+std::string Utf8(const char* text, int codePage = 932) {
     if (!text) return std::string();
-    return wynplat::ToUtf8(text, 932);
+    return wynplat::ToUtf8(text, codePage);
 }
 
 void Log(const std::string& caption, const std::string& text, int answer, const char* how) {
@@ -105,8 +106,10 @@ void SetDesktopBox(DesktopBox box) { g_desktop.store(box); }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // The system's default caption when none is given.
-    std::string cap = caption ? Utf8(caption) : std::string("Error");
-    std::string body = Utf8(text);
+    // The texts are in the code page of the module that shows the box.
+    int codePage = wynplat::CodePageOfAddress(__builtin_return_address(0));
+    std::string cap = caption ? Utf8(caption, codePage) : std::string("Error");
+    std::string body = Utf8(text, codePage);
     Boxes& b = B();
     {
         std::lock_guard<std::mutex> g(b.m);
