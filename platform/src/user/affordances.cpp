@@ -352,6 +352,8 @@ void OnFramePresented(HWND top) {
     if (a.shotEvery > 0 && a.frames % a.shotEvery == 0) ShootNumbered();
 }
 
+bool ScreenshotRequested() { return g_signalShot.load(); }
+
 uint64_t NextReplayDue() {
     Affordances& a = A();
     std::lock_guard<std::mutex> lk(a.m);

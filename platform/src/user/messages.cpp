@@ -151,7 +151,8 @@ void WaitForWork(const std::shared_ptr<Queue>& q) {
     uint64_t deadline = NextDeadline(q);
     std::unique_lock<std::mutex> k(wyn::clock::KernelLock());
     Queue* raw = q.get();
-    wyn::clock::WaitUntil(k, deadline, [raw] { return raw->Ready(); });
+    bool display = IsDisplayThread();
+    wyn::clock::WaitUntil(k, deadline, [raw, display] { return raw->Ready() || (display && ScreenshotRequested()); });
 }
 
 }  // namespace

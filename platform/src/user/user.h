@@ -153,6 +153,8 @@ int MapVirtualKeyScan(int vk);
 void PumpDisplay();
 // The next time the replay has an event for, or UINT64_MAX.
 uint64_t NextReplayDue();
+// A screenshot was asked for by signal (the waiting display thread wakes up for it).
+bool ScreenshotRequested();
 // Affordances (screenshots, replay, window log) hooked into the layer.
 void OnWindowCreated(HWND h);
 void OnWindowDestroying(HWND h);
