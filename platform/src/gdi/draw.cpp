@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "gdi/gdi.h"
@@ -69,20 +70,89 @@ BOOL PatternOp(const Dc& dc, int x, int y, int w, int h, DWORD rop) {
     return TRUE;
 }
 
+// 16-bit pixels as 32-bit XRGB, one table per mask layout (5-5-5 and 5-6-5 in practice).
+const uint32_t* Table16(const PixelTarget& s) {
+    struct Entry {
+        uint32_t masks[3];
+        std::vector<uint32_t> table;
+    };
+    static std::mutex m;
+    static std::vector<Entry>* tables = new std::vector<Entry>;
+    std::lock_guard<std::mutex> lk(m);
+    for (auto& e : *tables)
+        if (std::equal(e.masks, e.masks + 3, s.masks)) return e.table.data();
+    Entry e;
+    std::copy_n(s.masks, 3, e.masks);
+    e.table.resize(65536);
+    for (uint32_t v = 0; v < 65536; ++v) {
+        COLORREF c = s.Decode(v);
+        e.table[v] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    }
+    tables->push_back(std::move(e));
+    return tables->back().table.data();
+}
+
+bool IsXrgb32(const PixelTarget& t) {
+    return t.bpp == 32 && t.masks[0] == 0xFF0000 && t.masks[1] == 0xFF00 && t.masks[2] == 0xFF;
+}
+
 // Copies `src` pixels through `map` (destination x/y to source x/y, -1 when outside) into
-// the clipped destination rectangle.
+// the clipped destination rectangle. Plain copies take whole rows or a table where they can:
+// the display library sends every frame through here.
 template <class MapX, class MapY>
 void CopyMapped(const PixelTarget& d, const PixelTarget& s, RECT dr, MapX mapX, MapY mapY, DWORD rop) {
     RECT b{0, 0, d.w, d.h};
     if (!IntersectRect(&dr, &dr, &b)) return;
     bool raw = s.SameFormat(d) && rop != NOTSRCCOPY;
-    std::vector<int> xs(dr.right - dr.left);
+    int n = dr.right - dr.left;
+    std::vector<int> xs(n);
     for (int x = dr.left; x < dr.right; ++x) xs[x - dr.left] = mapX(x);
+    // The run of destination columns whose source column lies inside the source.
+    int first = 0, last = n;
+    while (first < n && (xs[first] < 0 || xs[first] >= s.w)) ++first;
+    while (last > first && (xs[last - 1] < 0 || xs[last - 1] >= s.w)) --last;
+    bool contiguous = first < last && xs[last - 1] - xs[first] == last - 1 - first;
+    for (int i = first; contiguous && i < last; ++i) contiguous = xs[i] == xs[first] + (i - first);
+    bool rowCopy = rop == SRCCOPY && raw && contiguous && d.bpp >= 8;
+    const uint32_t* table = (rop == SRCCOPY && s.bpp == 16 && IsXrgb32(d)) ? Table16(s) : nullptr;
     for (int y = dr.top; y < dr.bottom; ++y) {
         int sy = mapY(y);
         if (sy < 0 || sy >= s.h) continue;
-        for (int x = dr.left; x < dr.right; ++x) {
-            int sx = xs[x - dr.left];
+        if (first >= last) continue;
+        if (rowCopy) {
+            int bytes = d.bpp / 8;
+            std::memmove(d.Row(y) + (dr.left + first) * bytes, s.Row(sy) + xs[first] * bytes,
+                         static_cast<size_t>(last - first) * bytes);
+            continue;
+        }
+        if (rop == SRCCOPY && raw && (d.bpp == 32 || d.bpp == 16)) {
+            // Same format, scaled: gather whole pixels.
+            if (d.bpp == 32) {
+                uint32_t* out = reinterpret_cast<uint32_t*>(d.Row(y)) + dr.left;
+                const uint32_t* in = reinterpret_cast<const uint32_t*>(s.Row(sy));
+                for (int i = first; i < last; ++i)
+                    if (xs[i] >= 0 && xs[i] < s.w) out[i] = in[xs[i]];
+            } else {
+                uint16_t* out = reinterpret_cast<uint16_t*>(d.Row(y)) + dr.left;
+                const uint16_t* in = reinterpret_cast<const uint16_t*>(s.Row(sy));
+                for (int i = first; i < last; ++i)
+                    if (xs[i] >= 0 && xs[i] < s.w) out[i] = in[xs[i]];
+            }
+            continue;
+        }
+        if (table) {
+            uint32_t* out = reinterpret_cast<uint32_t*>(d.Row(y)) + dr.left;
+            const uint8_t* in = s.Row(sy);
+            for (int i = first; i < last; ++i) {
+                int sx = xs[i];
+                if (sx < 0 || sx >= s.w) continue;
+                out[i] = table[in[sx * 2] | (in[sx * 2 + 1] << 8)];
+            }
+            continue;
+        }
+        for (int i = first; i < last; ++i) {
+            int x = dr.left + i;
+            int sx = xs[i];
             if (sx < 0 || sx >= s.w) continue;
             uint32_t sv = s.GetRaw(sx, sy);
             if (raw) {
