@@ -521,6 +521,9 @@ WINBASEAPI int WINAPI GetSystemMetrics(int index);
 WINBASEAPI BOOL WINAPI EnumWindows(WNDENUMPROC proc, LPARAM param);
 WINBASEAPI BOOL WINAPI EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param);
 WINBASEAPI DWORD WINAPI GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);
+// Top-level windows of every program of the set (class names compared without case).
+WINBASEAPI HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
+#define FindWindow FindWindowA
 
 // messages
 WINBASEAPI BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "ipc/ipc.h"
 #include "kernel/handles.h"
 #include "kernel/paths.h"
 
@@ -155,6 +156,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     (void)share;  // Linux has no mandatory sharing locks; the system's files are not contended
     (void)sa;
     (void)templ;
+    if (wyn::ipc::IsMailslotPath(name)) return wyn::ipc::OpenMailslotClient(name, access);
     std::string path;
     if (!ResolveSystemPath(name, &path)) return INVALID_HANDLE_VALUE;
     return OpenFileHandle(path, access, disposition, flags);
@@ -163,6 +165,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
 BOOL WINAPI ReadFile(HANDLE h, LPVOID buf, DWORD toRead, LPDWORD readOut, LPOVERLAPPED ov) {
     (void)ov;
     if (readOut) *readOut = 0;
+    if (BOOL slot; wyn::ipc::MailslotRead(h, buf, toRead, readOut, &slot)) return slot;
     auto file = LookupFile(h);
     if (!file) return FALSE;
     if (!file->canRead) {
@@ -192,6 +195,7 @@ BOOL WINAPI ReadFile(HANDLE h, LPVOID buf, DWORD toRead, LPDWORD readOut, LPOVER
 BOOL WINAPI WriteFile(HANDLE h, LPCVOID buf, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov) {
     (void)ov;
     if (written) *written = 0;
+    if (BOOL slot; wyn::ipc::MailslotWrite(h, buf, toWrite, written, &slot)) return slot;
     auto file = LookupFile(h);
     if (!file) return FALSE;
     if (!file->canWrite) {

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ipc/ipc.h"
 #include "kernel/clock.h"
 #include "kernel/waitable.h"
 
@@ -266,6 +267,8 @@ DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wai
 }
 
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initial, LPCSTR name) {
+    // Named events are seen by the other programs of the set (debug monitors and tracers).
+    if (name && *name) return ipc::CreateSharedEvent(manualReset, initial, name);
     return sync::CreateNamed(HandleKind::Event, name, [&] {
         return std::make_shared<sync::Event>(manualReset != FALSE, initial != FALSE);
     });
@@ -276,27 +279,15 @@ HANDLE WINAPI OpenEventA(DWORD, BOOL, LPCSTR name) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::shared_ptr<sync::Waitable> object;
-    {
-        std::lock_guard<std::mutex> g(clock::KernelLock());
-        HandleKind kind;
-        object = sync::FindNamedLocked(name, &kind);
-        if (object && kind != HandleKind::Event) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return nullptr;
-        }
-    }
-    if (!object) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return nullptr;
-    }
-    return sync::RegisterWaitable(HandleKind::Event, object);
+    return ipc::OpenSharedEvent(name);
 }
 
 namespace {
 
 template <class Change>
-BOOL ChangeEvent(HANDLE h, Change change) {
+BOOL ChangeEvent(HANDLE h, int op, Change change) {
+    BOOL shared;
+    if (ipc::ChangeSharedEvent(h, op, &shared)) return shared;
     auto ev = wynplat::LookupHandleAs<sync::Waitable>(h, HandleKind::Event);
     if (!ev) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -310,9 +301,9 @@ BOOL ChangeEvent(HANDLE h, Change change) {
 
 }  // namespace
 
-BOOL WINAPI SetEvent(HANDLE h) { return ChangeEvent(h, [](sync::Event& e) { e.Set(); }); }
-BOOL WINAPI ResetEvent(HANDLE h) { return ChangeEvent(h, [](sync::Event& e) { e.Reset(); }); }
-BOOL WINAPI PulseEvent(HANDLE h) { return ChangeEvent(h, [](sync::Event& e) { e.Pulse(); }); }
+BOOL WINAPI SetEvent(HANDLE h) { return ChangeEvent(h, 0, [](sync::Event& e) { e.Set(); }); }
+BOOL WINAPI ResetEvent(HANDLE h) { return ChangeEvent(h, 1, [](sync::Event& e) { e.Reset(); }); }
+BOOL WINAPI PulseEvent(HANDLE h) { return ChangeEvent(h, 2, [](sync::Event& e) { e.Pulse(); }); }
 
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
     bool created = false;

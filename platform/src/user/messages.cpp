@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "audio/output.h"
+#include "ipc/ipc.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -300,6 +301,7 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         return TRUE;
     }
     if (!PostToWindow(hwnd, message, wParam, lParam)) {
+        if (wyn::ipc::IsRemote(hwnd)) return wyn::ipc::RemotePost(hwnd, message, wParam, lParam);
         SetLastError(1400);
         return FALSE;
     }
@@ -324,6 +326,7 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     auto w = FindWindowRecord(hwnd);
     if (!w) {
+        if (wyn::ipc::IsRemote(hwnd)) return wyn::ipc::RemoteSend(hwnd, message, wParam, lParam);
         SetLastError(1400);
         return 0;
     }

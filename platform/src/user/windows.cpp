@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "ipc/ipc.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -477,6 +478,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     CallWindow(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right - c.left, c.bottom - c.top));
     CallWindow(h, WM_MOVE, 0, MAKELPARAM(c.left, c.top));
     OnWindowCreated(h);
+    wyn::ipc::PublishWindow(h);
     if (style & WS_VISIBLE) ShowWindow(h, (style & WS_MINIMIZE) ? SW_SHOWMINNOACTIVE : SW_SHOW);
     return IsWindow(h) ? h : nullptr;
 }
@@ -497,6 +499,7 @@ void DestroyTree(HWND h) {
         kids = w->children;
     }
     OnWindowDestroying(h);
+    wyn::ipc::WithdrawWindow(h);
     for (HWND o : owned) DestroyWindow(o);
     GetDisplay().HideNative(h);
     CallWindow(h, WM_DESTROY, 0, 0);
@@ -544,7 +547,10 @@ BOOL WINAPI DestroyWindow(HWND h) {
     return TRUE;
 }
 
-BOOL WINAPI IsWindow(HWND h) { return FindWindowRecord(h) ? TRUE : FALSE; }
+BOOL WINAPI IsWindow(HWND h) {
+    if (FindWindowRecord(h)) return TRUE;
+    return wyn::ipc::RemoteAlive(h) ? TRUE : FALSE;
+}
 
 BOOL WINAPI IsWindowVisible(HWND h) {
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
@@ -718,6 +724,7 @@ BOOL WINAPI BringWindowToTop(HWND h) {
 }
 
 BOOL WINAPI SetForegroundWindow(HWND h) {
+    if (wyn::ipc::IsRemote(h)) return wyn::ipc::RemoteForeground(h);
     h = TopLevelOf(h);
     if (!h) return FALSE;
     BringWindowToTop(h);
@@ -810,6 +817,7 @@ BOOL WINAPI SetWindowTextA(HWND h, LPCSTR text) {
         if (!IsChild(*w)) GetDisplay().SetTitle(h, t.c_str());
     }
     OnTitleChanged(h);
+    wyn::ipc::RepublishWindow(h);
     return TRUE;
 }
 
@@ -1025,12 +1033,18 @@ BOOL WINAPI EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param) {
         any = true;
         if (!proc(*it, param)) return FALSE;
     }
+    if (!any) {
+        // A thread of another program of the set (one started with CreateProcessA).
+        bool stopped = false;
+        any = wyn::ipc::EnumRemoteThreadWindows(threadId, proc, param, &stopped);
+        if (stopped) return FALSE;
+    }
     return any ? TRUE : FALSE;
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND h, LPDWORD processId) {
     auto w = FindWindowRecord(h);
-    if (!w) return 0;
+    if (!w) return wyn::ipc::RemoteThreadProcess(h, processId);
     if (processId) *processId = GetCurrentProcessId();
     return w->threadId;
 }

@@ -1,0 +1,52 @@
+// Windows and messages between the programs of the set, and the named objects they share
+// (events, mailslots). Programs meet in a per-user runtime folder (WYN_RUNTIME_DIR, else
+// $XDG_RUNTIME_DIR/wyn, else /tmp/wyn-<uid>): each process holds a lock file there for its
+// life, publishes its top-level windows as small files and serves messages sent to them on a
+// Unix socket. A window of another process is known here by a handle of its own range.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+namespace wyn::ipc {
+
+// The runtime folder (made on first use), without a trailing '/'. Empty when it cannot be made.
+std::string RuntimeDir();
+// Whether process `key` (as published) still runs.
+bool ProcessAlive(const std::string& key);
+// This process's key in the runtime folder ("<pid>-<start>"), published on first use.
+const std::string& SelfKey();
+
+// Window layer hooks.
+void PublishWindow(HWND h);         // a top-level window was created
+void WithdrawWindow(HWND h);        // it is being destroyed
+void RepublishWindow(HWND h);       // its title changed
+bool IsRemote(HWND h);              // a handle of another process's window
+bool RemoteAlive(HWND h);
+LRESULT RemoteSend(HWND h, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL RemotePost(HWND h, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL RemoteForeground(HWND h);
+DWORD RemoteThreadProcess(HWND h, LPDWORD processId);
+// Windows of thread `threadId` in other processes; false when there are none.
+bool EnumRemoteThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param, bool* stopped);
+
+
+}  // namespace wyn::ipc
+
+namespace wyn::ipc {
+
+// Named events shared between processes (the kernel's CreateEventA/OpenEventA with a name).
+HANDLE CreateSharedEvent(BOOL manualReset, BOOL initial, LPCSTR name);
+HANDLE OpenSharedEvent(LPCSTR name);
+// SetEvent (0), ResetEvent (1), PulseEvent (2) on a shared event; false when `h` is none.
+bool ChangeSharedEvent(HANDLE h, int op, BOOL* result);
+
+// Mailslot clients through the file functions: "\\.\mailslot\name".
+bool IsMailslotPath(LPCSTR name);
+HANDLE OpenMailslotClient(LPCSTR name, DWORD access);
+// ReadFile/WriteFile on a mailslot handle; false when `h` is not one (the file code goes on).
+bool MailslotRead(HANDLE h, LPVOID buf, DWORD toRead, LPDWORD readOut, BOOL* result);
+bool MailslotWrite(HANDLE h, LPCVOID buf, DWORD toWrite, LPDWORD written, BOOL* result);
+
+}  // namespace wyn::ipc

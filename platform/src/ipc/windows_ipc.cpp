@@ -1,0 +1,437 @@
+// Top-level windows seen across the processes of the set: each process publishes its
+// top-level windows in the runtime folder (one small file per window: thread, class, title)
+// and serves SendMessageA, PostMessageA and SetForegroundWindow for them on its socket.
+// Message parameters cross as plain numbers: the system's programs send values (8086,
+// WM_CLOSE...), never pointers, between processes.
+#include <dirent.h>
+#include <errno.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "ipc/ipc.h"
+#include "ipc/runtime.h"
+#include "kernel/clock.h"
+#include "user/user.h"
+
+namespace wyn::ipc {
+namespace {
+
+// Handles of other processes' windows: a range of their own, far above the local handles.
+constexpr uintptr_t kRemoteFirst = 0x40000010;
+constexpr uintptr_t kRemoteEnd = 0x7FFFFFF0;
+
+enum Op : uint32_t { kSend = 1, kPost = 2, kForeground = 3 };
+
+struct Remote {
+    std::string key;   // the owning process
+    uint64_t hwnd;     // its handle there
+    DWORD threadId;
+};
+
+struct State {
+    std::mutex m;
+    std::unordered_map<uintptr_t, Remote> byProxy;
+    std::map<std::pair<std::string, uint64_t>, uintptr_t> byRemote;
+    uintptr_t next = kRemoteFirst;
+};
+State& St() {
+    static auto* s = new State;
+    return *s;
+}
+
+std::string WinDir() {
+    std::string d = RuntimeDir();
+    if (d.empty()) return d;
+    d += "/win";
+    mkdir(d.c_str(), 0700);
+    return d;
+}
+
+std::string SockPath(const std::string& key) { return RuntimeDir() + "/" + key + ".sock"; }
+
+std::string HexHandle(uint64_t h) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%llx", static_cast<unsigned long long>(h));
+    return buf;
+}
+
+HWND ProxyFor(const std::string& key, uint64_t remote, DWORD threadId) {
+    auto& s = St();
+    std::lock_guard<std::mutex> g(s.m);
+    auto it = s.byRemote.find({key, remote});
+    if (it != s.byRemote.end()) return reinterpret_cast<HWND>(it->second);
+    if (s.next >= kRemoteEnd) return nullptr;
+    uintptr_t p = s.next;
+    s.next += 0x10;
+    s.byProxy[p] = Remote{key, remote, threadId};
+    s.byRemote[{key, remote}] = p;
+    return reinterpret_cast<HWND>(p);
+}
+
+bool LookupRemote(HWND h, Remote* out) {
+    uintptr_t v = reinterpret_cast<uintptr_t>(h);
+    if (v < kRemoteFirst || v >= kRemoteEnd) return false;
+    auto& s = St();
+    std::lock_guard<std::mutex> g(s.m);
+    auto it = s.byProxy.find(v);
+    if (it == s.byProxy.end()) return false;
+    *out = it->second;
+    return true;
+}
+
+struct Published {
+    std::string key;
+    uint64_t hwnd = 0;
+    DWORD threadId = 0;
+    std::string cls, title;
+};
+
+bool ReadPublished(const std::string& path, Published* p) {
+    std::ifstream in(path, std::ios::binary);
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t nl = data.find('\n');
+    if (nl == std::string::npos) return false;
+    p->threadId = static_cast<DWORD>(std::strtoul(data.c_str(), nullptr, 10));
+    size_t z1 = data.find('\0', nl + 1);
+    if (z1 == std::string::npos) return false;
+    size_t z2 = data.find('\0', z1 + 1);
+    if (z2 == std::string::npos) return false;
+    p->cls = data.substr(nl + 1, z1 - nl - 1);
+    p->title = data.substr(z1 + 1, z2 - z1 - 1);
+    return true;
+}
+
+// The windows other live processes publish; files of ended processes are removed on the way.
+std::vector<Published> ListPublished() {
+    std::vector<Published> out;
+    std::string dir = WinDir();
+    if (dir.empty()) return out;
+    DIR* d = opendir(dir.c_str());
+    if (!d) return out;
+    std::map<std::string, bool> alive;
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        size_t dot = name.find('.');
+        if (dot == std::string::npos || name.find(".part") != std::string::npos) continue;
+        std::string key = name.substr(0, dot);
+        if (key == SelfKey()) continue;
+        auto a = alive.find(key);
+        if (a == alive.end()) a = alive.emplace(key, ProcessAlive(key)).first;
+        if (!a->second) {
+            unlink((dir + "/" + name).c_str());
+            unlink(SockPath(key).c_str());
+            continue;
+        }
+        Published p;
+        p.key = key;
+        p.hwnd = std::strtoull(name.c_str() + dot + 1, nullptr, 16);
+        if (ReadPublished(dir + "/" + name, &p)) out.push_back(std::move(p));
+    }
+    closedir(d);
+    return out;
+}
+
+bool PublishedExists(const Remote& r) {
+    if (!ProcessAlive(r.key)) return false;
+    struct stat st;
+    return stat((WinDir() + "/" + r.key + "." + HexHandle(r.hwnd)).c_str(), &st) == 0;
+}
+
+// ---- the wire: a request of 40 bytes, a reply of 12, little-endian fields ----
+
+void Put32(unsigned char* p, uint32_t v) { for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i)); }
+void Put64(unsigned char* p, uint64_t v) { for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i)); }
+uint32_t Get32(const unsigned char* p) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
+    return v;
+}
+uint64_t Get64(const unsigned char* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
+    return v;
+}
+
+struct Request {
+    uint32_t op;
+    uint64_t hwnd;
+    uint32_t message;
+    uint64_t wParam, lParam;
+};
+constexpr size_t kRequestSize = 40;
+constexpr size_t kReplySize = 12;
+
+void EncodeRequest(const Request& r, unsigned char* b) {
+    std::memset(b, 0, kRequestSize);
+    Put32(b, r.op);
+    Put64(b + 8, r.hwnd);
+    Put32(b + 16, r.message);
+    Put64(b + 24, r.wParam);
+    Put64(b + 32, r.lParam);
+}
+
+Request DecodeRequest(const unsigned char* b) {
+    return Request{Get32(b), Get64(b + 8), Get32(b + 16), Get64(b + 24), Get64(b + 32)};
+}
+
+void Serve(int fd) {
+    unsigned char in[kRequestSize];
+    unsigned char out[kReplySize] = {};
+    if (ReadAll(fd, in, sizeof in)) {
+        Request r = DecodeRequest(in);
+        HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(r.hwnd));
+        LRESULT result = 0;
+        bool ok = !IsRemote(h) && wynplat::FindWindowRecord(h) != nullptr;
+        if (ok) {
+            switch (r.op) {
+            case kSend:
+                result = SendMessageA(h, r.message, static_cast<WPARAM>(r.wParam), static_cast<LPARAM>(r.lParam));
+                break;
+            case kPost:
+                ok = PostMessageA(h, r.message, static_cast<WPARAM>(r.wParam), static_cast<LPARAM>(r.lParam)) != FALSE;
+                break;
+            case kForeground: ok = SetForegroundWindow(h) != FALSE; break;
+            default: ok = false;
+            }
+        }
+        Put64(out, static_cast<uint64_t>(result));
+        Put32(out + 8, ok ? 1 : 0);
+        WriteAll(fd, out, sizeof out);
+    }
+    close(fd);
+}
+
+void AcceptLoop(int listenFd) {
+    for (;;) {
+        int c = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (c < 0) {
+            if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE) {
+                if (errno == EMFILE || errno == ENFILE) usleep(1000);
+                continue;
+            }
+            return;
+        }
+        std::thread(Serve, c).detach();
+    }
+}
+
+void RemoveOwnFiles() {
+    std::string dir = WinDir();
+    if (DIR* d = opendir(dir.c_str())) {
+        std::string prefix = SelfKey() + ".";
+        while (dirent* e = readdir(d))
+            if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0) unlink((dir + "/" + e->d_name).c_str());
+        closedir(d);
+    }
+    unlink(SockPath(SelfKey()).c_str());
+}
+
+bool EnsureServer() {
+    static std::once_flag once;
+    static bool serving = false;
+    std::call_once(once, [] {
+        std::string path = SockPath(SelfKey());
+        SocketAddress addr(path);
+        if (!addr.ok()) return;
+        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return;
+        unlink(path.c_str());
+        if (bind(fd, addr.addr(), addr.len()) != 0 || listen(fd, 64) != 0) {
+            close(fd);
+            return;
+        }
+        serving = true;
+        std::atexit(RemoveOwnFiles);
+        std::thread(AcceptLoop, fd).detach();
+    });
+    return serving;
+}
+
+int Connect(const std::string& key) {
+    SocketAddress addr(SockPath(key));
+    if (!addr.ok()) return -1;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    if (connect(fd, addr.addr(), addr.len()) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Sends one request and waits for its reply. With `serve`, messages sent to the calling
+// thread meanwhile are served, so two programs sending to each other both go on. A peer
+// that ends closes its socket, which ends the wait with false.
+bool Exchange(const Remote& r, const Request& req, bool serve, LRESULT* result) {
+    *result = 0;
+    if (!ProcessAlive(r.key)) return false;
+    int fd = Connect(r.key);
+    if (fd < 0) return false;
+    unsigned char b[kRequestSize];
+    EncodeRequest(req, b);
+    if (!WriteAll(fd, b, sizeof b)) {
+        close(fd);
+        return false;
+    }
+    std::shared_ptr<wynplat::Queue> q = serve ? wynplat::CurrentQueue() : nullptr;
+    wynplat::Queue* raw = q.get();
+    {
+        std::unique_lock<std::mutex> k(wyn::clock::KernelLock());
+        for (;;) {
+            wyn::clock::WaitUntil(k, wyn::clock::kNever, [fd, raw] {
+                pollfd p{fd, POLLIN, 0};
+                return poll(&p, 1, 0) > 0 || (raw && !raw->sent.empty());
+            });
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 0) > 0) break;
+            auto in = raw->sent.front();
+            raw->sent.pop_front();
+            k.unlock();
+            LRESULT v = wynplat::CallWindow(in->hwnd, in->message, in->wParam, in->lParam);
+            k.lock();
+            in->result = v;
+            in->done = true;
+            wyn::clock::NotifyLocked();
+        }
+    }
+    unsigned char reply[kReplySize];
+    bool ok = ReadAll(fd, reply, sizeof reply);
+    close(fd);
+    if (!ok) return false;
+    *result = static_cast<LRESULT>(Get64(reply));
+    return Get32(reply + 8) != 0;
+}
+
+bool ClassMatches(const std::string& have, LPCSTR want) {
+    return !want || lstrcmpiA(have.c_str(), want) == 0;
+}
+
+bool TitleMatches(const std::string& have, LPCSTR want) { return !want || have == want; }
+
+}  // namespace
+
+void PublishWindow(HWND h) {
+    auto w = wynplat::FindWindowRecord(h);
+    if (!w || (w->style & WS_CHILD)) return;
+    std::string data;
+    {
+        std::lock_guard<std::recursive_mutex> lk(wynplat::WindowLock());
+        if (w->destroyed) return;
+        data = std::to_string(w->threadId) + "\n" + w->cls->name + std::string(1, '\0') + w->title +
+               std::string(1, '\0');
+    }
+    if (!EnsureServer()) return;
+    std::string dir = WinDir();
+    if (!dir.empty())
+        WriteFileAtomic(dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h)), data);
+}
+
+void RepublishWindow(HWND h) {
+    std::string dir = WinDir();
+    struct stat st;
+    if (dir.empty() || stat((dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h))).c_str(), &st) != 0)
+        return;
+    PublishWindow(h);
+}
+
+void WithdrawWindow(HWND h) {
+    std::string dir = WinDir();
+    if (!dir.empty()) unlink((dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h))).c_str());
+}
+
+bool IsRemote(HWND h) {
+    Remote r;
+    return LookupRemote(h, &r);
+}
+
+bool RemoteAlive(HWND h) {
+    Remote r;
+    return LookupRemote(h, &r) && PublishedExists(r);
+}
+
+LRESULT RemoteSend(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+    Remote r;
+    LRESULT result = 0;
+    if (!LookupRemote(h, &r) ||
+        !Exchange(r, Request{kSend, r.hwnd, message, static_cast<uint64_t>(wParam), static_cast<uint64_t>(lParam)},
+                  true, &result)) {
+        SetLastError(1400)  /* invalid window handle */;
+        return 0;
+    }
+    return result;
+}
+
+BOOL RemotePost(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+    Remote r;
+    LRESULT result = 0;
+    if (!LookupRemote(h, &r) ||
+        !Exchange(r, Request{kPost, r.hwnd, message, static_cast<uint64_t>(wParam), static_cast<uint64_t>(lParam)},
+                  false, &result)) {
+        SetLastError(1400)  /* invalid window handle */;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL RemoteForeground(HWND h) {
+    Remote r;
+    LRESULT result = 0;
+    if (!LookupRemote(h, &r)) return FALSE;
+    return Exchange(r, Request{kForeground, r.hwnd, 0, 0, 0}, true, &result) ? TRUE : FALSE;
+}
+
+DWORD RemoteThreadProcess(HWND h, LPDWORD processId) {
+    Remote r;
+    if (!LookupRemote(h, &r) || !PublishedExists(r)) return 0;
+    if (processId) *processId = static_cast<DWORD>(PidOfKey(r.key));
+    return r.threadId;
+}
+
+bool EnumRemoteThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param, bool* stopped) {
+    *stopped = false;
+    bool any = false;
+    for (auto& p : ListPublished()) {
+        if (p.threadId != threadId) continue;
+        HWND h = ProxyFor(p.key, p.hwnd, p.threadId);
+        if (!h) continue;
+        any = true;
+        if (!proc(h, param)) {
+            *stopped = true;
+            break;
+        }
+    }
+    return any;
+}
+
+}  // namespace wyn::ipc
+
+using namespace wyn;
+
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
+    // Class atoms are not registered across processes; the system looks windows up by name.
+    if (className && IS_INTRESOURCE(className)) return nullptr;
+    auto tops = wynplat::TopLevelWindows();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        HWND t = *it;
+        auto w = wynplat::FindWindowRecord(t);
+        if (!w) continue;
+        std::lock_guard<std::recursive_mutex> lk(wynplat::WindowLock());
+        if (!w->destroyed && ipc::ClassMatches(w->cls->name, className) && ipc::TitleMatches(w->title, title))
+            return t;
+    }
+    for (auto& p : ipc::ListPublished())
+        if (ipc::ClassMatches(p.cls, className) && ipc::TitleMatches(p.title, title))
+            return ipc::ProxyFor(p.key, p.hwnd, p.threadId);
+    return nullptr;
+}
