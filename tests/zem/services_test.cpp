@@ -1,6 +1,7 @@
 // Waits on the virtual clock, memory blocks and the debug channel without a monitor.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -105,6 +106,10 @@ TEST(ZemDebug, WithoutAMonitorPrintfReturnsAtOnceAndStaysInItsRecord) {
 }
 
 TEST(ZemDebug, AMonitorThatNeverAnswersDoesNotHoldTheCaller) {
+    // Named events are seen by every process of the runtime folder: this case's stand-in
+    // monitor must not be seen by the case that runs without one.
+    std::string runtime = std::string(getenv("WYN_RUNTIME_DIR")) + "/ZemDebug.Monitor";
+    setenv("WYN_RUNTIME_DIR", runtime.c_str(), 1);
     WynPlat_SetVirtualClock(1);
     WynPlat_SetClockReadStep(0);
     // A stand-in monitor: both events exist, nobody ever signals the answer.

@@ -166,6 +166,15 @@ HANDLE OpenSharedEvent(LPCSTR name) {
     return Register(fd, s);
 }
 
+bool SharedEventExists(LPCSTR name) {
+    std::string path = EventPath(name);
+    int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool live = flock(fd, LOCK_EX | LOCK_NB) != 0;
+    close(fd);
+    return live;
+}
+
 bool ChangeSharedEvent(HANDLE h, int op, BOOL* result) {
     auto w = wyn::sync::LookupWaitable(h);
     auto* ev = dynamic_cast<SharedEvent*>(w.get());

@@ -39,6 +39,8 @@ namespace wyn::ipc {
 // Named events shared between processes (the kernel's CreateEventA/OpenEventA with a name).
 HANDLE CreateSharedEvent(BOOL manualReset, BOOL initial, LPCSTR name);
 HANDLE OpenSharedEvent(LPCSTR name);
+// Whether a live shared event has this name (events and mutexes share one namespace).
+bool SharedEventExists(LPCSTR name);
 // SetEvent (0), ResetEvent (1), PulseEvent (2) on a shared event; false when `h` is none.
 bool ChangeSharedEvent(HANDLE h, int op, BOOL* result);
 

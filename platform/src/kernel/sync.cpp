@@ -129,6 +129,10 @@ HANDLE CreateNamed(wynplat::HandleKind kind, const char* name, Make make) {
     {
         std::lock_guard<std::mutex> g(clock::KernelLock());
         if (name && *name) {
+            if (kind != wynplat::HandleKind::Event && ipc::SharedEventExists(name)) {
+                SetLastError(ERROR_INVALID_HANDLE);
+                return nullptr;
+            }
             wynplat::HandleKind found;
             object = FindNamedLocked(name, &found);
             if (object && found != kind) {
@@ -266,9 +270,23 @@ DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wai
     return sync::WaitObjects(objects, waitAll != FALSE, ms);
 }
 
+namespace {
+// A name that a mutex of this process holds is not an event's (one namespace).
+bool NameIsMutex(const char* name) {
+    std::lock_guard<std::mutex> g(clock::KernelLock());
+    HandleKind kind;
+    if (!sync::FindNamedLocked(name, &kind)) return false;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return true;
+}
+}  // namespace
+
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initial, LPCSTR name) {
     // Named events are seen by the other programs of the set (debug monitors and tracers).
-    if (name && *name) return ipc::CreateSharedEvent(manualReset, initial, name);
+    if (name && *name) {
+        if (NameIsMutex(name)) return nullptr;
+        return ipc::CreateSharedEvent(manualReset, initial, name);
+    }
     return sync::CreateNamed(HandleKind::Event, name, [&] {
         return std::make_shared<sync::Event>(manualReset != FALSE, initial != FALSE);
     });
@@ -279,6 +297,7 @@ HANDLE WINAPI OpenEventA(DWORD, BOOL, LPCSTR name) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    if (NameIsMutex(name)) return nullptr;
     return ipc::OpenSharedEvent(name);
 }
 
