@@ -18,6 +18,14 @@ function(_wyn_version_script target node)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${file})
 endfunction()
 
+# Shared objects must resolve every name at link time, except under clang's sanitizers,
+# whose runtime only the programs carry.
+function(_wyn_no_undefined target)
+  if(NOT (WYN_FUZZ OR (WYN_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")))
+    target_link_options(${target} PRIVATE "-Wl,--no-undefined")
+  endif()
+endfunction()
+
 # wyn_shared_library(name NODE <version node> EXPORTS <patterns...> SOURCES <files...>
 #                    [OUTPUT <file name>] [LIBS <libs...>])
 # An ordinary shared library linked at build time (lib<name>.so unless OUTPUT names it).
@@ -26,7 +34,7 @@ function(wyn_shared_library name)
   add_library(${name} SHARED ${A_SOURCES})
   _wyn_version_script(${name} ${A_NODE} ${A_EXPORTS})
   target_link_libraries(${name} PRIVATE ${A_LIBS})
-  target_link_options(${name} PRIVATE "-Wl,--no-undefined")
+  _wyn_no_undefined(${name})
   if(A_OUTPUT)
     set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX "" OUTPUT_NAME ${A_OUTPUT})
   endif()
@@ -40,7 +48,7 @@ function(wyn_plugin name)
   add_library(${name} MODULE ${A_SOURCES})
   _wyn_version_script(${name} ${A_NODE} ${A_EXPORTS})
   target_link_libraries(${name} PRIVATE ${A_LIBS})
-  target_link_options(${name} PRIVATE "-Wl,--no-undefined")
+  _wyn_no_undefined(${name})
   set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX "" OUTPUT_NAME ${A_FILE})
 endfunction()
 
