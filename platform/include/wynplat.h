@@ -46,9 +46,10 @@ WINBASEAPI size_t WynPlat_FromUtf8(const char* text, int codePage, char* out, si
 //    clock jumps to the earliest deadline. So one thread's Sleep(n) advances the clock by n,
 //    and threads sleeping side by side wake in deadline order at their own deadlines.
 // The counted threads are the main thread, threads from CreateThread (while not suspended)
-// and any other thread from its first wait on. If counted threads make no progress for
-// 100 ms of real time (blocked outside the layer), the clock reaches the earliest deadline
-// anyway, so that nothing hangs.
+// and any other thread from its first wait on. When nothing happens for 100 ms of real time
+// and every counted thread outside the layer's waits sleeps in the kernel (blocked outside
+// the layer, say joining a thread), the clock reaches the earliest deadline anyway, so that
+// nothing hangs; a thread that is merely slow or short of processor time holds it back.
 WINBASEAPI uint64_t WynPlat_ClockMicros(void);
 WINBASEAPI void WynPlat_SetVirtualClock(int on);
 WINBASEAPI int WynPlat_IsVirtualClock(void);

@@ -14,9 +14,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <list>
+#include <unordered_map>
 
 namespace wyn::clock {
 namespace {
@@ -26,8 +28,9 @@ constexpr uint64_t kVirtualStart = 60ull * 1000 * 1000;
 constexpr uint64_t kDefaultReadStep = 100;
 // How often a waiter re-tests its condition without a notification (outside state).
 constexpr auto kPoll = std::chrono::milliseconds(5);
-// Real time without any progress of the counted threads after which virtual time moves on
-// to the earliest deadline anyway (a counted thread is blocked outside the layer).
+// Real time without any progress after which virtual time moves on to the earliest deadline
+// anyway, provided every counted thread that is not in a wait sleeps in the kernel (it is
+// blocked outside the layer, not merely slow or short of processor time).
 constexpr auto kStall = std::chrono::milliseconds(100);
 // The virtual calendar starts at 2001-01-01 00:00:00 (seconds since 1970).
 constexpr int64_t kVirtualEpoch = 978307200;
@@ -45,6 +48,8 @@ struct State {
     uint64_t vnow = kVirtualStart;
     std::atomic<int64_t> realOffset{0};  // added to the monotonic clock in real mode
     int running = 0;         // counted threads not blocked in a wait
+    int starting = 0;        // counted by CreateThread, not yet running
+    std::unordered_map<pid_t, bool> counted;  // counted threads: blocked in a wait?
     uint64_t activity = 0;   // anything that happened: reads, waits, notifications
     std::list<Waiter> waiters;
 };
@@ -57,12 +62,15 @@ uint64_t MonoMicros() {
 
 State& S();
 
+pid_t Tid() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+
 struct Member {
     bool counted = false;
     ~Member() {
         if (!counted) return;
         State& s = S();
         std::lock_guard<std::mutex> g(s.m);
+        s.counted.erase(Tid());
         --s.running;
         ++s.activity;
         s.cv.notify_all();
@@ -110,12 +118,37 @@ void MaybeJumpLocked(State& s, bool force) {
 void CountCallerLocked(State& s) {
     if (!t_member.counted) {
         t_member.counted = true;
+        s.counted[Tid()] = false;
         ++s.running;
     }
 }
 
+void MarkBlockedLocked(State& s, bool blocked) { s.counted[Tid()] = blocked; }
+
+// True when every counted thread outside the clock's waits sleeps in the kernel (state S or
+// D in /proc): blocked somewhere the clock cannot see. A thread that runs or waits for a
+// processor (state R) is making progress, however slowly.
+bool CountedThreadsAsleepLocked(State& s) {
+    if (s.starting > 0) return false;
+    for (auto& [tid, blocked] : s.counted) {
+        if (blocked) continue;
+        char path[64];
+        std::snprintf(path, sizeof path, "/proc/self/task/%d/stat", static_cast<int>(tid));
+        FILE* f = std::fopen(path, "r");
+        if (!f) continue;  // it is ending
+        char buf[512];
+        size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+        std::fclose(f);
+        buf[n] = '\0';
+        const char* paren = std::strrchr(buf, ')');
+        char state = paren && paren[1] == ' ' ? paren[2] : 'R';
+        if (state != 'S' && state != 'D') return false;
+    }
+    return true;
+}
+
 __attribute__((constructor)) void CountMainThread() {
-    if (static_cast<pid_t>(syscall(SYS_gettid)) != getpid()) return;
+    if (Tid() != getpid()) return;
     State& s = S();
     std::lock_guard<std::mutex> g(s.m);
     CountCallerLocked(s);
@@ -156,6 +189,7 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
     if (PeekLocked(s) >= deadline) return false;
 
     auto me = s.waiters.insert(s.waiters.end(), Waiter{deadline, &ready});
+    MarkBlockedLocked(s, true);
     --s.running;
     ++s.activity;
     uint64_t seen = s.activity;
@@ -178,13 +212,14 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
                 seen = s.activity;
                 quietSince = t;
             } else if (t - quietSince >= kStall) {
-                MaybeJumpLocked(s, true);
+                if (CountedThreadsAsleepLocked(s)) MaybeJumpLocked(s, true);
                 seen = s.activity;
                 quietSince = t;
             }
         }
     }
     s.waiters.erase(me);
+    MarkBlockedLocked(s, false);
     ++s.running;
     ++s.activity;
     return result;
@@ -207,27 +242,37 @@ void Notify() {
 }
 
 void CountNewThread() {
-    State& s = S();
-    std::lock_guard<std::mutex> g(s.m);
-    ++s.running;
+    std::lock_guard<std::mutex> g(S().m);
+    CountNewThreadLocked();
 }
 
-void CountNewThreadLocked() { ++S().running; }
+void CountNewThreadLocked() {
+    ++S().running;
+    ++S().starting;
+}
 
 void UncountNewThread() {
     State& s = S();
     std::lock_guard<std::mutex> g(s.m);
     --s.running;
+    --s.starting;
     ++s.activity;
     MaybeJumpLocked(s, false);
 }
 
-void AdoptCountedThread() { t_member.counted = true; }
+void AdoptCountedThread() {
+    State& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    t_member.counted = true;
+    s.counted[Tid()] = false;
+    --s.starting;
+}
 
 BlockedOutside::BlockedOutside() {
     State& s = S();
     std::lock_guard<std::mutex> g(s.m);
     if (!t_member.counted) return;
+    MarkBlockedLocked(s, true);
     --s.running;
     ++s.activity;
     MaybeJumpLocked(s, false);
@@ -237,6 +282,7 @@ BlockedOutside::~BlockedOutside() {
     State& s = S();
     std::lock_guard<std::mutex> g(s.m);
     if (!t_member.counted) return;
+    MarkBlockedLocked(s, false);
     ++s.running;
     ++s.activity;
 }
