@@ -4,7 +4,7 @@
 
 #include "nxl_internal.h"
 #include "nxl_vfs.h"
-#include "wyn_bytes.h"
+#include <wynbytes.h>
 
 namespace {
 

@@ -2,6 +2,8 @@
 // decoder), the reductions to the mixer's 8-bit form, appending, direct access, freeing.
 #include <cstring>
 
+#include <wynbytes.h>
+
 #include "nxl_vfs.h"
 #include "ovd10.h"
 #include "pack.h"
@@ -139,8 +141,7 @@ bool Load(const char* path, Loaded* out) {
 
     if (packed) {
         const uint8_t* b = out->data;
-        const uint32_t count = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                               uint32_t(b[3]) << 24;
+        const uint32_t count = wyn::ByteReader(b, out->size).u32();
         if (count > UnpackBound(out->size - 4) || count > 0x7FFFFFFFu) {
             FormatBox();
             TOV_Free(out->data);

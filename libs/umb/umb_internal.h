@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "umb33.h"
-#include "wyn_bytes.h"
+#include <wynbytes.h>
 
 // A zero-filled movable global block, locked; on failure the Retry/Cancel box repeats the
 // allocation until the user cancels (NULL).

@@ -1,22 +1,23 @@
 #include "wavefmt.h"
 
+#include <wynbytes.h>
+
 namespace tov {
-namespace {
-uint32_t U32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-}  // namespace
 
 bool ParseWaveHeader(const uint8_t* b, size_t n, WaveHeader* h) {
     if (!b || n < kWaveHeaderSize) return false;
-    h->packed = b[10] == 'P';
-    h->segmented = b[11] == 'L';
-    h->mode = U16(b + 22);
-    h->rate = int32_t(U32(b + 24));
-    h->bit = U16(b + 34);
-    h->size = U32(b + 40);
-    return true;
+    wyn::ByteReader r(b, n);
+    r.seek(10);
+    h->packed = r.u8() == 'P';
+    h->segmented = r.u8() == 'L';
+    r.seek(22);
+    h->mode = r.u16();
+    h->rate = r.i32();
+    r.seek(34);
+    h->bit = r.u16();
+    r.seek(40);
+    h->size = r.u32();
+    return r.ok();
 }
 
 bool WaveHeaderFits(const WaveHeader& h, uint64_t available) {

@@ -2,35 +2,39 @@
 
 #include <cstdlib>
 
-#include "common/byte_reader.h"
+#include <wynbytes.h>
 
 namespace wynplat {
 
 bool ReadBmp(const uint8_t* data, size_t size, BmpImage* out) {
-    ByteReader r(data, size);
-    if (r.U8(0) != 'B' || r.U8(1) != 'M') return false;
-    uint32_t offBits = r.U32(10);
-    uint32_t hdr = r.U32(14);
-    if (!r.Ok()) return false;
+    wyn::ByteReader r(data, size);
+    if (r.u8() != 'B' || r.u8() != 'M') return false;
+    r.seek(10);
+    uint32_t offBits = r.u32();
+    uint32_t hdr = r.u32();
+    if (!r.ok()) return false;
     int32_t w, h;
     int bpp;
     uint32_t comp = 0, clrUsed = 0;
     int palEntry = 4;
     if (hdr == 12) {
-        w = r.S16(18);
-        h = r.S16(20);
-        bpp = r.U16(24);
+        w = static_cast<int16_t>(r.u16());
+        h = static_cast<int16_t>(r.u16());
+        r.skip(2);
+        bpp = r.u16();
         palEntry = 3;
     } else if (hdr >= 40 && hdr <= 256) {
-        w = r.S32(18);
-        h = r.S32(22);
-        bpp = r.U16(28);
-        comp = r.U32(30);
-        clrUsed = r.U32(46);
+        w = r.i32();
+        h = r.i32();
+        r.skip(2);
+        bpp = r.u16();
+        comp = r.u32();
+        r.seek(46);
+        clrUsed = r.u32();
     } else {
         return false;
     }
-    if (!r.Ok()) return false;
+    if (!r.ok()) return false;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
     if (w <= 0 || h == 0 || h == INT32_MIN || w > 32768 || std::abs(h) > 32768) return false;
     if (static_cast<int64_t>(w) * std::abs(h) > (1 << 26)) return false;
@@ -41,9 +45,9 @@ bool ReadBmp(const uint8_t* data, size_t size, BmpImage* out) {
     size_t afterHdr = 14 + static_cast<size_t>(hdr);
     if (comp == 3) {  // BI_BITFIELDS
         if (bpp != 16 && bpp != 32) return false;
-        size_t at = hdr >= 52 ? 54 : afterHdr;
-        for (int i = 0; i < 3; ++i) out->masks[i] = r.U32(at + 4 * i);
-        if (!r.Ok()) return false;
+        r.seek(hdr >= 52 ? 54 : afterHdr);
+        for (int i = 0; i < 3; ++i) out->masks[i] = r.u32();
+        if (!r.ok()) return false;
         out->bitfields = true;
         if (hdr < 52) afterHdr += 12;
     } else if (comp != 0) {
@@ -53,7 +57,8 @@ bool ReadBmp(const uint8_t* data, size_t size, BmpImage* out) {
     if (bpp <= 8) {
         uint32_t n = clrUsed ? clrUsed : (1u << bpp);
         if (n > (1u << bpp)) n = 1u << bpp;
-        const uint8_t* p = r.At(afterHdr, static_cast<size_t>(n) * palEntry);
+        r.seek(afterHdr);
+        const uint8_t* p = r.take(static_cast<size_t>(n) * palEntry);
         if (!p) return false;
         out->palette.resize(static_cast<size_t>(n) * 4);
         for (uint32_t i = 0; i < n; ++i) {
@@ -65,7 +70,8 @@ bool ReadBmp(const uint8_t* data, size_t size, BmpImage* out) {
     }
     out->stride = ((w * bpp + 31) / 32) * 4;
     size_t bytes = static_cast<size_t>(out->stride) * out->h;
-    const uint8_t* px = r.At(offBits, bytes);
+    r.seek(offBits);
+    const uint8_t* px = r.take(bytes);
     if (!px) return false;
     out->rows.assign(px, px + bytes);
     return true;
