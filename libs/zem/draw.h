@@ -26,6 +26,36 @@ inline bool Cut(RECT& r, const RECT& bounds) {
     return r.left < r.right && r.top < r.bottom;
 }
 
+inline bool Meets(const RECT& a, const RECT& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// Merges overlapping rectangles in place: each rectangle in turn swallows every later one it
+// meets (again and again, since a grown rectangle may meet one it missed before); the
+// survivors move to the front in their order. Returns their number. Empty rectangles drop out.
+inline int MergeRects(RECT* r, int n) {
+    auto empty = [](const RECT& x) { return x.left >= x.right || x.top >= x.bottom; };
+    for (int i = 0; i < n; ++i) {
+        if (empty(r[i])) continue;
+        for (bool merged = true; merged;) {
+            merged = false;
+            for (int k = i + 1; k < n; ++k) {
+                if (empty(r[k]) || !Meets(r[i], r[k])) continue;
+                r[i].left = std::min(r[i].left, r[k].left);
+                r[i].top = std::min(r[i].top, r[k].top);
+                r[i].right = std::max(r[i].right, r[k].right);
+                r[i].bottom = std::max(r[i].bottom, r[k].bottom);
+                r[k] = RECT{0, 0, 0, 0};
+                merged = true;
+            }
+        }
+    }
+    int m = 0;
+    for (int i = 0; i < n; ++i)
+        if (!empty(r[i])) r[m++] = r[i];
+    return m;
+}
+
 // Where a clipped draw of `cell` lands and where its first source pixel lies. Returns false
 // when nothing is left.
 struct Placement {

@@ -226,14 +226,36 @@ ZEMAPI ZEMPIXEL ZEM_ColorToPixel(COLORREF color);
 ZEMAPI ZEMPIXEL ZEM_MixPixel(ZEMPIXEL a, ZEMPIXEL b, int per);
 
 // ---- sprites ----
+// Sprites are drawn over the sprite area; its clean background lies in the background
+// rectangle (same size) of the same screen. Sprites are numbered 0-99.
 
+// Copies the old background back over the old area (when both were set), then takes the new
+// rectangles (NULL: empty) and clears every slot and both lists. Returns 1.
 ZEMAPI int ZEM_InitSprite(HZEMSCREEN scr, const RECT* area, const RECT* background);
+// Replaces the rectangles given (NULL keeps one) and redraws the whole area. Returns 1.
 ZEMAPI int ZEM_AdjustSprite(HZEMSCREEN scr, const RECT* area, const RECT* background);
+// Binds `cell` to an unused slot: frame size `xsize` x `ysize` (0: the cell's xpos, ypos),
+// key word the cell's mask, the first frame; position and z stay. 0 for a number outside
+// 0-99, a used slot (the old sprite stays) or no cell; else 1.
 ZEMAPI int ZEM_CreateSprite(HZEMSCREEN scr, int num, tagCELL* cell, int xsize, int ysize);
+// Clears the slot. 0 for a number outside 0-99, else 1.
 ZEMAPI int ZEM_DeleteSprite(HZEMSCREEN scr, int num);
+// Sets what is not -1: position (the cell's offsets added), z (0 hidden; lower drawn first,
+// equal z in slot order), pattern (frame column pattern % 100, row pattern / 100) and the
+// key word's upper bits (ZEM_MIRROR, ZEM_FLIP, ZEM_NOKEY; the key stays). Nothing is drawn
+// until a refresh. 0 for a number outside 0-99 or an unused slot, else 1.
 ZEMAPI int ZEM_SetSprite(HZEMSCREEN scr, int num, int x, int y, int z, int pattern, int flags);
+// The number of the topmost sprite drawn by the last refresh under x, y, or -1. With
+// `pixeltest`, a point hits only where the sprite drew an opaque pixel (mirror and flip
+// applied as drawn); keyed and half-transparent pixels, and frame parts past the cell, let it
+// through to the sprites below.
 ZEMAPI int ZEM_HitSprite(HZEMSCREEN scr, int x, int y, int pixeltest);
+// Restores the background under the last refresh's rectangles, draws the visible sprites and
+// copies the merged changed rectangles to the window, each pixel once. A zoomed screen takes
+// ZEM_RefreshAllSprite. Leaves auto refresh on and the clip at the whole screen. Returns 1.
 ZEMAPI int ZEM_RefreshSprite(HZEMSCREEN scr);
+// Restores the whole area from the background, draws the visible sprites and copies the whole
+// area to the window. Leaves auto refresh on and the clip at the whole screen. Returns 1.
 ZEMAPI int ZEM_RefreshAllSprite(HZEMSCREEN scr);
 
 // ---- services ----
