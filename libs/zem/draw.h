@@ -13,10 +13,13 @@ namespace zem {
 struct Target {
     uint8_t* bits;
     ptrdiff_t rowBytes;
-    int depth;  // 16, 24 or 32
+    int depth;  // 15 or 16 (two bytes a pixel), 24 or 32
     RECT clip;  // already inside the picture
     const uint32_t* rgb;  // ZEMPIXEL-to-RGB table (24 and 32 bits)
+    bool rgb565 = false;  // two-byte pixels are 5-6-5 (else 5-5-5)
 };
+
+inline int BytesPerPixel(int depth) { return (depth + 7) / 8; }
 
 inline bool Cut(RECT& r, const RECT& bounds) {
     r.left = std::max(r.left, bounds.left);
@@ -98,21 +101,32 @@ inline bool DrawCell(const Target& t, int x, int y, const tagCELL* cell, const R
     if (!Place(cell, x, y, src, flags, t.clip, p)) return false;
     if (drawn) *drawn = p.dst;
     if (level < 0) return true;
-    const int bpp = t.depth / 8;
+    const int bpp = BytesPerPixel(t.depth);
     Walk w{p.first, p.step, p.row,
            t.bits + p.dst.top * t.rowBytes + ptrdiff_t(p.dst.left) * bpp, t.rowBytes,
            int(p.dst.right - p.dst.left), int(p.dst.bottom - p.dst.top)};
     const uint32_t key = ScreenKey(flags);
+    const bool r565 = bpp == 2 && t.rgb565;
     if (level >= 16) {
-        switch (t.depth) {
-            case 16: DrawPlain<Fmt16>(w, key, kScreenKeyMask, t.rgb); break;
-            case 24: DrawPlain<Fmt24>(w, key, kScreenKeyMask, t.rgb); break;
+        switch (bpp) {
+            case 2:
+                if (r565)
+                    DrawPlain<Fmt565>(w, key, kScreenKeyMask, t.rgb);
+                else
+                    DrawPlain<Fmt16>(w, key, kScreenKeyMask, t.rgb);
+                break;
+            case 3: DrawPlain<Fmt24>(w, key, kScreenKeyMask, t.rgb); break;
             default: DrawPlain<Fmt32>(w, key, kScreenKeyMask, t.rgb); break;
         }
     } else {
-        switch (t.depth) {
-            case 16: DrawTint<Fmt16>(w, key, kScreenKeyMask, level, tint, t.rgb); break;
-            case 24: DrawTint<Fmt24>(w, key, kScreenKeyMask, level, tint, t.rgb); break;
+        switch (bpp) {
+            case 2:
+                if (r565)
+                    DrawTint<Fmt565>(w, key, kScreenKeyMask, level, tint, t.rgb);
+                else
+                    DrawTint<Fmt16>(w, key, kScreenKeyMask, level, tint, t.rgb);
+                break;
+            case 3: DrawTint<Fmt24>(w, key, kScreenKeyMask, level, tint, t.rgb); break;
             default: DrawTint<Fmt32>(w, key, kScreenKeyMask, level, tint, t.rgb); break;
         }
     }

@@ -14,6 +14,11 @@ bool g_fullScreen = false;
 std::array<SavedWindow, 255> g_saved;
 int g_savedCount = 0;
 HWND g_skip = nullptr;
+#ifdef ZEM_BUILD_ZEM33
+// The older build gives the desktop back its refresh rate and display flags too.
+DWORD g_frequency = 0, g_displayFlags = 0;
+bool g_modeSaved = false;
+#endif
 
 // Records every other top-level window with its rectangle, at most 255.
 BOOL CALLBACK WndEnumProc(HWND hwnd, LPARAM) {
@@ -25,13 +30,25 @@ BOOL CALLBACK WndEnumProc(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
-LONG ChangeDisplay(int w, int h, DWORD flags) {
+LONG ChangeDisplay(int w, int h, DWORD flags, bool desktop = false) {
     DEVMODEA mode{};
     mode.dmSize = sizeof mode;
     mode.dmBitsPerPel = DWORD(zem::g_depth);
     mode.dmPelsWidth = DWORD(w);
     mode.dmPelsHeight = DWORD(h);
     mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+#ifdef ZEM_BUILD_ZEM33
+    if (desktop && g_frequency) {
+        mode.dmDisplayFrequency = g_frequency;
+        mode.dmFields |= DM_DISPLAYFREQUENCY;
+    }
+    if (desktop && g_displayFlags) {
+        mode.dmDisplayFlags = g_displayFlags;
+        mode.dmFields |= DM_DISPLAYFLAGS;
+    }
+#else
+    (void)desktop;
+#endif
     return ChangeDisplaySettingsA(&mode, flags);
 }
 
@@ -47,6 +64,17 @@ ZEMAPI int ZEM_FullScreen(HZEMSCREEN scr, int w, int h) {
         EnumWindows(WndEnumProc, 0);
         scr->desktop = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         GetWindowRect(scr->hwnd, &scr->winrect);
+#ifdef ZEM_BUILD_ZEM33
+        if (!g_modeSaved) {
+            DEVMODEA current{};
+            current.dmSize = sizeof current;
+            if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current)) {
+                g_frequency = current.dmDisplayFrequency;
+                g_displayFlags = current.dmDisplayFlags;
+            }
+            g_modeSaved = true;
+        }
+#endif
         if (ChangeDisplay(w, h, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
             zem::ShowMessage(scr->hwnd, zem::Msg::FullScreen, MB_OK | MB_ICONEXCLAMATION);
             return 0;
@@ -62,7 +90,7 @@ ZEMAPI int ZEM_FullScreen(HZEMSCREEN scr, int w, int h) {
         return 1;
     }
     if (g_fullScreen) {
-        ChangeDisplay(scr->desktop.right, scr->desktop.bottom, 0);
+        ChangeDisplay(scr->desktop.right, scr->desktop.bottom, 0, true);
         const RECT& r = scr->winrect;
         SetWindowPos(scr->hwnd, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, 0);
         for (int i = 0; i < g_savedCount; ++i)

@@ -93,15 +93,39 @@ constexpr uint16_t kCellKeyMask = 0xFFFF;
 
 // Destination formats. Each knows how to load and store one pixel and how to turn a 15-bit
 // colour into its own form.
-struct Fmt16 {
+struct Fmt16 {  // 5-5-5, the ZEMPIXEL layout
     static constexpr int kBytes = 2;
+    static constexpr bool k565 = false;
+};
+struct Fmt565 {  // 5-6-5 (the older build's depth 16): red 11-15, green 5-10, blue 0-4
+    static constexpr int kBytes = 2;
+    static constexpr bool k565 = true;
 };
 struct Fmt24 {
     static constexpr int kBytes = 3;
+    static constexpr bool k565 = false;
 };
 struct Fmt32 {
     static constexpr int kBytes = 4;
+    static constexpr bool k565 = false;
 };
+
+// A ZEMPIXEL colour (bits 0-14) in 5-6-5: green's fifth bit becomes the sixth, so that
+// opaque and half-transparent pixels (whose rule halves green in place) agree.
+constexpr uint16_t To565(uint32_t c) { return static_cast<uint16_t>(((c & 0x7FE0) << 1) | (c & 0x1F)); }
+
+// 5-6-5 blend table of one level: [v][0] = v scaled by a/16, [v][1] by (16-a)/16, per channel
+// with a 6-bit green; every value is a colour.
+inline void FillBlendPairTable565(BlendPairTable& t, int a) {
+    auto scale = [](uint32_t v, int k) -> uint16_t {
+        uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
+        return static_cast<uint16_t>(((r * k / 16) << 11) | ((g * k / 16) << 5) | (b * k / 16));
+    };
+    for (uint32_t v = 0; v < 65536; ++v) {
+        t.v[v][0] = scale(v, a);
+        t.v[v][1] = scale(v, 16 - a);
+    }
+}
 
 namespace detail {
 
@@ -114,15 +138,19 @@ inline void Store24(uint8_t* p, uint32_t v) {
 
 // The plain rule on one row; Mirror fixes the source step at compile time so that the
 // forward loop vectorises.
-template <int Step>
+template <int Step, bool R565>
 inline void Row16(const uint16_t* __restrict s, uint16_t* __restrict d, int n, uint32_t key,
                   uint16_t keyMask) {
     for (int x = 0; x < n; ++x) {
         const uint16_t sv = s[x * Step];
         const uint16_t c = sv & 0x7FFF;
         const uint16_t dv = d[x];
-        const uint16_t half = static_cast<uint16_t>(((c >> 1) & 0x3DEF) + ((dv >> 1) & 0x3DEF));
-        const uint16_t v = (sv & 0x8000) ? half : c;
+        // 5-6-5: the source halved into 5-6-5 places (red's and green's top four bits stay
+        // where 5-6-5 wants half of them) plus the screen halved.
+        const uint16_t half =
+            R565 ? static_cast<uint16_t>(((sv & 0x7BC0) | ((sv >> 1) & 0x0F)) + ((dv >> 1) & 0x7BCF))
+                 : static_cast<uint16_t>(((c >> 1) & 0x3DEF) + ((dv >> 1) & 0x3DEF));
+        const uint16_t v = (sv & 0x8000) ? half : R565 ? To565(c) : c;
         d[x] = (uint32_t(sv & keyMask) == key) ? dv : v;
     }
 }
@@ -155,9 +183,9 @@ void DrawPlain(const Walk& w, uint32_t key, uint16_t keyMask, const uint32_t* rg
         if constexpr (Fmt::kBytes == 2) {
             auto* d = reinterpret_cast<uint16_t*>(drow);
             if (w.srcStep > 0)
-                detail::Row16<1>(srow, d, w.width, key, keyMask);
+                detail::Row16<1, Fmt::k565>(srow, d, w.width, key, keyMask);
             else
-                detail::Row16<-1>(srow, d, w.width, key, keyMask);
+                detail::Row16<-1, Fmt::k565>(srow, d, w.width, key, keyMask);
         } else if constexpr (Fmt::kBytes == 4) {
             auto* d = reinterpret_cast<uint32_t*>(drow);
             if (w.srcStep > 0)
@@ -198,8 +226,10 @@ void DrawTint(const Walk& w, uint32_t key, uint16_t keyMask, int level, uint16_t
             uint16_t c = sv & 0x7FFF;
             if (sv & 0x8000) c = (c >> 1) & 0x3DEF;
             if constexpr (Fmt::kBytes == 2) {
-                const uint16_t v = static_cast<uint16_t>((tt[tr][(c >> 10) & 31] << 10) |
-                                                         (tt[tg][(c >> 5) & 31] << 5) |
+                // 5-6-5 takes the five tinted green bits as its upper five.
+                constexpr int kRed = Fmt::k565 ? 11 : 10, kGreen = Fmt::k565 ? 6 : 5;
+                const uint16_t v = static_cast<uint16_t>((tt[tr][(c >> 10) & 31] << kRed) |
+                                                         (tt[tg][(c >> 5) & 31] << kGreen) |
                                                          tt[tb][c & 31]);
                 std::memcpy(d, &v, 2);
             } else {
@@ -219,14 +249,17 @@ void DrawTint(const Walk& w, uint32_t key, uint16_t keyMask, int level, uint16_t
 }
 
 // Blend of one rectangle of a screen onto another place of it (source rows and destination
-// rows may lie in the same picture; both walk forward).
+// rows may lie in the same picture; both walk forward). SkipEqual leaves pixel pairs that are
+// already equal as they are (the table's rounding would darken them); the older build blends
+// them too.
+template <bool SkipEqual = true>
 inline void Blend16(const uint8_t* src, ptrdiff_t srcRow, uint8_t* dst, ptrdiff_t dstRow, int width,
                     int height, const BlendPairTable& t) {
     for (int y = 0; y < height; ++y, src += srcRow, dst += dstRow) {
         auto* s = reinterpret_cast<const uint16_t*>(src);
         auto* d = reinterpret_cast<uint16_t*>(dst);
         for (int x = 0; x < width; ++x) {
-            if (s[x] == d[x]) continue;
+            if (SkipEqual && s[x] == d[x]) continue;
             d[x] = static_cast<uint16_t>(t.v[s[x]][0] + t.v[d[x]][1]);
         }
     }

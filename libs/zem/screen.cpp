@@ -8,19 +8,52 @@ namespace zem {
 
 namespace {
 
-int BytesPerPixel(const tagZEMSCREEN* scr) { return scr->depth / 8; }
+int BytesPerPixel(const tagZEMSCREEN* scr) { return zem::BytesPerPixel(scr->depth); }
+// Two-byte pixels of the older build's depth 16 are 5-6-5; everywhere else they are 5-5-5.
+bool Is565Depth(int depth) {
+#ifdef ZEM_BUILD_ZEM33
+    return depth == 16;
+#else
+    (void)depth;
+    return false;
+#endif
+}
+bool Is565(const tagZEMSCREEN* scr) { return Is565Depth(scr->depth); }
 ptrdiff_t RowBytes(const tagZEMSCREEN* scr) { return ptrdiff_t(scr->width) * BytesPerPixel(scr); }
 RECT Whole(const tagZEMSCREEN* scr) { return RECT{0, 0, scr->width, scr->height}; }
 uint8_t* PixelAt(const tagZEMSCREEN* scr, LONG x, LONG y) {
     return static_cast<uint8_t*>(scr->bits) + y * RowBytes(scr) + ptrdiff_t(x) * BytesPerPixel(scr);
 }
 
-// The desktop's depth, at least 16 and one of the depths the kernels draw.
+// The desktop's depth as one of the depths the kernels draw (at least 16; the older build
+// tells 15 from 16 and takes anything below as 15).
 int DisplayDepth() {
     HDC dc = GetDC(nullptr);
     const int bpp = dc ? GetDeviceCaps(dc, BITSPIXEL) : 16;
     if (dc) ReleaseDC(nullptr, dc);
+#ifdef ZEM_BUILD_ZEM33
+    if (bpp <= 15) return 15;
+#endif
     return bpp <= 16 ? 16 : bpp <= 24 ? 24 : 32;
+}
+
+// The depth a top screen's flag word asks for, or 0 for the display's.
+int FlagDepth(UINT_PTR flags) {
+    if (!(flags & ZEM_START_DEPTH)) return 0;
+#ifdef ZEM_BUILD_ZEM33
+    // The older build names the depth in the low byte; bits 28-29 mean nothing.
+    switch (flags & 0xFF) {
+        case 15: case 16: case 24: case 32: return int(flags & 0xFF);
+        default: return 0;
+    }
+#else
+    switch ((flags >> 24) & 0xF) {
+        case 1: return 16;
+        case 2: return 24;
+        case 3: return 32;
+        default: return 0;
+    }
+#endif
 }
 
 // Copies `w` x `h` pixels within one screen, rows ordered so that overlapping rectangles
@@ -36,7 +69,8 @@ void CopyWithin(tagZEMSCREEN* scr, LONG dl, LONG dt, LONG sl, LONG st, LONG w, L
 
 // A ZEMPIXEL in the screen's own form (bit 15 dropped).
 uint32_t NativePixel(const tagZEMSCREEN* scr, ZEMPIXEL p) {
-    if (scr->depth == 16) return p & 0x7FFF;
+    if (Is565(scr)) return To565(p & 0x7FFF);
+    if (scr->depth <= 16) return p & 0x7FFF;
     const Tables* t = CurrentTables();
     return t ? t->rgb.v[p & 0x7FFF] : 0;
 }
@@ -50,7 +84,7 @@ void StorePixel(const tagZEMSCREEN* scr, LONG x, LONG y, uint32_t v) {
 Target TargetOf(const tagZEMSCREEN* scr) {
     const Tables* t = CurrentTables();
     return Target{static_cast<uint8_t*>(scr->bits), RowBytes(scr), int(scr->depth), scr->clip,
-                  t ? t->rgb.v : nullptr};
+                  t ? t->rgb.v : nullptr, Is565(scr)};
 }
 
 void Changed(tagZEMSCREEN* scr, const RECT& r) {
@@ -62,7 +96,7 @@ void Changed(tagZEMSCREEN* scr, const RECT& r) {
 
 tagZEMSCREEN* CreateScreenAt(HWND hwnd, int width, int height, int depth) {
     const long long w4 = (static_cast<long long>(width) + 3) & ~3LL;
-    const long long image = w4 * height * (depth / 8);
+    const long long image = w4 * height * BytesPerPixel(depth);
     if (width <= 0 || height <= 0 || image > 0x7FFFFFFF) {
         ShowMessage(hwnd, Msg::ScreenMemory, MB_OK | MB_ICONHAND);
         return nullptr;
@@ -81,17 +115,26 @@ tagZEMSCREEN* CreateScreenAt(HWND hwnd, int width, int height, int depth) {
     HDC desktop = GetDC(nullptr);
     scr->hdc = CreateCompatibleDC(desktop);
     if (desktop) ReleaseDC(nullptr, desktop);
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = LONG(w4);
-    bmi.bmiHeader.biHeight = -height;  // top-down rows
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = WORD(depth);
-    bmi.bmiHeader.biCompression = BI_RGB;
-    bmi.bmiHeader.biSizeImage = DWORD(image);
+    struct {
+        BITMAPINFOHEADER h;
+        DWORD masks[3];
+    } info{};
+    info.h.biSize = sizeof(BITMAPINFOHEADER);
+    info.h.biWidth = LONG(w4);
+    info.h.biHeight = -height;  // top-down rows
+    info.h.biPlanes = 1;
+    info.h.biBitCount = WORD(BytesPerPixel(depth) * 8);
+    info.h.biCompression = BI_RGB;  // 16 bits: 5-5-5
+    info.h.biSizeImage = DWORD(image);
+    if (Is565Depth(depth)) {
+        info.h.biCompression = BI_BITFIELDS;
+        info.masks[0] = 0xF800;
+        info.masks[1] = 0x07E0;
+        info.masks[2] = 0x001F;
+    }
     HCURSOR cursor = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32641)));
     void* bits = nullptr;
-    scr->hbmp = scr->hdc ? CreateDIBSection(scr->hdc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    scr->hbmp = scr->hdc ? CreateDIBSection(scr->hdc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
     SetCursor(cursor);
     if (!scr->hbmp || !bits) {
         if (scr->hbmp) DeleteObject(scr->hbmp);
@@ -144,15 +187,8 @@ ZEMAPI HZEMSCREEN ZEM_Start(UINT_PTR flags, HWND hwnd, int w, int h, int sw, int
         scr->parent = parent;
     } else {
         Japanese();  // the language is read once, at the first screen
-        int depth = DisplayDepth();
-        if (flags & ZEM_START_DEPTH) {
-            switch ((flags >> 24) & 0xF) {
-                case 1: depth = 16; break;
-                case 2: depth = 24; break;
-                case 3: depth = 32; break;
-                default: break;  // not a depth code: the display's
-            }
-        }
+        const int asked = FlagDepth(flags);
+        const int depth = asked ? asked : DisplayDepth();
         g_depth = depth;
         scr = CreateScreenAt(hwnd, sw, sh, depth);
         if (!scr) return nullptr;
@@ -348,10 +384,20 @@ ZEMAPI int ZEM_BlendScreen(HZEMSCREEN scr, int x, int y, const RECT* rc, int lev
         CopyWithin(scr, d.left, d.top, s.left, s.top, w, h);
     } else {
         Tables* t = CurrentTables();
-        if (scr->depth == 16) {
+        if (BytesPerPixel(scr) == 2) {
+#ifdef ZEM_BUILD_ZEM33
+            // The older build blends equal pairs too (rounding darkens them a little).
+            if (Is565(scr))
+                FillBlendPairTable565(t->pair, level);
+            else
+                FillBlendPairTable(t->pair, level);
+            Blend16<false>(PixelAt(scr, s.left, s.top), RowBytes(scr), PixelAt(scr, d.left, d.top),
+                           RowBytes(scr), w, h, t->pair);
+#else
             FillBlendPairTable(t->pair, level);
             Blend16(PixelAt(scr, s.left, s.top), RowBytes(scr), PixelAt(scr, d.left, d.top),
                     RowBytes(scr), w, h, t->pair);
+#endif
         } else {
             FillBlendByteTable(t->bytes, level);
             BlendBytes(PixelAt(scr, s.left, s.top), RowBytes(scr), PixelAt(scr, d.left, d.top),
@@ -402,7 +448,12 @@ ZEMAPI int ZEM_SetFontScreen(HZEMSCREEN scr, const RECT* rc, const char* face, i
 
 ZEMAPI int ZEM_LineScreen(HZEMSCREEN scr, int x1, int y1, int x2, int y2, ZEMPIXEL pixel) {
     const uint32_t v = NativePixel(scr, pixel);
+#ifdef ZEM_BUILD_ZEM33
+    // The older build draws its lines past the clip rectangle (never past the screen).
+    const RECT clip = Whole(scr);
+#else
     const RECT clip = scr->clip;
+#endif
     LinePoints(x1, y1, x2, y2, [&](long long x, long long y) {
         if (x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom)
             StorePixel(scr, LONG(x), LONG(y), v);

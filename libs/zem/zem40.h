@@ -27,6 +27,13 @@
 #define ZEM_START_DEPTH16 0x41000000u   // ... 16 bits per pixel
 #define ZEM_START_DEPTH24 0x42000000u   // ... 24 bits per pixel
 #define ZEM_START_DEPTH32 0x43000000u   // ... 32 bits per pixel
+#ifdef ZEM_BUILD_ZEM33
+// The older build names the depth in the flag word's low byte instead: 15 (5-5-5), 16 (5-6-5:
+// red bits 11-15, green 5-10, blue 0-4; cells stay ZEMPIXELs and are converted as they are
+// drawn), 24 or 32; other values take the display's. Bits 28-29 are accepted and mean
+// nothing. Such a word is never taken for a parent (a parent is a live screen).
+#define ZEM33_START_DEPTH(bits) (ZEM_START_DEPTH | (bits))
+#endif
 
 // Flags of the display operations (ZEM_DisplayScreen, ZEM_DisplayScreen2, sprite key words):
 // the low 16 bits are the colour key unless ZEM_NOKEY is set.
@@ -74,7 +81,7 @@ typedef struct tagZEMSCREEN {
     HBITMAP hbmp;       // the DIB section: top-down rows of the screen's depth
     HGDIOBJ oldbmp;     // the DC's bitmap before the DIB section was selected
     void* bits;         // first row of the DIB section
-    LONG depth;         // bits per pixel of this screen: 16, 24 or 32
+    LONG depth;         // bits per pixel: 16, 24 or 32 (zem33: 15 = 5-5-5, 16 = 5-6-5, 24, 32)
     LONG mask;          // auto refresh: 1 each draw reaches the window at once, 0 not
     LONG recordcount;   // -1 not recording, else rectangles gathered
     RECT record;        // union of the gathered rectangles
@@ -156,7 +163,8 @@ ZEMAPI int ZEM_DisplayScreen2(HZEMSCREEN scr, int x, int y, const tagCELL* cell,
 // Copies `rc` (cut to the screen) to x, y of the same screen (cut to the clip). 0 for NULL.
 ZEMAPI int ZEM_MoveScreen(HZEMSCREEN scr, int x, int y, const RECT* rc);
 // Blends `rc` onto x, y of the same screen at `level`/16 of the source (16 copies, negative
-// nothing; above 16 taken as 16). 1 when anything was blended, 0 for NULL.
+// nothing; above 16 taken as 16). 1 when anything was blended, 0 for NULL. At two bytes a
+// pixel equal pairs stay as they are (zem33: they are blended too, and lose a little).
 ZEMAPI int ZEM_BlendScreen(HZEMSCREEN scr, int x, int y, const RECT* rc, int level);
 // Copies `rc` of another screen to x, y (no clipping). Returns 1.
 ZEMAPI int ZEM_BuiltScreen(HZEMSCREEN scr, int x, int y, HZEMSCREEN from, const RECT* rc);
@@ -167,7 +175,8 @@ ZEMAPI HDC ZEM_GetDC(HZEMSCREEN scr);
 // colour of `pixel` and the text flags. 1, or 0 for a NULL rectangle or no font.
 ZEMAPI int ZEM_SetFontScreen(HZEMSCREEN scr, const RECT* rc, const char* face, int height,
                              int width, const char* text, ZEMPIXEL pixel, int flags);
-// Draws a line inside the clip rectangle and refreshes its bounding rectangle. Returns 1.
+// Draws a line inside the clip rectangle (zem33: anywhere on the screen) and refreshes its
+// bounding rectangle. Returns 1.
 ZEMAPI int ZEM_LineScreen(HZEMSCREEN scr, int x1, int y1, int x2, int y2, ZEMPIXEL pixel);
 
 // ---- cells ----
