@@ -104,9 +104,10 @@ struct Rig {
     HWND hwnd = nullptr;
     tagKRN* krn = nullptr;
     int chips = 0;
+    fs::path dir;
     Rig() {
         setenv("WYN_HEADLESS", "1", 0);
-        const fs::path dir = fs::temp_directory_path() / ("raster_bench_" + std::to_string(getpid()));
+        dir = fs::temp_directory_path() / ("raster_bench_" + std::to_string(getpid()));
         fs::create_directories(dir);
         for (const char* f : {"acc_dexo.dll", "drv_pasu.dll", "lgt_pasu.dll"})
             fs::copy_file(fs::path(RASTER_BIN_DIR) / f, dir / f, fs::copy_options::overwrite_existing);
@@ -141,12 +142,17 @@ struct Rig {
     ~Rig() {
         if (krn) KRN_End(krn);
         if (hwnd) DestroyWindow(hwnd);
+        std::error_code ec;
+        fs::remove_all(dir, ec);
     }
 };
 
+// Made on first use and ended before main returns: the engine's end writes krn2.ini through
+// the platform's converters, which are gone once static destructors run.
+Rig* gRig = nullptr;
 Rig& TheRig() {
-    static Rig rig;
-    return rig;
+    if (!gRig) gRig = new Rig;
+    return *gRig;
 }
 
 void BM_Frame800x600(benchmark::State& state) {
@@ -187,4 +193,11 @@ BENCHMARK(BM_MemcpyOutputChips)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete gRig;
+    return 0;
+}
