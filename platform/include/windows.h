@@ -6,3 +6,4 @@
 #include "win/winbase.h"
 #include "win/winuser.h"
 #include "win/wingdi.h"
+#include "win/windlg.h"

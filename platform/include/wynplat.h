@@ -134,3 +134,37 @@ WINBASEAPI void WINAPI WynPlat_AudioCatchUp(void);
 // caller's. Returns 1, or 0 for another code
 // page or an address outside every module.
 WINBASEAPI int WynPlat_SetModuleCodePage(const void* address, int codePage);
+
+// ---- resources and dialog boxes ----
+// One resource of a module: `type` is RT_DIALOG, RT_ICON, RT_CURSOR or RT_BITMAP (or any
+// other number), `name` a name (compared without case) or MAKEINTRESOURCEA(id).
+//  - RT_DIALOG: the template as text (Shift-JIS), one statement a line:
+//      DIALOG x y cx cy              position and size in dialog units (required, first)
+//      CAPTION "text"                FONT points "face"          STYLE number
+//      CONTROL kind id "text" x y cx cy [GROUP] [DEFAULT] [DISABLED] [CHECKED]
+//    with kind one of BUTTON, RADIO, CHECK, GROUPBOX, LTEXT, CTEXT, RTEXT, COMBO (a drop-down
+//    list), TRACKBAR; a quote inside a text is written twice; ';' starts a comment line.
+//  - RT_BITMAP: the bytes of a BMP file. RT_ICON, RT_CURSOR: the bytes of a BMP file, or
+//    empty; a cursor whose data is the text "hand", "wait", "cross" or "ibeam" shows that
+//    standard shape.
+typedef struct WynResource {
+    LPCSTR type;
+    LPCSTR name;
+    const void* data;
+    size_t size;
+} WynResource;
+// Adds `count` resources to the module that holds `address` (a module registers its table
+// at load, from a static initialiser: WynPlat_AddResources((void*)&table, table, n)). The
+// table must stay in memory. Returns 1, or 0 for an address outside every module.
+WINBASEAPI int WynPlat_AddResources(const void* address, const WynResource* table, int count);
+// The module handle (as LoadLibraryA and GetModuleHandleA give it) of the module that holds
+// `address`, or NULL.
+WINBASEAPI HMODULE WynPlat_ModuleOfAddress(const void* address);
+// Scripted dialog input: actions applied, in order, to the next dialog boxes, separated by
+// ';' or new lines: "select ID INDEX", "check ID [0|1]", "track ID POS", "click ID", and
+// "end" (the dialog's turn is over: the next actions go to the next dialog). Replaces what
+// WYN_DIALOG_SCRIPT gave. A headless dialog with no actions left is cancelled (IDCANCEL).
+WINBASEAPI void WynPlat_SetDialogScript(const char* script);
+// A file that each dialog's final state is appended to (as WYN_DIALOG_LOG); NULL: stderr
+// only when headless.
+WINBASEAPI void WynPlat_SetDialogLog(const char* path);

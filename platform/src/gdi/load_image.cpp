@@ -7,24 +7,15 @@
 
 #include "gdi/bmp_read.h"
 #include "gdi/gdi.h"
+#include "resources/resources.h"
 
 using namespace wynplat;
 
-HANDLE WINAPI LoadImageA(HINSTANCE, LPCSTR name, UINT type, int, int, UINT flags) {
-    if (!name || IS_INTRESOURCE(name) || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE)) {
-        SetLastError(ERROR_FILE_NOT_FOUND);  // the programs have no bitmap resources here
-        return nullptr;
-    }
-    char path[4096];
-    if (!WynPlat_ResolvePath(name, path, sizeof path)) return nullptr;
-    std::ifstream f(path, std::ios::binary);
-    if (!f) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return nullptr;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+namespace {
+
+HANDLE BitmapFromBmp(const uint8_t* data, size_t size) {
     BmpImage img;
-    if (!ReadBmp(bytes.data(), bytes.size(), &img)) {
+    if (!ReadBmp(data, size, &img)) {
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;
     }
@@ -35,4 +26,33 @@ HANDLE WINAPI LoadImageA(HINSTANCE, LPCSTR name, UINT type, int, int, UINT flags
     auto dib = MakeDib(img.w, img.h, img.bpp, img.topDown, img.bitfields ? img.masks : nullptr, pal.data(), palCount);
     std::memcpy(dib->mem.get(), img.rows.data(), img.rows.size());
     return RegisterBitmap(std::move(dib));
+}
+
+}  // namespace
+
+HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int, int, UINT flags) {
+    if (!(flags & LR_LOADFROMFILE)) {
+        // A resource of the module.
+        if (type == IMAGE_ICON) return LoadIconA(instance, name);
+        if (type == IMAGE_CURSOR) return LoadCursorA(instance, name);
+        wyn::res::Found f;
+        if (type != IMAGE_BITMAP || !wyn::res::Find(instance, RT_BITMAP, name, &f)) {
+            if (type != IMAGE_BITMAP) SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+            return nullptr;
+        }
+        return BitmapFromBmp(static_cast<const uint8_t*>(f.data), f.size);
+    }
+    if (!name || IS_INTRESOURCE(name) || type != IMAGE_BITMAP) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    char path[4096];
+    if (!WynPlat_ResolvePath(name, path, sizeof path)) return nullptr;
+    std::ifstream f(path, std::ios::binary);
+    if (!f) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    return BitmapFromBmp(bytes.data(), bytes.size());
 }

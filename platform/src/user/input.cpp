@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "resources/resources.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -292,13 +293,15 @@ int WINAPI ShowCursor(BOOL show) {
 }
 
 // Stock cursors are their resource number as a handle; there are no other cursor resources.
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR name) {
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    if (instance || !IS_INTRESOURCE(name)) return wyn::res::LoadCursorResource(instance, name);
     uintptr_t id = IS_INTRESOURCE(name) ? reinterpret_cast<uintptr_t>(name) : 32512;
     if (id == 0) return nullptr;
     return reinterpret_cast<HCURSOR>(id);
 }
 
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR name) {
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
+    if (instance || !IS_INTRESOURCE(name)) return wyn::res::LoadIconResource(instance, name);
     uintptr_t id = IS_INTRESOURCE(name) ? reinterpret_cast<uintptr_t>(name) : 32512;
     return reinterpret_cast<HICON>(id + 0x10000);
 }

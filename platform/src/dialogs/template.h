@@ -1,0 +1,34 @@
+// Dialog templates: the layer's own text form (see WynResource in wynplat.h), read into
+// plain records with every number and count bounded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace wyn::dlg {
+
+enum class Kind { Button, Radio, Check, GroupBox, LText, CText, RText, Combo, Trackbar };
+
+struct ControlDef {
+    Kind kind = Kind::Button;
+    int id = 0;
+    std::string text;  // Shift-JIS (or the module's code page)
+    int x = 0, y = 0, cx = 0, cy = 0;
+    bool group = false, isDefault = false, disabled = false, checked = false;
+};
+
+struct DialogDef {
+    int x = 0, y = 0, cx = 0, cy = 0;
+    std::string caption;
+    int points = 9;
+    std::string face;
+    DWORD style = 0;
+    std::vector<ControlDef> controls;
+};
+
+// Reads a template. On failure returns false with `error` naming the line and the fault.
+bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* error);
+
+}  // namespace wyn::dlg
