@@ -168,3 +168,8 @@ WINBASEAPI void WynPlat_SetDialogScript(const char* script);
 // A file that each dialog's final state is appended to (as WYN_DIALOG_LOG); NULL: stderr
 // only when headless.
 WINBASEAPI void WynPlat_SetDialogLog(const char* path);
+// Scripted answers of the file dialogs (GetOpenFileNameA, GetSaveFileNameA), taken in
+// order: a path (relative ones are taken from the dialog's initial folder) or "cancel".
+// Replaces what WYN_FILE_DIALOG_ANSWERS gave (answers separated by ';'). A headless file
+// dialog without an answer is cancelled; on a desktop it shows the layer's file chooser.
+WINBASEAPI void WynPlat_SetFileDialogAnswers(const char* answers);

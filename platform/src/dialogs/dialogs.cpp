@@ -672,6 +672,11 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         SetLastError(ERROR_INVALID_DATA);
         return -1;
     }
+    return wyn::dlg::RunDialog(instance, def, name, owner, proc, param);
+}
+
+INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner,
+                            DLGPROC proc, LPARAM param) {
     RegisterClasses();
     auto d = std::make_shared<Dialog>();
     d->proc = proc;

@@ -31,4 +31,8 @@ struct DialogDef {
 // Reads a template. On failure returns false with `error` naming the line and the fault.
 bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* error);
 
+// Runs a modal dialog of `def` (DialogBoxParamA after its template was found and read).
+INT_PTR RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner, DLGPROC proc,
+                  LPARAM param);
+
 }  // namespace wyn::dlg

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <windows.h>
 #include <wynplat.h>
 
@@ -326,6 +327,69 @@ TEST_F(Dialogs, UnknownControlsAndBadCallsGiveZero) {
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(192, 192, 192));
     INITCOMMONCONTROLSEX wrong{3, ICC_BAR_CLASSES};
     EXPECT_FALSE(InitCommonControlsEx(&wrong));
+}
+
+// ---- file dialogs ----
+
+class FileDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string dir = std::string(std::getenv("WYN_RUNTIME_DIR")) + "/files";
+        std::string mk = "mkdir -p '" + dir + "'";
+        ASSERT_EQ(std::system(mk.c_str()), 0);
+        std::ofstream(dir + "/pic.bmp") << "x";
+        char buf[1024];
+        ASSERT_TRUE(WynPlat_ToSystemPath(dir.c_str(), buf, sizeof buf));
+        folder = buf;
+        ofn = OPENFILENAMEA{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.lpstrFilter = "Pictures\0*.bmp\0All\0*.*\0\0";
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = file;
+        ofn.nMaxFile = sizeof file;
+        ofn.lpstrFileTitle = title;
+        ofn.nMaxFileTitle = sizeof title;
+        ofn.lpstrInitialDir = folder.c_str();
+        file[0] = title[0] = 0;
+    }
+    std::string folder;
+    OPENFILENAMEA ofn{};
+    char file[256];
+    char title[64];
+};
+
+TEST_F(FileDialogs, ScriptedAnswersFillTheRecord) {
+    WynPlat_SetFileDialogAnswers("pic.bmp; missing.bmp; cancel; newname");
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    ASSERT_TRUE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(std::string(file), folder + "\\pic.bmp");
+    EXPECT_STREQ(title, "pic.bmp");
+    EXPECT_EQ(ofn.nFileOffset, folder.size() + 1);
+    EXPECT_EQ(std::string(file + ofn.nFileExtension), "bmp");
+    EXPECT_FALSE(GetOpenFileNameA(&ofn)) << "a file that must exist and does not";
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+    EXPECT_FALSE(GetSaveFileNameA(&ofn)) << "cancel";
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    ofn.lpstrDefExt = "bmp";
+    ASSERT_TRUE(GetSaveFileNameA(&ofn));
+    EXPECT_EQ(std::string(file), folder + "\\newname.bmp") << "the default extension is added";
+    EXPECT_FALSE(GetOpenFileNameA(&ofn)) << "no answer left: cancelled headless";
+}
+
+TEST_F(FileDialogs, BadRecordsAndSmallBuffers) {
+    WynPlat_SetFileDialogAnswers("C:\\a\\rather\\long\\name\\for\\a\\small\\buffer.bmp; pic.bmp");
+    char small[8] = {};
+    ofn.lpstrFile = small;
+    ofn.nMaxFile = sizeof small;
+    EXPECT_FALSE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
+    EXPECT_GT(static_cast<unsigned char>(small[0]) | (static_cast<unsigned char>(small[1]) << 8), 8);
+    ofn.lStructSize = 12;
+    EXPECT_FALSE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
+    EXPECT_FALSE(GetOpenFileNameA(nullptr));
+    WynPlat_SetFileDialogAnswers(nullptr);
 }
 
 // ---- on a desktop ----
