@@ -1,9 +1,12 @@
 // Opens the test dialog and photographs it once it has been drawn: the picture goes to the
 // file named on the command line, then the dialog ends with 7 (the program's exit code).
+// With "open FOLDER" it runs the open dialog's chooser on FOLDER instead, driven by the
+// dialog script: 8 when it answered the folder's only picture, 9 otherwise.
 #include <cstdio>
 #include <cstring>
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <windows.h>
 #include <wynplat.h>
 
@@ -42,6 +45,22 @@ INT_PTR CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     if (!kRegistered) return 4;
+    if (std::strncmp(cmdLine, "open ", 5) == 0) {
+        char file[260] = {}, title[64] = {};
+        OPENFILENAMEA ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.lpstrFilter = "Pictures\0*.bmp\0All\0*.*\0\0";
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = file;
+        ofn.nMaxFile = sizeof file;
+        ofn.lpstrFileTitle = title;
+        ofn.nMaxFileTitle = sizeof title;
+        ofn.lpstrInitialDir = cmdLine + 5;
+        ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+        WynPlat_SetDialogScript("select 11 0; click 1");
+        if (!GetOpenFileNameA(&ofn)) return 9;
+        return std::strcmp(title, "pic.bmp") == 0 ? 8 : 9;
+    }
     g_shot = cmdLine;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
