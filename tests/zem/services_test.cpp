@@ -6,6 +6,7 @@
 #include <string>
 
 #include <mmsystem.h>
+#include <windows.h>
 #include <wynplat.h>
 
 #include "zem40.h"
@@ -130,3 +131,44 @@ TEST(ZemDebug, AMonitorThatNeverAnswersDoesNotHoldTheCaller) {
 }
 
 }  // namespace
+
+TEST(ZemDebug, AMonitorReceivesTheRecordAndAnswers) {
+    std::string runtime = std::string(getenv("WYN_RUNTIME_DIR")) + "/ZemDebug.Answer";
+    setenv("WYN_RUNTIME_DIR", runtime.c_str(), 1);
+    WynPlat_SetVirtualClock(1);
+    // The monitor: its mailslot, the event it waits on and the event it answers with.
+    HANDLE slot = CreateMailslotA("\\\\.\\mailslot\\zem\\debugstring", 0, MAILSLOT_WAIT_FOREVER, nullptr);
+    ASSERT_NE(slot, INVALID_HANDLE_VALUE);
+    HANDLE on = CreateEventA(nullptr, FALSE, FALSE, "ZemEventON");
+    HANDLE off = CreateEventA(nullptr, TRUE, FALSE, "ZemEventOFF");
+    ASSERT_NE(on, nullptr);
+    ASSERT_NE(off, nullptr);
+    // The monitor runs on a thread of the layer's own, which the virtual clock counts.
+    struct Monitor {
+        HANDLE slot, on, off;
+        char got[256];
+        DWORD gotBytes;
+    } m{slot, on, off, {}, 0};
+    HANDLE monitor = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            auto* m = static_cast<Monitor*>(p);
+            if (WaitForSingleObject(m->on, 5000) != WAIT_OBJECT_0) return 1;
+            ReadFile(m->slot, m->got, sizeof m->got, &m->gotBytes, nullptr);
+            SetEvent(m->off);
+            return 0;
+        },
+        &m, 0, nullptr);
+    ASSERT_NE(monitor, nullptr);
+    HZEMSCREEN s = ZEM_Start(ZEM_START_DEBUG | ZEM_START_DEPTH16, nullptr, 4, 4, 4, 4);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(ZEM_DebugPrintf(s, "frame %d", 7), 1);
+    EXPECT_EQ(WaitForSingleObject(monitor, 5000), WAIT_OBJECT_0);
+    CloseHandle(monitor);
+    EXPECT_EQ(m.gotBytes, 256u) << "one fixed record";
+    EXPECT_STREQ(m.got, "frame 7");
+    ZEM_End(s);
+    CloseHandle(off);
+    CloseHandle(on);
+    CloseHandle(slot);
+}
