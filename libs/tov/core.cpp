@@ -172,9 +172,9 @@ TOVDLL_API int WINAPI TOV_Start2(HWND parent, int devices, int* failed, int erro
     if (devices & TOV_DEVICE_MIDI) open(TOV_DEVICE_MIDI, MediaOpen(kMediaMidi));
     // One wave output: DirectSound 8-bit, else 16-bit, else the mixer.
     if (devices & TOV_DEVICE_DSOUND8)
-        open(TOV_DEVICE_DSOUND8, false);   // the DirectSound output is not in this build
+        open(TOV_DEVICE_DSOUND8, DsOpen(8));
     else if (devices & TOV_DEVICE_DSOUND16)
-        open(TOV_DEVICE_DSOUND16, false);
+        open(TOV_DEVICE_DSOUND16, DsOpen(16));
     else if (devices & TOV_DEVICE_WAVE)
         open(TOV_DEVICE_WAVE, MixerOpen());
     if (devices & TOV_DEVICE_AVI) open(TOV_DEVICE_AVI, MediaOpen(kMediaVideo));
@@ -188,7 +188,8 @@ TOVDLL_API int WINAPI TOV_End(void) {
     if (!L.started) return 0;   // a second end, or no start: nothing to close or report
     L.started = false;
     MediaClose(kMediaVideo);
-    MixerClose();
+    if (DsMode()) DsClose();
+    else MixerClose();
     MediaClose(kMediaMidi);
     MediaClose(kMediaCd);
     L.openMask = 0;
@@ -202,6 +203,7 @@ TOVDLL_API int WINAPI TOV_End2(void) {
     if (!L.started) return 0;
     L.started = false;
     if (L.openMask & TOV_DEVICE_AVI) MediaClose(kMediaVideo);
+    if (L.openMask & (TOV_DEVICE_DSOUND8 | TOV_DEVICE_DSOUND16)) DsClose();
     if (L.openMask & TOV_DEVICE_WAVE) MixerClose();
     if (L.openMask & TOV_DEVICE_MIDI) MediaClose(kMediaMidi);
     if (L.openMask & TOV_DEVICE_CDDA) MediaClose(kMediaCd);

@@ -272,6 +272,8 @@ void MixerClose() {
 
 bool MixerIsOpen() { return g_mix.open; }
 
+int MixCount() { return g_mix.mixCount; }
+
 void MixerOnDone(WPARAM device, LPARAM) {
     Mixer& m = g_mix;
     // Buffers returned by a device that has since been closed are no longer ours.
@@ -331,12 +333,13 @@ int PlayOn(int channel, tagTOVWAVE* wave, int count, int offset) {
 }  // namespace
 
 TOVDLL_API int WINAPI TOV_WavePlay(int channel, tagTOVWAVE* wave, int count, int offset) {
+    if (DsMode()) return DsPlay(channel, wave, count, offset);
     return PlayOn(channel, wave, count, offset);
 }
 
 TOVDLL_API int WINAPI TOV_WavePlayJust(int channel, tagTOVWAVE* wave, int count, int offset) {
     Mixer& m = g_mix;
-    if (!m.open || count == 0) return -1;
+    if (DsMode() || !m.open || count == 0) return -1;   // it needs the mixer's own output
     for (Channel& c : m.ch) {
         if (c.voice.count == 0 || c.pause || !c.wave) continue;
         const int span = c.wave->mode == 3 && c.voice.segment >= 0 && c.voice.segment < kSegments
@@ -354,6 +357,7 @@ TOVDLL_API int WINAPI TOV_WavePlayJust(int channel, tagTOVWAVE* wave, int count,
 }
 
 TOVDLL_API int WINAPI TOV_WaveStop(int channel) {
+    if (DsMode()) return DsStop(channel);
     Mixer& m = g_mix;
     if (channel < 0) {
         for (int k = 0; k < m.mixCount; ++k) {
@@ -370,6 +374,7 @@ TOVDLL_API int WINAPI TOV_WaveStop(int channel) {
 }
 
 TOVDLL_API int WINAPI TOV_WavePause(int channel, int flag) {
+    if (DsMode()) return DsPause(channel, flag);
     Mixer& m = g_mix;
     if (channel < 0) {
         if (!m.wo) return MMSYSERR_INVALHANDLE;
@@ -381,6 +386,7 @@ TOVDLL_API int WINAPI TOV_WavePause(int channel, int flag) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveStatus(int channel) {
+    if (DsMode()) return DsStatus(channel);
     Mixer& m = g_mix;
     if (channel < 0) {
         // Endless channels (negative counts) do not count here; scripts rely on that.
@@ -401,6 +407,7 @@ TOVDLL_API int WINAPI TOV_WaveSkip(int channel, int segment) {
 }
 
 TOVDLL_API int WINAPI TOV_WavePlayCount(int channel, int count) {
+    if (DsMode()) return DsPlayCount(channel, count);
     if (!Valid(channel)) return 0;
     Channel& c = g_mix.ch[size_t(channel)];
     if (c.voice.count == 0) return 0;
@@ -417,14 +424,18 @@ TOVDLL_API int WINAPI TOV_WaveMixCount(int n) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveSetMasterVol(int volume) {
+    if (DsMode()) return DsSetMasterVol(volume);
     g_mix.master = Clamp(volume, 0, 15);
     g_mix.masterFade.interval = 0;
     return g_mix.master;
 }
 
-TOVDLL_API int WINAPI TOV_WaveGetMasterVol(void) { return g_mix.master; }
+TOVDLL_API int WINAPI TOV_WaveGetMasterVol(void) {
+    return DsMode() ? DsGetMasterVol() : g_mix.master;
+}
 
 TOVDLL_API int WINAPI TOV_WaveSetLocalVol(int channel, int volume) {
+    if (DsMode()) return DsSetLocalVol(channel, volume);
     volume = Clamp(volume, 0, 15);
     if (channel == -1) {
         for (Channel& c : g_mix.ch) {
@@ -440,12 +451,14 @@ TOVDLL_API int WINAPI TOV_WaveSetLocalVol(int channel, int volume) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveGetLocalVol(int channel) {
+    if (DsMode()) return DsGetLocalVol(channel);
     return Valid(channel) ? g_mix.ch[size_t(channel)].volume : 0;
 }
 
 namespace {
 
 int FadeTo(int channel, int target, int ms, bool fixedSteps) {
+    if (DsMode()) return channel;   // DirectSound volumes do not fade
     target = Clamp(target, 0, 15);
     Fade* f;
     int* vol;
@@ -471,6 +484,7 @@ TOVDLL_API int WINAPI TOV_WaveFade(int channel, int target, int ms) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveSetPitch(int channel, int percent) {
+    if (DsMode()) return DsSetPitch(channel, percent, true);
     if (!Valid(channel)) return -1;
     Channel& c = g_mix.ch[size_t(channel)];
     if (c.voice.count != 0) c.voice.pitch = float(percent) * 0.01f;
@@ -478,6 +492,7 @@ TOVDLL_API int WINAPI TOV_WaveSetPitch(int channel, int percent) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveSetPitchDirect(int channel, int hz) {
+    if (DsMode()) return DsSetPitch(channel, hz, false);
     if (!Valid(channel)) return -1;
     Channel& c = g_mix.ch[size_t(channel)];
     if (c.voice.count != 0) c.voice.pitch = float(hz) * (1.0f / 22050.0f);
@@ -485,7 +500,8 @@ TOVDLL_API int WINAPI TOV_WaveSetPitchDirect(int channel, int hz) {
 }
 
 TOVDLL_API int WINAPI TOV_WavePitch(tagTOVWAVE* wave, double ratio) {
-    if (!wave || !wave->data) return 0;
+    // A DirectSound wave's data is its sound buffer, not samples to resample.
+    if (!wave || !wave->data || DsMode()) return 0;
     if (wave->rate != 22050 || wave->mode != 2) {
         MessageBoxA(nullptr, "WavePitchは22.05Khzステレオファイルにのみ対応しています。", gen::kCaption,
                     MB_OK);
@@ -518,7 +534,7 @@ TOVDLL_API int WINAPI TOV_WavePitch(tagTOVWAVE* wave, double ratio) {
 
 TOVDLL_API int WINAPI TOV_SetWaveBufferInfo(int count, int bytes, int prequeued) {
     Mixer& m = g_mix;
-    if (!gen::kBufferSettings || !m.open) return 0;
+    if (!gen::kBufferSettings || !m.open || DsMode()) return 0;
     const int oldCount = m.bufCount, oldBytes = m.bufBytes, oldPre = m.prequeued;
     TOV_WaveUnlock();
     m.bufCount = Clamp(count, 2, kMaxBuffers);
@@ -532,6 +548,12 @@ TOVDLL_API int WINAPI TOV_SetWaveBufferInfo(int count, int bytes, int prequeued)
 }
 
 TOVDLL_API int WINAPI TOV_GetWaveBufferInfo(int* count, int* bytes, int* prequeued) {
+    if (DsMode()) {
+        if (count) *count = 8;
+        if (bytes) *bytes = 4096;
+        if (prequeued) *prequeued = 2;
+        return 0;
+    }
     if (count) *count = g_mix.bufCount;
     if (bytes) *bytes = g_mix.bufBytes;
     if (prequeued) *prequeued = g_mix.prequeued;

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstdint>
+
 #include "tov42.h"
 #include "tov_gen.h"
 
@@ -36,8 +38,42 @@ bool MixerIsOpen();     // the output device is open
 void MixerOnDone(WPARAM device, LPARAM header);   // MM_WOM_DONE
 void MixerForgetWave(const tagTOVWAVE* wave);     // stop the channels that play it
 
+int MixCount();         // the number of mixed channels
+
 // ---- waves ----
 void WavesReset();      // the Ogg extension back to "rvg"
+
+// A wave file as read, before it becomes a record: its samples in a block of the allocation
+// table, 8-bit unless `keep16` was asked for.
+struct LoadedWave {
+    int rate = 0, bit = 0, mode = 0;
+    uint32_t size = 0;
+    uint8_t* data = nullptr;
+    bool segmented = false;
+};
+bool LoadWave(const char* path, LoadedWave* out, bool keep16);
+
+// ---- the DirectSound output: each wave a sound buffer of its own ----
+bool DsOpen(int bits);  // 8 or 16 bits in the primary buffer
+void DsClose();
+bool DsMode();          // the wave exports go to the twins below
+int DsWaveRead(const char* path, tagTOVWAVE* wave);
+int DsAppendWaveRead(const char* path, tagTOVWAVE* wave);
+tagTOVWAVE* DsAppendWave(tagTOVWAVE* dst, tagTOVWAVE* src);
+int DsAppendSpace(tagTOVWAVE* wave, int amount);
+int DsLockWave(tagTOVWAVE* wave, void** data, DWORD* size);
+int DsUnlockWave(tagTOVWAVE* wave, void* data, DWORD size);
+int DsWaveFree(tagTOVWAVE* wave);
+int DsPlay(int channel, tagTOVWAVE* wave, int count, int offset);
+int DsStop(int channel);
+int DsPause(int channel, int flag);
+int DsStatus(int channel);
+int DsPlayCount(int channel, int count);
+int DsSetMasterVol(int volume);
+int DsGetMasterVol();
+int DsSetLocalVol(int channel, int volume);
+int DsGetLocalVol(int channel);
+int DsSetPitch(int channel, int hz, bool percent);
 
 // ---- media devices ----
 enum MediaKind { kMediaCd, kMediaMidi, kMediaVideo, kMediaKinds };

@@ -54,15 +54,10 @@ bool ReadExactly(HANDLE h, void* buf, DWORD n) {
     return ReadFile(h, buf, n, &got, nullptr) && got == n;
 }
 
-struct Loaded {
-    int rate = 0, bit = 0, mode = 0;
-    uint32_t size = 0;
-    uint8_t* data = nullptr;
-    bool segmented = false;
-};
+using Loaded = LoadedWave;
 
-// The Ogg route: the whole file through the decoder, its 16-bit PCM to 8 bits.
-bool ReadOgg(HANDLE file, uint32_t fileSize, const char* path, Loaded* out) {
+// The Ogg route: the whole file through the decoder, its 16-bit PCM to 8 bits (or kept).
+bool ReadOgg(HANDLE file, uint32_t fileSize, const char* path, Loaded* out, bool keep16) {
     auto* bytes = static_cast<uint8_t*>(TOV_Alloc2(fileSize, path));
     if (!bytes) return false;
     if (!ReadExactly(file, bytes, fileSize)) {
@@ -80,14 +75,16 @@ bool ReadOgg(HANDLE file, uint32_t fileSize, const char* path, Loaded* out) {
     bool ok = img && ParseWaveHeader(img, memSize, &h) && h.bit == 16 &&
               WaveHeaderFits(h, memSize - kWaveHeaderSize);
     if (ok) {
-        out->data = static_cast<uint8_t*>(TOV_Alloc2(h.size / 2 ? h.size / 2 : 1, path));
+        const uint32_t size = keep16 ? h.size : h.size / 2;
+        out->data = static_cast<uint8_t*>(TOV_Alloc2(size ? size : 1, path));
         ok = out->data != nullptr;
         if (ok) {
-            Pcm16To8(out->data, img + kWaveHeaderSize, h.size);
+            if (keep16) std::memcpy(out->data, img + kWaveHeaderSize, size);
+            else Pcm16To8(out->data, img + kWaveHeaderSize, h.size);
             out->rate = h.rate;
             out->mode = h.mode;
-            out->bit = 8;
-            out->size = h.size / 2;
+            out->bit = keep16 ? 16 : 8;
+            out->size = size;
         }
     } else if (img) {
         FormatBox();
@@ -97,9 +94,11 @@ bool ReadOgg(HANDLE file, uint32_t fileSize, const char* path, Loaded* out) {
     return ok;
 }
 
-// Reads a wave file into `out` converted to 8 bits and at most 22050 Hz. Shows the
-// library's box for a missing file or a header that does not describe its data.
-bool Load(const char* path, Loaded* out) {
+}  // namespace
+
+// Reads a wave file into `out` converted to 8 bits (unless `keep16`) and at most 22050 Hz.
+// Shows the library's box for a missing file or a header that does not describe its data.
+bool LoadWave(const char* path, Loaded* out, bool keep16) {
     if (!path) return false;
     tagVFENTRY entry{};
     HANDLE file = NxlVfs_OpenHandle(path, &kRule, 0, FALSE, &entry);
@@ -112,7 +111,7 @@ bool Load(const char* path, Loaded* out) {
     bool ok;
     bool packed = false;
     if (gen::kOgg && SameTextNoCase(Extension(path), g_oggExt)) {
-        ok = ReadOgg(file, entry.size, path, out);
+        ok = ReadOgg(file, entry.size, path, out, keep16);
     } else {
         uint8_t head[kWaveHeaderSize];
         WaveHeader h;
@@ -161,16 +160,18 @@ bool Load(const char* path, Loaded* out) {
         out->data = unpacked;
         out->size = count;
     }
-    if (out->bit == 16) {
+    if (out->bit == 16 && !keep16) {
         out->size = Reduce16To8(out->data, out->size);
         out->bit = 8;
     }
     if (out->rate == 44100) {
-        out->size = HalveRate(out->data, out->size, out->mode);
+        out->size = HalveRate(out->data, out->size, out->mode * (out->bit / 8));
         out->rate = 22050;
     }
     return true;
 }
+
+namespace {
 
 void Store(const Loaded& l, tagTOVWAVE* wave, bool segments) {
     wave->rate = l.rate;
@@ -217,8 +218,9 @@ using namespace tov;
 
 TOVDLL_API int WINAPI TOV_WaveRead(LPCSTR path, tagTOVWAVE* wave) {
     if (!wave) return 0;
+    if (DsMode()) return DsWaveRead(path, wave);
     Loaded l;
-    if (!Load(path, &l)) return 0;
+    if (!LoadWave(path, &l, false)) return 0;
     Store(l, wave, true);
     ++Lib().heldWaves;
     return 1;
@@ -226,8 +228,9 @@ TOVDLL_API int WINAPI TOV_WaveRead(LPCSTR path, tagTOVWAVE* wave) {
 
 TOVDLL_API int WINAPI TOV_AppendWaveRead(LPCSTR path, tagTOVWAVE* wave) {
     if (!wave) return 0;
+    if (DsMode()) return DsAppendWaveRead(path, wave);
     Loaded l;
-    if (!Load(path, &l)) return 0;
+    if (!LoadWave(path, &l, false)) return 0;
     if (!wave->data) {
         // An empty destination simply receives the samples (and now holds a wave).
         wave->data = l.data;
@@ -243,6 +246,7 @@ TOVDLL_API int WINAPI TOV_AppendWaveRead(LPCSTR path, tagTOVWAVE* wave) {
 }
 
 TOVDLL_API tagTOVWAVE* WINAPI TOV_AppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
+    if (DsMode()) return DsAppendWave(dst, src);
     if (!dst || !src || src == dst || !src->data) return dst;
     if (!dst->data) {
         uint8_t* block = Joined(dst, src->data, uint32_t(src->size), 0);
@@ -260,6 +264,7 @@ TOVDLL_API tagTOVWAVE* WINAPI TOV_AppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
 }
 
 TOVDLL_API int WINAPI TOV_AppendSpace(tagTOVWAVE* wave, int amount, int) {
+    if (DsMode()) return DsAppendSpace(wave, amount);
     if (!wave || !wave->data || amount < 0) return 0;
     uint32_t n = uint32_t(amount);
     if (amount == 1) {
@@ -274,16 +279,21 @@ TOVDLL_API int WINAPI TOV_AppendSpace(tagTOVWAVE* wave, int amount, int) {
 }
 
 TOVDLL_API int WINAPI TOV_LockWave(tagTOVWAVE* wave, void** data, DWORD* size) {
+    if (DsMode()) return DsLockWave(wave, data, size);
     const bool has = wave && wave->data;
     if (data) *data = has ? wave->data : nullptr;
     if (size) *size = has ? DWORD(wave->size) : 0;
     return has ? 1 : 0;
 }
 
-TOVDLL_API int WINAPI TOV_UnlockWave(tagTOVWAVE* wave, void*, DWORD) { return wave ? 1 : 0; }
+TOVDLL_API int WINAPI TOV_UnlockWave(tagTOVWAVE* wave, void* data, DWORD size) {
+    if (DsMode()) return DsUnlockWave(wave, data, size);
+    return wave ? 1 : 0;
+}
 
 TOVDLL_API int WINAPI TOV_WaveFree(tagTOVWAVE* wave) {
     if (!wave) return 0;
+    if (DsMode()) return DsWaveFree(wave);
     MixerForgetWave(wave);
     if (wave->data) {
         TOV_Free(wave->data);

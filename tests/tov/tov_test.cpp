@@ -637,7 +637,7 @@ TEST_F(Tov, DeviceBitsOfTheStart) {
     const Case cases[] = {
         {TOV_DEVICE_WAVE, 1, 0},
         {TOV_DEVICE_CDDA | TOV_DEVICE_MIDI | TOV_DEVICE_WAVE | TOV_DEVICE_AVI, 1, 0},
-        // the DirectSound output is not in this build
+        // DirectSound needs a window to belong to: without a parent it fails
         {TOV_DEVICE_DSOUND8 | TOV_DEVICE_WAVE, 0, TOV_DEVICE_DSOUND8},
         {TOV_DEVICE_DSOUND8, 0, TOV_DEVICE_DSOUND8},
     };
