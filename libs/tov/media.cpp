@@ -9,12 +9,7 @@
 namespace tov {
 namespace {
 
-struct Media {
-    MCIDEVICEID device = 0;   // 0: closed
-    int count = 0;            // passes left; 0 not playing; negative endless
-    bool paused = false;
-};
-Media g_media[kMediaKinds];
+MediaState g_media[kMediaKinds];
 
 // Opens the kind's device and closes it again: the start fails when it cannot be opened.
 bool Probe(MediaKind kind) {
@@ -34,7 +29,7 @@ bool Probe(MediaKind kind) {
     return TOV_MCI(open.wDeviceID, MCI_CLOSE, MCI_WAIT, &close) != 0;
 }
 
-void Stop(Media& m) {
+void Stop(MediaState& m) {
     if (!m.device) return;
     MCI_GENERIC_PARMS p{};
     TOV_MCI(m.device, MCI_STOP, MCI_WAIT, &p);
@@ -55,16 +50,30 @@ int TOV_MCI(MCIDEVICEID device, UINT message, DWORD_PTR flags, void* param) {
     return 0;
 }
 
+MediaState& Media(MediaKind kind) { return g_media[kind]; }
+
+void MediaStopKind(MediaKind kind) { Stop(g_media[kind]); }
+
 bool MediaOpen(MediaKind kind) {
-    g_media[kind] = Media{};
-    return Probe(kind);
+    g_media[kind] = MediaState{};
+    if (kind == kMediaCd) {
+        // CD audio needs a CD drive: the first one found is the chosen drive.
+        char drives[64];
+        if (TOV_CddaGetDrive(drives) <= 0) return false;
+        lstrcpynA(g_media[kind].element, drives, 3);
+    }
+    g_media[kind].started = Probe(kind);
+    return g_media[kind].started;
 }
 
-void MediaClose(MediaKind kind) { Stop(g_media[kind]); }
+void MediaClose(MediaKind kind) {
+    Stop(g_media[kind]);
+    g_media[kind].started = false;
+}
 
 void MediaPause(bool pause) {
     for (MediaKind k : {kMediaCd, kMediaMidi, kMediaVideo}) {
-        Media& m = g_media[k];
+        MediaState& m = g_media[k];
         if (!m.device || m.count == 0 || m.paused == pause) continue;
         MCI_GENERIC_PARMS p{};
         p.dwCallback = reinterpret_cast<DWORD_PTR>(Lib().hidden);
@@ -75,23 +84,32 @@ void MediaPause(bool pause) {
 bool MediaVideoPlaying() { return g_media[kMediaVideo].device && g_media[kMediaVideo].count; }
 
 void MediaNotify(WPARAM code, LPARAM device) {
-    for (Media& m : g_media) {
+    for (MediaKind k : {kMediaCd, kMediaMidi, kMediaVideo}) {
+        MediaState& m = g_media[k];
         if (!m.device || LPARAM(m.device) != device) continue;
         if (code == MCI_NOTIFY_SUCCESSFUL) {
             int c = m.count;
             if (c > 0) --c;
             if (c == 0) {
                 Stop(m);
+                if (k == kMediaVideo) MediaVideoEnded();
             } else {
-                // Play the same media again from its start with the passes left.
+                // Play the same media again, over the same stretch, with the passes left.
                 MCI_PLAY_PARMS p{};
                 p.dwCallback = reinterpret_cast<DWORD_PTR>(Lib().hidden);
-                if (TOV_MCI(m.device, MCI_PLAY, MCI_NOTIFY | MCI_FROM, &p)) m.count = c;
-                else Stop(m);
+                p.dwFrom = m.from;
+                p.dwTo = m.to;
+                if (TOV_MCI(m.device, MCI_PLAY, MCI_NOTIFY | MCI_FROM | (m.playFlags & MCI_TO), &p)) {
+                    m.count = c;
+                } else {
+                    Stop(m);
+                    if (k == kMediaVideo) MediaVideoEnded();
+                }
             }
         } else if (code == MCI_NOTIFY_FAILURE) {
-            m.count = 0;
-            m.device = 0;
+            // The device is closed here: forgetting it would leave it open for good.
+            Stop(m);
+            if (k == kMediaVideo) MediaVideoEnded();
         }
         return;
     }

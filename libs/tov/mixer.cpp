@@ -273,6 +273,15 @@ void MixerClose() {
 bool MixerIsOpen() { return g_mix.open; }
 
 int MixCount() { return g_mix.mixCount; }
+void MixerOutputClose() {
+    if (g_mix.open) TOV_WaveUnlock();
+}
+
+int MixerOutputReopen() {
+    if (!g_mix.allocated) return 0;
+    if (g_mix.open) return 1;
+    return TOV_WaveLock();
+}
 
 void MixerOnDone(WPARAM device, LPARAM) {
     Mixer& m = g_mix;

@@ -125,3 +125,34 @@ TOVDLL_API int WINAPI TOV_SetWaveBufferInfo(int count, int bytes, int prequeued)
 TOVDLL_API int WINAPI TOV_GetWaveBufferInfo(int* count, int* bytes, int* prequeued);
 // Mixes and queues a buffer for every buffer not yet queued; returns the buffer count.
 TOVDLL_API int WINAPI TOV_WaveCharge(void);
+
+// ---- video, CD audio and MIDI (one device of each kind; counts as for the channels) ----
+// Plays an AVI file into `rect` (edges) of `window` `count` times (-1: until stopped). The
+// wave mixer's output is closed while the video plays and reopened when it ends. 1, or 0
+// after the media box.
+TOVDLL_API int WINAPI TOV_AviPlay(HWND window, const RECT* rect, LPCSTR file, int count);
+// Stops the video and repaints its rectangle; 0 when none plays, else the mixer's reopening.
+TOVDLL_API int WINAPI TOV_AviStop(void);
+// flag != 0 pauses, 0 resumes from where it stands. 0 when no video plays.
+TOVDLL_API int WINAPI TOV_AviPause(int flag);
+TOVDLL_API int WINAPI TOV_AviStatus(void);
+// Plays a track of the chosen CD drive to the start of the next one (the last: to the end).
+TOVDLL_API int WINAPI TOV_CddaPlay(int track, int count);
+TOVDLL_API int WINAPI TOV_CddaStop(void);
+TOVDLL_API int WINAPI TOV_CddaPause(int flag);
+TOVDLL_API int WINAPI TOV_CddaStatus(void);
+// Closes (flag != 0) or opens the tray of the default CD device.
+TOVDLL_API int WINAPI TOV_CddaTray(int flag);
+// Writes the CD drives ("D:E:", zero-ended) and returns how many there are.
+TOVDLL_API int WINAPI TOV_CddaGetDrive(LPSTR buffer);
+// "Q:" or "Q:\" chooses that drive; any other text is a file looked for on each CD drive.
+TOVDLL_API int WINAPI TOV_CddaSetDrive(LPCSTR text);
+// The CD position as track, minute, second, frame. 1, or 0.
+TOVDLL_API int WINAPI TOV_CddaGetTime(BYTE* track, BYTE* minute, BYTE* second, BYTE* frame);
+// As for video, for a standard MIDI file; nothing (0) unless MIDI was opened at start.
+TOVDLL_API int WINAPI TOV_MidiPlay(LPCSTR file, int count);
+TOVDLL_API int WINAPI TOV_MidiStop(void);
+TOVDLL_API int WINAPI TOV_MidiPause(int flag);
+TOVDLL_API int WINAPI TOV_MidiStatus(void);
+// The MIDI position as hours, minutes, seconds, milliseconds. 1, or 0.
+TOVDLL_API int WINAPI TOV_MidiGetTime(BYTE* hours, BYTE* minutes, BYTE* seconds, WORD* milliseconds);

@@ -35,6 +35,8 @@ int Box(HWND owner, const char* text, const char* caption, UINT type);
 bool MixerOpen();       // tables, buffers, channel defaults, then the output
 void MixerClose();      // stop all, close the output, release everything
 bool MixerIsOpen();     // the output device is open
+void MixerOutputClose();   // closes the output device only; the channels stay
+int MixerOutputReopen();   // reopens it when the mixer was started: 1, or 0
 void MixerOnDone(WPARAM device, LPARAM header);   // MM_WOM_DONE
 void MixerForgetWave(const tagTOVWAVE* wave);     // stop the channels that play it
 
@@ -77,6 +79,21 @@ int DsSetPitch(int channel, int hz, bool percent);
 
 // ---- media devices ----
 enum MediaKind { kMediaCd, kMediaMidi, kMediaVideo, kMediaKinds };
+// One kind's device and what a replay needs.
+struct MediaState {
+    MCIDEVICEID device = 0;   // 0: closed
+    int count = 0;            // passes left; 0 not playing; negative endless
+    bool paused = false;
+    bool started = false;     // opened at start
+    DWORD_PTR playFlags = 0;  // MCI_FROM / MCI_TO of the play, for replays and resumes
+    DWORD from = 0, to = 0;
+    char element[MAX_PATH] = {};   // the file (video, MIDI) or the drive (CD audio, "D:")
+    HWND window = nullptr;    // video
+    RECT rect{};
+};
+MediaState& Media(MediaKind kind);
+void MediaStopKind(MediaKind kind);   // MCI_STOP and MCI_CLOSE when open; count and device 0
+void MediaVideoEnded();               // a video's natural end: the waves come back
 bool MediaOpen(MediaKind kind);
 void MediaClose(MediaKind kind);
 void MediaPause(bool pause);   // CD audio and MIDI where they play, then video

@@ -223,6 +223,7 @@ typedef DWORD MCIERROR;
 #define MCIERR_OUTOFRANGE (MCIERR_BASE + 26)
 #define MCIERR_FLAGS_NOT_COMPATIBLE (MCIERR_BASE + 28)
 #define MCIERR_DEVICE_TYPE_REQUIRED (MCIERR_BASE + 31)
+#define MCIERR_INVALID_FILE (MCIERR_BASE + 40)
 
 #define MCI_MAKE_TMSF(t, m, s, f) \
     ((DWORD)(((BYTE)(t) | ((WORD)(m) << 8)) | ((DWORD)(BYTE)(s) | ((WORD)(f) << 8)) << 16))
@@ -247,6 +248,10 @@ typedef struct tagMCI_PLAY_PARMS {
     DWORD dwFrom;
     DWORD dwTo;
 } MCI_PLAY_PARMS, *LPMCI_PLAY_PARMS;
+typedef struct tagMCI_SEEK_PARMS {
+    DWORD_PTR dwCallback;
+    DWORD dwTo;
+} MCI_SEEK_PARMS, *LPMCI_SEEK_PARMS;
 typedef struct tagMCI_STATUS_PARMS {
     DWORD_PTR dwCallback;
     DWORD_PTR dwReturn;

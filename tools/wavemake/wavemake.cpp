@@ -17,6 +17,14 @@
 //   level <byte> <ms>                         a constant 8-bit sample value (0..255)
 //   bytes <b> <b> ...                         exact 8-bit sample values, one per frame
 //   marker                                    a segment end marker (segmented waves)
+// Two one-line makers stand beside the wave blocks:
+//   avi <path> width <w> height <h> bits <8|24> fps <n> frames <n> [tone <hz>]
+//       an uncompressed movie whose frame k is a colour band moving right on a solid ground
+//       of colour k (8-bit frames with a palette), with 8-bit mono 22050 Hz sound (a sine of
+//       the given frequency, else silence);
+//   midi <path> bpm <n> notes <n> beats <n> [program <n>] [rest <ms>]
+//       a one-track standard MIDI file (format 0): a program change, then `notes` notes of
+//       `beats` quarter notes each climbing a scale, then a rest before the end.
 // '#' starts a comment. Waves are RIFF WAVE files with the fixed 44-byte header the sound
 // library reads; "packed" and "segmented" set bytes 10 ('P') and 11 ('L') of the form type;
 // "ogg" writes an Ogg Vorbis file instead (the extension is the path's own).
@@ -216,6 +224,163 @@ void Write(const Wave& w, const fs::path& outDir) {
     }
 }
 
+void WriteBytes(const fs::path& p, const std::vector<uint8_t>& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream f(p, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!f) {
+        std::cerr << "wavemake: cannot write " << p << "\n";
+        std::exit(1);
+    }
+}
+
+void PutTag(std::vector<uint8_t>& o, const char* tag) { o.insert(o.end(), tag, tag + 4); }
+
+// A chunk: tag, size, body, pad byte.
+void PutChunk(std::vector<uint8_t>& o, const char* tag, const std::vector<uint8_t>& body) {
+    PutTag(o, tag);
+    Put32(o, uint32_t(body.size()));
+    o.insert(o.end(), body.begin(), body.end());
+    if (body.size() & 1) o.push_back(0);
+}
+void PutList(std::vector<uint8_t>& o, const char* type, const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> b;
+    PutTag(b, type);
+    b.insert(b.end(), body.begin(), body.end());
+    PutChunk(o, "LIST", b);
+}
+
+uint32_t FrameColour(int k) {
+    static const uint32_t kColours[] = {0xC03020, 0x20A040, 0x2040C0, 0xC0C020, 0x20C0C0, 0xC020C0};
+    return kColours[k % 6];
+}
+
+void MakeAvi(int line, std::istringstream& ls, const fs::path& outDir) {
+    std::string path, key;
+    if (!(ls >> path)) Fail(line, "avi needs a path");
+    int width = 32, height = 24, bits = 24, fps = 10, frames = 8;
+    double tone = 0;
+    while (ls >> key) {
+        if (key == "width") ls >> width;
+        else if (key == "height") ls >> height;
+        else if (key == "bits") ls >> bits;
+        else if (key == "fps") ls >> fps;
+        else if (key == "frames") ls >> frames;
+        else if (key == "tone") ls >> tone;
+        else Fail(line, "unknown option " + key);
+    }
+    if ((bits != 8 && bits != 24) || width <= 0 || height <= 0 || fps <= 0 || frames <= 0)
+        Fail(line, "bad movie sizes");
+    const int rate = 22050;
+    const size_t perFrame = size_t(rate / fps);
+    const size_t stride = (size_t(width) * (bits / 8) + 3) & ~size_t(3);
+    std::vector<uint8_t> avih;
+    Put32(avih, uint32_t(1000000 / fps));
+    Put32(avih, 0); Put32(avih, 0); Put32(avih, 0x10);
+    Put32(avih, uint32_t(frames)); Put32(avih, 0); Put32(avih, 2); Put32(avih, 0);
+    Put32(avih, uint32_t(width)); Put32(avih, uint32_t(height));
+    for (int i = 0; i < 4; ++i) Put32(avih, 0);
+    auto strh = [&](const char* type, uint32_t scale, uint32_t rateV, uint32_t length) {
+        std::vector<uint8_t> h;
+        PutTag(h, type);
+        Put32(h, 0); Put32(h, 0); Put32(h, 0); Put32(h, 0);
+        Put32(h, scale); Put32(h, rateV); Put32(h, 0); Put32(h, length);
+        Put32(h, 0); Put32(h, 0xFFFFFFFF); Put32(h, 0);
+        Put16(h, 0); Put16(h, 0); Put16(h, 0); Put16(h, 0);
+        return h;
+    };
+    std::vector<uint8_t> vf;   // the picture header, then the palette
+    Put32(vf, 40); Put32(vf, uint32_t(width)); Put32(vf, uint32_t(height));
+    Put16(vf, 1); Put16(vf, unsigned(bits)); Put32(vf, 0); Put32(vf, uint32_t(stride * height));
+    Put32(vf, 0); Put32(vf, 0); Put32(vf, bits == 8 ? 256 : 0); Put32(vf, 0);
+    if (bits == 8)
+        for (int i = 0; i < 256; ++i) Put32(vf, i < 6 ? FrameColour(i) : i == 6 ? 0xFFFFFF : 0);
+    std::vector<uint8_t> af;
+    Put16(af, 1); Put16(af, 1); Put32(af, rate); Put32(af, rate); Put16(af, 1); Put16(af, 8);
+    std::vector<uint8_t> vl, al, hdrl;
+    PutChunk(vl, "strh", strh("vids", 1, uint32_t(fps), uint32_t(frames)));
+    PutChunk(vl, "strf", vf);
+    PutChunk(al, "strh", strh("auds", 1, rate, uint32_t(perFrame * frames)));
+    PutChunk(al, "strf", af);
+    PutChunk(hdrl, "avih", avih);
+    PutList(hdrl, "strl", vl);
+    PutList(hdrl, "strl", al);
+    std::vector<uint8_t> movi;
+    for (int k = 0; k < frames; ++k) {
+        std::vector<uint8_t> px(stride * size_t(height), 0);
+        const int band = width * k / frames;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const bool inBand = x >= band && x < band + std::max(1, width / frames);
+                uint8_t* p = px.data() + stride * size_t(y) + size_t(x) * (bits / 8);
+                if (bits == 8) {
+                    *p = inBand ? 6 : uint8_t(k % 6);
+                } else {
+                    const uint32_t c = inBand ? 0xFFFFFF : FrameColour(k);
+                    p[0] = uint8_t(c);
+                    p[1] = uint8_t(c >> 8);
+                    p[2] = uint8_t(c >> 16);
+                }
+            }
+        PutChunk(movi, "00db", px);
+        std::vector<uint8_t> snd(perFrame);
+        for (size_t i = 0; i < perFrame; ++i) {
+            const double t = double(size_t(k) * perFrame + i) / rate;
+            snd[i] = tone > 0 ? uint8_t(128 + std::lround(90 * std::sin(2 * M_PI * tone * t))) : 128;
+        }
+        PutChunk(movi, "01wb", snd);
+    }
+    std::vector<uint8_t> body;
+    PutTag(body, "AVI ");
+    PutList(body, "hdrl", hdrl);
+    PutList(body, "movi", movi);
+    std::vector<uint8_t> file;
+    PutChunk(file, "RIFF", body);
+    WriteBytes(outDir / path, file);
+}
+
+void PutVlq(std::vector<uint8_t>& o, uint32_t v) {
+    uint8_t b[5];
+    int n = 0;
+    b[n++] = uint8_t(v & 0x7F);
+    while (v >>= 7) b[n++] = uint8_t(0x80 | (v & 0x7F));
+    while (n) o.push_back(b[--n]);
+}
+
+void MakeMidi(int line, std::istringstream& ls, const fs::path& outDir) {
+    std::string path, key;
+    if (!(ls >> path)) Fail(line, "midi needs a path");
+    int bpm = 120, notes = 4, beats = 1, program = 0;
+    double rest = 0;
+    while (ls >> key) {
+        if (key == "bpm") ls >> bpm;
+        else if (key == "notes") ls >> notes;
+        else if (key == "beats") ls >> beats;
+        else if (key == "program") ls >> program;
+        else if (key == "rest") ls >> rest;
+        else Fail(line, "unknown option " + key);
+    }
+    if (bpm <= 0 || notes < 0 || beats <= 0) Fail(line, "bad tune");
+    const uint32_t division = 480, tempo = uint32_t(60000000 / bpm);
+    std::vector<uint8_t> t = {0x00, 0xFF, 0x51, 0x03, uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)};
+    t.insert(t.end(), {0x00, 0xC0, uint8_t(program & 0x7F)});
+    static const int kScale[] = {60, 62, 64, 65, 67, 69, 71, 72};
+    for (int i = 0; i < notes; ++i) {
+        const uint8_t key2 = uint8_t(kScale[i % 8]);
+        t.insert(t.end(), {0x00, 0x90, key2, 100});
+        PutVlq(t, division * uint32_t(beats));
+        t.insert(t.end(), {0x80, key2, 0});
+    }
+    // The rest in ticks at the file's tempo.
+    PutVlq(t, uint32_t(std::llround(rest * 1000.0 * division / tempo)));
+    t.insert(t.end(), {0xFF, 0x2F, 0x00});
+    std::vector<uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, uint8_t(division >> 8), uint8_t(division)};
+    const uint32_t n = uint32_t(t.size());
+    f.insert(f.end(), {'M', 'T', 'r', 'k', uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
+    f.insert(f.end(), t.begin(), t.end());
+    WriteBytes(outDir / path, f);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -240,6 +405,12 @@ int main(int argc, char** argv) {
         std::istringstream ls(raw);
         std::string cmd;
         if (!(ls >> cmd)) continue;
+        if (cmd == "avi" || cmd == "midi") {
+            if (open) Fail(line, cmd + " inside a wave");
+            if (cmd == "avi") MakeAvi(line, ls, outDir);
+            else MakeMidi(line, ls, outDir);
+            continue;
+        }
         if (cmd == "out") {
             if (open) Fail(line, "out inside a wave");
             w = Wave{};

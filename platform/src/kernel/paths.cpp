@@ -158,6 +158,19 @@ std::string FullPathText(const FullPath& path) {
 
 std::string FullPathSystemText(const FullPath& path) { return FromUtf8(FullPathText(path), 932); }
 
+char CdDriveLetter() {
+    const char* named = getenv("WYN_CDROM_DRIVE");
+    if (named && ((named[0] >= 'A' && named[0] <= 'Z') || (named[0] >= 'a' && named[0] <= 'z')))
+        return static_cast<char>(named[0] & ~0x20);
+    for (char d = 'D'; d <= 'Z'; ++d) {
+        char name[] = "WYN_DRIVE_X";
+        name[10] = d;
+        const char* dir = getenv(name);
+        if (!dir || !*dir) return d;
+    }
+    return 0;
+}
+
 bool DriveRoot(char drive, std::string* root) {
     drive = static_cast<char>(drive & ~0x20);
     if (drive == 'C') {
@@ -168,6 +181,7 @@ bool DriveRoot(char drive, std::string* root) {
     char name[] = "WYN_DRIVE_X";
     name[10] = drive;
     const char* dir = getenv(name);
+    if ((!dir || !*dir) && drive == CdDriveLetter()) dir = getenv("WYN_CDROM");
     if (!dir || !*dir) return false;
     std::string r = dir;
     while (r.size() > 1 && r.back() == '/') r.pop_back();

@@ -28,6 +28,10 @@ bool MakeFullPath(const std::string& utf8Path, FullPath* out);
 std::string FullPathText(const FullPath& path);
 std::string FullPathSystemText(const FullPath& path);
 
+// The letter of the virtual CD drive: WYN_CDROM_DRIVE, else the first from D: that no
+// WYN_DRIVE_<letter> takes. Its disc is the folder WYN_CDROM names (none: no disc).
+char CdDriveLetter();
+
 // The Linux folder standing for `drive` (C: is "/"). Returns false when the drive does not exist.
 bool DriveRoot(char drive, std::string* root);
 
