@@ -273,6 +273,7 @@ void MixerClose() {
 bool MixerIsOpen() { return g_mix.open; }
 
 int MixCount() { return g_mix.mixCount; }
+
 void MixerOutputClose() {
     if (g_mix.open) TOV_WaveUnlock();
 }

@@ -5,32 +5,50 @@
 #include <cstring>
 #include <map>
 
-#include "common/byte_reader.h"
+#include <wynbytes.h>
 
 namespace wyn::media {
 namespace {
 
 constexpr uint64_t kRate = 22050;
 
-bool Tag(wynplat::ByteReader& r, size_t at, const char* tag) {
-    const uint8_t* p = r.At(at, 4);
+// Reads at offsets through the tree's one byte reader; a read past the end gives 0 and
+// leaves the reader failed.
+class At {
+public:
+    At(const uint8_t* data, size_t size) : r_(data, size), size_(size) {}
+    bool Ok() const { return r_.ok(); }
+    bool Has(size_t offset, size_t count) const { return offset <= size_ && count <= size_ - offset; }
+    const uint8_t* Bytes(size_t offset, size_t count) { return r_.seek(offset) ? r_.take(count) : nullptr; }
+    uint8_t U8(size_t o) { return r_.seek(o) ? r_.u8() : 0; }
+    uint16_t U16(size_t o) { return r_.seek(o) ? r_.u16() : 0; }
+    uint32_t U32(size_t o) { return r_.seek(o) ? r_.u32() : 0; }
+    int32_t S32(size_t o) { return int32_t(U32(o)); }
+
+private:
+    wyn::ByteReader r_;
+    size_t size_;
+};
+
+bool Tag(At& r, size_t at, const char* tag) {
+    const uint8_t* p = r.Bytes(at, 4);
     return p && std::memcmp(p, tag, 4) == 0;
 }
 
 // Calls `each(id, offset, size)` for every chunk in [begin, end), sizes cut to the bytes
 // there. LIST chunks are reported with their list type in place of the id.
 template <class F>
-void Chunks(wynplat::ByteReader& r, size_t begin, size_t end, F each) {
+void Chunks(At& r, size_t begin, size_t end, F each) {
     size_t at = begin;
     while (at + 8 <= end && r.Has(at, 8)) {
         char id[5] = {};
-        std::memcpy(id, r.At(at, 4), 4);
+        std::memcpy(id, r.Bytes(at, 4), 4);
         size_t size = r.U32(at + 4);
         size_t body = at + 8;
         size = std::min(size, end - body);
         if (std::strcmp(id, "LIST") == 0 && size >= 4) {
             char type[5] = {};
-            std::memcpy(type, r.At(body, 4), 4);
+            std::memcpy(type, r.Bytes(body, 4), 4);
             each(std::string(type), body + 4, size - 4, true);
         } else {
             each(std::string(id), body, size, false);
@@ -77,7 +95,7 @@ void ConvertPcm(const uint8_t* data, size_t size, int channels, int bits, int ra
 }
 
 bool DecodeWave(const uint8_t* data, size_t size, std::vector<int16_t>* frames) {
-    wynplat::ByteReader r(data, size);
+    At r(data, size);
     if (!Tag(r, 0, "RIFF") || !Tag(r, 8, "WAVE")) return false;
     int channels = 0, bits = 0, rate = 0;
     bool format = false;
@@ -121,7 +139,7 @@ void Movie::Pixels(const std::vector<uint8_t>& file, size_t index, std::vector<u
 }
 
 bool ParseMovie(const uint8_t* data, size_t size, Movie* movie) {
-    wynplat::ByteReader r(data, size);
+    At r(data, size);
     if (!Tag(r, 0, "RIFF") || !Tag(r, 8, "AVI ")) return false;
     Movie m;
     int videoStream = -1, soundStream = -1, stream = 0;
@@ -138,7 +156,7 @@ bool ParseMovie(const uint8_t* data, size_t size, Movie* movie) {
                     std::string type;
                     Chunks(r, at2, at2 + n2, [&](const std::string& id3, size_t at3, size_t n3, bool) {
                         if (id3 == "strh" && n3 >= 4) {
-                            type.assign(reinterpret_cast<const char*>(r.At(at3, 4)), 4);
+                            type.assign(reinterpret_cast<const char*>(r.Bytes(at3, 4)), 4);
                         } else if (id3 == "strf" && type == "vids" && videoStream < 0 && n3 >= 40) {
                             videoStream = stream;
                             m.width = r.S32(at3 + 4);
@@ -201,7 +219,7 @@ bool ParseMovie(const uint8_t* data, size_t size, Movie* movie) {
 }
 
 bool ParseSong(const uint8_t* data, size_t size, Song* song) {
-    wynplat::ByteReader r(data, size);
+    At r(data, size);
     if (!Tag(r, 0, "MThd") || r.U32(4) < 6) return false;
     auto be16 = [&](size_t at) { return uint32_t(r.U8(at)) << 8 | r.U8(at + 1); };
     auto be32 = [&](size_t at) { return be16(at) << 16 | be16(at + 2); };
