@@ -1,0 +1,268 @@
+// standby: the small topmost window that covers the change from one program of the set to the
+// next. It shows its picture until STANDBY_RUN arrives, then dims the picture, launches the
+// program named on its command line, waits until that program has a window, and leaves.
+#include "standby.h"
+
+#include <cstring>
+
+#include "standby_client.h"
+
+namespace standby {
+
+CommandSplit SplitCommand(const char* line) {
+    size_t n = std::strlen(line);
+    size_t cut = 0;
+    int blanks = 0;
+    for (size_t i = n; i-- > 0;) {
+        if (line[i] != ' ') continue;
+        cut = i;
+        if (++blanks == 2) break;
+    }
+    CommandSplit s;
+    s.program.assign(line, cut);
+    s.arguments.assign(line + cut);
+    if (!s.program.empty() && !std::strchr(line, '.')) s.program += ".exe";
+    return s;
+}
+
+}  // namespace standby
+
+namespace {
+
+char cCOMMAND[STANDBY_LINE_MAX + 1];
+HBITMAP hBITMAP;
+int iBXSIZE, iBYSIZE;
+int iWXSIZE, iWYSIZE;
+HWND hWND;
+HWND hwPROCESS;
+// Set while RunExec waits: a second STANDBY_RUN then must not launch the program again.
+bool bLAUNCHING;
+// A STANDBY_RUN was handled.
+bool bLAUNCHED;
+// The window closed itself before any STANDBY_RUN: it is hidden, but still takes the
+// STANDBY_RUN that hands over, and leaves after it.
+bool bRETIRED;
+
+int CheckLanguage() { return StandBy_IsJapanese(); }
+
+// Set once the quit message was seen inside RunExec's wait.
+bool bQUIT;
+int iQUITCODE;
+
+void Task() {
+    // The quit message (a WM_CLOSE served during RunExec's wait) is kept for the main loop,
+    // which would otherwise never end.
+    if (bQUIT) return;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            bQUIT = true;
+            iQUITCODE = static_cast<int>(msg.wParam);
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+BOOL CALLBACK EnumThreadWndProc(HWND h, LPARAM) {
+    if (hwPROCESS) return TRUE;
+    hwPROCESS = h;
+    return FALSE;
+}
+
+BOOL RunExec(const char* line) {
+    standby::CommandSplit s = standby::SplitCommand(line);
+    if (s.program.empty()) return FALSE;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWDEFAULT;
+    PROCESS_INFORMATION pi{};
+    std::string arguments = s.arguments;
+    BOOL ok = CreateProcessA(s.program.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi);
+    if (!ok) return FALSE;
+    // Bounded, so that a program that never opens a window (or waits for the sender of
+    // STANDBY_RUN to go first) cannot hold the stand-by window and its sender for ever. The
+    // wait sleeps on the started process, so it ends early when that program ends.
+    bLAUNCHING = true;
+    DWORD t0 = GetTickCount();
+    for (;;) {
+        EnumThreadWindows(pi.dwThreadId, EnumThreadWndProc, 0);
+        if (hwPROCESS) break;
+        Task();
+        if (GetTickCount() - t0 >= standby::kLaunchWaitMs) break;
+        if (WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0) break;
+    }
+    bLAUNCHING = false;
+    if (bQUIT) {
+        bQUIT = false;
+        PostQuitMessage(iQUITCODE);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return ok;
+}
+
+void Dim() {
+    HDC mem = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(mem, hBITMAP);
+    for (int y = 0; y < iBYSIZE; ++y)
+        for (int x = y % 2; x < iBXSIZE; x += 2) SetPixelV(mem, x, y, RGB(0, 0, 0));
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+bool IsRun(UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_COMMAND && wParam == STANDBY_RUN_ID && lParam == STANDBY_RUN_ID;
+}
+
+void PaintBlack(HWND h) {
+    HDC dc = GetDC(h);
+    RECT r{0, 0, iBXSIZE, iBYSIZE};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ReleaseDC(h, dc);
+}
+
+LRESULT CALLBACK WndProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(h, &ps);
+        HDC mem = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(mem, hBITMAP);
+        BitBlt(dc, 0, 0, iBXSIZE, iBYSIZE, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteDC(mem);
+        EndPaint(h, &ps);
+        return 0;
+    }
+    case WM_WINDOWPOSCHANGING: {
+        if (auto* pos = reinterpret_cast<WINDOWPOS*>(lParam)) {
+            pos->cx = iWXSIZE;
+            pos->cy = iWYSIZE;
+        }
+        return 0;
+    }
+    case WM_CLOSE:
+        PaintBlack(h);
+        DestroyWindow(h);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        if (!IsRun(message, wParam, lParam) || bLAUNCHING) return 0;
+        bLAUNCHED = true;
+        Dim();
+        if (cCOMMAND[0]) RunExec(cCOMMAND);
+        InvalidateRect(h, nullptr, FALSE);
+        UpdateWindow(h);
+        if (bRETIRED) DestroyWindow(h);
+        return 0;
+    default:
+        return DefWindowProcA(h, message, wParam, lParam);
+    }
+}
+
+// The self-close at the first message after kSelfCloseMs. Before any STANDBY_RUN the window
+// only hides: a STANDBY_RUN that comes later (the script host posts it when it exits) must
+// still hand over.
+void SelfClose() {
+    if (bLAUNCHED) {
+        SendMessageA(hWND, WM_CLOSE, 0, 0);
+        return;
+    }
+    bRETIRED = true;
+    PaintBlack(hWND);
+    ShowWindow(hWND, SW_HIDE);
+}
+
+void ReportTooLong() {
+    if (CheckLanguage())
+        MessageBoxA(nullptr, "スタンバイのコマンドラインが長すぎます。", "standby", MB_OK | MB_ICONSTOP);
+    else
+        MessageBoxA(nullptr, "The stand-by command line is too long.", "standby", MB_OK | MB_ICONSTOP);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
+    if (FindWindowA(STANDBY_CLASS, nullptr)) return -1;
+    hBITMAP = nullptr;
+    hWND = hwPROCESS = nullptr;
+    bLAUNCHING = bLAUNCHED = bRETIRED = bQUIT = false;
+    // A longer line cut short would launch some other command.
+    if (std::strlen(cmdLine) > STANDBY_LINE_MAX) {
+        ReportTooLong();
+        return 0;
+    }
+    std::strcpy(cCOMMAND, cmdLine);
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "dsktopicon");
+    wc.hCursor = LoadCursorA(nullptr, IDC_WAIT);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = STANDBY_CLASS;
+    RegisterClassA(&wc);
+
+    hBITMAP = static_cast<HBITMAP>(
+        LoadImageA(nullptr, "standby.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!hBITMAP) {
+        UnregisterClassA(STANDBY_CLASS, instance);
+        return 0;
+    }
+    BITMAP bm{};
+    GetObjectA(hBITMAP, sizeof bm, &bm);
+    iBXSIZE = bm.bmWidth;
+    iBYSIZE = bm.bmHeight;
+
+    const char* title = CheckLanguage() ? "しばらくお待ちください " : "Please wait for a while.";
+    int frameX = GetSystemMetrics(SM_CXDLGFRAME), frameY = GetSystemMetrics(SM_CYDLGFRAME);
+    int caption = GetSystemMetrics(SM_CYCAPTION);
+    iWXSIZE = iBXSIZE + 2 * frameX;
+    iWYSIZE = iBYSIZE + 2 * frameY + caption;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - iBXSIZE) / 2 - frameX;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - iBYSIZE) / 2 - frameY - caption;
+    hWND = CreateWindowExA(0, STANDBY_CLASS, title, WS_MINIMIZE | WS_CLIPCHILDREN | WS_SYSMENU, x, y, iWXSIZE,
+                           iWYSIZE, nullptr, nullptr, instance, nullptr);
+    if (!hWND) {
+        DeleteObject(hBITMAP);
+        UnregisterClassA(STANDBY_CLASS, instance);
+        return 0;
+    }
+    SetWindowPos(hWND, HWND_TOPMOST, 0, 0, iWXSIZE, iWYSIZE, SWP_NOMOVE);
+    ShowWindow(hWND, show);
+    UpdateWindow(hWND);
+
+    DWORD t0 = GetTickCount();
+    bool selfClosed = false;
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0 && got != -1) {
+        // No timer: the time is looked at only when a message arrives. A STANDBY_RUN that
+        // arrives late is handled before the window closes, so the hand-over still happens.
+        bool run = msg.hwnd == hWND && IsRun(msg.message, msg.wParam, msg.lParam);
+        bool late = !selfClosed && GetTickCount() - t0 > standby::kSelfCloseMs;
+        if (late && !run) {
+            selfClosed = true;
+            SelfClose();
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        if (late && run && IsWindow(hWND)) {
+            selfClosed = true;
+            SelfClose();
+        }
+    }
+    DeleteObject(hBITMAP);
+    hBITMAP = nullptr;
+    UnregisterClassA(STANDBY_CLASS, instance);
+    if (hwPROCESS) SetForegroundWindow(hwPROCESS);
+    return static_cast<int>(msg.wParam);
+}

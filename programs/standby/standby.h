@@ -1,0 +1,25 @@
+// The stand-by window program's own pieces, shared with its tests.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+namespace standby {
+
+// A window that is left alone this long closes itself at the next message that arrives.
+constexpr DWORD kSelfCloseMs = 8000;
+// The longest wait, on the process clock, for a launched program to open its window.
+constexpr DWORD kLaunchWaitMs = 20000;
+
+struct CommandSplit {
+    std::string program;    // "" when the line has no blank: nothing is started
+    std::string arguments;  // from the cut on, with its leading blank
+};
+
+// Cuts a stand-by command line into the program and its argument tail: at the second blank
+// counted from the end (program paths may hold blanks, arguments at most one), at the only
+// blank, or nowhere. ".exe" is added to the program when the whole line has no '.'.
+CommandSplit SplitCommand(const char* line);
+
+}  // namespace standby
