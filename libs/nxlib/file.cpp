@@ -2,6 +2,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include <commdlg.h>
+
 #include "nxl_internal.h"
 #include "nxl_vfs.h"
 
@@ -170,4 +172,67 @@ NXL_API int WINAPI NXL_FILE_InitFilter(tagNXLFILESELECT* sel, HWND hwnd, LPCSTR 
     if (n >= sizeof sel->dir) sel->dir[0] = 0;
     sel->index = 0;
     return NXL_FILE_AddFilter(sel, "すべてのファイル", ".*");
+}
+
+NXL_API int WINAPI NXL_FILE_SelectFile(tagNXLFILESELECT* sel, int flag) {
+    if (!sel) return 0;
+    // The dialog's filter list: title and pattern pairs, each zero-terminated, and one more
+    // zero at the end. Ten filters of at most 31 + 5 characters always fit.
+    char filters[1024];
+    size_t n = 0;
+    auto put = [&](const char* text) {
+        size_t len = std::strlen(text);
+        if (n + len + 2 > sizeof filters) return;
+        std::memcpy(filters + n, text, len);
+        n += len;
+        filters[n++] = 0;
+    };
+    const int count = sel->filtercount < 0 ? 0 : (sel->filtercount > 10 ? 10 : sel->filtercount);
+    for (int i = 0; i < count; ++i) {
+        char title[sizeof sel->filter[i].title + 1];
+        char pattern[sizeof sel->filter[i].ext + 2];
+        CopyText(title, sizeof title, sel->filter[i].title);
+        pattern[0] = '*';
+        CopyText(pattern + 1, sizeof pattern - 1, sel->filter[i].ext);
+        put(title);
+        put(pattern);
+    }
+    filters[n++] = 0;
+    filters[n] = 0;
+
+    sel->path[sizeof sel->path - 1] = 0;
+    sel->ext[sizeof sel->ext - 1] = 0;
+    char defExt[sizeof sel->ext];
+    CopyText(defExt, sizeof defExt, sel->ext[0] == '.' ? sel->ext + 1 : sel->ext);
+
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = sel->hwnd;
+    ofn.lpstrFilter = filters;
+    ofn.nFilterIndex = static_cast<DWORD>(sel->index < 0 ? 0 : sel->index);
+    ofn.lpstrFile = sel->path;
+    ofn.nMaxFile = sizeof sel->path;
+    ofn.lpstrFileTitle = sel->filetitle;
+    ofn.nMaxFileTitle = sizeof sel->filetitle;
+    ofn.lpstrInitialDir = sel->dir;
+    ofn.lpstrTitle = sel->title;
+    ofn.lpstrDefExt = defExt;
+    BOOL chosen;
+    if (flag) {
+        ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+        chosen = GetSaveFileNameA(&ofn);
+    } else {
+        ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+        wsprintfA(sel->path, "*%s", sel->ext);
+        chosen = GetOpenFileNameA(&ofn);
+    }
+    if (!chosen) return 0;
+
+    char drive[NXL_MAX_DRIVE], dir[NXL_MAX_DIR], ext[NXL_MAX_EXT];
+    NXL_FILE_SeparatePath(sel->path, drive, dir, nullptr, ext);
+    CopyText(sel->ext, sizeof sel->ext, ext);
+    NXL_FILE_MakePath(sel->dir, drive, dir, nullptr, nullptr, sizeof sel->dir);
+    for (int i = 0; i < count; ++i)
+        if (lstrcmpiA(sel->filter[i].ext, sel->ext) == 0) sel->index = i + 1;
+    return 1;
 }

@@ -110,6 +110,11 @@ typedef struct tagNXLFILESELECT {
 } tagNXLFILESELECT;
 NXL_API int WINAPI NXL_FILE_InitFilter(tagNXLFILESELECT* sel, HWND hwnd, LPCSTR title, LPCSTR ext);
 NXL_API int WINAPI NXL_FILE_AddFilter(tagNXLFILESELECT* sel, LPCSTR title, LPCSTR ext);
+// Runs the save dialog when `flag` is nonzero, else the open dialog, over the record's
+// filters. Returns 1 when a file was chosen: `path` and `filetitle` name it, `dir` is its
+// folder, `ext` its extension (cut to the field) and `index` the last filter of that
+// extension; 0 when cancelled, leaving the record's choice fields as they were.
+NXL_API int WINAPI NXL_FILE_SelectFile(tagNXLFILESELECT* sel, int flag);
 
 // ---- Shift-JIS strings ----
 // A character is one byte, or a lead byte (0x81-0x9F, 0xE0-0xFC) and its trail byte; its

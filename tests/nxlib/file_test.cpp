@@ -1,6 +1,7 @@
 // Files, archives and paths in the build this test is linked with (NXL_TEST_WIDTH is its
 // archive entry width).
 #include <gtest/gtest.h>
+#include <wynplat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -272,6 +273,47 @@ TEST(NXL_SUITE(NxlFileDialogRecord), Filters) {
     NXL_FILE_InitFilter(&longer, nullptr, std::string(200, 't').c_str(), ".jpeg1234");
     EXPECT_EQ(std::strlen(longer.title), 63u);
     EXPECT_STREQ(longer.ext, ".jpe");
+}
+
+TEST(NXL_SUITE(NxlFileDialogRecord), SelectFileFillsTheRecordFromTheChoice) {
+    Scratch s;
+    s.Put("pic.bmp", "BM");
+    tagNXLFILESELECT sel;
+    ASSERT_EQ(NXL_FILE_InitFilter(&sel, nullptr, "choose", ".bmp"), 1);
+    NXL_FILE_AddFilter(&sel, "BMP", ".BMP");
+    NXL_FILE_AddFilter(&sel, "PNG", ".png");
+
+    WynPlat_SetFileDialogAnswers("cancel");
+    tagNXLFILESELECT before = sel;
+    EXPECT_EQ(NXL_FILE_SelectFile(&sel, 0), 0);
+    EXPECT_STREQ(sel.path, "*.bmp") << "the open dialog proposes the default extension";
+    EXPECT_STREQ(sel.dir, before.dir);
+    EXPECT_EQ(sel.index, 3);
+
+    struct Case { int save; const char* answer; const char* file; const char* ext; int index; };
+    const Case cases[] = {
+        {0, "pic.bmp", "pic.bmp", ".bmp", 2},   // an existing file, its filter found ignoring case
+        {1, "new.png", "new.png", ".png", 3},   // a new name for saving
+        {1, "notes.txt", "notes.txt", ".txt", 3},  // no filter of that extension: index kept
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        // Absolute: after a choice the dialog starts in the chosen file's folder.
+        char cwd[MAX_PATH];
+        GetCurrentDirectoryA(sizeof cwd, cwd);
+        std::string answer = std::string(cwd) + "\\" + s.Sys(c.answer);
+        WynPlat_SetFileDialogAnswers(answer.c_str());
+        ASSERT_EQ(NXL_FILE_SelectFile(&sel, c.save), 1);
+        std::string path = sel.path;
+        EXPECT_EQ(path.substr(path.size() - std::strlen(c.file)), c.file);
+        EXPECT_STREQ(sel.filetitle, c.file);
+        EXPECT_STREQ(sel.ext, c.ext);
+        EXPECT_EQ(sel.index, c.index);
+        std::string dir = sel.dir;
+        EXPECT_EQ(dir.substr(dir.size() - s.Name().size() - 1), s.Name() + "\\");
+    }
+    EXPECT_EQ(NXL_FILE_SelectFile(nullptr, 0), 0);
+    WynPlat_SetFileDialogAnswers("");
 }
 
 TEST(NXL_SUITE(NxlMemory), Blocks) {
