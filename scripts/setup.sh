@@ -12,6 +12,8 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev           # text drawing; the CJK font is found through fontconfig
   fonts-ipafont-gothic                        # a Japanese font for the system's texts
   libvorbis-dev                               # Ogg decoding and encoding (sound, sample data)
+  libfluidsynth-dev                           # MIDI synthesis (loaded at run time; optional)
+  fluid-soundfont-gm                          # the General MIDI sound font for it
   libpng-dev                                  # screenshots and the picture tools
   xvfb xauth                                  # real-window tests without a display
   clang libclang-rt-14-dev                    # libFuzzer and sanitizer runtimes for fuzzing
