@@ -1,6 +1,7 @@
 // The sound library on a desktop: tovplay runs in a real window on a virtual X display with
 // SDL's audio routed to its disk driver, and the file it writes holds the mix.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +51,49 @@ TEST(Desktop, PlaysAMixThroughTheAudioDevice) {
     }
     EXPECT_GT(peak, 8000);
     EXPECT_GT(loud, size_t(22050));   // more than a second of clearly audible frames
+}
+
+// movieplay in a real window, closed 450 ms into a movie of eight frames at ten a second:
+// its last picture is a frame past the first (a ground of the frame's colour with a white
+// band), stretched into the rectangle (40,30)-(280,210) of a black window. The movie keeps
+// the audio device's time, which runs on the machine's clock here.
+TEST(Desktop, PlaysAMovieIntoAWindow) {
+    const char* display = std::getenv("DISPLAY");
+    const bool hasDisplay = display && *display;
+    if (!hasDisplay && !Have("xvfb-run")) GTEST_SKIP() << "no display and no xvfb-run";
+    const char* run = std::getenv("WYN_RUNTIME_DIR");
+    const fs::path dir = fs::path(run ? run : "/tmp") / "desktop-movie";
+    fs::create_directories(dir);
+    const fs::path shot = dir / "movie.png";
+    fs::remove(shot);
+    std::string cmd = "env -u WYN_HEADLESS WYN_RUNTIME_DIR='" + dir.string() +
+                      "' SDL_AUDIODRIVER=dummy WYN_SCREENSHOT='" + shot.string() + "' ";
+    if (!hasDisplay) cmd += "xvfb-run -a -s '-screen 0 1024x768x24' ";
+    cmd += "./movieplay 'sound\\movie24.avi' 450";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&img, shot.c_str())) << shot;
+    img.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> px(PNG_IMAGE_SIZE(img));
+    ASSERT_TRUE(png_image_finish_read(&img, nullptr, px.data(), 0, nullptr));
+    ASSERT_EQ(img.width, 320u);
+    ASSERT_EQ(img.height, 240u);
+    auto at = [&](int x, int y) {
+        const uint8_t* p = px.data() + (size_t(y) * img.width + size_t(x)) * 3;
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    };
+    // The frames' grounds in order; frame 0's band covers the left edge, later ones move right.
+    const uint32_t kGrounds[] = {0xC03020, 0x20A040, 0x2040C0, 0xC0C020, 0x20C0C0, 0xC020C0};
+    int frame = -1;
+    for (int k = 1; k < 6; ++k)
+        if (at(279, 120) == kGrounds[k]) frame = k;
+    EXPECT_GE(frame, 1) << "a frame past the first fills the rectangle: " << std::hex << at(279, 120);
+    bool band = false;
+    for (int x = 40; x < 280; ++x) band = band || at(x, 120) == 0xFFFFFFu;
+    EXPECT_TRUE(band) << "the frame's band";
+    EXPECT_EQ(at(10, 10), 0x000000u) << "the window outside the rectangle";
 }
 
 }  // namespace
