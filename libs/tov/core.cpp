@@ -46,6 +46,7 @@ AllocTable& Table() {
 }
 
 LRESULT CALLBACK WaveProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto guard = Guard();
     switch (msg) {
     case WM_DESTROY:
         return 0;
@@ -94,6 +95,11 @@ Library& Lib() {
     return lib;
 }
 
+std::unique_lock<std::recursive_mutex> Guard() {
+    static std::recursive_mutex lock;
+    return std::unique_lock<std::recursive_mutex>(lock);
+}
+
 const char* MessageText(MessageId id) { return kMessages[int(id) * 2 + Language()]; }
 
 int Box(HWND owner, const char* text, const char* caption, UINT type) {
@@ -105,6 +111,7 @@ int Box(HWND owner, const char* text, const char* caption, UINT type) {
 using namespace tov;
 
 TOVDLL_API void* WINAPI TOV_Alloc2(DWORD size, LPCSTR tag) {
+    const auto guard = Guard();
     AllocTable& t = Table();
     if (t.current == 0)
         for (auto& s : t.slots) s.tag[0] = 0;
@@ -132,6 +139,7 @@ TOVDLL_API void* WINAPI TOV_Alloc2(DWORD size, LPCSTR tag) {
 }
 
 TOVDLL_API int WINAPI TOV_Free(void* block) {
+    const auto guard = Guard();
     AllocTable& t = Table();
     if (block)
         for (auto& s : t.slots)
@@ -146,6 +154,7 @@ TOVDLL_API int WINAPI TOV_Free(void* block) {
 }
 
 TOVDLL_API int WINAPI TOV_Start(HWND parent) {
+    const auto guard = Guard();
     Library& L = Lib();
     L.parent = parent;
     L.hidden = CreateHidden();
@@ -159,6 +168,7 @@ TOVDLL_API int WINAPI TOV_Start(HWND parent) {
 }
 
 TOVDLL_API int WINAPI TOV_Start2(HWND parent, int devices, int* failed, int errorDisplay) {
+    const auto guard = Guard();
     Library& L = Lib();
     L.parent = parent;
     L.errorDisplay = errorDisplay;
@@ -184,6 +194,7 @@ TOVDLL_API int WINAPI TOV_Start2(HWND parent, int devices, int* failed, int erro
 }
 
 TOVDLL_API int WINAPI TOV_End(void) {
+    const auto guard = Guard();
     Library& L = Lib();
     if (!L.started) return 0;   // a second end, or no start: nothing to close or report
     L.started = false;
@@ -199,6 +210,7 @@ TOVDLL_API int WINAPI TOV_End(void) {
 }
 
 TOVDLL_API int WINAPI TOV_End2(void) {
+    const auto guard = Guard();
     Library& L = Lib();
     if (!L.started) return 0;
     L.started = false;
@@ -214,6 +226,7 @@ TOVDLL_API int WINAPI TOV_End2(void) {
 }
 
 TOVDLL_API int WINAPI TOV_Task(void) {
+    const auto guard = Guard();
     HWND h = Lib().hidden;
     if (!h) return 0;
     MSG msg;
@@ -225,6 +238,7 @@ TOVDLL_API int WINAPI TOV_Task(void) {
 }
 
 TOVDLL_API int WINAPI TOV_Activate(int flag) {
+    const auto guard = Guard();
     if (LOWORD(flag) != 0) {
         MediaPause(false);
         if (!MediaVideoPlaying()) TOV_WavePause(-1, 0);

@@ -289,7 +289,7 @@ void MixerOnDone(WPARAM device, LPARAM) {
     // Buffers returned by a device that has since been closed are no longer ours.
     if (!m.wo || reinterpret_cast<HWAVEOUT>(device) != m.wo) return;
     if (m.queued > 0) --m.queued;
-    if (m.queued < m.bufCount && !m.charging && m.open) {
+    if ((gen::kAlwaysMixOnDone || (m.queued < m.bufCount && !m.charging)) && m.open) {
         if (TOV_WaveBuffer(m.next)) m.next = (m.next + 1) % m.bufCount;
     }
 }
@@ -343,11 +343,13 @@ int PlayOn(int channel, tagTOVWAVE* wave, int count, int offset) {
 }  // namespace
 
 TOVDLL_API int WINAPI TOV_WavePlay(int channel, tagTOVWAVE* wave, int count, int offset) {
+    const auto guard = Guard();
     if (DsMode()) return DsPlay(channel, wave, count, offset);
     return PlayOn(channel, wave, count, offset);
 }
 
 TOVDLL_API int WINAPI TOV_WavePlayJust(int channel, tagTOVWAVE* wave, int count, int offset) {
+    const auto guard = Guard();
     Mixer& m = g_mix;
     if (DsMode() || !m.open || count == 0) return -1;   // it needs the mixer's own output
     for (Channel& c : m.ch) {
@@ -367,6 +369,7 @@ TOVDLL_API int WINAPI TOV_WavePlayJust(int channel, tagTOVWAVE* wave, int count,
 }
 
 TOVDLL_API int WINAPI TOV_WaveStop(int channel) {
+    const auto guard = Guard();
     if (DsMode()) return DsStop(channel);
     Mixer& m = g_mix;
     if (channel < 0) {
@@ -384,6 +387,7 @@ TOVDLL_API int WINAPI TOV_WaveStop(int channel) {
 }
 
 TOVDLL_API int WINAPI TOV_WavePause(int channel, int flag) {
+    const auto guard = Guard();
     if (DsMode()) return DsPause(channel, flag);
     Mixer& m = g_mix;
     if (channel < 0) {
@@ -392,10 +396,11 @@ TOVDLL_API int WINAPI TOV_WavePause(int channel, int flag) {
     }
     if (!Valid(channel)) return -1;
     m.ch[size_t(channel)].pause = flag;
-    return channel;
+    return gen::kPauseGivesFlag ? flag : channel;
 }
 
 TOVDLL_API int WINAPI TOV_WaveStatus(int channel) {
+    const auto guard = Guard();
     if (DsMode()) return DsStatus(channel);
     Mixer& m = g_mix;
     if (channel < 0) {
@@ -408,6 +413,7 @@ TOVDLL_API int WINAPI TOV_WaveStatus(int channel) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveSkip(int channel, int segment) {
+    const auto guard = Guard();
     if (!Valid(channel) || segment < 0 || segment > 8) return 0;
     Channel& c = g_mix.ch[size_t(channel)];
     if (c.voice.count == 0 || !c.wave || c.wave->mode != 3) return 0;
@@ -417,6 +423,7 @@ TOVDLL_API int WINAPI TOV_WaveSkip(int channel, int segment) {
 }
 
 TOVDLL_API int WINAPI TOV_WavePlayCount(int channel, int count) {
+    const auto guard = Guard();
     if (DsMode()) return DsPlayCount(channel, count);
     if (!Valid(channel)) return 0;
     Channel& c = g_mix.ch[size_t(channel)];
@@ -428,12 +435,14 @@ TOVDLL_API int WINAPI TOV_WavePlayCount(int channel, int count) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveMixCount(int n) {
+    const auto guard = Guard();
     const int old = g_mix.mixCount;
     g_mix.mixCount = Clamp(n, 0, kChannels);
     return old;
 }
 
 TOVDLL_API int WINAPI TOV_WaveSetMasterVol(int volume) {
+    const auto guard = Guard();
     if (DsMode()) return DsSetMasterVol(volume);
     g_mix.master = Clamp(volume, 0, 15);
     g_mix.masterFade.interval = 0;
@@ -441,10 +450,12 @@ TOVDLL_API int WINAPI TOV_WaveSetMasterVol(int volume) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveGetMasterVol(void) {
+    const auto guard = Guard();
     return DsMode() ? DsGetMasterVol() : g_mix.master;
 }
 
 TOVDLL_API int WINAPI TOV_WaveSetLocalVol(int channel, int volume) {
+    const auto guard = Guard();
     if (DsMode()) return DsSetLocalVol(channel, volume);
     volume = Clamp(volume, 0, 15);
     if (channel == -1) {
@@ -461,6 +472,7 @@ TOVDLL_API int WINAPI TOV_WaveSetLocalVol(int channel, int volume) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveGetLocalVol(int channel) {
+    const auto guard = Guard();
     if (DsMode()) return DsGetLocalVol(channel);
     return Valid(channel) ? g_mix.ch[size_t(channel)].volume : 0;
 }
@@ -487,13 +499,21 @@ int FadeTo(int channel, int target, int ms, bool fixedSteps) {
 
 }  // namespace
 
-TOVDLL_API int WINAPI TOV_WaveFadeIn(int channel, int ms) { return FadeTo(channel, 15, ms, true); }
-TOVDLL_API int WINAPI TOV_WaveFadeOut(int channel, int ms) { return FadeTo(channel, 0, ms, true); }
+TOVDLL_API int WINAPI TOV_WaveFadeIn(int channel, int ms) {
+    const auto guard = Guard();
+    return FadeTo(channel, 15, ms, true);
+}
+TOVDLL_API int WINAPI TOV_WaveFadeOut(int channel, int ms) {
+    const auto guard = Guard();
+    return FadeTo(channel, 0, ms, true);
+}
 TOVDLL_API int WINAPI TOV_WaveFade(int channel, int target, int ms) {
+    const auto guard = Guard();
     return FadeTo(channel, target, ms, false);
 }
 
 TOVDLL_API int WINAPI TOV_WaveSetPitch(int channel, int percent) {
+    const auto guard = Guard();
     if (DsMode()) return DsSetPitch(channel, percent, true);
     if (!Valid(channel)) return -1;
     Channel& c = g_mix.ch[size_t(channel)];
@@ -502,6 +522,7 @@ TOVDLL_API int WINAPI TOV_WaveSetPitch(int channel, int percent) {
 }
 
 TOVDLL_API int WINAPI TOV_WaveSetPitchDirect(int channel, int hz) {
+    const auto guard = Guard();
     if (DsMode()) return DsSetPitch(channel, hz, false);
     if (!Valid(channel)) return -1;
     Channel& c = g_mix.ch[size_t(channel)];
@@ -510,6 +531,7 @@ TOVDLL_API int WINAPI TOV_WaveSetPitchDirect(int channel, int hz) {
 }
 
 TOVDLL_API int WINAPI TOV_WavePitch(tagTOVWAVE* wave, double ratio) {
+    const auto guard = Guard();
     // A DirectSound wave's data is its sound buffer, not samples to resample.
     if (!wave || !wave->data || DsMode()) return 0;
     if (wave->rate != 22050 || wave->mode != 2) {
@@ -543,6 +565,7 @@ TOVDLL_API int WINAPI TOV_WavePitch(tagTOVWAVE* wave, double ratio) {
 }
 
 TOVDLL_API int WINAPI TOV_SetWaveBufferInfo(int count, int bytes, int prequeued) {
+    const auto guard = Guard();
     Mixer& m = g_mix;
     if (!gen::kBufferSettings || !m.open || DsMode()) return 0;
     const int oldCount = m.bufCount, oldBytes = m.bufBytes, oldPre = m.prequeued;
@@ -558,6 +581,7 @@ TOVDLL_API int WINAPI TOV_SetWaveBufferInfo(int count, int bytes, int prequeued)
 }
 
 TOVDLL_API int WINAPI TOV_GetWaveBufferInfo(int* count, int* bytes, int* prequeued) {
+    const auto guard = Guard();
     if (DsMode()) {
         if (count) *count = 8;
         if (bytes) *bytes = 4096;
@@ -571,6 +595,7 @@ TOVDLL_API int WINAPI TOV_GetWaveBufferInfo(int* count, int* bytes, int* prequeu
 }
 
 TOVDLL_API int WINAPI TOV_WaveCharge(void) {
+    const auto guard = Guard();
     Mixer& m = g_mix;
     m.charging = true;
     while (m.open && m.queued < m.bufCount) {

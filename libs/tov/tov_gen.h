@@ -14,7 +14,7 @@ inline constexpr char kCaption[] = "TOV32";
 inline constexpr char kMciCaption[] = "TOV32(MCI)";
 inline constexpr char kOutputCaption[] = "TOV32(WAVE)";
 inline constexpr char kReadCaption[] = "TOV32(WAVE)";
-inline constexpr char kLeakCaption[] = "TAV32";
+inline constexpr char kLeakCaption[] = "TOV32";
 inline constexpr bool kChooseLanguage = true;   // by the country code
 inline constexpr bool kVolumes = false;         // every channel at full level
 inline constexpr bool kPitch = false;
@@ -23,6 +23,9 @@ inline constexpr bool kBufferSettings = false;  // two fixed buffers
 inline constexpr int kDefaultBufferCount = 2;
 inline constexpr int kDefaultBufferBytes = 16384;
 inline constexpr int kDefaultPrequeued = 2;
+inline constexpr bool kAlwaysMixOnDone = true;   // every finished buffer is mixed again
+inline constexpr bool kPauseGivesFlag = true;    // TOV_WavePause of a channel
+inline constexpr int kArchiveEntry = 32;         // archive entries of the older width
 #else
 inline constexpr char kWindowClass[] = "TOV40";
 inline constexpr char kCaption[] = "TOV40";
@@ -38,6 +41,9 @@ inline constexpr bool kBufferSettings = true;
 inline constexpr int kDefaultBufferCount = 8;
 inline constexpr int kDefaultBufferBytes = 4096;
 inline constexpr int kDefaultPrequeued = 2;
+inline constexpr bool kAlwaysMixOnDone = false;
+inline constexpr bool kPauseGivesFlag = false;
+inline constexpr int kArchiveEntry = 36;
 #endif
 
 }  // namespace tov::gen

@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include <cstdint>
+#include <mutex>
 
 #include "tov42.h"
 #include "tov_gen.h"
@@ -23,6 +24,10 @@ struct Library {
     bool started = false;
 };
 Library& Lib();
+
+// Held by every export and by the hidden window's procedure: hosts call the library from
+// other threads (script tasks) while their message thread mixes.
+std::unique_lock<std::recursive_mutex> Guard();
 
 // ---- messages ----
 enum MessageId { kMsgFile = 0, kMsgFormat = 1, kMsgMemory = 2 };

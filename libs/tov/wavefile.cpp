@@ -15,8 +15,9 @@ namespace {
 
 char g_oggExt[16] = "rvg";
 
-// The sound library's archive rule: one archive per folder, 36-byte entries.
-const NxlVfsRule kRule = {VFS_ENTRY_ALIGNED, 1};
+// The sound library's archive rule: one archive per folder; the older generation reads
+// entries of the older, packed width.
+const NxlVfsRule kRule = {gen::kArchiveEntry, 1};
 
 bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
@@ -217,6 +218,7 @@ void WavesReset() { lstrcpynA(g_oggExt, "rvg", sizeof g_oggExt); }
 using namespace tov;
 
 TOVDLL_API int WINAPI TOV_WaveRead(LPCSTR path, tagTOVWAVE* wave) {
+    const auto guard = Guard();
     if (!wave) return 0;
     if (DsMode()) return DsWaveRead(path, wave);
     Loaded l;
@@ -227,6 +229,7 @@ TOVDLL_API int WINAPI TOV_WaveRead(LPCSTR path, tagTOVWAVE* wave) {
 }
 
 TOVDLL_API int WINAPI TOV_AppendWaveRead(LPCSTR path, tagTOVWAVE* wave) {
+    const auto guard = Guard();
     if (!wave) return 0;
     if (DsMode()) return DsAppendWaveRead(path, wave);
     Loaded l;
@@ -246,6 +249,7 @@ TOVDLL_API int WINAPI TOV_AppendWaveRead(LPCSTR path, tagTOVWAVE* wave) {
 }
 
 TOVDLL_API tagTOVWAVE* WINAPI TOV_AppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
+    const auto guard = Guard();
     if (DsMode()) return DsAppendWave(dst, src);
     if (!dst || !src || src == dst || !src->data) return dst;
     if (!dst->data) {
@@ -264,6 +268,7 @@ TOVDLL_API tagTOVWAVE* WINAPI TOV_AppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
 }
 
 TOVDLL_API int WINAPI TOV_AppendSpace(tagTOVWAVE* wave, int amount, int) {
+    const auto guard = Guard();
     if (DsMode()) return DsAppendSpace(wave, amount);
     if (!wave || !wave->data || amount < 0) return 0;
     uint32_t n = uint32_t(amount);
@@ -279,6 +284,7 @@ TOVDLL_API int WINAPI TOV_AppendSpace(tagTOVWAVE* wave, int amount, int) {
 }
 
 TOVDLL_API int WINAPI TOV_LockWave(tagTOVWAVE* wave, void** data, DWORD* size) {
+    const auto guard = Guard();
     if (DsMode()) return DsLockWave(wave, data, size);
     const bool has = wave && wave->data;
     if (data) *data = has ? wave->data : nullptr;
@@ -287,11 +293,13 @@ TOVDLL_API int WINAPI TOV_LockWave(tagTOVWAVE* wave, void** data, DWORD* size) {
 }
 
 TOVDLL_API int WINAPI TOV_UnlockWave(tagTOVWAVE* wave, void* data, DWORD size) {
+    const auto guard = Guard();
     if (DsMode()) return DsUnlockWave(wave, data, size);
     return wave ? 1 : 0;
 }
 
 TOVDLL_API int WINAPI TOV_WaveFree(tagTOVWAVE* wave) {
+    const auto guard = Guard();
     if (!wave) return 0;
     if (DsMode()) return DsWaveFree(wave);
     MixerForgetWave(wave);
@@ -305,17 +313,20 @@ TOVDLL_API int WINAPI TOV_WaveFree(tagTOVWAVE* wave) {
 }
 
 TOVDLL_API int WINAPI TOV_OggFileExt(LPCSTR ext) {
+    const auto guard = Guard();
     if (!ext) return 0;
     lstrcpynA(g_oggExt, ext, sizeof g_oggExt);
     return 1;
 }
 
 TOVDLL_API int WINAPI TOV_WavePack(BYTE* dst, const BYTE* src, int n) {
+    const auto guard = Guard();
     if (!dst || !src) return 0;
     return PackSamples(dst, src, n);
 }
 
 TOVDLL_API int WINAPI TOV_WaveUnPack(BYTE* dst, int n, const BYTE* src) {
+    const auto guard = Guard();
     if (!dst || !src) return 0;
     // The caller vouches for a complete stream; every code gives at least one byte, so n
     // bytes never need more than n + 1 bytes of it.
