@@ -87,6 +87,7 @@ using namespace tov;
 // ---- video ----
 
 TOVDLL_API int WINAPI TOV_AviStop(void) {
+    const auto guard = Guard();
     MediaState& m = Media(kMediaVideo);
     if (m.count == 0 || !m.device) return 0;
     MediaStopKind(kMediaVideo);
@@ -94,6 +95,7 @@ TOVDLL_API int WINAPI TOV_AviStop(void) {
 }
 
 TOVDLL_API int WINAPI TOV_AviPlay(HWND window, const RECT* rect, LPCSTR file, int count) {
+    const auto guard = Guard();
     MediaState& m = Media(kMediaVideo);
     TOV_AviStop();
     MediaStopKind(kMediaVideo);
@@ -139,12 +141,19 @@ TOVDLL_API int WINAPI TOV_AviPlay(HWND window, const RECT* rect, LPCSTR file, in
     return 1;
 }
 
-TOVDLL_API int WINAPI TOV_AviPause(int flag) { return Pause(kMediaVideo, flag); }
-TOVDLL_API int WINAPI TOV_AviStatus(void) { return Media(kMediaVideo).count; }
+TOVDLL_API int WINAPI TOV_AviPause(int flag) {
+    const auto guard = Guard();
+    return Pause(kMediaVideo, flag);
+}
+TOVDLL_API int WINAPI TOV_AviStatus(void) {
+    const auto guard = Guard();
+    return Media(kMediaVideo).count;
+}
 
 // ---- CD audio ----
 
 TOVDLL_API int WINAPI TOV_CddaStop(void) {
+    const auto guard = Guard();
     MediaState& m = Media(kMediaCd);
     if (!m.device) return 0;
     MediaStopKind(kMediaCd);
@@ -152,6 +161,7 @@ TOVDLL_API int WINAPI TOV_CddaStop(void) {
 }
 
 TOVDLL_API int WINAPI TOV_CddaPlay(int track, int count) {
+    const auto guard = Guard();
     MediaState& m = Media(kMediaCd);
     TOV_CddaStop();
     if (!m.started) return 0;
@@ -192,10 +202,17 @@ TOVDLL_API int WINAPI TOV_CddaPlay(int track, int count) {
     return 1;
 }
 
-TOVDLL_API int WINAPI TOV_CddaPause(int flag) { return Pause(kMediaCd, flag); }
-TOVDLL_API int WINAPI TOV_CddaStatus(void) { return Media(kMediaCd).count; }
+TOVDLL_API int WINAPI TOV_CddaPause(int flag) {
+    const auto guard = Guard();
+    return Pause(kMediaCd, flag);
+}
+TOVDLL_API int WINAPI TOV_CddaStatus(void) {
+    const auto guard = Guard();
+    return Media(kMediaCd).count;
+}
 
 TOVDLL_API int WINAPI TOV_CddaTray(int flag) {
+    const auto guard = Guard();
     TOV_CddaStop();
     MCI_OPEN_PARMSA open{};
     open.dwCallback = Hidden();
@@ -210,6 +227,7 @@ TOVDLL_API int WINAPI TOV_CddaTray(int flag) {
 }
 
 TOVDLL_API int WINAPI TOV_CddaGetDrive(LPSTR buffer) {
+    const auto guard = Guard();
     int n = 0;
     char root[] = "A:";
     for (char d = 'A'; d <= 'Z'; ++d) {
@@ -226,6 +244,7 @@ TOVDLL_API int WINAPI TOV_CddaGetDrive(LPSTR buffer) {
 }
 
 TOVDLL_API int WINAPI TOV_CddaSetDrive(LPCSTR text) {
+    const auto guard = Guard();
     if (!text) return 0;
     MediaState& m = Media(kMediaCd);
     if (std::strlen(text) <= 3 && text[0] && text[1] == ':') {
@@ -251,6 +270,7 @@ TOVDLL_API int WINAPI TOV_CddaSetDrive(LPCSTR text) {
 }
 
 TOVDLL_API int WINAPI TOV_CddaGetTime(BYTE* track, BYTE* minute, BYTE* second, BYTE* frame) {
+    const auto guard = Guard();
     MediaState& m = Media(kMediaCd);
     if (!m.device) return 0;
     bool ok;
@@ -269,6 +289,7 @@ TOVDLL_API int WINAPI TOV_CddaGetTime(BYTE* track, BYTE* minute, BYTE* second, B
 // ---- MIDI ----
 
 TOVDLL_API int WINAPI TOV_MidiStop(void) {
+    const auto guard = Guard();
     MediaState& m = Media(kMediaMidi);
     if (!m.started || !m.device) return 0;
     MediaStopKind(kMediaMidi);
@@ -276,6 +297,7 @@ TOVDLL_API int WINAPI TOV_MidiStop(void) {
 }
 
 TOVDLL_API int WINAPI TOV_MidiPlay(LPCSTR file, int count) {
+    const auto guard = Guard();
     MediaState& m = Media(kMediaMidi);
     if (!m.started) return 0;
     TOV_MidiStop();
@@ -297,16 +319,19 @@ TOVDLL_API int WINAPI TOV_MidiPlay(LPCSTR file, int count) {
 }
 
 TOVDLL_API int WINAPI TOV_MidiPause(int flag) {
+    const auto guard = Guard();
     if (!Media(kMediaMidi).started) return 0;
     return Pause(kMediaMidi, flag);
 }
 
 TOVDLL_API int WINAPI TOV_MidiStatus(void) {
+    const auto guard = Guard();
     if (!Media(kMediaMidi).started) return 0;
     return Media(kMediaMidi).count;
 }
 
 TOVDLL_API int WINAPI TOV_MidiGetTime(BYTE* hours, BYTE* minutes, BYTE* seconds, WORD* milliseconds) {
+    const auto guard = Guard();
     MediaState& m = Media(kMediaMidi);
     if (!m.started || !m.device) return 0;
     bool ok;

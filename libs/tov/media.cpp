@@ -56,7 +56,7 @@ void MediaStopKind(MediaKind kind) { Stop(g_media[kind]); }
 
 bool MediaOpen(MediaKind kind) {
     g_media[kind] = MediaState{};
-    if (kind == kMediaCd) {
+    if (kind == kMediaCd && gen::kCdDriveChoice) {
         // CD audio needs a CD drive: the first one found is the chosen drive.
         char drives[64];
         if (TOV_CddaGetDrive(drives) <= 0) return false;

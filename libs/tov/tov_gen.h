@@ -26,6 +26,7 @@ inline constexpr int kDefaultPrequeued = 2;
 inline constexpr bool kAlwaysMixOnDone = true;   // every finished buffer is mixed again
 inline constexpr bool kPauseGivesFlag = true;    // TOV_WavePause of a channel
 inline constexpr int kArchiveEntry = 32;         // archive entries of the older width
+inline constexpr bool kCdDriveChoice = false;    // the default CD device, no drive search
 #else
 inline constexpr char kWindowClass[] = "TOV40";
 inline constexpr char kCaption[] = "TOV40";
@@ -44,6 +45,7 @@ inline constexpr int kDefaultPrequeued = 2;
 inline constexpr bool kAlwaysMixOnDone = false;
 inline constexpr bool kPauseGivesFlag = false;
 inline constexpr int kArchiveEntry = 36;
+inline constexpr bool kCdDriveChoice = true;
 #endif
 
 }  // namespace tov::gen
