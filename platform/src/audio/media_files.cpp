@@ -208,6 +208,10 @@ bool ParseMovie(const uint8_t* data, size_t size, Movie* movie) {
     if (!ok || !r.Ok() || videoStream < 0 || (m.bits != 8 && m.bits != 24) || m.width <= 0 ||
         m.height <= 0 || m.width > 4096 || m.height > 4096 || m.usPerFrame == 0 || m.frames.empty())
         return false;
+    // Every frame whole inside the file, whatever order the lists came in.
+    const size_t wholeFrame = ((size_t(m.width) * (m.bits / 8) + 3) & ~size_t(3)) * size_t(m.height);
+    for (size_t at : m.frames)
+        if (!r.Has(at, wholeFrame)) return false;
     if (soundStream >= 0) {
         if (format != 1 || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate <= 0) return false;
         std::vector<uint8_t> pcm;
