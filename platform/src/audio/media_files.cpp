@@ -57,6 +57,10 @@ void Chunks(At& r, size_t begin, size_t end, F each) {
     }
 }
 
+// Rates outside this range are no sound anyone recorded, and a tiny one would blow a small
+// file up to gigabytes at the output's rate.
+bool PlausibleRate(int rate) { return rate >= 1000 && rate <= 400000; }
+
 }  // namespace
 
 uint64_t MsToFrames(uint64_t ms) { return (ms * kRate + 999) / 1000; }
@@ -76,7 +80,7 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
 void ConvertPcm(const uint8_t* data, size_t size, int channels, int bits, int rate,
                 std::vector<int16_t>* frames) {
     frames->clear();
-    if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate <= 0) return;
+    if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || !PlausibleRate(rate)) return;
     const size_t frameBytes = size_t(channels) * (bits / 8);
     const uint64_t in = size / frameBytes;
     const uint64_t out = in * kRate / uint64_t(rate);
@@ -113,7 +117,7 @@ bool DecodeWave(const uint8_t* data, size_t size, std::vector<int16_t>* frames) 
             haveData = true;
         }
     });
-    if (!format || !haveData || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate <= 0)
+    if (!format || !haveData || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || !PlausibleRate(rate))
         return false;
     ConvertPcm(data + dataAt, dataSize, channels, bits, rate, frames);
     return true;
@@ -213,7 +217,8 @@ bool ParseMovie(const uint8_t* data, size_t size, Movie* movie) {
     for (size_t at : m.frames)
         if (!r.Has(at, wholeFrame)) return false;
     if (soundStream >= 0) {
-        if (format != 1 || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate <= 0) return false;
+        if (format != 1 || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || !PlausibleRate(rate))
+            return false;
         std::vector<uint8_t> pcm;
         for (auto [at, n] : soundChunks) pcm.insert(pcm.end(), data + at, data + at + n);
         ConvertPcm(pcm.data(), pcm.size(), channels, bits, rate, &m.sound);
