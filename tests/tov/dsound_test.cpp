@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tov42.h"
+#include "wave_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -90,33 +91,12 @@ protected:
     }
     // A wave file written in the test and read by the library.
     tagTOVWAVE* Wave(int rate, int bits, int channels, const Bytes& data) {
-        Bytes f(44, 0);
-        auto put16 = [&](size_t at, unsigned v) { f[at] = uint8_t(v); f[at + 1] = uint8_t(v >> 8); };
-        auto put32 = [&](size_t at, uint32_t v) {
-            for (int i = 0; i < 4; ++i) f[at + size_t(i)] = uint8_t(v >> (8 * i));
-        };
-        std::memcpy(&f[0], "RIFF", 4);
-        put32(4, uint32_t(36 + data.size()));
-        std::memcpy(&f[8], "WAVEfmt ", 8);
-        put32(16, 16);
-        put16(20, 1);
-        put16(22, unsigned(channels));
-        put32(24, uint32_t(rate));
-        put32(28, uint32_t(rate * channels * bits / 8));
-        put16(32, unsigned(channels * bits / 8));
-        put16(34, unsigned(bits));
-        std::memcpy(&f[36], "data", 4);
-        put32(40, uint32_t(data.size()));
-        f.insert(f.end(), data.begin(), data.end());
-        const fs::path p = dir_ / ("w" + std::to_string(waves_.size()) + ".wav");
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(f.data()),
-                                                 std::streamsize(f.size()));
-        char sys[MAX_PATH];
-        EXPECT_TRUE(WynPlat_ToSystemPath(p.c_str(), sys, sizeof sys));
+        const std::string path = tovtest::WriteWave(
+            dir_ / ("w" + std::to_string(waves_.size()) + ".wav"), rate, bits, channels, data);
         waves_.emplace_back();
         tagTOVWAVE& w = waves_.back();
         std::memset(&w, 0, sizeof w);
-        EXPECT_EQ(TOV_WaveRead(sys, &w), 1) << p;
+        EXPECT_EQ(TOV_WaveRead(path.c_str(), &w), 1) << path;
         return &w;
     }
     // Lets `micros` of output time pass.

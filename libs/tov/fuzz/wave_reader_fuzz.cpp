@@ -1,6 +1,7 @@
 // Fuzz target for the wave reader: any bytes as a wave file (plain, packed, segmented, in
-// any combination of the header's form bytes), read through TOV_WaveRead and then mixed for
-// a few buffers, so that a record the reader accepts is also safe to play.
+// any combination of the header's form bytes), read in the DirectSound output's 16-bit form
+// and through TOV_WaveRead, then mixed for a few buffers, so that a record the reader accepts
+// is also safe to play.
 #include <unistd.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "mixkernel.h"
 #include "tov42.h"
+#include "tov_internal.h"
 #include "voice.h"
 
 namespace {
@@ -44,6 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::FILE* f = std::fopen(s.file.c_str(), "wb")) {
         if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);
+    }
+    // The DirectSound output's form: 16-bit samples kept, 44100 Hz halved by whole frames.
+    tov::LoadedWave l;
+    if (tov::LoadWave(s.path, &l, true)) {
+        if (!l.data) __builtin_trap();
+        TOV_Free(l.data);
     }
     tagTOVWAVE w{};
     if (TOV_WaveRead(s.path, &w) != 1) return 0;
