@@ -173,6 +173,7 @@ public:
     }
 
     bool primary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
+    bool playing() const { return playing_; }
     double gain() const { return gain_; }
     void SetPasses(DWORD n) { passLimit_ = n; }
 
@@ -285,7 +286,13 @@ public:
         const double master = primary_ ? primary_->gain() : 1.0;
         for (SoundBuffer* b : buffers_) b->Render(mix, frames, master);
     }
-    size_t FramesToNextEvent() const override { return wyn::audio::kNoEvent; }
+    // Nothing to report, but while a buffer plays the headless sink keeps pace with the
+    // clock (so that a capture is current) instead of waiting for the next call.
+    size_t FramesToNextEvent() const override {
+        for (const SoundBuffer* b : buffers_)
+            if (b->playing()) return wyn::audio::kRate / 10;
+        return wyn::audio::kNoEvent;
+    }
 
     // A buffer is gone. Lock held.
     void Forget(SoundBuffer* b) {
