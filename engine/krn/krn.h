@@ -269,6 +269,10 @@ KRNAPI void WINAPI KRN_GetDriverName(tagKRN* krn, tagKRNDRVINFO* drvlist,
 // or 0 when an index is out of range or a kind could not be loaded; a kind that fails keeps
 // its old driver, and krn2.ini is then not written.
 KRNAPI int WINAPI KRN_SetDriver(tagKRN* krn, int drv, int lgt, int acc);
+// Shows the modal driver choice dialog with its top-left corner at (x, y) of the engine window's
+// client area, once no frame stage is pending. Returns KRN_SetDriver's result after the accept
+// button, 0 after cancel or closing.
+KRNAPI int WINAPI KRN_DriverDialog(tagKRN* krn, int x, int y);
 
 // ---- views, cameras, lights and the frame (numbers 0-9) ----
 

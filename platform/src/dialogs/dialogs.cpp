@@ -21,6 +21,7 @@
 #include "backend/backend.h"
 #include "dialogs/template.h"
 #include "resources/resources.h"
+#include "user/codepage.h"
 #include "user/user.h"
 
 namespace wyn::dlg {
@@ -49,6 +50,7 @@ struct Dialog {
     HFONT font = nullptr;
     std::vector<HWND> items;  // template order (tab order)
     std::string name;
+    int codePage = 932;  // of the texts: the template's module's
 };
 
 std::recursive_mutex g_m;
@@ -601,11 +603,11 @@ void LogState(const Dialog& d) {
         if (it->kind == Kind::Check || it->kind == Kind::Radio) out += it->check ? " checked" : " unchecked";
         if (it->kind == Kind::Combo) {
             out += " sel " + std::to_string(it->sel);
-            if (it->sel >= 0) out += " \"" + wynplat::ToUtf8Text(it->rows[it->sel].first.c_str(), 932) + "\"";
+            if (it->sel >= 0) out += " \"" + wynplat::ToUtf8Text(it->rows[it->sel].first.c_str(), d.codePage) + "\"";
         }
         if (it->kind == Kind::Trackbar) out += " pos " + std::to_string(it->tbPos);
         if (!IsWindowEnabled(h)) out += " disabled";
-        if (it->kind != Kind::Combo && it->kind != Kind::Trackbar) out += " \"" + wynplat::ToUtf8Text(title, 932) + "\"";
+        if (it->kind != Kind::Combo && it->kind != Kind::Trackbar) out += " \"" + wynplat::ToUtf8Text(title, d.codePage) + "\"";
         out += "\n";
     }
     const std::string& path = LogPath();
@@ -672,18 +674,21 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         SetLastError(ERROR_INVALID_DATA);
         return -1;
     }
-    return wyn::dlg::RunDialog(instance, def, name, owner, proc, param);
+    // A template's texts are in the code page of the module that registered it.
+    return wyn::dlg::RunDialog(instance, def, name, owner, proc, param, wynplat::CodePageOfAddress(found.data));
 }
 
 INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner,
-                            DLGPROC proc, LPARAM param) {
+                            DLGPROC proc, LPARAM param, int codePage) {
     RegisterClasses();
     auto d = std::make_shared<Dialog>();
+    d->codePage = codePage == 950 ? 950 : 932;
     d->proc = proc;
     d->name = name;
     // The system font at the template's size; dialog units follow from its metrics.
     int px = MulDiv(def.points, 96, 72);
-    d->font = CreateFontA(-px, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
+    d->font = CreateFontA(-px, 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                          d->codePage == 950 ? CHINESEBIG5_CHARSET : SHIFTJIS_CHARSET, 0, 0, 0, 0,
                           def.face.empty() ? "MS UI Gothic" : def.face.c_str());
     int baseX = std::max(1, px / 2), baseY = std::max(1, px + px / 4);
     if (HDC dc = GetDC(nullptr)) {

@@ -31,8 +31,9 @@ struct DialogDef {
 // Reads a template. On failure returns false with `error` naming the line and the fault.
 bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* error);
 
-// Runs a modal dialog of `def` (DialogBoxParamA after its template was found and read).
+// Runs a modal dialog of `def` (DialogBoxParamA after its template was found and read); its
+// texts are drawn and logged in `codePage` (932 Shift-JIS or 950 Big5).
 INT_PTR RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner, DLGPROC proc,
-                  LPARAM param);
+                  LPARAM param, int codePage = 932);
 
 }  // namespace wyn::dlg
