@@ -168,9 +168,11 @@ TOVDLL_API int WINAPI TOV_CddaPlay(int track, int count) {
     MCI_OPEN_PARMSA open{};
     open.dwCallback = Hidden();
     open.lpstrDeviceType = reinterpret_cast<LPCSTR>(uintptr_t(MCI_DEVTYPE_CD_AUDIO));
-    open.lpstrElementName = m.element;
+    // The older generation opens the default CD device, without a drive of its choice.
+    open.lpstrElementName = gen::kCdDriveChoice ? m.element : nullptr;
+    const DWORD_PTR element = gen::kCdDriveChoice ? MCI_OPEN_ELEMENT : 0;
     if (TOV_MCI(0, MCI_OPEN,
-                MCI_WAIT | MCI_OPEN_ELEMENT | MCI_OPEN_SHAREABLE | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID, &open)) {
+                MCI_WAIT | element | MCI_OPEN_SHAREABLE | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID, &open)) {
         m.device = open.wDeviceID;
     } else {
         m.device = mciGetDeviceIDA("cdaudio");

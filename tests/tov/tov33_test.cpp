@@ -161,6 +161,23 @@ TEST_F(Tov33, EndingReportsLeaksOnceAndLeavesTheHostRunning) {
     EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 1);
 }
 
+TEST_F(Tov33, CdAudioPlaysOnTheDefaultDevice) {
+    // A disc of one 100 ms track in the virtual drive; no drive is chosen.
+    const fs::path disc = dir_ / "disc";
+    fs::create_directories(disc);
+    tovtest::WriteWave(disc / "track01.wav", 22050, 8, 2, Bytes(2 * 2205, 0xC0));
+    setenv("WYN_CDROM", disc.c_str(), 1);
+    ASSERT_EQ(TOV_Start(nullptr), 1);
+    EXPECT_EQ(TOV_CddaPlay(1, 2), 1);
+    EXPECT_EQ(TOV_CddaStatus(), 2);
+    for (int i = 0; i < 30; ++i) {
+        WynPlat_AdvanceClock(10000);
+        TOV_Task();
+    }
+    EXPECT_EQ(TOV_CddaStatus(), 0);   // played twice, then closed
+    unsetenv("WYN_CDROM");
+}
+
 // Script tasks call the library from their own threads while the host's thread mixes.
 TEST_F(Tov33, TaskThreadsAndTheMixingThreadShareTheState) {
     ASSERT_EQ(TOV_Start(nullptr), 1);
