@@ -2,12 +2,26 @@
 // krn2.ini keeps it, cancelling changes nothing, unusable drivers are listed only on request
 // and refused, a failing switch keeps the old driver, and the dialog waits for a frame in
 // progress without hanging after a failed one.
+#include <dlfcn.h>
+
 #include <atomic>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "engine_fixture.h"
+
+// Where the dialog is moved to passes through here on its way to the platform.
+namespace {
+POINT g_movedTo{-1, -1};
+}
+extern "C" __attribute__((visibility("default"))) BOOL WINAPI SetWindowPos(HWND h, HWND after, int x, int y,
+                                                                           int cx, int cy, UINT flags) {
+    using Fn = BOOL (*)(HWND, HWND, int, int, int, int, UINT);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "SetWindowPos"));
+    if ((flags & SWP_NOSIZE) && !(flags & SWP_NOMOVE)) g_movedTo = {x, y};
+    return real(h, after, x, y, cx, cy, flags);
+}
 
 namespace {
 
@@ -164,6 +178,28 @@ TEST_F(DriverDialog, AFailingSwitchKeepsTheOldDriver) {
     EXPECT_FALSE(Lines("acc_dexo.dll ACC_RASTER").empty()) << "the old driver still draws";
 }
 
+TEST_F(DriverDialog, OpensAtThePointOfTheEngineWindowsClientArea) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "KrnDialogOwner";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowExA(0, "KrnDialogOwner", "engine", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 80, 320,
+                             240, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    krn_ = KRN_Start(w, 100);
+    ASSERT_NE(krn_, nullptr);
+    POINT expected{30, 40};
+    ASSERT_TRUE(ClientToScreen(w, &expected));
+    ASSERT_NE(expected.x, 30) << "the window is not at the screen's corner";
+    g_movedTo = {-1, -1};
+    Script("click 2");
+    EXPECT_EQ(KRN_DriverDialog(krn_, 30, 40), 0);
+    EXPECT_EQ(g_movedTo.x, expected.x);
+    EXPECT_EQ(g_movedTo.y, expected.y);
+    End();
+    DestroyWindow(w);
+}
+
 std::atomic<bool> g_dialogDone{false};
 DWORD WINAPI DialogThread(LPVOID arg) {
     KRN_DriverDialog(static_cast<tagKRN*>(arg), 0, 0);
@@ -188,7 +224,9 @@ TEST_F(DriverDialog, WaitsForTheFrameBusyBitsAndNeverHangsAfterAFailedFrame) {
     uint64_t t0 = WynPlat_ClockMicros();
     HANDLE t = CreateThread(nullptr, 0, DialogThread, krn_, 0, nullptr);
     ASSERT_NE(t, nullptr);
-    for (int i = 0; i < 5; ++i) WynPlat_AdvanceClock(10000);
+    // Virtual time moves only while both threads are blocked: the dialog's thread has run
+    // as far as it can by the time this sleep ends.
+    Sleep(50);
     EXPECT_FALSE(g_dialogDone) << "the dialog waits while a stage is busy";
     krn_->task = 0;
     EXPECT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
