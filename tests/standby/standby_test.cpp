@@ -3,7 +3,6 @@
 // exact command line in the case's own runtime folder. The clock cases run the program's
 // window on a thread of this process, on the virtual clock.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -18,6 +17,7 @@
 
 #include "standby.h"
 #include "standby_client.h"
+#include "../common/png_read.h"
 
 namespace fs = std::filesystem;
 
@@ -51,27 +51,6 @@ DWORD StandbyPid() {
     DWORD pid = 0;
     GetWindowThreadProcessId(FindWindowA(STANDBY_CLASS, nullptr), &pid);
     return pid;
-}
-
-struct Png {
-    int w = 0, h = 0;
-    std::vector<uint32_t> px;
-    uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
-};
-
-bool ReadPng(const std::string& path, Png* out) {
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
-    img.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> buf(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, buf.data(), 0, nullptr)) return false;
-    out->w = static_cast<int>(img.width);
-    out->h = static_cast<int>(img.height);
-    out->px.resize(static_cast<size_t>(out->w) * out->h);
-    for (size_t i = 0; i < out->px.size(); ++i)
-        out->px[i] = (buf[i * 3] << 16) | (buf[i * 3 + 1] << 8) | buf[i * 3 + 2];
-    return true;
 }
 
 // standby.bmp as the program loads it, as 0x00RRGGBB rows top-down.

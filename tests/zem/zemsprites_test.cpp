@@ -3,37 +3,17 @@
 // sprites were). Headless always; on the desktop backend when a display is there (the test
 // script wraps the suite in a virtual X display).
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "../common/png_read.h"
+
 namespace {
 
 constexpr int kW = 400, kH = 300, kSize = 24, kSprites = 6, kFrames = 45;
-
-struct Png {
-    int w = 0, h = 0;
-    std::vector<uint32_t> px;
-    uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
-};
-
-bool ReadPng(const std::string& path, Png* out) {
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
-    img.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> buf(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, buf.data(), 0, nullptr)) return false;
-    out->w = static_cast<int>(img.width);
-    out->h = static_cast<int>(img.height);
-    out->px.resize(static_cast<size_t>(out->w) * out->h);
-    for (size_t i = 0; i < out->px.size(); ++i)
-        out->px[i] = (buf[i * 3] << 16) | (buf[i * 3 + 1] << 8) | buf[i * 3 + 2];
-    return true;
-}
 
 // A window pixel as 5-bit channels, whichever way the 16-bit screen was widened.
 struct Rgb5 { int r, g, b; };
