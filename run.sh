@@ -5,6 +5,6 @@ cd "$(dirname "$0")"
 bash scripts/setup.sh
 BUILD_DIR=$(cat .last-build-dir)
 # The most complete program the tree has so far.
-MAIN=${WYN_MAIN:-windemo}
+MAIN=${WYN_MAIN:-krnview}
 cd "$BUILD_DIR/bin"
 exec "./$MAIN" "$@"
