@@ -315,7 +315,7 @@ SoundBuffer::SoundBuffer(SoundObject* owner, DWORD flags, const WAVEFORMATEX* f,
     format_.cbSize = 0;
     frequency_ = f->nSamplesPerSec;
     // Silence in the buffer's own sample form until the caller fills it.
-    if (f->wBitsPerSample == 8) std::memset(data_.data(), 0x80, data_.size());
+    if (f->wBitsPerSample == 8 && !data_.empty()) std::memset(data_.data(), 0x80, data_.size());
     owner_->AddRef();   // the sound object lives as long as its buffers
 }
 
