@@ -81,16 +81,7 @@ int UmbParseBmp(const BYTE* data, size_t size, tagCELL* cell) {
 }
 
 UMBDLL_API int WINAPI UMBDLL_ReadBMP(LPCSTR path, tagCELL* cell) {
-    if (!cell) return 0;
-    size_t size = 0;
-    BYTE* data = UmbReadFile(path, &size);
-    if (!data) {
-        cell->bits = nullptr;
-        return 0;
-    }
-    int ok = UmbParseBmp(data, size, cell);
-    UmbFree(data);
-    return ok;
+    return UmbReadCell(path, cell, UmbParseBmp);
 }
 
 UMBDLL_API int WINAPI UMBDLL_WriteBMP24(LPCSTR path, const tagCELL* cell) {

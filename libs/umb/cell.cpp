@@ -77,6 +77,19 @@ BYTE* UmbReadFile(LPCSTR path, size_t* size) {
     return data;
 }
 
+int UmbReadCell(LPCSTR path, tagCELL* cell, int (*parse)(const BYTE*, size_t, tagCELL*)) {
+    if (!cell) return 0;
+    size_t size = 0;
+    BYTE* data = UmbReadFile(path, &size);
+    if (!data) {
+        cell->bits = nullptr;
+        return 0;
+    }
+    int ok = parse(data, size, cell);
+    UmbFree(data);
+    return ok;
+}
+
 UMBDLL_API int WINAPI UMBDLL_CreateCell(tagCELL* cell, int width, int height) {
     if (!cell) return 0;
     size_t bytes = (width > 0 && height > 0) ? size_t(width) * size_t(height) * 2 : 0;

@@ -209,16 +209,7 @@ int Umb8ParseBlock(wyn::ByteReader& r, tagCELL* cell) {
 }
 
 UMBDLL_API int WINAPI UMBDLL_ReadUMB(LPCSTR path, tagCELL* cell) {
-    if (!cell) return 0;
-    size_t size = 0;
-    BYTE* data = UmbReadFile(path, &size);
-    if (!data) {
-        cell->bits = nullptr;
-        return 0;
-    }
-    int ok = UmbParsePicture(data, size, cell);
-    UmbFree(data);
-    return ok;
+    return UmbReadCell(path, cell, UmbParsePicture);
 }
 
 UMBDLL_API int WINAPI UMBDLL_WriteUMB16(LPCSTR path, const tagCELL* cell, LPCSTR formType,

@@ -22,6 +22,9 @@ void UmbEmptyCell(tagCELL* cell);
 // The file's bytes (the archive entry of the folder's .vfs, else the plain file) in a new
 // UmbAlloc block, or NULL (after the missing-file box when it can't be opened).
 BYTE* UmbReadFile(LPCSTR path, size_t* size);
+// Reads the file at `path` whole and hands its bytes to `parse`. 1, or 0 with the cell's
+// pixels cleared when the file can't be read or parsed.
+int UmbReadCell(LPCSTR path, tagCELL* cell, int (*parse)(const BYTE*, size_t, tagCELL*));
 
 // Parses a whole picture file (16-bit or 8-bit form) into `cell`. 1, or 0 with the cell empty.
 int UmbParsePicture(const BYTE* data, size_t size, tagCELL* cell);
