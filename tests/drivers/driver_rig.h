@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -173,6 +174,41 @@ inline void FakeProbe(WynCpuInfo* info) {
     std::snprintf(info->vendor, sizeof info->vendor, "%s", FakeCpu().vendor);
     info->sse = FakeCpu().sse;
     info->amd3dnow = FakeCpu().amd3dnow;
+}
+
+// One driver file's expected CHECK answers: its description and c1, and its result on an
+// Intel processor with SSE, an AMD one with 3DNow!, an AMD one without, and an unknown one.
+struct CheckRow {
+    const char* file;
+    const char* description;
+    DWORD c1;
+    int intel, amd3dnow, amd, none;
+};
+
+// Asks every row's CHECK (found by `check`) on the four faked processors.
+inline void ExpectCheckTable(const CheckRow* rows, size_t n, KRNDRV_CHECK (*check)(const char* file)) {
+    const Cpu cpus[4] = {{"GenuineIntel", 1, 0}, {"AuthenticAMD", 1, 1}, {"AuthenticAMD", 1, 0},
+                         {"", 0, 0}};
+    WynPlat_SetCpuProbe(FakeProbe);
+    for (size_t i = 0; i < n; ++i) {
+        const CheckRow& r = rows[i];
+        KRNDRV_CHECK fn = check(r.file);
+        ASSERT_TRUE(fn) << r.file;
+        const int expect[4] = {r.intel, r.amd3dnow, r.amd, r.none};
+        for (int c = 0; c < 4; ++c) {
+            FakeCpu() = cpus[c];
+            char corp[32] = "x", name[32] = "x", drv[32] = "x";
+            DWORD c1 = 77, c2 = 77;
+            EXPECT_EQ(fn(nullptr, corp, name, drv, &c1, &c2), expect[c])
+                << r.file << " on processor " << c;
+            EXPECT_STREQ(corp, "Halvorstine") << r.file;
+            EXPECT_STREQ(name, r.description) << r.file;
+            EXPECT_STREQ(drv, r.file) << r.file << ": the file it names is the one loaded";
+            EXPECT_EQ(c1, r.c1) << r.file;
+            EXPECT_EQ(c2, 0u) << r.file;
+        }
+    }
+    WynPlat_SetCpuProbe(nullptr);
 }
 
 }  // namespace drvtest

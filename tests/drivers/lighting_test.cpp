@@ -61,39 +61,12 @@ const Light kWhiteAmbient{1, 255, 255, 255, {}, {}, 0.0};
 }  // namespace
 
 TEST(LightingCheck, ReportsItsOwnFileAndTheProcessorItNeeds) {
-    struct Row {
-        const char* file;
-        const char* description;
-        DWORD c1;
-        int intel, amd3dnow, amd, none;
-    };
-    const Row rows[] = {
+    const CheckRow rows[] = {
         {"lgt_pasu.dll", "0200KORRIN 3D Light（標準）", 0, 1, 1, 1, 1},
         {"lgt_quil.dll", "0200KORRIN 3D Light（SSE版）", 9, 1, 0, 0, 0},
         {"lgt_nodo.dll", "0200KORRIN 3D Light（3DNow!版）", 5, 0, 1, 0, 0},
     };
-    const Cpu cpus[4] = {{"GenuineIntel", 1, 0}, {"AuthenticAMD", 1, 1}, {"AuthenticAMD", 1, 0},
-                         {"", 0, 0}};
-    WynPlat_SetCpuProbe(FakeProbe);
-    for (const Row& r : rows) {
-        Lighting l = LoadLighting(r.file);
-        ASSERT_TRUE(l.check) << r.file;
-        EXPECT_EQ(l.light(nullptr, 3), 1) << r.file;
-        const int expect[4] = {r.intel, r.amd3dnow, r.amd, r.none};
-        for (int c = 0; c < 4; ++c) {
-            FakeCpu() = cpus[c];
-            char corp[32] = "x", name[32] = "x", drv[32] = "x";
-            DWORD c1 = 77, c2 = 77;
-            EXPECT_EQ(l.check(nullptr, corp, name, drv, &c1, &c2), expect[c])
-                << r.file << " on processor " << c;
-            EXPECT_STREQ(corp, "Halvorstine") << r.file;
-            EXPECT_STREQ(name, r.description) << r.file;
-            EXPECT_STREQ(drv, r.file) << r.file << ": the file it names is the one loaded";
-            EXPECT_EQ(c1, r.c1) << r.file;
-            EXPECT_EQ(c2, 0u) << r.file;
-        }
-    }
-    WynPlat_SetCpuProbe(nullptr);
+    ExpectCheckTable(rows, std::size(rows), [](const char* file) { return LoadLighting(file).check; });
 }
 
 TEST(Lighting, FlatTableAgainstHandComputedColours) {

@@ -37,39 +37,13 @@ tagKRNCHIP Ramp(tagKRN3D a, tagKRN3D b, tagKRN3D c) {
 }  // namespace
 
 TEST(TransformCheck, ReportsItsOwnFileAndTheProcessorItNeeds) {
-    struct Row {
-        const char* file;
-        const char* description;
-        DWORD c1;
-        int intel, amd3dnow, amd, none;  // CHECK on each faked processor
-    };
-    const Row rows[] = {
+    const CheckRow rows[] = {
         {"drv_pasu.dll", "0200KORRIN 3D Transform（標準）", 0, 1, 1, 1, 1},
         {"drv_quil.dll", "0200KORRIN 3D Transform(SSE版)", 9, 1, 0, 0, 0},
         // Too long for its 32-byte buffer: cut before the character that does not fit.
         {"drv_nodo.dll", "0200KORRIN 3D Transform(3DNow!", 5, 0, 1, 0, 0},
     };
-    const Cpu cpus[4] = {{"GenuineIntel", 1, 0}, {"AuthenticAMD", 1, 1}, {"AuthenticAMD", 1, 0},
-                         {"", 0, 0}};
-    WynPlat_SetCpuProbe(FakeProbe);
-    for (const Row& r : rows) {
-        Transform t = LoadTransform(r.file);
-        ASSERT_TRUE(t.check) << r.file;
-        const int expect[4] = {r.intel, r.amd3dnow, r.amd, r.none};
-        for (int c = 0; c < 4; ++c) {
-            FakeCpu() = cpus[c];
-            char corp[32] = "x", name[32] = "x", drv[32] = "x";
-            DWORD c1 = 77, c2 = 77;
-            EXPECT_EQ(t.check(nullptr, corp, name, drv, &c1, &c2), expect[c])
-                << r.file << " on processor " << c;
-            EXPECT_STREQ(corp, "Halvorstine") << r.file;
-            EXPECT_STREQ(name, r.description) << r.file;
-            EXPECT_STREQ(drv, r.file) << r.file << ": the file it names is the one loaded";
-            EXPECT_EQ(c1, r.c1) << r.file;
-            EXPECT_EQ(c2, 0u) << r.file;
-        }
-    }
-    WynPlat_SetCpuProbe(nullptr);
+    ExpectCheckTable(rows, std::size(rows), [](const char* file) { return LoadTransform(file).check; });
 }
 
 TEST(TransformView, SplitsChipsAtTheNearPlane) {
