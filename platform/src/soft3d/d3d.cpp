@@ -15,7 +15,7 @@ std::vector<Surface*> gHandles;  // handle n names gHandles[n - 1]
 
 class Device;
 
-class Viewport final : public IDirect3DViewport2 {
+class Viewport final : public Counted<IDirect3DViewport2> {
 public:
     HRESULT QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
@@ -26,12 +26,6 @@ public:
         }
         *out = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG Release() override {
-        const int left = --refs_;
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
     }
     HRESULT GetViewport(LPD3DVIEWPORT data) override {
         if (!data) return DDERR_INVALIDPARAMS;
@@ -78,13 +72,12 @@ public:
     Device* device = nullptr;  // the device it was added to (not a reference)
 
 private:
-    std::atomic<int> refs_{1};
     D3DVIEWPORT2 vp_{sizeof(D3DVIEWPORT2), 0, 0, 0, 0, -1.0f, 1.0f, 2.0f, 2.0f, 0.0f, 1.0f};
 };
 
 class Direct3D;
 
-class Device final : public IDirect3DDevice2 {
+class Device final : public Counted<IDirect3DDevice2> {
 public:
     Device(Direct3D* d3d, Surface* target, bool hardware);
     ~Device();
@@ -97,12 +90,6 @@ public:
         }
         *out = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG Release() override {
-        const int left = --refs_;
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
     }
     HRESULT GetCaps(LPD3DDEVICEDESC hardwareDesc, LPD3DDEVICEDESC emulationDesc) override;
     HRESULT AddViewport(LPDIRECT3DVIEWPORT2 viewport) override {
@@ -175,7 +162,6 @@ public:
 
 private:
     static constexpr int kStates = 64;
-    std::atomic<int> refs_{1};
     Direct3D* d3d_;
     Surface* target_;
     bool hardware_;
@@ -185,7 +171,7 @@ private:
     DWORD states_[kStates] = {};
 };
 
-class Direct3D final : public IDirect3D2 {
+class Direct3D final : public Counted<IDirect3D2> {
 public:
     explicit Direct3D(DirectDraw* ddraw) : ddraw_(ddraw) { ddraw_->AddRef(); }
     ~Direct3D() { ddraw_->Release(); }
@@ -200,12 +186,6 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG Release() override {
-        const int left = --refs_;
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
     HRESULT EnumDevices(LPD3DENUMDEVICESCALLBACK callback, LPVOID context) override;
     HRESULT CreateViewport(LPDIRECT3DVIEWPORT2* out, IUnknown* outer) override {
         if (!out || outer) return DDERR_INVALIDPARAMS;
@@ -216,7 +196,6 @@ public:
                          LPDIRECT3DDEVICE2* out) override;
 
 private:
-    std::atomic<int> refs_{1};
     DirectDraw* ddraw_;
 };
 

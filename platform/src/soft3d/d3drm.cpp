@@ -1,27 +1,10 @@
 // Retained mode, as far as the set-up of an immediate-mode viewport goes: frames, a device
 // made from a Direct3D device, and viewports whose Clear clears the render target and depth.
 // Setters are recorded and read back; nothing else happens.
-#include <atomic>
-
 #include "soft3d/objects.h"
 
 namespace soft3d {
 namespace {
-
-template <class Base>
-class Counted : public Base {
-public:
-    ULONG AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG Release() override {
-        const int left = --refs_;
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-    virtual ~Counted() = default;
-
-private:
-    std::atomic<int> refs_{1};
-};
 
 template <class T>
 HRESULT Answer(T* self, void** out) {

@@ -501,12 +501,6 @@ HRESULT Clipper::QueryInterface(REFIID riid, void** out) {
     *out = nullptr;
     return E_NOINTERFACE;
 }
-ULONG Clipper::AddRef() { return static_cast<ULONG>(++refs_); }
-ULONG Clipper::Release() {
-    const int left = --refs_;
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-}
 HRESULT Clipper::GetHWnd(HWND* out) {
     if (!out) return DDERR_INVALIDPARAMS;
     *out = hwnd;
@@ -531,12 +525,6 @@ HRESULT Palette::QueryInterface(REFIID riid, void** out) {
     }
     *out = nullptr;
     return E_NOINTERFACE;
-}
-ULONG Palette::AddRef() { return static_cast<ULONG>(++refs_); }
-ULONG Palette::Release() {
-    const int left = --refs_;
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
 }
 HRESULT Palette::GetCaps(LPDWORD caps) {
     if (!caps) return DDERR_INVALIDPARAMS;

@@ -11,6 +11,23 @@
 
 namespace soft3d {
 
+// The reference count of an object behind one interface: it deletes itself at the last
+// Release.
+template <class Base>
+class Counted : public Base {
+public:
+    ULONG AddRef() override { return static_cast<ULONG>(++refs_); }
+    ULONG Release() override {
+        const int left = --refs_;
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+    virtual ~Counted() = default;
+
+private:
+    std::atomic<int> refs_{1};
+};
+
 class DirectDraw;
 class Clipper;
 class Palette;
@@ -101,31 +118,23 @@ private:
     Texture texture_;
 };
 
-class Clipper final : public IDirectDrawClipper {
+class Clipper final : public Counted<IDirectDrawClipper> {
 public:
     HRESULT QueryInterface(REFIID riid, void** out) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT GetHWnd(HWND* hwnd) override;
     HRESULT SetHWnd(DWORD flags, HWND hwnd) override;
     HWND hwnd = nullptr;
-
-private:
-    std::atomic<int> refs_{1};
 };
 
-class Palette final : public IDirectDrawPalette {
+class Palette final : public Counted<IDirectDrawPalette> {
 public:
     Palette(DWORD caps, const PALETTEENTRY* entries);
     HRESULT QueryInterface(REFIID riid, void** out) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT GetCaps(LPDWORD caps) override;
     HRESULT GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries) override;
     HRESULT SetEntries(DWORD flags, DWORD start, DWORD count, LPPALETTEENTRY entries) override;
 
 private:
-    std::atomic<int> refs_{1};
     DWORD caps_;
     int size_;
     PALETTEENTRY entries_[256];
