@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "../common/capture_read.h"
+
 namespace {
 
 LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
@@ -67,11 +69,7 @@ protected:
     // The captured output as 16-bit values, left and right.
     std::vector<int16_t> Heard() {
         WynPlat_AudioCatchUp();
-        std::ifstream f(capture_, std::ios::binary);
-        std::vector<char> raw((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-        std::vector<int16_t> out;
-        for (size_t i = 44; i + 1 < raw.size(); i += 2)
-            out.push_back(int16_t(uint16_t(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8)));
+        std::vector<int16_t> out = ReadCapture16(capture_);
         return out;
     }
     std::vector<int16_t> Sound() {

@@ -18,6 +18,7 @@
 
 #include "tov42.h"
 #include "wave_fixture.h"
+#include "../common/capture_read.h"
 
 namespace fs = std::filesystem;
 
@@ -107,11 +108,7 @@ protected:
     // The captured output, left and right as 16-bit values.
     std::vector<int16_t> Heard() {
         WynPlat_AudioCatchUp();
-        std::ifstream f(capture_, std::ios::binary);
-        std::vector<char> raw((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-        std::vector<int16_t> out;
-        for (size_t i = 44; i + 1 < raw.size(); i += 2)
-            out.push_back(int16_t(uint16_t(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8)));
+        std::vector<int16_t> out = ReadCapture16(capture_);
         return out;
     }
     // Frames of the capture that are not silent.

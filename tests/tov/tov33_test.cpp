@@ -16,6 +16,7 @@
 
 #include "tov42.h"
 #include "wave_fixture.h"
+#include "../common/capture_read.h"
 
 namespace fs = std::filesystem;
 
@@ -62,13 +63,7 @@ protected:
     // What was played in 8-bit form, from the first sound on.
     Bytes Heard() {
         WynPlat_AudioCatchUp();
-        std::ifstream f(capture_, std::ios::binary);
-        std::vector<char> raw((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-        Bytes out;
-        for (size_t i = 44; i + 1 < raw.size(); i += 2) {
-            const int16_t v = int16_t(uint16_t(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8));
-            out.push_back(uint8_t((v >> 8) + 128));
-        }
+        Bytes out = ReadCapture8(capture_);
         size_t first = 0;
         while (first < out.size() && out[first] == 0x80) ++first;
         first &= ~size_t(1);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tov42.h"
+#include "../common/capture_read.h"
 
 namespace fs = std::filesystem;
 
@@ -82,13 +83,7 @@ protected:
     }
     // What was played, back in 8-bit form (L, R, L, R...), from the first sound on.
     Bytes Heard(bool fromStart = false) {
-        std::ifstream f(capture_, std::ios::binary);
-        std::vector<char> raw((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-        Bytes out;
-        for (size_t i = 44; i + 1 < raw.size(); i += 2) {
-            const int16_t v = int16_t(uint16_t(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8));
-            out.push_back(uint8_t((v >> 8) + 128));
-        }
+        Bytes out = ReadCapture8(capture_);
         if (fromStart) return out;
         size_t first = 0;
         while (first < out.size() && out[first] == 0x80) ++first;
