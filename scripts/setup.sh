@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config     # compiler and build
+  clang-format                                # the one formatting of the tree
   googletest libgtest-dev libbenchmark-dev    # tests and benchmarks
   libsdl2-dev                                 # windows, input, audio and message boxes on a desktop
   libfreetype-dev libfontconfig-dev           # text drawing; the CJK font is found through fontconfig

@@ -20,7 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return DefWindowProcA(h, m, w, l);
+}
 
 // <chrono> does not build with the project's Shift-JIS execution character set.
 double Now() {
@@ -58,11 +60,12 @@ void Face(tagKRN* krn, int& slot, tagKRN3D a, tagKRN3D b, tagKRN3D c, int r, int
     KRN_SetChip(krn, slot++, &ch);
 }
 
-void Box(tagKRN* krn, int& slot, double x0, double y0, double z0, double x1, double y1,
-         double z1, int r, int g, int b) {
+void Box(tagKRN* krn, int& slot, double x0, double y0, double z0, double x1, double y1, double z1,
+         int r, int g, int b) {
     const tagKRN3D p[8] = {V(x0, y0, z0), V(x1, y0, z0), V(x1, y1, z0), V(x0, y1, z0),
                            V(x0, y0, z1), V(x1, y0, z1), V(x1, y1, z1), V(x0, y1, z1)};
-    const int f[6][4] = {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7}, {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}};
+    const int f[6][4] = {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7},
+                         {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}};
     for (auto& q : f) {
         Face(krn, slot, p[q[0]], p[q[1]], p[q[2]], r, g, b);
         Face(krn, slot, p[q[0]], p[q[2]], p[q[3]], r, g, b);
@@ -110,7 +113,8 @@ struct Rig {
         dir = fs::temp_directory_path() / ("raster_bench_" + std::to_string(getpid()));
         fs::create_directories(dir);
         for (const char* f : {"acc_dexo.dll", "drv_pasu.dll", "lgt_pasu.dll"})
-            fs::copy_file(fs::path(RASTER_BIN_DIR) / f, dir / f, fs::copy_options::overwrite_existing);
+            fs::copy_file(fs::path(RASTER_BIN_DIR) / f, dir / f,
+                          fs::copy_options::overwrite_existing);
         setenv("WYN_PROGRAM_DIR", dir.c_str(), 1);
         char sys[1024];
         WynPlat_ToSystemPath(dir.c_str(), sys, sizeof sys);
@@ -171,7 +175,8 @@ void BM_Frame800x600(benchmark::State& state) {
     }
     state.counters["chips"] = rig.chips;
     state.counters["drawn"] = KRN_GetRenderCount(rig.krn);
-    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["share_of_33ms"] =
         benchmark::Counter((Now() - start) / 0.033, benchmark::Counter::kAvgIterations);
 }

@@ -144,7 +144,8 @@ void BM_Soft3D(benchmark::State& state) {
     Check(tex->Lock(nullptr, &lock, DDLOCK_WAIT, nullptr), "lock");
     for (int y = 0; y < kTex; ++y)
         for (int x = 0; x < kTex; ++x)
-            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(lock.lpSurface) + y * lock.lPitch)[x] = Texel(x, y);
+            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(lock.lpSurface) +
+                                        y * lock.lPitch)[x] = Texel(x, y);
     tex->Unlock(nullptr);
     IDirect3D2* d3d = nullptr;
     Check(dd->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&d3d)), "IDirect3D2");
@@ -221,7 +222,8 @@ void BM_LlvmpipeOneThread(benchmark::State& state) {
     GLuint tex = 0;
     glGenTextures(1, &tex);
     glBindTexture(GL_TEXTURE_2D, tex);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kTex, kTex, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, texels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kTex, kTex, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5,
+                 texels.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -236,8 +238,8 @@ void BM_LlvmpipeOneThread(benchmark::State& state) {
     glDisable(GL_CULL_FACE);
     glViewport(0, 0, kW, kH);
     // Screen pixels (centres at integers, y down) and z in [0, 1] to clip space.
-    const GLfloat proj[16] = {2.0f / kW, 0, 0, 0, 0, -2.0f / kH, 0, 0, 0, 0, 2, 0,
-                              -1 + 1.0f / kW, 1 - 1.0f / kH, -1, 1};
+    const GLfloat proj[16] = {
+        2.0f / kW, 0, 0, 0, 0, -2.0f / kH, 0, 0, 0, 0, 2, 0, -1 + 1.0f / kW, 1 - 1.0f / kH, -1, 1};
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(proj);
     glMatrixMode(GL_MODELVIEW);

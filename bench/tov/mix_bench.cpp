@@ -47,8 +47,8 @@ std::vector<std::unique_ptr<Source>> Channels() {
         float pitch;
     };
     const Spec specs[] = {
-        {22050, 2, 1.0f}, {22050, 1, 1.0f}, {11025, 2, 1.0f}, {11025, 1, 1.0f}, {5512, 1, 1.0f},
-        {22050, 2, 1.5f}, {22050, 1, 0.75f}, {11025, 3, 1.0f},
+        {22050, 2, 1.0f}, {22050, 1, 1.0f}, {11025, 2, 1.0f},  {11025, 1, 1.0f},
+        {5512, 1, 1.0f},  {22050, 2, 1.5f}, {22050, 1, 0.75f}, {11025, 3, 1.0f},
     };
     std::vector<std::unique_ptr<Source>> out;
     for (int i = 0; i < 20; ++i) {
@@ -56,7 +56,7 @@ std::vector<std::unique_ptr<Source>> Channels() {
         auto src = std::make_unique<Source>();
         src->data = Noise(size_t(s.rate) * (s.mode == 2 ? 2 : 1), unsigned(i + 1));
         if (s.mode == 3) {
-            src->data[5000] = 0xFF;   // an intro, then a loop
+            src->data[5000] = 0xFF;  // an intro, then a loop
             tov::ScanSegments(src->data.data(), uint32_t(src->data.size()), src->top,
                               std::vector<int32_t>(tov::kSegments).data(), src->len);
         }

@@ -100,7 +100,8 @@ void BM_UmbDecodeCoded1024(benchmark::State& state) {
     const Files& f = Data();
     for (auto _ : state) {
         tagCELL cell;
-        if (!UmbParsePicture(f.umb.data(), f.umb.size(), &cell)) state.SkipWithError("decode failed");
+        if (!UmbParsePicture(f.umb.data(), f.umb.size(), &cell))
+            state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(cell.bits);
         UmbFree(cell.bits);
     }

@@ -21,8 +21,8 @@ struct Setup {
         wc.lpfnWndProc = Proc;
         wc.lpszClassName = "BlitBench";
         RegisterClassA(&wc);
-        win = CreateWindowExA(0, "BlitBench", "", WS_POPUP | WS_VISIBLE, 0, 0, kW * scale, kH * scale, nullptr,
-                              nullptr, nullptr, nullptr);
+        win = CreateWindowExA(0, "BlitBench", "", WS_POPUP | WS_VISIBLE, 0, 0, kW * scale,
+                              kH * scale, nullptr, nullptr, nullptr, nullptr);
         BITMAPINFO bi{};
         bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
         bi.bmiHeader.biWidth = kW;

@@ -23,7 +23,8 @@ class FrameShare {
     explicit FrameShare(benchmark::State& state) : state_(state), start_(Now()) {}
     ~FrameShare() {
         const double s = Now() - start_;
-        if (state_.iterations() > 0) state_.counters["frame_%"] = s / double(state_.iterations()) / 0.033 * 100.0;
+        if (state_.iterations() > 0)
+            state_.counters["frame_%"] = s / double(state_.iterations()) / 0.033 * 100.0;
     }
 
   private:
@@ -41,8 +42,8 @@ HWND MakeWindow() {
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "ZemSpriteBench";
     RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "bench", WS_POPUP | WS_VISIBLE, 0, 0, kW, kH, nullptr,
-                           nullptr, nullptr, nullptr);
+    return CreateWindowExA(0, wc.lpszClassName, "bench", WS_POPUP | WS_VISIBLE, 0, 0, kW, kH,
+                           nullptr, nullptr, nullptr, nullptr);
 }
 
 // Arg 0: a screen without window (the library's own work); arg 1: with a headless window, so
@@ -53,7 +54,8 @@ void BM_SpriteFrame(benchmark::State& state) {
     HZEMSCREEN scr = ZEM_Start(ZEM_START_DEPTH16, hwnd, kW, kH, 2 * kW, kH);
     auto* px = static_cast<uint16_t*>(scr->bits);
     for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) px[y * scr->width + kW + x] = uint16_t(((x >> 3) << 10) ^ (y << 2) ^ x);
+        for (int x = 0; x < kW; ++x)
+            px[y * scr->width + kW + x] = uint16_t(((x >> 3) << 10) ^ (y << 2) ^ x);
     const RECT area{0, 0, kW, kH}, back{kW, 0, 2 * kW, kH};
     ZEM_InitSprite(scr, &area, &back);
     // A keyed disc with a half-transparent rim.
@@ -61,12 +63,18 @@ void BM_SpriteFrame(benchmark::State& state) {
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x) {
             const int dx = 2 * x + 1 - kSize, dy = 2 * y + 1 - kSize, d2 = dx * dx + dy * dy;
-            if (d2 < kSize * kSize) disc[y * kSize + x] = d2 > (kSize - 4) * (kSize - 4) ? 0xFFFF : 0x7E00;
+            if (d2 < kSize * kSize)
+                disc[y * kSize + x] = d2 > (kSize - 4) * (kSize - 4) ? 0xFFFF : 0x7E00;
         }
     tagCELL cell{CELL_MODE_NORMAL, kSize, kSize, kSize, kSize, 0, 0, 0, disc.data(), 0};
-    struct Mover { int x, y, vx, vy; } movers[kSprites];
+    struct Mover {
+        int x, y, vx, vy;
+    } movers[kSprites];
     uint32_t r = 2024;
-    auto next = [&r](int n) { r = r * 1103515245 + 12345; return int((r >> 16) % unsigned(n)); };
+    auto next = [&r](int n) {
+        r = r * 1103515245 + 12345;
+        return int((r >> 16) % unsigned(n));
+    };
     for (int i = 0; i < kSprites; ++i) {
         movers[i] = Mover{next(kW - kSize), next(kH - kSize), 1 + next(4), 1 + next(4)};
         ZEM_CreateSprite(scr, i, &cell, 0, 0);

@@ -23,8 +23,10 @@ const std::vector<uint16_t>& Picture() {
             const uint32_t x = r >> 16;
             uint16_t c = static_cast<uint16_t>(x & 0x7FFF);
             if (c == kKey) c = 1;
-            if ((x & 3) == 0) c = kKey;             // a quarter keyed
-            else if ((x & 0x70) == 0) c |= 0x8000;  // an eighth of the rest half-transparent
+            if ((x & 3) == 0)
+                c = kKey;  // a quarter keyed
+            else if ((x & 0x70) == 0)
+                c |= 0x8000;  // an eighth of the rest half-transparent
             v = c;
         }
         return p;
@@ -36,7 +38,8 @@ const std::vector<uint16_t>& Picture() {
 // the refresh costs nothing).
 template <int Depth>
 void DrawThroughScreen(benchmark::State& state, DWORD extraFlags) {
-    tagCELL cell{CELL_MODE_NORMAL, kW, kH, 0, 0, 0, 0, kKey, const_cast<uint16_t*>(Picture().data()), 0};
+    tagCELL cell{
+        CELL_MODE_NORMAL, kW, kH, 0, 0, 0, 0, kKey, const_cast<uint16_t*>(Picture().data()), 0};
     const DWORD depthFlag = Depth == 16 ? ZEM_START_DEPTH16 : ZEM_START_DEPTH32;
     HZEMSCREEN scr = ZEM_Start(depthFlag, nullptr, kW, kH, kW, kH);
     for (auto _ : state) {
@@ -48,9 +51,13 @@ void DrawThroughScreen(benchmark::State& state, DWORD extraFlags) {
     ZEM_End(scr);
 }
 template <int Depth>
-void BM_ZemDraw(benchmark::State& state) { DrawThroughScreen<Depth>(state, 0); }
+void BM_ZemDraw(benchmark::State& state) {
+    DrawThroughScreen<Depth>(state, 0);
+}
 template <int Depth>
-void BM_ZemDrawMirrored(benchmark::State& state) { DrawThroughScreen<Depth>(state, ZEM_MIRROR); }
+void BM_ZemDrawMirrored(benchmark::State& state) {
+    DrawThroughScreen<Depth>(state, ZEM_MIRROR);
+}
 
 // SDL: the same pixels as a 15-bit surface with the key set, blitted onto a 15-bit or a
 // 32-bit surface. SDL has no per-pixel half transparency; bit 15 is ignored by its format.

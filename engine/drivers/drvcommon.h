@@ -67,9 +67,12 @@ inline int Check(char* corp, char* name, char* file, DWORD* c1, DWORD* c2, const
     if (c1) *c1 = kind;
     if (c2) *c2 = 0;
     switch (need) {
-    case kSse: return SseTest();
-    case kAmd3DNow: return Amd3DNowTest();
-    default: return 1;
+        case kSse:
+            return SseTest();
+        case kAmd3DNow:
+            return Amd3DNowTest();
+        default:
+            return 1;
     }
 }
 

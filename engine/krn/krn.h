@@ -42,71 +42,71 @@ typedef struct tagKRNFFR {
 #define KRNCHIP_HIDE 2
 #define KRNCHIP_TWOSIDED 0x1u
 #define KRNCHIP_VERTEXCOLOR 0x2u
-#define KRNCHIP_SMOOTH 0x4u        // vertex normals are used (smooth shading)
+#define KRNCHIP_SMOOTH 0x4u  // vertex normals are used (smooth shading)
 #define KRNCHIP_NOFOG 0x10u
 #define KRNCHIP_UNSHADED 0x20u
 #define KRNCHIP_WIREFRAME 0x40u
 #define KRNCHIP_ALPHA 0x100u
 #define KRNCHIP_SHADOW 0x200u
-#define KRNCHIP_NOFAR 0x400u        // ignores the far limit
+#define KRNCHIP_NOFAR 0x400u  // ignores the far limit
 #define KRNCHIP_ZNOWRITE 0x1000u
 #define KRNCHIP_THROUGH 0x10000u
-#define KRNCHIP_FRONT 0x80000000u   // set on output chips that face the viewer
+#define KRNCHIP_FRONT 0x80000000u  // set on output chips that face the viewer
 
 // A chip: the same record in the scene array, the output list and the layers.
 typedef struct tagKRNCHIP {
-    int mode;            // KRNCHIP_FREE, KRNCHIP_SHOW, or with bit 0x2 hidden
-    int no;              // slot number, set when stored
-    tagKRN3D normal;     // face normal
+    int mode;         // KRNCHIP_FREE, KRNCHIP_SHOW, or with bit 0x2 hidden
+    int no;           // slot number, set when stored
+    tagKRN3D normal;  // face normal
     int red, green, blue;
     int mix;
-    tagKRN3D v[3];       // vertices
-    tagKRN3D n[3];       // vertex normals
+    tagKRN3D v[3];  // vertices
+    tagKRN3D n[3];  // vertex normals
     int r[3], g[3], b[3];
     int m[3];
-    double d[3];         // per-vertex depth, written by the drivers
-    DWORD_PTR htex;      // texture handle (the address of a texture slot); 0 untextured
-    double x[3], y[3];   // texture coordinates
-    DWORD flags;         // KRNCHIP_* bits
-    RECT crect;          // screen rectangle, written by the drivers
-    int trans;           // transparency value
+    double d[3];        // per-vertex depth, written by the drivers
+    DWORD_PTR htex;     // texture handle (the address of a texture slot); 0 untextured
+    double x[3], y[3];  // texture coordinates
+    DWORD flags;        // KRNCHIP_* bits
+    RECT crect;         // screen rectangle, written by the drivers
+    int trans;          // transparency value
 } tagKRNCHIP;
 
 typedef struct tagKRNVIEW {
-    HWND hwnd;           // NULL until the view is first defined
-    int flip;            // -1 after start, 1 once defined
+    HWND hwnd;  // NULL until the view is first defined
+    int flip;   // -1 after start, 1 once defined
     int xpos, ypos, xsize, ysize;
     int cxpos, cypos, cxsize, cysize;  // clip rectangle
     int xoffset, yoffset;
-    void* handle;        // the raster driver's own handle for the view
+    void* handle;  // the raster driver's own handle for the view
 } tagKRNVIEW;
 
 typedef struct tagKRNCAMERA {
     tagKRN3D viewpoint;
-    tagKRN3D rotate;     // angles about x, y, z
+    tagKRN3D rotate;  // angles about x, y, z
     tagKRN3D scale;
     double zoom;
-    tagKRN3D normal;     // view direction; not written by the engine
-    double viewlimit;    // near limit, 1.0 after start
+    tagKRN3D normal;   // view direction; not written by the engine
+    double viewlimit;  // near limit, 1.0 after start
 } tagKRNCAMERA;
 
 typedef struct tagKRNLIGHT {
-    DWORD mode;          // 0 = off
+    DWORD mode;  // 0 = off
     tagKRN3D pos;
     tagKRN3D dir;
     BYTE red, green, blue;
     double range;
-    tagKRN3D normal;     // unit vector opposite to dir
+    tagKRN3D normal;  // unit vector opposite to dir
 } tagKRNLIGHT;
 
 typedef struct tagKRNTEXTURE {
-    DWORD mode;          // 1 when in use
-    char path[256];      // the path as requested; empty = free slot
-    char file[64];       // file name with extension
+    DWORD mode;                     // 1 when in use
+    char path[256];                 // the path as requested; empty = free slot
+    char file[64];                  // file name with extension
     DWORD_PTR work1, work2, work3;  // the raster driver's own handles
-    int mask;            // colour-key switch of the request
-    int count;           // use count
-    int no;              // slot number
+    int mask;                       // colour-key switch of the request
+    int count;                      // use count
+    int no;                         // slot number
 } tagKRNTEXTURE;
 
 typedef struct tagKRNENUMTEXTURE {
@@ -118,21 +118,21 @@ typedef struct tagKRNENUMTEXTURE {
 
 // One enumerated driver file.
 typedef struct tagKRNENUMDRV {
-    int use;             // CHECK's result: 1 usable on this machine
-    char file[32];       // the file name as found
-    char corp[32];       // maker text
-    char name[32];       // description without its four-character code
-    char drv[32];        // the file CHECK names: the one loaded when the entry is chosen
+    int use;        // CHECK's result: 1 usable on this machine
+    char file[32];  // the file name as found
+    char corp[32];  // maker text
+    char name[32];  // description without its four-character code
+    char drv[32];   // the file CHECK names: the one loaded when the entry is chosen
     DWORD c1, c2;
 } tagKRNENUMDRV;
 
 // One row of KRN_GetDriverName.
 typedef struct tagKRNDRVINFO {
     int use;
-    int select;          // 1 for the driver in use
+    int select;  // 1 for the driver in use
     char corp[32];
     char name[32];
-    char drv[32];        // the entry's file
+    char drv[32];  // the entry's file
     DWORD c1, c2;
 } tagKRNDRVINFO;
 
@@ -148,7 +148,7 @@ typedef int (*KRNDRV_VIEW)(struct tagKRN* krn, int camera);
 typedef int (*KRNDRV_PERSPECTIVE)(struct tagKRN* krn, int view, int camera);
 typedef int (*KRNLGT_LIGHT)(struct tagKRN* krn, int light);
 typedef int (*KRNLGT_BRIGHT)(struct tagKRN* krn, int camera);
-typedef int (*KRNACC_VIEWFUNC)(struct tagKRN* krn, int view);      // MAKEVIEW, RELEASEVIEW, FLIP
+typedef int (*KRNACC_VIEWFUNC)(struct tagKRN* krn, int view);  // MAKEVIEW, RELEASEVIEW, FLIP
 typedef int (*KRNACC_CAMERA)(struct tagKRN* krn, int camera);
 typedef int (*KRNACC_RASTER)(struct tagKRN* krn, int view, DWORD colour);
 typedef int (*KRNACC_FULLSCREEN)(struct tagKRN* krn, int view, int flag);
@@ -172,15 +172,15 @@ typedef struct tagKRN {
     tagKRNCAMERA camera[KRN_CAMERAMAX];
     tagKRNLIGHT light[KRN_LIGHTMAX];
     int chipmax;
-    tagKRNCHIP* lpchip;      // scene chips
-    tagKRNCHIP* lpcalc;      // the frame's output chips
-    int calc;                // output chips of the last frame
-    DWORD* lpcolorbuf;       // reserved
-    DWORD task;              // KRNTASK_* bits while a frame runs
-    double distance;         // far limit, -1.0 none
-    double top;              // fog start
-    double bottom;           // fog end
-    int red, green, blue;    // background of the frame being rendered
+    tagKRNCHIP* lpchip;    // scene chips
+    tagKRNCHIP* lpcalc;    // the frame's output chips
+    int calc;              // output chips of the last frame
+    DWORD* lpcolorbuf;     // reserved
+    DWORD task;            // KRNTASK_* bits while a frame runs
+    double distance;       // far limit, -1.0 none
+    double top;            // fog start
+    double bottom;         // fog end
+    int red, green, blue;  // background of the frame being rendered
     double zbufmin, zbufmax;
     double tbufmax;
     tagKRNTEXTURE texture[KRN_TEXTUREMAX];
@@ -213,7 +213,7 @@ typedef struct tagKRN {
     char accname[32];
     int acccount;
     tagKRNENUMDRV edACC[KRN_ENUMDRVMAX];
-    DWORD accwork;           // the raster driver's state word (bit 0: hardware drawing)
+    DWORD accwork;  // the raster driver's state word (bit 0: hardware drawing)
     KRNDRV_CHECK ACC_CHECK;
     KRNDRV_START ACC_START;
     KRNDRV_END ACC_END;
@@ -230,10 +230,10 @@ typedef struct tagKRN {
     KRNACC_TEXTURE ACC_LOADTEXTURE;
     KRNACC_TEXTURE ACC_DELETETEXTURE;
 
-    DWORD ph1color[256];     // height-map colours 0x00BBGGRR
-    int* lpsort;             // reserved
-    double* lpdist;          // reserved
-    int sortcount;           // reserved
+    DWORD ph1color[256];  // height-map colours 0x00BBGGRR
+    int* lpsort;          // reserved
+    double* lpdist;       // reserved
+    int sortcount;        // reserved
     double throughdistance;
     int throughrate;
 } tagKRN;
@@ -263,8 +263,8 @@ KRNAPI void WINAPI KRN_CheckLGT(tagKRN* krn, char* corp, char* name, DWORD* c1, 
 KRNAPI void WINAPI KRN_CheckACC(tagKRN* krn, char* corp, char* name, DWORD* c1, DWORD* c2);
 // Fills three arrays of 20 rows: one per enumerated driver of each kind, `select` marking the
 // one in use. An array may be NULL.
-KRNAPI void WINAPI KRN_GetDriverName(tagKRN* krn, tagKRNDRVINFO* drvlist,
-                                     tagKRNDRVINFO* lgtlist, tagKRNDRVINFO* acclist);
+KRNAPI void WINAPI KRN_GetDriverName(tagKRN* krn, tagKRNDRVINFO* drvlist, tagKRNDRVINFO* lgtlist,
+                                     tagKRNDRVINFO* acclist);
 // Switches drivers by entry index (a negative index forces the reload of that entry). Returns 1,
 // or 0 when an index is out of range or a kind could not be loaded; a kind that fails keeps
 // its old driver, and krn2.ini is then not written.
@@ -322,8 +322,7 @@ KRNAPI void WINAPI KRN_FaceNormal3D(tagKRN3D* dst, const tagKRN3D* v0, const tag
 KRNAPI void WINAPI KRN_Face3D(tagKRN3D* dst, const tagKRN3D* p0, const tagKRN3D* p1,
                               const tagKRN3D* p2);
 // Prepares a rotation by `angles` (degrees) about the axes in the order of `order` ("ZXY").
-KRNAPI void WINAPI KRN_MakeFastRotate3D(tagKRNFFR* ffr, const tagKRN3D* angles,
-                                        const char* order);
+KRNAPI void WINAPI KRN_MakeFastRotate3D(tagKRNFFR* ffr, const tagKRN3D* angles, const char* order);
 KRNAPI void WINAPI KRN_FastRotate3D(tagKRN3D* dst, const tagKRN3D* src, const tagKRNFFR* ffr);
 // Copies the engine-wide axis order into `oldorder` (4 bytes) when given, then sets `neworder`
 // when given.
@@ -379,10 +378,8 @@ KRNAPI DWORD_PTR WINAPI KRN_ReadTexture(tagKRN* krn, const char* path, int mask)
 KRNAPI int WINAPI KRN_DeleteTexture(tagKRN* krn, DWORD_PTR htex);
 KRNAPI void WINAPI KRN_ChangeTexture(tagKRN* krn, DWORD_PTR a, DWORD_PTR b);
 KRNAPI int WINAPI KRN_EnumTexture(tagKRN* krn, tagKRNENUMTEXTURE* rows);
-KRNAPI int WINAPI KRN_PutScreen(tagKRN* krn, int view, int x, int y, tagKRNCELL* cell,
-                                RECT* src);
-KRNAPI int WINAPI KRN_GetScreen(tagKRN* krn, tagKRNCELL* cell, int x, int y, int view,
-                                RECT* rect);
+KRNAPI int WINAPI KRN_PutScreen(tagKRN* krn, int view, int x, int y, tagKRNCELL* cell, RECT* src);
+KRNAPI int WINAPI KRN_GetScreen(tagKRN* krn, tagKRNCELL* cell, int x, int y, int view, RECT* rect);
 KRNAPI int WINAPI KRN_CreateCell(tagKRNCELL* cell, int width, int height);
 KRNAPI int WINAPI KRN_DeleteCell(tagKRNCELL* cell);
 KRNAPI int WINAPI KRN_ReadCell(tagKRNCELL* cell, const char* path);

@@ -18,50 +18,50 @@
 #define KRNLAPI extern "C"
 #endif
 
-#define KRNL_NAMEMAX 32                        // a name field, its terminator included
+#define KRNL_NAMEMAX 32  // a name field, its terminator included
 #define KRNL_MASTERNAME "KorrinMasterLayer"
 
 // Texture mapping of a layer.
 typedef struct tagKRNLT {
-    char name[KRNL_NAMEMAX];   // texture file name
-    DWORD_PTR htex;            // texture handle from KRN_ReadTexture; 0 = none
-    int mode;                  // projection: 1-3 planar (x, y, z axis), 4-6 cylindrical
-    double cx, cy, cz;         // projection centre
-    double rotate;             // degrees
-    double u, v;               // offsets
-    double su, sv;             // scales
-    int mask;                  // colour-key switch given to KRN_ReadTexture
+    char name[KRNL_NAMEMAX];  // texture file name
+    DWORD_PTR htex;           // texture handle from KRN_ReadTexture; 0 = none
+    int mode;                 // projection: 1-3 planar (x, y, z axis), 4-6 cylindrical
+    double cx, cy, cz;        // projection centre
+    double rotate;            // degrees
+    double u, v;              // offsets
+    double su, sv;            // scales
+    int mask;                 // colour-key switch given to KRN_ReadTexture
 } tagKRNLT;
 
 // One layer; allocated and owned by the library, callers hold its address as the handle.
 typedef struct tagKRNL {
-    tagKRN* hkrn;              // the engine record the layer draws into
-    char name[KRNL_NAMEMAX];   // unique within its tree
-    struct tagKRNL* parent;    // NULL for a master layer
-    int no;                    // first engine chip slot
-    int count;                 // number of chips
-    int sw;                    // 1 = shown; any other value hides the layer's chips
-    int blink;                 // 1 = shown; 0 hides the layer's chips
-    int recalc;                // dirty: must be recalculated
-    int powercount;            // chip transforms applied in the last composition pass
-    tagKRN3D shift;            // relative to the parent
-    tagKRN3D rotate;           // degrees about x, y, z
+    tagKRN* hkrn;             // the engine record the layer draws into
+    char name[KRNL_NAMEMAX];  // unique within its tree
+    struct tagKRNL* parent;   // NULL for a master layer
+    int no;                   // first engine chip slot
+    int count;                // number of chips
+    int sw;                   // 1 = shown; any other value hides the layer's chips
+    int blink;                // 1 = shown; 0 hides the layer's chips
+    int recalc;               // dirty: must be recalculated
+    int powercount;           // chip transforms applied in the last composition pass
+    tagKRN3D shift;           // relative to the parent
+    tagKRN3D rotate;          // degrees about x, y, z
     tagKRN3D scale;
-    tagKRNFFR ffr;             // `rotate` prepared with the engine-wide axis order
-    tagKRNCHIP* lpchip;        // own chips in layer coordinates, `count` entries
-    tagKRNCHIP* lpcalc;        // the chips after the layer's own placement
-    int layer;                 // number of children
-    struct tagKRNL** child;    // the children, `layer` entries
-    int* childrecalc;          // per child: 1 when its subtree changed in the last calculation
-    DWORD color;               // 0x00BBGGRR, 0xFFFFFFFF = none
-    int back;                  // two-sided chips
+    tagKRNFFR ffr;           // `rotate` prepared with the engine-wide axis order
+    tagKRNCHIP* lpchip;      // own chips in layer coordinates, `count` entries
+    tagKRNCHIP* lpcalc;      // the chips after the layer's own placement
+    int layer;               // number of children
+    struct tagKRNL** child;  // the children, `layer` entries
+    int* childrecalc;        // per child: 1 when its subtree changed in the last calculation
+    DWORD color;             // 0x00BBGGRR, 0xFFFFFFFF = none
+    int back;                // two-sided chips
     tagKRNLT texture;
     int wireframe;
-    int shade;                 // 1 shaded (default), 0 unshaded
+    int shade;  // 1 shaded (default), 0 unshaded
     int alpha;
     int shadow;
-    int mixture;               // transparency given to every chip
-    int billboard;             // 1: the chips turn about the vertical axis to face the camera
+    int mixture;    // transparency given to every chip
+    int billboard;  // 1: the chips turn about the vertical axis to face the camera
     int znowrite;
     int through;
     int nofog;
@@ -73,9 +73,9 @@ typedef struct tagKRNLINFO {
     tagKRNL* layer;
     tagKRNL* parent;
     char name[KRNL_NAMEMAX];
-    int depth;                 // below the enumerated layer, 0 for itself
+    int depth;  // below the enumerated layer, 0 for itself
     int sw;
-    int layers;                // number of children
+    int layers;  // number of children
     int no;
     int count;
     tagKRN3D shift, rotate, scale;
@@ -86,21 +86,21 @@ typedef struct tagKRNLINFO {
 } tagKRNLINFO;
 
 // Operations of KRNL_RecallFunction.
-#define KRNLOP_RECALC 1        // mark dirty
-#define KRNLOP_SHADE 2         // chips' unshaded bit set when a = 0, cleared otherwise
-#define KRNLOP_MIXTURE 3       // mixture and every chip's trans = a
-#define KRNLOP_SWITCH 4        // a = 9 / -9: blink on / off; otherwise sw = a
+#define KRNLOP_RECALC 1   // mark dirty
+#define KRNLOP_SHADE 2    // chips' unshaded bit set when a = 0, cleared otherwise
+#define KRNLOP_MIXTURE 3  // mixture and every chip's trans = a
+#define KRNLOP_SWITCH 4   // a = 9 / -9: blink on / off; otherwise sw = a
 #define KRNLOP_BACK 5
 #define KRNLOP_ALPHA 6
 #define KRNLOP_BILLBOARD 7
-#define KRNLOP_COLOR 8         // layer colour a = 0x00BBGGRR onto every chip
-#define KRNLOP_INFO 9          // one KRNLINFO row at acc (depth a), acc moves one row on
-#define KRNLOP_SMOOTH 10       // KRN_SmoothChip over the chips, exact when a != 0
+#define KRNLOP_COLOR 8    // layer colour a = 0x00BBGGRR onto every chip
+#define KRNLOP_INFO 9     // one KRNLINFO row at acc (depth a), acc moves one row on
+#define KRNLOP_SMOOTH 10  // KRN_SmoothChip over the chips, exact when a != 0
 #define KRNLOP_WIREFRAME 11
-#define KRNLOP_RENUMBER 12     // no = acc, acc += count
-#define KRNLOP_CLEAN 13        // clear the dirty flag
+#define KRNLOP_RENUMBER 12  // no = acc, acc += count
+#define KRNLOP_CLEAN 13     // clear the dirty flag
 #define KRNLOP_ZNOWRITE 14
-#define KRNLOP_SCALE 15        // a points to a tagKRN3D: shift and vertices scaled by it
+#define KRNLOP_SCALE 15  // a points to a tagKRN3D: shift and vertices scaled by it
 #define KRNLOP_SHADOW 16
 #define KRNLOP_THROUGH 17
 #define KRNLOP_NOFOG 18
@@ -148,11 +148,11 @@ KRNLAPI int WINAPI KRNL_CheckSameName(tagKRNL* layer, char* name);
 
 // Each non-NULL vector replaces the layer's (a rotation also prepares `ffr` with the current
 // engine-wide axis order); marks the layer dirty. Returns 1.
-KRNLAPI int WINAPI KRNL_AbsMoveLayer(tagKRNL* layer, const tagKRN3D* shift,
-                                     const tagKRN3D* rotate, const tagKRN3D* scale);
+KRNLAPI int WINAPI KRNL_AbsMoveLayer(tagKRNL* layer, const tagKRN3D* shift, const tagKRN3D* rotate,
+                                     const tagKRN3D* scale);
 // Adds the shift and the rotation, multiplies the scale; NULL vectors are skipped. Returns 1.
-KRNLAPI int WINAPI KRNL_RelMoveLayer(tagKRNL* layer, const tagKRN3D* shift,
-                                     const tagKRN3D* rotate, const tagKRN3D* scale);
+KRNLAPI int WINAPI KRNL_RelMoveLayer(tagKRNL* layer, const tagKRN3D* shift, const tagKRN3D* rotate,
+                                     const tagKRN3D* scale);
 // Applies operation `op` (KRNLOP_*) to the layer and then to every child's subtree in order,
 // threading `acc` through; returns the final `acc`. `a` is the operation's value (a pointer
 // for KRNLOP_SCALE); `b` is only passed on.

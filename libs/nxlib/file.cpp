@@ -12,8 +12,10 @@ namespace {
 const NxlVfsRule kRule = {NXL_VFS_WIDTH, 0};
 
 void CopyText(char* out, size_t cap, const char* text) {
-    if (text) NxlCopyChars(out, cap, text, text + std::strlen(text));
-    else if (cap) out[0] = 0;
+    if (text)
+        NxlCopyChars(out, cap, text, text + std::strlen(text));
+    else if (cap)
+        out[0] = 0;
 }
 
 }  // namespace
@@ -126,8 +128,8 @@ NXL_API LPSTR WINAPI NXL_FILE_SeparatePath(LPCSTR path, LPSTR drive, LPSTR dir, 
     return last;
 }
 
-NXL_API LPSTR WINAPI NXL_FILE_MakePath(LPSTR out, LPCSTR drive, LPCSTR dir, LPCSTR stem,
-                                       LPCSTR ext, size_t outCap) {
+NXL_API LPSTR WINAPI NXL_FILE_MakePath(LPSTR out, LPCSTR drive, LPCSTR dir, LPCSTR stem, LPCSTR ext,
+                                       size_t outCap) {
     if (!out || outCap == 0) return out;
     size_t used = 0;
     out[0] = 0;
@@ -142,8 +144,8 @@ NXL_API LPSTR WINAPI NXL_FILE_MakePath(LPSTR out, LPCSTR drive, LPCSTR dir, LPCS
 }
 
 #if NXL_WITH_SEPARATEFILE
-NXL_API void WINAPI NXL_FILE_SeparateFile(LPCSTR path, LPSTR folder, LPSTR file,
-                                          size_t folderCap, size_t fileCap) {
+NXL_API void WINAPI NXL_FILE_SeparateFile(LPCSTR path, LPSTR folder, LPSTR file, size_t folderCap,
+                                          size_t fileCap) {
     char drive[NXL_MAX_DRIVE], dir[NXL_MAX_DIR], stem[NXL_MAX_FNAME], ext[NXL_MAX_EXT];
     NXL_FILE_SeparatePath(path, drive, dir, stem, ext);
     if (folder) NXL_FILE_MakePath(folder, drive, dir, nullptr, nullptr, folderCap);
@@ -161,8 +163,7 @@ NXL_API int WINAPI NXL_FILE_AddFilter(tagNXLFILESELECT* sel, LPCSTR title, LPCST
     return 1;
 }
 
-NXL_API int WINAPI NXL_FILE_InitFilter(tagNXLFILESELECT* sel, HWND hwnd, LPCSTR title,
-                                       LPCSTR ext) {
+NXL_API int WINAPI NXL_FILE_InitFilter(tagNXLFILESELECT* sel, HWND hwnd, LPCSTR title, LPCSTR ext) {
     if (!sel) return 0;
     std::memset(sel, 0, sizeof *sel);
     sel->hwnd = hwnd;

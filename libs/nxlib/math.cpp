@@ -28,6 +28,8 @@ NXL_API int WINAPI NXL_MATH_Random(int a, int b) {
     return int(a + std::rand() % span);
 }
 
-NXL_API int WINAPI NXL_MATH_SetBit(int v, int mask, int flag) { return flag ? (v | mask) : (v & ~mask); }
+NXL_API int WINAPI NXL_MATH_SetBit(int v, int mask, int flag) {
+    return flag ? (v | mask) : (v & ~mask);
+}
 
 NXL_API int WINAPI NXL_MATH_GetBit(int v, int mask) { return (v & mask) ? 1 : 0; }

@@ -26,8 +26,8 @@ int NxlVfs_ReadHead(const BYTE* bytes, size_t size, tagVFHEAD* head);
 // Looks `name` up (ignoring case) in the directory `dir` of `dirSize` bytes that followed
 // `head` in an archive of `archiveSize` bytes. Returns 1 with `entry` filled, or 0 when the
 // name is missing or the directory or the entry does not fit what is there.
-int NxlVfs_FindEntry(const tagVFHEAD* head, const BYTE* dir, size_t dirSize, int width,
-                     LPCSTR name, DWORD archiveSize, tagVFENTRY* entry);
+int NxlVfs_FindEntry(const tagVFHEAD* head, const BYTE* dir, size_t dirSize, int width, LPCSTR name,
+                     DWORD archiveSize, tagVFENTRY* entry);
 
 // Opens through `rule` with CreateFileA (read access, the given sharing; `inherit` makes the
 // handle inheritable). Returns the handle positioned at the data, or NULL.

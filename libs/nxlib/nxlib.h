@@ -16,28 +16,28 @@
 #define NXL_API extern "C"
 #endif
 
-#define NXL_MAX_DRIVE 3       // "C:" and its terminator
+#define NXL_MAX_DRIVE 3  // "C:" and its terminator
 #define NXL_MAX_DIR 256
 #define NXL_MAX_FNAME 256
 #define NXL_MAX_EXT 256
 #define NXL_MAX_PATH 260
 #define NXL_MAX_KEYWORD 256
-#define NXL_MAX_NUMBER 24     // NXL_STR_IntToStr / NXL_STR_FltToString output
+#define NXL_MAX_NUMBER 24  // NXL_STR_IntToStr / NXL_STR_FltToString output
 
 // ---- .vfs archives ----
 // Widths of one directory entry in the three archive forms.
-#define VFS_ENTRY_PACKED 32    // 13-byte name, packed
-#define VFS_ENTRY_ALIGNED 36   // 13-byte name, fields aligned
-#define VFS_ENTRY_LONG 280     // 256-byte name
+#define VFS_ENTRY_PACKED 32   // 13-byte name, packed
+#define VFS_ENTRY_ALIGNED 36  // 13-byte name, fields aligned
+#define VFS_ENTRY_LONG 280    // 256-byte name
 
 // The 16-byte archive header, as read.
 typedef struct tagVFHEAD {
-    WORD id;       // not checked
-    WORD ver;      // not checked
-    WORD count;    // number of directory entries
-    WORD length;   // meaningful bytes of one entry
-    DWORD skip;    // byte length of the directory behind the header
-    DWORD size;    // not read
+    WORD id;      // not checked
+    WORD ver;     // not checked
+    WORD count;   // number of directory entries
+    WORD length;  // meaningful bytes of one entry
+    DWORD skip;   // byte length of the directory behind the header
+    DWORD size;   // not read
 } tagVFHEAD;
 
 // A directory entry, as read (the same record for every entry width; `name` holds the
@@ -47,8 +47,8 @@ typedef struct tagVFENTRY {
     WORD atb;
     WORD date;
     WORD time;
-    DWORD offset;   // absolute offset of the data in the archive
-    DWORD size;     // byte length of the data
+    DWORD offset;  // absolute offset of the data in the archive
+    DWORD size;    // byte length of the data
     BYTE reserve[5];
 } tagVFENTRY;
 
@@ -84,8 +84,8 @@ NXL_API LPSTR WINAPI NXL_FILE_SeparatePath(LPCSTR path, LPSTR drive, LPSTR dir, 
                                            size_t stemCap = NXL_MAX_FNAME,
                                            size_t extCap = NXL_MAX_EXT);
 // out = the non-NULL parts in order; returns out.
-NXL_API LPSTR WINAPI NXL_FILE_MakePath(LPSTR out, LPCSTR drive, LPCSTR dir, LPCSTR stem,
-                                       LPCSTR ext, size_t outCap = NXL_MAX_PATH);
+NXL_API LPSTR WINAPI NXL_FILE_MakePath(LPSTR out, LPCSTR drive, LPCSTR dir, LPCSTR stem, LPCSTR ext,
+                                       size_t outCap = NXL_MAX_PATH);
 // The folder part (drive and folder) and the file part (stem and extension) of a path
 // (the long-name builds only).
 NXL_API void WINAPI NXL_FILE_SeparateFile(LPCSTR path, LPSTR folder, LPSTR file,
@@ -98,15 +98,15 @@ typedef struct tagNXLFILEFILTER {
     char ext[5];
 } tagNXLFILEFILTER;
 typedef struct tagNXLFILESELECT {
-    HWND hwnd;                    // owner window
-    char title[64];               // dialog title
-    char dir[256];                // initial folder; after a choice the chosen file's folder
-    char path[256];               // the chosen path
-    char ext[5];                  // default extension with its dot; after a choice the chosen one
+    HWND hwnd;       // owner window
+    char title[64];  // dialog title
+    char dir[256];   // initial folder; after a choice the chosen file's folder
+    char path[256];  // the chosen path
+    char ext[5];     // default extension with its dot; after a choice the chosen one
     tagNXLFILEFILTER filter[10];
     int filtercount;
-    int index;                    // 1-based filter shown first; after a choice the matching one
-    char filetitle[64];           // the chosen file name without folder
+    int index;           // 1-based filter shown first; after a choice the matching one
+    char filetitle[64];  // the chosen file name without folder
 } tagNXLFILESELECT;
 NXL_API int WINAPI NXL_FILE_InitFilter(tagNXLFILESELECT* sel, HWND hwnd, LPCSTR title, LPCSTR ext);
 NXL_API int WINAPI NXL_FILE_AddFilter(tagNXLFILESELECT* sel, LPCSTR title, LPCSTR ext);

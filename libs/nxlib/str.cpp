@@ -46,9 +46,7 @@ size_t NxlCopyChars(char* out, size_t cap, const char* begin, const char* end) {
     return used;
 }
 
-NXL_API int WINAPI NXL_STR_CheckWord(LPCSTR p) {
-    return p && NxlIsLeadByte(BYTE(*p)) ? 1 : 0;
-}
+NXL_API int WINAPI NXL_STR_CheckWord(LPCSTR p) { return p && NxlIsLeadByte(BYTE(*p)) ? 1 : 0; }
 
 NXL_API LPSTR WINAPI NXL_STR_GetWord(LPCSTR p, WORD* code) {
     if (code) *code = 0;

@@ -14,16 +14,21 @@ struct EntryLayout {
 
 bool LayoutOf(int width, EntryLayout* l) {
     switch (width) {
-    case VFS_ENTRY_PACKED: *l = {0, 13, 13, 15, 17, 19, 23, 27}; return true;
-    case VFS_ENTRY_ALIGNED: *l = {0, 13, 14, 16, 18, 20, 24, 28}; return true;
-    case VFS_ENTRY_LONG: *l = {0, 256, 256, 258, 260, 264, 268, 272}; return true;
+        case VFS_ENTRY_PACKED:
+            *l = {0, 13, 13, 15, 17, 19, 23, 27};
+            return true;
+        case VFS_ENTRY_ALIGNED:
+            *l = {0, 13, 14, 16, 18, 20, 24, 28};
+            return true;
+        case VFS_ENTRY_LONG:
+            *l = {0, 256, 256, 258, 260, 264, 268, 272};
+            return true;
     }
     return false;
 }
 
 // Reads one entry; the bytes behind the header's meaningful length read as 0.
-void ReadEntry(const BYTE* raw, int width, unsigned length, const EntryLayout& l,
-               tagVFENTRY* e) {
+void ReadEntry(const BYTE* raw, int width, unsigned length, const EntryLayout& l, tagVFENTRY* e) {
     BYTE buf[VFS_ENTRY_LONG] = {};
     std::memcpy(buf, raw, length < unsigned(width) ? length : unsigned(width));
     wyn::ByteReader r(buf, size_t(width));
@@ -174,8 +179,8 @@ int NxlVfs_ReadHead(const BYTE* bytes, size_t size, tagVFHEAD* head) {
     return r.ok() ? 1 : 0;
 }
 
-int NxlVfs_FindEntry(const tagVFHEAD* head, const BYTE* dir, size_t dirSize, int width,
-                     LPCSTR name, DWORD archiveSize, tagVFENTRY* entry) {
+int NxlVfs_FindEntry(const tagVFHEAD* head, const BYTE* dir, size_t dirSize, int width, LPCSTR name,
+                     DWORD archiveSize, tagVFENTRY* entry) {
     EntryLayout l;
     if (!head || !name || !entry || !LayoutOf(width, &l)) return 0;
     // A directory that claims more entries than it holds is not trusted at all.

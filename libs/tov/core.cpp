@@ -48,16 +48,16 @@ AllocTable& Table() {
 LRESULT CALLBACK WaveProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const auto guard = Guard();
     switch (msg) {
-    case WM_DESTROY:
-        return 0;
-    case MM_MCINOTIFY:
-        MediaNotify(wParam, lParam);
-        return 0;
-    case MM_WOM_DONE:
-        MixerOnDone(wParam, lParam);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        case WM_DESTROY:
+            return 0;
+        case MM_MCINOTIFY:
+            MediaNotify(wParam, lParam);
+            return 0;
+        case MM_WOM_DONE:
+            MixerOnDone(wParam, lParam);
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -66,7 +66,7 @@ HWND CreateHidden() {
     wc.lpfnWndProc = WaveProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = gen::kWindowClass;
-    RegisterClassA(&wc);   // a second start finds the class registered
+    RegisterClassA(&wc);  // a second start finds the class registered
     return CreateWindowExA(0, gen::kWindowClass, gen::kWindowClass, WS_POPUP, 0, 0, 100, 100,
                            nullptr, nullptr, wc.hInstance, nullptr);
 }
@@ -196,11 +196,13 @@ TOVDLL_API int WINAPI TOV_Start2(HWND parent, int devices, int* failed, int erro
 TOVDLL_API int WINAPI TOV_End(void) {
     const auto guard = Guard();
     Library& L = Lib();
-    if (!L.started) return 0;   // a second end, or no start: nothing to close or report
+    if (!L.started) return 0;  // a second end, or no start: nothing to close or report
     L.started = false;
     MediaClose(kMediaVideo);
-    if (DsMode()) DsClose();
-    else MixerClose();
+    if (DsMode())
+        DsClose();
+    else
+        MixerClose();
     MediaClose(kMediaMidi);
     MediaClose(kMediaCd);
     L.openMask = 0;

@@ -18,13 +18,13 @@ constexpr DWORD kWaveBufferFlags = DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBC
                                    DSBCAPS_GETCURRENTPOSITION2;
 
 struct DsChannel {
-    IDirectSoundBuffer* buffer = nullptr;   // the wave's own buffer, not a copy
+    IDirectSoundBuffer* buffer = nullptr;  // the wave's own buffer, not a copy
     tagTOVWAVE* wave = nullptr;
     int count = 0;
     int pause = 0;
     int volume = 15;
     float pitch = 1.0f;
-    int offset = 0;   // stored, not used: a buffer always starts from its beginning
+    int offset = 0;  // stored, not used: a buffer always starts from its beginning
 };
 
 struct DsOutput {
@@ -32,10 +32,10 @@ struct DsOutput {
     int bits = 8;
     IDirectSound* ds = nullptr;
     IDirectSoundBuffer* primary = nullptr;
-    std::array<LONG, 16> volumes{};   // hundredths of a decibel for volumes 0..15
+    std::array<LONG, 16> volumes{};  // hundredths of a decibel for volumes 0..15
     std::array<DsChannel, kChannels> ch;
     int master = 15;
-    bool devicePaused = false;   // every channel stopped by a pause of the whole output
+    bool devicePaused = false;  // every channel stopped by a pause of the whole output
 };
 
 DsOutput g_ds;
@@ -87,7 +87,7 @@ IDirectSoundBuffer* NewBuffer(int rate, int bit, int mode, const uint8_t* a, uin
     DSBUFFERDESC d{};
     d.dwSize = sizeof d;
     d.dwFlags = kWaveBufferFlags;
-    d.dwBufferBytes = DWORD(total) / f.nBlockAlign * f.nBlockAlign;   // whole frames
+    d.dwBufferBytes = DWORD(total) / f.nBlockAlign * f.nBlockAlign;  // whole frames
     d.lpwfxFormat = &f;
     IDirectSoundBuffer* buf = nullptr;
     if (FAILED(g_ds.ds->CreateSoundBuffer(&d, &buf, nullptr)) || !buf) return nullptr;
@@ -165,7 +165,8 @@ bool DsOpen(int bits) {
         return false;
     }
     o.volumes[0] = DSBVOLUME_MIN;
-    for (int i = 1; i < 16; ++i) o.volumes[size_t(i)] = LONG(std::trunc(1000.0 * std::log2(i / 15.0)));
+    for (int i = 1; i < 16; ++i)
+        o.volumes[size_t(i)] = LONG(std::trunc(1000.0 * std::log2(i / 15.0)));
     for (DsChannel& c : o.ch) c = DsChannel{};
     o.master = 15;
     o.devicePaused = false;
@@ -179,7 +180,7 @@ void DsClose() {
         if (c.buffer) c.buffer->Stop();
         Forget(c);
     }
-    ReleaseAll();   // the waves' buffers go with TOV_WaveFree
+    ReleaseAll();  // the waves' buffers go with TOV_WaveFree
     g_ds.on = false;
 }
 
@@ -193,7 +194,7 @@ int DsWaveRead(const char* path, tagTOVWAVE* wave) {
     if (!b) return 0;
     wave->rate = l.rate;
     wave->bit = l.bit;
-    wave->mode = l.mode;   // segments are not parsed in this mode
+    wave->mode = l.mode;  // segments are not parsed in this mode
     DSBCAPS caps{};
     caps.dwSize = sizeof caps;
     b->GetCaps(&caps);
@@ -259,7 +260,7 @@ int DsAppendSpace(tagTOVWAVE* wave, int amount) {
     if (!wave || !wave->data || amount < 0) return 0;
     const int frame = (wave->mode == 2 ? 2 : 1) * (wave->bit / 8);
     uint32_t n = uint32_t(amount);
-    if (amount == 1) n = uint32_t(wave->rate / 1000 * frame);   // one millisecond
+    if (amount == 1) n = uint32_t(wave->rate / 1000 * frame);  // one millisecond
     uint8_t* p = nullptr;
     DWORD size = 0;
     if (!Samples(wave, &p, &size)) return 0;
@@ -347,12 +348,16 @@ int DsStop(int channel) {
 
 int DsPause(int channel, int flag) {
     if (channel < 0) {
-        if (!flag) g_ds.devicePaused = false;
-        else Refresh();   // what has ended is not resumed later
+        if (!flag)
+            g_ds.devicePaused = false;
+        else
+            Refresh();  // what has ended is not resumed later
         for (DsChannel& c : g_ds.ch) {
             if (!c.buffer || c.count == 0) continue;
-            if (flag) c.buffer->Stop();
-            else if (!c.pause) Start(c);
+            if (flag)
+                c.buffer->Stop();
+            else if (!c.pause)
+                Start(c);
         }
         if (flag) g_ds.devicePaused = true;
         return 0;
@@ -362,8 +367,10 @@ int DsPause(int channel, int flag) {
     DsChannel& c = g_ds.ch[size_t(channel)];
     c.pause = flag;
     if (c.buffer && c.count != 0 && !g_ds.devicePaused) {
-        if (flag) c.buffer->Stop();
-        else Start(c);
+        if (flag)
+            c.buffer->Stop();
+        else
+            Start(c);
     }
     return channel;
 }

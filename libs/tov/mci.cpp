@@ -116,9 +116,10 @@ TOVDLL_API int WINAPI TOV_AviPlay(HWND window, const RECT* rect, LPCSTR file, in
         put.dwCallback = Hidden();
         put.rc.left = m.rect.left;
         put.rc.top = m.rect.top;
-        put.rc.right = m.rect.right - m.rect.left;   // the command takes a width and a height
+        put.rc.right = m.rect.right - m.rect.left;  // the command takes a width and a height
         put.rc.bottom = m.rect.bottom - m.rect.top;
-        ok = TOV_MCI(m.device, MCI_PUT, MCI_WAIT | MCI_ANIM_RECT | MCI_ANIM_PUT_DESTINATION, &put) != 0;
+        ok = TOV_MCI(m.device, MCI_PUT, MCI_WAIT | MCI_ANIM_RECT | MCI_ANIM_PUT_DESTINATION,
+                     &put) != 0;
     }
     bool mixerClosed = false;
     if (ok) {
@@ -172,7 +173,8 @@ TOVDLL_API int WINAPI TOV_CddaPlay(int track, int count) {
     open.lpstrElementName = gen::kCdDriveChoice ? m.element : nullptr;
     const DWORD_PTR element = gen::kCdDriveChoice ? MCI_OPEN_ELEMENT : 0;
     if (TOV_MCI(0, MCI_OPEN,
-                MCI_WAIT | element | MCI_OPEN_SHAREABLE | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID, &open)) {
+                MCI_WAIT | element | MCI_OPEN_SHAREABLE | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID,
+                &open)) {
         m.device = open.wDeviceID;
     } else {
         m.device = mciGetDeviceIDA("cdaudio");
@@ -219,10 +221,13 @@ TOVDLL_API int WINAPI TOV_CddaTray(int flag) {
     MCI_OPEN_PARMSA open{};
     open.dwCallback = Hidden();
     open.lpstrDeviceType = reinterpret_cast<LPCSTR>(uintptr_t(MCI_DEVTYPE_CD_AUDIO));
-    if (!TOV_MCI(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_SHAREABLE | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID, &open)) return 0;
+    if (!TOV_MCI(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_SHAREABLE | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID,
+                 &open))
+        return 0;
     MCI_SET_PARMS set{};
     set.dwCallback = Hidden();
-    const int r = TOV_MCI(open.wDeviceID, MCI_SET, MCI_WAIT | (flag ? MCI_SET_DOOR_CLOSED : MCI_SET_DOOR_OPEN), &set);
+    const int r = TOV_MCI(open.wDeviceID, MCI_SET,
+                          MCI_WAIT | (flag ? MCI_SET_DOOR_CLOSED : MCI_SET_DOOR_OPEN), &set);
     MCI_GENERIC_PARMS close{};
     TOV_MCI(open.wDeviceID, MCI_CLOSE, MCI_WAIT, &close);
     return r;
@@ -260,7 +265,8 @@ TOVDLL_API int WINAPI TOV_CddaSetDrive(LPCSTR text) {
     for (int i = 0; i < n; ++i) {
         char path[MAX_PATH];
         wsprintfA(path, "%c:%s", drives[2 * i], text);
-        HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h =
+            CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE) continue;
         CloseHandle(h);
         m.element[0] = drives[2 * i];
@@ -332,7 +338,8 @@ TOVDLL_API int WINAPI TOV_MidiStatus(void) {
     return Media(kMediaMidi).count;
 }
 
-TOVDLL_API int WINAPI TOV_MidiGetTime(BYTE* hours, BYTE* minutes, BYTE* seconds, WORD* milliseconds) {
+TOVDLL_API int WINAPI TOV_MidiGetTime(BYTE* hours, BYTE* minutes, BYTE* seconds,
+                                      WORD* milliseconds) {
     const auto guard = Guard();
     MediaState& m = Media(kMediaMidi);
     if (!m.started || !m.device) return 0;

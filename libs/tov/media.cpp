@@ -17,12 +17,16 @@ bool Probe(MediaKind kind) {
     open.dwCallback = reinterpret_cast<DWORD_PTR>(Lib().hidden);
     DWORD_PTR flags = MCI_WAIT | MCI_OPEN_TYPE;
     switch (kind) {
-    case kMediaCd:
-        open.lpstrDeviceType = reinterpret_cast<LPCSTR>(uintptr_t(MCI_DEVTYPE_CD_AUDIO));
-        flags |= MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE;
-        break;
-    case kMediaMidi: open.lpstrDeviceType = "SEQUENCER"; break;
-    default: open.lpstrDeviceType = "avivideo"; break;
+        case kMediaCd:
+            open.lpstrDeviceType = reinterpret_cast<LPCSTR>(uintptr_t(MCI_DEVTYPE_CD_AUDIO));
+            flags |= MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE;
+            break;
+        case kMediaMidi:
+            open.lpstrDeviceType = "SEQUENCER";
+            break;
+        default:
+            open.lpstrDeviceType = "avivideo";
+            break;
     }
     if (!TOV_MCI(0, MCI_OPEN, flags, &open)) return false;
     MCI_GENERIC_PARMS close{};
@@ -99,7 +103,8 @@ void MediaNotify(WPARAM code, LPARAM device) {
                 p.dwCallback = reinterpret_cast<DWORD_PTR>(Lib().hidden);
                 p.dwFrom = m.from;
                 p.dwTo = m.to;
-                if (TOV_MCI(m.device, MCI_PLAY, MCI_NOTIFY | MCI_FROM | (m.playFlags & MCI_TO), &p)) {
+                if (TOV_MCI(m.device, MCI_PLAY, MCI_NOTIFY | MCI_FROM | (m.playFlags & MCI_TO),
+                            &p)) {
                     m.count = c;
                 } else {
                     Stop(m);

@@ -19,15 +19,15 @@ constexpr int kMaxBuffers = 16;
 constexpr int kMaxBufferBytes = 65536;
 
 struct Fade {
-    int interval = 0;   // ms per step; 0 = no fade
-    int dir = 0;        // +1 / -1
+    int interval = 0;  // ms per step; 0 = no fade
+    int dir = 0;       // +1 / -1
     int target = 0;
-    DWORD clock = 0;    // time of the next step; deliberately not reset when a fade starts
+    DWORD clock = 0;  // time of the next step; deliberately not reset when a fade starts
 };
 
 struct Channel {
     tagTOVWAVE* wave = nullptr;
-    Voice voice;        // position, count (0 = free), segment, pitch
+    Voice voice;  // position, count (0 = free), segment, pitch
     int pause = 0;
     int volume = 15;
     Fade fade;
@@ -51,7 +51,7 @@ struct Mixer {
     uint8_t* buf[kMaxBuffers] = {};
 
     HWAVEOUT wo = nullptr;
-    bool open = false;    // buffers may be mixed and queued
+    bool open = false;  // buffers may be mixed and queued
     int queued = 0;
     int next = 0;
     bool charging = false;
@@ -175,7 +175,8 @@ int TOV_WaveLock() {
     for (int i = 0; i < m.prequeued; ++i) TOV_WaveBuffer(i);
     m.next = m.prequeued % m.bufCount;
     WAVEOUTCAPSA caps;
-    if (waveOutGetDevCapsA(reinterpret_cast<UINT_PTR>(m.wo), &caps, sizeof caps) != MMSYSERR_NOERROR)
+    if (waveOutGetDevCapsA(reinterpret_cast<UINT_PTR>(m.wo), &caps, sizeof caps) !=
+        MMSYSERR_NOERROR)
         MessageBoxA(nullptr, "えらー", "えらー", MB_OK);
     return 1;
 }
@@ -233,7 +234,8 @@ void* GlobalBlock(HGLOBAL* mem, SIZE_T size) {
 
 bool MixerOpen() {
     Mixer& m = g_mix;
-    if (m.allocated) TOV_WaveUnlock();
+    if (m.allocated)
+        TOV_WaveUnlock();
     else {
         m.tables = static_cast<MixTables*>(TOV_Alloc2(sizeof(MixTables), "table"));
         m.pitchWork = static_cast<uint8_t*>(TOV_Alloc2(kMaxBufferBytes, "pitch"));
@@ -265,7 +267,7 @@ void MixerClose() {
     Mixer& m = g_mix;
     if (!m.allocated) return;
     TOV_WaveStop(-1);
-    Sleep(1000);   // lets the queued buffers play out
+    Sleep(1000);  // lets the queued buffers play out
     TOV_WaveUnlock();
     Release();
 }
@@ -351,7 +353,7 @@ TOVDLL_API int WINAPI TOV_WavePlay(int channel, tagTOVWAVE* wave, int count, int
 TOVDLL_API int WINAPI TOV_WavePlayJust(int channel, tagTOVWAVE* wave, int count, int offset) {
     const auto guard = Guard();
     Mixer& m = g_mix;
-    if (DsMode() || !m.open || count == 0) return -1;   // it needs the mixer's own output
+    if (DsMode() || !m.open || count == 0) return -1;  // it needs the mixer's own output
     for (Channel& c : m.ch) {
         if (c.voice.count == 0 || c.pause || !c.wave) continue;
         const int span = c.wave->mode == 3 && c.voice.segment >= 0 && c.voice.segment < kSegments
@@ -480,7 +482,7 @@ TOVDLL_API int WINAPI TOV_WaveGetLocalVol(int channel) {
 namespace {
 
 int FadeTo(int channel, int target, int ms, bool fixedSteps) {
-    if (DsMode()) return channel;   // DirectSound volumes do not fade
+    if (DsMode()) return channel;  // DirectSound volumes do not fade
     target = Clamp(target, 0, 15);
     Fade* f;
     int* vol;
@@ -535,8 +537,8 @@ TOVDLL_API int WINAPI TOV_WavePitch(tagTOVWAVE* wave, double ratio) {
     // A DirectSound wave's data is its sound buffer, not samples to resample.
     if (!wave || !wave->data || DsMode()) return 0;
     if (wave->rate != 22050 || wave->mode != 2) {
-        MessageBoxA(nullptr, "WavePitchは22.05Khzステレオファイルにのみ対応しています。", gen::kCaption,
-                    MB_OK);
+        MessageBoxA(nullptr, "WavePitchは22.05Khzステレオファイルにのみ対応しています。",
+                    gen::kCaption, MB_OK);
         return 0;
     }
     if (!(ratio > 0.0) || !std::isfinite(ratio)) return 0;

@@ -20,20 +20,20 @@
 // 8-bit (128 = silence), stereo interleaved left, right. A record whose `data` is null is
 // empty. In memory `data` is pointer-sized.
 typedef struct tagTOVWAVE {
-    LONG rate;             // samples per second: 22050, 11025 or 5512 in the mixer
-    LONG bit;              // bits per sample: 8 in the mixer
-    LONG mode;             // channels: 1 mono, 2 stereo; 3 marks a segmented (mono) wave
-    LONG size;             // bytes of sample data
-    LONG blocktop[9];      // segment start offsets (segmented waves)
-    LONG blockbottom[9];   // offset of each segment's end marker, or `size` for the last
-    LONG blocksize[9];     // segment lengths; 0 = no such segment; the ninth is always 0
-    BYTE* data;            // the samples
+    LONG rate;            // samples per second: 22050, 11025 or 5512 in the mixer
+    LONG bit;             // bits per sample: 8 in the mixer
+    LONG mode;            // channels: 1 mono, 2 stereo; 3 marks a segmented (mono) wave
+    LONG size;            // bytes of sample data
+    LONG blocktop[9];     // segment start offsets (segmented waves)
+    LONG blockbottom[9];  // offset of each segment's end marker, or `size` for the last
+    LONG blocksize[9];    // segment lengths; 0 = no such segment; the ninth is always 0
+    BYTE* data;           // the samples
 } tagTOVWAVE;
 
 // Device bits of TOV_Start2 and of the open mask.
 #define TOV_DEVICE_CDDA 0x01
 #define TOV_DEVICE_MIDI 0x02
-#define TOV_DEVICE_WAVE 0x04     // the 8-bit wave mixer through the wave output
+#define TOV_DEVICE_WAVE 0x04  // the 8-bit wave mixer through the wave output
 #define TOV_DEVICE_AVI 0x08
 #define TOV_DEVICE_DSOUND8 0x10
 #define TOV_DEVICE_DSOUND16 0x20
@@ -155,4 +155,5 @@ TOVDLL_API int WINAPI TOV_MidiStop(void);
 TOVDLL_API int WINAPI TOV_MidiPause(int flag);
 TOVDLL_API int WINAPI TOV_MidiStatus(void);
 // The MIDI position as hours, minutes, seconds, milliseconds. 1, or 0.
-TOVDLL_API int WINAPI TOV_MidiGetTime(BYTE* hours, BYTE* minutes, BYTE* seconds, WORD* milliseconds);
+TOVDLL_API int WINAPI TOV_MidiGetTime(BYTE* hours, BYTE* minutes, BYTE* seconds,
+                                      WORD* milliseconds);

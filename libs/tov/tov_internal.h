@@ -37,18 +37,18 @@ const char* MessageText(MessageId id);
 int Box(HWND owner, const char* text, const char* caption, UINT type);
 
 // ---- the mixer (wave output through the waveOut device) ----
-bool MixerOpen();       // tables, buffers, channel defaults, then the output
-void MixerClose();      // stop all, close the output, release everything
-bool MixerIsOpen();     // the output device is open
-void MixerOutputClose();   // closes the output device only; the channels stay
-int MixerOutputReopen();   // reopens it when the mixer was started: 1, or 0
-void MixerOnDone(WPARAM device, LPARAM header);   // MM_WOM_DONE
-void MixerForgetWave(const tagTOVWAVE* wave);     // stop the channels that play it
+bool MixerOpen();         // tables, buffers, channel defaults, then the output
+void MixerClose();        // stop all, close the output, release everything
+bool MixerIsOpen();       // the output device is open
+void MixerOutputClose();  // closes the output device only; the channels stay
+int MixerOutputReopen();  // reopens it when the mixer was started: 1, or 0
+void MixerOnDone(WPARAM device, LPARAM header);  // MM_WOM_DONE
+void MixerForgetWave(const tagTOVWAVE* wave);    // stop the channels that play it
 
-int MixCount();         // the number of mixed channels
+int MixCount();  // the number of mixed channels
 
 // ---- waves ----
-void WavesReset();      // the Ogg extension back to "rvg"
+void WavesReset();  // the Ogg extension back to "rvg"
 
 // A wave file as read, before it becomes a record: its samples in a block of the allocation
 // table, 8-bit unless `keep16` was asked for.
@@ -63,7 +63,7 @@ bool LoadWave(const char* path, LoadedWave* out, bool keep16);
 // ---- the DirectSound output: each wave a sound buffer of its own ----
 bool DsOpen(int bits);  // 8 or 16 bits in the primary buffer
 void DsClose();
-bool DsMode();          // the wave exports go to the twins below
+bool DsMode();  // the wave exports go to the twins below
 int DsWaveRead(const char* path, tagTOVWAVE* wave);
 int DsAppendWaveRead(const char* path, tagTOVWAVE* wave);
 tagTOVWAVE* DsAppendWave(tagTOVWAVE* dst, tagTOVWAVE* src);
@@ -86,24 +86,24 @@ int DsSetPitch(int channel, int hz, bool percent);
 enum MediaKind { kMediaCd, kMediaMidi, kMediaVideo, kMediaKinds };
 // One kind's device and what a replay needs.
 struct MediaState {
-    MCIDEVICEID device = 0;   // 0: closed
-    int count = 0;            // passes left; 0 not playing; negative endless
+    MCIDEVICEID device = 0;  // 0: closed
+    int count = 0;           // passes left; 0 not playing; negative endless
     bool paused = false;
     bool started = false;     // opened at start
     DWORD_PTR playFlags = 0;  // MCI_FROM / MCI_TO of the play, for replays and resumes
     DWORD from = 0, to = 0;
-    char element[MAX_PATH] = {};   // the file (video, MIDI) or the drive (CD audio, "D:")
-    HWND window = nullptr;    // video
+    char element[MAX_PATH] = {};  // the file (video, MIDI) or the drive (CD audio, "D:")
+    HWND window = nullptr;        // video
     RECT rect{};
 };
 MediaState& Media(MediaKind kind);
-void MediaStopKind(MediaKind kind);   // MCI_STOP and MCI_CLOSE when open; count and device 0
-void MediaVideoEnded();               // a video's natural end: the waves come back
+void MediaStopKind(MediaKind kind);  // MCI_STOP and MCI_CLOSE when open; count and device 0
+void MediaVideoEnded();              // a video's natural end: the waves come back
 bool MediaOpen(MediaKind kind);
 void MediaClose(MediaKind kind);
-void MediaPause(bool pause);   // CD audio and MIDI where they play, then video
+void MediaPause(bool pause);  // CD audio and MIDI where they play, then video
 bool MediaVideoPlaying();
-void MediaNotify(WPARAM code, LPARAM device);   // MM_MCINOTIFY
+void MediaNotify(WPARAM code, LPARAM device);  // MM_MCINOTIFY
 // Every media command goes through here: 1, or 0 after the device's error text in a box.
 int TOV_MCI(MCIDEVICEID device, UINT message, DWORD_PTR flags, void* param);
 

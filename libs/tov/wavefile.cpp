@@ -30,8 +30,10 @@ const char* Extension(const char* path) {
             ++p;
             continue;
         }
-        if (c == '\\' || c == ':') dot = nullptr;
-        else if (c == '.') dot = p;
+        if (c == '\\' || c == ':')
+            dot = nullptr;
+        else if (c == '.')
+            dot = p;
     }
     return dot ? dot + 1 : "";
 }
@@ -80,8 +82,10 @@ bool ReadOgg(HANDLE file, uint32_t fileSize, const char* path, Loaded* out, bool
         out->data = static_cast<uint8_t*>(TOV_Alloc2(size ? size : 1, path));
         ok = out->data != nullptr;
         if (ok) {
-            if (keep16) std::memcpy(out->data, img + kWaveHeaderSize, size);
-            else Pcm16To8(out->data, img + kWaveHeaderSize, h.size);
+            if (keep16)
+                std::memcpy(out->data, img + kWaveHeaderSize, size);
+            else
+                Pcm16To8(out->data, img + kWaveHeaderSize, h.size);
             out->rate = h.rate;
             out->mode = h.mode;
             out->bit = keep16 ? 16 : 8;
@@ -198,8 +202,10 @@ uint8_t* Joined(const tagTOVWAVE* dst, const uint8_t* bytes, uint32_t n, uint8_t
     auto* block = static_cast<uint8_t*>(TOV_Alloc2(DWORD(total ? total : 1), "append"));
     if (!block) return nullptr;
     if (dst->size > 0) std::memcpy(block, dst->data, size_t(dst->size));
-    if (bytes) std::memcpy(block + dst->size, bytes, n);
-    else std::memset(block + dst->size, fill, n);
+    if (bytes)
+        std::memcpy(block + dst->size, bytes, n);
+    else
+        std::memset(block + dst->size, fill, n);
     return block;
 }
 

@@ -48,8 +48,8 @@ int UmbParseBmp(const BYTE* data, size_t size, tagCELL* cell) {
         for (size_t i = 0; i < kept; ++i) {
             int blue = r.u8(), green = r.u8(), red = r.u8();
             r.skip(1);
-            palette[i] = UMB_MakePixel(UMB_Channel8To5(red), UMB_Channel8To5(green),
-                                       UMB_Channel8To5(blue));
+            palette[i] =
+                UMB_MakePixel(UMB_Channel8To5(red), UMB_Channel8To5(green), UMB_Channel8To5(blue));
         }
         if (entries > size) return 0;
         paletteEnd += entries * 4;
@@ -66,14 +66,20 @@ int UmbParseBmp(const BYTE* data, size_t size, tagCELL* cell) {
         ZEMPIXEL* dst = cell->bits + (topDown ? i : ysize - 1 - i) * xsize;
         for (size_t x = 0; x < xsize; ++x) {
             switch (bits) {
-            case 1: dst[x] = palette[(src[x / 8] >> (7 - x % 8)) & 1]; break;
-            case 4: dst[x] = palette[(src[x / 2] >> (x % 2 ? 0 : 4)) & 15]; break;
-            case 8: dst[x] = palette[src[x]]; break;
-            default: {
-                const BYTE* p = src + x * 3;
-                dst[x] = UMB_MakePixel(UMB_Channel8To5(p[2]), UMB_Channel8To5(p[1]),
-                                       UMB_Channel8To5(p[0]));
-            }
+                case 1:
+                    dst[x] = palette[(src[x / 8] >> (7 - x % 8)) & 1];
+                    break;
+                case 4:
+                    dst[x] = palette[(src[x / 2] >> (x % 2 ? 0 : 4)) & 15];
+                    break;
+                case 8:
+                    dst[x] = palette[src[x]];
+                    break;
+                default: {
+                    const BYTE* p = src + x * 3;
+                    dst[x] = UMB_MakePixel(UMB_Channel8To5(p[2]), UMB_Channel8To5(p[1]),
+                                           UMB_Channel8To5(p[0]));
+                }
             }
         }
     }

@@ -141,7 +141,8 @@ size_t UmbEncodeRows(const ZEMPIXEL* pixels, int xsize, int ysize, BYTE* out, si
             }
             ZEMPIXEL p = row[x] & ZEMPIXEL_COLOUR;
             int count = 1;
-            while (count < 256 && x + count < xsize && (row[x + count] & ZEMPIXEL_COLOUR) == p) ++count;
+            while (count < 256 && x + count < xsize && (row[x + count] & ZEMPIXEL_COLOUR) == p)
+                ++count;
             if (count >= 3) {
                 out[pos++] = 0xFE;
                 out[pos++] = BYTE(count - 1);

@@ -6,8 +6,8 @@
 
 namespace {
 
-const size_t kHead = 56;    // RIFF header and format chunk
-const size_t kBlock = 32;   // the "bmp " block header
+const size_t kHead = 56;   // RIFF header and format chunk
+const size_t kBlock = 32;  // the "bmp " block header
 
 // The smallest number of bytes that can code one row of `xsize` pixels (row and mask parts
 // with their markers; a run codes at most 256 pixels in 4 bytes).
@@ -75,8 +75,8 @@ int Parse8(wyn::ByteReader& r, tagCELL* cell) {
     for (size_t i = 0; i < n; ++i) cell->bits[i] = palette[from[i]];
     UmbFree(indices.bits);
     // A key index outside the palette names no colour.
-    cell->mask = (indices.mask >= 0 && indices.mask < 256) ? LONG(palette[indices.mask])
-                                                           : CELL_MASK_NONE;
+    cell->mask =
+        (indices.mask >= 0 && indices.mask < 256) ? LONG(palette[indices.mask]) : CELL_MASK_NONE;
     cell->xpos = indices.xpos;
     cell->ypos = indices.ypos;
     cell->xoffset = indices.xoffset;
@@ -157,8 +157,8 @@ int Umb8ParsePal(wyn::ByteReader& r, ZEMPIXEL* palette) {
         if (!(map[i / 8] & (0x80 >> (i % 8)))) continue;
         int red = r.u8(), green = r.u8(), blue = r.u8();
         if (palette)
-            palette[i] = UMB_MakePixel(UMB_Channel8To5(red), UMB_Channel8To5(green),
-                                       UMB_Channel8To5(blue));
+            palette[i] =
+                UMB_MakePixel(UMB_Channel8To5(red), UMB_Channel8To5(green), UMB_Channel8To5(blue));
     }
     return r.ok() ? 1 : 0;
 }

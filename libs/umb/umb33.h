@@ -17,12 +17,12 @@
 // key compares bits 0-14 only; cell-to-cell copies compare all 16 bits.
 typedef WORD ZEMPIXEL;
 
-#define ZEMPIXEL_HALF 0x8000u       // the half-transparency bit
-#define ZEMPIXEL_COLOUR 0x7FFFu     // bits the colour key compares on a screen
+#define ZEMPIXEL_HALF 0x8000u    // the half-transparency bit
+#define ZEMPIXEL_COLOUR 0x7FFFu  // bits the colour key compares on a screen
 
 // Kinds of cell (`mode`).
-#define CELL_MODE_NORMAL 15u               // an ordinary cell owning its pixels
-#define CELL_MODE_BITMAP 0x8000000Fu       // pixels belong to a display-library screen
+#define CELL_MODE_NORMAL 15u          // an ordinary cell owning its pixels
+#define CELL_MODE_BITMAP 0x8000000Fu  // pixels belong to a display-library screen
 // `mask` of a cell without colour key.
 #define CELL_MASK_NONE ((LONG)0x80000000u)
 
@@ -31,16 +31,16 @@ typedef WORD ZEMPIXEL;
 // share the record); `bits` and `user` are pointer-sized in memory because they hold a
 // pointer and, for a bitmap cell, the handle of its screen.
 typedef struct tagCELL {
-    DWORD mode;          // CELL_MODE_NORMAL or CELL_MODE_BITMAP
-    LONG xsize;          // width in pixels; also the pixel stride of a row
-    LONG ysize;          // height in pixels
-    LONG xpos;           // placement hint x (kept in picture files; default sprite frame width)
-    LONG ypos;           // placement hint y (default sprite frame height)
-    LONG xoffset;        // drawing offset x
-    LONG yoffset;        // drawing offset y
-    LONG mask;           // colour key (bits 0-14), CELL_MASK_NONE for none
-    ZEMPIXEL* bits;      // ysize rows of xsize pixels, top row first, no padding
-    DWORD_PTR user;      // 0 for cells of this library; a bitmap cell's screen handle
+    DWORD mode;      // CELL_MODE_NORMAL or CELL_MODE_BITMAP
+    LONG xsize;      // width in pixels; also the pixel stride of a row
+    LONG ysize;      // height in pixels
+    LONG xpos;       // placement hint x (kept in picture files; default sprite frame width)
+    LONG ypos;       // placement hint y (default sprite frame height)
+    LONG xoffset;    // drawing offset x
+    LONG yoffset;    // drawing offset y
+    LONG mask;       // colour key (bits 0-14), CELL_MASK_NONE for none
+    ZEMPIXEL* bits;  // ysize rows of xsize pixels, top row first, no padding
+    DWORD_PTR user;  // 0 for cells of this library; a bitmap cell's screen handle
 } tagCELL, CELL, *LPCELL;
 
 // Channel conversions used throughout the system.
@@ -54,8 +54,8 @@ inline constexpr int UMB_PixelGreen(ZEMPIXEL p) { return (p >> 5) & 31; }
 inline constexpr int UMB_PixelBlue(ZEMPIXEL p) { return p & 31; }
 
 // Format ids of the picture file (the u32 at offset 20).
-#define UMB_FORMAT_16 0x00030003u   // one 16-bit picture, raw or row-coded
-#define UMB_FORMAT_8 0x00020001u    // the older 8-bit palette form (read only)
+#define UMB_FORMAT_16 0x00030003u  // one 16-bit picture, raw or row-coded
+#define UMB_FORMAT_8 0x00020001u   // the older 8-bit palette form (read only)
 // Progress message sent to the writer's window: wParam = percentage of rows written.
 #define UMB_WM_PROGRESS 0x8086u
 

@@ -65,7 +65,6 @@ ZEMAPI int ZEM_SetPixelCell(tagCELL* cell, int x, int y, ZEMPIXEL value) {
     return 1;
 }
 
-
 ZEMAPI int ZEM_LineCell(tagCELL* cell, int x1, int y1, int x2, int y2, ZEMPIXEL value) {
     if (!HasPixels(cell)) return 0;
     zem::LinePoints(x1, y1, x2, y2, [&](long long x, long long y) {

@@ -13,8 +13,8 @@ namespace zem {
 struct Target {
     uint8_t* bits;
     ptrdiff_t rowBytes;
-    int depth;  // 15 or 16 (two bytes a pixel), 24 or 32
-    RECT clip;  // already inside the picture
+    int depth;            // 15 or 16 (two bytes a pixel), 24 or 32
+    RECT clip;            // already inside the picture
     const uint32_t* rgb;  // ZEMPIXEL-to-RGB table (24 and 32 bits)
     bool rgb565 = false;  // two-byte pixels are 5-6-5 (else 5-5-5)
 };
@@ -62,10 +62,10 @@ inline int MergeRects(RECT* r, int n) {
 // Where a clipped draw of `cell` lands and where its first source pixel lies. Returns false
 // when nothing is left.
 struct Placement {
-    RECT dst;        // destination rectangle, inside the clip
+    RECT dst;               // destination rectangle, inside the clip
     const uint16_t* first;  // source pixel of dst's top-left corner
-    ptrdiff_t step;  // +1 or -1 (mirror)
-    ptrdiff_t row;   // plus or minus one source row (flip)
+    ptrdiff_t step;         // +1 or -1 (mirror)
+    ptrdiff_t row;          // plus or minus one source row (flip)
 };
 inline bool Place(const tagCELL* cell, int x, int y, const RECT* srcRect, DWORD flags,
                   const RECT& clip, Placement& p) {
@@ -75,10 +75,12 @@ inline bool Place(const tagCELL* cell, int x, int y, const RECT* srcRect, DWORD 
     const LONG cutLeft = std::max<LONG>(0, -src.left), cutTop = std::max<LONG>(0, -src.top);
     if (!Cut(src, whole)) return false;
     // The drawing position moves by what was cut at the left and top.
-    const long long px = static_cast<long long>(x) + cutLeft, py = static_cast<long long>(y) + cutTop;
+    const long long px = static_cast<long long>(x) + cutLeft,
+                    py = static_cast<long long>(y) + cutTop;
     const long long w = src.right - src.left, h = src.bottom - src.top;
     const long long l = std::max<long long>(px, clip.left), t = std::max<long long>(py, clip.top);
-    const long long r = std::min<long long>(px + w, clip.right), b = std::min<long long>(py + h, clip.bottom);
+    const long long r = std::min<long long>(px + w, clip.right),
+                    b = std::min<long long>(py + h, clip.bottom);
     if (l >= r || t >= b) return false;
     p.dst = RECT{LONG(l), LONG(t), LONG(r), LONG(b)};
     // Each destination pixel gets the source pixel it would get without clipping.
@@ -102,9 +104,13 @@ inline bool DrawCell(const Target& t, int x, int y, const tagCELL* cell, const R
     if (drawn) *drawn = p.dst;
     if (level < 0) return true;
     const int bpp = BytesPerPixel(t.depth);
-    Walk w{p.first, p.step, p.row,
-           t.bits + p.dst.top * t.rowBytes + ptrdiff_t(p.dst.left) * bpp, t.rowBytes,
-           int(p.dst.right - p.dst.left), int(p.dst.bottom - p.dst.top)};
+    Walk w{p.first,
+           p.step,
+           p.row,
+           t.bits + p.dst.top * t.rowBytes + ptrdiff_t(p.dst.left) * bpp,
+           t.rowBytes,
+           int(p.dst.right - p.dst.left),
+           int(p.dst.bottom - p.dst.top)};
     const uint32_t key = ScreenKey(flags);
     const bool r565 = bpp == 2 && t.rgb565;
     if (level >= 16) {
@@ -115,8 +121,12 @@ inline bool DrawCell(const Target& t, int x, int y, const tagCELL* cell, const R
                 else
                     DrawPlain<Fmt16>(w, key, kScreenKeyMask, t.rgb);
                 break;
-            case 3: DrawPlain<Fmt24>(w, key, kScreenKeyMask, t.rgb); break;
-            default: DrawPlain<Fmt32>(w, key, kScreenKeyMask, t.rgb); break;
+            case 3:
+                DrawPlain<Fmt24>(w, key, kScreenKeyMask, t.rgb);
+                break;
+            default:
+                DrawPlain<Fmt32>(w, key, kScreenKeyMask, t.rgb);
+                break;
         }
     } else {
         switch (bpp) {
@@ -126,8 +136,12 @@ inline bool DrawCell(const Target& t, int x, int y, const tagCELL* cell, const R
                 else
                     DrawTint<Fmt16>(w, key, kScreenKeyMask, level, tint, t.rgb);
                 break;
-            case 3: DrawTint<Fmt24>(w, key, kScreenKeyMask, level, tint, t.rgb); break;
-            default: DrawTint<Fmt32>(w, key, kScreenKeyMask, level, tint, t.rgb); break;
+            case 3:
+                DrawTint<Fmt24>(w, key, kScreenKeyMask, level, tint, t.rgb);
+                break;
+            default:
+                DrawTint<Fmt32>(w, key, kScreenKeyMask, level, tint, t.rgb);
+                break;
         }
     }
     return true;
@@ -143,9 +157,13 @@ inline bool CopyCellPixels(tagCELL* cell, int x, int y, const tagCELL* from, con
     Placement p;
     const RECT clip{0, 0, cell->xsize, cell->ysize};
     if (!Place(from, x, y, srcRect, 0, clip, p)) return false;
-    Walk w{p.first, 1, p.row,
+    Walk w{p.first,
+           1,
+           p.row,
            reinterpret_cast<uint8_t*>(cell->bits + ptrdiff_t(p.dst.top) * cell->xsize + p.dst.left),
-           ptrdiff_t(cell->xsize) * 2, int(p.dst.right - p.dst.left), int(p.dst.bottom - p.dst.top)};
+           ptrdiff_t(cell->xsize) * 2,
+           int(p.dst.right - p.dst.left),
+           int(p.dst.bottom - p.dst.top)};
     if (flags < 0)
         DrawPlain<Fmt16>(w, kNoKey, kCellKeyMask, nullptr);
     else if (flags & ZEM_COPY_AND)
@@ -177,6 +195,5 @@ void LinePoints(int x1, int y1, int x2, int y2, Plot plot) {
         for (long long x = ax; x <= bx; ++x) plot(x, (by - ay) * (x - ax) / (bx - ax) + ay);
     }
 }
-
 
 }  // namespace zem

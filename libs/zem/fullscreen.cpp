@@ -92,7 +92,8 @@ ZEMAPI int ZEM_FullScreen(HZEMSCREEN scr, int w, int h) {
     if (g_fullScreen) {
         ChangeDisplay(scr->desktop.right, scr->desktop.bottom, 0, true);
         const RECT& r = scr->winrect;
-        SetWindowPos(scr->hwnd, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, 0);
+        SetWindowPos(scr->hwnd, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     0);
         for (int i = 0; i < g_savedCount; ++i)
             if (IsWindow(g_saved[i].hwnd)) {
                 const RECT& s = g_saved[i].rect;

@@ -48,7 +48,7 @@ tagZEMSCREEN* CreateScreenAt(HWND hwnd, int width, int height, int depth);
 
 // The text rules shared by screens and cells: draws `text` into `rc` of `dc` in `colour`.
 // Returns false when the font can't be made.
-bool DrawTextRule(HDC dc, const RECT& rc, const char* face, int height, int width,
-                  const char* text, COLORREF colour, int flags);
+bool DrawTextRule(HDC dc, const RECT& rc, const char* face, int height, int width, const char* text,
+                  COLORREF colour, int flags);
 
 }  // namespace zem

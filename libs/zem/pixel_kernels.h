@@ -66,8 +66,7 @@ struct BlendByteTable {  // 24- and 32-bit displays: [d][s] = ((16 - a) * d + a 
 };
 inline void FillBlendByteTable(BlendByteTable& t, int a) {
     for (int i = 0; i < 256; ++i)
-        for (int j = 0; j < 256; ++j)
-            t.v[i][j] = static_cast<uint8_t>(((16 - a) * i + a * j) / 16);
+        for (int j = 0; j < 256; ++j) t.v[i][j] = static_cast<uint8_t>(((16 - a) * i + a * j) / 16);
 }
 
 // ---- the walk over a clipped rectangle ----
@@ -112,7 +111,9 @@ struct Fmt32 {
 
 // A ZEMPIXEL colour (bits 0-14) in 5-6-5: green's fifth bit becomes the sixth, so that
 // opaque and half-transparent pixels (whose rule halves green in place) agree.
-constexpr uint16_t To565(uint32_t c) { return static_cast<uint16_t>(((c & 0x7FE0) << 1) | (c & 0x1F)); }
+constexpr uint16_t To565(uint32_t c) {
+    return static_cast<uint16_t>(((c & 0x7FE0) << 1) | (c & 0x1F));
+}
 
 // 5-6-5 blend table of one level: [v][0] = v scaled by a/16, [v][1] by (16-a)/16, per channel
 // with a 6-bit green; every value is a colour.
@@ -148,8 +149,9 @@ inline void Row16(const uint16_t* __restrict s, uint16_t* __restrict d, int n, u
         // 5-6-5: the source halved into 5-6-5 places (red's and green's top four bits stay
         // where 5-6-5 wants half of them) plus the screen halved.
         const uint16_t half =
-            R565 ? static_cast<uint16_t>(((sv & 0x7BC0) | ((sv >> 1) & 0x0F)) + ((dv >> 1) & 0x7BCF))
-                 : static_cast<uint16_t>(((c >> 1) & 0x3DEF) + ((dv >> 1) & 0x3DEF));
+            R565
+                ? static_cast<uint16_t>(((sv & 0x7BC0) | ((sv >> 1) & 0x0F)) + ((dv >> 1) & 0x7BCF))
+                : static_cast<uint16_t>(((c >> 1) & 0x3DEF) + ((dv >> 1) & 0x3DEF));
         const uint16_t v = (sv & 0x8000) ? half : R565 ? To565(c) : c;
         d[x] = (uint32_t(sv & keyMask) == key) ? dv : v;
     }
@@ -228,9 +230,9 @@ void DrawTint(const Walk& w, uint32_t key, uint16_t keyMask, int level, uint16_t
             if constexpr (Fmt::kBytes == 2) {
                 // 5-6-5 takes the five tinted green bits as its upper five.
                 constexpr int kRed = Fmt::k565 ? 11 : 10, kGreen = Fmt::k565 ? 6 : 5;
-                const uint16_t v = static_cast<uint16_t>((tt[tr][(c >> 10) & 31] << kRed) |
-                                                         (tt[tg][(c >> 5) & 31] << kGreen) |
-                                                         tt[tb][c & 31]);
+                const uint16_t v =
+                    static_cast<uint16_t>((tt[tr][(c >> 10) & 31] << kRed) |
+                                          (tt[tg][(c >> 5) & 31] << kGreen) | tt[tb][c & 31]);
                 std::memcpy(d, &v, 2);
             } else {
                 // t - ceil(level * (t - c) / 16) == t + floor(level * (c - t) / 16)

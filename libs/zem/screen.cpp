@@ -43,15 +43,24 @@ int FlagDepth(UINT_PTR flags) {
 #ifdef ZEM_BUILD_ZEM33
     // The older build names the depth in the low byte; bits 28-29 mean nothing.
     switch (flags & 0xFF) {
-        case 15: case 16: case 24: case 32: return int(flags & 0xFF);
-        default: return 0;
+        case 15:
+        case 16:
+        case 24:
+        case 32:
+            return int(flags & 0xFF);
+        default:
+            return 0;
     }
 #else
     switch ((flags >> 24) & 0xF) {
-        case 1: return 16;
-        case 2: return 24;
-        case 3: return 32;
-        default: return 0;
+        case 1:
+            return 16;
+        case 2:
+            return 24;
+        case 3:
+            return 32;
+        default:
+            return 0;
     }
 #endif
 }
@@ -61,9 +70,11 @@ int FlagDepth(UINT_PTR flags) {
 void CopyWithin(tagZEMSCREEN* scr, LONG dl, LONG dt, LONG sl, LONG st, LONG w, LONG h) {
     const size_t bytes = size_t(w) * BytesPerPixel(scr);
     if (dt <= st) {
-        for (LONG y = 0; y < h; ++y) std::memmove(PixelAt(scr, dl, dt + y), PixelAt(scr, sl, st + y), bytes);
+        for (LONG y = 0; y < h; ++y)
+            std::memmove(PixelAt(scr, dl, dt + y), PixelAt(scr, sl, st + y), bytes);
     } else {
-        for (LONG y = h - 1; y >= 0; --y) std::memmove(PixelAt(scr, dl, dt + y), PixelAt(scr, sl, st + y), bytes);
+        for (LONG y = h - 1; y >= 0; --y)
+            std::memmove(PixelAt(scr, dl, dt + y), PixelAt(scr, sl, st + y), bytes);
     }
 }
 
@@ -84,7 +95,7 @@ void StorePixel(const tagZEMSCREEN* scr, LONG x, LONG y, uint32_t v) {
 Target TargetOf(const tagZEMSCREEN* scr) {
     const Tables* t = CurrentTables();
     return Target{static_cast<uint8_t*>(scr->bits), RowBytes(scr), int(scr->depth), scr->clip,
-                  t ? t->rgb.v : nullptr, Is565(scr)};
+                  t ? t->rgb.v : nullptr,           Is565(scr)};
 }
 
 void Changed(tagZEMSCREEN* scr, const RECT& r) {
@@ -134,7 +145,9 @@ tagZEMSCREEN* CreateScreenAt(HWND hwnd, int width, int height, int depth) {
     }
     HCURSOR cursor = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32641)));
     void* bits = nullptr;
-    scr->hbmp = scr->hdc ? CreateDIBSection(scr->hdc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    scr->hbmp = scr->hdc ? CreateDIBSection(scr->hdc, reinterpret_cast<BITMAPINFO*>(&info),
+                                            DIB_RGB_COLORS, &bits, nullptr, 0)
+                         : nullptr;
     SetCursor(cursor);
     if (!scr->hbmp || !bits) {
         if (scr->hbmp) DeleteObject(scr->hbmp);
@@ -345,7 +358,8 @@ ZEMAPI int ZEM_DisplayScreen(HZEMSCREEN scr, int x, int y, const tagCELL* cell, 
 ZEMAPI int ZEM_DisplayScreen2(HZEMSCREEN scr, int x, int y, const tagCELL* cell, const RECT* src,
                               DWORD flags, int level, ZEMPIXEL tint) {
     RECT drawn;
-    if (!DrawCell(TargetOf(scr), x, y, cell, src, flags, std::min(level, 16), tint, &drawn)) return 0;
+    if (!DrawCell(TargetOf(scr), x, y, cell, src, flags, std::min(level, 16), tint, &drawn))
+        return 0;
     Changed(scr, drawn);
     return 1;
 }
@@ -428,7 +442,8 @@ ZEMAPI int ZEM_BuiltScreen(HZEMSCREEN scr, int x, int y, HZEMSCREEN from, const 
     } else if (from == scr) {
         CopyWithin(scr, d.left, d.top, s.left, s.top, w, h);
     } else {
-        BitBlt(scr->hdc, d.left, d.top, w, h, from->hdc, s.left, s.top, SRCCOPY);  // converts depths
+        BitBlt(scr->hdc, d.left, d.top, w, h, from->hdc, s.left, s.top,
+               SRCCOPY);  // converts depths
     }
     Changed(scr, d);
     return 1;

@@ -13,8 +13,8 @@ ZEMAPI void* ZEM_AllocMemory(DWORD bytes) {
             if (void* p = GlobalLock(h)) return p;
             GlobalFree(h);
         }
-        if (zem::ShowMessage(nullptr, zem::Msg::Memory, MB_TASKMODAL | MB_ICONHAND | MB_RETRYCANCEL) !=
-            IDRETRY)
+        if (zem::ShowMessage(nullptr, zem::Msg::Memory,
+                             MB_TASKMODAL | MB_ICONHAND | MB_RETRYCANCEL) != IDRETRY)
             return nullptr;
     }
 }
@@ -40,7 +40,8 @@ ZEMAPI int ZEM_WaitStart(int ms) {
     QueryPerformanceFrequency(&freq);
     if (ms < 0) ms = 0;
     // ms x frequency passes 32 bits at any real frequency: 128-bit product.
-    g_waitTarget = now.QuadPart + static_cast<long long>(static_cast<__int128>(ms) * freq.QuadPart / 1000);
+    g_waitTarget =
+        now.QuadPart + static_cast<long long>(static_cast<__int128>(ms) * freq.QuadPart / 1000);
     return 1;
 }
 
@@ -106,7 +107,8 @@ ZEMAPI int ZEM_DebugPrintf(HZEMSCREEN scr, const char* format, ...) {
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (slot != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
-        sent = WriteFile(slot, record, sizeof record, &written, nullptr) && written == sizeof record;
+        sent =
+            WriteFile(slot, record, sizeof record, &written, nullptr) && written == sizeof record;
         CloseHandle(slot);
     }
     if (sent) {

@@ -159,13 +159,15 @@ ZEMAPI int ZEM_HitSprite(HZEMSCREEN scr, int x, int y, int pixeltest) {
         if (!pixeltest) return scr->drawn[k];
         // The pixel drawn at the point: mirrored and flipped sprites are looked up the way
         // they were drawn.
-        const long long dx = static_cast<long long>(x) - r.left, dy = static_cast<long long>(y) - r.top;
+        const long long dx = static_cast<long long>(x) - r.left,
+                        dy = static_cast<long long>(y) - r.top;
         const long long cx = (s.flags & ZEM_MIRROR) ? s.src.right - 1 - dx : s.src.left + dx;
         const long long cy = (s.flags & ZEM_FLIP) ? s.src.bottom - 1 - dy : s.src.top + dy;
         // The hit follows the drawing: the key word decides what was left out.
         if (s.flags & ZEM_NOKEY) return scr->drawn[k];
         // Outside the cell nothing was drawn: the point falls through like a keyed pixel.
-        if (!s.cell->bits || cx < 0 || cy < 0 || cx >= s.cell->xsize || cy >= s.cell->ysize) continue;
+        if (!s.cell->bits || cx < 0 || cy < 0 || cx >= s.cell->xsize || cy >= s.cell->ysize)
+            continue;
         const ZEMPIXEL p = s.cell->bits[cy * s.cell->xsize + cx];
         if (!(p & ZEMPIXEL_HALF) && (p & 0x7FFF) != (s.flags & 0x7FFF)) return scr->drawn[k];
     }

@@ -20,14 +20,20 @@ struct Text {
     const char* en;
 };
 const Text kTexts[] = {
-    {"現在の画面モードはハイカラー(32768色)以下です。\n動作はしますが、正常に色が表示されない場合があります。",
-     "The current display mode has fewer than 32768 colours.\nThe program runs, but colours may not be shown correctly."},
+    {"現在の画面モードはハイカラー(32768色)"
+     "以下です。\n動作はしますが、正常に色が表示されない場合があります。",
+     "The current display mode has fewer than 32768 colours.\nThe program runs, but colours may "
+     "not be shown correctly."},
     {"ﾒﾓﾘ不足のため仮想画面が生成できません", "It can not create screen because out of memory."},
     {"副仮想画面数が20個を超えています。", "Out of sub screen more than 20."},
-    {"このデバイスではズーム表示はサポートされていません。", "Zoom function is not suported on this device."},
-    {"このデバイスでは全画面表示はサポートされていません。", "Full Screen function is not suported on this device."},
-    {"ﾒﾓﾘが不足しています。\n他のｱﾌﾟﾘｹｰｼｮﾝを終了して[再試行]してください。\n[ｷｬﾝｾﾙ]を選ぶと強制的に処理を継続しますが\nその後の動作は保証されません。",
-     "Out of Memory.\nQuit another apprications, and push [Retry].\nif you select [Cancel], it is executed compulsory, but no guarantee."},
+    {"このデバイスではズーム表示はサポートされていません。",
+     "Zoom function is not suported on this device."},
+    {"このデバイスでは全画面表示はサポートされていません。",
+     "Full Screen function is not suported on this device."},
+    {"ﾒﾓﾘが不足しています。\n他のｱﾌﾟﾘｹｰｼｮﾝを終了して[再試行]してください。\n[ｷｬﾝｾﾙ]"
+     "を選ぶと強制的に処理を継続しますが\nその後の動作は保証されません。",
+     "Out of Memory.\nQuit another apprications, and push [Retry].\nif you select [Cancel], it is "
+     "executed compulsory, but no guarantee."},
 };
 }  // namespace
 

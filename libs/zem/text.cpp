@@ -6,8 +6,8 @@
 
 namespace zem {
 
-bool DrawTextRule(HDC dc, const RECT& rc, const char* face, int height, int width,
-                  const char* text, COLORREF colour, int flags) {
+bool DrawTextRule(HDC dc, const RECT& rc, const char* face, int height, int width, const char* text,
+                  COLORREF colour, int flags) {
     // A pointer value up to 0xFFFF is one character code; with bit 15 a two-byte character.
     char one[3] = {};
     const auto code = reinterpret_cast<uintptr_t>(text);
@@ -21,10 +21,11 @@ bool DrawTextRule(HDC dc, const RECT& rc, const char* face, int height, int widt
         text = one;
     }
     if (!face) face = Japanese() ? "ＭＳゴシック" : "FixedSys";
-    HFONT font = CreateFontA(height, width, 0, 0, 400, (flags & ZEM_TEXT_ITALIC) ? 1 : 0,
-                             (flags & ZEM_TEXT_UNDERLINE) ? 1 : 0, (flags & ZEM_TEXT_STRIKEOUT) ? 1 : 0,
-                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             FF_MODERN | DEFAULT_PITCH, face);
+    HFONT font =
+        CreateFontA(height, width, 0, 0, 400, (flags & ZEM_TEXT_ITALIC) ? 1 : 0,
+                    (flags & ZEM_TEXT_UNDERLINE) ? 1 : 0, (flags & ZEM_TEXT_STRIKEOUT) ? 1 : 0,
+                    SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    FF_MODERN | DEFAULT_PITCH, face);
     if (!font) return false;
     HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
@@ -85,7 +86,8 @@ ZEMAPI int ZEM_SetFontCell(tagCELL* cell, const RECT* rc, const char* face, int 
     HGDIOBJ old = SelectObject(dc, bmp);
     std::memset(bits, 0, size_t(w) * h * 4);
     const RECT local{0, 0, w, h};
-    const bool ok = zem::DrawTextRule(dc, local, face, height, width, text, RGB(255, 255, 255), flags);
+    const bool ok =
+        zem::DrawTextRule(dc, local, face, height, width, text, RGB(255, 255, 255), flags);
     GdiFlush();
     if (ok) {
         const auto* px = static_cast<const uint32_t*>(bits);

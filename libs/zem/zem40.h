@@ -22,11 +22,11 @@
 #define ZEM_MAXLASTRECT 200  // rectangles kept from the last sprite refresh
 
 // ZEM_Start flag word of a top screen.
-#define ZEM_START_DEBUG 0x80000000u     // ZEM_DebugPrintf sends to the monitor
-#define ZEM_START_DEPTH 0x40000000u     // the depth comes from bits 24-27
-#define ZEM_START_DEPTH16 0x41000000u   // ... 16 bits per pixel
-#define ZEM_START_DEPTH24 0x42000000u   // ... 24 bits per pixel
-#define ZEM_START_DEPTH32 0x43000000u   // ... 32 bits per pixel
+#define ZEM_START_DEBUG 0x80000000u    // ZEM_DebugPrintf sends to the monitor
+#define ZEM_START_DEPTH 0x40000000u    // the depth comes from bits 24-27
+#define ZEM_START_DEPTH16 0x41000000u  // ... 16 bits per pixel
+#define ZEM_START_DEPTH24 0x42000000u  // ... 24 bits per pixel
+#define ZEM_START_DEPTH32 0x43000000u  // ... 32 bits per pixel
 #ifdef ZEM_BUILD_ZEM33
 // The older build names the depth in the flag word's low byte instead: 15 (5-5-5), 16 (5-6-5:
 // red bits 11-15, green 5-10, blue 0-4; cells stay ZEMPIXELs and are converted as they are
@@ -47,19 +47,19 @@
 #define ZEM_COPY_XOR 0x04000000
 
 // Text flags (ZEM_SetFontScreen, ZEM_SetFontCell): bits 0-3 extra character spacing.
-#define ZEM_TEXT_BOLD 0x10       // drawn twice, one pixel apart
+#define ZEM_TEXT_BOLD 0x10  // drawn twice, one pixel apart
 #define ZEM_TEXT_ITALIC 0x20
 #define ZEM_TEXT_UNDERLINE 0x40
 #define ZEM_TEXT_STRIKEOUT 0x80
-#define ZEM_TEXT_CENTER 0x000    // flags & 0xF00: 0 centred, 0x001-0x100 left,
-#define ZEM_TEXT_LEFT 0x100      // 0x101-0x200 right, 0x300 left (justified layout)
+#define ZEM_TEXT_CENTER 0x000  // flags & 0xF00: 0 centred, 0x001-0x100 left,
+#define ZEM_TEXT_LEFT 0x100    // 0x101-0x200 right, 0x300 left (justified layout)
 #define ZEM_TEXT_RIGHT 0x200
 
 // One of a screen's 100 sprite slots; zero when unused.
 typedef struct tagZEMSPRITE {
-    tagCELL* cell;  // the cell drawn; NULL: slot unused
-    LONG x, y;      // screen position of the frame (the cell's offsets already added)
-    LONG z;         // depth: 0 hidden; lower drawn first
+    tagCELL* cell;      // the cell drawn; NULL: slot unused
+    LONG x, y;          // screen position of the frame (the cell's offsets already added)
+    LONG z;             // depth: 0 hidden; lower drawn first
     LONG xsize, ysize;  // frame width and height
     LONG pattern;       // frame: column = pattern % 100, row = pattern / 100
     DWORD flags;        // key word for ZEM_DisplayScreen
@@ -69,7 +69,7 @@ typedef struct tagZEMSPRITE {
 // A screen. Callers hold it as a handle; the game's sprite composition reads and writes the
 // zoom, clip, sprite and last-refresh fields in place, so this layout is part of the API.
 typedef struct tagZEMSCREEN {
-    struct tagZEMSCREEN* parent;                  // NULL for a top screen
+    struct tagZEMSCREEN* parent;                     // NULL for a top screen
     struct tagZEMSCREEN* sub[ZEM_MAXSUBSCREEN + 1];  // slots 1-19 (slot 0 unused)
     HWND hwnd;          // window shown in; NULL for the screen of a bitmap cell
     LONG width;         // pixels per row, a multiple of 4
@@ -92,10 +92,10 @@ typedef struct tagZEMSCREEN {
     RECT winrect;       // saved by ZEM_FullScreen
     RECT spritearea;    // where sprites are shown
     RECT background;    // where the clean background of the sprite area lies
-    LONG drawncount;                    // sprites drawn in the last sprite refresh
-    LONG drawn[ZEM_MAXSPRITE];          // their numbers, in drawing order
-    RECT drawnrect[ZEM_MAXSPRITE];      // and their rectangles
-    LONG lastcount;                     // rectangles refreshed in the last sprite refresh
+    LONG drawncount;    // sprites drawn in the last sprite refresh
+    LONG drawn[ZEM_MAXSPRITE];      // their numbers, in drawing order
+    RECT drawnrect[ZEM_MAXSPRITE];  // and their rectangles
+    LONG lastcount;                 // rectangles refreshed in the last sprite refresh
     RECT lastrect[ZEM_MAXLASTRECT];
     tagZEMSPRITE sprite[ZEM_MAXSPRITE];
 } tagZEMSCREEN;

@@ -18,11 +18,16 @@ typedef IDirectDrawSurface* LPDIRECTDRAWSURFACE;
 typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
 typedef IDirectDrawClipper* LPDIRECTDRAWCLIPPER;
 
-WYN_DEFINE_GUID(IID_IDirectDraw, 0x6C14DB80, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60);
-WYN_DEFINE_GUID(IID_IDirectDraw2, 0xB3A6F3E0, 0x2B43, 0x11CF, 0xA2, 0xDE, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56);
-WYN_DEFINE_GUID(IID_IDirectDrawSurface, 0x6C14DB81, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60);
-WYN_DEFINE_GUID(IID_IDirectDrawPalette, 0x6C14DB84, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60);
-WYN_DEFINE_GUID(IID_IDirectDrawClipper, 0x6C14DB85, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60);
+WYN_DEFINE_GUID(IID_IDirectDraw, 0x6C14DB80, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B,
+                0xE5, 0x60);
+WYN_DEFINE_GUID(IID_IDirectDraw2, 0xB3A6F3E0, 0x2B43, 0x11CF, 0xA2, 0xDE, 0x00, 0xAA, 0x00, 0xB9,
+                0x33, 0x56);
+WYN_DEFINE_GUID(IID_IDirectDrawSurface, 0x6C14DB81, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF,
+                0x0B, 0xE5, 0x60);
+WYN_DEFINE_GUID(IID_IDirectDrawPalette, 0x6C14DB84, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF,
+                0x0B, 0xE5, 0x60);
+WYN_DEFINE_GUID(IID_IDirectDrawClipper, 0x6C14DB85, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF,
+                0x0B, 0xE5, 0x60);
 
 // ---- result codes ----
 #define _FACDD 0x876
@@ -266,10 +271,9 @@ struct IDirectDrawPalette : IUnknown {
 
 struct IDirectDrawSurface : IUnknown {
     STDMETHOD(AddAttachedSurface)(LPDIRECTDRAWSURFACE surface) PURE;
-    STDMETHOD(Blt)(LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DWORD flags,
-                   LPDDBLTFX fx) PURE;
-    STDMETHOD(BltFast)(DWORD x, DWORD y, LPDIRECTDRAWSURFACE src, LPRECT srcRect,
-                       DWORD trans) PURE;
+    STDMETHOD(Blt)
+    (LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DWORD flags, LPDDBLTFX fx) PURE;
+    STDMETHOD(BltFast)(DWORD x, DWORD y, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DWORD trans) PURE;
     STDMETHOD(DeleteAttachedSurface)(DWORD flags, LPDIRECTDRAWSURFACE surface) PURE;
     STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) PURE;
     STDMETHOD(GetAttachedSurface)(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* out) PURE;
@@ -292,10 +296,9 @@ struct IDirectDrawSurface : IUnknown {
 
 struct IDirectDraw : IUnknown {
     STDMETHOD(CreateClipper)(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) PURE;
-    STDMETHOD(CreatePalette)(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* out,
-                             IUnknown* outer) PURE;
-    STDMETHOD(CreateSurface)(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out,
-                             IUnknown* outer) PURE;
+    STDMETHOD(CreatePalette)
+    (DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* out, IUnknown* outer) PURE;
+    STDMETHOD(CreateSurface)(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out, IUnknown* outer) PURE;
     STDMETHOD(GetCaps)(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) PURE;
     STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC desc) PURE;
     STDMETHOD(RestoreDisplayMode)() PURE;
@@ -305,16 +308,15 @@ struct IDirectDraw : IUnknown {
 
 struct IDirectDraw2 : IUnknown {
     STDMETHOD(CreateClipper)(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) PURE;
-    STDMETHOD(CreatePalette)(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* out,
-                             IUnknown* outer) PURE;
-    STDMETHOD(CreateSurface)(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out,
-                             IUnknown* outer) PURE;
+    STDMETHOD(CreatePalette)
+    (DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* out, IUnknown* outer) PURE;
+    STDMETHOD(CreateSurface)(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out, IUnknown* outer) PURE;
     STDMETHOD(GetCaps)(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) PURE;
     STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC desc) PURE;
     STDMETHOD(RestoreDisplayMode)() PURE;
     STDMETHOD(SetCooperativeLevel)(HWND hwnd, DWORD flags) PURE;
-    STDMETHOD(SetDisplayMode)(DWORD width, DWORD height, DWORD bpp, DWORD refreshRate,
-                              DWORD flags) PURE;
+    STDMETHOD(SetDisplayMode)
+    (DWORD width, DWORD height, DWORD bpp, DWORD refreshRate, DWORD flags) PURE;
     STDMETHOD(GetAvailableVidMem)(LPDDSCAPS caps, LPDWORD total, LPDWORD free) PURE;
 };
 

@@ -66,9 +66,9 @@
 typedef struct _DSBUFFERDESC {
     DWORD dwSize;
     DWORD dwFlags;
-    DWORD dwBufferBytes;          // 0 for the primary buffer
+    DWORD dwBufferBytes;  // 0 for the primary buffer
     DWORD dwReserved;
-    LPWAVEFORMATEX lpwfxFormat;   // null for the primary buffer
+    LPWAVEFORMATEX lpwfxFormat;  // null for the primary buffer
 } DSBUFFERDESC, *LPDSBUFFERDESC;
 typedef const DSBUFFERDESC* LPCDSBUFFERDESC;
 
@@ -115,21 +115,21 @@ struct IDirectSoundBuffer : IUnknown {
     STDMETHOD(GetVolume)(LONG* volume) PURE;
     STDMETHOD(GetFrequency)(DWORD* hz) PURE;
     STDMETHOD(GetStatus)(DWORD* status) PURE;
-    STDMETHOD(Lock)(DWORD offset, DWORD bytes, void** p1, DWORD* n1, void** p2, DWORD* n2,
-                    DWORD flags) PURE;
+    STDMETHOD(Lock)
+    (DWORD offset, DWORD bytes, void** p1, DWORD* n1, void** p2, DWORD* n2, DWORD flags) PURE;
     STDMETHOD(Play)(DWORD reserved, DWORD priority, DWORD flags) PURE;
     STDMETHOD(SetCurrentPosition)(DWORD offset) PURE;
-    STDMETHOD(SetFormat)(LPCWAVEFORMATEX format) PURE;   // primary buffer only
+    STDMETHOD(SetFormat)(LPCWAVEFORMATEX format) PURE;  // primary buffer only
     STDMETHOD(SetVolume)(LONG volume) PURE;
-    STDMETHOD(SetFrequency)(DWORD hz) PURE;               // DSBFREQUENCY_ORIGINAL: its own rate
+    STDMETHOD(SetFrequency)(DWORD hz) PURE;  // DSBFREQUENCY_ORIGINAL: its own rate
     STDMETHOD(Stop)() PURE;
     STDMETHOD(Unlock)(void* p1, DWORD n1, void* p2, DWORD n2) PURE;
 };
 typedef IDirectSoundBuffer* LPDIRECTSOUNDBUFFER;
 
 struct IDirectSound : IUnknown {
-    STDMETHOD(CreateSoundBuffer)(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out,
-                                 LPUNKNOWN outer) PURE;
+    STDMETHOD(CreateSoundBuffer)
+    (LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* out, LPUNKNOWN outer) PURE;
     STDMETHOD(GetCaps)(LPDSCAPS caps) PURE;
     // The window must exist; buffers cannot be created before the level is set.
     STDMETHOD(SetCooperativeLevel)(HWND window, DWORD level) PURE;

@@ -19,7 +19,9 @@ typedef UINT MMRESULT;
 #define TIMERR_NOERROR 0
 #define TIMERR_NOCANDO 97
 
-typedef struct timecaps_tag { UINT wPeriodMin, wPeriodMax; } TIMECAPS, *LPTIMECAPS;
+typedef struct timecaps_tag {
+    UINT wPeriodMin, wPeriodMax;
+} TIMECAPS, *LPTIMECAPS;
 WINBASEAPI DWORD WINAPI timeGetTime(void);
 WINBASEAPI MMRESULT WINAPI timeBeginPeriod(UINT period);
 WINBASEAPI MMRESULT WINAPI timeEndPeriod(UINT period);
@@ -238,7 +240,7 @@ typedef struct tagMCI_GENERIC_PARMS {
 typedef struct tagMCI_OPEN_PARMSA {
     DWORD_PTR dwCallback;
     MCIDEVICEID wDeviceID;
-    LPCSTR lpstrDeviceType;   // a name, or with MCI_OPEN_TYPE_ID a device type number
+    LPCSTR lpstrDeviceType;  // a name, or with MCI_OPEN_TYPE_ID a device type number
     LPCSTR lpstrElementName;
     LPCSTR lpstrAlias;
 } MCI_OPEN_PARMSA, *LPMCI_OPEN_PARMSA;

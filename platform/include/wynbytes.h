@@ -11,7 +11,7 @@
 namespace wyn {
 
 class ByteReader {
-public:
+  public:
     ByteReader(const void* data, size_t size)
         : p_(static_cast<const uint8_t*>(data)), n_(data ? size : 0) {}
 
@@ -77,11 +77,9 @@ public:
         return q != nullptr;
     }
     // Whether the 4 bytes here equal `tag` (does not move).
-    bool at(const char tag[4]) const {
-        return has(4) && std::memcmp(p_ + pos_, tag, 4) == 0;
-    }
+    bool at(const char tag[4]) const { return has(4) && std::memcmp(p_ + pos_, tag, 4) == 0; }
 
-private:
+  private:
     bool fail() {
         ok_ = false;
         pos_ = n_;
@@ -96,7 +94,7 @@ private:
 // Writes into a caller's buffer of fixed capacity; writing past it marks the writer failed
 // and writes nothing more.
 class ByteWriter {
-public:
+  public:
     ByteWriter(void* data, size_t cap) : p_(static_cast<uint8_t*>(data)), n_(data ? cap : 0) {}
 
     bool ok() const { return ok_; }
@@ -137,7 +135,7 @@ public:
         return ok_;
     }
 
-private:
+  private:
     bool room(size_t count) {
         if (!ok_ || count > n_ - pos_) return ok_ = false;
         return true;

@@ -83,8 +83,7 @@ WINBASEAPI void WynPlat_PushMessageBoxAnswer(int answer);
 // How many boxes were shown so far in this process.
 WINBASEAPI int WynPlat_MessageBoxCount(void);
 // The caption and text (UTF-8) of the last box shown. Returns 0 when none was shown.
-WINBASEAPI int WynPlat_LastMessageBox(char* caption, size_t captionCap, char* text,
-                                      size_t textCap);
+WINBASEAPI int WynPlat_LastMessageBox(char* caption, size_t captionCap, char* text, size_t textCap);
 
 // ---- the software Direct3D ----
 // Makes the device enumeration refuse devices, so that callers' fallbacks can be tested:

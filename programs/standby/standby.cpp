@@ -80,8 +80,8 @@ BOOL RunExec(const char* line) {
     si.wShowWindow = SW_SHOWDEFAULT;
     PROCESS_INFORMATION pi{};
     std::string arguments = s.arguments;
-    BOOL ok = CreateProcessA(s.program.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &si, &pi);
+    BOOL ok = CreateProcessA(s.program.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &si, &pi);
     if (!ok) return FALSE;
     // Bounded, so that a program that never opens a window (or waits for the sender of
     // STANDBY_RUN to go first) cannot hold the stand-by window and its sender for ever. The
@@ -127,44 +127,44 @@ void PaintBlack(HWND h) {
 
 LRESULT CALLBACK WndProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, hBITMAP);
-        BitBlt(dc, 0, 0, iBXSIZE, iBYSIZE, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteDC(mem);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    case WM_WINDOWPOSCHANGING: {
-        if (auto* pos = reinterpret_cast<WINDOWPOS*>(lParam)) {
-            pos->cx = iWXSIZE;
-            pos->cy = iWYSIZE;
+        case WM_CREATE:
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, hBITMAP);
+            BitBlt(dc, 0, 0, iBXSIZE, iBYSIZE, mem, 0, 0, SRCCOPY);
+            SelectObject(mem, old);
+            DeleteDC(mem);
+            EndPaint(h, &ps);
+            return 0;
         }
-        return 0;
-    }
-    case WM_CLOSE:
-        PaintBlack(h);
-        DestroyWindow(h);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    case WM_COMMAND:
-        if (!IsRun(message, wParam, lParam) || bLAUNCHING) return 0;
-        bLAUNCHED = true;
-        Dim();
-        if (cCOMMAND[0]) RunExec(cCOMMAND);
-        InvalidateRect(h, nullptr, FALSE);
-        UpdateWindow(h);
-        if (bRETIRED) DestroyWindow(h);
-        return 0;
-    default:
-        return DefWindowProcA(h, message, wParam, lParam);
+        case WM_WINDOWPOSCHANGING: {
+            if (auto* pos = reinterpret_cast<WINDOWPOS*>(lParam)) {
+                pos->cx = iWXSIZE;
+                pos->cy = iWYSIZE;
+            }
+            return 0;
+        }
+        case WM_CLOSE:
+            PaintBlack(h);
+            DestroyWindow(h);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_COMMAND:
+            if (!IsRun(message, wParam, lParam) || bLAUNCHING) return 0;
+            bLAUNCHED = true;
+            Dim();
+            if (cCOMMAND[0]) RunExec(cCOMMAND);
+            InvalidateRect(h, nullptr, FALSE);
+            UpdateWindow(h);
+            if (bRETIRED) DestroyWindow(h);
+            return 0;
+        default:
+            return DefWindowProcA(h, message, wParam, lParam);
     }
 }
 
@@ -183,9 +183,11 @@ void SelfClose() {
 
 void ReportTooLong() {
     if (CheckLanguage())
-        MessageBoxA(nullptr, "スタンバイのコマンドラインが長すぎます。", "standby", MB_OK | MB_ICONSTOP);
+        MessageBoxA(nullptr, "スタンバイのコマンドラインが長すぎます。", "standby",
+                    MB_OK | MB_ICONSTOP);
     else
-        MessageBoxA(nullptr, "The stand-by command line is too long.", "standby", MB_OK | MB_ICONSTOP);
+        MessageBoxA(nullptr, "The stand-by command line is too long.", "standby",
+                    MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace
@@ -211,8 +213,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     wc.lpszClassName = STANDBY_CLASS;
     RegisterClassA(&wc);
 
-    hBITMAP = static_cast<HBITMAP>(
-        LoadImageA(nullptr, "standby.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    hBITMAP = static_cast<HBITMAP>(LoadImageA(nullptr, "standby.bmp", IMAGE_BITMAP, 0, 0,
+                                              LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!hBITMAP) {
         UnregisterClassA(STANDBY_CLASS, instance);
         return 0;
@@ -229,8 +231,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     iWYSIZE = iBYSIZE + 2 * frameY + caption;
     int x = (GetSystemMetrics(SM_CXSCREEN) - iBXSIZE) / 2 - frameX;
     int y = (GetSystemMetrics(SM_CYSCREEN) - iBYSIZE) / 2 - frameY - caption;
-    hWND = CreateWindowExA(0, STANDBY_CLASS, title, WS_MINIMIZE | WS_CLIPCHILDREN | WS_SYSMENU, x, y, iWXSIZE,
-                           iWYSIZE, nullptr, nullptr, instance, nullptr);
+    hWND = CreateWindowExA(0, STANDBY_CLASS, title, WS_MINIMIZE | WS_CLIPCHILDREN | WS_SYSMENU, x,
+                           y, iWXSIZE, iWYSIZE, nullptr, nullptr, instance, nullptr);
     if (!hWND) {
         DeleteObject(hBITMAP);
         UnregisterClassA(STANDBY_CLASS, instance);

@@ -18,8 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wyn::media::Song song;
     if (wyn::media::ParseSong(file.data(), file.size(), &song))
         for (size_t i = 1; i < song.events.size(); ++i)
-            if (song.events[i].us < song.events[i - 1].us) __builtin_trap();   // time order
+            if (song.events[i].us < song.events[i - 1].us) __builtin_trap();  // time order
     std::vector<int16_t> frames;
-    if (wyn::media::DecodeWave(file.data(), file.size(), &frames) && frames.size() % 2) __builtin_trap();
+    if (wyn::media::DecodeWave(file.data(), file.size(), &frames) && frames.size() % 2)
+        __builtin_trap();
     return 0;
 }

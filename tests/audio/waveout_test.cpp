@@ -25,7 +25,7 @@ WAVEFORMATEX Format(DWORD rate, WORD channels, WORD bits) {
 }
 
 class WaveOut : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WynPlat_SetVirtualClock(1);
         WNDCLASSA wc{};
@@ -204,8 +204,8 @@ TEST(Mci, DevicesOpenAndClose) {
         {"cd audio by number, no disc", MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_WAIT,
          reinterpret_cast<LPCSTR>(uintptr_t(MCI_DEVTYPE_CD_AUDIO)), 0, MCIERR_DEVICE_NOT_READY,
          MCI_MODE_NOT_READY},
-        {"sequencer without a file", MCI_OPEN_TYPE | MCI_WAIT, "SEQUENCER", 0, MCIERR_UNSUPPORTED_FUNCTION,
-         MCI_MODE_STOP},
+        {"sequencer without a file", MCI_OPEN_TYPE | MCI_WAIT, "SEQUENCER", 0,
+         MCIERR_UNSUPPORTED_FUNCTION, MCI_MODE_STOP},
         {"video of a missing file", MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAIT, "avivideo",
          MCIERR_FILE_NOT_FOUND, 0, 0},
         {"unknown", MCI_OPEN_TYPE | MCI_WAIT, "teleprinter", MCIERR_INVALID_DEVICE_NAME, 0, 0},
@@ -220,20 +220,25 @@ TEST(Mci, DevicesOpenAndClose) {
         if (c.open) continue;
         EXPECT_NE(open.wDeviceID, 0u) << c.name;
         MCI_PLAY_PARMS play{};
-        EXPECT_EQ(mciSendCommandA(open.wDeviceID, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play)),
+        EXPECT_EQ(mciSendCommandA(open.wDeviceID, MCI_PLAY, MCI_NOTIFY,
+                                  reinterpret_cast<DWORD_PTR>(&play)),
                   c.play)
             << c.name;
         MCI_STATUS_PARMS st{};
         st.dwItem = MCI_STATUS_MODE;
-        EXPECT_EQ(mciSendCommandA(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&st)),
+        EXPECT_EQ(mciSendCommandA(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM,
+                                  reinterpret_cast<DWORD_PTR>(&st)),
                   0u)
             << c.name;
         EXPECT_EQ(st.dwReturn, DWORD_PTR(c.mode)) << c.name;
         MCI_GENERIC_PARMS g{};
-        EXPECT_EQ(mciSendCommandA(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&g)), 0u)
+        EXPECT_EQ(
+            mciSendCommandA(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&g)),
+            0u)
             << c.name;
-        EXPECT_EQ(mciSendCommandA(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&g)),
-                  MCIERR_INVALID_DEVICE_ID)
+        EXPECT_EQ(
+            mciSendCommandA(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&g)),
+            MCIERR_INVALID_DEVICE_ID)
             << c.name;
     }
     char text[256];
@@ -242,9 +247,9 @@ TEST(Mci, DevicesOpenAndClose) {
 }
 
 TEST(WaveOutText, EveryErrorHasText) {
-    for (MMRESULT r : {MMSYSERR_NOERROR, MMSYSERR_BADDEVICEID, MMSYSERR_INVALHANDLE,
-                       MMSYSERR_INVALFLAG, WAVERR_BADFORMAT, WAVERR_STILLPLAYING,
-                       WAVERR_UNPREPARED}) {
+    for (MMRESULT r :
+         {MMSYSERR_NOERROR, MMSYSERR_BADDEVICEID, MMSYSERR_INVALHANDLE, MMSYSERR_INVALFLAG,
+          WAVERR_BADFORMAT, WAVERR_STILLPLAYING, WAVERR_UNPREPARED}) {
         char text[MAXERRORLENGTH] = {};
         EXPECT_EQ(waveOutGetErrorTextA(r, text, sizeof text), MMSYSERR_NOERROR) << r;
         EXPECT_GT(std::strlen(text), 0u) << r;

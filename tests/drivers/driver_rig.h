@@ -186,9 +186,10 @@ struct CheckRow {
 };
 
 // Asks every row's CHECK (found by `check`) on the four faked processors.
-inline void ExpectCheckTable(const CheckRow* rows, size_t n, KRNDRV_CHECK (*check)(const char* file)) {
-    const Cpu cpus[4] = {{"GenuineIntel", 1, 0}, {"AuthenticAMD", 1, 1}, {"AuthenticAMD", 1, 0},
-                         {"", 0, 0}};
+inline void ExpectCheckTable(const CheckRow* rows, size_t n,
+                             KRNDRV_CHECK (*check)(const char* file)) {
+    const Cpu cpus[4] = {
+        {"GenuineIntel", 1, 0}, {"AuthenticAMD", 1, 1}, {"AuthenticAMD", 1, 0}, {"", 0, 0}};
     WynPlat_SetCpuProbe(FakeProbe);
     for (size_t i = 0; i < n; ++i) {
         const CheckRow& r = rows[i];

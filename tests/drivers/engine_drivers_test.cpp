@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class EngineWithDrivers : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* run = std::getenv("WYN_RUNTIME_DIR");
         dir_ = fs::path(run ? run : fs::temp_directory_path().string()) /

@@ -43,7 +43,8 @@ TEST(TransformCheck, ReportsItsOwnFileAndTheProcessorItNeeds) {
         // Too long for its 32-byte buffer: cut before the character that does not fit.
         {"drv_nodo.dll", "0200KORRIN 3D Transform(3DNow!", 5, 0, 1, 0, 0},
     };
-    ExpectCheckTable(rows, std::size(rows), [](const char* file) { return LoadTransform(file).check; });
+    ExpectCheckTable(rows, std::size(rows),
+                     [](const char* file) { return LoadTransform(file).check; });
 }
 
 TEST(TransformView, SplitsChipsAtTheNearPlane) {
@@ -112,8 +113,8 @@ TEST(TransformView, NearDistanceIsTheLimitOrOneMinusZoom) {
         bool kept;
     };
     const Row rows[] = {
-        {0.0, 1, 1.0, false}, {0.0, 1, 1.1, true},    // near 1
-        {-5.0, 1, 5.9, false}, {-5.0, 1, 6.1, true},  // near 6
+        {0.0, 1, 1.0, false},   {0.0, 1, 1.1, true},   // near 1
+        {-5.0, 1, 5.9, false},  {-5.0, 1, 6.1, true},  // near 6
         {35.0, 10, 9.9, false}, {35.0, 10, 10.1, true},
     };
     Transform t = LoadTransform("drv_pasu.dll");
@@ -122,8 +123,8 @@ TEST(TransformView, NearDistanceIsTheLimitOrOneMinusZoom) {
         s.krn->camera[0].zoom = r.zoom;
         s.Put(0, Chip(V(0, 0, r.z), V(1, 0, r.z), V(0, 1, r.z)));
         ASSERT_EQ(s.View(t, r.limit), 1);
-        EXPECT_EQ(s.krn->calc, r.kept ? 1 : 0) << "zoom " << r.zoom << " limit " << r.limit
-                                                << " z " << r.z;
+        EXPECT_EQ(s.krn->calc, r.kept ? 1 : 0)
+            << "zoom " << r.zoom << " limit " << r.limit << " z " << r.z;
     }
 }
 
@@ -226,7 +227,11 @@ TEST(TransformPerspective, ProjectsMarksFacingAndClipsTheScreenRectangle) {
     const Row rows[] = {
         {"front face", front, 0, {0, 0, 700, 500}, true, {350, 149, 451, 251}},
         {"back face", back, KRNCHIP_FRONT, {0, 0, 700, 500}, false, {}},
-        {"two-sided back face", back, KRNCHIP_TWOSIDED | KRNCHIP_FRONT, {0, 0, 700, 500}, true,
+        {"two-sided back face",
+         back,
+         KRNCHIP_TWOSIDED | KRNCHIP_FRONT,
+         {0, 0, 700, 500},
+         true,
          {350, 149, 451, 251}},
         {"partly inside", front, 0, {400, 200, 300, 300}, true, {400, 200, 451, 251}},
         {"outside", front, 0, {500, 0, 200, 500}, false, {}},
@@ -307,9 +312,12 @@ TEST(TransformPerspective, SeeThroughRate) {
         int trans;
     };
     const Row rows[] = {
-        {"drv_pasu.dll", 50.0, KRNCHIP_THROUGH, 77}, {"drv_quil.dll", 50.0, KRNCHIP_THROUGH, 77},
-        {"drv_nodo.dll", 50.0, KRNCHIP_THROUGH, 3},  {"drv_pasu.dll", 0.0, KRNCHIP_THROUGH, 3},
-        {"drv_pasu.dll", 50.0, 0, 3},                {"drv_pasu.dll", 30.0, KRNCHIP_THROUGH, 3},
+        {"drv_pasu.dll", 50.0, KRNCHIP_THROUGH, 77},
+        {"drv_quil.dll", 50.0, KRNCHIP_THROUGH, 77},
+        {"drv_nodo.dll", 50.0, KRNCHIP_THROUGH, 3},
+        {"drv_pasu.dll", 0.0, KRNCHIP_THROUGH, 3},
+        {"drv_pasu.dll", 50.0, 0, 3},
+        {"drv_pasu.dll", 30.0, KRNCHIP_THROUGH, 3},
     };
     for (const Row& r : rows) {
         Transform t = LoadTransform(r.file);
@@ -325,7 +333,6 @@ TEST(TransformPerspective, SeeThroughRate) {
             << r.file << " at " << r.throughdistance << " flags " << r.flags;
     }
 }
-
 
 TEST(TransformBuilds, GiveTheSameChipsButForTheirStatedDifferences) {
     Scene pasu(600), quil(600), nodo(600);

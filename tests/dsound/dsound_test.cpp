@@ -22,7 +22,7 @@ namespace {
 LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
 
 class DirectSound : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WynPlat_SetVirtualClock(1);
         const char* run = std::getenv("WYN_RUNTIME_DIR");
@@ -91,7 +91,8 @@ protected:
 TEST_F(DirectSound, TheSoundObjectChecksItsCalls) {
     IDirectSoundBuffer* b = nullptr;
     DSBUFFERDESC primary{sizeof primary, DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME, 0, 0, nullptr};
-    EXPECT_EQ(ds_->CreateSoundBuffer(&primary, &b, nullptr), DSERR_PRIOLEVELNEEDED);   // no level yet
+    EXPECT_EQ(ds_->CreateSoundBuffer(&primary, &b, nullptr),
+              DSERR_PRIOLEVELNEEDED);  // no level yet
     EXPECT_EQ(ds_->SetCooperativeLevel(nullptr, DSSCL_PRIORITY), DSERR_INVALIDPARAM);
     ASSERT_EQ(ds_->SetCooperativeLevel(window_, DSSCL_NORMAL), DS_OK);
     ASSERT_EQ(ds_->CreateSoundBuffer(&primary, &b, nullptr), DS_OK);
@@ -102,7 +103,7 @@ TEST_F(DirectSound, TheSoundObjectChecksItsCalls) {
     WAVEFORMATEX got{};
     EXPECT_EQ(b->GetFormat(&got, sizeof got, nullptr), DS_OK);
     EXPECT_EQ(got.wBitsPerSample, 16);
-    void *p = nullptr;
+    void* p = nullptr;
     DWORD n = 0;
     EXPECT_EQ(b->Lock(0, 0, &p, &n, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DSERR_INVALIDCALL);
     b->Release();
@@ -163,21 +164,57 @@ TEST_F(DirectSound, BuffersAreHeardAtTheirRateVolumeAndPosition) {
         const char* name;
         int rate, bits, channels;
         std::vector<uint8_t> bytes;
-        DWORD frequency;   // 0: as made
+        DWORD frequency;  // 0: as made
         LONG volume;
         DWORD start;
         std::vector<int16_t> heard;
     };
     const Case cases[] = {
-        {"8-bit mono doubles to both sides", 22050, 8, 1, {0x90, 0x70}, 0, 0, 0,
+        {"8-bit mono doubles to both sides",
+         22050,
+         8,
+         1,
+         {0x90, 0x70},
+         0,
+         0,
+         0,
          {0x1000, 0x1000, -0x1000, -0x1000}},
-        {"16-bit stereo as it is", 22050, 16, 2, {0x34, 0x12, 0xCC, 0xED}, 0, 0, 0, {0x1234, -0x1234}},
-        {"11025 Hz: each frame twice", 11025, 8, 2, {0x90, 0x70}, 0, 0, 0,
+        {"16-bit stereo as it is",
+         22050,
+         16,
+         2,
+         {0x34, 0x12, 0xCC, 0xED},
+         0,
+         0,
+         0,
+         {0x1234, -0x1234}},
+        {"11025 Hz: each frame twice",
+         11025,
+         8,
+         2,
+         {0x90, 0x70},
+         0,
+         0,
+         0,
          {0x1000, -0x1000, 0x1000, -0x1000}},
-        {"set to 44100 Hz: every other frame", 22050, 8, 1, {0x90, 0xA0, 0xB0, 0xC0}, 44100, 0, 0,
+        {"set to 44100 Hz: every other frame",
+         22050,
+         8,
+         1,
+         {0x90, 0xA0, 0xB0, 0xC0},
+         44100,
+         0,
+         0,
          {0x1000, 0x1000, 0x3000, 0x3000}},
         {"-602 is about half", 22050, 16, 1, {0x00, 0x40}, 0, -602, 0, {8193, 8193}},
-        {"started from byte 2", 22050, 8, 1, {0x90, 0x90, 0xA0, 0xB0}, 0, 0, 2,
+        {"started from byte 2",
+         22050,
+         8,
+         1,
+         {0x90, 0x90, 0xA0, 0xB0},
+         0,
+         0,
+         2,
          {0x2000, 0x2000, 0x3000, 0x3000}},
     };
     for (const auto& c : cases) {
@@ -194,7 +231,7 @@ TEST_F(DirectSound, BuffersAreHeardAtTheirRateVolumeAndPosition) {
         WynPlat_AdvanceClock(10000);
         DWORD status = 1;
         EXPECT_EQ(b->GetStatus(&status), DS_OK);
-        EXPECT_EQ(status, 0u) << c.name;   // played once, then stopped
+        EXPECT_EQ(status, 0u) << c.name;  // played once, then stopped
         std::vector<int16_t> want;
         for (size_t i = 0; i < (c.start ? 1 : repeats); ++i)
             want.insert(want.end(), c.heard.begin(), c.heard.end());
@@ -208,7 +245,7 @@ TEST_F(DirectSound, LoopsPassesAndThePrimaryVolume) {
     IDirectSoundBuffer* primary = nullptr;
     DSBUFFERDESC pd{sizeof pd, DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME, 0, 0, nullptr};
     ASSERT_EQ(ds_->CreateSoundBuffer(&pd, &primary, nullptr), DS_OK);
-    IDirectSoundBuffer* b = Buffer(22050, 16, 1, std::vector<uint8_t>(2 * 441, 0x20));   // 20 ms
+    IDirectSoundBuffer* b = Buffer(22050, 16, 1, std::vector<uint8_t>(2 * 441, 0x20));  // 20 ms
     ASSERT_NE(b, nullptr);
     auto loud = [&] {
         size_t n = 0;

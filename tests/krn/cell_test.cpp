@@ -75,7 +75,10 @@ struct ReadCase {
     bool ok;
 };
 const ReadCase kReads[] = {
-    {"pic.bmp", true}, {"PIC2.BMP", true}, {"pic.png", false}, {"pic", false},
+    {"pic.bmp", true},
+    {"PIC2.BMP", true},
+    {"pic.png", false},
+    {"pic", false},
 };
 
 TEST(KrnCells, ReadCellByExtension) {
@@ -86,7 +89,8 @@ TEST(KrnCells, ReadCellByExtension) {
         EXPECT_EQ(KRN_ReadCell(&cell, path.c_str()) != 0, c.ok) << c.name;
         if (c.ok) {
             EXPECT_EQ(cell.xsize, 2) << c.name;
-            EXPECT_EQ(cell.bits[0], UMB_MakePixel(31, 0, 0)) << c.name << ": the top row comes first";
+            EXPECT_EQ(cell.bits[0], UMB_MakePixel(31, 0, 0))
+                << c.name << ": the top row comes first";
             EXPECT_EQ(cell.bits[3], UMB_MakePixel(31, 31, 31)) << c.name;
             KRN_DeleteCell(&cell);
         }
@@ -112,7 +116,8 @@ TEST(KrnCells, RemakeCellKeepsPixelsAndPlacement) {
     EXPECT_EQ(cell.ysize, 2);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(cell.bits[y * cell.xsize + x], (ZEMPIXEL)(0x1000 + y * 3 + x)) << x << "," << y;
+            EXPECT_EQ(cell.bits[y * cell.xsize + x], (ZEMPIXEL)(0x1000 + y * 3 + x))
+                << x << "," << y;
     EXPECT_EQ(cell.mask, 0x1F);
     EXPECT_EQ(cell.xpos, 7);
     EXPECT_EQ(cell.yoffset, -2);

@@ -16,19 +16,29 @@ TEST(KrnChips, SlotChecks) {
         int (*call)(tagKRN*, int, tagKRNCHIP*, const tagKRN3D*);
     };
     const Op ops[] = {
-        {"SetChip", [](tagKRN* k, int i, tagKRNCHIP* c, const tagKRN3D*) { return KRN_SetChip(k, i, c); }},
-        {"GetChip", [](tagKRN* k, int i, tagKRNCHIP* c, const tagKRN3D*) { return KRN_GetChip(k, i, c); }},
-        {"DeleteChip", [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D*) { return KRN_DeleteChip(k, i); }},
-        {"ScaleChip", [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D* s) { return KRN_ScaleChip(k, i, s); }},
-        {"ShiftChip", [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D* s) { return KRN_ShiftChip(k, i, s); }},
-        {"RotateChip", [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D* s) { return KRN_RotateChip(k, i, s); }},
-        {"SwitchChip", [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D*) { return KRN_SwitchChip(k, i, 1); }},
-        {"BackChip", [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D*) { return KRN_BackChip(k, i, 1); }},
+        {"SetChip",
+         [](tagKRN* k, int i, tagKRNCHIP* c, const tagKRN3D*) { return KRN_SetChip(k, i, c); }},
+        {"GetChip",
+         [](tagKRN* k, int i, tagKRNCHIP* c, const tagKRN3D*) { return KRN_GetChip(k, i, c); }},
+        {"DeleteChip",
+         [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D*) { return KRN_DeleteChip(k, i); }},
+        {"ScaleChip",
+         [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D* s) { return KRN_ScaleChip(k, i, s); }},
+        {"ShiftChip",
+         [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D* s) { return KRN_ShiftChip(k, i, s); }},
+        {"RotateChip",
+         [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D* s) { return KRN_RotateChip(k, i, s); }},
+        {"SwitchChip",
+         [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D*) { return KRN_SwitchChip(k, i, 1); }},
+        {"BackChip",
+         [](tagKRN* k, int i, tagKRNCHIP*, const tagKRN3D*) { return KRN_BackChip(k, i, 1); }},
     };
     for (const auto& op : ops)
-        for (int bad : {-1, 10, 1 << 30}) EXPECT_EQ(op.call(&e.krn, bad, &c, &s), 0) << op.name << " " << bad;
+        for (int bad : {-1, 10, 1 << 30})
+            EXPECT_EQ(op.call(&e.krn, bad, &c, &s), 0) << op.name << " " << bad;
     // Free chips are not moved.
-    for (int i = 3; i < 6; ++i) EXPECT_EQ(ops[i].call(&e.krn, 0, &c, &s), 0) << ops[i].name << " on a free slot";
+    for (int i = 3; i < 6; ++i)
+        EXPECT_EQ(ops[i].call(&e.krn, 0, &c, &s), 0) << ops[i].name << " on a free slot";
 }
 
 TEST(KrnChips, SetGetAndTexturedChipsTurnWhite) {
@@ -98,16 +108,11 @@ struct SearchCase {
 };
 const SearchCase kSearch[] = {
     {"..........", 0, 10, -1},  // a run may not end on the last slot
-    {"..........", 0, 9, 0},
-    {"..........", 3, 6, 3},
-    {"..........", 3, 7, -1},
-    {"xx........", 0, 3, 2},
-    {".x.x..x...", 0, 2, 4},
-    {".x.x..x...", 0, 3, -1},  // 7, 8, 9 would end on the last slot
-    {".x.x..x...", 0, 1, 0},
-    {"..........", 0, 0, -1},  // no run to find
-    {"..........", -1, 2, -1},
-    {"..........", 12, 1, -1},
+    {"..........", 0, 9, 0},   {"..........", 3, 6, 3},
+    {"..........", 3, 7, -1},  {"xx........", 0, 3, 2},
+    {".x.x..x...", 0, 2, 4},   {".x.x..x...", 0, 3, -1},  // 7, 8, 9 would end on the last slot
+    {".x.x..x...", 0, 1, 0},   {"..........", 0, 0, -1},  // no run to find
+    {"..........", -1, 2, -1}, {"..........", 12, 1, -1},
 };
 
 TEST(KrnChips, SearchChip) {
@@ -124,7 +129,7 @@ struct SmoothCase {
     const char* name;
     double offset;  // added to the second chip's shared vertices
     int exact;
-    bool shared;    // whether the edge counts as shared
+    bool shared;  // whether the edge counts as shared
 };
 const SmoothCase kSmooth[] = {
     {"exact edge", 0.0, 1, true},
@@ -136,7 +141,7 @@ const SmoothCase kSmooth[] = {
 TEST(KrnChips, SmoothChipOnASharedEdge) {
     for (const auto& c : kSmooth) {
         ChipEngine e(8);
-        tagKRNCHIP a = Triangle(V(0, 0, 0), V(1, 0, 0), V(0, 1, 0));   // normal (0,0,1)
+        tagKRNCHIP a = Triangle(V(0, 0, 0), V(1, 0, 0), V(0, 1, 0));  // normal (0,0,1)
         tagKRNCHIP b = Triangle(V(1 + c.offset, c.offset, 0), V(c.offset, c.offset, 0), V(0, 0, 1));
         KRN_SetChip(&e.krn, 3, &a);
         KRN_SetChip(&e.krn, 4, &b);

@@ -15,8 +15,9 @@
 namespace {
 POINT g_movedTo{-1, -1};
 }
-extern "C" __attribute__((visibility("default"))) BOOL WINAPI SetWindowPos(HWND h, HWND after, int x, int y,
-                                                                           int cx, int cy, UINT flags) {
+extern "C" __attribute__((visibility("default"))) BOOL WINAPI SetWindowPos(HWND h, HWND after,
+                                                                           int x, int y, int cx,
+                                                                           int cy, UINT flags) {
     using Fn = BOOL (*)(HWND, HWND, int, int, int, int, UINT);
     static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "SetWindowPos"));
     if ((flags & SWP_NOSIZE) && !(flags & SWP_NOMOVE)) g_movedTo = {x, y};
@@ -47,7 +48,7 @@ int Row(const tagKRNENUMDRV* entries, int count, const char* file, bool all) {
 const char* U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 class DriverDialog : public EngineCase {
-protected:
+  protected:
     void SetUp() override {
         EngineCase::SetUp();
         log_ = (dir_ / "dialog.log").string();
@@ -87,10 +88,14 @@ TEST_F(DriverDialog, AcceptingSwitchesTheTransformDriverAndKrnEndKeepsIt) {
 
     // The dialog's texts are Big5 in the engine and reach the log as what they say.
     std::string state = DialogLog();
-    const char* lines[] = {"dialog \"DIALOG_DRIVER\" ended 1", "Spy drv_quil.dll spy of drv_quil.dll",
+    const char* lines[] = {"dialog \"DIALOG_DRIVER\" ended 1",
+                           "Spy drv_quil.dll spy of drv_quil.dll",
                            U8(u8"201 check unchecked \"列出所有驅動    \""),
-                           U8(u8"1 button \"變　更\""), U8(u8"2 button \"取　消  \""),
-                           U8(u8"\"３次元演算\""), U8(u8"\"光源計算\""), U8(u8"\"3d塊面繪製\"")};
+                           U8(u8"1 button \"變　更\""),
+                           U8(u8"2 button \"取　消  \""),
+                           U8(u8"\"３次元演算\""),
+                           U8(u8"\"光源計算\""),
+                           U8(u8"\"3d塊面繪製\"")};
     for (const char* l : lines) EXPECT_NE(state.find(l), std::string::npos) << l << "\n" << state;
 
     RECT rc{0, 0, 64, 48};
@@ -148,7 +153,8 @@ TEST_F(DriverDialog, UnusableDriversAreListedOnRequestAndRefused) {
     EXPECT_STREQ(krn_->drvname, "drv_pasu.dll");
 
     std::string state = DialogLog();
-    const char* lines[] = {U8(u8"201 check checked"), U8(u8"\"× Spy drv_nodo.dll spy of drv_nodo.dll\""),
+    const char* lines[] = {U8(u8"201 check checked"),
+                           U8(u8"\"× Spy drv_nodo.dll spy of drv_nodo.dll\""),
                            U8(u8"\"○ Spy lgt_pasu.dll spy of lgt_pasu.dll\"")};
     for (const char* l : lines) EXPECT_NE(state.find(l), std::string::npos) << l << "\n" << state;
 
@@ -183,8 +189,8 @@ TEST_F(DriverDialog, OpensAtThePointOfTheEngineWindowsClientArea) {
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "KrnDialogOwner";
     RegisterClassA(&wc);
-    HWND w = CreateWindowExA(0, "KrnDialogOwner", "engine", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 80, 320,
-                             240, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowExA(0, "KrnDialogOwner", "engine", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120,
+                             80, 320, 240, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(w, nullptr);
     krn_ = KRN_Start(w, 100);
     ASSERT_NE(krn_, nullptr);

@@ -9,7 +9,8 @@
 #include "engine_fixture.h"
 
 // Every name the engine asks a driver for passes through here on its way to the platform.
-extern "C" __attribute__((visibility("default"))) FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+extern "C" __attribute__((visibility("default"))) FARPROC GetProcAddress(HMODULE module,
+                                                                         LPCSTR name) {
     using Fn = FARPROC (*)(HMODULE, LPCSTR);
     static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "GetProcAddress"));
     Spy_Log("asked %s", name);
@@ -47,20 +48,49 @@ struct ListCase {
     const char* chosenAcc;
 };
 const ListCase kLists[] = {
-    {{"no SSE", 0, 0}, nullptr, nullptr, nullptr, "drv_pasu", "lgt_pasu", "drv_pasu.dll",
-     "lgt_pasu.dll", "acc_dexo.dll"},
-    {{"SSE", 1, 0}, "drv_quil.dll", "lgt_quil.dll", "acc_dexo.dll", "drv_pasu drv_quil",
-     "lgt_pasu lgt_quil", "drv_quil.dll", "lgt_quil.dll", "acc_dexo.dll"},
-    {{"3DNow!", 0, 1}, "drv_quil.dll", "lgt_nodo.dll", "acc_spy.dll", "drv_nodo drv_pasu",
-     "lgt_nodo lgt_pasu", "drv_pasu.dll", "lgt_nodo.dll", "acc_dexo.dll"},
-    {{"SSE", 1, 0}, "drv_nochk.dll", "LGT_QUIL.DLL", "acc_dexo.dll", "drv_pasu drv_quil",
-     "lgt_pasu lgt_quil", "drv_pasu.dll", "LGT_QUIL.DLL", "acc_dexo.dll"},
+    {{"no SSE", 0, 0},
+     nullptr,
+     nullptr,
+     nullptr,
+     "drv_pasu",
+     "lgt_pasu",
+     "drv_pasu.dll",
+     "lgt_pasu.dll",
+     "acc_dexo.dll"},
+    {{"SSE", 1, 0},
+     "drv_quil.dll",
+     "lgt_quil.dll",
+     "acc_dexo.dll",
+     "drv_pasu drv_quil",
+     "lgt_pasu lgt_quil",
+     "drv_quil.dll",
+     "lgt_quil.dll",
+     "acc_dexo.dll"},
+    {{"3DNow!", 0, 1},
+     "drv_quil.dll",
+     "lgt_nodo.dll",
+     "acc_spy.dll",
+     "drv_nodo drv_pasu",
+     "lgt_nodo lgt_pasu",
+     "drv_pasu.dll",
+     "lgt_nodo.dll",
+     "acc_dexo.dll"},
+    {{"SSE", 1, 0},
+     "drv_nochk.dll",
+     "LGT_QUIL.DLL",
+     "acc_dexo.dll",
+     "drv_pasu drv_quil",
+     "lgt_pasu lgt_quil",
+     "drv_pasu.dll",
+     "LGT_QUIL.DLL",
+     "acc_dexo.dll"},
 };
 
 std::string Usable(const tagKRNDRVINFO* list) {
     std::set<std::string> names;
     for (int i = 0; i < KRN_ENUMDRVMAX; ++i)
-        if (list[i].drv[0] && list[i].use) names.insert(std::string(list[i].drv, std::strlen(list[i].drv) - 4));
+        if (list[i].drv[0] && list[i].use)
+            names.insert(std::string(list[i].drv, std::strlen(list[i].drv) - 4));
     std::string s;
     for (auto& n : names) s += (s.empty() ? "" : " ") + n;
     return s;
@@ -111,7 +141,8 @@ TEST_F(EngineCase, DriverListAcrossProcessors) {
         char corp[32], name[32];
         DWORD c1 = 0, c2 = 0;
         KRN_CheckLGT(krn_, corp, name, &c1, &c2);
-        EXPECT_STRCASEEQ(corp, (std::string("Spy ") + c.chosenLgt).c_str()) << "the lighting driver in use";
+        EXPECT_STRCASEEQ(corp, (std::string("Spy ") + c.chosenLgt).c_str())
+            << "the lighting driver in use";
         End();
         EXPECT_STRCASEEQ(IniValue("DRIVER", "DRV").c_str(), c.chosenDrv) << "written back";
         EXPECT_STRCASEEQ(IniValue("DRIVER", "LGT").c_str(), c.chosenLgt);
@@ -240,7 +271,8 @@ TEST_F(EngineCase, SetDriverSwitchesChecksIndicesAndKeepsTheOldDriverOnFailure) 
     for (auto b : {BadIndex{4, lgt, acc}, BadIndex{pasu, 3, acc}, BadIndex{pasu, lgt, -2},
                    BadIndex{100, lgt, acc}, BadIndex{-20, lgt, acc}}) {
         Spy_Clear();
-        EXPECT_EQ(KRN_SetDriver(krn_, b.drv, b.lgt, b.acc), 0) << b.drv << " " << b.lgt << " " << b.acc;
+        EXPECT_EQ(KRN_SetDriver(krn_, b.drv, b.lgt, b.acc), 0)
+            << b.drv << " " << b.lgt << " " << b.acc;
         EXPECT_TRUE(Lines("dll RESTART").empty()) << "nothing switched";
         EXPECT_EQ(IniValue("DRIVER", "DRV"), "(none)") << "krn2.ini not written";
     }

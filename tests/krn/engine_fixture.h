@@ -37,7 +37,7 @@ inline void Probe(WynCpuInfo* info) {
 }
 
 class EngineCase : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* run = std::getenv("WYN_RUNTIME_DIR");
         dir_ = fs::path(run ? run : fs::temp_directory_path().string()) /

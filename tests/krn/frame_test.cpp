@@ -66,7 +66,8 @@ TEST_F(EngineCase, AFailingStageStopsTheFrameWithoutHangingTheNext) {
         Spy_Clear();
         Spy_Fail(c.failing);
         EXPECT_EQ(KRN_Rendering(krn_, 0, 0, 0), 0) << c.failing;
-        EXPECT_EQ(krntest::EngineCase::Lines().size(), (size_t)c.callsBefore) << c.failing << "\n" << Spy_Text();
+        EXPECT_EQ(krntest::EngineCase::Lines().size(), (size_t)c.callsBefore) << c.failing << "\n"
+                                                                              << Spy_Text();
         EXPECT_EQ(KRN_GetTask(krn_), 0u) << c.failing << ": no busy bits left behind";
         Spy_Clear();
         EXPECT_EQ(KRN_Rendering(krn_, 0, 0, 0), 1) << c.failing << ": the next frame runs";
@@ -87,8 +88,10 @@ TEST_F(EngineCase, AxisOrderBitsApplyToTheViewStepOnly) {
         ASSERT_EQ(KRN_Rendering(krn_, 0, 0, code << 24 | 0x80000000u), 1);
         auto view = krntest::EngineCase::Lines("DRV_VIEW 0");
         ASSERT_EQ(view.size(), 1u);
-        std::string expect = code < 6 ? kOrders[code] : "XY";  // codes without a string keep the order
-        EXPECT_NE(view[0].find("order=" + expect), std::string::npos) << "code " << code << ": " << view[0];
+        std::string expect =
+            code < 6 ? kOrders[code] : "XY";  // codes without a string keep the order
+        EXPECT_NE(view[0].find("order=" + expect), std::string::npos)
+            << "code " << code << ": " << view[0];
         char now[4];
         KRN_DefineRotate3D(nullptr, now);
         EXPECT_STREQ(now, "XY") << "code " << code << ": the previous order is back";
@@ -167,7 +170,9 @@ TEST_F(EngineCase, ViewsAreMadeOnceRedefinedAndReleasedOnce) {
     ASSERT_EQ(ends.size(), 3u);
     EXPECT_EQ(ends[0], "drv_pasu.dll END");
     EXPECT_EQ(ends[2], "acc_dexo.dll END");
-    auto pos = [&](const std::string& s) { return std::find(end.begin(), end.end(), s) - end.begin(); };
+    auto pos = [&](const std::string& s) {
+        return std::find(end.begin(), end.end(), s) - end.begin();
+    };
     EXPECT_LT(pos(releases[1]), pos(ends[0])) << "views are released while the drivers still run";
 }
 
@@ -197,7 +202,8 @@ TEST_F(EngineCase, CamerasLightsAndDistances) {
     Spy_Fail("lgt_pasu.dll LGT_LIGHT");
     EXPECT_EQ(KRN_Light(krn_, 4, 1, nullptr, nullptr, 0, 1.0), 0) << "the driver's answer";
     Spy_Clear();
-    EXPECT_EQ(KRN_Light(krn_, 4, 0, &pos, &dir, 0xFFFFFF, 1.0), 1) << "mode 0 never asks the driver";
+    EXPECT_EQ(KRN_Light(krn_, 4, 0, &pos, &dir, 0xFFFFFF, 1.0), 1)
+        << "mode 0 never asks the driver";
     EXPECT_TRUE(Lines("LGT_LIGHT").empty());
     EXPECT_EQ(l.mode, 0u);
     EXPECT_EQ(l.pos.x, 0.0) << "the whole light is cleared";
@@ -205,7 +211,8 @@ TEST_F(EngineCase, CamerasLightsAndDistances) {
     struct Dist {
         double d, top, bottom, expTop, expBottom;
     };
-    for (auto c : {Dist{100, 80, 150, 80, 100}, Dist{100, 120, 90, 90, 90}, Dist{100, 10, 20, 10, 20}}) {
+    for (auto c :
+         {Dist{100, 80, 150, 80, 100}, Dist{100, 120, 90, 90, 90}, Dist{100, 10, 20, 10, 20}}) {
         KRN_SetDistance(krn_, c.d, c.top, c.bottom);
         EXPECT_EQ(krn_->distance, c.d);
         EXPECT_EQ(krn_->bottom, c.expBottom) << c.d << " " << c.top << " " << c.bottom;

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 // A folder of the test's own, and the system path of a file in it.
 class ModelFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* run = std::getenv("WYN_RUNTIME_DIR");
         dir_ = fs::path(run ? run : fs::temp_directory_path().string()) /
@@ -26,7 +26,8 @@ protected:
         fs::create_directories(dir_);
     }
     std::string Write(const char* name, const std::string& bytes) {
-        std::ofstream((dir_ / name), std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+        std::ofstream((dir_ / name), std::ios::binary)
+            .write(bytes.data(), (std::streamsize)bytes.size());
         return SystemPath(name);
     }
     std::string SystemPath(const char* name) {
@@ -39,8 +40,8 @@ protected:
 
 std::string Face(const std::string& eol, const double (*c)[3], bool padded) {
     std::string s = "  0" + eol + "3DFACE" + eol + "  8" + eol + "0" + eol;
-    const char* codes[4][3] = {{"10", "20", "30"}, {"11", "21", "31"}, {"12", "22", "32"},
-                               {"13", "23", "33"}};
+    const char* codes[4][3] = {
+        {"10", "20", "30"}, {"11", "21", "31"}, {"12", "22", "32"}, {"13", "23", "33"}};
     for (int k = 0; k < 4; ++k)
         for (int a = 0; a < 3; ++a) {
             char v[64];
@@ -66,24 +67,28 @@ const DxfCase kDxf[] = {
 
 TEST_F(ModelFiles, TwoDxfFacesAtSlotTenWithScaleOffsetAndAxisSwap) {
     for (const auto& c : kDxf) {
-        std::string path = Write(c.name, Face(c.eol, kFaceA, c.padded) + Face(c.eol, kFaceB, c.padded) +
-                                             "  0" + c.eol + "EOF" + c.eol);
+        std::string path =
+            Write(c.name, Face(c.eol, kFaceA, c.padded) + Face(c.eol, kFaceB, c.padded) + "  0" +
+                              c.eol + "EOF" + c.eol);
         ChipEngine e(20);
         tagKRN3D v = V(100, 20, -7, 2);  // offset x, y, z; scale 2
         EXPECT_EQ(KRN_CheckChipCount(path.c_str()), 2) << c.name;
         ASSERT_EQ(KRN_ReadChip(&e.krn, 10, path.c_str(), &v), 2) << c.name;
         EXPECT_EQ(e.chips[9].mode, 0) << c.name;
         EXPECT_EQ(e.chips[12].mode, 0) << c.name;
-        const double (*faces[2])[3] = {kFaceA, kFaceB};
+        const double(*faces[2])[3] = {kFaceA, kFaceB};
         for (int f = 0; f < 2; ++f) {
             const tagKRNCHIP& chip = e.chips[(size_t)(10 + f)];
             EXPECT_EQ(chip.mode, KRNCHIP_SHOW) << c.name;
             EXPECT_EQ(chip.no, 10 + f) << c.name;
             for (int k = 0; k < 3; ++k) {
                 // The file's y is the engine's z and the file's z its height.
-                EXPECT_DOUBLE_EQ(chip.v[k].x, 2 * faces[f][k][0] + 100) << c.name << " face " << f << " corner " << k;
-                EXPECT_DOUBLE_EQ(chip.v[k].z, 2 * faces[f][k][1] - 7) << c.name << " face " << f << " corner " << k;
-                EXPECT_DOUBLE_EQ(chip.v[k].y, 2 * faces[f][k][2] + 20) << c.name << " face " << f << " corner " << k;
+                EXPECT_DOUBLE_EQ(chip.v[k].x, 2 * faces[f][k][0] + 100)
+                    << c.name << " face " << f << " corner " << k;
+                EXPECT_DOUBLE_EQ(chip.v[k].z, 2 * faces[f][k][1] - 7)
+                    << c.name << " face " << f << " corner " << k;
+                EXPECT_DOUBLE_EQ(chip.v[k].y, 2 * faces[f][k][2] + 20)
+                    << c.name << " face " << f << " corner " << k;
                 EXPECT_EQ(chip.r[k], 255) << c.name;
                 EXPECT_EQ(chip.b[k], 255) << c.name;
             }
@@ -99,7 +104,8 @@ TEST_F(ModelFiles, TwoDxfFacesAtSlotTenWithScaleOffsetAndAxisSwap) {
 
 TEST_F(ModelFiles, DxfGroupCodesAreWholeLines) {
     // The layer name "110" and the value 10 must not be taken for group codes.
-    std::string text = "0\n3DFACE\n8\n110\n10\n1\n20\n10\n30\n3\n11\n4\n21\n5\n31\n6\n12\n7\n22\n8\n32\n9\n";
+    std::string text =
+        "0\n3DFACE\n8\n110\n10\n1\n20\n10\n30\n3\n11\n4\n21\n5\n31\n6\n12\n7\n22\n8\n32\n9\n";
     std::string path = Write("codes.dxf", text);
     ChipEngine e(4);
     ASSERT_EQ(KRN_ReadChip(&e.krn, 0, path.c_str(), nullptr), 1);
@@ -125,7 +131,8 @@ TEST_F(ModelFiles, DxrFacesTakeRandomColoursAndCutFacesStop) {
     std::string cut = Face("\n", kFaceA, false);
     path = Write("cut.dxf", cut + cut.substr(0, cut.size() / 2));
     ChipEngine c(4);
-    EXPECT_EQ(KRN_ReadChip(&c.krn, 0, path.c_str(), nullptr), 1) << "a face without its corners is not stored";
+    EXPECT_EQ(KRN_ReadChip(&c.krn, 0, path.c_str(), nullptr), 1)
+        << "a face without its corners is not stored";
     EXPECT_EQ(KRN_CheckChipCount(path.c_str()), 2);
 
     // Faces beyond the chip array are not stored.
@@ -201,8 +208,8 @@ TEST_F(ModelFiles, RefusedFiles) {
 TEST_F(ModelFiles, ModelsComeFromTheirArchive) {
     // The engine's build looks for stem + extension in the archive stem + ".vfs" (long names).
     std::string dxf = Face("\r\n", kFaceA, true);
-    std::vector<uint8_t> bytes = vfsmake::Build(
-        {{"terrain.dxf", std::vector<uint8_t>(dxf.begin(), dxf.end())}}, 280);
+    std::vector<uint8_t> bytes =
+        vfsmake::Build({{"terrain.dxf", std::vector<uint8_t>(dxf.begin(), dxf.end())}}, 280);
     ASSERT_FALSE(bytes.empty());
     Write("terrain.vfs", std::string(bytes.begin(), bytes.end()));
     std::string path = SystemPath("terrain.dxf");  // no plain file

@@ -91,7 +91,8 @@ TEST_F(EngineCase, SmallTextureFallbackOrder) {
         }
         EXPECT_EQ(loads, c.loads) << c.name;
         if (h) {
-            EXPECT_EQ(reinterpret_cast<tagKRNTEXTURE*>(h)->path, path) << c.name << ": the path as requested";
+            EXPECT_EQ(reinterpret_cast<tagKRNTEXTURE*>(h)->path, path)
+                << c.name << ": the path as requested";
         }
         End();
     }
@@ -101,7 +102,10 @@ TEST_F(EngineCase, AllFiveHundredSlotsFull) {
     for (int i = 0; i <= KRN_TEXTUREMAX; ++i) Touch(("t" + std::to_string(i) + ".bmp").c_str());
     ASSERT_NE(Start(), nullptr);
     for (int i = 0; i < KRN_TEXTUREMAX; ++i)
-        ASSERT_NE(KRN_ReadTexture(krn_, System(("t" + std::to_string(i) + ".bmp").c_str()).c_str(), 0), 0u) << i;
+        ASSERT_NE(
+            KRN_ReadTexture(krn_, System(("t" + std::to_string(i) + ".bmp").c_str()).c_str(), 0),
+            0u)
+            << i;
     int boxes = WynPlat_MessageBoxCount();
     EXPECT_EQ(KRN_ReadTexture(krn_, System("t500.bmp").c_str(), 0), 0u);
     EXPECT_EQ(WynPlat_MessageBoxCount(), boxes) << "full slots are no message";
@@ -109,7 +113,8 @@ TEST_F(EngineCase, AllFiveHundredSlotsFull) {
     EXPECT_EQ(KRN_EnumTexture(krn_, nullptr), KRN_TEXTUREMAX);
     Spy_Clear();
     End();
-    EXPECT_EQ(Lines("ACC_DELETETEXTURE").size(), (size_t)KRN_TEXTUREMAX) << "every slot released at the end";
+    EXPECT_EQ(Lines("ACC_DELETETEXTURE").size(), (size_t)KRN_TEXTUREMAX)
+        << "every slot released at the end";
 }
 
 TEST_F(EngineCase, TextureFailuresAreReported) {
@@ -117,7 +122,8 @@ TEST_F(EngineCase, TextureFailuresAreReported) {
     ASSERT_NE(Start(), nullptr);
     int boxes = WynPlat_MessageBoxCount();
     EXPECT_EQ(KRN_ReadTexture(krn_, System("none.bmp").c_str(), 0), 0u);
-    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 2) << "the reduced-texture notice and the missing file";
+    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 2)
+        << "the reduced-texture notice and the missing file";
     char caption[64], text[512];
     WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text);
     EXPECT_STREQ(caption, "KORRIN 3D");
@@ -162,7 +168,8 @@ TEST_F(EngineCase, PutScreenCutsTheCellToTheView) {
         auto l = Lines("ACC_PUTSCREEN");
         if (c.result) {
             ASSERT_EQ(l.size(), 1u) << c.x << "," << c.y;
-            EXPECT_EQ(l[0], std::string("acc_dexo.dll ACC_PUTSCREEN 0 ") + c.call) << c.x << "," << c.y;
+            EXPECT_EQ(l[0], std::string("acc_dexo.dll ACC_PUTSCREEN 0 ") + c.call)
+                << c.x << "," << c.y;
         } else {
             EXPECT_TRUE(l.empty()) << c.x << "," << c.y;
         }

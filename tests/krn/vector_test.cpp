@@ -15,10 +15,12 @@ struct AngleCase {
     double range360;
     double range180;
 };
-const AngleCase kAngles[] = {
-    {-30, 330, 150},   {720, 0, -180},    {10, 10, -170},   {360, 0, -180},
-    {-360, 0, -180},   {359.5, 359.5, 179.5}, {-725, 355, 175}, {0, 0, -180},
-    {1e300, 0, -180},  // huge values are reduced, not stepped
+const AngleCase
+    kAngles[] =
+        {
+            {-30, 330, 150},  {720, 0, -180},        {10, 10, -170},   {360, 0, -180},
+            {-360, 0, -180},  {359.5, 359.5, 179.5}, {-725, 355, 175}, {0, 0, -180},
+            {1e300, 0, -180},  // huge values are reduced, not stepped
 };
 
 TEST(KrnAngles, Range360AndRange180) {
@@ -62,7 +64,7 @@ const RotateCase kRotations[] = {
     // The order matters: about X then Z, or about Z then X.
     {"XZ", V(90, 0, 90), V(0, 1, 0), V(0, 0, 1)},
     {"ZX", V(90, 0, 90), V(0, 1, 0), V(-1, 0, 0)},
-    {"zyx", V(0, 0, 90), V(1, 0, 0), V(0, 1, 0)},  // lower case letters count
+    {"zyx", V(0, 0, 90), V(1, 0, 0), V(0, 1, 0)},   // lower case letters count
     {"Q-", V(90, 90, 90), V(1, 2, 3), V(1, 2, 3)},  // no axis letter: identity
 };
 

@@ -25,8 +25,8 @@ TEST_F(LayerCase, NestedPlacementsGiveExactWorldVertices) {
     tagKRNL* c = WithChips(b, "C", 10, 1, V(1, 2, 3));
     struct Place3 {
         tagKRN3D shift, rotate, scale;
-    } pa{V(100, 0, -50), V(0, 90, 0), V(1, 1, 1)},
-        pb{V(0, 10, 0), V(30, 0, 0), V(2, 2, 2)}, pc{V(5, 0, 0), V(0, 0, 0), V(1, 3, 1)};
+    } pa{V(100, 0, -50), V(0, 90, 0), V(1, 1, 1)}, pb{V(0, 10, 0), V(30, 0, 0), V(2, 2, 2)},
+        pc{V(5, 0, 0), V(0, 0, 0), V(1, 3, 1)};
     KRNL_AbsMoveLayer(a, &pa.shift, &pa.rotate, &pa.scale);
     KRNL_AbsMoveLayer(b, &pb.shift, &pb.rotate, &pb.scale);
     KRNL_AbsMoveLayer(c, &pc.shift, &pc.rotate, &pc.scale);
@@ -89,7 +89,8 @@ TEST_F(LayerCase, HiddenLayersChipsGetTheHiddenBit) {
     for (const auto& c : cases) {
         KRNL_RecallFunction(KRNLOP_SWITCH, a, 0, c.value, 0);
         KRNL_CalcLayerEx(master, 0);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(Chip(i).mode, c.want) << "switch " << c.value << " slot " << i;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(Chip(i).mode, c.want) << "switch " << c.value << " slot " << i;
     }
 }
 

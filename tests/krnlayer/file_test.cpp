@@ -70,9 +70,9 @@ TEST_F(LayerCase, SampleFileSavesToGoldenTextAndRoundTrips) {
 
 struct Edge {
     const char* name;
-    const char* body;    // the file after FileInformation
-    const char* saved;   // the saved text of the loaded layer, from its "Layer{" line
-    int boxes;           // reports shown while loading
+    const char* body;   // the file after FileInformation
+    const char* saved;  // the saved text of the loaded layer, from its "Layer{" line
+    int boxes;          // reports shown while loading
 };
 
 const Edge kEdges[] = {
@@ -80,30 +80,40 @@ const Edge kEdges[] = {
      "Layer{\n\tName{ \"MyTower\" }\n\tSwitch{ 1 }\n}\n", 0},
     {"a bare layer", "Layer{ Name{ \"Bare\" } Switch{ 1 } }",
      "Layer{\n\tName{ \"Bare\" }\n\tSwitch{ 1 }\n}\n", 0},
-    {"layer colour", "Layer{ Name{\"C\"} Count{1} LayerColor{16,32,48} Chip{ Vertex{0,0,0,1,0,0,0,1,0} } }",
+    {"layer colour",
+     "Layer{ Name{\"C\"} Count{1} LayerColor{16,32,48} Chip{ Vertex{0,0,0,1,0,0,0,1,0} } }",
      "Layer{\n\tName{ \"C\" }\n\tSwitch{ 1 }\n\tCount{ 1 }\n\tLayerColor{ 16, 32, 48 }\n\tChip{\n"
-     "\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 0, 0, 0, 1, 0, 0, 0, 1, 0 }\n\t}\n}\n", 0},
+     "\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 0, 0, 0, 1, 0, 0, 0, 1, 0 }\n\t}\n}\n",
+     0},
     {"back and wireframe in either order",
      "Layer{ Name{\"W\"} Wireframe{1} Back{1} Count{1} Chip{ Vertex{0,0,0,1,0,0,0,1,0} } }",
-     "Layer{\n\tName{ \"W\" }\n\tSwitch{ 1 }\n\tCount{ 1 }\n\tAttribute{ \"FillRect\", \"BackFace\", \"WireFrame\" }\n"
-     "\tColor{ 255, 255, 255 }\n\tChip{\n\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 0, 0, 0, 1, 0, 0, 0, 1, 0 }\n\t}\n}\n", 0},
+     "Layer{\n\tName{ \"W\" }\n\tSwitch{ 1 }\n\tCount{ 1 }\n\tAttribute{ \"FillRect\", "
+     "\"BackFace\", \"WireFrame\" }\n"
+     "\tColor{ 255, 255, 255 }\n\tChip{\n\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 0, 0, 0, 1, 0, 0, 0, "
+     "1, 0 }\n\t}\n}\n",
+     0},
     {"unknown keywords are skipped",
-     "Layer{ Name{\"U\"} Sparkle{ 1, 2 } Switch{ 0 } Chip{ Glow{3} Vertex{1,2,3,4,5,6,7,8,9} } Count{1} }",
+     "Layer{ Name{\"U\"} Sparkle{ 1, 2 } Switch{ 0 } Chip{ Glow{3} Vertex{1,2,3,4,5,6,7,8,9} } "
+     "Count{1} }",
      "Layer{\n\tName{ \"U\" }\n\tSwitch{ 0 }\n\tCount{ 1 }\n\tColor{ 255, 255, 255 }\n\tChip{\n"
-     "\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 1, 2, 3, 4, 5, 6, 7, 8, 9 }\n\t}\n}\n", 1},
+     "\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 1, 2, 3, 4, 5, 6, 7, 8, 9 }\n\t}\n}\n",
+     1},
     {"chips beyond Count are reported",
-     "Layer{ Name{\"B\"} Count{1} Chip{ Vertex{1,1,1,1,1,1,1,1,1} } Chip{ Vertex{2,2,2,2,2,2,2,2,2} } }",
+     "Layer{ Name{\"B\"} Count{1} Chip{ Vertex{1,1,1,1,1,1,1,1,1} } Chip{ "
+     "Vertex{2,2,2,2,2,2,2,2,2} } }",
      "Layer{\n\tName{ \"B\" }\n\tSwitch{ 1 }\n\tCount{ 1 }\n\tColor{ 255, 255, 255 }\n\tChip{\n"
-     "\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 1, 1, 1, 1, 1, 1, 1, 1, 1 }\n\t}\n}\n", 1},
-    {"large values stay as they are",
-     "Layer{ Name{\"L\"} Shift{ 123456792, -50000000, 0.5 } }",
+     "\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 1, 1, 1, 1, 1, 1, 1, 1, 1 }\n\t}\n}\n",
+     1},
+    {"large values stay as they are", "Layer{ Name{\"L\"} Shift{ 123456792, -50000000, 0.5 } }",
      "Layer{\n\tName{ \"L\" }\n\tSwitch{ 1 }\n\tShift{ 123456792, -50000000, 0.5 }\n}\n", 0},
     {"over-long names are cut",
      "Layer{ Name{\"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\"} }",
      "Layer{\n\tName{ \"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\" }\n\tSwitch{ 1 }\n}\n", 0},
     {"nofog and nodistance are kept",
      "Layer{ Name{\"F\"} Attribute{\"NoFog\",\"NoDistance\",\"Sparkle\"} }",
-     "Layer{\n\tName{ \"F\" }\n\tSwitch{ 1 }\n\tAttribute{ \"FillRect\", \"NoFog\", \"NoDistance\" }\n}\n", 0},
+     "Layer{\n\tName{ \"F\" }\n\tSwitch{ 1 }\n\tAttribute{ \"FillRect\", \"NoFog\", \"NoDistance\" "
+     "}\n}\n",
+     0},
 };
 
 TEST_F(LayerCase, ReaderEdgeCases) {
@@ -123,7 +133,8 @@ TEST_F(LayerCase, ReaderEdgeCases) {
         ASSERT_NE(at, std::string::npos);
         EXPECT_EQ(text.substr(at), e.saved);
         KRNL_DeleteLayer(holder, 1);
-        for (int i = 0; i < krn->chipmax; ++i) ASSERT_EQ(Chip(i).mode, 0) << "slot " << i << " left behind";
+        for (int i = 0; i < krn->chipmax; ++i)
+            ASSERT_EQ(Chip(i).mode, 0) << "slot " << i << " left behind";
     }
 }
 
@@ -139,14 +150,16 @@ TEST_F(LayerCase, ReaderLimitsAndNames) {
     EXPECT_EQ(master->layer, 1);
 
     // Chips before their Count are kept and reported; no free run stops the reading.
-    WriteText(in, "Layer{Name{\"Early\"}Chip{Vertex{1,0,0,0,1,0,0,0,1}}Count{1}}"
-                  "Layer{Name{\"Huge\"}Count{9999}" +
-                      [] {
-                          std::string s;
-                          for (int i = 0; i < 4001; ++i) s += "Chip{Vertex{1,0,0,0,1,0,0,0,1}}";
-                          return s;
-                      }() +
-                      "}Layer{Name{\"After\"}}");
+    WriteText(
+        in,
+        "Layer{Name{\"Early\"}Chip{Vertex{1,0,0,0,1,0,0,0,1}}Count{1}}"
+        "Layer{Name{\"Huge\"}Count{9999}" +
+            [] {
+                std::string s;
+                for (int i = 0; i < 4001; ++i) s += "Chip{Vertex{1,0,0,0,1,0,0,0,1}}";
+                return s;
+            }() +
+            "}Layer{Name{\"After\"}}");
     int boxes = WynPlat_MessageBoxCount();
     ASSERT_EQ(KRNL_LoadLayer(master, in.c_str(), 0), 1);
     EXPECT_EQ(WynPlat_MessageBoxCount() - boxes, 1) << "one report for the file";
@@ -218,7 +231,8 @@ TEST(ModelMaker, WarnsWhenANameBeginsAnother) {
     const char* run = std::getenv("WYN_RUNTIME_DIR");
     std::filesystem::path dir = std::filesystem::path(run ? run : "/tmp") / "modelmake";
     std::filesystem::create_directories(dir);
-    std::ofstream(dir / "desc.desc") << "file p.plm\nlayer Tower\n box 0 0 0 1 1 1\n layer Tow\n end\nend\n";
+    std::ofstream(dir / "desc.desc")
+        << "file p.plm\nlayer Tower\n box 0 0 0 1 1 1\n layer Tow\n end\nend\n";
     std::string cmd = std::string(KRNL_MODELMAKE) + " " + (dir / "out").string() + " " +
                       (dir / "desc.desc").string() + " 2>" + (dir / "err.txt").string();
     ASSERT_EQ(std::system(cmd.c_str()), 0);

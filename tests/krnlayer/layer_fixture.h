@@ -38,7 +38,7 @@ inline tagKRNCHIP Triangle(tagKRN3D a, tagKRN3D b, tagKRN3D c) {
 }
 
 class LayerCase : public ::testing::Test {
-protected:
+  protected:
     explicit LayerCase(int chipmax = 4000) : krnp_(new tagKRN), chips_(size_t(chipmax)) {
         std::memset(krnp_.get(), 0, sizeof(tagKRN));
         krn = krnp_.get();
@@ -55,13 +55,15 @@ protected:
     }
 
     // A layer under `parent` holding `n` chips stored from slot `at`.
-    tagKRNL* WithChips(tagKRNL* parent, const char* name, int at, int n, tagKRN3D base = V(0, 0, 0)) {
+    tagKRNL* WithChips(tagKRNL* parent, const char* name, int at, int n,
+                       tagKRN3D base = V(0, 0, 0)) {
         tagKRNL* l = KRNL_CreateLayer(parent, name);
         EXPECT_NE(l, nullptr) << name;
         if (!l) return nullptr;
         for (int i = 0; i < n; ++i) {
-            tagKRNCHIP c = Triangle(V(base.x + i, base.y, base.z), V(base.x + i, base.y + 1, base.z),
-                                    V(base.x + i + 1, base.y, base.z));
+            tagKRNCHIP c =
+                Triangle(V(base.x + i, base.y, base.z), V(base.x + i, base.y + 1, base.z),
+                         V(base.x + i + 1, base.y, base.z));
             KRN_SetChip(krn, at + i, &c);
         }
         if (n > 0) KRNL_CaptureLayer(l, at, n);

@@ -47,7 +47,8 @@ TEST_F(LayerCase, PlanarMappingOfEachAxis) {
         }
         for (double* t : {x, y}) {
             double lo = std::fmin(t[0], std::fmin(t[1], t[2]));
-            if (lo < 0) for (int i = 0; i < 3; ++i) t[i] += std::ceil(-lo);
+            if (lo < 0)
+                for (int i = 0; i < 3; ++i) t[i] += std::ceil(-lo);
         }
         for (int i = 0; i < 3; ++i) {
             EXPECT_DOUBLE_EQ(m.x[i], x[i]) << "mode " << k.mode << " vertex " << i;
@@ -98,12 +99,9 @@ TEST_F(LayerCase, FittingFlatLayersAndEndlessValuesEnd) {
         int mode;
         double rotate, u, v;
     } cases[] = {
-        {"flat along the first axis", 1, 0, 0, 0},
-        {"flat, fitted along y", 2, 0, 0, 0},
-        {"cylinder about a flat axis", 5, 0, 0, 0},
-        {"infinite angle", 3, inf, 0, 0},
-        {"infinite offset", 4, 0, inf, 0},
-        {"huge negative offset", 3, 0, -1e300, 0},
+        {"flat along the first axis", 1, 0, 0, 0},  {"flat, fitted along y", 2, 0, 0, 0},
+        {"cylinder about a flat axis", 5, 0, 0, 0}, {"infinite angle", 3, inf, 0, 0},
+        {"infinite offset", 4, 0, inf, 0},          {"huge negative offset", 3, 0, -1e300, 0},
     };
     for (const auto& k : cases) {
         tagKRNLT lt = Mapping(k.mode, 1, 1);

@@ -31,9 +31,9 @@ TEST_F(LayerCase, SearchMatchesByPrefixWithoutCase) {
         tagKRNL* from;
         tagKRNL* want;
     } cases[] = {
-        {"Tower", master, tower}, {"tower", master, tower}, {"TOW", master, tower},
-        {"Towers", master, nullptr}, {"cab", master, cab}, {"Cab", apron, nullptr},
-        {"A", master, apron}, {"Korrin", master, master}, {"Tow*er", master, tower},
+        {"Tower", master, tower},    {"tower", master, tower},   {"TOW", master, tower},
+        {"Towers", master, nullptr}, {"cab", master, cab},       {"Cab", apron, nullptr},
+        {"A", master, apron},        {"Korrin", master, master}, {"Tow*er", master, tower},
         {"", master, master},
     };
     for (const auto& c : cases)

@@ -21,15 +21,16 @@ std::string RunDir() {
 }
 
 // Runs the viewer with `env` before it and the replay `events`; returns its screenshot.
-void RunViewer(const std::string& env, const std::string& tag, const std::string& events, Png* shot) {
+void RunViewer(const std::string& env, const std::string& tag, const std::string& events,
+               Png* shot) {
     const std::string dir = RunDir();
     const std::string replay = dir + "/" + tag + ".replay";
     std::ofstream(replay) << events;
     const std::string png = dir + "/" + tag + ".png";
     std::remove(png.c_str());
     const std::string cmd = env + " WYN_CLOCK=virtual WYN_REPLAY='" + replay +
-                            "' WYN_SCREENSHOT='" + png + "' timeout 120 ./krnview 2>'" + dir +
-                            "/" + tag + ".log'";
+                            "' WYN_SCREENSHOT='" + png + "' timeout 120 ./krnview 2>'" + dir + "/" +
+                            tag + ".log'";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     ASSERT_TRUE(ReadPng(png, shot)) << png;
 }
@@ -53,8 +54,9 @@ void CheckScene(const Png& p, const std::string& tag) {
 }
 
 const char* kStill = "500 close\n";
-const char* kTurned = "100 key LEFT\n150 key LEFT\n200 key UP\n250 down 300 200 left\n"
-                      "300 move 340 210 left\n350 up 340 210 left\n600 close\n";
+const char* kTurned =
+    "100 key LEFT\n150 key LEFT\n200 key UP\n250 down 300 200 left\n"
+    "300 move 340 210 left\n350 up 340 210 left\n600 close\n";
 
 TEST(KrnView, HeadlessShowsTheSceneAndTurns) {
     Png still, turned;
@@ -67,9 +69,11 @@ TEST(KrnView, HeadlessShowsTheSceneAndTurns) {
 
 TEST(KrnView, RealWindowUnderADisplay) {
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
     Png p;
-    RunViewer("env -u WYN_HEADLESS WYN_BACKEND=sdl ASAN_OPTIONS=detect_leaks=0", "desktop", kStill, &p);
+    RunViewer("env -u WYN_HEADLESS WYN_BACKEND=sdl ASAN_OPTIONS=detect_leaks=0", "desktop", kStill,
+              &p);
     CheckScene(p, "desktop");
 }
 

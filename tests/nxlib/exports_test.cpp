@@ -9,7 +9,12 @@
 
 namespace {
 
-struct ExportCase { const char* library; const char* symbol; const char* version; bool exported; };
+struct ExportCase {
+    const char* library;
+    const char* symbol;
+    const char* version;
+    bool exported;
+};
 const ExportCase kExports[] = {
     {"libnxlib.so", "NXL_STR_WordLength", "NXLIB_LIBRARY", true},
     {"libnxlib.so", "NXL_FILE_Exist", "NXLIB_LIBRARY", true},

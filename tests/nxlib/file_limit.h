@@ -6,7 +6,7 @@
 #include <sys/resource.h>
 
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         old_ = signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &saved_);
@@ -19,7 +19,7 @@ public:
         signal(SIGXFSZ, old_);
     }
 
-private:
+  private:
     rlimit saved_;
     sighandler_t old_;
 };

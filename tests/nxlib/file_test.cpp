@@ -35,8 +35,8 @@ std::string ReadAll(HANDLE h, int n) {
 
 TEST(NXL_SUITE(NxlArchive), LooksUpEntriesOfThisBuildsWidthIgnoringCase) {
     Scratch s;
-    s.Put("data/pic.vfs", Archive(NXL_TEST_WIDTH, {{"other.txt", Bytes("xx")},
-                                                  {"pic.bmp", Bytes("PICTURE")}}));
+    s.Put("data/pic.vfs",
+          Archive(NXL_TEST_WIDTH, {{"other.txt", Bytes("xx")}, {"pic.bmp", Bytes("PICTURE")}}));
     tagVFENTRY e;
     for (const char* name : {"data/pic.bmp", "data/PIC.BMP", "DATA/Pic.Bmp"}) {
         HANDLE h = VFS_OpenFile(s.Sys(name).c_str(), &e);
@@ -109,12 +109,25 @@ TEST(NXL_SUITE(NxlArchive), PathWithoutFolderUsesTheCurrentFolder) {
 TEST(NXL_SUITE(NxlArchive), MalformedDirectoriesMiss) {
     const int w = NXL_TEST_WIDTH;
     std::vector<uint8_t> good = Archive(w, {{"pic.bmp", Bytes("PICTURE")}});
-    struct Case { const char* what; size_t at; uint32_t value; int bytes; };
+    struct Case {
+        const char* what;
+        size_t at;
+        uint32_t value;
+        int bytes;
+    };
     const Case cases[] = {
         {"count beyond the directory", 4, 2, 2},
         {"directory beyond the file", 8, 0x7FFFFFF0u, 4},
-        {"entry offset beyond the file", 16 + (w == 32 ? 19u : w == 36 ? 20u : 264u), 5000, 4},
-        {"entry size beyond the file", 16 + (w == 32 ? 23u : w == 36 ? 24u : 268u), 0xFFFFFFFFu, 4},
+        {"entry offset beyond the file",
+         16 + (w == 32   ? 19u
+               : w == 36 ? 20u
+                         : 264u),
+         5000, 4},
+        {"entry size beyond the file",
+         16 + (w == 32   ? 23u
+               : w == 36 ? 24u
+                         : 268u),
+         0xFFFFFFFFu, 4},
     };
     Scratch s;
     for (const Case& c : cases) {
@@ -165,7 +178,12 @@ const SplitCase kSplit[] = {
     {"pic.bmp", "", "", "pic", ".bmp"},
     {"data\\.hidden", "", "data\\", "", ".hidden"},
     {"\x95\x5c\\\x95\x5c.txt", "", "\x95\x5c\\", "\x95\x5c", ".txt"},  // trail byte 0x5C
-    {"\x95\x5c" "abc", "", "", "\x95\x5c" "abc", ""},
+    {"\x95\x5c"
+     "abc",
+     "", "",
+     "\x95\x5c"
+     "abc",
+     ""},
     {"\x81:x", "", "", "\x81:x", ""},  // a lead byte is no drive letter
     {"", "", "", "", ""},
 };
@@ -189,8 +207,8 @@ TEST(NXL_SUITE(NxlPaths), SplitsLikeTheSystem) {
 }
 
 TEST(NXL_SUITE(NxlPaths), LongPartsAreCutToTheirCapacity) {
-    std::string path = "C:\\" + std::string(400, 'd') + "\\" + std::string(300, 's') + "." +
-                       std::string(300, 'e');
+    std::string path =
+        "C:\\" + std::string(400, 'd') + "\\" + std::string(300, 's') + "." + std::string(300, 'e');
     char drive[8], dir[16], stem[16], ext[16];
     std::memset(dir, 'z', sizeof dir);
     NXL_FILE_SeparatePath(path.c_str(), drive, dir, stem, ext, 3, 10, 10, 10);
@@ -290,10 +308,16 @@ TEST(NXL_SUITE(NxlFileDialogRecord), SelectFileFillsTheRecordFromTheChoice) {
     EXPECT_STREQ(sel.dir, before.dir);
     EXPECT_EQ(sel.index, 3);
 
-    struct Case { int save; const char* answer; const char* file; const char* ext; int index; };
+    struct Case {
+        int save;
+        const char* answer;
+        const char* file;
+        const char* ext;
+        int index;
+    };
     const Case cases[] = {
-        {0, "pic.bmp", "pic.bmp", ".bmp", 2},   // an existing file, its filter found ignoring case
-        {1, "new.png", "new.png", ".png", 3},   // a new name for saving
+        {0, "pic.bmp", "pic.bmp", ".bmp", 2},  // an existing file, its filter found ignoring case
+        {1, "new.png", "new.png", ".png", 3},  // a new name for saving
         {1, "notes.txt", "notes.txt", ".txt", 3},  // no filter of that extension: index kept
     };
     for (const Case& c : cases) {
@@ -342,7 +366,6 @@ TEST(NXL_SUITE(NxlMemory), Blocks) {
     EXPECT_EQ(NXL_MEM_Alloc(-1), nullptr);
 }
 
-
 // The archive maker's two naming rules, read back by this build's and the folder rule's
 // lookups.
 TEST(NXL_SUITE(NxlArchiveMaker), BothNamingRules) {
@@ -352,7 +375,9 @@ TEST(NXL_SUITE(NxlArchiveMaker), BothNamingRules) {
     s.Put("src/\xe5\xad\x97.wav", "W333");  // a Japanese name, stored in Shift-JIS
     std::string tool = VFSMAKE_PATH;
     std::string w = std::to_string(NXL_TEST_WIDTH);
-    ASSERT_EQ(std::system((tool + " -stem " + w + " " + s.Name() + "/src " + s.Name() + "/stem").c_str()), 0);
+    ASSERT_EQ(
+        std::system((tool + " -stem " + w + " " + s.Name() + "/src " + s.Name() + "/stem").c_str()),
+        0);
     EXPECT_EQ(NXL_FILE_Size(s.Sys("stem/PIC.TXT").c_str()), 3);
     EXPECT_EQ(NXL_FILE_Size(s.Sys("stem/pic.bmp").c_str()), 2);
     EXPECT_EQ(NXL_FILE_Size(s.Sys("stem/\x8e\x9a.wav").c_str()), 4);

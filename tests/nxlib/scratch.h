@@ -10,7 +10,7 @@
 #include <vector>
 
 class Scratch {
-public:
+  public:
     Scratch() {
         const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
         name_ = std::string("scratch_") + t->test_suite_name() + "_" + t->name() + "_" +
@@ -43,6 +43,6 @@ public:
     }
     const std::string& Name() const { return name_; }
 
-private:
+  private:
     std::string name_;
 };

@@ -11,14 +11,14 @@ struct RecordedMessage {
 };
 
 class RecordingWindow {
-public:
+  public:
     RecordingWindow() {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = Proc;
         wc.lpszClassName = "NxlTestRecorder";
         RegisterClassA(&wc);
-        hwnd_ = CreateWindowExA(0, "NxlTestRecorder", "recorder", 0, 0, 0, 10, 10, nullptr,
-                                nullptr, nullptr, nullptr);
+        hwnd_ = CreateWindowExA(0, "NxlTestRecorder", "recorder", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
         Log().clear();
     }
     ~RecordingWindow() {
@@ -31,7 +31,7 @@ public:
         return log;
     }
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
         if (m >= WM_USER) Log().push_back({m, w});
         return DefWindowProcA(h, m, w, l);

@@ -19,11 +19,12 @@
 namespace {
 
 HANDLE Open(const std::string& path, DWORD access, DWORD disposition) {
-    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 class Files : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         t.MakeDir("Folder");
         t.Write("Folder/Ten.bin", "0123456789");
@@ -33,7 +34,12 @@ protected:
 };
 
 TEST_F(Files, OpeningFailsWithTheSystemsCodes) {
-    struct Case { std::string path; DWORD access; DWORD disposition; DWORD error; };
+    struct Case {
+        std::string path;
+        DWORD access;
+        DWORD disposition;
+        DWORD error;
+    };
     const Case cases[] = {
         {t.Sys("Folder\\missing.bin"), GENERIC_READ, OPEN_EXISTING, ERROR_FILE_NOT_FOUND},
         {t.Sys("NoFolder\\x.bin"), GENERIC_READ, OPEN_EXISTING, ERROR_PATH_NOT_FOUND},
@@ -46,10 +52,12 @@ TEST_F(Files, OpeningFailsWithTheSystemsCodes) {
     };
     for (const auto& c : cases) {
         SetLastError(0);
-        EXPECT_EQ(Open(c.path, c.access, c.disposition), INVALID_HANDLE_VALUE) << c.path.substr(0, 60);
+        EXPECT_EQ(Open(c.path, c.access, c.disposition), INVALID_HANDLE_VALUE)
+            << c.path.substr(0, 60);
         EXPECT_EQ(GetLastError(), c.error) << c.path.substr(0, 60);
     }
-    EXPECT_EQ(CreateFileA(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileA(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
 }
 
 TEST_F(Files, ReportsFullDisksAndTooManyFiles) {
@@ -139,8 +147,8 @@ TEST_F(Files, BadHandlesFailCleanly) {
     ASSERT_NE(find, INVALID_HANDLE_VALUE);
     HANDLE closed = Open(t.Sys("Folder\\Ten.bin"), GENERIC_READ, OPEN_EXISTING);
     ASSERT_TRUE(CloseHandle(closed));
-    const HANDLE bad[] = {nullptr, INVALID_HANDLE_VALUE, (HANDLE)(intptr_t)0x12345, closed, find,
-                          (HANDLE)(intptr_t)0x7FFFFFFC};
+    const HANDLE bad[] = {nullptr, INVALID_HANDLE_VALUE,        (HANDLE)(intptr_t)0x12345, closed,
+                          find,    (HANDLE)(intptr_t)0x7FFFFFFC};
     for (HANDLE h : bad) {
         char buf[4];
         DWORD n = 7;
@@ -169,7 +177,11 @@ TEST_F(Files, BadHandlesFailCleanly) {
 
 TEST_F(Files, OperatesOnNames) {
     t.Write("Folder/Other.bin", "o");
-    struct Case { const char* what; bool ok; DWORD error; };
+    struct Case {
+        const char* what;
+        bool ok;
+        DWORD error;
+    };
     auto check = [](const char* what, BOOL ok, bool expectOk, DWORD error) {
         EXPECT_EQ(ok != FALSE, expectOk) << what;
         if (!expectOk) {
@@ -177,23 +189,31 @@ TEST_F(Files, OperatesOnNames) {
         }
     };
     std::string ten = t.Sys("folder\\ten.bin"), other = t.Sys("Folder\\other.BIN");
-    check("delete missing", DeleteFileA(t.Sys("Folder\\none").c_str()), false, ERROR_FILE_NOT_FOUND);
-    check("delete in missing folder", DeleteFileA(t.Sys("None\\x").c_str()), false, ERROR_PATH_NOT_FOUND);
+    check("delete missing", DeleteFileA(t.Sys("Folder\\none").c_str()), false,
+          ERROR_FILE_NOT_FOUND);
+    check("delete in missing folder", DeleteFileA(t.Sys("None\\x").c_str()), false,
+          ERROR_PATH_NOT_FOUND);
     check("delete folder", DeleteFileA(t.Sys("Folder").c_str()), false, ERROR_ACCESS_DENIED);
     check("move onto existing", MoveFileA(ten.c_str(), other.c_str()), false, ERROR_ALREADY_EXISTS);
-    check("move missing", MoveFileA(t.Sys("x").c_str(), t.Sys("y").c_str()), false, ERROR_FILE_NOT_FOUND);
-    check("copy onto existing", CopyFileA(ten.c_str(), other.c_str(), TRUE), false, ERROR_FILE_EXISTS);
-    check("copy missing", CopyFileA(t.Sys("x").c_str(), t.Sys("y").c_str(), FALSE), false, ERROR_FILE_NOT_FOUND);
+    check("move missing", MoveFileA(t.Sys("x").c_str(), t.Sys("y").c_str()), false,
+          ERROR_FILE_NOT_FOUND);
+    check("copy onto existing", CopyFileA(ten.c_str(), other.c_str(), TRUE), false,
+          ERROR_FILE_EXISTS);
+    check("copy missing", CopyFileA(t.Sys("x").c_str(), t.Sys("y").c_str(), FALSE), false,
+          ERROR_FILE_NOT_FOUND);
     check("copy over", CopyFileA(ten.c_str(), other.c_str(), FALSE), true, 0);
     EXPECT_EQ(t.Read("Folder/Other.bin"), "0123456789");
     check("move", MoveFileA(other.c_str(), t.Sys("Moved.bin").c_str()), true, 0);
     EXPECT_TRUE(t.Exists("Moved.bin"));
     EXPECT_FALSE(t.Exists("Folder/Other.bin"));
-    check("rename in case only", MoveFileA(t.Sys("moved.bin").c_str(), t.Sys("MOVED.BIN").c_str()), true, 0);
+    check("rename in case only", MoveFileA(t.Sys("moved.bin").c_str(), t.Sys("MOVED.BIN").c_str()),
+          true, 0);
     check("delete", DeleteFileA(t.Sys("moved.bin").c_str()), true, 0);
     check("mkdir", CreateDirectoryA(t.Sys("New").c_str(), nullptr), true, 0);
-    check("mkdir again", CreateDirectoryA(t.Sys("NEW").c_str(), nullptr), false, ERROR_ALREADY_EXISTS);
-    check("mkdir in missing", CreateDirectoryA(t.Sys("A\\B").c_str(), nullptr), false, ERROR_PATH_NOT_FOUND);
+    check("mkdir again", CreateDirectoryA(t.Sys("NEW").c_str(), nullptr), false,
+          ERROR_ALREADY_EXISTS);
+    check("mkdir in missing", CreateDirectoryA(t.Sys("A\\B").c_str(), nullptr), false,
+          ERROR_PATH_NOT_FOUND);
     check("rmdir full", RemoveDirectoryA(t.Sys("FOLDER").c_str()), false, ERROR_DIR_NOT_EMPTY);
     check("rmdir file", RemoveDirectoryA(ten.c_str()), false, ERROR_DIRECTORY);
     check("rmdir missing", RemoveDirectoryA(t.Sys("Gone").c_str()), false, ERROR_FILE_NOT_FOUND);

@@ -47,11 +47,14 @@ TEST(Find, MatchesPatternsInNameOrder) {
     t.MakeDir("Sub");
     t.Write("Sub/deep.txt", "");
     t.Write(U8(u8"表.txt"), "");
-    struct Case { const char* pattern; const char* names; };
+    struct Case {
+        const char* pattern;
+        const char* names;
+    };
     const Case cases[] = {
         {"*.txt", "A.TXT b.txt \x95\x5C.txt "},
         {"*.TXT", "A.TXT b.txt \x95\x5C.txt "},
-        {"?.txt", "A.TXT b.txt \x95\x5C.txt "},   // '?' is one character, not one byte
+        {"?.txt", "A.TXT b.txt \x95\x5C.txt "},  // '?' is one character, not one byte
         {"*", "./ ../ A.TXT ab.txt.bak b.txt c.dat noext Sub/ \x95\x5C.txt "},
         {"*.*", "./ ../ A.TXT ab.txt.bak b.txt c.dat noext Sub/ \x95\x5C.txt "},
         {"*.", "./ ../ noext Sub/ "},
@@ -85,7 +88,10 @@ TEST(Find, ReportsSizesAndErrors) {
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_NO_MORE_FILES);
     EXPECT_TRUE(FindClose(h));
 
-    struct Case { std::string pattern; DWORD error; };
+    struct Case {
+        std::string pattern;
+        DWORD error;
+    };
     const Case cases[] = {
         {t.Sys("missing*"), ERROR_FILE_NOT_FOUND},
         {t.Sys("NoFolder\\*"), ERROR_PATH_NOT_FOUND},

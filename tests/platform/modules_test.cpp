@@ -22,7 +22,7 @@ TEST(Modules, LoadsPlugInsByTheirFileNames) {
     ASSERT_NE(a, nullptr);
     HMODULE same = LoadLibraryA("PLAT_TESTPLUG.DLL");  // any case
     EXPECT_EQ(same, a);
-    HMODULE noExt = LoadLibraryA("Plat_TestPlug");     // ".DLL" added as the system does
+    HMODULE noExt = LoadLibraryA("Plat_TestPlug");  // ".DLL" added as the system does
     EXPECT_EQ(noExt, a);
     char path[MAX_PATH];
     ASSERT_GT(GetModuleFileNameA(a, path, sizeof path), 0u);
@@ -50,19 +50,15 @@ TEST(Modules, LoadsPlugInsByTheirFileNames) {
 TEST(Modules, FindsDecoratedNames) {
     HMODULE m = LoadLibraryA("plat_testplug.dll");
     ASSERT_NE(m, nullptr);
-    struct Case { const char* name; int value; };
+    struct Case {
+        const char* name;
+        int value;
+    };
     const Case cases[] = {
-        {"Cpp", 30},
-        {"?Cpp@@YAHXZ", 30},
-        {"Plain", 40},
-        {"_Plain", 40},
+        {"Cpp", 30},        {"?Cpp@@YAHXZ", 30}, {"Plain", 40},       {"_Plain", 40},
         {"_Under", 50},  // exact first
-        {"Under", 51},
-        {"PlugValue", 1},
-        {"_PlugValue@0", 1},
-        {"missing", -1},
-        {"_missing@4", -1},
-        {"plugvalue", -1},  // names are exact, as the system's are
+        {"Under", 51},      {"PlugValue", 1},    {"_PlugValue@0", 1}, {"missing", -1},
+        {"_missing@4", -1}, {"plugvalue", -1},  // names are exact, as the system's are
     };
     for (const auto& c : cases) EXPECT_EQ(Call(m, c.name), c.value) << c.name;
     typedef int (*AddFn)(int, int);
@@ -82,7 +78,10 @@ TEST(Modules, FindsDecoratedNames) {
 TEST(Modules, FailsCleanly) {
     TempFolder t;
     t.Write("fake.dll", "this is not a shared object");
-    struct Case { std::string name; DWORD error; };
+    struct Case {
+        std::string name;
+        DWORD error;
+    };
     const Case cases[] = {
         {"nothere.dll", ERROR_MOD_NOT_FOUND},
         {t.Sys("none\\x.dll"), ERROR_MOD_NOT_FOUND},

@@ -23,7 +23,7 @@ std::string Resolve(const std::string& path, DWORD* error = nullptr) {
 }
 
 class Resolver : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         t.MakeDir("Data");
         t.Write("Data/Pic.BMP", "x");
@@ -51,14 +51,14 @@ TEST_F(Resolver, MapsSystemPathsOntoTheDisk) {
         {"\\data\\pic.bmp", "Data/Pic.BMP"},
         {"/DATA/PIC.BMP", "Data/Pic.BMP"},
         {"\\data/Pic.bmp", "Data/Pic.BMP"},
-        {"\\Data\\new.txt", "Data/new.txt"},             // a missing name is kept as written
-        {"\\NoFolder\\X.Txt", "NoFolder/X.Txt"},           // never upper- or lower-cased
+        {"\\Data\\new.txt", "Data/new.txt"},      // a missing name is kept as written
+        {"\\NoFolder\\X.Txt", "NoFolder/X.Txt"},  // never upper- or lower-cased
         {"\\data\\..\\SUB", "sub"},
         {"\\.\\sub\\.\\", "sub"},
-        {"\\Data\\Pic.BMP.", "Data/Pic.BMP"},              // trailing dots go, as on the system
-        {"\\dup", "dup"},                                  // an exact match wins
+        {"\\Data\\Pic.BMP.", "Data/Pic.BMP"},  // trailing dots go, as on the system
+        {"\\dup", "dup"},                      // an exact match wins
         {"\\Dup", "Dup"},
-        {"\\DUP", "Dup"},                                  // else the first in byte order
+        {"\\DUP", "Dup"},  // else the first in byte order
         {"\\\x93\xFA\x96\x7B\\\x95\x5C.txt", "\xE6\x97\xA5\xE6\x9C\xAC/\xE8\xA1\xA8.txt"},  // UTF-8
         {"\\\x93\xFA\x96\x7B\\\x95\x5C.TXT", "\xE6\x97\xA5\xE6\x9C\xAC/\xE8\xA1\xA8.txt"},  // UTF-8
     };
@@ -73,14 +73,14 @@ TEST_F(Resolver, HandlesDrivesAndRelativePaths) {
     const ResolveCase cases[] = {
         {"data\\pic.bmp", "Data/Pic.BMP"},
         {".\\Data\\..\\sub", "sub"},
-        {"C:data\\pic.bmp", "Data/Pic.BMP"},   // drive-relative: the current folder of C:
+        {"C:data\\pic.bmp", "Data/Pic.BMP"},  // drive-relative: the current folder of C:
         {"c:\\", "/"},
         {"C:/", "/"},
         {"\\", "/"},
-        {"C:\\..\\..\\tmp", "/tmp"},            // ".." stops at the root
+        {"C:\\..\\..\\tmp", "/tmp"},  // ".." stops at the root
         {"D:\\x.ini", "sub/x.ini"},
         {"d:/X.ini", "sub/X.ini"},
-        {"D:x.ini", "sub/x.ini"},               // drive-relative on a drive without a current folder
+        {"D:x.ini", "sub/x.ini"},  // drive-relative on a drive without a current folder
         {"D:\\..\\escape", "sub/escape"},
     };
     for (const auto& c : cases) {
@@ -93,9 +93,12 @@ TEST_F(Resolver, HandlesDrivesAndRelativePaths) {
 }
 
 TEST_F(Resolver, RefusesWhatCannotBeAPath) {
-    struct Bad { std::string path; DWORD error; };
+    struct Bad {
+        std::string path;
+        DWORD error;
+    };
     const Bad cases[] = {
-        {"E:\\x", ERROR_PATH_NOT_FOUND},                       // no such drive
+        {"E:\\x", ERROR_PATH_NOT_FOUND},  // no such drive
         {"", ERROR_PATH_NOT_FOUND},
         {"\\\\server\\share\\x", ERROR_BAD_NETPATH},
         {"\\\\.\\mailslot\\vsk\\message", ERROR_FILE_NOT_FOUND},
@@ -111,7 +114,8 @@ TEST_F(Resolver, RefusesWhatCannotBeAPath) {
         EXPECT_EQ(error, c.error) << "case " << c.path.substr(0, 40);
     }
     // A short relative name in a deep current folder is too long as a whole.
-    std::string deep = std::string(60, 'd') + "/" + std::string(60, 'e') + "/" + std::string(60, 'f');
+    std::string deep =
+        std::string(60, 'd') + "/" + std::string(60, 'e') + "/" + std::string(60, 'f');
     t.MakeDir(deep);
     ASSERT_EQ(chdir(t.Linux(deep).c_str()), 0);
     DWORD error = 0;
@@ -142,7 +146,11 @@ TEST_F(Resolver, GivesLinuxPathsTheSystemForm) {
 }
 
 TEST(Text, ConvertsCodePages) {
-    struct Case { int codePage; std::string bytes; std::string utf8; };
+    struct Case {
+        int codePage;
+        std::string bytes;
+        std::string utf8;
+    };
     const Case cases[] = {
         {932, "\x93\xFA\x96\x7B\x8C\xEA", U8(u8"日本語")},
         {932, "\x95\x5C", U8(u8"表")},
@@ -151,9 +159,11 @@ TEST(Text, ConvertsCodePages) {
     };
     char out[64];
     for (const auto& c : cases) {
-        EXPECT_EQ(WynPlat_ToUtf8(c.bytes.c_str(), c.codePage, out, sizeof out), c.utf8.size()) << c.utf8;
+        EXPECT_EQ(WynPlat_ToUtf8(c.bytes.c_str(), c.codePage, out, sizeof out), c.utf8.size())
+            << c.utf8;
         EXPECT_EQ(std::string(out), c.utf8);
-        EXPECT_EQ(WynPlat_FromUtf8(c.utf8.c_str(), c.codePage, out, sizeof out), c.bytes.size()) << c.utf8;
+        EXPECT_EQ(WynPlat_FromUtf8(c.utf8.c_str(), c.codePage, out, sizeof out), c.bytes.size())
+            << c.utf8;
         EXPECT_EQ(std::string(out), c.bytes);
     }
     // Undecodable bytes become U+FFFD; characters a code page lacks become '?'.

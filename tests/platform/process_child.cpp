@@ -12,7 +12,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR cmdLine, int) {
     const char* dir = getenv("WYN_RUNTIME_DIR");
-    std::string path = std::string(dir ? dir : "/tmp") + "/child-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    std::string path = std::string(dir ? dir : "/tmp") + "/child-" +
+                       std::to_string(GetCurrentProcessId()) + ".txt";
     std::string tmp = path + ".part";
     FILE* f = fopen(tmp.c_str(), "wb");
     if (f) {

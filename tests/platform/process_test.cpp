@@ -30,7 +30,8 @@ std::map<std::string, std::string> ChildReport(DWORD pid) {
         size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         std::string value = line.substr(eq + 1);
-        if (value.size() >= 2 && value.front() == '[' && value.back() == ']') value = value.substr(1, value.size() - 2);
+        if (value.size() >= 2 && value.front() == '[' && value.back() == ']')
+            value = value.substr(1, value.size() - 2);
         fields[line.substr(0, eq)] = value;
     }
     std::filesystem::remove(path);
@@ -48,7 +49,7 @@ DWORD ExitCodeWhenEnded(HANDLE process) {
 }
 
 class Processes : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* dir = getenv("WYN_RUNTIME_DIR");
         ASSERT_NE(dir, nullptr);
@@ -61,7 +62,12 @@ protected:
 };
 
 TEST_F(Processes, PassesTheCommandLineExactly) {
-    struct Case { const char* application; const char* arguments; const char* line; const char* cmd; };
+    struct Case {
+        const char* application;
+        const char* arguments;
+        const char* line;
+        const char* cmd;
+    };
     const Case cases[] = {
         {"plat_child.exe", " 1", " 1", "1"},
         {"PLAT_CHILD.EXE", "  TST", "  TST", "TST"},
@@ -76,7 +82,8 @@ TEST_F(Processes, PassesTheCommandLineExactly) {
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
-        ASSERT_TRUE(CreateProcessA(c.application, args.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        ASSERT_TRUE(CreateProcessA(c.application, args.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi))
             << c.arguments << " error " << GetLastError();
         auto report = ChildReport(pi.dwProcessId);
         EXPECT_EQ(report["line"], c.line) << c.arguments;
@@ -93,11 +100,13 @@ TEST_F(Processes, StartsByFullPathInTheGivenFolder) {
     std::string app = programDir + "\\PLAT_CHILD.EXE";
     std::string args = "  exit=7";
     PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(app.c_str(), args.data(), nullptr, nullptr, FALSE, 0, nullptr, "C:\\", nullptr, &pi));
+    ASSERT_TRUE(CreateProcessA(app.c_str(), args.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               "C:\\", nullptr, &pi));
     auto report = ChildReport(pi.dwProcessId);
     EXPECT_EQ(report["line"], "  exit=7");
     EXPECT_EQ(report["cwd"], "C:\\");
-    EXPECT_EQ(WaitForSingleObject(pi.hThread, INFINITE), WAIT_OBJECT_0);  // the main thread ends with it
+    EXPECT_EQ(WaitForSingleObject(pi.hThread, INFINITE),
+              WAIT_OBJECT_0);  // the main thread ends with it
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_OBJECT_0);
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
@@ -117,11 +126,14 @@ TEST_F(Processes, WinExecStartsTheWholeLine) {
     for (int i = 0; i < 30000 && !pid; ++i) {
         for (const auto& e : std::filesystem::directory_iterator(dir)) {
             std::string name = e.path().filename().string();
-            if (name.rfind("child-", 0) != 0 || name.size() < 4 || name.substr(name.size() - 4) != ".txt") continue;
+            if (name.rfind("child-", 0) != 0 || name.size() < 4 ||
+                name.substr(name.size() - 4) != ".txt")
+                continue;
             std::ifstream in(e.path(), std::ios::binary);
             std::stringstream text;
             text << in.rdbuf();
-            if (text.str().find(line) != std::string::npos) pid = static_cast<DWORD>(std::stoul(name.substr(6)));
+            if (text.str().find(line) != std::string::npos)
+                pid = static_cast<DWORD>(std::stoul(name.substr(6)));
         }
         if (!pid) usleep(1000);
     }
@@ -137,7 +149,8 @@ TEST_F(Processes, WinExecStartsTheWholeLine) {
 TEST_F(Processes, TerminatesAndReportsExitCodes) {
     std::string args = " wait";
     PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA("plat_child.exe", args.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
+    ASSERT_TRUE(CreateProcessA("plat_child.exe", args.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, nullptr, &pi));
     ChildReport(pi.dwProcessId);  // it is running and waits to be ended
     DWORD code = 0;
     ASSERT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
@@ -156,7 +169,10 @@ TEST_F(Processes, TerminatesAndReportsExitCodes) {
 TEST_F(Processes, FailsCleanly) {
     std::string args = " 1";
     PROCESS_INFORMATION pi = {};
-    struct Case { const char* application; DWORD error; };
+    struct Case {
+        const char* application;
+        DWORD error;
+    };
     const Case cases[] = {
         {"no_such_program.exe", ERROR_FILE_NOT_FOUND},
         {"C:\\no\\such\\folder\\x.exe", ERROR_PATH_NOT_FOUND},
@@ -164,16 +180,20 @@ TEST_F(Processes, FailsCleanly) {
     };
     for (const auto& c : cases) {
         SetLastError(0);
-        EXPECT_FALSE(CreateProcessA(c.application, args.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi))
+        EXPECT_FALSE(CreateProcessA(c.application, args.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                    nullptr, nullptr, &pi))
             << c.application;
         EXPECT_EQ(GetLastError(), c.error) << c.application;
     }
-    EXPECT_FALSE(CreateProcessA(nullptr, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
+    EXPECT_FALSE(CreateProcessA(nullptr, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                nullptr, &pi));
     std::string longName = "C:\\" + std::string(300, 'p') + ".exe";
-    EXPECT_FALSE(CreateProcessA(longName.c_str(), args.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
+    EXPECT_FALSE(CreateProcessA(longName.c_str(), args.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, nullptr, &pi));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILENAME_EXCED_RANGE);
 
-    HANDLE file = CreateFileA((programDir + "\\plat_testplug.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA((programDir + "\\plat_testplug.dll").c_str(), GENERIC_READ, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     const HANDLE bad[] = {nullptr, (HANDLE)(intptr_t)0x4444, file};
     for (HANDLE h : bad) {

@@ -29,7 +29,7 @@ const char kIni[] =
     "Speed=9\n";
 
 class Profiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         t.Write("test.ini", std::string(kIni, sizeof kIni - 1));
         t.MakeDir("win");
@@ -42,19 +42,26 @@ protected:
 };
 
 TEST_F(Profiles, ReadsValuesAsTheSystemDoes) {
-    struct Case { const char* section; const char* key; const char* def; DWORD cap; const char* value; DWORD result; };
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* def;
+        DWORD cap;
+        const char* value;
+        DWORD result;
+    };
     const Case cases[] = {
         {"Game", "Speed", "d", 64, "3", 1},
-        {"GAME", "speed", "d", 64, "3", 1},            // case-insensitive; the first [game] wins
-        {"game", "Name", "d", 64, "Tower One", 9},     // quotes dropped
+        {"GAME", "speed", "d", 64, "3", 1},         // case-insensitive; the first [game] wins
+        {"game", "Name", "d", 64, "Tower One", 9},  // quotes dropped
         {"game", "quoted", "d", 64, "x", 1},
-        {"game", "Half", "d", 64, "\"abc", 4},         // an unmatched quote stays
-        {"game", "empty", "d", 64, "", 0},             // present but empty: not the default
-        {"game", "missing", "def  ", 64, "def", 3},    // the default without trailing blanks
+        {"game", "Half", "d", 64, "\"abc", 4},       // an unmatched quote stays
+        {"game", "empty", "d", 64, "", 0},           // present but empty: not the default
+        {"game", "missing", "def  ", 64, "def", 3},  // the default without trailing blanks
         {"game", "missing", nullptr, 64, "", 0},
         {"nosuch", "Speed", "d", 64, "d", 1},
-        {"display", "WIDTH", "d", 64, "640", 3},       // blanks around the section name ignored
-        {"game", "Name", "d", 4, "Tow", 3},            // cut to the buffer
+        {"display", "WIDTH", "d", 64, "640", 3},  // blanks around the section name ignored
+        {"game", "Name", "d", 4, "Tow", 3},       // cut to the buffer
         {"game", "missing", "default", 4, "def", 3},
         {"game", "Name", "d", 1, "", 0},
     };
@@ -69,19 +76,21 @@ TEST_F(Profiles, ReadsValuesAsTheSystemDoes) {
     EXPECT_EQ(GetPrivateProfileStringA("game", "Speed", "d", nullptr, 8, file.c_str()), 0u);
     EXPECT_EQ(GetPrivateProfileStringA("game", "Speed", "d", buf, 0, file.c_str()), 0u);
     // A missing file reads as an empty one.
-    EXPECT_EQ(GetPrivateProfileStringA("game", "Speed", "d", buf, 8, t.Sys("none.ini").c_str()), 1u);
+    EXPECT_EQ(GetPrivateProfileStringA("game", "Speed", "d", buf, 8, t.Sys("none.ini").c_str()),
+              1u);
     EXPECT_STREQ(buf, "d");
 }
 
 TEST_F(Profiles, ReadsNumbers) {
-    struct Case { const char* key; INT def; UINT value; };
+    struct Case {
+        const char* key;
+        INT def;
+        UINT value;
+    };
     const Case cases[] = {
-        {"Speed", 0, 3},
-        {"neg", 0, (UINT)-32768},
-        {"hex", 0, 31},
-        {"junk", 0, 12},
-        {"Name", 5, 0},          // not a number
-        {"empty", 7, 7},         // empty: the default
+        {"Speed", 0, 3},           {"neg", 0, (UINT)-32768}, {"hex", 0, 31},
+        {"junk", 0, 12},           {"Name", 5, 0},  // not a number
+        {"empty", 7, 7},                            // empty: the default
         {"missing", -5, (UINT)-5},
     };
     for (const auto& c : cases)
@@ -89,7 +98,12 @@ TEST_F(Profiles, ReadsNumbers) {
 }
 
 TEST_F(Profiles, ListsSectionsAndKeys) {
-    struct Case { const char* section; DWORD cap; std::string list; DWORD result; };
+    struct Case {
+        const char* section;
+        DWORD cap;
+        std::string list;
+        DWORD result;
+    };
     const Case cases[] = {
         {nullptr, 64, std::string("Game\0DISPLAY\0game\0\0", 19), 18},
         {nullptr, 8, std::string("Game\0D\0\0", 8), 6},  // cut: two zeros at the end
@@ -102,7 +116,8 @@ TEST_F(Profiles, ListsSectionsAndKeys) {
         memset(buf, 'Z', sizeof buf);
         DWORD n = GetPrivateProfileStringA(c.section, nullptr, "d", buf, c.cap, file.c_str());
         EXPECT_EQ(n, c.result) << (c.section ? c.section : "(sections)") << " cap " << c.cap;
-        EXPECT_EQ(std::string(buf, c.list.size()), c.list) << (c.section ? c.section : "(sections)");
+        EXPECT_EQ(std::string(buf, c.list.size()), c.list)
+            << (c.section ? c.section : "(sections)");
     }
 }
 
@@ -115,17 +130,21 @@ TEST_F(Profiles, WritesAndKeepsOtherLines) {
     EXPECT_EQ(after, expected);
 
     ASSERT_TRUE(WritePrivateProfileStringA("game", "New", "n v", file.c_str()));
-    expected.replace(expected.find("junk=12abc\r\n") + 12, 0, "New=n v\r\n");  // before the blank line
+    expected.replace(expected.find("junk=12abc\r\n") + 12, 0,
+                     "New=n v\r\n");  // before the blank line
     EXPECT_EQ(t.Read("test.ini"), expected);
     char buf[32];
     GetPrivateProfileStringA("GAME", "new", "", buf, sizeof buf, file.c_str());
     EXPECT_STREQ(buf, "n v");
 
-    ASSERT_TRUE(WritePrivateProfileStringA("Game", "NEW", nullptr, file.c_str()));  // deletes the key
+    ASSERT_TRUE(
+        WritePrivateProfileStringA("Game", "NEW", nullptr, file.c_str()));  // deletes the key
     ASSERT_TRUE(WritePrivateProfileStringA("Game", "absent", nullptr, file.c_str()));
-    EXPECT_EQ(t.Read("test.ini"), before.substr(0, 0) + expected.replace(expected.find("New=n v\r\n"), 9, ""));
+    EXPECT_EQ(t.Read("test.ini"),
+              before.substr(0, 0) + expected.replace(expected.find("New=n v\r\n"), 9, ""));
 
-    ASSERT_TRUE(WritePrivateProfileStringA("Display", nullptr, nullptr, file.c_str()));  // the section
+    ASSERT_TRUE(
+        WritePrivateProfileStringA("Display", nullptr, nullptr, file.c_str()));  // the section
     EXPECT_EQ(GetPrivateProfileIntA("display", "width", -1, file.c_str()), (UINT)-1);
     EXPECT_NE(t.Read("test.ini").find("[game]\nSpeed=9\n"), std::string::npos);
 
@@ -136,9 +155,15 @@ TEST_F(Profiles, WritesAndKeepsOtherLines) {
 }
 
 TEST_F(Profiles, WritesWithTheFilesOwnLineEnds) {
-    struct Case { const char* before; const char* section; const char* key; const char* value; const char* after; };
+    struct Case {
+        const char* before;
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after;
+    };
     const Case cases[] = {
-        {"[a]\r\nk=1", "a", "k", "2", "[a]\r\nk=2"},                       // an unended last line stays so
+        {"[a]\r\nk=1", "a", "k", "2", "[a]\r\nk=2"},  // an unended last line stays so
         {"[a]\r\nk=1", "a", "j", "3", "[a]\r\nk=1\r\nj=3\r\n"},
         {"[a]\r\nk=1", "b", "x", "1", "[a]\r\nk=1\r\n\r\n[b]\r\nx=1\r\n"},
         {"[a]\nk=1\n", "A", "j", "3", "[a]\nk=1\nj=3\n"},
@@ -146,11 +171,14 @@ TEST_F(Profiles, WritesWithTheFilesOwnLineEnds) {
         {"[a]\nk=1\n  \n[b]\n", "a", "j", "3", "[a]\nk=1\nj=3\n  \n[b]\n"},
         {"[a]\n\n", "c", "x", "1", "[a]\n\n[c]\nx=1\n"},
         {"", "a", "k", "v", "[a]\r\nk=v\r\n"},
-        {"x=1\r\n[a]\r\n", "a", "x", "2", "x=1\r\n[a]\r\nx=2\r\n"},  // a key before any section is no key of [a]
+        {"x=1\r\n[a]\r\n", "a", "x", "2",
+         "x=1\r\n[a]\r\nx=2\r\n"},  // a key before any section is no key of [a]
     };
     for (const auto& c : cases) {
         t.Write("ends.ini", c.before);
-        ASSERT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, t.Sys("ends.ini").c_str())) << c.before;
+        ASSERT_TRUE(
+            WritePrivateProfileStringA(c.section, c.key, c.value, t.Sys("ends.ini").c_str()))
+            << c.before;
         EXPECT_EQ(t.Read("ends.ini"), c.after) << c.before;
     }
 }
@@ -173,7 +201,8 @@ TEST_F(Profiles, CreatesFilesAndUsesTheWindowsFolder) {
     EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", t.Sys("NoFolder\\x.ini").c_str()));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
     EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", fresh.c_str()));
-    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", ("C:\\" + std::string(300, 'q')).c_str()));
+    EXPECT_FALSE(
+        WritePrivateProfileStringA("S", "k", "v", ("C:\\" + std::string(300, 'q')).c_str()));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILENAME_EXCED_RANGE);
 }
 
@@ -195,7 +224,8 @@ TEST_F(Profiles, SurvivesBinaryGarbage) {
     const char alphabet[] = "[]=\r\n \"'ab\0\x81\x5C\xFF";
     for (int i = 0; i < 20000; ++i) {
         seed = seed * 1103515245u + 12345u;
-        garbage += (seed >> 16) % 3 ? alphabet[(seed >> 8) % (sizeof alphabet - 1)] : char(seed >> 24);
+        garbage +=
+            (seed >> 16) % 3 ? alphabet[(seed >> 8) % (sizeof alphabet - 1)] : char(seed >> 24);
     }
     garbage += "\n[end]\nk=v";  // and no line end at the very end
     t.Write("garbage.ini", garbage);

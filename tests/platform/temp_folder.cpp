@@ -15,7 +15,8 @@ TempFolder::TempFolder() {
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     root_ = pattern;
     char buf[1024];
-    if (!WynPlat_ToSystemPath(root_.c_str(), buf, sizeof buf)) throw std::runtime_error("ToSystemPath failed");
+    if (!WynPlat_ToSystemPath(root_.c_str(), buf, sizeof buf))
+        throw std::runtime_error("ToSystemPath failed");
     sys_ = buf;
 }
 
@@ -24,9 +25,13 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(root_, ec);
 }
 
-std::string TempFolder::Sys(const std::string& rel) const { return rel.empty() ? sys_ : sys_ + "\\" + rel; }
+std::string TempFolder::Sys(const std::string& rel) const {
+    return rel.empty() ? sys_ : sys_ + "\\" + rel;
+}
 
-void TempFolder::MakeDir(const std::string& rel) const { std::filesystem::create_directories(Linux(rel)); }
+void TempFolder::MakeDir(const std::string& rel) const {
+    std::filesystem::create_directories(Linux(rel));
+}
 
 void TempFolder::Write(const std::string& rel, const std::string& bytes) const {
     std::ofstream out(Linux(rel), std::ios::binary);
@@ -40,7 +45,9 @@ std::string TempFolder::Read(const std::string& rel) const {
     return s.str();
 }
 
-bool TempFolder::Exists(const std::string& rel) const { return std::filesystem::exists(Linux(rel)); }
+bool TempFolder::Exists(const std::string& rel) const {
+    return std::filesystem::exists(Linux(rel));
+}
 
 KeepCurrentFolder::KeepCurrentFolder() : saved_(std::filesystem::current_path().string()) {}
 KeepCurrentFolder::~KeepCurrentFolder() {

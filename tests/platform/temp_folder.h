@@ -5,7 +5,7 @@
 #include <string>
 
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -14,7 +14,9 @@ public:
     // The folder as a Linux path (UTF-8).
     const std::string& linux() const { return root_; }
     // `rel` (UTF-8, '/' separators) inside the folder as a Linux path.
-    std::string Linux(const std::string& rel) const { return rel.empty() ? root_ : root_ + "/" + rel; }
+    std::string Linux(const std::string& rel) const {
+        return rel.empty() ? root_ : root_ + "/" + rel;
+    }
     // The folder, or `rel` (system bytes, any separators) inside it, as the system names it.
     std::string Sys(const std::string& rel = "") const;
 
@@ -23,16 +25,17 @@ public:
     std::string Read(const std::string& rel) const;
     bool Exists(const std::string& rel) const;
 
-private:
+  private:
     std::string root_;
     std::string sys_;
 };
 
 // Keeps the current folder and puts it back.
 class KeepCurrentFolder {
-public:
+  public:
     KeepCurrentFolder();
     ~KeepCurrentFolder();
-private:
+
+  private:
     std::string saved_;
 };

@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return DefWindowProcA(h, m, w, l);
+}
 
 struct Rgb {
     int r, g, b;
@@ -72,8 +74,8 @@ void WriteBmp(const fs::path& path, int w, int h, F colour) {
 }
 
 // A chip already on the screen: three vertices (x, y, z, fourth component), one colour.
-tagKRNCHIP Chip(std::initializer_list<tagKRN3D> v, Rgb c, int blend = 0, DWORD flags = KRNCHIP_FRONT,
-                int trans = 0) {
+tagKRNCHIP Chip(std::initializer_list<tagKRN3D> v, Rgb c, int blend = 0,
+                DWORD flags = KRNCHIP_FRONT, int trans = 0) {
     tagKRNCHIP chip;
     std::memset(&chip, 0, sizeof chip);
     chip.mode = 1;
@@ -99,7 +101,7 @@ std::vector<tagKRNCHIP> Quad(double x0, double y0, double x1, double y1, double 
 }
 
 class RasterCase : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* run = std::getenv("WYN_RUNTIME_DIR");
         dir_ = fs::path(run ? run : fs::temp_directory_path().string()) /
@@ -251,8 +253,11 @@ TEST_F(RasterCase, ColourWordFillsTheClipRectangleUnlessZeroOrBit31) {
         Rgb expect;
     };
     const Case cases[] = {
-        {0x000000FF, {255, 0, 0}}, {0x00FF8000, {0, 128, 255}}, {0x0F000000, {0, 0, 0}},
-        {0x800000FF, {0, 0, 0}},   {0, {0, 0, 0}},
+        {0x000000FF, {255, 0, 0}},
+        {0x00FF8000, {0, 128, 255}},
+        {0x0F000000, {0, 0, 0}},
+        {0x800000FF, {0, 0, 0}},
+        {0, {0, 0, 0}},
     };
     for (const Case& c : cases) {
         // Something else first, so that "only the clear" shows.
@@ -274,7 +279,8 @@ TEST_F(RasterCase, OpaqueChipsAreDepthTested) {
     EXPECT_EQ(At(80, 80), (Rgb{0, 0, 255}));
     EXPECT_EQ(At(120, 100), (Rgb{0, 0, 0}));
     // A chip seen from behind is drawn too, its colours kept with their vertices.
-    tagKRNCHIP back = Chip({{100, 10, 10, 10}, {150, 10, 10, 10}, {100, 60, 10, 10}}, {0, 255, 0}, 0, 0);
+    tagKRNCHIP back =
+        Chip({{100, 10, 10, 10}, {150, 10, 10, 10}, {100, 60, 10, 10}}, {0, 255, 0}, 0, 0);
     ASSERT_EQ(Frame({back}, 0), 1);
     EXPECT_EQ(At(110, 20), (Rgb{0, 255, 0}));
 }
@@ -284,7 +290,8 @@ TEST_F(RasterCase, TranslucentChipsFollowTheOpaqueOnesFarToNear) {
     // List order: the near translucent chip, the far translucent chip, then an opaque chip
     // behind both. Blend values m give the alpha 255 - m.
     std::vector<tagKRNCHIP> chips = Quad(10, 10, 100, 100, 10, {0, 0, 255}, 155, KRNCHIP_FRONT, 1);
-    for (auto& c : Quad(10, 10, 100, 100, 20, {0, 255, 0}, 55, KRNCHIP_FRONT, 1)) chips.push_back(c);
+    for (auto& c : Quad(10, 10, 100, 100, 20, {0, 255, 0}, 55, KRNCHIP_FRONT, 1))
+        chips.push_back(c);
     for (auto& c : Quad(10, 10, 100, 100, 30, {255, 0, 0})) chips.push_back(c);
     ASSERT_EQ(Frame(chips, 0), 1);
     // red, then green at alpha 200, then blue at alpha 100.
@@ -298,8 +305,10 @@ TEST_F(RasterCase, BlendFlagsUseTheirFormulas) {
     const Rgb base{200, 100, 40};
     const Rgb s{100, 50, 255};
     std::vector<tagKRNCHIP> chips = Quad(0, 0, 160, 120, 50, base);
-    for (auto& c : Quad(10, 10, 70, 70, 10, s, 0, KRNCHIP_FRONT | KRNCHIP_ALPHA)) chips.push_back(c);
-    for (auto& c : Quad(80, 10, 150, 70, 10, s, 0, KRNCHIP_FRONT | KRNCHIP_SHADOW)) chips.push_back(c);
+    for (auto& c : Quad(10, 10, 70, 70, 10, s, 0, KRNCHIP_FRONT | KRNCHIP_ALPHA))
+        chips.push_back(c);
+    for (auto& c : Quad(80, 10, 150, 70, 10, s, 0, KRNCHIP_FRONT | KRNCHIP_SHADOW))
+        chips.push_back(c);
     ASSERT_EQ(Frame(chips, 0), 1);
     auto add = [](int s, int d) { return std::min(255, (s * 255 + d * (255 - s) + 127) / 255); };
     auto shade = [](int s, int d) { return (d * (255 - s) + 127) / 255; };
@@ -318,8 +327,10 @@ TEST_F(RasterCase, MoreThanAThousandTranslucentChipsAreAllDrawn) {
     // 1,050 faint chips in one place, then one more at the far end of the list, elsewhere.
     std::vector<tagKRNCHIP> chips;
     for (int i = 0; i < 1050; ++i)
-        chips.push_back(Chip({{10, 10, 10, 10}, {40, 10, 10, 10}, {10, 40, 10, 10}}, {255, 255, 255}, 254, KRNCHIP_FRONT, 1));
-    chips.push_back(Chip({{100, 10, 10, 10}, {140, 10, 10, 10}, {100, 40, 10, 10}}, {255, 255, 255}, 0, KRNCHIP_FRONT, 1));
+        chips.push_back(Chip({{10, 10, 10, 10}, {40, 10, 10, 10}, {10, 40, 10, 10}},
+                             {255, 255, 255}, 254, KRNCHIP_FRONT, 1));
+    chips.push_back(Chip({{100, 10, 10, 10}, {140, 10, 10, 10}, {100, 40, 10, 10}}, {255, 255, 255},
+                         0, KRNCHIP_FRONT, 1));
     ASSERT_EQ(Frame(chips, 0), 1);
     EXPECT_EQ(At(105, 15), (Rgb{255, 255, 255})) << "the 1051st translucent chip";
     // Layers of white at alpha 1 over black stop adding at 128.
@@ -332,7 +343,8 @@ TEST_F(RasterCase, FogAtTheHalfwayPointGivesFactor127) {
     // White chips at the halfway point; fog colour red (the colour word); one without fog.
     std::vector<tagKRNCHIP> chips;
     for (auto& c : Quad(0, 0, 80, 60, 200, {255, 255, 255})) chips.push_back(c);
-    for (auto& c : Quad(80, 0, 160, 60, 200, {255, 255, 255}, 0, KRNCHIP_FRONT | KRNCHIP_NOFOG)) chips.push_back(c);
+    for (auto& c : Quad(80, 0, 160, 60, 200, {255, 255, 255}, 0, KRNCHIP_FRONT | KRNCHIP_NOFOG))
+        chips.push_back(c);
     for (auto& c : Quad(0, 60, 80, 120, 50, {255, 255, 255})) chips.push_back(c);
     for (auto& c : Quad(80, 60, 160, 120, 400, {255, 255, 255})) chips.push_back(c);
     ASSERT_EQ(Frame(chips, 0x0000FF, 0, 999), 1);
@@ -349,9 +361,10 @@ TEST_F(RasterCase, OutlinesByFlagAndByColourBit29) {
         DWORD flags;
         DWORD colour;
     };
-    for (const Case& c : {Case{KRNCHIP_FRONT | KRNCHIP_WIREFRAME, 0}, Case{KRNCHIP_FRONT, 0x20000000}}) {
-        std::vector<tagKRNCHIP> chips = {
-            Chip({{20, 20, 10, 10}, {120, 20, 10, 10}, {20, 100, 10, 10}}, {0, 255, 0}, 0, c.flags)};
+    for (const Case& c :
+         {Case{KRNCHIP_FRONT | KRNCHIP_WIREFRAME, 0}, Case{KRNCHIP_FRONT, 0x20000000}}) {
+        std::vector<tagKRNCHIP> chips = {Chip(
+            {{20, 20, 10, 10}, {120, 20, 10, 10}, {20, 100, 10, 10}}, {0, 255, 0}, 0, c.flags)};
         ASSERT_EQ(Frame(chips, c.colour), 1);
         EXPECT_EQ(At(60, 20), (Rgb{0, 255, 0})) << std::hex << c.flags << " " << c.colour;
         EXPECT_EQ(At(20, 60), (Rgb{0, 255, 0})) << std::hex << c.flags << " " << c.colour;
@@ -372,7 +385,9 @@ TEST_F(RasterCase, DebugWireframeDrawsOutlinesOnDarkBlue) {
 TEST_F(RasterCase, TexturesAreKeyedAndHalvedInSmallMode) {
     Ini("TEXTURE", "SMALL", "1");
     ASSERT_TRUE(Start());
-    WriteBmp(dir_ / "big.bmp", 256, 128, [](int x, int) { return x < 128 ? Rgb{255, 0, 0} : Rgb{0, 0, 0}; });
+    WriteBmp(dir_ / "big.bmp", 256, 128, [](int x, int) {
+        return x < 128 ? Rgb{255, 0, 0} : Rgb{0, 0, 0};
+    });
     WriteBmp(dir_ / "tiny.bmp", 64, 64, [](int, int) { return Rgb{0, 0, 255}; });
     struct Case {
         const char* file;

@@ -35,7 +35,8 @@ TEST(Soft3DSurface, BltFillsCopiesAndHonoursTheSourceKey) {
     ASSERT_EQ(dst->Blt(&to, src, nullptr, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(ReadRaw(dst, 2 + x, 1 + y), (x + y) % 2 ? 0x07E0u : 0xF800u + x) << x << "," << y;
+            EXPECT_EQ(ReadRaw(dst, 2 + x, 1 + y), (x + y) % 2 ? 0x07E0u : 0xF800u + x)
+                << x << "," << y;
     // A plain copy takes every pixel.
     ASSERT_EQ(dst->Blt(&to, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
     EXPECT_EQ(ReadRaw(dst, 3, 1), 0x0000u);
@@ -93,12 +94,20 @@ TEST(Soft3DDisplay, ModesAndTheFlippingChain) {
     ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
     HWND fake = reinterpret_cast<HWND>(0x1000);
     EXPECT_EQ(dd->SetDisplayMode(800, 600, 16), DDERR_NOEXCLUSIVEMODE);
-    ASSERT_EQ(dd->SetCooperativeLevel(fake, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX), DD_OK);
-    struct Mode { DWORD w, h, bpp; bool ok; };
-    const Mode modes[] = {{640, 480, 16, true}, {1024, 768, 16, true}, {700, 500, 16, false},
-                          {800, 600, 32, false}, {800, 600, 16, true}};
+    ASSERT_EQ(dd->SetCooperativeLevel(fake, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX),
+              DD_OK);
+    struct Mode {
+        DWORD w, h, bpp;
+        bool ok;
+    };
+    const Mode modes[] = {{640, 480, 16, true},
+                          {1024, 768, 16, true},
+                          {700, 500, 16, false},
+                          {800, 600, 32, false},
+                          {800, 600, 16, true}};
     for (const Mode& m : modes)
-        EXPECT_EQ(dd->SetDisplayMode(m.w, m.h, m.bpp) == DD_OK, m.ok) << m.w << "x" << m.h << "x" << m.bpp;
+        EXPECT_EQ(dd->SetDisplayMode(m.w, m.h, m.bpp) == DD_OK, m.ok)
+            << m.w << "x" << m.h << "x" << m.bpp;
     DDSURFACEDESC d{};
     d.dwSize = sizeof d;
     ASSERT_EQ(dd->GetDisplayMode(&d), DD_OK);
@@ -178,10 +187,12 @@ TEST(Soft3DDevices, EnumerationAndItsRefusals) {
             // The accelerator's capabilities are the ones the full-screen search looks for.
             GUID g{};
             std::vector<GUID> ids;
-            DirectDrawEnumerateA([](GUID* guid, LPSTR, LPSTR, LPVOID ctx) -> BOOL {
-                if (guid) *static_cast<GUID*>(ctx) = *guid;
-                return DDENUMRET_OK;
-            }, &g);
+            DirectDrawEnumerateA(
+                [](GUID* guid, LPSTR, LPSTR, LPVOID ctx) -> BOOL {
+                    if (guid) *static_cast<GUID*>(ctx) = *guid;
+                    return DDENUMRET_OK;
+                },
+                &g);
             IDirectDraw* acc = nullptr;
             ASSERT_EQ(DirectDrawCreate(&g, &acc, nullptr), DD_OK);
             DDCAPS hw{}, hel{};
@@ -200,8 +211,10 @@ TEST(Soft3DDevices, EnumerationAndItsRefusals) {
             EXPECT_EQ(f.hardwareDepths, DWORD(DDBD_16 | DDBD_24 | DDBD_32));
         }
         EXPECT_EQ(f.names.empty(), c.level == 2);
-        IDirectDrawSurface* target = MakeSurface(dd, 16, 16, Fmt::RGB565, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE);
-        for (const GUID* g : {&IID_IDirect3DHALDevice, &IID_IDirect3DRGBDevice, &IID_IDirect3DMMXDevice}) {
+        IDirectDrawSurface* target =
+            MakeSurface(dd, 16, 16, Fmt::RGB565, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE);
+        for (const GUID* g :
+             {&IID_IDirect3DHALDevice, &IID_IDirect3DRGBDevice, &IID_IDirect3DMMXDevice}) {
             IDirect3DDevice2* dev = nullptr;
             const bool want = g == &IID_IDirect3DHALDevice ? c.halCreates : c.rgbCreates;
             EXPECT_EQ(d3d->CreateDevice(*g, target, &dev) == D3D_OK, want);
@@ -229,8 +242,10 @@ TEST(Soft3DTextures, FormatsHandlesAndLoad) {
         EXPECT_FALSE(pf.dwFlags & (DDPF_ALPHAPIXELS | DDPF_ALPHA));
     }
     // A system-memory copy loaded into the texture the device uses.
-    IDirectDrawSurface* sys = MakeSurface(rig.dd, 4, 4, Fmt::RGB555, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
-    IDirectDrawSurface* vid = MakeSurface(rig.dd, 4, 4, Fmt::RGB555, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD);
+    IDirectDrawSurface* sys =
+        MakeSurface(rig.dd, 4, 4, Fmt::RGB555, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
+    IDirectDrawSurface* vid = MakeSurface(
+        rig.dd, 4, 4, Fmt::RGB555, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD);
     FillRaw(sys, 0x7C00);
     IDirect3DTexture2 *ts = nullptr, *tv = nullptr;
     ASSERT_EQ(sys->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&ts)), S_OK);
@@ -243,7 +258,8 @@ TEST(Soft3DTextures, FormatsHandlesAndLoad) {
     EXPECT_NE(h1, 0u);
     EXPECT_NE(h1, h2);
     rig.State(D3DRENDERSTATE_TEXTUREHANDLE, h1);
-    rig.Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0, 0xFFFFFFFF), V(8, 0, 0, 0xFFFFFFFF), V(0, 8, 0, 0xFFFFFFFF)});
+    rig.Draw(D3DPT_TRIANGLELIST,
+             {V(0, 0, 0, 0xFFFFFFFF), V(8, 0, 0, 0xFFFFFFFF), V(0, 8, 0, 0xFFFFFFFF)});
     EXPECT_EQ(rig.Pixel(1, 1), 0xF800u);  // red texel on the 565 target
     ts->Release();
     tv->Release();
@@ -280,7 +296,8 @@ TEST(Soft3DRetained, SetUpGivesAViewportThatClears) {
     ASSERT_EQ(rig.dev->SetCurrentViewport(im2), D3D_OK);
     // Draw something near, then Clear: colour black and depth far again.
     rig.State(D3DRENDERSTATE_ZENABLE, TRUE);
-    rig.Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0.1f, 0xFFFFFFFF), V(16, 0, 0.1f, 0xFFFFFFFF), V(0, 16, 0.1f, 0xFFFFFFFF)});
+    rig.Draw(D3DPT_TRIANGLELIST,
+             {V(0, 0, 0.1f, 0xFFFFFFFF), V(16, 0, 0.1f, 0xFFFFFFFF), V(0, 16, 0.1f, 0xFFFFFFFF)});
     EXPECT_EQ(rig.Pixel(2, 2), 0xFFFFu);
     ASSERT_EQ(view->Clear(), D3DRM_OK);
     EXPECT_EQ(rig.Pixel(2, 2), 0u);

@@ -8,14 +8,17 @@
 
 namespace {
 
-LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return DefWindowProcA(h, m, w, l);
+}
 
 HWND MakeWindow(const char* cls, DWORD style, int x, int y, int w, int h, HWND parent) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = PlainProc;
     wc.lpszClassName = cls;
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, cls, "soft3d", style, x, y, w, h, parent, nullptr, nullptr, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, cls, "soft3d", style, x, y, w, h, parent, nullptr, nullptr, nullptr);
     EXPECT_NE(hwnd, nullptr);
     return hwnd;
 }
@@ -24,7 +27,8 @@ uint32_t CapturedPixel(HWND hwnd, int x, int y) {
     int w = 0, h = 0;
     WynPlat_CaptureWindow(hwnd, nullptr, 0, &w, &h);
     std::vector<uint32_t> px(static_cast<size_t>(w) * h);
-    if (!WynPlat_CaptureWindow(hwnd, px.data(), static_cast<int>(px.size()), &w, &h)) return 0xDEADBEEF;
+    if (!WynPlat_CaptureWindow(hwnd, px.data(), static_cast<int>(px.size()), &w, &h))
+        return 0xDEADBEEF;
     if (x >= w || y >= h) return 0xDEADBEEF;
     return px[static_cast<size_t>(y) * w + x] & 0xFFFFFF;
 }
@@ -71,7 +75,8 @@ TEST(Soft3DPresent, BackBufferRectangleLandsAtTheViewsPlaceInTheWindow) {
     ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
     ASSERT_EQ(clipper->SetHWnd(0, view), DD_OK);
     ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
-    IDirectDrawSurface* back = MakeSurface(dd, 100, 80, Fmt::XRGB8888, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE);
+    IDirectDrawSurface* back =
+        MakeSurface(dd, 100, 80, Fmt::XRGB8888, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE);
     FillRaw(back, 0x102030);
     DDBLTFX fx{};
     fx.dwSize = sizeof fx;

@@ -52,8 +52,8 @@ TEST(Soft3DCoverage, RandomTrianglesMatchTheFillRuleExactly) {
             x[2] = x[0];
         }
         FillRaw(rig.target, 0);
-        rig.Draw(D3DPT_TRIANGLELIST, {V(x[0], y[0], 0, kWhite), V(x[1], y[1], 0, kWhite),
-                                      V(x[2], y[2], 0, kWhite)});
+        rig.Draw(D3DPT_TRIANGLELIST,
+                 {V(x[0], y[0], 0, kWhite), V(x[1], y[1], 0, kWhite), V(x[2], y[2], 0, kWhite)});
         int wrong = 0;
         for (int py = 0; py < 40; ++py)
             for (int px = 0; px < 40; ++px)
@@ -105,8 +105,8 @@ TEST(Soft3DShading, ColourIsInterpolatedLinearly) {
     Rig rig(64, 64, Fmt::XRGB8888);
     const double x[3] = {2, 60, 10}, y[3] = {3, 20, 61};
     const DWORD col[3] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
-    rig.Draw(D3DPT_TRIANGLELIST, {V(x[0], y[0], 0, col[0]), V(x[1], y[1], 0, col[1]),
-                                  V(x[2], y[2], 0, col[2])});
+    rig.Draw(D3DPT_TRIANGLELIST,
+             {V(x[0], y[0], 0, col[0]), V(x[1], y[1], 0, col[1]), V(x[2], y[2], 0, col[2])});
     const double area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
     int checked = 0;
     for (int py = 0; py < 64; ++py)
@@ -119,7 +119,8 @@ TEST(Soft3DShading, ColourIsInterpolatedLinearly) {
             const double want[3] = {255 * l0, 255 * l1, 255 * l2};
             const int got[3] = {int(p >> 16 & 255), int(p >> 8 & 255), int(p & 255)};
             for (int ch = 0; ch < 3; ++ch)
-                ASSERT_NEAR(got[ch], want[ch], 1.0) << "pixel " << px << "," << py << " channel " << ch;
+                ASSERT_NEAR(got[ch], want[ch], 1.0)
+                    << "pixel " << px << "," << py << " channel " << ch;
             ++checked;
         }
     EXPECT_GT(checked, 1000);
@@ -161,7 +162,8 @@ TEST(Soft3DDepth, LessEqualTestAndWriteSwitch) {
 
 // An 8x8 texture whose texel (i, j) is red i*4, green j*8 in RGB565.
 IDirectDrawSurface* IndexTexture(IDirectDraw* dd, int size) {
-    IDirectDrawSurface* t = MakeSurface(dd, size, size, Fmt::RGB565, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
+    IDirectDrawSurface* t =
+        MakeSurface(dd, size, size, Fmt::RGB565, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
     for (int j = 0; j < size; ++j)
         for (int i = 0; i < size; ++i) WriteRaw(t, i, j, (i * 4) << 11 | (j * 8) << 5 | 31);
     return t;
@@ -192,7 +194,8 @@ TEST(Soft3DTexture, TiltedCheckerboardIsPerspectiveCorrect) {
         sx[i] = 48 + 45 * cx[i] / cz[i];
         sy[i] = 10 + 100 * cy / cz[i];
         rhw[i] = 1 / cz[i];
-        v[i] = V(float(sx[i]), float(sy[i]), 0.5f, kWhite, float(tu[i]), float(tv[i]), float(rhw[i]));
+        v[i] =
+            V(float(sx[i]), float(sy[i]), 0.5f, kWhite, float(tu[i]), float(tv[i]), float(rhw[i]));
     }
     rig.Draw(D3DPT_TRIANGLELIST, {v[0], v[1], v[2], v[0], v[2], v[3]});
     int checked = 0, affineWrong = 0;
@@ -204,8 +207,10 @@ TEST(Soft3DTexture, TiltedCheckerboardIsPerspectiveCorrect) {
                 const double y[3] = {sy[t[0]], sy[t[1]], sy[t[2]]};
                 if (!Covers(x, y, px, py)) continue;
                 const double area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
-                const double l1 = ((px - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (py - y[0])) / area;
-                const double l2 = ((x[1] - x[0]) * (py - y[0]) - (px - x[0]) * (y[1] - y[0])) / area;
+                const double l1 =
+                    ((px - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (py - y[0])) / area;
+                const double l2 =
+                    ((x[1] - x[0]) * (py - y[0]) - (px - x[0]) * (y[1] - y[0])) / area;
                 const double l[3] = {1 - l1 - l2, l1, l2};
                 double q = 0, su = 0, sv = 0, au = 0, av = 0;
                 for (int k = 0; k < 3; ++k) {
@@ -218,11 +223,15 @@ TEST(Soft3DTexture, TiltedCheckerboardIsPerspectiveCorrect) {
                 const double u = su / q * 8, w = sv / q * 8;
                 const uint32_t p = rig.Pixel(px, py);
                 const int gi = int(p >> 11) / 4, gj = int(p >> 5 & 63) / 8;
-                const int ei = std::min(7, int(std::floor(u))), ej = std::min(7, int(std::floor(w)));
-                if (std::min(int(std::floor(au * 8)), 7) != ei || std::min(int(std::floor(av * 8)), 7) != ej)
+                const int ei = std::min(7, int(std::floor(u))),
+                          ej = std::min(7, int(std::floor(w)));
+                if (std::min(int(std::floor(au * 8)), 7) != ei ||
+                    std::min(int(std::floor(av * 8)), 7) != ej)
                     ++affineWrong;
                 // Centres within a hair of a texel border may go either way.
-                const auto nearBorder = [](double a) { return std::fabs(a - std::round(a)) < 0.01; };
+                const auto nearBorder = [](double a) {
+                    return std::fabs(a - std::round(a)) < 0.01;
+                };
                 if (nearBorder(u) || nearBorder(w)) continue;
                 ASSERT_EQ(gi, ei) << "pixel " << px << "," << py << " u " << u;
                 ASSERT_EQ(gj, ej) << "pixel " << px << "," << py << " v " << w;
@@ -244,8 +253,9 @@ TEST(Soft3DTexture, WrapsAndModulatesByTheVertexColour) {
     rig.State(D3DRENDERSTATE_TEXTUREHANDLE, HandleOf(tex, rig.dev));
     // u, v from -1 to 1 across 16 pixels: the 2x2 texture repeats twice each way.
     const DWORD c = 0xFF80FF40;
-    rig.Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0, c, -1, -1), V(16, 0, 0, c, 1, -1), V(0, 16, 0, c, -1, 1),
-                                  V(16, 0, 0, c, 1, -1), V(16, 16, 0, c, 1, 1), V(0, 16, 0, c, -1, 1)});
+    rig.Draw(D3DPT_TRIANGLELIST,
+             {V(0, 0, 0, c, -1, -1), V(16, 0, 0, c, 1, -1), V(0, 16, 0, c, -1, 1),
+              V(16, 0, 0, c, 1, -1), V(16, 16, 0, c, 1, 1), V(0, 16, 0, c, -1, 1)});
     // Texel (0,0) under pixel (1,1) and again under (9,9); modulated: round(t*v/255).
     const uint32_t want = (128u << 16) | (128u << 8) | 16u;
     EXPECT_EQ(rig.Pixel(1, 1), want);
@@ -273,9 +283,9 @@ TEST(Soft3DTexture, ColourKeyComparesTheTexelInTheTexturesFormat) {
     };
     rig.State(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
     draw();
-    EXPECT_EQ(rig.Pixel(1, 3), 0x1234u);   // keyed: untouched
-    EXPECT_EQ(rig.Z(1, 3), 0xFFFFu);       // and no depth written
-    EXPECT_EQ(rig.Pixel(6, 3), 0x0001u);   // the near-black texel is drawn
+    EXPECT_EQ(rig.Pixel(1, 3), 0x1234u);  // keyed: untouched
+    EXPECT_EQ(rig.Z(1, 3), 0xFFFFu);      // and no depth written
+    EXPECT_EQ(rig.Pixel(6, 3), 0x0001u);  // the near-black texel is drawn
     rig.State(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
     draw();
     EXPECT_EQ(rig.Pixel(1, 3), 0x0000u);
@@ -292,7 +302,9 @@ const BlendCase kBlends[] = {
     {"SRCALPHA,INVSRCALPHA", D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA,
      [](uint32_t s, uint32_t a, uint32_t d) { return R255(s * a + d * (255 - a)); }},
     {"ONE,INVSRCCOLOR", D3DBLEND_ONE, D3DBLEND_INVSRCCOLOR,
-     [](uint32_t s, uint32_t, uint32_t d) { return std::min(255u, R255(s * 255 + d * (255 - s))); }},
+     [](uint32_t s, uint32_t, uint32_t d) {
+         return std::min(255u, R255(s * 255 + d * (255 - s)));
+     }},
     {"ZERO,INVSRCCOLOR", D3DBLEND_ZERO, D3DBLEND_INVSRCCOLOR,
      [](uint32_t s, uint32_t, uint32_t d) { return R255(d * (255 - s)); }},
 };
@@ -322,21 +334,24 @@ TEST(Soft3DFog, HalfwayFactorMixesHalfAndHalf) {
     rig.State(D3DRENDERSTATE_FOGENABLE, TRUE);
     rig.State(D3DRENDERSTATE_FOGCOLOR, 0xFF0000FF);
     const DWORD red = 0xFFFF0000;
-    rig.Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0, red, 0, 0, 1, 127u << 24), V(8, 0, 0, red, 0, 0, 1, 127u << 24),
-                                  V(0, 8, 0, red, 0, 0, 1, 127u << 24)});
+    rig.Draw(D3DPT_TRIANGLELIST,
+             {V(0, 0, 0, red, 0, 0, 1, 127u << 24), V(8, 0, 0, red, 0, 0, 1, 127u << 24),
+              V(0, 8, 0, red, 0, 0, 1, 127u << 24)});
     // f = 127/255: red 127, fog blue 128.
     EXPECT_EQ(rig.Pixel(1, 1), (127u << 16) | 128u);
     // The factor is interpolated: 255 at the left, 0 at the right.
-    rig.Draw(D3DPT_TRIANGLELIST, {V(8, 0, 0, red, 0, 0, 1, 0xFF000000), V(32, 0, 0, red, 0, 0, 1, 0),
-                                  V(8, 8, 0, red, 0, 0, 1, 0xFF000000), V(32, 0, 0, red, 0, 0, 1, 0),
-                                  V(32, 8, 0, red, 0, 0, 1, 0), V(8, 8, 0, red, 0, 0, 1, 0xFF000000)});
+    rig.Draw(D3DPT_TRIANGLELIST,
+             {V(8, 0, 0, red, 0, 0, 1, 0xFF000000), V(32, 0, 0, red, 0, 0, 1, 0),
+              V(8, 8, 0, red, 0, 0, 1, 0xFF000000), V(32, 0, 0, red, 0, 0, 1, 0),
+              V(32, 8, 0, red, 0, 0, 1, 0), V(8, 8, 0, red, 0, 0, 1, 0xFF000000)});
     EXPECT_EQ(rig.Pixel(8, 4), 0xFF0000u);
     const uint32_t mid = rig.Pixel(20, 4);  // halfway
     EXPECT_NEAR(double(mid >> 16), 127.5, 1.5);
     EXPECT_NEAR(double(mid & 255), 127.5, 1.5);
     // Fog off: the colour as it is.
     rig.State(D3DRENDERSTATE_FOGENABLE, FALSE);
-    rig.Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0, red, 0, 0, 1, 0), V(8, 0, 0, red, 0, 0, 1, 0), V(0, 8, 0, red, 0, 0, 1, 0)});
+    rig.Draw(D3DPT_TRIANGLELIST, {V(0, 0, 0, red, 0, 0, 1, 0), V(8, 0, 0, red, 0, 0, 1, 0),
+                                  V(0, 8, 0, red, 0, 0, 1, 0)});
     EXPECT_EQ(rig.Pixel(1, 1), 0xFF0000u);
 }
 
@@ -411,16 +426,19 @@ TEST(Soft3DClip, NothingLeavesTheViewport) {
     Rig rig(32, 32, Fmt::RGB555);
     rig.SetViewport(4, 5, 20, 16);
     rig.Draw(D3DPT_LINESTRIP, {V(-50, 10, 0, c), V(80, 10, 0, c)});
-    for (int x = 0; x < 32; ++x) EXPECT_EQ(rig.Pixel(x, 10), (x >= 4 && x < 24) ? 0x7FFFu : 0u) << x;
+    for (int x = 0; x < 32; ++x)
+        EXPECT_EQ(rig.Pixel(x, 10), (x >= 4 && x < 24) ? 0x7FFFu : 0u) << x;
 }
 
 TEST(Soft3DDraw, RefusesWhatItDoesNotDraw) {
     Rig rig(8, 8, Fmt::RGB565);
     D3DTLVERTEX v[3] = {V(0, 0, 0, kWhite), V(8, 0, 0, kWhite), V(0, 8, 0, kWhite)};
-    EXPECT_EQ(rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3, 0), D3DERR_SCENE_NOT_IN_SCENE);
+    EXPECT_EQ(rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3, 0),
+              D3DERR_SCENE_NOT_IN_SCENE);
     ASSERT_EQ(rig.dev->BeginScene(), D3D_OK);
     EXPECT_EQ(rig.dev->BeginScene(), D3DERR_SCENE_IN_SCENE);
-    EXPECT_EQ(rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, v, 3, 0), D3DERR_INVALIDVERTEXTYPE);
+    EXPECT_EQ(rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, v, 3, 0),
+              D3DERR_INVALIDVERTEXTYPE);
     EXPECT_EQ(rig.dev->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3, 0), D3D_OK);
     EXPECT_EQ(rig.dev->EndScene(), D3D_OK);
     EXPECT_EQ(rig.Pixel(1, 1), 0xFFFFu);

@@ -21,15 +21,21 @@ inline DDPIXELFORMAT PixelFormatOf(Fmt f) {
     switch (f) {
         case Fmt::RGB565:
             pf.dwRGBBitCount = 16;
-            pf.dwRBitMask = 0xF800; pf.dwGBitMask = 0x07E0; pf.dwBBitMask = 0x001F;
+            pf.dwRBitMask = 0xF800;
+            pf.dwGBitMask = 0x07E0;
+            pf.dwBBitMask = 0x001F;
             break;
         case Fmt::RGB555:
             pf.dwRGBBitCount = 16;
-            pf.dwRBitMask = 0x7C00; pf.dwGBitMask = 0x03E0; pf.dwBBitMask = 0x001F;
+            pf.dwRBitMask = 0x7C00;
+            pf.dwGBitMask = 0x03E0;
+            pf.dwBBitMask = 0x001F;
             break;
         case Fmt::XRGB8888:
             pf.dwRGBBitCount = 32;
-            pf.dwRBitMask = 0xFF0000; pf.dwGBitMask = 0xFF00; pf.dwBBitMask = 0xFF;
+            pf.dwRBitMask = 0xFF0000;
+            pf.dwGBitMask = 0xFF00;
+            pf.dwBBitMask = 0xFF;
             break;
     }
     return pf;
@@ -38,9 +44,14 @@ inline DDPIXELFORMAT PixelFormatOf(Fmt f) {
 inline D3DTLVERTEX V(float x, float y, float z, D3DCOLOR color, float u = 0, float v = 0,
                      float rhw = 1.0f, D3DCOLOR specular = 0xFF000000) {
     D3DTLVERTEX t;
-    t.sx = x; t.sy = y; t.sz = z; t.rhw = rhw;
-    t.color = color; t.specular = specular;
-    t.tu = u; t.tv = v;
+    t.sx = x;
+    t.sy = y;
+    t.sz = z;
+    t.rhw = rhw;
+    t.color = color;
+    t.specular = specular;
+    t.tu = u;
+    t.tv = v;
     return t;
 }
 
@@ -138,8 +149,15 @@ struct Rig {
     void SetViewport(int x, int y, int w, int h) {
         D3DVIEWPORT2 v{};
         v.dwSize = sizeof v;
-        v.dwX = x; v.dwY = y; v.dwWidth = w; v.dwHeight = h;
-        v.dvClipX = -1; v.dvClipY = 1; v.dvClipWidth = 2; v.dvClipHeight = 2; v.dvMaxZ = 1;
+        v.dwX = x;
+        v.dwY = y;
+        v.dwWidth = w;
+        v.dwHeight = h;
+        v.dvClipX = -1;
+        v.dvClipY = 1;
+        v.dvClipWidth = 2;
+        v.dvClipHeight = 2;
+        v.dvMaxZ = 1;
         EXPECT_EQ(vp->SetViewport2(&v), D3D_OK);
     }
     void ClearDepth() {

@@ -22,22 +22,22 @@ std::string RuntimeFile(const char* name) {
 
 LRESULT CALLBACK ChildProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     switch (m) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        RECT r;
-        GetClientRect(h, &r);
-        HBRUSH green = CreateSolidBrush(RGB(0, 200, 0));
-        FillRect(dc, &r, green);
-        DeleteObject(green);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(h, m, w, l);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            RECT r;
+            GetClientRect(h, &r);
+            HBRUSH green = CreateSolidBrush(RGB(0, 200, 0));
+            FillRect(dc, &r, green);
+            DeleteObject(green);
+            EndPaint(h, &ps);
+            return 0;
+        }
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(h, m, w, l);
     }
 }
 
@@ -62,8 +62,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hInstance = instance;
     wc.lpszClassName = "StandbyTestChild";
     RegisterClassA(&wc);
-    HWND h = CreateWindowExA(0, "StandbyTestChild", "child", WS_OVERLAPPEDWINDOW, 40, 40, 160, 120, nullptr,
-                             nullptr, instance, nullptr);
+    HWND h = CreateWindowExA(0, "StandbyTestChild", "child", WS_OVERLAPPEDWINDOW, 40, 40, 160, 120,
+                             nullptr, nullptr, instance, nullptr);
     ShowWindow(h, show);
     UpdateWindow(h);
     WynPlat_SaveWindowPng(h, RuntimeFile("child.png").c_str());

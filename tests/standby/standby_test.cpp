@@ -56,8 +56,8 @@ DWORD StandbyPid() {
 // standby.bmp as the program loads it, as 0x00RRGGBB rows top-down.
 Png LoadPicture() {
     Png p;
-    HBITMAP bmp = static_cast<HBITMAP>(
-        LoadImageA(nullptr, "standby.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(nullptr, "standby.bmp", IMAGE_BITMAP, 0, 0,
+                                                  LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!bmp) return p;
     BITMAP bm{};
     GetObjectA(bmp, sizeof bm, &bm);
@@ -83,8 +83,8 @@ void ExpectDimmed(const Png& picture, const Png& shot, int x0, int y0, const std
         for (int x = 0; x < picture.w; ++x) {
             uint32_t want = (x % 2) == (y % 2) ? 0u : picture.At(x, y);
             if (shot.At(x0 + x, y0 + y) != want && ++wrong <= 5)
-                ADD_FAILURE() << what << ": pixel (" << x << "," << y << ") is " << std::hex << shot.At(x0 + x, y0 + y)
-                              << ", want " << want;
+                ADD_FAILURE() << what << ": pixel (" << x << "," << y << ") is " << std::hex
+                              << shot.At(x0 + x, y0 + y) << ", want " << want;
         }
     EXPECT_EQ(wrong, 0) << what;
 }
@@ -99,7 +99,7 @@ void ExpectSamePicture(const Png& picture, const Png& shot, const std::string& w
 }
 
 class StandBy : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // A runtime folder of this case alone; the stand-by program and its child inherit it.
         const char* base = getenv("WYN_RUNTIME_DIR");
@@ -114,7 +114,8 @@ protected:
         binDir = bin;
     }
     void TearDown() override {
-        for (int i = 0; i < 5 && StandBy_End(); ++i) WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); });
+        for (int i = 0; i < 5 && StandBy_End(); ++i)
+            WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); });
         while (HWND c = FindWindowA(kChildClass, nullptr)) {
             PostMessageA(c, WM_CLOSE, 0, 0);
             if (!WaitFor([c] { return !IsWindow(c); })) break;
@@ -127,7 +128,8 @@ protected:
         return lines;
     }
     // Runs the stand-by program directly (system path of the program, command line, folder).
-    DWORD RunStandbyDirect(const std::string& program, std::string line, const std::string& folder) {
+    DWORD RunStandbyDirect(const std::string& program, std::string line,
+                           const std::string& folder) {
         char sys[1024], dir[1024];
         EXPECT_TRUE(WynPlat_ToSystemPath(program.c_str(), sys, sizeof sys));
         EXPECT_TRUE(WynPlat_ToSystemPath(folder.c_str(), dir, sizeof dir));
@@ -186,7 +188,8 @@ TEST(StandByClient, CommandLineIsBoundedNotCut) {
     std::string longPath = "C:\\" + std::string(300, 'd') + "\\vsk33.exe";
     EXPECT_FALSE(StandBy_FormatCommand(longPath.c_str(), "", out, sizeof out));
     char small[16];
-    EXPECT_FALSE(StandBy_FormatCommand("wyntower.exe", " TST", small, sizeof small)) << "the buffer bounds it too";
+    EXPECT_FALSE(StandBy_FormatCommand("wyntower.exe", " TST", small, sizeof small))
+        << "the buffer bounds it too";
 }
 
 TEST_F(StandBy, TooLongLinesFailWithAMessage) {
@@ -199,7 +202,9 @@ TEST_F(StandBy, TooLongLinesFailWithAMessage) {
     EXPECT_STREQ(caption, "standby");
     EXPECT_EQ(FindWindowA(STANDBY_CLASS, nullptr), nullptr) << "nothing was started";
     // The program itself refuses a line it would have to cut.
-    EXPECT_EQ(RunStandbyDirect(binDir + "/standby", "standby.exe standby_child.exe " + over, runtime), 0u);
+    EXPECT_EQ(
+        RunStandbyDirect(binDir + "/standby", "standby.exe standby_child.exe " + over, runtime),
+        0u);
     EXPECT_TRUE(ChildLines().empty());
 }
 
@@ -207,7 +212,8 @@ TEST_F(StandBy, FullHandOver) {
     ASSERT_EQ(StandBy_Start("standby_child.exe", "a b"), 1);
     HWND standby = FindWindowA(STANDBY_CLASS, nullptr);
     ASSERT_NE(standby, nullptr);
-    EXPECT_EQ(FindWindowA(kChildClass, nullptr), nullptr) << "nothing is launched before STANDBY_RUN";
+    EXPECT_EQ(FindWindowA(kChildClass, nullptr), nullptr)
+        << "nothing is launched before STANDBY_RUN";
     ASSERT_EQ(StandBy_Send(), 1);
     // The send returns only once the launched program owns a window.
     EXPECT_NE(FindWindowA(kChildClass, nullptr), nullptr);
@@ -226,7 +232,8 @@ TEST_F(StandBy, OneWindowAtATimeAndStaleOnesAreReplaced) {
     ASSERT_EQ(StandBy_Start("standby_child.exe", "first"), 1);
     HWND first = FindWindowA(STANDBY_CLASS, nullptr);
     ASSERT_NE(first, nullptr);
-    DWORD code = RunStandbyDirect(binDir + "/standby", "standby.exe standby_child.exe other", binDir);
+    DWORD code =
+        RunStandbyDirect(binDir + "/standby", "standby.exe standby_child.exe other", binDir);
     EXPECT_EQ(code & 0xFF, 0xFFu) << "a second instance ends with -1 (an 8-bit exit status here)";
     EXPECT_TRUE(IsWindow(first)) << "the first keeps running";
 
@@ -246,7 +253,8 @@ TEST_F(StandBy, WithoutItsPictureNoWindowAndTheClientsTimeOut) {
     fs::create_directories(folder);
     fs::create_symlink(binDir + "/standby", folder + "/standby");
     setenv("WYN_PROGRAM_DIR", folder.c_str(), 1);
-    ASSERT_STREQ(WynPlat_ProgramDir(), folder.c_str()) << "the program folder was settled before the case";
+    ASSERT_STREQ(WynPlat_ProgramDir(), folder.c_str())
+        << "the program folder was settled before the case";
     EXPECT_EQ(RunStandbyDirect(folder + "/standby", "standby.exe standby_child.exe x", folder), 0u);
     EXPECT_EQ(FindWindowA(STANDBY_CLASS, nullptr), nullptr);
 
@@ -295,7 +303,8 @@ TEST_F(StandBy, ASecondRunWhileWaitingDoesNotLaunchAgain) {
     DWORD pid = StandbyPid();
     EXPECT_EQ(StandBy_End(), 1);
     EXPECT_TRUE(WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
-    EXPECT_TRUE(WaitFor([pid] { return ProcessEnded(pid); })) << "a close during the wait still ends it";
+    EXPECT_TRUE(WaitFor([pid] { return ProcessEnded(pid); }))
+        << "a close during the wait still ends it";
     usleep(300000);  // a second child, if one had been started, has noted itself by now
     EXPECT_EQ(ChildLines(), std::vector<std::string>{"[ nowin]"});
 }
@@ -318,7 +327,8 @@ TEST_F(StandBy, RunDimsThePictureInACheckerboard) {
         ++n;
     ASSERT_GE(n, 2) << "the dimmed picture was painted";
     std::string lastName = std::to_string(n);
-    ASSERT_TRUE(ReadPng(runtime + "/standby-" + std::string(5 - lastName.size(), '0') + lastName + ".png", &last));
+    ASSERT_TRUE(ReadPng(
+        runtime + "/standby-" + std::string(5 - lastName.size(), '0') + lastName + ".png", &last));
     ExpectSamePicture(picture, first, "first paint");
     ASSERT_EQ(last.w, picture.w);
     ASSERT_EQ(last.h, picture.h);
@@ -330,7 +340,8 @@ TEST_F(StandBy, RunDimsThePictureInACheckerboard) {
 
 TEST_F(StandBy, DesktopShowsThePictureThenTheLaunchedProgram) {
     const char* display = getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
     unsetenv("WYN_HEADLESS");
     setenv("WYN_BACKEND", "sdl", 1);
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // the desktop libraries keep a few allocations
@@ -359,18 +370,20 @@ TEST_F(StandBy, DesktopShowsThePictureThenTheLaunchedProgram) {
 
 std::string g_line;
 DWORD WINAPI RunProgram(LPVOID) {
-    return static_cast<DWORD>(WinMain(GetModuleHandleA(nullptr), nullptr, g_line.data(), SW_SHOWNORMAL));
+    return static_cast<DWORD>(
+        WinMain(GetModuleHandleA(nullptr), nullptr, g_line.data(), SW_SHOWNORMAL));
 }
 
 class StandByClock : public StandBy {
-protected:
+  protected:
     void Run(const std::string& line) {
         WynPlat_SetVirtualClock(1);
         g_line = line;
         thread = CreateThread(nullptr, 0, RunProgram, nullptr, 0, nullptr);
         ASSERT_NE(thread, nullptr);
         ASSERT_TRUE(WaitFor([this] {
-            return (window = FindWindowA(STANDBY_CLASS, nullptr)) != nullptr && IsWindowVisible(window);
+            return (window = FindWindowA(STANDBY_CLASS, nullptr)) != nullptr &&
+                   IsWindowVisible(window);
         }));
         // Answered only from the message loop: the program has taken its start time by then.
         SendMessageA(window, WM_NULL, 0, 0);
@@ -401,7 +414,8 @@ TEST_F(StandByClock, AnIdleWindowOutlivesItsTimeAndTheNextMessageClosesIt) {
     SendMessageA(window, WM_NULL, 0, 0);
     EXPECT_TRUE(IsWindowVisible(window));
     ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, 0));
-    EXPECT_TRUE(WaitFor([this] { return !IsWindowVisible(window); })) << "the first message after closes it";
+    EXPECT_TRUE(WaitFor([this] { return !IsWindowVisible(window); }))
+        << "the first message after closes it";
     // Closed before any STANDBY_RUN: it still takes the one that hands over, then ends.
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(SendMessageA(window, WM_COMMAND, STANDBY_RUN_ID, STANDBY_RUN_ID), 0);

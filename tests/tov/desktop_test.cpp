@@ -50,7 +50,7 @@ TEST(Desktop, PlaysAMixThroughTheAudioDevice) {
         loud += std::abs(l) > 1000;
     }
     EXPECT_GT(peak, 8000);
-    EXPECT_GT(loud, size_t(22050));   // more than a second of clearly audible frames
+    EXPECT_GT(loud, size_t(22050));  // more than a second of clearly audible frames
 }
 
 // movieplay in a real window, closed 450 ms into a movie of eight frames at ten a second:

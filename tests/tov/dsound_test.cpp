@@ -26,7 +26,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+LRESULT CALLBACK ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return DefWindowProcA(h, m, w, l);
+}
 
 HWND MakeParent() {
     WNDCLASSA wc{};
@@ -57,7 +59,8 @@ int HiddenWindows() {
 Bytes Pcm(int bits, const std::vector<int>& samples) {
     Bytes b;
     for (int s : samples) {
-        if (bits == 8) b.push_back(uint8_t(s));
+        if (bits == 8)
+            b.push_back(uint8_t(s));
         else {
             b.push_back(uint8_t(s & 0xFF));
             b.push_back(uint8_t((s >> 8) & 0xFF));
@@ -67,7 +70,7 @@ Bytes Pcm(int bits, const std::vector<int>& samples) {
 }
 
 class Ds : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WynPlat_SetVirtualClock(1);
         const char* run = std::getenv("WYN_RUNTIME_DIR");
@@ -134,23 +137,23 @@ LONG BufferVolume(const tagTOVWAVE* w) {
 TEST_F(Ds, VolumesInHundredthsOfADecibel) {
     struct Case {
         int local, master;
-        LONG buffer;      // the channel's buffer volume
-        double gain;      // heard amplitude over the wave's
+        LONG buffer;  // the channel's buffer volume
+        double gain;  // heard amplitude over the wave's
     };
     const Case cases[] = {
         {15, 15, 0, 1.0},
         {8, 15, -906, std::pow(10.0, -906 / 2000.0)},
         {1, 15, -3906, std::pow(10.0, -3906 / 2000.0)},
         {0, 15, -10000, 0.0},
-        {15, 8, 0, std::pow(10.0, -906 / 2000.0)},   // the master is the primary's volume
+        {15, 8, 0, std::pow(10.0, -906 / 2000.0)},  // the master is the primary's volume
         {8, 8, -906, std::pow(10.0, -1812 / 2000.0)},
         {15, 0, 0, 0.0},
     };
     ASSERT_TRUE(Start());
     tagTOVWAVE* w = Wave(22050, 16, 1, Pcm(16, std::vector<int>(22050, 20000)));
     for (const auto& c : cases) {
-        const std::string name = "local " + std::to_string(c.local) + " master " +
-                                 std::to_string(c.master);
+        const std::string name =
+            "local " + std::to_string(c.local) + " master " + std::to_string(c.master);
         TOV_WaveSetLocalVol(-1, c.local);
         EXPECT_EQ(TOV_WaveSetMasterVol(c.master), c.master) << name;
         const size_t before = Heard().size();
@@ -161,7 +164,7 @@ TEST_F(Ds, VolumesInHundredthsOfADecibel) {
         ASSERT_GT(h.size(), before + 1000) << name;
         const int want = int(std::lrint(20000 * c.gain));
         EXPECT_NEAR(h[before + 1000], want, 1) << name;
-        EXPECT_NEAR(h[before + 1001], want, 1) << name;   // mono to both sides
+        EXPECT_NEAR(h[before + 1001], want, 1) << name;  // mono to both sides
         TOV_WaveStop(0);
     }
     // The master volume stays the clamped value.
@@ -181,8 +184,8 @@ TEST_F(Ds, PitchIsAShareOfTheWavesOwnRate) {
         const char* name;
         int rate;
         bool percent;
-        int value;          // 0: no change
-        size_t frames;      // heard for 1000 source samples
+        int value;      // 0: no change
+        size_t frames;  // heard for 1000 source samples
     };
     const Case cases[] = {
         {"22050 Hz as is", 22050, true, 0, 1000},
@@ -199,7 +202,8 @@ TEST_F(Ds, PitchIsAShareOfTheWavesOwnRate) {
         const size_t before = LoudFrames();
         ASSERT_EQ(TOV_WavePlay(0, w, 1, 0), 0) << c.name;
         if (c.value || !c.percent) {
-            EXPECT_EQ(c.percent ? TOV_WaveSetPitch(0, c.value) : TOV_WaveSetPitchDirect(0, c.value), 0)
+            EXPECT_EQ(c.percent ? TOV_WaveSetPitch(0, c.value) : TOV_WaveSetPitchDirect(0, c.value),
+                      0)
                 << c.name;
         } else if (std::strstr(c.name, "refused")) {
             TOV_WaveSetPitch(0, 0);
@@ -213,11 +217,11 @@ TEST_F(Ds, PitchIsAShareOfTheWavesOwnRate) {
 TEST_F(Ds, CountsPlayThatManyPassesThenTheChannelIsFree) {
     struct Case {
         int count;
-        size_t passes;   // heard; 0 = still playing after 20 passes' time
+        size_t passes;  // heard; 0 = still playing after 20 passes' time
     };
     const Case cases[] = {{1, 1}, {2, 2}, {3, 3}, {-1, 0}};
     ASSERT_TRUE(Start());
-    tagTOVWAVE* w = Wave(22050, 8, 2, Bytes(2 * 441, 0xC0));   // 441 frames, 20 ms
+    tagTOVWAVE* w = Wave(22050, 8, 2, Bytes(2 * 441, 0xC0));  // 441 frames, 20 ms
     for (const auto& c : cases) {
         const size_t before = LoudFrames();
         ASSERT_EQ(TOV_WavePlay(-3, w, c.count, 0), 3) << c.count;
@@ -277,8 +281,7 @@ TEST_F(Ds, WavesKeepTheirOwnForm) {
     DWORD n = 0;
     ASSERT_EQ(TOV_LockWave(hifi, &p, &n), 1);
     ASSERT_EQ(n, 8u);
-    EXPECT_EQ(Bytes(static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + n),
-              Pcm(16, {1, 2, 5, 6}));
+    EXPECT_EQ(Bytes(static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + n), Pcm(16, {1, 2, 5, 6}));
     EXPECT_EQ(TOV_UnlockWave(hifi, p, n), 1);
     // A segmented 8-bit file is one plain wave here.
     tagTOVWAVE seg{};
@@ -331,7 +334,7 @@ TEST_F(Ds, AppendingKeepsTheFormOrFails) {
     // Appending a file: only of the same form, only to a wave that holds a buffer.
     tagTOVWAVE empty{};
     EXPECT_EQ(TOV_AppendWaveRead("sound\\beep.wav", &empty), 0);
-    EXPECT_EQ(TOV_AppendWaveRead("sound\\hifi.wav", a), 0);   // 16-bit stereo
+    EXPECT_EQ(TOV_AppendWaveRead("sound\\hifi.wav", a), 0);  // 16-bit stereo
     const int size = a->size;
     ASSERT_EQ(TOV_AppendWaveRead("sound\\beep.wav", a), 1);
     EXPECT_GT(a->size, size);
@@ -355,14 +358,15 @@ TEST_F(Ds, DeviceBitsOfTheStart) {
     };
     for (const auto& c : cases) {
         int failed = -1;
-        EXPECT_EQ(TOV_Start2(c.parent ? parent_ : nullptr, c.devices, &failed, 1), c.result) << c.name;
+        EXPECT_EQ(TOV_Start2(c.parent ? parent_ : nullptr, c.devices, &failed, 1), c.result)
+            << c.name;
         EXPECT_EQ(failed, c.failed) << c.name;
         EXPECT_EQ(HiddenWindows(), c.hidden) << c.name;
         EXPECT_EQ(TOV_Task(), 0) << c.name;
         int count = 0, bytes = 0, pre = 0;
         TOV_GetWaveBufferInfo(&count, &bytes, &pre);
         EXPECT_EQ(count * 10000 + bytes * 10 + pre, 8 * 10000 + 4096 * 10 + 2) << c.name;
-        EXPECT_EQ(TOV_SetWaveBufferInfo(4, 1024, 2), 0) << c.name;   // the mixer never opened
+        EXPECT_EQ(TOV_SetWaveBufferInfo(4, 1024, 2), 0) << c.name;  // the mixer never opened
         tagTOVWAVE* w = Wave(22050, 8, 1, Bytes(100, 0xC0));
         EXPECT_EQ(TOV_WavePlayJust(0, w, 1, 0), -1) << c.name;
         if (c.result) EXPECT_EQ(TOV_WavePlay(0, w, 1, 0), 0) << c.name;

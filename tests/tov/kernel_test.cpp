@@ -108,7 +108,7 @@ TEST(PackCodec, SegmentMarkersSurvivePacking) {
 }
 
 class Tables : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         t_ = new tov::MixTables;
         tov::BuildMixTables(t_);
@@ -123,9 +123,9 @@ TEST_F(Tables, VolumeRows) {
         int master, local, s, expect;
     };
     const Case cases[] = {
-        {15, 15, 0xFF, 0xFF}, {15, 15, 0x00, 0x00}, {15, 15, 0x93, 0x93},
+        {15, 15, 0xFF, 0xFF}, {15, 15, 0x00, 0x00},    {15, 15, 0x93, 0x93},
         {8, 15, 0xFF, 195},   {8, 15, 0x00, 128 - 68}, {0, 15, 0xFF, 128},
-        {15, 0, 0x00, 128},   {1, 1, 0xFF, 128},      {7, 9, 0x01, 128 - 35},
+        {15, 0, 0x00, 128},   {1, 1, 0xFF, 128},       {7, 9, 0x01, 128 - 35},
     };
     for (const auto& c : cases)
         EXPECT_EQ(tov::VolumeRow(*t_, c.master, c.local)[c.s], c.expect)
@@ -138,8 +138,7 @@ TEST_F(Tables, MixClipsInsteadOfWrapping) {
     };
     const Case cases[] = {{0xFF, 0xFF, 0xFF}, {0x00, 0x00, 0x00}, {0x80, 0x93, 0x93},
                           {0xC0, 0xC0, 0xFF}, {0x40, 0x40, 0x00}, {0xA0, 0x60, 0x80}};
-    for (const auto& c : cases)
-        EXPECT_EQ(t_->mix[c.a][c.b], c.expect) << c.a << " + " << c.b;
+    for (const auto& c : cases) EXPECT_EQ(t_->mix[c.a][c.b], c.expect) << c.a << " + " << c.b;
 }
 
 TEST_F(Tables, RoutinesExpandToStereo22050) {
@@ -178,7 +177,7 @@ TEST(Pitch, KernelWeights) {
     struct Case {
         float d, w;
     };
-    const Case cases[] = {{0.0f, 1.0f}, {1.0f, 0.0f}, {2.0f, 0.0f}, {0.5f, 0.625f},
+    const Case cases[] = {{0.0f, 1.0f},    {1.0f, 0.0f},    {2.0f, 0.0f}, {0.5f, 0.625f},
                           {1.5f, -0.125f}, {-0.5f, 0.625f}, {3.0f, 0.0f}};
     for (const auto& c : cases) EXPECT_FLOAT_EQ(tov::CubicWeight(c.d), c.w) << "d " << c.d;
 }
@@ -192,8 +191,8 @@ TEST(Pitch, CubicOnKnownWave) {
         float t;
         int expect;
     };
-    const Case cases[] = {{2, 0.0f, 30}, {2, 0.5f, 35}, {1, 0.25f, 23}, {0, 0.0f, 10},
-                          {5, 0.0f, 60}, {0, 0.5f, 13}};
+    const Case cases[] = {{2, 0.0f, 30}, {2, 0.5f, 35}, {1, 0.25f, 23},
+                          {0, 0.0f, 10}, {5, 0.0f, 60}, {0, 0.5f, 13}};
     for (const auto& c : cases)
         EXPECT_EQ(tov::CubicAt(line.data(), 6, 1, c.i, c.t), c.expect) << c.i << "+" << c.t;
 }
@@ -274,7 +273,10 @@ TEST(WaveFormat, ReductionsForEveryLayout) {
         {"8-bit mono 44100", 1, 8, true, {1, 2, 3, 4, 5}, {1, 3, 5}},
         {"8-bit stereo 44100", 2, 8, true, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 5, 6}},
         {"16-bit mono", 1, 16, false, {0x00, 0x00, 0xFF, 0x7F, 0x00, 0x80}, {0x80, 0xFF, 0x00}},
-        {"16-bit stereo 44100", 2, 16, true,
+        {"16-bit stereo 44100",
+         2,
+         16,
+         true,
          {0, 0x10, 0, 0x20, 0, 0x30, 0, 0x40, 0, 0x50, 0, 0x60, 0, 0x70, 0, 0x01},
          {0x90, 0xA0, 0xD0, 0xE0}},
         {"16-bit mono 44100", 1, 16, true, {0, 0x10, 0, 0x20, 0, 0x30, 0, 0x40}, {0x90, 0xB0}},
@@ -302,7 +304,7 @@ TEST(WaveFormat, SegmentScan) {
     struct Case {
         const char* name;
         Bytes data;
-        std::vector<std::array<int, 3>> segs;   // top, length, bottom
+        std::vector<std::array<int, 3>> segs;  // top, length, bottom
     };
     Bytes many;
     for (int i = 0; i < 10; ++i) many.insert(many.end(), {1, 0xFF});
@@ -315,7 +317,13 @@ TEST(WaveFormat, SegmentScan) {
         {"empty", {}, {}},
         {"more than eight markers",
          many,
-         {{0, 1, 1}, {2, 1, 3}, {4, 1, 5}, {6, 1, 7}, {8, 1, 9}, {10, 1, 11}, {12, 1, 13},
+         {{0, 1, 1},
+          {2, 1, 3},
+          {4, 1, 5},
+          {6, 1, 7},
+          {8, 1, 9},
+          {10, 1, 11},
+          {12, 1, 13},
           {14, 1, 15}}},
     };
     for (const auto& c : cases) {

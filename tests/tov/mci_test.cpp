@@ -43,11 +43,12 @@ void WriteWave(const fs::path& p, int ms, uint8_t level) {
     b.insert(b.end(), {'d', 'a', 't', 'a'});
     put(n, 4);
     b.insert(b.end(), n, level);
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
 class Media : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WynPlat_SetVirtualClock(1);
         const char* run = std::getenv("WYN_RUNTIME_DIR");
@@ -105,8 +106,8 @@ protected:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "MediaTestWindow";
         RegisterClassA(&wc);
-        window_ = CreateWindowExA(0, "MediaTestWindow", "movie", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 120, 100,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+        window_ = CreateWindowExA(0, "MediaTestWindow", "movie", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  0, 0, 120, 100, nullptr, nullptr, wc.hInstance, nullptr);
         return window_;
     }
 
@@ -144,7 +145,7 @@ TEST_F(Media, ACountOfThreePlaysThreeTimesThenStops) {
 TEST_F(Media, AnEndlessVideoRepeatsUntilStopped) {
     ASSERT_TRUE(Start());
     RECT r{0, 0, 32, 24};
-    ASSERT_EQ(TOV_AviPlay(nullptr, &r, "sound\\quiet.avi", -1), 1);   // half a second a pass
+    ASSERT_EQ(TOV_AviPlay(nullptr, &r, "sound\\quiet.avi", -1), 1);  // half a second a pass
     Run(2000);
     EXPECT_EQ(TOV_AviStatus(), -1);
     EXPECT_EQ(TOV_AviStop(), 1);
@@ -197,7 +198,7 @@ TEST_F(Media, ATrackPlaysToTheStartOfTheNextOrToTheEndOfTheDisc) {
     ASSERT_TRUE(Start());
     struct Case {
         int track;
-        int lengthMs;   // the stretch played
+        int lengthMs;  // the stretch played
     };
     // Track 3 of 10 lasts 400 ms and stops where track 4 starts; track 10, the last, plays
     // to the end of the disc (1100 ms).
@@ -234,7 +235,9 @@ TEST_F(Media, AnEmptyDriveOpensButDoesNotPlay) {
 
     MCI_OPEN_PARMSA open{};
     open.lpstrDeviceType = reinterpret_cast<LPCSTR>(uintptr_t(MCI_DEVTYPE_CD_AUDIO));
-    ASSERT_EQ(mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID, DWORD_PTR(&open)), 0u);
+    ASSERT_EQ(
+        mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID, DWORD_PTR(&open)),
+        0u);
     MCI_STATUS_PARMS st{};
     st.dwItem = MCI_STATUS_MEDIA_PRESENT;
     ASSERT_EQ(mciSendCommandA(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM, DWORD_PTR(&st)), 0u);
@@ -255,13 +258,13 @@ TEST_F(Media, TheDriveIsChosenByNameOrByAFileOnIt) {
     struct Case {
         const char* text;
         int result;
-        bool plays;   // the chosen drive is the CD drive
+        bool plays;  // the chosen drive is the CD drive
     };
     const Case cases[] = {
-        {"Q:\\", 1, false},            // taken as it stands: Q: is no CD drive, so plays fail
-        {"\\track01.wav", 1, true},    // found on the CD drive
+        {"Q:\\", 1, false},          // taken as it stands: Q: is no CD drive, so plays fail
+        {"\\track01.wav", 1, true},  // found on the CD drive
         {"Q:", 1, false},
-        {"\\missing.wav", 0, false},   // found nowhere: the drive stays Q:
+        {"\\missing.wav", 0, false},  // found nowhere: the drive stays Q:
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -279,10 +282,14 @@ TEST_F(Media, ADeviceWhoseNoticeFailsIsClosed) {
     // Someone opens the tray under the playing device: its notice reports failure.
     MCI_OPEN_PARMSA open{};
     open.lpstrDeviceType = reinterpret_cast<LPCSTR>(uintptr_t(MCI_DEVTYPE_CD_AUDIO));
-    ASSERT_EQ(mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE,
-                              DWORD_PTR(&open)), 0u);
+    ASSERT_EQ(mciSendCommandA(0, MCI_OPEN,
+                              MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE,
+                              DWORD_PTR(&open)),
+              0u);
     MCI_SET_PARMS set{};
-    ASSERT_EQ(mciSendCommandA(open.wDeviceID, MCI_SET, MCI_WAIT | MCI_SET_DOOR_OPEN, DWORD_PTR(&set)), 0u);
+    ASSERT_EQ(
+        mciSendCommandA(open.wDeviceID, MCI_SET, MCI_WAIT | MCI_SET_DOOR_OPEN, DWORD_PTR(&set)),
+        0u);
     ASSERT_EQ(mciSendCommandA(open.wDeviceID, MCI_CLOSE, 0, 0), 0u);
     Run(20);
     EXPECT_EQ(TOV_CddaStatus(), 0);
@@ -310,7 +317,7 @@ TEST_F(Media, AVideoSilencesTheWavesUntilItEnds) {
         Run(300);
         ASSERT_GT(Loud(Heard(), 0, Heard().size()), 0u) << "the waves play";
         RECT r{0, 0, 16, 12};
-        ASSERT_EQ(TOV_AviPlay(nullptr, &r, "sound\\quiet.avi", 1), 1);   // 500 ms of silence
+        ASSERT_EQ(TOV_AviPlay(nullptr, &r, "sound\\quiet.avi", 1), 1);  // 500 ms of silence
         const size_t start = Heard().size();
         Run(400);
         const size_t mid = Heard().size();
@@ -335,9 +342,17 @@ TEST_F(Media, AMissingFileGivesZeroAndABox) {
         int (*play)();
     };
     const Case cases[] = {
-        {"video", [] { RECT rr{0, 0, 16, 12}; return TOV_AviPlay(nullptr, &rr, "sound\\missing.avi", 1); }},
+        {"video",
+         [] {
+             RECT rr{0, 0, 16, 12};
+             return TOV_AviPlay(nullptr, &rr, "sound\\missing.avi", 1);
+         }},
         {"midi", [] { return TOV_MidiPlay("sound\\missing.mid", 1); }},
-        {"not a movie", [] { RECT rr{0, 0, 16, 12}; return TOV_AviPlay(nullptr, &rr, "sound\\tune.mid", 1); }},
+        {"not a movie",
+         [] {
+             RECT rr{0, 0, 16, 12};
+             return TOV_AviPlay(nullptr, &rr, "sound\\tune.mid", 1);
+         }},
     };
     (void)r;
     for (const Case& c : cases) {
@@ -358,7 +373,7 @@ TEST_F(Media, AMovieIsDrawnIntoItsRectangle) {
     const uint32_t kColours[] = {0xC03020, 0x20A040, 0x2040C0, 0xC0C020};
     for (const char* file : {"sound\\movie24.avi", "sound\\movie8.avi"}) {
         SCOPED_TRACE(file);
-        RECT r{8, 8, 72, 56};   // twice the movie's size
+        RECT r{8, 8, 72, 56};  // twice the movie's size
         ASSERT_EQ(TOV_AviPlay(w, &r, file, 1), 1);
         for (int k : {0, 3}) {
             Run(k == 0 ? 50 : 300);
@@ -367,7 +382,8 @@ TEST_F(Media, AMovieIsDrawnIntoItsRectangle) {
             std::vector<uint32_t> px(size_t(width) * height);
             ASSERT_EQ(WynPlat_CaptureWindow(w, px.data(), int(px.size()), &width, &height), 1);
             EXPECT_EQ(px[size_t(32) * width + 70] & 0xFFFFFF, kColours[k]) << "frame " << k;
-            EXPECT_EQ(px[size_t(32) * width + 8 + 8 * k + 2] & 0xFFFFFF, 0xFFFFFFu) << "band of frame " << k;
+            EXPECT_EQ(px[size_t(32) * width + 8 + 8 * k + 2] & 0xFFFFFF, 0xFFFFFFu)
+                << "band of frame " << k;
             EXPECT_NE(px[size_t(4) * width + 4] & 0xFFFFFF, kColours[k]) << "outside the rectangle";
         }
         TOV_AviStop();

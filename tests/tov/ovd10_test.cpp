@@ -26,9 +26,9 @@ TEST(OggDecoder, DecodesToHeaderAndPcm) {
     ASSERT_NE(h, nullptr);
     auto* p = static_cast<const BYTE*>(GlobalLock(h));
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p[22], 2);                          // channels
-    EXPECT_EQ(U32(p + 24), 22050u);               // rate
-    EXPECT_EQ(p[34], 16);                         // bits
+    EXPECT_EQ(p[22], 2);             // channels
+    EXPECT_EQ(U32(p + 24), 22050u);  // rate
+    EXPECT_EQ(p[34], 16);            // bits
     const uint32_t bytes = U32(p + 40);
     EXPECT_EQ(bytes, info.decodeSize);
     EXPECT_EQ(GlobalSize(h), SIZE_T(44) + bytes);

@@ -30,7 +30,7 @@ constexpr uint64_t kBufferMicros = 371520;
 std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 class Tov33 : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WynPlat_SetVirtualClock(1);
         const char* run = std::getenv("WYN_RUNTIME_DIR");
@@ -102,7 +102,7 @@ TEST_F(Tov33, TwoBuffersOf16384BytesAtFullLevel) {
     for (const auto& c : cases) {
         ASSERT_EQ(TOV_Start(nullptr), 1) << c.name;
         Bytes a = c.a, b = c.b;
-        for (int i = 0; i < 3; ++i) a.insert(a.end(), c.a.begin(), c.a.end());   // 4 bytes at least
+        for (int i = 0; i < 3; ++i) a.insert(a.end(), c.a.begin(), c.a.end());  // 4 bytes at least
         TOV_WavePlay(0, Wave(22050, 2, a), 1, 0);
         if (!b.empty()) {
             for (int i = 0; i < 3; ++i) b.insert(b.end(), c.b.begin(), c.b.end());
@@ -169,7 +169,7 @@ TEST_F(Tov33, CdAudioPlaysOnTheDefaultDevice) {
         WynPlat_AdvanceClock(10000);
         TOV_Task();
     }
-    EXPECT_EQ(TOV_CddaStatus(), 0);   // played twice, then closed
+    EXPECT_EQ(TOV_CddaStatus(), 0);  // played twice, then closed
     unsetenv("WYN_CDROM");
 }
 
@@ -189,7 +189,7 @@ TEST_F(Tov33, TaskThreadsAndTheMixingThreadShareTheState) {
                 if (i % 11 == 0) TOV_WavePause(ch, i & 1);
             }
         });
-    for (int i = 0; i < 200; ++i) Play(1);   // the host's thread mixes meanwhile
+    for (int i = 0; i < 200; ++i) Play(1);  // the host's thread mixes meanwhile
     for (auto& t : tasks) t.join();
     TOV_WaveStop(-1);
     Play(3);

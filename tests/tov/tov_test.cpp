@@ -38,7 +38,7 @@ std::string LastBoxText(std::string* caption = nullptr) {
 }
 
 class Tov : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WynPlat_SetVirtualClock(1);
         const char* run = std::getenv("WYN_RUNTIME_DIR");
@@ -101,7 +101,7 @@ protected:
 struct ReadCase {
     const char* path;
     int rate, bit, mode, size;
-    std::vector<std::array<int, 3>> segments;   // top, size, bottom
+    std::vector<std::array<int, 3>> segments;  // top, size, bottom
 };
 const ReadCase kReads[] = {
     {"sound\\beep.wav", 22050, 8, 1, 3308 + 441 + 2646, {}},
@@ -109,9 +109,17 @@ const ReadCase kReads[] = {
     {"sound\\chime.wav", 11025, 8, 2, 2 * (2205 + 3308), {}},
     {"sound\\rumble.wav", 5512, 8, 1, 2205, {}},
     {"sound\\packed.wav", 22050, 8, 1, 1103 + 6615 + 2205, {}},
-    {"sound\\engine.wav", 11025, 8, 3, 3308 + 1 + 2205 + 1 + 4410,
+    {"sound\\engine.wav",
+     11025,
+     8,
+     3,
+     3308 + 1 + 2205 + 1 + 4410,
      {{0, 3308, 3308}, {3309, 2205, 5514}, {5515, 4410, 9925}}},
-    {"SOUND\\ENGINEP.WAV", 11025, 8, 3, 3308 + 1 + 2205 + 1 + 4410,
+    {"SOUND\\ENGINEP.WAV",
+     11025,
+     8,
+     3,
+     3308 + 1 + 2205 + 1 + 4410,
      {{0, 3308, 3308}, {3309, 2205, 5514}, {5515, 4410, 9925}}},
     {"sound\\theme.rvg", 22050, 8, 2, 26460 * 2, {}},
 };
@@ -188,7 +196,7 @@ TEST_F(Tov, RefusedFilesShowTheirBox) {
     };
     for (const auto& c : cases) {
         tagTOVWAVE w{};
-        w.rate = 1234;   // a failed read leaves the record as it was
+        w.rate = 1234;  // a failed read leaves the record as it was
         const int boxes = WynPlat_MessageBoxCount();
         EXPECT_EQ(TOV_WaveRead(c.path, &w), 0) << c.path;
         EXPECT_EQ(w.data, nullptr) << c.path;
@@ -208,7 +216,7 @@ TEST_F(Tov, OggExtensionIgnoresCase) {
     ASSERT_EQ(TOV_WaveRead("sound\\theme.rvg", &w), 1);
     EXPECT_EQ(w.mode, 2);
     TOV_WaveFree(&w);
-    TOV_OggFileExt("ogx");   // no longer an Ogg file: read as a RIFF wave, which it is not
+    TOV_OggFileExt("ogx");  // no longer an Ogg file: read as a RIFF wave, which it is not
     EXPECT_EQ(TOV_WaveRead("sound\\theme.rvg", &w), 0);
 }
 
@@ -219,16 +227,19 @@ TEST_F(Tov, ReadsThroughTheFolderArchive) {
     const fs::path folder = dir_ / "pack";
     fs::create_directories(folder);
     std::vector<uint8_t> a(16 + 36, 0);
-    auto put16 = [&](size_t at, unsigned v) { a[at] = uint8_t(v); a[at + 1] = uint8_t(v >> 8); };
+    auto put16 = [&](size_t at, unsigned v) {
+        a[at] = uint8_t(v);
+        a[at + 1] = uint8_t(v >> 8);
+    };
     auto put32 = [&](size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) a[at + size_t(i)] = uint8_t(v >> (8 * i));
     };
-    put16(4, 1);                      // one entry
-    put16(6, 36);                     // its meaningful bytes
-    put32(8, 36);                     // directory length
+    put16(4, 1);   // one entry
+    put16(6, 36);  // its meaningful bytes
+    put32(8, 36);  // directory length
     std::memcpy(&a[16], "BEEP.WAV", 8);
-    put32(16 + 20, uint32_t(a.size()));            // offset
-    put32(16 + 24, uint32_t(beep.size()));         // size
+    put32(16 + 20, uint32_t(a.size()));     // offset
+    put32(16 + 24, uint32_t(beep.size()));  // size
     a.insert(a.end(), beep.begin(), beep.end());
     std::ofstream(dir_ / "pack.vfs", std::ios::binary)
         .write(reinterpret_cast<const char*>(a.data()), std::streamsize(a.size()));
@@ -249,7 +260,7 @@ TEST_F(Tov, AppendingGrowsTheData) {
     ASSERT_EQ(TOV_AppendSpace(&w, 4096, 0), 1);
     EXPECT_EQ(w.size, 2 * size + 4096);
     EXPECT_EQ(w.data[w.size - 1], 0x80);
-    ASSERT_EQ(TOV_AppendSpace(&w, 1, 0), 1);   // one millisecond
+    ASSERT_EQ(TOV_AppendSpace(&w, 1, 0), 1);  // one millisecond
     EXPECT_EQ(w.size, 2 * size + 4096 + 22);
     EXPECT_EQ(TOV_AppendSpace(&w, -5, 0), 0);
     tagTOVWAVE more{};
@@ -300,7 +311,7 @@ TEST_F(Tov, RatesExpandToTheOutput) {
         Bytes heard = Heard();
         heard.resize(std::min(heard.size(), c.heard.size() + 4));
         Bytes want = c.heard;
-        want.insert(want.end(), 4, 0x80);   // then silence: the wave played once
+        want.insert(want.end(), 4, 0x80);  // then silence: the wave played once
         EXPECT_EQ(heard, want);
         TOV_End2();
         WynPlat_SetAudioCapture(capture_.c_str());
@@ -311,7 +322,7 @@ TEST_F(Tov, VolumesAndClipping) {
     struct Case {
         const char* name;
         int master, local;
-        Bytes a, b;   // one or two channels of one stereo frame each
+        Bytes a, b;  // one or two channels of one stereo frame each
         Bytes heard;
     };
     const Case cases[] = {
@@ -355,7 +366,7 @@ TEST_F(Tov, NothingIsMixedUntilTheMessagesAreDispatched) {
     EXPECT_EQ(sound, 2u * 4096);
     // With three queued ahead, three buffers play between dispatches.
     ASSERT_EQ(TOV_SetWaveBufferInfo(8, 4096, 3), 1);
-    TOV_Task();   // the reopened output's buffers are mixed on open; old notices are ignored
+    TOV_Task();  // the reopened output's buffers are mixed on open; old notices are ignored
     const size_t before = Heard(true).size();
     WynPlat_AdvanceClock(10 * kBufferMicros);
     WynPlat_AudioCatchUp();
@@ -386,7 +397,7 @@ TEST_F(Tov, PlayJustStartsWithoutWaitingForTheQueue) {
         TOV_End2();
         WynPlat_SetAudioCapture(capture_.c_str());
     }
-    EXPECT_EQ(TOV_WavePlayJust(0, Wave(22050, 2, Bytes(10, 0xC0)), 1, 0), -1);   // no output
+    EXPECT_EQ(TOV_WavePlayJust(0, Wave(22050, 2, Bytes(10, 0xC0)), 1, 0), -1);  // no output
 }
 
 TEST_F(Tov, DeactivationPausesTheOutput) {
@@ -413,15 +424,15 @@ TEST_F(Tov, ChannelChoiceAndCounts) {
     EXPECT_EQ(TOV_WavePlay(3, w, 1, 0), 3);
     EXPECT_EQ(TOV_WavePlay(4, w, 2, 0), 4);
     EXPECT_EQ(TOV_WavePlay(-3, w, 1, 0), 5);
-    EXPECT_EQ(TOV_WavePlay(23, w, 1, 0), 3);         // modulo 20
-    EXPECT_EQ(TOV_WavePlay(0, w, 0, 0), -1);         // no count
+    EXPECT_EQ(TOV_WavePlay(23, w, 1, 0), 3);  // modulo 20
+    EXPECT_EQ(TOV_WavePlay(0, w, 0, 0), -1);  // no count
     EXPECT_EQ(TOV_WaveStatus(4), 2);
     EXPECT_EQ(TOV_WaveStatus(-1), 2);
     EXPECT_EQ(TOV_WavePlayCount(4, 7), 2);
-    EXPECT_EQ(TOV_WavePlayCount(9, 7), 0);           // free: nothing set
+    EXPECT_EQ(TOV_WavePlayCount(9, 7), 0);  // free: nothing set
     EXPECT_EQ(TOV_WaveStatus(9), 0);
     for (int c = 6; c < 20; ++c) TOV_WavePlay(c, w, 1, 0);
-    EXPECT_EQ(TOV_WavePlay(-3, w, 1, 0), -1);        // every channel from 3 busy
+    EXPECT_EQ(TOV_WavePlay(-3, w, 1, 0), -1);  // every channel from 3 busy
     TOV_WaveStop(-1);
     EXPECT_EQ(TOV_WaveStatus(-1), 0);
     // An endless channel does not count for the largest count.
@@ -438,7 +449,7 @@ TEST_F(Tov, ChannelChoiceAndCounts) {
     TOV_WaveStop(-1);
     TOV_WavePlay(0, Wave(22050, 2, Bytes(4096, 0x90)), 3, 0);
     Play(1);
-    EXPECT_EQ(TOV_WaveStatus(0), 2);   // pre-queued buffers were silent; one mixed since
+    EXPECT_EQ(TOV_WaveStatus(0), 2);  // pre-queued buffers were silent; one mixed since
     Play(3);
     EXPECT_EQ(TOV_WaveStatus(0), 0);
 }
@@ -470,7 +481,7 @@ TEST_F(Tov, CallsCheckTheirArguments) {
     };
     for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.name;
     TOV_WaveSetLocalVol(-1, 15);
-    Play(4);   // the clamped offsets play inside the wave
+    Play(4);  // the clamped offsets play inside the wave
     EXPECT_EQ(TOV_WaveStatus(-1), 0);
 }
 
@@ -484,7 +495,7 @@ TEST_F(Tov, FreeingAWaveStopsItsChannels) {
     TOV_WaveFree(&w);
     EXPECT_EQ(TOV_WaveStatus(0), 0);
     EXPECT_EQ(TOV_WaveStatus(1), 0);
-    Play(4);   // the mixer no longer touches the freed samples
+    Play(4);  // the mixer no longer touches the freed samples
 }
 
 TEST_F(Tov, SegmentsLoopUntilSkipped) {
@@ -494,7 +505,7 @@ TEST_F(Tov, SegmentsLoopUntilSkipped) {
     ASSERT_EQ(w.mode, 3);
     ASSERT_EQ(TOV_WavePlay(0, &w, 1, 0), 0);
     Play(8);
-    EXPECT_EQ(TOV_WaveStatus(0), 1);   // the middle segment loops without using the count
+    EXPECT_EQ(TOV_WaveStatus(0), 1);  // the middle segment loops without using the count
     ASSERT_EQ(TOV_WaveSkip(0, 2), 1);
     EXPECT_EQ(TOV_WaveSkip(0, 9), 0);
     Play(4);
@@ -503,12 +514,14 @@ TEST_F(Tov, SegmentsLoopUntilSkipped) {
     Bytes heard = Heard();
     std::vector<std::pair<uint8_t, size_t>> runs;
     for (uint8_t b : heard) {
-        if (!runs.empty() && runs.back().first == b) ++runs.back().second;
-        else runs.emplace_back(b, 1);
+        if (!runs.empty() && runs.back().first == b)
+            ++runs.back().second;
+        else
+            runs.emplace_back(b, 1);
     }
     ASSERT_GE(runs.size(), 3u);
     EXPECT_EQ(runs[0].first, 60);
-    EXPECT_EQ(runs[0].second, 221u * 4);    // 20 ms at 11025 Hz, four bytes a sample
+    EXPECT_EQ(runs[0].second, 221u * 4);  // 20 ms at 11025 Hz, four bytes a sample
     EXPECT_EQ(runs[1].first, 100);
     EXPECT_GT(runs[1].second, 8u * 221 * 4);
     EXPECT_EQ(runs[2].first, 200);
@@ -531,7 +544,7 @@ TEST_F(Tov, FadesStepOncePerBufferWhileTheClockIsBehind) {
     TOV_WaveFade(0, 40, 1000);
     Play(2);
     EXPECT_EQ(TOV_WaveGetLocalVol(0), 15);
-    TOV_WaveFadeOut(0, 150);   // 15 steps of 10 ms
+    TOV_WaveFadeOut(0, 150);  // 15 steps of 10 ms
     Play(15);
     EXPECT_EQ(TOV_WaveGetLocalVol(0), 0);
 }
@@ -547,7 +560,7 @@ TEST_F(Tov, PitchChangesTheLengthAndNeverDividesByZero) {
         double ratio;
         int result, size;
     };
-    const Case cases[] = {{2.0, 1, 1000}, {0.5, 1, 4000}, {1.0, 1, 2000}, {3.0, 1, 666},
+    const Case cases[] = {{2.0, 1, 1000}, {0.5, 1, 4000},  {1.0, 1, 2000},   {3.0, 1, 666},
                           {0.0, 0, 2000}, {-1.0, 0, 2000}, {5000.0, 0, 2000}};
     for (const auto& c : cases) {
         tagTOVWAVE* w = Wave(22050, 2, ramp);
@@ -556,7 +569,7 @@ TEST_F(Tov, PitchChangesTheLengthAndNeverDividesByZero) {
     }
     tagTOVWAVE* half = Wave(22050, 2, ramp);
     TOV_WavePitch(half, 2.0);
-    EXPECT_EQ(half->data[2 * 10], 20);       // frame 10 takes source frame 20
+    EXPECT_EQ(half->data[2 * 10], 20);  // frame 10 takes source frame 20
     EXPECT_EQ(half->data[2 * 10 + 1], 235);
     // Only 22050 Hz stereo waves: a box without owner.
     const int boxes = WynPlat_MessageBoxCount();
@@ -578,11 +591,11 @@ TEST_F(Tov, BufferSettingsAreClamped) {
         int wantCount, wantBytes, wantPre;
     };
     const Case cases[] = {
-        {1, 1000, 5, 2, 1000, 2},   {20, 100, 0, 16, 512, 1}, {4, 70000, 3, 4, 65536, 3},
-        {8, 4097, 9, 8, 4104, 8},   {8, 8192, 2, 8, 8192, 2},
+        {1, 1000, 5, 2, 1000, 2}, {20, 100, 0, 16, 512, 1}, {4, 70000, 3, 4, 65536, 3},
+        {8, 4097, 9, 8, 4104, 8}, {8, 8192, 2, 8, 8192, 2},
     };
     int c = 0, b = 0, p = 0;
-    EXPECT_EQ(TOV_SetWaveBufferInfo(4, 1024, 2), 0);   // not started: nothing changes
+    EXPECT_EQ(TOV_SetWaveBufferInfo(4, 1024, 2), 0);  // not started: nothing changes
     TOV_GetWaveBufferInfo(&c, &b, &p);
     EXPECT_EQ(c, 8);
     EXPECT_EQ(b, 4096);
@@ -599,7 +612,7 @@ TEST_F(Tov, BufferSettingsAreClamped) {
 }
 
 TEST_F(Tov, LeakReportAndSafeEnds) {
-    EXPECT_EQ(TOV_Task(), 0);   // before the start: nothing
+    EXPECT_EQ(TOV_Task(), 0);  // before the start: nothing
     EXPECT_EQ(TOV_End(), 0);
     int failed = 0;
     ASSERT_EQ(TOV_Start(nullptr), 1);
@@ -612,7 +625,7 @@ TEST_F(Tov, LeakReportAndSafeEnds) {
     std::string caption;
     EXPECT_EQ(LastBoxText(&caption), U8(u8"WAVEデータが 2 個保持されています。"));
     EXPECT_EQ(caption, "TOV40");
-    TOV_End();   // a second end reports nothing again
+    TOV_End();  // a second end reports nothing again
     EXPECT_EQ(TOV_Task(), 0);
     EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 1);
     TOV_WaveFree(&a);
@@ -640,7 +653,7 @@ TEST_F(Tov, DeviceBitsOfTheStart) {
         int failed = -1;
         EXPECT_EQ(TOV_Start2(nullptr, c.devices, &failed, 1), c.result) << c.devices;
         EXPECT_EQ(failed, c.failed) << c.devices;
-        EXPECT_EQ(TOV_Task(), 0) << c.devices;   // harmless without a hidden window too
+        EXPECT_EQ(TOV_Task(), 0) << c.devices;  // harmless without a hidden window too
         TOV_End2();
     }
 }
@@ -654,7 +667,7 @@ TEST(TovAlloc, TheTableGrowsPastAHundredBlocks) {
     int stray = 0;
     EXPECT_EQ(TOV_Free(&stray), -1);
     EXPECT_EQ(TOV_Free(nullptr), -1);
-    EXPECT_EQ(TOV_Free(blocks[0]), -1);   // already released
+    EXPECT_EQ(TOV_Free(blocks[0]), -1);  // already released
 }
 
 }  // namespace

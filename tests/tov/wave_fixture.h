@@ -19,7 +19,10 @@ namespace tovtest {
 inline std::string WriteWave(const std::filesystem::path& path, int rate, int bits, int channels,
                              const std::vector<uint8_t>& data, long claimed = -1) {
     std::vector<uint8_t> f(44, 0);
-    auto put16 = [&](size_t at, unsigned v) { f[at] = uint8_t(v); f[at + 1] = uint8_t(v >> 8); };
+    auto put16 = [&](size_t at, unsigned v) {
+        f[at] = uint8_t(v);
+        f[at + 1] = uint8_t(v >> 8);
+    };
     auto put32 = [&](size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) f[at + size_t(i)] = uint8_t(v >> (8 * i));
     };

@@ -24,25 +24,42 @@ struct BmpCase {
 std::vector<BmpCase> Cases() {
     std::vector<BmpCase> c;
     c.push_back({"1 bit, padded rows, bottom-up",
-                 fx::Bmp(1, 3, 2, {0x000000, 0xFFFFFF}, {0xA0, 0, 0, 0, 0x40, 0, 0, 0}), 3, 2,
+                 fx::Bmp(1, 3, 2, {0x000000, 0xFFFFFF}, {0xA0, 0, 0, 0, 0x40, 0, 0, 0}),
+                 3,
+                 2,
                  {0, W, 0, W, 0, W}});
     c.push_back({"4 bits, three colours used",
-                 fx::Bmp(4, 3, 1, {0xFF0000, 0x00FF00, 0x0000FF}, {0x21, 0x00, 0, 0}, 0, 0, 3), 3, 1,
+                 fx::Bmp(4, 3, 1, {0xFF0000, 0x00FF00, 0x0000FF}, {0x21, 0x00, 0, 0}, 0, 0, 3),
+                 3,
+                 1,
                  {B, G, R}});
     std::vector<uint32_t> grey(256);
     for (uint32_t i = 0; i < 256; ++i) grey[i] = i * 0x010101u;
     auto g = [](int v) { return UMB_MakePixel(v / 8, v / 8, v / 8); };
-    c.push_back({"8 bits, width 5 padded to 8",
-                 fx::Bmp(8, 5, 2, grey, {1, 2, 3, 4, 5, 0xEE, 0xEE, 0xEE, 200, 100, 50, 25, 8, 0, 0, 0}), 5, 2,
-                 {g(200), g(100), g(50), g(25), g(8), g(1), g(2), g(3), g(4), g(5)}});
+    c.push_back(
+        {"8 bits, width 5 padded to 8",
+         fx::Bmp(8, 5, 2, grey, {1, 2, 3, 4, 5, 0xEE, 0xEE, 0xEE, 200, 100, 50, 25, 8, 0, 0, 0}),
+         5,
+         2,
+         {g(200), g(100), g(50), g(25), g(8), g(1), g(2), g(3), g(4), g(5)}});
     c.push_back({"8 bits, the data offset honoured past a gap",
-                 fx::Bmp(8, 1, 1, grey, {64, 0, 0, 0}, 0, 6), 1, 1, {g(64)}});
+                 fx::Bmp(8, 1, 1, grey, {64, 0, 0, 0}, 0, 6),
+                 1,
+                 1,
+                 {g(64)}});
     c.push_back({"8 bits, a data offset of 0 means behind the palette",
-                 fx::Bmp(8, 1, 1, grey, {64, 0, 0, 0}, 0, 0, 0, true), 1, 1, {g(64)}});
-    c.push_back({"24 bits, padded rows, bottom-up",
-                 fx::Bmp(24, 2, 2, {}, {0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0}), 2, 2,
-                 {G, W, R, B}});
-    Bytes topDown = fx::Bmp(24, 2, 2, {}, {0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0});
+                 fx::Bmp(8, 1, 1, grey, {64, 0, 0, 0}, 0, 0, 0, true),
+                 1,
+                 1,
+                 {g(64)}});
+    c.push_back(
+        {"24 bits, padded rows, bottom-up",
+         fx::Bmp(24, 2, 2, {}, {0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0}),
+         2,
+         2,
+         {G, W, R, B}});
+    Bytes topDown =
+        fx::Bmp(24, 2, 2, {}, {0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0});
     topDown.put32(22, uint32_t(-2));
     c.push_back({"24 bits, top-down", topDown, 2, 2, {R, B, G, W}});
     return c;
@@ -63,14 +80,24 @@ TEST(UmbBmp, ReadsEveryDepth) {
 
 TEST(UmbBmp, RefusesWhatItCannotRead) {
     const Bytes good = fx::Bmp(24, 2, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0});
-    struct Case { const char* what; Bytes file; };
-    Bytes bits16 = good; bits16[28] = 16;
-    Bytes bits32 = good; bits32[28] = 32;
-    Bytes zeroWidth = good; zeroWidth.put32(18, 0);
-    Bytes infoCore = good; infoCore.put32(14, 12);
-    Bytes hugeHeight = good; hugeHeight.put32(22, 0x7FFFFFFF);
-    Bytes offsetPast = good; offsetPast.put32(10, 5000);
-    Bytes minHeight = good; minHeight.put32(22, 0x80000000u);
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    Bytes bits16 = good;
+    bits16[28] = 16;
+    Bytes bits32 = good;
+    bits32[28] = 32;
+    Bytes zeroWidth = good;
+    zeroWidth.put32(18, 0);
+    Bytes infoCore = good;
+    infoCore.put32(14, 12);
+    Bytes hugeHeight = good;
+    hugeHeight.put32(22, 0x7FFFFFFF);
+    Bytes offsetPast = good;
+    offsetPast.put32(10, 5000);
+    Bytes minHeight = good;
+    minHeight.put32(22, 0x80000000u);
     const Case cases[] = {
         {"RLE8 compression", fx::Bmp(8, 1, 1, {0}, {1, 0, 0, 0}, 1)},
         {"bit fields", fx::Bmp(24, 2, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0}, 3)},

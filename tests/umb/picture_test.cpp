@@ -56,7 +56,8 @@ TEST(UmbCoding, HandMadeRowsDecodeToTheExpectedPixels) {
     Bytes d;
     // Row 0: literal red, a step, a run of four blue, a step, a literal; pixels 0, 5 and 7
     // half-transparent.
-    d.u8(0x01).u8(0x7C).u8(0x00).u8(0xC7).u8(0xFE).u8(3).u16(0x001F).u8(0x8E).u8(0x12).u8(0x34).u8(0xFF);
+    d.u8(0x01).u8(0x7C).u8(0x00).u8(0xC7).u8(0xFE).u8(3).u16(0x001F).u8(0x8E).u8(0x12).u8(0x34).u8(
+        0xFF);
     d.u8(0x01).u8(0x21).u8(0x10).u8(0xFF);
     // Row 1: raw pixels, all half-transparent through one mask run.
     d.u8(0x00);
@@ -74,24 +75,34 @@ TEST(UmbCoding, HandMadeRowsDecodeToTheExpectedPixels) {
 
 std::vector<uint8_t> EncodeRow(const std::vector<ZEMPIXEL>& row) {
     std::vector<uint8_t> out(UmbEncodeBound(int(row.size()), 1));
-    size_t n = UmbEncodeRows(row.data(), int(row.size()), 1, out.data(), out.size(), nullptr, nullptr);
+    size_t n =
+        UmbEncodeRows(row.data(), int(row.size()), 1, out.data(), out.size(), nullptr, nullptr);
     out.resize(n);
     return out;
 }
 
 TEST(UmbCoding, WriterChoices) {
-    struct Case { const char* what; std::vector<ZEMPIXEL> row; std::vector<uint8_t> code; };
+    struct Case {
+        const char* what;
+        std::vector<ZEMPIXEL> row;
+        std::vector<uint8_t> code;
+    };
     const ZEMPIXEL far1 = 0x4210, far2 = 0x6318;  // channels 16 and 24: no step between
     const Case cases[] = {
-        {"three equal pixels are a run, two are not", {far1, far1, far1, 0x0C63, 0x0C63},
+        {"three equal pixels are a run, two are not",
+         {far1, far1, far1, 0x0C63, 0x0C63},
          {0x01, 0xFE, 2, 0x10, 0x42, 0x0C, 0x63, 0xBE, 0xFF, 0x00, 0xFF}},
-        {"the first pixel steps from 0", {0x0842, 0x0842, far2, far1, far2},
+        {"the first pixel steps from 0",
+         {0x0842, 0x0842, far2, far1, far2},
          {0x01, 0xFC, 0xBE, 0x63, 0x18, 0x42, 0x10, 0x63, 0x18, 0xFF, 0x00, 0xFF}},
-        {"a row that codes no shorter is raw", {far1, far2},
+        {"a row that codes no shorter is raw",
+         {far1, far2},
          {0x00, 0x10, 0x42, 0x18, 0x63, 0xFF, 0x00, 0xFF}},
-        {"six half-transparent pixels", {0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0, 0},
+        {"six half-transparent pixels",
+         {0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0x8000, 0, 0},
          {0x01, 0xFE, 7, 0, 0, 0xFF, 0x01, 0x3F, 0x00, 0xFF}},
-        {"x = 6 alone", {0, 0, 0, 0, 0, 0, 0x8000, 0},
+        {"x = 6 alone",
+         {0, 0, 0, 0, 0, 0, 0x8000, 0},
          {0x01, 0xFE, 7, 0, 0, 0xFF, 0x01, 0x00, 0x20, 0xFF}},
     };
     for (const Case& c : cases) {
@@ -106,16 +117,21 @@ TEST(UmbCoding, WriterChoices) {
     ASSERT_GE(code.size(), sizeof tail + 1);
     size_t end = code.size();
     while (code[end - 1] == 0xFF && code[end - 2] == 0xFF) --end;  // padding
-    EXPECT_EQ(std::vector<uint8_t>(code.end() - (code.size() - end) - sizeof tail, code.begin() + end),
-              std::vector<uint8_t>(tail, tail + sizeof tail));
+    EXPECT_EQ(
+        std::vector<uint8_t>(code.end() - (code.size() - end) - sizeof tail, code.begin() + end),
+        std::vector<uint8_t>(tail, tail + sizeof tail));
 }
 
 ZEMPIXEL RandomPixel(std::mt19937& rng, ZEMPIXEL prev) {
     switch (rng() % 4) {
-    case 0: return prev;
-    case 1: return ZEMPIXEL(rng());
-    case 2: return ZEMPIXEL((prev & 0x7FFF) ^ (rng() & 0x0421));  // small steps
-    default: return ZEMPIXEL(prev | 0x8000);
+        case 0:
+            return prev;
+        case 1:
+            return ZEMPIXEL(rng());
+        case 2:
+            return ZEMPIXEL((prev & 0x7FFF) ^ (rng() & 0x0421));  // small steps
+        default:
+            return ZEMPIXEL(prev | 0x8000);
     }
 }
 
@@ -193,10 +209,10 @@ TEST(UmbPicture, EightBitPaletteForm) {
         const uint8_t indices[6] = {0, 1, 5, 5, 5, 1};
         Bytes data;
         if (packed) {
-            data.u8(0x00).u8(0).u8(0);          // run of one 0
-            data.u8(0x00).u8(0).u8(1);          // run of one 1
-            data.u8(0x00).u8(2).u8(5);          // run of three 5
-            data.u8(0x10).u8(3).u8(0);          // copy one byte from four back
+            data.u8(0x00).u8(0).u8(0);  // run of one 0
+            data.u8(0x00).u8(0).u8(1);  // run of one 1
+            data.u8(0x00).u8(2).u8(5);  // run of three 5
+            data.u8(0x10).u8(3).u8(0);  // copy one byte from four back
             data.u8(0x0F);
         } else {
             data.insert(data.end(), indices, indices + 6);
@@ -250,7 +266,13 @@ TEST(UmbPicture, EightBitReadersOnAnOpenFile) {
 }
 
 TEST(UmbPicture, UnpackTable) {
-    struct Case { const char* what; std::vector<uint8_t> src; size_t dst; int ok; std::vector<uint8_t> out; };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> src;
+        size_t dst;
+        int ok;
+        std::vector<uint8_t> out;
+    };
     const Case cases[] = {
         {"literal bytes and the escape", {0x20, 0xFF, 0x0E, 0x0F}, 3, 1, {0x10, 0xEF, 0x0E}},
         {"a long run", {0x01, 0x00, 7, 0x0F}, 257, 1, std::vector<uint8_t>(257, 7)},
@@ -282,7 +304,10 @@ TEST(UmbPicture, MalformedFilesAreRefused) {
         CellHolder h;
         return UmbParsePicture(f.data(), f.size(), &h.cell) == 1;
     }());
-    struct Case { const char* what; Bytes file; };
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
     Bytes huge = fx::Picture16(65535, 65535, false, {1, 2, 3, 4});
     Bytes longer = fx::Picture16(2, 1, true, goodRow);
     longer.put32(60, 5000);
@@ -292,7 +317,17 @@ TEST(UmbPicture, MalformedFilesAreRefused) {
     eight.tag("pal ").u32(36).u32(0).u8(0xFF);  // presence map cut short
     Bytes eightKeyless = fx::Head(0x00020001, 0, 0);
     Bytes eightHuge = fx::Head(0x00020001, 0, 1);
-    eightHuge.tag("bmp ").u32(24 + 4).u16(65535).u16(65535).u32(0).u32(0).u32(0).u16(8).u16(1).u16(0).u16(0);
+    eightHuge.tag("bmp ")
+        .u32(24 + 4)
+        .u16(65535)
+        .u16(65535)
+        .u32(0)
+        .u32(0)
+        .u32(0)
+        .u16(8)
+        .u16(1)
+        .u16(0)
+        .u16(0);
     eightHuge.u8(0x00).u8(0xFF).u8(0).u8(0x0F);
     const Case cases[] = {
         {"shorter than the header", Bytes(fx::Head(0x00030003)).add({1, 2})},
@@ -302,14 +337,21 @@ TEST(UmbPicture, MalformedFilesAreRefused) {
         {"coded length below the block", shortLen},
         {"coded data too small for its rows", fx::Picture16(4000, 4000, true, goodRow)},
         {"unknown row code 0xFD", fx::Picture16(2, 1, true, coded({0x01, 0xFD, 0xFF, 0x00, 0xFF}))},
-        {"unknown row flag", fx::Picture16(2, 1, true, coded({0x02, 0xFF, 0x00, 0xFF, 0, 0, 0, 0}))},
-        {"run past the row", fx::Picture16(2, 1, true, coded({0x01, 0xFE, 2, 0, 0, 0xFF, 0x00, 0xFF}))},
-        {"literal past the row", fx::Picture16(1, 1, true, coded({0x01, 0x80, 0x01, 0x02, 0xFF, 0x00, 0xFF, 0xFF}))},
-        {"row shorter than its width", fx::Picture16(2, 1, true, coded({0x01, 0x80, 0xFF, 0x00, 0xFF, 0xFF}))},
+        {"unknown row flag",
+         fx::Picture16(2, 1, true, coded({0x02, 0xFF, 0x00, 0xFF, 0, 0, 0, 0}))},
+        {"run past the row",
+         fx::Picture16(2, 1, true, coded({0x01, 0xFE, 2, 0, 0, 0xFF, 0x00, 0xFF}))},
+        {"literal past the row",
+         fx::Picture16(1, 1, true, coded({0x01, 0x80, 0x01, 0x02, 0xFF, 0x00, 0xFF, 0xFF}))},
+        {"row shorter than its width",
+         fx::Picture16(2, 1, true, coded({0x01, 0x80, 0xFF, 0x00, 0xFF, 0xFF}))},
         {"literal cut by the data", fx::Picture16(2, 1, true, coded({0x01, 0x80, 0x01}))},
-        {"mask past the row", fx::Picture16(2, 1, true, coded({0x01, 0xFE, 1, 0, 0, 0xFF, 0x01, 0x81, 1, 0xFF}))},
-        {"unknown mask flag", fx::Picture16(2, 1, true, coded({0x01, 0xFE, 1, 0, 0, 0xFF, 0x05, 0xFF}))},
-        {"raw row without its end", fx::Picture16(2, 1, true, coded({0x00, 1, 2, 3, 4, 0x00, 0x00, 0xFF}))},
+        {"mask past the row",
+         fx::Picture16(2, 1, true, coded({0x01, 0xFE, 1, 0, 0, 0xFF, 0x01, 0x81, 1, 0xFF}))},
+        {"unknown mask flag",
+         fx::Picture16(2, 1, true, coded({0x01, 0xFE, 1, 0, 0, 0xFF, 0x05, 0xFF}))},
+        {"raw row without its end",
+         fx::Picture16(2, 1, true, coded({0x00, 1, 2, 3, 4, 0x00, 0x00, 0xFF}))},
         {"8-bit palette cut", eight},
         {"8-bit without picture", eightKeyless},
         {"8-bit far larger than its packed data", eightHuge},

@@ -86,9 +86,12 @@ TEST(ZemCells, ClearAndChangeCutToTheCell) {
     EXPECT_EQ(c.at(0, 0), 0x8001);
 }
 
-struct PixelCase { int x, y; bool inside; };
-const PixelCase kPixel[] = {{0, 0, true}, {2, 1, true}, {-1, 0, false}, {3, 0, false},
-                            {0, 2, false}, {0, -1, false}};
+struct PixelCase {
+    int x, y;
+    bool inside;
+};
+const PixelCase kPixel[] = {{0, 0, true},  {2, 1, true},  {-1, 0, false},
+                            {3, 0, false}, {0, 2, false}, {0, -1, false}};
 
 TEST(ZemCells, PixelAccessInsideAndOutside) {
     TestCell c(3, 2, 0x0101);
@@ -120,11 +123,13 @@ TEST(ZemCells, LinesFollowTheLongerAxis) {
     const std::set<std::pair<int, int>> steep{{0, 0}, {0, 1}, {0, 2}, {1, 3}, {1, 4}, {2, 5}};
     EXPECT_EQ(LinePoints(0, 0, 2, 5), steep);
     EXPECT_EQ(LinePoints(2, 5, 0, 0), steep);
-    const std::set<std::pair<int, int>> flat{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 2}};  // y = 1*x/4 + 1
+    const std::set<std::pair<int, int>> flat{
+        {0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 2}};  // y = 1*x/4 + 1
     EXPECT_EQ(LinePoints(0, 1, 4, 2), flat);
     EXPECT_EQ(LinePoints(3, 3, 3, 3), (std::set<std::pair<int, int>>{{3, 3}}));
     // Points outside the cell are skipped, the rest drawn.
-    EXPECT_EQ(LinePoints(-2, 0, 2, 0, 10, 10), (std::set<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 0}}));
+    EXPECT_EQ(LinePoints(-2, 0, 2, 0, 10, 10),
+              (std::set<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 0}}));
 }
 
 // A 20 x 10 cell with a marked pattern around the source centre (5, 5).
@@ -176,19 +181,27 @@ TEST(ZemCells, RollNeverReadsOutsideTheCell) {
         px.back() = 0x7777;  // sentinel right after the cell
         tagCELL cell{CELL_MODE_NORMAL, 9, 9, 0, 0, 0, 0, CELL_MASK_NONE, px.data(), 0};
         ZEM_RollCell(&cell, 4, 4, 4, 4, 4, angle);
-        for (int i = 0; i < 81; ++i) ASSERT_EQ(px[i], 0x1111) << "angle " << angle << " pixel " << i;
+        for (int i = 0; i < 81; ++i)
+            ASSERT_EQ(px[i], 0x1111) << "angle " << angle << " pixel " << i;
         ASSERT_EQ(px.back(), 0x7777) << "angle " << angle;
     }
 }
 
 TEST(ZemCells, ZoomAveragesBoxesAndKeepsKeys) {
     // Halving: the 2 x 2 block at (0,0) becomes pixel (4,0).
-    struct ZoomCase { const char* name; ZEMPIXEL a, b, c, d; LONG mask; ZEMPIXEL want; };
+    struct ZoomCase {
+        const char* name;
+        ZEMPIXEL a, b, c, d;
+        LONG mask;
+        ZEMPIXEL want;
+    };
     const ZoomCase cases[] = {
-        {"average of four", 0x7C00, 0x7C00, 0x001F, 0x001F, CELL_MASK_NONE, UMB_MakePixel(15, 0, 15)},
+        {"average of four", 0x7C00, 0x7C00, 0x001F, 0x001F, CELL_MASK_NONE,
+         UMB_MakePixel(15, 0, 15)},
         {"three keyed: key colour", 0x0001, 0x0001, 0x0001, 0x7FFF, 0x0001, 0x0001},
         {"two keyed: key colour", 0x0001, 0x0001, 0x7FFF, 0x7FFF, 0x0001, 0x0001},
-        {"one keyed: average of the rest", 0x0001, 0x7FFF, 0x7FFF, 0x7C00, 0x0001, UMB_MakePixel(31, 20, 20)},
+        {"one keyed: average of the rest", 0x0001, 0x7FFF, 0x7FFF, 0x7C00, 0x0001,
+         UMB_MakePixel(31, 20, 20)},
         {"key compares bits 0-14", 0x8001, 0x8001, 0x8001, 0x7FFF, 0x0001, 0x0001},
     };
     for (const auto& z : cases) {

@@ -19,7 +19,8 @@ const zem::RgbTable& Rgb() {
 }
 
 // One source pixel drawn onto one destination pixel through the screen kernels.
-uint32_t DrawOne(int depth, uint16_t s, uint32_t d, DWORD flags, int level = 16, uint16_t tint = 0) {
+uint32_t DrawOne(int depth, uint16_t s, uint32_t d, DWORD flags, int level = 16,
+                 uint16_t tint = 0) {
     tagCELL cell{};
     cell.mode = CELL_MODE_NORMAL;
     cell.xsize = cell.ysize = 1;
@@ -36,19 +37,20 @@ uint32_t DrawOne(int depth, uint16_t s, uint32_t d, DWORD flags, int level = 16,
 struct RuleCase {
     const char* name;
     uint16_t src;
-    uint16_t dst555;      // what lies below, as a ZEMPIXEL (turned into each depth's form)
+    uint16_t dst555;  // what lies below, as a ZEMPIXEL (turned into each depth's form)
     DWORD flags;
-    int level;            // 16 plain, 0-15 tint
+    int level;  // 16 plain, 0-15 tint
     uint16_t tint;
     uint16_t want16;
-    uint32_t want32;      // 0x00RRGGBB at 24 and 32 bits
+    uint32_t want32;  // 0x00RRGGBB at 24 and 32 bits
 };
 const RuleCase kRules[] = {
     {"opaque white", 0x7FFF, 0x0000, 0x0000, 16, 0, 0x7FFF, 0xFFFFFF},
     {"key equal leaves below", 0x1234, 0x0421, 0x1234, 16, 0, 0x0421, 0x080808},
     {"key compares bits 0-14 only", 0x9234, 0x0421, 0x1234, 16, 0, 0x0421, 0x080808},
     {"key with bit 15 never matches on a screen", 0x1234, 0x0421, 0x9234, 16, 0, 0x1234, 0x208BA4},
-    {"no-key flag draws the key colour", 0x1234, 0x0421, ZEM_NOKEY | 0x1234, 16, 0, 0x1234, 0x208BA4},
+    {"no-key flag draws the key colour", 0x1234, 0x0421, ZEM_NOKEY | 0x1234, 16, 0, 0x1234,
+     0x208BA4},
     {"half white over black", 0xFFFF, 0x0000, 0x0000 | ZEM_NOKEY, 16, 0, 0x3DEF, 0x7F7F7F},
     {"half red over blue", 0xFC00, 0x001F, ZEM_NOKEY, 16, 0, 0x3C0F, 0x7F007F},
     {"tint level 0 black gives the tint", 0x7FFF, 0x0421, ZEM_NOKEY, 0, 0x0000, 0x0000, 0x000000},
@@ -63,7 +65,8 @@ uint32_t Dst(int depth, uint16_t p) { return depth == 16 ? p : Rgb().v[p & 0x7FF
 TEST(ZemPixelKernels, RuleTableAtEachDepth) {
     for (int depth : {16, 24, 32}) {
         for (const auto& c : kRules) {
-            const uint32_t got = DrawOne(depth, c.src, Dst(depth, c.dst555), c.flags, c.level, c.tint);
+            const uint32_t got =
+                DrawOne(depth, c.src, Dst(depth, c.dst555), c.flags, c.level, c.tint);
             const uint32_t want = depth == 16 ? c.want16 : c.want32;
             EXPECT_EQ(got, want) << c.name << " at " << depth << " bits";
         }
@@ -94,17 +97,20 @@ TEST(ZemPixelKernels, BlendAtLevelEight) {
     auto pair = std::make_unique<zem::BlendPairTable>();
     zem::FillBlendPairTable(*pair, 8);
     uint16_t px[2] = {0x7FFF, 0x0000};  // white source, black destination
-    zem::Blend16(reinterpret_cast<uint8_t*>(&px[0]), 4, reinterpret_cast<uint8_t*>(&px[1]), 4, 1, 1, *pair);
+    zem::Blend16(reinterpret_cast<uint8_t*>(&px[0]), 4, reinterpret_cast<uint8_t*>(&px[1]), 4, 1, 1,
+                 *pair);
     EXPECT_EQ(px[1], 0x3DEF) << "channels 31 * 8 / 16 = 15";
     uint16_t same[2] = {0x1234, 0x1234};
     zem::FillBlendPairTable(*pair, 0);
-    zem::Blend16(reinterpret_cast<uint8_t*>(&same[0]), 4, reinterpret_cast<uint8_t*>(&same[1]), 4, 1, 1, *pair);
+    zem::Blend16(reinterpret_cast<uint8_t*>(&same[0]), 4, reinterpret_cast<uint8_t*>(&same[1]), 4,
+                 1, 1, *pair);
     EXPECT_EQ(same[1], 0x1234) << "equal pixels are left alone";
 
     auto bytes = std::make_unique<zem::BlendByteTable>();
     zem::FillBlendByteTable(*bytes, 8);
     uint32_t p32[2] = {0xFFFFFF, 0x000000};
-    zem::BlendBytes(reinterpret_cast<uint8_t*>(&p32[0]), 8, reinterpret_cast<uint8_t*>(&p32[1]), 8, 4, 1, *bytes);
+    zem::BlendBytes(reinterpret_cast<uint8_t*>(&p32[0]), 8, reinterpret_cast<uint8_t*>(&p32[1]), 8,
+                    4, 1, *bytes);
     EXPECT_EQ(p32[1], 0x7F7F7Fu);
 }
 
@@ -149,7 +155,8 @@ TEST(ZemPixelKernels, ClippedDrawEqualsCropOfUnclipped) {
             zem::DrawCell(tc, c.x, c.y, &cell, c.src, c.flags, 16, 0, nullptr);
             for (int y = 0; y < SH; ++y)
                 for (int x = 0; x < SW; ++x) {
-                    const bool inside = x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
+                    const bool inside = x >= c.clip.left && x < c.clip.right && y >= c.clip.top &&
+                                        y < c.clip.bottom;
                     for (int b = 0; b < bpp; ++b) {
                         const size_t i = (y * SW + x) * bpp + b;
                         ASSERT_EQ(cut[i], inside ? full[i] : 0x11)

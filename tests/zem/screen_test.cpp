@@ -71,7 +71,10 @@ uint32_t PixelOf(HZEMSCREEN s, int x, int y) {
     return v;
 }
 
-struct DepthCase { DWORD flags; int depth; };
+struct DepthCase {
+    DWORD flags;
+    int depth;
+};
 const DepthCase kDepths[] = {{0x41000000, 16}, {0x42000000, 24}, {0x43000000, 32}};
 
 TEST(ZemScreens, StartMakesPaddedScreensOfTheChosenDepth) {
@@ -258,7 +261,8 @@ TEST(ZemScreens, LinesStayInsideTheClipAndRecordTheirBox) {
     EXPECT_EQ(ZEM_LineScreen(s, 0, 0, 9, 9, 0x7FFF), 1);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x)
-            EXPECT_EQ(PixelOf(s, x, y), (x == y && x >= 2 && x < 8) ? 0x7FFFu : 0u) << x << "," << y;
+            EXPECT_EQ(PixelOf(s, x, y), (x == y && x >= 2 && x < 8) ? 0x7FFFu : 0u)
+                << x << "," << y;
     EXPECT_EQ(s->recordcount, 1);
     EXPECT_EQ(s->record.left, 2);
     EXPECT_EQ(s->record.right, 8);
@@ -353,7 +357,8 @@ TEST_F(ZemWindowScreens, RecordedRectanglesAreShownOnceAsTheirUnion) {
 TEST_F(ZemWindowScreens, ZoomStretchesByNearestNeighbourAndTheMouseRoundTrips) {
     ZEM_MaskFlag(scr, 0);
     for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 80; ++x) Fill(x, y, x + 1, y + 1, UMB_MakePixel(x % 32, y % 32, (x / 32) + 4 * (y / 32)));
+        for (int x = 0; x < 80; ++x)
+            Fill(x, y, x + 1, y + 1, UMB_MakePixel(x % 32, y % 32, (x / 32) + 4 * (y / 32)));
     ZEM_MaskFlag(scr, 1);
     ZEM_SetZoom(scr, 150, 150);
     Shot s = Capture(hwnd);
@@ -434,11 +439,16 @@ TEST(ZemText, IntoABitmapCellByLayout) {
     EXPECT_EQ(c.mask, CELL_MASK_NONE);
     EXPECT_EQ(reinterpret_cast<HZEMSCREEN>(c.user)->bits, c.bits);
     const RECT r{10, 2, 110, 22};
-    struct LayoutCase { const char* name; int flags; int first = 0; };
+    struct LayoutCase {
+        const char* name;
+        int flags;
+        int first = 0;
+    };
     LayoutCase cases[] = {{"left", 0x100}, {"centre", 0x000}, {"right", 0x200}};
     for (auto& lc : cases) {
         ZEM_ClearCell(&c, nullptr, 0x0421);
-        ASSERT_EQ(ZEM_SetFontCell(&c, &r, nullptr, 16, 8, "AB", 0x8000 | 0x7C00, lc.flags), 1) << lc.name;
+        ASSERT_EQ(ZEM_SetFontCell(&c, &r, nullptr, 16, 8, "AB", 0x8000 | 0x7C00, lc.flags), 1)
+            << lc.name;
         bool only = false;
         lc.first = FirstLitColumn(c, 0x8000 | 0x7C00, r, &only);
         EXPECT_TRUE(only) << lc.name << ": only the colour, only inside the rectangle";

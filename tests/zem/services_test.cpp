@@ -13,7 +13,9 @@
 
 namespace {
 
-struct WaitCase { int ms; };
+struct WaitCase {
+    int ms;
+};
 const WaitCase kWaits[] = {{0}, {1}, {33}, {1000}};
 
 TEST(ZemWaits, WaitTakesItsTimeOnTheVirtualClock) {
@@ -137,7 +139,8 @@ TEST(ZemDebug, AMonitorReceivesTheRecordAndAnswers) {
     setenv("WYN_RUNTIME_DIR", runtime.c_str(), 1);
     WynPlat_SetVirtualClock(1);
     // The monitor: its mailslot, the event it waits on and the event it answers with.
-    HANDLE slot = CreateMailslotA("\\\\.\\mailslot\\zem\\debugstring", 0, MAILSLOT_WAIT_FOREVER, nullptr);
+    HANDLE slot =
+        CreateMailslotA("\\\\.\\mailslot\\zem\\debugstring", 0, MAILSLOT_WAIT_FOREVER, nullptr);
     ASSERT_NE(slot, INVALID_HANDLE_VALUE);
     HANDLE on = CreateEventA(nullptr, FALSE, FALSE, "ZemEventON");
     HANDLE off = CreateEventA(nullptr, TRUE, FALSE, "ZemEventOFF");

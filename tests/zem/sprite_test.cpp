@@ -29,7 +29,9 @@ HWND MakeWindow() {
                            nullptr, nullptr, nullptr, nullptr);
 }
 
-ZEMPIXEL Back(uint32_t rgb) { return UMB_MakePixel((rgb >> 19) & 31, (rgb >> 11) & 31, (rgb >> 3) & 31); }
+ZEMPIXEL Back(uint32_t rgb) {
+    return UMB_MakePixel((rgb >> 19) & 31, (rgb >> 11) & 31, (rgb >> 3) & 31);
+}
 
 // The background picture: every pixel tells where it is.
 ZEMPIXEL BackgroundAt(int x, int y) { return UMB_MakePixel(x % 31, y % 31, 1 + (x + y) % 29); }
@@ -67,7 +69,9 @@ class ZemSprites : public ::testing::Test {
         ZEM_End(scr);
         DestroyWindow(hwnd);
     }
-    ZEMPIXEL& Px(int x, int y) { return static_cast<ZEMPIXEL*>(scr->bits)[size_t(y) * scr->width + x]; }
+    ZEMPIXEL& Px(int x, int y) {
+        return static_cast<ZEMPIXEL*>(scr->bits)[size_t(y) * scr->width + x];
+    }
     std::vector<uint32_t> Shot() {
         int w = 0, h = 0;
         WynPlat_CaptureWindow(hwnd, nullptr, 0, &w, &h);
@@ -79,7 +83,8 @@ class ZemSprites : public ::testing::Test {
     // Both the screen and the window show `want` at x, y.
     void ExpectShown(int x, int y, ZEMPIXEL want, const char* what) {
         EXPECT_EQ(Px(x, y), want) << what << " in the screen at " << x << "," << y;
-        EXPECT_EQ(Back(Shot()[size_t(y) * kW + x]), want) << what << " in the window at " << x << "," << y;
+        EXPECT_EQ(Back(Shot()[size_t(y) * kW + x]), want)
+            << what << " in the window at " << x << "," << y;
     }
     HWND hwnd = nullptr;
     HZEMSCREEN scr = nullptr;
@@ -93,7 +98,9 @@ TEST_F(ZemSprites, AMovedSpriteLeavesNoTrace) {
     ZEM_RefreshSprite(scr);
     ExpectShown(12, 12, 0x7C00, "the sprite");
     // Moves: far away, then by one pixel (old and new rectangles overlap), then out of the area.
-    struct Move { int x, y; } moves[] = {{60, 40}, {61, 41}, {200, 10}};
+    struct Move {
+        int x, y;
+    } moves[] = {{60, 40}, {61, 41}, {200, 10}};
     int ox = 10, oy = 10;
     for (const auto& m : moves) {
         ZEM_SetSprite(scr, 5, m.x, m.y, -1, -1, -1);
@@ -101,7 +108,8 @@ TEST_F(ZemSprites, AMovedSpriteLeavesNoTrace) {
         for (int y = oy; y < oy + 8; ++y)
             for (int x = ox; x < ox + 8; ++x) {
                 const bool under = x >= m.x && x < m.x + 8 && y >= m.y && y < m.y + 8;
-                ASSERT_EQ(Px(x, y), under ? 0x7C00 : BackgroundAt(x, y)) << "move to " << m.x << "," << m.y << ": " << x << "," << y;
+                ASSERT_EQ(Px(x, y), under ? 0x7C00 : BackgroundAt(x, y))
+                    << "move to " << m.x << "," << m.y << ": " << x << "," << y;
             }
         if (m.x < kW) ExpectShown(m.x + 7, m.y + 7, 0x7C00, "the moved sprite");
         ExpectShown(ox, oy, BackgroundAt(ox, oy), "the old place");
@@ -149,7 +157,8 @@ TEST(ZemSpriteRects, MergeKeepsOrderAndSwallowsWhatGrowsIntoReach) {
         // The first meets the third only after it swallowed the second: a second pass.
         {"chain", {{0, 0, 3, 3}, {10, 10, 12, 12}, {2, 2, 11, 11}}, {{0, 0, 12, 12}}},
         {"empties drop out", {{0, 0, 0, 5}, {1, 1, 2, 2}, {4, 4, 4, 4}}, {{1, 1, 2, 2}}},
-        {"later ones stay in order", {{0, 0, 1, 1}, {5, 0, 6, 1}, {0, 5, 1, 6}, {5, 0, 7, 1}},
+        {"later ones stay in order",
+         {{0, 0, 1, 1}, {5, 0, 6, 1}, {0, 5, 1, 6}, {5, 0, 7, 1}},
          {{0, 0, 1, 1}, {5, 0, 7, 1}, {0, 5, 1, 6}}},
     };
     for (const auto& c : cases) {
@@ -248,7 +257,9 @@ TEST_F(ZemSprites, PatternsPickFramesOfTheGrid) {
         for (int x = 0; x < 20; ++x) sheet.at(x, y) = UMB_MakePixel(x / 4 + 1, y / 2 + 1, 0);
     ASSERT_EQ(ZEM_CreateSprite(scr, 0, &sheet.cell, 4, 2), 1);
     EXPECT_EQ(scr->sprite[0].src.right, 4) << "the first frame";
-    struct PatternCase { int pattern, col, row; } cases[] = {{0, 0, 0}, {203, 3, 2}, {4, 4, 0}, {101, 1, 1}};
+    struct PatternCase {
+        int pattern, col, row;
+    } cases[] = {{0, 0, 0}, {203, 3, 2}, {4, 4, 0}, {101, 1, 1}};
     for (const auto& c : cases) {
         ASSERT_EQ(ZEM_SetSprite(scr, 0, 50, 50, 1, c.pattern, -1), 1);
         EXPECT_EQ(scr->sprite[0].src.left, c.col * 4) << c.pattern;

@@ -5,11 +5,22 @@
 
 namespace {
 
-struct TriCase { int deg, cos, sin; };
+struct TriCase {
+    int deg, cos, sin;
+};
 const TriCase kTri[] = {
-    {0, 10000, 0},      {45, 7071, 7071},   {46, 6946, 7194},  {90, 0, 10000},
-    {135, -7071, 7071}, {180, -10000, 0},   {181, -9998, -175}, {270, 0, -10000},
-    {-90, 0, -10000},   {359, 9998, -175},  {400, 7661, 6428},  {-3600, 10000, 0},
+    {0, 10000, 0},
+    {45, 7071, 7071},
+    {46, 6946, 7194},
+    {90, 0, 10000},
+    {135, -7071, 7071},
+    {180, -10000, 0},
+    {181, -9998, -175},
+    {270, 0, -10000},
+    {-90, 0, -10000},
+    {359, 9998, -175},
+    {400, 7661, 6428},
+    {-3600, 10000, 0},
     {-2147483647 - 1, -6156, -7880},  // INT_MIN is 232 degrees
 };
 
@@ -27,9 +38,11 @@ TEST(ZemTrig, GetTriangleFoldsTheTable) {
     EXPECT_EQ(si, s40);
 }
 
-struct ArcCase { int cx, cy, rx, ry, deg, x, y; };
+struct ArcCase {
+    int cx, cy, rx, ry, deg, x, y;
+};
 const ArcCase kArc[] = {
-    {100, 100, 50, 50, 0, 100, 50},  {100, 100, 50, 50, 90, 150, 100},
+    {100, 100, 50, 50, 0, 100, 50},    {100, 100, 50, 50, 90, 150, 100},
     {100, 100, 50, 50, 180, 100, 150}, {100, 100, 50, 50, 270, 50, 100},
     {0, 0, 100, 40, 45, 71, -28},  // (100 * 7071 + 5000) / 10000, (40 * -7071 + 5000) / 10000
 };
@@ -43,11 +56,13 @@ TEST(ZemTrig, ArcPositionsRunClockwiseFromTheTop) {
     }
 }
 
-struct AngleCase { int x1, y1, x2, y2, angle; };
+struct AngleCase {
+    int x1, y1, x2, y2, angle;
+};
 const AngleCase kAngle[] = {
-    {0, 0, 0, -10, 0}, {0, 0, 10, 0, 90}, {0, 0, 0, 10, 180}, {0, 0, -10, 0, 270},
-    {5, 5, 15, -5, 45}, {0, 0, 0, 0, 0},  // no direction: the first angle wins the tie
-    {0, 0, 2000000000, 0, 90},             // far points do not overflow
+    {0, 0, 0, -10, 0},         {0, 0, 10, 0, 90}, {0, 0, 0, 10, 180}, {0, 0, -10, 0, 270},
+    {5, 5, 15, -5, 45},        {0, 0, 0, 0, 0},  // no direction: the first angle wins the tie
+    {0, 0, 2000000000, 0, 90},                   // far points do not overflow
 };
 
 TEST(ZemTrig, GetAngleFindsTheNearestTableVector) {
@@ -62,10 +77,13 @@ TEST(ZemTrig, GetAngleFindsTheNearestTableVector) {
     }
 }
 
-struct RangeCase { const char* fn; int v, lo, hi, want; };
+struct RangeCase {
+    const char* fn;
+    int v, lo, hi, want;
+};
 const RangeCase kRange[] = {
     {"Limit", 370, 0, 360, 10},  {"Limit", 360, 0, 360, 360}, {"Limit", -10, 0, 360, 350},
-    {"Limit", 1090, 0, 360, 10}, {"Limit", 5, 3, 3, 5},        {"Range", 400, 0, 360, 360},
+    {"Limit", 1090, 0, 360, 10}, {"Limit", 5, 3, 3, 5},       {"Range", 400, 0, 360, 360},
     {"Range", -1, 0, 360, 0},    {"Range", 7, 0, 360, 7},
 };
 
@@ -86,7 +104,11 @@ TEST(ZemTrig, RandomStaysInItsRange) {
     EXPECT_EQ(ZEM_Random(5, 2), 5);  // empty range: no division by zero
 }
 
-struct ColourCase { ZEMPIXEL pixel; COLORREF colour; ZEMPIXEL back; };
+struct ColourCase {
+    ZEMPIXEL pixel;
+    COLORREF colour;
+    ZEMPIXEL back;
+};
 const ColourCase kColour[] = {
     {0x7FFF, 0x00FFFFFF, 0x7FFF}, {0x7C00, 0x000000FF, 0x7C00}, {0x001F, 0x00FF0000, 0x001F},
     {0x0421, 0x00080808, 0x0000},  // 8 * 31 / 255 = 0: the round trip loses the lowest step
@@ -100,15 +122,20 @@ TEST(ZemColours, ConversionsBothWays) {
     }
 }
 
-struct MixCase { ZEMPIXEL a, b; int per; ZEMPIXEL want; };
+struct MixCase {
+    ZEMPIXEL a, b;
+    int per;
+    ZEMPIXEL want;
+};
 const MixCase kMix[] = {
-    {0x7FFF, 0x0000, 50, 0x3DEF},  {0x7FFF, 0x0000, 0, 0x7FFF}, {0x7FFF, 0x0000, 100, 0x0000},
+    {0x7FFF, 0x0000, 50, 0x3DEF},  {0x7FFF, 0x0000, 0, 0x7FFF},  {0x7FFF, 0x0000, 100, 0x0000},
     {0x7FFF, 0x0000, 150, 0x0000}, {0x7FFF, 0x0000, -5, 0x7FFF}, {0xFC00, 0x001F, 50, 0xBC0F},
 };
 
 TEST(ZemColours, MixPixelKeepsBitFifteenOfTheFirst) {
     for (const auto& c : kMix)
-        EXPECT_EQ(ZEM_MixPixel(c.a, c.b, c.per), c.want) << std::hex << c.a << " " << c.b << " " << std::dec << c.per;
+        EXPECT_EQ(ZEM_MixPixel(c.a, c.b, c.per), c.want)
+            << std::hex << c.a << " " << c.b << " " << std::dec << c.per;
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 
 namespace {
 
-uint16_t At(HZEMSCREEN s, int x, int y) { return static_cast<const uint16_t*>(s->bits)[size_t(y) * s->width + x]; }
+uint16_t At(HZEMSCREEN s, int x, int y) {
+    return static_cast<const uint16_t*>(s->bits)[size_t(y) * s->width + x];
+}
 
 struct Pixel1 {
     ZEMPIXEL px;
@@ -25,14 +27,15 @@ TEST(Zem33, TheFlagWordsLowByteIsTheDepthAndNeverAParent) {
     HZEMSCREEN plain = ZEM_Start(0, nullptr, 4, 4, 4, 4);
     ASSERT_NE(plain, nullptr);
     const int display = plain->depth;
-    struct FlagCase { UINT_PTR flags; int depth; int debug; } cases[] = {
-        {0x4000000F, 15, 0},
-        {0x40000010, 16, 0},
-        {0x40000018, 24, 0},
-        {0x40000020, 32, 0},
-        {0x70000010, 16, 0},       // bits 28-29 mean nothing
-        {0xC0000010, 16, 1},       // debug flag
-        {0x40000011, display, 0},  // not a depth: the display's
+    struct FlagCase {
+        UINT_PTR flags;
+        int depth;
+        int debug;
+    } cases[] = {
+        {0x4000000F, 15, 0},      {0x40000010, 16, 0}, {0x40000018, 24, 0},
+        {0x40000020, 32, 0},      {0x70000010, 16, 0},  // bits 28-29 mean nothing
+        {0xC0000010, 16, 1},                            // debug flag
+        {0x40000011, display, 0},                       // not a depth: the display's
         {0x41000000, display, 0},  // the current build's depth code means nothing here
         {0x00000010, display, 0},  // without bit 30 the low byte is ignored
     };
@@ -76,7 +79,8 @@ TEST(Zem33, DrawingOnDepth16Writes565AndDepth15KeepsZempixels) {
             ZEM_ClearScreen(s, &r, c.dst);
             Pixel1 p(c.src);
             ZEM_DisplayScreen(s, 0, 0, &p.cell, nullptr, c.flags);
-            EXPECT_EQ(At(s, 0, 0), depth == 16 ? c.at16 : c.at15) << c.name << " at depth " << depth;
+            EXPECT_EQ(At(s, 0, 0), depth == 16 ? c.at16 : c.at15)
+                << c.name << " at depth " << depth;
         }
         // Tint: level 0 is the tint colour itself, in the screen's format.
         Pixel1 p(0x7FFF);
@@ -147,7 +151,9 @@ TEST(Zem33, A565ScreenReachesTheWindowInItsColours) {
     int w = 0, h = 0;
     std::vector<uint32_t> px(16 * 8);
     ASSERT_EQ(WynPlat_CaptureWindow(hwnd, px.data(), int(px.size()), &w, &h), 1);
-    auto top5 = [](uint32_t rgb) { return ((rgb >> 19) & 31) << 10 | ((rgb >> 11) & 31) << 5 | ((rgb >> 3) & 31); };
+    auto top5 = [](uint32_t rgb) {
+        return ((rgb >> 19) & 31) << 10 | ((rgb >> 11) & 31) << 5 | ((rgb >> 3) & 31);
+    };
     for (int i = 0; i < 4; ++i) EXPECT_EQ(top5(px[i]), colours[i]) << "colour " << i;
     EXPECT_EQ(top5(px[5 * 16 + 5]), 0x7FE0u) << "the sprite";
     ZEM_End(s);

@@ -16,8 +16,12 @@ namespace {
 constexpr int kW = 400, kH = 300, kSize = 24, kSprites = 6, kFrames = 45;
 
 // A window pixel as 5-bit channels, whichever way the 16-bit screen was widened.
-struct Rgb5 { int r, g, b; };
-Rgb5 Five(uint32_t rgb) { return Rgb5{int(rgb >> 19) & 31, int(rgb >> 11) & 31, int(rgb >> 3) & 31}; }
+struct Rgb5 {
+    int r, g, b;
+};
+Rgb5 Five(uint32_t rgb) {
+    return Rgb5{int(rgb >> 19) & 31, int(rgb >> 11) & 31, int(rgb >> 3) & 31};
+}
 
 // What the tool draws: the picture, the lanes and the frames' shape.
 Rgb5 PictureAt(int x, int y) { return Rgb5{x * 31 / (kW - 1), y * 31 / (kH - 1), 8}; }
@@ -37,8 +41,9 @@ void RunTool(const std::string& env, const std::string& tag, Png* shot) {
     ASSERT_EQ(std::system(("mkdir -p '" + dir + "'").c_str()), 0);
     const std::string png = dir + "/shot.png";
     std::remove(png.c_str());
-    const std::string cmd = env + " WYN_RUNTIME_DIR='" + dir + "' WYN_CLOCK=virtual WYN_SCREENSHOT='" + png +
-                            "' timeout 60 ./zemsprites " + std::to_string(kFrames) + " 2>'" + dir + "/log'";
+    const std::string cmd =
+        env + " WYN_RUNTIME_DIR='" + dir + "' WYN_CLOCK=virtual WYN_SCREENSHOT='" + png +
+        "' timeout 60 ./zemsprites " + std::to_string(kFrames) + " 2>'" + dir + "/log'";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     ASSERT_TRUE(ReadPng(png, shot)) << png;
 }
@@ -62,7 +67,9 @@ void CheckShot(const Png& p, const std::string& tag) {
             } else {
                 const Rgb5 want = PictureAt(x, y);
                 if (c.r != want.r || c.g != want.g || c.b != want.b) {
-                    if (++stray <= 5) ADD_FAILURE() << tag << ": pixel " << x << "," << y << " is not the picture's";
+                    if (++stray <= 5)
+                        ADD_FAILURE()
+                            << tag << ": pixel " << x << "," << y << " is not the picture's";
                 }
             }
         }
@@ -70,7 +77,8 @@ void CheckShot(const Png& p, const std::string& tag) {
     int disc = 0;
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x) disc += InDisc(x, y);
-    for (int i = 0; i < kSprites; ++i) EXPECT_EQ(count[i], disc) << tag << ": sprite " << i << " whole where it stands";
+    for (int i = 0; i < kSprites; ++i)
+        EXPECT_EQ(count[i], disc) << tag << ": sprite " << i << " whole where it stands";
 }
 
 TEST(ZemSpritesTool, HeadlessRunShowsTheSpritesOverThePicture) {
@@ -81,7 +89,8 @@ TEST(ZemSpritesTool, HeadlessRunShowsTheSpritesOverThePicture) {
 
 TEST(ZemSpritesTool, DesktopRunUnderADisplay) {
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
     Png p;
     // The desktop libraries keep a few allocations to the end: in sanitizer builds the child
     // is not failed for them.

@@ -45,46 +45,61 @@ void Frame() {
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_KEYDOWN:
-        switch (wParam) {
-        case VK_LEFT: Turn(-5.0, 0.0); break;
-        case VK_RIGHT: Turn(5.0, 0.0); break;
-        case VK_UP: Turn(0.0, -5.0); break;
-        case VK_DOWN: Turn(0.0, 5.0); break;
-        case VK_PRIOR: Move(100.0); break;
-        case VK_NEXT: Move(-100.0); break;
-        case VK_ESCAPE: DestroyWindow(hwnd); break;
-        default: break;
+        case WM_KEYDOWN:
+            switch (wParam) {
+                case VK_LEFT:
+                    Turn(-5.0, 0.0);
+                    break;
+                case VK_RIGHT:
+                    Turn(5.0, 0.0);
+                    break;
+                case VK_UP:
+                    Turn(0.0, -5.0);
+                    break;
+                case VK_DOWN:
+                    Turn(0.0, 5.0);
+                    break;
+                case VK_PRIOR:
+                    Move(100.0);
+                    break;
+                case VK_NEXT:
+                    Move(-100.0);
+                    break;
+                case VK_ESCAPE:
+                    DestroyWindow(hwnd);
+                    break;
+                default:
+                    break;
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+            g_dragging = true;
+            g_last = POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)};
+            SetCapture(hwnd);
+            return 0;
+        case WM_MOUSEMOVE:
+            if (g_dragging) {
+                const POINT p{(short)LOWORD(lParam), (short)HIWORD(lParam)};
+                Turn((p.x - g_last.x) * 0.5, (p.y - g_last.y) * 0.5);
+                g_last = p;
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            g_dragging = false;
+            ReleaseCapture();
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            if (g_krn) KRN_Refresh(g_krn, 0, dc);
+            EndPaint(hwnd, &ps);
+            return 0;
         }
-        return 0;
-    case WM_LBUTTONDOWN:
-        g_dragging = true;
-        g_last = POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)};
-        SetCapture(hwnd);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (g_dragging) {
-            const POINT p{(short)LOWORD(lParam), (short)HIWORD(lParam)};
-            Turn((p.x - g_last.x) * 0.5, (p.y - g_last.y) * 0.5);
-            g_last = p;
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        g_dragging = false;
-        ReleaseCapture();
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (g_krn) KRN_Refresh(g_krn, 0, dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -105,8 +105,10 @@ struct Parser {
             std::vector<double> n;
             LayerDesc* cur = open.empty() ? nullptr : open.back();
             if (cmd == "include") {
-                if (args.size() != 1) Error(where, "include needs a file");
-                else Parse(path.parent_path() / args[0], depth + 1);
+                if (args.size() != 1)
+                    Error(where, "include needs a file");
+                else
+                    Parse(path.parent_path() / args[0], depth + 1);
             } else if (cmd == "file") {
                 if (!open.empty() || args.size() != 1) {
                     Error(where, "file needs a name, outside any layer");
@@ -129,28 +131,40 @@ struct Parser {
                 }
                 rgb[0] = rgb[1] = rgb[2] = 255;
             } else if (cmd == "end") {
-                if (open.empty()) Error(where, "end without layer");
-                else open.pop_back();
+                if (open.empty())
+                    Error(where, "end without layer");
+                else
+                    open.pop_back();
             } else if (!cur) {
                 Error(where, cmd + " outside a layer");
             } else if (cmd == "colour" || cmd == "color") {
-                if (!nums(3, n)) Error(where, "colour needs r g b");
-                else for (int k = 0; k < 3; ++k) rgb[k] = int(n[size_t(k)]);
+                if (!nums(3, n))
+                    Error(where, "colour needs r g b");
+                else
+                    for (int k = 0; k < 3; ++k) rgb[k] = int(n[size_t(k)]);
             } else if (cmd == "box" || cmd == "wedge") {
-                if (!nums(6, n)) Error(where, cmd + " needs two corners");
-                else cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
+                if (!nums(6, n))
+                    Error(where, cmd + " needs two corners");
+                else
+                    cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
             } else if (cmd == "cylinder" || cmd == "cone") {
-                if (!nums(6, n) || n[5] < 3) Error(where, cmd + " needs x y z radius height sides (3 or more)");
-                else cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
+                if (!nums(6, n) || n[5] < 3)
+                    Error(where, cmd + " needs x y z radius height sides (3 or more)");
+                else
+                    cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
             } else if (cmd == "quad") {
-                if (!nums(12, n)) Error(where, "quad needs four corners");
-                else cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
+                if (!nums(12, n))
+                    Error(where, "quad needs four corners");
+                else
+                    cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
             } else if (cmd == "shift" || cmd == "rotate" || cmd == "scale") {
                 if (!nums(3, n)) {
                     Error(where, cmd + " needs x y z");
                     continue;
                 }
-                tagKRN3D& v = cmd == "shift" ? cur->shift : cmd == "rotate" ? cur->rotate : cur->scale;
+                tagKRN3D& v = cmd == "shift"    ? cur->shift
+                              : cmd == "rotate" ? cur->rotate
+                                                : cur->scale;
                 v = {n[0], n[1], n[2], 0};
             } else if (cmd == "attribute") {
                 for (auto& a : args) cur->attributes.push_back(a);
@@ -159,7 +173,9 @@ struct Parser {
                     Error(where, cmd + " needs a number");
                     continue;
                 }
-                (cmd == "billboard" ? cur->billboard : cmd == "switch" ? cur->sw : cur->twin) = int(n[0]);
+                (cmd == "billboard" ? cur->billboard
+                 : cmd == "switch"  ? cur->sw
+                                    : cur->twin) = int(n[0]);
             } else if (cmd == "texture") {
                 if (args.size() < 3 || (args[1] != "planar" && args[1] != "cylinder") ||
                     args[2].size() != 1 || !std::strchr("xyz", args[2][0])) {
@@ -248,8 +264,10 @@ struct Builder {
                 if (wedge) in.y = y0 + (y1 - y0) / 4;
                 // The top edge at z1 comes down to the floor for a wedge.
                 double yz1 = wedge ? y0 : y1;
-                tagKRN3D b0 = P(x0, y0, z0), b1 = P(x1, y0, z0), b2 = P(x1, y0, z1), b3 = P(x0, y0, z1);
-                tagKRN3D t0 = P(x0, y1, z0), t1 = P(x1, y1, z0), t2 = P(x1, yz1, z1), t3 = P(x0, yz1, z1);
+                tagKRN3D b0 = P(x0, y0, z0), b1 = P(x1, y0, z0), b2 = P(x1, y0, z1),
+                         b3 = P(x0, y0, z1);
+                tagKRN3D t0 = P(x0, y1, z0), t1 = P(x1, y1, z0), t2 = P(x1, yz1, z1),
+                         t3 = P(x0, yz1, z1);
                 Quad(out, s.rgb, b0, b1, b2, b3, &in);  // floor
                 Quad(out, s.rgb, t0, t1, t2, t3, &in);  // top (the slope of a wedge)
                 Quad(out, s.rgb, b0, b1, t1, t0, &in);  // front at z0
@@ -290,13 +308,16 @@ struct Builder {
         char name[KRNL_NAMEMAX];
         std::snprintf(name, sizeof name, "%s", wanted.c_str());
         if (wanted.size() >= KRNL_NAMEMAX) {
-            std::fprintf(stderr, "%s: warning: layer name %s cut to 31 characters\n", file.c_str(), wanted.c_str());
+            std::fprintf(stderr, "%s: warning: layer name %s cut to 31 characters\n", file.c_str(),
+                         wanted.c_str());
             ++warnings;
         }
         tagKRNL* l = KRNL_CreateLayer(parent, name);
         if (!l) {
             KRNL_CheckSameName(master, name);
-            std::fprintf(stderr, "%s: warning: layer %s is taken by a layer whose name begins with it; written as %s\n",
+            std::fprintf(stderr,
+                         "%s: warning: layer %s is taken by a layer whose name begins with it; "
+                         "written as %s\n",
                          file.c_str(), wanted.c_str(), name);
             ++warnings;
             l = KRNL_CreateLayer(parent, name);
@@ -321,16 +342,25 @@ struct Builder {
             }
         }
         for (const auto& a : d.attributes) {
-            if (a == "BackFace") l->back = 1;
-            else if (a == "WireFrame") l->wireframe = 1;
-            else if (a == "NoShade") l->shade = 0;
-            else if (a == "AlphaBlend") l->alpha = 1;
-            else if (a == "ShadowBlend") l->shadow = 1;
-            else if (a == "ZBufferNoWrite") l->znowrite = 1;
-            else if (a == "NoFog") l->nofog = 1;
-            else if (a == "NoDistance") l->nodistance = 1;
+            if (a == "BackFace")
+                l->back = 1;
+            else if (a == "WireFrame")
+                l->wireframe = 1;
+            else if (a == "NoShade")
+                l->shade = 0;
+            else if (a == "AlphaBlend")
+                l->alpha = 1;
+            else if (a == "ShadowBlend")
+                l->shadow = 1;
+            else if (a == "ZBufferNoWrite")
+                l->znowrite = 1;
+            else if (a == "NoFog")
+                l->nofog = 1;
+            else if (a == "NoDistance")
+                l->nodistance = 1;
             else {
-                std::fprintf(stderr, "%s: warning: unknown attribute %s\n", file.c_str(), a.c_str());
+                std::fprintf(stderr, "%s: warning: unknown attribute %s\n", file.c_str(),
+                             a.c_str());
                 ++warnings;
             }
         }
@@ -356,7 +386,9 @@ struct Builder {
             for (size_t j = 0; j < names.size(); ++j) {
                 if (i == j || names[i].size() > names[j].size()) continue;
                 if (strncasecmp(names[i].c_str(), names[j].c_str(), names[i].size()) == 0) {
-                    std::fprintf(stderr, "%s: warning: layer name %s begins %s; a search for the first may find the second\n",
+                    std::fprintf(stderr,
+                                 "%s: warning: layer name %s begins %s; a search for the first may "
+                                 "find the second\n",
                                  file.c_str(), names[i].c_str(), names[j].c_str());
                     ++warnings;
                 }

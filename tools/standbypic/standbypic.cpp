@@ -26,7 +26,8 @@ struct Description {
 
 bool ReadColour(std::istringstream& in, COLORREF* out) {
     int r, g, b;
-    if (!(in >> r >> g >> b) || r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) return false;
+    if (!(in >> r >> g >> b) || r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255)
+        return false;
     *out = RGB(r, g, b);
     return true;
 }
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
     HBRUSH frame = CreateSolidBrush(d.frame);
     RECT inner{4, 4, d.width - 4, d.height - 4};
     FrameRect(dc, &inner, frame);
-    HFONT font = CreateFontA(d.font, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ ゴシック");
+    HFONT font = CreateFontA(d.font, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                             "ＭＳ ゴシック");
     HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, d.text);
@@ -125,7 +127,8 @@ int main(int argc, char** argv) {
                 static_cast<ZEMPIXEL>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
         }
     char out[1024];
-    if (!WynPlat_ToSystemPath(argv[2], out, sizeof out)) std::snprintf(out, sizeof out, "%s", argv[2]);
+    if (!WynPlat_ToSystemPath(argv[2], out, sizeof out))
+        std::snprintf(out, sizeof out, "%s", argv[2]);
     int ok = UMBDLL_WriteBMP24(out, &cell);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBmp);

@@ -52,7 +52,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
         const DWORD now = timeGetTime() - start;
         if (now >= DWORD(seconds) * 1000) break;
         if (!skipped && now >= DWORD(seconds) * 500) {
-            TOV_WaveSkip(2, 2);   // the engine winds down
+            TOV_WaveSkip(2, 2);  // the engine winds down
             TOV_WaveFadeOut(1, 1000);
             skipped = true;
         }

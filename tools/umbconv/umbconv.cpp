@@ -45,10 +45,12 @@ bool ReadPng(const char* path, tagCELL* cell, LONG key) {
     if (!UMBDLL_CreateCell(cell, int(image.width), int(image.height))) return false;
     for (size_t i = 0; i < size_t(image.width) * image.height; ++i) {
         const png_byte* p = &rgba[i * 4];
-        ZEMPIXEL px = UMB_MakePixel(UMB_Channel8To5(p[0]), UMB_Channel8To5(p[1]),
-                                    UMB_Channel8To5(p[2]));
-        if (p[3] == 0 && key != CELL_MASK_NONE) px = ZEMPIXEL(key);
-        else if (p[3] < 255) px |= ZEMPIXEL_HALF;
+        ZEMPIXEL px =
+            UMB_MakePixel(UMB_Channel8To5(p[0]), UMB_Channel8To5(p[1]), UMB_Channel8To5(p[2]));
+        if (p[3] == 0 && key != CELL_MASK_NONE)
+            px = ZEMPIXEL(key);
+        else if (p[3] < 255)
+            px |= ZEMPIXEL_HALF;
         cell->bits[i] = px;
     }
     return true;
@@ -69,7 +71,8 @@ bool WritePng(const char* path, const tagCELL* cell) {
         p[1] = png_byte(UMB_Channel5To8(UMB_PixelGreen(px)));
         p[2] = png_byte(UMB_Channel5To8(UMB_PixelBlue(px)));
         p[3] = 255;
-        if (cell->mask != CELL_MASK_NONE && (px & ZEMPIXEL_COLOUR) == (cell->mask & ZEMPIXEL_COLOUR))
+        if (cell->mask != CELL_MASK_NONE &&
+            (px & ZEMPIXEL_COLOUR) == (cell->mask & ZEMPIXEL_COLOUR))
             p[3] = 0;
         else if (px & ZEMPIXEL_HALF)
             p[3] = 128;
@@ -96,13 +99,17 @@ int main(int argc, char** argv) {
     std::vector<const char*> files;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "-raw") raw = true;
-        else if (a == "-png") toPng = true;
-        else if (a == "-bmp") toBmp = true;
+        if (a == "-raw")
+            raw = true;
+        else if (a == "-png")
+            toPng = true;
+        else if (a == "-bmp")
+            toBmp = true;
         else if (a == "-key" && i + 1 < argc) {
             unsigned long rgb = std::strtoul(argv[++i], nullptr, 16);
             key = UMB_MakePixel(UMB_Channel8To5(int(rgb >> 16 & 255)),
-                                UMB_Channel8To5(int(rgb >> 8 & 255)), UMB_Channel8To5(int(rgb & 255)));
+                                UMB_Channel8To5(int(rgb >> 8 & 255)),
+                                UMB_Channel8To5(int(rgb & 255)));
         } else if (a == "-pos" && i + 2 < argc) {
             xpos = std::atoi(argv[++i]);
             ypos = std::atoi(argv[++i]);
@@ -112,8 +119,10 @@ int main(int argc, char** argv) {
         } else if (a == "-form" && i + 1 < argc) {
             form = argv[++i];
             form.resize(4, ' ');
-        } else if (!a.empty() && a[0] == '-') return Usage();
-        else files.push_back(argv[i]);
+        } else if (!a.empty() && a[0] == '-')
+            return Usage();
+        else
+            files.push_back(argv[i]);
     }
     if (files.size() != 2) return Usage();
     const std::string in = files[0], out = files[1];

@@ -9,7 +9,7 @@
 namespace vfsmake {
 
 struct Item {
-    std::string name;               // without folder, as stored
+    std::string name;  // without folder, as stored
     std::vector<uint8_t> data;
 };
 
@@ -19,9 +19,15 @@ struct Layout {
 
 inline bool LayoutOf(int width, Layout* l) {
     switch (width) {
-    case 32: *l = {13, 13, 15, 17, 19, 23}; return true;
-    case 36: *l = {13, 14, 16, 18, 20, 24}; return true;
-    case 280: *l = {256, 256, 258, 260, 264, 268}; return true;
+        case 32:
+            *l = {13, 13, 15, 17, 19, 23};
+            return true;
+        case 36:
+            *l = {13, 14, 16, 18, 20, 24};
+            return true;
+        case 280:
+            *l = {256, 256, 258, 260, 264, 268};
+            return true;
     }
     return false;
 }

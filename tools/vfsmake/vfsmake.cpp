@@ -58,7 +58,8 @@ bool Write(const std::string& path, const std::vector<vfsmake::Item>& items, int
 int main(int argc, char** argv) {
     bool perStem = argc == 5 && std::strcmp(argv[1], "-stem") == 0;
     if (argc != 4 && !perStem) {
-        std::fprintf(stderr, "usage: vfsmake [-stem] <32|36|280> <folder> <archive.vfs | out folder>\n");
+        std::fprintf(stderr,
+                     "usage: vfsmake [-stem] <32|36|280> <folder> <archive.vfs | out folder>\n");
         return 2;
     }
     int first = perStem ? 2 : 1;

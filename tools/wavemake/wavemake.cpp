@@ -261,13 +261,20 @@ void MakeAvi(int line, std::istringstream& ls, const fs::path& outDir) {
     int width = 32, height = 24, bits = 24, fps = 10, frames = 8;
     double tone = 0;
     while (ls >> key) {
-        if (key == "width") ls >> width;
-        else if (key == "height") ls >> height;
-        else if (key == "bits") ls >> bits;
-        else if (key == "fps") ls >> fps;
-        else if (key == "frames") ls >> frames;
-        else if (key == "tone") ls >> tone;
-        else Fail(line, "unknown option " + key);
+        if (key == "width")
+            ls >> width;
+        else if (key == "height")
+            ls >> height;
+        else if (key == "bits")
+            ls >> bits;
+        else if (key == "fps")
+            ls >> fps;
+        else if (key == "frames")
+            ls >> frames;
+        else if (key == "tone")
+            ls >> tone;
+        else
+            Fail(line, "unknown option " + key);
     }
     if ((bits != 8 && bits != 24) || width <= 0 || height <= 0 || fps <= 0 || frames <= 0)
         Fail(line, "bad movie sizes");
@@ -276,27 +283,57 @@ void MakeAvi(int line, std::istringstream& ls, const fs::path& outDir) {
     const size_t stride = (size_t(width) * (bits / 8) + 3) & ~size_t(3);
     std::vector<uint8_t> avih;
     Put32(avih, uint32_t(1000000 / fps));
-    Put32(avih, 0); Put32(avih, 0); Put32(avih, 0x10);
-    Put32(avih, uint32_t(frames)); Put32(avih, 0); Put32(avih, 2); Put32(avih, 0);
-    Put32(avih, uint32_t(width)); Put32(avih, uint32_t(height));
+    Put32(avih, 0);
+    Put32(avih, 0);
+    Put32(avih, 0x10);
+    Put32(avih, uint32_t(frames));
+    Put32(avih, 0);
+    Put32(avih, 2);
+    Put32(avih, 0);
+    Put32(avih, uint32_t(width));
+    Put32(avih, uint32_t(height));
     for (int i = 0; i < 4; ++i) Put32(avih, 0);
     auto strh = [&](const char* type, uint32_t scale, uint32_t rateV, uint32_t length) {
         std::vector<uint8_t> h;
         PutTag(h, type);
-        Put32(h, 0); Put32(h, 0); Put32(h, 0); Put32(h, 0);
-        Put32(h, scale); Put32(h, rateV); Put32(h, 0); Put32(h, length);
-        Put32(h, 0); Put32(h, 0xFFFFFFFF); Put32(h, 0);
-        Put16(h, 0); Put16(h, 0); Put16(h, 0); Put16(h, 0);
+        Put32(h, 0);
+        Put32(h, 0);
+        Put32(h, 0);
+        Put32(h, 0);
+        Put32(h, scale);
+        Put32(h, rateV);
+        Put32(h, 0);
+        Put32(h, length);
+        Put32(h, 0);
+        Put32(h, 0xFFFFFFFF);
+        Put32(h, 0);
+        Put16(h, 0);
+        Put16(h, 0);
+        Put16(h, 0);
+        Put16(h, 0);
         return h;
     };
-    std::vector<uint8_t> vf;   // the picture header, then the palette
-    Put32(vf, 40); Put32(vf, uint32_t(width)); Put32(vf, uint32_t(height));
-    Put16(vf, 1); Put16(vf, unsigned(bits)); Put32(vf, 0); Put32(vf, uint32_t(stride * height));
-    Put32(vf, 0); Put32(vf, 0); Put32(vf, bits == 8 ? 256 : 0); Put32(vf, 0);
+    std::vector<uint8_t> vf;  // the picture header, then the palette
+    Put32(vf, 40);
+    Put32(vf, uint32_t(width));
+    Put32(vf, uint32_t(height));
+    Put16(vf, 1);
+    Put16(vf, unsigned(bits));
+    Put32(vf, 0);
+    Put32(vf, uint32_t(stride * height));
+    Put32(vf, 0);
+    Put32(vf, 0);
+    Put32(vf, bits == 8 ? 256 : 0);
+    Put32(vf, 0);
     if (bits == 8)
         for (int i = 0; i < 256; ++i) Put32(vf, i < 6 ? FrameColour(i) : i == 6 ? 0xFFFFFF : 0);
     std::vector<uint8_t> af;
-    Put16(af, 1); Put16(af, 1); Put32(af, rate); Put32(af, rate); Put16(af, 1); Put16(af, 8);
+    Put16(af, 1);
+    Put16(af, 1);
+    Put32(af, rate);
+    Put32(af, rate);
+    Put16(af, 1);
+    Put16(af, 8);
     std::vector<uint8_t> vl, al, hdrl;
     PutChunk(vl, "strh", strh("vids", 1, uint32_t(fps), uint32_t(frames)));
     PutChunk(vl, "strf", vf);
@@ -326,7 +363,8 @@ void MakeAvi(int line, std::istringstream& ls, const fs::path& outDir) {
         std::vector<uint8_t> snd(perFrame);
         for (size_t i = 0; i < perFrame; ++i) {
             const double t = double(size_t(k) * perFrame + i) / rate;
-            snd[i] = tone > 0 ? uint8_t(128 + std::lround(90 * std::sin(2 * M_PI * tone * t))) : 128;
+            snd[i] =
+                tone > 0 ? uint8_t(128 + std::lround(90 * std::sin(2 * M_PI * tone * t))) : 128;
         }
         PutChunk(movi, "01wb", snd);
     }
@@ -353,16 +391,23 @@ void MakeMidi(int line, std::istringstream& ls, const fs::path& outDir) {
     int bpm = 120, notes = 4, beats = 1, program = 0;
     double rest = 0;
     while (ls >> key) {
-        if (key == "bpm") ls >> bpm;
-        else if (key == "notes") ls >> notes;
-        else if (key == "beats") ls >> beats;
-        else if (key == "program") ls >> program;
-        else if (key == "rest") ls >> rest;
-        else Fail(line, "unknown option " + key);
+        if (key == "bpm")
+            ls >> bpm;
+        else if (key == "notes")
+            ls >> notes;
+        else if (key == "beats")
+            ls >> beats;
+        else if (key == "program")
+            ls >> program;
+        else if (key == "rest")
+            ls >> rest;
+        else
+            Fail(line, "unknown option " + key);
     }
     if (bpm <= 0 || notes < 0 || beats <= 0) Fail(line, "bad tune");
     const uint32_t division = 480, tempo = uint32_t(60000000 / bpm);
-    std::vector<uint8_t> t = {0x00, 0xFF, 0x51, 0x03, uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)};
+    std::vector<uint8_t> t = {
+        0x00, 0xFF, 0x51, 0x03, uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)};
     t.insert(t.end(), {0x00, 0xC0, uint8_t(program & 0x7F)});
     static const int kScale[] = {60, 62, 64, 65, 67, 69, 71, 72};
     for (int i = 0; i < notes; ++i) {
@@ -374,9 +419,11 @@ void MakeMidi(int line, std::istringstream& ls, const fs::path& outDir) {
     // The rest in ticks at the file's tempo.
     PutVlq(t, uint32_t(std::llround(rest * 1000.0 * division / tempo)));
     t.insert(t.end(), {0xFF, 0x2F, 0x00});
-    std::vector<uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, uint8_t(division >> 8), uint8_t(division)};
+    std::vector<uint8_t> f = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, uint8_t(division >> 8), uint8_t(division)};
     const uint32_t n = uint32_t(t.size());
-    f.insert(f.end(), {'M', 'T', 'r', 'k', uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
+    f.insert(f.end(),
+             {'M', 'T', 'r', 'k', uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
     f.insert(f.end(), t.begin(), t.end());
     WriteBytes(outDir / path, f);
 }
@@ -407,8 +454,10 @@ int main(int argc, char** argv) {
         if (!(ls >> cmd)) continue;
         if (cmd == "avi" || cmd == "midi") {
             if (open) Fail(line, cmd + " inside a wave");
-            if (cmd == "avi") MakeAvi(line, ls, outDir);
-            else MakeMidi(line, ls, outDir);
+            if (cmd == "avi")
+                MakeAvi(line, ls, outDir);
+            else
+                MakeMidi(line, ls, outDir);
             continue;
         }
         if (cmd == "out") {
@@ -417,18 +466,27 @@ int main(int argc, char** argv) {
             if (!(ls >> w.path)) Fail(line, "out needs a path");
             std::string key;
             while (ls >> key) {
-                if (key == "rate") ls >> w.rate;
-                else if (key == "bits") ls >> w.bits;
-                else if (key == "channels") ls >> w.channels;
-                else if (key == "packed") w.packed = true;
-                else if (key == "segmented") w.segmented = true;
-                else if (key == "ogg") w.ogg = true;
-                else if (key == "quality") ls >> w.quality;
-                else Fail(line, "unknown option " + key);
+                if (key == "rate")
+                    ls >> w.rate;
+                else if (key == "bits")
+                    ls >> w.bits;
+                else if (key == "channels")
+                    ls >> w.channels;
+                else if (key == "packed")
+                    w.packed = true;
+                else if (key == "segmented")
+                    w.segmented = true;
+                else if (key == "ogg")
+                    w.ogg = true;
+                else if (key == "quality")
+                    ls >> w.quality;
+                else
+                    Fail(line, "unknown option " + key);
             }
             if (w.channels != 1 && w.channels != 2) Fail(line, "channels must be 1 or 2");
             if (w.bits != 8 && w.bits != 16) Fail(line, "bits must be 8 or 16");
-            if ((w.packed || w.segmented) && w.bits != 8) Fail(line, "packed and segmented waves are 8-bit");
+            if ((w.packed || w.segmented) && w.bits != 8)
+                Fail(line, "packed and segmented waves are 8-bit");
             if (w.segmented && w.channels != 1) Fail(line, "segmented waves are mono");
             open = true;
             continue;

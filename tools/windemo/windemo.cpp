@@ -31,7 +31,8 @@ void MakePicture() {
     bi.masks[1] = 0x07E0;
     bi.masks[2] = 0x001F;
     void* bits = nullptr;
-    g_picture = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
+    g_picture = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits,
+                                 nullptr, 0);
     if (!g_picture) return;
     auto* px = static_cast<WORD*>(bits);
     for (int y = 0; y < kPicH; ++y)
@@ -59,8 +60,9 @@ void Paint(HWND hwnd) {
     SelectObject(mem, old);
     DeleteDC(mem);
 
-    HFONT font = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "ＭＳ ゴシック");
+    HFONT font =
+        CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "ＭＳ ゴシック");
     HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 0));
@@ -83,29 +85,30 @@ void Paint(HWND hwnd) {
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_PAINT:
-        Paint(hwnd);
-        return 0;
-    case WM_LBUTTONDOWN:
-        g_click.x = static_cast<short>(LOWORD(lParam));
-        g_click.y = static_cast<short>(HIWORD(lParam));
-        wsprintfA(g_status, "クリック: %d, %d", static_cast<int>(g_click.x), static_cast<int>(g_click.y));
-        InvalidateRect(hwnd, nullptr, FALSE);
-        return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) {
-            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        case WM_PAINT:
+            Paint(hwnd);
             return 0;
-        }
-        g_lastKey = static_cast<int>(wParam);
-        wsprintfA(g_status, "キー: 0x%02X", g_lastKey);
-        InvalidateRect(hwnd, nullptr, FALSE);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        case WM_LBUTTONDOWN:
+            g_click.x = static_cast<short>(LOWORD(lParam));
+            g_click.y = static_cast<short>(HIWORD(lParam));
+            wsprintfA(g_status, "クリック: %d, %d", static_cast<int>(g_click.x),
+                      static_cast<int>(g_click.y));
+            InvalidateRect(hwnd, nullptr, FALSE);
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                PostMessageA(hwnd, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            g_lastKey = static_cast<int>(wParam);
+            wsprintfA(g_status, "キー: 0x%02X", g_lastKey);
+            InvalidateRect(hwnd, nullptr, FALSE);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -123,8 +126,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     RECT r{0, 0, kWidth, kHeight};
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&r, style, FALSE);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "窓のデモ windemo", style, 64, 64, r.right - r.left,
-                                r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, wc.lpszClassName, "窓のデモ windemo", style, 64, 64, r.right - r.left,
+                        r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 1;
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);

@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr int kW = 400, kH = 300;   // the window's client area and the sprite area
-constexpr int kSize = 24;           // sprite frames are 24 x 24
-constexpr int kSprites = 6;         // one per lane, lanes 48 rows apart
+constexpr int kW = 400, kH = 300;  // the window's client area and the sprite area
+constexpr int kSize = 24;          // sprite frames are 24 x 24
+constexpr int kSprites = 6;        // one per lane, lanes 48 rows apart
 constexpr ZEMPIXEL kColours[kSprites] = {0x7FFF, 0x03FF, 0x7C1F, 0x4E7F, 0x2BFF, 0x7E5F};
 
 HZEMSCREEN g_screen;
@@ -51,21 +51,21 @@ int LaneY(int i) { return 10 + i * 48; }
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (g_screen) ZEM_RefreshScreen(g_screen, dc, nullptr);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        return 0;
-    case WM_DESTROY:
-        g_quit = true;
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            if (g_screen) ZEM_RefreshScreen(g_screen, dc, nullptr);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+            return 0;
+        case WM_DESTROY:
+            g_quit = true;
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -82,8 +82,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     RECT r{0, 0, kW, kH};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&r, style, FALSE);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "スプライト zemsprites", style, 64, 64,
-                                r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, wc.lpszClassName, "スプライト zemsprites", style, 64, 64,
+                        r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 1;
 
     g_screen = ZEM_Start(ZEM_START_DEPTH16, hwnd, kW, kH, 2 * kW, kH);

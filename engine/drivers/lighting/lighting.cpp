@@ -18,8 +18,8 @@ struct Build {
     const char* file;
     DWORD c1;
     drv::Need need;
-    bool fog;            // fogs by distance; else the blend value comes from `trans`
-    bool flipBackNormal; // a chip seen from behind is lit with its normals negated
+    bool fog;             // fogs by distance; else the blend value comes from `trans`
+    bool flipBackNormal;  // a chip seen from behind is lit with its normals negated
 };
 
 constexpr Build kBuilds[3] = {
@@ -30,15 +30,15 @@ constexpr Build kBuilds[3] = {
 constexpr const Build& kThis = kBuilds[LGT_BUILD];
 
 // Driver state, shared by every engine record of the process (frames never overlap).
-double rCR, rCG, rCB;       // material colour of the point being lit
-double rX, rY, rZ;          // its position (world space)
-double rNX, rNY, rNZ;       // normal for point lights
-double rVX, rVY, rVZ;       // normal for directional lights (the same vector)
-double rDISTANCE;           // distance of the point from the eye
-DWORD dwFLAGS;              // the chip's flags
-int iTRANS;                 // the chip's transparency (blend of the build without fog)
-double rR, rG, rB;          // the lit colour
-int iBLEND;                 // the blend value, 0-255
+double rCR, rCG, rCB;  // material colour of the point being lit
+double rX, rY, rZ;     // its position (world space)
+double rNX, rNY, rNZ;  // normal for point lights
+double rVX, rVY, rVZ;  // normal for directional lights (the same vector)
+double rDISTANCE;      // distance of the point from the eye
+DWORD dwFLAGS;         // the chip's flags
+int iTRANS;            // the chip's transparency (blend of the build without fog)
+double rR, rG, rB;     // the lit colour
+int iBLEND;            // the blend value, 0-255
 double rTOP, rBOTTOM, rRANGE;
 double rEXPBASE;
 
@@ -66,42 +66,43 @@ void CalcLight(const tagKRN* krn) {
         for (const tagKRNLIGHT& L : krn->light) {
             const double lr = L.red, lg = L.green, lb = L.blue;
             switch (L.mode) {
-            case 1:
-                rR += lr * rCR * (1.0 / 255.0);
-                rG += lg * rCG * (1.0 / 255.0);
-                rB += lb * rCB * (1.0 / 255.0);
-                break;
-            case 2: {
-                const double k =
-                    (rVX * L.normal.x + rVY * L.normal.y + rVZ * L.normal.z + 1.0) * (1.0 / 255.0);
-                if (k > 0.0) {
-                    rR += k * lr * rCR;
-                    rG += k * lg * rCG;
-                    rB += k * lb * rCB;
+                case 1:
+                    rR += lr * rCR * (1.0 / 255.0);
+                    rG += lg * rCG * (1.0 / 255.0);
+                    rB += lb * rCB * (1.0 / 255.0);
+                    break;
+                case 2: {
+                    const double k =
+                        (rVX * L.normal.x + rVY * L.normal.y + rVZ * L.normal.z + 1.0) *
+                        (1.0 / 255.0);
+                    if (k > 0.0) {
+                        rR += k * lr * rCR;
+                        rG += k * lg * rCG;
+                        rB += k * lb * rCB;
+                    }
+                    break;
                 }
-                break;
-            }
-            case 4: {
-                if (L.range == 0.0) break;
-                const double dx = rX - L.pos.x, dy = rY - L.pos.y, dz = rZ - L.pos.z;
-                const double s2 = dx * dx + dy * dy + dz * dz;
-                // Far enough beyond the reach that q >= 1 whatever the rounding: nothing to add,
-                // and the square root and divisions are saved for most points of a scene.
-                if (L.range > 0.0 && s2 > L.range * L.range * (1.0 + 1e-9)) break;
-                const double len = std::sqrt(s2);
-                const double k = 1.0 - (dx / len * rNX + dy / len * rNY + dz / len * rNZ);
-                const double q = len / L.range;
-                // A point on the light itself has no direction: k is NaN and adds nothing.
-                if (k > 0.0 && q < 1.0) {
-                    const double f = (1.0 - q) * k;
-                    rR += f * lr;
-                    rG += f * lg;
-                    rB += f * lb;
+                case 4: {
+                    if (L.range == 0.0) break;
+                    const double dx = rX - L.pos.x, dy = rY - L.pos.y, dz = rZ - L.pos.z;
+                    const double s2 = dx * dx + dy * dy + dz * dz;
+                    // Far enough beyond the reach that q >= 1 whatever the rounding: nothing to
+                    // add, and the square root and divisions are saved for most points of a scene.
+                    if (L.range > 0.0 && s2 > L.range * L.range * (1.0 + 1e-9)) break;
+                    const double len = std::sqrt(s2);
+                    const double k = 1.0 - (dx / len * rNX + dy / len * rNY + dz / len * rNZ);
+                    const double q = len / L.range;
+                    // A point on the light itself has no direction: k is NaN and adds nothing.
+                    if (k > 0.0 && q < 1.0) {
+                        const double f = (1.0 - q) * k;
+                        rR += f * lr;
+                        rG += f * lg;
+                        rB += f * lb;
+                    }
+                    break;
                 }
-                break;
-            }
-            default:
-                break;
+                default:
+                    break;
             }
         }
         if (rR > 255.0) rR = 255.0;
@@ -138,8 +139,7 @@ int Bright(tagKRN* krn) {
         tagKRNCHIP& c = krn->lpcalc[i];
         // The source chip gives the world-space positions; an output chip whose slot number
         // lies outside the scene array is lit at its own vertices.
-        const tagKRNCHIP& S =
-            c.no >= 0 && c.no < krn->chipmax ? krn->lpchip[c.no] : krn->lpcalc[i];
+        const tagKRNCHIP& S = c.no >= 0 && c.no < krn->chipmax ? krn->lpchip[c.no] : krn->lpcalc[i];
         dwFLAGS = c.flags;
         iTRANS = c.trans;
         const bool negate = kThis.flipBackNormal && !(c.flags & KRNCHIP_FRONT);

@@ -151,8 +151,7 @@ HRESULT WINAPI FindTextureCallback(LPDDSURFACEDESC desc, LPVOID context) {
         return D3DENUMRET_OK;
     }
     // Unsigned differences: any format of at least `bpp` bits beats a chosen one of fewer.
-    if (f.dwRGBBitCount >= c->bpp &&
-        f.dwRGBBitCount - c->bpp < c->format.dwRGBBitCount - c->bpp)
+    if (f.dwRGBBitCount >= c->bpp && f.dwRGBBitCount - c->bpp < c->format.dwRGBBitCount - c->bpp)
         c->format = f;
     return D3DENUMRET_OK;
 }
@@ -202,7 +201,8 @@ HBITMAP Reduce(HBITMAP source, const DIBSECTION& ds, int step) {
     auto* dst = static_cast<unsigned char*>(od.dsBm.bmBits);
     for (int y = 0; y < h; ++y) {
         const int sy = y * step;
-        const unsigned char* srow = src + (size_t)(bottomUp ? srcH - 1 - sy : sy) * ds.dsBm.bmWidthBytes;
+        const unsigned char* srow =
+            src + (size_t)(bottomUp ? srcH - 1 - sy : sy) * ds.dsBm.bmWidthBytes;
         unsigned char* drow = dst + (size_t)y * od.dsBm.bmWidthBytes;
         for (int x = 0; x < w; ++x) std::memcpy(drow + x * bytes, srow + x * step * bytes, bytes);
     }
@@ -312,8 +312,8 @@ int D3Z_CreateD3DDevice(D3DCOLORMODEL model) {
 }
 
 int D3Z_CreateViewport(IDirect3DRMFrame* cameraFrame) {
-    if (D3Z.rm->CreateViewport(D3Z.rmdevice, cameraFrame, 0, 0, (DWORD)D3Z.xsize,
-                               (DWORD)D3Z.ysize, &D3Z.viewport) != D3DRM_OK) {
+    if (D3Z.rm->CreateViewport(D3Z.rmdevice, cameraFrame, 0, 0, (DWORD)D3Z.xsize, (DWORD)D3Z.ysize,
+                               &D3Z.viewport) != D3DRM_OK) {
         D3Z.viewport = nullptr;
         return 1;
     }
@@ -389,8 +389,7 @@ DWORD D3Z_ColorMatch(IDirectDrawSurface* surface, COLORREF colour) {
     DWORD word = 0;
     DDSURFACEDESC d = Desc();
     HRESULT r;
-    while ((r = surface->Lock(nullptr, &d, 0, nullptr)) == DDERR_WASSTILLDRAWING) {
-    }
+    while ((r = surface->Lock(nullptr, &d, 0, nullptr)) == DDERR_WASSTILLDRAWING) {}
     if (r == DD_OK) {
         std::memcpy(&word, d.lpSurface, d.ddpfPixelFormat.dwRGBBitCount >= 32 ? 4 : 2);
         surface->Unlock(nullptr);
@@ -442,8 +441,8 @@ int D3Z_LoadTexture(IDirect3DDevice2* device, tagKRNTEXTURE* slot, int small) {
     }
     const int w = ds.dsBm.bmWidth, h = ds.dsBm.bmHeight;
     DDPIXELFORMAT format;
-    if (!ChooseTextureFormat(device, ds.dsBmih.biBitCount ? ds.dsBmih.biBitCount : ds.dsBm.bmBitsPixel,
-                             &format)) {
+    if (!ChooseTextureFormat(
+            device, ds.dsBmih.biBitCount ? ds.dsBmih.biBitCount : ds.dsBm.bmBitsPixel, &format)) {
         DeleteObject(bitmap);
         return 0;
     }
@@ -453,7 +452,7 @@ int D3Z_LoadTexture(IDirect3DDevice2* device, tagKRNTEXTURE* slot, int small) {
     d.dwHeight = (DWORD)h;
     d.ddpfPixelFormat = format;
     d.ddsCaps.dwCaps = DDSCAPS_TEXTURE | (D3Z.hardware ? DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD
-                                                        : DDSCAPS_SYSTEMMEMORY);
+                                                       : DDSCAPS_SYSTEMMEMORY);
     IDirectDrawSurface* texture = nullptr;
     if (!D3Z.dd || D3Z.dd->CreateSurface(&d, &texture, nullptr) != DD_OK) {
         DeleteObject(bitmap);

@@ -22,12 +22,12 @@ struct D3Zvars {
     HWND hwnd;
     int xpos, ypos, xsize, ysize;  // xsize = ysize = 0: no view
     int cxpos, cypos, cxsize, cysize;
-    RECT present;    // where the back buffer goes on the screen
-    RECT saved;      // the window's rectangle before full screen
-    int bpp;         // the display's bits per pixel
-    int windowed;    // 1 window, 0 exclusive full screen
-    int ready;       // frames may be drawn and presented
-    int copying;     // a device context is open on the back buffer or the work surface
+    RECT present;  // where the back buffer goes on the screen
+    RECT saved;    // the window's rectangle before full screen
+    int bpp;       // the display's bits per pixel
+    int windowed;  // 1 window, 0 exclusive full screen
+    int ready;     // frames may be drawn and presented
+    int copying;   // a device context is open on the back buffer or the work surface
     int forceEmulation;
     int hardware;
     int softwareDevice;

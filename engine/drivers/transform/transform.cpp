@@ -19,19 +19,19 @@ struct Build {
     const char* file;
     DWORD c1;
     drv::Need need;
-    bool honoursNoFar;      // flag 0x400 keeps a chip beyond the far limit
-    bool seeThrough;        // the see-through rate is applied
-    bool depthFromNear;     // projected z = (z - near) * t, else z * t
-    bool maxFromLimit;      // the depth range's maximum starts at the near limit, else at 0
-    bool clipAtViewPos;     // the clip rectangle is moved by the view's position
-    bool ownRotation;       // carries its own point rotation and vector copy
+    bool honoursNoFar;   // flag 0x400 keeps a chip beyond the far limit
+    bool seeThrough;     // the see-through rate is applied
+    bool depthFromNear;  // projected z = (z - near) * t, else z * t
+    bool maxFromLimit;   // the depth range's maximum starts at the near limit, else at 0
+    bool clipAtViewPos;  // the clip rectangle is moved by the view's position
+    bool ownRotation;    // carries its own point rotation and vector copy
 };
 
 constexpr Build kBuilds[3] = {
     {"0200KORRIN 3D Transform（標準）", "drv_pasu.dll", 0, drv::kAnyProcessor, true, true, true,
      false, false, false},
-    {"0200KORRIN 3D Transform(SSE版)", "drv_quil.dll", 9, drv::kSse, true, true, true, false,
-     false, true},
+    {"0200KORRIN 3D Transform(SSE版)", "drv_quil.dll", 9, drv::kSse, true, true, true, false, false,
+     true},
     {"0200KORRIN 3D Transform(3DNow!版)", "drv_nodo.dll", 5, drv::kAmd3DNow, false, false, false,
      true, true, false},
 };
@@ -46,9 +46,9 @@ struct tagCHIPDEV {
 };
 
 // Driver state, shared by every engine record of the process (frames never overlap).
-double rVIEWLIMIT = -100.0;   // near limit the engine asked for
-double rVIEWLIMIT2 = 10000.0; // square of the near distance in use
-double g_near = 0.0;          // near distance of the current frame, from view to perspective
+double rVIEWLIMIT = -100.0;    // near limit the engine asked for
+double rVIEWLIMIT2 = 10000.0;  // square of the near distance in use
+double g_near = 0.0;           // near distance of the current frame, from view to perspective
 double rMAX = 0.0, rMIN = 0.0;
 
 double CalcProp(double a, double b, double t) { return a + (b - a) * t; }
@@ -114,9 +114,9 @@ void DevideChip(const tagKRNCHIP* chip, int i, int j, tagCHIPDEV* out, double z)
     double s = (z - a.z) / (b.z - a.z);
     out->vertex = tagKRN3D{a.x + (b.x - a.x) * s, a.y + (b.y - a.y) * s, z, 0.0};
     double g = KRN_Length3D(&a, &out->vertex) / KRN_Length3D(&a, &b);
-    out->normal = tagKRN3D{CalcProp(chip->n[i].x, chip->n[j].x, g),
-                           CalcProp(chip->n[i].y, chip->n[j].y, g),
-                           CalcProp(chip->n[i].z, chip->n[j].z, g), 0.0};
+    out->normal =
+        tagKRN3D{CalcProp(chip->n[i].x, chip->n[j].x, g), CalcProp(chip->n[i].y, chip->n[j].y, g),
+                 CalcProp(chip->n[i].z, chip->n[j].z, g), 0.0};
     out->red = drv::Trunc(CalcProp(chip->r[i], chip->r[j], g));
     out->green = drv::Trunc(CalcProp(chip->g[i], chip->g[j], g));
     out->blue = drv::Trunc(CalcProp(chip->b[i], chip->b[j], g));

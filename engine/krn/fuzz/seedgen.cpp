@@ -14,8 +14,8 @@ static void Write(const fs::path& p, const std::string& bytes) {
 
 static std::string Face(const char* eol, double (*c)[3], bool padded) {
     std::string s = std::string("  0") + eol + "3DFACE" + eol + "  8" + eol + "0" + eol;
-    const char* codes[4][3] = {{"10", "20", "30"}, {"11", "21", "31"}, {"12", "22", "32"},
-                               {"13", "23", "33"}};
+    const char* codes[4][3] = {
+        {"10", "20", "30"}, {"11", "21", "31"}, {"12", "22", "32"}, {"13", "23", "33"}};
     for (int k = 0; k < 4; ++k)
         for (int a = 0; a < 3; ++a) {
             char v[64];

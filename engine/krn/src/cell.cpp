@@ -18,7 +18,8 @@ KRNAPI int WINAPI KRN_ReadCell(tagKRNCELL* cell, const char* path) {
     const char* dot = std::strrchr(path, '.');
     if (!dot) return 0;
     if (strcasecmp(dot, ".bmp") == 0) return UMBDLL_ReadBMP(path, cell);
-    if (strcasecmp(dot, ".umz") == 0 || strcasecmp(dot, ".umb") == 0) return UMBDLL_ReadUMB(path, cell);
+    if (strcasecmp(dot, ".umz") == 0 || strcasecmp(dot, ".umb") == 0)
+        return UMBDLL_ReadUMB(path, cell);
     return 0;
 }
 
@@ -33,7 +34,8 @@ KRNAPI int WINAPI KRN_RemakeCell(tagKRNCELL* cell) {
     // Row by row: a bitmap cell's rows may be wider than the plain cell's.
     for (LONG row = 0; row < old.ysize; ++row)
         std::memcpy(cell->bits + (size_t)row * (size_t)cell->xsize,
-                    old.bits + (size_t)row * (size_t)old.xsize, (size_t)old.xsize * sizeof(ZEMPIXEL));
+                    old.bits + (size_t)row * (size_t)old.xsize,
+                    (size_t)old.xsize * sizeof(ZEMPIXEL));
     cell->mask = old.mask;
     cell->xpos = old.xpos;
     cell->ypos = old.ypos;

@@ -33,9 +33,15 @@ DialogState g_dialog;
 
 const tagKRNENUMDRV* Entries(tagKRN* krn, int kind, int* count) {
     switch (kind) {
-    case kTransform: *count = krn->drvcount; return krn->edDRV;
-    case kLighting: *count = krn->lgtcount; return krn->edLGT;
-    default: *count = krn->acccount; return krn->edACC;
+        case kTransform:
+            *count = krn->drvcount;
+            return krn->edDRV;
+        case kLighting:
+            *count = krn->lgtcount;
+            return krn->edLGT;
+        default:
+            *count = krn->acccount;
+            return krn->edACC;
     }
 }
 
@@ -85,7 +91,8 @@ void Accept(HWND dlg) {
         int count = 0;
         const tagKRNENUMDRV* e = Entries(g_dialog.krn, k, &count);
         if (index[k] < 0 || !e[index[k]].use) {
-            Warn(g_dialog.krn->hwnd, text::kDriverCaption, text::kDriverNotUse, text::kKindNames[k]);
+            Warn(g_dialog.krn->hwnd, text::kDriverCaption, text::kDriverNotUse,
+                 text::kKindNames[k]);
             return;
         }
     }
@@ -95,21 +102,26 @@ void Accept(HWND dlg) {
 
 INT_PTR CALLBACK DialogDriver(HWND dlg, UINT message, WPARAM w, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        SetWindowPos(dlg, nullptr, g_dialog.at.x, g_dialog.at.y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        InitComboBox(dlg);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(w)) {
-        case kListAll:
-            if (HIWORD(w) == BN_CLICKED) InitComboBox(dlg);
+        case WM_INITDIALOG:
+            SetWindowPos(dlg, nullptr, g_dialog.at.x, g_dialog.at.y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            InitComboBox(dlg);
             return TRUE;
-        case IDOK: Accept(dlg); return TRUE;
-        case IDCANCEL: EndDialog(dlg, 0); return TRUE;
-        }
-        return FALSE;
-    default: return FALSE;
+        case WM_COMMAND:
+            switch (LOWORD(w)) {
+                case kListAll:
+                    if (HIWORD(w) == BN_CLICKED) InitComboBox(dlg);
+                    return TRUE;
+                case IDOK:
+                    Accept(dlg);
+                    return TRUE;
+                case IDCANCEL:
+                    EndDialog(dlg, 0);
+                    return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
     }
 }
 

@@ -39,9 +39,12 @@ struct Block {
 
 Block BlockOf(tagKRN* krn, DriverKind kind) {
     switch (kind) {
-    case kTransform: return {&krn->drvlib, krn->drvname, &krn->drvcount, krn->edDRV};
-    case kLighting: return {&krn->lgtlib, krn->lgtname, &krn->lgtcount, krn->edLGT};
-    default: return {&krn->acclib, krn->accname, &krn->acccount, krn->edACC};
+        case kTransform:
+            return {&krn->drvlib, krn->drvname, &krn->drvcount, krn->edDRV};
+        case kLighting:
+            return {&krn->lgtlib, krn->lgtname, &krn->lgtcount, krn->edLGT};
+        default:
+            return {&krn->acclib, krn->accname, &krn->acccount, krn->edACC};
     }
 }
 
@@ -165,31 +168,32 @@ void Set(T& field, void* fn) {
 void Install(tagKRN* krn, DriverKind kind, const Binding& b) {
     void* const* f = b.fn;
     switch (kind) {
-    case kTransform:
-        krn->drvlib = b.lib;
-        Set(krn->DRV_CHECK, f[0]), Set(krn->DRV_START, f[1]), Set(krn->DRV_END, f[2]);
-        Set(krn->DRV_REBOOT, f[3]), Set(krn->DRV_VIEW, f[4]), Set(krn->DRV_PERSPECTIVE, f[5]);
-        break;
-    case kLighting:
-        krn->lgtlib = b.lib;
-        Set(krn->LGT_CHECK, f[0]), Set(krn->LGT_START, f[1]), Set(krn->LGT_END, f[2]);
-        Set(krn->LGT_REBOOT, f[3]), Set(krn->LGT_LIGHT, f[4]), Set(krn->LGT_BRIGHT, f[5]);
-        break;
-    case kRaster:
-        krn->acclib = b.lib;
-        Set(krn->ACC_CHECK, f[0]), Set(krn->ACC_START, f[1]), Set(krn->ACC_END, f[2]);
-        Set(krn->ACC_REBOOT, f[3]), Set(krn->ACC_MAKEVIEW, f[4]);
-        Set(krn->ACC_RELEASEVIEW, f[5]), Set(krn->ACC_CAMERA, f[6]), Set(krn->ACC_RASTER, f[7]);
-        Set(krn->ACC_FLIP, f[8]), Set(krn->ACC_FULLSCREEN, f[9]), Set(krn->ACC_REFRESH, f[10]);
-        Set(krn->ACC_PUTSCREEN, f[11]), Set(krn->ACC_GETSCREEN, f[12]);
-        Set(krn->ACC_LOADTEXTURE, f[13]), Set(krn->ACC_DELETETEXTURE, f[14]);
-        break;
+        case kTransform:
+            krn->drvlib = b.lib;
+            Set(krn->DRV_CHECK, f[0]), Set(krn->DRV_START, f[1]), Set(krn->DRV_END, f[2]);
+            Set(krn->DRV_REBOOT, f[3]), Set(krn->DRV_VIEW, f[4]), Set(krn->DRV_PERSPECTIVE, f[5]);
+            break;
+        case kLighting:
+            krn->lgtlib = b.lib;
+            Set(krn->LGT_CHECK, f[0]), Set(krn->LGT_START, f[1]), Set(krn->LGT_END, f[2]);
+            Set(krn->LGT_REBOOT, f[3]), Set(krn->LGT_LIGHT, f[4]), Set(krn->LGT_BRIGHT, f[5]);
+            break;
+        case kRaster:
+            krn->acclib = b.lib;
+            Set(krn->ACC_CHECK, f[0]), Set(krn->ACC_START, f[1]), Set(krn->ACC_END, f[2]);
+            Set(krn->ACC_REBOOT, f[3]), Set(krn->ACC_MAKEVIEW, f[4]);
+            Set(krn->ACC_RELEASEVIEW, f[5]), Set(krn->ACC_CAMERA, f[6]), Set(krn->ACC_RASTER, f[7]);
+            Set(krn->ACC_FLIP, f[8]), Set(krn->ACC_FULLSCREEN, f[9]), Set(krn->ACC_REFRESH, f[10]);
+            Set(krn->ACC_PUTSCREEN, f[11]), Set(krn->ACC_GETSCREEN, f[12]);
+            Set(krn->ACC_LOADTEXTURE, f[13]), Set(krn->ACC_DELETETEXTURE, f[14]);
+            break;
     }
 }
 
 KRNDRV_RESTART RestartOf(tagKRN* krn, DriverKind kind) {
-    return kind == kTransform ? krn->DRV_REBOOT : kind == kLighting ? krn->LGT_REBOOT
-                                                                    : krn->ACC_REBOOT;
+    return kind == kTransform  ? krn->DRV_REBOOT
+           : kind == kLighting ? krn->LGT_REBOOT
+                               : krn->ACC_REBOOT;
 }
 
 // Finds a driver for the kind: the chosen name, else the fallback (which becomes the chosen
@@ -309,8 +313,8 @@ KRNAPI void WINAPI KRN_CheckACC(tagKRN* krn, char* corp, char* name, DWORD* c1, 
     krn::CheckInfo(krn, krn::kRaster, corp, name, c1, c2);
 }
 
-KRNAPI void WINAPI KRN_GetDriverName(tagKRN* krn, tagKRNDRVINFO* drvlist,
-                                     tagKRNDRVINFO* lgtlist, tagKRNDRVINFO* acclist) {
+KRNAPI void WINAPI KRN_GetDriverName(tagKRN* krn, tagKRNDRVINFO* drvlist, tagKRNDRVINFO* lgtlist,
+                                     tagKRNDRVINFO* acclist) {
     if (!krn) return;
     krn::FillList(krn, krn::kTransform, drvlist);
     krn::FillList(krn, krn::kLighting, lgtlist);

@@ -12,8 +12,8 @@ extern const char* const kDriverNotFound;         // file
 extern const char* const kCheckFunctionNotFound;  // file
 extern const char* const kSmallTextures;
 extern const char* const kReducedTextures;
-extern const char* const kTextureNotFound;        // path
-extern const char* const kTextureNoMemory;        // path
+extern const char* const kTextureNotFound;  // path
+extern const char* const kTextureNoMemory;  // path
 
 }  // namespace krn::text
 

@@ -52,13 +52,13 @@ KRNAPI int WINAPI KRN_ReadChip(tagKRN* krn, int start, const char* path, const t
     Block b(path, kind != Kind::kPh1);
     if (!b.data) return 0;
     switch (kind) {
-    case Kind::kDxf:
-        return krn::ReadDXF(krn, start, b.data, b.size, 0xFFFFFF, false, vector);
-    case Kind::kDxr:
-        return krn::ReadDXF(krn, start, b.data, b.size, 0, true, vector);
-    default:
-        return krn::ReadPH1(krn, start, reinterpret_cast<const unsigned char*>(b.data), b.size,
-                            vector);
+        case Kind::kDxf:
+            return krn::ReadDXF(krn, start, b.data, b.size, 0xFFFFFF, false, vector);
+        case Kind::kDxr:
+            return krn::ReadDXF(krn, start, b.data, b.size, 0, true, vector);
+        default:
+            return krn::ReadPH1(krn, start, reinterpret_cast<const unsigned char*>(b.data), b.size,
+                                vector);
     }
 }
 

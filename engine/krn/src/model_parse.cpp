@@ -95,8 +95,8 @@ int CountDXF(const char* text, size_t size) {
 
 int ReadDXF(tagKRN* krn, int start, const char* text, size_t size, DWORD colour, bool random,
             const tagKRN3D* vector) {
-    static const char* const kCodes[3][3] = {{"10", "20", "30"}, {"11", "21", "31"},
-                                             {"12", "22", "32"}};
+    static const char* const kCodes[3][3] = {
+        {"10", "20", "30"}, {"11", "21", "31"}, {"12", "22", "32"}};
     Text t{text, text + size};
     Placement pl = PlacementOf(vector);
     int stored = 0;

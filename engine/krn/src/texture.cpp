@@ -11,24 +11,25 @@
 
 namespace {
 
-bool g_small = false;     // reduced textures first
-int g_fallbacks = 0;      // reduced textures used for want of memory
-int g_failures = 0;       // textures that could not be loaded
+bool g_small = false;  // reduced textures first
+int g_fallbacks = 0;   // reduced textures used for want of memory
+int g_failures = 0;    // textures that could not be loaded
 
 tagKRNTEXTURE* SlotOf(tagKRN* krn, DWORD_PTR htex) {
     // A handle is the address of a slot of this record; anything else is no texture.
     DWORD_PTR base = reinterpret_cast<DWORD_PTR>(krn->texture);
     if (htex < base) return nullptr;
     DWORD_PTR off = htex - base;
-    if (off % sizeof(tagKRNTEXTURE) || off / sizeof(tagKRNTEXTURE) >= KRN_TEXTUREMAX) return nullptr;
+    if (off % sizeof(tagKRNTEXTURE) || off / sizeof(tagKRNTEXTURE) >= KRN_TEXTUREMAX)
+        return nullptr;
     return krn->texture + off / sizeof(tagKRNTEXTURE);
 }
 
 DWORD_PTR HandleOf(tagKRNTEXTURE* slot) { return reinterpret_cast<DWORD_PTR>(slot); }
 
 // Tries one form of the file: drive + folder + stem + extension into the slot's path.
-bool TryLoad(tagKRN* krn, tagKRNTEXTURE* slot, const char* drive, const char* dir,
-             const char* stem, const char* ext) {
+bool TryLoad(tagKRN* krn, tagKRNTEXTURE* slot, const char* drive, const char* dir, const char* stem,
+             const char* ext) {
     NXL_FILE_MakePath(slot->path, drive, dir, stem, ext, sizeof slot->path);
     return krn->ACC_LOADTEXTURE(krn, slot) != 0;
 }
@@ -85,7 +86,8 @@ KRNAPI DWORD_PTR WINAPI KRN_ReadTexture(tagKRN* krn, const char* path, int mask)
             ok = TryLoad(krn, slot, drive, dir, small, ext);
         }
     } else {
-        ok = TryLoad(krn, slot, drive, dir, small, ext) || TryLoad(krn, slot, drive, dir, stem, ext);
+        ok =
+            TryLoad(krn, slot, drive, dir, small, ext) || TryLoad(krn, slot, drive, dir, stem, ext);
     }
     if (ok) {
         // The slot shows the path as requested, whichever form was loaded.
@@ -156,8 +158,7 @@ bool ValidView(const tagKRN* krn, int view) { return krn && view >= 0 && view < 
 
 }  // namespace
 
-KRNAPI int WINAPI KRN_PutScreen(tagKRN* krn, int view, int x, int y, tagKRNCELL* cell,
-                                RECT* src) {
+KRNAPI int WINAPI KRN_PutScreen(tagKRN* krn, int view, int x, int y, tagKRNCELL* cell, RECT* src) {
     if (!ValidView(krn, view) || !cell) return 0;
     Box s{0, 0, cell->xsize, cell->ysize};
     if (src) {
@@ -179,8 +180,7 @@ KRNAPI int WINAPI KRN_PutScreen(tagKRN* krn, int view, int x, int y, tagKRNCELL*
     return krn->ACC_PUTSCREEN(krn, view, cut.left, cut.top, cell, &r);
 }
 
-KRNAPI int WINAPI KRN_GetScreen(tagKRN* krn, tagKRNCELL* cell, int x, int y, int view,
-                                RECT* rect) {
+KRNAPI int WINAPI KRN_GetScreen(tagKRN* krn, tagKRNCELL* cell, int x, int y, int view, RECT* rect) {
     if (!ValidView(krn, view) || !cell) return 0;
     const tagKRNVIEW& v = krn->view[view];
     Box area{0, 0, v.xsize, v.ysize};

@@ -126,7 +126,9 @@ KRNAPI void WINAPI KRN_Face3D(tagKRN3D* dst, const tagKRN3D* p0, const tagKRN3D*
                               const tagKRN3D* p2) {
     // Cramer's rule on the rows p0, p1, p2 with the right-hand side (1, 1, 1).
     auto det = [](double a, double b, double c, double d, double e, double f, double g, double h,
-                  double i) { return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g); };
+                  double i) {
+        return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    };
     double d = det(p0->x, p0->y, p0->z, p1->x, p1->y, p1->z, p2->x, p2->y, p2->z);
     if (d == 0.0) d = 1.0;
     double a = det(1, p0->y, p0->z, 1, p1->y, p1->z, 1, p2->y, p2->z);
@@ -138,33 +140,35 @@ KRNAPI void WINAPI KRN_Face3D(tagKRN3D* dst, const tagKRN3D* p0, const tagKRN3D*
     dst->t = 0.0;
 }
 
-KRNAPI void WINAPI KRN_MakeFastRotate3D(tagKRNFFR* ffr, const tagKRN3D* angles,
-                                        const char* order) {
+KRNAPI void WINAPI KRN_MakeFastRotate3D(tagKRNFFR* ffr, const tagKRN3D* angles, const char* order) {
     int n = 0;
     ffr->calc[0] = 0;
     ffr->bm = ffr->bx = ffr->by = ffr->bz = 0;
     for (const char* p = order; p && *p && n < 3; ++p) {
         switch (*p) {
-        case 'X': case 'x':
-            ffr->bm = ffr->bx = 1;
-            ffr->calc[n++] = 'X';
-            ffr->sinx = std::sin(KRN_DegToRad(angles->x));
-            ffr->cosx = std::cos(KRN_DegToRad(angles->x));
-            break;
-        case 'Y': case 'y':
-            ffr->bm = ffr->by = 1;
-            ffr->calc[n++] = 'Y';
-            ffr->siny = std::sin(KRN_DegToRad(angles->y));
-            ffr->cosy = std::cos(KRN_DegToRad(angles->y));
-            break;
-        case 'Z': case 'z':
-            ffr->bm = ffr->bz = 1;
-            ffr->calc[n++] = 'Z';
-            ffr->sinz = std::sin(KRN_DegToRad(angles->z));
-            ffr->cosz = std::cos(KRN_DegToRad(angles->z));
-            break;
-        default:
-            break;
+            case 'X':
+            case 'x':
+                ffr->bm = ffr->bx = 1;
+                ffr->calc[n++] = 'X';
+                ffr->sinx = std::sin(KRN_DegToRad(angles->x));
+                ffr->cosx = std::cos(KRN_DegToRad(angles->x));
+                break;
+            case 'Y':
+            case 'y':
+                ffr->bm = ffr->by = 1;
+                ffr->calc[n++] = 'Y';
+                ffr->siny = std::sin(KRN_DegToRad(angles->y));
+                ffr->cosy = std::cos(KRN_DegToRad(angles->y));
+                break;
+            case 'Z':
+            case 'z':
+                ffr->bm = ffr->bz = 1;
+                ffr->calc[n++] = 'Z';
+                ffr->sinz = std::sin(KRN_DegToRad(angles->z));
+                ffr->cosz = std::cos(KRN_DegToRad(angles->z));
+                break;
+            default:
+                break;
         }
     }
     ffr->calc[n] = 0;
@@ -179,29 +183,29 @@ KRNAPI void WINAPI KRN_FastRotate3D(tagKRN3D* dst, const tagKRN3D* src, const ta
     for (int i = 0; i < 3 && ffr->calc[i]; ++i) {
         double a, b;
         switch (ffr->calc[i]) {
-        case 'X':
-            if (!ffr->bx) break;
-            a = ffr->cosx * y - ffr->sinx * z;
-            b = ffr->sinx * y + ffr->cosx * z;
-            y = a;
-            z = b;
-            break;
-        case 'Y':
-            if (!ffr->by) break;
-            a = ffr->cosy * z - ffr->siny * x;
-            b = ffr->siny * z + ffr->cosy * x;
-            z = a;
-            x = b;
-            break;
-        case 'Z':
-            if (!ffr->bz) break;
-            a = ffr->cosz * x - ffr->sinz * y;
-            b = ffr->sinz * x + ffr->cosz * y;
-            x = a;
-            y = b;
-            break;
-        default:
-            break;
+            case 'X':
+                if (!ffr->bx) break;
+                a = ffr->cosx * y - ffr->sinx * z;
+                b = ffr->sinx * y + ffr->cosx * z;
+                y = a;
+                z = b;
+                break;
+            case 'Y':
+                if (!ffr->by) break;
+                a = ffr->cosy * z - ffr->siny * x;
+                b = ffr->siny * z + ffr->cosy * x;
+                z = a;
+                x = b;
+                break;
+            case 'Z':
+                if (!ffr->bz) break;
+                a = ffr->cosz * x - ffr->sinz * y;
+                b = ffr->sinz * x + ffr->cosz * y;
+                x = a;
+                y = b;
+                break;
+            default:
+                break;
         }
     }
     // t follows the point, as it does for the identity rotation.

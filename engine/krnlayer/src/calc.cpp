@@ -79,8 +79,8 @@ bool SelfPass(tagKRNL* l, int level) {
                 CalcChipMatrix(c, &l->lpchip[i], shift, ffr, scale);
                 c->mode &= ~KRNCHIP_HIDE;
                 c->no = l->no + i;
-                DWORD f = c->flags & ~(KRNCHIP_TWOSIDED | KRNCHIP_ALPHA | KRNCHIP_SHADOW |
-                                       KRNCHIP_THROUGH);
+                DWORD f = c->flags &
+                          ~(KRNCHIP_TWOSIDED | KRNCHIP_ALPHA | KRNCHIP_SHADOW | KRNCHIP_THROUGH);
                 if (l->back) f |= KRNCHIP_TWOSIDED;
                 if (l->alpha) f |= KRNCHIP_ALPHA;
                 if (l->shadow) f |= KRNCHIP_SHADOW;
@@ -90,7 +90,8 @@ bool SelfPass(tagKRNL* l, int level) {
         }
         CopyOut(l);
         if (Shown(l) && l->billboard > 0)
-            for (int i = 0; i < l->count; ++i) g_billboards.push_back({l->no + i, l->lpcalc[i].mode});
+            for (int i = 0; i < l->count; ++i)
+                g_billboards.push_back({l->no + i, l->lpcalc[i].mode});
     }
     for (int i = 0; i < l->layer; ++i) {
         bool c = SelfPass(l->child[i], level + 1);
@@ -103,15 +104,16 @@ bool SelfPass(tagKRNL* l, int level) {
 void Compose(tagKRNL* l, int level, bool ancestorChanged) {
     tagKRN* krn = l->hkrn;
     bool dirty = l->recalc || l->billboard;
-    if ((ancestorChanged || dirty) && Shown(l) && l->count > 0 && level > 0 && krn &&
-        krn->lpchip && krnl::SlotsInside(krn, l->no, l->count)) {
+    if ((ancestorChanged || dirty) && Shown(l) && l->count > 0 && level > 0 && krn && krn->lpchip &&
+        krnl::SlotsInside(krn, l->no, l->count)) {
         tagKRNCHIP* out = krn->lpchip + l->no;
         for (int at = level - 1; at >= 0; --at) {
             const Level& s = g_stack[size_t(at)];
             if (!s.flag) continue;
             const tagKRNCHIP* src = l->powercount == 0 ? l->lpcalc : out;
             if (l->powercount == 0) ++g_restarts;
-            for (int i = 0; i < l->count; ++i) CalcChipMatrix(&out[i], &src[i], s.shift, s.ffr, s.scale);
+            for (int i = 0; i < l->count; ++i)
+                CalcChipMatrix(&out[i], &src[i], s.shift, s.ffr, s.scale);
             ++l->powercount;
         }
         // A clean layer whose ancestors all came back to the identity still needs its own

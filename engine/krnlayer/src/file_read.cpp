@@ -66,8 +66,10 @@ int ReadNumbers(const Reader& r, const char*& p, double* out, int max) {
         if (!q || q == p || q > r.end) break;
         out[n++] = double(f);
         p = q;
-        if (p < r.end && *p == ',') ++p;
-        else break;
+        if (p < r.end && *p == ',')
+            ++p;
+        else
+            break;
     }
     return n;
 }
@@ -257,7 +259,9 @@ const char* BlockEntry(Reader& r, tagKRNL* l, Block& b, const char* kw, const ch
             std::memcpy(l->name, name, sizeof name);
         }
     } else if (!strcasecmp(kw, "Shift") || !strcasecmp(kw, "Rotate") || !strcasecmp(kw, "Scale")) {
-        tagKRN3D& v = !strcasecmp(kw, "Shift") ? b.shift : !strcasecmp(kw, "Rotate") ? b.rotate : b.scale;
+        tagKRN3D& v = !strcasecmp(kw, "Shift")    ? b.shift
+                      : !strcasecmp(kw, "Rotate") ? b.rotate
+                                                  : b.scale;
         n[0] = v.x, n[1] = v.y, n[2] = v.z;
         ReadNumbers(r, p, n, 3);
         KRN_Set3D(&v, n[0], n[1], n[2], 0);
@@ -290,8 +294,10 @@ const char* BlockEntry(Reader& r, tagKRNL* l, Block& b, const char* kw, const ch
     } else if (!strcasecmp(kw, "Attribute")) {
         while (ReadString(r, p, s)) {
             Attribute(l, b, s);
-            if (p < r.end && *p == ',') ++p;
-            else break;
+            if (p < r.end && *p == ',')
+                ++p;
+            else
+                break;
         }
     } else if (!strcasecmp(kw, "Texture")) {
         if (ReadString(r, p, s)) {
@@ -361,8 +367,13 @@ void ReadLayerText(tagKRNL* layer, const char* text, size_t n, const char* folde
         clean += c;
     }
     ReadNotes local;
-    Reader r{layer->hkrn, KRNL_GetMasterLayer(layer), folder ? folder : "", slot,
-             clean.data() + clean.size(), false, notes ? notes : &local};
+    Reader r{layer->hkrn,
+             KRNL_GetMasterLayer(layer),
+             folder ? folder : "",
+             slot,
+             clean.data() + clean.size(),
+             false,
+             notes ? notes : &local};
     const char* p = clean.data();
     // At the top level only layer blocks have an effect.
     while (p < r.end && !r.stop) {
@@ -402,7 +413,8 @@ KRNLAPI int WINAPI KRNL_LoadLayer(tagKRNL* layer, const char* path, int slot) {
         std::string msg = path;
         char line[160];
         if (notes.beforeCount) {
-            std::snprintf(line, sizeof line, "\nCount より前に置かれたチップ %d 個を読み込みました。",
+            std::snprintf(line, sizeof line,
+                          "\nCount より前に置かれたチップ %d 個を読み込みました。",
                           notes.beforeCount);
             msg += line;
         }
@@ -412,7 +424,8 @@ KRNLAPI int WINAPI KRNL_LoadLayer(tagKRNL* layer, const char* path, int slot) {
             msg += line;
         }
         if (notes.noRoom) {
-            std::snprintf(line, sizeof line, "\n空きチップが足りず、%d 個のチップから先を読み込めませんでした。",
+            std::snprintf(line, sizeof line,
+                          "\n空きチップが足りず、%d 個のチップから先を読み込めませんでした。",
                           notes.noRoom);
             msg += line;
         }

@@ -31,7 +31,8 @@ const tagKRNTEXTURE* TextureSlot(const tagKRN* krn, DWORD_PTR htex) {
     DWORD_PTR base = reinterpret_cast<DWORD_PTR>(krn->texture);
     if (htex < base) return nullptr;
     DWORD_PTR off = htex - base;
-    if (off % sizeof(tagKRNTEXTURE) || off / sizeof(tagKRNTEXTURE) >= KRN_TEXTUREMAX) return nullptr;
+    if (off % sizeof(tagKRNTEXTURE) || off / sizeof(tagKRNTEXTURE) >= KRN_TEXTUREMAX)
+        return nullptr;
     return krn->texture + off / sizeof(tagKRNTEXTURE);
 }
 
@@ -79,7 +80,8 @@ void WriteLayer(Writer& w, const tagKRNL* l, int d) {
         last[0] = int(l->color & 0xFF);
         last[1] = int((l->color >> 8) & 0xFF);
         last[2] = int((l->color >> 16) & 0xFF);
-        w.Line(d + 1, "LayerColor{ " + Int(last[0]) + ", " + Int(last[1]) + ", " + Int(last[2]) + " }");
+        w.Line(d + 1,
+               "LayerColor{ " + Int(last[0]) + ", " + Int(last[1]) + ", " + Int(last[2]) + " }");
     }
     // NoFog and NoDistance are written too, so that a saved file reads back the same.
     if (l->back || l->wireframe || l->shade == 0 || l->alpha || l->shadow || l->znowrite ||
@@ -99,10 +101,9 @@ void WriteLayer(Writer& w, const tagKRNL* l, int d) {
     if (t.htex) {
         w.Line(d + 1, std::string("Texture{ \"") + t.name + "\", " + Int(t.mode) + ", " +
                           krnl::Number(t.cx) + ", " + krnl::Number(t.cy) + ", " +
-                          krnl::Number(t.cz) + ", " + krnl::Number(t.u) + ", " +
-                          krnl::Number(t.v) + ", " + krnl::Number(t.rotate) + ", " +
-                          krnl::Number(t.su) + ", " + krnl::Number(t.sv) + ", " +
-                          (t.mask ? " 1 }" : " 0 }"));
+                          krnl::Number(t.cz) + ", " + krnl::Number(t.u) + ", " + krnl::Number(t.v) +
+                          ", " + krnl::Number(t.rotate) + ", " + krnl::Number(t.su) + ", " +
+                          krnl::Number(t.sv) + ", " + (t.mask ? " 1 }" : " 0 }"));
     }
     DWORD_PTR lastTexture = 0;
     int lastTrans = 0;

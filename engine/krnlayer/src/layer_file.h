@@ -10,9 +10,9 @@ namespace krnl {
 
 // What the reader could not store as the file asked; reported once per file.
 struct ReadNotes {
-    int beforeCount = 0;   // chips given before their block's Count (kept)
-    int beyondCount = 0;   // chips beyond their block's Count (not stored)
-    int noRoom = 0;        // chips of the block where no free run was left (reading stopped)
+    int beforeCount = 0;  // chips given before their block's Count (kept)
+    int beyondCount = 0;  // chips beyond their block's Count (not stored)
+    int noRoom = 0;       // chips of the block where no free run was left (reading stopped)
 };
 
 // Reads layer text (n bytes, ending early at a 0 or 0x1A byte) under `layer`; textures are

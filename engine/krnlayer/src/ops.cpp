@@ -9,8 +9,10 @@
 namespace {
 
 void SetBit(DWORD& flags, DWORD bit, INT_PTR on) {
-    if (on) flags |= bit;
-    else flags &= ~bit;
+    if (on)
+        flags |= bit;
+    else
+        flags &= ~bit;
 }
 
 void ChipBits(tagKRNL* layer, DWORD bit, INT_PTR on) {
@@ -48,85 +50,101 @@ void FillInfo(const tagKRNL* l, tagKRNLINFO* row, int depth) {
 INT_PTR Apply(int op, tagKRNL* l, INT_PTR acc, INT_PTR a) {
     if (op != KRNLOP_INFO && op != KRNLOP_CLEAN) l->recalc = 1;
     switch (op) {
-    case KRNLOP_SHADE:
-        ChipBits(l, KRNCHIP_UNSHADED, a == 0);
-        break;
-    case KRNLOP_MIXTURE:
-        l->mixture = int(a);
-        for (int i = 0; i < l->count; ++i) l->lpchip[i].trans = int(a);
-        break;
-    case KRNLOP_SWITCH:
-        if (a == 9) l->blink = 1;
-        else if (a == -9) l->blink = 0;
-        else l->sw = int(a);
-        break;
-    case KRNLOP_BACK: l->back = int(a); break;
-    case KRNLOP_ALPHA: l->alpha = int(a); break;
-    case KRNLOP_BILLBOARD: l->billboard = int(a); break;
-    case KRNLOP_COLOR: {
-        l->color = DWORD(a);
-        int r = int(a & 0xFF), g = int((a >> 8) & 0xFF), b = int((a >> 16) & 0xFF);
-        for (int i = 0; i < l->count; ++i) {
-            tagKRNCHIP& c = l->lpchip[i];
-            c.red = r;
-            c.green = g;
-            c.blue = b;
-            for (int k = 0; k < 3; ++k) {
-                c.r[k] = r;
-                c.g[k] = g;
-                c.b[k] = b;
+        case KRNLOP_SHADE:
+            ChipBits(l, KRNCHIP_UNSHADED, a == 0);
+            break;
+        case KRNLOP_MIXTURE:
+            l->mixture = int(a);
+            for (int i = 0; i < l->count; ++i) l->lpchip[i].trans = int(a);
+            break;
+        case KRNLOP_SWITCH:
+            if (a == 9)
+                l->blink = 1;
+            else if (a == -9)
+                l->blink = 0;
+            else
+                l->sw = int(a);
+            break;
+        case KRNLOP_BACK:
+            l->back = int(a);
+            break;
+        case KRNLOP_ALPHA:
+            l->alpha = int(a);
+            break;
+        case KRNLOP_BILLBOARD:
+            l->billboard = int(a);
+            break;
+        case KRNLOP_COLOR: {
+            l->color = DWORD(a);
+            int r = int(a & 0xFF), g = int((a >> 8) & 0xFF), b = int((a >> 16) & 0xFF);
+            for (int i = 0; i < l->count; ++i) {
+                tagKRNCHIP& c = l->lpchip[i];
+                c.red = r;
+                c.green = g;
+                c.blue = b;
+                for (int k = 0; k < 3; ++k) {
+                    c.r[k] = r;
+                    c.g[k] = g;
+                    c.b[k] = b;
+                }
+                c.flags &= ~KRNCHIP_VERTEXCOLOR;
             }
-            c.flags &= ~KRNCHIP_VERTEXCOLOR;
+            break;
         }
-        break;
-    }
-    case KRNLOP_INFO:
-        FillInfo(l, reinterpret_cast<tagKRNLINFO*>(acc), int(a));
-        acc += INT_PTR(sizeof(tagKRNLINFO));
-        break;
-    case KRNLOP_SMOOTH:
-        if (l->count > 0 && krnl::SlotsInside(l->hkrn, l->no, l->count)) {
-            tagKRNCHIP* at = l->hkrn->lpchip + l->no;
-            std::memcpy(at, l->lpchip, sizeof(tagKRNCHIP) * size_t(l->count));
-            KRN_SmoothChip(l->hkrn, l->no, l->count, int(a));
-            std::memcpy(l->lpchip, at, sizeof(tagKRNCHIP) * size_t(l->count));
+        case KRNLOP_INFO:
+            FillInfo(l, reinterpret_cast<tagKRNLINFO*>(acc), int(a));
+            acc += INT_PTR(sizeof(tagKRNLINFO));
+            break;
+        case KRNLOP_SMOOTH:
+            if (l->count > 0 && krnl::SlotsInside(l->hkrn, l->no, l->count)) {
+                tagKRNCHIP* at = l->hkrn->lpchip + l->no;
+                std::memcpy(at, l->lpchip, sizeof(tagKRNCHIP) * size_t(l->count));
+                KRN_SmoothChip(l->hkrn, l->no, l->count, int(a));
+                std::memcpy(l->lpchip, at, sizeof(tagKRNCHIP) * size_t(l->count));
+            }
+            break;
+        case KRNLOP_WIREFRAME:
+            l->wireframe = int(a);
+            ChipBits(l, KRNCHIP_WIREFRAME, a);
+            break;
+        case KRNLOP_RENUMBER:
+            if (l->hkrn)
+                for (int i = 0; i < l->count; ++i) KRN_DeleteChip(l->hkrn, l->no + i);
+            l->no = int(acc);
+            acc += l->count;
+            break;
+        case KRNLOP_CLEAN:
+            l->recalc = 0;
+            break;
+        case KRNLOP_ZNOWRITE:
+            l->znowrite = int(a);
+            ChipBits(l, KRNCHIP_ZNOWRITE, a);
+            break;
+        case KRNLOP_SCALE: {
+            const tagKRN3D* s = reinterpret_cast<const tagKRN3D*>(a);
+            if (s && l->count > 0) {
+                KRN_Mul3D(&l->shift, &l->shift, s);
+                for (int i = 0; i < l->count; ++i)
+                    for (auto& v : l->lpchip[i].v) KRN_Mul3D(&v, &v, s);
+            }
+            break;
         }
-        break;
-    case KRNLOP_WIREFRAME:
-        l->wireframe = int(a);
-        ChipBits(l, KRNCHIP_WIREFRAME, a);
-        break;
-    case KRNLOP_RENUMBER:
-        if (l->hkrn)
-            for (int i = 0; i < l->count; ++i) KRN_DeleteChip(l->hkrn, l->no + i);
-        l->no = int(acc);
-        acc += l->count;
-        break;
-    case KRNLOP_CLEAN: l->recalc = 0; break;
-    case KRNLOP_ZNOWRITE:
-        l->znowrite = int(a);
-        ChipBits(l, KRNCHIP_ZNOWRITE, a);
-        break;
-    case KRNLOP_SCALE: {
-        const tagKRN3D* s = reinterpret_cast<const tagKRN3D*>(a);
-        if (s && l->count > 0) {
-            KRN_Mul3D(&l->shift, &l->shift, s);
-            for (int i = 0; i < l->count; ++i)
-                for (auto& v : l->lpchip[i].v) KRN_Mul3D(&v, &v, s);
-        }
-        break;
-    }
-    case KRNLOP_SHADOW: l->shadow = int(a); break;
-    case KRNLOP_THROUGH: l->through = int(a); break;
-    case KRNLOP_NOFOG:
-        l->nofog = int(a);
-        ChipBits(l, KRNCHIP_NOFOG, a);
-        break;
-    case KRNLOP_NODISTANCE:
-        l->nodistance = int(a);
-        ChipBits(l, KRNCHIP_NOFAR, a);
-        break;
-    default: break;
+        case KRNLOP_SHADOW:
+            l->shadow = int(a);
+            break;
+        case KRNLOP_THROUGH:
+            l->through = int(a);
+            break;
+        case KRNLOP_NOFOG:
+            l->nofog = int(a);
+            ChipBits(l, KRNCHIP_NOFOG, a);
+            break;
+        case KRNLOP_NODISTANCE:
+            l->nodistance = int(a);
+            ChipBits(l, KRNCHIP_NOFAR, a);
+            break;
+        default:
+            break;
     }
     return acc;
 }
@@ -146,16 +164,22 @@ void MapChip(tagKRNCHIP& chip, const tagKRNLT& lt) {
         const double dx = v.x - lt.cx, dy = v.y - lt.cy, dz = v.z - lt.cz;
         if (lt.mode >= 1 && lt.mode <= 3) {
             double p, q;
-            if (lt.mode == 1) p = dy + lt.u, q = dz + lt.v;
-            else if (lt.mode == 2) p = dz + lt.u, q = dx + lt.v;
-            else p = dx + lt.u, q = dy + lt.v;
+            if (lt.mode == 1)
+                p = dy + lt.u, q = dz + lt.v;
+            else if (lt.mode == 2)
+                p = dz + lt.u, q = dx + lt.v;
+            else
+                p = dx + lt.u, q = dy + lt.v;
             chip.x[k] = (c * p + s * q) * lt.su + 0.5;
             chip.y[k] = 1.0 - (c * q - s * p) * lt.sv + 0.5;
         } else if (lt.mode >= 4 && lt.mode <= 6) {
             double a, b, rest;
-            if (lt.mode == 4) a = dy, b = dz, rest = dx;
-            else if (lt.mode == 5) a = dz, b = dx, rest = dy;
-            else a = dx, b = dy, rest = dz;
+            if (lt.mode == 4)
+                a = dy, b = dz, rest = dx;
+            else if (lt.mode == 5)
+                a = dz, b = dx, rest = dy;
+            else
+                a = dx, b = dy, rest = dz;
             theta[k] = lt.su * (krnl::GetAngle(a, b) + KRN_DegToRad(10.0 * lt.u));
             double h = (rest + lt.v) * lt.sv;
             double P = 1.0 - theta[k] / (2 * pi);
@@ -168,8 +192,10 @@ void MapChip(tagKRNCHIP& chip, const tagKRNLT& lt) {
         for (int k = 0; k < 3; ++k) {
             int n = (k + 1) % 3;
             double d = theta[n] - theta[k];
-            if (d >= pi && chip.x[n] < chip.x[k]) chip.x[n] += 1.0;
-            else if (d <= -pi && chip.x[k] < chip.x[n]) chip.x[k] += 1.0;
+            if (d >= pi && chip.x[n] < chip.x[k])
+                chip.x[n] += 1.0;
+            else if (d <= -pi && chip.x[k] < chip.x[n])
+                chip.x[k] += 1.0;
         }
     }
     // Negative coordinates move up by whole units at once; a step of 1.0 at a time would never
@@ -238,8 +264,8 @@ void LowestSlot(const tagKRNL* l, int& lowest, int& total) {
 
 }  // namespace
 
-KRNLAPI int WINAPI KRNL_AbsMoveLayer(tagKRNL* layer, const tagKRN3D* shift,
-                                     const tagKRN3D* rotate, const tagKRN3D* scale) {
+KRNLAPI int WINAPI KRNL_AbsMoveLayer(tagKRNL* layer, const tagKRN3D* shift, const tagKRN3D* rotate,
+                                     const tagKRN3D* scale) {
     if (!layer) return 0;
     if (shift) layer->shift = *shift;
     if (rotate) {
@@ -251,8 +277,8 @@ KRNLAPI int WINAPI KRNL_AbsMoveLayer(tagKRNL* layer, const tagKRN3D* shift,
     return 1;
 }
 
-KRNLAPI int WINAPI KRNL_RelMoveLayer(tagKRNL* layer, const tagKRN3D* shift,
-                                     const tagKRN3D* rotate, const tagKRN3D* scale) {
+KRNLAPI int WINAPI KRNL_RelMoveLayer(tagKRNL* layer, const tagKRN3D* shift, const tagKRN3D* rotate,
+                                     const tagKRN3D* scale) {
     if (!layer) return 0;
     if (rotate) {
         KRN_Add3D(&layer->rotate, &layer->rotate, rotate);
@@ -278,8 +304,10 @@ KRNLAPI INT_PTR WINAPI KRNL_RecallFunction(int op, tagKRNL* layer, INT_PTR acc, 
 KRNLAPI int WINAPI KRNL_CaptureLayer(tagKRNL* layer, int start, int n) {
     if (!layer) return 0;
     tagKRN* krn = layer->hkrn;
-    if (!krn || !krn->lpchip || start < 0 || start > krn->chipmax || n < 0) n = 0;
-    else if (n > krn->chipmax - start) n = krn->chipmax - start;
+    if (!krn || !krn->lpchip || start < 0 || start > krn->chipmax || n < 0)
+        n = 0;
+    else if (n > krn->chipmax - start)
+        n = krn->chipmax - start;
     krnl::Free(layer->lpchip);
     krnl::Free(layer->lpcalc);
     layer->lpchip = krnl::Alloc<tagKRNCHIP>(n);
@@ -347,14 +375,26 @@ KRNLAPI int WINAPI KRNL_TextureLayer(tagKRNL* layer, tagKRNLT* lt, int fit) {
         lt->cy = centre[1];
         lt->cz = centre[2];
         switch (lt->mode) {
-        case 1: lt->su = FitScale(ext[1], lt->u); lt->sv = FitScale(ext[2], lt->v); break;
-        case 2: lt->su = FitScale(ext[2], lt->u); lt->sv = FitScale(ext[0], lt->v); break;
-        case 3: lt->su = FitScale(ext[0], lt->u); lt->sv = FitScale(ext[1], lt->v); break;
-        case 4: case 5: case 6:
-            lt->su = 1.0;
-            lt->sv = FitScale(ext[lt->mode - 4], lt->v);
-            break;
-        default: break;
+            case 1:
+                lt->su = FitScale(ext[1], lt->u);
+                lt->sv = FitScale(ext[2], lt->v);
+                break;
+            case 2:
+                lt->su = FitScale(ext[2], lt->u);
+                lt->sv = FitScale(ext[0], lt->v);
+                break;
+            case 3:
+                lt->su = FitScale(ext[0], lt->u);
+                lt->sv = FitScale(ext[1], lt->v);
+                break;
+            case 4:
+            case 5:
+            case 6:
+                lt->su = 1.0;
+                lt->sv = FitScale(ext[lt->mode - 4], lt->v);
+                break;
+            default:
+                break;
         }
         lt->rotate = lt->u = lt->v = 0.0;
     }

@@ -10,8 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (NxlVfs_ReadHead(data, size, &head)) {
         size_t dirSize = size - 16 < head.skip ? size - 16 : head.skip;
         std::string name;
-        if (size > 16) name.assign(reinterpret_cast<const char*>(data) + 16, strnlen(
-            reinterpret_cast<const char*>(data) + 16, size - 16 < 13 ? size - 16 : 13));
+        if (size > 16)
+            name.assign(
+                reinterpret_cast<const char*>(data) + 16,
+                strnlen(reinterpret_cast<const char*>(data) + 16, size - 16 < 13 ? size - 16 : 13));
         for (int width : {VFS_ENTRY_PACKED, VFS_ENTRY_ALIGNED, VFS_ENTRY_LONG}) {
             tagVFENTRY e;
             NxlVfs_FindEntry(&head, data + 16, dirSize, width, name.c_str(), DWORD(size), &e);

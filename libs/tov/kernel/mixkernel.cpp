@@ -15,8 +15,7 @@ void BuildMixTables(MixTables* t) {
         for (int local = 0; local < 16; ++local)
             for (int s = 0; s < 256; ++s)
                 // Integer division truncates toward zero, as the table is defined.
-                t->vol[master * 16 + local][s] =
-                    uint8_t(master * local * (s - 128) / 225 + 128);
+                t->vol[master * 16 + local][s] = uint8_t(master * local * (s - 128) / 225 + 128);
 }
 
 void TOV_WaveMix22S(uint8_t* out, const uint8_t* src, int samples, const uint8_t* v,

@@ -27,15 +27,15 @@ using MixRoutine = void (*)(uint8_t* out, const uint8_t* src, int samples, const
                             const MixTables& t);
 
 void TOV_WaveMix22S(uint8_t* out, const uint8_t* src, int samples, const uint8_t* volRow,
-                    const MixTables& t);   // 22050 Hz stereo: 1 byte per byte
+                    const MixTables& t);  // 22050 Hz stereo: 1 byte per byte
 void TOV_WaveMix22M(uint8_t* out, const uint8_t* src, int samples, const uint8_t* volRow,
-                    const MixTables& t);   // 22050 Hz mono: 2 bytes per sample
+                    const MixTables& t);  // 22050 Hz mono: 2 bytes per sample
 void TOV_WaveMix11S_X(uint8_t* out, const uint8_t* src, int samples, const uint8_t* volRow,
-                      const MixTables& t); // 11025 Hz stereo: each pair twice (whole pairs only)
+                      const MixTables& t);  // 11025 Hz stereo: each pair twice (whole pairs only)
 void TOV_WaveMix11M(uint8_t* out, const uint8_t* src, int samples, const uint8_t* volRow,
-                    const MixTables& t);   // 11025 Hz mono and segmented waves: 4 bytes per sample
+                    const MixTables& t);  // 11025 Hz mono and segmented waves: 4 bytes per sample
 void TOV_WaveMix05M(uint8_t* out, const uint8_t* src, int samples, const uint8_t* volRow,
-                    const MixTables& t);   // 5512 Hz: 8 bytes per sample
+                    const MixTables& t);  // 5512 Hz: 8 bytes per sample
 
 // Fills n 32-bit words with value.
 void TOV_Clear(void* p, int n, uint32_t value);

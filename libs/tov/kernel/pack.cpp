@@ -4,7 +4,7 @@ namespace tov {
 namespace {
 
 class BitWriter {
-public:
+  public:
     explicit BitWriter(uint8_t* dst) : dst_(dst) {}
     // Writes the `bits` low bits of v, highest first.
     void put(uint32_t v, int bits) {
@@ -16,14 +16,14 @@ public:
     }
     int length() const { return int(len_); }
 
-private:
+  private:
     uint8_t* dst_;
     size_t len_ = 0;
     int fill_ = 0;
 };
 
 class BitReader {
-public:
+  public:
     BitReader(const uint8_t* src, size_t len) : src_(src), bits_(len * 8) {}
     bool has(size_t n) const { return pos_ + n <= bits_; }
     uint32_t get(int n) {
@@ -33,7 +33,7 @@ public:
         return v;
     }
 
-private:
+  private:
     const uint8_t* src_;
     size_t bits_;
     size_t pos_ = 0;
@@ -64,17 +64,33 @@ int PackSamples(uint8_t* dst, const uint8_t* src, int n) {
         }
         const int c = src[i] >> 1;
         switch (c - p) {
-        case -2: out.put(0b1000, 4); break;
-        case -1: out.put(0b1001, 4); break;
-        case 1: out.put(0b1010, 4); break;
-        case 2: out.put(0b1011, 4); break;
-        case -4: out.put(0b11000, 5); break;
-        case -3: out.put(0b11001, 5); break;
-        case 3: out.put(0b11010, 5); break;
-        case 4: out.put(0b11011, 5); break;
-        default:
-            out.put(0, 1);
-            out.put(uint32_t(c), 7);
+            case -2:
+                out.put(0b1000, 4);
+                break;
+            case -1:
+                out.put(0b1001, 4);
+                break;
+            case 1:
+                out.put(0b1010, 4);
+                break;
+            case 2:
+                out.put(0b1011, 4);
+                break;
+            case -4:
+                out.put(0b11000, 5);
+                break;
+            case -3:
+                out.put(0b11001, 5);
+                break;
+            case 3:
+                out.put(0b11010, 5);
+                break;
+            case 4:
+                out.put(0b11011, 5);
+                break;
+            default:
+                out.put(0, 1);
+                out.put(uint32_t(c), 7);
         }
         ++i;
     }

@@ -30,8 +30,7 @@ float PitchedRead(uint8_t* out, const uint8_t* src, int count, int channels, flo
     for (int k = 0; k < n; ++k) {
         const int i = int(x);
         const float t = x - float(i);
-        for (int c = 0; c < channels; ++c)
-            *out++ = CubicAt(src + c, count, channels, i, t);
+        for (int c = 0; c < channels; ++c) *out++ = CubicAt(src + c, count, channels, i, t);
         x += p;
     }
     return x;

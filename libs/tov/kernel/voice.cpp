@@ -29,7 +29,7 @@ bool MixVoice(Voice& v, const WaveView& w, uint8_t* out, int bytes, const uint8_
             const int seg = v.segment;
             const int len = (seg >= 0 && seg < kSegments) ? w.length[seg] : 0;
             const int top = (seg >= 0 && seg < kSegments) ? w.top[seg] : 0;
-            if (len <= 0 || top < 0 || top > w.size - len) return false;   // no such segment
+            if (len <= 0 || top < 0 || top > w.size - len) return false;  // no such segment
             if (v.position < 0) v.position = 0;
             if (v.position < len) {
                 const int samples = std::min(bytes - sum, (len - v.position) * 4) / 4;
@@ -45,7 +45,7 @@ bool MixVoice(Voice& v, const WaveView& w, uint8_t* out, int bytes, const uint8_
                 } else if (seg + 1 < kSegments && w.length[seg + 1] != 0) {
                     // a middle segment loops until it is skipped
                 } else if (v.count > 0 && --v.count == 0) {
-                    return false;   // the last segment uses up the passes
+                    return false;  // the last segment uses up the passes
                 }
             }
             continue;
@@ -53,7 +53,7 @@ bool MixVoice(Voice& v, const WaveView& w, uint8_t* out, int bytes, const uint8_
 
         const int mode = w.mode;
         if ((mode != 1 && mode != 2) || v.position < 0) return false;
-        if (v.position > w.size) v.position = w.size;   // the wave shrank under the voice
+        if (v.position > w.size) v.position = w.size;  // the wave shrank under the voice
         if (w.rate == 22050 && v.pitch != 1.0f && pitched) {
             const int frames = w.size / mode;
             const int posf = v.position / mode;
@@ -69,8 +69,10 @@ bool MixVoice(Voice& v, const WaveView& w, uint8_t* out, int bytes, const uint8_
                 }
                 if (n < 1) n = 1;
                 const float x = PitchedRead(work, w.data, frames, mode, float(posf), p, n);
-                if (mode == 1) TOV_WaveMix22M(out + sum, work, n, row, t);
-                else TOV_WaveMix22S(out + sum, work, 2 * n, row, t);
+                if (mode == 1)
+                    TOV_WaveMix22M(out + sum, work, n, row, t);
+                else
+                    TOV_WaveMix22S(out + sum, work, 2 * n, row, t);
                 sum += 2 * n;
                 double adv = std::trunc(double(x)) - posf;
                 if (!(adv >= 1.0)) adv = 1.0;
@@ -91,7 +93,7 @@ bool MixVoice(Voice& v, const WaveView& w, uint8_t* out, int bytes, const uint8_
             factor = 8;
             fn = TOV_WaveMix05M;
         } else {
-            return false;   // no mixing routine for this rate
+            return false;  // no mixing routine for this rate
         }
         const int frame = fn == TOV_WaveMix11S_X ? 2 : 1;
         const int left = w.size - v.position;
@@ -102,9 +104,9 @@ bool MixVoice(Voice& v, const WaveView& w, uint8_t* out, int bytes, const uint8_
             v.position += samples;
             sum += samples * factor;
         } else if (left >= frame) {
-            break;   // the buffer is full
+            break;  // the buffer is full
         } else {
-            v.position = w.size;   // a trailing partial frame
+            v.position = w.size;  // a trailing partial frame
         }
         if (v.position >= w.size && !EndOfPass(v)) return false;
     }

@@ -20,10 +20,10 @@ struct WaveView {
 };
 
 struct Voice {
-    int position = 0;   // bytes into the data (into the current segment when segmented)
-    int count = 0;      // passes left; 0 finished; negative endless
+    int position = 0;  // bytes into the data (into the current segment when segmented)
+    int count = 0;     // passes left; 0 finished; negative endless
     int segment = 0;
-    float pitch = 1.0f; // source samples per output sample (22050 Hz waves)
+    float pitch = 1.0f;  // source samples per output sample (22050 Hz waves)
 };
 
 // Adds up to `bytes` output bytes of the voice into `out` (22050 Hz stereo) through the

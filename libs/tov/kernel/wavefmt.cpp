@@ -69,7 +69,7 @@ void ScanSegments(const uint8_t* data, uint32_t size, int32_t top[], int32_t bot
             }
             if (data[j] == 0xFF) {
                 bottom[i] = int32_t(j);
-                ++j;   // step over the marker
+                ++j;  // step over the marker
                 break;
             }
         }

@@ -8,13 +8,13 @@
 namespace tov {
 
 inline constexpr size_t kWaveHeaderSize = 44;
-inline constexpr int kSegments = 9;   // segment entries of a wave record; the ninth stays 0
+inline constexpr int kSegments = 9;  // segment entries of a wave record; the ninth stays 0
 
 struct WaveHeader {
-    int mode = 0;        // channels
-    int rate = 0;        // samples per second
-    int bit = 0;         // bits per sample
-    uint32_t size = 0;   // bytes of data behind the header (packed: the packed block's length)
+    int mode = 0;            // channels
+    int rate = 0;            // samples per second
+    int bit = 0;             // bits per sample
+    uint32_t size = 0;       // bytes of data behind the header (packed: the packed block's length)
     bool packed = false;     // byte 10 'P'
     bool segmented = false;  // byte 11 'L'
 };

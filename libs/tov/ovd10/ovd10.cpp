@@ -25,8 +25,9 @@ size_t ReadMem(void* out, size_t size, size_t count, void* source) {
 
 int SeekMem(void* source, ogg_int64_t offset, int whence) {
     auto* m = static_cast<Memory*>(source);
-    ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? ogg_int64_t(m->pos)
-                                                                   : ogg_int64_t(m->size);
+    ogg_int64_t base = whence == SEEK_SET   ? 0
+                       : whence == SEEK_CUR ? ogg_int64_t(m->pos)
+                                            : ogg_int64_t(m->size);
     ogg_int64_t p = base + offset;
     if (p < 0 || p > ogg_int64_t(m->size)) return -1;
     m->pos = size_t(p);

@@ -5,7 +5,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tagCELL cell;
-    if (UmbParseBmp(data, size, &cell)) UmbFree(cell.bits);
-    else if (cell.bits) std::abort();
+    if (UmbParseBmp(data, size, &cell))
+        UmbFree(cell.bits);
+    else if (cell.bits)
+        std::abort();
     return 0;
 }

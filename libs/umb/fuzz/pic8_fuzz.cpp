@@ -13,8 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file[40] = 1;
     file.insert(file.end(), data, data + size);
     tagCELL cell;
-    if (UmbParsePicture(file.data(), file.size(), &cell)) UmbFree(cell.bits);
-    else if (cell.bits) std::abort();
+    if (UmbParsePicture(file.data(), file.size(), &cell))
+        UmbFree(cell.bits);
+    else if (cell.bits)
+        std::abort();
     std::vector<uint8_t> out(4096);
     Umb8Unpack(data, size, out.data(), out.size());
     return 0;

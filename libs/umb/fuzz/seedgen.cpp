@@ -21,8 +21,14 @@ void Put(const std::string& path, const Bytes& b) {
     out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 void U8(Bytes& b, int v) { b.push_back(uint8_t(v)); }
-void U16(Bytes& b, int v) { U8(b, v & 255); U8(b, (v >> 8) & 255); }
-void U32(Bytes& b, uint32_t v) { U16(b, int(v & 0xFFFF)); U16(b, int(v >> 16)); }
+void U16(Bytes& b, int v) {
+    U8(b, v & 255);
+    U8(b, (v >> 8) & 255);
+}
+void U32(Bytes& b, uint32_t v) {
+    U16(b, int(v & 0xFFFF));
+    U16(b, int(v >> 16));
+}
 void Tag(Bytes& b, const char* t) { b.insert(b.end(), t, t + 4); }
 
 std::string Sys(const std::string& linuxPath) {
@@ -32,7 +38,9 @@ std::string Sys(const std::string& linuxPath) {
 }
 
 void Pictures(const std::string& dir) {
-    struct Shape { int w, h, kind; };
+    struct Shape {
+        int w, h, kind;
+    };
     const Shape shapes[] = {{1, 1, 0}, {7, 3, 1}, {13, 5, 2}, {40, 4, 3}, {300, 2, 0}, {6, 6, 4}};
     int n = 0;
     for (const Shape& s : shapes) {
@@ -42,11 +50,21 @@ void Pictures(const std::string& dir) {
             for (int x = 0; x < s.w; ++x) {
                 ZEMPIXEL p = 0;
                 switch (s.kind) {
-                case 0: p = 0x1234; break;                                        // runs
-                case 1: p = UMB_MakePixel(x % 32, y % 32, (x + y) % 32); break;  // steps
-                case 2: p = ZEMPIXEL(x * 2654435761u >> 7); break;                // literals
-                case 3: p = ZEMPIXEL((x / 5) * 0x0421 | ((x % 7 == 0) ? 0x8000 : 0)); break;
-                default: p = ZEMPIXEL(0x8000 | (x * 0x111)); break;             // all half
+                    case 0:
+                        p = 0x1234;
+                        break;  // runs
+                    case 1:
+                        p = UMB_MakePixel(x % 32, y % 32, (x + y) % 32);
+                        break;  // steps
+                    case 2:
+                        p = ZEMPIXEL(x * 2654435761u >> 7);
+                        break;  // literals
+                    case 3:
+                        p = ZEMPIXEL((x / 5) * 0x0421 | ((x % 7 == 0) ? 0x8000 : 0));
+                        break;
+                    default:
+                        p = ZEMPIXEL(0x8000 | (x * 0x111));
+                        break;  // all half
                 }
                 cell.bits[y * s.w + x] = p;
             }
@@ -64,26 +82,60 @@ void Pictures(const std::string& dir) {
 void EightBit(const std::string& dir) {
     for (int packed = 0; packed < 2; ++packed) {
         Bytes f;
-        Tag(f, "RIFF"); U32(f, 56); Tag(f, "SEED"); Tag(f, "fmt "); U32(f, 36); U32(f, 0x00020001);
-        U32(f, 1); U32(f, 0); U32(f, 0); U32(f, 0); U32(f, 1); U32(f, 0); U32(f, 0); U32(f, 0);
-        Tag(f, "pal "); U32(f, 36 + 12); U32(f, 0);
+        Tag(f, "RIFF");
+        U32(f, 56);
+        Tag(f, "SEED");
+        Tag(f, "fmt ");
+        U32(f, 36);
+        U32(f, 0x00020001);
+        U32(f, 1);
+        U32(f, 0);
+        U32(f, 0);
+        U32(f, 0);
+        U32(f, 1);
+        U32(f, 0);
+        U32(f, 0);
+        U32(f, 0);
+        Tag(f, "pal ");
+        U32(f, 36 + 12);
+        U32(f, 0);
         U8(f, 0xF0);
         for (int i = 1; i < 32; ++i) U8(f, 0);
-        for (int i = 0; i < 4; ++i) { U8(f, i * 60); U8(f, 255 - i * 60); U8(f, i * 20); }
+        for (int i = 0; i < 4; ++i) {
+            U8(f, i * 60);
+            U8(f, 255 - i * 60);
+            U8(f, i * 20);
+        }
         Bytes data;
         if (packed) {
-            U8(data, 0x00); U8(data, 5); U8(data, 1);     // six 1s
-            U8(data, 0x22);                               // a 2
-            U8(data, 0x10); U8(data, 6); U8(data, 4);     // five copied from seven back
-            U8(data, 0x0E);                               // the byte 14 (no colour)
-            U8(data, 0x00); U8(data, 3); U8(data, 3);     // four 3s
+            U8(data, 0x00);
+            U8(data, 5);
+            U8(data, 1);     // six 1s
+            U8(data, 0x22);  // a 2
+            U8(data, 0x10);
+            U8(data, 6);
+            U8(data, 4);     // five copied from seven back
+            U8(data, 0x0E);  // the byte 14 (no colour)
+            U8(data, 0x00);
+            U8(data, 3);
+            U8(data, 3);  // four 3s
             U8(data, 0x0F);
         } else {
             for (int i = 0; i < 17; ++i) U8(data, i % 4);
         }
-        Tag(f, "bmp "); U32(f, uint32_t(data.size() + 24)); U16(f, packed ? 17 : 17); U16(f, 1);
-        U32(f, 0); U16(f, 1); U16(f, 2); U16(f, 3); U16(f, 4); U16(f, 8); U16(f, packed);
-        U16(f, packed ? 3 : 0xFFFF); U16(f, 0);
+        Tag(f, "bmp ");
+        U32(f, uint32_t(data.size() + 24));
+        U16(f, packed ? 17 : 17);
+        U16(f, 1);
+        U32(f, 0);
+        U16(f, 1);
+        U16(f, 2);
+        U16(f, 3);
+        U16(f, 4);
+        U16(f, 8);
+        U16(f, packed);
+        U16(f, packed ? 3 : 0xFFFF);
+        U16(f, 0);
         f.insert(f.end(), data.begin(), data.end());
         // The fuzz target supplies the 56-byte header itself.
         Put(dir + "/pic8_" + std::to_string(packed) + ".bin", Bytes(f.begin() + 56, f.end()));
@@ -96,9 +148,21 @@ Bytes Bmp(int bits, int width, int height, int colours, bool gap) {
     size_t palette = bits <= 8 ? size_t(colours) * 4 : 0;
     uint32_t offset = uint32_t(54 + palette + (gap ? 8 : 0));
     Bytes b;
-    U8(b, 'B'); U8(b, 'M'); U32(b, uint32_t(offset + rows)); U32(b, 0); U32(b, offset);
-    U32(b, 40); U32(b, uint32_t(width)); U32(b, uint32_t(height)); U16(b, 1); U16(b, bits);
-    U32(b, 0); U32(b, 0); U32(b, 2835); U32(b, 2835); U32(b, bits <= 8 ? uint32_t(colours) : 0);
+    U8(b, 'B');
+    U8(b, 'M');
+    U32(b, uint32_t(offset + rows));
+    U32(b, 0);
+    U32(b, offset);
+    U32(b, 40);
+    U32(b, uint32_t(width));
+    U32(b, uint32_t(height));
+    U16(b, 1);
+    U16(b, bits);
+    U32(b, 0);
+    U32(b, 0);
+    U32(b, 2835);
+    U32(b, 2835);
+    U32(b, bits <= 8 ? uint32_t(colours) : 0);
     U32(b, 0);
     for (size_t i = 0; i < palette / 4; ++i) U32(b, uint32_t(i * 0x00102030u));
     if (gap) b.insert(b.end(), 8, 0xEE);

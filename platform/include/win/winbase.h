@@ -85,9 +85,12 @@ typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
 WINBASEAPI HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share,
                                      LPSECURITY_ATTRIBUTES sa, DWORD disposition, DWORD flags,
                                      HANDLE templ);
-WINBASEAPI BOOL WINAPI ReadFile(HANDLE file, LPVOID buf, DWORD toRead, LPDWORD read, LPOVERLAPPED ov);
-WINBASEAPI BOOL WINAPI WriteFile(HANDLE file, LPCVOID buf, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov);
-WINBASEAPI DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+WINBASEAPI BOOL WINAPI ReadFile(HANDLE file, LPVOID buf, DWORD toRead, LPDWORD read,
+                                LPOVERLAPPED ov);
+WINBASEAPI BOOL WINAPI WriteFile(HANDLE file, LPCVOID buf, DWORD toWrite, LPDWORD written,
+                                 LPOVERLAPPED ov);
+WINBASEAPI DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh,
+                                       DWORD method);
 WINBASEAPI DWORD WINAPI GetFileSize(HANDLE file, LPDWORD sizeHigh);
 WINBASEAPI BOOL WINAPI SetEndOfFile(HANDLE file);
 WINBASEAPI BOOL WINAPI FlushFileBuffers(HANDLE file);
@@ -171,8 +174,8 @@ WINBASEAPI UINT WINAPI GetDriveTypeA(LPCSTR root);
 WINBASEAPI DWORD WINAPI GetLogicalDrives(void);
 
 // ---- ini files ----
-WINBASEAPI DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def,
-                                                 LPSTR buf, DWORD cap, LPCSTR file);
+WINBASEAPI DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buf,
+                                                 DWORD cap, LPCSTR file);
 WINBASEAPI UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR file);
 WINBASEAPI BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
                                                   LPCSTR file);

@@ -82,15 +82,16 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
 
-WINBASEAPI INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc,
-                                          LPARAM param);
+WINBASEAPI INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
+                                          DLGPROC proc, LPARAM param);
 #define DialogBoxParam DialogBoxParamA
 #define DialogBoxA(i, t, o, p) DialogBoxParamA(i, t, o, p, 0)
 #define DialogBox DialogBoxA
 WINBASEAPI BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 WINBASEAPI HWND WINAPI GetDlgItem(HWND dialog, int id);
 WINBASEAPI int WINAPI GetDlgCtrlID(HWND hwnd);
-WINBASEAPI LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+WINBASEAPI LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
 #define SendDlgItemMessage SendDlgItemMessageA
 WINBASEAPI BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
 #define SetDlgItemText SetDlgItemTextA

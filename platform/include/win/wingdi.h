@@ -326,13 +326,13 @@ WINBASEAPI int WINAPI GetDeviceCaps(HDC dc, int index);
 #define GetObject GetObjectA
 
 // bitmaps
-WINBASEAPI HBITMAP WINAPI CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage,
-                                           void** bits, HANDLE section, DWORD offset);
+WINBASEAPI HBITMAP WINAPI CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
+                                           HANDLE section, DWORD offset);
 WINBASEAPI HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height);
 WINBASEAPI UINT WINAPI GetDIBColorTable(HDC dc, UINT start, UINT count, RGBQUAD* colors);
 WINBASEAPI UINT WINAPI SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colors);
-WINBASEAPI BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx,
-                              int sy, DWORD rop);
+WINBASEAPI BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy,
+                              DWORD rop);
 WINBASEAPI BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx,
                                   int sy, int sw, int sh, DWORD rop);
 WINBASEAPI int WINAPI SetStretchBltMode(HDC dc, int mode);

@@ -473,10 +473,9 @@ typedef struct tagPAINTSTRUCT {
 WINBASEAPI ATOM WINAPI RegisterClassA(const WNDCLASSA* wc);
 WINBASEAPI ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* wc);
 WINBASEAPI BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
-WINBASEAPI HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title,
-                                       DWORD style, int x, int y, int width, int height,
-                                       HWND parent, HMENU menu, HINSTANCE instance,
-                                       LPVOID param);
+WINBASEAPI HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
+                                       int x, int y, int width, int height, HWND parent, HMENU menu,
+                                       HINSTANCE instance, LPVOID param);
 #define CreateWindowA(c, t, s, x, y, w, h, p, m, i, a) \
     CreateWindowExA(0, c, t, s, x, y, w, h, p, m, i, a)
 WINBASEAPI BOOL WINAPI DestroyWindow(HWND hwnd);

@@ -30,7 +30,7 @@ bool FormatOk(const WAVEFORMATEX* f) {
 }
 
 class SoundBuffer final : public IDirectSoundBuffer {
-public:
+  public:
     SoundBuffer(SoundObject* owner, DWORD flags, const WAVEFORMATEX* f, DWORD bytes);
     ~SoundBuffer();
 
@@ -86,7 +86,8 @@ public:
         if (!status) return DSERR_INVALIDPARAM;
         wyn::audio::CatchUp();
         std::lock_guard<std::recursive_mutex> g(wyn::audio::Lock());
-        *status = (playing_ ? DSBSTATUS_PLAYING : 0) | (playing_ && looping_ ? DSBSTATUS_LOOPING : 0);
+        *status =
+            (playing_ ? DSBSTATUS_PLAYING : 0) | (playing_ && looping_ ? DSBSTATUS_LOOPING : 0);
         return DS_OK;
     }
     HRESULT STDMETHODCALLTYPE Lock(DWORD offset, DWORD bytes, void** p1, DWORD* n1, void** p2,
@@ -169,7 +170,7 @@ public:
             mix[2 * i + 1] += int32_t(std::lrint(r * gain));
             pos_ += step;
         }
-        AtEnd(length);   // a buffer that ended with this block reads as stopped at once
+        AtEnd(length);  // a buffer that ended with this block reads as stopped at once
     }
 
     bool primary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
@@ -177,7 +178,7 @@ public:
     double gain() const { return gain_; }
     void SetPasses(DWORD n) { passLimit_ = n; }
 
-private:
+  private:
     // Wraps a position past the end; false when the buffer has stopped there.
     bool AtEnd(uint64_t length) {
         if (pos_ < length) return true;
@@ -203,13 +204,13 @@ private:
     DWORD frequency_ = 0;
     bool playing_ = false;
     bool looping_ = false;
-    uint64_t pos_ = 0;   // source frames, 16.16 fixed point
+    uint64_t pos_ = 0;  // source frames, 16.16 fixed point
     DWORD passes_ = 0;
     DWORD passLimit_ = 0;
 };
 
 class SoundObject final : public IDirectSound, public wyn::audio::Source {
-public:
+  public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IDirectSound) {
@@ -301,7 +302,7 @@ public:
     }
     DWORD level() const { return level_; }
 
-private:
+  private:
     std::atomic<ULONG> refs_{1};
     DWORD level_ = 0;
     SoundBuffer* primary_ = nullptr;
@@ -316,7 +317,7 @@ SoundBuffer::SoundBuffer(SoundObject* owner, DWORD flags, const WAVEFORMATEX* f,
     frequency_ = f->nSamplesPerSec;
     // Silence in the buffer's own sample form until the caller fills it.
     if (f->wBitsPerSample == 8 && !data_.empty()) std::memset(data_.data(), 0x80, data_.size());
-    owner_->AddRef();   // the sound object lives as long as its buffers
+    owner_->AddRef();  // the sound object lives as long as its buffers
 }
 
 SoundBuffer::~SoundBuffer() { owner_->Release(); }

@@ -15,17 +15,21 @@ constexpr uint64_t kRate = 22050;
 // Reads at offsets through the tree's one byte reader; a read past the end gives 0 and
 // leaves the reader failed.
 class At {
-public:
+  public:
     At(const uint8_t* data, size_t size) : r_(data, size), size_(size) {}
     bool Ok() const { return r_.ok(); }
-    bool Has(size_t offset, size_t count) const { return offset <= size_ && count <= size_ - offset; }
-    const uint8_t* Bytes(size_t offset, size_t count) { return r_.seek(offset) ? r_.take(count) : nullptr; }
+    bool Has(size_t offset, size_t count) const {
+        return offset <= size_ && count <= size_ - offset;
+    }
+    const uint8_t* Bytes(size_t offset, size_t count) {
+        return r_.seek(offset) ? r_.take(count) : nullptr;
+    }
     uint8_t U8(size_t o) { return r_.seek(o) ? r_.u8() : 0; }
     uint16_t U16(size_t o) { return r_.seek(o) ? r_.u16() : 0; }
     uint32_t U32(size_t o) { return r_.seek(o) ? r_.u32() : 0; }
     int32_t S32(size_t o) { return int32_t(U32(o)); }
 
-private:
+  private:
     wyn::ByteReader r_;
     size_t size_;
 };
@@ -117,13 +121,15 @@ bool DecodeWave(const uint8_t* data, size_t size, std::vector<int16_t>* frames) 
             haveData = true;
         }
     });
-    if (!format || !haveData || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || !PlausibleRate(rate))
+    if (!format || !haveData || channels < 1 || channels > 2 || (bits != 8 && bits != 16) ||
+        !PlausibleRate(rate))
         return false;
     ConvertPcm(data + dataAt, dataSize, channels, bits, rate, frames);
     return true;
 }
 
-void Movie::Pixels(const std::vector<uint8_t>& file, size_t index, std::vector<uint32_t>* out) const {
+void Movie::Pixels(const std::vector<uint8_t>& file, size_t index,
+                   std::vector<uint32_t>* out) const {
     out->assign(size_t(width) * height, 0);
     if (index >= frames.size()) return;
     const size_t stride = (size_t(width) * (bits / 8) + 3) & ~size_t(3);
@@ -158,52 +164,60 @@ bool ParseMovie(const uint8_t* data, size_t size, Movie* movie) {
                     m.usPerFrame = r.U32(at2);
                 } else if (id2 == "strl" && list2) {
                     std::string type;
-                    Chunks(r, at2, at2 + n2, [&](const std::string& id3, size_t at3, size_t n3, bool) {
-                        if (id3 == "strh" && n3 >= 4) {
-                            type.assign(reinterpret_cast<const char*>(r.Bytes(at3, 4)), 4);
-                        } else if (id3 == "strf" && type == "vids" && videoStream < 0 && n3 >= 40) {
-                            videoStream = stream;
-                            m.width = r.S32(at3 + 4);
-                            const int32_t h = r.S32(at3 + 8);
-                            m.bottomUp = h > 0;
-                            m.height = h > 0 ? h : -h;
-                            m.bits = r.U16(at3 + 14);
-                            if (r.U32(at3 + 16) != 0) ok = false;   // compressed frames
-                            const size_t header = r.U32(at3);
-                            uint32_t used = r.U32(at3 + 32);
-                            if (m.bits == 8) {
-                                if (used == 0 || used > 256) used = 256;
-                                for (uint32_t i = 0; i < used && header + 4 * i + 4 <= n3; ++i)
-                                    m.palette[i] = r.U32(at3 + header + 4 * i) & 0xFFFFFF;
+                    Chunks(
+                        r, at2, at2 + n2, [&](const std::string& id3, size_t at3, size_t n3, bool) {
+                            if (id3 == "strh" && n3 >= 4) {
+                                type.assign(reinterpret_cast<const char*>(r.Bytes(at3, 4)), 4);
+                            } else if (id3 == "strf" && type == "vids" && videoStream < 0 &&
+                                       n3 >= 40) {
+                                videoStream = stream;
+                                m.width = r.S32(at3 + 4);
+                                const int32_t h = r.S32(at3 + 8);
+                                m.bottomUp = h > 0;
+                                m.height = h > 0 ? h : -h;
+                                m.bits = r.U16(at3 + 14);
+                                if (r.U32(at3 + 16) != 0) ok = false;  // compressed frames
+                                const size_t header = r.U32(at3);
+                                uint32_t used = r.U32(at3 + 32);
+                                if (m.bits == 8) {
+                                    if (used == 0 || used > 256) used = 256;
+                                    for (uint32_t i = 0; i < used && header + 4 * i + 4 <= n3; ++i)
+                                        m.palette[i] = r.U32(at3 + header + 4 * i) & 0xFFFFFF;
+                                }
+                            } else if (id3 == "strf" && type == "auds" && soundStream < 0 &&
+                                       n3 >= 16) {
+                                soundStream = stream;
+                                format = r.U16(at3);
+                                channels = r.U16(at3 + 2);
+                                rate = int(r.U32(at3 + 4));
+                                bits = r.U16(at3 + 14);
                             }
-                        } else if (id3 == "strf" && type == "auds" && soundStream < 0 && n3 >= 16) {
-                            soundStream = stream;
-                            format = r.U16(at3);
-                            channels = r.U16(at3 + 2);
-                            rate = int(r.U32(at3 + 4));
-                            bits = r.U16(at3 + 14);
-                        }
-                    });
+                        });
                     ++stream;
                 }
             });
         } else if (id == "movi" && list) {
             auto take = [&](const std::string& id2, size_t at2, size_t n2) {
-                if (id2.size() != 4 || id2[0] < '0' || id2[0] > '9' || id2[1] < '0' || id2[1] > '9') return;
+                if (id2.size() != 4 || id2[0] < '0' || id2[0] > '9' || id2[1] < '0' || id2[1] > '9')
+                    return;
                 const int s = (id2[0] - '0') * 10 + (id2[1] - '0');
                 if (s == videoStream && (id2.substr(2) == "db" || id2.substr(2) == "dc")) {
-                    if (n2 >= frameBytes) m.frames.push_back(at2);
-                    else ok = false;
+                    if (n2 >= frameBytes)
+                        m.frames.push_back(at2);
+                    else
+                        ok = false;
                 } else if (s == soundStream && id2.substr(2) == "wb") {
                     soundChunks.emplace_back(at2, n2);
                 }
             };
-            frameBytes = ((size_t(std::max(m.width, 0)) * (m.bits / 8) + 3) & ~size_t(3)) * size_t(m.height);
+            frameBytes =
+                ((size_t(std::max(m.width, 0)) * (m.bits / 8) + 3) & ~size_t(3)) * size_t(m.height);
             Chunks(r, at, at + n, [&](const std::string& id2, size_t at2, size_t n2, bool list2) {
                 if (list2 && id2 == "rec ")
-                    Chunks(r, at2, at2 + n2, [&](const std::string& id3, size_t at3, size_t n3, bool) {
-                        take(id3, at3, n3);
-                    });
+                    Chunks(r, at2, at2 + n2,
+                           [&](const std::string& id3, size_t at3, size_t n3, bool) {
+                               take(id3, at3, n3);
+                           });
                 else
                     take(id2, at2, n2);
             });
@@ -213,11 +227,13 @@ bool ParseMovie(const uint8_t* data, size_t size, Movie* movie) {
         m.height <= 0 || m.width > 4096 || m.height > 4096 || m.usPerFrame == 0 || m.frames.empty())
         return false;
     // Every frame whole inside the file, whatever order the lists came in.
-    const size_t wholeFrame = ((size_t(m.width) * (m.bits / 8) + 3) & ~size_t(3)) * size_t(m.height);
+    const size_t wholeFrame =
+        ((size_t(m.width) * (m.bits / 8) + 3) & ~size_t(3)) * size_t(m.height);
     for (size_t at : m.frames)
         if (!r.Has(at, wholeFrame)) return false;
     if (soundStream >= 0) {
-        if (format != 1 || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || !PlausibleRate(rate))
+        if (format != 1 || channels < 1 || channels > 2 || (bits != 8 && bits != 16) ||
+            !PlausibleRate(rate))
             return false;
         std::vector<uint8_t> pcm;
         for (auto [at, n] : soundChunks) pcm.insert(pcm.end(), data + at, data + at + n);
@@ -237,7 +253,7 @@ bool ParseSong(const uint8_t* data, size_t size, Song* song) {
     struct Raw {
         uint64_t tick;
         uint32_t order;
-        uint32_t tempo;   // non-zero: a tempo change
+        uint32_t tempo;  // non-zero: a tempo change
         uint8_t bytes[3];
         uint8_t size;
     };
@@ -268,18 +284,25 @@ bool ParseSong(const uint8_t* data, size_t size, Song* song) {
             tick += delta;
             if (p >= end) return false;
             uint8_t status = r.U8(p);
-            if (status & 0x80) ++p;
-            else if (running) status = running;
-            else return false;
+            if (status & 0x80)
+                ++p;
+            else if (running)
+                status = running;
+            else
+                return false;
             if (status == 0xFF) {
                 if (p >= end) return false;
                 const uint8_t type = r.U8(p++);
                 uint64_t n;
                 if (!vlq(&n) || n > end - p) return false;
                 if (type == 0x51 && n == 3)
-                    raw.push_back({tick, uint32_t(raw.size()),
-                                   std::max<uint32_t>(1, uint32_t(r.U8(p)) << 16 | uint32_t(r.U8(p + 1)) << 8 | r.U8(p + 2)),
-                                   {}, 0});
+                    raw.push_back(
+                        {tick,
+                         uint32_t(raw.size()),
+                         std::max<uint32_t>(
+                             1, uint32_t(r.U8(p)) << 16 | uint32_t(r.U8(p + 1)) << 8 | r.U8(p + 2)),
+                         {},
+                         0});
                 p += n;
                 if (type == 0x2F) break;
             } else if (status == 0xF0 || status == 0xF7) {
@@ -290,7 +313,10 @@ bool ParseSong(const uint8_t* data, size_t size, Song* song) {
                 running = status;
                 const uint8_t n = (status & 0xE0) == 0xC0 ? 1 : 2;
                 if (end - p < n) return false;
-                Raw e{tick, uint32_t(raw.size()), 0, {status, r.U8(p), n == 2 ? r.U8(p + 1) : uint8_t(0)},
+                Raw e{tick,
+                      uint32_t(raw.size()),
+                      0,
+                      {status, r.U8(p), n == 2 ? r.U8(p + 1) : uint8_t(0)},
                       uint8_t(n + 1)};
                 raw.push_back(e);
                 p += n;
@@ -301,11 +327,15 @@ bool ParseSong(const uint8_t* data, size_t size, Song* song) {
         lastTick = std::max(lastTick, tick);
         at = end;
     }
-    std::stable_sort(raw.begin(), raw.end(), [](const Raw& a, const Raw& b) { return a.tick < b.tick; });
+    std::stable_sort(raw.begin(), raw.end(),
+                     [](const Raw& a, const Raw& b) { return a.tick < b.tick; });
     Song s;
     // Ticks to microseconds through the tempo map; SMPTE divisions have a fixed tick length.
     const bool smpte = division & 0x8000;
-    const double smpteUs = smpte ? 1e6 / (double(256 - (division >> 8)) * double(division & 0xFF ? division & 0xFF : 1)) : 0;
+    const double smpteUs =
+        smpte
+            ? 1e6 / (double(256 - (division >> 8)) * double(division & 0xFF ? division & 0xFF : 1))
+            : 0;
     uint64_t baseTick = 0;
     double baseUs = 0;
     uint32_t tempo = 500000;

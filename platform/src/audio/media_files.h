@@ -26,13 +26,13 @@ void ConvertPcm(const uint8_t* data, size_t size, int channels, int bits, int ra
                 std::vector<int16_t>* frames);
 
 struct Movie {
-    int width = 0, height = 0;     // frame size; rows are stored bottom-up when bottomUp
+    int width = 0, height = 0;  // frame size; rows are stored bottom-up when bottomUp
     bool bottomUp = true;
-    int bits = 0;                  // 8 or 24
-    uint32_t palette[256] = {};    // 0x00RRGGBB for 8-bit frames
+    int bits = 0;                // 8 or 24
+    uint32_t palette[256] = {};  // 0x00RRGGBB for 8-bit frames
     uint64_t usPerFrame = 0;
-    std::vector<size_t> frames;    // offsets of each frame's pixels in the file
-    std::vector<int16_t> sound;    // 22050 Hz stereo frames
+    std::vector<size_t> frames;  // offsets of each frame's pixels in the file
+    std::vector<int16_t> sound;  // 22050 Hz stereo frames
     uint64_t LengthMs() const { return frames.size() * usPerFrame / 1000; }
     // Frame `index` as 0x00RRGGBB pixels, rows top-down.
     void Pixels(const std::vector<uint8_t>& file, size_t index, std::vector<uint32_t>* out) const;
@@ -42,13 +42,13 @@ struct Movie {
 bool ParseMovie(const uint8_t* data, size_t size, Movie* movie);
 
 struct MidiEvent {
-    uint64_t us;                // time from the start
-    uint8_t bytes[3];           // a channel message
+    uint64_t us;       // time from the start
+    uint8_t bytes[3];  // a channel message
     uint8_t size;
 };
 struct Song {
-    uint64_t lengthUs = 0;      // the time of the last event of any track
-    std::vector<MidiEvent> events;   // channel messages in time order
+    uint64_t lengthUs = 0;          // the time of the last event of any track
+    std::vector<MidiEvent> events;  // channel messages in time order
 };
 // A standard MIDI file of format 0 or 1 (tempo changes of every track apply to all).
 bool ParseSong(const uint8_t* data, size_t size, Song* song);

@@ -36,7 +36,8 @@ bool Bind(void* lib, const char* name, T* fn) {
 std::string SoundFont() {
     const char* named = std::getenv("WYN_SOUNDFONT");
     if (named && *named) return named;
-    for (const char* p : {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
+    for (const char* p :
+         {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
         struct stat st;
         if (stat(p, &st) == 0) return p;
     }
@@ -44,7 +45,7 @@ std::string SoundFont() {
 }
 
 class FluidSynth final : public Synth {
-public:
+  public:
     FluidSynth(const Fluid& f, void* synth) : f_(f), synth_(synth) {}
     void Reset() override { f_.reset(synth_); }
     void Send(const uint8_t* b, size_t size) override {
@@ -52,13 +53,26 @@ public:
         const int ch = b[0] & 0x0F;
         const int d1 = b[1], d2 = size > 2 ? b[2] : 0;
         switch (b[0] & 0xF0) {
-        case 0x80: f_.noteoff(synth_, ch, d1); break;
-        case 0x90: d2 ? f_.noteon(synth_, ch, d1, d2) : f_.noteoff(synth_, ch, d1); break;
-        case 0xB0: f_.cc(synth_, ch, d1, d2); break;
-        case 0xC0: f_.program(synth_, ch, d1); break;
-        case 0xD0: f_.pressure(synth_, ch, d1); break;
-        case 0xE0: f_.bend(synth_, ch, d1 | (d2 << 7)); break;
-        default: break;
+            case 0x80:
+                f_.noteoff(synth_, ch, d1);
+                break;
+            case 0x90:
+                d2 ? f_.noteon(synth_, ch, d1, d2) : f_.noteoff(synth_, ch, d1);
+                break;
+            case 0xB0:
+                f_.cc(synth_, ch, d1, d2);
+                break;
+            case 0xC0:
+                f_.program(synth_, ch, d1);
+                break;
+            case 0xD0:
+                f_.pressure(synth_, ch, d1);
+                break;
+            case 0xE0:
+                f_.bend(synth_, ch, d1 | (d2 << 7));
+                break;
+            default:
+                break;
         }
     }
     void Render(int32_t* mix, size_t frames) override {
@@ -72,7 +86,7 @@ public:
         }
     }
 
-private:
+  private:
     Fluid f_;
     void* synth_;
 };
@@ -85,12 +99,16 @@ Synth* Make() {
         if ((lib = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
     if (!lib) return nullptr;
     Fluid f{};
-    if (!Bind(lib, "new_fluid_settings", &f.newSettings) || !Bind(lib, "fluid_settings_setnum", &f.setnum) ||
+    if (!Bind(lib, "new_fluid_settings", &f.newSettings) ||
+        !Bind(lib, "fluid_settings_setnum", &f.setnum) ||
         !Bind(lib, "new_fluid_synth", &f.newSynth) || !Bind(lib, "fluid_synth_sfload", &f.sfload) ||
-        !Bind(lib, "fluid_synth_noteon", &f.noteon) || !Bind(lib, "fluid_synth_noteoff", &f.noteoff) ||
-        !Bind(lib, "fluid_synth_cc", &f.cc) || !Bind(lib, "fluid_synth_program_change", &f.program) ||
-        !Bind(lib, "fluid_synth_pitch_bend", &f.bend) || !Bind(lib, "fluid_synth_channel_pressure", &f.pressure) ||
-        !Bind(lib, "fluid_synth_system_reset", &f.reset) || !Bind(lib, "fluid_synth_write_s16", &f.write))
+        !Bind(lib, "fluid_synth_noteon", &f.noteon) ||
+        !Bind(lib, "fluid_synth_noteoff", &f.noteoff) || !Bind(lib, "fluid_synth_cc", &f.cc) ||
+        !Bind(lib, "fluid_synth_program_change", &f.program) ||
+        !Bind(lib, "fluid_synth_pitch_bend", &f.bend) ||
+        !Bind(lib, "fluid_synth_channel_pressure", &f.pressure) ||
+        !Bind(lib, "fluid_synth_system_reset", &f.reset) ||
+        !Bind(lib, "fluid_synth_write_s16", &f.write))
         return nullptr;
     void* settings = f.newSettings();
     if (!settings) return nullptr;

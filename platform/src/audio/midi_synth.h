@@ -9,13 +9,13 @@
 namespace wyn::media {
 
 class Synth {
-public:
+  public:
     // The process's synthesizer, made on first use; null when the library or the sound font
     // is missing (WYN_SOUNDFONT names the font, else the Debian General MIDI font).
     static Synth* Get();
     virtual ~Synth() = default;
-    virtual void Reset() = 0;                                   // all notes off, defaults
-    virtual void Send(const uint8_t* bytes, size_t size) = 0;   // one channel message
+    virtual void Reset() = 0;                                  // all notes off, defaults
+    virtual void Send(const uint8_t* bytes, size_t size) = 0;  // one channel message
     // Adds `frames` 22050 Hz stereo frames into `mix` (16-bit scale).
     virtual void Render(int32_t* mix, size_t frames) = 0;
 };

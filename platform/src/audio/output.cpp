@@ -23,7 +23,7 @@ namespace {
 constexpr size_t kStep = 512;
 
 class Device {
-public:
+  public:
     virtual ~Device() = default;
     virtual bool Open() = 0;
     virtual void Close() = 0;
@@ -32,7 +32,7 @@ public:
 };
 
 struct AudioBackend {
-    const char* name;   // "sdl", "headless"
+    const char* name;  // "sdl", "headless"
     bool (*available)();
     std::unique_ptr<Device> (*create)();
 };
@@ -40,7 +40,7 @@ struct AudioBackend {
 // The captured stream: a 22050 Hz stereo 16-bit WAV file whose sizes are kept current, so
 // that it can be read while the program still plays.
 class Capture {
-public:
+  public:
     bool Open(const char* path) {
         Close();
         if (!path || !*path) return true;
@@ -76,7 +76,7 @@ public:
         Patch();
     }
 
-private:
+  private:
     static void Put16(uint8_t* p, uint32_t v) {
         p[0] = uint8_t(v);
         p[1] = uint8_t(v >> 8);
@@ -104,7 +104,7 @@ struct Output {
     std::recursive_mutex lock;
     std::vector<Source*> sources;
     std::unique_ptr<Device> device;
-    std::mutex openLock;   // serialises opening and closing the device
+    std::mutex openLock;  // serialises opening and closing the device
     Capture capture;
     bool captureFromEnv = false;
 };
@@ -143,7 +143,7 @@ size_t FramesToNextEventLocked() {
 
 // ---- headless: consumes the stream at the rate of the process clock ----
 class HeadlessDevice : public Device {
-public:
+  public:
     bool Open() override {
         start_ = wyn::clock::PeekMicros();
         played_ = 0;
@@ -180,7 +180,7 @@ public:
         Post(notices);
     }
 
-private:
+  private:
     void Run() {
         while (!quit_) {
             uint64_t deadline = wyn::clock::kNever;
@@ -207,7 +207,7 @@ private:
 
 // ---- SDL: the desktop's audio device pulls the stream ----
 class SdlDevice : public Device {
-public:
+  public:
     bool Open() override {
         SDL_AudioSpec want{}, have{};
         want.freq = kRate;
@@ -227,7 +227,7 @@ public:
         dev_ = 0;
     }
 
-private:
+  private:
     static void Callback(void*, Uint8* stream, int len) {
         std::vector<Notice> notices;
         {
@@ -336,7 +336,7 @@ void CatchUp() {
 int WINAPI WynPlat_SetAudioCapture(const char* path) {
     wyn::audio::Output& o = wyn::audio::O();
     std::lock_guard<std::recursive_mutex> g(o.lock);
-    o.captureFromEnv = true;   // the program's own choice wins over the environment
+    o.captureFromEnv = true;  // the program's own choice wins over the environment
     return o.capture.Open(path) ? 1 : 0;
 }
 

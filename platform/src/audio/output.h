@@ -25,7 +25,7 @@ struct Notice {
 };
 
 class Source {
-public:
+  public:
     virtual ~Source() = default;
     // Adds the next `frames` frames into `mix` (interleaved left, right; 16-bit scale in 32
     // bits so that sources sum before the one clamp). Called with the output lock held.

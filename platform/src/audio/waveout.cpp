@@ -16,8 +16,9 @@
 namespace {
 
 class WaveOut final : public wyn::audio::Source {
-public:
-    WaveOut(const WAVEFORMATEX& f, HWND window, HWAVEOUT handle) : handle_(handle), window_(window) {
+  public:
+    WaveOut(const WAVEFORMATEX& f, HWND window, HWAVEOUT handle)
+        : handle_(handle), window_(window) {
         channels_ = f.nChannels;
         bytesPerSample_ = f.wBitsPerSample / 8;
         frameBytes_ = channels_ * bytesPerSample_;
@@ -64,7 +65,7 @@ public:
     bool busy() const { return !queue_.empty(); }
     bool paused_ = false;
 
-private:
+  private:
     int32_t Sample(const uint8_t* p) const {
         if (bytesPerSample_ == 1) return (int32_t(p[0]) - 128) * 256;
         return int16_t(uint16_t(p[0] | p[1] << 8));
@@ -134,29 +135,61 @@ MMRESULT WINAPI waveOutGetErrorTextA(MMRESULT error, LPSTR text, UINT cap) {
     if (!text || cap == 0) return MMSYSERR_INVALPARAM;
     const char* s;
     switch (error) {
-    case MMSYSERR_NOERROR: s = "The command completed successfully."; break;
-    case MMSYSERR_ERROR: s = "Unspecified error."; break;
-    case MMSYSERR_BADDEVICEID: s = "The device identifier is out of range."; break;
-    case MMSYSERR_NOTENABLED: s = "The driver is not enabled."; break;
-    case MMSYSERR_ALLOCATED: s = "The device is already in use."; break;
-    case MMSYSERR_INVALHANDLE: s = "The device handle is not valid."; break;
-    case MMSYSERR_NODRIVER: s = "There is no driver installed."; break;
-    case MMSYSERR_NOMEM: s = "Not enough memory."; break;
-    case MMSYSERR_NOTSUPPORTED: s = "The function is not supported."; break;
-    case MMSYSERR_INVALFLAG: s = "An invalid flag was passed."; break;
-    case MMSYSERR_INVALPARAM: s = "An invalid parameter was passed."; break;
-    case WAVERR_BADFORMAT: s = "The wave format is not supported."; break;
-    case WAVERR_STILLPLAYING: s = "The buffer is still playing."; break;
-    case WAVERR_UNPREPARED: s = "The buffer is not prepared."; break;
-    case WAVERR_SYNC: s = "The device is synchronous."; break;
-    default: std::snprintf(text, cap, "%s", "Unknown error."); return MMSYSERR_BADERRNUM;
+        case MMSYSERR_NOERROR:
+            s = "The command completed successfully.";
+            break;
+        case MMSYSERR_ERROR:
+            s = "Unspecified error.";
+            break;
+        case MMSYSERR_BADDEVICEID:
+            s = "The device identifier is out of range.";
+            break;
+        case MMSYSERR_NOTENABLED:
+            s = "The driver is not enabled.";
+            break;
+        case MMSYSERR_ALLOCATED:
+            s = "The device is already in use.";
+            break;
+        case MMSYSERR_INVALHANDLE:
+            s = "The device handle is not valid.";
+            break;
+        case MMSYSERR_NODRIVER:
+            s = "There is no driver installed.";
+            break;
+        case MMSYSERR_NOMEM:
+            s = "Not enough memory.";
+            break;
+        case MMSYSERR_NOTSUPPORTED:
+            s = "The function is not supported.";
+            break;
+        case MMSYSERR_INVALFLAG:
+            s = "An invalid flag was passed.";
+            break;
+        case MMSYSERR_INVALPARAM:
+            s = "An invalid parameter was passed.";
+            break;
+        case WAVERR_BADFORMAT:
+            s = "The wave format is not supported.";
+            break;
+        case WAVERR_STILLPLAYING:
+            s = "The buffer is still playing.";
+            break;
+        case WAVERR_UNPREPARED:
+            s = "The buffer is not prepared.";
+            break;
+        case WAVERR_SYNC:
+            s = "The device is synchronous.";
+            break;
+        default:
+            std::snprintf(text, cap, "%s", "Unknown error.");
+            return MMSYSERR_BADERRNUM;
     }
     std::snprintf(text, cap, "%s", s);
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI waveOutOpen(LPHWAVEOUT out, UINT device, LPCWAVEFORMATEX format,
-                            DWORD_PTR callback, DWORD_PTR, DWORD flags) {
+MMRESULT WINAPI waveOutOpen(LPHWAVEOUT out, UINT device, LPCWAVEFORMATEX format, DWORD_PTR callback,
+                            DWORD_PTR, DWORD flags) {
     if (device != 0 && device != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
     if (!FormatOk(format)) return WAVERR_BADFORMAT;
     if (flags & WAVE_FORMAT_QUERY) return MMSYSERR_NOERROR;

@@ -18,14 +18,14 @@ struct InputEvent {
     enum Kind { Key, Button, Move, Wheel, Close, Char } kind = Move;
     HWND top = nullptr;
     int x = 0, y = 0;
-    int vk = 0;          // Key: virtual-key code; Char: the character
-    bool down = false;   // Key, Button
-    int button = 0;      // Button: 0 left, 1 right, 2 middle
-    int delta = 0;       // Wheel: multiples of WHEEL_DELTA, positive away from the user
+    int vk = 0;         // Key: virtual-key code; Char: the character
+    bool down = false;  // Key, Button
+    int button = 0;     // Button: 0 left, 1 right, 2 middle
+    int delta = 0;      // Wheel: multiples of WHEEL_DELTA, positive away from the user
 };
 
 class Display {
-public:
+  public:
     virtual ~Display() = default;
     virtual const char* Name() const = 0;
     // The desktop's size when no display mode is set.

@@ -6,7 +6,7 @@ namespace wynplat {
 namespace {
 
 class HeadlessDisplay final : public Display {
-public:
+  public:
     const char* Name() const override { return "headless"; }
     void DesktopSize(int* w, int* h) override {
         *w = 1024;

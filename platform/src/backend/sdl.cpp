@@ -21,8 +21,8 @@ struct Native {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    int w = 0, h = 0;    // texture size
-    int x = 0, y = 0;    // client origin on the screen
+    int w = 0, h = 0;  // texture size
+    int x = 0, y = 0;  // client origin on the screen
     bool fullScreen = false;
 };
 
@@ -33,53 +33,94 @@ int VkFromSdl(const SDL_Keysym& k) {
     if (c >= SDLK_F1 && c <= SDLK_F12) return VK_F1 + (c - SDLK_F1);
     if (c >= SDLK_KP_1 && c <= SDLK_KP_9) return VK_NUMPAD1 + (c - SDLK_KP_1);
     switch (c) {
-    case SDLK_KP_0: return VK_NUMPAD0;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_END: return VK_END;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_LSHIFT: return VK_LSHIFT;
-    case SDLK_RSHIFT: return VK_RSHIFT;
-    case SDLK_LCTRL: return VK_LCONTROL;
-    case SDLK_RCTRL: return VK_RCONTROL;
-    case SDLK_LALT: return VK_LMENU;
-    case SDLK_RALT: return VK_RMENU;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_CAPSLOCK: return VK_CAPITAL;
-    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDLK_KP_PLUS: return VK_ADD;
-    case SDLK_KP_MINUS: return VK_SUBTRACT;
-    case SDLK_KP_PERIOD: return VK_DECIMAL;
-    case SDLK_KP_DIVIDE: return VK_DIVIDE;
-    case SDLK_SEMICOLON: return VK_OEM_1;
-    case SDLK_EQUALS: return VK_OEM_PLUS;
-    case SDLK_COMMA: return VK_OEM_COMMA;
-    case SDLK_MINUS: return VK_OEM_MINUS;
-    case SDLK_PERIOD: return VK_OEM_PERIOD;
-    case SDLK_SLASH: return VK_OEM_2;
-    case SDLK_BACKQUOTE: return VK_OEM_3;
-    case SDLK_LEFTBRACKET: return VK_OEM_4;
-    case SDLK_BACKSLASH: return VK_OEM_5;
-    case SDLK_RIGHTBRACKET: return VK_OEM_6;
-    case SDLK_QUOTE: return VK_OEM_7;
-    default: return 0;
+        case SDLK_KP_0:
+            return VK_NUMPAD0;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return VK_RETURN;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_BACKSPACE:
+            return VK_BACK;
+        case SDLK_TAB:
+            return VK_TAB;
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        case SDLK_INSERT:
+            return VK_INSERT;
+        case SDLK_DELETE:
+            return VK_DELETE;
+        case SDLK_HOME:
+            return VK_HOME;
+        case SDLK_END:
+            return VK_END;
+        case SDLK_PAGEUP:
+            return VK_PRIOR;
+        case SDLK_PAGEDOWN:
+            return VK_NEXT;
+        case SDLK_LSHIFT:
+            return VK_LSHIFT;
+        case SDLK_RSHIFT:
+            return VK_RSHIFT;
+        case SDLK_LCTRL:
+            return VK_LCONTROL;
+        case SDLK_RCTRL:
+            return VK_RCONTROL;
+        case SDLK_LALT:
+            return VK_LMENU;
+        case SDLK_RALT:
+            return VK_RMENU;
+        case SDLK_PAUSE:
+            return VK_PAUSE;
+        case SDLK_CAPSLOCK:
+            return VK_CAPITAL;
+        case SDLK_KP_MULTIPLY:
+            return VK_MULTIPLY;
+        case SDLK_KP_PLUS:
+            return VK_ADD;
+        case SDLK_KP_MINUS:
+            return VK_SUBTRACT;
+        case SDLK_KP_PERIOD:
+            return VK_DECIMAL;
+        case SDLK_KP_DIVIDE:
+            return VK_DIVIDE;
+        case SDLK_SEMICOLON:
+            return VK_OEM_1;
+        case SDLK_EQUALS:
+            return VK_OEM_PLUS;
+        case SDLK_COMMA:
+            return VK_OEM_COMMA;
+        case SDLK_MINUS:
+            return VK_OEM_MINUS;
+        case SDLK_PERIOD:
+            return VK_OEM_PERIOD;
+        case SDLK_SLASH:
+            return VK_OEM_2;
+        case SDLK_BACKQUOTE:
+            return VK_OEM_3;
+        case SDLK_LEFTBRACKET:
+            return VK_OEM_4;
+        case SDLK_BACKSLASH:
+            return VK_OEM_5;
+        case SDLK_RIGHTBRACKET:
+            return VK_OEM_6;
+        case SDLK_QUOTE:
+            return VK_OEM_7;
+        default:
+            return 0;
     }
 }
 
 class SdlDisplay final : public Display {
-public:
+  public:
     SdlDisplay() : thread_(std::this_thread::get_id()) {}
     ~SdlDisplay() override = default;  // SDL is left to the process exit
 
@@ -101,7 +142,8 @@ public:
         *h = desktopH_;
     }
 
-    void ShowNative(HWND hwnd, const char* title, int x, int y, int w, int h, bool topmost) override {
+    void ShowNative(HWND hwnd, const char* title, int x, int y, int w, int h,
+                    bool topmost) override {
         std::string t = title;
         Run([=, this] { DoShow(hwnd, t, x, y, std::max(1, w), std::max(1, h), topmost); });
     }
@@ -132,7 +174,8 @@ public:
         Native& n = it->second;
         if (!n.texture || n.w != w || n.h != h) {
             if (n.texture) SDL_DestroyTexture(n.texture);
-            n.texture = SDL_CreateTexture(n.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
+            n.texture = SDL_CreateTexture(n.renderer, SDL_PIXELFORMAT_RGB888,
+                                          SDL_TEXTUREACCESS_STREAMING, w, h);
             n.w = w;
             n.h = h;
             if (n.fullScreen) SDL_RenderSetLogicalSize(n.renderer, w, h);
@@ -190,15 +233,30 @@ public:
     }
 
     int MessageBox(const char* text, const char* caption, UINT type) override {
-        struct B { int id; const char* label; };
+        struct B {
+            int id;
+            const char* label;
+        };
         std::vector<B> buttons;
         switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL: buttons = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}}; break;
-        case MB_ABORTRETRYIGNORE: buttons = {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}}; break;
-        case MB_YESNOCANCEL: buttons = {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}}; break;
-        case MB_YESNO: buttons = {{IDYES, "Yes"}, {IDNO, "No"}}; break;
-        case MB_RETRYCANCEL: buttons = {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}}; break;
-        default: buttons = {{IDOK, "OK"}}; break;
+            case MB_OKCANCEL:
+                buttons = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+                break;
+            case MB_ABORTRETRYIGNORE:
+                buttons = {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
+                break;
+            case MB_YESNOCANCEL:
+                buttons = {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+                break;
+            case MB_YESNO:
+                buttons = {{IDYES, "Yes"}, {IDNO, "No"}};
+                break;
+            case MB_RETRYCANCEL:
+                buttons = {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
+                break;
+            default:
+                buttons = {{IDOK, "OK"}};
+                break;
         }
         size_t def = (type >> 8) & 0xF;
         if (def >= buttons.size()) def = 0;
@@ -206,17 +264,24 @@ public:
         for (size_t i = 0; i < buttons.size(); ++i) {
             Uint32 flags = 0;
             if (i == def) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-            if (buttons[i].id == IDCANCEL || (buttons.size() == 2 && buttons[i].id == IDNO) || buttons.size() == 1)
+            if (buttons[i].id == IDCANCEL || (buttons.size() == 2 && buttons[i].id == IDNO) ||
+                buttons.size() == 1)
                 flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
             data.push_back({flags, buttons[i].id, buttons[i].label});
         }
         Uint32 icon = SDL_MESSAGEBOX_INFORMATION;
         switch (type & MB_ICONMASK) {
-        case MB_ICONHAND: icon = SDL_MESSAGEBOX_ERROR; break;
-        case MB_ICONEXCLAMATION: icon = SDL_MESSAGEBOX_WARNING; break;
-        default: break;
+            case MB_ICONHAND:
+                icon = SDL_MESSAGEBOX_ERROR;
+                break;
+            case MB_ICONEXCLAMATION:
+                icon = SDL_MESSAGEBOX_WARNING;
+                break;
+            default:
+                break;
         }
-        SDL_MessageBoxData box{icon, nullptr, caption, text, static_cast<int>(data.size()), data.data(), nullptr};
+        SDL_MessageBoxData box{icon,        nullptr, caption, text, static_cast<int>(data.size()),
+                               data.data(), nullptr};
         int answer = -1;
         if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0) {
             // Closed without a button: the escape answer, as the system gives it.
@@ -226,7 +291,7 @@ public:
         return answer;
     }
 
-private:
+  private:
     bool OnThread() const { return std::this_thread::get_id() == thread_; }
 
     // SDL's windows are touched only on the display thread; the lock guards the queue of
@@ -299,54 +364,57 @@ private:
     void Translate(const SDL_Event& e, std::vector<InputEvent>& out) {
         InputEvent ev;
         switch (e.type) {
-        case SDL_WINDOWEVENT:
-            if (!(ev.top = HwndOf(e.window.windowID))) return;
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                ev.kind = InputEvent::Close;
+            case SDL_WINDOWEVENT:
+                if (!(ev.top = HwndOf(e.window.windowID))) return;
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                    ev.kind = InputEvent::Close;
+                    out.push_back(ev);
+                } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                    MarkDirty(ev.top);
+                }
+                return;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                ev.kind = InputEvent::Key;
+                ev.top = HwndOf(e.key.windowID);
+                ev.vk = VkFromSdl(e.key.keysym);
+                ev.down = e.type == SDL_KEYDOWN;
+                if (ev.vk) out.push_back(ev);
+                return;
+            case SDL_MOUSEMOTION:
+                if (!(ev.top = HwndOf(e.motion.windowID))) return;
+                ev.kind = InputEvent::Move;
+                ev.x = e.motion.x;
+                ev.y = e.motion.y;
                 out.push_back(ev);
-            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
-                MarkDirty(ev.top);
+                return;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                if (!(ev.top = HwndOf(e.button.windowID))) return;
+                ev.kind = InputEvent::Button;
+                ev.x = e.button.x;
+                ev.y = e.button.y;
+                ev.down = e.type == SDL_MOUSEBUTTONDOWN;
+                ev.button = e.button.button == SDL_BUTTON_RIGHT    ? 1
+                            : e.button.button == SDL_BUTTON_MIDDLE ? 2
+                                                                   : 0;
+                if (e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT ||
+                    e.button.button == SDL_BUTTON_MIDDLE)
+                    out.push_back(ev);
+                return;
+            case SDL_MOUSEWHEEL: {
+                if (!(ev.top = HwndOf(e.wheel.windowID))) return;
+                int dy = e.wheel.y;
+                if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) dy = -dy;
+                if (!dy) return;
+                ev.kind = InputEvent::Wheel;
+                SDL_GetMouseState(&ev.x, &ev.y);
+                ev.delta = dy * WHEEL_DELTA;
+                out.push_back(ev);
+                return;
             }
-            return;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            ev.kind = InputEvent::Key;
-            ev.top = HwndOf(e.key.windowID);
-            ev.vk = VkFromSdl(e.key.keysym);
-            ev.down = e.type == SDL_KEYDOWN;
-            if (ev.vk) out.push_back(ev);
-            return;
-        case SDL_MOUSEMOTION:
-            if (!(ev.top = HwndOf(e.motion.windowID))) return;
-            ev.kind = InputEvent::Move;
-            ev.x = e.motion.x;
-            ev.y = e.motion.y;
-            out.push_back(ev);
-            return;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            if (!(ev.top = HwndOf(e.button.windowID))) return;
-            ev.kind = InputEvent::Button;
-            ev.x = e.button.x;
-            ev.y = e.button.y;
-            ev.down = e.type == SDL_MOUSEBUTTONDOWN;
-            ev.button = e.button.button == SDL_BUTTON_RIGHT ? 1 : e.button.button == SDL_BUTTON_MIDDLE ? 2 : 0;
-            if (e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT ||
-                e.button.button == SDL_BUTTON_MIDDLE)
-                out.push_back(ev);
-            return;
-        case SDL_MOUSEWHEEL: {
-            if (!(ev.top = HwndOf(e.wheel.windowID))) return;
-            int dy = e.wheel.y;
-            if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) dy = -dy;
-            if (!dy) return;
-            ev.kind = InputEvent::Wheel;
-            SDL_GetMouseState(&ev.x, &ev.y);
-            ev.delta = dy * WHEEL_DELTA;
-            out.push_back(ev);
-            return;
-        }
-        default: return;
+            default:
+                return;
         }
     }
 
@@ -365,12 +433,16 @@ int DesktopBox(HWND, const char* caption, const char* text, UINT type) {
     int answer = GetDisplay().MessageBox(text, caption, type);
     if (answer >= 0) return answer;
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-    case MB_YESNOCANCEL:
-    case MB_RETRYCANCEL: return IDCANCEL;
-    case MB_YESNO: return IDNO;
-    case MB_ABORTRETRYIGNORE: return IDABORT;
-    default: return IDOK;
+        case MB_OKCANCEL:
+        case MB_YESNOCANCEL:
+        case MB_RETRYCANCEL:
+            return IDCANCEL;
+        case MB_YESNO:
+            return IDNO;
+        case MB_ABORTRETRYIGNORE:
+            return IDABORT;
+        default:
+            return IDOK;
     }
 }
 

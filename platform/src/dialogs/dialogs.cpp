@@ -33,7 +33,7 @@ constexpr char kItemClass[] = "WynDialogItem";
 struct Item {
     Kind kind = Kind::Button;
     int id = 0;
-    bool group = false;      // first of a group (radio groups end at the next one)
+    bool group = false;  // first of a group (radio groups end at the next one)
     bool isDefault = false;
     int check = BST_UNCHECKED;
     std::vector<std::pair<std::string, LPARAM>> rows;  // combo rows and their data
@@ -160,77 +160,87 @@ void PaintItem(HWND h, HDC dc, const Item& it) {
     std::string text = title;
     bool enabled = IsWindowEnabled(h) != FALSE;
     bool focused = GetFocus() == h;
-    COLORREF face = GetSysColor(COLOR_BTNFACE), dark = GetSysColor(COLOR_BTNSHADOW), white = RGB(255, 255, 255);
+    COLORREF face = GetSysColor(COLOR_BTNFACE), dark = GetSysColor(COLOR_BTNSHADOW),
+             white = RGB(255, 255, 255);
     FillColor(dc, r, face);
     int boxSize = std::min<int>(13, r.bottom - r.top);
     int midY = (r.bottom - r.top - boxSize) / 2;
     switch (it.kind) {
-    case Kind::Button: {
-        FillColor(dc, r, it.pressed ? dark : face);
-        Frame(dc, r, RGB(0, 0, 0));
-        if (it.isDefault) {
-            RECT in{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
-            Frame(dc, in, RGB(0, 0, 0));
+        case Kind::Button: {
+            FillColor(dc, r, it.pressed ? dark : face);
+            Frame(dc, r, RGB(0, 0, 0));
+            if (it.isDefault) {
+                RECT in{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+                Frame(dc, in, RGB(0, 0, 0));
+            }
+            Text(dc, text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, enabled);
+            break;
         }
-        Text(dc, text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, enabled);
-        break;
-    }
-    case Kind::Check:
-    case Kind::Radio: {
-        RECT box{0, midY, boxSize, midY + boxSize};
-        FillColor(dc, box, white);
-        Frame(dc, box, dark);
-        if (it.check == BST_CHECKED) {
-            RECT mark{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3};
-            FillColor(dc, mark, RGB(0, 0, 0));
+        case Kind::Check:
+        case Kind::Radio: {
+            RECT box{0, midY, boxSize, midY + boxSize};
+            FillColor(dc, box, white);
+            Frame(dc, box, dark);
+            if (it.check == BST_CHECKED) {
+                RECT mark{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3};
+                FillColor(dc, mark, RGB(0, 0, 0));
+            }
+            RECT tr{boxSize + 4, r.top, r.right, r.bottom};
+            Text(dc, text, tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE, enabled);
+            break;
         }
-        RECT tr{boxSize + 4, r.top, r.right, r.bottom};
-        Text(dc, text, tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE, enabled);
-        break;
-    }
-    case Kind::GroupBox: {
-        RECT fr{r.left, r.top + 6, r.right, r.bottom};
-        Frame(dc, fr, dark);
-        SIZE ext{};
-        RECT tr{r.left + 8, r.top, r.right, r.top + 14};
-        (void)ext;
-        SetBkMode(dc, OPAQUE);
-        SetBkColor(dc, face);
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &tr, DT_LEFT | DT_TOP | DT_SINGLELINE);
-        break;
-    }
-    case Kind::LText: Text(dc, text, r, DT_LEFT | DT_TOP | DT_WORDBREAK, enabled); break;
-    case Kind::CText: Text(dc, text, r, DT_CENTER | DT_TOP | DT_WORDBREAK, enabled); break;
-    case Kind::RText: Text(dc, text, r, DT_RIGHT | DT_TOP | DT_WORDBREAK, enabled); break;
-    case Kind::Combo: {
-        FillColor(dc, r, white);
-        Frame(dc, r, dark);
-        int bw = r.bottom - r.top;
-        RECT arrow{r.right - bw, r.top, r.right, r.bottom};
-        FillColor(dc, arrow, face);
-        Frame(dc, arrow, dark);
-        RECT tri{arrow.left + bw / 4, arrow.top + bw / 3, arrow.right - bw / 4, arrow.bottom - bw / 3};
-        FillColor(dc, tri, RGB(0, 0, 0));
-        if (it.sel >= 0 && it.sel < static_cast<int>(it.rows.size())) {
-            RECT tr{r.left + 3, r.top, r.right - bw, r.bottom};
-            Text(dc, it.rows[it.sel].first, tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE, enabled);
+        case Kind::GroupBox: {
+            RECT fr{r.left, r.top + 6, r.right, r.bottom};
+            Frame(dc, fr, dark);
+            SIZE ext{};
+            RECT tr{r.left + 8, r.top, r.right, r.top + 14};
+            (void)ext;
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, face);
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &tr,
+                      DT_LEFT | DT_TOP | DT_SINGLELINE);
+            break;
         }
-        break;
-    }
-    case Kind::Trackbar: {
-        int mid = (r.bottom - r.top) / 2;
-        RECT channel{r.left + 6, mid - 2, r.right - 6, mid + 2};
-        FillColor(dc, channel, white);
-        Frame(dc, channel, dark);
-        int span = std::max(1, it.tbMax - it.tbMin);
-        int w = channel.right - channel.left;
-        int x = channel.left + static_cast<int>(static_cast<long long>(it.tbPos - it.tbMin) * w / span);
-        RECT thumb{x - 4, r.top + 2, x + 5, r.bottom - 2};
-        FillColor(dc, thumb, face);
-        Frame(dc, thumb, RGB(0, 0, 0));
-        break;
-    }
+        case Kind::LText:
+            Text(dc, text, r, DT_LEFT | DT_TOP | DT_WORDBREAK, enabled);
+            break;
+        case Kind::CText:
+            Text(dc, text, r, DT_CENTER | DT_TOP | DT_WORDBREAK, enabled);
+            break;
+        case Kind::RText:
+            Text(dc, text, r, DT_RIGHT | DT_TOP | DT_WORDBREAK, enabled);
+            break;
+        case Kind::Combo: {
+            FillColor(dc, r, white);
+            Frame(dc, r, dark);
+            int bw = r.bottom - r.top;
+            RECT arrow{r.right - bw, r.top, r.right, r.bottom};
+            FillColor(dc, arrow, face);
+            Frame(dc, arrow, dark);
+            RECT tri{arrow.left + bw / 4, arrow.top + bw / 3, arrow.right - bw / 4,
+                     arrow.bottom - bw / 3};
+            FillColor(dc, tri, RGB(0, 0, 0));
+            if (it.sel >= 0 && it.sel < static_cast<int>(it.rows.size())) {
+                RECT tr{r.left + 3, r.top, r.right - bw, r.bottom};
+                Text(dc, it.rows[it.sel].first, tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE, enabled);
+            }
+            break;
+        }
+        case Kind::Trackbar: {
+            int mid = (r.bottom - r.top) / 2;
+            RECT channel{r.left + 6, mid - 2, r.right - 6, mid + 2};
+            FillColor(dc, channel, white);
+            Frame(dc, channel, dark);
+            int span = std::max(1, it.tbMax - it.tbMin);
+            int w = channel.right - channel.left;
+            int x = channel.left +
+                    static_cast<int>(static_cast<long long>(it.tbPos - it.tbMin) * w / span);
+            RECT thumb{x - 4, r.top + 2, x + 5, r.bottom - 2};
+            FillColor(dc, thumb, face);
+            Frame(dc, thumb, RGB(0, 0, 0));
+            break;
+        }
     }
     if (focused && it.kind != Kind::GroupBox) {
         RECT fr{r.left, r.top, r.right, r.bottom};
@@ -283,12 +293,16 @@ void Click(HWND h) {
     auto it = ItemOf(h);
     if (!it || !IsWindowEnabled(h)) return;
     switch (it->kind) {
-    case Kind::Check: SetCheck(h, it->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED); break;
-    case Kind::Radio:
-        for (HWND r : RadioGroup(h)) SetCheck(r, r == h ? BST_CHECKED : BST_UNCHECKED);
-        break;
-    case Kind::Button: break;
-    default: return;
+        case Kind::Check:
+            SetCheck(h, it->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+            break;
+        case Kind::Radio:
+            for (HWND r : RadioGroup(h)) SetCheck(r, r == h ? BST_CHECKED : BST_UNCHECKED);
+            break;
+        case Kind::Button:
+            break;
+        default:
+            return;
     }
     Notify(h, BN_CLICKED);
 }
@@ -310,93 +324,124 @@ void Track(HWND h, int pos, bool ending) {
     Repaint(h);
     HWND dlg = GetParent(h);
     SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, pos), reinterpret_cast<LPARAM>(h));
-    if (ending) SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(h));
+    if (ending)
+        SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(h));
 }
 
 int TrackPosAt(HWND h, const Item& it, int x) {
     RECT r;
     GetClientRect(h, &r);
     int w = std::max(1, static_cast<int>(r.right - r.left) - 12);
-    return it.tbMin + static_cast<int>(static_cast<long long>(x - 6) * (it.tbMax - it.tbMin) * 2 + w) / (2 * w);
+    return it.tbMin +
+           static_cast<int>(static_cast<long long>(x - 6) * (it.tbMax - it.tbMin) * 2 + w) /
+               (2 * w);
 }
 
 LRESULT ItemMessage(HWND h, Item& it, UINT m, WPARAM w, LPARAM l) {
     switch (m) {
-    case BM_GETCHECK: return it.check;
-    case BM_SETCHECK:
-        if (it.kind == Kind::Check || it.kind == Kind::Radio) SetCheck(h, static_cast<int>(w) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED);
-        return 0;
-    case BM_GETSTATE: return it.check | (it.pressed ? 4 : 0);
-    case BM_CLICK: Click(h); return 0;
-    case CB_ADDSTRING:
-    case CB_INSERTSTRING: {
-        if (it.kind != Kind::Combo || !l) return CB_ERR;
-        int at = m == CB_ADDSTRING || static_cast<int>(w) < 0 ? static_cast<int>(it.rows.size()) : static_cast<int>(w);
-        if (at > static_cast<int>(it.rows.size())) return CB_ERR;
-        it.rows.insert(it.rows.begin() + at, {reinterpret_cast<LPCSTR>(l), 0});
-        if (it.sel >= at) ++it.sel;
-        Repaint(h);
-        return at;
-    }
-    case CB_DELETESTRING: {
-        int at = static_cast<int>(w);
-        if (it.kind != Kind::Combo || at < 0 || at >= static_cast<int>(it.rows.size())) return CB_ERR;
-        it.rows.erase(it.rows.begin() + at);
-        if (it.sel == at) it.sel = -1;
-        else if (it.sel > at) --it.sel;
-        Repaint(h);
-        return static_cast<LRESULT>(it.rows.size());
-    }
-    case CB_RESETCONTENT:
-        it.rows.clear();
-        it.sel = -1;
-        Repaint(h);
-        return 0;
-    case CB_GETCOUNT: return it.kind == Kind::Combo ? static_cast<LRESULT>(it.rows.size()) : CB_ERR;
-    case CB_GETCURSEL: return it.kind == Kind::Combo ? it.sel : CB_ERR;
-    case CB_SETCURSEL: {
-        int at = static_cast<int>(w);
-        if (it.kind != Kind::Combo) return CB_ERR;
-        it.sel = at >= 0 && at < static_cast<int>(it.rows.size()) ? at : -1;
-        Repaint(h);
-        return it.sel;  // -1 (CB_ERR) for a row that is not there, and the selection is cleared
-    }
-    case CB_GETLBTEXTLEN:
-    case CB_GETLBTEXT: {
-        int at = static_cast<int>(w);
-        if (it.kind != Kind::Combo || at < 0 || at >= static_cast<int>(it.rows.size())) return CB_ERR;
-        const std::string& s = it.rows[at].first;
-        if (m == CB_GETLBTEXT && l) std::memcpy(reinterpret_cast<char*>(l), s.c_str(), s.size() + 1);
-        return static_cast<LRESULT>(s.size());
-    }
-    case CB_GETITEMDATA:
-    case CB_SETITEMDATA: {
-        int at = static_cast<int>(w);
-        if (it.kind != Kind::Combo || at < 0 || at >= static_cast<int>(it.rows.size())) return CB_ERR;
-        if (m == CB_GETITEMDATA) return it.rows[at].second;
-        it.rows[at].second = l;
-        return TRUE;
-    }
-    case CB_SHOWDROPDOWN: return TRUE;
-    case TBM_GETPOS: return it.tbPos;
-    case TBM_GETRANGEMIN: return it.tbMin;
-    case TBM_GETRANGEMAX: return it.tbMax;
-    case TBM_SETPOS:
-        it.tbPos = std::clamp(static_cast<int>(l), it.tbMin, std::max(it.tbMin, it.tbMax));
-        if (w) Repaint(h);
-        return 0;
-    case TBM_SETRANGE:
-        it.tbMin = static_cast<short>(LOWORD(l));
-        it.tbMax = static_cast<short>(HIWORD(l));
-        it.tbPos = std::clamp(it.tbPos, it.tbMin, std::max(it.tbMin, it.tbMax));
-        if (w) Repaint(h);
-        return 0;
-    case TBM_SETRANGEMIN: it.tbMin = static_cast<int>(l); if (w) Repaint(h); return 0;
-    case TBM_SETRANGEMAX: it.tbMax = static_cast<int>(l); if (w) Repaint(h); return 0;
-    case TBM_SETTICFREQ: it.tbFreq = std::max(1, static_cast<int>(w)); return 0;
-    case TBM_SETPAGESIZE:
-    case TBM_SETLINESIZE: return 0;
-    default: return -2;  // not a control message
+        case BM_GETCHECK:
+            return it.check;
+        case BM_SETCHECK:
+            if (it.kind == Kind::Check || it.kind == Kind::Radio)
+                SetCheck(h, static_cast<int>(w) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED);
+            return 0;
+        case BM_GETSTATE:
+            return it.check | (it.pressed ? 4 : 0);
+        case BM_CLICK:
+            Click(h);
+            return 0;
+        case CB_ADDSTRING:
+        case CB_INSERTSTRING: {
+            if (it.kind != Kind::Combo || !l) return CB_ERR;
+            int at = m == CB_ADDSTRING || static_cast<int>(w) < 0 ? static_cast<int>(it.rows.size())
+                                                                  : static_cast<int>(w);
+            if (at > static_cast<int>(it.rows.size())) return CB_ERR;
+            it.rows.insert(it.rows.begin() + at, {reinterpret_cast<LPCSTR>(l), 0});
+            if (it.sel >= at) ++it.sel;
+            Repaint(h);
+            return at;
+        }
+        case CB_DELETESTRING: {
+            int at = static_cast<int>(w);
+            if (it.kind != Kind::Combo || at < 0 || at >= static_cast<int>(it.rows.size()))
+                return CB_ERR;
+            it.rows.erase(it.rows.begin() + at);
+            if (it.sel == at)
+                it.sel = -1;
+            else if (it.sel > at)
+                --it.sel;
+            Repaint(h);
+            return static_cast<LRESULT>(it.rows.size());
+        }
+        case CB_RESETCONTENT:
+            it.rows.clear();
+            it.sel = -1;
+            Repaint(h);
+            return 0;
+        case CB_GETCOUNT:
+            return it.kind == Kind::Combo ? static_cast<LRESULT>(it.rows.size()) : CB_ERR;
+        case CB_GETCURSEL:
+            return it.kind == Kind::Combo ? it.sel : CB_ERR;
+        case CB_SETCURSEL: {
+            int at = static_cast<int>(w);
+            if (it.kind != Kind::Combo) return CB_ERR;
+            it.sel = at >= 0 && at < static_cast<int>(it.rows.size()) ? at : -1;
+            Repaint(h);
+            return it.sel;  // -1 (CB_ERR) for a row that is not there, and the selection is cleared
+        }
+        case CB_GETLBTEXTLEN:
+        case CB_GETLBTEXT: {
+            int at = static_cast<int>(w);
+            if (it.kind != Kind::Combo || at < 0 || at >= static_cast<int>(it.rows.size()))
+                return CB_ERR;
+            const std::string& s = it.rows[at].first;
+            if (m == CB_GETLBTEXT && l)
+                std::memcpy(reinterpret_cast<char*>(l), s.c_str(), s.size() + 1);
+            return static_cast<LRESULT>(s.size());
+        }
+        case CB_GETITEMDATA:
+        case CB_SETITEMDATA: {
+            int at = static_cast<int>(w);
+            if (it.kind != Kind::Combo || at < 0 || at >= static_cast<int>(it.rows.size()))
+                return CB_ERR;
+            if (m == CB_GETITEMDATA) return it.rows[at].second;
+            it.rows[at].second = l;
+            return TRUE;
+        }
+        case CB_SHOWDROPDOWN:
+            return TRUE;
+        case TBM_GETPOS:
+            return it.tbPos;
+        case TBM_GETRANGEMIN:
+            return it.tbMin;
+        case TBM_GETRANGEMAX:
+            return it.tbMax;
+        case TBM_SETPOS:
+            it.tbPos = std::clamp(static_cast<int>(l), it.tbMin, std::max(it.tbMin, it.tbMax));
+            if (w) Repaint(h);
+            return 0;
+        case TBM_SETRANGE:
+            it.tbMin = static_cast<short>(LOWORD(l));
+            it.tbMax = static_cast<short>(HIWORD(l));
+            it.tbPos = std::clamp(it.tbPos, it.tbMin, std::max(it.tbMin, it.tbMax));
+            if (w) Repaint(h);
+            return 0;
+        case TBM_SETRANGEMIN:
+            it.tbMin = static_cast<int>(l);
+            if (w) Repaint(h);
+            return 0;
+        case TBM_SETRANGEMAX:
+            it.tbMax = static_cast<int>(l);
+            if (w) Repaint(h);
+            return 0;
+        case TBM_SETTICFREQ:
+            it.tbFreq = std::max(1, static_cast<int>(w));
+            return 0;
+        case TBM_SETPAGESIZE:
+        case TBM_SETLINESIZE:
+            return 0;
+        default:
+            return -2;  // not a control message
     }
 }
 
@@ -409,84 +454,95 @@ LRESULT CALLBACK ItemProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     LRESULT r = ItemMessage(h, *it, m, w, l);
     if (r != -2) return r;
     switch (m) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        auto d = DialogOf(GetParent(h));
-        HGDIOBJ old = SelectObject(dc, d ? DialogFont(*d) : GetStockObject(DEFAULT_GUI_FONT));
-        PaintItem(h, dc, *it);
-        SelectObject(dc, old);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND: return 1;
-    case WM_SETTEXT: {
-        LRESULT done = DefWindowProcA(h, m, w, l);
-        Repaint(h);
-        return done;
-    }
-    case WM_ENABLE: Repaint(h); return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: Repaint(h); return 0;
-    case WM_LBUTTONDOWN:
-        if (!IsWindowEnabled(h)) return 0;
-        if (it->kind != Kind::GroupBox && it->kind != Kind::LText && it->kind != Kind::CText && it->kind != Kind::RText)
-            SetFocus(h);
-        if (it->kind == Kind::Button) {
-            it->pressed = true;
-            SetCapture(h);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            auto d = DialogOf(GetParent(h));
+            HGDIOBJ old = SelectObject(dc, d ? DialogFont(*d) : GetStockObject(DEFAULT_GUI_FONT));
+            PaintItem(h, dc, *it);
+            SelectObject(dc, old);
+            EndPaint(h, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_SETTEXT: {
+            LRESULT done = DefWindowProcA(h, m, w, l);
             Repaint(h);
-        } else if (it->kind == Kind::Trackbar) {
-            SetCapture(h);
-            Track(h, TrackPosAt(h, *it, GET_X_LPARAM(l)), false);
-        } else if (it->kind == Kind::Combo) {
-            // The list drops as a step to the next row (wrapping): no pop-up list here.
-            int n = static_cast<int>(it->rows.size());
-            if (n) Select(h, (it->sel + 1) % n);
-        } else {
-            Click(h);
+            return done;
         }
-        return 0;
-    case WM_MOUSEMOVE:
-        if (it->kind == Kind::Trackbar && (w & MK_LBUTTON) && GetCapture() == h)
-            Track(h, TrackPosAt(h, *it, GET_X_LPARAM(l)), false);
-        return 0;
-    case WM_LBUTTONUP:
-        if (GetCapture() == h) ReleaseCapture();
-        if (it->kind == Kind::Button && it->pressed) {
-            it->pressed = false;
+        case WM_ENABLE:
             Repaint(h);
-            RECT r;
-            GetClientRect(h, &r);
-            POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-            if (PtInRect(&r, p)) Click(h);
-        } else if (it->kind == Kind::Trackbar) {
-            SendMessageA(GetParent(h), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(h));
-        }
-        return 0;
-    case WM_KEYDOWN: {
-        HWND dlg = GetParent(h);
-        if (w == VK_SPACE && (it->kind == Kind::Button || it->kind == Kind::Check || it->kind == Kind::Radio)) {
-            Click(h);
+            return 0;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            Repaint(h);
+            return 0;
+        case WM_LBUTTONDOWN:
+            if (!IsWindowEnabled(h)) return 0;
+            if (it->kind != Kind::GroupBox && it->kind != Kind::LText && it->kind != Kind::CText &&
+                it->kind != Kind::RText)
+                SetFocus(h);
+            if (it->kind == Kind::Button) {
+                it->pressed = true;
+                SetCapture(h);
+                Repaint(h);
+            } else if (it->kind == Kind::Trackbar) {
+                SetCapture(h);
+                Track(h, TrackPosAt(h, *it, GET_X_LPARAM(l)), false);
+            } else if (it->kind == Kind::Combo) {
+                // The list drops as a step to the next row (wrapping): no pop-up list here.
+                int n = static_cast<int>(it->rows.size());
+                if (n) Select(h, (it->sel + 1) % n);
+            } else {
+                Click(h);
+            }
+            return 0;
+        case WM_MOUSEMOVE:
+            if (it->kind == Kind::Trackbar && (w & MK_LBUTTON) && GetCapture() == h)
+                Track(h, TrackPosAt(h, *it, GET_X_LPARAM(l)), false);
+            return 0;
+        case WM_LBUTTONUP:
+            if (GetCapture() == h) ReleaseCapture();
+            if (it->kind == Kind::Button && it->pressed) {
+                it->pressed = false;
+                Repaint(h);
+                RECT r;
+                GetClientRect(h, &r);
+                POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+                if (PtInRect(&r, p)) Click(h);
+            } else if (it->kind == Kind::Trackbar) {
+                SendMessageA(GetParent(h), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0),
+                             reinterpret_cast<LPARAM>(h));
+            }
+            return 0;
+        case WM_KEYDOWN: {
+            HWND dlg = GetParent(h);
+            if (w == VK_SPACE &&
+                (it->kind == Kind::Button || it->kind == Kind::Check || it->kind == Kind::Radio)) {
+                Click(h);
+                return 0;
+            }
+            if ((w == VK_LEFT || w == VK_RIGHT || w == VK_UP || w == VK_DOWN) &&
+                it->kind == Kind::Combo) {
+                Select(h, it->sel + ((w == VK_LEFT || w == VK_UP) ? -1 : 1));
+                return 0;
+            }
+            if ((w == VK_LEFT || w == VK_RIGHT || w == VK_UP || w == VK_DOWN) &&
+                it->kind == Kind::Trackbar) {
+                Track(h, it->tbPos + ((w == VK_LEFT || w == VK_UP) ? -1 : 1), true);
+                return 0;
+            }
+            DialogKey(dlg, w);
             return 0;
         }
-        if ((w == VK_LEFT || w == VK_RIGHT || w == VK_UP || w == VK_DOWN) && it->kind == Kind::Combo) {
-            Select(h, it->sel + ((w == VK_LEFT || w == VK_UP) ? -1 : 1));
+        case WM_NCDESTROY: {
+            std::lock_guard<std::recursive_mutex> g(g_m);
+            Items().erase(h);
             return 0;
         }
-        if ((w == VK_LEFT || w == VK_RIGHT || w == VK_UP || w == VK_DOWN) && it->kind == Kind::Trackbar) {
-            Track(h, it->tbPos + ((w == VK_LEFT || w == VK_UP) ? -1 : 1), true);
-            return 0;
-        }
-        DialogKey(dlg, w);
-        return 0;
-    }
-    case WM_NCDESTROY: {
-        std::lock_guard<std::recursive_mutex> g(g_m);
-        Items().erase(h);
-        return 0;
-    }
-    default: return DefWindowProcA(h, m, w, l);
+        default:
+            return DefWindowProcA(h, m, w, l);
     }
 }
 
@@ -526,8 +582,10 @@ void DialogKey(HWND dlg, WPARAM vk) {
         HWND f = GetFocus();
         auto it = ItemOf(f);
         HWND target = it && it->kind == Kind::Button ? f : DefaultButton(*d);
-        if (target && IsWindowEnabled(target)) Click(target);
-        else if (!target) SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        if (target && IsWindowEnabled(target))
+            Click(target);
+        else if (!target)
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     } else if (vk == VK_ESCAPE) {
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
@@ -541,24 +599,30 @@ LRESULT CALLBACK DialogWndProc(HWND h, UINT m, WPARAM w, LPARAM l) {
         if (handled) return handled;
     }
     switch (m) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        RECT r;
-        GetClientRect(h, &r);
-        FillColor(dc, r, GetSysColor(COLOR_BTNFACE));
-        EndPaint(h, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND: return 1;
-    case WM_CLOSE: SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); return 0;
-    case WM_KEYDOWN: DialogKey(h, w); return 0;
-    case WM_NCDESTROY: {
-        std::lock_guard<std::recursive_mutex> g(g_m);
-        Dialogs().erase(h);
-        return 0;
-    }
-    default: return DefWindowProcA(h, m, w, l);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            RECT r;
+            GetClientRect(h, &r);
+            FillColor(dc, r, GetSysColor(COLOR_BTNFACE));
+            EndPaint(h, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_CLOSE:
+            SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return 0;
+        case WM_KEYDOWN:
+            DialogKey(h, w);
+            return 0;
+        case WM_NCDESTROY: {
+            std::lock_guard<std::recursive_mutex> g(g_m);
+            Dialogs().erase(h);
+            return 0;
+        }
+        default:
+            return DefWindowProcA(h, m, w, l);
     }
 }
 
@@ -579,35 +643,47 @@ void RegisterClasses() {
 
 const char* KindName(Kind k) {
     switch (k) {
-    case Kind::Button: return "button";
-    case Kind::Radio: return "radio";
-    case Kind::Check: return "check";
-    case Kind::GroupBox: return "group";
-    case Kind::LText:
-    case Kind::CText:
-    case Kind::RText: return "text";
-    case Kind::Combo: return "combo";
-    case Kind::Trackbar: return "trackbar";
+        case Kind::Button:
+            return "button";
+        case Kind::Radio:
+            return "radio";
+        case Kind::Check:
+            return "check";
+        case Kind::GroupBox:
+            return "group";
+        case Kind::LText:
+        case Kind::CText:
+        case Kind::RText:
+            return "text";
+        case Kind::Combo:
+            return "combo";
+        case Kind::Trackbar:
+            return "trackbar";
     }
     return "?";
 }
 
 void LogState(const Dialog& d) {
-    std::string out = "dialog \"" + wynplat::ToUtf8Text(d.name.c_str(), 932) + "\" ended " + std::to_string(d.result) + "\n";
+    std::string out = "dialog \"" + wynplat::ToUtf8Text(d.name.c_str(), 932) + "\" ended " +
+                      std::to_string(d.result) + "\n";
     for (HWND h : d.items) {
         auto it = ItemOf(h);
         if (!it) continue;
         char title[512] = {};
         GetWindowTextA(h, title, sizeof title);
         out += "  " + std::to_string(it->id) + " " + KindName(it->kind);
-        if (it->kind == Kind::Check || it->kind == Kind::Radio) out += it->check ? " checked" : " unchecked";
+        if (it->kind == Kind::Check || it->kind == Kind::Radio)
+            out += it->check ? " checked" : " unchecked";
         if (it->kind == Kind::Combo) {
             out += " sel " + std::to_string(it->sel);
-            if (it->sel >= 0) out += " \"" + wynplat::ToUtf8Text(it->rows[it->sel].first.c_str(), d.codePage) + "\"";
+            if (it->sel >= 0)
+                out +=
+                    " \"" + wynplat::ToUtf8Text(it->rows[it->sel].first.c_str(), d.codePage) + "\"";
         }
         if (it->kind == Kind::Trackbar) out += " pos " + std::to_string(it->tbPos);
         if (!IsWindowEnabled(h)) out += " disabled";
-        if (it->kind != Kind::Combo && it->kind != Kind::Trackbar) out += " \"" + wynplat::ToUtf8Text(title, d.codePage) + "\"";
+        if (it->kind != Kind::Combo && it->kind != Kind::Trackbar)
+            out += " \"" + wynplat::ToUtf8Text(title, d.codePage) + "\"";
         out += "\n";
     }
     const std::string& path = LogPath();
@@ -638,14 +714,17 @@ bool RunScript(Dialog& d) {
         HWND item = GetDlgItem(d.hwnd, a.id);
         auto it = ItemOf(item);
         if (!it) {
-            std::fprintf(stderr, "winplat: dialog script: no control %d (%s)\n", a.id, a.verb.c_str());
+            std::fprintf(stderr, "winplat: dialog script: no control %d (%s)\n", a.id,
+                         a.verb.c_str());
             continue;
         }
         if (a.verb == "click") {
             Click(item);
         } else if (a.verb == "check") {
             int want = a.value == 0 ? BST_UNCHECKED : BST_CHECKED;
-            if (it->kind == Kind::Radio ? want == BST_CHECKED && it->check != want : it->check != want) Click(item);
+            if (it->kind == Kind::Radio ? want == BST_CHECKED && it->check != want
+                                        : it->check != want)
+                Click(item);
         } else if (a.verb == "select") {
             Select(item, static_cast<int>(a.value));
         } else if (a.verb == "track") {
@@ -662,24 +741,27 @@ bool RunScript(Dialog& d) {
 
 using namespace wyn::dlg;
 
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc,
+                               LPARAM param) {
     wyn::res::Found found;
     if (!wyn::res::Find(instance, RT_DIALOG, templateName, &found)) return -1;
     DialogDef def;
     std::string error;
-    std::string name = IS_INTRESOURCE(templateName) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(templateName))
-                                                    : std::string(templateName);
+    std::string name = IS_INTRESOURCE(templateName)
+                           ? "#" + std::to_string(reinterpret_cast<uintptr_t>(templateName))
+                           : std::string(templateName);
     if (!ParseTemplate(static_cast<const char*>(found.data), found.size, &def, &error)) {
         std::fprintf(stderr, "winplat: dialog template \"%s\": %s\n", name.c_str(), error.c_str());
         SetLastError(ERROR_INVALID_DATA);
         return -1;
     }
     // A template's texts are in the code page of the module that registered it.
-    return wyn::dlg::RunDialog(instance, def, name, owner, proc, param, wynplat::CodePageOfAddress(found.data));
+    return wyn::dlg::RunDialog(instance, def, name, owner, proc, param,
+                               wynplat::CodePageOfAddress(found.data));
 }
 
-INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner,
-                            DLGPROC proc, LPARAM param, int codePage) {
+INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name,
+                            HWND owner, DLGPROC proc, LPARAM param, int codePage) {
     RegisterClasses();
     auto d = std::make_shared<Dialog>();
     d->codePage = codePage == 950 ? 950 : 932;
@@ -709,8 +791,9 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
     POINT at{dx(def.x), dy(def.y)};
     if (owner && IsWindow(owner)) ClientToScreen(owner, &at);
     HWND ownerTop = owner && IsWindow(owner) ? wynplat::TopLevelOf(owner) : nullptr;
-    HWND h = CreateWindowExA(WS_EX_DLGMODALFRAME, kDialogClass, def.caption.c_str(), style, at.x, at.y,
-                             rc.right - rc.left, rc.bottom - rc.top, ownerTop, nullptr, instance, nullptr);
+    HWND h = CreateWindowExA(WS_EX_DLGMODALFRAME, kDialogClass, def.caption.c_str(), style, at.x,
+                             at.y, rc.right - rc.left, rc.bottom - rc.top, ownerTop, nullptr,
+                             instance, nullptr);
     if (!h) {
         DeleteObject(d->font);
         return -1;
@@ -721,10 +804,13 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
         Dialogs()[h] = d;
     }
     for (const ControlDef& c : def.controls) {
-        DWORD cs = WS_CHILD | WS_VISIBLE | (c.disabled ? WS_DISABLED : 0) | (c.group ? WS_GROUP : 0);
-        int cy = c.kind == Kind::Combo ? std::min(c.cy, 14) : c.cy;  // the closed box; the rest is its list
-        HWND ch = CreateWindowExA(0, kItemClass, c.text.c_str(), cs, dx(c.x), dy(c.y), dx(c.cx), dy(cy), h,
-                                  reinterpret_cast<HMENU>(static_cast<intptr_t>(c.id)), instance, nullptr);
+        DWORD cs =
+            WS_CHILD | WS_VISIBLE | (c.disabled ? WS_DISABLED : 0) | (c.group ? WS_GROUP : 0);
+        int cy = c.kind == Kind::Combo ? std::min(c.cy, 14)
+                                       : c.cy;  // the closed box; the rest is its list
+        HWND ch = CreateWindowExA(0, kItemClass, c.text.c_str(), cs, dx(c.x), dy(c.y), dx(c.cx),
+                                  dy(cy), h, reinterpret_cast<HMENU>(static_cast<intptr_t>(c.id)),
+                                  instance, nullptr);
         if (!ch) continue;
         auto it = std::make_shared<Item>();
         it->kind = c.kind;
@@ -744,7 +830,8 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
             firstFocus = c;
             break;
         }
-    if (SendMessageA(h, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstFocus), param) && firstFocus && !d->ended)
+    if (SendMessageA(h, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstFocus), param) && firstFocus &&
+        !d->ended)
         SetFocus(firstFocus);
     if (!d->ended) {
         ShowWindow(h, SW_SHOWNORMAL);
@@ -815,14 +902,17 @@ int WINAPI GetDlgCtrlID(HWND hwnd) {
     return w ? static_cast<int>(w->id) : 0;
 }
 
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam,
+                                   LPARAM lParam) {
     HWND item = GetDlgItem(dialog, id);
     return item ? SendMessageA(item, message, wParam, lParam) : 0;
 }
 
 BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
     HWND item = GetDlgItem(dialog, id);
-    return item ? static_cast<BOOL>(SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text))) : FALSE;
+    return item ? static_cast<BOOL>(
+                      SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)))
+                : FALSE;
 }
 
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int cap) {
@@ -836,7 +926,8 @@ UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int cap) {
 
 BOOL WINAPI SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, isSigned ? "%d" : "%u", isSigned ? static_cast<int>(value) : value);
+    std::snprintf(buf, sizeof buf, isSigned ? "%d" : "%u",
+                  isSigned ? static_cast<int>(value) : value);
     return SetDlgItemTextA(dialog, id, buf);
 }
 
@@ -858,7 +949,8 @@ BOOL WINAPI CheckRadioButton(HWND dialog, int first, int last, int check) {
         return FALSE;
     }
     for (int id = first; id <= last && last - first < 65536; ++id)
-        if (HWND item = GetDlgItem(dialog, id)) SendMessageA(item, BM_SETCHECK, id == check ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (HWND item = GetDlgItem(dialog, id))
+            SendMessageA(item, BM_SETCHECK, id == check ? BST_CHECKED : BST_UNCHECKED, 0);
     return TRUE;
 }
 
@@ -882,18 +974,30 @@ BOOL WINAPI IsWindowEnabled(HWND hwnd) {
 
 DWORD WINAPI GetSysColor(int index) {
     switch (index) {
-    case COLOR_SCROLLBAR: return RGB(200, 200, 200);
-    case COLOR_BACKGROUND: return RGB(0, 128, 128);
-    case COLOR_ACTIVECAPTION: return RGB(0, 0, 128);
-    case COLOR_WINDOW: return RGB(255, 255, 255);
-    case COLOR_WINDOWFRAME: return RGB(0, 0, 0);
-    case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
-    case COLOR_BTNFACE: return RGB(192, 192, 192);
-    case COLOR_BTNSHADOW: return RGB(128, 128, 128);
-    case COLOR_GRAYTEXT: return RGB(128, 128, 128);
-    case COLOR_BTNTEXT: return RGB(0, 0, 0);
-    case COLOR_BTNHIGHLIGHT: return RGB(255, 255, 255);
-    default: return 0;
+        case COLOR_SCROLLBAR:
+            return RGB(200, 200, 200);
+        case COLOR_BACKGROUND:
+            return RGB(0, 128, 128);
+        case COLOR_ACTIVECAPTION:
+            return RGB(0, 0, 128);
+        case COLOR_WINDOW:
+            return RGB(255, 255, 255);
+        case COLOR_WINDOWFRAME:
+            return RGB(0, 0, 0);
+        case COLOR_WINDOWTEXT:
+            return RGB(0, 0, 0);
+        case COLOR_BTNFACE:
+            return RGB(192, 192, 192);
+        case COLOR_BTNSHADOW:
+            return RGB(128, 128, 128);
+        case COLOR_GRAYTEXT:
+            return RGB(128, 128, 128);
+        case COLOR_BTNTEXT:
+            return RGB(0, 0, 0);
+        case COLOR_BTNHIGHLIGHT:
+            return RGB(255, 255, 255);
+        default:
+            return 0;
     }
 }
 

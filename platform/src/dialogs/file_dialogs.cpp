@@ -37,7 +37,8 @@ void LoadAnswers(const char* text) {
         size_t j = all.find(';', i);
         if (j == std::string::npos) j = all.size();
         std::string a = all.substr(i, j - i);
-        while (!a.empty() && (a.back() == ' ' || a.back() == '\n' || a.back() == '\r')) a.pop_back();
+        while (!a.empty() && (a.back() == ' ' || a.back() == '\n' || a.back() == '\r'))
+            a.pop_back();
         while (!a.empty() && (a.front() == ' ' || a.front() == '\n')) a.erase(a.begin());
         if (!a.empty()) g_answers.push_back(a);
         i = j + 1;
@@ -99,7 +100,8 @@ bool IsAbsolute(const std::string& p) {
 bool Exists(const std::string& systemPath) {
     char linux[4096];
     struct stat st;
-    return WynPlat_ResolvePath(systemPath.c_str(), linux, sizeof linux) && stat(linux, &st) == 0 && S_ISREG(st.st_mode);
+    return WynPlat_ResolvePath(systemPath.c_str(), linux, sizeof linux) && stat(linux, &st) == 0 &&
+           S_ISREG(st.st_mode);
 }
 
 // The name part's offset in a system path (after the last '\' or '/', Shift-JIS aware).
@@ -132,7 +134,8 @@ bool Fill(OPENFILENAMEA* o, std::string path) {
     std::memcpy(o->lpstrFile, path.c_str(), path.size() + 1);
     size_t dot = path.rfind('.');
     o->nFileOffset = static_cast<WORD>(name);
-    o->nFileExtension = static_cast<WORD>(dot != std::string::npos && dot >= name ? dot + 1 : path.size());
+    o->nFileExtension =
+        static_cast<WORD>(dot != std::string::npos && dot >= name ? dot + 1 : path.size());
     if (o->lpstrFileTitle && o->nMaxFileTitle > 0) {
         std::string title = path.substr(name);
         size_t n = std::min<size_t>(title.size(), o->nMaxFileTitle - 1);
@@ -165,7 +168,8 @@ void FillFiles(HWND h, Chooser& c) {
             std::string full = std::string(linux) + "/" + e->d_name;
             struct stat st;
             if (stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-            bool match = f < 0 || f >= static_cast<int>(c.filters.size()) || c.filters[f].patterns.empty();
+            bool match =
+                f < 0 || f >= static_cast<int>(c.filters.size()) || c.filters[f].patterns.empty();
             if (!match)
                 for (const std::string& pat : c.filters[f].patterns) {
                     char utf[512];
@@ -188,30 +192,34 @@ void FillFiles(HWND h, Chooser& c) {
 INT_PTR CALLBACK ChooserProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     auto* c = reinterpret_cast<Chooser*>(GetWindowLongPtrA(h, GWLP_USERDATA));
     switch (m) {
-    case WM_INITDIALOG: {
-        c = reinterpret_cast<Chooser*>(l);
-        SetWindowLongPtrA(h, GWLP_USERDATA, l);
-        for (const Filter& f : c->filters)
-            SendDlgItemMessageA(h, kFilters, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f.title.c_str()));
-        DWORD index = c->ofn->nFilterIndex;
-        SendDlgItemMessageA(h, kFilters, CB_SETCURSEL, index >= 1 && index <= c->filters.size() ? index - 1 : 0, 0);
-        FillFiles(h, *c);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (!c) return FALSE;
-        if (LOWORD(w) == kFilters && HIWORD(w) == CBN_SELCHANGE) FillFiles(h, *c);
-        if (LOWORD(w) == IDOK) {
-            int sel = static_cast<int>(SendDlgItemMessageA(h, kFiles, CB_GETCURSEL, 0, 0));
-            if (sel < 0 || sel >= static_cast<int>(c->names.size())) return TRUE;  // nothing chosen: stay
-            c->chosen = c->names[sel];
-            int f = static_cast<int>(SendDlgItemMessageA(h, kFilters, CB_GETCURSEL, 0, 0));
-            if (f >= 0) c->ofn->nFilterIndex = static_cast<DWORD>(f + 1);
-            EndDialog(h, IDOK);
+        case WM_INITDIALOG: {
+            c = reinterpret_cast<Chooser*>(l);
+            SetWindowLongPtrA(h, GWLP_USERDATA, l);
+            for (const Filter& f : c->filters)
+                SendDlgItemMessageA(h, kFilters, CB_ADDSTRING, 0,
+                                    reinterpret_cast<LPARAM>(f.title.c_str()));
+            DWORD index = c->ofn->nFilterIndex;
+            SendDlgItemMessageA(h, kFilters, CB_SETCURSEL,
+                                index >= 1 && index <= c->filters.size() ? index - 1 : 0, 0);
+            FillFiles(h, *c);
+            return TRUE;
         }
-        if (LOWORD(w) == IDCANCEL) EndDialog(h, IDCANCEL);
-        return TRUE;
-    default: return FALSE;
+        case WM_COMMAND:
+            if (!c) return FALSE;
+            if (LOWORD(w) == kFilters && HIWORD(w) == CBN_SELCHANGE) FillFiles(h, *c);
+            if (LOWORD(w) == IDOK) {
+                int sel = static_cast<int>(SendDlgItemMessageA(h, kFiles, CB_GETCURSEL, 0, 0));
+                if (sel < 0 || sel >= static_cast<int>(c->names.size()))
+                    return TRUE;  // nothing chosen: stay
+                c->chosen = c->names[sel];
+                int f = static_cast<int>(SendDlgItemMessageA(h, kFilters, CB_GETCURSEL, 0, 0));
+                if (f >= 0) c->ofn->nFilterIndex = static_cast<DWORD>(f + 1);
+                EndDialog(h, IDOK);
+            }
+            if (LOWORD(w) == IDCANCEL) EndDialog(h, IDCANCEL);
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
@@ -227,8 +235,11 @@ std::string Quoted(const std::string& s) {
 
 bool RunChooser(OPENFILENAMEA* o, bool save, std::string* path) {
     Chooser c{o, InitialDir(*o), ReadFilters(o->lpstrFilter), {}, {}};
-    std::string title = o->lpstrTitle && *o->lpstrTitle ? o->lpstrTitle : (save ? "名前を付けて保存" : "ファイルを開く");
-    std::string text = "DIALOG 20 20 220 92\nCAPTION " + Quoted(title.substr(0, 200)) + "\nFONT 9 \"MS UI Gothic\"\n";
+    std::string title = o->lpstrTitle && *o->lpstrTitle
+                            ? o->lpstrTitle
+                            : (save ? "名前を付けて保存" : "ファイルを開く");
+    std::string text = "DIALOG 20 20 220 92\nCAPTION " + Quoted(title.substr(0, 200)) +
+                       "\nFONT 9 \"MS UI Gothic\"\n";
     text += "CONTROL LTEXT 10 " + Quoted(c.dir.substr(0, 200)) + " 4 4 212 10\n";
     text += "CONTROL COMBO 11 \"\" 4 18 212 80\n";
     text += "CONTROL COMBO 12 \"\" 4 38 212 80\n";
@@ -237,7 +248,8 @@ bool RunChooser(OPENFILENAMEA* o, bool save, std::string* path) {
     DialogDef def;
     std::string error;
     if (!ParseTemplate(text.data(), text.size(), &def, &error)) return false;
-    if (RunDialog(nullptr, def, save ? "save" : "open", o->hwndOwner, ChooserProc, reinterpret_cast<LPARAM>(&c)) != IDOK)
+    if (RunDialog(nullptr, def, save ? "save" : "open", o->hwndOwner, ChooserProc,
+                  reinterpret_cast<LPARAM>(&c)) != IDOK)
         return false;
     *path = c.dir;
     if (!path->empty() && path->back() != '\\') *path += '\\';

@@ -54,7 +54,8 @@ bool Tokenize(const std::string& line, std::vector<Token>* out, std::string* err
             continue;
         }
         size_t j = i;
-        while (j < line.size() && line[j] != ' ' && line[j] != '\t' && line[j] != '\r' && line[j] != ',' && line[j] != '"')
+        while (j < line.size() && line[j] != ' ' && line[j] != '\t' && line[j] != '\r' &&
+               line[j] != ',' && line[j] != '"')
             ++j;
         out->push_back(Token{false, line.substr(i, j - i)});
         i = j;
@@ -76,11 +77,14 @@ struct KindName {
     const char* word;
     Kind kind;
 };
-const KindName kKinds[] = {{"BUTTON", Kind::Button},     {"RADIO", Kind::Radio}, {"CHECK", Kind::Check},
-                           {"GROUPBOX", Kind::GroupBox}, {"LTEXT", Kind::LText}, {"CTEXT", Kind::CText},
-                           {"RTEXT", Kind::RText},       {"COMBO", Kind::Combo}, {"TRACKBAR", Kind::Trackbar}};
+const KindName kKinds[] = {
+    {"BUTTON", Kind::Button},     {"RADIO", Kind::Radio}, {"CHECK", Kind::Check},
+    {"GROUPBOX", Kind::GroupBox}, {"LTEXT", Kind::LText}, {"CTEXT", Kind::CText},
+    {"RTEXT", Kind::RText},       {"COMBO", Kind::Combo}, {"TRACKBAR", Kind::Trackbar}};
 
-bool Is(const Token& t, const char* word) { return !t.quoted && strcasecmp(t.text.c_str(), word) == 0; }
+bool Is(const Token& t, const char* word) {
+    return !t.quoted && strcasecmp(t.text.c_str(), word) == 0;
+}
 
 }  // namespace
 
@@ -117,7 +121,8 @@ bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* e
             if (haveDialog) return fail("a second DIALOG");
             if (t.size() != 5) return fail("DIALOG takes x y cx cy");
             for (int i = 0; i < 4; ++i)
-                if (!Number(t[i + 1], i < 2 ? -kMaxUnits : 1, kMaxUnits, &v[i])) return fail("bad DIALOG number");
+                if (!Number(t[i + 1], i < 2 ? -kMaxUnits : 1, kMaxUnits, &v[i]))
+                    return fail("bad DIALOG number");
             out->x = v[0], out->y = v[1], out->cx = v[2], out->cy = v[3];
             haveDialog = true;
         } else if (!haveDialog) {
@@ -126,11 +131,13 @@ bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* e
             if (t.size() != 2 || !t[1].quoted) return fail("CAPTION takes one text");
             out->caption = t[1].text;
         } else if (Is(t[0], "FONT")) {
-            if (t.size() != 3 || !Number(t[1], 4, 72, &v[0]) || !t[2].quoted) return fail("FONT takes points and a face");
+            if (t.size() != 3 || !Number(t[1], 4, 72, &v[0]) || !t[2].quoted)
+                return fail("FONT takes points and a face");
             out->points = static_cast<int>(v[0]);
             out->face = t[2].text;
         } else if (Is(t[0], "STYLE")) {
-            if (t.size() != 2 || !Number(t[1], 0, 0x7FFFFFFF, &v[0])) return fail("STYLE takes a number");
+            if (t.size() != 2 || !Number(t[1], 0, 0x7FFFFFFF, &v[0]))
+                return fail("STYLE takes a number");
             out->style = static_cast<DWORD>(v[0]);
         } else if (Is(t[0], "CONTROL")) {
             if (t.size() < 8) return fail("CONTROL takes kind id text x y cx cy");
@@ -147,14 +154,20 @@ bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* e
             if (!t[3].quoted) return fail("control text must be quoted");
             c.text = t[3].text;
             for (int i = 0; i < 4; ++i)
-                if (!Number(t[4 + i], i < 2 ? -kMaxUnits : 0, kMaxUnits, &v[i])) return fail("bad control number");
+                if (!Number(t[4 + i], i < 2 ? -kMaxUnits : 0, kMaxUnits, &v[i]))
+                    return fail("bad control number");
             c.x = v[0], c.y = v[1], c.cx = v[2], c.cy = v[3];
             for (size_t i = 8; i < t.size(); ++i) {
-                if (Is(t[i], "GROUP")) c.group = true;
-                else if (Is(t[i], "DEFAULT")) c.isDefault = true;
-                else if (Is(t[i], "DISABLED")) c.disabled = true;
-                else if (Is(t[i], "CHECKED")) c.checked = true;
-                else return fail("unknown control flag");
+                if (Is(t[i], "GROUP"))
+                    c.group = true;
+                else if (Is(t[i], "DEFAULT"))
+                    c.isDefault = true;
+                else if (Is(t[i], "DISABLED"))
+                    c.disabled = true;
+                else if (Is(t[i], "CHECKED"))
+                    c.checked = true;
+                else
+                    return fail("unknown control flag");
             }
             if (out->controls.size() >= kMaxControls) return fail("more than 255 controls");
             out->controls.push_back(c);

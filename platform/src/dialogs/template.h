@@ -33,7 +33,7 @@ bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* e
 
 // Runs a modal dialog of `def` (DialogBoxParamA after its template was found and read); its
 // texts are drawn and logged in `codePage` (932 Shift-JIS or 950 Big5).
-INT_PTR RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner, DLGPROC proc,
-                  LPARAM param, int codePage = 932);
+INT_PTR RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner,
+                  DLGPROC proc, LPARAM param, int codePage = 932);
 
 }  // namespace wyn::dlg

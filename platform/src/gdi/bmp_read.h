@@ -14,7 +14,7 @@ struct BmpImage {
     uint32_t masks[3] = {0, 0, 0};
     std::vector<uint8_t> palette;  // blue, green, red, reserved per entry
     int stride = 0;
-    std::vector<uint8_t> rows;     // stride x h bytes in file order
+    std::vector<uint8_t> rows;  // stride x h bytes in file order
 };
 
 // Reads an uncompressed BMP (1, 4, 8, 16, 24 or 32 bits; bit-field masks for 16 and 32;

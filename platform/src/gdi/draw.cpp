@@ -17,25 +17,35 @@ void Touched(const PixelTarget& t) {
 }
 
 bool NeedsSource(DWORD rop) {
-    return rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND || rop == SRCINVERT || rop == NOTSRCCOPY;
+    return rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND || rop == SRCINVERT ||
+           rop == NOTSRCCOPY;
 }
 
 COLORREF Combine(DWORD rop, COLORREF s, COLORREF d) {
     switch (rop) {
-    case SRCPAINT: return s | d;
-    case SRCAND: return s & d;
-    case SRCINVERT: return (s ^ d) & 0xFFFFFF;
-    case NOTSRCCOPY: return ~s & 0xFFFFFF;
-    default: return s;
+        case SRCPAINT:
+            return s | d;
+        case SRCAND:
+            return s & d;
+        case SRCINVERT:
+            return (s ^ d) & 0xFFFFFF;
+        case NOTSRCCOPY:
+            return ~s & 0xFFFFFF;
+        default:
+            return s;
     }
 }
 
 uint32_t CombineRaw(DWORD rop, uint32_t s, uint32_t d) {
     switch (rop) {
-    case SRCPAINT: return s | d;
-    case SRCAND: return s & d;
-    case SRCINVERT: return s ^ d;
-    default: return s;
+        case SRCPAINT:
+            return s | d;
+        case SRCAND:
+            return s & d;
+        case SRCINVERT:
+            return s ^ d;
+        default:
+            return s;
     }
 }
 
@@ -100,7 +110,8 @@ bool IsXrgb32(const PixelTarget& t) {
 // the clipped destination rectangle. Plain copies take whole rows or a table where they can:
 // the display library sends every frame through here.
 template <class MapX, class MapY>
-void CopyMapped(const PixelTarget& d, const PixelTarget& s, RECT dr, MapX mapX, MapY mapY, DWORD rop) {
+void CopyMapped(const PixelTarget& d, const PixelTarget& s, RECT dr, MapX mapX, MapY mapY,
+                DWORD rop) {
     RECT b{0, 0, d.w, d.h};
     if (!IntersectRect(&dr, &dr, &b)) return;
     bool raw = s.SameFormat(d) && rop != NOTSRCCOPY;
@@ -175,7 +186,8 @@ struct Snapshot {
 
 void TakeSnapshot(const PixelTarget& s, Snapshot* snap) {
     snap->mem.assign(static_cast<size_t>(s.stride) * s.h, 0);
-    for (int y = 0; y < s.h; ++y) std::memcpy(snap->mem.data() + static_cast<size_t>(y) * s.stride, s.Row(y), s.stride);
+    for (int y = 0; y < s.h; ++y)
+        std::memcpy(snap->mem.data() + static_cast<size_t>(y) * s.stride, s.Row(y), s.stride);
     snap->t.bits = snap->mem.data();
     snap->t.w = s.w;
     snap->t.h = s.h;
@@ -251,12 +263,13 @@ void Plot(const PixelTarget& t, int x, int y, uint32_t raw, int width) {
 
 }  // namespace
 
-BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop) {
+BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy,
+                   DWORD rop) {
     return Blit(dst, x, y, width, height, src, sx, sy, width, height, rop);
 }
 
-BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
-                       int sh, DWORD rop) {
+BOOL WINAPI StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy,
+                       int sw, int sh, DWORD rop) {
     return Blit(dst, x, y, width, height, src, sx, sy, sw, sh, rop);
 }
 
@@ -317,7 +330,8 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     PixelTarget t;
     if (!AcquireTarget(*dc, &t)) return TRUE;
     COLORREF c;
-    if (BrushColour(static_cast<HBRUSH>(dc->brush), &c)) FillTarget(t, RECT{left, top, right, bottom}, c);
+    if (BrushColour(static_cast<HBRUSH>(dc->brush), &c))
+        FillTarget(t, RECT{left, top, right, bottom}, c);
     auto pen = FindObject(dc->pen);
     if (pen && pen->style != PS_NULL) {
         c = pen->color;
@@ -341,7 +355,9 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF c) {
     return t.Decode(raw);
 }
 
-BOOL WINAPI SetPixelV(HDC hdc, int x, int y, COLORREF c) { return SetPixel(hdc, x, y, c) != CLR_INVALID; }
+BOOL WINAPI SetPixelV(HDC hdc, int x, int y, COLORREF c) {
+    return SetPixel(hdc, x, y, c) != CLR_INVALID;
+}
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
     auto dc = FindDc(hdc);

@@ -69,7 +69,9 @@ struct PixelTarget {
     HWND hwnd = nullptr;
 
     bool Valid() const { return bits && w > 0 && h > 0; }
-    uint8_t* Row(int y) const { return bits + static_cast<size_t>(topDown ? y : h - 1 - y) * stride; }
+    uint8_t* Row(int y) const {
+        return bits + static_cast<size_t>(topDown ? y : h - 1 - y) * stride;
+    }
     uint32_t GetRaw(int x, int y) const;
     void PutRaw(int x, int y, uint32_t raw) const;
     COLORREF Decode(uint32_t raw) const;

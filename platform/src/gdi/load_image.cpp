@@ -23,7 +23,8 @@ HANDLE BitmapFromBmp(const uint8_t* data, size_t size) {
     std::vector<RGBQUAD> pal(palCount);
     for (int i = 0; i < palCount; ++i)
         pal[i] = RGBQUAD{img.palette[i * 4], img.palette[i * 4 + 1], img.palette[i * 4 + 2], 0};
-    auto dib = MakeDib(img.w, img.h, img.bpp, img.topDown, img.bitfields ? img.masks : nullptr, pal.data(), palCount);
+    auto dib = MakeDib(img.w, img.h, img.bpp, img.topDown, img.bitfields ? img.masks : nullptr,
+                       pal.data(), palCount);
     std::memcpy(dib->mem.get(), img.rows.data(), img.rows.size());
     return RegisterBitmap(std::move(dib));
 }
@@ -53,6 +54,7 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int, int, U
         SetLastError(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)),
+                               std::istreambuf_iterator<char>());
     return BitmapFromBmp(bytes.data(), bytes.size());
 }

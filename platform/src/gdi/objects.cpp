@@ -107,14 +107,22 @@ uint32_t Expand(uint32_t v, int bits) {
 
 COLORREF SysColour(int index) {
     switch (index) {
-    case COLOR_WINDOW: return RGB(255, 255, 255);
-    case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
-    case 0: return RGB(192, 192, 192);   // scroll bar
-    case 1: return RGB(0, 128, 128);     // desktop
-    case 2: return RGB(0, 0, 128);       // active caption
-    case 14: return RGB(255, 255, 255);  // highlight text
-    case 13: return RGB(0, 0, 128);      // highlight
-    default: return RGB(192, 192, 192);
+        case COLOR_WINDOW:
+            return RGB(255, 255, 255);
+        case COLOR_WINDOWTEXT:
+            return RGB(0, 0, 0);
+        case 0:
+            return RGB(192, 192, 192);  // scroll bar
+        case 1:
+            return RGB(0, 128, 128);  // desktop
+        case 2:
+            return RGB(0, 0, 128);  // active caption
+        case 14:
+            return RGB(255, 255, 255);  // highlight text
+        case 13:
+            return RGB(0, 0, 128);  // highlight
+        default:
+            return RGB(192, 192, 192);
     }
 }
 
@@ -174,45 +182,56 @@ HBITMAP RegisterBitmap(std::shared_ptr<Dib> dib) {
 uint32_t PixelTarget::GetRaw(int x, int y) const {
     const uint8_t* r = Row(y);
     switch (bpp) {
-    case 32: {
-        uint32_t v;
-        std::memcpy(&v, r + x * 4, 4);
-        return v;
-    }
-    case 24: return r[x * 3] | (r[x * 3 + 1] << 8) | (r[x * 3 + 2] << 16);
-    case 16: return r[x * 2] | (r[x * 2 + 1] << 8);
-    case 8: return r[x];
-    case 4: return (r[x / 2] >> ((x & 1) ? 0 : 4)) & 0xF;
-    case 1: return (r[x / 8] >> (7 - (x & 7))) & 1;
-    default: return 0;
+        case 32: {
+            uint32_t v;
+            std::memcpy(&v, r + x * 4, 4);
+            return v;
+        }
+        case 24:
+            return r[x * 3] | (r[x * 3 + 1] << 8) | (r[x * 3 + 2] << 16);
+        case 16:
+            return r[x * 2] | (r[x * 2 + 1] << 8);
+        case 8:
+            return r[x];
+        case 4:
+            return (r[x / 2] >> ((x & 1) ? 0 : 4)) & 0xF;
+        case 1:
+            return (r[x / 8] >> (7 - (x & 7))) & 1;
+        default:
+            return 0;
     }
 }
 
 void PixelTarget::PutRaw(int x, int y, uint32_t v) const {
     uint8_t* r = Row(y);
     switch (bpp) {
-    case 32: std::memcpy(r + x * 4, &v, 4); break;
-    case 24:
-        r[x * 3] = v & 0xFF;
-        r[x * 3 + 1] = (v >> 8) & 0xFF;
-        r[x * 3 + 2] = (v >> 16) & 0xFF;
-        break;
-    case 16:
-        r[x * 2] = v & 0xFF;
-        r[x * 2 + 1] = (v >> 8) & 0xFF;
-        break;
-    case 8: r[x] = static_cast<uint8_t>(v); break;
-    case 4: {
-        int s = (x & 1) ? 0 : 4;
-        r[x / 2] = static_cast<uint8_t>((r[x / 2] & ~(0xF << s)) | ((v & 0xF) << s));
-        break;
-    }
-    case 1: {
-        int s = 7 - (x & 7);
-        r[x / 8] = static_cast<uint8_t>((r[x / 8] & ~(1 << s)) | ((v & 1) << s));
-        break;
-    }
-    default: break;
+        case 32:
+            std::memcpy(r + x * 4, &v, 4);
+            break;
+        case 24:
+            r[x * 3] = v & 0xFF;
+            r[x * 3 + 1] = (v >> 8) & 0xFF;
+            r[x * 3 + 2] = (v >> 16) & 0xFF;
+            break;
+        case 16:
+            r[x * 2] = v & 0xFF;
+            r[x * 2 + 1] = (v >> 8) & 0xFF;
+            break;
+        case 8:
+            r[x] = static_cast<uint8_t>(v);
+            break;
+        case 4: {
+            int s = (x & 1) ? 0 : 4;
+            r[x / 2] = static_cast<uint8_t>((r[x / 2] & ~(0xF << s)) | ((v & 0xF) << s));
+            break;
+        }
+        case 1: {
+            int s = 7 - (x & 7);
+            r[x / 8] = static_cast<uint8_t>((r[x / 8] & ~(1 << s)) | ((v & 1) << s));
+            break;
+        }
+        default:
+            break;
     }
 }
 
@@ -243,7 +262,8 @@ uint32_t PixelTarget::Encode(COLORREF col) const {
         int best = 0;
         long bestD = -1;
         for (int i = 0; i < palCount; ++i) {
-            long dr = long(pal[i].rgbRed) - rgb[0], dg = long(pal[i].rgbGreen) - rgb[1], db = long(pal[i].rgbBlue) - rgb[2];
+            long dr = long(pal[i].rgbRed) - rgb[0], dg = long(pal[i].rgbGreen) - rgb[1],
+                 db = long(pal[i].rgbBlue) - rgb[2];
             long d = dr * dr + dg * dg + db * db;
             if (bestD < 0 || d < bestD) {
                 bestD = d;
@@ -271,7 +291,8 @@ bool PixelTarget::SameFormat(const PixelTarget& o) const {
     if (bpp == 16 || bpp == 32)
         return masks[0] == o.masks[0] && masks[1] == o.masks[1] && masks[2] == o.masks[2];
     if (bpp <= 8)
-        return palCount == o.palCount && (palCount == 0 || std::memcmp(pal, o.pal, sizeof(RGBQUAD) * palCount) == 0);
+        return palCount == o.palCount &&
+               (palCount == 0 || std::memcmp(pal, o.pal, sizeof(RGBQUAD) * palCount) == 0);
     return true;
 }
 
@@ -399,30 +420,33 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ obj) {
     std::lock_guard<std::mutex> lk(GdiLock());
     HGDIOBJ old = nullptr;
     switch (o->type) {
-    case OBJ_BITMAP: {
-        if (!dc->memory) return nullptr;
-        if (o->selectedIn && o->selectedIn != hdc && G().dcs.count(reinterpret_cast<uintptr_t>(o->selectedIn)))
-            return nullptr;  // already in another DC
-        old = dc->bitmap;
-        auto it = G().objects.find(reinterpret_cast<uintptr_t>(old));
-        if (it != G().objects.end() && it->second->selectedIn == hdc) it->second->selectedIn = nullptr;
-        if (!o->stock) o->selectedIn = hdc;
-        dc->bitmap = obj;
-        break;
-    }
-    case OBJ_BRUSH:
-        old = dc->brush;
-        dc->brush = obj;
-        break;
-    case OBJ_PEN:
-        old = dc->pen;
-        dc->pen = obj;
-        break;
-    case OBJ_FONT:
-        old = dc->font;
-        dc->font = obj;
-        break;
-    default: return nullptr;
+        case OBJ_BITMAP: {
+            if (!dc->memory) return nullptr;
+            if (o->selectedIn && o->selectedIn != hdc &&
+                G().dcs.count(reinterpret_cast<uintptr_t>(o->selectedIn)))
+                return nullptr;  // already in another DC
+            old = dc->bitmap;
+            auto it = G().objects.find(reinterpret_cast<uintptr_t>(old));
+            if (it != G().objects.end() && it->second->selectedIn == hdc)
+                it->second->selectedIn = nullptr;
+            if (!o->stock) o->selectedIn = hdc;
+            dc->bitmap = obj;
+            break;
+        }
+        case OBJ_BRUSH:
+            old = dc->brush;
+            dc->brush = obj;
+            break;
+        case OBJ_PEN:
+            old = dc->pen;
+            dc->pen = obj;
+            break;
+        case OBJ_FONT:
+            old = dc->font;
+            dc->font = obj;
+            break;
+        default:
+            return nullptr;
     }
     return old;
 }
@@ -433,7 +457,9 @@ BOOL WINAPI DeleteObject(HGDIOBJ obj) {
     if (it == G().objects.end()) return FALSE;
     if (it->second->stock) return TRUE;
     // A bitmap still selected into a DC stays until it is selected out.
-    if (it->second->selectedIn && G().dcs.count(reinterpret_cast<uintptr_t>(it->second->selectedIn))) return FALSE;
+    if (it->second->selectedIn &&
+        G().dcs.count(reinterpret_cast<uintptr_t>(it->second->selectedIn)))
+        return FALSE;
     G().objects.erase(it);
     return TRUE;
 }
@@ -449,11 +475,16 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
     auto dc = FindDc(hdc);
     if (!dc) return nullptr;
     switch (type) {
-    case OBJ_BITMAP: return dc->bitmap;
-    case OBJ_BRUSH: return dc->brush;
-    case OBJ_PEN: return dc->pen;
-    case OBJ_FONT: return dc->font;
-    default: return nullptr;
+        case OBJ_BITMAP:
+            return dc->bitmap;
+        case OBJ_BRUSH:
+            return dc->brush;
+        case OBJ_PEN:
+            return dc->pen;
+        case OBJ_FONT:
+            return dc->font;
+        default:
+            return nullptr;
     }
 }
 
@@ -467,61 +498,63 @@ int WINAPI GetObjectA(HGDIOBJ obj, int size, LPVOID out) {
     auto o = FindObject(obj);
     if (!o) return 0;
     switch (o->type) {
-    case OBJ_BITMAP: {
-        const Dib& d = *o->dib;
-        DIBSECTION ds{};
-        ds.dsBm.bmType = 0;
-        ds.dsBm.bmWidth = d.w;
-        ds.dsBm.bmHeight = d.h;
-        ds.dsBm.bmWidthBytes = d.stride;
-        ds.dsBm.bmPlanes = 1;
-        ds.dsBm.bmBitsPixel = static_cast<WORD>(d.bpp);
-        ds.dsBm.bmBits = d.mem.get();
-        ds.dsBmih.biSize = 40;
-        ds.dsBmih.biWidth = d.w;
-        ds.dsBmih.biHeight = d.topDown ? -d.h : d.h;
-        ds.dsBmih.biPlanes = 1;
-        ds.dsBmih.biBitCount = static_cast<WORD>(d.bpp);
-        ds.dsBmih.biCompression = d.bitfields ? BI_BITFIELDS : BI_RGB;
-        ds.dsBmih.biSizeImage = static_cast<DWORD>(d.stride * d.h);
-        ds.dsBmih.biClrUsed = static_cast<DWORD>(d.palCount);
-        if (d.bpp == 16 || d.bpp == 32) std::copy_n(d.masks, 3, ds.dsBitfields);
-        if (!out) return sizeof(DIBSECTION);
-        if (size >= static_cast<int>(sizeof(DIBSECTION))) {
-            std::memcpy(out, &ds, sizeof ds);
-            return sizeof(DIBSECTION);
+        case OBJ_BITMAP: {
+            const Dib& d = *o->dib;
+            DIBSECTION ds{};
+            ds.dsBm.bmType = 0;
+            ds.dsBm.bmWidth = d.w;
+            ds.dsBm.bmHeight = d.h;
+            ds.dsBm.bmWidthBytes = d.stride;
+            ds.dsBm.bmPlanes = 1;
+            ds.dsBm.bmBitsPixel = static_cast<WORD>(d.bpp);
+            ds.dsBm.bmBits = d.mem.get();
+            ds.dsBmih.biSize = 40;
+            ds.dsBmih.biWidth = d.w;
+            ds.dsBmih.biHeight = d.topDown ? -d.h : d.h;
+            ds.dsBmih.biPlanes = 1;
+            ds.dsBmih.biBitCount = static_cast<WORD>(d.bpp);
+            ds.dsBmih.biCompression = d.bitfields ? BI_BITFIELDS : BI_RGB;
+            ds.dsBmih.biSizeImage = static_cast<DWORD>(d.stride * d.h);
+            ds.dsBmih.biClrUsed = static_cast<DWORD>(d.palCount);
+            if (d.bpp == 16 || d.bpp == 32) std::copy_n(d.masks, 3, ds.dsBitfields);
+            if (!out) return sizeof(DIBSECTION);
+            if (size >= static_cast<int>(sizeof(DIBSECTION))) {
+                std::memcpy(out, &ds, sizeof ds);
+                return sizeof(DIBSECTION);
+            }
+            if (size >= static_cast<int>(sizeof(BITMAP))) {
+                std::memcpy(out, &ds.dsBm, sizeof(BITMAP));
+                return sizeof(BITMAP);
+            }
+            return 0;
         }
-        if (size >= static_cast<int>(sizeof(BITMAP))) {
-            std::memcpy(out, &ds.dsBm, sizeof(BITMAP));
-            return sizeof(BITMAP);
+        case OBJ_BRUSH: {
+            LOGBRUSH lb{o->style, o->color, 0};
+            if (!out) return sizeof lb;
+            if (size < static_cast<int>(sizeof lb)) return 0;
+            std::memcpy(out, &lb, sizeof lb);
+            return sizeof lb;
         }
-        return 0;
-    }
-    case OBJ_BRUSH: {
-        LOGBRUSH lb{o->style, o->color, 0};
-        if (!out) return sizeof lb;
-        if (size < static_cast<int>(sizeof lb)) return 0;
-        std::memcpy(out, &lb, sizeof lb);
-        return sizeof lb;
-    }
-    case OBJ_PEN: {
-        LOGPEN lp{o->style, POINT{o->width, 0}, o->color};
-        if (!out) return sizeof lp;
-        if (size < static_cast<int>(sizeof lp)) return 0;
-        std::memcpy(out, &lp, sizeof lp);
-        return sizeof lp;
-    }
-    case OBJ_FONT: {
-        if (!out) return sizeof(LOGFONTA);
-        int n = std::min<int>(size, sizeof(LOGFONTA));
-        std::memcpy(out, &o->font, n);
-        return n;
-    }
-    default: return 0;
+        case OBJ_PEN: {
+            LOGPEN lp{o->style, POINT{o->width, 0}, o->color};
+            if (!out) return sizeof lp;
+            if (size < static_cast<int>(sizeof lp)) return 0;
+            std::memcpy(out, &lp, sizeof lp);
+            return sizeof lp;
+        }
+        case OBJ_FONT: {
+            if (!out) return sizeof(LOGFONTA);
+            int n = std::min<int>(size, sizeof(LOGFONTA));
+            std::memcpy(out, &o->font, n);
+            return n;
+        }
+        default:
+            return 0;
     }
 }
 
-HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE, DWORD) {
+HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE,
+                                DWORD) {
     if (bits) *bits = nullptr;
     if (!info) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -531,8 +564,10 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** 
     int bpp = h.biBitCount;
     LONG w = h.biWidth, hh = h.biHeight;
     bool okBpp = bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
-    bool okComp = h.biCompression == BI_RGB || (h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32));
-    if (!okBpp || !okComp || w <= 0 || hh == 0 || hh == INT32_MIN || w > 32768 || std::abs(hh) > 32768) {
+    bool okComp =
+        h.biCompression == BI_RGB || (h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32));
+    if (!okBpp || !okComp || w <= 0 || hh == 0 || hh == INT32_MIN || w > 32768 ||
+        std::abs(hh) > 32768) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -563,7 +598,8 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
         auto o = FindObject(dc->bitmap);
         if (o && o->dib && !o->stock) {
             const Dib& d = *o->dib;
-            return RegisterBitmap(MakeDib(width, height, d.bpp, true, d.bitfields ? d.masks : nullptr, d.pal, d.palCount));
+            return RegisterBitmap(MakeDib(width, height, d.bpp, true,
+                                          d.bitfields ? d.masks : nullptr, d.pal, d.palCount));
         }
     }
     return RegisterBitmap(MakeDib(width, height, 32, true, nullptr, nullptr, 0));
@@ -600,20 +636,32 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     int sw, sh;
     ScreenSize(&sw, &sh);
     switch (index) {
-    case BITSPIXEL: return 32;
-    case PLANES: return 1;
-    case HORZRES: return sw;
-    case VERTRES: return sh;
-    case HORZSIZE: return sw * 254 / 960;
-    case VERTSIZE: return sh * 254 / 960;
-    case NUMCOLORS: return -1;
-    case SIZEPALETTE: return 0;
-    case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
-    case VREFRESH: return 60;
-    case RASTERCAPS:
-        return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
-    default: return 0;
+        case BITSPIXEL:
+            return 32;
+        case PLANES:
+            return 1;
+        case HORZRES:
+            return sw;
+        case VERTRES:
+            return sh;
+        case HORZSIZE:
+            return sw * 254 / 960;
+        case VERTSIZE:
+            return sh * 254 / 960;
+        case NUMCOLORS:
+            return -1;
+        case SIZEPALETTE:
+            return 0;
+        case LOGPIXELSX:
+        case LOGPIXELSY:
+            return 96;
+        case VREFRESH:
+            return 60;
+        case RASTERCAPS:
+            return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT |
+                   RC_STRETCHDIB;
+        default:
+            return 0;
     }
 }
 
@@ -676,8 +724,10 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
 
 // ---- display mode ----
 namespace {
-const struct { int w, h; } kModes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 720},
-                                       {1280, 1024}, {1600, 1200}, {1920, 1080}};
+const struct {
+    int w, h;
+} kModes[] = {{640, 480},   {800, 600},   {1024, 768}, {1280, 720},
+              {1280, 1024}, {1600, 1200}, {1920, 1080}};
 constexpr int kDepths[] = {16, 32};
 
 void FillMode(DEVMODEA* m, int w, int h, int bits) {
@@ -685,7 +735,8 @@ void FillMode(DEVMODEA* m, int w, int h, int bits) {
     std::memset(m, 0, std::min<size_t>(size, sizeof(DEVMODEA)));
     m->dmSize = sizeof(DEVMODEA);
     std::strcpy(reinterpret_cast<char*>(m->dmDeviceName), "DISPLAY");
-    m->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
+    m->dmFields =
+        DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
     m->dmBitsPerPel = bits;
     m->dmPelsWidth = w;
     m->dmPelsHeight = h;

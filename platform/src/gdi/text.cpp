@@ -54,8 +54,10 @@ std::string FontFile(bool mincho, bool big5) {
     // A private configuration, released at once: only the file name is kept.
     if (FcConfig* cfg = FcInitLoadConfigAndFonts()) {
         FcPattern* p = FcPatternCreate();
-        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(mincho ? "IPAMincho" : "IPAGothic"));
-        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(mincho ? "serif" : "sans-serif"));
+        FcPatternAddString(p, FC_FAMILY,
+                           reinterpret_cast<const FcChar8*>(mincho ? "IPAMincho" : "IPAGothic"));
+        FcPatternAddString(p, FC_FAMILY,
+                           reinterpret_cast<const FcChar8*>(mincho ? "serif" : "sans-serif"));
         FcPatternAddString(p, FC_LANG, reinterpret_cast<const FcChar8*>(big5 ? "zh-tw" : "ja"));
         FcPatternAddInteger(p, FC_SPACING, FC_MONO);
         FcConfigSubstitute(cfg, p, FcMatchPattern);
@@ -63,7 +65,8 @@ std::string FontFile(bool mincho, bool big5) {
         FcResult res;
         FcPattern* m = FcFontMatch(cfg, p, &res);
         FcChar8* f = nullptr;
-        if (m && FcPatternGetString(m, FC_FILE, 0, &f) == FcResultMatch && f) file = reinterpret_cast<const char*>(f);
+        if (m && FcPatternGetString(m, FC_FILE, 0, &f) == FcResultMatch && f)
+            file = reinterpret_cast<const char*>(f);
         if (m) FcPatternDestroy(m);
         FcPatternDestroy(p);
         FcConfigDestroy(cfg);
@@ -73,8 +76,10 @@ std::string FontFile(bool mincho, bool big5) {
 }
 
 bool IsMinchoName(const std::string& faceUtf8) {
-    return faceUtf8.find("\xE6\x98\x8E\xE6\x9C\x9D") != std::string::npos || faceUtf8.find("Mincho") != std::string::npos ||
-           faceUtf8.find("mincho") != std::string::npos || faceUtf8.find("Serif") != std::string::npos;
+    return faceUtf8.find("\xE6\x98\x8E\xE6\x9C\x9D") != std::string::npos ||
+           faceUtf8.find("Mincho") != std::string::npos ||
+           faceUtf8.find("mincho") != std::string::npos ||
+           faceUtf8.find("Serif") != std::string::npos;
 }
 
 bool ResolveFont(const LOGFONTA& lf, FontFace* out) {
@@ -160,8 +165,8 @@ int Width(const FontFace& f, const std::vector<Char>& cs, int extra) {
     return w;
 }
 
-void DrawGlyphs(const PixelTarget& t, const FontFace& f, const std::vector<Char>& cs, int x, int baseline,
-                int extra, COLORREF colour, const RECT* clip) {
+void DrawGlyphs(const PixelTarget& t, const FontFace& f, const std::vector<Char>& cs, int x,
+                int baseline, int extra, COLORREF colour, const RECT* clip) {
     RECT bounds{0, 0, t.w, t.h};
     RECT c = bounds;
     if (clip && !IntersectRect(&c, &bounds, clip)) return;
@@ -175,7 +180,8 @@ void DrawGlyphs(const PixelTarget& t, const FontFace& f, const std::vector<Char>
     int start = x;
     for (auto& ch : cs) {
         int cell = ch.wide ? 2 * f.half : f.half;
-        if (ch.code > ' ' && FT_Load_Char(f.face, ch.code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) == 0) {
+        if (ch.code > ' ' &&
+            FT_Load_Char(f.face, ch.code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) == 0) {
             FT_GlyphSlot g = f.face->glyph;
             const FT_Bitmap& bm = g->bitmap;
             int adv = static_cast<int>((g->advance.x + 32) >> 6);
@@ -186,8 +192,9 @@ void DrawGlyphs(const PixelTarget& t, const FontFace& f, const std::vector<Char>
                 int py = oy + static_cast<int>(row);
                 if (py < c.top || py >= c.bottom) continue;
                 for (unsigned col = 0; col < bm.width; ++col) {
-                    bool on = bm.pixel_mode == FT_PIXEL_MODE_MONO ? (src[col >> 3] >> (7 - (col & 7))) & 1
-                                                                 : src[col] >= 128;
+                    bool on = bm.pixel_mode == FT_PIXEL_MODE_MONO
+                                  ? (src[col >> 3] >> (7 - (col & 7))) & 1
+                                  : src[col] >= 128;
                     if (!on) continue;
                     for (int b = 0; b <= (f.bold ? 1 : 0); ++b) {
                         int px = ox + static_cast<int>(col) + b;
@@ -200,7 +207,8 @@ void DrawGlyphs(const PixelTarget& t, const FontFace& f, const std::vector<Char>
     }
     auto hline = [&](int y) {
         if (y < c.top || y >= c.bottom) return;
-        for (int px = std::max<int>(start, c.left); px < std::min<int>(x, c.right); ++px) t.PutRaw(px, y, raw);
+        for (int px = std::max<int>(start, c.left); px < std::min<int>(x, c.right); ++px)
+            t.PutRaw(px, y, raw);
     };
     if (f.underline) hline(baseline + std::max(1, f.descent / 2));
     if (f.strike) hline(baseline - f.ascent / 3);
@@ -217,8 +225,10 @@ bool Prepare(HDC hdc, TextDc* td, const void* caller) {
     if (!td->dc) return false;
     auto o = FindObject(td->dc->font);
     LOGFONTA lf{};
-    if (o && o->type == OBJ_FONT) lf = o->font;
-    else lf.lfHeight = 16;
+    if (o && o->type == OBJ_FONT)
+        lf = o->font;
+    else
+        lf.lfHeight = 16;
     if (!ResolveFont(lf, &td->font)) return false;
     // The DC's own code page, else a Big5 font, else the calling module's code page.
     if (td->dc->codePage)

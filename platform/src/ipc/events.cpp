@@ -37,31 +37,37 @@ struct Shared {
 static_assert(sizeof(Shared) <= kSize, "event record");
 
 class SharedEvent final : public wyn::sync::Waitable {
-public:
+  public:
     SharedEvent(int fd, Shared* s) : fd_(fd), s_(s) {}
     ~SharedEvent() override {
         munmap(s_, kSize);
         close(fd_);  // lets go of the shared lock
     }
     bool Signaled(DWORD, uint64_t epoch) const override {
-        return __atomic_load_n(&s_->set, __ATOMIC_SEQ_CST) != 0 || __atomic_load_n(&s_->pulses, __ATOMIC_SEQ_CST) != epoch;
+        return __atomic_load_n(&s_->set, __ATOMIC_SEQ_CST) != 0 ||
+               __atomic_load_n(&s_->pulses, __ATOMIC_SEQ_CST) != epoch;
     }
     bool Acquire(DWORD) override {
-        if (!__atomic_load_n(&s_->manual, __ATOMIC_SEQ_CST)) __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST);
+        if (!__atomic_load_n(&s_->manual, __ATOMIC_SEQ_CST))
+            __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST);
         return false;
     }
     uint64_t Epoch() const override { return __atomic_load_n(&s_->pulses, __ATOMIC_SEQ_CST); }
     void Change(int op) {
         switch (op) {
-        case 0: __atomic_store_n(&s_->set, 1u, __ATOMIC_SEQ_CST); break;
-        case 1: __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST); break;
-        default:
-            __atomic_add_fetch(&s_->pulses, 1, __ATOMIC_SEQ_CST);
-            __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST);
+            case 0:
+                __atomic_store_n(&s_->set, 1u, __ATOMIC_SEQ_CST);
+                break;
+            case 1:
+                __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST);
+                break;
+            default:
+                __atomic_add_fetch(&s_->pulses, 1, __ATOMIC_SEQ_CST);
+                __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST);
         }
     }
 
-private:
+  private:
     int fd_;
     Shared* s_;
 };
@@ -120,7 +126,8 @@ HANDLE CreateSharedEvent(BOOL manualReset, BOOL initial, LPCSTR name) {
             Shared init{kMagic, manualReset ? 1u : 0u, initial ? 1u : 0u, 0, 0};
             unsigned char buf[kSize] = {};
             std::memcpy(buf, &init, sizeof init);
-            bool ok = ftruncate(fd, 0) == 0 && pwrite(fd, buf, kSize, 0) == static_cast<ssize_t>(kSize);
+            bool ok =
+                ftruncate(fd, 0) == 0 && pwrite(fd, buf, kSize, 0) == static_cast<ssize_t>(kSize);
             flock(fd, LOCK_SH);  // keeps it while the handle is open
             Shared* s = ok ? Map(fd) : nullptr;
             if (!s) {

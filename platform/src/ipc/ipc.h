@@ -19,10 +19,10 @@ bool ProcessAlive(const std::string& key);
 const std::string& SelfKey();
 
 // Window layer hooks.
-void PublishWindow(HWND h);         // a top-level window was created
-void WithdrawWindow(HWND h);        // it is being destroyed
-void RepublishWindow(HWND h);       // its title changed
-bool IsRemote(HWND h);              // a handle of another process's window
+void PublishWindow(HWND h);    // a top-level window was created
+void WithdrawWindow(HWND h);   // it is being destroyed
+void RepublishWindow(HWND h);  // its title changed
+bool IsRemote(HWND h);         // a handle of another process's window
 bool RemoteAlive(HWND h);
 LRESULT RemoteSend(HWND h, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL RemotePost(HWND h, UINT message, WPARAM wParam, LPARAM lParam);
@@ -30,7 +30,6 @@ BOOL RemoteForeground(HWND h);
 DWORD RemoteThreadProcess(HWND h, LPDWORD processId);
 // Windows of thread `threadId` in other processes; false when there are none.
 bool EnumRemoteThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param, bool* stopped);
-
 
 }  // namespace wyn::ipc
 

@@ -184,7 +184,8 @@ bool MailslotWrite(HANDLE h, LPCVOID buf, DWORD toWrite, LPDWORD written, BOOL* 
 
 using namespace wyn;
 
-HANDLE WINAPI CreateMailslotA(LPCSTR name, DWORD maxMessage, DWORD readTimeout, LPSECURITY_ATTRIBUTES) {
+HANDLE WINAPI CreateMailslotA(LPCSTR name, DWORD maxMessage, DWORD readTimeout,
+                              LPSECURITY_ATTRIBUTES) {
     std::string slot = ipc::SlotName(name);
     if (slot.empty()) {
         SetLastError(ERROR_INVALID_NAME);
@@ -222,7 +223,8 @@ HANDLE WINAPI CreateMailslotA(LPCSTR name, DWORD maxMessage, DWORD readTimeout, 
     return wynplat::RegisterHandle(wynplat::HandleKind::Mailslot, m);
 }
 
-BOOL WINAPI GetMailslotInfo(HANDLE slot, LPDWORD maxMessage, LPDWORD nextSize, LPDWORD count, LPDWORD readTimeout) {
+BOOL WINAPI GetMailslotInfo(HANDLE slot, LPDWORD maxMessage, LPDWORD nextSize, LPDWORD count,
+                            LPDWORD readTimeout) {
     auto m = ipc::Lookup(slot);
     if (!m || !m->reader) {
         SetLastError(ERROR_INVALID_HANDLE);

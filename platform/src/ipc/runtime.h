@@ -11,7 +11,7 @@ namespace wyn::ipc {
 // A Unix socket address for a file of the runtime folder. Paths too long for sun_path are
 // reached through an open descriptor of their folder (/proc/self/fd/N/name).
 class SocketAddress {
-public:
+  public:
     explicit SocketAddress(const std::string& path);
     ~SocketAddress();
     SocketAddress(const SocketAddress&) = delete;
@@ -20,7 +20,7 @@ public:
     const sockaddr* addr() const { return reinterpret_cast<const sockaddr*>(&addr_); }
     socklen_t len() const { return len_; }
 
-private:
+  private:
     sockaddr_un addr_{};
     socklen_t len_ = 0;
     int dirFd_ = -1;

@@ -34,8 +34,8 @@ constexpr uintptr_t kRemoteEnd = 0x7FFFFFF0;
 enum Op : uint32_t { kSend = 1, kPost = 2, kForeground = 3 };
 
 struct Remote {
-    std::string key;   // the owning process
-    uint64_t hwnd;     // its handle there
+    std::string key;  // the owning process
+    uint64_t hwnd;    // its handle there
     DWORD threadId;
 };
 
@@ -150,8 +150,12 @@ bool PublishedExists(const Remote& r) {
 
 // ---- the wire: a request of 40 bytes, a reply of 12, little-endian fields ----
 
-void Put32(unsigned char* p, uint32_t v) { for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i)); }
-void Put64(unsigned char* p, uint64_t v) { for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i)); }
+void Put32(unsigned char* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+void Put64(unsigned char* p, uint64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
 uint32_t Get32(const unsigned char* p) {
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
@@ -195,14 +199,19 @@ void Serve(int fd) {
         bool ok = !IsRemote(h) && wynplat::FindWindowRecord(h) != nullptr;
         if (ok) {
             switch (r.op) {
-            case kSend:
-                result = SendMessageA(h, r.message, static_cast<WPARAM>(r.wParam), static_cast<LPARAM>(r.lParam));
-                break;
-            case kPost:
-                ok = PostMessageA(h, r.message, static_cast<WPARAM>(r.wParam), static_cast<LPARAM>(r.lParam)) != FALSE;
-                break;
-            case kForeground: ok = SetForegroundWindow(h) != FALSE; break;
-            default: ok = false;
+                case kSend:
+                    result = SendMessageA(h, r.message, static_cast<WPARAM>(r.wParam),
+                                          static_cast<LPARAM>(r.lParam));
+                    break;
+                case kPost:
+                    ok = PostMessageA(h, r.message, static_cast<WPARAM>(r.wParam),
+                                      static_cast<LPARAM>(r.lParam)) != FALSE;
+                    break;
+                case kForeground:
+                    ok = SetForegroundWindow(h) != FALSE;
+                    break;
+                default:
+                    ok = false;
             }
         }
         Put64(out, static_cast<uint64_t>(result));
@@ -231,7 +240,8 @@ void RemoveOwnFiles() {
     if (DIR* d = opendir(dir.c_str())) {
         std::string prefix = SelfKey() + ".";
         while (dirent* e = readdir(d))
-            if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0) unlink((dir + "/" + e->d_name).c_str());
+            if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
+                unlink((dir + "/" + e->d_name).c_str());
         closedir(d);
     }
     unlink(SockPath(SelfKey()).c_str());
@@ -334,20 +344,24 @@ void PublishWindow(HWND h) {
     if (!EnsureServer()) return;
     std::string dir = WinDir();
     if (!dir.empty())
-        WriteFileAtomic(dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h)), data);
+        WriteFileAtomic(dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h)),
+                        data);
 }
 
 void RepublishWindow(HWND h) {
     std::string dir = WinDir();
     struct stat st;
-    if (dir.empty() || stat((dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h))).c_str(), &st) != 0)
+    if (dir.empty() ||
+        stat((dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h))).c_str(),
+             &st) != 0)
         return;
     PublishWindow(h);
 }
 
 void WithdrawWindow(HWND h) {
     std::string dir = WinDir();
-    if (!dir.empty()) unlink((dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h))).c_str());
+    if (!dir.empty())
+        unlink((dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h))).c_str());
 }
 
 bool IsRemote(HWND h) {
@@ -364,9 +378,11 @@ LRESULT RemoteSend(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
     Remote r;
     LRESULT result = 0;
     if (!LookupRemote(h, &r) ||
-        !Exchange(r, Request{kSend, r.hwnd, message, static_cast<uint64_t>(wParam), static_cast<uint64_t>(lParam)},
+        !Exchange(r,
+                  Request{kSend, r.hwnd, message, static_cast<uint64_t>(wParam),
+                          static_cast<uint64_t>(lParam)},
                   true, &result)) {
-        SetLastError(1400)  /* invalid window handle */;
+        SetLastError(1400) /* invalid window handle */;
         return 0;
     }
     return result;
@@ -376,9 +392,11 @@ BOOL RemotePost(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
     Remote r;
     LRESULT result = 0;
     if (!LookupRemote(h, &r) ||
-        !Exchange(r, Request{kPost, r.hwnd, message, static_cast<uint64_t>(wParam), static_cast<uint64_t>(lParam)},
+        !Exchange(r,
+                  Request{kPost, r.hwnd, message, static_cast<uint64_t>(wParam),
+                          static_cast<uint64_t>(lParam)},
                   false, &result)) {
-        SetLastError(1400)  /* invalid window handle */;
+        SetLastError(1400) /* invalid window handle */;
         return FALSE;
     }
     return TRUE;
@@ -427,7 +445,8 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
         auto w = wynplat::FindWindowRecord(t);
         if (!w) continue;
         std::lock_guard<std::recursive_mutex> lk(wynplat::WindowLock());
-        if (!w->destroyed && ipc::ClassMatches(w->cls->name, className) && ipc::TitleMatches(w->title, title))
+        if (!w->destroyed && ipc::ClassMatches(w->cls->name, className) &&
+            ipc::TitleMatches(w->title, title))
             return t;
     }
     for (auto& p : ipc::ListPublished())

@@ -46,11 +46,11 @@ struct State {
     std::atomic<bool> virt{false};
     std::atomic<uint64_t> step{kDefaultReadStep};
     uint64_t vnow = kVirtualStart;
-    std::atomic<int64_t> realOffset{0};  // added to the monotonic clock in real mode
-    int running = 0;         // counted threads not blocked in a wait
-    int starting = 0;        // counted by CreateThread, not yet running
+    std::atomic<int64_t> realOffset{0};       // added to the monotonic clock in real mode
+    int running = 0;                          // counted threads not blocked in a wait
+    int starting = 0;                         // counted by CreateThread, not yet running
     std::unordered_map<pid_t, bool> counted;  // counted threads: blocked in a wait?
-    uint64_t activity = 0;   // anything that happened: reads, waits, notifications
+    uint64_t activity = 0;                    // anything that happened: reads, waits, notifications
     std::list<Waiter> waiters;
 };
 
@@ -89,7 +89,9 @@ State& S() {
     return *s;
 }
 
-uint64_t RealNowLocked(State& s) { return MonoMicros() + static_cast<uint64_t>(s.realOffset.load()); }
+uint64_t RealNowLocked(State& s) {
+    return MonoMicros() + static_cast<uint64_t>(s.realOffset.load());
+}
 
 uint64_t PeekLocked(State& s) { return s.virt ? s.vnow : RealNowLocked(s); }
 
@@ -197,7 +199,10 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
     bool result = false;
     for (;;) {
         MaybeJumpLocked(s, false);
-        if (ready && ready()) { result = true; break; }
+        if (ready && ready()) {
+            result = true;
+            break;
+        }
         uint64_t now = PeekLocked(s);
         if (now >= deadline) break;
         auto wake = std::chrono::steady_clock::now() + kPoll;
@@ -303,8 +308,10 @@ void WynPlat_SetVirtualClock(int on) {
         s.vnow = RealNowLocked(s);
     } else {
         uint64_t mono = MonoMicros();
-        if (s.vnow > mono) s.realOffset = static_cast<int64_t>(s.vnow - mono);
-        else s.realOffset = 0;
+        if (s.vnow > mono)
+            s.realOffset = static_cast<int64_t>(s.vnow - mono);
+        else
+            s.realOffset = 0;
     }
     s.virt = want;
     ++s.activity;
@@ -384,8 +391,10 @@ void FillSystemTime(LPSYSTEMTIME st, bool local) {
         millis = ts.tv_nsec / 1000000;
     }
     tm parts{};
-    if (local) localtime_r(&secs, &parts);
-    else gmtime_r(&secs, &parts);
+    if (local)
+        localtime_r(&secs, &parts);
+    else
+        gmtime_r(&secs, &parts);
     st->wYear = static_cast<WORD>(parts.tm_year + 1900);
     st->wMonth = static_cast<WORD>(parts.tm_mon + 1);
     st->wDayOfWeek = static_cast<WORD>(parts.tm_wday);

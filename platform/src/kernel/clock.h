@@ -50,15 +50,15 @@ void NotifyLocked();  // the same with KernelLock already held
 // The threads the virtual clock waits for before it moves on by itself: the main thread,
 // threads created by CreateThread (counted from their creation, or from ResumeThread when
 // created suspended) and any other thread from its first wait on.
-void CountNewThread();       // the creator: a thread that will run is on its way
-void CountNewThreadLocked(); // the same with KernelLock already held
-void UncountNewThread();     // the creator: that thread will not run after all
-void AdoptCountedThread();   // the new thread, first thing: it takes over that count
+void CountNewThread();        // the creator: a thread that will run is on its way
+void CountNewThreadLocked();  // the same with KernelLock already held
+void UncountNewThread();      // the creator: that thread will not run after all
+void AdoptCountedThread();    // the new thread, first thing: it takes over that count
 
 // Marks the calling thread as blocked outside the clock's waits for the life of the object
 // (a contended critical section), so that virtual time is not held back by it.
 class BlockedOutside {
-public:
+  public:
     BlockedOutside();
     ~BlockedOutside();
     BlockedOutside(const BlockedOutside&) = delete;

@@ -101,16 +101,24 @@ bool CopyBytes(const std::string& from, const std::string& to, bool failIfExists
 }  // namespace
 
 // Opens `linuxPath` as CreateFileA does; shared with the OpenFile family.
-HANDLE OpenFileHandle(const std::string& linuxPath, DWORD access, DWORD disposition, DWORD attributes) {
+HANDLE OpenFileHandle(const std::string& linuxPath, DWORD access, DWORD disposition,
+                      DWORD attributes) {
     int flags = O_CLOEXEC;
     bool wantRead = (access & GENERIC_READ) != 0 || (access & GENERIC_WRITE) == 0;
     bool wantWrite = (access & GENERIC_WRITE) != 0;
     flags |= wantWrite ? (wantRead ? O_RDWR : O_WRONLY) : O_RDONLY;
     switch (disposition) {
-        case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-        case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-        case OPEN_EXISTING: break;
-        case OPEN_ALWAYS: flags |= O_CREAT; break;
+        case CREATE_NEW:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case CREATE_ALWAYS:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case OPEN_EXISTING:
+            break;
+        case OPEN_ALWAYS:
+            flags |= O_CREAT;
+            break;
         case TRUNCATE_EXISTING:
             if (!wantWrite) {
                 SetLastError(ERROR_INVALID_PARAMETER);
@@ -118,7 +126,9 @@ HANDLE OpenFileHandle(const std::string& linuxPath, DWORD access, DWORD disposit
             }
             flags |= O_TRUNC;
             break;
-        default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
     }
     struct stat st;
     bool existed = Exists(linuxPath, &st);
@@ -224,9 +234,11 @@ BOOL WINAPI WriteFile(HANDLE h, LPCVOID buf, DWORD toWrite, LPDWORD written, LPO
 DWORD WINAPI SetFilePointer(HANDLE h, LONG distance, PLONG distanceHigh, DWORD method) {
     auto file = LookupFile(h);
     if (!file) return INVALID_SET_FILE_POINTER;
-    int64_t offset = distanceHigh ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
-                                                         static_cast<uint32_t>(distance))
-                                  : static_cast<int64_t>(distance);
+    int64_t offset = distanceHigh
+                         ? static_cast<int64_t>(
+                               (static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                               static_cast<uint32_t>(distance))
+                         : static_cast<int64_t>(distance);
     int64_t base;
     if (method == FILE_BEGIN) {
         base = 0;
@@ -398,9 +410,7 @@ DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD cap, LPSTR buf, LPSTR* filePart
 
 namespace {
 
-bool IsBareName(const std::string& name) {
-    return name.find_first_of("\\/:") == std::string::npos;
-}
+bool IsBareName(const std::string& name) { return name.find_first_of("\\/:") == std::string::npos; }
 
 std::string SystemFullPath(const std::string& linuxOrSystem, bool isLinux) {
     if (isLinux) return LinuxToSystemPath(linuxOrSystem);
@@ -416,9 +426,12 @@ HFILE FailOpen(LPOFSTRUCT of) {
 
 DWORD AccessOf(UINT style) {
     switch (style & 3) {
-        case OF_WRITE: return GENERIC_WRITE;
-        case OF_READWRITE: return GENERIC_READ | GENERIC_WRITE;
-        default: return GENERIC_READ;
+        case OF_WRITE:
+            return GENERIC_WRITE;
+        case OF_READWRITE:
+            return GENERIC_READ | GENERIC_WRITE;
+        default:
+            return GENERIC_READ;
     }
 }
 
@@ -429,8 +442,9 @@ HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT of, UINT style) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return HFILE_ERROR;
     }
-    std::string given = (style & OF_REOPEN) ? std::string(of->szPathName, strnlen(of->szPathName, OFS_MAXPATHNAME))
-                                            : std::string(name ? name : "");
+    std::string given = (style & OF_REOPEN)
+                            ? std::string(of->szPathName, strnlen(of->szPathName, OFS_MAXPATHNAME))
+                            : std::string(name ? name : "");
     of->cBytes = sizeof(OFSTRUCT);
     of->fFixedDisk = 1;
     of->nErrCode = 0;
@@ -496,7 +510,8 @@ HFILE WINAPI _lcreat(LPCSTR name, int attributes) {
 
 UINT WINAPI _lread(HFILE f, LPVOID buf, UINT bytes) {
     DWORD done = 0;
-    if (!ReadFile(HandleFromHfile(f), buf, bytes, &done, nullptr)) return static_cast<UINT>(HFILE_ERROR);
+    if (!ReadFile(HandleFromHfile(f), buf, bytes, &done, nullptr))
+        return static_cast<UINT>(HFILE_ERROR);
     return done;
 }
 
@@ -506,7 +521,8 @@ LONG WINAPI _hread(HFILE f, LPVOID buf, LONG bytes) {
         return HFILE_ERROR;
     }
     DWORD done = 0;
-    if (!ReadFile(HandleFromHfile(f), buf, static_cast<DWORD>(bytes), &done, nullptr)) return HFILE_ERROR;
+    if (!ReadFile(HandleFromHfile(f), buf, static_cast<DWORD>(bytes), &done, nullptr))
+        return HFILE_ERROR;
     return static_cast<LONG>(done);
 }
 
@@ -521,7 +537,9 @@ LONG WriteOrCut(HFILE f, LPCSTR buf, DWORD bytes) {
 }
 }  // namespace
 
-UINT WINAPI _lwrite(HFILE f, LPCSTR buf, UINT bytes) { return static_cast<UINT>(WriteOrCut(f, buf, bytes)); }
+UINT WINAPI _lwrite(HFILE f, LPCSTR buf, UINT bytes) {
+    return static_cast<UINT>(WriteOrCut(f, buf, bytes));
+}
 
 LONG WINAPI _hwrite(HFILE f, LPCSTR buf, LONG bytes) {
     if (bytes < 0) {

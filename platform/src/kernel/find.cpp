@@ -25,7 +25,11 @@ std::vector<uint32_t> CodePoints(const std::string& s) {
     std::vector<uint32_t> out;
     for (size_t i = 0; i < s.size();) {
         unsigned char b = s[i];
-        size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 1;
+        size_t n = b < 0x80             ? 1
+                   : (b & 0xE0) == 0xC0 ? 2
+                   : (b & 0xF0) == 0xE0 ? 3
+                   : (b & 0xF8) == 0xF0 ? 4
+                                        : 1;
         uint32_t c = n == 1 ? b : (b & (0x7F >> n));
         for (size_t k = 1; k < n && i + k < s.size(); ++k) c = (c << 6) | (s[i + k] & 0x3F);
         if (c >= 'a' && c <= 'z') c -= 32;
@@ -65,13 +69,15 @@ bool MatchName(const std::string& name, const std::string& pattern) {
     bool hasDot = name.find('.') != std::string::npos;
     if (p.size() >= 2 && p[p.size() - 2] == '.' && p.back() == '*' && !hasDot)
         return Match(n, std::vector<uint32_t>(p.begin(), p.end() - 2));
-    if (!p.empty() && p.back() == '.' && !hasDot) return Match(n, std::vector<uint32_t>(p.begin(), p.end() - 1));
+    if (!p.empty() && p.back() == '.' && !hasDot)
+        return Match(n, std::vector<uint32_t>(p.begin(), p.end() - 1));
     return false;
 }
 
 void ToFileTime(const struct timespec& ts, FILETIME* ft) {
     // 100-ns steps since 1601-01-01.
-    uint64_t t = (static_cast<uint64_t>(ts.tv_sec) + 11644473600ull) * 10000000ull + ts.tv_nsec / 100;
+    uint64_t t =
+        (static_cast<uint64_t>(ts.tv_sec) + 11644473600ull) * 10000000ull + ts.tv_nsec / 100;
     ft->dwLowDateTime = static_cast<DWORD>(t);
     ft->dwHighDateTime = static_cast<DWORD>(t >> 32);
 }
@@ -99,7 +105,8 @@ bool FillEntry(const std::string& dir, const std::string& name, WIN32_FIND_DATAA
         data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
     } else {
         data->dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
-        if (access(JoinLinux(dir, name).c_str(), W_OK) != 0) data->dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+        if (access(JoinLinux(dir, name).c_str(), W_OK) != 0)
+            data->dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
         data->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
         data->nFileSizeLow = static_cast<DWORD>(st.st_size);
     }
@@ -159,10 +166,11 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    std::sort(find->results.begin(), find->results.end(), [](const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
-        std::string ka = SortKey(a.cFileName), kb = SortKey(b.cFileName);
-        return ka != kb ? ka < kb : strcmp(a.cFileName, b.cFileName) < 0;
-    });
+    std::sort(find->results.begin(), find->results.end(),
+              [](const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
+                  std::string ka = SortKey(a.cFileName), kb = SortKey(b.cFileName);
+                  return ka != kb ? ka < kb : strcmp(a.cFileName, b.cFileName) < 0;
+              });
     *data = find->results[0];
     find->next = 1;
     SetLastError(ERROR_SUCCESS);

@@ -99,9 +99,10 @@ DWORD WINAPI GetTempPathA(DWORD cap, LPSTR buf) {
 UINT WINAPI GetDriveTypeA(LPCSTR root) {
     if (!root) return DRIVE_FIXED;  // the current drive
     char letter = root[0];
-    bool isRoot = root[0] && root[1] == ':' && (root[2] == 0 || ((root[2] == '\\' || root[2] == '/') && root[3] == 0));
+    bool isRoot = root[0] && root[1] == ':' &&
+                  (root[2] == 0 || ((root[2] == '\\' || root[2] == '/') && root[3] == 0));
     if (!isRoot) return DRIVE_NO_ROOT_DIR;
-    if ((letter & ~0x20) == CdDriveLetter()) return DRIVE_CDROM;   // with or without a disc
+    if ((letter & ~0x20) == CdDriveLetter()) return DRIVE_CDROM;  // with or without a disc
     std::string dir;
     if (!DriveRoot(letter, &dir)) return DRIVE_NO_ROOT_DIR;
     struct stat st;

@@ -43,7 +43,9 @@ bool LookupAnyHandle(HANDLE h, HandleEntry* entry);
 // (a thread still waiting on it keeps it alive). Returns false when `h` is not open.
 bool CloseKernelHandle(HANDLE h);
 
-inline HANDLE HandleFromHfile(HFILE f) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(f)); }
+inline HANDLE HandleFromHfile(HFILE f) {
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(f));
+}
 inline HFILE HfileFromHandle(HANDLE h) { return static_cast<HFILE>(reinterpret_cast<intptr_t>(h)); }
 
 }  // namespace wynplat

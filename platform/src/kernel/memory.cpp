@@ -13,9 +13,9 @@
 namespace {
 
 struct Block {
-    UINT flags;        // GMEM_MOVEABLE, GMEM_DISCARDABLE, ... as allocated
-    SIZE_T size;       // bytes asked for
-    unsigned locks;    // lock count of a movable block
+    UINT flags;      // GMEM_MOVEABLE, GMEM_DISCARDABLE, ... as allocated
+    SIZE_T size;     // bytes asked for
+    unsigned locks;  // lock count of a movable block
     void* data;
 };
 
@@ -34,7 +34,9 @@ constexpr UINT kKeptFlags = GMEM_MOVEABLE | GMEM_DISCARDABLE | GMEM_DDESHARE;
 
 bool IsMovable(const Block* b) { return (b->flags & GMEM_MOVEABLE) != 0; }
 
-const void* HandleOf(const Block* b) { return IsMovable(b) ? static_cast<const void*>(b) : b->data; }
+const void* HandleOf(const Block* b) {
+    return IsMovable(b) ? static_cast<const void*>(b) : b->data;
+}
 
 // The system's programs never had more than 2 GB to ask for; larger requests are refused as
 // the system refuses them, before they reach the allocator.
@@ -164,8 +166,10 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags) {
         return nullptr;
     }
     if (flags & GMEM_MODIFY) {
-        if (flags & GMEM_DISCARDABLE) b->flags |= GMEM_DISCARDABLE;
-        else b->flags &= ~static_cast<UINT>(GMEM_DISCARDABLE);
+        if (flags & GMEM_DISCARDABLE)
+            b->flags |= GMEM_DISCARDABLE;
+        else
+            b->flags &= ~static_cast<UINT>(GMEM_DISCARDABLE);
         return mem;
     }
     SIZE_T old = b->size;

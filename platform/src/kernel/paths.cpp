@@ -111,7 +111,8 @@ bool MakeFullPath(const std::string& p, FullPath* out) {
     size_t i = 0;
     bool relative = true;
     bool fromCwd = true;
-    if (p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'))) {
+    if (p.size() >= 2 && p[1] == ':' &&
+        ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'))) {
         out->drive = static_cast<char>(p[0] & ~0x20);
         i = 2;
         // "X:name" is relative to the drive's current folder; only C: has one besides its root.
@@ -256,37 +257,54 @@ FullPath LinuxToFullPath(const std::string& linuxPath) {
     return full;
 }
 
-std::string LinuxToSystemPath(const std::string& linuxPath) { return FullPathSystemText(LinuxToFullPath(linuxPath)); }
+std::string LinuxToSystemPath(const std::string& linuxPath) {
+    return FullPathSystemText(LinuxToFullPath(linuxPath));
+}
 
 DWORD ErrorFromErrno(int err, const std::string& linuxPath) {
     switch (err) {
         case ENOENT: {
             std::string dir = linuxPath;
             size_t slash = dir.find_last_of('/');
-            dir = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : dir.substr(0, slash);
+            dir = slash == std::string::npos ? std::string(".")
+                  : slash == 0               ? std::string("/")
+                                             : dir.substr(0, slash);
             struct stat st;
-            return (stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+            return (stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? ERROR_FILE_NOT_FOUND
+                                                                        : ERROR_PATH_NOT_FOUND;
         }
         case ENOTDIR:
-        case ELOOP: return ERROR_PATH_NOT_FOUND;
+        case ELOOP:
+            return ERROR_PATH_NOT_FOUND;
         case EACCES:
         case EPERM:
         case EISDIR:
         case EROFS:
         case ETXTBSY:
-        case EBUSY: return ERROR_ACCESS_DENIED;
-        case EEXIST: return ERROR_FILE_EXISTS;
+        case EBUSY:
+            return ERROR_ACCESS_DENIED;
+        case EEXIST:
+            return ERROR_FILE_EXISTS;
         case EMFILE:
-        case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-        case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+        case ENFILE:
+            return ERROR_TOO_MANY_OPEN_FILES;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
         case ENOSPC:
-        case EDQUOT: return ERROR_DISK_FULL;
-        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-        case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-        case EBADF: return ERROR_INVALID_HANDLE;
-        case EINVAL: return ERROR_INVALID_PARAMETER;
-        case EXDEV: return ERROR_NOT_SAME_DEVICE;
-        default: return ERROR_GEN_FAILURE;
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
+        case ENOTEMPTY:
+            return ERROR_DIR_NOT_EMPTY;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case EINVAL:
+            return ERROR_INVALID_PARAMETER;
+        case EXDEV:
+            return ERROR_NOT_SAME_DEVICE;
+        default:
+            return ERROR_GEN_FAILURE;
     }
 }
 

@@ -43,8 +43,7 @@ struct ProcessObject {
         pid_t child = pid;
         std::thread([child] {
             int st;
-            while (waitpid(child, &st, 0) < 0 && errno == EINTR) {
-            }
+            while (waitpid(child, &st, 0) < 0 && errno == EINTR) {}
         }).detach();
     }
 
@@ -64,8 +63,7 @@ struct ProcessObject {
         if (!reaped) {
             int st = 0;
             pid_t r;
-            while ((r = waitpid(pid, &st, WNOHANG)) < 0 && errno == EINTR) {
-            }
+            while ((r = waitpid(pid, &st, WNOHANG)) < 0 && errno == EINTR) {}
             reaped = true;
             status = r == pid ? st : 0;  // already reaped elsewhere: nothing to tell
         }
@@ -103,7 +101,12 @@ bool IsProgram(const std::string& path) {
     FILE* f = fopen(path.c_str(), "rb");
     if (!f) return false;
     unsigned char h[64];
-    bool ok = fread(h, 1, sizeof h, f) == sizeof h && memcmp(h, "\x7F" "ELF", 4) == 0 && h[4] == 2 && h[5] == 1;
+    bool ok = fread(h, 1, sizeof h, f) == sizeof h &&
+              memcmp(h,
+                     "\x7F"
+                     "ELF",
+                     4) == 0 &&
+              h[4] == 2 && h[5] == 1;
     auto u16 = [](const unsigned char* b) { return static_cast<uint32_t>(b[0] | (b[1] << 8)); };
     auto u64 = [](const unsigned char* b) {
         uint64_t v = 0;
@@ -118,10 +121,12 @@ bool IsProgram(const std::string& path) {
         program = type == 2;  // ET_EXEC
         for (uint32_t i = 0; i < phnum && type == 3 && phentsize >= 4; ++i) {
             unsigned char ph[4];
-            if (fseek(f, static_cast<long>(phoff + static_cast<uint64_t>(i) * phentsize), SEEK_SET) != 0 ||
+            if (fseek(f, static_cast<long>(phoff + static_cast<uint64_t>(i) * phentsize),
+                      SEEK_SET) != 0 ||
                 fread(ph, 1, 4, f) != 4)
                 break;
-            if ((ph[0] | (ph[1] << 8) | (ph[2] << 16) | (static_cast<uint32_t>(ph[3]) << 24)) == 3) {  // PT_INTERP
+            if ((ph[0] | (ph[1] << 8) | (ph[2] << 16) | (static_cast<uint32_t>(ph[3]) << 24)) ==
+                3) {  // PT_INTERP
                 program = true;
                 break;
             }
@@ -210,7 +215,8 @@ pid_t Spawn(const std::string& program, const std::string& commandLine, const st
         for (char** e = environ; e && *e; ++e) env.push_back(*e);
     }
     std::string prefix = std::string(kCommandLineVar) + "=";
-    std::erase_if(env, [&](const std::string& s) { return s.compare(0, prefix.size(), prefix) == 0; });
+    std::erase_if(env,
+                  [&](const std::string& s) { return s.compare(0, prefix.size(), prefix) == 0; });
     env.push_back(prefix + commandLine);
     std::vector<char*> envp;
     for (std::string& s : env) envp.push_back(s.data());
@@ -225,7 +231,8 @@ pid_t Spawn(const std::string& program, const std::string& commandLine, const st
     int err = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (err != 0) {
-        SetLastError(err == ENOEXEC || err == EACCES ? ERROR_BAD_EXE_FORMAT : ErrorFromErrno(err, program));
+        SetLastError(err == ENOEXEC || err == EACCES ? ERROR_BAD_EXE_FORMAT
+                                                     : ErrorFromErrno(err, program));
         return 0;
     }
     return pid;
@@ -320,7 +327,8 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
     (void)show;
     if (!commandLine) return 0;
     std::string program;
-    if (!FindProgram(FirstToken(commandLine), &program)) return GetLastError() == ERROR_PATH_NOT_FOUND ? 3 : 2;
+    if (!FindProgram(FirstToken(commandLine), &program))
+        return GetLastError() == ERROR_PATH_NOT_FOUND ? 3 : 2;
     if (!IsProgram(program)) return 11;
     pid_t pid = Spawn(program, commandLine, FolderOf(program), nullptr);
     if (!pid) return GetLastError() == ERROR_BAD_EXE_FORMAT ? 11 : 2;

@@ -35,7 +35,9 @@ std::string EolOf(const std::string& raw) {
     return "";
 }
 
-bool IsBlank(const std::string& raw) { return raw.find_first_not_of(" \t\r\n") == std::string::npos; }
+bool IsBlank(const std::string& raw) {
+    return raw.find_first_not_of(" \t\r\n") == std::string::npos;
+}
 
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -58,7 +60,8 @@ struct IniFile {
             line.raw = bytes.substr(i, next - i);
             std::string text = bytes.substr(i, (j == std::string::npos ? bytes.size() : j) - i);
             if (!text.empty() && text.back() == '\r') text.pop_back();
-            if (first && j != std::string::npos) eol = (j > i && bytes[j - 1] == '\r') ? "\r\n" : "\n";
+            if (first && j != std::string::npos)
+                eol = (j > i && bytes[j - 1] == '\r') ? "\r\n" : "\n";
             first = false;
             Classify(text, &line);
             lines.push_back(std::move(line));
@@ -71,7 +74,8 @@ struct IniFile {
         if (!t.empty() && t[0] == '[') {
             size_t close = t.find(']');
             line->kind = IniLine::Section;
-            line->name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            line->name =
+                Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             return;
         }
         size_t eq = t.find('=');
@@ -84,7 +88,8 @@ struct IniFile {
     // The lines [begin, end) of the first section named `section`; false when there is none.
     bool FindSection(const std::string& section, size_t* begin, size_t* end) const {
         for (size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].kind != IniLine::Section || !EqualNoCaseSjis(lines[i].name, section)) continue;
+            if (lines[i].kind != IniLine::Section || !EqualNoCaseSjis(lines[i].name, section))
+                continue;
             size_t e = i + 1;
             while (e < lines.size() && lines[e].kind != IniLine::Section) ++e;
             *begin = i;
@@ -96,7 +101,8 @@ struct IniFile {
 
     int FindKey(size_t begin, size_t end, const std::string& key) const {
         for (size_t i = begin + 1; i < end; ++i)
-            if (lines[i].kind == IniLine::Key && EqualNoCaseSjis(lines[i].name, key)) return static_cast<int>(i);
+            if (lines[i].kind == IniLine::Key && EqualNoCaseSjis(lines[i].name, key))
+                return static_cast<int>(i);
         return -1;
     }
 
@@ -144,7 +150,8 @@ bool IniPath(const char* file, std::string* path, bool* isWinIni) {
 }
 
 std::string DropQuotes(const std::string& v) {
-    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) return v.substr(1, v.size() - 2);
+    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
+        return v.substr(1, v.size() - 2);
     return v;
 }
 
@@ -260,8 +267,10 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR fi
     uint32_t v = 0;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
         for (p += 2;; ++p) {
-            int d = (*p >= '0' && *p <= '9') ? *p - '0' : (*p >= 'a' && *p <= 'f') ? *p - 'a' + 10
-                    : (*p >= 'A' && *p <= 'F') ? *p - 'A' + 10 : -1;
+            int d = (*p >= '0' && *p <= '9')   ? *p - '0'
+                    : (*p >= 'a' && *p <= 'f') ? *p - 'a' + 10
+                    : (*p >= 'A' && *p <= 'F') ? *p - 'A' + 10
+                                               : -1;
             if (d < 0) break;
             v = v * 16 + static_cast<uint32_t>(d);
         }

@@ -23,7 +23,7 @@ namespace {
 constexpr DWORD kMaxWaitObjects = 64;
 
 class Event final : public Waitable {
-public:
+  public:
     Event(bool manual, bool initial) : manual_(manual), set_(initial) {}
     bool Signaled(DWORD, uint64_t epoch) const override { return set_ || pulses_ != epoch; }
     bool Acquire(DWORD) override {
@@ -39,7 +39,7 @@ public:
         set_ = false;
     }
 
-private:
+  private:
     bool manual_;
     bool set_;
     uint64_t pulses_ = 0;
@@ -55,7 +55,7 @@ struct OwnedMutexes {
 thread_local OwnedMutexes t_owned;
 
 class Mutex final : public Waitable, public std::enable_shared_from_this<Mutex> {
-public:
+  public:
     bool Signaled(DWORD tid, uint64_t) const override { return owner_ == 0 || owner_ == tid; }
     bool Acquire(DWORD tid) override {
         if (owner_ != tid) {
@@ -79,7 +79,7 @@ public:
         abandoned_ = true;
     }
 
-private:
+  private:
     DWORD owner_ = 0;
     unsigned count_ = 0;
     bool abandoned_ = false;
@@ -112,11 +112,14 @@ std::shared_ptr<Waitable> FindNamedLocked(const char* name, wynplat::HandleKind*
     return object;
 }
 
-void AddNamedLocked(const char* name, wynplat::HandleKind kind, const std::shared_ptr<Waitable>& object) {
+void AddNamedLocked(const char* name, wynplat::HandleKind kind,
+                    const std::shared_ptr<Waitable>& object) {
     auto& names = Names();
     for (auto it = names.begin(); it != names.end();) {
-        if (it->second.object.expired()) it = names.erase(it);
-        else ++it;
+        if (it->second.object.expired())
+            it = names.erase(it);
+        else
+            ++it;
     }
     names[name] = NamedObject{kind, object};
 }
@@ -208,12 +211,12 @@ bool WaitableSignalled(const std::shared_ptr<void>& object) {
 
 // Another kind's object (a process) in a wait on several handles, through the table's test.
 class Foreign final : public Waitable {
-public:
+  public:
     Foreign(std::shared_ptr<void> object, wynplat::HandleSignalled test)
         : object_(std::move(object)), test_(test) {}
     bool Signaled(DWORD, uint64_t) const override { return test_(object_); }
 
-private:
+  private:
     std::shared_ptr<void> object_;
     wynplat::HandleSignalled test_;
 };
@@ -320,9 +323,15 @@ BOOL ChangeEvent(HANDLE h, int op, Change change) {
 
 }  // namespace
 
-BOOL WINAPI SetEvent(HANDLE h) { return ChangeEvent(h, 0, [](sync::Event& e) { e.Set(); }); }
-BOOL WINAPI ResetEvent(HANDLE h) { return ChangeEvent(h, 1, [](sync::Event& e) { e.Reset(); }); }
-BOOL WINAPI PulseEvent(HANDLE h) { return ChangeEvent(h, 2, [](sync::Event& e) { e.Pulse(); }); }
+BOOL WINAPI SetEvent(HANDLE h) {
+    return ChangeEvent(h, 0, [](sync::Event& e) { e.Set(); });
+}
+BOOL WINAPI ResetEvent(HANDLE h) {
+    return ChangeEvent(h, 1, [](sync::Event& e) { e.Reset(); });
+}
+BOOL WINAPI PulseEvent(HANDLE h) {
+    return ChangeEvent(h, 2, [](sync::Event& e) { e.Pulse(); });
+}
 
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
     bool created = false;
@@ -361,7 +370,9 @@ static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION), "critical sec
 static_assert(alignof(pthread_mutex_t) <= alignof(CRITICAL_SECTION), "critical section alignment");
 
 namespace {
-pthread_mutex_t* CsMutex(LPCRITICAL_SECTION cs) { return reinterpret_cast<pthread_mutex_t*>(cs->opaque); }
+pthread_mutex_t* CsMutex(LPCRITICAL_SECTION cs) {
+    return reinterpret_cast<pthread_mutex_t*>(cs->opaque);
+}
 }  // namespace
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
@@ -396,8 +407,12 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
 
 // ---- interlocked operations ----
 
-LONG WINAPI InterlockedIncrement(LONG volatile* v) { return __atomic_add_fetch(v, 1, __ATOMIC_SEQ_CST); }
-LONG WINAPI InterlockedDecrement(LONG volatile* v) { return __atomic_sub_fetch(v, 1, __ATOMIC_SEQ_CST); }
+LONG WINAPI InterlockedIncrement(LONG volatile* v) {
+    return __atomic_add_fetch(v, 1, __ATOMIC_SEQ_CST);
+}
+LONG WINAPI InterlockedDecrement(LONG volatile* v) {
+    return __atomic_sub_fetch(v, 1, __ATOMIC_SEQ_CST);
+}
 LONG WINAPI InterlockedExchange(LONG volatile* v, LONG value) {
     return __atomic_exchange_n(v, value, __ATOMIC_SEQ_CST);
 }

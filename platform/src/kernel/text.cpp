@@ -15,17 +15,25 @@ namespace {
 const char* IconvName(int codePage) {
     switch (codePage) {
         case 0:  // the system's default code page
-        case 932: return "CP932";
-        case 950: return "BIG5";
-        case 65001: return "UTF-8";
-        default: return nullptr;
+        case 932:
+            return "CP932";
+        case 950:
+            return "BIG5";
+        case 65001:
+            return "UTF-8";
+        default:
+            return nullptr;
     }
 }
 
 // One descriptor per thread, direction and code page: iconv state is not shareable. They are
 // closed when the thread ends.
 struct Converters {
-    struct Slot { int codePage; bool toUtf8; iconv_t cd; };
+    struct Slot {
+        int codePage;
+        bool toUtf8;
+        iconv_t cd;
+    };
     Slot slots[8] = {};  // every code page in both directions
     int used = 0;
     ~Converters() {
@@ -37,7 +45,8 @@ iconv_t Converter(int codePage, bool toUtf8) {
     if (codePage == 0) codePage = 932;
     thread_local Converters cache;
     for (int i = 0; i < cache.used; ++i)
-        if (cache.slots[i].codePage == codePage && cache.slots[i].toUtf8 == toUtf8) return cache.slots[i].cd;
+        if (cache.slots[i].codePage == codePage && cache.slots[i].toUtf8 == toUtf8)
+            return cache.slots[i].cd;
     const char* name = IconvName(codePage);
     if (!name) return (iconv_t)-1;
     iconv_t cd = toUtf8 ? iconv_open("UTF-8", name) : iconv_open(name, "UTF-8");
@@ -124,8 +133,12 @@ unsigned char Fold(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c
 
 }  // namespace
 
-std::string ToUtf8(const std::string& text, int codePage) { return Convert(text, codePage, true, nullptr); }
-std::string FromUtf8(const std::string& text, int codePage) { return Convert(text, codePage, false, nullptr); }
+std::string ToUtf8(const std::string& text, int codePage) {
+    return Convert(text, codePage, true, nullptr);
+}
+std::string FromUtf8(const std::string& text, int codePage) {
+    return Convert(text, codePage, false, nullptr);
+}
 
 bool IsValidIn(const std::string& text, int codePage) {
     bool clean = true;
@@ -143,10 +156,17 @@ bool IsValidUtf8(const std::string& text) {
         }
         size_t n;
         uint32_t c;
-        if (b >= 0xC2 && b <= 0xDF) { n = 2; c = b & 0x1F; }
-        else if ((b & 0xF0) == 0xE0) { n = 3; c = b & 0x0F; }
-        else if (b >= 0xF0 && b <= 0xF4) { n = 4; c = b & 0x07; }
-        else return false;
+        if (b >= 0xC2 && b <= 0xDF) {
+            n = 2;
+            c = b & 0x1F;
+        } else if ((b & 0xF0) == 0xE0) {
+            n = 3;
+            c = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 4;
+            c = b & 0x07;
+        } else
+            return false;
         if (i + n > text.size()) return false;
         for (size_t k = 1; k < n; ++k) {
             unsigned char t = text[i + k];
@@ -154,7 +174,8 @@ bool IsValidUtf8(const std::string& text) {
             c = (c << 6) | (t & 0x3F);
         }
         // No over-long forms, no surrogates, nothing past U+10FFFF.
-        if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF))
+        if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) ||
+            (c >= 0xD800 && c <= 0xDFFF))
             return false;
         i += n;
     }

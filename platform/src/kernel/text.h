@@ -14,7 +14,9 @@ bool IsValidIn(const std::string& text, int codePage);
 bool IsValidUtf8(const std::string& text);
 
 // Whether `b` begins a two-byte Shift-JIS character.
-inline bool IsSjisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool IsSjisLead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Equality without regard to ASCII case, for UTF-8 text (multi-byte sequences never fold).
 bool EqualNoCaseUtf8(const std::string& a, const std::string& b);

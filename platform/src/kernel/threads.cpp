@@ -16,7 +16,7 @@ namespace wyn::sync {
 namespace {
 
 class Thread final : public Waitable {
-public:
+  public:
     bool Signaled(DWORD, uint64_t) const override { return exited; }
 
     // All under clock::KernelLock().

@@ -13,7 +13,7 @@
 namespace wyn::sync {
 
 class Waitable {
-public:
+  public:
     virtual ~Waitable() = default;
     // True when a wait by thread `tid` would be satisfied now. Called with
     // wyn::clock::KernelLock() held, from any thread; no side effects. `epoch` is what

@@ -100,7 +100,8 @@ bool Find(HINSTANCE module, LPCSTR type, LPCSTR name, Found* out) {
         out->index = static_cast<int>(i);
         return true;
     }
-    SetLastError(anyOfModule && !anyOfType ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_RESOURCE_NAME_NOT_FOUND);
+    SetLastError(anyOfModule && !anyOfType ? ERROR_RESOURCE_TYPE_NOT_FOUND
+                                           : ERROR_RESOURCE_NAME_NOT_FOUND);
     return false;
 }
 
@@ -118,7 +119,8 @@ HCURSOR LoadCursorResource(HINSTANCE module, LPCSTR name) {
         const char* word;
         uintptr_t id;
     };
-    static const Shape kShapes[] = {{"hand", 32649}, {"wait", 32514}, {"cross", 32515}, {"ibeam", 32513}};
+    static const Shape kShapes[] = {
+        {"hand", 32649}, {"wait", 32514}, {"cross", 32515}, {"ibeam", 32513}};
     std::string data(static_cast<const char*>(f.data), f.data ? f.size : 0);
     for (const Shape& s : kShapes)
         if (data == s.word) return reinterpret_cast<HCURSOR>(s.id);
@@ -145,9 +147,10 @@ int WynPlat_AddResources(const void* address, const WynResource* table, int coun
     if (!m || !table || count < 0) return 0;
     std::string file;
     Dl_info info{};
-    if (m != wynplat::ProgramModule() && dladdr(address, &info) && info.dli_fname) file = info.dli_fname;
+    if (m != wynplat::ProgramModule() && dladdr(address, &info) && info.dli_fname)
+        file = info.dli_fname;
     std::lock_guard<std::mutex> g(wyn::res::g_m);
-    for (int i = 0; i < count; ++i) wyn::res::Table().push_back(wyn::res::Entry{m, &table[i], file});
+    for (int i = 0; i < count; ++i)
+        wyn::res::Table().push_back(wyn::res::Entry{m, &table[i], file});
     return 1;
 }
-

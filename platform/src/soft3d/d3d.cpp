@@ -16,10 +16,11 @@ std::vector<Surface*> gHandles;  // handle n names gHandles[n - 1]
 class Device;
 
 class Viewport final : public Counted<IDirect3DViewport2> {
-public:
+  public:
     HRESULT QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDirect3DViewport || riid == IID_IDirect3DViewport2) {
+        if (riid == IID_IUnknown || riid == IID_IDirect3DViewport ||
+            riid == IID_IDirect3DViewport2) {
             *out = static_cast<IDirect3DViewport2*>(this);
             AddRef();
             return S_OK;
@@ -71,14 +72,14 @@ public:
     }
     Device* device = nullptr;  // the device it was added to (not a reference)
 
-private:
+  private:
     D3DVIEWPORT2 vp_{sizeof(D3DVIEWPORT2), 0, 0, 0, 0, -1.0f, 1.0f, 2.0f, 2.0f, 0.0f, 1.0f};
 };
 
 class Direct3D;
 
 class Device final : public Counted<IDirect3DDevice2> {
-public:
+  public:
     Device(Direct3D* d3d, Surface* target, bool hardware);
     ~Device();
     HRESULT QueryInterface(REFIID riid, void** out) override {
@@ -160,7 +161,7 @@ public:
 
     Surface* Target() const { return target_; }
 
-private:
+  private:
     static constexpr int kStates = 64;
     Direct3D* d3d_;
     Surface* target_;
@@ -172,7 +173,7 @@ private:
 };
 
 class Direct3D final : public Counted<IDirect3D2> {
-public:
+  public:
     explicit Direct3D(DirectDraw* ddraw) : ddraw_(ddraw) { ddraw_->AddRef(); }
     ~Direct3D() { ddraw_->Release(); }
     HRESULT QueryInterface(REFIID riid, void** out) override {
@@ -182,7 +183,8 @@ public:
             AddRef();
             return S_OK;
         }
-        if (riid == IID_IDirectDraw || riid == IID_IDirectDraw2) return ddraw_->QueryInterface(riid, out);
+        if (riid == IID_IDirectDraw || riid == IID_IDirectDraw2)
+            return ddraw_->QueryInterface(riid, out);
         *out = nullptr;
         return E_NOINTERFACE;
     }
@@ -195,7 +197,7 @@ public:
     HRESULT CreateDevice(REFCLSID device, LPDIRECTDRAWSURFACE target,
                          LPDIRECT3DDEVICE2* out) override;
 
-private:
+  private:
     DirectDraw* ddraw_;
 };
 
@@ -383,8 +385,7 @@ HRESULT Viewport::Clear(DWORD count, LPD3DRECT rects, DWORD flags) {
     for (DWORD i = 0; i < count; ++i) {
         const int cl = std::max<int>(l, rects[i].x1), ct = std::max<int>(t, rects[i].y1);
         const int cr = std::min<int>(r, rects[i].x2), cb = std::min<int>(b, rects[i].y2);
-        if (flags & D3DCLEAR_TARGET)
-            FillImage(target->AsImage(), cl, ct, cr, cb, 0);
+        if (flags & D3DCLEAR_TARGET) FillImage(target->AsImage(), cl, ct, cr, cb, 0);
         if ((flags & D3DCLEAR_ZBUFFER) && target->AttachedDepth()) {
             const Depth d = target->AttachedDepth()->AsDepth();
             FillDepth(d, cl, ct, cr, cb, DepthMax(d.depthBits));

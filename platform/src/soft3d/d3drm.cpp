@@ -14,7 +14,7 @@ HRESULT Answer(T* self, void** out) {
 }
 
 class Frame final : public Counted<IDirect3DRMFrame2> {
-public:
+  public:
     explicit Frame(IDirect3DRMFrame* parent) : parent_(parent) {
         if (parent_) parent_->AddRef();
     }
@@ -35,12 +35,12 @@ public:
         return D3DRM_OK;
     }
 
-private:
+  private:
     IDirect3DRMFrame* parent_;
 };
 
 class RMDevice final : public Counted<IDirect3DRMDevice2> {
-public:
+  public:
     RMDevice(IDirect3D2* d3d, IDirect3DDevice2* device) : d3d_(d3d), device_(device) {
         d3d_->AddRef();
         device_->AddRef();
@@ -56,15 +56,30 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    HRESULT SetBufferCount(DWORD count) override { bufferCount_ = count; return D3DRM_OK; }
+    HRESULT SetBufferCount(DWORD count) override {
+        bufferCount_ = count;
+        return D3DRM_OK;
+    }
     DWORD GetBufferCount() override { return bufferCount_; }
-    HRESULT SetDither(BOOL on) override { dither_ = on; return D3DRM_OK; }
+    HRESULT SetDither(BOOL on) override {
+        dither_ = on;
+        return D3DRM_OK;
+    }
     BOOL GetDither() override { return dither_; }
-    HRESULT SetShades(DWORD shades) override { shades_ = shades; return D3DRM_OK; }
+    HRESULT SetShades(DWORD shades) override {
+        shades_ = shades;
+        return D3DRM_OK;
+    }
     DWORD GetShades() override { return shades_; }
-    HRESULT SetQuality(D3DRMRENDERQUALITY q) override { quality_ = q; return D3DRM_OK; }
+    HRESULT SetQuality(D3DRMRENDERQUALITY q) override {
+        quality_ = q;
+        return D3DRM_OK;
+    }
     D3DRMRENDERQUALITY GetQuality() override { return quality_; }
-    HRESULT SetTextureQuality(D3DRMTEXTUREQUALITY q) override { textureQuality_ = q; return D3DRM_OK; }
+    HRESULT SetTextureQuality(D3DRMTEXTUREQUALITY q) override {
+        textureQuality_ = q;
+        return D3DRM_OK;
+    }
     D3DRMTEXTUREQUALITY GetTextureQuality() override { return textureQuality_; }
     HRESULT GetDirect3DDevice2(LPDIRECT3DDEVICE2* out) override {
         if (!out) return DDERR_INVALIDPARAMS;
@@ -75,7 +90,7 @@ public:
     IDirect3D2* D3D() const { return d3d_; }
     IDirect3DDevice2* D3DDevice() const { return device_; }
 
-private:
+  private:
     IDirect3D2* d3d_;
     IDirect3DDevice2* device_;
     DWORD bufferCount_ = 1;
@@ -86,7 +101,7 @@ private:
 };
 
 class RMViewport final : public Counted<IDirect3DRMViewport> {
-public:
+  public:
     RMViewport(RMDevice* device, IDirect3DRMFrame* camera, IDirect3DViewport2* viewport, DWORD x,
                DWORD y, DWORD w, DWORD h)
         : device_(device), camera_(camera), viewport_(viewport), x_(x), y_(y), w_(w), h_(h) {
@@ -124,7 +139,7 @@ public:
         return D3DRM_OK;
     }
 
-private:
+  private:
     RMDevice* device_;
     IDirect3DRMFrame* camera_;
     IDirect3DViewport2* viewport_;
@@ -133,7 +148,7 @@ private:
 };
 
 class RM final : public Counted<IDirect3DRM>, public IDirect3DRM2 {
-public:
+  public:
     HRESULT QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IDirect3DRM)
@@ -202,7 +217,7 @@ public:
         return D3DRM_OK;
     }
 
-private:
+  private:
     DWORD textureColors_ = 8;
     DWORD textureShades_ = 16;
 };

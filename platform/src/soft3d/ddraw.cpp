@@ -20,7 +20,8 @@ bool gModeSet = false;
 DisplayMode gMode{800, 600, 16};
 
 // The accelerator's identifier (the primary display driver has none).
-constexpr GUID kAcceleratorGuid = {0x5A0F3D10, 0x7B21, 0x11D0, {0x9C, 0x4E, 0x00, 0xA0, 0x24, 0x5B, 0x31, 0x07}};
+constexpr GUID kAcceleratorGuid = {
+    0x5A0F3D10, 0x7B21, 0x11D0, {0x9C, 0x4E, 0x00, 0xA0, 0x24, 0x5B, 0x31, 0x07}};
 
 struct ModeEntry {
     int width, height;
@@ -71,8 +72,7 @@ namespace {
 
 // The colour format a pixel format record asks for, or false.
 bool FormatFromPixelFormat(const DDPIXELFORMAT& pf, Format& out) {
-    if (!(pf.dwFlags & DDPF_RGB) || (pf.dwFlags & (DDPF_ALPHAPIXELS | DDPF_FOURCC)))
-        return false;
+    if (!(pf.dwFlags & DDPF_RGB) || (pf.dwFlags & (DDPF_ALPHAPIXELS | DDPF_FOURCC))) return false;
     for (Format f : {Format::RGB565, Format::RGB555, Format::XRGB8888}) {
         DDPIXELFORMAT d;
         DescribeFormat(f, d);
@@ -398,7 +398,8 @@ HRESULT Surface::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DW
         } else {
             FillImage(AsImage(), dr.left, dr.top, dr.right, dr.bottom, fx->dwFillColor);
         }
-        if (IsPrimary()) PresentSurface(PresentationWindow(), bitmap_, dc_, dr, POINT{dr.left, dr.top}, false);
+        if (IsPrimary())
+            PresentSurface(PresentationWindow(), bitmap_, dc_, dr, POINT{dr.left, dr.top}, false);
         return DD_OK;
     }
     auto* s = static_cast<Surface*>(src);
@@ -441,14 +442,13 @@ HRESULT Surface::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DW
     return DD_OK;
 }
 
-HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE src, LPRECT srcRect,
-                         DWORD trans) {
+HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DWORD trans) {
     auto* s = static_cast<Surface*>(src);
     if (!s) return DDERR_INVALIDPARAMS;
     RECT sr{0, 0, s->Width(), s->Height()};
     if (srcRect) sr = *srcRect;
-    RECT dr{static_cast<LONG>(x), static_cast<LONG>(y),
-            static_cast<LONG>(x) + (sr.right - sr.left), static_cast<LONG>(y) + (sr.bottom - sr.top)};
+    RECT dr{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x) + (sr.right - sr.left),
+            static_cast<LONG>(y) + (sr.bottom - sr.top)};
     return Blt(&dr, src, &sr, (trans & DDBLTFAST_SRCCOLORKEY) ? DDBLT_KEYSRC : 0, nullptr);
 }
 
@@ -588,8 +588,7 @@ HRESULT DirectDraw::CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTD
     return DD_OK;
 }
 
-HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out,
-                                  IUnknown* outer) {
+HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out, IUnknown* outer) {
     if (!desc || !out || outer || !(desc->dwFlags & DDSD_CAPS)) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     if (!levelSet_) return DDERR_NOCOOPERATIVELEVELSET;
@@ -623,7 +622,8 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out
         return DDERR_INVALIDPARAMS;
     if (caps & DDSCAPS_ZBUFFER) {
         DWORD bits = 0;
-        if (d.dwFlags & DDSD_ZBUFFERBITDEPTH) bits = d.dwZBufferBitDepth;
+        if (d.dwFlags & DDSD_ZBUFFERBITDEPTH)
+            bits = d.dwZBufferBitDepth;
         else if ((d.dwFlags & DDSD_PIXELFORMAT) && (d.ddpfPixelFormat.dwFlags & DDPF_ZBUFFER))
             bits = d.ddpfPixelFormat.dwZBufferBitDepth;
         if (bits != 16 && bits != 24 && bits != 32) return DDERR_INVALIDPIXELFORMAT;
@@ -704,7 +704,8 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD, 
     if (!exclusive_) return DDERR_NOEXCLUSIVEMODE;
     bool known = false;
     for (const ModeEntry& m : kModes)
-        known = known || (m.width == static_cast<int>(width) && m.height == static_cast<int>(height));
+        known =
+            known || (m.width == static_cast<int>(width) && m.height == static_cast<int>(height));
     if (!known || bpp != 16) return DDERR_INVALIDMODE;
     {
         std::lock_guard<std::mutex> lock(gDisplayLock);

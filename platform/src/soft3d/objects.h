@@ -15,7 +15,7 @@ namespace soft3d {
 // Release.
 template <class Base>
 class Counted : public Base {
-public:
+  public:
     ULONG AddRef() override { return static_cast<ULONG>(++refs_); }
     ULONG Release() override {
         const int left = --refs_;
@@ -24,7 +24,7 @@ public:
     }
     virtual ~Counted() = default;
 
-private:
+  private:
     std::atomic<int> refs_{1};
 };
 
@@ -43,7 +43,7 @@ DisplayMode CurrentDisplayMode();
 Format FormatForBpp(int bpp);
 
 class Surface final : public IDirectDrawSurface, public IDirect3DTexture2 {
-public:
+  public:
     Surface(DirectDraw* owner, const DDSURFACEDESC& desc, Format format, int depthBits);
     ~Surface();
 
@@ -91,7 +91,7 @@ public:
     Format PixelFormat() const { return format_; }
     void AttachBackBuffer(Surface* back);
 
-private:
+  private:
     bool ValidRect(const RECT& r) const;
     HWND PresentationWindow() const;
 
@@ -119,7 +119,7 @@ private:
 };
 
 class Clipper final : public Counted<IDirectDrawClipper> {
-public:
+  public:
     HRESULT QueryInterface(REFIID riid, void** out) override;
     HRESULT GetHWnd(HWND* hwnd) override;
     HRESULT SetHWnd(DWORD flags, HWND hwnd) override;
@@ -127,21 +127,21 @@ public:
 };
 
 class Palette final : public Counted<IDirectDrawPalette> {
-public:
+  public:
     Palette(DWORD caps, const PALETTEENTRY* entries);
     HRESULT QueryInterface(REFIID riid, void** out) override;
     HRESULT GetCaps(LPDWORD caps) override;
     HRESULT GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries) override;
     HRESULT SetEntries(DWORD flags, DWORD start, DWORD count, LPPALETTEENTRY entries) override;
 
-private:
+  private:
     DWORD caps_;
     int size_;
     PALETTEENTRY entries_[256];
 };
 
 class DirectDraw final : public IDirectDraw, public IDirectDraw2 {
-public:
+  public:
     explicit DirectDraw(bool accelerator);
     ~DirectDraw();
     HRESULT QueryInterface(REFIID riid, void** out) override;
@@ -150,8 +150,7 @@ public:
     HRESULT CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) override;
     HRESULT CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* out,
                           IUnknown* outer) override;
-    HRESULT CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out,
-                          IUnknown* outer) override;
+    HRESULT CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out, IUnknown* outer) override;
     HRESULT GetCaps(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) override;
     HRESULT GetDisplayMode(LPDDSURFACEDESC desc) override;
     HRESULT RestoreDisplayMode() override;
@@ -164,7 +163,7 @@ public:
     HWND Window() const { return hwnd_; }
     bool Exclusive() const { return exclusive_; }
 
-private:
+  private:
     std::atomic<int> refs_{1};
     bool accelerator_;
     HWND hwnd_ = nullptr;

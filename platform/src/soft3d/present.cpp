@@ -28,9 +28,21 @@ HBITMAP CreateSurfaceBitmap(int width, int height, Format format, uint8_t** bits
     info.header.biBitCount = static_cast<WORD>(BytesPerPixel(format) * 8);
     info.header.biCompression = BI_BITFIELDS;
     switch (format) {
-        case Format::RGB565: info.masks[0] = 0xF800; info.masks[1] = 0x07E0; info.masks[2] = 0x001F; break;
-        case Format::RGB555: info.masks[0] = 0x7C00; info.masks[1] = 0x03E0; info.masks[2] = 0x001F; break;
-        case Format::XRGB8888: info.masks[0] = 0xFF0000; info.masks[1] = 0xFF00; info.masks[2] = 0xFF; break;
+        case Format::RGB565:
+            info.masks[0] = 0xF800;
+            info.masks[1] = 0x07E0;
+            info.masks[2] = 0x001F;
+            break;
+        case Format::RGB555:
+            info.masks[0] = 0x7C00;
+            info.masks[1] = 0x03E0;
+            info.masks[2] = 0x001F;
+            break;
+        case Format::XRGB8888:
+            info.masks[0] = 0xFF0000;
+            info.masks[1] = 0xFF00;
+            info.masks[2] = 0xFF;
+            break;
     }
     void* p = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),

@@ -14,47 +14,77 @@ namespace soft3d {
 using std::ptrdiff_t;
 namespace {
 
-enum Blend { kZero = 1, kOne = 2, kSrcColor = 3, kInvSrcColor = 4, kSrcAlpha = 5,
-             kInvSrcAlpha = 6, kDestColor = 9, kInvDestColor = 10 };
+enum Blend {
+    kZero = 1,
+    kOne = 2,
+    kSrcColor = 3,
+    kInvSrcColor = 4,
+    kSrcAlpha = 5,
+    kInvSrcAlpha = 6,
+    kDestColor = 9,
+    kInvDestColor = 10
+};
 
 // round(x / 255) for 0 <= x <= 2·255·255.
 inline uint32_t Div255(uint32_t x) { return (x + 127) / 255; }
 
 inline uint32_t Pack(Format f, uint32_t r, uint32_t g, uint32_t b) {
     switch (f) {
-        case Format::RGB565: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-        case Format::RGB555: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-        default: return (r << 16) | (g << 8) | b;
+        case Format::RGB565:
+            return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        case Format::RGB555:
+            return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        default:
+            return (r << 16) | (g << 8) | b;
     }
 }
 
 inline void Unpack(Format f, uint32_t p, uint32_t& r, uint32_t& g, uint32_t& b) {
     switch (f) {
         case Format::RGB565:
-            r = (p >> 11) & 31; g = (p >> 5) & 63; b = p & 31;
-            r = (r << 3) | (r >> 2); g = (g << 2) | (g >> 4); b = (b << 3) | (b >> 2);
+            r = (p >> 11) & 31;
+            g = (p >> 5) & 63;
+            b = p & 31;
+            r = (r << 3) | (r >> 2);
+            g = (g << 2) | (g >> 4);
+            b = (b << 3) | (b >> 2);
             break;
         case Format::RGB555:
-            r = (p >> 10) & 31; g = (p >> 5) & 31; b = p & 31;
-            r = (r << 3) | (r >> 2); g = (g << 3) | (g >> 2); b = (b << 3) | (b >> 2);
+            r = (p >> 10) & 31;
+            g = (p >> 5) & 31;
+            b = p & 31;
+            r = (r << 3) | (r >> 2);
+            g = (g << 3) | (g >> 2);
+            b = (b << 3) | (b >> 2);
             break;
         default:
-            r = (p >> 16) & 255; g = (p >> 8) & 255; b = p & 255;
+            r = (p >> 16) & 255;
+            g = (p >> 8) & 255;
+            b = p & 255;
             break;
     }
 }
 
 inline uint32_t Factor(int code, uint32_t s, uint32_t a, uint32_t d) {
     switch (code) {
-        case kZero: return 0;
-        case kOne: return 255;
-        case kSrcColor: return s;
-        case kInvSrcColor: return 255 - s;
-        case kSrcAlpha: return a;
-        case kInvSrcAlpha: return 255 - a;
-        case kDestColor: return d;
-        case kInvDestColor: return 255 - d;
-        default: return 255;
+        case kZero:
+            return 0;
+        case kOne:
+            return 255;
+        case kSrcColor:
+            return s;
+        case kInvSrcColor:
+            return 255 - s;
+        case kSrcAlpha:
+            return a;
+        case kInvSrcAlpha:
+            return 255 - a;
+        case kDestColor:
+            return d;
+        case kInvDestColor:
+            return 255 - d;
+        default:
+            return 255;
     }
 }
 
@@ -107,8 +137,7 @@ inline uint32_t FetchTexel(const SpanCtx& c, int x, int y) {
 }
 
 template <Format F, int ZK, bool TEX, bool BLEND>
-void SpanKernel(const SpanCtx& c, SpanVals v, uint8_t* colorRow, uint8_t* depthRow, int x0,
-                int n) {
+void SpanKernel(const SpanCtx& c, SpanVals v, uint8_t* colorRow, uint8_t* depthRow, int x0, int n) {
     using Pixel = std::conditional_t<F == Format::XRGB8888, uint32_t, uint16_t>;
     using ZValue = std::conditional_t<ZK == 16, uint16_t, uint32_t>;
     Pixel* dst = reinterpret_cast<Pixel*>(colorRow) + x0;
@@ -182,17 +211,23 @@ constexpr SpanFn Pick(bool tex, bool blend) {
 template <Format F>
 SpanFn PickZ(int zk, bool tex, bool blend) {
     switch (zk) {
-        case 16: return Pick<F, 16>(tex, blend);
-        case 32: return Pick<F, 32>(tex, blend);
-        default: return Pick<F, 0>(tex, blend);
+        case 16:
+            return Pick<F, 16>(tex, blend);
+        case 32:
+            return Pick<F, 32>(tex, blend);
+        default:
+            return Pick<F, 0>(tex, blend);
     }
 }
 
 SpanFn PickKernel(Format f, int zk, bool tex, bool blend) {
     switch (f) {
-        case Format::RGB565: return PickZ<Format::RGB565>(zk, tex, blend);
-        case Format::RGB555: return PickZ<Format::RGB555>(zk, tex, blend);
-        default: return PickZ<Format::XRGB8888>(zk, tex, blend);
+        case Format::RGB565:
+            return PickZ<Format::RGB565>(zk, tex, blend);
+        case Format::RGB555:
+            return PickZ<Format::RGB555>(zk, tex, blend);
+        default:
+            return PickZ<Format::XRGB8888>(zk, tex, blend);
     }
 }
 
@@ -201,7 +236,7 @@ struct Setup {
     SpanFn kernel;
     SpanCtx ctx;
     int zk;
-    double zScale;    // z to depth units
+    double zScale;  // z to depth units
     bool textured;
     bool blend;
     int clipL, clipT, clipR, clipB;
@@ -400,10 +435,14 @@ void GuardClipAndDraw(const Setup& s, const ClipVertex& a, const ClipVertex& b,
         next.clear();
         auto dist = [&](const ClipVertex& v) {
             switch (plane) {
-                case 0: return v.x + lim;
-                case 1: return lim - v.x;
-                case 2: return v.y + lim;
-                default: return lim - v.y;
+                case 0:
+                    return v.x + lim;
+                case 1:
+                    return lim - v.x;
+                case 2:
+                    return v.y + lim;
+                default:
+                    return lim - v.y;
             }
         };
         for (size_t i = 0; i < poly.size(); ++i) {
@@ -494,8 +533,7 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
             for (int k = 0; k < kAttrs; ++k) start[k] = base[k] + ddx[k] * dx + ddy[k] * dy;
             MakeSpan(s, start, grad, xr - xl, v);
             s.kernel(s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(y) * s.colorPitch,
-                     s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(y) * s.depthPitch
-                                 : nullptr,
+                     s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(y) * s.depthPitch : nullptr,
                      xl, xr - xl);
         }
         longE.Step();
@@ -600,10 +638,10 @@ void DrawLine(const Image& target, const Depth& depth, const State& state, const
         if (px >= s.clipL && px < s.clipR && py >= s.clipT && py < s.clipB) {
             for (int k = 0; k < kAttrs; ++k) vals[k] = At(aa, k) + (At(ab, k) - At(aa, k)) * t;
             MakeSpan(s, vals, still, 1, v);
-            s.kernel(s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(py) * s.colorPitch,
-                     s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(py) * s.depthPitch
-                                 : nullptr,
-                     static_cast<int>(px), 1);
+            s.kernel(
+                s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(py) * s.colorPitch,
+                s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(py) * s.depthPitch : nullptr,
+                static_cast<int>(px), 1);
         }
         if (p == last) break;
     }

@@ -30,10 +30,10 @@ struct Affordances {
     std::mutex m;
     bool init = false;
     bool logWindows = false;
-    std::string shotPath;        // at exit
-    std::string shotWindow;      // title to look for (UTF-8); empty: first top-level window
-    int shotEvery = 0;           // every N frames
-    bool shotPaint = false;      // after each paint
+    std::string shotPath;    // at exit
+    std::string shotWindow;  // title to look for (UTF-8); empty: first top-level window
+    int shotEvery = 0;       // every N frames
+    bool shotPaint = false;  // after each paint
     HWND target = nullptr;
     std::vector<uint32_t> lastImage;  // the target's picture when it was destroyed
     int lastW = 0, lastH = 0;
@@ -58,7 +58,8 @@ bool EnvOn(const char* name) {
 
 std::string NumberedPath(const std::string& base, int n) {
     std::string stem = base;
-    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".png") == 0) stem.resize(stem.size() - 4);
+    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".png") == 0)
+        stem.resize(stem.size() - 4);
     char buf[32];
     std::snprintf(buf, sizeof buf, "-%05d.png", n);
     return stem + buf;
@@ -75,8 +76,8 @@ bool WritePng(const std::string& path, const uint32_t* px, int w, int h) {
         return false;
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, std::max(1, w), std::max(1, h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, std::max(1, w), std::max(1, h), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     std::vector<png_byte> row(static_cast<size_t>(std::max(1, w)) * 3, 0);
     for (int y = 0; y < std::max(1, h); ++y) {
@@ -102,7 +103,8 @@ void Init() {
     a.logWindows = EnvOn("WYN_LOG_WINDOWS");
     if (const char* p = std::getenv("WYN_SCREENSHOT")) a.shotPath = p;
     if (const char* p = std::getenv("WYN_SCREENSHOT_WINDOW")) a.shotWindow = p;
-    if (const char* p = std::getenv("WYN_SCREENSHOT_EVERY")) a.shotEvery = std::max(0, std::atoi(p));
+    if (const char* p = std::getenv("WYN_SCREENSHOT_EVERY"))
+        a.shotEvery = std::max(0, std::atoi(p));
     a.shotPaint = EnvOn("WYN_SCREENSHOT_PAINT");
     if (EnvOn("WYN_SCREENSHOT_SIGNAL")) std::signal(SIGUSR1, OnSignal);
     if (!a.shotPath.empty()) std::atexit(AtExit);
@@ -136,12 +138,16 @@ void AtExit() {
 }
 
 int ParseVk(const std::string& s) {
-    static const struct { const char* name; int vk; } kNames[] = {
-        {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE}, {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},
-        {"SPACE", VK_SPACE}, {"TAB", VK_TAB}, {"BACK", VK_BACK}, {"LEFT", VK_LEFT}, {"UP", VK_UP},
-        {"RIGHT", VK_RIGHT}, {"DOWN", VK_DOWN}, {"SHIFT", VK_SHIFT}, {"CONTROL", VK_CONTROL},
-        {"CTRL", VK_CONTROL}, {"ALT", VK_MENU}, {"HOME", VK_HOME}, {"END", VK_END},
-        {"PRIOR", VK_PRIOR}, {"NEXT", VK_NEXT}, {"INSERT", VK_INSERT}, {"DELETE", VK_DELETE},
+    static const struct {
+        const char* name;
+        int vk;
+    } kNames[] = {
+        {"ESCAPE", VK_ESCAPE},   {"ESC", VK_ESCAPE},   {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},
+        {"SPACE", VK_SPACE},     {"TAB", VK_TAB},      {"BACK", VK_BACK},     {"LEFT", VK_LEFT},
+        {"UP", VK_UP},           {"RIGHT", VK_RIGHT},  {"DOWN", VK_DOWN},     {"SHIFT", VK_SHIFT},
+        {"CONTROL", VK_CONTROL}, {"CTRL", VK_CONTROL}, {"ALT", VK_MENU},      {"HOME", VK_HOME},
+        {"END", VK_END},         {"PRIOR", VK_PRIOR},  {"NEXT", VK_NEXT},     {"INSERT", VK_INSERT},
+        {"DELETE", VK_DELETE},
     };
     std::string u;
     for (char c : s) u += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -254,9 +260,11 @@ int ParseReplay(std::istream& in, uint64_t base, std::deque<ReplayEvent>& out, i
             return -1;
         }
     }
-    std::stable_sort(evs.begin(), evs.end(), [](const ReplayEvent& a, const ReplayEvent& b) { return a.due < b.due; });
+    std::stable_sort(evs.begin(), evs.end(),
+                     [](const ReplayEvent& a, const ReplayEvent& b) { return a.due < b.due; });
     out.insert(out.end(), evs.begin(), evs.end());
-    std::stable_sort(out.begin(), out.end(), [](const ReplayEvent& a, const ReplayEvent& b) { return a.due < b.due; });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const ReplayEvent& a, const ReplayEvent& b) { return a.due < b.due; });
     return n;
 }
 

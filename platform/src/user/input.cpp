@@ -100,46 +100,46 @@ void DeliverInput(const InputEvent& ev) {
     if (top && !IsWindow(top)) return;
     if (!top) top = ForegroundTop();
     switch (ev.kind) {
-    case InputEvent::Key: {
-        int vk = ev.vk & 0xFF;
-        int generic = vk;
-        if (vk == VK_LSHIFT || vk == VK_RSHIFT) generic = VK_SHIFT;
-        if (vk == VK_LCONTROL || vk == VK_RCONTROL) generic = VK_CONTROL;
-        if (vk == VK_LMENU || vk == VK_RMENU) generic = VK_MENU;
-        bool was;
-        {
-            std::lock_guard<std::mutex> lk(In().m);
-            was = In().keys[generic] & 0x80;
-            SetKey(generic, ev.down);
-            if (generic != vk) SetKey(vk, ev.down);
+        case InputEvent::Key: {
+            int vk = ev.vk & 0xFF;
+            int generic = vk;
+            if (vk == VK_LSHIFT || vk == VK_RSHIFT) generic = VK_SHIFT;
+            if (vk == VK_LCONTROL || vk == VK_RCONTROL) generic = VK_CONTROL;
+            if (vk == VK_LMENU || vk == VK_RMENU) generic = VK_MENU;
+            bool was;
+            {
+                std::lock_guard<std::mutex> lk(In().m);
+                was = In().keys[generic] & 0x80;
+                SetKey(generic, ev.down);
+                if (generic != vk) SetKey(vk, ev.down);
+            }
+            HWND target = FocusWindowHandle();
+            if (!target) target = top;
+            if (!target) return;
+            bool alt = GetKeyState(VK_MENU) < 0;
+            LPARAM lp = 1 | (static_cast<LPARAM>(MapVirtualKeyScan(generic)) << 16);
+            if (ev.down) {
+                if (was) lp |= 1L << 30;
+            } else {
+                lp |= (1L << 30) | (1L << 31);
+            }
+            UINT msg = ev.down ? (alt && generic != VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN)
+                               : (alt && generic != VK_MENU ? WM_SYSKEYUP : WM_KEYUP);
+            if (generic == VK_F10) msg = ev.down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+            PostToWindow(target, msg, generic, lp);
+            return;
         }
-        HWND target = FocusWindowHandle();
-        if (!target) target = top;
-        if (!target) return;
-        bool alt = GetKeyState(VK_MENU) < 0;
-        LPARAM lp = 1 | (static_cast<LPARAM>(MapVirtualKeyScan(generic)) << 16);
-        if (ev.down) {
-            if (was) lp |= 1L << 30;
-        } else {
-            lp |= (1L << 30) | (1L << 31);
+        case InputEvent::Char: {
+            HWND target = FocusWindowHandle();
+            if (!target) target = top;
+            if (target) PostToWindow(target, WM_CHAR, ev.vk, 1);
+            return;
         }
-        UINT msg = ev.down ? (alt && generic != VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN)
-                           : (alt && generic != VK_MENU ? WM_SYSKEYUP : WM_KEYUP);
-        if (generic == VK_F10) msg = ev.down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
-        PostToWindow(target, msg, generic, lp);
-        return;
-    }
-    case InputEvent::Char: {
-        HWND target = FocusWindowHandle();
-        if (!target) target = top;
-        if (target) PostToWindow(target, WM_CHAR, ev.vk, 1);
-        return;
-    }
-    case InputEvent::Close:
-        if (top) PostToWindow(top, WM_CLOSE, 0, 0);
-        return;
-    default:
-        break;
+        case InputEvent::Close:
+            if (top) PostToWindow(top, WM_CLOSE, 0, 0);
+            return;
+        default:
+            break;
     }
     if (!top) return;
     POINT origin = ClientOriginOnScreen(top);
@@ -172,8 +172,9 @@ void DeliverInput(const InputEvent& ev) {
         uint64_t now = wyn::clock::PeekMicros();
         std::lock_guard<std::mutex> lk(In().m);
         InputState& s = In();
-        if (s.lastHwnd == target && s.lastButton == ev.button && now - s.lastTime <= kDoubleClickMicros &&
-            std::abs(s.lastPoint.x - screen.x) <= 2 && std::abs(s.lastPoint.y - screen.y) <= 2) {
+        if (s.lastHwnd == target && s.lastButton == ev.button &&
+            now - s.lastTime <= kDoubleClickMicros && std::abs(s.lastPoint.x - screen.x) <= 2 &&
+            std::abs(s.lastPoint.y - screen.y) <= 2) {
             dbl = true;
             s.lastHwnd = nullptr;
         } else {
@@ -194,13 +195,17 @@ void DeliverInput(const InputEvent& ev) {
 
 // A plausible keyboard scan code for the lParam of key messages.
 int MapVirtualKeyScan(int vk) {
-    static const struct { int vk, scan; } kScan[] = {
-        {VK_ESCAPE, 0x01}, {VK_BACK, 0x0E}, {VK_TAB, 0x0F}, {VK_RETURN, 0x1C}, {VK_CONTROL, 0x1D},
-        {VK_SHIFT, 0x2A}, {VK_MENU, 0x38}, {VK_SPACE, 0x39}, {VK_F1, 0x3B}, {VK_F2, 0x3C},
-        {VK_F3, 0x3D}, {VK_F4, 0x3E}, {VK_F5, 0x3F}, {VK_F6, 0x40}, {VK_F7, 0x41}, {VK_F8, 0x42},
-        {VK_F9, 0x43}, {VK_F10, 0x44}, {VK_HOME, 0x47}, {VK_UP, 0x48}, {VK_PRIOR, 0x49},
-        {VK_LEFT, 0x4B}, {VK_RIGHT, 0x4D}, {VK_END, 0x4F}, {VK_DOWN, 0x50}, {VK_NEXT, 0x51},
-        {VK_INSERT, 0x52}, {VK_DELETE, 0x53}, {VK_F11, 0x57}, {VK_F12, 0x58},
+    static const struct {
+        int vk, scan;
+    } kScan[] = {
+        {VK_ESCAPE, 0x01},  {VK_BACK, 0x0E},  {VK_TAB, 0x0F},    {VK_RETURN, 0x1C},
+        {VK_CONTROL, 0x1D}, {VK_SHIFT, 0x2A}, {VK_MENU, 0x38},   {VK_SPACE, 0x39},
+        {VK_F1, 0x3B},      {VK_F2, 0x3C},    {VK_F3, 0x3D},     {VK_F4, 0x3E},
+        {VK_F5, 0x3F},      {VK_F6, 0x40},    {VK_F7, 0x41},     {VK_F8, 0x42},
+        {VK_F9, 0x43},      {VK_F10, 0x44},   {VK_HOME, 0x47},   {VK_UP, 0x48},
+        {VK_PRIOR, 0x49},   {VK_LEFT, 0x4B},  {VK_RIGHT, 0x4D},  {VK_END, 0x4F},
+        {VK_DOWN, 0x50},    {VK_NEXT, 0x51},  {VK_INSERT, 0x52}, {VK_DELETE, 0x53},
+        {VK_F11, 0x57},     {VK_F12, 0x58},
     };
     for (auto& k : kScan)
         if (k.vk == vk) return k.scan;

@@ -37,7 +37,9 @@ thread_local QueueHolder t_queue;
 std::atomic<DWORD> g_displayThread{0};
 std::atomic<UINT_PTR> g_nextTimerId{0x7F00};
 
-bool InRange(UINT m, UINT first, UINT last) { return (first == 0 && last == 0) || (m >= first && m <= last); }
+bool InRange(UINT m, UINT first, UINT last) {
+    return (first == 0 && last == 0) || (m >= first && m <= last);
+}
 
 bool HwndMatches(HWND msgHwnd, HWND filter) {
     if (!filter) return true;
@@ -74,7 +76,8 @@ bool IsMouseButtonMessage(UINT m) { return m >= WM_MOUSEMOVE && m <= WM_MBUTTOND
 
 // One look at the queue in the system's order: sent, posted (and input), quit, paint,
 // timers. Returns true with `out` filled.
-bool Fetch(const std::shared_ptr<Queue>& q, MSG* out, HWND filter, UINT first, UINT last, bool remove) {
+bool Fetch(const std::shared_ptr<Queue>& q, MSG* out, HWND filter, UINT first, UINT last,
+           bool remove) {
     // Devices post what is due by the clock before the queue is looked at (finished audio
     // buffers), so a program that dispatches its messages sees them as of now.
     wyn::audio::CatchUp();
@@ -153,7 +156,8 @@ void WaitForWork(const std::shared_ptr<Queue>& q) {
     std::unique_lock<std::mutex> k(wyn::clock::KernelLock());
     Queue* raw = q.get();
     bool display = IsDisplayThread();
-    wyn::clock::WaitUntil(k, deadline, [raw, display] { return raw->Ready() || (display && ScreenshotRequested()); });
+    wyn::clock::WaitUntil(
+        k, deadline, [raw, display] { return raw->Ready() || (display && ScreenshotRequested()); });
 }
 
 }  // namespace
@@ -200,8 +204,9 @@ bool PostToQueue(const std::shared_ptr<Queue>& q, const MSG& m) {
     if (!q->alive) return false;
     // Moves not yet taken fold into the newest, as the system's input queue does, so a slow
     // program is not flooded by a fast mouse.
-    if (m.message == WM_MOUSEMOVE && !q->posted.empty() && q->posted.back().message == WM_MOUSEMOVE &&
-        q->posted.back().hwnd == m.hwnd && q->posted.back().wParam == m.wParam) {
+    if (m.message == WM_MOUSEMOVE && !q->posted.empty() &&
+        q->posted.back().message == WM_MOUSEMOVE && q->posted.back().hwnd == m.hwnd &&
+        q->posted.back().wParam == m.wParam) {
         q->posted.back() = m;
         wyn::clock::NotifyLocked();
         return true;
@@ -340,7 +345,8 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     Queue* raw = mine.get();
     SentMessage* sm = m.get();
     for (;;) {
-        wyn::clock::WaitUntil(k, wyn::clock::kNever, [raw, sm] { return sm->done || !raw->sent.empty(); });
+        wyn::clock::WaitUntil(k, wyn::clock::kNever,
+                              [raw, sm] { return sm->done || !raw->sent.empty(); });
         if (m->done) return m->result;
         // Serve what others send us meanwhile, so two threads sending to each other go on.
         auto in = raw->sent.front();
@@ -402,14 +408,16 @@ BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
     }
     std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
     auto& t = q->timers;
-    auto it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; });
+    auto it = std::find_if(t.begin(), t.end(),
+                           [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; });
     if (it == t.end()) return FALSE;
     t.erase(it);
     // A WM_TIMER already posted for it is not delivered any more.
     return TRUE;
 }
 
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam,
+                               LPARAM lParam) {
     if (!proc) return 0;
     return proc(hwnd, message, wParam, lParam);
 }
@@ -427,7 +435,9 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     }
     HDC dc = GetDC(hwnd);
     ps->hdc = dc;
-    if (erase) ps->fErase = CallWindow(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+    if (erase)
+        ps->fErase =
+            CallWindow(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
     return dc;
 }
 
@@ -442,69 +452,77 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     auto w = FindWindowRecord(hwnd);
     if (!w) return 0;
     switch (message) {
-    case WM_NCCREATE: return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(hwnd, &ps);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND: {
-        HBRUSH b;
-        {
-            std::lock_guard<std::recursive_mutex> lk(WindowLock());
-            b = w->cls ? w->cls->background : nullptr;
+        case WM_NCCREATE:
+            return TRUE;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
         }
-        if (!b) return 0;
-        RECT r;
-        GetClientRect(hwnd, &r);
-        FillRect(reinterpret_cast<HDC>(wParam), &r, b);
-        return 1;
-    }
-    case WM_WINDOWPOSCHANGED: {
-        auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
-        RECT c;
-        {
-            std::lock_guard<std::recursive_mutex> lk(WindowLock());
-            c = ClientRectOf(*w);
-        }
-        if (!wp || !(wp->flags & SWP_NOMOVE)) CallWindow(hwnd, WM_MOVE, 0, MAKELPARAM(c.left, c.top));
-        if (!wp || !(wp->flags & SWP_NOSIZE))
-            CallWindow(hwnd, WM_SIZE, IsIconic(hwnd) ? SIZE_MINIMIZED : SIZE_RESTORED,
-                       MAKELPARAM(c.right - c.left, c.bottom - c.top));
-        return 0;
-    }
-    case WM_SETCURSOR: {
-        HWND parent = (w->style & WS_CHILD) ? w->parent : nullptr;
-        if (parent && CallWindow(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
-        if (LOWORD(lParam) == HTCLIENT) {
-            HCURSOR c;
+        case WM_ERASEBKGND: {
+            HBRUSH b;
             {
                 std::lock_guard<std::recursive_mutex> lk(WindowLock());
-                c = w->cls ? w->cls->cursor : nullptr;
+                b = w->cls ? w->cls->background : nullptr;
             }
-            if (c) SetCursor(c);
-            return c ? TRUE : FALSE;
+            if (!b) return 0;
+            RECT r;
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, b);
+            return 1;
         }
-        return FALSE;
-    }
-    case WM_MOUSEWHEEL: {
-        HWND parent = (w->style & WS_CHILD) ? w->parent : nullptr;
-        return parent ? CallWindow(parent, message, wParam, lParam) : 0;
-    }
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) CallWindow(hwnd, WM_CLOSE, 0, 0);
-        if ((wParam & 0xFFF0) == SC_MINIMIZE) ShowWindow(hwnd, SW_MINIMIZE);
-        if ((wParam & 0xFFF0) == SC_RESTORE) ShowWindow(hwnd, SW_RESTORE);
-        return 0;
-    case WM_SETTEXT: return SetWindowTextA(hwnd, reinterpret_cast<LPCSTR>(lParam));
-    case WM_GETTEXT: return GetWindowTextA(hwnd, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam));
-    case WM_GETTEXTLENGTH: return GetWindowTextLengthA(hwnd);
-    case WM_MOUSEACTIVATE: return 1;
-    case WM_NCHITTEST: return HTCLIENT;
-    default: return 0;
+        case WM_WINDOWPOSCHANGED: {
+            auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
+            RECT c;
+            {
+                std::lock_guard<std::recursive_mutex> lk(WindowLock());
+                c = ClientRectOf(*w);
+            }
+            if (!wp || !(wp->flags & SWP_NOMOVE))
+                CallWindow(hwnd, WM_MOVE, 0, MAKELPARAM(c.left, c.top));
+            if (!wp || !(wp->flags & SWP_NOSIZE))
+                CallWindow(hwnd, WM_SIZE, IsIconic(hwnd) ? SIZE_MINIMIZED : SIZE_RESTORED,
+                           MAKELPARAM(c.right - c.left, c.bottom - c.top));
+            return 0;
+        }
+        case WM_SETCURSOR: {
+            HWND parent = (w->style & WS_CHILD) ? w->parent : nullptr;
+            if (parent && CallWindow(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+            if (LOWORD(lParam) == HTCLIENT) {
+                HCURSOR c;
+                {
+                    std::lock_guard<std::recursive_mutex> lk(WindowLock());
+                    c = w->cls ? w->cls->cursor : nullptr;
+                }
+                if (c) SetCursor(c);
+                return c ? TRUE : FALSE;
+            }
+            return FALSE;
+        }
+        case WM_MOUSEWHEEL: {
+            HWND parent = (w->style & WS_CHILD) ? w->parent : nullptr;
+            return parent ? CallWindow(parent, message, wParam, lParam) : 0;
+        }
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_CLOSE) CallWindow(hwnd, WM_CLOSE, 0, 0);
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) ShowWindow(hwnd, SW_MINIMIZE);
+            if ((wParam & 0xFFF0) == SC_RESTORE) ShowWindow(hwnd, SW_RESTORE);
+            return 0;
+        case WM_SETTEXT:
+            return SetWindowTextA(hwnd, reinterpret_cast<LPCSTR>(lParam));
+        case WM_GETTEXT:
+            return GetWindowTextA(hwnd, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam));
+        case WM_GETTEXTLENGTH:
+            return GetWindowTextLengthA(hwnd);
+        case WM_MOUSEACTIVATE:
+            return 1;
+        case WM_NCHITTEST:
+            return HTCLIENT;
+        default:
+            return 0;
     }
 }

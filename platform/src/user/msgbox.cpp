@@ -52,24 +52,35 @@ void ReadScriptedLocked(Boxes& b) {
 // Yes/No, Abort for Abort/Retry/Ignore, else OK.
 int DefaultAnswer(UINT type) {
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-    case MB_YESNOCANCEL:
-    case MB_RETRYCANCEL: return IDCANCEL;
-    case MB_YESNO: return IDNO;
-    case MB_ABORTRETRYIGNORE: return IDABORT;
-    default: return IDOK;
+        case MB_OKCANCEL:
+        case MB_YESNOCANCEL:
+        case MB_RETRYCANCEL:
+            return IDCANCEL;
+        case MB_YESNO:
+            return IDNO;
+        case MB_ABORTRETRYIGNORE:
+            return IDABORT;
+        default:
+            return IDOK;
     }
 }
 
 bool IsButtonOf(UINT type, int answer) {
     switch (type & MB_TYPEMASK) {
-    case MB_OK: return answer == IDOK;
-    case MB_OKCANCEL: return answer == IDOK || answer == IDCANCEL;
-    case MB_ABORTRETRYIGNORE: return answer == IDABORT || answer == IDRETRY || answer == IDIGNORE;
-    case MB_YESNOCANCEL: return answer == IDYES || answer == IDNO || answer == IDCANCEL;
-    case MB_YESNO: return answer == IDYES || answer == IDNO;
-    case MB_RETRYCANCEL: return answer == IDRETRY || answer == IDCANCEL;
-    default: return answer >= IDOK && answer <= IDNO;
+        case MB_OK:
+            return answer == IDOK;
+        case MB_OKCANCEL:
+            return answer == IDOK || answer == IDCANCEL;
+        case MB_ABORTRETRYIGNORE:
+            return answer == IDABORT || answer == IDRETRY || answer == IDIGNORE;
+        case MB_YESNOCANCEL:
+            return answer == IDYES || answer == IDNO || answer == IDCANCEL;
+        case MB_YESNO:
+            return answer == IDYES || answer == IDNO;
+        case MB_RETRYCANCEL:
+            return answer == IDRETRY || answer == IDCANCEL;
+        default:
+            return answer >= IDOK && answer <= IDNO;
     }
 }
 
@@ -128,7 +139,9 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     {
         std::lock_guard<std::mutex> g(b.m);
         ReadScriptedLocked(b);
-        std::deque<int>* queue = !b.scripted.empty() ? &b.scripted : !b.pushed.empty() ? &b.pushed : nullptr;
+        std::deque<int>* queue = !b.scripted.empty() ? &b.scripted
+                                 : !b.pushed.empty() ? &b.pushed
+                                                     : nullptr;
         if (queue) {
             int scripted = queue->front();
             queue->pop_front();

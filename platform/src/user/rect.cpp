@@ -18,9 +18,7 @@ BOOL WINAPI CopyRect(LPRECT dst, const RECT* src) {
     return TRUE;
 }
 
-BOOL WINAPI IsRectEmpty(const RECT* r) {
-    return !r || r->right <= r->left || r->bottom <= r->top;
-}
+BOOL WINAPI IsRectEmpty(const RECT* r) { return !r || r->right <= r->left || r->bottom <= r->top; }
 
 BOOL WINAPI EqualRect(const RECT* a, const RECT* b) {
     if (!a || !b) return FALSE;
@@ -77,11 +75,15 @@ BOOL WINAPI SubtractRect(LPRECT dst, const RECT* a, const RECT* b) {
             return FALSE;
         }
         if (cut.left == a->left && cut.right == a->right) {
-            if (cut.top == a->top) r.top = cut.bottom;
-            else if (cut.bottom == a->bottom) r.bottom = cut.top;
+            if (cut.top == a->top)
+                r.top = cut.bottom;
+            else if (cut.bottom == a->bottom)
+                r.bottom = cut.top;
         } else if (cut.top == a->top && cut.bottom == a->bottom) {
-            if (cut.left == a->left) r.left = cut.right;
-            else if (cut.right == a->right) r.right = cut.left;
+            if (cut.left == a->left)
+                r.left = cut.right;
+            else if (cut.right == a->right)
+                r.right = cut.left;
         }
     }
     *dst = r;

@@ -17,7 +17,7 @@ namespace {
 constexpr int kFormatLimit = 1024;
 
 class Out {
-public:
+  public:
     explicit Out(char* buf) : buf_(buf) {}
     void Put(char c) {
         if (n_ < kFormatLimit) buf_[n_++] = c;
@@ -33,7 +33,7 @@ public:
         return n_;
     }
 
-private:
+  private:
     char* buf_;
     int n_ = 0;
 };
@@ -90,10 +90,14 @@ int WINAPI wvsprintfA(LPSTR buf, LPCSTR format, va_list args) {
         if (!*p) break;
         Spec sp;
         for (;; ++p) {
-            if (*p == '-') sp.left = true;
-            else if (*p == '0') sp.zero = true;
-            else if (*p == '#') sp.alt = true;
-            else break;
+            if (*p == '-')
+                sp.left = true;
+            else if (*p == '0')
+                sp.zero = true;
+            else if (*p == '#')
+                sp.alt = true;
+            else
+                break;
         }
         while (*p >= '0' && *p <= '9') sp.width = sp.width * 10 + (*p++ - '0');
         if (sp.width > kFormatLimit) sp.width = kFormatLimit;
@@ -104,53 +108,54 @@ int WINAPI wvsprintfA(LPSTR buf, LPCSTR format, va_list args) {
             if (sp.precision > kFormatLimit) sp.precision = kFormatLimit;
         }
         bool isShort = false;
-        if (*p == 'l' || *p == 'L') ++p;  // LONG is 32 bits, as the int below
+        if (*p == 'l' || *p == 'L')
+            ++p;  // LONG is 32 bits, as the int below
         else if (*p == 'h') {
             isShort = true;
             ++p;
         }
         char tmp[40];
         switch (*p) {
-        case 'd':
-        case 'i': {
-            int v = va_arg(args, int);
-            if (isShort) v = static_cast<short>(v);
-            uint32_t mag = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-            int n = (sp.precision == 0 && v == 0) ? 0 : Digits(mag, 10, false, tmp);
-            Field(out, sp, v < 0 ? "-" : "", tmp, n, true);
-            break;
-        }
-        case 'u':
-        case 'x':
-        case 'X': {
-            uint32_t v = va_arg(args, unsigned);
-            if (isShort) v = static_cast<uint16_t>(v);
-            unsigned base = *p == 'u' ? 10 : 16;
-            int n = (sp.precision == 0 && v == 0) ? 0 : Digits(v, base, *p == 'X', tmp);
-            const char* prefix = "";
-            if (sp.alt && base == 16 && v) prefix = *p == 'X' ? "0X" : "0x";
-            Field(out, sp, prefix, tmp, n, true);
-            break;
-        }
-        case 'c':
-        case 'C': {
-            char c = static_cast<char>(va_arg(args, int));
-            Field(out, sp, "", &c, 1, false);
-            break;
-        }
-        case 's':
-        case 'S': {
-            const char* s = va_arg(args, const char*);
-            if (!s) s = "(null)";
-            int n = 0;
-            while (s[n] && (sp.precision < 0 || n < sp.precision) && n < kFormatLimit) ++n;
-            Field(out, sp, "", s, n, false);
-            break;
-        }
-        default:
-            // An unknown letter (and "%%") stands for itself.
-            out.Put(*p);
-            break;
+            case 'd':
+            case 'i': {
+                int v = va_arg(args, int);
+                if (isShort) v = static_cast<short>(v);
+                uint32_t mag = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+                int n = (sp.precision == 0 && v == 0) ? 0 : Digits(mag, 10, false, tmp);
+                Field(out, sp, v < 0 ? "-" : "", tmp, n, true);
+                break;
+            }
+            case 'u':
+            case 'x':
+            case 'X': {
+                uint32_t v = va_arg(args, unsigned);
+                if (isShort) v = static_cast<uint16_t>(v);
+                unsigned base = *p == 'u' ? 10 : 16;
+                int n = (sp.precision == 0 && v == 0) ? 0 : Digits(v, base, *p == 'X', tmp);
+                const char* prefix = "";
+                if (sp.alt && base == 16 && v) prefix = *p == 'X' ? "0X" : "0x";
+                Field(out, sp, prefix, tmp, n, true);
+                break;
+            }
+            case 'c':
+            case 'C': {
+                char c = static_cast<char>(va_arg(args, int));
+                Field(out, sp, "", &c, 1, false);
+                break;
+            }
+            case 's':
+            case 'S': {
+                const char* s = va_arg(args, const char*);
+                if (!s) s = "(null)";
+                int n = 0;
+                while (s[n] && (sp.precision < 0 || n < sp.precision) && n < kFormatLimit) ++n;
+                Field(out, sp, "", s, n, false);
+                break;
+            }
+            default:
+                // An unknown letter (and "%%") stands for itself.
+                out.Put(*p);
+                break;
         }
     }
     return out.Finish();
@@ -223,7 +228,8 @@ int WINAPI MulDiv(int number, int numerator, int denominator) {
     if (denominator == 0) return -1;
     int64_t product = static_cast<int64_t>(number) * numerator;
     bool negative = (product < 0) != (denominator < 0);
-    uint64_t mag = product < 0 ? 0ull - static_cast<uint64_t>(product) : static_cast<uint64_t>(product);
+    uint64_t mag =
+        product < 0 ? 0ull - static_cast<uint64_t>(product) : static_cast<uint64_t>(product);
     uint64_t div = denominator < 0 ? 0ull - static_cast<uint64_t>(static_cast<int64_t>(denominator))
                                    : static_cast<uint64_t>(denominator);
     uint64_t q = (mag + div / 2) / div;

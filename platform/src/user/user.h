@@ -47,12 +47,12 @@ struct Window {
     DWORD style = 0, exStyle = 0;
     LONG_PTR id = 0, userData = 0;
     std::vector<LONG_PTR> extra;
-    HWND parent = nullptr;  // WS_CHILD windows
-    HWND owner = nullptr;   // owned popups
+    HWND parent = nullptr;       // WS_CHILD windows
+    HWND owner = nullptr;        // owned popups
     std::vector<HWND> children;  // z-order, last on top
     RECT rect{};  // window rectangle: screen for top-level, parent client for children
     bool topmost = false;
-    bool created = false;   // WM_CREATE done
+    bool created = false;  // WM_CREATE done
     bool destroyed = false;
     DWORD threadId = 0;
     std::shared_ptr<Queue> queue;
@@ -92,7 +92,9 @@ struct Queue {
     int paintCount = 0;  // windows of this thread with an update region
     std::vector<Timer> timers;
     DWORD lastMessageTime = 0;
-    bool Ready() const { return !alive || !sent.empty() || !posted.empty() || quit || paintCount > 0; }
+    bool Ready() const {
+        return !alive || !sent.empty() || !posted.empty() || quit || paintCount > 0;
+    }
 };
 
 std::recursive_mutex& WindowLock();

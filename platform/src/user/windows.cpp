@@ -61,7 +61,9 @@ std::shared_ptr<WindowClass> FindClass(const char* name) {
 
 bool IsChild(const Window& w) { return (w.style & WS_CHILD) && w.parent; }
 
-void RemoveFrom(std::vector<HWND>& v, HWND h) { v.erase(std::remove(v.begin(), v.end(), h), v.end()); }
+void RemoveFrom(std::vector<HWND>& v, HWND h) {
+    v.erase(std::remove(v.begin(), v.end(), h), v.end());
+}
 
 // Native windows show visible, not minimised top-level windows.
 void SyncNative(Window& w) {
@@ -73,7 +75,8 @@ void SyncNative(Window& w) {
     }
     RECT c = ClientRectOf(w);
     std::string title = TextToUtf8(w.title.c_str(), -1, 932);
-    d.ShowNative(w.handle, title.c_str(), c.left, c.top, c.right - c.left, c.bottom - c.top, w.topmost);
+    d.ShowNative(w.handle, title.c_str(), c.left, c.top, c.right - c.left, c.bottom - c.top,
+                 w.topmost);
     w.dirty = true;
 }
 
@@ -107,7 +110,8 @@ void Surface::Resize(int nw, int nh) {
     if (nw == w && nh == h) return;
     std::vector<uint32_t> n(static_cast<size_t>(nw) * nh, 0);
     for (int y = 0; y < std::min(h, nh); ++y)
-        std::copy_n(px.begin() + static_cast<size_t>(y) * w, std::min(w, nw), n.begin() + static_cast<size_t>(y) * nw);
+        std::copy_n(px.begin() + static_cast<size_t>(y) * w, std::min(w, nw),
+                    n.begin() + static_cast<size_t>(y) * nw);
     px.swap(n);
     w = nw;
     h = nh;
@@ -127,7 +131,8 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool child) {
     int frame = 0;
     if (style & WS_THICKFRAME)
         frame = kSizeFrame;
-    else if ((style & WS_CAPTION) == WS_CAPTION || (style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
+    else if ((style & WS_CAPTION) == WS_CAPTION || (style & WS_DLGFRAME) ||
+             (exStyle & WS_EX_DLGMODALFRAME))
         frame = kFixedFrame;
     else if (style & WS_BORDER)
         frame = kBorder;
@@ -138,7 +143,8 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool child) {
 
 RECT ClientRectOf(const Window& w) {
     RECT in = FrameInsets(w.style, w.exStyle, IsChild(w));
-    RECT c{w.rect.left + in.left, w.rect.top + in.top, w.rect.right - in.right, w.rect.bottom - in.bottom};
+    RECT c{w.rect.left + in.left, w.rect.top + in.top, w.rect.right - in.right,
+           w.rect.bottom - in.bottom};
     if (c.right < c.left) c.right = c.left;
     if (c.bottom < c.top) c.bottom = c.top;
     return c;
@@ -194,9 +200,10 @@ void ComposeInto(const Window& w, uint32_t* dst, int dw, int dh, int ox, int oy,
     RECT r;
     if (IntersectRect(&r, &area, &clip)) {
         for (int y = r.top; y < r.bottom; ++y)
-            std::memcpy(dst + static_cast<size_t>(y) * dw + r.left,
-                        w.surface.px.data() + static_cast<size_t>(y - oy) * w.surface.w + (r.left - ox),
-                        sizeof(uint32_t) * (r.right - r.left));
+            std::memcpy(
+                dst + static_cast<size_t>(y) * dw + r.left,
+                w.surface.px.data() + static_cast<size_t>(y - oy) * w.surface.w + (r.left - ox),
+                sizeof(uint32_t) * (r.right - r.left));
     }
     for (HWND ch : w.children) {
         auto c = FindWindowRecord(ch);
@@ -389,8 +396,8 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* wc) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    WNDCLASSA a{wc->style, wc->lpfnWndProc, wc->cbClsExtra, wc->cbWndExtra, wc->hInstance,
-                wc->hIcon, wc->hCursor, wc->hbrBackground, wc->lpszMenuName, wc->lpszClassName};
+    WNDCLASSA a{wc->style, wc->lpfnWndProc, wc->cbClsExtra,    wc->cbWndExtra,   wc->hInstance,
+                wc->hIcon, wc->hCursor,     wc->hbrBackground, wc->lpszMenuName, wc->lpszClassName};
     return RegisterClassA(&a);
 }
 
@@ -464,8 +471,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
             S().tops.push_back(w->handle);
     }
     HWND h = w->handle;
-    CREATESTRUCTA cs{param, instance, menu, parent, height, width, y, x,
-                     static_cast<LONG>(style), title, className, exStyle};
+    CREATESTRUCTA cs{
+        param, instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+        title, className, exStyle};
     if (!CallWindow(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) ||
         CallWindow(h, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
         DestroyWindow(h);
@@ -524,7 +532,8 @@ void DestroyTree(HWND h) {
     {
         std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
         auto& t = w->queue->timers;
-        t.erase(std::remove_if(t.begin(), t.end(), [h](const Timer& x) { return x.hwnd == h; }), t.end());
+        t.erase(std::remove_if(t.begin(), t.end(), [h](const Timer& x) { return x.hwnd == h; }),
+                t.end());
     }
 }
 
@@ -571,25 +580,25 @@ BOOL WINAPI ShowWindow(HWND h, int cmd) {
         std::lock_guard<std::recursive_mutex> lk(WindowLock());
         wasVisible = (w->style & WS_VISIBLE) != 0;
         switch (cmd) {
-        case SW_HIDE:
-            w->style &= ~WS_VISIBLE;
-            break;
-        case SW_MINIMIZE:
-        case SW_SHOWMINIMIZED:
-        case SW_SHOWMINNOACTIVE:
-            w->style |= WS_VISIBLE | WS_MINIMIZE;
-            break;
-        case SW_SHOWNORMAL:
-        case SW_RESTORE:
-        case SW_SHOWDEFAULT:
-        case SW_SHOWMAXIMIZED:
-            w->style = (w->style | WS_VISIBLE) & ~WS_MINIMIZE;
-            activate = !IsChild(*w);
-            break;
-        default:  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE
-            w->style |= WS_VISIBLE;
-            activate = cmd == SW_SHOW && !IsChild(*w) && !(w->style & WS_MINIMIZE);
-            break;
+            case SW_HIDE:
+                w->style &= ~WS_VISIBLE;
+                break;
+            case SW_MINIMIZE:
+            case SW_SHOWMINIMIZED:
+            case SW_SHOWMINNOACTIVE:
+                w->style |= WS_VISIBLE | WS_MINIMIZE;
+                break;
+            case SW_SHOWNORMAL:
+            case SW_RESTORE:
+            case SW_SHOWDEFAULT:
+            case SW_SHOWMAXIMIZED:
+                w->style = (w->style | WS_VISIBLE) & ~WS_MINIMIZE;
+                activate = !IsChild(*w);
+                break;
+            default:  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE
+                w->style |= WS_VISIBLE;
+                activate = cmd == SW_SHOW && !IsChild(*w) && !(w->style & WS_MINIMIZE);
+                break;
         }
         bool nowVisible = (w->style & WS_VISIBLE) != 0;
         if (nowVisible && !wasVisible) MarkNeedsPaint(*w, nullptr, true);
@@ -673,7 +682,8 @@ BOOL WINAPI SetWindowPos(HWND h, HWND after, int x, int y, int cx, int cy, UINT 
         wp.cx = old.right - old.left;
         wp.cy = old.bottom - old.top;
     }
-    if (!(flags & SWP_NOSENDCHANGING)) CallWindow(h, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
+    if (!(flags & SWP_NOSENDCHANGING))
+        CallWindow(h, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     if (!IsWindow(h)) return FALSE;
     bool activate = false;
     {
@@ -703,7 +713,8 @@ BOOL WINAPI SetWindowPos(HWND h, HWND after, int x, int y, int cx, int cy, UINT 
         RECT nc = ClientRectOf(*w);
         bool sized = (nc.right - nc.left) != (oldClient.right - oldClient.left) ||
                      (nc.bottom - nc.top) != (oldClient.bottom - oldClient.top);
-        if ((sized || (wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED))) && !(wp.flags & SWP_NOREDRAW))
+        if ((sized || (wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED))) &&
+            !(wp.flags & SWP_NOREDRAW))
             MarkNeedsPaint(*w, nullptr, true);
         SyncNative(*w);
         MarkParentDirty(*w);
@@ -770,7 +781,9 @@ BOOL WINAPI ReleaseCapture(void) {
 
 HWND WINAPI GetCapture(void) { return CaptureWindowHandle(); }
 
-HWND WINAPI GetDesktopWindow(void) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10010)); }
+HWND WINAPI GetDesktopWindow(void) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10010));
+}
 
 BOOL WINAPI GetWindowRect(HWND h, LPRECT r) {
     auto w = FindWindowRecord(h);
@@ -805,7 +818,9 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT r, DWORD style, BOOL, DWORD exStyle) {
     return TRUE;
 }
 
-BOOL WINAPI AdjustWindowRect(LPRECT r, DWORD style, BOOL menu) { return AdjustWindowRectEx(r, style, menu, 0); }
+BOOL WINAPI AdjustWindowRect(LPRECT r, DWORD style, BOOL menu) {
+    return AdjustWindowRectEx(r, style, menu, 0);
+}
 
 BOOL WINAPI SetWindowTextA(HWND h, LPCSTR text) {
     auto w = FindWindowRecord(h);
@@ -844,18 +859,25 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND h, int index) {
     }
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
     switch (index) {
-    case GWL_STYLE: return static_cast<LONG>(w->style);
-    case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
-    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWL_HWNDPARENT: return reinterpret_cast<LONG_PTR>(w->parent ? w->parent : w->owner);
-    case GWL_USERDATA: return w->userData;
-    case GWL_ID: return w->id;
-    default:
-        if (index >= 0 && static_cast<size_t>(index) / sizeof(LONG_PTR) < w->extra.size())
-            return w->extra[index / sizeof(LONG_PTR)];
-        SetLastError(1413);  // invalid index
-        return 0;
+        case GWL_STYLE:
+            return static_cast<LONG>(w->style);
+        case GWL_EXSTYLE:
+            return static_cast<LONG>(w->exStyle);
+        case GWL_WNDPROC:
+            return reinterpret_cast<LONG_PTR>(w->proc);
+        case GWL_HINSTANCE:
+            return reinterpret_cast<LONG_PTR>(w->instance);
+        case GWL_HWNDPARENT:
+            return reinterpret_cast<LONG_PTR>(w->parent ? w->parent : w->owner);
+        case GWL_USERDATA:
+            return w->userData;
+        case GWL_ID:
+            return w->id;
+        default:
+            if (index >= 0 && static_cast<size_t>(index) / sizeof(LONG_PTR) < w->extra.size())
+                return w->extra[index / sizeof(LONG_PTR)];
+            SetLastError(1413);  // invalid index
+            return 0;
     }
 }
 
@@ -868,51 +890,53 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND h, int index, LONG_PTR value) {
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
     LONG_PTR old = 0;
     switch (index) {
-    case GWL_STYLE: {
-        old = static_cast<LONG>(w->style);
-        DWORD nv = static_cast<DWORD>(value);
-        bool showChanged = (nv ^ w->style) & WS_VISIBLE;
-        w->style = nv;
-        // The frame follows the style at once; the window rectangle stays.
-        ResizeSurface(*w);
-        MarkNeedsPaint(*w, nullptr, true);
-        if (showChanged || true) SyncNative(*w);
-        MarkParentDirty(*w);
-        break;
-    }
-    case GWL_EXSTYLE:
-        old = static_cast<LONG>(w->exStyle);
-        w->exStyle = static_cast<DWORD>(value);
-        break;
-    case GWL_WNDPROC:
-        old = reinterpret_cast<LONG_PTR>(w->proc);
-        if (value) w->proc = reinterpret_cast<WNDPROC>(value);
-        break;
-    case GWL_USERDATA:
-        old = w->userData;
-        w->userData = value;
-        break;
-    case GWL_ID:
-        old = w->id;
-        w->id = value;
-        break;
-    case GWL_HWNDPARENT:
-        old = reinterpret_cast<LONG_PTR>(w->owner);
-        w->owner = reinterpret_cast<HWND>(value);
-        break;
-    default:
-        if (index >= 0 && static_cast<size_t>(index) / sizeof(LONG_PTR) < w->extra.size()) {
-            old = w->extra[index / sizeof(LONG_PTR)];
-            w->extra[index / sizeof(LONG_PTR)] = value;
+        case GWL_STYLE: {
+            old = static_cast<LONG>(w->style);
+            DWORD nv = static_cast<DWORD>(value);
+            bool showChanged = (nv ^ w->style) & WS_VISIBLE;
+            w->style = nv;
+            // The frame follows the style at once; the window rectangle stays.
+            ResizeSurface(*w);
+            MarkNeedsPaint(*w, nullptr, true);
+            if (showChanged || true) SyncNative(*w);
+            MarkParentDirty(*w);
             break;
         }
-        SetLastError(1413);
-        return 0;
+        case GWL_EXSTYLE:
+            old = static_cast<LONG>(w->exStyle);
+            w->exStyle = static_cast<DWORD>(value);
+            break;
+        case GWL_WNDPROC:
+            old = reinterpret_cast<LONG_PTR>(w->proc);
+            if (value) w->proc = reinterpret_cast<WNDPROC>(value);
+            break;
+        case GWL_USERDATA:
+            old = w->userData;
+            w->userData = value;
+            break;
+        case GWL_ID:
+            old = w->id;
+            w->id = value;
+            break;
+        case GWL_HWNDPARENT:
+            old = reinterpret_cast<LONG_PTR>(w->owner);
+            w->owner = reinterpret_cast<HWND>(value);
+            break;
+        default:
+            if (index >= 0 && static_cast<size_t>(index) / sizeof(LONG_PTR) < w->extra.size()) {
+                old = w->extra[index / sizeof(LONG_PTR)];
+                w->extra[index / sizeof(LONG_PTR)] = value;
+                break;
+            }
+            SetLastError(1413);
+            return 0;
     }
     return old;
 }
 
-LONG WINAPI GetWindowLongA(HWND h, int index) { return static_cast<LONG>(GetWindowLongPtrA(h, index)); }
+LONG WINAPI GetWindowLongA(HWND h, int index) {
+    return static_cast<LONG>(GetWindowLongPtrA(h, index));
+}
 LONG WINAPI SetWindowLongA(HWND h, int index, LONG value) {
     // The window procedure is a full pointer on this platform; a 32-bit value cannot hold it.
     if (index == GWL_WNDPROC) {
@@ -978,40 +1002,53 @@ HWND WINAPI GetParent(HWND h) {
 int WINAPI GetSystemMetrics(int index) {
     int sw, sh;
     switch (index) {
-    case SM_CXSCREEN:
-    case SM_CXFULLSCREEN:
-    case SM_CXMAXIMIZED:
-        ScreenSize(&sw, &sh);
-        return sw;
-    case SM_CYSCREEN:
-    case SM_CYMAXIMIZED:
-        ScreenSize(&sw, &sh);
-        return sh;
-    case SM_CYFULLSCREEN:
-        ScreenSize(&sw, &sh);
-        return sh - kCaption;
-    case SM_CYCAPTION: return kCaption;
-    case SM_CXBORDER:
-    case SM_CYBORDER: return kBorder;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME: return kFixedFrame;
-    case SM_CXFRAME:
-    case SM_CYFRAME: return kSizeFrame;
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL: return 16;
-    case SM_CXICON:
-    case SM_CYICON:
-    case SM_CXCURSOR:
-    case SM_CYCURSOR: return 32;
-    case SM_CYMENU: return 19;
-    case SM_MOUSEPRESENT:
-    case SM_MOUSEWHEELPRESENT: return 1;
-    case SM_CXMIN: return 112;
-    case SM_CYMIN: return 27;
-    case SM_CXDOUBLECLK:
-    case SM_CYDOUBLECLK: return 4;
-    case SM_CMOUSEBUTTONS: return 3;
-    default: return 0;
+        case SM_CXSCREEN:
+        case SM_CXFULLSCREEN:
+        case SM_CXMAXIMIZED:
+            ScreenSize(&sw, &sh);
+            return sw;
+        case SM_CYSCREEN:
+        case SM_CYMAXIMIZED:
+            ScreenSize(&sw, &sh);
+            return sh;
+        case SM_CYFULLSCREEN:
+            ScreenSize(&sw, &sh);
+            return sh - kCaption;
+        case SM_CYCAPTION:
+            return kCaption;
+        case SM_CXBORDER:
+        case SM_CYBORDER:
+            return kBorder;
+        case SM_CXDLGFRAME:
+        case SM_CYDLGFRAME:
+            return kFixedFrame;
+        case SM_CXFRAME:
+        case SM_CYFRAME:
+            return kSizeFrame;
+        case SM_CXVSCROLL:
+        case SM_CYHSCROLL:
+            return 16;
+        case SM_CXICON:
+        case SM_CYICON:
+        case SM_CXCURSOR:
+        case SM_CYCURSOR:
+            return 32;
+        case SM_CYMENU:
+            return 19;
+        case SM_MOUSEPRESENT:
+        case SM_MOUSEWHEELPRESENT:
+            return 1;
+        case SM_CXMIN:
+            return 112;
+        case SM_CYMIN:
+            return 27;
+        case SM_CXDOUBLECLK:
+        case SM_CYDOUBLECLK:
+            return 4;
+        case SM_CMOUSEBUTTONS:
+            return 3;
+        default:
+            return 0;
     }
 }
 

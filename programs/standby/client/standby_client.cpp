@@ -31,9 +31,11 @@ HWND FindStandBy() { return FindWindowA(STANDBY_CLASS, nullptr); }
 
 void ReportTooLong() {
     if (StandBy_IsJapanese())
-        MessageBoxA(nullptr, "スタンバイのコマンドラインが長すぎます。", "standby", MB_OK | MB_ICONSTOP);
+        MessageBoxA(nullptr, "スタンバイのコマンドラインが長すぎます。", "standby",
+                    MB_OK | MB_ICONSTOP);
     else
-        MessageBoxA(nullptr, "The stand-by command line is too long.", "standby", MB_OK | MB_ICONSTOP);
+        MessageBoxA(nullptr, "The stand-by command line is too long.", "standby",
+                    MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace
@@ -70,7 +72,8 @@ int StandBy_Start(const char* program, const char* arguments) {
 
 int StandBy_Send(int look) {
     HWND h = FindStandBy();
-    if (!h && look != STANDBY_LOOK_ONCE) WaitUpTo(kWaitMs, [&h] { return (h = FindStandBy()) != nullptr; });
+    if (!h && look != STANDBY_LOOK_ONCE)
+        WaitUpTo(kWaitMs, [&h] { return (h = FindStandBy()) != nullptr; });
     if (!h) return 0;
     SendMessageA(h, WM_COMMAND, STANDBY_RUN_ID, STANDBY_RUN_ID);
     return 1;

@@ -106,13 +106,13 @@ SPY int ACC_REFRESH(tagKRN*, int view, HDC) {
     return 1;
 }
 SPY int ACC_PUTSCREEN(tagKRN*, int view, int x, int y, tagKRNCELL*, RECT* r) {
-    Spy_Log("%s ACC_PUTSCREEN %d at %d,%d from %d,%d,%d,%d", SPY_FILE, view, x, y, r->left,
-            r->top, r->right, r->bottom);
+    Spy_Log("%s ACC_PUTSCREEN %d at %d,%d from %d,%d,%d,%d", SPY_FILE, view, x, y, r->left, r->top,
+            r->right, r->bottom);
     return 1;
 }
 SPY int ACC_GETSCREEN(tagKRN*, tagKRNCELL*, int x, int y, int view, RECT* r) {
-    Spy_Log("%s ACC_GETSCREEN %d at %d,%d into %d,%d,%d,%d", SPY_FILE, view, x, y, r->left,
-            r->top, r->right, r->bottom);
+    Spy_Log("%s ACC_GETSCREEN %d at %d,%d into %d,%d,%d,%d", SPY_FILE, view, x, y, r->left, r->top,
+            r->right, r->bottom);
     return 1;
 }
 // Loads when the slot's path names an existing file, unless the test makes loads fail.

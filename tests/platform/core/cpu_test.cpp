@@ -21,7 +21,12 @@ TEST(CpuProbe, RealProcessorAnswersAndTestsReplaceIt) {
 #if defined(__x86_64__)
     EXPECT_EQ(real.sse, 1) << "every 64-bit x86 processor has SSE";
 #endif
-    struct Case { WynCpuProbe probe; const char* vendor; int sse; int amd3dnow; };
+    struct Case {
+        WynCpuProbe probe;
+        const char* vendor;
+        int sse;
+        int amd3dnow;
+    };
     const Case cases[] = {{FakeK6, "AuthenticAMD", 0, 1}, {FakeP3, "GenuineIntel", 1, 0}};
     for (const auto& c : cases) {
         WynPlat_SetCpuProbe(c.probe);

@@ -16,26 +16,28 @@ struct LangCase {
 };
 
 const LangCase kCases[] = {
-    {nullptr, nullptr, nullptr, nullptr, 1},           // nothing said: the system's language
-    {"ja", nullptr, nullptr, "en_US.UTF-8", 1},        // the project's variable wins
+    {nullptr, nullptr, nullptr, nullptr, 1},     // nothing said: the system's language
+    {"ja", nullptr, nullptr, "en_US.UTF-8", 1},  // the project's variable wins
     {"en", nullptr, nullptr, "ja_JP.UTF-8", 0},
     {"EN", "ja_JP.UTF-8", nullptr, nullptr, 0},
     {nullptr, nullptr, nullptr, "ja_JP.UTF-8", 1},
     {nullptr, nullptr, nullptr, "en_GB.UTF-8", 0},
-    {nullptr, nullptr, nullptr, "de_DE.UTF-8", 0},     // other languages read English
+    {nullptr, nullptr, nullptr, "de_DE.UTF-8", 0},  // other languages read English
     {nullptr, nullptr, nullptr, "C", 1},
     {nullptr, nullptr, nullptr, "POSIX", 1},
     {nullptr, nullptr, nullptr, "C.UTF-8", 1},
     {nullptr, nullptr, nullptr, "", 1},
     {nullptr, "en_US.UTF-8", nullptr, "ja_JP.UTF-8", 0},  // LC_ALL before LANG
     {nullptr, nullptr, "ja_JP.eucJP", "en_US.UTF-8", 1},  // LC_MESSAGES before LANG
-    {nullptr, "", "en_US", "ja_JP", 0},                    // an empty LC_ALL says nothing
-    {"fr", nullptr, nullptr, "ja_JP.UTF-8", 1},            // an unknown WYN_LANG is ignored
+    {nullptr, "", "en_US", "ja_JP", 0},                   // an empty LC_ALL says nothing
+    {"fr", nullptr, nullptr, "ja_JP.UTF-8", 1},           // an unknown WYN_LANG is ignored
 };
 
 void Put(const char* name, const char* value) {
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
 }
 
 }  // namespace

@@ -14,7 +14,10 @@ const char* U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 }  // namespace
 
 TEST(MessageBoxes, SafeDefaultsEndRetryLoops) {
-    struct Case { UINT type; int expect; };
+    struct Case {
+        UINT type;
+        int expect;
+    };
     const Case cases[] = {
         {MB_OK, IDOK},
         {MB_OKCANCEL, IDCANCEL},
@@ -34,7 +37,10 @@ TEST(MessageBoxes, EnvironmentAnswersFirstThenPushedThenDefault) {
     setenv("WYN_MSGBOX_ANSWERS", "6, 4,1", 1);
     WynPlat_PushMessageBoxAnswer(IDRETRY);
     WynPlat_PushMessageBoxAnswer(IDYES);
-    struct Case { UINT type; int expect; };
+    struct Case {
+        UINT type;
+        int expect;
+    };
     const Case cases[] = {
         {MB_YESNO, IDYES},           // "6" from the environment
         {MB_RETRYCANCEL, IDRETRY},   // "4"
@@ -48,8 +54,9 @@ TEST(MessageBoxes, EnvironmentAnswersFirstThenPushedThenDefault) {
 }
 
 TEST(MessageBoxes, LoggedToStderrAndTheLogFile) {
-    std::string log = std::string(std::getenv("WYN_RUNTIME_DIR") ? std::getenv("WYN_RUNTIME_DIR") : "/tmp") +
-                      "/msgbox_log_test.txt";
+    std::string log =
+        std::string(std::getenv("WYN_RUNTIME_DIR") ? std::getenv("WYN_RUNTIME_DIR") : "/tmp") +
+        "/msgbox_log_test.txt";
     std::string dir = log.substr(0, log.rfind('/'));
     std::system(("mkdir -p '" + dir + "'").c_str());
     std::remove(log.c_str());

@@ -11,14 +11,23 @@ std::string S(const RECT& r) {
 
 TEST(Rect, EmptinessAndPoints) {
     EXPECT_TRUE(IsRectEmpty(nullptr));
-    struct E { RECT r; BOOL empty; };
-    const E cases[] = {{R(0, 0, 0, 0), TRUE}, {R(0, 0, 1, 1), FALSE}, {R(5, 0, 4, 10), TRUE},
-                       {R(0, 5, 10, 5), TRUE}, {R(-3, -3, -1, -1), FALSE}};
+    struct E {
+        RECT r;
+        BOOL empty;
+    };
+    const E cases[] = {{R(0, 0, 0, 0), TRUE},
+                       {R(0, 0, 1, 1), FALSE},
+                       {R(5, 0, 4, 10), TRUE},
+                       {R(0, 5, 10, 5), TRUE},
+                       {R(-3, -3, -1, -1), FALSE}};
     for (const auto& c : cases) EXPECT_EQ(IsRectEmpty(&c.r), c.empty) << S(c.r);
     RECT r = R(10, 20, 30, 40);
-    struct P { POINT p; BOOL in; };
-    const P points[] = {{{10, 20}, TRUE}, {{29, 39}, TRUE}, {{30, 20}, FALSE},
-                        {{10, 40}, FALSE}, {{9, 25}, FALSE}};
+    struct P {
+        POINT p;
+        BOOL in;
+    };
+    const P points[] = {
+        {{10, 20}, TRUE}, {{29, 39}, TRUE}, {{30, 20}, FALSE}, {{10, 40}, FALSE}, {{9, 25}, FALSE}};
     for (const auto& c : points) EXPECT_EQ(PtInRect(&r, c.p), c.in) << c.p.x << "," << c.p.y;
     EXPECT_FALSE(PtInRect(nullptr, POINT{0, 0}));
 }
@@ -49,35 +58,38 @@ TEST(Rect, SetCopyOffsetInflateEqual) {
 TEST(Rect, IntersectUnionSubtract) {
     struct Case {
         RECT a, b;
-        BOOL iOk; RECT i;
-        BOOL uOk; RECT u;
-        BOOL sOk; RECT s;
+        BOOL iOk;
+        RECT i;
+        BOOL uOk;
+        RECT u;
+        BOOL sOk;
+        RECT s;
     };
     const Case cases[] = {
         // overlapping corner
-        {R(0, 0, 10, 10), R(5, 5, 15, 15), TRUE, R(5, 5, 10, 10), TRUE, R(0, 0, 15, 15),
-         TRUE, R(0, 0, 10, 10)},
+        {R(0, 0, 10, 10), R(5, 5, 15, 15), TRUE, R(5, 5, 10, 10), TRUE, R(0, 0, 15, 15), TRUE,
+         R(0, 0, 10, 10)},
         // touching edges do not intersect
-        {R(0, 0, 10, 10), R(10, 0, 20, 10), FALSE, R(0, 0, 0, 0), TRUE, R(0, 0, 20, 10),
-         TRUE, R(0, 0, 10, 10)},
+        {R(0, 0, 10, 10), R(10, 0, 20, 10), FALSE, R(0, 0, 0, 0), TRUE, R(0, 0, 20, 10), TRUE,
+         R(0, 0, 10, 10)},
         // b covers the right side of a whole: a shrinks
-        {R(0, 0, 10, 10), R(6, -5, 20, 20), TRUE, R(6, 0, 10, 10), TRUE, R(0, -5, 20, 20),
-         TRUE, R(0, 0, 6, 10)},
+        {R(0, 0, 10, 10), R(6, -5, 20, 20), TRUE, R(6, 0, 10, 10), TRUE, R(0, -5, 20, 20), TRUE,
+         R(0, 0, 6, 10)},
         // b covers the top of a whole
-        {R(0, 0, 10, 10), R(-1, -1, 11, 4), TRUE, R(0, 0, 10, 4), TRUE, R(-1, -1, 11, 10),
-         TRUE, R(0, 4, 10, 10)},
+        {R(0, 0, 10, 10), R(-1, -1, 11, 4), TRUE, R(0, 0, 10, 4), TRUE, R(-1, -1, 11, 10), TRUE,
+         R(0, 4, 10, 10)},
         // b inside a: nothing to cut as a rectangle
-        {R(0, 0, 10, 10), R(2, 2, 4, 4), TRUE, R(2, 2, 4, 4), TRUE, R(0, 0, 10, 10),
-         TRUE, R(0, 0, 10, 10)},
+        {R(0, 0, 10, 10), R(2, 2, 4, 4), TRUE, R(2, 2, 4, 4), TRUE, R(0, 0, 10, 10), TRUE,
+         R(0, 0, 10, 10)},
         // b covers a: nothing left
-        {R(2, 2, 4, 4), R(0, 0, 10, 10), TRUE, R(2, 2, 4, 4), TRUE, R(0, 0, 10, 10),
-         FALSE, R(0, 0, 0, 0)},
+        {R(2, 2, 4, 4), R(0, 0, 10, 10), TRUE, R(2, 2, 4, 4), TRUE, R(0, 0, 10, 10), FALSE,
+         R(0, 0, 0, 0)},
         // an empty rectangle takes no part in a union
-        {R(0, 0, 10, 10), R(50, 50, 50, 60), FALSE, R(0, 0, 0, 0), TRUE, R(0, 0, 10, 10),
-         TRUE, R(0, 0, 10, 10)},
+        {R(0, 0, 10, 10), R(50, 50, 50, 60), FALSE, R(0, 0, 0, 0), TRUE, R(0, 0, 10, 10), TRUE,
+         R(0, 0, 10, 10)},
         // both empty
-        {R(3, 3, 3, 3), R(7, 7, 1, 1), FALSE, R(0, 0, 0, 0), FALSE, R(0, 0, 0, 0),
-         FALSE, R(0, 0, 0, 0)},
+        {R(3, 3, 3, 3), R(7, 7, 1, 1), FALSE, R(0, 0, 0, 0), FALSE, R(0, 0, 0, 0), FALSE,
+         R(0, 0, 0, 0)},
     };
     for (const auto& c : cases) {
         std::string name = S(c.a) + " " + S(c.b);

@@ -101,7 +101,8 @@ TEST(Wsprintf, StopsAt1024CharactersWithoutOverflow) {
                          : wsprintfA(buf, c.format.c_str(), 5);
         EXPECT_EQ(n, 1024) << c.name;
         EXPECT_EQ(buf[1024], '\0') << c.name;
-        for (int i = 1025; i < 1025 + 16; ++i) ASSERT_EQ(buf[i], 'G') << c.name << " wrote past 1025";
+        for (int i = 1025; i < 1025 + 16; ++i)
+            ASSERT_EQ(buf[i], 'G') << c.name << " wrote past 1025";
     }
 }
 
@@ -127,9 +128,16 @@ TEST(Lstr, LengthCopyConcatenateNullSafe) {
     EXPECT_EQ(lstrcatA(buf, nullptr), nullptr);
     EXPECT_STREQ(buf, "tower97");
 
-    struct Cpyn { const char* src; int cap; const char* expect; };
-    const Cpyn cpyn[] = {{"runway", 16, "runway"}, {"runway", 4, "run"}, {"runway", 1, ""},
-                         {"runway", 7, "runway"}, {"", 5, ""}};
+    struct Cpyn {
+        const char* src;
+        int cap;
+        const char* expect;
+    };
+    const Cpyn cpyn[] = {{"runway", 16, "runway"},
+                         {"runway", 4, "run"},
+                         {"runway", 1, ""},
+                         {"runway", 7, "runway"},
+                         {"", 5, ""}};
     for (const auto& c : cpyn) {
         char out[16];
         std::memset(out, 'Q', sizeof out);
@@ -143,12 +151,17 @@ TEST(Lstr, LengthCopyConcatenateNullSafe) {
 }
 
 TEST(Lstr, CompareLikeTheSystem) {
-    struct Cmp { const char* a; const char* b; int cs; int ci; };
+    struct Cmp {
+        const char* a;
+        const char* b;
+        int cs;
+        int ci;
+    };
     const Cmp cases[] = {
         {"abc", "abc", 0, 0},
-        {"abc", "ABC", -1, 0},   // lower case first when only the case differs
+        {"abc", "ABC", -1, 0},  // lower case first when only the case differs
         {"ABC", "abc", 1, 0},
-        {"a", "B", -1, -1},      // letters compare alphabetically, not by code
+        {"a", "B", -1, -1},  // letters compare alphabetically, not by code
         {"B", "a", 1, 1},
         {"abc", "abcd", -1, -1},
         {"Stage1", "stage2", -1, -1},
@@ -169,17 +182,19 @@ TEST(Lstr, CompareLikeTheSystem) {
 }
 
 TEST(MulDiv, RoundsHalfAwayFromZeroAndFailsCleanly) {
-    struct Case { int n, num, den, expect; };
+    struct Case {
+        int n, num, den, expect;
+    };
     const Case cases[] = {
-        {10, 3, 4, 8},      // 7.5 -> 8
-        {5, 1, 2, 3},       // 2.5 -> 3
-        {-5, 1, 2, -3},     // -2.5 -> -3
+        {10, 3, 4, 8},   // 7.5 -> 8
+        {5, 1, 2, 3},    // 2.5 -> 3
+        {-5, 1, 2, -3},  // -2.5 -> -3
         {5, -1, 2, -3},
         {5, 1, -2, -3},
         {-5, -1, -2, -3},
         {-5, -1, 2, 3},
-        {7, 1, 3, 2},       // 2.33 -> 2
-        {8, 1, 3, 3},       // 2.67 -> 3
+        {7, 1, 3, 2},                      // 2.33 -> 2
+        {8, 1, 3, 3},                      // 2.67 -> 3
         {100000, 100000, 100000, 100000},  // the product needs 64 bits
         {INT_MAX, 2, 2, INT_MAX},
         {INT_MAX, 2, 1, -1},  // does not fit

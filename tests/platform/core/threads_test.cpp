@@ -35,7 +35,7 @@ DWORD WINAPI CountAndReturn7(LPVOID p) {
 }
 
 class VirtualTime : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(WynPlat_IsVirtualClock(), 1);
         WynPlat_SetClockReadStep(0);
@@ -77,15 +77,19 @@ TEST_F(VirtualTime, ExitCodesFromReturnExitThreadAndTerminate) {
     static std::atomic<int> afterExit{0};
     const Case cases[] = {
         {"return", [](LPVOID) -> DWORD { return 42; }, 42},
-        {"ExitThread", [](LPVOID) -> DWORD {
+        {"ExitThread",
+         [](LPVOID) -> DWORD {
              ExitThread(99);
              ++afterExit;
              return 1;
-         }, 99},
-        {"ExitThread(0)", [](LPVOID) -> DWORD {
+         },
+         99},
+        {"ExitThread(0)",
+         [](LPVOID) -> DWORD {
              ExitThread(0);
              return 1;
-         }, 0},
+         },
+         0},
     };
     for (const auto& c : cases) {
         HANDLE h = Start(c.fn, nullptr);
@@ -107,10 +111,12 @@ TEST_F(VirtualTime, ExitCodesFromReturnExitThreadAndTerminate) {
     CloseHandle(never);
 
     HANDLE gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE running = Start([](LPVOID g) -> DWORD {
-        WaitForSingleObject(static_cast<HANDLE>(g), INFINITE);
-        return 3;
-    }, gate);
+    HANDLE running = Start(
+        [](LPVOID g) -> DWORD {
+            WaitForSingleObject(static_cast<HANDLE>(g), INFINITE);
+            return 3;
+        },
+        gate);
     EXPECT_FALSE(TerminateThread(running, 1));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(SuspendThread(running), static_cast<DWORD>(-1));
@@ -214,11 +220,13 @@ TEST_F(VirtualTime, EventsManualAndAutoReset) {
 
 TEST_F(VirtualTime, EventSetByAnotherThreadEndsTheWaitThen) {
     HANDLE ev = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    HANDLE setter = Start([](LPVOID e) -> DWORD {
-        Sleep(50);
-        SetEvent(static_cast<HANDLE>(e));
-        return 0;
-    }, ev);
+    HANDLE setter = Start(
+        [](LPVOID e) -> DWORD {
+            Sleep(50);
+            SetEvent(static_cast<HANDLE>(e));
+            return 0;
+        },
+        ev);
     uint64_t t0 = Now();
     EXPECT_EQ(WaitForSingleObject(ev, 1000), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(Now() - t0, 50000u);
@@ -268,7 +276,8 @@ TEST_F(VirtualTime, NamedEventsWithinTheProcess) {
     HANDLE c = OpenEventA(EVENT_ALL_ACCESS, FALSE, "ZemEventON");
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(WaitForSingleObject(c, 0), static_cast<DWORD>(WAIT_OBJECT_0));
-    EXPECT_EQ(OpenEventA(EVENT_ALL_ACCESS, FALSE, "zemeventon"), nullptr) << "names keep their case";
+    EXPECT_EQ(OpenEventA(EVENT_ALL_ACCESS, FALSE, "zemeventon"), nullptr)
+        << "names keep their case";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(CreateMutexA(nullptr, FALSE, "ZemEventON"), nullptr) << "one namespace";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
@@ -375,7 +384,8 @@ TEST(SyncBadInput, UnknownHandlesAndParametersFailCleanly) {
 TEST(ThreadPriority, AcceptedAndReported) {
     EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST));
     EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_HIGHEST);
-    HANDLE h = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, CREATE_SUSPENDED, nullptr);
+    HANDLE h = CreateThread(
+        nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, CREATE_SUSPENDED, nullptr);
     EXPECT_EQ(GetThreadPriority(h), THREAD_PRIORITY_NORMAL);
     EXPECT_TRUE(SetThreadPriority(h, THREAD_PRIORITY_TIME_CRITICAL));
     EXPECT_EQ(GetThreadPriority(h), THREAD_PRIORITY_TIME_CRITICAL);
@@ -450,7 +460,8 @@ TEST(WaitOnProcesses, ProcessHandlesJoinWaitsOnSeveralObjects) {
     ASSERT_TRUE(CreateProcessA("plat_child.exe", args.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, nullptr, &pi));
     HANDLE both[2] = {never, pi.hProcess};
-    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0 + 1));
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, INFINITE),
+              static_cast<DWORD>(WAIT_OBJECT_0 + 1));
     EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     SetEvent(never);
     EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), static_cast<DWORD>(WAIT_OBJECT_0));

@@ -14,30 +14,33 @@
 
 namespace {
 
-const WynResource kResources[] = {{RT_DIALOG, "SETTINGS", dlgtest::kSettings, sizeof dlgtest::kSettings - 1}};
+const WynResource kResources[] = {
+    {RT_DIALOG, "SETTINGS", dlgtest::kSettings, sizeof dlgtest::kSettings - 1}};
 const int kRegistered = WynPlat_AddResources(kResources, kResources, 1);
 
 const char* g_shot = "";
 
 INT_PTR CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM) {
     switch (m) {
-    case WM_INITDIALOG:
-        SendDlgItemMessageA(h, dlgtest::kDetail, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("普通※"));
-        SendDlgItemMessageA(h, dlgtest::kDetail, CB_SETCURSEL, 0, 0);
-        SendDlgItemMessageA(h, dlgtest::kVolume, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
-        SendDlgItemMessageA(h, dlgtest::kVolume, TBM_SETPOS, TRUE, 80);
-        CheckRadioButton(h, dlgtest::kNormal, dlgtest::kExpert, dlgtest::kNormal);
-        CheckDlgButton(h, dlgtest::kMulti, BST_CHECKED);
-        SetTimer(h, 1, 500, nullptr);
-        return TRUE;
-    case WM_TIMER:
-        KillTimer(h, 1);
-        EndDialog(h, WynPlat_SaveWindowPng(h, g_shot) ? 7 : 3);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(w) == IDCANCEL) EndDialog(h, 2);
-        return TRUE;
-    default: return FALSE;
+        case WM_INITDIALOG:
+            SendDlgItemMessageA(h, dlgtest::kDetail, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>("普通※"));
+            SendDlgItemMessageA(h, dlgtest::kDetail, CB_SETCURSEL, 0, 0);
+            SendDlgItemMessageA(h, dlgtest::kVolume, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+            SendDlgItemMessageA(h, dlgtest::kVolume, TBM_SETPOS, TRUE, 80);
+            CheckRadioButton(h, dlgtest::kNormal, dlgtest::kExpert, dlgtest::kNormal);
+            CheckDlgButton(h, dlgtest::kMulti, BST_CHECKED);
+            SetTimer(h, 1, 500, nullptr);
+            return TRUE;
+        case WM_TIMER:
+            KillTimer(h, 1);
+            EndDialog(h, WynPlat_SaveWindowPng(h, g_shot) ? 7 : 3);
+            return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(w) == IDCANCEL) EndDialog(h, 2);
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 

@@ -8,8 +8,15 @@
 namespace dlgtest {
 
 enum : int {
-    kGroup = 100, kNormal = 101, kExpert = 102, kMulti = 211, kDetail = 401, kLabel = 501,
-    kVolume = 511, kSet = 900, kCancel = 901
+    kGroup = 100,
+    kNormal = 101,
+    kExpert = 102,
+    kMulti = 211,
+    kDetail = 401,
+    kLabel = 501,
+    kVolume = 511,
+    kSet = 900,
+    kCancel = 901
 };
 
 inline const char kSettings[] = R"TPL(; a dialog in the layer's template form
@@ -29,7 +36,8 @@ CONTROL BUTTON 901 "ｷｬﾝｾﾙ" 130 96 60 14
 
 // A 1x1 BMP of one red pixel (24 bits).
 inline const unsigned char kRedPixel[58] = {
-    'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
-    0, 0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0};
+    'B', 'M', 58,   0,    0, 0, 0, 0, 0,  0, 54, 0, 0, 0, 40, 0, 0,    0, 1,    0,
+    0,   0,   1,    0,    0, 0, 1, 0, 24, 0, 0,  0, 0, 0, 4,  0, 0,    0, 0x13, 0x0B,
+    0,   0,   0x13, 0x0B, 0, 0, 0, 0, 0,  0, 0,  0, 0, 0, 0,  0, 0xFF, 0};
 
 }  // namespace dlgtest

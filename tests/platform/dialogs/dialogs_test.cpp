@@ -59,7 +59,8 @@ const std::vector<WynResource>& Table() {
     static const std::vector<WynResource> t = MakeTable();
     return t;
 }
-const int kRegistered = WynPlat_AddResources(&kBad, Table().data(), static_cast<int>(Table().size()));
+const int kRegistered =
+    WynPlat_AddResources(&kBad, Table().data(), static_cast<int>(Table().size()));
 
 TEST(Resources, FoundByModuleAndNameMissingOnesFail) {
     ASSERT_EQ(kRegistered, 1);
@@ -69,7 +70,8 @@ TEST(Resources, FoundByModuleAndNameMissingOnesFail) {
     EXPECT_EQ(LoadIconA(self, "DSKTOPICON"), LoadIconA(self, "dsktopicon")) << "names without case";
     EXPECT_EQ(LoadCursorA(self, "handcursor"), LoadCursorA(nullptr, IDC_HAND));
     EXPECT_NE(LoadImageA(self, "dsktopicon", IMAGE_ICON, 0, 0, 0), nullptr);
-    HBITMAP red = static_cast<HBITMAP>(LoadImageA(self, "redpixel", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HBITMAP red =
+        static_cast<HBITMAP>(LoadImageA(self, "redpixel", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     ASSERT_NE(red, nullptr);
     BITMAP bm{};
     ASSERT_TRUE(GetObjectA(red, sizeof bm, &bm));
@@ -126,39 +128,45 @@ struct Final {
 
 INT_PTR CALLBACK SettingsProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     switch (m) {
-    case WM_INITDIALOG: {
-        g_seen.push_back({m, 0, 0, static_cast<int>(l)});
-        g_ownerEnabledInside = g_owner ? IsWindowEnabled(g_owner) : TRUE;
-        const char* rows[] = {"最低", "低", "普通※", "高"};
-        for (const char* r : rows) SendDlgItemMessageA(h, kDetail, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r));
-        SendDlgItemMessageA(h, kDetail, CB_SETCURSEL, 2, 0);
-        SendDlgItemMessageA(h, kVolume, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
-        SendDlgItemMessageA(h, kVolume, TBM_SETTICFREQ, 10, 0);
-        SendDlgItemMessageA(h, kVolume, TBM_SETPOS, TRUE, 80);
-        CheckRadioButton(h, kNormal, kExpert, kNormal);
-        CheckDlgButton(h, kMulti, BST_UNCHECKED);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        g_seen.push_back({m, LOWORD(w), HIWORD(w), l == reinterpret_cast<LPARAM>(GetDlgItem(h, LOWORD(w)))});
-        if (LOWORD(w) == kSet) {
-            g_final = {IsDlgButtonChecked(h, kNormal), IsDlgButtonChecked(h, kExpert), IsDlgButtonChecked(h, kMulti),
-                       SendDlgItemMessageA(h, kDetail, CB_GETCURSEL, 0, 0),
-                       SendDlgItemMessageA(h, kVolume, TBM_GETPOS, 0, 0)};
-            EndDialog(h, 42);
-        } else if (LOWORD(w) == kCancel || LOWORD(w) == IDCANCEL) {
-            EndDialog(h, 0);
+        case WM_INITDIALOG: {
+            g_seen.push_back({m, 0, 0, static_cast<int>(l)});
+            g_ownerEnabledInside = g_owner ? IsWindowEnabled(g_owner) : TRUE;
+            const char* rows[] = {"最低", "低", "普通※", "高"};
+            for (const char* r : rows)
+                SendDlgItemMessageA(h, kDetail, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r));
+            SendDlgItemMessageA(h, kDetail, CB_SETCURSEL, 2, 0);
+            SendDlgItemMessageA(h, kVolume, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+            SendDlgItemMessageA(h, kVolume, TBM_SETTICFREQ, 10, 0);
+            SendDlgItemMessageA(h, kVolume, TBM_SETPOS, TRUE, 80);
+            CheckRadioButton(h, kNormal, kExpert, kNormal);
+            CheckDlgButton(h, kMulti, BST_UNCHECKED);
+            return TRUE;
         }
-        return TRUE;
-    case WM_HSCROLL: {
-        HWND bar = reinterpret_cast<HWND>(l);
-        g_seen.push_back({m, GetDlgCtrlID(bar), LOWORD(w), static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0))});
-        char label[64];
-        std::snprintf(label, sizeof label, "%d%%", static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0)));
-        SetDlgItemTextA(h, kLabel, label);
-        return TRUE;
-    }
-    default: return FALSE;
+        case WM_COMMAND:
+            g_seen.push_back(
+                {m, LOWORD(w), HIWORD(w), l == reinterpret_cast<LPARAM>(GetDlgItem(h, LOWORD(w)))});
+            if (LOWORD(w) == kSet) {
+                g_final = {IsDlgButtonChecked(h, kNormal), IsDlgButtonChecked(h, kExpert),
+                           IsDlgButtonChecked(h, kMulti),
+                           SendDlgItemMessageA(h, kDetail, CB_GETCURSEL, 0, 0),
+                           SendDlgItemMessageA(h, kVolume, TBM_GETPOS, 0, 0)};
+                EndDialog(h, 42);
+            } else if (LOWORD(w) == kCancel || LOWORD(w) == IDCANCEL) {
+                EndDialog(h, 0);
+            }
+            return TRUE;
+        case WM_HSCROLL: {
+            HWND bar = reinterpret_cast<HWND>(l);
+            g_seen.push_back({m, GetDlgCtrlID(bar), LOWORD(w),
+                              static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0))});
+            char label[64];
+            std::snprintf(label, sizeof label, "%d%%",
+                          static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0)));
+            SetDlgItemTextA(h, kLabel, label);
+            return TRUE;
+        }
+        default:
+            return FALSE;
     }
 }
 
@@ -170,7 +178,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 class Dialogs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(kRegistered, 1);
         g_seen.clear();
@@ -179,7 +187,8 @@ protected:
         ASSERT_NE(dir, nullptr);
         std::string mk = std::string("mkdir -p '") + dir + "'";
         ASSERT_EQ(std::system(mk.c_str()), 0);
-        log = std::string(dir) + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
+        log = std::string(dir) + "/" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
         std::remove(log.c_str());
         WynPlat_SetDialogLog(log.c_str());
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
@@ -193,10 +202,11 @@ TEST_F(Dialogs, AScriptDrivesTheDialogAndEndDialogsValueIsReturned) {
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "DialogOwner";
     RegisterClassA(&wc);
-    g_owner = CreateWindowExA(0, "DialogOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                              nullptr, nullptr, nullptr);
+    g_owner = CreateWindowExA(0, "DialogOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                              400, 300, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(g_owner, nullptr);
-    WynPlat_SetDialogScript("click 102; check 211; select 401 3\ntrack 511 55; check 211 1; click 900");
+    WynPlat_SetDialogScript(
+        "click 102; check 211; select 401 3\ntrack 511 55; check 211 1; click 900");
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), "SETTINGS", g_owner, SettingsProc, 1234);
     EXPECT_EQ(r, 42);
     EXPECT_FALSE(g_ownerEnabledInside) << "the owner is disabled while the dialog runs";
@@ -211,14 +221,16 @@ TEST_F(Dialogs, AScriptDrivesTheDialogAndEndDialogsValueIsReturned) {
         {WM_HSCROLL, kVolume, TB_ENDTRACK, 55},
         {WM_COMMAND, kSet, BN_CLICKED, 1},
     };
-    ASSERT_EQ(g_seen.size(), std::size(expected)) << "\"check 211 1\" on a checked box sends nothing";
+    ASSERT_EQ(g_seen.size(), std::size(expected))
+        << "\"check 211 1\" on a checked box sends nothing";
     for (size_t i = 0; i < g_seen.size(); ++i) {
         EXPECT_EQ(g_seen[i].message, expected[i].message) << "message " << i;
         EXPECT_EQ(g_seen[i].id, expected[i].id) << "message " << i;
         EXPECT_EQ(g_seen[i].code, expected[i].code) << "message " << i;
         EXPECT_EQ(g_seen[i].value, expected[i].value) << "message " << i;
     }
-    EXPECT_EQ(g_final.normal, static_cast<UINT>(BST_UNCHECKED)) << "radio buttons of a group exclude each other";
+    EXPECT_EQ(g_final.normal, static_cast<UINT>(BST_UNCHECKED))
+        << "radio buttons of a group exclude each other";
     EXPECT_EQ(g_final.expert, static_cast<UINT>(BST_CHECKED));
     EXPECT_EQ(g_final.multi, static_cast<UINT>(BST_CHECKED));
     EXPECT_EQ(g_final.detail, 3);
@@ -226,9 +238,12 @@ TEST_F(Dialogs, AScriptDrivesTheDialogAndEndDialogsValueIsReturned) {
 
     std::string state = ReadAll(log);
     // The log is UTF-8 whatever the texts' code page.
-    const char8_t* lines[] = {u8"dialog \"SETTINGS\" ended 42", u8"102 radio checked \"エキスパート\"",
-                              u8"101 radio unchecked",          u8"211 check checked",
-                              u8"401 combo sel 3 \"高\"",        u8"511 trackbar pos 55",
+    const char8_t* lines[] = {u8"dialog \"SETTINGS\" ended 42",
+                              u8"102 radio checked \"エキスパート\"",
+                              u8"101 radio unchecked",
+                              u8"211 check checked",
+                              u8"401 combo sel 3 \"高\"",
+                              u8"511 trackbar pos 55",
                               u8"501 text \"55%\""};
     for (const char8_t* l : lines) {
         const char* line = reinterpret_cast<const char*>(l);
@@ -240,7 +255,8 @@ TEST_F(Dialogs, AScriptDrivesTheDialogAndEndDialogsValueIsReturned) {
 
 TEST_F(Dialogs, WithoutActionsAHeadlessDialogIsCancelled) {
     WynPlat_SetDialogScript(nullptr);
-    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(77), nullptr, SettingsProc, 0), 0) << "by number, cancelled";
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(77), nullptr, SettingsProc, 0), 0)
+        << "by number, cancelled";
     ASSERT_EQ(g_seen.size(), 2u);
     EXPECT_EQ(g_seen[1].id, IDCANCEL);
     // A procedure that ignores the cancel cannot hold the program either.
@@ -300,12 +316,15 @@ TEST_F(Dialogs, UnknownControlsAndBadCallsGiveZero) {
         EXPECT_TRUE(CheckRadioButton(h, 990, 999, 995));
         EXPECT_EQ(SendDlgItemMessageA(h, kDetail, CB_SETCURSEL, 9, 0), CB_ERR);
         EXPECT_EQ(SendDlgItemMessageA(h, kDetail, CB_GETLBTEXT, 9, 0), CB_ERR);
-        EXPECT_EQ(SendDlgItemMessageA(h, kDetail, CB_GETLBTEXTLEN, static_cast<WPARAM>(-1), 0), CB_ERR);
+        EXPECT_EQ(SendDlgItemMessageA(h, kDetail, CB_GETLBTEXTLEN, static_cast<WPARAM>(-1), 0),
+                  CB_ERR);
         EXPECT_EQ(SendDlgItemMessageA(h, kDetail, CB_ADDSTRING, 0, 0), CB_ERR) << "no text";
-        EXPECT_EQ(SendDlgItemMessageA(h, kNormal, CB_GETCOUNT, 0, 0), CB_ERR) << "a button is no combo box";
+        EXPECT_EQ(SendDlgItemMessageA(h, kNormal, CB_GETCOUNT, 0, 0), CB_ERR)
+            << "a button is no combo box";
         SendDlgItemMessageA(h, kVolume, TBM_SETRANGE, FALSE, MAKELPARAM(0, 10));
         SendDlgItemMessageA(h, kVolume, TBM_SETPOS, TRUE, 500);
-        EXPECT_EQ(SendDlgItemMessageA(h, kVolume, TBM_GETPOS, 0, 0), 10) << "positions are kept in range";
+        EXPECT_EQ(SendDlgItemMessageA(h, kVolume, TBM_GETPOS, 0, 0), 10)
+            << "positions are kept in range";
         EXPECT_FALSE(EnableWindow(GetDlgItem(h, kSet), FALSE));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(h, kSet)));
         return TRUE;
@@ -319,7 +338,8 @@ TEST_F(Dialogs, UnknownControlsAndBadCallsGiveZero) {
         if (m == WM_COMMAND && LOWORD(w) == kCancel) EndDialog(h, 5);
         return m == WM_INITDIALOG;
     };
-    WynPlat_SetDialogScript("click 999; select 998 1; track 997 5; frobnicate 900; click 900; click 901");
+    WynPlat_SetDialogScript(
+        "click 999; select 998 1; track 997 5; frobnicate 900; click 900; click 901");
     EXPECT_EQ(DialogBoxParamA(nullptr, "SETTINGS", nullptr, disabledSet, 0), 5);
     EXPECT_FALSE(EndDialog(reinterpret_cast<HWND>(0x1234), 1));
     EXPECT_EQ(GetDlgItem(nullptr, 1), nullptr);
@@ -332,7 +352,7 @@ TEST_F(Dialogs, UnknownControlsAndBadCallsGiveZero) {
 // ---- file dialogs ----
 
 class FileDialogs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string dir = std::string(std::getenv("WYN_RUNTIME_DIR")) + "/files";
         std::string mk = "mkdir -p '" + dir + "'";
@@ -384,7 +404,8 @@ TEST_F(FileDialogs, BadRecordsAndSmallBuffers) {
     ofn.nMaxFile = sizeof small;
     EXPECT_FALSE(GetOpenFileNameA(&ofn));
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
-    EXPECT_GT(static_cast<unsigned char>(small[0]) | (static_cast<unsigned char>(small[1]) << 8), 8);
+    EXPECT_GT(static_cast<unsigned char>(small[0]) | (static_cast<unsigned char>(small[1]) << 8),
+              8);
     ofn.lStructSize = 12;
     EXPECT_FALSE(GetOpenFileNameA(&ofn));
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
@@ -404,17 +425,21 @@ bool ReadPng(const std::string& path, int* w, int* h, std::vector<uint32_t>* px)
     *w = static_cast<int>(img.width);
     *h = static_cast<int>(img.height);
     px->resize(static_cast<size_t>(*w) * *h);
-    for (size_t i = 0; i < px->size(); ++i) (*px)[i] = (buf[i * 3] << 16) | (buf[i * 3 + 1] << 8) | buf[i * 3 + 2];
+    for (size_t i = 0; i < px->size(); ++i)
+        (*px)[i] = (buf[i * 3] << 16) | (buf[i * 3 + 1] << 8) | buf[i * 3 + 2];
     return true;
 }
 
 TEST(DialogDesktop, DrawnWithItsControlsAndJapaneseLabels) {
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
     std::string dir = std::getenv("WYN_RUNTIME_DIR");
     std::string png = dir + "/dialog-desktop.png";
     std::remove(png.c_str());
-    std::string cmd = "mkdir -p '" + dir + "' && env -u WYN_HEADLESS WYN_BACKEND=sdl ASAN_OPTIONS=detect_leaks=0 timeout 60 ./plat_dialogdemo '" +
+    std::string cmd = "mkdir -p '" + dir +
+                      "' && env -u WYN_HEADLESS WYN_BACKEND=sdl ASAN_OPTIONS=detect_leaks=0 "
+                      "timeout 60 ./plat_dialogdemo '" +
                       png + "'";
     int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << cmd;
@@ -428,7 +453,8 @@ TEST(DialogDesktop, DrawnWithItsControlsAndJapaneseLabels) {
     auto dark = [&](int x0, int y0, int x1, int y1) {
         int n = 0;
         for (int y = std::max(0, y0); y < std::min(h, y1); ++y)
-            for (int x = std::max(0, x0); x < std::min(w, x1); ++x) n += px[static_cast<size_t>(y) * w + x] == 0;
+            for (int x = std::max(0, x0); x < std::min(w, x1); ++x)
+                n += px[static_cast<size_t>(y) * w + x] == 0;
         return n;
     };
     EXPECT_EQ(px[static_cast<size_t>(h - 2) * w + 2], 0xC0C0C0u) << "the dialog's face";
@@ -441,7 +467,8 @@ TEST(DialogDesktop, DrawnWithItsControlsAndJapaneseLabels) {
 
 TEST(DialogDesktop, TheFileChooserListsTheFolderThroughItsFilter) {
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
     std::string dir = std::string(std::getenv("WYN_RUNTIME_DIR")) + "/chooser";
     ASSERT_EQ(std::system(("mkdir -p '" + dir + "'").c_str()), 0);
     // "a-notes.txt" sorts first but the picture filter leaves it out.
@@ -449,8 +476,10 @@ TEST(DialogDesktop, TheFileChooserListsTheFolderThroughItsFilter) {
     std::ofstream(dir + "/pic.bmp") << "x";
     char sys[1024];
     ASSERT_TRUE(WynPlat_ToSystemPath(dir.c_str(), sys, sizeof sys));
-    std::string cmd = "env -u WYN_HEADLESS WYN_BACKEND=sdl ASAN_OPTIONS=detect_leaks=0 timeout 60 ./plat_dialogdemo open '" +
-                      std::string(sys) + "'";
+    std::string cmd =
+        "env -u WYN_HEADLESS WYN_BACKEND=sdl ASAN_OPTIONS=detect_leaks=0 timeout 60 "
+        "./plat_dialogdemo open '" +
+        std::string(sys) + "'";
     int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << cmd;
     EXPECT_EQ(WEXITSTATUS(status), 8) << cmd;

@@ -15,23 +15,33 @@
 
 namespace {
 
-constexpr UINT kAdd = WM_USER + 1;          // returns wParam + lParam
-constexpr UINT kPostBack = WM_USER + 2;     // posts kPosted(wParam) to the test's window
-constexpr UINT kSendBack = WM_USER + 3;     // sends kAsked to the test's window, returns its answer + 1
+constexpr UINT kAdd = WM_USER + 1;       // returns wParam + lParam
+constexpr UINT kPostBack = WM_USER + 2;  // posts kPosted(wParam) to the test's window
+constexpr UINT kSendBack =
+    WM_USER + 3;  // sends kAsked to the test's window, returns its answer + 1
 constexpr UINT kAsked = WM_USER + 4;
 constexpr UINT kPosted = WM_USER + 5;
-constexpr UINT kDie = WM_USER + 6;          // ends the process without answering
-constexpr UINT kIsForeground = WM_USER + 7; // 1 when this window is the foreground window
+constexpr UINT kDie = WM_USER + 6;           // ends the process without answering
+constexpr UINT kIsForeground = WM_USER + 7;  // 1 when this window is the foreground window
 
 LRESULT CALLBACK PeerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     switch (m) {
-    case kAdd: return static_cast<LRESULT>(w + l);
-    case kPostBack: PostMessageA(FindWindowA("WynIpcTest", nullptr), kPosted, w, 0); return 0;
-    case kSendBack: return SendMessageA(FindWindowA("WynIpcTest", nullptr), kAsked, w, 0) + 1;
-    case kDie: std::_Exit(9);
-    case kIsForeground: return GetForegroundWindow() == h ? 1 : 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcA(h, m, w, l);
+        case kAdd:
+            return static_cast<LRESULT>(w + l);
+        case kPostBack:
+            PostMessageA(FindWindowA("WynIpcTest", nullptr), kPosted, w, 0);
+            return 0;
+        case kSendBack:
+            return SendMessageA(FindWindowA("WynIpcTest", nullptr), kAsked, w, 0) + 1;
+        case kDie:
+            std::_Exit(9);
+        case kIsForeground:
+            return GetForegroundWindow() == h ? 1 : 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(h, m, w, l);
     }
 }
 
@@ -40,7 +50,8 @@ int RunWindow(const char* cls) {
     wc.lpfnWndProc = PeerProc;
     wc.lpszClassName = cls;
     RegisterClassA(&wc);
-    HWND h = CreateWindowExA(0, cls, "peer", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND h = CreateWindowExA(0, cls, "peer", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                             nullptr, nullptr);
     if (!h) return 2;
     ShowWindow(h, SW_SHOWNORMAL);
     MSG msg;
@@ -56,7 +67,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR cmdLine, int) {
     std::string m = mode;
     if (m == "window") return RunWindow(name);
     if (m == "mailslot-write") {
-        HANDLE f = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE f = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
         if (f == INVALID_HANDLE_VALUE) return 1;
         DWORD n = 0;
         BOOL ok = WriteFile(f, text, static_cast<DWORD>(std::strlen(text)), &n, nullptr);

@@ -46,7 +46,7 @@ bool WaitFor(Pred pred) {
 }
 
 class Ipc : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // A runtime folder of this case alone; the peers inherit it.
         const char* base = getenv("WYN_RUNTIME_DIR");
@@ -74,7 +74,8 @@ protected:
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        EXPECT_TRUE(CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        EXPECT_TRUE(CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi))
             << args;
         started.push_back(pi);
         return pi;
@@ -91,8 +92,8 @@ protected:
         wc.lpfnWndProc = TestProc;
         wc.lpszClassName = "WynIpcTest";
         RegisterClassA(&wc);
-        return CreateWindowExA(0, "WynIpcTest", "test", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr,
-                               nullptr, nullptr);
+        return CreateWindowExA(0, "WynIpcTest", "test", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr,
+                               nullptr, nullptr, nullptr);
     }
     static DWORD ExitCode(HANDLE process) {
         WaitForSingleObject(process, 20000);
@@ -118,15 +119,18 @@ TEST_F(Ipc, FindsPeerWindowAndTalksBothWays) {
 
     EXPECT_EQ(SendMessageA(peer, kAdd, 40, 2), 42) << "a synchronous send answers with the reply";
     // The peer's procedure sends back to this window while this thread waits for its reply.
-    EXPECT_EQ(SendMessageA(peer, kSendBack, 5, 0), 106) << "a blocked sender serves what is sent to it";
+    EXPECT_EQ(SendMessageA(peer, kSendBack, 5, 0), 106)
+        << "a blocked sender serves what is sent to it";
     EXPECT_TRUE(PostMessageA(peer, kPostBack, 77, 0));
-    EXPECT_TRUE(WaitFor([] { return g_posted == 77; })) << "the peer's post to this window never arrived";
+    EXPECT_TRUE(WaitFor([] { return g_posted == 77; }))
+        << "the peer's post to this window never arrived";
 
     DWORD pid = 0;
     EXPECT_EQ(GetWindowThreadProcessId(peer, &pid), pi.dwThreadId);
     EXPECT_EQ(pid, pi.dwProcessId);
     EXPECT_TRUE(SetForegroundWindow(peer));
-    EXPECT_EQ(SendMessageA(peer, kIsForeground, 0, 0), 1) << "the peer became the foreground window";
+    EXPECT_EQ(SendMessageA(peer, kIsForeground, 0, 0), 1)
+        << "the peer became the foreground window";
 
     SendMessageA(peer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(peer); })) << "a destroyed window is seen gone";
@@ -155,7 +159,8 @@ TEST_F(Ipc, EnumeratesTheWindowsOfAStartedProgramsThread) {
     EXPECT_EQ(found.count, 1);
     EXPECT_EQ(found.first, peer);
     EnumFound none;
-    EXPECT_FALSE(EnumThreadWindows(pi.dwThreadId + 100000, CountWindows, reinterpret_cast<LPARAM>(&none)));
+    EXPECT_FALSE(
+        EnumThreadWindows(pi.dwThreadId + 100000, CountWindows, reinterpret_cast<LPARAM>(&none)));
     EXPECT_EQ(none.count, 0);
 }
 
@@ -212,10 +217,12 @@ TEST_F(Ipc, NamedEventsAreSharedBetweenProcesses) {
     HANDLE go = CreateEventA(nullptr, TRUE, FALSE, "WynTestGo");
     HANDLE done = CreateEventA(nullptr, FALSE, FALSE, "WynTestGo-done");
     PROCESS_INFORMATION waiter = Start("event-wait WynTestGo");
-    EXPECT_EQ(WaitForSingleObject(done, 200), static_cast<DWORD>(WAIT_TIMEOUT)) << "the peer went on unsignalled";
+    EXPECT_EQ(WaitForSingleObject(done, 200), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the peer went on unsignalled";
     EXPECT_TRUE(SetEvent(go));
     EXPECT_EQ(WaitForSingleObject(done, 20000), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(done, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "auto-reset after one wait";
+    EXPECT_EQ(WaitForSingleObject(done, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "auto-reset after one wait";
     EXPECT_EQ(ExitCode(waiter.hProcess), 0u);
     CloseHandle(go);
     CloseHandle(done);
@@ -239,7 +246,8 @@ TEST_F(Ipc, NamedEventsLiveAsLongAsAHandle) {
     EXPECT_EQ(WaitForSingleObject(a, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     CloseHandle(a);
     CloseHandle(b);
-    EXPECT_EQ(OpenEventA(EVENT_MODIFY_STATE, FALSE, "WynTwice"), nullptr) << "forgotten with its last handle";
+    EXPECT_EQ(OpenEventA(EVENT_MODIFY_STATE, FALSE, "WynTwice"), nullptr)
+        << "forgotten with its last handle";
     HANDLE c = CreateEventA(nullptr, FALSE, TRUE, "WynTwice");
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "made anew";
     EXPECT_EQ(WaitForSingleObject(c, 0), WAIT_OBJECT_0) << "with its new initial state";
@@ -271,10 +279,13 @@ TEST_F(Ipc, AMailslotIsWrittenAndReadBetweenProcesses) {
     // The peer reads a slot of its own, written here (the name ignores case).
     PROCESS_INFORMATION reader = Start("mailslot-read \\\\.\\mailslot\\wyn\\Value");
     HANDLE ready = nullptr;
-    WaitFor([&] { return (ready = OpenEventA(SYNCHRONIZE, FALSE, "\\\\.\\mailslot\\wyn\\Value-ready")) != nullptr; });
+    WaitFor([&] {
+        return (ready = OpenEventA(SYNCHRONIZE, FALSE, "\\\\.\\mailslot\\wyn\\Value-ready")) !=
+               nullptr;
+    });
     ASSERT_NE(ready, nullptr);
-    HANDLE f = CreateFileA("\\\\.\\MAILSLOT\\wyn\\value", GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileA("\\\\.\\MAILSLOT\\wyn\\value", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
     char record[256] = "12 TASK00    1 WAIT";
     EXPECT_TRUE(WriteFile(f, record, sizeof record, &n, nullptr));
@@ -287,7 +298,8 @@ TEST_F(Ipc, AMailslotIsWrittenAndReadBetweenProcesses) {
 TEST_F(Ipc, AMailslotWithoutAReaderFailsAtOnce) {
     const char* name = "\\\\.\\mailslot\\zem\\debugstring";
     SetLastError(0);
-    EXPECT_EQ(CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     PROCESS_INFORMATION writer = Start(std::string("mailslot-write ") + name + " x");
     EXPECT_EQ(ExitCode(writer.hProcess), 1u);
@@ -298,15 +310,20 @@ TEST_F(Ipc, AMailslotWithoutAReaderFailsAtOnce) {
     EXPECT_EQ(CreateMailslotA(name, 0, 0, nullptr), INVALID_HANDLE_VALUE) << "one reader per name";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     CloseHandle(slot);
-    EXPECT_EQ(CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
     PROCESS_INFORMATION reader = Start(std::string("mailslot-read ") + name);
     HANDLE ready = nullptr;
-    WaitFor([&] { return (ready = OpenEventA(SYNCHRONIZE, FALSE, (std::string(name) + "-ready").c_str())) != nullptr; });
+    WaitFor([&] {
+        return (ready = OpenEventA(SYNCHRONIZE, FALSE, (std::string(name) + "-ready").c_str())) !=
+               nullptr;
+    });
     ASSERT_NE(ready, nullptr);
     CloseHandle(ready);
     TerminateProcess(reader.hProcess, 0);
     ExitCode(reader.hProcess);
-    EXPECT_EQ(CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     HANDLE again = CreateMailslotA(name, 0, 0, nullptr);
     EXPECT_NE(again, INVALID_HANDLE_VALUE) << "the killed reader's name is taken over";
@@ -328,7 +345,8 @@ TEST_F(Ipc, MailslotBadInput) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SEM_TIMEOUT));
     EXPECT_EQ(n, 0u);
     EXPECT_FALSE(WriteFile(slot, "x", 1, &n, nullptr)) << "the reader's handle does not write";
-    HANDLE f = CreateFileA("\\\\.\\mailslot\\wyn\\bad", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE f = CreateFileA("\\\\.\\mailslot\\wyn\\bad", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(ReadFile(f, buf, sizeof buf, &n, nullptr)) << "a writer's handle does not read";
     ASSERT_TRUE(WriteFile(f, "too long a message", 18, &n, nullptr));

@@ -3,9 +3,9 @@
 #include <wynplat.h>
 
 namespace {
-const int kHere = 0;  // an address that is surely this module's own
+const int kHere = 0;       // an address that is surely this module's own
 volatile int g_calls = 0;  // keeps the calls below from being tail calls
-}
+}  // namespace
 
 extern "C" __attribute__((visibility("default"))) int BIG5LIB_Declare() {
     return WynPlat_SetModuleCodePage(&kHere, 950);

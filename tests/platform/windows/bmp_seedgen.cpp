@@ -66,14 +66,10 @@ int main(int argc, char** argv) {
         std::vector<uint8_t> bytes;
     };
     std::vector<Seed> seeds = {
-        {"mono.bmp", Bmp(9, 3, 1, 0, false, 2)},
-        {"nibble.bmp", Bmp(5, 2, 4, 0, false, 16)},
-        {"pal8.bmp", Bmp(3, 3, 8, 0, false, 4)},
-        {"core8.bmp", Bmp(3, 2, 8, 0, true, 256)},
-        {"rgb555.bmp", Bmp(3, -2, 16, 0, false, 0)},
-        {"rgb565.bmp", Bmp(4, 2, 16, 3, false, 0)},
-        {"rgb24.bmp", Bmp(3, 3, 24, 0, false, 0)},
-        {"rgb32.bmp", Bmp(2, -2, 32, 0, false, 0)},
+        {"mono.bmp", Bmp(9, 3, 1, 0, false, 2)},     {"nibble.bmp", Bmp(5, 2, 4, 0, false, 16)},
+        {"pal8.bmp", Bmp(3, 3, 8, 0, false, 4)},     {"core8.bmp", Bmp(3, 2, 8, 0, true, 256)},
+        {"rgb555.bmp", Bmp(3, -2, 16, 0, false, 0)}, {"rgb565.bmp", Bmp(4, 2, 16, 3, false, 0)},
+        {"rgb24.bmp", Bmp(3, 3, 24, 0, false, 0)},   {"rgb32.bmp", Bmp(2, -2, 32, 0, false, 0)},
         {"rle8.bmp", Bmp(2, 2, 8, 1, false, 2)},
     };
     auto cut = Bmp(8, 8, 24, 0, false, 0);

@@ -19,7 +19,8 @@ Picture DrawTwice(bool fromModule) {
     HWND h = Popup("CodePageTest", 40, 20);
     Fill(h, RECT{0, 0, 40, 20}, RGB(255, 255, 255));
     HDC dc = GetDC(h);
-    HFONT f = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, FIXED_PITCH, "ＭＳ ゴシック");
+    HFONT f = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, FIXED_PITCH,
+                          "ＭＳ ゴシック");
     HGDIOBJ old = SelectObject(dc, f);
     SetBkMode(dc, TRANSPARENT);
     RECT r{0, 0, 40, 20};

@@ -13,8 +13,8 @@ const COLORREF kRed = RGB(200, 0, 0), kBlue = RGB(0, 0, 220), kGreen = RGB(0, 18
 TEST(Compose, ChildIsComposedAtItsOffsetDockedAndFloating) {
     RegisterRecording("ComposeTest");
     HWND parent = Popup("ComposeTest", 200, 150);
-    HWND child = CreateWindowExA(0, "ComposeTest", "", WS_CHILD | WS_VISIBLE, 50, 40, 60, 30, parent, nullptr,
-                                 nullptr, nullptr);
+    HWND child = CreateWindowExA(0, "ComposeTest", "", WS_CHILD | WS_VISIBLE, 50, 40, 60, 30,
+                                 parent, nullptr, nullptr, nullptr);
     ASSERT_TRUE(child);
     PumpAll();
     Fill(parent, RECT{0, 0, 200, 150}, kRed);
@@ -22,9 +22,14 @@ TEST(Compose, ChildIsComposedAtItsOffsetDockedAndFloating) {
     Picture p = Capture(parent);
     ASSERT_EQ(p.w, 200);
     ASSERT_EQ(p.h, 150);
-    struct Probe { int x, y; COLORREF c; };
-    const Probe docked[] = {{49, 39, kRed}, {50, 40, kBlue}, {109, 69, kBlue}, {110, 69, kRed}, {109, 70, kRed}};
-    for (auto& pr : docked) EXPECT_EQ(p.At(pr.x, pr.y), Xrgb(pr.c)) << "docked at " << pr.x << "," << pr.y;
+    struct Probe {
+        int x, y;
+        COLORREF c;
+    };
+    const Probe docked[] = {
+        {49, 39, kRed}, {50, 40, kBlue}, {109, 69, kBlue}, {110, 69, kRed}, {109, 70, kRed}};
+    for (auto& pr : docked)
+        EXPECT_EQ(p.At(pr.x, pr.y), Xrgb(pr.c)) << "docked at " << pr.x << "," << pr.y;
 
     // Float: captioned, no parent; the parent shows its own pixels again.
     SetWindowLongA(child, GWL_STYLE, WS_VISIBLE | WS_CAPTION);
@@ -72,7 +77,8 @@ TEST(Compose, ScreenshotAsPng) {
     RegisterRecording("ComposeTest");
     HWND h = Popup("ComposeTest", 8, 4);
     Fill(h, RECT{0, 0, 8, 4}, kBlue);
-    std::string path = std::string(getenv("WYN_RUNTIME_DIR") ? getenv("WYN_RUNTIME_DIR") : "/tmp") + "/shot.png";
+    std::string path =
+        std::string(getenv("WYN_RUNTIME_DIR") ? getenv("WYN_RUNTIME_DIR") : "/tmp") + "/shot.png";
     std::string mk = "mkdir -p \"$(dirname '" + path + "')\"";
     ASSERT_EQ(system(mk.c_str()), 0);
     ASSERT_EQ(WynPlat_SaveWindowPng(h, path.c_str()), 1);
@@ -82,26 +88,41 @@ TEST(Compose, ScreenshotAsPng) {
     ASSERT_EQ(fread(sig, 1, 8, f), 8u);
     fclose(f);
     EXPECT_EQ(sig[1], 'P');
-    EXPECT_EQ(WynPlat_SaveWindowPng(reinterpret_cast<HWND>(static_cast<uintptr_t>(0x999999)), path.c_str()), 0);
+    EXPECT_EQ(WynPlat_SaveWindowPng(reinterpret_cast<HWND>(static_cast<uintptr_t>(0x999999)),
+                                    path.c_str()),
+              0);
 }
 
 TEST(Compose, EnumeratesTheProcessWindows) {
     RegisterRecording("ComposeTest");
     HWND a = Popup("ComposeTest", 8, 4);
-    HWND b = CreateWindowExA(0, "ComposeTest", "hidden", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
+    HWND b = CreateWindowExA(0, "ComposeTest", "hidden", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr,
+                             nullptr, nullptr);
     static std::vector<HWND> seen;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM) { seen.push_back(h); return TRUE; }, 0);
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM) {
+            seen.push_back(h);
+            return TRUE;
+        },
+        0);
     EXPECT_NE(std::find(seen.begin(), seen.end(), a), seen.end());
     EXPECT_NE(std::find(seen.begin(), seen.end(), b), seen.end());
     seen.clear();
-    EnumWindows([](HWND h, LPARAM) { seen.push_back(h); return FALSE; }, 0);
+    EnumWindows(
+        [](HWND h, LPARAM) {
+            seen.push_back(h);
+            return FALSE;
+        },
+        0);
     EXPECT_EQ(seen.size(), 1u) << "stops when the callback says so";
 }
 
 TEST(Compose, TopmostIconicAndRestore) {
     RegisterRecording("ComposeTest");
-    HWND h = CreateWindowExA(0, "ComposeTest", "stand-by", WS_MINIMIZE | WS_CLIPCHILDREN | WS_SYSMENU, 10, 10, 100,
-                             100, nullptr, nullptr, nullptr, nullptr);
+    HWND h =
+        CreateWindowExA(0, "ComposeTest", "stand-by", WS_MINIMIZE | WS_CLIPCHILDREN | WS_SYSMENU,
+                        10, 10, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(h);
     EXPECT_TRUE(IsIconic(h));
     EXPECT_TRUE(SetWindowPos(h, HWND_TOPMOST, 0, 0, 100, 100, SWP_NOMOVE));
@@ -116,11 +137,13 @@ TEST(Compose, TopmostIconicAndRestore) {
     // An overlapped window always has a caption: client = outer - frame - caption.
     GetClientRect(h, &r);
     EXPECT_EQ(r.right, 100 - 2 * GetSystemMetrics(SM_CXFIXEDFRAME));
-    EXPECT_EQ(r.bottom, 100 - 2 * GetSystemMetrics(SM_CYFIXEDFRAME) - GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_EQ(r.bottom,
+              100 - 2 * GetSystemMetrics(SM_CYFIXEDFRAME) - GetSystemMetrics(SM_CYCAPTION));
     RECT a{0, 0, 400, 400};
     AdjustWindowRect(&a, WS_CAPTION, FALSE);
     EXPECT_EQ(a.right - a.left, 400 + 2 * GetSystemMetrics(SM_CXBORDER) + 4);
-    EXPECT_EQ(a.bottom - a.top, 400 + 2 * GetSystemMetrics(SM_CYBORDER) + 4 + GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_EQ(a.bottom - a.top,
+              400 + 2 * GetSystemMetrics(SM_CYBORDER) + 4 + GetSystemMetrics(SM_CYCAPTION));
 }
 
 }  // namespace

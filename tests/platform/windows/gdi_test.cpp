@@ -58,12 +58,14 @@ Source MakeSource(const Format& f, bool topDown) {
     std::memcpy(bi.masks, f.masks, sizeof bi.masks);
     void* bits = nullptr;
     Source s;
-    s.bmp = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
+    s.bmp = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits,
+                             nullptr, 0);
     EXPECT_TRUE(s.bmp && bits) << f.name;
     int stride = ((4 * f.bpp + 31) / 32) * 4;
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) {
-            uint32_t ch[3] = {static_cast<uint32_t>(x * 9 + 3), static_cast<uint32_t>(y * 7 + 5), static_cast<uint32_t>(x * 3 + y * 4 + 1)};
+            uint32_t ch[3] = {static_cast<uint32_t>(x * 9 + 3), static_cast<uint32_t>(y * 7 + 5),
+                              static_cast<uint32_t>(x * 3 + y * 4 + 1)};
             uint32_t raw = 0, xrgb = 0;
             for (int c = 0; c < 3; ++c) {
                 uint32_t max = (1u << Bits(f.masks[c])) - 1;
@@ -139,7 +141,8 @@ TEST(Gdi, StretchDoublesAndMirrorsByWholePixels) {
         Picture p = Capture(win);
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 8; ++x)
-                ASSERT_EQ(p.At(x, y), s.want[(y / 2) * 4 + x / 2]) << f.name << " at " << x << "," << y;
+                ASSERT_EQ(p.At(x, y), s.want[(y / 2) * 4 + x / 2])
+                    << f.name << " at " << x << "," << y;
         for (int x = 15; x < 19; ++x)
             ASSERT_EQ(p.At(x, 0), s.want[18 - x]) << f.name << " mirrored at " << x;
         Free(s);
@@ -186,8 +189,11 @@ TEST(Gdi, FillsPixelsLinesAndStockObjects) {
     EXPECT_EQ(GetObjectA(GetStockObject(BLACK_BRUSH), sizeof lb, &lb), static_cast<int>(sizeof lb));
     EXPECT_EQ(lb.lbColor, 0u);
     EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x1234))));
-    EXPECT_EQ(SelectObject(reinterpret_cast<HDC>(static_cast<uintptr_t>(0x1234)), GetStockObject(BLACK_PEN)), nullptr);
-    EXPECT_FALSE(BitBlt(reinterpret_cast<HDC>(static_cast<uintptr_t>(0x1234)), 0, 0, 1, 1, nullptr, 0, 0, SRCCOPY));
+    EXPECT_EQ(SelectObject(reinterpret_cast<HDC>(static_cast<uintptr_t>(0x1234)),
+                           GetStockObject(BLACK_PEN)),
+              nullptr);
+    EXPECT_FALSE(BitBlt(reinterpret_cast<HDC>(static_cast<uintptr_t>(0x1234)), 0, 0, 1, 1, nullptr,
+                        0, 0, SRCCOPY));
 }
 
 TEST(Gdi, EightBitSectionsKeepTheirColourTable) {
@@ -204,7 +210,8 @@ TEST(Gdi, EightBitSectionsKeepTheirColourTable) {
     bi.pal[1] = RGBQUAD{255, 0, 0, 0};  // blue
     bi.pal[2] = RGBQUAD{0, 0, 255, 0};  // red
     void* bits;
-    HBITMAP b = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP b = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits,
+                                 nullptr, 0);
     ASSERT_TRUE(b);
     static_cast<uint8_t*>(bits)[0] = 2;
     HDC dc = CreateCompatibleDC(nullptr);
@@ -257,8 +264,8 @@ TEST(Gdi, LoadsABmpFileAsADibSection) {
     put(0, 4);
     put(0, 4);
     put(0, 4);
-    const uint8_t rows[16] = {0, 0, 255, 0, 255, 0, 0, 0,     // bottom: red, green
-                              255, 0, 0, 255, 255, 255, 0, 0};  // top: blue, white
+    const uint8_t rows[16] = {0,   0, 255, 0,   255, 0,   0, 0,   // bottom: red, green
+                              255, 0, 0,   255, 255, 255, 0, 0};  // top: blue, white
     f.insert(f.end(), rows, rows + 16);
     std::string dir = getenv("WYN_RUNTIME_DIR") ? getenv("WYN_RUNTIME_DIR") : "/tmp";
     std::string mk = "mkdir -p '" + dir + "'";
@@ -268,7 +275,8 @@ TEST(Gdi, LoadsABmpFileAsADibSection) {
     ASSERT_TRUE(out);
     fwrite(f.data(), 1, f.size(), out);
     fclose(out);
-    HBITMAP b = static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    HBITMAP b = static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                                LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     ASSERT_TRUE(b);
     BITMAP bm;
     GetObjectA(b, sizeof bm, &bm);
@@ -287,8 +295,12 @@ TEST(Gdi, LoadsABmpFileAsADibSection) {
     out = fopen(path.c_str(), "wb");
     fwrite(f.data(), 1, f.size() - 3, out);
     fclose(out);
-    EXPECT_EQ(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION), nullptr);
-    EXPECT_EQ(LoadImageA(nullptr, "no-such.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION), nullptr);
+    EXPECT_EQ(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                         LR_LOADFROMFILE | LR_CREATEDIBSECTION),
+              nullptr);
+    EXPECT_EQ(LoadImageA(nullptr, "no-such.bmp", IMAGE_BITMAP, 0, 0,
+                         LR_LOADFROMFILE | LR_CREATEDIBSECTION),
+              nullptr);
 }
 
 TEST(Gdi, DeviceCapsAndDisplayModes) {
@@ -302,7 +314,8 @@ TEST(Gdi, DeviceCapsAndDisplayModes) {
     EXPECT_EQ(dm.dmBitsPerPel, 32u);
     int i = 0;
     bool has800 = false;
-    while (EnumDisplaySettingsA(nullptr, i++, &dm)) has800 |= dm.dmPelsWidth == 800 && dm.dmPelsHeight == 600;
+    while (EnumDisplaySettingsA(nullptr, i++, &dm))
+        has800 |= dm.dmPelsWidth == 800 && dm.dmPelsHeight == 600;
     EXPECT_TRUE(has800);
     DEVMODEA want{};
     want.dmSize = sizeof want;

@@ -13,8 +13,8 @@ namespace {
 HWND Parent() {
     RegisterRecording("InputTest", CS_DBLCLKS);
     // A captioned window at (50, 60): its client area starts 3 + 19 below and 3 right.
-    HWND h = CreateWindowExA(0, "InputTest", "input", WS_POPUP | WS_CAPTION | WS_VISIBLE, 50, 60, 306, 225,
-                             nullptr, nullptr, nullptr, nullptr);
+    HWND h = CreateWindowExA(0, "InputTest", "input", WS_POPUP | WS_CAPTION | WS_VISIBLE, 50, 60,
+                             306, 225, nullptr, nullptr, nullptr, nullptr);
     PumpAll();
     return h;
 }
@@ -34,8 +34,10 @@ TEST(Input, AsyncKeyStateReportsHeldAndPressedSinceTheLastCall) {
     EXPECT_EQ(GetAsyncKeyState('A'), 0) << "before its time";
     WynPlat_AdvanceClock(10000);
     PumpAll();
-    EXPECT_EQ(static_cast<unsigned short>(GetAsyncKeyState('A')), 0x8001u) << "held and newly pressed";
-    EXPECT_EQ(static_cast<unsigned short>(GetAsyncKeyState('A')), 0x8000u) << "held, pressed bit read";
+    EXPECT_EQ(static_cast<unsigned short>(GetAsyncKeyState('A')), 0x8001u)
+        << "held and newly pressed";
+    EXPECT_EQ(static_cast<unsigned short>(GetAsyncKeyState('A')), 0x8000u)
+        << "held, pressed bit read";
     EXPECT_LT(GetKeyState('A'), 0);
     BYTE keys[256];
     ASSERT_TRUE(GetKeyboardState(keys));
@@ -53,8 +55,8 @@ TEST(Input, AsyncKeyStateReportsHeldAndPressedSinceTheLastCall) {
 
 TEST(Input, ReplayedClickArrivesAtTheChildUnderItInClientCoordinates) {
     HWND parent = Parent();
-    HWND child = CreateWindowExA(0, "InputTest", "", WS_CHILD | WS_VISIBLE, 20, 30, 100, 50, parent, nullptr,
-                                 nullptr, nullptr);
+    HWND child = CreateWindowExA(0, "InputTest", "", WS_CHILD | WS_VISIBLE, 20, 30, 100, 50, parent,
+                                 nullptr, nullptr, nullptr);
     ASSERT_TRUE(child);
     PumpAll();
     Log().clear();
@@ -62,11 +64,19 @@ TEST(Input, ReplayedClickArrivesAtTheChildUnderItInClientCoordinates) {
     PumpAll();
     auto mouse = Only({WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP});
     ASSERT_EQ(mouse.size(), 6u);
-    struct Want { HWND h; UINT m; WPARAM w; int x, y; };
+    struct Want {
+        HWND h;
+        UINT m;
+        WPARAM w;
+        int x, y;
+    };
     const Want want[] = {
-        {child, WM_MOUSEMOVE, 0, 20, 20},          {child, WM_LBUTTONDOWN, MK_LBUTTON, 20, 20},
-        {child, WM_LBUTTONUP, 0, 20, 20},          {parent, WM_MOUSEMOVE, 0, 200, 150},
-        {parent, WM_RBUTTONDOWN, MK_RBUTTON, 200, 150}, {parent, WM_RBUTTONUP, 0, 200, 150},
+        {child, WM_MOUSEMOVE, 0, 20, 20},
+        {child, WM_LBUTTONDOWN, MK_LBUTTON, 20, 20},
+        {child, WM_LBUTTONUP, 0, 20, 20},
+        {parent, WM_MOUSEMOVE, 0, 200, 150},
+        {parent, WM_RBUTTONDOWN, MK_RBUTTON, 200, 150},
+        {parent, WM_RBUTTONUP, 0, 200, 150},
     };
     for (size_t i = 0; i < mouse.size(); ++i) {
         EXPECT_EQ(mouse[i].hwnd, want[i].h) << "event " << i;
@@ -94,7 +104,9 @@ TEST(Input, ReplayedClickArrivesAtTheChildUnderItInClientCoordinates) {
 TEST(Input, DoubleClicksWheelKeysAndClose) {
     HWND h = Parent();
     Log().clear();
-    ASSERT_GT(WynPlat_ReplayScript("0 dblclick 5 6\n0 wheel 5 6 -120\n0 key RETURN\n0 key a\n0 close\n"), 0);
+    ASSERT_GT(
+        WynPlat_ReplayScript("0 dblclick 5 6\n0 wheel 5 6 -120\n0 key RETURN\n0 key a\n0 close\n"),
+        0);
     PumpAll();
     EXPECT_EQ(Count(WM_LBUTTONDBLCLK, h), 1);
     auto wheel = Only({WM_MOUSEWHEEL});
@@ -118,7 +130,8 @@ TEST(Input, DoubleClicksWheelKeysAndClose) {
 TEST(Input, MovesNotYetTakenFoldIntoTheNewest) {
     HWND h = Parent();
     Log().clear();
-    ASSERT_EQ(WynPlat_ReplayScript("0 move 1 1\n0 move 2 2\n0 move 3 4\n0 down 3 4\n0 move 5 5\n"), 6);
+    ASSERT_EQ(WynPlat_ReplayScript("0 move 1 1\n0 move 2 2\n0 move 3 4\n0 down 3 4\n0 move 5 5\n"),
+              6);
     PumpAll();
     auto moves = Only({WM_MOUSEMOVE, WM_LBUTTONDOWN});
     ASSERT_EQ(moves.size(), 3u);

@@ -17,7 +17,8 @@ constexpr UINT kDone = WM_USER + 3;
 
 HWND MakeWindow(DWORD style = WS_POPUP | WS_VISIBLE) {
     RegisterRecording("QueueTest");
-    return CreateWindowExA(0, "QueueTest", "queue", style, 10, 10, 100, 80, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExA(0, "QueueTest", "queue", style, 10, 10, 100, 80, nullptr, nullptr,
+                           nullptr, nullptr);
 }
 
 TEST(Messages, CreationSendsCreateSizeAndMoveInOrder) {
@@ -137,7 +138,8 @@ TEST(Messages, SendToAnotherThreadRunsOnTheOwnerThreadAndReturnsItsResult) {
             *r = static_cast<LRESULT>(w * 2 + GetCurrentThreadId() % 2);
             return true;
         };
-        h = CreateWindowExA(0, "QueueTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        h = CreateWindowExA(0, "QueueTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                            nullptr);
         MSG m;
         while (GetMessageA(&m, nullptr, 0, 0)) DispatchMessageA(&m);
         DestroyWindow(h);
@@ -159,7 +161,9 @@ TEST(Messages, TimersFireOnTheVirtualClock) {
     static std::vector<uint64_t> procTimes;
     uint64_t start = WynPlat_ClockMicros();
     ASSERT_EQ(SetTimer(h, 5, 100, nullptr), 5u);
-    UINT_PTR free = SetTimer(nullptr, 0, 250, [](HWND, UINT, UINT_PTR, DWORD) { procTimes.push_back(WynPlat_ClockMicros()); });
+    UINT_PTR free = SetTimer(nullptr, 0, 250, [](HWND, UINT, UINT_PTR, DWORD) {
+        procTimes.push_back(WynPlat_ClockMicros());
+    });
     ASSERT_NE(free, 0u);
     std::vector<uint64_t> times;
     MSG m;
@@ -205,7 +209,8 @@ TEST(Messages, WindowPosChangingCanChangeTheSizeBeforeItTakesEffect) {
     EXPECT_EQ(r.bottom - r.top, 300);
     // WM_SIZE carries the client size: the frame of a captioned window is 3 on each side
     // and the caption 19 high.
-    auto it = std::find_if(Log().begin(), Log().end(), [](const Seen& s) { return s.message == WM_SIZE; });
+    auto it = std::find_if(Log().begin(), Log().end(),
+                           [](const Seen& s) { return s.message == WM_SIZE; });
     ASSERT_NE(it, Log().end());
     EXPECT_EQ(LOWORD(it->lParam), 150 - 6);
     EXPECT_EQ(HIWORD(it->lParam), 300 - 6 - 19);
@@ -228,8 +233,12 @@ TEST(Messages, BadHandlesGiveZeroResults) {
     EXPECT_EQ(GetMessageA(&m, bogus, 0, 0), -1);
     EXPECT_EQ(SetTimer(bogus, 1, 10, nullptr), 0u);
     EXPECT_EQ(GetDC(bogus), nullptr);
-    EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-    EXPECT_EQ(CreateWindowExA(0, "QueueTest", "", WS_CHILD, 0, 0, 1, 1, bogus, nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(
+        CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+        nullptr);
+    EXPECT_EQ(
+        CreateWindowExA(0, "QueueTest", "", WS_CHILD, 0, 0, 1, 1, bogus, nullptr, nullptr, nullptr),
+        nullptr);
     EXPECT_FALSE(PostThreadMessageA(0x7fffffff, kPosted, 0, 0));
 }
 

@@ -43,8 +43,8 @@ struct Canvas {
         PumpAll();
         Fill(win, RECT{0, 0, w, h}, RGB(255, 255, 255));
         dc = GetDC(win);
-        font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, FIXED_PITCH, face);
+        font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, charset, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH, face);
         old = SelectObject(dc, font);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(200, 0, 0));
@@ -108,7 +108,8 @@ TEST(Text, DrawTextPutsTheInkWhereItsFormatSays) {
         Picture p = Capture(c.win);
         Ink ink = InkOf(p, 0xFFFFFF);
         ASSERT_TRUE(ink.Any()) << k.text;
-        EXPECT_EQ(ink.colours, std::set<uint32_t>{0xC80000}) << k.text << ": only the text colour, no grey";
+        EXPECT_EQ(ink.colours, std::set<uint32_t>{0xC80000})
+            << k.text << ": only the text colour, no grey";
         EXPECT_GE(ink.left, k.left) << k.text;
         EXPECT_LE(ink.right, k.right) << k.text;
         EXPECT_GT(ink.right - ink.left, (k.right - k.left) / 2) << k.text << " fills its cells";

@@ -27,12 +27,13 @@ std::string RunDir() {
 void RunDemo(const std::string& env, const std::string& tag, Png* shot, std::string* log) {
     std::string dir = RunDir();
     std::string replay = dir + "/" + tag + ".replay";
-    std::ofstream(replay) << "# ms event\n0 click 100 100\n50 key A\n100 click 250 180\n200 close\n";
+    std::ofstream(replay)
+        << "# ms event\n0 click 100 100\n50 key A\n100 click 250 180\n200 close\n";
     std::string png = dir + "/" + tag + ".png";
     std::string err = dir + "/" + tag + ".log";
     std::remove(png.c_str());
-    std::string cmd = env + " WYN_CLOCK=virtual WYN_REPLAY='" + replay + "' WYN_SCREENSHOT='" + png +
-                      "' WYN_LOG_WINDOWS=1 timeout 60 ./windemo 2>'" + err + "'";
+    std::string cmd = env + " WYN_CLOCK=virtual WYN_REPLAY='" + replay + "' WYN_SCREENSHOT='" +
+                      png + "' WYN_LOG_WINDOWS=1 timeout 60 ./windemo 2>'" + err + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     ASSERT_TRUE(ReadPng(png, shot)) << png;
     std::ifstream f(err);
@@ -76,7 +77,8 @@ TEST(WindowDemo, HeadlessRunShowsPictureTextAndClicks) {
     RunDemo("WYN_HEADLESS=1", "headless", &p, &log);
     CheckPicture(p, "headless");
     EXPECT_NE(log.find("display backend headless"), std::string::npos) << log;
-    EXPECT_NE(log.find("\xE7\xAA\x93\xE3\x81\xAE\xE3\x83\x87\xE3\x83\xA2"), std::string::npos) << log;
+    EXPECT_NE(log.find("\xE7\xAA\x93\xE3\x81\xAE\xE3\x83\x87\xE3\x83\xA2"), std::string::npos)
+        << log;
 }
 
 TEST(WindowDemo, ScreenshotAfterEachPaint) {
@@ -99,7 +101,8 @@ TEST(WindowDemo, ScreenshotAfterEachPaint) {
 
 TEST(WindowDemo, DesktopRunUnderADisplay) {
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
     Png p;
     std::string log;
     // The desktop libraries keep a few allocations to the end (the session bus): in sanitizer

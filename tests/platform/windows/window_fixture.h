@@ -83,7 +83,8 @@ inline Picture Capture(HWND h) {
 
 // A visible frameless top-level window with the given client size.
 inline HWND Popup(const char* cls, int w, int h, int x = 0, int y = 0) {
-    return CreateWindowExA(0, cls, "test", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExA(0, cls, "test", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                           nullptr, nullptr);
 }
 
 inline void Fill(HWND h, RECT r, COLORREF c) {
@@ -94,6 +95,8 @@ inline void Fill(HWND h, RECT r, COLORREF c) {
     ReleaseDC(h, dc);
 }
 
-inline uint32_t Xrgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+inline uint32_t Xrgb(COLORREF c) {
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
 
 }  // namespace wintest

@@ -31,13 +31,19 @@ TEST(ZemTwoBuilds, WhereTheBuildsDiffer) {
         int got40, got33;
     } cases[] = {
         // The low byte names the older build's depth; the current build reads bits 24-27.
-        {"flag word 0x40000010", display, 16, ZEMCALLER40_Depth(0x40000010u), ZEMCALLER33_Depth(0x40000010u)},
-        {"flag word 0x4000000F", display, 15, ZEMCALLER40_Depth(0x4000000Fu), ZEMCALLER33_Depth(0x4000000Fu)},
-        {"flag word 0x41000000", 16, ZEMCALLER33_Depth(0), ZEMCALLER40_Depth(0x41000000u), ZEMCALLER33_Depth(0x41000000u)},
+        {"flag word 0x40000010", display, 16, ZEMCALLER40_Depth(0x40000010u),
+         ZEMCALLER33_Depth(0x40000010u)},
+        {"flag word 0x4000000F", display, 15, ZEMCALLER40_Depth(0x4000000Fu),
+         ZEMCALLER33_Depth(0x4000000Fu)},
+        {"flag word 0x41000000", 16, ZEMCALLER33_Depth(0), ZEMCALLER40_Depth(0x41000000u),
+         ZEMCALLER33_Depth(0x41000000u)},
         // Blending white onto white at level 8: the current build skips equal pairs.
-        {"blend of equal pixels", 0x7FFF, 0x7BDE, ZEMCALLER40_Pixel(0x7FFF, 0x7FFF, 8), ZEMCALLER33_Pixel(0x7FFF, 0x7FFF, 8)},
-        {"blend of different pixels", 0x3DEF, 0x3DEF, ZEMCALLER40_Pixel(0x7FFF, 0, 8), ZEMCALLER33_Pixel(0x7FFF, 0, 8)},
-        {"half-transparent draw at 5-5-5", 0x3DEF, 0x3DEF, ZEMCALLER40_Pixel(0xFFFF, 0, -1), ZEMCALLER33_Pixel(0xFFFF, 0, -1)},
+        {"blend of equal pixels", 0x7FFF, 0x7BDE, ZEMCALLER40_Pixel(0x7FFF, 0x7FFF, 8),
+         ZEMCALLER33_Pixel(0x7FFF, 0x7FFF, 8)},
+        {"blend of different pixels", 0x3DEF, 0x3DEF, ZEMCALLER40_Pixel(0x7FFF, 0, 8),
+         ZEMCALLER33_Pixel(0x7FFF, 0, 8)},
+        {"half-transparent draw at 5-5-5", 0x3DEF, 0x3DEF, ZEMCALLER40_Pixel(0xFFFF, 0, -1),
+         ZEMCALLER33_Pixel(0xFFFF, 0, -1)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.got40, c.zem40) << c.name << " (zem40)";
