@@ -2,6 +2,8 @@
 include(CMakeParseArguments)
 include(GoogleTest)
 
+# The test programs' folder: the test executables, and the programs and plug-ins that only tests
+# start or load. The program folder (WYN_BIN) holds only what the system ships.
 set(WYN_TEST_BIN ${CMAKE_BINARY_DIR}/tests-bin)
 
 # Writes a version script that gives every exported name of a library its own version
@@ -59,12 +61,36 @@ function(wyn_program name)
   target_link_libraries(${name} PRIVATE ${A_LIBS})
 endfunction()
 
-# wyn_test(name SOURCES <files...> [LIBS <libs...>] [ENV <VAR=value...>])
-# A GoogleTest executable; each case becomes a CTest test run headless.
+# wyn_test_program(name SOURCES <files...> [LIBS <libs...>]): a program only tests start, built
+# into the test programs' folder.
+function(wyn_test_program name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${WYN_TEST_BIN}
+    BUILD_RPATH "${WYN_BIN}")
+endfunction()
+
+# wyn_test_plugin(name FILE <file name> ...): a plug-in only tests load (as wyn_plugin), built
+# into the test programs' folder.
+function(wyn_test_plugin name)
+  wyn_plugin(${name} ${ARGN})
+  set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${WYN_TEST_BIN})
+endfunction()
+
+# wyn_test(name SOURCES <files...> [LIBS <libs...>] [ENV <VAR=value...>] [TEST_PROGRAMS])
+# A GoogleTest executable; each case becomes a CTest test run headless, in the program folder.
+# TEST_PROGRAMS runs it in the test programs' folder instead, as its program folder, so that it
+# starts and loads the test-only programs and plug-ins by their bare names.
 function(wyn_test name)
-  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(A "TEST_PROGRAMS" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)
+  endif()
+  set(dir ${WYN_BIN})
+  if(A_TEST_PROGRAMS)
+    set(dir ${WYN_TEST_BIN})
   endif()
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main)
@@ -72,12 +98,12 @@ function(wyn_test name)
     RUNTIME_OUTPUT_DIRECTORY ${WYN_TEST_BIN}
     BUILD_RPATH "${WYN_BIN}")
   gtest_discover_tests(${name}
-    WORKING_DIRECTORY ${WYN_BIN}
+    WORKING_DIRECTORY ${dir}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES TIMEOUT ${A_TIMEOUT})
   # The environment is a list, which does not survive gtest_discover_tests' PROPERTIES (only
   # its first entry arrived): it is set on the discovered tests by an include file of its own.
-  set(env WYN_HEADLESS=1 WYN_PROGRAM_DIR=${WYN_BIN} WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name} ${A_ENV})
+  set(env WYN_HEADLESS=1 WYN_PROGRAM_DIR=${dir} WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name} ${A_ENV})
   if(WYN_SANITIZE)
     list(APPEND env LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp)
   endif()

@@ -1,5 +1,6 @@
 // The stand-by window and its client with real processes: the test process is the client,
-// the stand-by program runs as a child, and it launches standby_child.exe, which notes its
+// the stand-by program runs as a child, and it launches standby_child.exe (from the test
+// programs' folder, by its full path), which notes its
 // exact command line in the case's own runtime folder. The clock cases run the program's
 // window on a thread of this process, on the virtual clock.
 #include <gtest/gtest.h>
@@ -24,6 +25,16 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kChildClass[] = "StandbyTestChild";
+
+// The child program's system path: it lives in the test programs' folder, not the program folder.
+const char* Child() {
+    static std::string path = [] {
+        char sys[1024];
+        WynPlat_ToSystemPath(STANDBY_TEST_CHILD, sys, sizeof sys);
+        return std::string(sys) + ".exe";
+    }();
+    return path.c_str();
+}
 
 // A generous bound for a loaded machine on what another process does (real time); the
 // conditions themselves never depend on it.
@@ -195,21 +206,21 @@ TEST(StandByClient, CommandLineIsBoundedNotCut) {
 TEST_F(StandBy, TooLongLinesFailWithAMessage) {
     std::string over(300, 'a');
     int boxes = WynPlat_MessageBoxCount();
-    EXPECT_EQ(StandBy_Start("standby_child.exe", over.c_str()), 0);
+    EXPECT_EQ(StandBy_Start(Child(), over.c_str()), 0);
     EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 1);
     char caption[64], text[256];
     ASSERT_TRUE(WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text));
     EXPECT_STREQ(caption, "standby");
     EXPECT_EQ(FindWindowA(STANDBY_CLASS, nullptr), nullptr) << "nothing was started";
     // The program itself refuses a line it would have to cut.
-    EXPECT_EQ(
-        RunStandbyDirect(binDir + "/standby", "standby.exe standby_child.exe " + over, runtime),
-        0u);
+    EXPECT_EQ(RunStandbyDirect(binDir + "/standby",
+                               std::string("standby.exe ") + Child() + " " + over, runtime),
+              0u);
     EXPECT_TRUE(ChildLines().empty());
 }
 
 TEST_F(StandBy, FullHandOver) {
-    ASSERT_EQ(StandBy_Start("standby_child.exe", "a b"), 1);
+    ASSERT_EQ(StandBy_Start(Child(), "a b"), 1);
     HWND standby = FindWindowA(STANDBY_CLASS, nullptr);
     ASSERT_NE(standby, nullptr);
     EXPECT_EQ(FindWindowA(kChildClass, nullptr), nullptr)
@@ -229,16 +240,16 @@ TEST_F(StandBy, FullHandOver) {
 }
 
 TEST_F(StandBy, OneWindowAtATimeAndStaleOnesAreReplaced) {
-    ASSERT_EQ(StandBy_Start("standby_child.exe", "first"), 1);
+    ASSERT_EQ(StandBy_Start(Child(), "first"), 1);
     HWND first = FindWindowA(STANDBY_CLASS, nullptr);
     ASSERT_NE(first, nullptr);
-    DWORD code =
-        RunStandbyDirect(binDir + "/standby", "standby.exe standby_child.exe other", binDir);
+    DWORD code = RunStandbyDirect(binDir + "/standby",
+                                  std::string("standby.exe ") + Child() + " other", binDir);
     EXPECT_EQ(code & 0xFF, 0xFFu) << "a second instance ends with -1 (an 8-bit exit status here)";
     EXPECT_TRUE(IsWindow(first)) << "the first keeps running";
 
     // Starting again closes the stale window, so that STANDBY_RUN launches the new command.
-    ASSERT_EQ(StandBy_Start("standby_child.exe", "second"), 1);
+    ASSERT_EQ(StandBy_Start(Child(), "second"), 1);
     HWND second = FindWindowA(STANDBY_CLASS, nullptr);
     EXPECT_NE(second, first);
     EXPECT_FALSE(IsWindow(first));
@@ -255,12 +266,14 @@ TEST_F(StandBy, WithoutItsPictureNoWindowAndTheClientsTimeOut) {
     setenv("WYN_PROGRAM_DIR", folder.c_str(), 1);
     ASSERT_STREQ(WynPlat_ProgramDir(), folder.c_str())
         << "the program folder was settled before the case";
-    EXPECT_EQ(RunStandbyDirect(folder + "/standby", "standby.exe standby_child.exe x", folder), 0u);
+    EXPECT_EQ(
+        RunStandbyDirect(folder + "/standby", std::string("standby.exe ") + Child() + " x", folder),
+        0u);
     EXPECT_EQ(FindWindowA(STANDBY_CLASS, nullptr), nullptr);
 
     WynPlat_SetVirtualClock(1);
     DWORD t0 = GetTickCount();
-    EXPECT_EQ(StandBy_Start("standby_child.exe", "x"), 0);
+    EXPECT_EQ(StandBy_Start(Child(), "x"), 0);
     DWORD t1 = GetTickCount();
     EXPECT_GE(t1 - t0, 3000u);
     EXPECT_LT(t1 - t0, 3100u);
@@ -282,7 +295,7 @@ void VirtualStandby() {
 
 TEST_F(StandBy, AChildThatNeverOpensAWindowEndsTheBoundedWait) {
     VirtualStandby();
-    ASSERT_EQ(StandBy_Start("standby_child.exe", "nowin"), 1);
+    ASSERT_EQ(StandBy_Start(Child(), "nowin"), 1);
     // Returns once the stand-by program has given up its 20 s wait (its clock).
     EXPECT_EQ(StandBy_Send(), 1);
     EXPECT_TRUE(WaitFor([&] { return !ChildLines().empty(); }));
@@ -293,7 +306,7 @@ TEST_F(StandBy, AChildThatNeverOpensAWindowEndsTheBoundedWait) {
 
 TEST_F(StandBy, ASecondRunWhileWaitingDoesNotLaunchAgain) {
     VirtualStandby();
-    ASSERT_EQ(StandBy_Start("standby_child.exe", "nowin"), 1);
+    ASSERT_EQ(StandBy_Start(Child(), "nowin"), 1);
     HWND h = FindWindowA(STANDBY_CLASS, nullptr);
     ASSERT_NE(h, nullptr);
     // The script host posts STANDBY_RUN as it exits while a send is on its way.
@@ -348,7 +361,7 @@ TEST_F(StandBy, DesktopShowsThePictureThenTheLaunchedProgram) {
     std::string shot = runtime + "/standby.png";
     setenv("WYN_SCREENSHOT", shot.c_str(), 1);
     setenv("WYN_SCREENSHOT_PAINT", "1", 1);
-    ASSERT_EQ(StandBy_Start("standby_child.exe", "desk"), 1);
+    ASSERT_EQ(StandBy_Start(Child(), "desk"), 1);
     Png picture = LoadPicture();
     Png first;
     ASSERT_TRUE(WaitFor([&] { return ReadPng(runtime + "/standby-00001.png", &first); }));
@@ -435,7 +448,7 @@ TEST_F(StandByClock, AfterAHandOverTheFirstLateMessageEndsIt) {
 
 TEST_F(StandByClock, ALateRunStillHandsOver) {
     // Posted, as the script host does when it exits, long after the window appeared.
-    Run("standby_child.exe nowin");
+    Run(std::string(Child()) + " nowin");
     WynPlat_AdvanceClock(9000 * 1000);
     ASSERT_TRUE(PostMessageA(window, WM_COMMAND, STANDBY_RUN_ID, STANDBY_RUN_ID));
     EXPECT_EQ(Ended(), 0u) << "handed over, then closed";
@@ -444,7 +457,7 @@ TEST_F(StandByClock, ALateRunStillHandsOver) {
 }
 
 TEST_F(StandByClock, ARunAfterTheSelfCloseStillHandsOver) {
-    Run("standby_child.exe nowin");
+    Run(std::string(Child()) + " nowin");
     WynPlat_AdvanceClock(9000 * 1000);
     ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, 0));
     ASSERT_TRUE(WaitFor([this] { return !IsWindowVisible(window); }));

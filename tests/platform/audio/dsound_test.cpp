@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/capture_read.h"
+#include "../../common/capture_read.h"
 
 namespace {
 
