@@ -1,0 +1,10 @@
+// The scenario of the run: the image of the file and its header.
+#include "frame/frame_internal.h"
+
+namespace {
+ScenarioImage* g_image = nullptr;
+ScenarioHeader g_header = {};
+}  // namespace
+
+ScenarioImage* GetScenarioImage() { return g_image; }
+ScenarioHeader& GetScenarioHeader() { return g_header; }
