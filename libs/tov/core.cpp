@@ -80,6 +80,13 @@ void DestroyHidden() {
     while (IsWindow(h)) Sleep(100);
 }
 
+// The wave exports act on the output the last start opened: DirectSound when it opened, else
+// the mixer (also before any start and after the end, when waves are read in the mixer's form).
+void ChooseOutput() {
+    constexpr int kDirectSound = TOV_DEVICE_DSOUND8 | TOV_DEVICE_DSOUND16;
+    Lib().output = Lib().openMask & kDirectSound ? &kDsOutput : &kMixerOutput;
+}
+
 void LeakReport() {
     Library& L = Lib();
     if (L.heldWaves <= 0) return;
@@ -98,6 +105,11 @@ Library& Lib() {
 std::unique_lock<std::recursive_mutex> Guard() {
     static std::recursive_mutex lock;
     return std::unique_lock<std::recursive_mutex>(lock);
+}
+
+const WaveOutput& Output() {
+    const WaveOutput* o = Lib().output;
+    return o ? *o : kMixerOutput;
 }
 
 const char* MessageText(MessageId id) { return kMessages[int(id) * 2 + Language()]; }
@@ -159,9 +171,12 @@ TOVDLL_API int WINAPI TOV_Start(HWND parent) {
     L.parent = parent;
     L.hidden = CreateHidden();
     L.started = true;
-    if (!MediaOpen(kMediaCd) || !MediaOpen(kMediaMidi) || !MixerOpen() || !MediaOpen(kMediaVideo))
-        return 0;
-    L.openMask = TOV_DEVICE_CDDA | TOV_DEVICE_MIDI | TOV_DEVICE_WAVE | TOV_DEVICE_AVI;
+    L.openMask = 0;
+    const bool ok =
+        MediaOpen(kMediaCd) && MediaOpen(kMediaMidi) && MixerOpen() && MediaOpen(kMediaVideo);
+    if (ok) L.openMask = TOV_DEVICE_CDDA | TOV_DEVICE_MIDI | TOV_DEVICE_WAVE | TOV_DEVICE_AVI;
+    ChooseOutput();
+    if (!ok) return 0;
     L.heldWaves = 0;
     L.errorDisplay = 1;
     return 1;
@@ -188,6 +203,7 @@ TOVDLL_API int WINAPI TOV_Start2(HWND parent, int devices, int* failed, int erro
     else if (devices & TOV_DEVICE_WAVE)
         open(TOV_DEVICE_WAVE, MixerOpen());
     if (devices & TOV_DEVICE_AVI) open(TOV_DEVICE_AVI, MediaOpen(kMediaVideo));
+    ChooseOutput();
     L.heldWaves = 0;
     if (failed) *failed = fail;
     return fail == 0 ? 1 : 0;
@@ -199,13 +215,11 @@ TOVDLL_API int WINAPI TOV_End(void) {
     if (!L.started) return 0;  // a second end, or no start: nothing to close or report
     L.started = false;
     MediaClose(kMediaVideo);
-    if (DsMode())
-        DsClose();
-    else
-        MixerClose();
+    Output().close();
     MediaClose(kMediaMidi);
     MediaClose(kMediaCd);
     L.openMask = 0;
+    ChooseOutput();
     DestroyHidden();
     LeakReport();
     return 1;
@@ -217,11 +231,12 @@ TOVDLL_API int WINAPI TOV_End2(void) {
     if (!L.started) return 0;
     L.started = false;
     if (L.openMask & TOV_DEVICE_AVI) MediaClose(kMediaVideo);
-    if (L.openMask & (TOV_DEVICE_DSOUND8 | TOV_DEVICE_DSOUND16)) DsClose();
-    if (L.openMask & TOV_DEVICE_WAVE) MixerClose();
+    if (L.openMask & (TOV_DEVICE_DSOUND8 | TOV_DEVICE_DSOUND16)) kDsOutput.close();
+    if (L.openMask & TOV_DEVICE_WAVE) kMixerOutput.close();
     if (L.openMask & TOV_DEVICE_MIDI) MediaClose(kMediaMidi);
     if (L.openMask & TOV_DEVICE_CDDA) MediaClose(kMediaCd);
     L.openMask = 0;
+    ChooseOutput();
     DestroyHidden();
     if (L.errorDisplay) LeakReport();
     return 1;

@@ -1,6 +1,6 @@
 // The DirectSound output: instead of the library's own mixer every wave lives in a static
-// sound buffer of its own and the sound object mixes them. The wave exports hand their calls
-// to the twins here while this output is the one started.
+// sound buffer of its own and the sound object mixes them. Its operations make the table the
+// wave exports call while this output is the one started.
 #include <dsound.h>
 
 #include <algorithm>
@@ -138,43 +138,7 @@ void ReleaseAll() {
     g_ds.ds = nullptr;
 }
 
-}  // namespace
-
-bool DsOpen(int bits) {
-    DsOutput& o = g_ds;
-    if (o.on) DsClose();
-    o.bits = bits;
-    DSBUFFERDESC d{};
-    d.dwSize = sizeof d;
-    d.dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME;
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 2;
-    f.nSamplesPerSec = 22050;
-    f.wBitsPerSample = WORD(bits);
-    f.nBlockAlign = WORD(bits / 8 * 2);
-    f.nAvgBytesPerSec = f.nBlockAlign * 22050u;
-    DSCAPS caps{};
-    caps.dwSize = sizeof caps;
-    // The sound object belongs to the parent window, not to the hidden one.
-    if (FAILED(DirectSoundCreate(nullptr, &o.ds, nullptr)) ||
-        FAILED(o.ds->SetCooperativeLevel(Lib().parent, DSSCL_PRIORITY)) ||
-        FAILED(o.ds->CreateSoundBuffer(&d, &o.primary, nullptr)) ||
-        FAILED(o.primary->SetFormat(&f)) || FAILED(o.ds->GetCaps(&caps))) {
-        ReleaseAll();
-        return false;
-    }
-    o.volumes[0] = DSBVOLUME_MIN;
-    for (int i = 1; i < 16; ++i)
-        o.volumes[size_t(i)] = LONG(std::trunc(1000.0 * std::log2(i / 15.0)));
-    for (DsChannel& c : o.ch) c = DsChannel{};
-    o.master = 15;
-    o.devicePaused = false;
-    o.on = true;
-    return true;
-}
-
-void DsClose() {
+void Close() {
     if (!g_ds.on) return;
     for (DsChannel& c : g_ds.ch) {
         if (c.buffer) c.buffer->Stop();
@@ -184,11 +148,9 @@ void DsClose() {
     g_ds.on = false;
 }
 
-bool DsMode() { return g_ds.on; }
-
-int DsWaveRead(const char* path, tagTOVWAVE* wave) {
+int WaveRead(const char* path, tagTOVWAVE* wave) {
     LoadedWave l;
-    if (!LoadWave(path, &l, true)) return 0;
+    if (!LoadWave(path, &l, WaveForm::kBuffer)) return 0;
     IDirectSoundBuffer* b = NewBuffer(l.rate, l.bit, l.mode, l.data, l.size, nullptr, 0, 0, 0);
     TOV_Free(l.data);
     if (!b) return 0;
@@ -205,9 +167,7 @@ int DsWaveRead(const char* path, tagTOVWAVE* wave) {
     return 1;
 }
 
-namespace {
-
-// Gives the wave a new buffer of `size` bytes, releasing its old one.
+// Gives the wave a new buffer, releasing its old one.
 void Replace(tagTOVWAVE* w, IDirectSoundBuffer* b) {
     StopChannelsOf(w);
     BufferOf(w)->Release();
@@ -218,12 +178,10 @@ void Replace(tagTOVWAVE* w, IDirectSoundBuffer* b) {
     w->size = LONG(caps.dwBufferBytes);
 }
 
-}  // namespace
-
-int DsAppendWaveRead(const char* path, tagTOVWAVE* wave) {
+int AppendWaveRead(const char* path, tagTOVWAVE* wave) {
     if (!wave->data) return 0;
     LoadedWave l;
-    if (!LoadWave(path, &l, true)) return 0;
+    if (!LoadWave(path, &l, WaveForm::kBuffer)) return 0;
     IDirectSoundBuffer* b = nullptr;
     uint8_t* p = nullptr;
     DWORD n = 0;
@@ -237,8 +195,18 @@ int DsAppendWaveRead(const char* path, tagTOVWAVE* wave) {
     return 1;
 }
 
-tagTOVWAVE* DsAppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
-    if (!dst || !src || src == dst || !src->data) return dst;
+int WaveFree(tagTOVWAVE* wave) {
+    StopChannelsOf(wave);
+    if (wave->data) {
+        BufferOf(wave)->Release();
+        --Lib().heldWaves;
+    }
+    wave->data = nullptr;
+    wave->rate = wave->bit = wave->mode = wave->size = 0;
+    return 1;
+}
+
+tagTOVWAVE* AppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
     // Samples of another form cannot follow these: nothing changes and the caller is told.
     if (!dst->data || src->bit != dst->bit || src->mode != dst->mode) return nullptr;
     uint8_t *a = nullptr, *b = nullptr;
@@ -252,15 +220,11 @@ tagTOVWAVE* DsAppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
     BufferOf(dst)->Unlock(a, na, nullptr, 0);
     if (!joined) return nullptr;
     Replace(dst, joined);
-    DsWaveFree(src);
+    WaveFree(src);
     return dst;
 }
 
-int DsAppendSpace(tagTOVWAVE* wave, int amount) {
-    if (!wave || !wave->data || amount < 0) return 0;
-    const int frame = (wave->mode == 2 ? 2 : 1) * (wave->bit / 8);
-    uint32_t n = uint32_t(amount);
-    if (amount == 1) n = uint32_t(wave->rate / 1000 * frame);  // one millisecond
+int AppendSilence(tagTOVWAVE* wave, uint32_t n) {
     uint8_t* p = nullptr;
     DWORD size = 0;
     if (!Samples(wave, &p, &size)) return 0;
@@ -273,32 +237,19 @@ int DsAppendSpace(tagTOVWAVE* wave, int amount) {
     return 1;
 }
 
-int DsLockWave(tagTOVWAVE* wave, void** data, DWORD* size) {
+bool LockWave(tagTOVWAVE* wave, void** data, DWORD* size) {
     uint8_t* p = nullptr;
-    DWORD n = 0;
-    const bool has = wave && wave->data && Samples(wave, &p, &n);
-    if (data) *data = has ? p : nullptr;
-    if (size) *size = has ? n : 0;
-    return has ? 1 : 0;
+    if (!Samples(wave, &p, size)) return false;
+    *data = p;
+    return true;
 }
 
-int DsUnlockWave(tagTOVWAVE* wave, void* data, DWORD size) {
-    if (!wave || !wave->data) return 0;
+int UnlockWave(tagTOVWAVE* wave, void* data, DWORD size) {
+    if (!wave->data) return 0;
     return SUCCEEDED(BufferOf(wave)->Unlock(data, size, nullptr, 0)) ? 1 : 0;
 }
 
-int DsWaveFree(tagTOVWAVE* wave) {
-    StopChannelsOf(wave);
-    if (wave->data) {
-        BufferOf(wave)->Release();
-        --Lib().heldWaves;
-    }
-    wave->data = nullptr;
-    wave->rate = wave->bit = wave->mode = wave->size = 0;
-    return 1;
-}
-
-int DsPlay(int channel, tagTOVWAVE* wave, int count, int offset) {
+int Play(int channel, tagTOVWAVE* wave, int count, int offset) {
     Refresh();
     if (count == 0 || !wave || !wave->data) return -1;
     int c;
@@ -331,7 +282,7 @@ int DsPlay(int channel, tagTOVWAVE* wave, int count, int offset) {
     return c;
 }
 
-int DsStop(int channel) {
+int Stop(int channel) {
     if (channel < 0) {
         for (DsChannel& c : g_ds.ch) {
             if (c.buffer) c.buffer->Stop();
@@ -346,7 +297,7 @@ int DsStop(int channel) {
     return channel;
 }
 
-int DsPause(int channel, int flag) {
+int Pause(int channel, int flag) {
     if (channel < 0) {
         if (!flag)
             g_ds.devicePaused = false;
@@ -375,7 +326,7 @@ int DsPause(int channel, int flag) {
     return channel;
 }
 
-int DsStatus(int channel) {
+int Status(int channel) {
     auto playing = [](const DsChannel& c) {
         DWORD s = 0;
         return c.buffer && SUCCEEDED(c.buffer->GetStatus(&s)) && (s & DSBSTATUS_PLAYING);
@@ -387,7 +338,7 @@ int DsStatus(int channel) {
     return 0;
 }
 
-int DsPlayCount(int channel, int count) {
+int PlayCount(int channel, int count) {
     if (!Valid(channel)) return 0;
     Refresh();
     DsChannel& c = g_ds.ch[size_t(channel)];
@@ -403,15 +354,15 @@ int DsPlayCount(int channel, int count) {
     return old;
 }
 
-int DsSetMasterVol(int volume) {
+int SetMasterVol(int volume) {
     g_ds.master = Clamp(volume, 0, 15);
     if (g_ds.primary) g_ds.primary->SetVolume(g_ds.volumes[size_t(g_ds.master)]);
     return g_ds.master;
 }
 
-int DsGetMasterVol() { return g_ds.master; }
+int GetMasterVol() { return g_ds.master; }
 
-int DsSetLocalVol(int channel, int volume) {
+int SetLocalVol(int channel, int volume) {
     volume = Clamp(volume, 0, 15);
     auto set = [&](DsChannel& c) {
         c.volume = volume;
@@ -426,9 +377,9 @@ int DsSetLocalVol(int channel, int volume) {
     return channel;
 }
 
-int DsGetLocalVol(int channel) { return Valid(channel) ? g_ds.ch[size_t(channel)].volume : 0; }
+int GetLocalVol(int channel) { return Valid(channel) ? g_ds.ch[size_t(channel)].volume : 0; }
 
-int DsSetPitch(int channel, int value, bool percent) {
+int SetPitch(int channel, int value, bool percent) {
     if (!Valid(channel)) return -1;
     DsChannel& c = g_ds.ch[size_t(channel)];
     if (c.count == 0 || !c.buffer || !c.wave) return channel;
@@ -439,5 +390,82 @@ int DsSetPitch(int channel, int value, bool percent) {
     if (hz >= DSBFREQUENCY_MIN && hz <= DSBFREQUENCY_MAX) c.buffer->SetFrequency(DWORD(hz));
     return channel;
 }
+
+// What the mixer alone does has no effect here.
+int PlayJust(int, tagTOVWAVE*, int, int) { return -1; }   // it needs the mixer's own output
+int Skip(int, int) { return 0; }                          // segments are not parsed
+int PitchWave(tagTOVWAVE*, double) { return 0; }          // the data is a sound buffer
+int Fade(int channel, int, int, int) { return channel; }  // buffer volumes do not fade
+int SetBufferInfo(int, int, int) { return 0; }
+void GetBufferInfo(int* count, int* bytes, int* prequeued) {
+    if (count) *count = 8;
+    if (bytes) *bytes = 4096;
+    if (prequeued) *prequeued = 2;
+}
+int Charge() { return 8; }
+
+}  // namespace
+
+bool DsOpen(int bits) {
+    DsOutput& o = g_ds;
+    if (o.on) Close();
+    o.bits = bits;
+    DSBUFFERDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME;
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 2;
+    f.nSamplesPerSec = 22050;
+    f.wBitsPerSample = WORD(bits);
+    f.nBlockAlign = WORD(bits / 8 * 2);
+    f.nAvgBytesPerSec = f.nBlockAlign * 22050u;
+    DSCAPS caps{};
+    caps.dwSize = sizeof caps;
+    // The sound object belongs to the parent window, not to the hidden one.
+    if (FAILED(DirectSoundCreate(nullptr, &o.ds, nullptr)) ||
+        FAILED(o.ds->SetCooperativeLevel(Lib().parent, DSSCL_PRIORITY)) ||
+        FAILED(o.ds->CreateSoundBuffer(&d, &o.primary, nullptr)) ||
+        FAILED(o.primary->SetFormat(&f)) || FAILED(o.ds->GetCaps(&caps))) {
+        ReleaseAll();
+        return false;
+    }
+    o.volumes[0] = DSBVOLUME_MIN;
+    for (int i = 1; i < 16; ++i)
+        o.volumes[size_t(i)] = LONG(std::trunc(1000.0 * std::log2(i / 15.0)));
+    for (DsChannel& c : o.ch) c = DsChannel{};
+    o.master = 15;
+    o.devicePaused = false;
+    o.on = true;
+    return true;
+}
+
+const WaveOutput kDsOutput = {
+    .read = WaveRead,
+    .appendRead = AppendWaveRead,
+    .appendWave = AppendWave,
+    .appendSilence = AppendSilence,
+    .lock = LockWave,
+    .unlock = UnlockWave,
+    .free = WaveFree,
+    .pitchWave = PitchWave,
+    .play = Play,
+    .playJust = PlayJust,
+    .stop = Stop,
+    .pause = Pause,
+    .status = Status,
+    .skip = Skip,
+    .playCount = PlayCount,
+    .setMasterVol = SetMasterVol,
+    .getMasterVol = GetMasterVol,
+    .setLocalVol = SetLocalVol,
+    .getLocalVol = GetLocalVol,
+    .fade = Fade,
+    .setPitch = SetPitch,
+    .setBufferInfo = SetBufferInfo,
+    .getBufferInfo = GetBufferInfo,
+    .charge = Charge,
+    .close = Close,
+};
 
 }  // namespace tov

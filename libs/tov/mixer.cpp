@@ -1,6 +1,7 @@
 // The wave mixer: twenty channels mixed buffer by buffer into one 22050 Hz stereo 8-bit
 // waveOut stream. A buffer is mixed when the device hands one back (MM_WOM_DONE through the
-// hidden window), so the host's TOV_Task calls drive the mix.
+// hidden window), so the host's TOV_Task calls drive the mix. Its channel operations and the
+// records of wavefile.cpp make the table the wave exports call while the mixer is the output.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -263,15 +264,6 @@ bool MixerOpen() {
     return true;
 }
 
-void MixerClose() {
-    Mixer& m = g_mix;
-    if (!m.allocated) return;
-    TOV_WaveStop(-1);
-    Sleep(1000);  // lets the queued buffers play out
-    TOV_WaveUnlock();
-    Release();
-}
-
 bool MixerIsOpen() { return g_mix.open; }
 
 int MixCount() { return g_mix.mixCount; }
@@ -304,13 +296,9 @@ void MixerForgetWave(const tagTOVWAVE* wave) {
         }
 }
 
-}  // namespace tov
-
-using namespace tov;
-
 namespace {
 
-int PlayOn(int channel, tagTOVWAVE* wave, int count, int offset) {
+int Play(int channel, tagTOVWAVE* wave, int count, int offset) {
     Mixer& m = g_mix;
     if (count == 0 || !wave || !wave->data || wave->size <= 0) return -1;
     int c;
@@ -342,18 +330,9 @@ int PlayOn(int channel, tagTOVWAVE* wave, int count, int offset) {
     return c;
 }
 
-}  // namespace
-
-TOVDLL_API int WINAPI TOV_WavePlay(int channel, tagTOVWAVE* wave, int count, int offset) {
-    const auto guard = Guard();
-    if (DsMode()) return DsPlay(channel, wave, count, offset);
-    return PlayOn(channel, wave, count, offset);
-}
-
-TOVDLL_API int WINAPI TOV_WavePlayJust(int channel, tagTOVWAVE* wave, int count, int offset) {
-    const auto guard = Guard();
+int PlayJust(int channel, tagTOVWAVE* wave, int count, int offset) {
     Mixer& m = g_mix;
-    if (DsMode() || !m.open || count == 0) return -1;  // it needs the mixer's own output
+    if (!m.open || count == 0) return -1;
     for (Channel& c : m.ch) {
         if (c.voice.count == 0 || c.pause || !c.wave) continue;
         const int span = c.wave->mode == 3 && c.voice.segment >= 0 && c.voice.segment < kSegments
@@ -365,14 +344,12 @@ TOVDLL_API int WINAPI TOV_WavePlayJust(int channel, tagTOVWAVE* wave, int count,
         else
             c.voice.position = 0;
     }
-    const int r = PlayOn(channel, wave, count, offset);
+    const int r = Play(channel, wave, count, offset);
     if (r >= 0 && m.wo) waveOutReset(m.wo);
     return r;
 }
 
-TOVDLL_API int WINAPI TOV_WaveStop(int channel) {
-    const auto guard = Guard();
-    if (DsMode()) return DsStop(channel);
+int Stop(int channel) {
     Mixer& m = g_mix;
     if (channel < 0) {
         for (int k = 0; k < m.mixCount; ++k) {
@@ -388,9 +365,16 @@ TOVDLL_API int WINAPI TOV_WaveStop(int channel) {
     return channel;
 }
 
-TOVDLL_API int WINAPI TOV_WavePause(int channel, int flag) {
-    const auto guard = Guard();
-    if (DsMode()) return DsPause(channel, flag);
+void Close() {
+    Mixer& m = g_mix;
+    if (!m.allocated) return;
+    Stop(-1);
+    Sleep(1000);  // lets the queued buffers play out
+    TOV_WaveUnlock();
+    Release();
+}
+
+int Pause(int channel, int flag) {
     Mixer& m = g_mix;
     if (channel < 0) {
         if (!m.wo) return MMSYSERR_INVALHANDLE;
@@ -401,9 +385,7 @@ TOVDLL_API int WINAPI TOV_WavePause(int channel, int flag) {
     return gen::kPauseGivesFlag ? flag : channel;
 }
 
-TOVDLL_API int WINAPI TOV_WaveStatus(int channel) {
-    const auto guard = Guard();
-    if (DsMode()) return DsStatus(channel);
+int Status(int channel) {
     Mixer& m = g_mix;
     if (channel < 0) {
         // Endless channels (negative counts) do not count here; scripts rely on that.
@@ -414,8 +396,7 @@ TOVDLL_API int WINAPI TOV_WaveStatus(int channel) {
     return Valid(channel) ? m.ch[size_t(channel)].voice.count : 0;
 }
 
-TOVDLL_API int WINAPI TOV_WaveSkip(int channel, int segment) {
-    const auto guard = Guard();
+int Skip(int channel, int segment) {
     if (!Valid(channel) || segment < 0 || segment > 8) return 0;
     Channel& c = g_mix.ch[size_t(channel)];
     if (c.voice.count == 0 || !c.wave || c.wave->mode != 3) return 0;
@@ -424,9 +405,7 @@ TOVDLL_API int WINAPI TOV_WaveSkip(int channel, int segment) {
     return 1;
 }
 
-TOVDLL_API int WINAPI TOV_WavePlayCount(int channel, int count) {
-    const auto guard = Guard();
-    if (DsMode()) return DsPlayCount(channel, count);
+int PlayCount(int channel, int count) {
     if (!Valid(channel)) return 0;
     Channel& c = g_mix.ch[size_t(channel)];
     if (c.voice.count == 0) return 0;
@@ -436,29 +415,15 @@ TOVDLL_API int WINAPI TOV_WavePlayCount(int channel, int count) {
     return old;
 }
 
-TOVDLL_API int WINAPI TOV_WaveMixCount(int n) {
-    const auto guard = Guard();
-    const int old = g_mix.mixCount;
-    g_mix.mixCount = Clamp(n, 0, kChannels);
-    return old;
-}
-
-TOVDLL_API int WINAPI TOV_WaveSetMasterVol(int volume) {
-    const auto guard = Guard();
-    if (DsMode()) return DsSetMasterVol(volume);
+int SetMasterVol(int volume) {
     g_mix.master = Clamp(volume, 0, 15);
     g_mix.masterFade.interval = 0;
     return g_mix.master;
 }
 
-TOVDLL_API int WINAPI TOV_WaveGetMasterVol(void) {
-    const auto guard = Guard();
-    return DsMode() ? DsGetMasterVol() : g_mix.master;
-}
+int GetMasterVol() { return g_mix.master; }
 
-TOVDLL_API int WINAPI TOV_WaveSetLocalVol(int channel, int volume) {
-    const auto guard = Guard();
-    if (DsMode()) return DsSetLocalVol(channel, volume);
+int SetLocalVol(int channel, int volume) {
     volume = Clamp(volume, 0, 15);
     if (channel == -1) {
         for (Channel& c : g_mix.ch) {
@@ -473,16 +438,9 @@ TOVDLL_API int WINAPI TOV_WaveSetLocalVol(int channel, int volume) {
     return channel;
 }
 
-TOVDLL_API int WINAPI TOV_WaveGetLocalVol(int channel) {
-    const auto guard = Guard();
-    if (DsMode()) return DsGetLocalVol(channel);
-    return Valid(channel) ? g_mix.ch[size_t(channel)].volume : 0;
-}
+int GetLocalVol(int channel) { return Valid(channel) ? g_mix.ch[size_t(channel)].volume : 0; }
 
-namespace {
-
-int FadeTo(int channel, int target, int ms, bool fixedSteps) {
-    if (DsMode()) return channel;  // DirectSound volumes do not fade
+int FadeTo(int channel, int target, int ms, int steps) {
     target = Clamp(target, 0, 15);
     Fade* f;
     int* vol;
@@ -495,47 +453,19 @@ int FadeTo(int channel, int target, int ms, bool fixedSteps) {
     } else {
         return -1;
     }
-    StartFade(*f, *vol, target, ms, fixedSteps ? 15 : std::abs(target - *vol));
+    StartFade(*f, *vol, target, ms, steps > 0 ? steps : std::abs(target - *vol));
     return channel;
 }
 
-}  // namespace
-
-TOVDLL_API int WINAPI TOV_WaveFadeIn(int channel, int ms) {
-    const auto guard = Guard();
-    return FadeTo(channel, 15, ms, true);
-}
-TOVDLL_API int WINAPI TOV_WaveFadeOut(int channel, int ms) {
-    const auto guard = Guard();
-    return FadeTo(channel, 0, ms, true);
-}
-TOVDLL_API int WINAPI TOV_WaveFade(int channel, int target, int ms) {
-    const auto guard = Guard();
-    return FadeTo(channel, target, ms, false);
-}
-
-TOVDLL_API int WINAPI TOV_WaveSetPitch(int channel, int percent) {
-    const auto guard = Guard();
-    if (DsMode()) return DsSetPitch(channel, percent, true);
+int SetPitch(int channel, int value, bool percent) {
     if (!Valid(channel)) return -1;
     Channel& c = g_mix.ch[size_t(channel)];
-    if (c.voice.count != 0) c.voice.pitch = float(percent) * 0.01f;
+    if (c.voice.count != 0)
+        c.voice.pitch = percent ? float(value) * 0.01f : float(value) * (1.0f / 22050.0f);
     return channel;
 }
 
-TOVDLL_API int WINAPI TOV_WaveSetPitchDirect(int channel, int hz) {
-    const auto guard = Guard();
-    if (DsMode()) return DsSetPitch(channel, hz, false);
-    if (!Valid(channel)) return -1;
-    Channel& c = g_mix.ch[size_t(channel)];
-    if (c.voice.count != 0) c.voice.pitch = float(hz) * (1.0f / 22050.0f);
-    return channel;
-}
-
-TOVDLL_API int WINAPI TOV_WavePitch(tagTOVWAVE* wave, double ratio) {
-    const auto guard = Guard();
-    // A DirectSound wave's data is its sound buffer, not samples to resample.
-    if (!wave || !wave->data || DsMode()) return 0;
+int PitchWave(tagTOVWAVE* wave, double ratio) {
     if (wave->rate != 22050 || wave->mode != 2) {
         MessageBoxA(nullptr, "WavePitchは22.05Khzステレオファイルにのみ対応しています。",
                     gen::kCaption, MB_OK);
@@ -566,10 +496,9 @@ TOVDLL_API int WINAPI TOV_WavePitch(tagTOVWAVE* wave, double ratio) {
     return 1;
 }
 
-TOVDLL_API int WINAPI TOV_SetWaveBufferInfo(int count, int bytes, int prequeued) {
-    const auto guard = Guard();
+int SetBufferInfo(int count, int bytes, int prequeued) {
     Mixer& m = g_mix;
-    if (!gen::kBufferSettings || !m.open || DsMode()) return 0;
+    if (!gen::kBufferSettings || !m.open) return 0;
     const int oldCount = m.bufCount, oldBytes = m.bufBytes, oldPre = m.prequeued;
     TOV_WaveUnlock();
     m.bufCount = Clamp(count, 2, kMaxBuffers);
@@ -582,22 +511,13 @@ TOVDLL_API int WINAPI TOV_SetWaveBufferInfo(int count, int bytes, int prequeued)
     return 0;
 }
 
-TOVDLL_API int WINAPI TOV_GetWaveBufferInfo(int* count, int* bytes, int* prequeued) {
-    const auto guard = Guard();
-    if (DsMode()) {
-        if (count) *count = 8;
-        if (bytes) *bytes = 4096;
-        if (prequeued) *prequeued = 2;
-        return 0;
-    }
+void GetBufferInfo(int* count, int* bytes, int* prequeued) {
     if (count) *count = g_mix.bufCount;
     if (bytes) *bytes = g_mix.bufBytes;
     if (prequeued) *prequeued = g_mix.prequeued;
-    return 0;
 }
 
-TOVDLL_API int WINAPI TOV_WaveCharge(void) {
-    const auto guard = Guard();
+int Charge() {
     Mixer& m = g_mix;
     m.charging = true;
     while (m.open && m.queued < m.bufCount) {
@@ -606,4 +526,45 @@ TOVDLL_API int WINAPI TOV_WaveCharge(void) {
     }
     m.charging = false;
     return m.bufCount;
+}
+
+}  // namespace
+
+const WaveOutput kMixerOutput = {
+    .read = MixerWaveRead,
+    .appendRead = MixerAppendWaveRead,
+    .appendWave = MixerAppendWave,
+    .appendSilence = MixerAppendSilence,
+    .lock = MixerLockWave,
+    .unlock = MixerUnlockWave,
+    .free = MixerWaveFree,
+    .pitchWave = PitchWave,
+    .play = Play,
+    .playJust = PlayJust,
+    .stop = Stop,
+    .pause = Pause,
+    .status = Status,
+    .skip = Skip,
+    .playCount = PlayCount,
+    .setMasterVol = SetMasterVol,
+    .getMasterVol = GetMasterVol,
+    .setLocalVol = SetLocalVol,
+    .getLocalVol = GetLocalVol,
+    .fade = FadeTo,
+    .setPitch = SetPitch,
+    .setBufferInfo = SetBufferInfo,
+    .getBufferInfo = GetBufferInfo,
+    .charge = Charge,
+    .close = Close,
+};
+
+}  // namespace tov
+
+using namespace tov;
+
+TOVDLL_API int WINAPI TOV_WaveMixCount(int n) {
+    const auto guard = Guard();
+    const int old = g_mix.mixCount;
+    g_mix.mixCount = Clamp(n, 0, kChannels);
+    return old;
 }

@@ -1,5 +1,6 @@
-// Wave records and wave files: reading (plain, packed, segmented, Ogg through the outside
-// decoder), the reductions to the mixer's 8-bit form, appending, direct access, freeing.
+// Wave files and the mixer's wave records: reading (the system's own fixed header, other
+// tools' chunks, packed, segmented, Ogg through the outside decoder) into the mixer's form or
+// a sound buffer's, and the mixer's records: appending, direct access, freeing.
 #include <cstring>
 
 #include <wynbytes.h>
@@ -8,6 +9,7 @@
 #include "ovd10.h"
 #include "pack.h"
 #include "tov_internal.h"
+#include "voice.h"
 #include "wavefmt.h"
 
 namespace tov {
@@ -99,12 +101,81 @@ bool ReadOgg(HANDLE file, uint32_t fileSize, const char* path, Loaded* out, bool
     return ok;
 }
 
+// The RIFF route: the fixed header of the system's own files, else the chunks of another
+// tool's file; then the samples, in a block tagged with the path. Shows the format box for a
+// file it cannot take.
+bool ReadRiff(HANDLE file, uint32_t fileSize, const char* path, Loaded* out, bool* packed) {
+    uint64_t pos = 0;  // where the handle stands, from the start of the file
+    const ReadAt read = [&](uint64_t at, uint8_t* buf, size_t n) {
+        if (at + n > fileSize) return false;
+        if (at != pos) {
+            const int64_t by = int64_t(at) - int64_t(pos);
+            LONG high = LONG(by >> 32);
+            if (SetFilePointer(file, LONG(uint32_t(by)), &high, FILE_CURRENT) ==
+                    INVALID_SET_FILE_POINTER &&
+                GetLastError() != NO_ERROR)
+                return false;
+            pos = at;
+        }
+        if (!ReadExactly(file, buf, DWORD(n))) return false;
+        pos += n;
+        return true;
+    };
+    uint8_t head[kWaveHeaderSize];
+    WaveHeader h;
+    uint64_t dataAt = kWaveHeaderSize;
+    bool ok = read(0, head, sizeof head);
+    if (ok && HasFixedWaveLayout(head))
+        ok = ParseWaveHeader(head, sizeof head, &h);
+    else if (ok)
+        ok = WalkWaveChunks(read, fileSize, &h, &dataAt);
+    if (!ok || !WaveHeaderFits(h, fileSize - dataAt)) {
+        FormatBox();
+        return false;
+    }
+    out->rate = h.rate;
+    out->bit = h.bit;
+    out->mode = h.mode;
+    out->size = h.size;
+    out->segmented = h.segmented;
+    *packed = h.packed;
+    out->data = static_cast<uint8_t*>(TOV_Alloc2(h.size ? h.size : 1, path));
+    if (!out->data) return false;
+    uint8_t none = 0;
+    if (!read(dataAt, h.size ? out->data : &none, h.size)) {
+        TOV_Free(out->data);
+        out->data = nullptr;
+        return false;
+    }
+    return true;
+}
+
+// A mixer-form wave at a rate the mixer has no routine for becomes 22050 Hz, so that it plays
+// at its own length and pitch. Segmented waves are mixed as 11025 Hz whatever their rate.
+bool ToMixerRate(Loaded* w, const char* path) {
+    if (w->segmented || MixerPlays(w->rate, w->mode)) return true;
+    const uint64_t size = ResampledSize(w->size, w->rate, w->mode);
+    if (size > 0x7FFFFFFFu) {
+        Box(Lib().parent, MessageText(kMsgMemory), gen::kCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    auto* out = static_cast<uint8_t*>(TOV_Alloc2(DWORD(size ? size : 1), path));
+    if (!out) return false;
+    ResampleTo22050(out, w->data, w->size, w->rate, w->mode);
+    TOV_Free(w->data);
+    w->data = out;
+    w->size = uint32_t(size);
+    w->rate = 22050;
+    return true;
+}
+
 }  // namespace
 
-// Reads a wave file into `out` converted to 8 bits (unless `keep16`) and at most 22050 Hz.
-// Shows the library's box for a missing file or a header that does not describe its data.
-bool LoadWave(const char* path, Loaded* out, bool keep16) {
+// Reads a wave file into `out` in the given form. Shows the library's box for a missing file
+// or a header that does not describe its data.
+bool LoadWave(const char* path, Loaded* out, WaveForm form) {
     if (!path) return false;
+    const bool keep16 = form == WaveForm::kBuffer;
     tagVFENTRY entry{};
     HANDLE file = NxlVfs_OpenHandle(path, &kRule, 0, FALSE, &entry);
     if (!file) {
@@ -115,31 +186,10 @@ bool LoadWave(const char* path, Loaded* out, bool keep16) {
     }
     bool ok;
     bool packed = false;
-    if (gen::kOgg && SameTextNoCase(Extension(path), g_oggExt)) {
+    if (gen::kOgg && SameTextNoCase(Extension(path), g_oggExt))
         ok = ReadOgg(file, entry.size, path, out, keep16);
-    } else {
-        uint8_t head[kWaveHeaderSize];
-        WaveHeader h;
-        ok = entry.size >= kWaveHeaderSize && ReadExactly(file, head, sizeof head) &&
-             ParseWaveHeader(head, sizeof head, &h) &&
-             WaveHeaderFits(h, entry.size - kWaveHeaderSize);
-        if (!ok) {
-            FormatBox();
-        } else {
-            out->rate = h.rate;
-            out->bit = h.bit;
-            out->mode = h.mode;
-            out->size = h.size;
-            out->segmented = h.segmented;
-            packed = h.packed;
-            out->data = static_cast<uint8_t*>(TOV_Alloc2(h.size ? h.size : 1, path));
-            ok = out->data && ReadExactly(file, out->data, h.size);
-            if (out->data && !ok) {
-                TOV_Free(out->data);
-                out->data = nullptr;
-            }
-        }
-    }
+    else
+        ok = ReadRiff(file, entry.size, path, out, &packed);
     CloseHandle(file);
     if (!ok) return false;
 
@@ -173,6 +223,11 @@ bool LoadWave(const char* path, Loaded* out, bool keep16) {
         out->size = HalveRate(out->data, out->size, out->mode * (out->bit / 8));
         out->rate = 22050;
     }
+    if (form == WaveForm::kMixer && !ToMixerRate(out, path)) {
+        TOV_Free(out->data);
+        out->data = nullptr;
+        return false;
+    }
     return true;
 }
 
@@ -192,20 +247,22 @@ void Store(const Loaded& l, tagTOVWAVE* wave, bool segments) {
     }
 }
 
-// A new block holding `a` then `b` bytes of `fill` (or of `bytes` when given).
+// A new block holding the record's samples (none when it holds no data) and then `n` bytes:
+// those of `bytes`, or `fill` when it is null.
 uint8_t* Joined(const tagTOVWAVE* dst, const uint8_t* bytes, uint32_t n, uint8_t fill) {
-    const uint64_t total = uint64_t(dst->size) + n;
+    const uint32_t have = dst->data && dst->size > 0 ? uint32_t(dst->size) : 0;
+    const uint64_t total = uint64_t(have) + n;
     if (total > 0x7FFFFFFFu) {
         Box(Lib().parent, MessageText(kMsgMemory), gen::kCaption, MB_OK | MB_ICONERROR);
         return nullptr;
     }
     auto* block = static_cast<uint8_t*>(TOV_Alloc2(DWORD(total ? total : 1), "append"));
     if (!block) return nullptr;
-    if (dst->size > 0) std::memcpy(block, dst->data, size_t(dst->size));
+    if (have) std::memcpy(block, dst->data, have);
     if (bytes)
-        std::memcpy(block + dst->size, bytes, n);
+        std::memcpy(block + have, bytes, n);
     else
-        std::memset(block + dst->size, fill, n);
+        std::memset(block + have, fill, n);
     return block;
 }
 
@@ -219,27 +276,17 @@ void Replace(tagTOVWAVE* w, uint8_t* block, uint32_t added) {
 
 void WavesReset() { lstrcpynA(g_oggExt, "rvg", sizeof g_oggExt); }
 
-}  // namespace tov
-
-using namespace tov;
-
-TOVDLL_API int WINAPI TOV_WaveRead(LPCSTR path, tagTOVWAVE* wave) {
-    const auto guard = Guard();
-    if (!wave) return 0;
-    if (DsMode()) return DsWaveRead(path, wave);
+int MixerWaveRead(const char* path, tagTOVWAVE* wave) {
     Loaded l;
-    if (!LoadWave(path, &l, false)) return 0;
+    if (!LoadWave(path, &l, WaveForm::kMixer)) return 0;
     Store(l, wave, true);
     ++Lib().heldWaves;
     return 1;
 }
 
-TOVDLL_API int WINAPI TOV_AppendWaveRead(LPCSTR path, tagTOVWAVE* wave) {
-    const auto guard = Guard();
-    if (!wave) return 0;
-    if (DsMode()) return DsAppendWaveRead(path, wave);
+int MixerAppendWaveRead(const char* path, tagTOVWAVE* wave) {
     Loaded l;
-    if (!LoadWave(path, &l, false)) return 0;
+    if (!LoadWave(path, &l, WaveForm::kMixer)) return 0;
     if (!wave->data) {
         // An empty destination simply receives the samples (and now holds a wave).
         wave->data = l.data;
@@ -254,60 +301,36 @@ TOVDLL_API int WINAPI TOV_AppendWaveRead(LPCSTR path, tagTOVWAVE* wave) {
     return 1;
 }
 
-TOVDLL_API tagTOVWAVE* WINAPI TOV_AppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
-    const auto guard = Guard();
-    if (DsMode()) return DsAppendWave(dst, src);
-    if (!dst || !src || src == dst || !src->data) return dst;
+tagTOVWAVE* MixerAppendWave(tagTOVWAVE* dst, tagTOVWAVE* src) {
+    uint8_t* block = Joined(dst, src->data, uint32_t(src->size), 0);
+    if (!block) return dst;
     if (!dst->data) {
-        uint8_t* block = Joined(dst, src->data, uint32_t(src->size), 0);
-        if (!block) return dst;
         dst->data = block;
         dst->size = src->size;
         ++Lib().heldWaves;
     } else {
-        uint8_t* block = Joined(dst, src->data, uint32_t(src->size), 0);
-        if (!block) return dst;
         Replace(dst, block, uint32_t(src->size));
     }
-    TOV_WaveFree(src);
+    MixerWaveFree(src);
     return dst;
 }
 
-TOVDLL_API int WINAPI TOV_AppendSpace(tagTOVWAVE* wave, int amount, int) {
-    const auto guard = Guard();
-    if (DsMode()) return DsAppendSpace(wave, amount);
-    if (!wave || !wave->data || amount < 0) return 0;
-    uint32_t n = uint32_t(amount);
-    if (amount == 1) {
-        // One millisecond of silence.
-        const int channels = wave->mode == 2 ? 2 : 1;
-        n = uint32_t(wave->rate / 1000 * (wave->bit / 8) * channels);
-    }
-    uint8_t* block = Joined(wave, nullptr, n, 0x80);
+int MixerAppendSilence(tagTOVWAVE* wave, uint32_t bytes) {
+    uint8_t* block = Joined(wave, nullptr, bytes, 0x80);
     if (!block) return 0;
-    Replace(wave, block, n);
+    Replace(wave, block, bytes);
     return 1;
 }
 
-TOVDLL_API int WINAPI TOV_LockWave(tagTOVWAVE* wave, void** data, DWORD* size) {
-    const auto guard = Guard();
-    if (DsMode()) return DsLockWave(wave, data, size);
-    const bool has = wave && wave->data;
-    if (data) *data = has ? wave->data : nullptr;
-    if (size) *size = has ? DWORD(wave->size) : 0;
-    return has ? 1 : 0;
+bool MixerLockWave(tagTOVWAVE* wave, void** data, DWORD* size) {
+    *data = wave->data;
+    *size = DWORD(wave->size);
+    return true;
 }
 
-TOVDLL_API int WINAPI TOV_UnlockWave(tagTOVWAVE* wave, void* data, DWORD size) {
-    const auto guard = Guard();
-    if (DsMode()) return DsUnlockWave(wave, data, size);
-    return wave ? 1 : 0;
-}
+int MixerUnlockWave(tagTOVWAVE*, void*, DWORD) { return 1; }
 
-TOVDLL_API int WINAPI TOV_WaveFree(tagTOVWAVE* wave) {
-    const auto guard = Guard();
-    if (!wave) return 0;
-    if (DsMode()) return DsWaveFree(wave);
+int MixerWaveFree(tagTOVWAVE* wave) {
     MixerForgetWave(wave);
     if (wave->data) {
         TOV_Free(wave->data);
@@ -317,6 +340,10 @@ TOVDLL_API int WINAPI TOV_WaveFree(tagTOVWAVE* wave) {
     wave->rate = wave->bit = wave->mode = wave->size = 0;
     return 1;
 }
+
+}  // namespace tov
+
+using namespace tov;
 
 TOVDLL_API int WINAPI TOV_OggFileExt(LPCSTR ext) {
     const auto guard = Guard();

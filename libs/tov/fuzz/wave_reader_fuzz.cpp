@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // The DirectSound output's form: 16-bit samples kept, 44100 Hz halved by whole frames.
     tov::LoadedWave l;
-    if (tov::LoadWave(s.path, &l, true)) {
+    if (tov::LoadWave(s.path, &l, tov::WaveForm::kBuffer)) {
         if (!l.data) __builtin_trap();
         TOV_Free(l.data);
     }

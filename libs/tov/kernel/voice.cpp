@@ -16,7 +16,22 @@ bool EndOfPass(Voice& v) {
     return true;
 }
 
+// The routine that expands a plain wave of this rate and channel count to the output, and
+// the output bytes per source byte; no routine for any other rate or a stereo 5512 Hz wave.
+struct Routine {
+    MixRoutine fn = nullptr;
+    int factor = 0;
+};
+Routine RoutineFor(int rate, int mode) {
+    if (rate == 22050) return {mode == 1 ? TOV_WaveMix22M : TOV_WaveMix22S, mode == 1 ? 2 : 1};
+    if (rate == 11025) return {mode == 1 ? TOV_WaveMix11M : TOV_WaveMix11S_X, mode == 1 ? 4 : 2};
+    if (rate == 5512 && mode == 1) return {TOV_WaveMix05M, 8};
+    return {};
+}
+
 }  // namespace
+
+bool MixerPlays(int rate, int mode) { return RoutineFor(rate, mode).fn != nullptr; }
 
 bool MixVoice(Voice& v, const WaveView& w, uint8_t* out, int bytes, const uint8_t* row,
               const MixTables& t, uint8_t* work, bool pitched) {
@@ -81,20 +96,8 @@ bool MixVoice(Voice& v, const WaveView& w, uint8_t* out, int bytes, const uint8_
             if (v.position >= frames * mode && !EndOfPass(v)) return false;
             continue;
         }
-        int factor;
-        MixRoutine fn;
-        if (w.rate == 22050) {
-            factor = mode == 1 ? 2 : 1;
-            fn = mode == 1 ? TOV_WaveMix22M : TOV_WaveMix22S;
-        } else if (w.rate == 11025) {
-            factor = mode == 1 ? 4 : 2;
-            fn = mode == 1 ? TOV_WaveMix11M : TOV_WaveMix11S_X;
-        } else if (w.rate == 5512 && mode == 1) {
-            factor = 8;
-            fn = TOV_WaveMix05M;
-        } else {
-            return false;  // no mixing routine for this rate
-        }
+        const auto [fn, factor] = RoutineFor(w.rate, mode);
+        if (!fn) return false;  // no mixing routine for this rate
         const int frame = fn == TOV_WaveMix11S_X ? 2 : 1;
         const int left = w.size - v.position;
         int samples = std::min(bytes - sum, left * factor) / factor;

@@ -26,6 +26,10 @@ struct Voice {
     float pitch = 1.0f;  // source samples per output sample (22050 Hz waves)
 };
 
+// Whether the mixer has a routine for a plain (not segmented) wave of this rate and channel
+// count: 22050 and 11025 Hz, and 5512 Hz mono.
+bool MixerPlays(int rate, int mode);
+
 // Adds up to `bytes` output bytes of the voice into `out` (22050 Hz stereo) through the
 // volume row. `work` holds at least bytes / 2 frames of two bytes for pitched reading;
 // `pitched` enables it. Returns false when the voice has finished (its count ran out, or its

@@ -2,7 +2,21 @@
 
 #include <wynbytes.h>
 
+#include <cstring>
+
 namespace tov {
+namespace {
+
+// A file with more chunks than this before its samples is not a wave of any tool.
+constexpr int kMaxChunks = 1024;
+
+// The extensible format's sub-format GUID for PCM.
+constexpr uint8_t kPcmGuid[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                  0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+bool Tag(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+
+}  // namespace
 
 bool ParseWaveHeader(const uint8_t* b, size_t n, WaveHeader* h) {
     if (!b || n < kWaveHeaderSize) return false;
@@ -20,10 +34,51 @@ bool ParseWaveHeader(const uint8_t* b, size_t n, WaveHeader* h) {
     return r.ok();
 }
 
+bool HasFixedWaveLayout(const uint8_t* head44) {
+    return head44[10] == 'P' || head44[11] == 'L' || Tag(head44 + 36, "data");
+}
+
+bool WalkWaveChunks(const ReadAt& read, uint64_t fileSize, WaveHeader* h, uint64_t* dataAt) {
+    uint8_t riff[12];
+    if (!read(0, riff, sizeof riff) || !Tag(riff, "RIFF") || !Tag(riff + 8, "WAVE")) return false;
+    bool format = false, data = false;
+    uint64_t at = 12;
+    for (int n = 0; n < kMaxChunks && !(format && data) && at + 8 <= fileSize; ++n) {
+        uint8_t head[8];
+        if (!read(at, head, sizeof head)) return false;
+        const uint32_t length = wyn::ByteReader(head + 4, 4).u32();
+        const uint64_t body = at + 8;
+        if (body + length > fileSize) return false;
+        if (Tag(head, "fmt ") && !format) {
+            if (length < 16) return false;
+            uint8_t f[40] = {};
+            const size_t want = length >= 40 ? 40 : 16;
+            if (!read(body, f, want)) return false;
+            wyn::ByteReader r(f, want);
+            const uint16_t tag = r.u16();
+            const bool pcm = tag == 1 || (tag == 0xFFFE && want == 40 &&
+                                          std::memcmp(f + 24, kPcmGuid, sizeof kPcmGuid) == 0);
+            if (!pcm) return false;
+            h->mode = r.u16();
+            h->rate = r.i32();
+            r.seek(14);
+            h->bit = r.u16();
+            format = true;
+        } else if (Tag(head, "data") && !data) {
+            h->size = length;
+            *dataAt = body;
+            data = true;
+        }
+        at = body + length + (length & 1);  // chunks are padded to an even length
+    }
+    h->packed = h->segmented = false;
+    return format && data;
+}
+
 bool WaveHeaderFits(const WaveHeader& h, uint64_t available) {
     if (h.mode != 1 && h.mode != 2) return false;
     if (h.bit != 8 && h.bit != 16) return false;
-    if (h.rate <= 0) return false;
+    if (h.rate < kMinWaveRate || h.rate > kMaxWaveRate) return false;
     if (h.size > available) return false;
     if (h.packed && h.size < 4) return false;
     return true;
@@ -50,6 +105,29 @@ void Pcm16To8(uint8_t* out, const uint8_t* pcm, uint32_t size) {
     for (uint32_t i = 0; i < n; ++i) {
         const int16_t s = int16_t(uint16_t(pcm[2 * i] | pcm[2 * i + 1] << 8));
         out[i] = uint8_t((s >> 8) + 128);
+    }
+}
+
+uint64_t ResampledSize(uint32_t size, int rate, int channels) {
+    if (rate <= 0 || channels <= 0) return 0;
+    const uint64_t frames = size / uint32_t(channels);
+    return frames * 22050u / uint64_t(rate) * uint64_t(channels);
+}
+
+void ResampleTo22050(uint8_t* out, const uint8_t* in, uint32_t size, int rate, int channels) {
+    const uint64_t frames = size / uint32_t(channels);
+    const uint64_t outFrames = ResampledSize(size, rate, channels) / uint64_t(channels);
+    for (uint64_t k = 0; k < outFrames; ++k) {
+        // The source position k × rate / 22050 as a whole frame and a remainder in 22050ths.
+        const uint64_t at = k * uint64_t(rate);
+        const uint64_t i = at / 22050u, r = at % 22050u;
+        const uint64_t j = i + 1 < frames ? i + 1 : i;
+        for (int c = 0; c < channels; ++c) {
+            const uint64_t a = in[i * uint64_t(channels) + uint64_t(c)];
+            const uint64_t b = in[j * uint64_t(channels) + uint64_t(c)];
+            out[k * uint64_t(channels) + uint64_t(c)] =
+                uint8_t((a * (22050u - r) + b * r + 11025u) / 22050u);
+        }
     }
 }
 

@@ -1,9 +1,11 @@
-// The wave file as the sound library reads it: a fixed 44-byte header (no chunk walking)
-// and the sample data, plus the reductions made while reading and the segment scan.
+// The wave file as the sound library reads it: the fixed 44-byte header of the system's own
+// files, the chunks of other tools' files, and the sample data, plus the conversions made
+// while reading and the segment scan.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace tov {
 
@@ -22,9 +24,29 @@ struct WaveHeader {
 // Reads the fields of a 44-byte header. False when fewer than 44 bytes are given.
 bool ParseWaveHeader(const uint8_t* bytes, size_t n, WaveHeader* h);
 
+// Whether the first 44 bytes of a file have the fixed layout of the system's own files: the
+// form marks a packed or segmented wave, or the "data" chunk starts at 36, right behind a
+// 16-byte "fmt " chunk. Such files are read as their fixed header says, and nothing else is.
+bool HasFixedWaveLayout(const uint8_t* head44);
+
+// Reads `n` bytes at offset `at` of a file; false when they are not all there.
+using ReadAt = std::function<bool(uint64_t at, uint8_t* out, size_t n)>;
+
+// Walks the chunks of a RIFF WAVE file of `fileSize` bytes from offset 12 to its "fmt " chunk
+// (16 bytes or more, PCM: format 1, or the extensible format with the PCM sub-format) and its
+// "data" chunk. Fills the header's channels, rate, bits and data length, and the offset of the
+// data. False when the file is not a RIFF WAVE, either chunk is missing, the format is not
+// PCM, or a chunk runs past the end of the file.
+bool WalkWaveChunks(const ReadAt& read, uint64_t fileSize, WaveHeader* h, uint64_t* dataAt);
+
+// The sample rates the reader takes; outside them a file is not a sound anyone plays, and a
+// rate conversion could blow a small file up.
+inline constexpr int kMinWaveRate = 1000;
+inline constexpr int kMaxWaveRate = 400000;
+
 // Whether the header describes data the reader can take: 1 or 2 channels of 8 or 16 bits, a
-// positive rate, and (packed: a block of at least the 4-byte count) no more data than the
-// `available` bytes behind the header.
+// rate inside the bounds above, and (packed: a block of at least the 4-byte count) no more
+// data than the `available` bytes behind the header.
 bool WaveHeaderFits(const WaveHeader& h, uint64_t available);
 
 // In place: each 16-bit sample's high byte plus 128. Returns the new byte count.
@@ -34,6 +56,13 @@ uint32_t Reduce16To8(uint8_t* data, uint32_t size);
 uint32_t HalveRate(uint8_t* data, uint32_t size, int frameBytes);
 // 16-bit signed PCM to 8-bit unsigned: (s >> 8) + 128, modulo 256. Writes size / 2 bytes.
 void Pcm16To8(uint8_t* out, const uint8_t* pcm, uint32_t size);
+
+// The byte count of 8-bit data of `channels` channels at `rate` converted to 22050 Hz: whole
+// frames only, frames × 22050 / rate of them (rounded down).
+uint64_t ResampledSize(uint32_t size, int rate, int channels);
+// Converts 8-bit data at `rate` to 22050 Hz by linear interpolation: output frame k takes the
+// source at k × rate / 22050, rounded to the nearest value; `out` holds ResampledSize bytes.
+void ResampleTo22050(uint8_t* out, const uint8_t* in, uint32_t size, int rate, int channels);
 
 // Cuts 8-bit data at 0xFF markers into at most eight segments (the first byte of a segment is
 // always a sample). Empty data gives no segment at all. All arrays hold kSegments entries.
