@@ -66,10 +66,24 @@ TOVDLL_API int WINAPI TOV_Free(void* block);
 
 // ---- waves ----
 // Reads a wave file (RIFF WAVE, packed, segmented, or Ogg by its extension) into the record,
-// converted to 8 bits and at most 22050 Hz. 1, or 0 after the library's box.
+// converted to 8 bits; 44100 Hz is halved and any other rate without a mixing routine (all but
+// 22050, 11025 and mono 5512 Hz) is converted to 22050 Hz, so it plays at its own length and
+// pitch. The system's own files are read by their fixed 44-byte header; other tools' files
+// are walked to their "fmt " (PCM) and "data" chunks. 1, or 0 after the library's box (a
+// missing file; a format it cannot take: not PCM, not 1 or 2 channels of 8 or 16 bits, a rate
+// outside 1000..400000 Hz, or more data claimed than the file holds; no box when the Ogg
+// decoder fails). In DirectSound mode: as TOV_WaveRead16.
 TOVDLL_API int WINAPI TOV_WaveRead(LPCSTR path, tagTOVWAVE* wave);
-// Reads a file and appends its samples to the record's data (formats are not compared).
+// Reads a file and appends its samples to the record's data (formats are not compared). In
+// DirectSound mode: as TOV_AppendWaveRead16.
 TOVDLL_API int WINAPI TOV_AppendWaveRead(LPCSTR path, tagTOVWAVE* wave);
+// DirectSound mode's reader: as TOV_WaveRead, but 16-bit samples stay 16-bit, the rate stays
+// the file's (44100 Hz halved), no segments are parsed, and the record's `data` is the wave's
+// sound buffer. 0 when DirectSound is not the output (no buffer can be made).
+TOVDLL_API int WINAPI TOV_WaveRead16(LPCSTR path, tagTOVWAVE* wave);
+// Appends a file read as TOV_WaveRead16 to a record that holds a sound buffer of the same bits
+// and channels (a new buffer of both). 1, or 0 with the record unchanged.
+TOVDLL_API int WINAPI TOV_AppendWaveRead16(LPCSTR path, tagTOVWAVE* wave);
 // Appends the source's samples to the destination's and frees the source. Returns dst.
 TOVDLL_API tagTOVWAVE* WINAPI TOV_AppendWave(tagTOVWAVE* dst, tagTOVWAVE* src);
 // Appends `amount` bytes of silence (an amount of exactly 1: one millisecond). 0 when the

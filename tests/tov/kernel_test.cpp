@@ -1,5 +1,5 @@
 // The sound library's pure parts: the packed-wave codec, the mixer's tables and routines,
-// the pitch kernel and the wave format's reductions and segment scan.
+// the pitch kernel and the wave format: its layouts, conversions and segment scan.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +10,8 @@
 #include "mixkernel.h"
 #include "pack.h"
 #include "pitch.h"
+#include "voice.h"
+#include "wave_fixture.h"
 #include "wavefmt.h"
 
 namespace {
@@ -231,6 +233,10 @@ const HeaderCase kHeaders[] = {
     {"six channels", 6, 22050, 8, 10, false, 100, false},
     {"12-bit", 1, 22050, 12, 10, false, 100, false},
     {"zero rate", 1, 0, 8, 10, false, 100, false},
+    {"rate below 1000 Hz", 1, 999, 8, 10, false, 100, false},
+    {"1000 Hz", 1, 1000, 8, 10, false, 100, true},
+    {"400000 Hz", 1, 400000, 8, 10, false, 100, true},
+    {"rate above 400000 Hz", 1, 400001, 8, 10, false, 100, false},
     {"packed without count", 1, 22050, 8, 3, true, 100, false},
     {"packed", 1, 22050, 8, 4, true, 4, true},
 };
@@ -260,6 +266,115 @@ TEST(WaveFormat, HeadersAreCheckedAgainstTheData) {
     }
     tov::WaveHeader h;
     EXPECT_FALSE(tov::ParseWaveHeader(Bytes(43).data(), 43, &h));
+}
+
+// Reads from bytes in memory as the library reads from a file.
+tov::ReadAt ReaderOf(const Bytes& f) {
+    return [&f](uint64_t at, uint8_t* out, size_t n) {
+        if (at + n > f.size()) return false;
+        std::memcpy(out, f.data() + at, n);
+        return true;
+    };
+}
+
+TEST(WaveFormat, TheSystemsOwnLayoutIsReadByItsFixedHeader) {
+    const Bytes samples = {0x90, 0xA0, 0xB0};
+    Bytes own = tovtest::WaveBytes(22050, 8, 1, samples);
+    EXPECT_TRUE(tov::HasFixedWaveLayout(own.data()));
+    // The packed and segmented marks keep the fixed header whatever follows it.
+    for (size_t at : {size_t(10), size_t(11)}) {
+        Bytes marked =
+            tovtest::WaveBytes(22050, 8, 1, samples, {.beforeData = {tovtest::InfoList()}});
+        marked[at] = at == 10 ? 'P' : 'L';
+        EXPECT_TRUE(tov::HasFixedWaveLayout(marked.data())) << at;
+    }
+    for (const auto& c : tovtest::ToolLayouts()) {
+        const Bytes f = tovtest::WaveBytes(22050, 8, 1, samples, c.layout);
+        EXPECT_FALSE(tov::HasFixedWaveLayout(f.data())) << c.name;
+    }
+}
+
+TEST(WaveFormat, OtherToolsChunksAreWalkedToFmtAndData) {
+    const Bytes samples = {1, 2, 3, 4, 5, 6, 7};
+    for (const auto& c : tovtest::ToolLayouts()) {
+        const Bytes f = tovtest::WaveBytes(32000, 16, 2, samples, c.layout);
+        tov::WaveHeader h;
+        uint64_t at = 0;
+        ASSERT_TRUE(tov::WalkWaveChunks(ReaderOf(f), f.size(), &h, &at)) << c.name;
+        EXPECT_EQ(h.mode, 2) << c.name;
+        EXPECT_EQ(h.rate, 32000) << c.name;
+        EXPECT_EQ(h.bit, 16) << c.name;
+        EXPECT_EQ(h.size, samples.size()) << c.name;
+        EXPECT_FALSE(h.packed || h.segmented) << c.name;
+        ASSERT_LE(at + h.size, f.size()) << c.name;
+        EXPECT_EQ(Bytes(f.begin() + long(at), f.begin() + long(at + h.size)), samples) << c.name;
+    }
+    for (const auto& c : tovtest::RefusedLayouts()) {
+        const Bytes f = tovtest::WaveBytes(32000, 16, 2, samples, c.layout);
+        tov::WaveHeader h;
+        uint64_t at = 0;
+        EXPECT_FALSE(tov::WalkWaveChunks(ReaderOf(f), f.size(), &h, &at)) << c.name;
+    }
+    struct Broken {
+        const char* name;
+        size_t keep;  // bytes of the file kept (0: all)
+        size_t at;    // a byte changed (0: none)
+        uint8_t to;
+    };
+    const Bytes good =
+        tovtest::WaveBytes(32000, 16, 2, samples, {.beforeData = {tovtest::InfoList()}});
+    const Broken broken[] = {
+        {"not RIFF", 0, 0, 'X'},
+        {"not WAVE", 0, 8, 'X'},
+        {"cut inside the LIST chunk", 50, 0, 0},
+        {"fmt shorter than 16 bytes", 0, 16, 14},
+        {"cut before data", good.size() - samples.size() - 9, 0, 0},
+    };
+    for (const auto& c : broken) {
+        Bytes f = good;
+        if (c.keep) f.resize(c.keep);
+        if (c.at || c.to) f[c.at] = c.to;
+        tov::WaveHeader h;
+        uint64_t at = 0;
+        EXPECT_FALSE(tov::WalkWaveChunks(ReaderOf(f), f.size(), &h, &at)) << c.name;
+    }
+}
+
+TEST(WaveFormat, OtherRatesConvertTo22050) {
+    struct Case {
+        const char* name;
+        int rate, channels;
+        Bytes in, out;
+    };
+    Bytes steps(480, 0x40);  // 10 ms at 48000 Hz, then 10 ms more at another level
+    steps.insert(steps.end(), 480, 0xC0);
+    Bytes heard(220 + 1, 0x40);  // output frames 0..220 lie inside the first 10 ms
+    heard.insert(heard.end(), 441 - heard.size(), 0xC0);
+    const Case cases[] = {
+        {"11025 mono, halfway values", 11025, 1, {0, 100}, {0, 50, 100, 100}},
+        {"half rounds up", 11025, 1, {0, 1}, {0, 1, 1, 1}},
+        {"44100 stereo", 44100, 2, {10, 20, 30, 40, 50, 60, 70, 80}, {10, 20, 50, 60}},
+        {"16000 mono", 16000, 1, {0, 160}, {0, 116}},
+        {"48000 mono, two 10 ms levels", 48000, 1, steps, heard},
+        {"stereo partial frame dropped", 22050, 2, {1, 2, 3}, {1, 2}},
+    };
+    for (const auto& c : cases) {
+        const uint64_t size = tov::ResampledSize(uint32_t(c.in.size()), c.rate, c.channels);
+        ASSERT_EQ(size, c.out.size()) << c.name;
+        Bytes out(size_t(size), 0xAA);
+        tov::ResampleTo22050(out.data(), c.in.data(), uint32_t(c.in.size()), c.rate, c.channels);
+        EXPECT_EQ(out, c.out) << c.name;
+    }
+    // The rates the mixer plays itself are not converted.
+    struct Plays {
+        int rate, mode;
+        bool plays;
+    };
+    const Plays plays[] = {{22050, 1, true},  {22050, 2, true}, {11025, 2, true},
+                           {5512, 1, true},   {5512, 2, false}, {44100, 1, false},
+                           {48000, 2, false}, {8000, 1, false}};
+    for (const auto& p : plays)
+        EXPECT_EQ(tov::MixerPlays(p.rate, p.mode), p.plays) << p.rate << " Hz, " << p.mode;
 }
 
 TEST(WaveFormat, ReductionsForEveryLayout) {

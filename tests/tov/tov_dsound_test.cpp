@@ -341,6 +341,109 @@ TEST_F(Ds, AppendingKeepsTheFormOrFails) {
     EXPECT_EQ(bytes(a)[7], 0x92);
 }
 
+// The captured output back in 8-bit form, left and right in turn.
+std::vector<uint8_t> As8(const std::vector<int16_t>& h) {
+    std::vector<uint8_t> out;
+    for (int16_t v : h) out.push_back(uint8_t((v >> 8) + 128));
+    return out;
+}
+
+TEST_F(Ds, OtherToolsLayoutsKeepTheirForm) {
+    ASSERT_TRUE(Start(TOV_DEVICE_DSOUND16));
+    const Bytes samples = Pcm(16, {100, -100, 2000, -2000, 300, -300});
+    int n = 0;
+    for (const auto& c : tovtest::ToolLayouts()) {
+        const std::string path = tovtest::WriteWave(dir_ / ("tool" + std::to_string(n++) + ".wav"),
+                                                    32000, 16, 2, samples, c.layout);
+        tagTOVWAVE& w = waves_.emplace_back();
+        ASSERT_EQ(TOV_WaveRead(path.c_str(), &w), 1) << c.name;
+        EXPECT_EQ(w.rate * 100 + w.bit * 10 + w.mode, 32000 * 100 + 16 * 10 + 2) << c.name;
+        Bytes twice = samples;
+        twice.insert(twice.end(), samples.begin(), samples.end());
+        ASSERT_EQ(TOV_AppendWaveRead(path.c_str(), &w), 1) << c.name;
+        void* p = nullptr;
+        DWORD size = 0;
+        ASSERT_EQ(TOV_LockWave(&w, &p, &size), 1) << c.name;
+        EXPECT_EQ(Bytes(static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + size), twice)
+            << c.name;
+        TOV_UnlockWave(&w, p, size);
+    }
+    for (const auto& c : tovtest::RefusedLayouts()) {
+        const std::string path = tovtest::WriteWave(dir_ / ("bad" + std::to_string(n++) + ".wav"),
+                                                    32000, 16, 2, samples, c.layout);
+        tagTOVWAVE w{};
+        const int boxes = WynPlat_MessageBoxCount();
+        EXPECT_EQ(TOV_WaveRead(path.c_str(), &w), 0) << c.name;
+        EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 1) << c.name;
+        EXPECT_EQ(w.data, nullptr) << c.name;
+    }
+}
+
+// A sound buffer keeps the file's rate, after the file's LIST chunk: the output takes from it
+// at that rate, so it is heard at its own length and pitch.
+TEST_F(Ds, OtherRatesKeepTheirRate) {
+    ASSERT_TRUE(Start(TOV_DEVICE_DSOUND16));
+    for (const auto& c : tovtest::kOtherRates) {
+        const std::string name = std::to_string(c.rate) + " Hz " + std::to_string(c.bits) +
+                                 "-bit " + std::to_string(c.channels) + " ch";
+        const tovtest::LevelWave lw{c.rate, c.bits, c.channels};
+        const std::string path =
+            tovtest::WriteWave(dir_ / ("rate" + std::to_string(c.rate) + ".wav"), c.rate, c.bits,
+                               c.channels, lw.Samples(), {.beforeData = {tovtest::InfoList()}});
+        tagTOVWAVE& w = waves_.emplace_back();
+        ASSERT_EQ(TOV_WaveRead(path.c_str(), &w), 1) << name;
+        EXPECT_EQ(w.rate, c.rate) << name;
+        EXPECT_EQ(w.bit, c.bits) << name;
+        EXPECT_EQ(w.size, lw.frames() * c.channels * c.bits / 8) << name;
+        const size_t before = Heard().size();
+        ASSERT_EQ(TOV_WavePlay(0, &w, 1, 0), 0) << name;
+        Pass(200000);
+        EXPECT_EQ(TOV_WaveStatus(0), 0) << name;
+        const std::vector<uint8_t> heard = As8(Heard());
+        size_t at = before;
+        while (at < heard.size() && heard[at] == 0x80) ++at;
+        const double frames = double(lw.frames()) * 22050 / c.rate;
+        int k = 0;
+        for (; at + 1 < heard.size() && heard[at] != 0x80; at += 2, ++k)
+            ASSERT_TRUE(lw.Heard(k, 22050, heard[at], heard[at + 1])) << name;
+        EXPECT_NEAR(k, frames, 1.0) << name;
+    }
+}
+
+TEST_F(Ds, OggAtAnotherRateKeepsItsRate) {
+    ASSERT_TRUE(Start(TOV_DEVICE_DSOUND16));
+    tagTOVWAVE& w = waves_.emplace_back();
+    ASSERT_EQ(TOV_WaveRead("sound\\test\\tone48k.rvg", &w), 1);
+    EXPECT_EQ(w.rate, 48000);
+    EXPECT_EQ(w.bit, 16);
+    EXPECT_EQ(w.size, 14400 * 2);
+    ASSERT_EQ(TOV_WavePlay(0, &w, 1, 0), 0);
+    Pass(400000);
+    // Lossy, and the output takes the nearest earlier source sample.
+    EXPECT_LT(tovtest::ToneError(As8(Heard()), 0, 14400 * 22050 / 48000 - 1, 22050, 2), 4.0);
+}
+
+// The DirectSound output's own readers are exported: a 16-bit wave read, and one appended.
+TEST_F(Ds, SixteenBitReadersAreExported) {
+    const std::string a = tovtest::WriteWave(dir_ / "a.wav", 22050, 16, 1, Pcm(16, {1000, -1000}));
+    const std::string b = tovtest::WriteWave(dir_ / "b.wav", 22050, 16, 1, Pcm(16, {2000, -2000}),
+                                             {.beforeData = {tovtest::InfoList()}});
+    tagTOVWAVE& w = waves_.emplace_back();
+    EXPECT_EQ(TOV_WaveRead16(a.c_str(), &w), 0);  // no sound object: no buffer
+    ASSERT_TRUE(Start(TOV_DEVICE_DSOUND8));
+    ASSERT_EQ(TOV_WaveRead16(a.c_str(), &w), 1);
+    EXPECT_EQ(w.bit * 10 + w.mode, 16 * 10 + 1);
+    ASSERT_EQ(TOV_AppendWaveRead16(b.c_str(), &w), 1);
+    void* p = nullptr;
+    DWORD n = 0;
+    ASSERT_EQ(TOV_LockWave(&w, &p, &n), 1);
+    EXPECT_EQ(Bytes(static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + n),
+              Pcm(16, {1000, -1000, 2000, -2000}));
+    TOV_UnlockWave(&w, p, n);
+    tagTOVWAVE eight = *Wave(22050, 8, 1, {0x90, 0x90, 0x90, 0x90});
+    EXPECT_EQ(TOV_AppendWaveRead16(b.c_str(), &eight), 0);  // 8 bits: another form
+}
+
 TEST_F(Ds, DeviceBitsOfTheStart) {
     struct Case {
         const char* name;

@@ -4,10 +4,11 @@
 
 #include <wynplat.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "tov42.h"
+#include "wave_fixture.h"
 #include "../common/capture_read.h"
 
 namespace fs = std::filesystem;
@@ -208,6 +210,85 @@ TEST_F(Tov, RefusedFilesShowTheirBox) {
             EXPECT_EQ(caption, c.caption) << c.path;
         }
     }
+}
+
+TEST_F(Tov, OtherToolsLayoutsReadTheirSamples) {
+    const Bytes samples = {0x90, 0xA0, 0xB0, 0xC0, 0xD0};
+    int n = 0;
+    for (const auto& c : tovtest::ToolLayouts()) {
+        const std::string path = tovtest::WriteWave(dir_ / ("tool" + std::to_string(n++) + ".wav"),
+                                                    22050, 8, 1, samples, c.layout);
+        tagTOVWAVE w{};
+        ASSERT_EQ(TOV_WaveRead(path.c_str(), &w), 1) << c.name << ": " << LastBoxText();
+        EXPECT_EQ(w.rate * 100 + w.bit * 10 + w.mode, 22050 * 100 + 8 * 10 + 1) << c.name;
+        EXPECT_EQ(Bytes(w.data, w.data + w.size), samples) << c.name;
+        // Appended, the file's samples follow the record's.
+        ASSERT_EQ(TOV_AppendWaveRead(path.c_str(), &w), 1) << c.name;
+        Bytes twice = samples;
+        twice.insert(twice.end(), samples.begin(), samples.end());
+        EXPECT_EQ(Bytes(w.data, w.data + w.size), twice) << c.name;
+        TOV_WaveFree(&w);
+    }
+    for (const auto& c : tovtest::RefusedLayouts()) {
+        const std::string path = tovtest::WriteWave(dir_ / ("bad" + std::to_string(n++) + ".wav"),
+                                                    22050, 8, 1, samples, c.layout);
+        tagTOVWAVE w{};
+        const int boxes = WynPlat_MessageBoxCount();
+        EXPECT_EQ(TOV_WaveRead(path.c_str(), &w), 0) << c.name;
+        EXPECT_EQ(w.data, nullptr) << c.name;
+        ASSERT_EQ(WynPlat_MessageBoxCount(), boxes + 1) << c.name;
+        std::string caption;
+        EXPECT_EQ(LastBoxText(&caption), U8(u8"サポートされていない形式のファイルです。"))
+            << c.name;
+        EXPECT_EQ(caption, "TOV40(WAVE)") << c.name;
+        EXPECT_EQ(TOV_AppendWaveRead(path.c_str(), &w), 0) << c.name;
+    }
+}
+
+// Waves at rates the mixer has no routine for are converted to 22050 Hz on reading: heard at
+// their own length and pitch, before and after the file's LIST chunk.
+TEST_F(Tov, OtherRatesPlayAtTheirOwnLengthAndPitch) {
+    for (const auto& c : tovtest::kOtherRates) {
+        const std::string name = std::to_string(c.rate) + " Hz " + std::to_string(c.bits) +
+                                 "-bit " + std::to_string(c.channels) + " ch";
+        SCOPED_TRACE(name);
+        const tovtest::LevelWave lw{c.rate, c.bits, c.channels};
+        const std::string path =
+            tovtest::WriteWave(dir_ / ("rate" + std::to_string(c.rate) + ".wav"), c.rate, c.bits,
+                               c.channels, lw.Samples(), {.beforeData = {tovtest::InfoList()}});
+        ASSERT_TRUE(Start());
+        tagTOVWAVE* w = &waves_.emplace_back();
+        ASSERT_EQ(TOV_WaveRead(path.c_str(), w), 1) << LastBoxText();
+        const int frames = int(int64_t(lw.frames()) * 22050 / c.rate);
+        EXPECT_EQ(w->rate, 22050);
+        EXPECT_EQ(w->bit, 8);
+        EXPECT_EQ(w->size, frames * c.channels);
+        ASSERT_EQ(TOV_WavePlay(0, w, 1, 0), 0);
+        Play(3 + frames / 2048);
+        EXPECT_EQ(TOV_WaveStatus(0), 0);
+        const Bytes heard = Heard();
+        ASSERT_GE(heard.size(), size_t(frames) * 2 + 2);
+        for (int k = 0; k < frames; ++k)
+            ASSERT_TRUE(lw.Heard(k, 22050, heard[2 * size_t(k)], heard[2 * size_t(k) + 1]));
+        EXPECT_EQ(heard[2 * size_t(frames)], 0x80);  // then the wave has ended
+        TOV_WaveFree(w);
+        TOV_End2();
+        WynPlat_SetAudioCapture(capture_.c_str());
+    }
+}
+
+// A 1000 Hz tone in an Ogg file at 48000 Hz: heard at 22050 Hz, 300 ms long, at its pitch.
+TEST_F(Tov, OggAtAnotherRatePlaysAtItsPitch) {
+    ASSERT_TRUE(Start());
+    tagTOVWAVE* w = &waves_.emplace_back();
+    ASSERT_EQ(TOV_WaveRead("sound\\test\\tone48k.rvg", w), 1) << LastBoxText();
+    EXPECT_EQ(w->rate, 22050);
+    EXPECT_EQ(w->mode, 1);
+    EXPECT_EQ(w->size, 14400 * 22050 / 48000);
+    ASSERT_EQ(TOV_WavePlay(0, w, 1, 0), 0);
+    Play(3 + w->size / 2048);
+    const Bytes heard = Heard(true);
+    EXPECT_LT(tovtest::ToneError(heard, 0, w->size, 22050, 2), 2.0);  // the codec is lossy
 }
 
 TEST_F(Tov, OggExtensionIgnoresCase) {
@@ -547,6 +628,41 @@ TEST_F(Tov, FadesStepOncePerBufferWhileTheClockIsBehind) {
     TOV_WaveFadeOut(0, 150);  // 15 steps of 10 ms
     Play(15);
     EXPECT_EQ(TOV_WaveGetLocalVol(0), 0);
+}
+
+// Fading in or out takes 15 steps of ms / 15 each wherever the volume stands, so from a
+// middle volume it takes only the steps left, and under 15 ms (steps of 0 ms) it starts no
+// fade; a fade to a target takes one step per volume step.
+TEST_F(Tov, FadesFromAMiddleVolume) {
+    struct Case {
+        const char* name;
+        int (*fade)(int channel, int ms);
+        int ms;
+        std::vector<int> volumes;  // after each of the next buffers, from 8
+    };
+    auto to15 = [](int c, int ms) { return TOV_WaveFade(c, 15, ms); };
+    const Case cases[] = {
+        {"in over 15 ms", TOV_WaveFadeIn, 15, {9, 10, 11, 12, 13, 14, 15, 15}},
+        {"out over 15 ms", TOV_WaveFadeOut, 15, {7, 6, 5, 4, 3, 2, 1, 0, 0}},
+        {"in over 14 ms: steps of 0 ms", TOV_WaveFadeIn, 14, {8, 8, 8}},
+        {"out over 14 ms: steps of 0 ms", TOV_WaveFadeOut, 14, {8, 8, 8}},
+        {"to 15 over 14 ms: seven steps of 2 ms", to15, 14, {9, 10, 11, 12, 13, 14, 15, 15}},
+    };
+    ASSERT_TRUE(Start());
+    TOV_WavePlay(0, Wave(22050, 2, Bytes(400000, 0xC0)), -1, 0);
+    for (const auto& c : cases) {
+        for (int channel : {0, -1}) {
+            channel == -1 ? TOV_WaveSetMasterVol(8) : TOV_WaveSetLocalVol(channel, 8);
+            EXPECT_EQ(c.fade(channel, c.ms), channel) << c.name;
+            std::vector<int> seen;
+            for (size_t i = 0; i < c.volumes.size(); ++i) {
+                Play(1);
+                seen.push_back(channel == -1 ? TOV_WaveGetMasterVol() : TOV_WaveGetLocalVol(0));
+            }
+            EXPECT_EQ(seen, c.volumes) << c.name << (channel == -1 ? " (master)" : " (channel)");
+            channel == -1 ? TOV_WaveSetMasterVol(15) : TOV_WaveSetLocalVol(channel, 15);
+        }
+    }
 }
 
 TEST_F(Tov, PitchChangesTheLengthAndNeverDividesByZero) {
