@@ -29,7 +29,7 @@ struct WaveLayout {
     int fmtBytes = 16;         // 16; 18 (a zero extension size); 40 (the extensible format)
     uint16_t tag = 1;          // the format tag; 0xFFFE is the extensible format
     bool pcmSubformat = true;  // the extensible format's sub-format is PCM
-    std::vector<Chunk> beforeFmt, beforeData, afterData;
+    std::vector<Chunk> beforeFmt = {}, beforeData = {}, afterData = {};
     bool noData = false;  // no "data" chunk at all
     long claimed = -1;    // the data length the "data" chunk states (the real one when < 0)
 };
