@@ -1,6 +1,8 @@
-// umbconv: the picture converter of the sample data. BMP or PNG in, the system's own picture
-// file out (raw or coded rows), written by the picture-file library's own writer; or a
-// picture file back to PNG (or BMP) to look at it.
+// umbconv: the picture maker of the sample data. Its drawing mode draws the pictures and BMP
+// textures of a text description (the format heads draw_reader.cpp) into a folder; it also
+// converts BMP or PNG to the system's own picture file (raw or coded rows), written by the
+// picture-file library's own writer, and a picture file back to PNG (or BMP) to look at it.
+//   umbconv -draw description.txt out-folder
 //   umbconv [-raw] [-key RRGGBB] [-pos X Y] [-offset X Y] [-form ABCD] in.bmp|in.png out.umb
 //   umbconv -png in.umb out.png
 //   umbconv -bmp in.umb out.bmp
@@ -12,9 +14,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "draw.h"
 #include "umb33.h"
 #include "wynplat.h"
 
@@ -80,9 +85,35 @@ bool WritePng(const char* path, const tagCELL* cell) {
     return png_image_write_to_file(&image, path, 0, rgba.data(), 0, nullptr) != 0;
 }
 
+// Draws every picture of the description into the folder; stops at the first failure.
+int Draw(const char* description, const std::string& folder) {
+    std::ifstream in(description, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "umbconv: cannot read %s\n", description);
+        return 1;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    umbdraw::Description d;
+    std::string error;
+    if (!umbdraw::ReadDescription(text.data(), text.size(), &d, &error)) {
+        std::fprintf(stderr, "umbconv: %s: %s\n", description, error.c_str());
+        return 1;
+    }
+    for (const umbdraw::Picture& p : d.pictures) {
+        std::vector<ZEMPIXEL> pixels;
+        if (!umbdraw::Render(p, &pixels, &error) ||
+            !umbdraw::Write(p, pixels, folder + "/" + p.path, &error)) {
+            std::fprintf(stderr, "umbconv: %s: %s\n", description, error.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
-                 "usage: umbconv [-raw] [-key RRGGBB] [-pos X Y] [-offset X Y] [-form ABCD] "
+                 "usage: umbconv -draw description.txt out-folder\n"
+                 "       umbconv [-raw] [-key RRGGBB] [-pos X Y] [-offset X Y] [-form ABCD] "
                  "in.bmp|in.png out.umb\n"
                  "       umbconv -png in.umb out.png\n"
                  "       umbconv -bmp in.umb out.bmp\n");
@@ -92,6 +123,10 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "-draw") == 0) {
+        if (argc != 4) return Usage();
+        return Draw(argv[2], argv[3]);
+    }
     bool raw = false, toPng = false, toBmp = false;
     LONG key = CELL_MASK_NONE;
     int xpos = 0, ypos = 0, xoffset = 0, yoffset = 0;
