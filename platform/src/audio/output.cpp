@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "backend/backend.h"
 #include "kernel/clock.h"
 
 namespace wyn::audio {
@@ -252,17 +253,9 @@ const AudioBackend kBackends[] = {
     {"headless", Always, CreateHeadless},
 };
 
-const char* Wanted() {
-    const char* headless = std::getenv("WYN_HEADLESS");
-    if (headless && *headless && std::strcmp(headless, "0") != 0) return "headless";
-    const char* named = std::getenv("WYN_BACKEND");
-    if (named && *named) return named;
-    return nullptr;
-}
-
 // The first backend that is wanted, available and opens; the headless sink always does.
 std::unique_ptr<Device> OpenDevice() {
-    const char* wanted = Wanted();
+    const char* wanted = wynplat::WantedBackend();
     for (const AudioBackend& b : kBackends) {
         if (wanted && std::strcmp(wanted, b.name) != 0) continue;
         if (!b.available()) continue;

@@ -1,9 +1,10 @@
 // The display backends behind the window layer: a table of backends, each with a name, an
-// "available?" test and a create function; the first available one wins unless the user
-// names one (WYN_BACKEND=headless|sdl, or WYN_HEADLESS=1). Code above the layer never asks
-// which one runs.
+// "available?" test, a create function and a message box; the first available one wins unless
+// the user names one (WYN_BACKEND=headless|sdl, or WYN_HEADLESS=1). Code above the layer never
+// asks which one runs.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -49,23 +50,49 @@ class Display {
     virtual void WarpCursor(HWND top, int x, int y) = 0;
     virtual void ShowCursorNative(bool show) = 0;
     virtual void SetCursorShape(int stockId) = 0;
-    // Shows a message box on the desktop and returns the answer, or -1 when the backend
-    // has no boxes (the layer's logged box is used then).
-    virtual int MessageBox(const char* textUtf8, const char* captionUtf8, UINT type) = 0;
+    // Keeps the pointer inside `screen` (screen coordinates), or lets it go (null).
+    virtual void ConfineCursor(const RECT* screen) = 0;
 };
 
 struct Backend {
     const char* name;  // "sdl", "headless"
     bool (*available)();
     std::unique_ptr<Display> (*create)();
+    // Shows a message box on the desktop, waits for the user and returns the button pressed;
+    // null for a backend without a desktop (boxes are logged and answered by script then).
+    // Needs no display: boxes may come before the first window.
+    int (*messageBox)(const char* textUtf8, const char* captionUtf8, UINT type);
 };
 
-// The display of this process, chosen on first use.
+// The backend the user names: "headless" when WYN_HEADLESS is set to anything but 0, else
+// WYN_BACKEND; null when neither says. The display, the audio output and the message boxes
+// all choose by it.
+const char* WantedBackend();
+// This process's backend: the first of the table that is wanted and available (chosen once).
+const Backend& ChosenBackend();
+
+// The display of this process, made by the chosen backend on first use.
 Display& GetDisplay();
 bool DisplayIsHeadless();
 
 std::unique_ptr<Display> CreateHeadlessDisplay();
 std::unique_ptr<Display> CreateSdlDisplay();
 bool SdlAvailable();
+int SdlMessageBox(const char* textUtf8, const char* captionUtf8, UINT type);
+
+// The buttons of a message box of `type` (MB_OK...), left to right, and the safe answer: the
+// button that makes no choice the user did not make (Cancel where there is one, No for Yes/No,
+// Abort for Abort/Retry/Ignore, else OK), which also answers a box closed without a button.
+struct MessageBoxButtons {
+    struct Button {
+        int id;
+        const char* label;
+    };
+    std::array<Button, 3> buttons{};
+    int count = 0;
+    int safe = IDOK;
+    bool Has(int id) const;
+};
+MessageBoxButtons ButtonsOf(UINT type);
 
 }  // namespace wynplat

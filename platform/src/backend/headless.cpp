@@ -23,7 +23,7 @@ class HeadlessDisplay final : public Display {
     void WarpCursor(HWND, int, int) override {}
     void ShowCursorNative(bool) override {}
     void SetCursorShape(int) override {}
-    int MessageBox(const char*, const char*, UINT) override { return -1; }
+    void ConfineCursor(const RECT*) override {}
 };
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "backend/backend.h"
-#include "kernel/msgbox_hook.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -232,63 +231,14 @@ class SdlDisplay final : public Display {
         });
     }
 
-    int MessageBox(const char* text, const char* caption, UINT type) override {
-        struct B {
-            int id;
-            const char* label;
-        };
-        std::vector<B> buttons;
-        switch (type & MB_TYPEMASK) {
-            case MB_OKCANCEL:
-                buttons = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-                break;
-            case MB_ABORTRETRYIGNORE:
-                buttons = {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
-                break;
-            case MB_YESNOCANCEL:
-                buttons = {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-                break;
-            case MB_YESNO:
-                buttons = {{IDYES, "Yes"}, {IDNO, "No"}};
-                break;
-            case MB_RETRYCANCEL:
-                buttons = {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
-                break;
-            default:
-                buttons = {{IDOK, "OK"}};
-                break;
-        }
-        size_t def = (type >> 8) & 0xF;
-        if (def >= buttons.size()) def = 0;
-        std::vector<SDL_MessageBoxButtonData> data;
-        for (size_t i = 0; i < buttons.size(); ++i) {
-            Uint32 flags = 0;
-            if (i == def) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-            if (buttons[i].id == IDCANCEL || (buttons.size() == 2 && buttons[i].id == IDNO) ||
-                buttons.size() == 1)
-                flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-            data.push_back({flags, buttons[i].id, buttons[i].label});
-        }
-        Uint32 icon = SDL_MESSAGEBOX_INFORMATION;
-        switch (type & MB_ICONMASK) {
-            case MB_ICONHAND:
-                icon = SDL_MESSAGEBOX_ERROR;
-                break;
-            case MB_ICONEXCLAMATION:
-                icon = SDL_MESSAGEBOX_WARNING;
-                break;
-            default:
-                break;
-        }
-        SDL_MessageBoxData box{icon,        nullptr, caption, text, static_cast<int>(data.size()),
-                               data.data(), nullptr};
-        int answer = -1;
-        if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0) {
-            // Closed without a button: the escape answer, as the system gives it.
-            for (auto& d : data)
-                if (d.flags & SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT) answer = d.buttonid;
-        }
-        return answer;
+    void ConfineCursor(const RECT* screen) override {
+        bool on = screen != nullptr;
+        RECT r = on ? *screen : RECT{};
+        Run([=, this] {
+            confined_ = on;
+            confine_ = r;
+            for (auto& [hwnd, n] : natives_) ApplyConfine(n);
+        });
     }
 
   private:
@@ -303,6 +253,19 @@ class SdlDisplay final : public Display {
         }
         std::lock_guard<std::recursive_mutex> lk(m_);
         pending_.push_back(std::move(op));
+    }
+
+    // SDL confines the pointer per window: each window gets the part of the rectangle that
+    // lies on its client area (none: that window does not confine it).
+    void ApplyConfine(Native& n) {
+        SDL_Rect part{};
+        if (confined_) {
+            int left = std::max<int>(confine_.left, n.x), top = std::max<int>(confine_.top, n.y);
+            int right = std::min<int>(confine_.right, n.x + n.w);
+            int bottom = std::min<int>(confine_.bottom, n.y + n.h);
+            part = SDL_Rect{left - n.x, top - n.y, right - left, bottom - top};
+        }
+        SDL_SetWindowMouseRect(n.window, part.w > 0 && part.h > 0 ? &part : nullptr);
     }
 
     void ApplyFullScreen(Native& n) {
@@ -342,6 +305,7 @@ class SdlDisplay final : public Display {
             n.h = h;
         }
         ApplyFullScreen(n);
+        ApplyConfine(n);
         MarkDirty(hwnd);
     }
 
@@ -427,37 +391,14 @@ class SdlDisplay final : public Display {
     int desktopW_ = 0, desktopH_ = 0;
     bool fullOn_ = false;
     int fullW_ = 0, fullH_ = 0;
+    bool confined_ = false;
+    RECT confine_{};
 };
-
-int DesktopBox(HWND, const char* caption, const char* text, UINT type) {
-    int answer = GetDisplay().MessageBox(text, caption, type);
-    if (answer >= 0) return answer;
-    switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL:
-        case MB_YESNOCANCEL:
-        case MB_RETRYCANCEL:
-            return IDCANCEL;
-        case MB_YESNO:
-            return IDNO;
-        case MB_ABORTRETRYIGNORE:
-            return IDABORT;
-        default:
-            return IDOK;
-    }
-}
 
 bool HasDisplayEnv() {
     const char* x = std::getenv("DISPLAY");
     const char* w = std::getenv("WAYLAND_DISPLAY");
     return (x && *x) || (w && *w);
-}
-
-// Boxes shown before the first window still reach the desktop when there is one.
-__attribute__((constructor)) void InstallDesktopBox() {
-    const char* h = std::getenv("WYN_HEADLESS");
-    const char* b = std::getenv("WYN_BACKEND");
-    if ((h && *h && std::strcmp(h, "0") != 0) || (b && std::strcmp(b, "headless") == 0)) return;
-    if (HasDisplayEnv()) wyn::msgbox::SetDesktopBox(DesktopBox);
 }
 
 }  // namespace
@@ -470,9 +411,38 @@ bool SdlAvailable() {
 std::unique_ptr<Display> CreateSdlDisplay() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     auto d = std::make_unique<SdlDisplay>();
-    wyn::msgbox::SetDesktopBox(DesktopBox);
     NoteDisplayThread(GetCurrentThreadId());
     return d;
+}
+
+int SdlMessageBox(const char* text, const char* caption, UINT type) {
+    MessageBoxButtons b = ButtonsOf(type);
+    size_t def = (type >> 8) & 0xF;
+    if (def >= static_cast<size_t>(b.count)) def = 0;
+    std::vector<SDL_MessageBoxButtonData> data;
+    for (int i = 0; i < b.count; ++i) {
+        Uint32 flags = 0;
+        if (static_cast<size_t>(i) == def) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+        if (b.buttons[i].id == b.safe) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        data.push_back({flags, b.buttons[i].id, b.buttons[i].label});
+    }
+    Uint32 icon = SDL_MESSAGEBOX_INFORMATION;
+    switch (type & MB_ICONMASK) {
+        case MB_ICONHAND:
+            icon = SDL_MESSAGEBOX_ERROR;
+            break;
+        case MB_ICONEXCLAMATION:
+            icon = SDL_MESSAGEBOX_WARNING;
+            break;
+        default:
+            break;
+    }
+    SDL_MessageBoxData box{icon,        nullptr, caption, text, static_cast<int>(data.size()),
+                           data.data(), nullptr};
+    int answer = -1;
+    // Closed without a button: the safe answer, as Escape gives it.
+    if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0) answer = b.safe;
+    return answer;
 }
 
 }  // namespace wynplat

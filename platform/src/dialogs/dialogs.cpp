@@ -761,7 +761,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
 }
 
 INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name,
-                            HWND owner, DLGPROC proc, LPARAM param, int codePage) {
+                            HWND owner, DLGPROC proc, LPARAM param, int codePage, bool layerBox) {
     RegisterClasses();
     auto d = std::make_shared<Dialog>();
     d->codePage = codePage == 950 ? 950 : 932;
@@ -837,7 +837,7 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
         ShowWindow(h, SW_SHOWNORMAL);
         UpdateWindow(h);
     }
-    RunScript(*d);
+    if (!layerBox) RunScript(*d);
     if (!d->ended && wynplat::DisplayIsHeadless()) {
         // Nobody can answer a headless dialog: it is cancelled as the Escape key would.
         SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -857,7 +857,7 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    LogState(*d);
+    if (!layerBox) LogState(*d);
     INT_PTR result = d->ended ? d->result : IDCANCEL;
     if (ownerWasEnabled) EnableWindow(ownerTop, TRUE);
     HFONT font = d->font;

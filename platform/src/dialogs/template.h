@@ -32,8 +32,15 @@ struct DialogDef {
 bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* error);
 
 // Runs a modal dialog of `def` (DialogBoxParamA after its template was found and read); its
-// texts are drawn and logged in `codePage` (932 Shift-JIS or 950 Big5).
+// texts are drawn and logged in `codePage` (932 Shift-JIS or 950 Big5). A `layerBox` is the
+// layer's own (a message box): the dialog script and the dialog log leave it alone.
 INT_PTR RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner,
-                  DLGPROC proc, LPARAM param, int codePage = 932);
+                  DLGPROC proc, LPARAM param, int codePage = 932, bool layerBox = false);
+
+// Shows a message box of `type` as the layer's own dialog (texts in `codePage`) and closes it
+// with a click on the button `answer` once it has been on the screen a moment. Returns the
+// button that closed it.
+int ShowAnsweredBox(HWND owner, const char* text, const char* caption, UINT type, int answer,
+                    int codePage);
 
 }  // namespace wyn::dlg

@@ -1,7 +1,10 @@
-// MessageBoxA and MessageBeep. Headless, a box never blocks: it is logged (UTF-8, on stderr
-// and appended to WYN_MSGBOX_LOG) and answered from WYN_MSGBOX_ANSWERS, then from answers a
-// test pushed, else by the safe default of its buttons (the one that ends a retry loop).
-#include "kernel/msgbox_hook.h"
+// MessageBoxA and MessageBeep. A box is logged (UTF-8, on stderr and appended to
+// WYN_MSGBOX_LOG) and answered from WYN_MSGBOX_ANSWERS, then from answers a test pushed: on a
+// desktop the box is shown and closed with that answer, headless it is answered at once. Without
+// a scripted answer the user answers on a desktop; headless the safe default of its buttons
+// answers (the one that ends a retry loop), so a box never blocks a test.
+#include "backend/backend.h"
+#include "dialogs/template.h"
 #include "kernel/text.h"
 #include "user/codepage.h"
 
@@ -31,8 +34,6 @@ Boxes& B() {
     return *b;
 }
 
-std::atomic<wyn::msgbox::DesktopBox> g_desktop{nullptr};
-
 void ReadScriptedLocked(Boxes& b) {
     if (b.envRead) return;
     b.envRead = true;
@@ -48,56 +49,14 @@ void ReadScriptedLocked(Boxes& b) {
     }
 }
 
-// The button that makes no choice the user did not make: Cancel where there is one, No for
-// Yes/No, Abort for Abort/Retry/Ignore, else OK.
-int DefaultAnswer(UINT type) {
-    switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL:
-        case MB_YESNOCANCEL:
-        case MB_RETRYCANCEL:
-            return IDCANCEL;
-        case MB_YESNO:
-            return IDNO;
-        case MB_ABORTRETRYIGNORE:
-            return IDABORT;
-        default:
-            return IDOK;
-    }
-}
-
-bool IsButtonOf(UINT type, int answer) {
-    switch (type & MB_TYPEMASK) {
-        case MB_OK:
-            return answer == IDOK;
-        case MB_OKCANCEL:
-            return answer == IDOK || answer == IDCANCEL;
-        case MB_ABORTRETRYIGNORE:
-            return answer == IDABORT || answer == IDRETRY || answer == IDIGNORE;
-        case MB_YESNOCANCEL:
-            return answer == IDYES || answer == IDNO || answer == IDCANCEL;
-        case MB_YESNO:
-            return answer == IDYES || answer == IDNO;
-        case MB_RETRYCANCEL:
-            return answer == IDRETRY || answer == IDCANCEL;
-        default:
-            return answer >= IDOK && answer <= IDNO;
-    }
-}
-
-bool IsHeadless() {
-    const char* h = std::getenv("WYN_HEADLESS");
-    return h && *h && std::strcmp(h, "0") != 0;
-}
-
 std::string Utf8(const char* text, int codePage = 932) {
     if (!text) return std::string();
     return wynplat::ToUtf8(text, codePage);
 }
 
-void Log(const std::string& caption, const std::string& text, int answer, const char* how) {
-    char line[64];
-    std::snprintf(line, sizeof line, " -> %d (%s)\n", answer, how);
-    std::string entry = "[MessageBox] " + caption + ": " + text + line;
+void Log(const std::string& caption, const std::string& text, int answer, const std::string& how) {
+    std::string entry = "[MessageBox] " + caption + ": " + text + " -> " + std::to_string(answer) +
+                        " (" + how + ")\n";
     std::fputs(entry.c_str(), stderr);
     std::fflush(stderr);
     const char* path = std::getenv("WYN_MSGBOX_LOG");
@@ -110,10 +69,6 @@ void Log(const std::string& caption, const std::string& text, int answer, const 
 }
 
 }  // namespace
-
-namespace wyn::msgbox {
-void SetDesktopBox(DesktopBox box) { g_desktop.store(box); }
-}  // namespace wyn::msgbox
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // The system's default caption when none is given.
@@ -128,14 +83,9 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
         b.lastCaption = cap;
         b.lastText = body;
     }
-    wyn::msgbox::DesktopBox desktop = g_desktop.load();
-    if (desktop && !IsHeadless()) {
-        int answer = desktop(owner, cap.c_str(), body.c_str(), type);
-        Log(cap, body, answer, "desktop");
-        return answer;
-    }
+    wynplat::MessageBoxButtons buttons = wynplat::ButtonsOf(type);
     int answer = 0;
-    const char* how = "default";
+    std::string how = "default";
     {
         std::lock_guard<std::mutex> g(b.m);
         ReadScriptedLocked(b);
@@ -146,15 +96,25 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
             int scripted = queue->front();
             queue->pop_front();
             // An answer that is not one of the box's buttons would mislead the caller.
-            if (IsButtonOf(type, scripted)) {
+            if (buttons.Has(scripted)) {
                 answer = scripted;
                 how = "scripted";
             } else {
+                answer = buttons.safe;
                 how = "scripted answer not a button; default";
             }
         }
     }
-    if (!answer) answer = DefaultAnswer(type);
+    auto desktop = wynplat::ChosenBackend().messageBox;
+    if (desktop && answer) {
+        answer = wyn::dlg::ShowAnsweredBox(owner, text, caption, type, answer, codePage);
+        how = "desktop, " + how;
+    } else if (desktop) {
+        answer = desktop(body.c_str(), cap.c_str(), type);
+        how = "desktop";
+    } else if (!answer) {
+        answer = buttons.safe;
+    }
     Log(cap, body, answer, how);
     return answer;
 }

@@ -1,7 +1,8 @@
 // Opens the test dialog and photographs it once it has been drawn: the picture goes to the
 // file named on the command line, then the dialog ends with 7 (the program's exit code).
 // With "open FOLDER" it runs the open dialog's chooser on FOLDER instead, driven by the
-// dialog script: 8 when it answered the folder's only picture, 9 otherwise.
+// dialog script: 8 when it answered the folder's only picture, 9 otherwise. With "box" it
+// shows a Yes/No/Cancel message box and ends with its answer.
 #include <cstdio>
 #include <cstring>
 
@@ -48,6 +49,9 @@ INT_PTR CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     if (!kRegistered) return 4;
+    if (std::strcmp(cmdLine, "box") == 0)
+        return MessageBoxA(nullptr, "Save the stage first?\nIt has not been saved.", "Box test",
+                           MB_YESNOCANCEL | MB_ICONQUESTION);
     if (std::strncmp(cmdLine, "open ", 5) == 0) {
         char file[260] = {}, title[64] = {};
         OPENFILENAMEA ofn{};

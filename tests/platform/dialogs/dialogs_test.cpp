@@ -465,6 +465,51 @@ TEST(DialogDesktop, DrawnWithItsControlsAndJapaneseLabels) {
     EXPECT_GT(dark(w * 60 / 200, h * 96 / 120, w, h), 20) << "buttons";
 }
 
+// A scripted answer closes a box on a desktop too: the box is shown (and photographed), then
+// closed with that answer, or with the safe one when the answer is none of its buttons.
+TEST(DialogDesktop, ScriptedAnswersCloseMessageBoxesAfterShowingThem) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    struct Case {
+        const char* answers;
+        int exit;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"7", IDNO, "-> 7 (desktop, scripted)"},
+        {"4", IDCANCEL, "-> 2 (desktop, scripted answer not a button; default)"},
+    };
+    std::string dir = std::getenv("WYN_RUNTIME_DIR");
+    for (const Case& c : cases) {
+        std::string png = dir + "/box-desktop.png", log = dir + "/box-desktop.log";
+        std::remove(png.c_str());
+        std::remove(log.c_str());
+        std::string cmd = "mkdir -p '" + dir +
+                          "' && env -u WYN_HEADLESS WYN_BACKEND=sdl ASAN_OPTIONS=detect_leaks=0 "
+                          "WYN_MSGBOX_ANSWERS=" +
+                          c.answers + " WYN_MSGBOX_LOG='" + log + "' WYN_SCREENSHOT='" + png +
+                          "' timeout 60 ./plat_dialogdemo box";
+        int status = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << cmd;
+        EXPECT_EQ(WEXITSTATUS(status), c.exit) << cmd;
+        std::ifstream in(log);
+        std::string logged((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(logged.find(std::string("Box test: Save the stage first?\nIt has not been "
+                                          "saved. ") +
+                              c.logged),
+                  std::string::npos)
+            << logged;
+        int w = 0, h = 0;
+        std::vector<uint32_t> px;
+        ASSERT_TRUE(ReadPng(png, &w, &h, &px)) << "the box was on the screen: " << png;
+        int dark = 0;
+        for (uint32_t p : px) dark += p == 0;
+        EXPECT_EQ(px[static_cast<size_t>(h - 2) * w + 2], 0xC0C0C0u) << "the box's face";
+        EXPECT_GT(dark, 100) << "its text and buttons";
+    }
+}
+
 TEST(DialogDesktop, TheFileChooserListsTheFolderThroughItsFilter) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display)
