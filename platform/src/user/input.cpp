@@ -278,11 +278,28 @@ BOOL WINAPI ClientToScreen(HWND h, LPPOINT p) {
 }
 
 BOOL WINAPI ClipCursor(const RECT* r) {
+    RECT clip{};
+    {
+        std::lock_guard<std::mutex> lk(In().m);
+        In().clipped = r != nullptr;
+        if (r) {
+            In().clip = clip = *r;
+            In().cursor = Clamp(In().cursor);
+        }
+    }
+    GetDisplay().ConfineCursor(r ? &clip : nullptr);
+    return TRUE;
+}
+
+BOOL WINAPI GetClipCursor(LPRECT r) {
+    if (!r) return FALSE;
     std::lock_guard<std::mutex> lk(In().m);
-    In().clipped = r != nullptr;
-    if (r) {
-        In().clip = *r;
-        In().cursor = Clamp(In().cursor);
+    if (In().clipped) {
+        *r = In().clip;
+    } else {
+        int w, h;
+        ScreenSize(&w, &h);
+        *r = RECT{0, 0, w, h};
     }
     return TRUE;
 }

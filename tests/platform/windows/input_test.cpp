@@ -151,14 +151,22 @@ TEST(Input, BadReplayLinesQueueNothing) {
 }
 
 TEST(Input, ClipCursorKeepsTheCursorInside) {
-    RECT r{10, 10, 20, 20};
+    RECT r{10, 10, 20, 20}, got{};
     ClipCursor(&r);
+    ASSERT_TRUE(GetClipCursor(&got));
+    EXPECT_TRUE(EqualRect(&got, &r)) << "recorded as given";
+    EXPECT_FALSE(GetClipCursor(nullptr));
     SetCursorPos(100, 5);
     POINT p;
     GetCursorPos(&p);
     EXPECT_EQ(p.x, 19);
     EXPECT_EQ(p.y, 10);
     ClipCursor(nullptr);
+    ASSERT_TRUE(GetClipCursor(&got));
+    EXPECT_EQ(got.left, 0);
+    EXPECT_EQ(got.top, 0);
+    EXPECT_EQ(got.right, GetSystemMetrics(SM_CXSCREEN)) << "released: the whole screen";
+    EXPECT_EQ(got.bottom, GetSystemMetrics(SM_CYSCREEN));
     SetCursorPos(100, 5);
     GetCursorPos(&p);
     EXPECT_EQ(p.x, 100);
