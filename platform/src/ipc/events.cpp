@@ -36,7 +36,7 @@ struct Shared {
 };
 static_assert(sizeof(Shared) <= kSize, "event record");
 
-class SharedEvent final : public wyn::sync::Waitable {
+class SharedEvent final : public wyn::sync::EventObject {
   public:
     SharedEvent(int fd, Shared* s) : fd_(fd), s_(s) {}
     ~SharedEvent() override {
@@ -53,18 +53,11 @@ class SharedEvent final : public wyn::sync::Waitable {
         return false;
     }
     uint64_t Epoch() const override { return __atomic_load_n(&s_->pulses, __ATOMIC_SEQ_CST); }
-    void Change(int op) {
-        switch (op) {
-            case 0:
-                __atomic_store_n(&s_->set, 1u, __ATOMIC_SEQ_CST);
-                break;
-            case 1:
-                __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST);
-                break;
-            default:
-                __atomic_add_fetch(&s_->pulses, 1, __ATOMIC_SEQ_CST);
-                __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST);
-        }
+    void Set() override { __atomic_store_n(&s_->set, 1u, __ATOMIC_SEQ_CST); }
+    void Reset() override { __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST); }
+    void Pulse() override {
+        __atomic_add_fetch(&s_->pulses, 1, __ATOMIC_SEQ_CST);
+        __atomic_store_n(&s_->set, 0u, __ATOMIC_SEQ_CST);
     }
 
   private:
@@ -72,7 +65,7 @@ class SharedEvent final : public wyn::sync::Waitable {
     Shared* s_;
 };
 
-// Registered as events: SetEvent and its kin ask ChangeSharedEvent first.
+// Registered as events: SetEvent and its kin change them as any event.
 constexpr auto kKind = wynplat::HandleKind::Event;
 
 std::string EventPath(LPCSTR name) {
@@ -180,19 +173,6 @@ bool SharedEventExists(LPCSTR name) {
     bool live = flock(fd, LOCK_EX | LOCK_NB) != 0;
     close(fd);
     return live;
-}
-
-bool ChangeSharedEvent(HANDLE h, int op, BOOL* result) {
-    auto w = wyn::sync::LookupWaitable(h);
-    auto* ev = dynamic_cast<SharedEvent*>(w.get());
-    if (!ev) return false;
-    {
-        std::lock_guard<std::mutex> g(wyn::clock::KernelLock());
-        ev->Change(op);
-        wyn::clock::NotifyLocked();
-    }
-    *result = TRUE;
-    return true;
 }
 
 }  // namespace wyn::ipc

@@ -40,14 +40,10 @@ HANDLE CreateSharedEvent(BOOL manualReset, BOOL initial, LPCSTR name);
 HANDLE OpenSharedEvent(LPCSTR name);
 // Whether a live shared event has this name (events and mutexes share one namespace).
 bool SharedEventExists(LPCSTR name);
-// SetEvent (0), ResetEvent (1), PulseEvent (2) on a shared event; false when `h` is none.
-bool ChangeSharedEvent(HANDLE h, int op, BOOL* result);
 
-// Mailslot clients through the file functions: "\\.\mailslot\name".
+// Mailslot clients through the file functions: "\\.\mailslot\name". ReadFile and WriteFile
+// reach the slot through its handle's operations.
 bool IsMailslotPath(LPCSTR name);
 HANDLE OpenMailslotClient(LPCSTR name, DWORD access);
-// ReadFile/WriteFile on a mailslot handle; false when `h` is not one (the file code goes on).
-bool MailslotRead(HANDLE h, LPVOID buf, DWORD toRead, LPDWORD readOut, BOOL* result);
-bool MailslotWrite(HANDLE h, LPCVOID buf, DWORD toWrite, LPDWORD written, BOOL* result);
 
 }  // namespace wyn::ipc

@@ -75,6 +75,74 @@ ssize_t NextSize(int fd) {
     return n;
 }
 
+BOOL ReadSlot(const std::shared_ptr<void>& object, void* buf, DWORD toRead, DWORD* done) {
+    auto* m = static_cast<Mailslot*>(object.get());
+    if (!m->reader) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    int fd = m->fd;
+    uint64_t deadline = wyn::clock::DeadlineAfterMs(m->readTimeout);
+    bool ready = wyn::clock::WaitUntil(deadline, [fd] {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, 0) > 0;
+    });
+    ssize_t size = ready ? NextSize(fd) : -1;
+    if (size < 0) {
+        SetLastError(ERROR_SEM_TIMEOUT);
+        return FALSE;
+    }
+    if (static_cast<size_t>(size) > toRead || (!buf && size > 0)) {
+        // The message stays for a read with a larger buffer, as the system keeps it.
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    char dummy;
+    ssize_t n = recv(fd, size ? buf : &dummy, size ? toRead : 1, MSG_DONTWAIT);
+    if (n < 0) {
+        SetLastError(ERROR_SEM_TIMEOUT);
+        return FALSE;
+    }
+    *done = static_cast<DWORD>(n);
+    return TRUE;
+}
+
+BOOL WriteSlot(const std::shared_ptr<void>& object, const void* buf, DWORD toWrite, DWORD* done) {
+    auto* m = static_cast<Mailslot*>(object.get());
+    if (m->reader) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (!buf && toWrite) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    // A reader that does not keep up must not hold the writer: wait a little for room, then
+    // give the message up as the system drops what a slot cannot take.
+    for (int tries = 0;; ++tries) {
+        ssize_t n = send(m->fd, buf, toWrite, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n >= 0) {
+            *done = static_cast<DWORD>(n);
+            return TRUE;
+        }
+        if (errno == EINTR) continue;
+        if ((errno == EAGAIN || errno == EWOULDBLOCK) && tries < 100) {
+            pollfd p{m->fd, POLLOUT, 0};
+            poll(&p, 1, 10);
+            continue;
+        }
+        SetLastError(errno == EMSGSIZE ? ERROR_INVALID_PARAMETER : ERROR_HANDLE_EOF);
+        return FALSE;
+    }
+}
+
+HANDLE RegisterSlot(std::shared_ptr<Mailslot> m) {
+    wynplat::HandleOps ops;
+    ops.read = ReadSlot;
+    ops.write = WriteSlot;
+    return wynplat::RegisterHandle(wynplat::HandleKind::Mailslot, std::move(m), ops);
+}
+
 }  // namespace
 
 bool IsMailslotPath(LPCSTR name) {
@@ -104,80 +172,7 @@ HANDLE OpenMailslotClient(LPCSTR name, DWORD access) {
     }
     auto m = std::make_shared<Mailslot>();
     m->fd = fd;
-    return wynplat::RegisterHandle(wynplat::HandleKind::Mailslot, m);
-}
-
-bool MailslotRead(HANDLE h, LPVOID buf, DWORD toRead, LPDWORD readOut, BOOL* result) {
-    auto m = Lookup(h);
-    if (!m) return false;
-    *result = FALSE;
-    if (readOut) *readOut = 0;
-    if (!m->reader) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return true;
-    }
-    int fd = m->fd;
-    uint64_t deadline = wyn::clock::DeadlineAfterMs(m->readTimeout);
-    bool ready = wyn::clock::WaitUntil(deadline, [fd] {
-        pollfd p{fd, POLLIN, 0};
-        return poll(&p, 1, 0) > 0;
-    });
-    if (!ready) {
-        SetLastError(ERROR_SEM_TIMEOUT);
-        return true;
-    }
-    ssize_t size = NextSize(fd);
-    if (size < 0) {
-        SetLastError(ERROR_SEM_TIMEOUT);
-        return true;
-    }
-    if (static_cast<size_t>(size) > toRead || (!buf && size > 0)) {
-        // The message stays for a read with a larger buffer, as the system keeps it.
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return true;
-    }
-    char dummy;
-    ssize_t n = recv(fd, size ? buf : &dummy, size ? toRead : 1, MSG_DONTWAIT);
-    if (n < 0) {
-        SetLastError(ERROR_SEM_TIMEOUT);
-        return true;
-    }
-    if (readOut) *readOut = static_cast<DWORD>(n);
-    *result = TRUE;
-    return true;
-}
-
-bool MailslotWrite(HANDLE h, LPCVOID buf, DWORD toWrite, LPDWORD written, BOOL* result) {
-    auto m = Lookup(h);
-    if (!m) return false;
-    *result = FALSE;
-    if (written) *written = 0;
-    if (m->reader) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return true;
-    }
-    if (!buf && toWrite) {
-        SetLastError(ERROR_NOACCESS);
-        return true;
-    }
-    // A reader that does not keep up must not hold the writer: wait a little for room, then
-    // give the message up as the system drops what a slot cannot take.
-    for (int tries = 0;; ++tries) {
-        ssize_t n = send(m->fd, buf, toWrite, MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (n >= 0) {
-            if (written) *written = static_cast<DWORD>(n);
-            *result = TRUE;
-            return true;
-        }
-        if (errno == EINTR) continue;
-        if ((errno == EAGAIN || errno == EWOULDBLOCK) && tries < 100) {
-            pollfd p{m->fd, POLLOUT, 0};
-            poll(&p, 1, 10);
-            continue;
-        }
-        SetLastError(errno == EMSGSIZE ? ERROR_INVALID_PARAMETER : ERROR_HANDLE_EOF);
-        return true;
-    }
+    return RegisterSlot(std::move(m));
 }
 
 }  // namespace wyn::ipc
@@ -220,7 +215,7 @@ HANDLE WINAPI CreateMailslotA(LPCSTR name, DWORD maxMessage, DWORD readTimeout,
     m->maxMessage = maxMessage;
     m->readTimeout = readTimeout;
     m->path = path;
-    return wynplat::RegisterHandle(wynplat::HandleKind::Mailslot, m);
+    return ipc::RegisterSlot(std::move(m));
 }
 
 BOOL WINAPI GetMailslotInfo(HANDLE slot, LPDWORD maxMessage, LPDWORD nextSize, LPDWORD count,

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "ipc/ipc.h"
 #include "kernel/handles.h"
 #include "kernel/paths.h"
+#include "kernel/shared_objects.h"
 
 namespace wynplat {
 namespace {
@@ -98,6 +98,52 @@ bool CopyBytes(const std::string& from, const std::string& to, bool failIfExists
     return true;
 }
 
+BOOL ReadFileObject(const std::shared_ptr<void>& object, void* buf, DWORD toRead, DWORD* done) {
+    auto* file = static_cast<FileObject*>(object.get());
+    if (!file->canRead) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (!buf && toRead) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    while (*done < toRead) {
+        ssize_t n = read(file->fd, static_cast<char*>(buf) + *done, toRead - *done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            SetLastError(ErrorFromErrno(errno, ""));
+            return FALSE;
+        }
+        if (n == 0) break;  // end of file: success with fewer bytes
+        *done += static_cast<DWORD>(n);
+    }
+    return TRUE;
+}
+
+BOOL WriteFileObject(const std::shared_ptr<void>& object, const void* buf, DWORD toWrite,
+                     DWORD* done) {
+    auto* file = static_cast<FileObject*>(object.get());
+    if (!file->canWrite) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (!buf && toWrite) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    while (*done < toWrite) {
+        ssize_t n = write(file->fd, static_cast<const char*>(buf) + *done, toWrite - *done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            SetLastError(n < 0 ? ErrorFromErrno(errno, "") : ERROR_DISK_FULL);
+            return FALSE;
+        }
+        *done += static_cast<DWORD>(n);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 // Opens `linuxPath` as CreateFileA does; shared with the OpenFile family.
@@ -150,7 +196,10 @@ HANDLE OpenFileHandle(const std::string& linuxPath, DWORD access, DWORD disposit
     file->fd = fd;
     file->canRead = wantRead;
     file->canWrite = wantWrite;
-    HANDLE h = RegisterHandle(HandleKind::File, file);
+    HandleOps ops;
+    ops.read = ReadFileObject;
+    ops.write = WriteFileObject;
+    HANDLE h = RegisterHandle(HandleKind::File, file, ops);
     // Creating over an existing file succeeds but says so.
     bool says = existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
     SetLastError(says ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
@@ -166,7 +215,8 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     (void)share;  // Linux has no mandatory sharing locks; the system's files are not contended
     (void)sa;
     (void)templ;
-    if (wyn::ipc::IsMailslotPath(name)) return wyn::ipc::OpenMailslotClient(name, access);
+    const SharedObjects* shared = SharedObjectsRegistry();
+    if (shared && shared->isFileName(name)) return shared->openFile(name, access);
     std::string path;
     if (!ResolveSystemPath(name, &path)) return INVALID_HANDLE_VALUE;
     return OpenFileHandle(path, access, disposition, flags);
@@ -174,61 +224,28 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
 
 BOOL WINAPI ReadFile(HANDLE h, LPVOID buf, DWORD toRead, LPDWORD readOut, LPOVERLAPPED ov) {
     (void)ov;
-    if (readOut) *readOut = 0;
-    if (BOOL slot; wyn::ipc::MailslotRead(h, buf, toRead, readOut, &slot)) return slot;
-    auto file = LookupFile(h);
-    if (!file) return FALSE;
-    if (!file->canRead) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    if (!buf && toRead) {
-        SetLastError(ERROR_NOACCESS);
-        return FALSE;
-    }
     DWORD done = 0;
-    while (done < toRead) {
-        ssize_t n = read(file->fd, static_cast<char*>(buf) + done, toRead - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            if (readOut) *readOut = done;
-            SetLastError(ErrorFromErrno(errno, ""));
-            return FALSE;
-        }
-        if (n == 0) break;  // end of file: success with fewer bytes
-        done += static_cast<DWORD>(n);
-    }
+    HandleEntry entry;
+    BOOL ok = FALSE;
+    if (!LookupAnyHandle(h, &entry) || !entry.ops.read)
+        SetLastError(ERROR_INVALID_HANDLE);
+    else
+        ok = entry.ops.read(entry.object, buf, toRead, &done);
     if (readOut) *readOut = done;
-    return TRUE;
+    return ok;
 }
 
 BOOL WINAPI WriteFile(HANDLE h, LPCVOID buf, DWORD toWrite, LPDWORD written, LPOVERLAPPED ov) {
     (void)ov;
-    if (written) *written = 0;
-    if (BOOL slot; wyn::ipc::MailslotWrite(h, buf, toWrite, written, &slot)) return slot;
-    auto file = LookupFile(h);
-    if (!file) return FALSE;
-    if (!file->canWrite) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    if (!buf && toWrite) {
-        SetLastError(ERROR_NOACCESS);
-        return FALSE;
-    }
     DWORD done = 0;
-    while (done < toWrite) {
-        ssize_t n = write(file->fd, static_cast<const char*>(buf) + done, toWrite - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (written) *written = done;
-            SetLastError(n < 0 ? ErrorFromErrno(errno, "") : ERROR_DISK_FULL);
-            return FALSE;
-        }
-        done += static_cast<DWORD>(n);
-    }
+    HandleEntry entry;
+    BOOL ok = FALSE;
+    if (!LookupAnyHandle(h, &entry) || !entry.ops.write)
+        SetLastError(ERROR_INVALID_HANDLE);
+    else
+        ok = entry.ops.write(entry.object, buf, toWrite, &done);
     if (written) *written = done;
-    return TRUE;
+    return ok;
 }
 
 DWORD WINAPI SetFilePointer(HANDLE h, LONG distance, PLONG distanceHigh, DWORD method) {

@@ -1,6 +1,8 @@
-// The kernel handle table.
+// The kernel handle table, and the registry of the named objects other processes share.
 #include "kernel/handles.h"
+#include "kernel/shared_objects.h"
 
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -18,17 +20,23 @@ Table& TheTable() {
     return *table;
 }
 
+// Constant-initialized, so registering from another file's initializer needs no order.
+std::atomic<const SharedObjects*> g_shared{nullptr};
+
 }  // namespace
 
-HANDLE RegisterHandle(HandleKind kind, std::shared_ptr<void> object, HandleWait wait,
-                      HandleSignalled signalled) {
+void RegisterSharedObjects(const SharedObjects* objects) { g_shared.store(objects); }
+
+const SharedObjects* SharedObjectsRegistry() { return g_shared.load(); }
+
+HANDLE RegisterHandle(HandleKind kind, std::shared_ptr<void> object, const HandleOps& ops) {
     Table& t = TheTable();
     std::lock_guard<std::mutex> guard(t.lock);
     uintptr_t value = t.next;
     t.next += 4;
     if (t.next >= 0x7FFFFFF0u) t.next = 0x100;  // HFILE is an int; wraps after a billion opens
     while (t.entries.count(value)) value += 4;
-    t.entries[value] = HandleEntry{kind, std::move(object), wait, signalled};
+    t.entries[value] = HandleEntry{kind, std::move(object), ops};
     return reinterpret_cast<HANDLE>(value);
 }
 

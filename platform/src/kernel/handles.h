@@ -17,18 +17,29 @@ using HandleWait = DWORD (*)(const std::shared_ptr<void>& object, DWORD ms);
 // Whether `object` is signalled now, without side effects (it may be asked under the clock's
 // kernel lock, from any thread, as a wait condition; waits on several handles use it).
 using HandleSignalled = bool (*)(const std::shared_ptr<void>& object);
+// ReadFile and WriteFile on `object`: move up to `n` bytes, set `*done` (never null) and the
+// last error, and return TRUE or FALSE as those calls do.
+using HandleRead = BOOL (*)(const std::shared_ptr<void>& object, void* buf, DWORD n, DWORD* done);
+using HandleWrite = BOOL (*)(const std::shared_ptr<void>& object, const void* buf, DWORD n,
+                             DWORD* done);
+
+// What a kind of object does through its handle; null where it cannot.
+struct HandleOps {
+    HandleWait wait = nullptr;
+    HandleSignalled signalled = nullptr;
+    HandleRead read = nullptr;
+    HandleWrite write = nullptr;
+};
 
 struct HandleEntry {
     HandleKind kind;
     std::shared_ptr<void> object;  // its deleter is the object's close function
-    HandleWait wait;               // null for objects that cannot be waited on
-    HandleSignalled signalled;     // null for objects that cannot be waited on
+    HandleOps ops;
 };
 
 // Registers `object` and returns its new handle (never 0, never INVALID_HANDLE_VALUE, small
 // enough for a 16-bit-style HFILE). Handle values are not reused while the process runs.
-HANDLE RegisterHandle(HandleKind kind, std::shared_ptr<void> object, HandleWait wait = nullptr,
-                      HandleSignalled signalled = nullptr);
+HANDLE RegisterHandle(HandleKind kind, std::shared_ptr<void> object, const HandleOps& ops = {});
 
 // The object behind `h` when it is open and of `kind`, else null. Sets no error.
 std::shared_ptr<void> LookupHandle(HANDLE h, HandleKind kind);

@@ -309,11 +309,12 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATT
     if (!pid) return FALSE;
     auto process = std::make_shared<ProcessObject>();
     process->pid = pid;
-    HANDLE hp = RegisterHandle(HandleKind::Process, process, WaitProcess, ProcessSignalled);
+    const HandleOps ops{WaitProcess, ProcessSignalled};
+    HANDLE hp = RegisterHandle(HandleKind::Process, process, ops);
     if (pi) {
         pi->hProcess = hp;
         // The main thread's handle waits for the same end.
-        pi->hThread = RegisterHandle(HandleKind::Process, process, WaitProcess, ProcessSignalled);
+        pi->hThread = RegisterHandle(HandleKind::Process, process, ops);
         pi->dwProcessId = static_cast<DWORD>(pid);
         pi->dwThreadId = static_cast<DWORD>(pid);
     } else {

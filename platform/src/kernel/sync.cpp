@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ipc/ipc.h"
 #include "kernel/clock.h"
+#include "kernel/shared_objects.h"
 #include "kernel/waitable.h"
 
 namespace wyn::sync {
@@ -22,7 +22,7 @@ namespace {
 
 constexpr DWORD kMaxWaitObjects = 64;
 
-class Event final : public Waitable {
+class Event final : public EventObject {
   public:
     Event(bool manual, bool initial) : manual_(manual), set_(initial) {}
     bool Signaled(DWORD, uint64_t epoch) const override { return set_ || pulses_ != epoch; }
@@ -31,10 +31,9 @@ class Event final : public Waitable {
         return false;
     }
     uint64_t Epoch() const override { return pulses_; }
-    void Set() { set_ = true; }
-    void Reset() { set_ = false; }
-    // Releases every thread waiting at this moment and leaves the event reset.
-    void Pulse() {
+    void Set() override { set_ = true; }
+    void Reset() override { set_ = false; }
+    void Pulse() override {
         ++pulses_;
         set_ = false;
     }
@@ -89,7 +88,8 @@ OwnedMutexes::~OwnedMutexes() { AbandonOwnedMutexes(); }
 
 // Names of events and mutexes, one namespace as the system has it (case-sensitive). The
 // entries are weak: a name lives as long as a handle to its object is open. Names are
-// within this process; a shared registry can stand behind the same two calls.
+// within this process; named events are shared between processes where the registry of
+// shared objects offers them.
 struct NamedObject {
     wynplat::HandleKind kind;
     std::weak_ptr<Waitable> object;
@@ -132,7 +132,8 @@ HANDLE CreateNamed(wynplat::HandleKind kind, const char* name, Make make) {
     {
         std::lock_guard<std::mutex> g(clock::KernelLock());
         if (name && *name) {
-            if (kind != wynplat::HandleKind::Event && ipc::SharedEventExists(name)) {
+            const wynplat::SharedObjects* shared = wynplat::SharedObjectsRegistry();
+            if (kind != wynplat::HandleKind::Event && shared && shared->eventExists(name)) {
                 SetLastError(ERROR_INVALID_HANDLE);
                 return nullptr;
             }
@@ -224,8 +225,8 @@ class Foreign final : public Waitable {
 }  // namespace
 
 HANDLE RegisterWaitable(wynplat::HandleKind kind, std::shared_ptr<Waitable> object) {
-    return wynplat::RegisterHandle(kind, std::shared_ptr<void>(std::move(object)), &WaitOnWaitable,
-                                   &WaitableSignalled);
+    return wynplat::RegisterHandle(kind, std::shared_ptr<void>(std::move(object)),
+                                   {&WaitOnWaitable, &WaitableSignalled});
 }
 
 DWORD WaitOnWaitable(const std::shared_ptr<void>& object, DWORD ms) {
@@ -234,7 +235,7 @@ DWORD WaitOnWaitable(const std::shared_ptr<void>& object, DWORD ms) {
 
 std::shared_ptr<Waitable> LookupWaitable(HANDLE h) {
     wynplat::HandleEntry entry;
-    if (!wynplat::LookupAnyHandle(h, &entry) || entry.wait != &WaitOnWaitable) return nullptr;
+    if (!wynplat::LookupAnyHandle(h, &entry) || entry.ops.wait != &WaitOnWaitable) return nullptr;
     return std::static_pointer_cast<Waitable>(entry.object);
 }
 
@@ -248,7 +249,8 @@ using wynplat::HandleKind;
 DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms) {
     if (auto w = sync::LookupWaitable(h)) return sync::WaitObjects({w}, false, ms);
     wynplat::HandleEntry entry;
-    if (wynplat::LookupAnyHandle(h, &entry) && entry.wait) return entry.wait(entry.object, ms);
+    if (wynplat::LookupAnyHandle(h, &entry) && entry.ops.wait)
+        return entry.ops.wait(entry.object, ms);
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
 }
@@ -262,8 +264,8 @@ DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wai
     for (DWORD i = 0; i < count; ++i) {
         auto w = sync::LookupWaitable(handles[i]);
         wynplat::HandleEntry entry;
-        if (!w && wynplat::LookupAnyHandle(handles[i], &entry) && entry.signalled)
-            w = std::make_shared<sync::Foreign>(entry.object, entry.signalled);
+        if (!w && wynplat::LookupAnyHandle(handles[i], &entry) && entry.ops.signalled)
+            w = std::make_shared<sync::Foreign>(entry.object, entry.ops.signalled);
         if (!w) {
             SetLastError(ERROR_INVALID_HANDLE);
             return WAIT_FAILED;
@@ -278,7 +280,7 @@ namespace {
 bool NameIsMutex(const char* name) {
     std::lock_guard<std::mutex> g(clock::KernelLock());
     HandleKind kind;
-    if (!sync::FindNamedLocked(name, &kind)) return false;
+    if (!sync::FindNamedLocked(name, &kind) || kind != HandleKind::Mutex) return false;
     SetLastError(ERROR_INVALID_HANDLE);
     return true;
 }
@@ -286,9 +288,10 @@ bool NameIsMutex(const char* name) {
 
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initial, LPCSTR name) {
     // Named events are seen by the other programs of the set (debug monitors and tracers).
-    if (name && *name) {
+    const wynplat::SharedObjects* shared = wynplat::SharedObjectsRegistry();
+    if (name && *name && shared) {
         if (NameIsMutex(name)) return nullptr;
-        return ipc::CreateSharedEvent(manualReset, initial, name);
+        return shared->createEvent(manualReset, initial, name);
     }
     return sync::CreateNamed(HandleKind::Event, name, [&] {
         return std::make_shared<sync::Event>(manualReset != FALSE, initial != FALSE);
@@ -301,22 +304,32 @@ HANDLE WINAPI OpenEventA(DWORD, BOOL, LPCSTR name) {
         return nullptr;
     }
     if (NameIsMutex(name)) return nullptr;
-    return ipc::OpenSharedEvent(name);
+    if (const wynplat::SharedObjects* shared = wynplat::SharedObjectsRegistry())
+        return shared->openEvent(name);
+    std::shared_ptr<sync::Waitable> object;
+    {
+        std::lock_guard<std::mutex> g(clock::KernelLock());
+        HandleKind kind;
+        object = sync::FindNamedLocked(name, &kind);
+    }
+    if (!object) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    return sync::RegisterWaitable(HandleKind::Event, object);
 }
 
 namespace {
 
 template <class Change>
-BOOL ChangeEvent(HANDLE h, int op, Change change) {
-    BOOL shared;
-    if (ipc::ChangeSharedEvent(h, op, &shared)) return shared;
+BOOL ChangeEvent(HANDLE h, Change change) {
     auto ev = wynplat::LookupHandleAs<sync::Waitable>(h, HandleKind::Event);
     if (!ev) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     std::lock_guard<std::mutex> g(clock::KernelLock());
-    change(static_cast<sync::Event&>(*ev));
+    change(static_cast<sync::EventObject&>(*ev));
     clock::NotifyLocked();
     return TRUE;
 }
@@ -324,13 +337,13 @@ BOOL ChangeEvent(HANDLE h, int op, Change change) {
 }  // namespace
 
 BOOL WINAPI SetEvent(HANDLE h) {
-    return ChangeEvent(h, 0, [](sync::Event& e) { e.Set(); });
+    return ChangeEvent(h, [](sync::EventObject& e) { e.Set(); });
 }
 BOOL WINAPI ResetEvent(HANDLE h) {
-    return ChangeEvent(h, 1, [](sync::Event& e) { e.Reset(); });
+    return ChangeEvent(h, [](sync::EventObject& e) { e.Reset(); });
 }
 BOOL WINAPI PulseEvent(HANDLE h) {
-    return ChangeEvent(h, 2, [](sync::Event& e) { e.Pulse(); });
+    return ChangeEvent(h, [](sync::EventObject& e) { e.Pulse(); });
 }
 
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {

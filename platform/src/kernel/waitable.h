@@ -28,6 +28,17 @@ class Waitable {
     virtual uint64_t Epoch() const { return 0; }
 };
 
+// An event: the kernel's own, or one shared between processes. Every handle of kind Event
+// holds one; SetEvent, ResetEvent and PulseEvent change it through these, with
+// wyn::clock::KernelLock() held.
+class EventObject : public Waitable {
+  public:
+    virtual void Set() = 0;
+    virtual void Reset() = 0;
+    // Releases every thread waiting at this moment and leaves the event reset.
+    virtual void Pulse() = 0;
+};
+
 // Registers `object` under `kind` with the wait function below.
 HANDLE RegisterWaitable(wynplat::HandleKind kind, std::shared_ptr<Waitable> object);
 
