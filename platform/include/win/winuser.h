@@ -6,6 +6,14 @@
 
 #include "wintypes.h"
 
+// ---- errors of the window manager (GetLastError) ----
+#define ERROR_INVALID_WINDOW_HANDLE 1400
+#define ERROR_TLW_WITH_WSCHILD 1406
+#define ERROR_CANNOT_FIND_WND_CLASS 1407
+#define ERROR_CLASS_ALREADY_EXISTS 1410
+#define ERROR_INVALID_INDEX 1413
+#define ERROR_INVALID_THREAD_ID 1444
+
 // ---- message boxes ----
 #define MB_OK 0x00000000
 #define MB_OKCANCEL 0x00000001

@@ -360,7 +360,7 @@ using namespace wynplat;
 
 HDC WINAPI GetDC(HWND hwnd) {
     if (hwnd && !IsWindow(hwnd)) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     bool ownDc = false;

@@ -2,7 +2,8 @@
 // (events, mailslots). Programs meet in a per-user runtime folder (WYN_RUNTIME_DIR, else
 // $XDG_RUNTIME_DIR/wyn, else /tmp/wyn-<uid>): each process holds a lock file there for its
 // life, publishes its top-level windows as small files and serves messages sent to them on a
-// Unix socket. A window of another process is known here by a handle of its own range.
+// Unix socket. A window of another process is known here by a handle of its own range; the
+// window layer reaches them through user/remote_windows.h only.
 #pragma once
 
 #include <string>
@@ -17,23 +18,6 @@ std::string RuntimeDir();
 bool ProcessAlive(const std::string& key);
 // This process's key in the runtime folder ("<pid>-<start>"), published on first use.
 const std::string& SelfKey();
-
-// Window layer hooks.
-void PublishWindow(HWND h);    // a top-level window was created
-void WithdrawWindow(HWND h);   // it is being destroyed
-void RepublishWindow(HWND h);  // its title changed
-bool IsRemote(HWND h);         // a handle of another process's window
-bool RemoteAlive(HWND h);
-LRESULT RemoteSend(HWND h, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL RemotePost(HWND h, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL RemoteForeground(HWND h);
-DWORD RemoteThreadProcess(HWND h, LPDWORD processId);
-// Windows of thread `threadId` in other processes; false when there are none.
-bool EnumRemoteThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param, bool* stopped);
-
-}  // namespace wyn::ipc
-
-namespace wyn::ipc {
 
 // Named events shared between processes (the kernel's CreateEventA/OpenEventA with a name).
 HANDLE CreateSharedEvent(BOOL manualReset, BOOL initial, LPCSTR name);

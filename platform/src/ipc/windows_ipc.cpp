@@ -22,7 +22,7 @@
 #include "ipc/ipc.h"
 #include "ipc/runtime.h"
 #include "kernel/clock.h"
-#include "user/user.h"
+#include "user/remote_windows.h"
 
 namespace wyn::ipc {
 namespace {
@@ -142,6 +142,10 @@ std::vector<Published> ListPublished() {
     return out;
 }
 
+std::string WindowFile(const std::string& dir, HWND h) {
+    return dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h));
+}
+
 bool PublishedExists(const Remote& r) {
     if (!ProcessAlive(r.key)) return false;
     struct stat st;
@@ -196,7 +200,7 @@ void Serve(int fd) {
         Request r = DecodeRequest(in);
         HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(r.hwnd));
         LRESULT result = 0;
-        bool ok = !IsRemote(h) && wynplat::FindWindowRecord(h) != nullptr;
+        bool ok = wynplat::remote::IsLocalWindow(h);
         if (ok) {
             switch (r.op) {
                 case kSend:
@@ -294,27 +298,14 @@ bool Exchange(const Remote& r, const Request& req, bool serve, LRESULT* result) 
         close(fd);
         return false;
     }
-    std::shared_ptr<wynplat::Queue> q = serve ? wynplat::CurrentQueue() : nullptr;
-    wynplat::Queue* raw = q.get();
-    {
-        std::unique_lock<std::mutex> k(wyn::clock::KernelLock());
-        for (;;) {
-            wyn::clock::WaitUntil(k, wyn::clock::kNever, [fd, raw] {
-                pollfd p{fd, POLLIN, 0};
-                return poll(&p, 1, 0) > 0 || (raw && !raw->sent.empty());
-            });
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 0) > 0) break;
-            auto in = raw->sent.front();
-            raw->sent.pop_front();
-            k.unlock();
-            LRESULT v = wynplat::CallWindow(in->hwnd, in->message, in->wParam, in->lParam);
-            k.lock();
-            in->result = v;
-            in->done = true;
-            wyn::clock::NotifyLocked();
-        }
-    }
+    auto replied = [fd] {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, 0) > 0;
+    };
+    if (serve)
+        wynplat::remote::WaitServingSentMessages(replied);
+    else
+        wyn::clock::WaitUntil(wyn::clock::kNever, replied);
     unsigned char reply[kReplySize];
     bool ok = ReadAll(fd, reply, sizeof reply);
     close(fd);
@@ -323,45 +314,32 @@ bool Exchange(const Remote& r, const Request& req, bool serve, LRESULT* result) 
     return Get32(reply + 8) != 0;
 }
 
-bool ClassMatches(const std::string& have, LPCSTR want) {
-    return !want || lstrcmpiA(have.c_str(), want) == 0;
-}
-
-bool TitleMatches(const std::string& have, LPCSTR want) { return !want || have == want; }
-
 }  // namespace
 
-void PublishWindow(HWND h) {
-    auto w = wynplat::FindWindowRecord(h);
-    if (!w || (w->style & WS_CHILD)) return;
-    std::string data;
-    {
-        std::lock_guard<std::recursive_mutex> lk(wynplat::WindowLock());
-        if (w->destroyed) return;
-        data = std::to_string(w->threadId) + "\n" + w->cls->name + std::string(1, '\0') + w->title +
-               std::string(1, '\0');
-    }
+}  // namespace wyn::ipc
+
+namespace wynplat::remote {
+
+using namespace wyn::ipc;
+
+void Publish(HWND h, const WindowCard& card) {
+    std::string data = std::to_string(card.threadId) + "\n" + card.cls + std::string(1, '\0') +
+                       card.title + std::string(1, '\0');
     if (!EnsureServer()) return;
     std::string dir = WinDir();
-    if (!dir.empty())
-        WriteFileAtomic(dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h)),
-                        data);
+    if (!dir.empty()) WriteFileAtomic(WindowFile(dir, h), data);
 }
 
-void RepublishWindow(HWND h) {
+void Republish(HWND h, const WindowCard& card) {
     std::string dir = WinDir();
     struct stat st;
-    if (dir.empty() ||
-        stat((dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h))).c_str(),
-             &st) != 0)
-        return;
-    PublishWindow(h);
+    if (dir.empty() || stat(WindowFile(dir, h).c_str(), &st) != 0) return;
+    Publish(h, card);
 }
 
-void WithdrawWindow(HWND h) {
+void Withdraw(HWND h) {
     std::string dir = WinDir();
-    if (!dir.empty())
-        unlink((dir + "/" + SelfKey() + "." + HexHandle(reinterpret_cast<uintptr_t>(h))).c_str());
+    if (!dir.empty()) unlink(WindowFile(dir, h).c_str());
 }
 
 bool IsRemote(HWND h) {
@@ -369,12 +347,12 @@ bool IsRemote(HWND h) {
     return LookupRemote(h, &r);
 }
 
-bool RemoteAlive(HWND h) {
+bool Alive(HWND h) {
     Remote r;
     return LookupRemote(h, &r) && PublishedExists(r);
 }
 
-LRESULT RemoteSend(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Send(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
     Remote r;
     LRESULT result = 0;
     if (!LookupRemote(h, &r) ||
@@ -382,13 +360,13 @@ LRESULT RemoteSend(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
                   Request{kSend, r.hwnd, message, static_cast<uint64_t>(wParam),
                           static_cast<uint64_t>(lParam)},
                   true, &result)) {
-        SetLastError(1400) /* invalid window handle */;
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     return result;
 }
 
-BOOL RemotePost(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+BOOL Post(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
     Remote r;
     LRESULT result = 0;
     if (!LookupRemote(h, &r) ||
@@ -396,27 +374,27 @@ BOOL RemotePost(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
                   Request{kPost, r.hwnd, message, static_cast<uint64_t>(wParam),
                           static_cast<uint64_t>(lParam)},
                   false, &result)) {
-        SetLastError(1400) /* invalid window handle */;
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     return TRUE;
 }
 
-BOOL RemoteForeground(HWND h) {
+BOOL Foreground(HWND h) {
     Remote r;
     LRESULT result = 0;
     if (!LookupRemote(h, &r)) return FALSE;
     return Exchange(r, Request{kForeground, r.hwnd, 0, 0, 0}, true, &result) ? TRUE : FALSE;
 }
 
-DWORD RemoteThreadProcess(HWND h, LPDWORD processId) {
+DWORD ThreadProcess(HWND h, LPDWORD processId) {
     Remote r;
     if (!LookupRemote(h, &r) || !PublishedExists(r)) return 0;
     if (processId) *processId = static_cast<DWORD>(PidOfKey(r.key));
     return r.threadId;
 }
 
-bool EnumRemoteThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param, bool* stopped) {
+bool EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param, bool* stopped) {
     *stopped = false;
     bool any = false;
     for (auto& p : ListPublished()) {
@@ -432,25 +410,12 @@ bool EnumRemoteThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param, boo
     return any;
 }
 
-}  // namespace wyn::ipc
-
-using namespace wyn;
-
-HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
-    // Class atoms are not registered across processes; the system looks windows up by name.
-    if (className && IS_INTRESOURCE(className)) return nullptr;
-    auto tops = wynplat::TopLevelWindows();
-    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        HWND t = *it;
-        auto w = wynplat::FindWindowRecord(t);
-        if (!w) continue;
-        std::lock_guard<std::recursive_mutex> lk(wynplat::WindowLock());
-        if (!w->destroyed && ipc::ClassMatches(w->cls->name, className) &&
-            ipc::TitleMatches(w->title, title))
-            return t;
-    }
-    for (auto& p : ipc::ListPublished())
-        if (ipc::ClassMatches(p.cls, className) && ipc::TitleMatches(p.title, title))
-            return ipc::ProxyFor(p.key, p.hwnd, p.threadId);
+HWND Find(LPCSTR className, LPCSTR title) {
+    for (auto& p : ListPublished())
+        if ((!className || lstrcmpiA(p.cls.c_str(), className) == 0) &&
+            (!title || p.title == title))
+            return ProxyFor(p.key, p.hwnd, p.threadId);
     return nullptr;
 }
+
+}  // namespace wynplat::remote

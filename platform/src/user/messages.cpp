@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "audio/output.h"
-#include "ipc/ipc.h"
+#include "user/remote_windows.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -68,6 +68,25 @@ void ServeSent(const std::shared_ptr<Queue>& q) {
         std::lock_guard<std::mutex> k(wyn::clock::KernelLock());
         m->result = r;
         m->done = true;
+        wyn::clock::NotifyLocked();
+    }
+}
+
+// Waits (kernel lock held in `k`) until `ready` holds, serving what other threads send to this
+// one meanwhile, so that two threads sending to each other go on.
+void WaitServingSentLocked(std::unique_lock<std::mutex>& k, const std::function<bool()>& ready) {
+    Queue* raw = CurrentQueue().get();
+    for (;;) {
+        wyn::clock::WaitUntil(k, wyn::clock::kNever,
+                              [raw, &ready] { return ready() || !raw->sent.empty(); });
+        if (ready()) return;
+        auto in = raw->sent.front();
+        raw->sent.pop_front();
+        k.unlock();
+        LRESULT r = CallWindow(in->hwnd, in->message, in->wParam, in->lParam);
+        k.lock();
+        in->result = r;
+        in->done = true;
         wyn::clock::NotifyLocked();
     }
 }
@@ -237,7 +256,7 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remov
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
     if (!msg) return -1;
     if (hwnd && hwnd != reinterpret_cast<HWND>(static_cast<intptr_t>(-1)) && !IsWindow(hwnd)) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return -1;
     }
     auto q = CurrentQueue();
@@ -306,17 +325,22 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         return TRUE;
     }
     if (!PostToWindow(hwnd, message, wParam, lParam)) {
-        if (wyn::ipc::IsRemote(hwnd)) return wyn::ipc::RemotePost(hwnd, message, wParam, lParam);
-        SetLastError(1400);
+        if (remote::IsRemote(hwnd)) return remote::Post(hwnd, message, wParam, lParam);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     return TRUE;
 }
 
+void remote::WaitServingSentMessages(const std::function<bool()>& ready) {
+    std::unique_lock<std::mutex> k(wyn::clock::KernelLock());
+    WaitServingSentLocked(k, ready);
+}
+
 BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
     auto q = QueueOfThread(threadId);
     if (!q) {
-        SetLastError(1444);  // invalid thread id
+        SetLastError(ERROR_INVALID_THREAD_ID);
         return FALSE;
     }
     MSG m{nullptr, message, wParam, lParam, NowMs(), {}};
@@ -331,8 +355,8 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     auto w = FindWindowRecord(hwnd);
     if (!w) {
-        if (wyn::ipc::IsRemote(hwnd)) return wyn::ipc::RemoteSend(hwnd, message, wParam, lParam);
-        SetLastError(1400);
+        if (remote::IsRemote(hwnd)) return remote::Send(hwnd, message, wParam, lParam);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     auto mine = CurrentQueue();
@@ -342,22 +366,9 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     if (!w->queue->alive) return 0;
     w->queue->sent.push_back(m);
     wyn::clock::NotifyLocked();
-    Queue* raw = mine.get();
     SentMessage* sm = m.get();
-    for (;;) {
-        wyn::clock::WaitUntil(k, wyn::clock::kNever,
-                              [raw, sm] { return sm->done || !raw->sent.empty(); });
-        if (m->done) return m->result;
-        // Serve what others send us meanwhile, so two threads sending to each other go on.
-        auto in = raw->sent.front();
-        raw->sent.pop_front();
-        k.unlock();
-        LRESULT r = CallWindow(in->hwnd, in->message, in->wParam, in->lParam);
-        k.lock();
-        in->result = r;
-        in->done = true;
-        wyn::clock::NotifyLocked();
-    }
+    WaitServingSentLocked(k, [sm] { return sm->done; });
+    return m->result;
 }
 
 void WINAPI PostQuitMessage(int code) {
@@ -373,7 +384,7 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc) {
     if (hwnd) {
         auto w = FindWindowRecord(hwnd);
         if (!w) {
-            SetLastError(1400);
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return 0;
         }
         q = w->queue;

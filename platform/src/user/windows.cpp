@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "ipc/ipc.h"
+#include "user/remote_windows.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -60,6 +60,23 @@ std::shared_ptr<WindowClass> FindClass(const char* name) {
 }
 
 bool IsChild(const Window& w) { return (w.style & WS_CHILD) && w.parent; }
+
+// Shows a top-level window to the other programs of the set (`again`: a new title for one
+// they already see).
+void PublishToOthers(HWND h, bool again) {
+    auto w = FindWindowRecord(h);
+    if (!w) return;
+    remote::WindowCard card;
+    {
+        std::lock_guard<std::recursive_mutex> lk(WindowLock());
+        if (w->destroyed || (w->style & WS_CHILD)) return;
+        card = remote::WindowCard{w->threadId, w->cls->name, w->title};
+    }
+    if (again)
+        remote::Republish(h, card);
+    else
+        remote::Publish(h, card);
+}
 
 void RemoveFrom(std::vector<HWND>& v, HWND h) {
     v.erase(std::remove(v.begin(), v.end(), h), v.end());
@@ -368,7 +385,7 @@ using namespace wynplat;
 static ATOM RegisterRecord(const WindowClass& c) {
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
     if (FindClass(c.name.c_str())) {
-        SetLastError(1410);  // class already exists
+        SetLastError(ERROR_CLASS_ALREADY_EXISTS);
         return 0;
     }
     S().classes.push_back(std::make_shared<WindowClass>(c));
@@ -421,19 +438,19 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
         std::lock_guard<std::recursive_mutex> lk(WindowLock());
         auto cls = FindClass(className);
         if (!cls) {
-            SetLastError(1407);  // cannot find window class
+            SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
             return nullptr;
         }
         std::shared_ptr<Window> parentRec;
         if (parent) {
             parentRec = FindWindowRecord(parent);
             if (!parentRec) {
-                SetLastError(1400);  // invalid window handle
+                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
                 return nullptr;
             }
         }
         if ((style & WS_CHILD) && !parentRec) {
-            SetLastError(1406);  // cannot create a top-level child window
+            SetLastError(ERROR_TLW_WITH_WSCHILD);
             return nullptr;
         }
         // Overlapped top-level windows always have a caption.
@@ -457,7 +474,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
         } else if (parentRec) {
             w->owner = TopLevelOf(parent);
         }
-        if (x == CW_USEDEFAULT) x = y = (style & WS_CHILD) ? 0 : 0;
+        if (x == CW_USEDEFAULT) x = y = 0;
         if (width == CW_USEDEFAULT) {
             width = 640;
             height = 480;
@@ -477,7 +494,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     if (!CallWindow(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) ||
         CallWindow(h, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
         DestroyWindow(h);
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     if (!IsWindow(h)) return nullptr;  // destroyed by its own handler
@@ -486,7 +503,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     CallWindow(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right - c.left, c.bottom - c.top));
     CallWindow(h, WM_MOVE, 0, MAKELPARAM(c.left, c.top));
     OnWindowCreated(h);
-    wyn::ipc::PublishWindow(h);
+    PublishToOthers(h, false);
     if (style & WS_VISIBLE) ShowWindow(h, (style & WS_MINIMIZE) ? SW_SHOWMINNOACTIVE : SW_SHOW);
     return IsWindow(h) ? h : nullptr;
 }
@@ -507,7 +524,7 @@ void DestroyTree(HWND h) {
         kids = w->children;
     }
     OnWindowDestroying(h);
-    wyn::ipc::WithdrawWindow(h);
+    remote::Withdraw(h);
     for (HWND o : owned) DestroyWindow(o);
     GetDisplay().HideNative(h);
     CallWindow(h, WM_DESTROY, 0, 0);
@@ -543,7 +560,7 @@ void DestroyTree(HWND h) {
 BOOL WINAPI DestroyWindow(HWND h) {
     auto w = FindWindowRecord(h);
     if (!w || w->destroyed) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     bool wasActive = ActiveWindowHandle() == h;
@@ -556,9 +573,26 @@ BOOL WINAPI DestroyWindow(HWND h) {
     return TRUE;
 }
 
+bool wynplat::remote::IsLocalWindow(HWND h) { return FindWindowRecord(h) != nullptr; }
+
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
+    // Class atoms are not registered across processes; the system looks windows up by name.
+    if (className && IS_INTRESOURCE(className)) return nullptr;
+    auto tops = TopLevelWindows();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        auto w = FindWindowRecord(*it);
+        if (!w) continue;
+        std::lock_guard<std::recursive_mutex> lk(WindowLock());
+        if (!w->destroyed && (!className || lstrcmpiA(w->cls->name.c_str(), className) == 0) &&
+            (!title || w->title == title))
+            return *it;
+    }
+    return remote::Find(className, title);
+}
+
 BOOL WINAPI IsWindow(HWND h) {
     if (FindWindowRecord(h)) return TRUE;
-    return wyn::ipc::RemoteAlive(h) ? TRUE : FALSE;
+    return remote::Alive(h) ? TRUE : FALSE;
 }
 
 BOOL WINAPI IsWindowVisible(HWND h) {
@@ -665,7 +699,7 @@ BOOL WINAPI GetUpdateRect(HWND h, LPRECT r, BOOL) {
 BOOL WINAPI SetWindowPos(HWND h, HWND after, int x, int y, int cx, int cy, UINT flags) {
     auto w = FindWindowRecord(h);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     WINDOWPOS wp{h, after, x, y, cx, cy, flags};
@@ -735,7 +769,7 @@ BOOL WINAPI BringWindowToTop(HWND h) {
 }
 
 BOOL WINAPI SetForegroundWindow(HWND h) {
-    if (wyn::ipc::IsRemote(h)) return wyn::ipc::RemoteForeground(h);
+    if (remote::IsRemote(h)) return remote::Foreground(h);
     h = TopLevelOf(h);
     if (!h) return FALSE;
     BringWindowToTop(h);
@@ -832,7 +866,7 @@ BOOL WINAPI SetWindowTextA(HWND h, LPCSTR text) {
         if (!IsChild(*w)) GetDisplay().SetTitle(h, t.c_str());
     }
     OnTitleChanged(h);
-    wyn::ipc::RepublishWindow(h);
+    PublishToOthers(h, true);
     return TRUE;
 }
 
@@ -854,7 +888,7 @@ int WINAPI GetWindowTextLengthA(HWND h) {
 LONG_PTR WINAPI GetWindowLongPtrA(HWND h, int index) {
     auto w = FindWindowRecord(h);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
@@ -876,7 +910,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND h, int index) {
         default:
             if (index >= 0 && static_cast<size_t>(index) / sizeof(LONG_PTR) < w->extra.size())
                 return w->extra[index / sizeof(LONG_PTR)];
-            SetLastError(1413);  // invalid index
+            SetLastError(ERROR_INVALID_INDEX);
             return 0;
     }
 }
@@ -884,7 +918,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND h, int index) {
 LONG_PTR WINAPI SetWindowLongPtrA(HWND h, int index, LONG_PTR value) {
     auto w = FindWindowRecord(h);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
@@ -928,7 +962,7 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND h, int index, LONG_PTR value) {
                 w->extra[index / sizeof(LONG_PTR)] = value;
                 break;
             }
-            SetLastError(1413);
+            SetLastError(ERROR_INVALID_INDEX);
             return 0;
     }
     return old;
@@ -949,7 +983,7 @@ LONG WINAPI SetWindowLongA(HWND h, int index, LONG value) {
 HWND WINAPI SetParent(HWND h, HWND parent) {
     auto w = FindWindowRecord(h);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
@@ -957,7 +991,7 @@ HWND WINAPI SetParent(HWND h, HWND parent) {
     if (parent) {
         p = FindWindowRecord(parent);
         if (!p || parent == h) {
-            SetLastError(1400);
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return nullptr;
         }
         // A window cannot become a child of its own descendant.
@@ -1073,7 +1107,7 @@ BOOL WINAPI EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param) {
     if (!any) {
         // A thread of another program of the set (one started with CreateProcessA).
         bool stopped = false;
-        any = wyn::ipc::EnumRemoteThreadWindows(threadId, proc, param, &stopped);
+        any = remote::EnumThreadWindows(threadId, proc, param, &stopped);
         if (stopped) return FALSE;
     }
     return any ? TRUE : FALSE;
@@ -1081,7 +1115,7 @@ BOOL WINAPI EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param) {
 
 DWORD WINAPI GetWindowThreadProcessId(HWND h, LPDWORD processId) {
     auto w = FindWindowRecord(h);
-    if (!w) return wyn::ipc::RemoteThreadProcess(h, processId);
+    if (!w) return remote::ThreadProcess(h, processId);
     if (processId) *processId = GetCurrentProcessId();
     return w->threadId;
 }
