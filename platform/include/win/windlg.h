@@ -100,19 +100,6 @@ WINBASEAPI BOOL WINAPI SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSig
 WINBASEAPI BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
 WINBASEAPI UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
 WINBASEAPI BOOL WINAPI CheckRadioButton(HWND dialog, int first, int last, int check);
-WINBASEAPI BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable);
-WINBASEAPI BOOL WINAPI IsWindowEnabled(HWND hwnd);
-WINBASEAPI DWORD WINAPI GetSysColor(int index);
-WINBASEAPI HBRUSH WINAPI GetSysColorBrush(int index);
-#define COLOR_SCROLLBAR 0
-#define COLOR_BACKGROUND 1
-#define COLOR_ACTIVECAPTION 2
-#define COLOR_WINDOWFRAME 6
-#define COLOR_BTNSHADOW 16
-#define COLOR_GRAYTEXT 17
-#define COLOR_BTNTEXT 18
-#define COLOR_BTNHIGHLIGHT 20
-#define COLOR_3DFACE COLOR_BTNFACE
 
 #ifdef __cplusplus
 }

@@ -472,10 +472,33 @@ typedef struct tagPAINTSTRUCT {
 #define DT_CALCRECT 0x00000400
 #define DT_NOPREFIX 0x00000800
 
-// system colours for class brushes (COLOR_x + 1)
+// system colours (GetSysColor); a class brush may be one of them as (HBRUSH)(COLOR_x + 1)
+#define COLOR_SCROLLBAR 0
+#define COLOR_BACKGROUND 1
+#define COLOR_ACTIVECAPTION 2
+#define COLOR_INACTIVECAPTION 3
+#define COLOR_MENU 4
 #define COLOR_WINDOW 5
+#define COLOR_WINDOWFRAME 6
+#define COLOR_MENUTEXT 7
 #define COLOR_WINDOWTEXT 8
+#define COLOR_CAPTIONTEXT 9
+#define COLOR_ACTIVEBORDER 10
+#define COLOR_INACTIVEBORDER 11
+#define COLOR_APPWORKSPACE 12
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
 #define COLOR_BTNFACE 15
+#define COLOR_BTNSHADOW 16
+#define COLOR_GRAYTEXT 17
+#define COLOR_BTNTEXT 18
+#define COLOR_INACTIVECAPTIONTEXT 19
+#define COLOR_BTNHIGHLIGHT 20
+#define COLOR_3DFACE COLOR_BTNFACE
+// The colour of system colour `index`; 0 for an index the system does not have.
+WINBASEAPI DWORD WINAPI GetSysColor(int index);
+// A brush of that colour, owned by the system (DeleteObject leaves it); null for an unknown index.
+WINBASEAPI HBRUSH WINAPI GetSysColorBrush(int index);
 
 // window classes and windows
 WINBASEAPI ATOM WINAPI RegisterClassA(const WNDCLASSA* wc);
@@ -510,6 +533,9 @@ WINBASEAPI HWND WINAPI SetParent(HWND child, HWND parent);
 WINBASEAPI HWND WINAPI GetParent(HWND hwnd);
 WINBASEAPI BOOL WINAPI IsWindow(HWND hwnd);
 WINBASEAPI BOOL WINAPI IsWindowVisible(HWND hwnd);
+// Enables or disables mouse and keyboard input to a window; returns whether it was disabled.
+WINBASEAPI BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable);
+WINBASEAPI BOOL WINAPI IsWindowEnabled(HWND hwnd);
 WINBASEAPI BOOL WINAPI IsIconic(HWND hwnd);
 WINBASEAPI BOOL WINAPI IsZoomed(HWND hwnd);
 WINBASEAPI BOOL WINAPI OpenIcon(HWND hwnd);

@@ -954,63 +954,6 @@ BOOL WINAPI CheckRadioButton(HWND dialog, int first, int last, int check) {
     return TRUE;
 }
 
-BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
-    if (!wynplat::FindWindowRecord(hwnd)) return FALSE;
-    LONG style = GetWindowLongA(hwnd, GWL_STYLE);
-    bool wasDisabled = (style & WS_DISABLED) != 0;
-    LONG next = enable ? (style & ~WS_DISABLED) : (style | WS_DISABLED);
-    if (next != style) {
-        SetWindowLongA(hwnd, GWL_STYLE, next);
-        if (!enable && GetFocus() == hwnd) SetFocus(nullptr);
-        SendMessageA(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
-    }
-    return wasDisabled ? TRUE : FALSE;
-}
-
-BOOL WINAPI IsWindowEnabled(HWND hwnd) {
-    if (!wynplat::FindWindowRecord(hwnd)) return FALSE;
-    return (GetWindowLongA(hwnd, GWL_STYLE) & WS_DISABLED) ? FALSE : TRUE;
-}
-
-DWORD WINAPI GetSysColor(int index) {
-    switch (index) {
-        case COLOR_SCROLLBAR:
-            return RGB(200, 200, 200);
-        case COLOR_BACKGROUND:
-            return RGB(0, 128, 128);
-        case COLOR_ACTIVECAPTION:
-            return RGB(0, 0, 128);
-        case COLOR_WINDOW:
-            return RGB(255, 255, 255);
-        case COLOR_WINDOWFRAME:
-            return RGB(0, 0, 0);
-        case COLOR_WINDOWTEXT:
-            return RGB(0, 0, 0);
-        case COLOR_BTNFACE:
-            return RGB(192, 192, 192);
-        case COLOR_BTNSHADOW:
-            return RGB(128, 128, 128);
-        case COLOR_GRAYTEXT:
-            return RGB(128, 128, 128);
-        case COLOR_BTNTEXT:
-            return RGB(0, 0, 0);
-        case COLOR_BTNHIGHLIGHT:
-            return RGB(255, 255, 255);
-        default:
-            return 0;
-    }
-}
-
-HBRUSH WINAPI GetSysColorBrush(int index) {
-    static std::map<int, HBRUSH>* brushes = new std::map<int, HBRUSH>;
-    std::lock_guard<std::recursive_mutex> g(g_m);
-    auto it = brushes->find(index);
-    if (it != brushes->end()) return it->second;
-    HBRUSH b = CreateSolidBrush(GetSysColor(index));
-    (*brushes)[index] = b;
-    return b;
-}
-
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc) {
     if (!icc || icc->dwSize != sizeof(INITCOMMONCONTROLSEX)) return FALSE;
     RegisterClasses();

@@ -87,6 +87,10 @@ bool AcquireTarget(const Dc& dc, PixelTarget* t);
 // The colour of a brush handle (stock, created, or a system colour index + 1); false for a
 // hollow brush or an unknown handle.
 bool BrushColour(HBRUSH b, COLORREF* c);
+// The colour of system colour `index` (sys_colors.cpp); false for an index there is not.
+bool SysColour(int index, COLORREF* c);
+// A solid brush the system owns: DeleteObject leaves it.
+HBRUSH CreateSystemBrush(COLORREF c);
 // Makes a DIB section record from a header, masks and palette (bits zeroed).
 std::shared_ptr<Dib> MakeDib(int w, int h, int bpp, bool topDown, const uint32_t* masks,
                              const RGBQUAD* pal, int palCount);

@@ -105,27 +105,6 @@ uint32_t Expand(uint32_t v, int bits) {
     return r & 0xFF;
 }
 
-COLORREF SysColour(int index) {
-    switch (index) {
-        case COLOR_WINDOW:
-            return RGB(255, 255, 255);
-        case COLOR_WINDOWTEXT:
-            return RGB(0, 0, 0);
-        case 0:
-            return RGB(192, 192, 192);  // scroll bar
-        case 1:
-            return RGB(0, 128, 128);  // desktop
-        case 2:
-            return RGB(0, 0, 128);  // active caption
-        case 14:
-            return RGB(255, 255, 255);  // highlight text
-        case 13:
-            return RGB(0, 0, 128);  // highlight
-        default:
-            return RGB(192, 192, 192);
-    }
-}
-
 }  // namespace
 
 std::mutex& GdiLock() {
@@ -329,11 +308,9 @@ bool AcquireTarget(const Dc& dc, PixelTarget* t) {
 }
 
 bool BrushColour(HBRUSH b, COLORREF* c) {
+    // Small values are system colours: no object handle is that small.
     uintptr_t v = reinterpret_cast<uintptr_t>(b);
-    if (v > 0 && v <= 31) {
-        *c = SysColour(static_cast<int>(v) - 1);
-        return true;
-    }
+    if (v > 0 && v <= 31) return SysColour(static_cast<int>(v) - 1, c);
     auto o = FindObject(b);
     if (!o || o->type != OBJ_BRUSH || o->style == BS_NULL) return false;
     *c = o->color;
@@ -672,6 +649,13 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF c) {
     o->style = BS_SOLID;
     std::lock_guard<std::mutex> lk(GdiLock());
     return static_cast<HBRUSH>(AddObjectLocked(o));
+}
+
+HBRUSH wynplat::CreateSystemBrush(COLORREF c) {
+    HBRUSH b = CreateSolidBrush(c);
+    std::lock_guard<std::mutex> lk(GdiLock());
+    G().objects[reinterpret_cast<uintptr_t>(b)]->stock = true;
+    return b;
 }
 
 HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* b) {

@@ -1,7 +1,6 @@
 // Developer and test affordances of the window layer, switched on by environment variables
 // (see the README): screenshots of a window's client area as PNG, a replay file of timed
-// input events, and a log of window titles on stderr. Also the pump that shows dirty
-// windows through the display backend.
+// input events, and a log of window titles on stderr.
 #include <png.h>
 
 #include <atomic>
@@ -382,37 +381,16 @@ void ReplayPump() {
     }
 }
 
-void PumpDisplay() {
-    if (!IsDisplayThread()) return;
-    Display& d = GetDisplay();
-    std::vector<InputEvent> events;
-    d.Pump(events);
-    for (auto& e : events) DeliverInput(e);
-    ReplayPump();
+bool CountsFrames() {
     Affordances& a = A();
-    bool frames;
-    {
-        std::lock_guard<std::mutex> lk(a.m);
-        frames = a.shotEvery > 0 && a.target;
-        if (g_signalShot.exchange(false)) ShootNumbered();
-    }
-    bool headless = DisplayIsHeadless();
-    if (headless && !frames) return;
-    std::vector<uint32_t> px;
-    for (HWND t : TopLevelWindows()) {
-        bool show;
-        {
-            std::lock_guard<std::recursive_mutex> lk(WindowLock());
-            auto w = FindWindowRecord(t);
-            show = w && w->dirty && (w->style & WS_VISIBLE) && !(w->style & WS_MINIMIZE);
-            if (show) w->dirty = false;
-        }
-        if (!show) continue;
-        int w, h;
-        if (!ComposeWindow(t, px, &w, &h)) continue;
-        if (!headless) d.Present(t, px.data(), w, h);
-        OnFramePresented(t);
-    }
+    std::lock_guard<std::mutex> lk(a.m);
+    return a.shotEvery > 0 && a.target;
+}
+
+void TakeRequestedScreenshot() {
+    if (!g_signalShot.exchange(false)) return;
+    std::lock_guard<std::mutex> lk(A().m);
+    ShootNumbered();
 }
 
 }  // namespace wynplat

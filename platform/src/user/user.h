@@ -164,6 +164,10 @@ void OnTitleChanged(HWND h);
 void OnPainted(HWND h);
 void OnFramePresented(HWND top);
 void ReplayPump();
+// Whether a screenshot is taken every N frames (then even a headless display composes them).
+bool CountsFrames();
+// Takes the screenshot asked for by signal, if one was.
+void TakeRequestedScreenshot();
 void LogWindow(const char* fmt, ...);
 
 // The text's code page from a font's charset (Big5 for CHINESEBIG5_CHARSET).

@@ -595,6 +595,24 @@ BOOL WINAPI IsWindow(HWND h) {
     return remote::Alive(h) ? TRUE : FALSE;
 }
 
+BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
+    if (!FindWindowRecord(hwnd)) return FALSE;
+    LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+    bool wasDisabled = (style & WS_DISABLED) != 0;
+    LONG next = enable ? (style & ~WS_DISABLED) : (style | WS_DISABLED);
+    if (next != style) {
+        SetWindowLongA(hwnd, GWL_STYLE, next);
+        if (!enable && GetFocus() == hwnd) SetFocus(nullptr);
+        SendMessageA(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
+    }
+    return wasDisabled ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsWindowEnabled(HWND hwnd) {
+    if (!FindWindowRecord(hwnd)) return FALSE;
+    return (GetWindowLongA(hwnd, GWL_STYLE) & WS_DISABLED) ? FALSE : TRUE;
+}
+
 BOOL WINAPI IsWindowVisible(HWND h) {
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
     for (int depth = 0; depth < 64; ++depth) {

@@ -196,6 +196,32 @@ TEST(Gdi, FillsPixelsLinesAndStockObjects) {
                         0, 0, SRCCOPY));
 }
 
+// One table of system colours: GetSysColor, GetSysColorBrush and a class brush given as
+// (HBRUSH)(COLOR_x + 1) paint the same colour for every COLOR_ value.
+TEST(Gdi, SystemColoursAgreeAcrossColourBrushAndClassBrush) {
+    HWND win = Canvas(4, 2);
+    HDC dc = GetDC(win);
+    RECT left{0, 0, 2, 2}, right{2, 0, 4, 2};
+    for (int i = COLOR_SCROLLBAR; i <= COLOR_BTNHIGHLIGHT; ++i) {
+        HBRUSH sys = GetSysColorBrush(i);
+        ASSERT_NE(sys, nullptr) << "COLOR_ " << i;
+        FillRect(dc, &left, reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(i + 1)));
+        FillRect(dc, &right, sys);
+        EXPECT_EQ(GetPixel(dc, 0, 0), GetSysColor(i)) << "class brush of COLOR_ " << i;
+        EXPECT_EQ(GetPixel(dc, 2, 0), GetSysColor(i)) << "GetSysColorBrush of COLOR_ " << i;
+    }
+    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), RGB(128, 128, 128));
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), RGB(0, 0, 128));
+    EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT + 1), 0u) << "no such colour";
+    EXPECT_EQ(GetSysColorBrush(COLOR_BTNHIGHLIGHT + 1), nullptr);
+    EXPECT_EQ(GetSysColorBrush(-1), nullptr);
+    // The system owns its brushes: deleting one leaves it painting.
+    DeleteObject(GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(dc, &left, GetSysColorBrush(COLOR_BTNFACE));
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(192, 192, 192));
+    ReleaseDC(win, dc);
+}
+
 TEST(Gdi, EightBitSectionsKeepTheirColourTable) {
     struct {
         BITMAPINFOHEADER h;

@@ -1,0 +1,35 @@
+// The present loop: input from the display backend and the replay becomes messages, and the
+// windows drawn since they were last shown are composed and presented.
+#include "user/user.h"
+
+namespace wynplat {
+
+void PumpDisplay() {
+    if (!IsDisplayThread()) return;
+    Display& d = GetDisplay();
+    std::vector<InputEvent> events;
+    d.Pump(events);
+    for (auto& e : events) DeliverInput(e);
+    ReplayPump();
+    TakeRequestedScreenshot();
+    bool headless = DisplayIsHeadless();
+    // Headless, frames are composed only when a screenshot counts them.
+    if (headless && !CountsFrames()) return;
+    std::vector<uint32_t> px;
+    for (HWND t : TopLevelWindows()) {
+        bool show;
+        {
+            std::lock_guard<std::recursive_mutex> lk(WindowLock());
+            auto w = FindWindowRecord(t);
+            show = w && w->dirty && (w->style & WS_VISIBLE) && !(w->style & WS_MINIMIZE);
+            if (show) w->dirty = false;
+        }
+        if (!show) continue;
+        int w, h;
+        if (!ComposeWindow(t, px, &w, &h)) continue;
+        if (!headless) d.Present(t, px.data(), w, h);
+        OnFramePresented(t);
+    }
+}
+
+}  // namespace wynplat
