@@ -1,5 +1,6 @@
 // Memory blocks: movable global memory, locked while in use, found again from the pointer
 // through the platform's registry of live blocks.
+#include <algorithm>
 #include <cstring>
 
 #include "vsktask.h"
@@ -63,12 +64,6 @@ void* WINAPI VSKTASK_DuplicateMemory(HWND hwnd, const void* block) {
 int WINAPI VSKTASK_ExchangeMemory(HWND hwnd, void* a, void* b, SIZE_T count) {
     if (!HandleOf(a) || !HandleOf(b)) return 0;
     if (count > VSKTASK_SizeMemory(hwnd, a) || count > VSKTASK_SizeMemory(hwnd, b)) return 0;
-    auto* x = static_cast<BYTE*>(a);
-    auto* y = static_cast<BYTE*>(b);
-    for (SIZE_T i = 0; i < count; ++i) {
-        BYTE t = x[i];
-        x[i] = y[i];
-        y[i] = t;
-    }
+    std::swap_ranges(static_cast<BYTE*>(a), static_cast<BYTE*>(a) + count, static_cast<BYTE*>(b));
     return 1;
 }

@@ -101,9 +101,26 @@ int Bitwise(tagVALUAREA* ctx, tagVALUE* a, const tagVALUE* b, char op, const cha
     return Checked(ctx, a, failure);
 }
 
-RECT EdgeRect(const tagVALUE* v) {
-    return RECT{VskRaqXpos(v), VskRaqYpos(v), VskRaqXpos(v) + VskRaqXsize(v),
-                VskRaqYpos(v) + VskRaqYsize(v)};
+// Or and And: numbers bit by bit; two rectangles their union or intersection.
+int OrAnd(tagVALUAREA* ctx, tagVALUE* a, const tagVALUE* b, bool oring) {
+    if (!a || !b) return 0;
+    if (a->mode == VSK_MODE_NUMBER && b->mode == VSK_MODE_NUMBER)
+        return Bitwise(ctx, a, b, oring ? '|' : '&',
+                       oring ? "論理和により、数値が有効桁を超えました。"
+                             : "論理積により、数値が有効桁を超えました。");
+    if (a->mode == VSK_MODE_RECT && b->mode == VSK_MODE_RECT) {
+        RECT x, y, r;
+        VSKRAQ_RaqToRect(ctx, &x, a);
+        VSKRAQ_RaqToRect(ctx, &y, b);
+        if (oring)
+            UnionRect(&r, &x, &y);
+        else
+            IntersectRect(&r, &x, &y);
+        return VSKRAQ_RectToRaq(ctx, a, &r);
+    }
+    Message(ctx, oring ? "論理和された2つのFAQの型が異なっています。"
+                       : "論理積された2つのFAQの型が異なっています。");
+    return 0;
 }
 
 }  // namespace
@@ -218,29 +235,11 @@ int WINAPI VSKFAQ_Not(tagVALUAREA* ctx, tagVALUE* value) {
 }
 
 int WINAPI VSKFAQ_Or(tagVALUAREA* ctx, tagVALUE* a, const tagVALUE* b) {
-    if (!a || !b) return 0;
-    if (a->mode == VSK_MODE_NUMBER && b->mode == VSK_MODE_NUMBER)
-        return Bitwise(ctx, a, b, '|', "論理和により、数値が有効桁を超えました。");
-    if (a->mode == VSK_MODE_RECT && b->mode == VSK_MODE_RECT) {
-        RECT x = EdgeRect(a), y = EdgeRect(b), r;
-        UnionRect(&r, &x, &y);
-        return VSKRAQ_RectToRaq(ctx, a, &r);
-    }
-    Message(ctx, "論理和された2つのFAQの型が異なっています。");
-    return 0;
+    return OrAnd(ctx, a, b, true);
 }
 
 int WINAPI VSKFAQ_And(tagVALUAREA* ctx, tagVALUE* a, const tagVALUE* b) {
-    if (!a || !b) return 0;
-    if (a->mode == VSK_MODE_NUMBER && b->mode == VSK_MODE_NUMBER)
-        return Bitwise(ctx, a, b, '&', "論理積により、数値が有効桁を超えました。");
-    if (a->mode == VSK_MODE_RECT && b->mode == VSK_MODE_RECT) {
-        RECT x = EdgeRect(a), y = EdgeRect(b), r;
-        IntersectRect(&r, &x, &y);
-        return VSKRAQ_RectToRaq(ctx, a, &r);
-    }
-    Message(ctx, "論理積された2つのFAQの型が異なっています。");
-    return 0;
+    return OrAnd(ctx, a, b, false);
 }
 
 int WINAPI VSKFAQ_Xor(tagVALUAREA* ctx, tagVALUE* a, const tagVALUE* b) {

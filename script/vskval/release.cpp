@@ -121,17 +121,12 @@ int WINAPI VSKFAQ_Copy(tagVALUAREA* ctx, tagVALUE* dst, const tagVALUE* src) {
     *dst = tagVALUE{};
     switch (from.mode) {
         case VSK_MODE_CELL:
-            if (tagCELL* cell = VskCaqCell(&from)) {
-                tagCELL* copy = DuplicateCell(Owner(ctx), cell);
-                if (!copy) return 0;
-                *dst = from;
-                VskSetPtr(dst, 0, copy);
-                return 1;
-            }
-            break;
         case VSK_MODE_MEMORY:
-            if (BYTE* memory = VskMaqMemory(&from)) {
-                void* copy = VSKTASK_DuplicateMemory(Owner(ctx), memory);
+            if (void* owned = VskPtr(&from, 0)) {
+                void* copy = from.mode == VSK_MODE_CELL
+                                 ? static_cast<void*>(
+                                       DuplicateCell(Owner(ctx), static_cast<tagCELL*>(owned)))
+                                 : VSKTASK_DuplicateMemory(Owner(ctx), owned);
                 if (!copy) return 0;
                 *dst = from;
                 VskSetPtr(dst, 0, copy);
