@@ -95,17 +95,31 @@ TEST_F(EngineWithDrivers, LoadsThePortableDriversNamedByKrn2Ini) {
     EXPECT_EQ(krn_->task, 0u);
 }
 
-TEST_F(EngineWithDrivers, The3DNowBuildsLoadThemselves) {
+// The 3DNow! rows name the portable builds as their load files: choosing them loads those.
+TEST_F(EngineWithDrivers, The3DNowRowsLoadThePortableBuilds) {
     WritePrivateProfileStringA("DRIVER", "DRV", "drv_nodo.dll", ini_);
     WritePrivateProfileStringA("DRIVER", "LGT", "lgt_nodo.dll", ini_);
     ASSERT_NE(Start(), nullptr);
-    EXPECT_STREQ(krn_->drvname, "drv_nodo.dll");
+    EXPECT_STREQ(krn_->drvname, "drv_nodo.dll");  // the chosen row stays the 3DNow! one
     EXPECT_STREQ(krn_->lgtname, "lgt_nodo.dll");
+    struct Loaded {
+        const char* file;
+        bool loaded;
+    };
+    const Loaded files[] = {{"drv_pasu.dll", true},
+                            {"lgt_pasu.dll", true},
+                            {"drv_nodo.dll", false},
+                            {"lgt_nodo.dll", false}};
+    for (const auto& f : files) EXPECT_EQ(GetModuleHandleA(f.file) != nullptr, f.loaded) << f.file;
+    char corp[32], name[32];
+    DWORD c1, c2;
+    KRN_CheckDRV(krn_, corp, name, &c1, &c2);
+    EXPECT_STREQ(name, "KORRIN 3D Transform(3DNow!");  // the row chosen, as the dialog lists it
     Stage();
     ASSERT_EQ(KRN_Rendering(krn_, 0, 0, 0x000000), 1);
     ASSERT_EQ(KRN_GetRenderCount(krn_), 1);
-    // Only the 3DNow! transform projects depth without taking off the near distance.
-    EXPECT_DOUBLE_EQ(krn_->lpcalc[0].v[0].z, 350.0);
+    // The plain transform takes off the near distance (the 3DNow! build's own would not).
+    EXPECT_DOUBLE_EQ(krn_->lpcalc[0].v[0].z, 340.0);
     EXPECT_EQ(krn_->lpcalc[0].red, 100);
 }
 
@@ -127,7 +141,9 @@ TEST_F(EngineWithDrivers, SwitchesBetweenTheBuilds) {
     ASSERT_GE(lquil, 0);
     ASSERT_EQ(KRN_SetDriver(krn_, nodo, lquil, acc), 1);
     ASSERT_EQ(KRN_Rendering(krn_, 0, 0, 0x000000), 1);
-    EXPECT_DOUBLE_EQ(krn_->lpcalc[0].v[0].z, 350.0);
+    EXPECT_DOUBLE_EQ(krn_->lpcalc[0].v[0].z, 340.0);  // the 3DNow! row loads the plain build
+    EXPECT_NE(GetModuleHandleA("drv_pasu.dll"), nullptr);
+    EXPECT_EQ(GetModuleHandleA("drv_nodo.dll"), nullptr);
     ASSERT_EQ(KRN_SetDriver(krn_, quil, lquil, acc), 1);
     ASSERT_EQ(KRN_Rendering(krn_, 0, 0, 0x000000), 1);
     EXPECT_DOUBLE_EQ(krn_->lpcalc[0].v[0].z, 340.0);

@@ -60,11 +60,12 @@ const Light kWhiteAmbient{1, 255, 255, 255, {}, {}, 0.0};
 
 }  // namespace
 
-TEST(LightingCheck, ReportsItsOwnFileAndTheProcessorItNeeds) {
+TEST(LightingCheck, ReportsItsLoadFileAndTheProcessorItNeeds) {
     const CheckRow rows[] = {
-        {"lgt_pasu.dll", "0200KORRIN 3D Light（標準）", 0, 1, 1, 1, 1},
-        {"lgt_quil.dll", "0200KORRIN 3D Light（SSE版）", 9, 1, 0, 0, 0},
-        {"lgt_nodo.dll", "0200KORRIN 3D Light（3DNow!版）", 5, 0, 1, 0, 0},
+        {"lgt_pasu.dll", "0200KORRIN 3D Light（標準）", "lgt_pasu.dll", 0, 1, 1, 1, 1},
+        {"lgt_quil.dll", "0200KORRIN 3D Light（SSE版）", "lgt_quil.dll", 9, 1, 0, 0, 0},
+        // The 3DNow! build names the portable build's file.
+        {"lgt_nodo.dll", "0200KORRIN 3D Light（3DNow!版）", "lgt_pasu.dll", 5, 0, 1, 0, 0},
     };
     ExpectCheckTable(rows, std::size(rows),
                      [](const char* file) { return LoadLighting(file).check; });

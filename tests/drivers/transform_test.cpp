@@ -36,12 +36,13 @@ tagKRNCHIP Ramp(tagKRN3D a, tagKRN3D b, tagKRN3D c) {
 
 }  // namespace
 
-TEST(TransformCheck, ReportsItsOwnFileAndTheProcessorItNeeds) {
+TEST(TransformCheck, ReportsItsLoadFileAndTheProcessorItNeeds) {
     const CheckRow rows[] = {
-        {"drv_pasu.dll", "0200KORRIN 3D Transform（標準）", 0, 1, 1, 1, 1},
-        {"drv_quil.dll", "0200KORRIN 3D Transform(SSE版)", 9, 1, 0, 0, 0},
-        // Too long for its 32-byte buffer: cut before the character that does not fit.
-        {"drv_nodo.dll", "0200KORRIN 3D Transform(3DNow!", 5, 0, 1, 0, 0},
+        {"drv_pasu.dll", "0200KORRIN 3D Transform（標準）", "drv_pasu.dll", 0, 1, 1, 1, 1},
+        {"drv_quil.dll", "0200KORRIN 3D Transform(SSE版)", "drv_quil.dll", 9, 1, 0, 0, 0},
+        // Too long for its 32-byte buffer: cut before the character that does not fit. The
+        // 3DNow! build names the plain build's file.
+        {"drv_nodo.dll", "0200KORRIN 3D Transform(3DNow!", "drv_pasu.dll", 5, 0, 1, 0, 0},
     };
     ExpectCheckTable(rows, std::size(rows),
                      [](const char* file) { return LoadTransform(file).check; });

@@ -15,7 +15,7 @@ namespace {
 
 struct Build {
     const char* description;
-    const char* file;
+    const char* loadFile;  // the file CHECK names: the one the engine loads for this entry
     DWORD c1;
     drv::Need need;
     bool fog;             // fogs by distance; else the blend value comes from `trans`
@@ -25,7 +25,8 @@ struct Build {
 constexpr Build kBuilds[3] = {
     {"0200KORRIN 3D Light（標準）", "lgt_pasu.dll", 0, drv::kAnyProcessor, true, false},
     {"0200KORRIN 3D Light（SSE版）", "lgt_quil.dll", 9, drv::kSse, false, true},
-    {"0200KORRIN 3D Light（3DNow!版）", "lgt_nodo.dll", 5, drv::kAmd3DNow, true, false},
+    // The 3DNow! build names the portable build as its load file, so choosing it loads that.
+    {"0200KORRIN 3D Light（3DNow!版）", "lgt_pasu.dll", 5, drv::kAmd3DNow, true, false},
 };
 constexpr const Build& kThis = kBuilds[LGT_BUILD];
 
@@ -189,7 +190,7 @@ int Bright(tagKRN* krn) {
 }  // namespace
 
 DRVEXPORT int CHECK(tagKRN*, char* corp, char* name, char* file, DWORD* c1, DWORD* c2) {
-    return drv::Check(corp, name, file, c1, c2, "Halvorstine", kThis.description, kThis.file,
+    return drv::Check(corp, name, file, c1, c2, "Halvorstine", kThis.description, kThis.loadFile,
                       kThis.c1, kThis.need);
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 struct Build {
     const char* description;
-    const char* file;
+    const char* loadFile;  // the file CHECK names: the one the engine loads for this entry
     DWORD c1;
     drv::Need need;
     bool honoursNoFar;   // flag 0x400 keeps a chip beyond the far limit
@@ -32,7 +32,8 @@ constexpr Build kBuilds[3] = {
      false, false, false},
     {"0200KORRIN 3D Transform(SSE版)", "drv_quil.dll", 9, drv::kSse, true, true, true, false, false,
      true},
-    {"0200KORRIN 3D Transform(3DNow!版)", "drv_nodo.dll", 5, drv::kAmd3DNow, false, false, false,
+    // The 3DNow! build names the plain build as its load file, so choosing it loads that.
+    {"0200KORRIN 3D Transform(3DNow!版)", "drv_pasu.dll", 5, drv::kAmd3DNow, false, false, false,
      true, true, false},
 };
 constexpr const Build& kThis = kBuilds[DRV_BUILD];
@@ -339,7 +340,7 @@ int Perspective(tagKRN* krn, int view, int camera) {
 }  // namespace
 
 DRVEXPORT int CHECK(tagKRN*, char* corp, char* name, char* file, DWORD* c1, DWORD* c2) {
-    return drv::Check(corp, name, file, c1, c2, "Halvorstine", kThis.description, kThis.file,
+    return drv::Check(corp, name, file, c1, c2, "Halvorstine", kThis.description, kThis.loadFile,
                       kThis.c1, kThis.need);
 }
 
