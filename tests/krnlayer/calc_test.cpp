@@ -1,6 +1,7 @@
 // The calculation into the engine chip array: placements, recalculation of changed layers
 // only, hidden layers, renumbering, billboards and grouping.
 #include <cmath>
+#include <vector>
 
 #include "layer_fixture.h"
 
@@ -47,6 +48,45 @@ TEST_F(LayerCase, NestedPlacementsGiveExactWorldVertices) {
     EXPECT_NEAR(Chip(10).v[0].z, -50 - 12, 1e-9);
     EXPECT_EQ(Chip(10).no, 10);
     EXPECT_EQ(c->lpchip[0].v[0].x, 1.0) << "the layer's own chips stay in its coordinates";
+}
+
+// The master layer's own shift, rotation and scale place every layer below it, at any depth,
+// and moving the master alone moves them all at the next calculation.
+TEST_F(LayerCase, TheMastersPlacementReachesEveryDescendant) {
+    tagKRNL* a = WithChips(master, "A", 20, 1, V(1, 2, 3));
+    tagKRNL* b = WithChips(a, "B", 21, 1, V(-4, 5, 6));
+    tagKRNL* c = WithChips(b, "C", 22, 1, V(7, -8, 9));
+    const tagKRN3D one = V(1, 1, 1), none = V(0, 0, 0);
+    const tagKRN3D bShift = V(0, 3, 0);
+    KRNL_AbsMoveLayer(b, &bShift, &none, &one);
+    struct Move {
+        const char* what;
+        tagKRN3D shift, rotate, scale;
+    };
+    const Move moves[] = {
+        {"shift, rotation and scale", V(100, -20, 5), V(10, 45, 30), V(2, 0.5, 3)},
+        {"moved again", V(-7, 0, 1), V(0, 0, 90), V(1, 1, 1)},
+    };
+    for (const Move& m : moves) {
+        KRNL_AbsMoveLayer(master, &m.shift, &m.rotate, &m.scale);
+        KRNL_CalcLayerEx(master, 0);
+        struct Below {
+            tagKRNL* layer;
+            int slot;
+            std::vector<tagKRN3D> shifts;  // the placements between it and the master
+        };
+        const Below below[] = {{a, 20, {}}, {b, 21, {bShift}}, {c, 22, {bShift}}};
+        for (const Below& l : below) {
+            for (int k = 0; k < 3; ++k) {
+                tagKRN3D want = l.layer->lpchip[0].v[k];
+                for (const tagKRN3D& sh : l.shifts) want = Place(want, sh, none, one);
+                want = Place(want, m.shift, m.rotate, m.scale);
+                EXPECT_NEAR(Chip(l.slot).v[k].x, want.x, 1e-9) << m.what << ", " << l.layer->name;
+                EXPECT_NEAR(Chip(l.slot).v[k].y, want.y, 1e-9) << m.what << ", " << l.layer->name;
+                EXPECT_NEAR(Chip(l.slot).v[k].z, want.z, 1e-9) << m.what << ", " << l.layer->name;
+            }
+        }
+    }
 }
 
 TEST_F(LayerCase, OnlyChangedLayersAreRecalculated) {

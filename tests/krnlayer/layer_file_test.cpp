@@ -104,6 +104,17 @@ const Edge kEdges[] = {
      "Layer{\n\tName{ \"B\" }\n\tSwitch{ 1 }\n\tCount{ 1 }\n\tColor{ 255, 255, 255 }\n\tChip{\n"
      "\t\tNormal{ 0, 0, 0 }\n\t\tVertex{ 1, 1, 1, 1, 1, 1, 1, 1, 1 }\n\t}\n}\n",
      1},
+    {"vertex colours are held to 0..255",
+     "Layer{ Name{\"V\"} Count{1} Chip{ Color3{300,-5,128,256,255,0,1000,0,7} "
+     "Vertex{0,0,0,1,0,0,0,1,0} } }",
+     "Layer{\n\tName{ \"V\" }\n\tSwitch{ 1 }\n\tCount{ 1 }\n\tColor{ 255, 85, 45 }\n\tChip{\n"
+     "\t\tColor3{ 255,0,128, 255,255,0, 255,0,7 }\n\t\tNormal3{ 0, 0, 0, 0, 0, 0, 0, 0, 0 }\n"
+     "\t\tVertex{ 0, 0, 0, 1, 0, 0, 0, 1, 0 }\n\t}\n}\n",
+     0},
+    // 0x83 0x7D is one double-byte character whose trail byte is "}".
+    {"a double-byte character in a skipped entry does not end it",
+     "Layer{ Name{\"Kanji\"} Sparkle{ \"\x83}\" } Switch{ 0 } }",
+     "Layer{\n\tName{ \"Kanji\" }\n\tSwitch{ 0 }\n}\n", 0},
     {"large values stay as they are", "Layer{ Name{\"L\"} Shift{ 123456792, -50000000, 0.5 } }",
      "Layer{\n\tName{ \"L\" }\n\tSwitch{ 1 }\n\tShift{ 123456792, -50000000, 0.5 }\n}\n", 0},
     {"over-long names are cut",

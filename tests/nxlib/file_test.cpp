@@ -152,6 +152,39 @@ TEST(NXL_SUITE(NxlArchive), MalformedDirectoriesMiss) {
     EXPECT_EQ(NXL_FILE_Size(s.Sys("data/pic.bmp").c_str()), 0);
 }
 
+// An entry may end exactly where the archive ends; an empty entry may even start there (an
+// empty file stored last). Anything reaching further is a miss.
+TEST(NXL_SUITE(NxlArchive), EntriesEndingAtTheArchivesEnd) {
+    const int w = NXL_TEST_WIDTH;
+    const size_t offsetAt = 16 + (w == 32 ? 19u : w == 36 ? 20u : 264u), sizeAt = offsetAt + 4;
+    const std::vector<uint8_t> good = Archive(w, {{"pic.bmp", Bytes("PICTURE")}});
+    const uint32_t end = uint32_t(good.size());
+    struct Case {
+        const char* what;
+        uint32_t offset, size;
+        int size_or_miss;  // the size found, or -1 for a miss
+    };
+    const Case cases[] = {
+        {"empty entry at the archive's end", end, 0, 0},
+        {"last byte of the archive", end - 1, 1, 1},
+        {"one byte past the end", end, 1, -1},
+        {"empty entry past the end", end + 1, 0, -1},
+    };
+    Scratch s;
+    for (const Case& c : cases) {
+        std::vector<uint8_t> a = good;
+        for (int i = 0; i < 4; ++i) {
+            a[offsetAt + size_t(i)] = uint8_t(c.offset >> (8 * i));
+            a[sizeAt + size_t(i)] = uint8_t(c.size >> (8 * i));
+        }
+        s.Put("data/pic.vfs", a);
+        EXPECT_EQ(NXL_FILE_Exist(s.Sys("data/pic.bmp").c_str()), c.size_or_miss >= 0 ? 1 : 0)
+            << c.what;
+        if (c.size_or_miss >= 0)
+            EXPECT_EQ(NXL_FILE_Size(s.Sys("data/pic.bmp").c_str()), c.size_or_miss) << c.what;
+    }
+}
+
 TEST(NXL_SUITE(NxlArchive), DirectoryParserStaysInsideItsBytes) {
     tagVFHEAD head = {0, 0, 3, NXL_TEST_WIDTH, 0, 0};
     std::vector<BYTE> dir(size_t(NXL_TEST_WIDTH) * 2);

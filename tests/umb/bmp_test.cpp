@@ -52,6 +52,21 @@ std::vector<BmpCase> Cases() {
                  1,
                  1,
                  {g(64)}});
+    // More colours used than the depth has: the palette is held to 256 entries, and pixels
+    // written behind the whole palette (a data offset of 0) are found behind all of it.
+    std::vector<uint32_t> wide = grey;
+    for (uint32_t i = 0; i < 44; ++i) wide.push_back(0x00FF00);
+    c.push_back({"8 bits, 300 colours used",
+                 fx::Bmp(8, 2, 1, wide, {255, 7, 0, 0}, 0, 0, 300, true),
+                 2,
+                 1,
+                 {g(255), g(7)}});
+    std::vector<uint32_t> five = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
+    c.push_back({"1 bit, five colours used",
+                 fx::Bmp(1, 2, 1, five, {0x40, 0, 0, 0}, 0, 0, 5, true),
+                 2,
+                 1,
+                 {0, W}});
     c.push_back(
         {"24 bits, padded rows, bottom-up",
          fx::Bmp(24, 2, 2, {}, {0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0}),

@@ -73,6 +73,33 @@ TEST(UmbCoding, HandMadeRowsDecodeToTheExpectedPixels) {
     }
 }
 
+// One coded row each. A fill run's colour word carries bit 15 as the writer leaves it, but
+// the decoder keeps bits 0-14: half transparency comes from the row's mask alone.
+TEST(UmbCoding, RowCodesDecodeOneRow) {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> code;
+        std::vector<ZEMPIXEL> row;
+    };
+    const Case cases[] = {
+        {"fill run with bit 15 set in its colour",
+         {0x01, 0xFE, 2, 0x1F, 0x80, 0xFF, 0x00, 0xFF},
+         {0x001F, 0x001F, 0x001F}},
+        {"the same colour without bit 15",
+         {0x01, 0xFE, 1, 0x1F, 0x00, 0xFF, 0x00, 0xFF},
+         {0x001F, 0x001F}},
+        {"the mask alone makes pixels half-transparent",
+         {0x01, 0xFE, 1, 0x1F, 0x80, 0xFF, 0x01, 0x20, 0xFF},
+         {0x801F, 0x001F}},
+    };
+    for (const Case& c : cases) {
+        std::vector<ZEMPIXEL> out(c.row.size(), 0x5A5A);
+        ASSERT_EQ(UmbDecodeRows(c.code.data(), c.code.size(), out.data(), int(out.size()), 1), 1)
+            << c.what;
+        EXPECT_EQ(out, c.row) << c.what;
+    }
+}
+
 std::vector<uint8_t> EncodeRow(const std::vector<ZEMPIXEL>& row) {
     std::vector<uint8_t> out(UmbEncodeBound(int(row.size()), 1));
     size_t n =
