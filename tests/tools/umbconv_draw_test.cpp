@@ -121,8 +121,9 @@ const Refused kRefused[] = {
     {"a state named twice",
      "colour a 000000\npicture x.umz 16 16\ngrid 8 8 2\nstate 0 a FFFFFF\nstate 0 a 000000\nend\n",
      "line 5: state 0 twice"},
-    {"a state of no colour name", "picture x.umz 16 16\ngrid 8 8 2\nstate 0 b FFFFFF\nend\n",
-     "line 3: not a colour name: b"},
+    {"a state of a colour value for a name",
+     "picture x.umz 16 16\ngrid 8 8 2\nstate 0 FFFFFF 000000\nend\n",
+     "line 3: not a colour name: FFFFFF"},
     {"a tile before the grid", "picture x.umz 16 16\ntile 0\nend\n", "line 2: tile before grid"},
     {"a tile past the count", "picture x.umz 16 16\ngrid 8 8 2\ntile 2\nend\n",
      "line 3: tile number out of 0..1"},
@@ -262,10 +263,10 @@ TEST(UmbDrawRender, GradientAndGlowReachTheirColours) {
     EXPECT_GT(UMB_PixelRed(s[10 * 21 + 7]), UMB_PixelRed(s[10 * 21 + 3])) << "brighter inward";
 }
 
-// Tiles: each is clipped to itself, drawn once per state with its colours, and numbered.
+// Tiles: each is clipped to itself, drawn once per state with its colours (the states may
+// name their colours first), and numbered.
 TEST(UmbDrawRender, TilesDrawEveryStateInItsRowOrColumn) {
     const char* base =
-        "colour face 000000\n"
         "picture x.umz %d %d\n"
         "  grid 4 2 3 %s\n"
         "  state 0 face FFFFFF\n"

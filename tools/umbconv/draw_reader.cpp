@@ -49,7 +49,8 @@
 //       tile n in row n with its states in columns. The drawing lines after it belong to tiles.
 //   state <k> <name> <colour> [<name> <colour> ...]
 //       the tiles are drawn once more, in row (stacked: column) k, with these names standing for
-//       these colours; without state lines they are drawn once, in row (column) 0
+//       these colours (a name not yet known is made, with this colour); without state lines
+//       the tiles are drawn once, in row (column) 0
 //   tile all | <n>
 //       the lines that follow draw on every tile (before its own lines), or on tile n;
 //       "{n}" in their texts stands for the tile number
@@ -207,12 +208,17 @@ struct Reader {
         return true;
     }
 
+    static bool IsName(const std::string& name) {
+        ZEMPIXEL v;
+        return !name.empty() && name != "key" && !Hex(name, &v) &&
+               std::isalpha(static_cast<unsigned char>(name[0]));
+    }
+
     bool ColourLine() {
         if (!More() || t[at].quoted) return Fail("missing colour name");
         const std::string name = t[at++].s;
         ZEMPIXEL v;
-        if (name == "key" || Hex(name, &v) || !std::isalpha(static_cast<unsigned char>(name[0])))
-            return Fail("not a colour name: " + name);
+        if (!IsName(name)) return Fail("not a colour name: " + name);
         if (!More() || !Hex(t[at].s, &v)) return Fail("missing RRGGBB value of " + name);
         ++at;
         if (Take("half")) v |= ZEMPIXEL_HALF;
@@ -290,11 +296,18 @@ struct Reader {
         for (const State& o : pic->grid.states)
             if (o.index == s.index) return Fail("state " + std::to_string(s.index) + " twice");
         while (More()) {
-            int n = FindName(t[at].s);
-            if (n < 0 || t[at].quoted) return Fail("not a colour name: " + t[at].s);
+            const std::string name = t[at].s;
+            if (t[at].quoted || !IsName(name)) return Fail("not a colour name: " + name);
             ++at;
             Colour c;
             if (!ColourArg(&c, "state colour")) return false;
+            // A name first given here stands for its first state's colour outside the tiles.
+            int n = FindName(name);
+            if (n < 0) {
+                n = int(d->names.size());
+                d->names.push_back(name);
+                values.push_back(c.pixel);
+            }
             s.colours.emplace_back(n, c.pixel);
         }
         pic->grid.states.push_back(s);
