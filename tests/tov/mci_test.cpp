@@ -337,11 +337,25 @@ TEST_F(Media, AVideoSilencesTheWavesUntilItEnds) {
 TEST_F(Media, AMissingFileGivesZeroAndABox) {
     ASSERT_TRUE(Start());
     RECT r{0, 0, 16, 12};
+    // A movie whose picture height is -2^31, which has no positive twin.
+    std::ifstream in("sound/movie24.avi", std::ios::binary);
+    std::string avi((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t strf = avi.find("strf");
+    ASSERT_NE(strf, std::string::npos);
+    avi.replace(strf + 8 + 8, 4, std::string("\0\0\0\x80", 4));
+    std::ofstream(dir_ / "tall.avi", std::ios::binary) << avi;
+    static char tall[MAX_PATH];
+    ASSERT_TRUE(WynPlat_ToSystemPath((dir_ / "tall.avi").c_str(), tall, sizeof tall));
     struct Case {
         const char* name;
         int (*play)();
     };
     const Case cases[] = {
+        {"a movie 2^31 rows tall",
+         [] {
+             RECT rr{0, 0, 16, 12};
+             return TOV_AviPlay(nullptr, &rr, tall, 1);
+         }},
         {"video",
          [] {
              RECT rr{0, 0, 16, 12};

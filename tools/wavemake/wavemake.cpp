@@ -5,6 +5,7 @@
 // A description holds blocks of the form
 //
 //   out <path> rate <hz> bits <8|16> channels <1|2> [packed] [segmented] [ogg [quality <q>]]
+//       [tool]
 //     <content lines>
 //   end
 //
@@ -27,7 +28,9 @@
 //       `beats` quarter notes each climbing a scale, then a rest before the end.
 // '#' starts a comment. Waves are RIFF WAVE files with the fixed 44-byte header the sound
 // library reads; "packed" and "segmented" set bytes 10 ('P') and 11 ('L') of the form type;
-// "ogg" writes an Ogg Vorbis file instead (the extension is the path's own).
+// "ogg" writes an Ogg Vorbis file instead (the extension is the path's own); "tool" writes
+// the layout most other tools write: an 18-byte "fmt " chunk and a LIST/INFO chunk before
+// "data".
 #include <vorbis/vorbisenc.h>
 
 #include <cmath>
@@ -51,7 +54,7 @@ namespace {
 struct Wave {
     std::string path;
     int rate = 22050, bits = 8, channels = 1;
-    bool packed = false, segmented = false, ogg = false;
+    bool packed = false, segmented = false, ogg = false, tool = false;
     float quality = 0.4f;
     std::vector<int16_t> s;       // interleaved 16-bit samples
     std::vector<size_t> markers;  // frame indices holding a segment marker
@@ -119,6 +122,22 @@ std::vector<uint8_t> SampleBytes(const Wave& w) {
     return d;
 }
 
+void PutTag(std::vector<uint8_t>& o, const char* tag) { o.insert(o.end(), tag, tag + 4); }
+
+// A chunk: tag, size, body, pad byte.
+void PutChunk(std::vector<uint8_t>& o, const char* tag, const std::vector<uint8_t>& body) {
+    PutTag(o, tag);
+    Put32(o, uint32_t(body.size()));
+    o.insert(o.end(), body.begin(), body.end());
+    if (body.size() & 1) o.push_back(0);
+}
+void PutList(std::vector<uint8_t>& o, const char* type, const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> b;
+    PutTag(b, type);
+    b.insert(b.end(), body.begin(), body.end());
+    PutChunk(o, "LIST", b);
+}
+
 std::vector<uint8_t> RiffWave(const Wave& w) {
     std::vector<uint8_t> data = SampleBytes(w);
     if (w.packed) {
@@ -130,21 +149,27 @@ std::vector<uint8_t> RiffWave(const Wave& w) {
         data.swap(block);
     }
     const unsigned align = unsigned(w.channels * w.bits / 8);
+    std::vector<uint8_t> fmt;
+    Put16(fmt, 1);
+    Put16(fmt, unsigned(w.channels));
+    Put32(fmt, uint32_t(w.rate));
+    Put32(fmt, uint32_t(w.rate) * align);
+    Put16(fmt, align);
+    Put16(fmt, unsigned(w.bits));
+    std::vector<uint8_t> body = {'W', 'A', uint8_t(w.packed ? 'P' : 'V'),
+                                 uint8_t(w.segmented ? 'L' : 'E')};
+    if (w.tool) {
+        Put16(fmt, 0);  // no extension
+        PutChunk(body, "fmt ", fmt);
+        std::vector<uint8_t> info;
+        PutChunk(info, "ISFT", {'w', 'a', 'v', 'e', 'm', 'a', 'k', 'e', 0});  // odd: padded
+        PutList(body, "INFO", info);
+    } else {
+        PutChunk(body, "fmt ", fmt);
+    }
+    PutChunk(body, "data", data);
     std::vector<uint8_t> o;
-    o.insert(o.end(), {'R', 'I', 'F', 'F'});
-    Put32(o, uint32_t(36 + data.size()));
-    o.insert(o.end(), {'W', 'A', uint8_t(w.packed ? 'P' : 'V'), uint8_t(w.segmented ? 'L' : 'E')});
-    o.insert(o.end(), {'f', 'm', 't', ' '});
-    Put32(o, 16);
-    Put16(o, 1);
-    Put16(o, unsigned(w.channels));
-    Put32(o, uint32_t(w.rate));
-    Put32(o, uint32_t(w.rate) * align);
-    Put16(o, align);
-    Put16(o, unsigned(w.bits));
-    o.insert(o.end(), {'d', 'a', 't', 'a'});
-    Put32(o, uint32_t(data.size()));
-    o.insert(o.end(), data.begin(), data.end());
+    PutChunk(o, "RIFF", body);
     return o;
 }
 
@@ -232,22 +257,6 @@ void WriteBytes(const fs::path& p, const std::vector<uint8_t>& bytes) {
         std::cerr << "wavemake: cannot write " << p << "\n";
         std::exit(1);
     }
-}
-
-void PutTag(std::vector<uint8_t>& o, const char* tag) { o.insert(o.end(), tag, tag + 4); }
-
-// A chunk: tag, size, body, pad byte.
-void PutChunk(std::vector<uint8_t>& o, const char* tag, const std::vector<uint8_t>& body) {
-    PutTag(o, tag);
-    Put32(o, uint32_t(body.size()));
-    o.insert(o.end(), body.begin(), body.end());
-    if (body.size() & 1) o.push_back(0);
-}
-void PutList(std::vector<uint8_t>& o, const char* type, const std::vector<uint8_t>& body) {
-    std::vector<uint8_t> b;
-    PutTag(b, type);
-    b.insert(b.end(), body.begin(), body.end());
-    PutChunk(o, "LIST", b);
 }
 
 uint32_t FrameColour(int k) {
@@ -480,6 +489,8 @@ int main(int argc, char** argv) {
                     w.ogg = true;
                 else if (key == "quality")
                     ls >> w.quality;
+                else if (key == "tool")
+                    w.tool = true;
                 else
                     Fail(line, "unknown option " + key);
             }
@@ -488,6 +499,8 @@ int main(int argc, char** argv) {
             if ((w.packed || w.segmented) && w.bits != 8)
                 Fail(line, "packed and segmented waves are 8-bit");
             if (w.segmented && w.channels != 1) Fail(line, "segmented waves are mono");
+            if (w.tool && (w.packed || w.segmented))
+                Fail(line, "packed and segmented waves have the fixed header");
             open = true;
             continue;
         }

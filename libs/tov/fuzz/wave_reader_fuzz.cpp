@@ -1,18 +1,17 @@
-// Fuzz target for the wave reader: any bytes as a wave file (plain, packed, segmented, in
-// any combination of the header's form bytes), read in the DirectSound output's 16-bit form
-// and through TOV_WaveRead, then mixed for a few buffers, so that a record the reader accepts
-// is also safe to play.
-#include <unistd.h>
-
+// Fuzz target for the wave reader: any bytes as a wave file (the fixed header with any
+// combination of its form bytes, other tools' chunks) or, when they begin like an Ogg stream,
+// as an Ogg file through the decoder. Each is read in the DirectSound output's form, through
+// TOV_WaveRead in the mixer's form and appended to a wave, and then mixed for a few buffers,
+// so that a record the reader accepts is also safe to play.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <wynplat.h>
 
+#include "fuzz_scratch.h"
 #include "mixkernel.h"
 #include "tov42.h"
 #include "tov_internal.h"
@@ -21,15 +20,10 @@
 namespace {
 
 struct Setup {
-    char path[MAX_PATH] = {};
-    std::string file;
     tov::MixTables tables;
     std::vector<uint8_t> out = std::vector<uint8_t>(4096), work = std::vector<uint8_t>(65536);
     Setup() {
         setenv("WYN_HEADLESS", "1", 0);
-        const char* tmp = std::getenv("TMPDIR");
-        file = std::string(tmp ? tmp : "/tmp") + "/tov_fuzz_" + std::to_string(getpid()) + ".wav";
-        WynPlat_ToSystemPath(file.c_str(), path, sizeof path);
         tov::BuildMixTables(&tables);
     }
 };
@@ -39,27 +33,8 @@ Setup& S() {
     return *s;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+void Mix(const tagTOVWAVE& w) {
     Setup& s = S();
-    if (std::FILE* f = std::fopen(s.file.c_str(), "wb")) {
-        if (size) std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
-    // The DirectSound output's form: 16-bit samples kept, 44100 Hz halved by whole frames.
-    tov::LoadedWave l;
-    if (tov::LoadWave(s.path, &l, tov::WaveForm::kBuffer)) {
-        if (!l.data) __builtin_trap();
-        TOV_Free(l.data);
-    }
-    tagTOVWAVE w{};
-    if (TOV_WaveRead(s.path, &w) != 1) return 0;
-    if (w.size < 0 || (w.size > 0 && !w.data)) __builtin_trap();
-    if (w.mode == 3)
-        for (int i = 0; i < 9; ++i)
-            if (w.blocksize[i] < 0 || w.blocktop[i] < 0 || w.blocktop[i] + w.blocksize[i] > w.size)
-                __builtin_trap();
     tov::WaveView view;
     view.data = w.data;
     view.size = w.size;
@@ -76,6 +51,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                tov::VolumeRow(s.tables, 15, 15), s.tables, s.work.data(), true))
                 break;
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    S();
+    fuzzscratch::Folder folder;
+    const bool ogg = size >= 4 && std::memcmp(data, "OggS", 4) == 0;
+    const std::string path = folder.Put(ogg ? "input.rvg" : "input.wav", data, size);
+    if (path.empty()) return 0;
+    // The DirectSound output's form: 16-bit samples kept, the file's own rate.
+    tov::LoadedWave l;
+    if (tov::LoadWave(path.c_str(), &l, tov::WaveForm::kBuffer)) {
+        if (!l.data) __builtin_trap();
+        TOV_Free(l.data);
+    }
+    tagTOVWAVE w{};
+    if (TOV_WaveRead(path.c_str(), &w) != 1) return 0;
+    if (w.size < 0 || (w.size > 0 && !w.data)) __builtin_trap();
+    // Rates without a mixing routine were converted.
+    if (w.mode != 3 && !tov::MixerPlays(w.rate, w.mode)) __builtin_trap();
+    if (w.mode == 3)
+        for (int i = 0; i < 9; ++i)
+            if (w.blocksize[i] < 0 || w.blocktop[i] < 0 || w.blocktop[i] + w.blocksize[i] > w.size)
+                __builtin_trap();
+    Mix(w);
+    const LONG before = w.size;
+    if (TOV_AppendWaveRead(path.c_str(), &w) == 1 && w.size < before) __builtin_trap();
     TOV_WaveFree(&w);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "audio/media_files.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -174,7 +175,9 @@ bool ParseMovie(const uint8_t* data, size_t size, Movie* movie) {
                                 m.width = r.S32(at3 + 4);
                                 const int32_t h = r.S32(at3 + 8);
                                 m.bottomUp = h > 0;
-                                m.height = h > 0 ? h : -h;
+                                // -2^31 has no positive twin: held so that it is refused as
+                                // too tall below.
+                                m.height = h > 0 ? h : h == INT32_MIN ? INT32_MAX : -h;
                                 m.bits = r.U16(at3 + 14);
                                 if (r.U32(at3 + 16) != 0) ok = false;  // compressed frames
                                 const size_t header = r.U32(at3);
