@@ -3,38 +3,22 @@
 // slot and from near the end of the chip array, calculated, saved, and the saved file loaded
 // again.
 #include <cstdint>
-#include <cstring>
 #include <string>
-#include <vector>
 
+#include "fuzz_engine.h"
 #include "fuzz_scratch.h"
-#include "krnlayer.h"
-
-namespace {
-
-int LoadTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-int DropTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static tagKRN krn;
-    static std::vector<tagKRNCHIP> chips(2000);
-    std::memset(&krn, 0, sizeof krn);
-    std::memset(chips.data(), 0, chips.size() * sizeof(tagKRNCHIP));
-    krn.chipmax = int(chips.size());
-    krn.lpchip = chips.data();
-    krn.ACC_LOADTEXTURE = LoadTexture;
-    krn.ACC_DELETETEXTURE = DropTexture;
+    tagKRN* krn = krnlfuzz::Engine();
     fuzzscratch::Folder folder;
     const std::string path = folder.Put("input.plm", data, size);
     if (path.empty()) return 0;
-    tagKRNL* master = KRNL_Start(&krn);
+    tagKRNL* master = KRNL_Start(krn);
     for (int slot : {0, 1990}) KRNL_LoadLayer(master, path.c_str(), slot);
     KRNL_CalcLayerEx(master, 0);
     const std::string saved = folder.Sys("saved.plm");
     if (KRNL_SaveLayer(master, saved.c_str())) {
-        tagKRNL* again = KRNL_Start(&krn);
+        tagKRNL* again = KRNL_Start(krn);
         if (!KRNL_LoadLayer(again, saved.c_str(), 0)) __builtin_trap();  // what was written reads
         KRNL_End(again);
     }
