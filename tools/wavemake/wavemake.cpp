@@ -18,6 +18,17 @@
 //   level <byte> <ms>                         a constant 8-bit sample value (0..255)
 //   bytes <b> <b> ...                         exact 8-bit sample values, one per frame
 //   marker                                    a segment end marker (segmented waves)
+//   tempo <bpm>                               the beat of the notes lines (default 120)
+//   notes <sine|square|triangle|saw|noise> [vol <v>] [pan <p>] [attack <ms>] [release <ms>]
+//         [decay <ms>] : <note> <note> ...
+//       a tune, one beat a note: a note is a letter A-G, then # or b, then an octave 0-8
+//       (A4 = 440 Hz), or R for a rest; "/n" after it lasts n beats (/0.5 half a beat) and
+//       "+" joins notes into a chord (C4+E4+G4/2). Each note rises over `attack` ms (default
+//       5), falls away over its last `release` ms (default 20) and, with a decay, dies away
+//       to about a third every `decay` ms. Noise plays its notes as hits of any name (x).
+//   at <ms>                                   the lines that follow are mixed into what is
+//                                             there from that time on (parts of a tune)
+//   repeat <n>                                the wave so far, played n more times
 // Two one-line makers stand beside the wave blocks:
 //   avi <path> width <w> height <h> bits <8|24> fps <n> frames <n> [tone <hz>]
 //       an uncompressed movie whose frame k is a colour band moving right on a solid ground
@@ -26,13 +37,15 @@
 //   midi <path> bpm <n> notes <n> beats <n> [program <n>] [rest <ms>]
 //       a one-track standard MIDI file (format 0): a program change, then `notes` notes of
 //       `beats` quarter notes each climbing a scale, then a rest before the end.
-// '#' starts a comment. Waves are RIFF WAVE files with the fixed 44-byte header the sound
-// library reads; "packed" and "segmented" set bytes 10 ('P') and 11 ('L') of the form type;
-// "ogg" writes an Ogg Vorbis file instead (the extension is the path's own); "tool" writes
-// the layout most other tools write: an 18-byte "fmt " chunk and a LIST/INFO chunk before
-// "data".
+// '#' starts a comment (inside a word it is a sharp). Waves are RIFF WAVE files with the fixed
+// 44-byte header the sound library reads; "packed" and "segmented" set bytes 10 ('P') and 11
+// ('L') of the form type; "ogg" writes an Ogg Vorbis file instead (the extension is the path's
+// own); "tool" writes the layout most other tools write: an 18-byte "fmt " chunk and a
+// LIST/INFO chunk before "data".
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -56,9 +69,21 @@ struct Wave {
     int rate = 22050, bits = 8, channels = 1;
     bool packed = false, segmented = false, ogg = false, tool = false;
     float quality = 0.4f;
-    std::vector<int16_t> s;       // interleaved 16-bit samples
+    std::vector<int32_t> s;       // interleaved samples on the 16-bit scale, held when written
     std::vector<size_t> markers;  // frame indices holding a segment marker
+    size_t at = 0;                // where the next sample goes; below s.size() it is mixed in
+    double tempo = 120;
 };
+
+int16_t Clamp16(int32_t v) { return int16_t(v < -32768 ? -32768 : v > 32767 ? 32767 : v); }
+
+void Put(Wave& w, int16_t v) {
+    if (w.at < w.s.size())
+        w.s[w.at] += v;
+    else
+        w.s.push_back(v);
+    ++w.at;
+}
 
 [[noreturn]] void Fail(int line, const std::string& what) {
     std::cerr << "wavemake: line " << line << ": " << what << "\n";
@@ -75,12 +100,12 @@ int16_t FromUnit(double v) {
 size_t Frames(const Wave& w, double ms) { return size_t(std::llround(ms * w.rate / 1000.0)); }
 
 void Push(Wave& w, double left, double right) {
-    w.s.push_back(FromUnit(left));
-    if (w.channels == 2) w.s.push_back(FromUnit(right));
+    Put(w, FromUnit(left));
+    if (w.channels == 2) Put(w, FromUnit(right));
 }
 
 void PushByte(Wave& w, int b) {
-    for (int c = 0; c < w.channels; ++c) w.s.push_back(FromByte(b));
+    for (int c = 0; c < w.channels; ++c) Put(w, FromByte(b));
 }
 
 // Options after the positional arguments: "vol 0.5", "pan -1", "seed 3", "quality 0.2".
@@ -97,6 +122,107 @@ double Option(std::istringstream& in, const char* name, double def) {
     return found;
 }
 
+// The frequency of a note name ("A4", "C#5", "Bb3"), or 0 when the text is not one.
+double NoteHz(const std::string& n) {
+    static const int kFromC[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+    if (n.size() < 2 || n.size() > 3) return 0;
+    const char letter = char(std::toupper(static_cast<unsigned char>(n[0])));
+    if (letter < 'A' || letter > 'G') return 0;
+    int semitone = kFromC[letter - 'A'];
+    size_t i = 1;
+    if (n[i] == '#' || n[i] == 'b') semitone += n[i++] == '#' ? 1 : -1;
+    if (i + 1 != n.size() || n[i] < '0' || n[i] > '8') return 0;
+    const int midi = 12 * (n[i] - '0' + 1) + semitone;
+    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+}
+
+// One line of a tune: "notes <wave> [options] : <note> ...".
+void Notes(int line, Wave& w, const std::string& text, unsigned& noiseState) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) Fail(line, "notes need a ':' before the notes");
+    std::istringstream head(text.substr(0, colon)), body(text.substr(colon + 1));
+    std::string cmd, wave, key;
+    head >> cmd >> wave;
+    static const char* kWaves[] = {"sine", "square", "triangle", "saw", "noise"};
+    const auto kind = std::find(std::begin(kWaves), std::end(kWaves), wave) - std::begin(kWaves);
+    if (kind == 5) Fail(line, "unknown wave " + wave);
+    double vol = 0.5, pan = 0, attack = 5, release = 20, decay = 0;
+    while (head >> key) {
+        double v;
+        if (!(head >> v)) Fail(line, "option " + key + " needs a value");
+        if (key == "vol")
+            vol = v;
+        else if (key == "pan")
+            pan = v;
+        else if (key == "attack")
+            attack = v;
+        else if (key == "release")
+            release = v;
+        else if (key == "decay")
+            decay = v;
+        else
+            Fail(line, "unknown option " + key);
+    }
+    if (attack < 0 || release < 0 || decay < 0) Fail(line, "negative time");
+    const double gl = std::min(1.0, 1.0 - pan), gr = std::min(1.0, 1.0 + pan);
+    std::string token;
+    while (body >> token) {
+        double beats = 1;
+        const size_t slash = token.find('/');
+        if (slash != std::string::npos) {
+            char* end = nullptr;
+            beats = std::strtod(token.c_str() + slash + 1, &end);
+            if (*end || !(beats > 0 && beats <= 64)) Fail(line, "bad length in " + token);
+            token.erase(slash);
+        }
+        std::vector<double> hz;
+        bool rest = token == "R" || token == "r";
+        for (size_t from = 0; !rest && from <= token.size();) {
+            size_t plus = token.find('+', from);
+            if (plus == std::string::npos) plus = token.size();
+            const std::string name = token.substr(from, plus - from);
+            const double f = kind == 4 ? 1.0 : NoteHz(name);
+            if (f <= 0 || name.empty()) Fail(line, "not a note: " + name);
+            hz.push_back(f);
+            from = plus + 1;
+        }
+        const size_t n = Frames(w, beats * 60000.0 / w.tempo);
+        const double a = attack * w.rate / 1000.0, r = release * w.rate / 1000.0;
+        for (size_t i = 0; i < n; ++i) {
+            double v = 0;
+            if (!rest) {
+                double e = 1;
+                if (double(i) < a) e = double(i) / a;
+                if (double(n - i) < r) e = std::min(e, double(n - i) / r);
+                if (decay > 0) e *= std::exp(-double(i) * 1000.0 / (decay * w.rate));
+                for (double f : hz) {
+                    const double p = f * double(i) / w.rate, frac = p - std::floor(p);
+                    double o = 0;
+                    switch (kind) {
+                        case 0:
+                            o = std::sin(2.0 * M_PI * p);
+                            break;
+                        case 1:
+                            o = frac < 0.5 ? 1.0 : -1.0;
+                            break;
+                        case 2:
+                            o = 1.0 - 4.0 * std::fabs(frac - 0.5);
+                            break;
+                        case 3:
+                            o = 2.0 * frac - 1.0;
+                            break;
+                        default:
+                            noiseState = noiseState * 214013u + 2531011u;
+                            o = double((noiseState >> 16) & 0x7FFF) / 16383.5 - 1.0;
+                    }
+                    v += o * vol * e;
+                }
+            }
+            Push(w, v * gl, v * gr);
+        }
+    }
+}
+
 void Put16(std::vector<uint8_t>& o, unsigned v) {
     o.push_back(uint8_t(v));
     o.push_back(uint8_t(v >> 8));
@@ -108,12 +234,12 @@ void Put32(std::vector<uint8_t>& o, uint32_t v) {
 std::vector<uint8_t> SampleBytes(const Wave& w) {
     std::vector<uint8_t> d;
     if (w.bits == 16) {
-        for (int16_t v : w.s) Put16(d, uint16_t(v));
+        for (int32_t v : w.s) Put16(d, uint16_t(Clamp16(v)));
         return d;
     }
     d.reserve(w.s.size());
-    for (int16_t v : w.s) {
-        int b = (v >> 8) + 128;
+    for (int32_t v : w.s) {
+        int b = (Clamp16(v) >> 8) + 128;
         // In a segmented wave 0xFF is the segment marker (and 0xFE packs to it).
         if (w.segmented && b > 0xFC) b = 0xFC;
         d.push_back(uint8_t(b));
@@ -212,7 +338,8 @@ std::vector<uint8_t> OggVorbis(const Wave& w) {
             float** buf = vorbis_analysis_buffer(&vd, int(n));
             for (size_t i = 0; i < n; ++i)
                 for (int c = 0; c < w.channels; ++c)
-                    buf[c][i] = float(w.s[(done + i) * size_t(w.channels) + size_t(c)]) / 32768.0f;
+                    buf[c][i] =
+                        float(Clamp16(w.s[(done + i) * size_t(w.channels) + size_t(c)])) / 32768.0f;
             vorbis_analysis_wrote(&vd, int(n));
             done += n;
         }
@@ -457,7 +584,12 @@ int main(int argc, char** argv) {
     unsigned noiseState = 1;
     while (std::getline(in, raw)) {
         ++line;
-        if (auto h = raw.find('#'); h != std::string::npos) raw.erase(h);
+        // A comment starts with a '#' of its own; inside a word it is a sharp (C#4).
+        for (size_t h = raw.find('#'); h != std::string::npos; h = raw.find('#', h + 1))
+            if (h == 0 || raw[h - 1] == ' ' || raw[h - 1] == '\t') {
+                raw.erase(h);
+                break;
+            }
         std::istringstream ls(raw);
         std::string cmd;
         if (!(ls >> cmd)) continue;
@@ -505,7 +637,23 @@ int main(int argc, char** argv) {
             continue;
         }
         if (!open) Fail(line, "content outside a wave");
-        if (cmd == "end") {
+        if (cmd == "notes") {
+            Notes(line, w, raw, noiseState);
+        } else if (cmd == "tempo") {
+            if (!(ls >> w.tempo) || w.tempo < 20 || w.tempo > 400) Fail(line, "tempo 20-400");
+        } else if (cmd == "at") {
+            double ms = -1;
+            if (!(ls >> ms) || ms < 0) Fail(line, "at needs a time");
+            w.at = Frames(w, ms) * size_t(w.channels);
+            if (w.s.size() < w.at) w.s.resize(w.at, 0);
+        } else if (cmd == "repeat") {
+            int n = 0;
+            if (!(ls >> n) || n < 1 || n > 100) Fail(line, "repeat 1-100");
+            if (w.segmented) Fail(line, "a segmented wave is not repeated");
+            const std::vector<int32_t> once = w.s;
+            for (int i = 0; i < n; ++i) w.s.insert(w.s.end(), once.begin(), once.end());
+            w.at = w.s.size();
+        } else if (cmd == "end") {
             Write(w, outDir);
             open = false;
         } else if (cmd == "tone" || cmd == "square") {
@@ -554,7 +702,7 @@ int main(int argc, char** argv) {
             while (ls >> b) PushByte(w, b);
         } else if (cmd == "marker") {
             if (!w.segmented) Fail(line, "marker outside a segmented wave");
-            w.markers.push_back(w.s.size());
+            w.markers.push_back(w.at);
             PushByte(w, 255);
         } else {
             Fail(line, "unknown line " + cmd);
