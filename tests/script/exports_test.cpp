@@ -21,6 +21,10 @@ const ExportCase kExports[] = {
     {"libvskval.so", "VSKSTR_SetWord", "VSKVAL"},
     {"libvskval.so", "_ZN6vskval9HeapAllocEP11tagVALUAREAPKvi", nullptr},
     {"libvskval.so", "VSKTASK_AllocMemory", nullptr},
+    {"libvskfile.so", "VSKFILE_ReadFAQ", "VSKFILE"},
+    {"libvskfile.so", "VSKFILE_LockCode", "VSKFILE"},
+    {"libvskfile.so", "NxlVfs_FindEntry", nullptr},
+    {"libvskfile.so", "NXL_STR_GetWord", nullptr},
 };
 
 TEST(VskExports, OnlyTheApiUnderItsOwnNode) {
