@@ -36,7 +36,34 @@ HFILE TryRead(const std::string& name, tagVFENTRY* entry, DWORD* code) {
     return 0;
 }
 
+// Whether the file opens for reading (no box), and its data size.
+bool Probe(LPCSTR name, DWORD* size) {
+    tagVFENTRY entry;
+    DWORD code;
+    HFILE f = TryRead(Upper(name), &entry, &code);
+    if (!f) return false;
+    _lclose(f);
+    if (size) *size = entry.size;
+    return true;
+}
+
 LONG Tell(HFILE f) { return _llseek(f, 0, FILE_CURRENT); }
+
+// One read or write of exactly n bytes, repeated from the same place while the user asks for
+// it; Cancel closes the file.
+template <class Op>
+int Retrying(HWND hwnd, HFILE file, DWORD n, const char* failure, Op op) {
+    if (n > 0x7FFFFFFF) return 0;
+    LONG at = Tell(file);
+    for (;;) {
+        if (op(LONG(n)) == LONG(n)) return 1;
+        if (!VSKTASK_ErrorRetry(hwnd, kCaption, failure)) {
+            VSKFILE_Close(hwnd, file);
+            return 0;
+        }
+        if (at >= 0) _llseek(file, at, FILE_BEGIN);
+    }
+}
 
 }  // namespace
 
@@ -121,52 +148,25 @@ int WINAPI VSKFILE_Close(HWND, HFILE file) {
     return _lclose(file) == 0 ? 1 : 0;
 }
 
-int WINAPI VSKFILE_Exist(HWND, LPCSTR name) {
-    tagVFENTRY entry;
-    DWORD code;
-    HFILE f = TryRead(Upper(name), &entry, &code);
-    if (!f) return 0;
-    _lclose(f);
-    return 1;
-}
+int WINAPI VSKFILE_Exist(HWND, LPCSTR name) { return Probe(name, nullptr) ? 1 : 0; }
 
 int WINAPI VSKFILE_Delete(HWND hwnd, LPCSTR name) {
     return VSKFILE_Open(hwnd, name, OF_DELETE) ? 1 : 0;
 }
 
 DWORD WINAPI VSKFILE_Size(HWND, LPCSTR name) {
-    tagVFENTRY entry;
-    DWORD code;
-    HFILE f = TryRead(Upper(name), &entry, &code);
-    if (!f) return 0;
-    _lclose(f);
-    return entry.size;
+    DWORD size = 0;
+    return Probe(name, &size) ? size : 0;
 }
 
 int WINAPI VSKFILE_Read(HWND hwnd, HFILE file, void* buffer, DWORD n) {
-    if (n > 0x7FFFFFFF) return 0;
-    LONG at = Tell(file);
-    for (;;) {
-        if (_hread(file, buffer, LONG(n)) == LONG(n)) return 1;
-        if (!VSKTASK_ErrorRetry(hwnd, kCaption, "読み込みに失敗しました。")) {
-            VSKFILE_Close(hwnd, file);
-            return 0;
-        }
-        if (at >= 0) _llseek(file, at, FILE_BEGIN);
-    }
+    return Retrying(hwnd, file, n, "読み込みに失敗しました。",
+                    [&](LONG bytes) { return _hread(file, buffer, bytes); });
 }
 
 int WINAPI VSKFILE_Write(HWND hwnd, HFILE file, const void* buffer, DWORD n) {
-    if (n > 0x7FFFFFFF) return 0;
-    LONG at = Tell(file);
-    for (;;) {
-        if (_hwrite(file, static_cast<LPCSTR>(buffer), LONG(n)) == LONG(n)) return 1;
-        if (!VSKTASK_ErrorRetry(hwnd, kCaption, "書き込みに失敗しました。")) {
-            VSKFILE_Close(hwnd, file);
-            return 0;
-        }
-        if (at >= 0) _llseek(file, at, FILE_BEGIN);
-    }
+    return Retrying(hwnd, file, n, "書き込みに失敗しました。",
+                    [&](LONG bytes) { return _hwrite(file, static_cast<LPCSTR>(buffer), bytes); });
 }
 
 void* WINAPI VSKFILE_ReadBlock(HWND hwnd, LPCSTR name, int flag) {
