@@ -29,35 +29,35 @@ CommandSplit SplitCommand(const char* line) {
 
 namespace {
 
-char cCOMMAND[STANDBY_LINE_MAX + 1];
-HBITMAP hBITMAP;
-int iBXSIZE, iBYSIZE;
-int iWXSIZE, iWYSIZE;
-HWND hWND;
-HWND hwPROCESS;
+char g_command[STANDBY_LINE_MAX + 1];
+HBITMAP g_bitmap;
+int g_pictureW, g_pictureH;
+int g_windowW, g_windowH;
+HWND g_window;
+HWND g_processWindow;
 // Set while RunExec waits: a second STANDBY_RUN then must not launch the program again.
-bool bLAUNCHING;
+bool g_launching;
 // A STANDBY_RUN was handled.
-bool bLAUNCHED;
+bool g_launched;
 // The window closed itself before any STANDBY_RUN: it is hidden, but still takes the
 // STANDBY_RUN that hands over, and leaves after it.
-bool bRETIRED;
+bool g_retired;
 
 int CheckLanguage() { return StandBy_IsJapanese(); }
 
 // Set once the quit message was seen inside RunExec's wait.
-bool bQUIT;
-int iQUITCODE;
+bool g_quit;
+int g_quitCode;
 
 void Task() {
     // The quit message (a WM_CLOSE served during RunExec's wait) is kept for the main loop,
     // which would otherwise never end.
-    if (bQUIT) return;
+    if (g_quit) return;
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
-            bQUIT = true;
-            iQUITCODE = static_cast<int>(msg.wParam);
+            g_quit = true;
+            g_quitCode = static_cast<int>(msg.wParam);
             return;
         }
         TranslateMessage(&msg);
@@ -66,8 +66,8 @@ void Task() {
 }
 
 BOOL CALLBACK EnumThreadWndProc(HWND h, LPARAM) {
-    if (hwPROCESS) return TRUE;
-    hwPROCESS = h;
+    if (g_processWindow) return TRUE;
+    g_processWindow = h;
     return FALSE;
 }
 
@@ -86,19 +86,19 @@ BOOL RunExec(const char* line) {
     // Bounded, so that a program that never opens a window (or waits for the sender of
     // STANDBY_RUN to go first) cannot hold the stand-by window and its sender for ever. The
     // wait sleeps on the started process, so it ends early when that program ends.
-    bLAUNCHING = true;
+    g_launching = true;
     DWORD t0 = GetTickCount();
     for (;;) {
         EnumThreadWindows(pi.dwThreadId, EnumThreadWndProc, 0);
-        if (hwPROCESS) break;
+        if (g_processWindow) break;
         Task();
         if (GetTickCount() - t0 >= standby::kLaunchWaitMs) break;
         if (WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0) break;
     }
-    bLAUNCHING = false;
-    if (bQUIT) {
-        bQUIT = false;
-        PostQuitMessage(iQUITCODE);
+    g_launching = false;
+    if (g_quit) {
+        g_quit = false;
+        PostQuitMessage(g_quitCode);
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
@@ -107,9 +107,9 @@ BOOL RunExec(const char* line) {
 
 void Dim() {
     HDC mem = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(mem, hBITMAP);
-    for (int y = 0; y < iBYSIZE; ++y)
-        for (int x = y % 2; x < iBXSIZE; x += 2) SetPixelV(mem, x, y, RGB(0, 0, 0));
+    HGDIOBJ old = SelectObject(mem, g_bitmap);
+    for (int y = 0; y < g_pictureH; ++y)
+        for (int x = y % 2; x < g_pictureW; x += 2) SetPixelV(mem, x, y, RGB(0, 0, 0));
     SelectObject(mem, old);
     DeleteDC(mem);
 }
@@ -120,7 +120,7 @@ bool IsRun(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void PaintBlack(HWND h) {
     HDC dc = GetDC(h);
-    RECT r{0, 0, iBXSIZE, iBYSIZE};
+    RECT r{0, 0, g_pictureW, g_pictureH};
     FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     ReleaseDC(h, dc);
 }
@@ -133,8 +133,8 @@ LRESULT CALLBACK WndProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(h, &ps);
             HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, hBITMAP);
-            BitBlt(dc, 0, 0, iBXSIZE, iBYSIZE, mem, 0, 0, SRCCOPY);
+            HGDIOBJ old = SelectObject(mem, g_bitmap);
+            BitBlt(dc, 0, 0, g_pictureW, g_pictureH, mem, 0, 0, SRCCOPY);
             SelectObject(mem, old);
             DeleteDC(mem);
             EndPaint(h, &ps);
@@ -142,8 +142,8 @@ LRESULT CALLBACK WndProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_WINDOWPOSCHANGING: {
             if (auto* pos = reinterpret_cast<WINDOWPOS*>(lParam)) {
-                pos->cx = iWXSIZE;
-                pos->cy = iWYSIZE;
+                pos->cx = g_windowW;
+                pos->cy = g_windowH;
             }
             return 0;
         }
@@ -155,13 +155,13 @@ LRESULT CALLBACK WndProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
             PostQuitMessage(0);
             return 0;
         case WM_COMMAND:
-            if (!IsRun(message, wParam, lParam) || bLAUNCHING) return 0;
-            bLAUNCHED = true;
+            if (!IsRun(message, wParam, lParam) || g_launching) return 0;
+            g_launched = true;
             Dim();
-            if (cCOMMAND[0]) RunExec(cCOMMAND);
+            if (g_command[0]) RunExec(g_command);
             InvalidateRect(h, nullptr, FALSE);
             UpdateWindow(h);
-            if (bRETIRED) DestroyWindow(h);
+            if (g_retired) DestroyWindow(h);
             return 0;
         default:
             return DefWindowProcA(h, message, wParam, lParam);
@@ -172,13 +172,13 @@ LRESULT CALLBACK WndProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
 // only hides: a STANDBY_RUN that comes later (the script host posts it when it exits) must
 // still hand over.
 void SelfClose() {
-    if (bLAUNCHED) {
-        SendMessageA(hWND, WM_CLOSE, 0, 0);
+    if (g_launched) {
+        SendMessageA(g_window, WM_CLOSE, 0, 0);
         return;
     }
-    bRETIRED = true;
-    PaintBlack(hWND);
-    ShowWindow(hWND, SW_HIDE);
+    g_retired = true;
+    PaintBlack(g_window);
+    ShowWindow(g_window, SW_HIDE);
 }
 
 void ReportTooLong() {
@@ -194,15 +194,15 @@ void ReportTooLong() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     if (FindWindowA(STANDBY_CLASS, nullptr)) return -1;
-    hBITMAP = nullptr;
-    hWND = hwPROCESS = nullptr;
-    bLAUNCHING = bLAUNCHED = bRETIRED = bQUIT = false;
+    g_bitmap = nullptr;
+    g_window = g_processWindow = nullptr;
+    g_launching = g_launched = g_retired = g_quit = false;
     // A longer line cut short would launch some other command.
     if (std::strlen(cmdLine) > STANDBY_LINE_MAX) {
         ReportTooLong();
         return 0;
     }
-    std::strcpy(cCOMMAND, cmdLine);
+    std::strcpy(g_command, cmdLine);
 
     WNDCLASSA wc{};
     wc.lpfnWndProc = WndProc;
@@ -213,34 +213,34 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     wc.lpszClassName = STANDBY_CLASS;
     RegisterClassA(&wc);
 
-    hBITMAP = static_cast<HBITMAP>(LoadImageA(nullptr, "standby.bmp", IMAGE_BITMAP, 0, 0,
-                                              LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (!hBITMAP) {
+    g_bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, "standby.bmp", IMAGE_BITMAP, 0, 0,
+                                               LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!g_bitmap) {
         UnregisterClassA(STANDBY_CLASS, instance);
         return 0;
     }
     BITMAP bm{};
-    GetObjectA(hBITMAP, sizeof bm, &bm);
-    iBXSIZE = bm.bmWidth;
-    iBYSIZE = bm.bmHeight;
+    GetObjectA(g_bitmap, sizeof bm, &bm);
+    g_pictureW = bm.bmWidth;
+    g_pictureH = bm.bmHeight;
 
     const char* title = CheckLanguage() ? "しばらくお待ちください " : "Please wait for a while.";
     int frameX = GetSystemMetrics(SM_CXDLGFRAME), frameY = GetSystemMetrics(SM_CYDLGFRAME);
     int caption = GetSystemMetrics(SM_CYCAPTION);
-    iWXSIZE = iBXSIZE + 2 * frameX;
-    iWYSIZE = iBYSIZE + 2 * frameY + caption;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - iBXSIZE) / 2 - frameX;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - iBYSIZE) / 2 - frameY - caption;
-    hWND = CreateWindowExA(0, STANDBY_CLASS, title, WS_MINIMIZE | WS_CLIPCHILDREN | WS_SYSMENU, x,
-                           y, iWXSIZE, iWYSIZE, nullptr, nullptr, instance, nullptr);
-    if (!hWND) {
-        DeleteObject(hBITMAP);
+    g_windowW = g_pictureW + 2 * frameX;
+    g_windowH = g_pictureH + 2 * frameY + caption;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - g_pictureW) / 2 - frameX;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - g_pictureH) / 2 - frameY - caption;
+    g_window = CreateWindowExA(0, STANDBY_CLASS, title, WS_MINIMIZE | WS_CLIPCHILDREN | WS_SYSMENU,
+                               x, y, g_windowW, g_windowH, nullptr, nullptr, instance, nullptr);
+    if (!g_window) {
+        DeleteObject(g_bitmap);
         UnregisterClassA(STANDBY_CLASS, instance);
         return 0;
     }
-    SetWindowPos(hWND, HWND_TOPMOST, 0, 0, iWXSIZE, iWYSIZE, SWP_NOMOVE);
-    ShowWindow(hWND, show);
-    UpdateWindow(hWND);
+    SetWindowPos(g_window, HWND_TOPMOST, 0, 0, g_windowW, g_windowH, SWP_NOMOVE);
+    ShowWindow(g_window, show);
+    UpdateWindow(g_window);
 
     DWORD t0 = GetTickCount();
     bool selfClosed = false;
@@ -249,7 +249,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0 && got != -1) {
         // No timer: the time is looked at only when a message arrives. A STANDBY_RUN that
         // arrives late is handled before the window closes, so the hand-over still happens.
-        bool run = msg.hwnd == hWND && IsRun(msg.message, msg.wParam, msg.lParam);
+        bool run = msg.hwnd == g_window && IsRun(msg.message, msg.wParam, msg.lParam);
         bool late = !selfClosed && GetTickCount() - t0 > standby::kSelfCloseMs;
         if (late && !run) {
             selfClosed = true;
@@ -257,14 +257,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
-        if (late && run && IsWindow(hWND)) {
+        if (late && run && IsWindow(g_window)) {
             selfClosed = true;
             SelfClose();
         }
     }
-    DeleteObject(hBITMAP);
-    hBITMAP = nullptr;
+    DeleteObject(g_bitmap);
+    g_bitmap = nullptr;
     UnregisterClassA(STANDBY_CLASS, instance);
-    if (hwPROCESS) SetForegroundWindow(hwPROCESS);
+    if (g_processWindow) SetForegroundWindow(g_processWindow);
     return static_cast<int>(msg.wParam);
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-D3Zvars D3Z;
+D3Zvars g_d3z;
 
 namespace {
 
@@ -41,34 +41,35 @@ POINT ClientOrigin(HWND hwnd) {
 IDirectDrawSurface* OffscreenSurface(DWORD caps) {
     DDSURFACEDESC d = Desc();
     d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    d.dwWidth = (DWORD)D3Z.xsize;
-    d.dwHeight = (DWORD)D3Z.ysize;
+    d.dwWidth = (DWORD)g_d3z.xsize;
+    d.dwHeight = (DWORD)g_d3z.ysize;
     d.ddsCaps.dwCaps = caps;
     IDirectDrawSurface* s = nullptr;
-    if (D3Z.dd->CreateSurface(&d, &s, nullptr) != DD_OK) return nullptr;
+    if (g_d3z.dd->CreateSurface(&d, &s, nullptr) != DD_OK) return nullptr;
     return s;
 }
 
 int CreateDirectDrawWindow(HWND hwnd) {
-    D3Z.bpp = GetBPP(hwnd);
+    g_d3z.bpp = GetBPP(hwnd);
     const POINT o = ClientOrigin(hwnd);
-    D3Z.present = RECT{o.x + D3Z.xpos, o.y + D3Z.ypos, o.x + D3Z.xpos + D3Z.xsize,
-                       o.y + D3Z.ypos + D3Z.ysize};
-    if (DirectDrawCreate(nullptr, &D3Z.dd, nullptr) != DD_OK) return 0;
-    if (D3Z.dd->SetCooperativeLevel(hwnd, DDSCL_NORMAL) != DD_OK) return 0;
+    g_d3z.present = RECT{o.x + g_d3z.xpos, o.y + g_d3z.ypos, o.x + g_d3z.xpos + g_d3z.xsize,
+                         o.y + g_d3z.ypos + g_d3z.ysize};
+    if (DirectDrawCreate(nullptr, &g_d3z.dd, nullptr) != DD_OK) return 0;
+    if (g_d3z.dd->SetCooperativeLevel(hwnd, DDSCL_NORMAL) != DD_OK) return 0;
     DDSURFACEDESC d = Desc();
     d.dwFlags = DDSD_CAPS;
     d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    if (D3Z.dd->CreateSurface(&d, &D3Z.primary, nullptr) != DD_OK) return 0;
-    D3Z.back = OffscreenSurface(DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE |
-                                (D3Z.forceEmulation ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY));
-    if (!D3Z.back) return 0;
-    D3Z.work = OffscreenSurface(DDSCAPS_OFFSCREENPLAIN);
-    if (!D3Z.work) return 0;
-    if (D3Z.dd->CreateClipper(0, &D3Z.clipper, nullptr) != DD_OK) return 0;
-    D3Z.clipper->SetHWnd(0, hwnd);
-    D3Z.primary->SetClipper(D3Z.clipper);
-    D3Z.windowed = 1;
+    if (g_d3z.dd->CreateSurface(&d, &g_d3z.primary, nullptr) != DD_OK) return 0;
+    g_d3z.back =
+        OffscreenSurface(DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE |
+                         (g_d3z.forceEmulation ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY));
+    if (!g_d3z.back) return 0;
+    g_d3z.work = OffscreenSurface(DDSCAPS_OFFSCREENPLAIN);
+    if (!g_d3z.work) return 0;
+    if (g_d3z.dd->CreateClipper(0, &g_d3z.clipper, nullptr) != DD_OK) return 0;
+    g_d3z.clipper->SetHWnd(0, hwnd);
+    g_d3z.primary->SetClipper(g_d3z.clipper);
+    g_d3z.windowed = 1;
     return 1;
 }
 
@@ -85,8 +86,8 @@ BOOL WINAPI D3Z_DDEnumCallback(GUID* guid, LPSTR, LPSTR, LPVOID) {
         return DDENUMRET_CANCEL;
     }
     if ((hw.dwCaps & DDCAPS_3D) && (hw.ddsCaps.dwCaps & DDSCAPS_TEXTURE)) {
-        D3Z.dd = dd;
-        D3Z.hardware = 1;
+        g_d3z.dd = dd;
+        g_d3z.hardware = 1;
         return DDENUMRET_CANCEL;
     }
     dd->Release();
@@ -94,16 +95,16 @@ BOOL WINAPI D3Z_DDEnumCallback(GUID* guid, LPSTR, LPSTR, LPVOID) {
 }
 
 int CreateDirectDrawFullScreen(HWND hwnd) {
-    D3Z.present = RECT{0, 0, D3Z.xsize, D3Z.ysize};
-    D3Z.bpp = 16;
-    if (!D3Z.forceEmulation) DirectDrawEnumerateA(D3Z_DDEnumCallback, nullptr);
-    if (!D3Z.dd && DirectDrawCreate(nullptr, &D3Z.dd, nullptr) != DD_OK) return 0;
-    GetWindowRect(hwnd, &D3Z.saved);
-    if (D3Z.dd->SetCooperativeLevel(hwnd, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX) !=
-            DD_OK &&
-        D3Z.dd->SetCooperativeLevel(hwnd, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE) != DD_OK)
+    g_d3z.present = RECT{0, 0, g_d3z.xsize, g_d3z.ysize};
+    g_d3z.bpp = 16;
+    if (!g_d3z.forceEmulation) DirectDrawEnumerateA(D3Z_DDEnumCallback, nullptr);
+    if (!g_d3z.dd && DirectDrawCreate(nullptr, &g_d3z.dd, nullptr) != DD_OK) return 0;
+    GetWindowRect(hwnd, &g_d3z.saved);
+    if (g_d3z.dd->SetCooperativeLevel(
+            hwnd, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX) != DD_OK &&
+        g_d3z.dd->SetCooperativeLevel(hwnd, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE) != DD_OK)
         return 0;
-    if (D3Z.dd->SetDisplayMode((DWORD)D3Z.xsize, (DWORD)D3Z.ysize, 16) != DD_OK) {
+    if (g_d3z.dd->SetDisplayMode((DWORD)g_d3z.xsize, (DWORD)g_d3z.ysize, 16) != DD_OK) {
         D3Z_Cleanup();
         return CreateDirectDrawWindow(hwnd);
     }
@@ -111,24 +112,24 @@ int CreateDirectDrawFullScreen(HWND hwnd) {
     d.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
     d.dwBackBufferCount = 1;
-    if (D3Z.dd->CreateSurface(&d, &D3Z.primary, nullptr) != DD_OK) return 0;
+    if (g_d3z.dd->CreateSurface(&d, &g_d3z.primary, nullptr) != DD_OK) return 0;
     DDSCAPS caps{DDSCAPS_BACKBUFFER};
-    if (D3Z.primary->GetAttachedSurface(&caps, &D3Z.back) != DD_OK) return 0;
-    D3Z.work = OffscreenSurface(DDSCAPS_OFFSCREENPLAIN);
-    if (!D3Z.work) return 0;
-    D3Z.windowed = 0;
+    if (g_d3z.primary->GetAttachedSurface(&caps, &g_d3z.back) != DD_OK) return 0;
+    g_d3z.work = OffscreenSurface(DDSCAPS_OFFSCREENPLAIN);
+    if (!g_d3z.work) return 0;
+    g_d3z.windowed = 0;
     return 1;
 }
 
 HRESULT WINAPI D3Z_D3DEnumDeviceCallBack(GUID* guid, LPSTR, LPSTR, LPD3DDEVICEDESC hw,
                                          LPD3DDEVICEDESC, LPVOID context) {
     const D3DCOLORMODEL model = *static_cast<D3DCOLORMODEL*>(context);
-    if (bFoundHardwareDevice || D3Z.forceEmulation || !hw || !guid) return D3DENUMRET_OK;
+    if (bFoundHardwareDevice || g_d3z.forceEmulation || !hw || !guid) return D3DENUMRET_OK;
     if (!(hw->dcmColorModel & model)) return D3DENUMRET_OK;
     if (!(hw->dwDeviceZBufferBitDepth & (DDBD_16 | DDBD_24 | DDBD_32))) return D3DENUMRET_OK;
     hardwareDesc = *hw;
     guidOK = *guid;
-    D3Z.hardware = 1;
+    g_d3z.hardware = 1;
     bFoundHardwareDevice = true;
     return D3DENUMRET_OK;
 }
@@ -212,69 +213,70 @@ HBITMAP Reduce(HBITMAP source, const DIBSECTION& ds, int step) {
 }  // namespace
 
 int D3Z_Initialize(HWND hwnd) {
-    std::memset(&D3Z, 0, sizeof D3Z);
-    D3Z.hwnd = hwnd;
-    D3Z.windowed = 1;
-    D3Z.model = D3DCOLOR_RGB;
+    std::memset(&g_d3z, 0, sizeof g_d3z);
+    g_d3z.hwnd = hwnd;
+    g_d3z.windowed = 1;
+    g_d3z.model = D3DCOLOR_RGB;
     bFoundHardwareDevice = false;
     return 1;
 }
 
 int D3Z_CreateDirectDraw(HWND hwnd, int full) {
-    D3Z.hwnd = hwnd;
+    g_d3z.hwnd = hwnd;
     D3Z_Cleanup();
     return full ? CreateDirectDrawFullScreen(hwnd) : CreateDirectDrawWindow(hwnd);
 }
 
 int D3Z_CreateDirect3DRM() {
-    if (!D3Z.rm) {
+    if (!g_d3z.rm) {
         IDirect3DRM* rm1 = nullptr;
         if (Direct3DRMCreate(&rm1) != D3DRM_OK) {
             D3Z_Cleanup();
             return 0;
         }
-        const HRESULT r = rm1->QueryInterface(IID_IDirect3DRM2, reinterpret_cast<void**>(&D3Z.rm));
+        const HRESULT r =
+            rm1->QueryInterface(IID_IDirect3DRM2, reinterpret_cast<void**>(&g_d3z.rm));
         rm1->Release();
         if (r != S_OK) {
-            D3Z.rm = nullptr;
+            g_d3z.rm = nullptr;
             D3Z_Cleanup();
             return 0;
         }
     }
-    if (!D3Z.device) {
-        if (!D3Z_CreateD3DDevice(D3Z.model)) {
+    if (!g_d3z.device) {
+        if (!D3Z_CreateD3DDevice(g_d3z.model)) {
             D3Z_Cleanup();
             return 0;
         }
-        if (D3Z.rm->CreateDeviceFromD3D(D3Z.d3d, D3Z.device, &D3Z.rmdevice) != D3DRM_OK) {
+        if (g_d3z.rm->CreateDeviceFromD3D(g_d3z.d3d, g_d3z.device, &g_d3z.rmdevice) != D3DRM_OK) {
             D3Z_Cleanup();
             return 0;
         }
-        D3Z.rmdevice->SetBufferCount(2);
-        D3Z.rmdevice->SetShades(32);
-        D3Z.rmdevice->SetQuality(D3Z.hardware ? D3DRMRENDER_GOURAUD : D3DRMRENDER_FLAT);
-        D3Z.rmdevice->SetDither(TRUE);
-        D3Z.rmdevice->SetTextureQuality(D3DRMTEXTURE_LINEAR);
-        D3Z.rm->SetDefaultTextureColors(64);
-        D3Z.rm->SetDefaultTextureShades(32);
+        g_d3z.rmdevice->SetBufferCount(2);
+        g_d3z.rmdevice->SetShades(32);
+        g_d3z.rmdevice->SetQuality(g_d3z.hardware ? D3DRMRENDER_GOURAUD : D3DRMRENDER_FLAT);
+        g_d3z.rmdevice->SetDither(TRUE);
+        g_d3z.rmdevice->SetTextureQuality(D3DRMTEXTURE_LINEAR);
+        g_d3z.rm->SetDefaultTextureColors(64);
+        g_d3z.rm->SetDefaultTextureShades(32);
     }
     return 1;
 }
 
 int D3Z_CreateD3DDevice(D3DCOLORMODEL model) {
-    if (!D3Z.dd || !D3Z.back) return 0;
-    if (D3Z.dd->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&D3Z.d3d)) != S_OK) {
-        D3Z.d3d = nullptr;
+    if (!g_d3z.dd || !g_d3z.back) return 0;
+    if (g_d3z.dd->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&g_d3z.d3d)) != S_OK) {
+        g_d3z.d3d = nullptr;
         return 0;
     }
     bFoundHardwareDevice = false;
-    D3Z.d3d->EnumDevices(D3Z_D3DEnumDeviceCallBack, &model);
+    g_d3z.d3d->EnumDevices(D3Z_D3DEnumDeviceCallBack, &model);
     // Without a hardware device the hardware attempt fails here, so that the caller's
     // emulation fallback runs, tells the user and records "soft".
-    if (!bFoundHardwareDevice && !D3Z.forceEmulation) return 0;
+    if (!bFoundHardwareDevice && !g_d3z.forceEmulation) return 0;
     DWORD depth = 0, memory = 0;
     if (!bFoundHardwareDevice) {
-        D3Z.softwareDevice = 1;
+        g_d3z.softwareDevice = 1;
         depth = 16;
         memory = DDSCAPS_SYSTEMMEMORY;
     } else {
@@ -283,7 +285,7 @@ int D3Z_CreateD3DDevice(D3DCOLORMODEL model) {
         memory = DDSCAPS_VIDEOMEMORY;
     }
     DDSURFACEDESC d = Desc();
-    D3Z.back->GetSurfaceDesc(&d);
+    g_d3z.back->GetSurfaceDesc(&d);
     const DWORD w = d.dwWidth, h = d.dwHeight;
     d = Desc();
     d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_ZBUFFERBITDEPTH;
@@ -291,20 +293,21 @@ int D3Z_CreateD3DDevice(D3DCOLORMODEL model) {
     d.dwHeight = h;
     d.dwZBufferBitDepth = depth;
     d.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | memory;
-    if (D3Z.dd->CreateSurface(&d, &D3Z.zbuffer, nullptr) != DD_OK) {
-        D3Z.zbuffer = nullptr;
-    } else if (D3Z.back->AddAttachedSurface(D3Z.zbuffer) != DD_OK) {
+    if (g_d3z.dd->CreateSurface(&d, &g_d3z.zbuffer, nullptr) != DD_OK) {
+        g_d3z.zbuffer = nullptr;
+    } else if (g_d3z.back->AddAttachedSurface(g_d3z.zbuffer) != DD_OK) {
         return 0;
     }
     HRESULT r;
     if (bFoundHardwareDevice) {
-        r = D3Z.d3d->CreateDevice(guidOK, D3Z.back, &D3Z.device);
+        r = g_d3z.d3d->CreateDevice(guidOK, g_d3z.back, &g_d3z.device);
     } else {
-        r = D3Z.d3d->CreateDevice(IID_IDirect3DMMXDevice, D3Z.back, &D3Z.device);
-        if (r != D3D_OK) r = D3Z.d3d->CreateDevice(IID_IDirect3DRGBDevice, D3Z.back, &D3Z.device);
+        r = g_d3z.d3d->CreateDevice(IID_IDirect3DMMXDevice, g_d3z.back, &g_d3z.device);
+        if (r != D3D_OK)
+            r = g_d3z.d3d->CreateDevice(IID_IDirect3DRGBDevice, g_d3z.back, &g_d3z.device);
     }
     if (r != D3D_OK) {
-        D3Z.device = nullptr;
+        g_d3z.device = nullptr;
         D3Z_Cleanup();
         return 0;
     }
@@ -312,69 +315,69 @@ int D3Z_CreateD3DDevice(D3DCOLORMODEL model) {
 }
 
 int D3Z_CreateViewport(IDirect3DRMFrame* cameraFrame) {
-    if (D3Z.rm->CreateViewport(D3Z.rmdevice, cameraFrame, 0, 0, (DWORD)D3Z.xsize, (DWORD)D3Z.ysize,
-                               &D3Z.viewport) != D3DRM_OK) {
-        D3Z.viewport = nullptr;
+    if (g_d3z.rm->CreateViewport(g_d3z.rmdevice, cameraFrame, 0, 0, (DWORD)g_d3z.xsize,
+                                 (DWORD)g_d3z.ysize, &g_d3z.viewport) != D3DRM_OK) {
+        g_d3z.viewport = nullptr;
         return 1;
     }
-    D3Z.viewport->SetBack(5000.0f);
+    g_d3z.viewport->SetBack(5000.0f);
     return 1;
 }
 
 int D3Z_ReadyToRender(int on) {
-    D3Z.ready = on;
+    g_d3z.ready = on;
     return 1;
 }
 
 int D3Z_FlipDD() {
-    if (D3Z.copying || !D3Z.ready || !D3Z.primary) return 0;
-    if (!D3Z.windowed) {
-        D3Z.primary->Flip(nullptr, DDFLIP_WAIT);
+    if (g_d3z.copying || !g_d3z.ready || !g_d3z.primary) return 0;
+    if (!g_d3z.windowed) {
+        g_d3z.primary->Flip(nullptr, DDFLIP_WAIT);
         return 1;
     }
-    RECT src{D3Z.cxpos, D3Z.cypos, D3Z.cxpos + D3Z.cxsize, D3Z.cypos + D3Z.cysize};
-    const POINT o = ClientOrigin(D3Z.hwnd);
-    const int x = o.x + D3Z.xpos + D3Z.cxpos, y = o.y + D3Z.ypos + D3Z.cypos;
-    RECT dst{x, y, x + D3Z.cxsize, y + D3Z.cysize};
-    D3Z.primary->Blt(&dst, D3Z.back, &src, DDBLT_WAIT, nullptr);
+    RECT src{g_d3z.cxpos, g_d3z.cypos, g_d3z.cxpos + g_d3z.cxsize, g_d3z.cypos + g_d3z.cysize};
+    const POINT o = ClientOrigin(g_d3z.hwnd);
+    const int x = o.x + g_d3z.xpos + g_d3z.cxpos, y = o.y + g_d3z.ypos + g_d3z.cypos;
+    RECT dst{x, y, x + g_d3z.cxsize, y + g_d3z.cysize};
+    g_d3z.primary->Blt(&dst, g_d3z.back, &src, DDBLT_WAIT, nullptr);
     return 1;
 }
 
 int D3Z_IfLostThenRestore() {
-    if (!D3Z.ready) return 1;
-    for (IDirectDrawSurface* s : {D3Z.primary, D3Z.zbuffer}) {
+    if (!g_d3z.ready) return 1;
+    for (IDirectDrawSurface* s : {g_d3z.primary, g_d3z.zbuffer}) {
         if (s && s->IsLost() == DDERR_SURFACELOST) {
             s->Restore();
-            if (D3Z.viewport)
-                D3Z.viewport->ForceUpdate((DWORD)D3Z.xpos, (DWORD)D3Z.ypos, (DWORD)D3Z.xsize,
-                                          (DWORD)D3Z.ysize);
+            if (g_d3z.viewport)
+                g_d3z.viewport->ForceUpdate((DWORD)g_d3z.xpos, (DWORD)g_d3z.ypos,
+                                            (DWORD)g_d3z.xsize, (DWORD)g_d3z.ysize);
         }
     }
     return 1;
 }
 
 int D3Z_ClearBackBuffer(const RECT* rect, DWORD colour) {
-    if (!D3Z.back) return 1;
+    if (!g_d3z.back) return 1;
     DDSURFACEDESC d = Desc();
-    D3Z.back->GetSurfaceDesc(&d);
+    g_d3z.back->GetSurfaceDesc(&d);
     RECT area = rect ? *rect : RECT{0, 0, (LONG)d.dwWidth, (LONG)d.dwHeight};
-    D3Z.copying = 1;
-    if (D3Z.bpp == 16) {
+    g_d3z.copying = 1;
+    if (g_d3z.bpp == 16) {
         DDBLTFX fx;
         std::memset(&fx, 0, sizeof fx);
         fx.dwSize = sizeof fx;
-        fx.dwFillColor = D3Z_ColorMatch(D3Z.back, colour);
-        D3Z.back->Blt(&area, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+        fx.dwFillColor = D3Z_ColorMatch(g_d3z.back, colour);
+        g_d3z.back->Blt(&area, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
     } else {
         HDC dc = nullptr;
-        if (D3Z.back->GetDC(&dc) == DD_OK) {
+        if (g_d3z.back->GetDC(&dc) == DD_OK) {
             HBRUSH brush = CreateSolidBrush(colour);
             FillRect(dc, &area, brush);
             DeleteObject(brush);
-            D3Z.back->ReleaseDC(dc);
+            g_d3z.back->ReleaseDC(dc);
         }
     }
-    D3Z.copying = 0;
+    g_d3z.copying = 0;
     return 1;
 }
 
@@ -404,20 +407,20 @@ DWORD D3Z_ColorMatch(IDirectDrawSurface* surface, COLORREF colour) {
 }
 
 int D3Z_Cleanup() {
-    ReleaseOf(D3Z.viewport);
-    ReleaseOf(D3Z.rmdevice);
-    ReleaseOf(D3Z.device);
-    if (D3Z.zbuffer && D3Z.back) D3Z.back->DeleteAttachedSurface(0, D3Z.zbuffer);
-    ReleaseOf(D3Z.zbuffer);
-    ReleaseOf(D3Z.rm);
-    ReleaseOf(D3Z.d3d);
-    ReleaseOf(D3Z.clipper);
-    ReleaseOf(D3Z.work);
-    ReleaseOf(D3Z.back);
-    ReleaseOf(D3Z.primary);
-    if (D3Z.dd && !D3Z.windowed) D3Z.dd->RestoreDisplayMode();
-    ReleaseOf(D3Z.dd);
-    D3Z.ready = 0;
+    ReleaseOf(g_d3z.viewport);
+    ReleaseOf(g_d3z.rmdevice);
+    ReleaseOf(g_d3z.device);
+    if (g_d3z.zbuffer && g_d3z.back) g_d3z.back->DeleteAttachedSurface(0, g_d3z.zbuffer);
+    ReleaseOf(g_d3z.zbuffer);
+    ReleaseOf(g_d3z.rm);
+    ReleaseOf(g_d3z.d3d);
+    ReleaseOf(g_d3z.clipper);
+    ReleaseOf(g_d3z.work);
+    ReleaseOf(g_d3z.back);
+    ReleaseOf(g_d3z.primary);
+    if (g_d3z.dd && !g_d3z.windowed) g_d3z.dd->RestoreDisplayMode();
+    ReleaseOf(g_d3z.dd);
+    g_d3z.ready = 0;
     return 1;
 }
 
@@ -451,17 +454,17 @@ int D3Z_LoadTexture(IDirect3DDevice2* device, tagKRNTEXTURE* slot, int small) {
     d.dwWidth = (DWORD)w;
     d.dwHeight = (DWORD)h;
     d.ddpfPixelFormat = format;
-    d.ddsCaps.dwCaps = DDSCAPS_TEXTURE | (D3Z.hardware ? DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD
-                                                       : DDSCAPS_SYSTEMMEMORY);
+    d.ddsCaps.dwCaps = DDSCAPS_TEXTURE | (g_d3z.hardware ? DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD
+                                                         : DDSCAPS_SYSTEMMEMORY);
     IDirectDrawSurface* texture = nullptr;
-    if (!D3Z.dd || D3Z.dd->CreateSurface(&d, &texture, nullptr) != DD_OK) {
+    if (!g_d3z.dd || g_d3z.dd->CreateSurface(&d, &texture, nullptr) != DD_OK) {
         DeleteObject(bitmap);
         return 0;
     }
     IDirectDrawSurface* source = texture;
-    if (D3Z.hardware) {
+    if (g_d3z.hardware) {
         d.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
-        if (D3Z.dd->CreateSurface(&d, &source, nullptr) != DD_OK) {
+        if (g_d3z.dd->CreateSurface(&d, &source, nullptr) != DD_OK) {
             texture->Release();
             DeleteObject(bitmap);
             return 0;

@@ -36,7 +36,7 @@ struct D3Zvars {
     DWORD textureInUse;
 };
 
-extern D3Zvars D3Z;
+extern D3Zvars g_d3z;
 
 int D3Z_Initialize(HWND hwnd);
 int D3Z_CreateDirectDraw(HWND hwnd, int full);

@@ -20,30 +20,30 @@ const char* const kHelLead = "現在の画面モードでは ";
 const char* const kResText = "指定サイズの全画面モードはサポートされていません。";
 const char* const kRestartText = "テクスチャーの再設定中...";
 
-int bDEBUGWIREFRAME = 0;
-int iSMALLTEXTURE = 0;
-char cKRNINI[260];
-IDirect3DRMFrame2* sceneFrame = nullptr;
-IDirect3DRMFrame2* cameraFrame = nullptr;
-double rZBUFMIN, rZBUFMAX, rZBUFRANGE, r_ZBUFRANGE;
-int bFOGMODE = 0;
-double rFOGSTART, rFOGEND, r_FOGRANGE;
+int g_debugWireframe = 0;
+int g_smallTexture = 0;
+char g_krnIni[260];
+IDirect3DRMFrame2* g_sceneFrame = nullptr;
+IDirect3DRMFrame2* g_cameraFrame = nullptr;
+double g_zbufMin, g_zbufMax, g_zbufRange, g_zbufScale;
+int g_fogMode = 0;
+double g_fogStart, g_fogEnd, g_fogScale;
 // Translucent chips of the frame: output-list indices and sort distances. The table grows past
 // its first thousand so that no chip of a big scene is lost.
-std::vector<int> iTHROUGHNO;
-std::vector<double> rTHROUGHDIST;
-bool helShown = false;  // the emulation notice is shown once per process
+std::vector<int> g_throughNo;
+std::vector<double> g_throughDist;
+bool g_helShown = false;  // the emulation notice is shown once per process
 
 void Finish() {
-    if (sceneFrame) sceneFrame->Release();
-    sceneFrame = nullptr;
-    if (cameraFrame) cameraFrame->Release();
-    cameraFrame = nullptr;
+    if (g_sceneFrame) g_sceneFrame->Release();
+    g_sceneFrame = nullptr;
+    if (g_cameraFrame) g_cameraFrame->Release();
+    g_cameraFrame = nullptr;
 }
 
 void ERROR_HEL(tagKRN* krn) {
-    if (helShown) return;
-    helShown = true;
+    if (g_helShown) return;
+    g_helShown = true;
     char text[512];
     std::snprintf(text, sizeof text, "%s%s", kHelLead, acc::text::kHelReason);
     MessageBoxA(krn->hwnd, text, kCaption, MB_OK | MB_ICONWARNING);
@@ -53,19 +53,19 @@ void ERROR_RES(tagKRN* krn) { MessageBoxA(krn->hwnd, kResText, kCaption, MB_OK |
 
 DWORD Clamp8(int v) { return (DWORD)(v < 0 ? 0 : v > 255 ? 255 : v); }
 
-void SetState(D3DRENDERSTATETYPE s, DWORD v) { D3Z.device->SetRenderState(s, v); }
+void SetState(D3DRENDERSTATETYPE s, DWORD v) { g_d3z.device->SetRenderState(s, v); }
 
 void SetTexture(DWORD handle) {
-    if (handle == D3Z.textureInUse) return;
-    D3Z.textureInUse = handle;
+    if (handle == g_d3z.textureInUse) return;
+    g_d3z.textureInUse = handle;
     SetState(D3DRENDERSTATE_TEXTUREHANDLE, handle);
 }
 
-float DepthOf(double z) { return (float)((z - rZBUFMIN) * r_ZBUFRANGE); }
+float DepthOf(double z) { return (float)((z - g_zbufMin) * g_zbufScale); }
 
 DWORD FogOf(double q) {
-    if (q < rFOGSTART) return 0xFF000000u;
-    if (q < rFOGEND) return (DWORD)drv::Trunc(255.0 - (q - rFOGSTART) * r_FOGRANGE) << 24;
+    if (q < g_fogStart) return 0xFF000000u;
+    if (q < g_fogEnd) return (DWORD)drv::Trunc(255.0 - (q - g_fogStart) * g_fogScale) << 24;
     return 0;
 }
 
@@ -87,7 +87,7 @@ void Surface(tagKRN*, const tagKRNCHIP& c) {
         v[i].rhw = tex ? (float)(1.0 / c.v[k].t) : 1.0f;
         v[i].color = ((255 - Clamp8(c.m[k])) << 24) | (Clamp8(c.r[k]) << 16) |
                      (Clamp8(c.g[k]) << 8) | Clamp8(c.b[k]);
-        v[i].specular = bFOGMODE && !(c.flags & KRNCHIP_NOFOG) ? FogOf(c.v[k].t) : 0xFF000000u;
+        v[i].specular = g_fogMode && !(c.flags & KRNCHIP_NOFOG) ? FogOf(c.v[k].t) : 0xFF000000u;
         if (blend) v[i].specular = 0xFF000000u;
         v[i].tu = tex ? (float)c.x[k] : 0.0f;
         v[i].tv = tex ? (float)c.y[k] : 0.0f;
@@ -101,8 +101,8 @@ void Surface(tagKRN*, const tagKRNCHIP& c) {
         SetState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCCOLOR);
     }
     if (c.flags & KRNCHIP_ZNOWRITE) SetState(D3DRENDERSTATE_ZWRITEENABLE, FALSE);
-    D3Z.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3,
-                              D3DDP_WAIT | D3DDP_DONOTUPDATEEXTENTS);
+    g_d3z.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3,
+                                D3DDP_WAIT | D3DDP_DONOTUPDATEEXTENTS);
     if (blend) {
         SetState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
         SetState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -123,15 +123,17 @@ void WireFrame(tagKRN*, const tagKRNCHIP& c) {
         v[i].specular = 0x80000000u;
         v[i].tu = v[i].tv = 0.0f;
     }
-    D3Z.device->DrawPrimitive(D3DPT_LINESTRIP, D3DVT_TLVERTEX, v, 4,
-                              D3DDP_WAIT | D3DDP_DONOTUPDATEEXTENTS);
+    g_d3z.device->DrawPrimitive(D3DPT_LINESTRIP, D3DVT_TLVERTEX, v, 4,
+                                D3DDP_WAIT | D3DDP_DONOTUPDATEEXTENTS);
 }
 
 void DrawMessage(tagKRN* krn, int w, const char* text);
 
-bool Windowed() { return D3Z.windowed != 0; }
+bool Windowed() { return g_d3z.windowed != 0; }
 
-void WriteMode(const char* mode) { WritePrivateProfileStringA("MODE", "EMULATION", mode, cKRNINI); }
+void WriteMode(const char* mode) {
+    WritePrivateProfileStringA("MODE", "EMULATION", mode, g_krnIni);
+}
 
 HWND WindowOf(tagKRN* krn, int w) { return krn->view[w].hwnd ? krn->view[w].hwnd : krn->hwnd; }
 
@@ -146,9 +148,9 @@ DRVEXPORT int START(tagKRN* krn) {
     D3Z_Initialize(krn ? krn->hwnd : nullptr);
     if (!krn) return 1;
     krn->accwork = 1;
-    KRN_GetProFileName(cKRNINI);
-    bDEBUGWIREFRAME = GetPrivateProfileIntA("DEBUG", "WIREFRAME", 0, cKRNINI) != 0 ? 1 : 0;
-    iSMALLTEXTURE = (int)GetPrivateProfileIntA("TEXTURE", "SMALL", 0, cKRNINI);
+    KRN_GetProFileName(g_krnIni);
+    g_debugWireframe = GetPrivateProfileIntA("DEBUG", "WIREFRAME", 0, g_krnIni) != 0 ? 1 : 0;
+    g_smallTexture = (int)GetPrivateProfileIntA("TEXTURE", "SMALL", 0, g_krnIni);
     return 1;
 }
 
@@ -160,30 +162,30 @@ DRVEXPORT int END(tagKRN*) {
 
 DRVEXPORT int ACC_MAKEVIEW(tagKRN* krn, int w) {
     if (!krn || w != 0) return 0;
-    if (D3Z.xsize != 0 || D3Z.ysize != 0) return 0;
+    if (g_d3z.xsize != 0 || g_d3z.ysize != 0) return 0;
     const tagKRNVIEW& v = krn->view[0];
-    D3Z.xpos = v.xpos;
-    D3Z.ypos = v.ypos;
-    D3Z.xsize = v.xsize;
-    D3Z.ysize = v.ysize;
-    D3Z.cxpos = v.cxpos;
-    D3Z.cypos = v.cypos;
-    D3Z.cxsize = v.cxsize;
-    D3Z.cysize = v.cysize;
+    g_d3z.xpos = v.xpos;
+    g_d3z.ypos = v.ypos;
+    g_d3z.xsize = v.xsize;
+    g_d3z.ysize = v.ysize;
+    g_d3z.cxpos = v.cxpos;
+    g_d3z.cypos = v.cypos;
+    g_d3z.cxsize = v.cxsize;
+    g_d3z.cysize = v.cysize;
     HWND hwnd = WindowOf(krn, 0);
     if (!D3Z_CreateDirectDraw(hwnd, !Windowed()) || !D3Z_CreateDirect3DRM()) {
-        D3Z.forceEmulation = 1;
-        D3Z.hardware = 0;
-        D3Z.model = D3DCOLOR_MONO;
+        g_d3z.forceEmulation = 1;
+        g_d3z.hardware = 0;
+        g_d3z.model = D3DCOLOR_MONO;
         krn->accwork = 0;
         if (!D3Z_CreateDirectDraw(hwnd, !Windowed()) || !D3Z_CreateDirect3DRM()) return 0;
         ERROR_HEL(krn);
     }
     // A view made again after a fallback (a mode switch) still draws in emulation.
-    WriteMode(D3Z.forceEmulation ? "soft" : "hard");
-    if (D3Z.rm->CreateFrame(nullptr, &sceneFrame) != D3DRM_OK) return 0;
-    if (D3Z.rm->CreateFrame(sceneFrame, &cameraFrame) != D3DRM_OK) return 0;
-    D3Z_CreateViewport(cameraFrame);
+    WriteMode(g_d3z.forceEmulation ? "soft" : "hard");
+    if (g_d3z.rm->CreateFrame(nullptr, &g_sceneFrame) != D3DRM_OK) return 0;
+    if (g_d3z.rm->CreateFrame(g_sceneFrame, &g_cameraFrame) != D3DRM_OK) return 0;
+    D3Z_CreateViewport(g_cameraFrame);
     D3Z_ReadyToRender(1);
     D3Z_ClearBackBuffer(nullptr, 0);
     D3Z_FlipDD();
@@ -193,27 +195,27 @@ DRVEXPORT int ACC_MAKEVIEW(tagKRN* krn, int w) {
 DRVEXPORT int ACC_RELEASEVIEW(tagKRN* krn, int w) {
     Finish();
     if (krn && w >= 0 && w < KRN_VIEWMAX) krn->view[w].handle = nullptr;
-    D3Z.xsize = D3Z.ysize = 0;
+    g_d3z.xsize = g_d3z.ysize = 0;
     return 1;
 }
 
 DRVEXPORT int ACC_CAMERA(tagKRN*, int) { return 1; }
 
 DRVEXPORT int ACC_RASTER(tagKRN* krn, int w, DWORD colour) {
-    if (bDEBUGWIREFRAME) colour = 0x20080000u;
-    if (!krn || !D3Z.ready || !D3Z.device || !D3Z.viewport) return 0;
+    if (g_debugWireframe) colour = 0x20080000u;
+    if (!krn || !g_d3z.ready || !g_d3z.device || !g_d3z.viewport) return 0;
     D3Z_IfLostThenRestore();
-    D3Z.viewport->Clear();
+    g_d3z.viewport->Clear();
     // Without an immediate-mode viewport the frame fails; the process goes on.
     IDirect3DViewport* vp1 = nullptr;
     IDirect3DViewport2* vp = nullptr;
-    if (D3Z.viewport->GetDirect3DViewport(&vp1) != D3DRM_OK || !vp1) return 0;
+    if (g_d3z.viewport->GetDirect3DViewport(&vp1) != D3DRM_OK || !vp1) return 0;
     const HRESULT q = vp1->QueryInterface(IID_IDirect3DViewport2, reinterpret_cast<void**>(&vp));
     vp1->Release();
     if (q != S_OK || !vp) return 0;
-    D3Z.device->SetCurrentViewport(vp);
+    g_d3z.device->SetCurrentViewport(vp);
     vp->Release();
-    if (D3Z.device->BeginScene() != D3D_OK) return 0;
+    if (g_d3z.device->BeginScene() != D3D_OK) return 0;
 
     SetState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESSEQUAL);
     SetState(D3DRENDERSTATE_SPECULARENABLE, FALSE);
@@ -229,29 +231,29 @@ DRVEXPORT int ACC_RASTER(tagKRN* krn, int w, DWORD colour) {
         RECT r{v.cxpos, v.cypos, v.cxpos + v.cxsize, v.cypos + v.cysize};
         D3Z_ClearBackBuffer(&r, colour & 0xFFFFFFu);
     }
-    rZBUFMIN = krn->zbufmin;
-    rZBUFMAX = krn->zbufmax + 1.0;
-    rZBUFRANGE = rZBUFMAX - rZBUFMIN;
-    r_ZBUFRANGE = 1.0 / rZBUFRANGE;
-    D3Z.textureInUse = 0;
+    g_zbufMin = krn->zbufmin;
+    g_zbufMax = krn->zbufmax + 1.0;
+    g_zbufRange = g_zbufMax - g_zbufMin;
+    g_zbufScale = 1.0 / g_zbufRange;
+    g_d3z.textureInUse = 0;
     SetState(D3DRENDERSTATE_TEXTUREHANDLE, 0);
     SetState(D3DRENDERSTATE_ZENABLE, TRUE);
-    bFOGMODE = krn->distance != -1.0 ? 1 : 0;
-    if (bFOGMODE) {
+    g_fogMode = krn->distance != -1.0 ? 1 : 0;
+    if (g_fogMode) {
         SetState(D3DRENDERSTATE_FOGENABLE, TRUE);
         SetState(D3DRENDERSTATE_FOGCOLOR, 0xFF000000u | (colour & 0xFFu) << 16 |
                                               (colour & 0xFF00u) | ((colour >> 16) & 0xFFu));
-        rFOGSTART = krn->top;
-        rFOGEND = krn->bottom;
-        r_FOGRANGE = 255.0 / (krn->bottom - krn->top);
+        g_fogStart = krn->top;
+        g_fogEnd = krn->bottom;
+        g_fogScale = 255.0 / (krn->bottom - krn->top);
     } else {
         SetState(D3DRENDERSTATE_FOGENABLE, FALSE);
     }
 
     int count = krn->lpcalc ? krn->calc : 0;
     if (count > krn->chipmax) count = krn->chipmax;
-    iTHROUGHNO.clear();
-    rTHROUGHDIST.clear();
+    g_throughNo.clear();
+    g_throughDist.clear();
     for (int i = 0; i < count; ++i) {
         const tagKRNCHIP& c = krn->lpcalc[i];
         if ((colour & 0x20000000u) || (c.flags & KRNCHIP_WIREFRAME)) {
@@ -259,19 +261,19 @@ DRVEXPORT int ACC_RASTER(tagKRN* krn, int w, DWORD colour) {
         } else if (c.trans == 0) {
             Surface(krn, c);
         } else {
-            iTHROUGHNO.push_back(i);
-            rTHROUGHDIST.push_back((c.v[0].z + c.v[1].z + c.v[2].z) / 3.0);
+            g_throughNo.push_back(i);
+            g_throughDist.push_back((c.v[0].z + c.v[1].z + c.v[2].z) / 3.0);
         }
     }
     // Far to near; chips at the same distance keep their list order.
-    std::vector<int> order(iTHROUGHNO.size());
+    std::vector<int> order(g_throughNo.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = (int)i;
     std::stable_sort(order.begin(), order.end(),
-                     [](int a, int b) { return rTHROUGHDIST[a] > rTHROUGHDIST[b]; });
-    for (int k : order) Surface(krn, krn->lpcalc[iTHROUGHNO[k]]);
+                     [](int a, int b) { return g_throughDist[a] > g_throughDist[b]; });
+    for (int k : order) Surface(krn, krn->lpcalc[g_throughNo[k]]);
 
-    D3Z.device->EndScene();
-    D3Z.lastColour = colour;
+    g_d3z.device->EndScene();
+    g_d3z.lastColour = colour;
     return 1;
 }
 
@@ -298,13 +300,13 @@ DRVEXPORT int ACC_FULLSCREEN(tagKRN* krn, int w, int on) {
     }
     for (tagKRNTEXTURE& t : krn->texture)
         if (t.mode) krn->ACC_DELETETEXTURE(krn, &t);
-    D3Z.copying = 0;
-    D3Z.ready = 0;
-    const RECT saved = D3Z.saved;
+    g_d3z.copying = 0;
+    g_d3z.ready = 0;
+    const RECT saved = g_d3z.saved;
     Finish();
     D3Z_Cleanup();
-    D3Z.windowed = on ? 0 : 1;
-    D3Z.xsize = D3Z.ysize = 0;
+    g_d3z.windowed = on ? 0 : 1;
+    g_d3z.xsize = g_d3z.ysize = 0;
     if (!krn->ACC_MAKEVIEW(krn, w)) return 0;
     for (tagKRNTEXTURE& t : krn->texture)
         if (t.mode) krn->ACC_LOADTEXTURE(krn, &t);
@@ -320,69 +322,69 @@ DRVEXPORT int ACC_FULLSCREEN(tagKRN* krn, int w, int on) {
         MoveWindow(hwnd, wr.left - o.x, wr.top - o.y, v.xsize, v.ysize, TRUE);
     }
     for (int i = 0; i < 3; ++i) {
-        ACC_RASTER(krn, w, D3Z.lastColour);
+        ACC_RASTER(krn, w, g_d3z.lastColour);
         ACC_FLIP(krn, w);
     }
     return 1;
 }
 
 DRVEXPORT int ACC_REFRESH(tagKRN*, int, HDC) {
-    if (!D3Z.ready || D3Z.copying) return 0;
+    if (!g_d3z.ready || g_d3z.copying) return 0;
     D3Z_FlipDD();
     return 1;
 }
 
 DRVEXPORT int ACC_PUTSCREEN(tagKRN*, int, int x, int y, tagKRNCELL* cell, RECT* rect) {
-    if (!cell || !D3Z.back) return 1;
+    if (!cell || !g_d3z.back) return 1;
     KRN_RemakeCell(cell);
     const RECT src = rect ? *rect : RECT{0, 0, cell->xsize, cell->ysize};
     const int w = src.right - src.left, h = src.bottom - src.top;
     HDC cdc = ZEM_GetDC(reinterpret_cast<HZEMSCREEN>(cell->user));
     if (!cdc || w <= 0 || h <= 0) return 1;
-    D3Z.copying = 1;
+    g_d3z.copying = 1;
     HDC dc = nullptr;
     if ((DWORD)cell->mask == 0x80000000u) {
-        if (D3Z.back->GetDC(&dc) == DD_OK) {
+        if (g_d3z.back->GetDC(&dc) == DD_OK) {
             BitBlt(dc, x, y, w, h, cdc, src.left, src.top, SRCCOPY);
-            D3Z.back->ReleaseDC(dc);
+            g_d3z.back->ReleaseDC(dc);
         }
-    } else if (D3Z.work->GetDC(&dc) == DD_OK) {
+    } else if (g_d3z.work->GetDC(&dc) == DD_OK) {
         BitBlt(dc, x, y, w, h, cdc, src.left, src.top, SRCCOPY);
-        D3Z.work->ReleaseDC(dc);
+        g_d3z.work->ReleaseDC(dc);
         // The cell's own colour key (a 15-bit pixel), as the work surface holds it.
         auto widen = [](DWORD c5) { return (c5 << 3) | (c5 >> 2); };
         const DWORD m = (DWORD)cell->mask;
         const COLORREF key = RGB(widen((m >> 10) & 31), widen((m >> 5) & 31), widen(m & 31));
-        const DWORD raw = D3Z_ColorMatch(D3Z.work, key);
+        const DWORD raw = D3Z_ColorMatch(g_d3z.work, key);
         DDCOLORKEY ck{raw, raw};
-        D3Z.work->SetColorKey(DDCKEY_SRCBLT, &ck);
+        g_d3z.work->SetColorKey(DDCKEY_SRCBLT, &ck);
         RECT area{x, y, x + w, y + h};
-        D3Z.back->Blt(&area, D3Z.work, &area, DDBLT_KEYSRC | DDBLT_WAIT, nullptr);
+        g_d3z.back->Blt(&area, g_d3z.work, &area, DDBLT_KEYSRC | DDBLT_WAIT, nullptr);
     }
-    D3Z.copying = 0;
+    g_d3z.copying = 0;
     return 1;
 }
 
 DRVEXPORT int ACC_GETSCREEN(tagKRN*, tagKRNCELL* cell, int x, int y, int, RECT* rect) {
-    if (!cell || !D3Z.back) return 1;
+    if (!cell || !g_d3z.back) return 1;
     KRN_RemakeCell(cell);
     const RECT dst = rect ? *rect : RECT{0, 0, cell->xsize, cell->ysize};
     HDC cdc = ZEM_GetDC(reinterpret_cast<HZEMSCREEN>(cell->user));
     if (!cdc) return 1;
-    D3Z.copying = 1;
+    g_d3z.copying = 1;
     HDC dc = nullptr;
-    if (D3Z.back->GetDC(&dc) == DD_OK) {
+    if (g_d3z.back->GetDC(&dc) == DD_OK) {
         BitBlt(cdc, dst.left, dst.top, dst.right - dst.left, dst.bottom - dst.top, dc, x, y,
                SRCCOPY);
-        D3Z.back->ReleaseDC(dc);
+        g_d3z.back->ReleaseDC(dc);
     }
-    D3Z.copying = 0;
+    g_d3z.copying = 0;
     return 1;
 }
 
 DRVEXPORT int ACC_LOADTEXTURE(tagKRN*, tagKRNTEXTURE* slot) {
-    if (!D3Z.device) return 0;
-    return D3Z_LoadTexture(D3Z.device, slot, iSMALLTEXTURE);
+    if (!g_d3z.device) return 0;
+    return D3Z_LoadTexture(g_d3z.device, slot, g_smallTexture);
 }
 
 DRVEXPORT int ACC_DELETETEXTURE(tagKRN*, tagKRNTEXTURE* slot) {
@@ -407,7 +409,7 @@ DRVEXPORT int RESTART(tagKRN* krn, int phase) {
         for (tagKRNTEXTURE& t : krn->texture)
             if (t.mode) krn->ACC_LOADTEXTURE(krn, &t);
         // A view that had to fall back again keeps telling the lighting driver so.
-        krn->accwork = D3Z.forceEmulation ? 0 : 1;
+        krn->accwork = g_d3z.forceEmulation ? 0 : 1;
     }
     return 1;
 }
@@ -415,15 +417,15 @@ DRVEXPORT int RESTART(tagKRN* krn, int phase) {
 namespace {
 
 void DrawMessage(tagKRN* krn, int w, const char* text) {
-    if (!D3Z.back) return;
+    if (!g_d3z.back) return;
     HDC dc = nullptr;
-    if (D3Z.back->GetDC(&dc) == DD_OK) {
+    if (g_d3z.back->GetDC(&dc) == DD_OK) {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(0x80, 0x80, 0x80));
         const tagKRNVIEW& v = krn->view[w];
         RECT r{v.xpos, v.ypos, v.xpos + v.xsize, v.ypos + v.ysize};
         DrawTextA(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        D3Z.back->ReleaseDC(dc);
+        g_d3z.back->ReleaseDC(dc);
     }
     ACC_FLIP(krn, w);
 }

@@ -192,9 +192,7 @@ void PaintItem(HWND h, HDC dc, const Item& it) {
         case Kind::GroupBox: {
             RECT fr{r.left, r.top + 6, r.right, r.bottom};
             Frame(dc, fr, dark);
-            SIZE ext{};
             RECT tr{r.left + 8, r.top, r.right, r.top + 14};
-            (void)ext;
             SetBkMode(dc, OPAQUE);
             SetBkColor(dc, face);
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));

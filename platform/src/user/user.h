@@ -111,7 +111,7 @@ LRESULT CallWindow(HWND h, UINT message, WPARAM wParam, LPARAM lParam);
 bool PostToWindow(HWND h, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Non-client insets of a window with `style`: left, top, right, bottom.
-RECT FrameInsets(DWORD style, DWORD exStyle, bool child);
+RECT FrameInsets(DWORD style, DWORD exStyle);
 // The client rectangle of `w` in its own window coordinates' origin (screen for top-level,
 // parent client for children).
 RECT ClientRectOf(const Window& w);

@@ -142,8 +142,7 @@ std::shared_ptr<Window> FindWindowRecord(HWND h) {
     return it->second;
 }
 
-RECT FrameInsets(DWORD style, DWORD exStyle, bool child) {
-    (void)child;
+RECT FrameInsets(DWORD style, DWORD exStyle) {
     RECT r{0, 0, 0, 0};
     int frame = 0;
     if (style & WS_THICKFRAME)
@@ -159,7 +158,7 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool child) {
 }
 
 RECT ClientRectOf(const Window& w) {
-    RECT in = FrameInsets(w.style, w.exStyle, IsChild(w));
+    RECT in = FrameInsets(w.style, w.exStyle);
     RECT c{w.rect.left + in.left, w.rect.top + in.top, w.rect.right - in.right,
            w.rect.bottom - in.bottom};
     if (c.right < c.left) c.right = c.left;
@@ -862,7 +861,7 @@ BOOL WINAPI GetClientRect(HWND h, LPRECT r) {
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT r, DWORD style, BOOL, DWORD exStyle) {
     if (!r) return FALSE;
-    RECT in = FrameInsets(style, exStyle, false);
+    RECT in = FrameInsets(style, exStyle);
     r->left -= in.left;
     r->top -= in.top;
     r->right += in.right;
@@ -944,13 +943,12 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND h, int index, LONG_PTR value) {
     switch (index) {
         case GWL_STYLE: {
             old = static_cast<LONG>(w->style);
-            DWORD nv = static_cast<DWORD>(value);
-            bool showChanged = (nv ^ w->style) & WS_VISIBLE;
-            w->style = nv;
-            // The frame follows the style at once; the window rectangle stays.
+            w->style = static_cast<DWORD>(value);
+            // The frame follows the style at once; the window rectangle stays. Any style bit
+            // may change what the screen shows (visible, minimized, caption).
             ResizeSurface(*w);
             MarkNeedsPaint(*w, nullptr, true);
-            if (showChanged || true) SyncNative(*w);
+            SyncNative(*w);
             MarkParentDirty(*w);
             break;
         }
