@@ -8,9 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <windows.h>
 #include <wynplat.h>
@@ -205,6 +209,120 @@ TEST_F(Processes, FailsCleanly) {
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE) << h;
     }
     CloseHandle(file);
+}
+
+// The run affordances with the programs of a run: a runtime folder of the case's own (which
+// the children inherit, and which counts their starts), and variables for the children.
+class Runs : public Processes {
+  protected:
+    void SetUp() override {
+        Processes::SetUp();
+        auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = std::string(getenv("WYN_RUNTIME_DIR")) + "/" + info->name();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        Set("WYN_RUNTIME_DIR", folder);
+    }
+    void TearDown() override {
+        for (auto& [name, value] : saved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+    void Set(const std::string& name, const std::string& value) {
+        if (!saved.count(name)) {
+            const char* old = getenv(name.c_str());
+            saved[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    // Starts plat_child with `args` and waits for its end; its pid.
+    DWORD Run(std::string args, HANDLE* keep = nullptr) {
+        PROCESS_INFORMATION pi = {};
+        EXPECT_TRUE(CreateProcessA("plat_child.exe", args.data(), nullptr, nullptr, FALSE, 0,
+                                   nullptr, nullptr, nullptr, &pi))
+            << args;
+        CloseHandle(pi.hThread);
+        if (keep) {
+            *keep = pi.hProcess;
+        } else {
+            ExitCodeWhenEnded(pi.hProcess);
+            CloseHandle(pi.hProcess);
+        }
+        return pi.dwProcessId;
+    }
+    std::string folder;
+    std::map<std::string, std::optional<std::string>> saved;
+};
+
+// Every program appends one line to the log when it starts a program and one when it ends,
+// whole even when many end at once; a program ended from outside is logged by its ender.
+TEST_F(Runs, TheProcessLogHoldsOneWholeLinePerStartAndEnd) {
+    std::string log = folder + "/process.log";
+    Set("WYN_PROCESS_LOG", log);
+    constexpr int kChildren = 16;
+    std::vector<HANDLE> running(kChildren);
+    std::map<DWORD, int> codes;  // child pid -> the exit code it was asked for
+    for (int i = 0; i < kChildren; ++i)
+        codes[Run(" exit=" + std::to_string(i + 1), &running[i])] = i + 1;
+    for (HANDLE h : running) {
+        ExitCodeWhenEnded(h);
+        CloseHandle(h);
+    }
+    HANDLE waiting = nullptr;
+    DWORD killed = Run(" wait", &waiting);
+    ChildReport(killed);  // running
+    ASSERT_TRUE(TerminateProcess(waiting, 42));
+    ExitCodeWhenEnded(waiting);
+    CloseHandle(waiting);
+
+    const std::regex kLine(
+        R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (?:start (\S+) (\d+) -> (\d+) (.*)|end (\S+) (\d+) exit (-?\d+)))");
+    std::ifstream in(log);
+    std::map<DWORD, std::string> started;  // pid -> command line
+    std::map<DWORD, int> ended;            // pid -> exit code
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, kLine)) << "a torn or unknown line: " << line;
+        if (m[1].matched) {
+            EXPECT_EQ(m[1], "platform_process_test") << line;
+            EXPECT_EQ(std::stoul(m[2]), static_cast<unsigned long>(getpid())) << line;
+            started[std::stoul(m[3])] = m[4];
+        } else {
+            EXPECT_EQ(m[5], "plat_child") << line;
+            ended[std::stoul(m[6])] = std::stoi(m[7]);
+        }
+    }
+    EXPECT_EQ(started.size(), codes.size() + 1);
+    EXPECT_EQ(ended.size(), codes.size() + 1);
+    for (auto [pid, code] : codes) {
+        EXPECT_EQ(started[pid], " exit=" + std::to_string(code)) << "the exact command line";
+        EXPECT_EQ(ended[pid], code) << "pid " << pid;
+    }
+    EXPECT_EQ(started[killed], " wait");
+    EXPECT_EQ(ended[killed], 42) << "logged by the process that ended it";
+}
+
+// %p and %n in the replay and screenshot paths: each run of a program has its own files, and a
+// run whose replay file is not there replays nothing.
+TEST_F(Runs, ReplayAndScreenshotPathsNameTheProgramAndItsStart) {
+    std::ofstream(folder + "/replay-plat_child-2.txt") << "100 key A\n200 key B\n";
+    Set("WYN_REPLAY", folder + "/replay-%p-%n.txt");
+    Set("WYN_SCREENSHOT", folder + "/shot-%p-%n-%%.png");
+    Set("WYN_CLOCK", "virtual");
+    std::vector<std::string> keys;
+    for (int run = 1; run <= 3; ++run) keys.push_back(ChildReport(Run(" window"))["keys"]);
+    EXPECT_EQ(keys, (std::vector<std::string>{"", "65 66 ", ""}));
+    for (int run = 1; run <= 3; ++run) {
+        std::string shot = folder + "/shot-plat_child-" + std::to_string(run) + "-%.png";
+        EXPECT_TRUE(std::filesystem::exists(shot)) << shot;
+    }
+    std::ifstream count(folder + "/starts/plat_child");
+    int starts = 0;
+    count >> starts;
+    EXPECT_EQ(starts, 3);
 }
 
 TEST(ThisProcess, HasConsistentIds) {

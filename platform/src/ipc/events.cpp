@@ -17,6 +17,7 @@
 
 #include "ipc/ipc.h"
 #include "ipc/runtime.h"
+#include "kernel/paths.h"
 #include "kernel/clock.h"
 #include "kernel/waitable.h"
 
@@ -69,7 +70,7 @@ class SharedEvent final : public wyn::sync::EventObject {
 constexpr auto kKind = wynplat::HandleKind::Event;
 
 std::string EventPath(LPCSTR name) {
-    std::string dir = RuntimeDir();
+    std::string dir = wynplat::RuntimeDirLinux();
     if (dir.empty()) return dir;
     return dir + "/ev-" + NameToFile(name);
 }

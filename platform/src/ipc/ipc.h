@@ -1,6 +1,6 @@
 // Windows and messages between the programs of the set, and the named objects they share
-// (events, mailslots). Programs meet in a per-user runtime folder (WYN_RUNTIME_DIR, else
-// $XDG_RUNTIME_DIR/wyn, else /tmp/wyn-<uid>): each process holds a lock file there for its
+// (events, mailslots). Programs meet in the runtime folder (wynplat::RuntimeDirLinux): each
+// process holds a lock file there for its
 // life, publishes its top-level windows as small files and serves messages sent to them on a
 // Unix socket. A window of another process is known here by a handle of its own range; the
 // window layer reaches them through user/remote_windows.h only.
@@ -12,8 +12,6 @@
 
 namespace wyn::ipc {
 
-// The runtime folder (made on first use), without a trailing '/'. Empty when it cannot be made.
-std::string RuntimeDir();
 // Whether process `key` (as published) still runs.
 bool ProcessAlive(const std::string& key);
 // This process's key in the runtime folder ("<pid>-<start>"), published on first use.

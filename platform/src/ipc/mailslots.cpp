@@ -13,6 +13,7 @@
 
 #include "ipc/ipc.h"
 #include "ipc/runtime.h"
+#include "kernel/paths.h"
 #include "kernel/clock.h"
 #include "kernel/handles.h"
 
@@ -47,7 +48,7 @@ std::string SlotName(LPCSTR name) {
 }
 
 std::string SlotPath(const std::string& slot) {
-    std::string dir = RuntimeDir();
+    std::string dir = wynplat::RuntimeDirLinux();
     if (dir.empty()) return dir;
     return dir + "/ms-" + NameToFile(slot) + ".sock";
 }

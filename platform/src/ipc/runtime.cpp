@@ -17,20 +17,6 @@
 namespace wyn::ipc {
 namespace {
 
-bool MakeDirs(const std::string& path) {
-    std::string cur;
-    size_t i = 0;
-    while (i <= path.size()) {
-        size_t j = path.find('/', i);
-        if (j == std::string::npos) j = path.size();
-        cur = path.substr(0, j);
-        if (!cur.empty() && mkdir(cur.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        i = j + 1;
-    }
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // Start time of process `pid` in clock ticks since boot, and whether it has ended (zombie);
 // false when there is no such process.
 bool ReadProcessStat(int pid, unsigned long long* start, bool* ended) {
@@ -55,20 +41,6 @@ bool ReadProcessStat(int pid, unsigned long long* start, bool* ended) {
 }
 
 }  // namespace
-
-std::string RuntimeDir() {
-    std::string dir;
-    if (const char* env = std::getenv("WYN_RUNTIME_DIR"); env && *env) {
-        dir = env;
-    } else if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg) {
-        dir = std::string(xdg) + "/wyn";
-    } else {
-        dir = "/tmp/wyn-" + std::to_string(getuid());
-    }
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    if (!MakeDirs(dir)) return std::string();
-    return dir;
-}
 
 const std::string& SelfKey() {
     static const std::string key = [] {

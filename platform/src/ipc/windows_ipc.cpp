@@ -21,6 +21,7 @@
 
 #include "ipc/ipc.h"
 #include "ipc/runtime.h"
+#include "kernel/paths.h"
 #include "kernel/clock.h"
 #include "user/remote_windows.h"
 
@@ -51,14 +52,16 @@ State& St() {
 }
 
 std::string WinDir() {
-    std::string d = RuntimeDir();
+    std::string d = wynplat::RuntimeDirLinux();
     if (d.empty()) return d;
     d += "/win";
     mkdir(d.c_str(), 0700);
     return d;
 }
 
-std::string SockPath(const std::string& key) { return RuntimeDir() + "/" + key + ".sock"; }
+std::string SockPath(const std::string& key) {
+    return wynplat::RuntimeDirLinux() + "/" + key + ".sock";
+}
 
 std::string HexHandle(uint64_t h) {
     char buf[24];

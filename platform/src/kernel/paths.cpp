@@ -308,6 +308,18 @@ DWORD ErrorFromErrno(int err, const std::string& linuxPath) {
     }
 }
 
+namespace {
+// Makes `dir` and the folders above it that are missing, one level at a time like mkdir -p.
+// Returns whether the folder is there.
+bool MakeFolders(const std::string& dir, mode_t mode) {
+    for (size_t i = 1; i <= dir.size(); ++i) {
+        if (i == dir.size() || dir[i] == '/') mkdir(dir.substr(0, i).c_str(), mode);
+    }
+    struct stat st;
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+}  // namespace
+
 const std::string& ProgramDirLinux() {
     static std::string dir;
     static std::once_flag once;
@@ -348,11 +360,21 @@ std::string WindowsDirLinux() {
         dir = JoinLinux(dir, "wyntower/windows");
     }
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    // Created on demand, one level at a time, like mkdir -p.
-    for (size_t i = 1; i <= dir.size(); ++i) {
-        if (i == dir.size() || dir[i] == '/') mkdir(dir.substr(0, i).c_str(), 0755);
-    }
+    MakeFolders(dir, 0755);
     return dir;
+}
+
+std::string RuntimeDirLinux() {
+    std::string dir;
+    if (const char* env = getenv("WYN_RUNTIME_DIR"); env && *env) {
+        dir = env;
+    } else if (const char* xdg = getenv("XDG_RUNTIME_DIR"); xdg && *xdg) {
+        dir = std::string(xdg) + "/wyn";
+    } else {
+        dir = "/tmp/wyn-" + std::to_string(getuid());
+    }
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return MakeFolders(dir, 0700) ? dir : std::string();
 }
 
 DWORD CopyPathResult(const std::string& text, char* buf, DWORD cap) {

@@ -54,6 +54,10 @@ DWORD ErrorFromErrno(int err, const std::string& linuxPath);
 
 // The program folder (Linux, no trailing '/').
 const std::string& ProgramDirLinux();
+// The runtime folder where the programs of the set meet (WYN_RUNTIME_DIR, else
+// $XDG_RUNTIME_DIR/wyn, else /tmp/wyn-<uid>), made on first use, without a trailing '/'.
+// Empty when it cannot be made.
+std::string RuntimeDirLinux();
 // The folder that stands for the Windows folder, created on demand.
 std::string WindowsDirLinux();
 

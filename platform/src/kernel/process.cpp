@@ -20,6 +20,7 @@
 #include "kernel/clock.h"
 #include "kernel/handles.h"
 #include "kernel/paths.h"
+#include "kernel/run_record.h"
 #include "kernel/text.h"
 
 extern char** environ;
@@ -31,7 +32,8 @@ const char kCommandLineVar[] = "WYN_CMDLINE";
 
 struct ProcessObject {
     pid_t pid = 0;
-    std::mutex lock;  // taken inside the clock's kernel lock, never around it
+    std::string name;  // the program's file name, for the process log
+    std::mutex lock;   // taken inside the clock's kernel lock, never around it
     bool reaped = false;
     int status = 0;
     bool terminated = false;
@@ -307,8 +309,10 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATT
     }
     pid_t pid = Spawn(program, line, dir, static_cast<const char*>(environment));
     if (!pid) return FALSE;
+    LogProgramStarted(pid, line);
     auto process = std::make_shared<ProcessObject>();
     process->pid = pid;
+    process->name = program.substr(program.find_last_of('/') + 1);
     const HandleOps ops{WaitProcess, ProcessSignalled};
     HANDLE hp = RegisterHandle(HandleKind::Process, process, ops);
     if (pi) {
@@ -333,6 +337,7 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT show) {
     if (!IsProgram(program)) return 11;
     pid_t pid = Spawn(program, commandLine, FolderOf(program), nullptr);
     if (!pid) return GetLastError() == ERROR_BAD_EXE_FORMAT ? 11 : 2;
+    LogProgramStarted(pid, commandLine);
     // No handle is handed out: the object reaps the child when it ends.
     auto process = std::make_shared<ProcessObject>();
     process->pid = pid;
@@ -356,6 +361,8 @@ BOOL WINAPI GetExitCodeProcess(HANDLE h, LPDWORD code) {
 
 BOOL WINAPI TerminateProcess(HANDLE h, UINT code) {
     if (h == kCurrentProcess) {
+        // Ends without running the exit handlers, so its end is logged here.
+        LogProgramEnded(ProgramName(), getpid(), static_cast<int>(code));
         fflush(nullptr);
         _exit(static_cast<int>(code));
     }
@@ -371,6 +378,8 @@ BOOL WINAPI TerminateProcess(HANDLE h, UINT code) {
             p->terminated = true;
             p->terminateCode = code;
             kill(p->pid, SIGKILL);
+            // Killed, it cannot say so itself.
+            LogProgramEnded(p->name, p->pid, static_cast<int>(code));
         }
     }
     wyn::clock::Notify();

@@ -15,6 +15,7 @@
 
 #include <wynplat.h>
 
+#include "kernel/run_record.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -100,7 +101,7 @@ void Init() {
     if (a.init) return;
     a.init = true;
     a.logWindows = EnvOn("WYN_LOG_WINDOWS");
-    if (const char* p = std::getenv("WYN_SCREENSHOT")) a.shotPath = p;
+    if (const char* p = std::getenv("WYN_SCREENSHOT")) a.shotPath = ExpandRunPattern(p);
     if (const char* p = std::getenv("WYN_SCREENSHOT_WINDOW")) a.shotWindow = p;
     if (const char* p = std::getenv("WYN_SCREENSHOT_EVERY"))
         a.shotEvery = std::max(0, std::atoi(p));
@@ -298,13 +299,15 @@ void OnWindowCreated(HWND h) {
         if (!a.replayLoaded) {
             a.replayLoaded = true;
             if (const char* p = std::getenv("WYN_REPLAY"); p && *p) {
-                std::ifstream f(p);
-                if (!f)
-                    std::fprintf(stderr, "wyn: replay file %s cannot be read\n", p);
-                else {
+                // A pattern names one run's file: a run without one replays nothing.
+                std::string path = ExpandRunPattern(p);
+                std::ifstream f(path);
+                if (f) {
                     a.m.unlock();
-                    LoadReplayStream(f, p);
+                    LoadReplayStream(f, path.c_str());
                     a.m.lock();
+                } else if (path == p) {
+                    std::fprintf(stderr, "wyn: replay file %s cannot be read\n", p);
                 }
             }
         }
