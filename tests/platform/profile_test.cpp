@@ -22,6 +22,8 @@ const char kIni[] =
     "neg=-32768\r\n"
     "hex=0x1F\r\n"
     "junk=12abc\r\n"
+    "=orphan\r\n"  // an empty name: no key, neither read nor listed
+    " \t= spaced\r\n"
     "\r\n"
     "[ DISPLAY ]\n"
     "Width=640\n"
@@ -64,6 +66,7 @@ TEST_F(Profiles, ReadsValuesAsTheSystemDoes) {
         {"game", "Name", "d", 4, "Tow", 3},       // cut to the buffer
         {"game", "missing", "default", 4, "def", 3},
         {"game", "Name", "d", 1, "", 0},
+        {"game", "", "d", 64, "d", 1},  // a line that begins with '=' is no key
     };
     for (const auto& c : cases) {
         char buf[64];
@@ -130,8 +133,8 @@ TEST_F(Profiles, WritesAndKeepsOtherLines) {
     EXPECT_EQ(after, expected);
 
     ASSERT_TRUE(WritePrivateProfileStringA("game", "New", "n v", file.c_str()));
-    expected.replace(expected.find("junk=12abc\r\n") + 12, 0,
-                     "New=n v\r\n");  // before the blank line
+    expected.replace(expected.find("\r\n\r\n[ DISPLAY") + 2, 0,
+                     "New=n v\r\n");  // after the section's last line, before the blank one
     EXPECT_EQ(t.Read("test.ini"), expected);
     char buf[32];
     GetPrivateProfileStringA("GAME", "new", "", buf, sizeof buf, file.c_str());
