@@ -123,6 +123,8 @@ function(wyn_fuzz name)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${name} PRIVATE ${A_LIBS})
+    # Every fuzz target of the tree is built, those in a folder left out of the build too.
+    set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL OFF)
   else()
     add_executable(${name} ${A_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/fuzz_replay.cpp)
     target_link_libraries(${name} PRIVATE ${A_LIBS})

@@ -80,8 +80,11 @@ BOOL PatternOp(const Dc& dc, int x, int y, int w, int h, DWORD rop) {
     return TRUE;
 }
 
-// 16-bit pixels as 32-bit XRGB, one table per mask layout (5-5-5 and 5-6-5 in practice).
+// 16-bit pixels as 32-bit XRGB, one table per mask layout (5-5-5 and 5-6-5 in practice). The
+// tables are kept for good, so only a few layouts get one: a picture file may bring any masks,
+// and the others decode pixel by pixel (null).
 const uint32_t* Table16(const PixelTarget& s) {
+    constexpr size_t kMaxTables = 4;
     struct Entry {
         uint32_t masks[3];
         std::vector<uint32_t> table;
@@ -91,6 +94,7 @@ const uint32_t* Table16(const PixelTarget& s) {
     std::lock_guard<std::mutex> lk(m);
     for (auto& e : *tables)
         if (std::equal(e.masks, e.masks + 3, s.masks)) return e.table.data();
+    if (tables->size() >= kMaxTables) return nullptr;
     Entry e;
     std::copy_n(s.masks, 3, e.masks);
     e.table.resize(65536);

@@ -1,5 +1,6 @@
 // Fuzz target of the ini reader and writer: any bytes as an ini file, read every way the
-// system reads one, then written to and read again.
+// system reads one, then written to and read again. The file lives for one input only, so a
+// run leaves nothing in the temporary folder.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -11,24 +12,35 @@
 
 namespace {
 
-const std::string& IniFile() {
-    static std::string path = [] {
-        char name[] = "/tmp/wyn-ini-fuzz-XXXXXX";
-        int fd = mkstemp(name);
-        if (fd >= 0) close(fd);
-        return std::string(name);
-    }();
-    return path;
-}
+// A file of the input's bytes, removed again when the input is done.
+class InputFile {
+  public:
+    InputFile(const uint8_t* data, size_t size) {
+        const char* tmp = getenv("TMPDIR");
+        std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/wyn-ini-fuzz-XXXXXX";
+        int fd = mkstemp(name.data());
+        if (fd < 0) return;
+        path_ = name;
+        ok_ = write(fd, data, size) == static_cast<ssize_t>(size);
+        close(fd);
+    }
+    ~InputFile() {
+        if (!path_.empty()) unlink(path_.c_str());
+    }
+    bool ok() const { return ok_; }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+    bool ok_ = false;
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string& file = IniFile();
-    FILE* f = fopen(file.c_str(), "wb");
-    if (!f) return 0;
-    fwrite(data, 1, size, f);
-    fclose(f);
+    InputFile input(data, size);
+    if (!input.ok()) return 0;
+    const std::string& file = input.path();
     char sections[512], keys[512], value[64], tiny[3];
     for (DWORD cap : {1u, 2u, 3u})
         GetPrivateProfileStringA(nullptr, nullptr, "", tiny, cap, file.c_str());

@@ -20,10 +20,15 @@ struct Format {
     uint32_t masks[3];
 };
 
+// More 16-bit layouts than the blitter keeps tables for: the last ones decode pixel by pixel.
 const Format kFormats[] = {
     {"5-5-5", 16, false, {0x7C00, 0x03E0, 0x001F}},
     {"5-6-5", 16, true, {0xF800, 0x07E0, 0x001F}},
     {"32", 32, false, {0xFF0000, 0xFF00, 0xFF}},
+    {"4-4-4", 16, true, {0x0F00, 0x00F0, 0x000F}},
+    {"5-5-5 blue first", 16, true, {0x001F, 0x03E0, 0x7C00}},
+    {"6-5-5", 16, true, {0xFC00, 0x03E0, 0x001F}},
+    {"5-5-6", 16, true, {0xF800, 0x07C0, 0x003F}},
 };
 
 // The colour a channel of `bits` bits stands for on the 8-bit screen.
