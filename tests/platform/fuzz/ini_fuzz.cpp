@@ -1,46 +1,16 @@
 // Fuzz target of the ini reader and writer: any bytes as an ini file, read every way the
-// system reads one, then written to and read again. The file lives for one input only, so a
-// run leaves nothing in the temporary folder.
-#include <stdlib.h>
-#include <unistd.h>
-
+// system reads one, then written to and read again, in a scratch folder of one input.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include <windows.h>
 
-namespace {
-
-// A file of the input's bytes, removed again when the input is done.
-class InputFile {
-  public:
-    InputFile(const uint8_t* data, size_t size) {
-        const char* tmp = getenv("TMPDIR");
-        std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/wyn-ini-fuzz-XXXXXX";
-        int fd = mkstemp(name.data());
-        if (fd < 0) return;
-        path_ = name;
-        ok_ = write(fd, data, size) == static_cast<ssize_t>(size);
-        close(fd);
-    }
-    ~InputFile() {
-        if (!path_.empty()) unlink(path_.c_str());
-    }
-    bool ok() const { return ok_; }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-    bool ok_ = false;
-};
-
-}  // namespace
+#include "fuzz_scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    InputFile input(data, size);
-    if (!input.ok()) return 0;
-    const std::string& file = input.path();
+    fuzzscratch::Folder scratch;
+    const std::string file = scratch.Put("fuzz.ini", data, size);
+    if (file.empty()) return 0;
     char sections[512], keys[512], value[64], tiny[3];
     for (DWORD cap : {1u, 2u, 3u})
         GetPrivateProfileStringA(nullptr, nullptr, "", tiny, cap, file.c_str());
