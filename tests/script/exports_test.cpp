@@ -25,6 +25,9 @@ const ExportCase kExports[] = {
     {"libvskfile.so", "VSKFILE_LockCode", "VSKFILE"},
     {"libvskfile.so", "NxlVfs_FindEntry", nullptr},
     {"libvskfile.so", "NXL_STR_GetWord", nullptr},
+    {"libvskcomp.so", "VSKCOMP_Comp", "VSKCOMP"},
+    {"libvskcomp.so", "VSKCOMP_Unpack", "VSKCOMP"},
+    {"libvskcomp.so", "_ZN7vskcomp9CheckCodeEPKhm", nullptr},
 };
 
 TEST(VskExports, OnlyTheApiUnderItsOwnNode) {
