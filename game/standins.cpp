@@ -1,5 +1,7 @@
 // Stand-ins for the parts of the game that other modules build: the frame calls them by their
 // names from the start. Each is removed here when its real module lands.
+#include <cstdio>
+
 #include "controller/controller.h"
 #include "frame/frame.h"
 #include "simulation/simulation.h"
@@ -11,6 +13,10 @@ AircraftTable* g_aircraft = nullptr;
 }  // namespace
 AircraftTable* GetAircraftTable() { return g_aircraft; }
 void SetAircraftTable(AircraftTable* table) { g_aircraft = table; }
+StageWeather& GetStageWeather() {
+    static StageWeather w = {};
+    return w;
+}
 void UpdateAircraft(int) {}
 void StepTimetable(int) {}
 
@@ -28,6 +34,7 @@ void SetAirportRecord(AirportRecord* airport) { g_airport = airport; }
 SidTable* GetSidTable() { return g_sid; }
 void SetSidTable(SidTable* table) { g_sid = table; }
 CameraRecord& GetCameraRecord() { return g_camera; }
+int GetInformationLetter() { return 0; }
 void DeleteObject(int) {}
 void CameraReset() {}
 void CameraMain(int) {}
@@ -35,27 +42,13 @@ void GroundSupportMain(int) {}
 void RotateRadarAntennas(int) {}
 void MoveMarker(int) {}
 
-// ---- controller interface and radio ----
+// ---- controller interface ----
 namespace {
-ExchangeRows g_rows = {};
-char* g_phrases[kPhraseBlocks] = {};
 StripSlots g_stripslots = {};
 }  // namespace
-ExchangeRows& GetExchangeRows() { return g_rows; }
-char* GetPhraseBlock(int which) {
-    return which >= 0 && which < kPhraseBlocks ? g_phrases[which] : nullptr;
-}
-void SetPhraseBlock(int which, char* block) {
-    if (which >= 0 && which < kPhraseBlocks) g_phrases[which] = block;
-}
 StripSlots& GetStripSlots() { return g_stripslots; }
-void ExchangeMain(int) {}
-void AtcPanelMain(int) {}
-void DrawExchangeStatus() {}
 void RadarMain() {}
 void StripBoardMain(int) {}
-void VoiceInit(HWND, const char*) {}
-void VoiceEnd() {}
 int IsFlightInfoShown() { return 0; }
 tagCELL* GetFlightInfoCell() { return nullptr; }
 RECT GetFlightInfoCorner() { return RECT{0, 0, 0, 0}; }
@@ -76,3 +69,37 @@ void FreeGameSounds() {}
 void PauseAllSounds(int) {}
 void KeyCommand() {}
 void MouseCommand() {}
+int GetSelectedAircraft() { return -1; }
+int SetSpriteEx(HZEMSCREEN, int, int, int, int, int, int, int, int) { return 1; }
+// Until the HUD keeps the frame's refresh mark, a marked rectangle goes to the window at once.
+void AddRefreshRect(const RECT* rect) {
+    if (HZEMSCREEN s = GetMainScreen()) ZEM_RefreshScreen(s, 0, rect);
+}
+tagTOVWAVE* GetVoiceWave(int voice) {
+    static tagTOVWAVE waves[10] = {};
+    return voice >= 0 && voice < 10 ? &waves[voice] : nullptr;
+}
+int GetAtcVolume() { return GetConfig().atcvolume; }
+
+// ---- game frame services ----
+const char* GetAirportCode() { return ""; }
+int ReadWholeFile(HWND, const char* path, void* buffer, int size, int* read) {
+    char full[MAX_PATH * 2];
+    std::snprintf(full, sizeof full, "%s%s", GetProgramFolder(), path);
+    HANDLE f = CreateFileA(full, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return 0;
+    DWORD got = 0;
+    ReadFile(f, buffer, DWORD(size), &got, nullptr);
+    CloseHandle(f);
+    if (read) *read = int(got);
+    return 1;
+}
+int CellAllocBmp(tagCELL* cell, int width, int height, const char*) {
+    return ZEM_CreateBmpCell(cell, width, height);
+}
+int LoadPictureCell(const char* path, tagCELL* cell) { return UMBDLL_ReadUMB(path, cell); }
+void CellFree(tagCELL* cell, const char*) {
+    if (cell->xsize) ZEM_DeleteCell(cell);
+}
+int GameTraceOn() { return 0; }
+void GameTrace(const char*, ...) {}

@@ -84,3 +84,6 @@ void VoiceEnd();
 int IsFlightInfoShown();
 tagCELL* GetFlightInfoCell();
 RECT GetFlightInfoCorner();
+
+// The radio's rows, phrase tables and voice.
+#include "controller/radio.h"

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "krnlayer.h"
+#include "tov42.h"
 #include "zem40.h"
 
 // ---- the phase word (GamePhase) ----
@@ -134,6 +135,25 @@ tagKRNL* GetRootLayer();     // the master layer, likewise
 HZEMSCREEN GetMainScreen();  // the 800 x 600 2D screen (1600 x 600 buffer), likewise
 // The program folder in the system's form, with its trailing backslash ("C:\...\").
 const char* GetProgramFolder();
+// Word 0 of the command line: the airport code.
+const char* GetAirportCode();
+
+// ---- files and cells ----
+// Reads at most `size` bytes of program folder + `path` into `buffer`; on an open error the
+// file box asks Retry or Cancel (0). Returns 1 with the bytes read in *read (may be null).
+int ReadWholeFile(HWND owner, const char* path, void* buffer, int size, int* read);
+// Registered cells: a bitmap cell GDI can draw into, a picture read into a cell, and their
+// release. 1 or 0.
+int CellAllocBmp(tagCELL* cell, int width, int height, const char* caption);
+int LoadPictureCell(const char* path, tagCELL* cell);
+void CellFree(tagCELL* cell, const char* caption);
+
+// ---- the trace (WYN_GAME_TRACE) ----
+// 1 when a trace file is open.
+int GameTraceOn();
+// Appends one line, formatted like printf; the line is in the system's text (Shift-JIS) and
+// written in UTF-8.
+void GameTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // ---- HUD, sprites, sounds and input (their own modules) ----
 // Sprite composition.
@@ -150,13 +170,24 @@ void ResumeGame();
 // The HUD's refresh mark: 1 and the rectangle when the score counter or the stress gauge
 // marked one since the last call (the mark is cleared), else 0.
 int TakeHudRefresh(RECT* rect);
+// Adds `rect` to the frame's refresh mark, which FrameMain copies to the window.
+void AddRefreshRect(const RECT* rect);
+// Sprite n's position, z, pattern, key, tint level and tint colour (-1 leaves a field).
+int SetSpriteEx(HZEMSCREEN screen, int n, int x, int y, int z, int pattern, int key, int level,
+                int tint);
 // Game sounds.
 void LoadGameSounds();
 void FreeGameSounds();
 void PauseAllSounds(int flag);
+// The wave record of game voice 0-9 (null outside), and the radio volume now (lowered while
+// the radio text window speaks).
+tagTOVWAVE* GetVoiceWave(int voice);
+int GetAtcVolume();
 // Keyboard and mouse.
 void KeyCommand();
 void MouseCommand();
+// The selected aircraft's slot, -1 when none.
+int GetSelectedAircraft();
 
 // ---- the program ----
 // The work of WinMain: wait for the script host, open the windows, run the one stage, hand over

@@ -242,6 +242,14 @@ using AircraftTable = std::array<AircraftRecord, kAircraftSlots>;
 AircraftTable* GetAircraftTable();
 void SetAircraftTable(AircraftTable* table);
 
+// ---- the stage's weather (the timetable's weather record) ----
+struct StageWeather {
+    int32_t winddir;    // degrees
+    int32_t windspeed;  // knots
+    int32_t pressure;   // the four-digit number the radio texts insert
+};
+StageWeather& GetStageWeather();
+
 // ---- per frame ----
 // Advances every aircraft by `ticks` world ticks (0 while paused or under a banner).
 void UpdateAircraft(int ticks);

@@ -107,6 +107,9 @@ struct AirportRecord {
 AirportRecord* GetAirportRecord();
 void SetAirportRecord(AirportRecord* airport);
 
+// The stage's information letter number 0-5 (drawn when the airport loads): letter "A" + n.
+int GetInformationLetter();
+
 // ---- the SID table ----
 // 16-byte entries: a name and one byte per runway configuration 0-3 in `a` and in `b`; an entry
 // whose name begins with NUL ends the table.

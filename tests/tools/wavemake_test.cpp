@@ -2,8 +2,11 @@
 // full scale where they add up, repeats, and the lines it refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -130,6 +133,95 @@ TEST(WavemakeNotes, RefusesWithTheLine) {
         EXPECT_TRUE(d.empty()) << c.line;
         EXPECT_NE(error.find(c.message), std::string::npos) << c.line << ": " << error;
     }
+}
+
+// The spoken-word line: each word of the list spoken into the folder in the radio's form.
+TEST(WavemakeWords, SpeaksEveryWordInTheRadiosForm) {
+    Scratch s;
+    s.Put("words.txt", "# a comment\nroger\n#1 = one\nhold_short\n" +
+                           std::string(reinterpret_cast<const char*>(u8"小松 = komatsu\n")));
+    const std::string line = "words mla voice en-us speed 170 pitch 40 list " + In(s, "words.txt") +
+                             " state " + In(s, "state.txt") + "\n";
+    std::string error;
+    Make(s, line, &error);
+    EXPECT_EQ(error, "");
+    for (const char* word : {"roger", "#1", "hold_short"}) {
+        const std::vector<uint8_t> f = s.Get(std::string("out/mla/") + word + ".wav");
+        ASSERT_GT(f.size(), 44u + 1000) << word;
+        // The fixed 44-byte header: PCM, 1 channel, 11025 Hz, 8 bits, data at 44.
+        const auto u16 = [&](size_t at) { return f[at] | f[at + 1] << 8; };
+        const auto u32 = [&](size_t at) { return uint32_t(u16(at) | u16(at + 2) << 16); };
+        EXPECT_EQ(std::string(f.begin(), f.begin() + 4), "RIFF") << word;
+        EXPECT_EQ(u16(20), 1) << word;
+        EXPECT_EQ(u16(22), 1) << word;
+        EXPECT_EQ(u32(24), 11025u) << word;
+        EXPECT_EQ(u16(34), 8) << word;
+        EXPECT_EQ(std::string(f.begin() + 36, f.begin() + 40), "data") << word;
+        const size_t n = u32(40);
+        EXPECT_EQ(f.size(), 44 + n + (n & 1)) << word << ": the data, padded to even";
+        // Silence trimmed: a word starts and ends within a soft edge of quiet, and is loud.
+        const auto [lo, hi] = std::minmax_element(f.begin() + 44, f.begin() + 44 + long(n));
+        EXPECT_GT(*hi - *lo, 150) << word;
+        EXPECT_LE(std::abs(int(f[44]) - 128), 8) << word;
+        EXPECT_LE(std::abs(int(f[44 + n - 1]) - 128), 8) << word;
+        EXPECT_LT(f.size(), 44u + 11025) << word << ": a word lasts under a second";
+    }
+    EXPECT_GT(
+        s.Get(std::string("out/mla/") + reinterpret_cast<const char*>(u8"小松") + ".wav").size(),
+        1000u);
+}
+
+TEST(WavemakeWords, SpeaksOnlyWhatChangedAndRemovesWhatLeft) {
+    Scratch s;
+    const std::string line = "words v voice en-us speed 170 pitch 40 list " + In(s, "w.txt") +
+                             " state " + In(s, "state.txt") + "\n";
+    s.Put("w.txt", "alpha\nbravo\ncharlie\n");
+    Make(s, line);
+    // A wave that is not spoken again keeps whatever it holds.
+    s.Put("out/v/alpha.wav", "kept");
+    s.Put("out/v/bravo.wav", "kept");
+    s.Put("w.txt", "alpha\nbravo = bravo two\n");
+    Make(s, line);
+    EXPECT_EQ(s.Get("out/v/alpha.wav").size(), 4u) << "unchanged: not spoken again";
+    EXPECT_GT(s.Get("out/v/bravo.wav").size(), 1000u) << "its text changed";
+    EXPECT_FALSE(std::filesystem::exists(s.Name() + "/out/v/charlie.wav")) << "left the list";
+    // Another voice speaks every word again.
+    Make(s, "words v voice en-gb speed 170 pitch 40 list " + In(s, "w.txt") + " state " +
+                In(s, "state.txt") + "\n");
+    EXPECT_GT(s.Get("out/v/alpha.wav").size(), 1000u);
+}
+
+TEST(WavemakeWords, RefusesWithTheLine) {
+    struct Case {
+        const char* list;
+        const char* line;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"a\na\n", "", "word a given twice"},
+        {"a b\n", "", "holds no blank"},
+        {"a =  \n", "", "a word needs a name and a text"},
+        {"a\n", "pitch 40", "words needs a voice and a list"},
+        {"a\n", "colour 3", "unknown option colour"},
+    };
+    for (const Case& c : cases) {
+        Scratch s;
+        s.Put("w.txt", c.list);
+        std::string line = std::string("words v ") + c.line;
+        if (!std::strstr(c.line, "pitch")) line += " voice en-us list " + In(s, "w.txt");
+        std::string error;
+        Make(s, line + "\n", &error);
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.list << c.line << ": " << error;
+    }
+    // Without espeak-ng the maker says which package makes the words.
+    Scratch s;
+    s.Put("w.txt", "a\n");
+    s.Put("d.txt", "words v voice en-us list " + In(s, "w.txt") + "\n");
+    const std::string cmd = std::string("PATH=/nonexistent ") + WAVEMAKE_PATH + " " +
+                            In(s, "d.txt") + " " + In(s, "out") + " 2>" + In(s, "err.txt");
+    EXPECT_NE(std::system(cmd.c_str()), 0);
+    const std::vector<uint8_t> e = s.Get("err.txt");
+    EXPECT_NE(std::string(e.begin(), e.end()).find("espeak-ng"), std::string::npos);
 }
 
 }  // namespace

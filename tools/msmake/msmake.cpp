@@ -75,9 +75,7 @@ bool ToSjis(const std::string& utf8, std::string* out) {
 
 // The macros and bracket words of a stored text, walked as the game walks them: a lead byte of
 // a Shift-JIS pair is skipped with its trail byte.
-// A spoken Japanese text (an announcement) also may not hold a character whose second byte is
-// a backslash or ']': the voice tokens are cut byte by byte, and those bytes end a word there.
-bool CheckText(const Source& src, const std::string& t, bool ascii, bool spoken) {
+bool CheckText(const Source& src, const std::string& t, bool ascii) {
     if (t.empty()) return src.Fail("empty text");
     if (t.size() > kMaxText) return src.Fail("text longer than 511 bytes");
     for (size_t i = 0; i < t.size(); ++i) {
@@ -85,8 +83,6 @@ bool CheckText(const Source& src, const std::string& t, bool ascii, bool spoken)
         if (ascii && (c < 0x20 || c > 0x7e)) return src.Fail("English text is not plain ASCII");
         if (!ascii && ((c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc))) {
             ++i;
-            if (spoken && i < t.size() && (t[i] == '\\' || t[i] == ']'))
-                return src.Fail("a character whose second byte cuts the voice tokens");
             continue;
         }
         if (c == '$') {
@@ -136,8 +132,7 @@ bool ReadMessages(const std::string& path, Table* english, Table* japanese) {
         Record j{e.speaker, ""};
         if (!ToSjis(Trim(line.substr(bar2 + 1)), &j.text))
             return src.Fail("Japanese text not representable in Shift-JIS");
-        if (!CheckText(src, e.text, true, true) || !CheckText(src, j.text, false, false))
-            return false;
+        if (!CheckText(src, e.text, true) || !CheckText(src, j.text, false)) return false;
         (*english)[n] = e;
         (*japanese)[n] = j;
     }
@@ -161,7 +156,7 @@ bool ReadAnnouncements(const std::string& path, Table* table) {
         Record r;
         if (!ToSjis(Trim(line.substr(bar + 1)), &r.text))
             return src.Fail("text not representable in Shift-JIS");
-        if (!CheckText(src, r.text, false, true)) return false;
+        if (!CheckText(src, r.text, false)) return false;
         (*table)[n] = r;
     }
     return true;

@@ -36,7 +36,13 @@
 //       the given frequency, else silence);
 //   midi <path> bpm <n> notes <n> beats <n> [program <n>] [rest <ms>]
 //       a one-track standard MIDI file (format 0): a program change, then `notes` notes of
-//       `beats` quarter notes each climbing a scale, then a rest before the end.
+//       `beats` quarter notes each climbing a scale, then a rest before the end;
+//   words <folder> voice <espeak-ng voice> speed <wpm> pitch <0-99> list <word list>
+//         [state <file>]
+//       every word of the list spoken by espeak-ng into <folder>/<word>.wav, 11025 Hz 8-bit
+//       mono, silence trimmed (the radio voices). With a state file only the words whose
+//       text or voice changed since the last run are spoken again, and the waves of words
+//       that left the list are removed.
 // '#' starts a comment (inside a word it is a sharp). Waves are RIFF WAVE files with the fixed
 // 44-byte header the sound library reads; "packed" and "segmented" set bytes 10 ('P') and 11
 // ('L') of the form type; "ogg" writes an Ogg Vorbis file instead (the extension is the path's
@@ -54,11 +60,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "pack.h"
+#include "words.h"
 
 namespace fs = std::filesystem;
 
@@ -564,6 +572,70 @@ void MakeMidi(int line, std::istringstream& ls, const fs::path& outDir) {
     WriteBytes(outDir / path, f);
 }
 
+// The state of a folder of spoken words: one line per word made, "<word>\t<text>", after a
+// first line naming the voice. A word whose line and wave are there is not spoken again.
+std::map<std::string, std::string> ReadWordState(const fs::path& path, const std::string& voice) {
+    std::map<std::string, std::string> made;
+    std::ifstream in(path);
+    std::string line;
+    if (!std::getline(in, line) || line != voice) return made;
+    while (std::getline(in, line))
+        if (size_t tab = line.find('\t'); tab != std::string::npos)
+            made[line.substr(0, tab)] = line.substr(tab + 1);
+    return made;
+}
+
+void MakeWords(int line, std::istringstream& ls, const fs::path& outDir) {
+    std::string folder, key, voice, list, state;
+    int speed = 160, pitch = 50;
+    if (!(ls >> folder)) Fail(line, "words needs a folder");
+    while (ls >> key) {
+        if (key == "voice")
+            ls >> voice;
+        else if (key == "speed")
+            ls >> speed;
+        else if (key == "pitch")
+            ls >> pitch;
+        else if (key == "list")
+            ls >> list;
+        else if (key == "state")
+            ls >> state;
+        else
+            Fail(line, "unknown option " + key);
+    }
+    if (voice.empty() || list.empty()) Fail(line, "words needs a voice and a list");
+    std::vector<wavemake::SpokenWord> words;
+    std::string error;
+    if (!wavemake::ReadWordList(list, &words, &error)) Fail(line, error);
+    const std::string settings = voice + " " + std::to_string(speed) + " " + std::to_string(pitch);
+    std::map<std::string, std::string> made;
+    if (!state.empty()) made = ReadWordState(state, settings);
+    const fs::path dir = outDir / folder;
+    fs::create_directories(dir);
+    std::string next = settings + "\n";
+    for (const wavemake::SpokenWord& word : words) {
+        const fs::path file = dir / (word.name + ".wav");
+        auto old = made.find(word.name);
+        if (old == made.end() || old->second != word.text || !fs::exists(file)) {
+            Wave w;
+            w.path = folder + "/" + word.name + ".wav";
+            w.rate = 11025;
+            std::vector<int16_t> spoken;
+            if (!wavemake::SpeakWord(voice, speed, pitch, word.text, &spoken, &error))
+                Fail(line, word.name + ": " + error);
+            w.s.assign(spoken.begin(), spoken.end());
+            Write(w, outDir);
+        }
+        if (old != made.end()) made.erase(old);
+        next += word.name + "\t" + word.text + "\n";
+    }
+    for (const auto& gone : made) fs::remove(dir / (gone.first + ".wav"));
+    if (!state.empty()) {
+        std::ofstream out(state, std::ios::binary);
+        out << next;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -593,12 +665,14 @@ int main(int argc, char** argv) {
         std::istringstream ls(raw);
         std::string cmd;
         if (!(ls >> cmd)) continue;
-        if (cmd == "avi" || cmd == "midi") {
+        if (cmd == "avi" || cmd == "midi" || cmd == "words") {
             if (open) Fail(line, cmd + " inside a wave");
             if (cmd == "avi")
                 MakeAvi(line, ls, outDir);
-            else
+            else if (cmd == "midi")
                 MakeMidi(line, ls, outDir);
+            else
+                MakeWords(line, ls, outDir);
             continue;
         }
         if (cmd == "out") {

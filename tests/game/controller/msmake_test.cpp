@@ -124,7 +124,6 @@ TEST(PhraseMaker, RefusesWhatTheGameWouldReadWrong) {
         {"an empty text", "1 0 |  | x\n", okA},
         {"a text past 511 bytes", "1 0 | " + std::string(512, 'a') + " | x\n", okA},
         {"an unclosed bracket word", "1 0 | @[roger][x | x\n", okA},
-        {"an announcement byte that cuts the tokens", ok, "0 | @[a][" + Utf8(u8"ソ") + "]\n"},
         {"a table past 65536 bytes",
          [] {
              std::string m;
