@@ -1,24 +1,34 @@
 // Stand-ins for the parts of the game that other modules build: the frame calls them by their
 // names from the start. Each is removed here when its real module lands.
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "controller/controller.h"
 #include "frame/frame.h"
-#include "simulation/simulation.h"
+#include "frame/frame_internal.h"
+#include "simulation/simulation_internal.h"
+#include "standins.h"
 #include "world/world.h"
 
-// ---- traffic simulation ----
-namespace {
-AircraftTable* g_aircraft = nullptr;
-}  // namespace
-AircraftTable* GetAircraftTable() { return g_aircraft; }
-void SetAircraftTable(AircraftTable* table) { g_aircraft = table; }
-StageWeather& GetStageWeather() {
-    static StageWeather w = {};
-    return w;
+std::vector<std::string>& StandInCalls() {
+    static std::vector<std::string> calls;
+    return calls;
 }
+namespace {
+void Called(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Called(const char* format, ...) {
+    char line[256];
+    va_list ap;
+    va_start(ap, format);
+    std::vsnprintf(line, sizeof line, format, ap);
+    va_end(ap);
+    StandInCalls().push_back(line);
+}
+}  // namespace
+
+// ---- traffic simulation ----
 void UpdateAircraft(int) {}
-void StepTimetable(int) {}
 
 // ---- airport world and cameras ----
 namespace {
@@ -35,7 +45,31 @@ SidTable* GetSidTable() { return g_sid; }
 void SetSidTable(SidTable* table) { g_sid = table; }
 CameraRecord& GetCameraRecord() { return g_camera; }
 int GetInformationLetter() { return 0; }
-void DeleteObject(int) {}
+// The airport world's object release, as far as aircraft creation and the model parts need it.
+void DeleteObject(int slot) {
+    Called("DeleteObject %d", slot);
+    ObjectTable* objects = GetObjectTable();
+    if (!objects || slot < 0 || slot >= kObjectSlots || !(*objects)[size_t(slot)].layer) return;
+    ObjectRecord& o = (*objects)[size_t(slot)];
+    KRNL_DeleteLayer(o.layer, 1);
+    const tagKRN3D pos = o.pos, angle = o.angle;
+    const int32_t flight = o.flight, kind = o.kind, state = o.state, step = o.step, link = o.link,
+                  count = o.count, hold = o.hold;
+    o = ObjectRecord{};
+    o.pos = pos;
+    o.angle = angle;
+    o.flight = flight;
+    o.kind = kind;
+    o.state = state;
+    o.step = step;
+    o.link = link;
+    o.count = count;
+    o.hold = hold;
+    if (AircraftTable* t = GetAircraftTable(); t && slot < kAircraftSlots) {
+        (*t)[size_t(slot)].used = 0;
+        (*t)[size_t(slot)].id = 0;
+    }
+}
 void CameraReset() {}
 void CameraMain(int) {}
 void GroundSupportMain(int) {}
@@ -69,7 +103,6 @@ void FreeGameSounds() {}
 void PauseAllSounds(int) {}
 void KeyCommand() {}
 void MouseCommand() {}
-int GetSelectedAircraft() { return -1; }
 int SetSpriteEx(HZEMSCREEN, int, int, int, int, int, int, int, int) { return 1; }
 // Until the HUD keeps the frame's refresh mark, a marked rectangle goes to the window at once.
 void AddRefreshRect(const RECT* rect) {
@@ -101,5 +134,101 @@ int LoadPictureCell(const char* path, tagCELL* cell) { return UMBDLL_ReadUMB(pat
 void CellFree(tagCELL* cell, const char*) {
     if (cell->xsize) ZEM_DeleteCell(cell);
 }
+const char kGameTitle[] = "Wynmoor２ Sarnet Corvessa Ver1.00";
+void SetTitleStep(const char* step) {
+    char title[256];
+    std::snprintf(title, sizeof title, "%s <%s>", kGameTitle, step);
+    if (HWND w = GetMainWindow()) SetWindowTextA(w, title);
+}
+int GetStageOffset() { return 400; }
+namespace {
+int g_cleared = 0;
+}
+int GetStageCleared() { return g_cleared; }
+void SetStageCleared(int cleared) { g_cleared = cleared; }
 int GameTraceOn() { return 0; }
 void GameTrace(const char*, ...) {}
+int FileExists(const char* path) {
+    char full[MAX_PATH];
+    std::snprintf(full, sizeof full, "%s%s", GetProgramFolder(), path);
+    const DWORD a = GetFileAttributesA(full);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// ---- recorded stand-ins of the calls the traffic simulation makes ----
+namespace {
+StripQueue g_stripqueue = {};
+HudNumbers g_hud = {};
+int g_selected = -1;
+BridgeTable g_bridges = {};
+SmokeSource g_smokesource = {};
+}  // namespace
+
+StripQueue& GetStripQueue() { return g_stripqueue; }
+void DrawStrip(int slot) { Called("DrawStrip %d", slot); }
+void AddStripMemo(int slot, const char* text) { Called("AddStripMemo %d %s", slot, text); }
+void DrawRadarLabel(int slot) { Called("DrawRadarLabel %d", slot); }
+void ClearRadarLabel(int slot) { Called("ClearRadarLabel %d", slot); }
+void BuildCommandMenu(int slot) { Called("BuildCommandMenu %d", slot); }
+void HideCommandMenu() { Called("HideCommandMenu"); }
+void HideFlightInfo() { Called("HideFlightInfo"); }
+
+HudNumbers& GetHud() { return g_hud; }
+// Until the banners exist a result ends the stage at once.
+void ShowStageResult(int kind) {
+    Called("ShowStageResult %x", kind);
+    SetStageState(kind);
+    if (kind != STAGE_START) SetGamePhase(GAMEPHASE_EXIT);
+}
+void AddScore(int slot, int points, int kind) { Called("AddScore %d %d %d", slot, points, kind); }
+void AddStress(int slot, int amount) {
+    Called("AddStress %d %d", slot, amount);
+    g_hud.stress += uint32_t(amount);
+}
+int LoadScript(int slot, const char* name) {
+    Called("LoadScript %d %s", slot, name);
+    if (AircraftTable* t = GetAircraftTable(); t && slot >= 0 && slot < kAircraftSlots)
+        (*t)[size_t(slot)].scriptpos = 0;
+    return 1;
+}
+int SaveHighScore(int cleared) {
+    Called("SaveHighScore %d", cleared);
+    return 1;
+}
+tagCELL* GetClockCell() { return nullptr; }
+int GetSelectedAircraft() { return g_selected; }
+void SetSelectedAircraft(int slot) { g_selected = slot; }
+
+// The airport world's model loader, as far as aircraft creation needs it.
+int LoadAircraftModel(int slot, const char* file, const char* name) {
+    Called("LoadAircraftModel %d %s %s", slot, file, name);
+    ObjectTable* objects = GetObjectTable();
+    tagKRNL* root = GetRootLayer();
+    if (!objects || !root || slot < 0 || slot >= kObjectSlots || !FileExists(file)) return 0;
+    char unique[KRNL_NAMEMAX] = {};
+    std::snprintf(unique, sizeof unique, "%s", name);
+    KRNL_CheckSameName(root, unique);
+    tagKRNL* layer = KRNL_CreateLayer(root, unique);
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "%s%s", GetProgramFolder(), file);
+    if (!layer || !KRNL_LoadLayer(layer, path, 0)) return 0;
+    (*objects)[size_t(slot)].layer = layer;
+    (*objects)[size_t(slot)].used = 1;
+    return 1;
+}
+void SetDefaultCamera(int ticks, int far) { Called("SetDefaultCamera %d %d", ticks, far); }
+BridgeTable& GetBridgeTable() { return g_bridges; }
+int IsGroundSupportFree() {
+    Called("IsGroundSupportFree");
+    return 1;
+}
+int GroundEvent(int slot, int code) {
+    Called("GroundEvent %d %d", slot, code);
+    return 1;
+}
+void GroundEventCancel(int slot, int code) { Called("GroundEventCancel %d %d", slot, code); }
+SmokeLayer* GetSmokeLayer() { return nullptr; }
+void SetEmitter(SmokeLayer*, int emitter, double step, int life, int pattern, int size, int fade) {
+    Called("SetEmitter %d %.1f %d %d %d %d", emitter, step, life, pattern, size, fade);
+}
+SmokeSource& GetSmokeSource() { return g_smokesource; }

@@ -66,6 +66,25 @@ constexpr int kStripSlots = 16;
 using StripSlots = std::array<int32_t, kStripSlots>;
 StripSlots& GetStripSlots();
 
+// ---- the strip queues (StripQueue) ----
+// Places 0-4 the arrival queue, 5-9 the departure queue; each holds aircraft index + 1, 0 empty.
+constexpr int kStripQueuePlaces = 10;
+using StripQueue = std::array<int32_t, kStripQueuePlaces>;
+StripQueue& GetStripQueue();
+
+// ---- strips, radar labels, command menu and panel, as the simulation calls them ----
+// Takes a strip slot for the aircraft and draws its strip.
+void DrawStrip(int slot);
+// Adds a memo text to the aircraft's strip (only while it holds its strip slot).
+void AddStripMemo(int slot, const char* text);
+// Draws or clears the aircraft's radar label row.
+void DrawRadarLabel(int slot);
+void ClearRadarLabel(int slot);
+// Builds the command menu for the (selected) aircraft; hides the menu; hides the panel.
+void BuildCommandMenu(int slot);
+void HideCommandMenu();
+void HideFlightInfo();
+
 // ---- per frame ----
 void ExchangeMain(int ticks);
 void AtcPanelMain(int ticks);

@@ -102,6 +102,8 @@ struct ScenarioHeader {
 
 // The scenario image of the run: allocated by GameInit, null outside GameInit..GameEnd.
 ScenarioImage* GetScenarioImage();
+// Hands in an image (tests and fuzz targets run a timetable without GameInit).
+void SetScenarioImage(ScenarioImage* image);
 // The header read by GameInit (zero before).
 ScenarioHeader& GetScenarioHeader();
 
@@ -175,6 +177,32 @@ void AddRefreshRect(const RECT* rect);
 // Sprite n's position, z, pattern, key, tint level and tint colour (-1 leaves a field).
 int SetSpriteEx(HZEMSCREEN screen, int n, int x, int y, int z, int pattern, int key, int level,
                 int tint);
+// The HUD's numbers: the score and stress with what the counters show, the stage's stress
+// limit (0 stands for 10) and clear score, and the bonus the time over computes.
+struct HudNumbers {
+    uint32_t score;
+    uint32_t shownscore;
+    uint32_t bonus;
+    uint32_t stress;
+    uint32_t shownstress;
+    uint32_t stresslimit;
+    uint32_t target;
+};
+HudNumbers& GetHud();
+// Shows a banner (a StageState value) and sets the stage state.
+void ShowStageResult(int kind);
+// Raises the score (kind 1: with the response bonus) and the stress of an aircraft's doing.
+void AddScore(int slot, int points, int kind);
+void AddStress(int slot, int amount);
+// Reads the aircraft's move script port\<airport>\mov\<name>.sce into its script buffer;
+// warns on failure and marks the script empty. Sets `scriptpos` 0; returns the read result.
+int LoadScript(int slot, const char* name);
+// Records the stage's result in its stage ini (highscore, password, status marks).
+int SaveHighScore(int cleared);
+// The clock picture's cell, whose hand frames the clock turns (null before it is loaded).
+tagCELL* GetClockCell();
+// Changes the selected aircraft's slot (-1 none).
+void SetSelectedAircraft(int slot);
 // Game sounds.
 void LoadGameSounds();
 void FreeGameSounds();

@@ -7,4 +7,5 @@ ScenarioHeader g_header = {};
 }  // namespace
 
 ScenarioImage* GetScenarioImage() { return g_image; }
+void SetScenarioImage(ScenarioImage* image) { g_image = image; }
 ScenarioHeader& GetScenarioHeader() { return g_header; }

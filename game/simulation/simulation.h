@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "krn.h"
@@ -242,7 +243,7 @@ using AircraftTable = std::array<AircraftRecord, kAircraftSlots>;
 AircraftTable* GetAircraftTable();
 void SetAircraftTable(AircraftTable* table);
 
-// ---- the stage's weather (the timetable's weather record) ----
+// ---- the stage's weather (the timetable's record 8) ----
 struct StageWeather {
     int32_t winddir;    // degrees
     int32_t windspeed;  // knots
@@ -250,8 +251,238 @@ struct StageWeather {
 };
 StageWeather& GetStageWeather();
 
+// ---- lookups over the table ----
+// Every lookup answers -1 (0 for GetAircraftAtSpot) while there is no table.
+// The first slot whose `used` is 0, or -1 when all 20 are in use.
+int FindFreeAircraft();
+// The first slot whose `id` equals `id` (0 finds the first unassigned slot), or -1.
+int FindAircraftSlot(int id);
+// The slot of `id` when one holds it (whatever the strip queues hold); else the first
+// unassigned slot, unless `kind` is 1 and the arrival strip queue holds 5 aircraft, or `kind`
+// is 2 and the departure strip queue holds 5; else -1.
+int AcquireAircraftSlot(int id, int kind);
+// 1 while the arrival strip queue holds fewer than 5 aircraft.
+int HasStripRoom();
+// The ID of the aircraft standing at, or sent to, spot n (0-63): the slots in use with a
+// `spot` mark it, else those at panel status 0x60 mark spot `choice` - 1; a later slot wins.
+// 0 when none, and for n outside 0-63; marks outside 0-63 are passed over.
+int GetAircraftAtSpot(int n);
+// Stage set-up: the timetable position 0, `used` and `id` of all 20 records 0; nothing else of
+// the records changes.
+void ClearAircraftTable();
+// Empties the aircraft's order state before the record is (re)filled; `full` also zeroes
+// `dpitch` and the two route flag bytes and clears its radar label row.
+void ResetAircraftOrders(int slot, int full);
+// The lighter reset for an aircraft in play: its route choices only.
+void ClearAircraftRoute(int slot);
+
+// ---- the timetable's records ----
+// A stage file's timetable is a run of records of 32-bit little-endian words, each beginning
+// with its opcode; the records are read field by field into the structures below (texts keep
+// their field's bytes up to the first NUL and are always terminated).
+enum TimetableOpcode : int32_t {
+    TT_CREATE = 5,     // CreateAircraft
+    TT_PARK = 6,       // CreateParkedAircraft, only before the first timed record
+    TT_READY = 7,      // CreateAircraftById
+    TT_WIND = 8,       // wind direction, speed and the radio's number
+    TT_RUNWAYS = 9,    // the two runway texts
+    TT_ROUTES = 4020,  // the eight route-set numbers
+    TT_PLAN = 4030,    // an aircraft's plan word
+    TT_IF = 5000,      // TestCondition, jump when it holds
+    TT_GOTO = 5010,    // jump
+    TT_SET = 5020,     // GameVariables[value of a] = value of b
+    TT_END = -1,       // the timetable stops here for good
+};
+// The record's size in bytes, or 0 for an opcode outside the table.
+int TimetableRecordSize(int32_t opcode);
+
+// Record 5: a new aircraft in flight or on the ground.
+struct FlightRecord {
+    int32_t time;  // hhmm, 0 = at stage start
+    int32_t id;
+    int32_t x, z;  // metres
+    int32_t feet;
+    int32_t knots;
+    int32_t heading;
+    int32_t flight;
+    char airline[8 + 1];
+    char type[8 + 1];
+    char port[8 + 1];  // the other airport; empty = none
+    int32_t livery;    // 0 = none
+    int32_t schedule;
+    int32_t sched;  // hhmm
+    int32_t kind;   // 1, 2, 11 or 16; also the strip-queue kind of the slot search
+    int32_t flags;  // ORed into the model type flags
+    int32_t plan;
+    char script[16 + 1];  // the move script; empty = none
+};
+// Record 6: an aircraft parked at stage start.
+struct ParkedRecord {
+    int32_t id;
+    int32_t spot;  // 0-63; 64 or more: not placed
+    int32_t flight;
+    char airline[8 + 1];
+    char type[8 + 1];
+    char port[8 + 1];
+    int32_t livery;
+    int32_t schedule;
+    int32_t sched;
+    int32_t flags;  // also: with a script named and this not -1, a departure strip at once
+    char script[16 + 1];
+};
+// Record 7: readies an aircraft already in the table.
+struct ReadyRecord {
+    int32_t time;
+    int32_t id;      // with bit 0x1000 the low 8 bits name a spot (GetAircraftAtSpot)
+    int32_t flight;  // >= 1; <= 0 links to the aircraft of ID id + flight
+    int32_t quantity;
+    int32_t kind;      // 2, 3, 4, 5, 6, 7, 9 or 32; also the strip-queue kind
+    int32_t status;    // StatusCode
+    char port[8 + 1];  // empty = unchanged
+    int32_t plan;
+    char script[16 + 1];
+};
+// The body of record 5000 (and of the scripts' condition): value id A, operator, value id B
+// or constant K, jump target.
+struct ConditionRecord {
+    int32_t a;
+    int32_t op;
+    int32_t b;
+    int32_t target;
+};
+// Each reads its record from `bytes` (the record from its opcode on); fields past `size` read
+// as zero. Returns 1 when the whole record was there, else 0.
+int ReadFlightRecord(const uint8_t* bytes, size_t size, FlightRecord* r);
+int ReadParkedRecord(const uint8_t* bytes, size_t size, ParkedRecord* r);
+int ReadReadyRecord(const uint8_t* bytes, size_t size, ReadyRecord* r);
+int ReadConditionRecord(const uint8_t* bytes, size_t size, ConditionRecord* r);
+
+// ---- the stage clock ----
+// The stage time as hhmm and the world ticks not yet turned into a minute.
+struct GameClock {
+    int32_t clock;  // hhmm
+    int32_t ticks;  // the accumulator
+    int32_t start;  // `starttime`, from the header
+    int32_t end;    // `endtime`: the full hour the stage ends at
+};
+GameClock& GetGameClock();
+// hhmm + `minutes` (0-59) with the hour carry: minutes past 59 move into the next hour (+40).
+int AddMinutes(int hhmm, int minutes);
+// Adds `ticks` to the clock: while the accumulator exceeds 600 the clock gains a minute (601
+// ticks for the first minute of a stage, 600 after). Returns the minutes gained.
+int AdvanceGameClock(GameClock* c, int ticks);
+// ((start + hours x 100) / 100) x 100, a length of 0 standing for 10 hours.
+int StageEndTime(int start, int hours);
+// The bonus at time over: ((limit - shown) x 100 / limit) x 10, plus 1000 when the shown
+// stress is 0; 0 when the shown stress has reached the limit. A limit of 0 stands for 10.
+uint32_t TimeOverBonus(uint32_t limit, uint32_t shownstress);
+
+// ---- the retry queue ----
+// Creations that had to wait: each entry keeps its own copy of its record, so a record that a
+// script built for the call outlives it.
+struct RetryEntry {
+    int32_t due;     // hhmm
+    int32_t delay;   // minutes
+    int32_t opcode;  // TT_CREATE (flight) or TT_READY (ready)
+    FlightRecord flight;
+    ReadyRecord ready;
+};
+constexpr int kRetryEntries = 32;
+struct RetryQueue {
+    int32_t count;
+    std::array<RetryEntry, kRetryEntries> entries;
+};
+RetryQueue& GetRetryQueue();
+// Defers a creation: due at the clock + 1 (no carry), with `delay`. Exactly one of the records
+// is given. Returns 1, or 0 when the queue is full (the deferral is refused and logged).
+int DeferCreation(const FlightRecord* flight, const ReadyRecord* ready, int delay);
+
+// ---- the stage's runway texts (record 9) ----
+struct StageRunways {
+    char runways[16 + 1];   // one digit per arrival runway: "0" closed
+    char runways2[16 + 1];  // stored, not read
+};
+StageRunways& GetStageRunways();
+
+// ---- the timetable ----
+// Stage set-up, before RunTimetable: the clock from the header's start (accumulator 0) and
+// its end time, the retry queue emptied, both runway texts "000000000000000".
+void ResetTimetable();
+// Stage set-up: runs the records due at the start (time 0), parking the aircraft of records 6
+// that stand before the first timed record; stops at the first timed record not at 0.
+void RunTimetable();
+// Per frame with the world ticks: advances the clock, runs the records that came due, retries
+// one waiting creation, and ends the stage (CLEAR or NOT_CLEAR) at its end time.
+void StepTimetable(int ticks);
+// The timetable's position (a byte offset into the timetable), -1 once it stopped for good.
+int GetTimetablePosition();
+
+// ---- game values and conditions ----
+// A value id: the class in the upper 16 bits, a parameter n in the lower; other ids are
+// constants and stand for themselves.
+int32_t GetGameValue(int32_t id);
+// 1 when the condition holds (operators 0x10-0x13, 0x20, 0x21, 0x30, 0x31, 0x40, 0x41), else 0.
+int TestCondition(const ConditionRecord& record);
+// The stage's 101 variables, written by record 5020, read through class 0x0FFF; all 0 at
+// program start and never cleared (a run plays one stage).
+constexpr int kGameVariables = 101;
+using GameVariables = std::array<int32_t, kGameVariables>;
+GameVariables& GetGameVariables();
+
+// ---- flight data files ----
+// airplane\<airline>.dat (112 bytes), airplane\<type>\<type>.dat (80) and etc\ap\<code>.dat
+// (80), read field by field; a short file reads zero-filled, and each text is cut to the field
+// of the record it is copied to, always NUL-terminated.
+constexpr int kAirlineFileSize = 112;
+constexpr int kTypeFileSize = 80;
+constexpr int kPortFileSize = 80;
+struct AirlineData {
+    char prefix[8];     // `callprefix`
+    char english[32];   // `airlinee`: at most 31 characters of the 64-byte field
+    char japanese[32];  // `airlinej`
+};
+struct TypeData {
+    char name[16];      // `typename`
+    char text[48];      // `typetext`
+    int32_t flags;      // the model type flags
+    int32_t value;      // stored negated in `typeoffset`
+    int32_t tailclear;  // 0 stands for 10000
+};
+struct PortData {
+    char english[32];   // `portnamee`, from a 16-byte field
+    char japanese[32];  // `portnamej`, from a 16-byte field
+    char third[32];     // `portname3`, from a 48-byte field
+};
+void ParseAirlineData(const uint8_t* bytes, size_t size, AirlineData* d);
+void ParseTypeData(const uint8_t* bytes, size_t size, TypeData* d);
+void ParsePortData(const uint8_t* bytes, size_t size, PortData* d);
+// "%s-%3.3d" for the prefix "JAIR" (any case), else "%s-%4.4d", cut to 16 bytes with its NUL.
+void FormatCallsign(char out[16], const char* prefix, int flight);
+// The bits the type name adds to the model type flags: 0x10000 for B74*, B76*, B77*, MD90,
+// A300 and A320, 0x20000 for B73*, else 0 (letters without regard to case).
+int32_t TypeFlagBits(const char* type);
+// Adds TypeFlagBits (type) to the object's type flags.
+void SetModelTypeFlags(int slot, const char* type);
+
+// ---- creation ----
+// Each returns 1 when the aircraft was created (applied), else 0. `fromTimetable` is 1 for the
+// timetable and the scripts (which may defer into the retry queue) and 0 for the retry queue;
+// `delay` is the delay in minutes shown on the strip (0 none).
+int CreateAircraft(const FlightRecord& record, int fromTimetable, int delay);
+int CreateParkedAircraft(const ParkedRecord& record);
+// `record.id` is rewritten when it named a spot.
+int CreateAircraftById(ReadyRecord& record, int fromTimetable, int delay);
+// Finds the body layer (the sub-layer <type><airline>, else the model's own layer) and the
+// named parts of the model in object slot `slot`, with their fallbacks.
+void FindModelParts(int slot, const char* body);
+
+// ---- model parts ----
+// Switches a model part (or does an aircraft-wide action) by its code. Returns 1, or 0 when
+// code 0x5000 finds no free ground support; codes outside the table do nothing and give 1.
+int SetModelPart(int slot, int code);
+// The slot + 1 of the fire-fighting vehicle whose water pipe is out, 0 none.
+int GetSprayingVehicle();
+
 // ---- per frame ----
 // Advances every aircraft by `ticks` world ticks (0 while paused or under a banner).
 void UpdateAircraft(int ticks);
-// Runs the stage clock and the timetable records that came due.
-void StepTimetable(int ticks);

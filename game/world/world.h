@@ -157,6 +157,42 @@ CameraRecord& GetCameraRecord();
 // record's `used` and `id`); a slot without a layer is left untouched.
 void DeleteObject(int slot);
 void CameraReset();
+// Loads an aircraft model file (a path relative to the program folder) into object slot
+// `slot` under a new root layer of the unique form of `name`. 1, or 0 when the file is missing
+// or cannot be loaded (the slot stays free).
+int LoadAircraftModel(int slot, const char* file, const char* name);
+// The panoramic view of the airport from the scenario's camera block, gliding over `ticks`
+// (0 jumps); `far` chooses the slow turn.
+void SetDefaultCamera(int ticks, int far);
+
+// ---- the boarding bridges ----
+// One row per spot 0-15: the bridge's three pose layers (null where the spot has no bridge).
+constexpr int kBridgeRows = 16;
+struct BridgeRow {
+    tagKRNL* pose[3];
+};
+using BridgeTable = std::array<BridgeRow, kBridgeRows>;
+BridgeTable& GetBridgeTable();
+
+// ---- ground support and ground events ----
+// 1 when a tug and its service car are both free.
+int IsGroundSupportFree();
+// A numbered ground event for the aircraft in `slot`; the result matters only for some codes.
+int GroundEvent(int slot, int code);
+void GroundEventCancel(int slot, int code);
+
+// ---- the smoke trail ----
+// The smoke particles' layer and emitter settings, and the source that the camera step emits
+// from while it is on (an offset from the followed aircraft).
+struct SmokeLayer;
+SmokeLayer* GetSmokeLayer();
+void SetEmitter(SmokeLayer* smoke, int emitter, double step, int life, int pattern, int size,
+                int fade);
+struct SmokeSource {
+    tagKRN3D offset;
+    int32_t on;
+};
+SmokeSource& GetSmokeSource();
 // The per-frame camera step; `ticks` are the frame's unpaused ticks.
 void CameraMain(int ticks);
 void GroundSupportMain(int ticks);

@@ -1,9 +1,11 @@
 // modelmake: layer text files from simple model descriptions.
 //
-//   modelmake <output folder> <description>...
+//   modelmake [-strict] <output folder> <description>...
 //
 // A description is a text of one command per line ('#' starts a comment):
-//   file <name>                  starts an output file (a layer text file); one top layer each
+//   file <name>                  starts an output file (a layer text file); one top layer each;
+//                                the name may lead through sub-folders ("B767/B767JAL.plm"),
+//                                made on demand
 //   layer <Name> ... end         a named layer; layers nest
 //   include <description>        the lines of another description (relative to this one)
 //   colour <r> <g> <b>           colour of the shapes that follow in the layer (default white)
@@ -20,7 +22,8 @@
 //   twin <sides>                 a low-detail twin beside the layer: "Lod" + its name, switched
 //                                off, its round shapes with <sides> sides
 // Layer names are matched by prefix without regard to case, so a name that begins another
-// name of the same file is warned about.
+// name of the same file is warned about; with -strict (models whose parts the game looks up by
+// name) it is an error.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -203,6 +206,8 @@ struct Builder {
     std::vector<std::string> names;
     std::string file;
     int warnings = 0;
+    bool strict = false;
+    int clashes = 0;
 
     Builder() : array(60000) {
         krn.chipmax = int(array.size());
@@ -387,10 +392,11 @@ struct Builder {
                 if (i == j || names[i].size() > names[j].size()) continue;
                 if (strncasecmp(names[i].c_str(), names[j].c_str(), names[i].size()) == 0) {
                     std::fprintf(stderr,
-                                 "%s: warning: layer name %s begins %s; a search for the first may "
+                                 "%s: %s: layer name %s begins %s; a search for the first may "
                                  "find the second\n",
-                                 file.c_str(), names[i].c_str(), names[j].c_str());
-                    ++warnings;
+                                 file.c_str(), strict ? "error" : "warning", names[i].c_str(),
+                                 names[j].c_str());
+                    ++(strict ? clashes : warnings);
                 }
             }
     }
@@ -404,10 +410,13 @@ struct Builder {
         }
         tagKRNL* master = KRNL_Start(&krn);
         Build(master, master, f.tops[0], 0, false);
+        clashes = 0;
         WarnPrefixes();
         bool ok = false;
-        if (master->layer > 0) {
+        if (master->layer > 0 && !clashes) {
             fs::path out = folder / f.name;
+            std::error_code ec;
+            fs::create_directories(out.parent_path(), ec);
             char sys[1024];
             ok = WynPlat_ToSystemPath(out.c_str(), sys, sizeof sys) &&
                  KRNL_SaveLayer(master->child[0], sys);
@@ -421,17 +430,20 @@ struct Builder {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: modelmake <output folder> <description>...\n");
+    const bool strict = argc > 1 && std::strcmp(argv[1], "-strict") == 0;
+    const int first = strict ? 2 : 1;
+    if (argc < first + 2) {
+        std::fprintf(stderr, "usage: modelmake [-strict] <output folder> <description>...\n");
         return 2;
     }
-    fs::path folder = argv[1];
+    fs::path folder = argv[first];
     std::error_code ec;
     fs::create_directories(folder, ec);
     Parser parser;
-    for (int i = 2; i < argc; ++i) parser.Parse(argv[i]);
+    for (int i = first + 1; i < argc; ++i) parser.Parse(argv[i]);
     if (parser.errors) return 1;
     Builder builder;
+    builder.strict = strict;
     for (const auto& f : parser.files)
         if (!builder.Write(f, folder)) return 1;
     return 0;

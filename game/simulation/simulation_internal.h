@@ -1,0 +1,38 @@
+// What the simulation's modules share among themselves; other subsystems use simulation.h.
+#pragma once
+
+#include "frame/frame.h"
+#include "simulation/simulation.h"
+#include "world/world.h"
+
+// The timetable position back to the first record (ClearAircraftTable).
+void ResetTimetablePosition();
+// The aircraft record and object record of a slot, or null outside 0-19 or without tables.
+AircraftRecord* AircraftAt(int slot);
+ObjectRecord* ObjectAt(int slot);
+// Shows (1) or hides (0) a part layer and its subtree; a part the model lacks (null) is skipped.
+void ShowPart(tagKRNL* part, int on);
+// The box for a record that names an aircraft no slot holds in play.
+void WarnNoAircraft(int id);
+// Keeps the day of the week of the system clock for the game values (stage set-up).
+void CaptureWeekday();
+// Looks up a fire-fighting vehicle's pipes ("paipu1", "paipu2") into the flap slots and its
+// water jets ("water1"-"water4") into the four door slots.
+void FindVehicleParts(int slot);
+// The three landing lights and their state word, when the model has "ldlightm".
+void SetLandingLights(int slot, int on);
+// Propellers at rest (0) or turning (1), when the model has "brdoff".
+void SetPropellers(int slot, int turning);
+
+// ---- the frame's services, declared here until the frame's own header holds them ----
+// The window title "Wynmoor２ Sarnet Corvessa Ver1.00".
+extern const char kGameTitle[];
+// Sets the main window's title to "<title> <step>" (a stage-building step).
+void SetTitleStep(const char* step);
+// The strip board's y in the 2D screen (`stageoffset`: 400 docked, 200 floating).
+int GetStageOffset();
+// The stage-cleared flag: set by the timetable when the stage ends cleared.
+int GetStageCleared();
+void SetStageCleared(int cleared);
+// 1 when program folder + `path` names a file.
+int FileExists(const char* path);

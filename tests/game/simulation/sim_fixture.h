@@ -1,0 +1,231 @@
+// A stage without windows for the simulation's tests: the aircraft and object tables, a layer
+// tree on an engine record that loads no pictures, the program folder, the airport record and
+// a scenario image whose timetable the test writes, and the stand-ins' call list emptied.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controller/controller.h"
+#include "frame/frame_internal.h"
+#include "simulation/simulation_internal.h"
+#include "standins.h"
+#include "world/world.h"
+#include "wynbytes.h"
+#include "wynplat.h"
+
+namespace simtest {
+
+inline int LoadTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
+inline int DropTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
+
+// Little-endian words and fixed text fields, appended.
+struct Bytes {
+    std::vector<uint8_t> b;
+    Bytes& i(int32_t v) {
+        for (int k = 0; k < 4; ++k) b.push_back(uint8_t(uint32_t(v) >> (8 * k)));
+        return *this;
+    }
+    Bytes& t(const char* s, size_t field) {
+        const size_t n = std::min(std::strlen(s), field);
+        b.insert(b.end(), s, s + n);
+        b.insert(b.end(), field - n, 0);
+        return *this;
+    }
+    Bytes& add(const Bytes& o) {
+        b.insert(b.end(), o.b.begin(), o.b.end());
+        return *this;
+    }
+};
+
+// Record 5 with the fields a test usually sets; the rest as given.
+inline Bytes Flight(int time, int id, const char* airline, const char* type, int knots = 210,
+                    int kind = 1, int flight = 7, const char* port = "", int livery = 0,
+                    const char* script = "") {
+    Bytes r;
+    r.i(TT_CREATE).i(time).i(id).i(-3000).i(4000).i(3000).i(knots).i(160).i(flight);
+    r.t(airline, 8).t(type, 8).t(port, 8).i(livery).i(11).i(1005).i(kind).i(0).i(0x200);
+    return r.t(script, 16);
+}
+inline Bytes Parked(int id, int spot, const char* airline, const char* type, int flags = 0,
+                    const char* script = "") {
+    Bytes r;
+    r.i(TT_PARK).i(id).i(spot).i(100 + id).t(airline, 8).t(type, 8).t("KRG", 8).i(0).i(21);
+    return r.i(1030).i(flags).t(script, 16);
+}
+inline Bytes Ready(int time, int id, int kind, int status = 0, int flight = 808,
+                   const char* port = "", const char* script = "") {
+    Bytes r;
+    r.i(TT_READY).i(time).i(id).i(flight).i(3).i(kind).i(status).t(port, 8).i(0x300);
+    return r.t(script, 16);
+}
+inline Bytes End() { return Bytes().i(TT_END); }
+
+class SimCase : public ::testing::Test {
+  protected:
+    SimCase()
+        : aircraft_(new AircraftTable()),
+          objects_(new ObjectTable()),
+          airport_(new AirportRecord()),
+          image_(new ScenarioImage()),
+          krn_(new tagKRN()),
+          chips_(40000) {
+        std::memset(aircraft_.get(), 0, sizeof(AircraftTable));
+        std::memset(objects_.get(), 0, sizeof(ObjectTable));
+        std::memset(airport_.get(), 0, sizeof(AirportRecord));
+        std::memset(image_.get(), 0, sizeof(ScenarioImage));
+        std::memset(krn_.get(), 0, sizeof(tagKRN));
+        krn_->chipmax = int(chips_.size());
+        krn_->lpchip = chips_.data();
+        krn_->ACC_LOADTEXTURE = LoadTexture;
+        krn_->ACC_DELETETEXTURE = DropTexture;
+        SetAircraftTable(aircraft_.get());
+        SetObjectTable(objects_.get());
+        SetAirportRecord(airport_.get());
+        SetScenarioImage(image_.get());
+        FrameHandles& f = Handles();
+        f.root = KRNL_Start(krn_.get());
+        char sys[MAX_PATH - 1];
+        WynPlat_ToSystemPath(WynPlat_ProgramDir(), sys, sizeof sys);
+        std::snprintf(f.homedir, sizeof f.homedir, "%s\\", sys);
+        GetScenarioHeader() = ScenarioHeader{};
+        GetStageRunways() = StageRunways{};
+        GetStageWeather() = StageWeather{};
+        SetTimetable(End());
+        ResetTimetable();
+        ClearAircraftTable();
+        GetGameVariables().fill(0);
+        GetStripQueue().fill(0);
+        GetBridgeTable() = BridgeTable{};
+        GetHud() = HudNumbers{};
+        SetStageState(STAGE_PLAY);
+        SetGamePhase(GAMEPHASE_RUNNING);
+        SetSelectedAircraft(-1);
+        StandInCalls().clear();
+        for (int s = 0; s < kAirportSpots; ++s) {
+            AirportPlace& p = airport_->spots[size_t(s)];
+            std::snprintf(p.name, sizeof p.name, "SPOT %d", s + 1);
+            p.x = 10000 * s + 250;  // x 100 s + 2 after the division
+            p.z = -5099;            // z -50
+            p.height = 3;
+            p.heading = 90 + s;
+        }
+        boxes_ = WynPlat_MessageBoxCount();
+    }
+    ~SimCase() override {
+        KRNL_End(Handles().root);
+        Handles().root = nullptr;
+        SetAircraftTable(nullptr);
+        SetObjectTable(nullptr);
+        SetAirportRecord(nullptr);
+        SetScenarioImage(nullptr);
+    }
+
+    // The image holds a header of 0xec bytes and then `records`; the header's start time and
+    // length are set and the clock reset to them.
+    void SetTimetable(const Bytes& records, int start = 930, int hours = 1) {
+        std::memset(image_->bytes, 0, sizeof image_->bytes);
+        std::memcpy(image_->bytes + kTimetable, records.b.data(), records.b.size());
+        ScenarioHeader& h = GetScenarioHeader();
+        h.timetable = kTimetable;
+        h.size = kTimetable + int(records.b.size());
+        h.starttime = start;
+        h.hours = hours;
+        ResetTimetable();
+        ClearAircraftTable();
+    }
+    // Steps whole minutes: the first minute of a stage takes 601 ticks.
+    void Minutes(int n) {
+        for (int k = 0; k < n; ++k) StepTimetable(GetGameClock().ticks == 0 ? 601 : 600);
+    }
+
+    AircraftRecord& A(int slot) { return (*aircraft_)[size_t(slot)]; }
+    ObjectRecord& O(int slot) { return (*objects_)[size_t(slot)]; }
+    AirportRecord& Airport() { return *airport_; }
+    int NewBoxes() const { return WynPlat_MessageBoxCount() - boxes_; }
+    std::string LastBox() const {
+        char caption[256], text[512];
+        if (!WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text)) return "";
+        return std::string(caption) + "|" + text;
+    }
+    // Whether a stand-in call was made (a line of the call list).
+    static bool Called(const std::string& line) {
+        const auto& c = StandInCalls();
+        return std::find(c.begin(), c.end(), line) != c.end();
+    }
+    static int CountCalls(const std::string& prefix) {
+        int n = 0;
+        for (const std::string& c : StandInCalls()) n += c.compare(0, prefix.size(), prefix) == 0;
+        return n;
+    }
+
+    static constexpr int kTimetable = 0xec;
+
+  private:
+    std::unique_ptr<AircraftTable> aircraft_;
+    std::unique_ptr<ObjectTable> objects_;
+    std::unique_ptr<AirportRecord> airport_;
+    std::unique_ptr<ScenarioImage> image_;
+    std::unique_ptr<tagKRN> krn_;
+    std::vector<tagKRNCHIP> chips_;
+    int boxes_ = 0;
+};
+
+}  // namespace simtest
+
+namespace simtest {
+
+// Records as the scripts build them, with the fields a test usually sets.
+inline FlightRecord MakeFlight(int id, const char* airline, const char* type, int kind = 1,
+                               int knots = 210, int flight = 7) {
+    FlightRecord f{};
+    f.id = id;
+    f.x = -3000;
+    f.z = 4000;
+    f.feet = 3000;
+    f.knots = knots;
+    f.heading = 160;
+    f.flight = flight;
+    std::snprintf(f.airline, sizeof f.airline, "%s", airline);
+    std::snprintf(f.type, sizeof f.type, "%s", type);
+    f.schedule = 11;
+    f.sched = 1005;
+    f.kind = kind;
+    f.plan = 0x200;
+    return f;
+}
+inline ParkedRecord MakeParked(int id, int spot, const char* airline, const char* type) {
+    ParkedRecord p{};
+    p.id = id;
+    p.spot = spot;
+    p.flight = 100 + id;
+    std::snprintf(p.airline, sizeof p.airline, "%s", airline);
+    std::snprintf(p.type, sizeof p.type, "%s", type);
+    p.sched = 1030;
+    return p;
+}
+inline ReadyRecord MakeReady(int id, int kind, int status = 0, int flight = 808) {
+    ReadyRecord y{};
+    y.id = id;
+    y.kind = kind;
+    y.status = status;
+    y.flight = flight;
+    y.time = 1000;
+    y.quantity = 3;
+    y.plan = 0x300;
+    return y;
+}
+
+// The switch of a model part in object slot `slot`: 1 shown, 0 hidden, -1 no such part.
+inline int Sw(const ObjectRecord& o, const char* part) {
+    tagKRNL* l = o.layer ? KRNL_SearchLayer(o.layer, part) : nullptr;
+    return l ? l->sw : -1;
+}
+
+}  // namespace simtest
