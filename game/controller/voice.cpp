@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -35,27 +37,97 @@ void NoteMissing(const char* word) {
     std::snprintf(g_missingwords + n, sizeof g_missingwords - n, "%s%s", n ? " " : "", word);
 }
 
+// Samples pass through the sound library's lock, so the DirectSound records work too.
+uint8_t* Samples(tagTOVWAVE* wave, DWORD* size) {
+    void* data = nullptr;
+    if (!TOV_LockWave(wave, &data, size)) return nullptr;
+    return static_cast<uint8_t*>(data);
+}
+
 // ---- the files of the voice folder ----
-int FileExistsAt(const char* path) { return NXL_FILE_Exist(path); }
+// The radio speaks the same few hundred words again and again: after its first use a word file's
+// existence, stored format and samples are kept, so that a message costs one file read (its
+// first word, which makes the message's wave record) instead of two file probes per word.
+struct CachedWord {
+    int exists = -1;  // -1 not asked yet
+    int formatted = -1;
+    int rate = 0, bits = 0, channels = 0;
+    bool loaded = false;
+    std::vector<uint8_t> samples;
+};
+std::unordered_map<std::string, CachedWord> g_cache;
+
+CachedWord& Cached(const char* path) { return g_cache[path]; }
+
+int FileExistsAt(const char* path) {
+    CachedWord& c = Cached(path);
+    if (c.exists < 0) c.exists = NXL_FILE_Exist(path) ? 1 : 0;
+    return c.exists;
+}
 int FileRead(const char* path, tagTOVWAVE* wave) { return TOV_WaveRead(path, wave); }
 int FileAppend(const char* path, tagTOVWAVE* wave) { return TOV_AppendWaveRead(path, wave); }
 // The format the file stores (the sound library's reader turns 16 bits into 8).
 int FileFormat(const char* path, int* rate, int* bits, int* channels) {
-    HANDLE f = NXL_FILE_ReadOpen(path);
-    if (!f) return 0;
-    uint8_t head[44];
-    const int n = NXL_FILE_Read(f, head, sizeof head);
-    NXL_FILE_Close(f);
-    wyn::ByteReader r(head, n > 0 ? size_t(n) : 0);
-    if (!r.at("RIFF") || !r.skip(12) || !r.at("fmt ") || !r.skip(10)) return 0;
-    *channels = r.u16();
-    *rate = int(r.u32());
-    r.skip(6);
-    *bits = r.u16();
-    return r.ok() ? 1 : 0;
+    CachedWord& c = Cached(path);
+    if (c.formatted < 0) {
+        c.formatted = 0;
+        if (HANDLE f = NXL_FILE_ReadOpen(path)) {
+            uint8_t head[44];
+            const int n = NXL_FILE_Read(f, head, sizeof head);
+            NXL_FILE_Close(f);
+            wyn::ByteReader r(head, n > 0 ? size_t(n) : 0);
+            if (r.at("RIFF") && r.skip(12) && r.at("fmt ") && r.skip(10)) {
+                c.channels = r.u16();
+                c.rate = int(r.u32());
+                r.skip(6);
+                c.bits = r.u16();
+                c.formatted = r.ok() ? 1 : 0;
+            }
+        }
+    }
+    if (!c.formatted) return 0;
+    *rate = c.rate, *bits = c.bits, *channels = c.channels;
+    return 1;
+}
+// The samples of a word file as the sound library reads them.
+const std::vector<uint8_t>& FileSamples(const char* path) {
+    CachedWord& c = Cached(path);
+    if (!c.loaded) {
+        c.loaded = true;
+        tagTOVWAVE w = {};
+        DWORD size = 0;
+        if (TOV_WaveRead(path, &w))
+            if (uint8_t* data = Samples(&w, &size)) {
+                c.samples.assign(data, data + size);
+                TOV_UnlockWave(&w, data, size);
+            }
+        TOV_WaveFree(&w);
+    }
+    return c.samples;
 }
 const VoiceWordStore kFiles = {FileExistsAt, FileRead, FileAppend, FileFormat};
 const VoiceWordStore* g_store = &kFiles;
+
+// While BuildVoice runs over the files, the words after the first are gathered here and added
+// to the wave in one piece at its end.
+bool g_assembling = false;
+std::vector<uint8_t> g_pending;
+
+void FlushPending(tagTOVWAVE* wave) {
+    if (g_pending.empty() || !wave->data) return g_pending.clear();
+    // TOV_AppendSpace reads an amount of 1 as one millisecond: a lone sample gets a twin.
+    if (g_pending.size() == 1) g_pending.push_back(128);
+    const DWORD before = DWORD(wave->size);
+    if (TOV_AppendSpace(wave, int(g_pending.size()), 0)) {
+        DWORD size = 0;
+        if (uint8_t* s = Samples(wave, &size)) {
+            if (size >= before + g_pending.size())
+                std::memcpy(s + before, g_pending.data(), g_pending.size());
+            TOV_UnlockWave(wave, s, size);
+        }
+    }
+    g_pending.clear();
+}
 
 bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\\'; }
 // A Shift-JIS lead byte: it and the byte after it are one character, so a second byte that
@@ -81,9 +153,21 @@ bool WordPath(char* path, size_t cap, const char* voice, const char* word) {
 void AppendWave(const char* path, tagTOVWAVE* wave) {
     if (!wave->data) {
         if (g_store->read(path, wave)) CheckVoiceFormat(path, wave);
+    } else if (g_assembling) {
+        const std::vector<uint8_t>& s = FileSamples(path);
+        g_pending.insert(g_pending.end(), s.begin(), s.end());
     } else {
         g_store->append(path, wave);
     }
+}
+
+// The pause after a word ending in "."; like any append it needs a wave to add to.
+void AppendPause(tagTOVWAVE* wave) {
+    if (!wave->data) return;
+    if (g_assembling)
+        g_pending.insert(g_pending.end(), kPauseBytes, 128);
+    else
+        TOV_AppendSpace(wave, kPauseBytes, 0);
 }
 
 void Say(const char* voice, tagTOVWAVE* wave, const char* word) {
@@ -94,22 +178,17 @@ void SayChar(const char* voice, tagTOVWAVE* wave, char c) {
     AppendVoiceWord(voice, wave, word);
 }
 
-// Samples pass through the sound library's lock, so the DirectSound records work too.
-uint8_t* Samples(tagTOVWAVE* wave, DWORD* size) {
-    void* data = nullptr;
-    if (!TOV_LockWave(wave, &data, size)) return nullptr;
-    return static_cast<uint8_t*>(data);
-}
-
 void MixNoise(tagTOVWAVE* wave) {
     DWORD nsize = 0, size = 0;
     uint8_t* noise = Samples(&g_noise, &nsize);
     if (!noise || nsize == 0) return;
     uint8_t* s = Samples(wave, &size);
     if (!s) return;
-    for (DWORD i = 0, j = 0; i < size; ++i) {
-        s[i] = uint8_t(noise[j] + (int(s[i]) - 128) * 70 / 100);
-        if (++j == nsize) j = 0;
+    // In runs of the noise wave's length, so that the inner loop has no wrap test and vectorizes.
+    for (DWORD at = 0; at < size; at += nsize) {
+        const DWORD n = size - at < nsize ? size - at : nsize;
+        uint8_t* run = s + at;
+        for (DWORD j = 0; j < n; ++j) run[j] = uint8_t(noise[j] + (int(run[j]) - 128) * 70 / 100);
     }
     TOV_UnlockWave(wave, s, size);
     TOV_UnlockWave(&g_noise, noise, nsize);
@@ -281,7 +360,10 @@ int ClampSpeaker(int speaker) { return speaker >= 0 && speaker < kSpeakers ? spe
 
 // ---- the voice folder ----
 
-void SetVoiceWordStore(const VoiceWordStore* store) { g_store = store ? store : &kFiles; }
+void SetVoiceWordStore(const VoiceWordStore* store) {
+    g_store = store ? store : &kFiles;
+    g_cache.clear();
+}
 
 const char* GetVoiceFolder() { return g_folder; }
 
@@ -295,6 +377,7 @@ void LoadVoiceNoise() {
 void VoiceInit(HWND window, const char* folder) {
     g_window = window;
     lstrcpynA(g_folder, folder ? folder : "", sizeof g_folder);
+    g_cache.clear();
     LoadVoiceNoise();
 }
 
@@ -359,7 +442,7 @@ int AppendVoiceWord(const char* voice, tagTOVWAVE* wave, const char* word) {
         // Without error.wav itself the word is left out rather than boxed for every message.
         if (result || g_store->exists(path)) AppendWave(path, wave);
     }
-    if (pause) TOV_AppendSpace(wave, kPauseBytes, 0);
+    if (pause) AppendPause(wave);
     return result;
 }
 
@@ -458,6 +541,7 @@ int BuildVoice(const char* voice, const char* text, tagTOVWAVE* wave, char* capt
     g_missing = 0;
     g_missingwords[0] = 0;
     char token[kToken];
+    g_assembling = g_store == &kFiles;
     for (const char* p = text;;) {
         int bracket = 0;
         const char* next = NextVoiceToken(p, token, &bracket);
@@ -468,6 +552,8 @@ int BuildVoice(const char* voice, const char* text, tagTOVWAVE* wave, char* capt
             SpeakToken(voice, token, wave);
         p = next;
     }
+    g_assembling = false;
+    FlushPending(wave);
     if (wave->data && noise) MixNoise(wave);
     if (echo) MixEcho(wave);
     WriteCaption(text, caption);

@@ -1,7 +1,11 @@
 // The voice: the tokens of a voice text and the words and bytes they give, captions, radio
 // noise and echo, the format boxes, the speakers' voices and the announcements' two voices.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -313,4 +317,83 @@ TEST_F(Voice, AnnouncementsTakeVoice7Then8) {
     TOV_End2();
     for (int v : {7, 8}) TOV_WaveFree(GetVoiceWave(v));
     WynPlat_SetVirtualClock(0);
+}
+
+namespace {
+
+// A RIFF WAVE file with the fixed 44-byte header.
+std::string WaveFile(const std::vector<uint8_t>& data, int rate = 11025, int bits = 8,
+                     int channels = 1) {
+    std::string f;
+    auto put = [&](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) f.push_back(char(v >> (8 * i)));
+    };
+    f += "RIFF";
+    put(uint32_t(36 + data.size()), 4);
+    f += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);
+    put(uint32_t(channels), 2);
+    put(uint32_t(rate), 4);
+    put(uint32_t(rate * channels * bits / 8), 4);
+    put(uint32_t(channels * bits / 8), 2);
+    put(uint32_t(bits), 2);
+    f += "data";
+    put(uint32_t(data.size()), 4);
+    f.append(data.begin(), data.end());
+    return f;
+}
+
+}  // namespace
+
+// The voice folder's files, as the game reads them: through the platform's resolver (any case,
+// Shift-JIS names of UTF-8 files), each word's samples in order, a message built twice the same.
+TEST(VoiceFiles, AssemblesWordFilesInOrder) {
+    const std::string dir = "scratch_voice_" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    const auto put = [&](const std::string& rel, const std::string& bytes) {
+        const std::filesystem::path p = std::filesystem::path(dir) / rel;
+        std::filesystem::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << bytes;
+    };
+    const auto samples = [](size_t n, uint8_t v) { return std::vector<uint8_t>(n, v); };
+    put("mla/roger.wav", WaveFile(samples(300, 10)));
+    put("mla/3.wav", WaveFile(samples(200, 30)));
+    put("mla/4.wav", WaveFile(samples(210, 40)));
+    put("mla/LEFT.wav", WaveFile(samples(220, 50)));
+    put(reinterpret_cast<const char*>(u8"mla/日航整備_21.wav"), WaveFile(samples(230, 60)));
+    put("mla/wide.wav", WaveFile(std::vector<uint8_t>(400, 0x80), 11025, 16));
+    put("space.wav", WaveFile(samples(100, 128)));
+    put("error.wav", WaveFile(samples(50, 250)));
+    SetVoiceWordStore(nullptr);
+    VoiceInit(nullptr, (dir + "\\").c_str());
+    std::vector<uint8_t> want;
+    for (auto [n, v] : {std::pair<size_t, uint8_t>{300, 10},
+                        {4096, 128},
+                        {200, 30},
+                        {210, 40},
+                        {220, 50},
+                        {100, 128},
+                        {230, 60},
+                        {50, 250}})
+        want.insert(want.end(), n, v);
+    for (int round = 0; round < 2; ++round) {
+        tagTOVWAVE wave = {};
+        char caption[kAtcText];
+        BuildVoice("MLA", "ROGER. 34L @[\\][ ]日航整備_21 nothing", &wave, caption, 0, 0);
+        ASSERT_NE(wave.data, nullptr);
+        EXPECT_EQ(std::vector<uint8_t>(wave.data, wave.data + wave.size), want) << round;
+        EXPECT_STREQ(caption, "ROGER. 34L  日航整備 21 nothing");
+        EXPECT_EQ(GetVoiceMissing(nullptr), 1);
+        TOV_WaveFree(&wave);
+    }
+    // The first word's stored format is checked (the reader turned the 16 bits into 8).
+    const int before = WynPlat_MessageBoxCount();
+    tagTOVWAVE wave = {};
+    char caption[kAtcText];
+    BuildVoice("mla", "wide wide", &wave, caption, 0, 0);
+    EXPECT_EQ(WynPlat_MessageBoxCount() - before, 1);
+    TOV_WaveFree(&wave);
+    VoiceEnd();
+    std::filesystem::remove_all(dir);
 }
