@@ -7,8 +7,6 @@
 namespace vskcomp {
 namespace {
 
-bool IsOperator(BYTE b) { return VskOperatorLevel(b) > 0 || b == VSKCODE_NOT; }
-
 class Checker {
   public:
     Checker(const BYTE* code, size_t size) : r_(code, size), code_(code), size_(size) {}
@@ -35,8 +33,9 @@ class Checker {
         for (;;) {
             BYTE b = Here();
             if (r_.pos() >= size_) return false;  // a block always ends in its 0 byte
+            // Every byte from 0x80 up is an operator byte, as the executor reads it: a statement
+            // that begins with a prefix right after another on its line joins that one.
             if (b < 0x80) return true;
-            if (!IsOperator(b)) return false;
             r_.skip(1);
             if (b == VSKCODE_INC || b == VSKCODE_DEC) return true;
             if (!Operand()) return false;

@@ -29,9 +29,12 @@
 //                   compiler writes one where the source breaks the line before a statement)
 //   0x00            the end of the block
 //   anything else   a statement: an expression
-// An expression is an operand, then any number of pairs of an operator byte (0x81 and above)
-// and an operand; it ends at the first byte below 0x80 after a complete operand, which begins
-// the next item, or right after a postfix 0xD1 or 0xD2.
+// An expression is an operand, then any number of pairs of an operator byte and an operand;
+// it ends at the first byte below 0x80 after a complete operand, which begins the next item,
+// or right after a postfix 0xD1 or 0xD2. Every byte from 0x80 up that stands where an operator
+// may stand is read as one (a byte without a level does nothing): so a statement that begins
+// with a prefix (0x92, 0x94) right after another statement on its line joins that statement,
+// as "1;-2;" compiles to 02 01 94 02 02.
 // Operands (each may be preceded by 0x92 "!" and then 0x94 unary "-", in that order; a call
 // argument may begin with 0x91 "\", which makes it a reference: a variable follows):
 #define VSKCODE_END 0x00

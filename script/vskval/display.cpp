@@ -3,9 +3,26 @@
 #include <cstring>
 
 #include "umb33.h"
+#include "vsk_sjis.h"
 #include "vskval_internal.h"
 
 using namespace vskval;
+
+namespace {
+
+// A text cut to fit its buffer may end in the first byte of a double-byte character: drop it.
+void TrimCut(char* text, size_t cap) {
+    size_t n = std::strlen(text);
+    if (n + 1 < cap) return;  // not cut
+    size_t at = 0, last = 0;
+    while (at < n) {
+        last = at;
+        at += vsk::IsLeadByte(BYTE(text[at])) ? 2 : 1;
+    }
+    if (at > n) text[last] = 0;  // its last character was cut in half
+}
+
+}  // namespace
 
 int WINAPI VSKVAL_DisplayValue(tagVALUAREA* ctx, tagVALUE* value, char* text, size_t cap) {
     if (!value || !text || cap == 0) return 0;
@@ -71,5 +88,6 @@ int WINAPI VSKVAL_DisplayValue(tagVALUAREA* ctx, tagVALUE* value, char* text, si
             std::snprintf(text, cap, "NULL");
             break;
     }
+    TrimCut(text, cap);
     return 1;
 }

@@ -142,6 +142,9 @@ TEST(VskCompiler, VariablesIndexesAndOperators) {
          {0x02, 1, 0xA1, 0x02, 2, 0xA4, 0x02, 3, 0xA7, 0x02, 4, 0xA3, 0x02, 5, 0xA6,
           0x02, 6, 0xC2, 0x02, 7, 0xC1, 0x02, 8, 0xC3, 0x02, 9, 0xB8, 0x02, 1}},
         {"1!2;", {0x02, 1, 0x92, 0x02, 2}},
+        // A statement that begins with a prefix joins the one before it on its line: its
+        // first byte reads as an operator byte.
+        {"1;-2;", {0x02, 1, 0x94, 0x02, 2}},
     };
     for (const Case& c : kCases) {
         Raw want = c.code;

@@ -153,7 +153,7 @@ TEST(VskSnb, DamagedFilesAreRefusedWithTheirMessage) {
         {"string of 1000 units", SnbFile(longString)},
         {"string without its 0 unit", SnbFile({0x08, 1, 0, 'a', 0, 'b', 0, 0x00})},
         {"unknown operand", SnbFile({0x07, 0x00})},
-        {"unknown operator", SnbFile({0x01, 0xFF, 0x01, 0x00})},
+        {"operator without an operand", SnbFile({0x01, 0xA5, 0x00})},
         {"local letter out of range", SnbFile({0x0E, '[', 0x00})},
         {"number out of range", SnbFile({0x05, 0x00, 0xCA, 0x9A, 0x3B, 0, 0, 0, 0, 0x00})},
         {"nested too deep", SnbFile(deep)},

@@ -313,6 +313,10 @@ TEST(VskDisplay, EveryTypeHasItsForm) {
     EXPECT_EQ(bare.mode, VSK_MODE_STRING);
     VSKVAL_DisplayValue(ctx, &s, text, 3);  // cut to fit
     EXPECT_STREQ(text, "\"a");
+    tagVALUE wide = Str(ctx, "\x82\xA0\x82\xA2");
+    VSKVAL_DisplayValue(ctx, &wide, text, 5);  // never half a character
+    EXPECT_STREQ(text, "\"\x82\xA0");
+    VSKFAQ_Clear(ctx, &wide);
     VSKFAQ_Clear(ctx, &s);
 }
 
