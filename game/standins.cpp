@@ -30,46 +30,11 @@ void Called(const char* format, ...) {
 // ---- traffic simulation ----
 void UpdateAircraft(int) {}
 
-// ---- airport world and cameras ----
+// ---- cameras and scene animation ----
 namespace {
-ObjectTable* g_objects = nullptr;
-AirportRecord* g_airport = nullptr;
-SidTable* g_sid = nullptr;
 CameraRecord g_camera = {};
 }  // namespace
-ObjectTable* GetObjectTable() { return g_objects; }
-void SetObjectTable(ObjectTable* table) { g_objects = table; }
-AirportRecord* GetAirportRecord() { return g_airport; }
-void SetAirportRecord(AirportRecord* airport) { g_airport = airport; }
-SidTable* GetSidTable() { return g_sid; }
-void SetSidTable(SidTable* table) { g_sid = table; }
 CameraRecord& GetCameraRecord() { return g_camera; }
-int GetInformationLetter() { return 0; }
-// The airport world's object release, as far as aircraft creation and the model parts need it.
-void DeleteObject(int slot) {
-    Called("DeleteObject %d", slot);
-    ObjectTable* objects = GetObjectTable();
-    if (!objects || slot < 0 || slot >= kObjectSlots || !(*objects)[size_t(slot)].layer) return;
-    ObjectRecord& o = (*objects)[size_t(slot)];
-    KRNL_DeleteLayer(o.layer, 1);
-    const tagKRN3D pos = o.pos, angle = o.angle;
-    const int32_t flight = o.flight, kind = o.kind, state = o.state, step = o.step, link = o.link,
-                  count = o.count, hold = o.hold;
-    o = ObjectRecord{};
-    o.pos = pos;
-    o.angle = angle;
-    o.flight = flight;
-    o.kind = kind;
-    o.state = state;
-    o.step = step;
-    o.link = link;
-    o.count = count;
-    o.hold = hold;
-    if (AircraftTable* t = GetAircraftTable(); t && slot < kAircraftSlots) {
-        (*t)[size_t(slot)].used = 0;
-        (*t)[size_t(slot)].id = 0;
-    }
-}
 void CameraReset() {}
 void CameraMain(int) {}
 void GroundSupportMain(int) {}
@@ -160,7 +125,6 @@ namespace {
 StripQueue g_stripqueue = {};
 HudNumbers g_hud = {};
 int g_selected = -1;
-BridgeTable g_bridges = {};
 SmokeSource g_smokesource = {};
 }  // namespace
 
@@ -217,7 +181,6 @@ int LoadAircraftModel(int slot, const char* file, const char* name) {
     return 1;
 }
 void SetDefaultCamera(int ticks, int far) { Called("SetDefaultCamera %d %d", ticks, far); }
-BridgeTable& GetBridgeTable() { return g_bridges; }
 int IsGroundSupportFree() {
     Called("IsGroundSupportFree");
     return 1;

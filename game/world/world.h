@@ -72,6 +72,9 @@ struct ViewPoint {
 };
 constexpr int kViewPointFirst = 20;
 using ViewPointTable = std::array<ViewPoint, kObjectSlots - kViewPointFirst>;
+ViewPointTable& GetViewPointTable();
+// The record of object slot `slot` (20-99); any other slot (an area outside 0-79) reads zeros.
+const ViewPoint& GetViewPoint(int slot);
 
 // ---- the airport record (AirportRecord) ----
 // The loaded airport description, read field by field from the ".ad3" (or ".ad2") file. Names
@@ -126,6 +129,100 @@ static_assert(sizeof(SidTable) == 4096, "the SID block of the airport");
 SidTable* GetSidTable();
 void SetSidTable(SidTable* table);
 
+// ---- the route table (RouteTable) ----
+// The departure routes of the ".si2" file: 16 groups of 32 entries, each five 16-bit values
+// (the first four are radio message numbers) and a name; beside them, per group, the entry
+// indexes in file order, ended by 0 (so an index 0 is never listed).
+struct RouteEntry {
+    int16_t value[5];
+    char name[16 + 1];
+};
+constexpr int kRouteGroups = 16;
+constexpr int kRouteEntries = 32;
+constexpr int kRouteListed = 8;
+struct RouteTable {
+    RouteEntry entry[kRouteGroups][kRouteEntries];
+    int32_t list[kRouteGroups][kRouteListed];
+};
+RouteTable& GetRouteTable();
+
+// ---- the point table (PointTable) ----
+// The ".ptd" file's (x, z) pairs of world coordinates, read as they stand: the taxi-route
+// points that route previews and the radar draw between.
+struct TablePoint {
+    int32_t x, z;
+};
+constexpr int kPointTableBytes = 1024;
+constexpr int kTablePoints = kPointTableBytes / 8;
+struct PointTable {
+    TablePoint point[kTablePoints];
+    int32_t count;  // whole points read
+};
+PointTable& GetPointTable();
+
+// ---- the exchange table (ExchangeTableEntry) ----
+// The ".dfa" file: per menu item or instruction, the status it leads to and the radio messages
+// of its exchange. `count` is the bytes read divided by 24.
+struct ExchangeTableEntry {
+    int32_t code;    // item code (whole), or an instruction in bits 12-23
+    int32_t next;    // status the aircraft takes when the item is chosen
+    int32_t msg[4];  // message numbers, -1 none
+};
+constexpr int kExchangeEntries = 128;
+struct ExchangeTable {
+    ExchangeTableEntry entry[kExchangeEntries];
+    int32_t count;
+};
+ExchangeTable& GetExchangeTable();
+
+// ---- the airport's named layers ----
+// The sub-layers of the scenery that LoadAirport finds by name (0 where the scenery lacks one);
+// the cameras, the scene animations, the route preview and the ground events switch them.
+constexpr int kRunwayLightLayers =
+    6;                           // "endlight", "alslgt", "alsl24", "r_light", "rwli16", "rwli34"
+struct AirportLayers {
+    tagKRNL* radar[2];      // "radwrot", "radrrot"
+    int32_t radarangle[2];  // 0 and 180 after loading, degrees 0-359
+    tagKRNL* airporton;     // near scenery
+    tagKRNL* airportoff;    // far scenery
+    int32_t nearshown;      // 1 while "airporton" is shown
+    tagKRNL* runwaylights[kRunwayLightLayers];
+    tagKRNL* stlight[3];  // "stlight", "stlight2", "stlight3"
+    tagKRNL* woods[2];    // "woods", "woods2"
+    tagKRNL* rwlight;
+    tagKRNL* nlight;
+    int32_t reserved;                 // chips of "rwlight" and "nlight" in their fixed slots
+    tagKRNL* level[3];                // "obj_0", "obj_1", "obj_2"
+    tagKRNL* spotplate;
+    tagKRNL* rwplate;
+};
+AirportLayers& GetAirportLayers();
+// The bridge number of each spot row (-1 none): spots 0-6 have the bridges 0-6.
+int BridgeOfSpot(int spot);
+
+// ---- loading ----
+// Loads the layer file program folder + `file` into a new root layer named `name` (made unique)
+// in object slot `slot`, with the low-detail ".pl2" beside it as child "simple". 0 when the
+// root layer cannot be made, or (after the box "ファイルが見つかりません" and an exit asked)
+// when the file cannot be loaded.
+int LoadLayerObject(int slot, const char* file, const char* name);
+// Loads an aircraft model into slot `slot`: the ".pl3" beside `file` when [DISPLAY] resolution
+// is not 3 and it loads, else `file`. 0 (slot left free, no box) when `file` does not exist,
+// the root layer cannot be made or the final load fails.
+int LoadAircraftModel(int slot, const char* file, const char* name);
+// Reads the stage's airport: its record, scenery, side tables and night lights. Returns 1.
+int LoadAirport();
+// Turns an ".ad2" image (`size` bytes; missing bytes read as 0) into the airport record.
+void ConvertAirportRecord(AirportRecord* destination, const uint8_t* source, size_t size);
+// Looks `name` up in the SID table for the stage's runway configuration: 1 when the entry's
+// group and entry bytes equal *a and *b, else 0 with them stored there (0, 0 for a name the
+// table lacks).
+int FindSid(const char* name, int* a, int* b);
+// Reads the airport's move script "port\<code>\mov\<name>.sce" into the aircraft's script
+// buffer at position 0; 0 and nothing changed when the file does not exist, 0 with the end
+// mark (-1) when it cannot be read.
+int GetMoveScript(int aircraft, const char* name);
+
 // ---- the camera (CameraRecord) ----
 // bits 12-19 of `state`: the mode; bits 20-27: the transition phase; 0x100 after reset.
 constexpr uint32_t kCameraModeMask = 0xff000;
@@ -157,16 +254,13 @@ CameraRecord& GetCameraRecord();
 // record's `used` and `id`); a slot without a layer is left untouched.
 void DeleteObject(int slot);
 void CameraReset();
-// Loads an aircraft model file (a path relative to the program folder) into object slot
-// `slot` under a new root layer of the unique form of `name`. 1, or 0 when the file is missing
-// or cannot be loaded (the slot stays free).
-int LoadAircraftModel(int slot, const char* file, const char* name);
 // The panoramic view of the airport from the scenario's camera block, gliding over `ticks`
 // (0 jumps); `far` chooses the slow turn.
 void SetDefaultCamera(int ticks, int far);
 
 // ---- the boarding bridges ----
-// One row per spot 0-15: the bridge's three pose layers (null where the spot has no bridge).
+// One row per spot 0-15: the bridge's three pose layers (null where the spot has no bridge),
+// found by the airport loader.
 constexpr int kBridgeRows = 16;
 struct BridgeRow {
     tagKRNL* pose[3];
@@ -198,3 +292,56 @@ void CameraMain(int ticks);
 void GroundSupportMain(int ticks);
 void RotateRadarAntennas(int ticks);
 void MoveMarker(int ticks);
+
+// ---- geometry (degrees; x and z horizontal, y up; heading 0 along +z, 90 along +x) ----
+// Every function is pure but for the turn and pitch steps, which write the aircraft's
+// `velocity` (or the given vector). "Rounded" is to the nearest integer, halves to even.
+
+// Turns `v` about z, then x, then y by `angles` (a step whose angle is exactly 0 is skipped).
+// `out` may be `v`.
+void RotateVector3(tagKRN3D* out, const tagKRN3D* v, const tagKRN3D* angles);
+void RotateY(tagKRN3D* out, const tagKRN3D* v, double degrees);
+void RotateX(tagKRN3D* out, const tagKRN3D* v, double degrees);
+// Per component, `angles` moved by -360 or +360 to within 180 of `reference`.
+void UnwrapAngles(tagKRN3D* out, const tagKRN3D* angles, const tagKRN3D* reference);
+// +0.2, -0.2 or 0.0: the side toward `target` from the rounded heading (differences normalised
+// into -180..180).
+double TurnSign(int target, double heading);
+double TurnSignD(double a, double b);
+// As TurnSign: 1 right, 2 left, 0 on target.
+int TurnDirection(int target, double heading);
+// a - b normalised, clamped to -limit..limit.
+double ClampAngleDiff(int a, double b, double limit);
+// This tick's heading change of the aircraft toward `target`: at most 0.2 in the air, at most
+// speed / `tspeed` on the ground.
+double HeadingStep(double target, double heading, int aircraft);
+// 1 when b lies between a and c (the shorter way round); AngleOutside when it does not.
+int AngleBetween(double a, double b, double c);
+int AngleOutside(double a, double b, double c);
+double Distance2D(const tagKRN3D* a, const tagKRN3D* b);
+// The coordinates rounded first.
+double Distance3DInt(const tagKRN3D* a, const tagKRN3D* b);
+// Pitch (negative looking up) and heading from `from` toward `to`; (0, 0, 0) for equal points.
+void LookAngles(const tagKRN3D* from, const tagKRN3D* to, tagKRN3D* out);
+void LookAnglesEx(const tagKRN3D* from, const tagKRN3D* to, tagKRN3D* out, double* h, double* l);
+// Heading of a - b in the ground plane: 0..359 (BearingInt, +0.5 then rounded), 0 to below 360
+// (Bearing); the Reverse forms add 180. 0 when the points share x and z.
+int BearingInt(const tagKRN3D* a, const tagKRN3D* b);
+double Bearing(const tagKRN3D* a, const tagKRN3D* b);
+int ReverseBearingInt(const tagKRN3D* a, const tagKRN3D* b);
+double ReverseBearing(const tagKRN3D* a, const tagKRN3D* b);
+// Camera eye placements from the camera's `distance` and `offset`; 0 when a named object slot
+// is not in use.
+int CameraOffsetFromObject(const tagKRN3D* angles, int slot, tagKRN3D* eye);
+int CameraOffsetFromAngles(const tagKRN3D* angles, int slot, tagKRN3D* eye, tagKRN3D* outangles);
+int CameraOffsetToward(const tagKRN3D* offseta, const tagKRN3D* offsetb, int slota, int slotb,
+                       tagKRN3D* eye, tagKRN3D* outangles);
+// The aircraft's turn step toward its `course`, written to its `velocity` (zero on course, or
+// when a radius divides by a `tlimit` of 0).
+void TurnAndMove(int aircraft);
+void TurnAndMoveSharp(int aircraft);
+void TurnAndMoveRadius(int aircraft);
+void TurnAndMoveRadius2(int aircraft);
+void TurnAndMoveBack(int aircraft);
+// The aircraft's pitch step into `vector` (zero when its `prate` is 0).
+void PitchStep(int aircraft, tagKRN3D* vector);

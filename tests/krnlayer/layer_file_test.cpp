@@ -254,4 +254,16 @@ TEST(ModelMaker, WarnsWhenANameBeginsAnother) {
     EXPECT_TRUE(std::filesystem::exists(dir / "out" / "p.plm"));
 }
 
+TEST(ModelMaker, WritesIntoSubFoldersMadeOnDemand) {
+    const char* run = std::getenv("WYN_RUNTIME_DIR");
+    std::filesystem::path dir = std::filesystem::path(run ? run : "/tmp") / "modelmake_sub";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "top.desc") << "file port/abc/deep.plm\nlayer Top\n box 0 0 0 1 1 1\nend\n";
+    std::string cmd = std::string(KRNL_MODELMAKE) + " " + (dir / "out").string() + " " +
+                      (dir / "top.desc").string();
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir / "out" / "port" / "abc" / "deep.plm"));
+}
+
 }  // namespace
