@@ -52,6 +52,10 @@ bool Airborne(const ObjectRecord& o, const AircraftRecord& a) {
     return o.pos.y != static_cast<double>(a.ground);
 }
 
+// A heading brought into 0..359 (0 to below 360) by one step of 360.
+int KeepDegrees(int d) { return d > 359 ? d - 360 : d < 0 ? d + 360 : d; }
+double KeepDegrees(double d) { return d >= 360 ? d - 360 : d < 0 ? d + 360 : d; }
+
 // The heading of a - b in the ground plane, degrees in (-180, 180]; `h` the distance there.
 double HeadingOf(const tagKRN3D* a, const tagKRN3D* b, double* h) {
     tagKRN3D d;
@@ -221,40 +225,25 @@ void LookAngles(const tagKRN3D* from, const tagKRN3D* to, tagKRN3D* out) {
 int BearingInt(const tagKRN3D* a, const tagKRN3D* b) {
     double h;
     const double deg = HeadingOf(a, b, &h);
-    if (h == 0) return 0;
-    int r = Round(deg + 0.5);
-    if (r > 359) r -= 360;
-    if (r < 0) r += 360;
-    return r;
+    return h == 0 ? 0 : KeepDegrees(Round(deg + 0.5));
 }
 
 double Bearing(const tagKRN3D* a, const tagKRN3D* b) {
     double h;
-    double deg = HeadingOf(a, b, &h);
-    if (h == 0) return 0.0;
-    if (deg < 0) deg += 360;
-    if (deg >= 360) deg -= 360;
-    return deg;
+    const double deg = HeadingOf(a, b, &h);
+    return h == 0 ? 0.0 : KeepDegrees(deg);
 }
 
 int ReverseBearingInt(const tagKRN3D* a, const tagKRN3D* b) {
     double h;
     const double deg = HeadingOf(a, b, &h);
-    if (h == 0) return 0;
-    int r = Round(deg + 180);
-    if (r > 359) r -= 360;
-    if (r < 0) r += 360;
-    return r;
+    return h == 0 ? 0 : KeepDegrees(Round(deg + 180));
 }
 
 double ReverseBearing(const tagKRN3D* a, const tagKRN3D* b) {
     double h;
-    double deg = HeadingOf(a, b, &h);
-    if (h == 0) return 0.0;
-    deg += 180;
-    if (deg >= 360) deg -= 360;
-    if (deg < 0) deg += 360;
-    return deg;
+    const double deg = HeadingOf(a, b, &h);
+    return h == 0 ? 0.0 : KeepDegrees(deg + 180);
 }
 
 int CameraOffsetFromObject(const tagKRN3D* angles, int slot, tagKRN3D* eye) {

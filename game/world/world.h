@@ -179,7 +179,7 @@ ExchangeTable& GetExchangeTable();
 // The sub-layers of the scenery that LoadAirport finds by name (0 where the scenery lacks one);
 // the cameras, the scene animations, the route preview and the ground events switch them.
 constexpr int kRunwayLightLayers =
-    6;                           // "endlight", "alslgt", "alsl24", "r_light", "rwli16", "rwli34"
+    6;  // "endlight", "alslgt", "alsl24", "r_light", "rwli16", "rwli34"
 struct AirportLayers {
     tagKRNL* radar[2];      // "radwrot", "radrrot"
     int32_t radarangle[2];  // 0 and 180 after loading, degrees 0-359
@@ -191,8 +191,8 @@ struct AirportLayers {
     tagKRNL* woods[2];    // "woods", "woods2"
     tagKRNL* rwlight;
     tagKRNL* nlight;
-    int32_t reserved;                 // chips of "rwlight" and "nlight" in their fixed slots
-    tagKRNL* level[3];                // "obj_0", "obj_1", "obj_2"
+    int32_t reserved;   // chips of "rwlight" and "nlight" in their fixed slots
+    tagKRNL* level[3];  // "obj_0", "obj_1", "obj_2"
     tagKRNL* spotplate;
     tagKRNL* rwplate;
 };

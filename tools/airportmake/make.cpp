@@ -1,0 +1,758 @@
+// The maker: the airport's tables into the program folder, and the layer descriptions of the
+// parts that the airport data places (runways, taxiways, spots, plates, bridges, lights, the
+// bars under the light runs, the skies) with the top descriptions of every scenery file, for
+// modelmake.
+#include "airportmake.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "world/airportfiles.h"
+
+namespace airport {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kPi = 3.14159265358979;
+
+struct V2 {
+    double x, z;
+};
+V2 Sub(V2 a, V2 b) { return {a.x - b.x, a.z - b.z}; }
+V2 Add(V2 a, V2 b) { return {a.x + b.x, a.z + b.z}; }
+V2 Mul(V2 a, double k) { return {a.x * k, a.z * k}; }
+double Len(V2 a) { return std::hypot(a.x, a.z); }
+V2 Unit(V2 a) {
+    const double l = Len(a);
+    return l > 0 ? V2{a.x / l, a.z / l} : V2{0, 1};
+}
+V2 Left(V2 u) { return {-u.z, u.x}; }  // a quarter turn counter-clockwise seen from above
+double HeadingOf(V2 u) {
+    double h = std::atan2(u.x, u.z) * 180 / kPi;
+    return h < 0 ? h + 360 : h;
+}
+
+std::string Num(double v) {
+    if (std::fabs(v) < 5e-4) v = 0;
+    char b[32];
+    std::snprintf(b, sizeof b, "%.3f", v);
+    std::string s = b;
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+    return s;
+}
+
+// A modelmake description written line by line.
+class Desc {
+  public:
+    std::string Text() const { return out_.str(); }
+    void Line(const std::string& l) { out_ << std::string(size_t(depth_) * 2, ' ') << l << "\n"; }
+    void Open(const std::string& name) {
+        Line("layer " + name);
+        ++depth_;
+    }
+    void Close() {
+        --depth_;
+        Line("end");
+    }
+    void Colour(const int* rgb) {
+        Line("colour " + std::to_string(rgb[0]) + " " + std::to_string(rgb[1]) + " " +
+             std::to_string(rgb[2]));
+    }
+    void Include(const std::string& path) { Line("include " + path); }
+    void Shift(double x, double y, double z) {
+        Line("shift " + Num(x) + " " + Num(y) + " " + Num(z));
+    }
+    void Rotate(double y) { Line("rotate 0 " + Num(y) + " 0"); }
+    // A flat quad at height y whose front faces up.
+    void Flat(V2 a, V2 b, V2 c, V2 d, double y) {
+        // The corners run clockwise seen from above when (b - a) x (c - a) points up.
+        const V2 u = Sub(b, a), v = Sub(c, a);
+        if (u.z * v.x - u.x * v.z < 0) std::swap(b, d);
+        Line("quad " + P(a, y) + "  " + P(b, y) + "  " + P(c, y) + "  " + P(d, y));
+    }
+    // A strip of half-width w from a to b, lengthened by `ext` at both ends.
+    void Strip(V2 a, V2 b, double w, double y, double ext = 0) {
+        const V2 u = Unit(Sub(b, a)), n = Mul(Left(u), w);
+        a = Sub(a, Mul(u, ext));
+        b = Add(b, Mul(u, ext));
+        Flat(Add(a, n), Add(b, n), Sub(b, n), Sub(a, n), y);
+    }
+    // A square of half-side h centred on c, turned to the direction u.
+    void Square(V2 c, V2 u, double h, double y) {
+        Strip(Sub(c, Mul(u, h)), Add(c, Mul(u, h)), h, y);
+    }
+    // An upright rectangle in the layer's x-y plane at depth z (a sign's face).
+    void Upright(double x0, double y0, double x1, double y1, double z) {
+        Line("quad " + Num(x0) + " " + Num(y0) + " " + Num(z) + "  " + Num(x0) + " " + Num(y1) +
+             " " + Num(z) + "  " + Num(x1) + " " + Num(y1) + " " + Num(z) + "  " + Num(x1) + " " +
+             Num(y0) + " " + Num(z));
+    }
+    void Box(double x0, double y0, double z0, double x1, double y1, double z1) {
+        Line("box " + Num(x0) + " " + Num(y0) + " " + Num(z0) + "  " + Num(x1) + " " + Num(y1) +
+             " " + Num(z1));
+    }
+
+  private:
+    static std::string P(V2 p, double y) { return Num(p.x) + " " + Num(y) + " " + Num(p.z); }
+    std::ostringstream out_;
+    int depth_ = 0;
+};
+
+// ---- heights of the flat layers, so that none fights another for the same pixels ----
+constexpr double kApronY = 0.15, kTaxiY = 0.3, kRunwayY = 0.45, kTaxiLineY = 0.5, kMarkY = 0.6,
+                 kBarY = 0.7;
+
+const int kAsphalt[3] = {72, 72, 78};
+const int kTaxiAsphalt[3] = {84, 84, 88};
+const int kConcrete[3] = {150, 150, 144};
+const int kWhite[3] = {236, 236, 236};
+const int kYellow[3] = {216, 180, 40};
+
+// ---- a segment font for signs: digits and the letters of runway names ----
+// Segments: a top, b upper right, c lower right, d bottom, e lower left, f upper left,
+// g middle; r the leg of an R.
+const char* Segments(char c) {
+    switch (c) {
+        case '0':
+            return "abcdef";
+        case '1':
+            return "bc";
+        case '2':
+            return "abged";
+        case '3':
+            return "abgcd";
+        case '4':
+            return "fgbc";
+        case '5':
+            return "afgcd";
+        case '6':
+            return "afgedc";
+        case '7':
+            return "abc";
+        case '8':
+            return "abcdefg";
+        case '9':
+            return "abcdfg";
+        case 'L':
+            return "fed";
+        case 'C':
+            return "afed";
+        case 'R':
+            return "abfger";
+        default:
+            return "";
+    }
+}
+// The text centred on x 0, its foot at y0, glyphs h high, on the plane z (the front at -z).
+void SignText(Desc& d, const std::string& text, double y0, double h, double z) {
+    const double w = h * 0.55, t = h * 0.13, gap = h * 0.25;
+    const double total = double(text.size()) * w + double(text.size() - 1) * gap;
+    double x = -total / 2;
+    for (char c : text) {
+        const double x0 = x, x1 = x + w, ym = y0 + h / 2, y1 = y0 + h;
+        for (const char* s = Segments(c); *s; ++s) {
+            switch (*s) {
+                case 'a':
+                    d.Upright(x0, y1 - t, x1, y1, z);
+                    break;
+                case 'b':
+                    d.Upright(x1 - t, ym, x1, y1, z);
+                    break;
+                case 'c':
+                    d.Upright(x1 - t, y0, x1, ym, z);
+                    break;
+                case 'd':
+                    d.Upright(x0, y0, x1, y0 + t, z);
+                    break;
+                case 'e':
+                    d.Upright(x0, y0, x0 + t, ym, z);
+                    break;
+                case 'f':
+                    d.Upright(x0, ym, x0 + t, y1, z);
+                    break;
+                case 'g':
+                    d.Upright(x0, ym - t / 2, x1, ym + t / 2, z);
+                    break;
+                case 'r':
+                    d.Upright(x1 - t * 2.2, y0, x1 - t * 0.4, ym - t / 2, z);
+                    break;
+            }
+        }
+        x += w + gap;
+    }
+}
+// A sign, hidden: a board with the text on both faces, placed at `at`, its front turned to
+// `facing` degrees (0 faces south, toward a viewer looking north).
+void Sign(Desc& d, const std::string& name, const std::string& text, V2 at, double y, double facing,
+          double h) {
+    d.Open(name);
+    // Hidden with its parent: a hidden layer's children are drawn unless hidden themselves.
+    d.Line("switch 0");
+    d.Line("attribute BackFace NoShade");
+    d.Shift(at.x, y, at.z);
+    d.Rotate(facing);
+    const double w = double(text.size()) * h * 0.8 + h * 0.6;
+    static const int kBoard[3] = {24, 40, 96};
+    static const int kText[3] = {255, 226, 0};
+    d.Colour(kBoard);
+    d.Upright(-w / 2, -h * 0.35, w / 2, h * 1.35, 0);
+    d.Colour(kText);
+    SignText(d, text, 0, h, -0.25);
+    d.Close();
+}
+
+V2 PointXZ(const Description& a, int i) { return {a.P(i).x, a.P(i).z}; }
+
+std::string RadioNumber(const Place& spot) {
+    const size_t blank = spot.name.rfind(' ');
+    return blank == std::string::npos ? spot.name : spot.name.substr(blank + 1);
+}
+
+// ---- the parts the airport data places ----
+
+void Runways(const Description& a, Desc& d, int res, bool far) {
+    d.Open(far ? "farrunways" : "runways");
+    for (const Runway& r : a.runways) {
+        const V2 t0 = PointXZ(a, r.threshold[0]), t1 = PointXZ(a, r.threshold[1]);
+        const V2 u = Unit(Sub(t1, t0)), n = Left(u);
+        const double len = Len(Sub(t1, t0)), hw = r.width / 2;
+        if (!far) d.Open("runway" + r.name[0]);
+        d.Colour(kAsphalt);
+        d.Strip(t0, t1, hw, kRunwayY, 20);
+        if (!far) {
+            d.Colour(kWhite);
+            if (res < 2) {
+                d.Strip(Add(t0, Mul(u, 60)), Sub(t1, Mul(u, 60)), 0.5, kMarkY);
+            } else {
+                for (double s = 100; s + 40 <= len - 100; s += 80)
+                    d.Strip(Add(t0, Mul(u, s)), Add(t0, Mul(u, s + 40)), 0.5, kMarkY);
+                for (int end = 0; end < 2; ++end) {
+                    const V2 t = end ? t1 : t0;
+                    const V2 in = end ? Mul(u, -1) : u;
+                    for (int k = 1; k <= 3; ++k)
+                        for (int side : {-1, 1}) {
+                            const V2 c = Add(t, Mul(n, side * (k * 4.5 + 1)));
+                            d.Strip(Add(c, Mul(in, 6)), Add(c, Mul(in, 36)), 0.9, kMarkY);
+                        }
+                    for (int side : {-1, 1}) {
+                        const V2 c = Add(t, Mul(n, side * 8));
+                        d.Strip(Add(c, Mul(in, 250)), Add(c, Mul(in, 295)), 2.5, kMarkY);
+                    }
+                }
+                for (int side : {-1, 1})
+                    d.Strip(Add(t0, Mul(n, side * (hw - 1))), Add(t1, Mul(n, side * (hw - 1))),
+                            0.45, kMarkY);
+            }
+            d.Close();
+        }
+    }
+    d.Close();
+}
+
+void Taxiways(const Description& a, Desc& d, int res) {
+    d.Open("taxiways");
+    for (const Taxiway& t : a.taxiways) {
+        d.Open("taxiway" + t.name);
+        d.Colour(kTaxiAsphalt);
+        const double hw = t.width / 2;
+        for (size_t i = 0; i + 1 < t.points.size(); ++i)
+            d.Strip(PointXZ(a, t.points[i]), PointXZ(a, t.points[i + 1]), hw, kTaxiY);
+        // The bends get a square under them, so that no notch shows.
+        for (size_t i = 1; i + 1 < t.points.size(); ++i) {
+            const V2 u = Unit(Sub(PointXZ(a, t.points[i + 1]), PointXZ(a, t.points[i])));
+            d.Square(PointXZ(a, t.points[i]), u, hw, kTaxiY);
+        }
+        if (res >= 2) {
+            d.Colour(kYellow);
+            for (size_t i = 0; i + 1 < t.points.size(); ++i)
+                d.Strip(PointXZ(a, t.points[i]), PointXZ(a, t.points[i + 1]), 0.35, kTaxiLineY);
+        }
+        d.Close();
+    }
+    d.Close();
+}
+
+void Aprons(const Description& a, Desc& d) {
+    d.Open("aprons");
+    d.Colour(kConcrete);
+    for (const Rect& r : a.aprons)
+        d.Flat({r.x0, r.z0}, {r.x0, r.z1}, {r.x1, r.z1}, {r.x1, r.z0}, kApronY);
+    d.Close();
+}
+
+// The taxilane point abeam a spot: the nearest point of taxiway A's line.
+V2 LeadIn(const Place& s, const Description& a) {
+    const V2 p = PointXZ(a, s.point);
+    const V2 u = {std::sin(s.heading * kPi / 180), std::cos(s.heading * kPi / 180)};
+    return Sub(p, Mul(u, 65));
+}
+
+void Spots(const Description& a, Desc& d) {
+    d.Open("spotmarks");
+    d.Colour(kYellow);
+    for (const Place& s : a.spots) {
+        const V2 p = PointXZ(a, s.point);
+        const V2 u = {std::sin(s.heading * kPi / 180), std::cos(s.heading * kPi / 180)};
+        const V2 stop = Add(p, Mul(u, 26));
+        d.Strip(LeadIn(s, a), stop, 0.4, kTaxiLineY);
+        d.Strip(Sub(stop, Mul(Left(u), 5)), Add(stop, Mul(Left(u), 5)), 0.6, kTaxiLineY);
+    }
+    d.Close();
+}
+
+void SpotPlates(const Description& a, Desc& d) {
+    d.Open("spotplate");
+    d.Line("switch 0");
+    for (size_t i = 0; i < a.spots.size(); ++i) {
+        const Place& s = a.spots[i];
+        const V2 p = PointXZ(a, s.point);
+        const V2 u = {std::sin(s.heading * kPi / 180), std::cos(s.heading * kPi / 180)};
+        char name[32];
+        std::snprintf(name, sizeof name, "spotno%02zu", i);
+        // Over the lead-in, facing the taxilane (and the tower beyond it).
+        Sign(d, name, RadioNumber(s), Sub(p, Mul(u, 36)), 14, s.heading, 5);
+    }
+    d.Close();
+}
+
+void RunwayPlates(const Description& a, Desc& d) {
+    d.Open("rwplate");
+    d.Line("switch 0");
+    int k = 0;
+    for (const Runway& r : a.runways)
+        for (int end = 0; end < 2; ++end) {
+            const V2 t = PointXZ(a, r.threshold[end]);
+            const V2 u = Unit(Sub(PointXZ(a, r.threshold[1 - end]), t));
+            // Beside the threshold on the left, facing the arriving aircraft.
+            char name[32];
+            std::snprintf(name, sizeof name, "rwyno%02d", k++);
+            Sign(d, name, r.name[end], Add(t, Mul(Left(u), r.width / 2 + 25)), 3, HeadingOf(u), 6);
+        }
+    d.Close();
+}
+
+void Bridges(const Description& a, Desc& d) {
+    static const int kTunnel[3] = {196, 196, 188};
+    for (size_t i = 0; i < a.spots.size(); ++i) {
+        const Place& s = a.spots[i];
+        if (!s.gate) continue;
+        const V2 p = PointXZ(a, s.point);
+        const V2 u = {std::sin(s.heading * kPi / 180), std::cos(s.heading * kPi / 180)};
+        const V2 l = Left(u);  // the aircraft's left side, where its doors are
+        // The bridge stands on the terminal face ahead of the spot; its three poses reach
+        // back along the terminal (0), to a large aircraft's door (1) and a smaller one's (2).
+        const V2 root = Add(Add(p, Mul(u, 50)), Mul(l, 16));
+        const V2 ends[3] = {Add(Add(p, Mul(u, 40)), Mul(l, 26)), Add(Add(p, Mul(u, 12)), Mul(l, 4)),
+                            Add(Add(p, Mul(u, 20)), Mul(l, 4))};
+        for (int pose = 0; pose < 3; ++pose) {
+            char name[48];
+            std::snprintf(name, sizeof name, "bdg%zumv%d", i, pose);
+            const V2 v = Sub(ends[pose], root);
+            d.Open(name);
+            if (pose) d.Line("switch 0");
+            d.Shift(root.x, 0, root.z);
+            d.Rotate(HeadingOf(Unit(v)));
+            d.Colour(kTunnel);
+            d.Box(-1.6, 4, 0, 1.6, 7.4, Len(v));
+            d.Close();
+        }
+    }
+}
+
+// A row of light points (upright squares turned to the eye), every `step` from a to b.
+void LightRow(Desc& d, V2 a, V2 b, double step, double size) {
+    const double len = Len(Sub(b, a));
+    const int n = std::max(1, int(std::floor(len / step)));
+    const V2 u = Unit(Sub(b, a));
+    for (int k = 0; k <= n; ++k) {
+        const V2 c = Add(a, Mul(u, len * k / n));
+        d.Line("quad " + Num(c.x - size / 2) + " " + Num(0.4) + " " + Num(c.z) + "  " +
+               Num(c.x - size / 2) + " " + Num(0.4 + size) + " " + Num(c.z) + "  " +
+               Num(c.x + size / 2) + " " + Num(0.4 + size) + " " + Num(c.z) + "  " +
+               Num(c.x + size / 2) + " " + Num(0.4) + " " + Num(c.z));
+    }
+}
+void LightLayer(Desc& d, const std::string& name, bool lit, int sw, const int* rgb) {
+    static const int kFixture[3] = {110, 110, 104};
+    d.Open(name);
+    if (sw != 1) d.Line("switch " + std::to_string(sw));
+    d.Line(lit ? "attribute NoShade BackFace" : "attribute BackFace");
+    d.Line("billboard 1");
+    d.Colour(lit ? rgb : kFixture);
+}
+
+void Lights(const Description& a, Desc& d, bool night) {
+    static const int kGreen[3] = {60, 255, 90}, kRed[3] = {255, 40, 30},
+                     kWhiteLight[3] = {255, 252, 220}, kBlue[3] = {70, 110, 255},
+                     kAmber[3] = {255, 200, 90};
+    // The runway-light group: hidden on a day stage by the loader, so lit in both files.
+    const int groupSwitch = night ? 1 : 0;
+    d.Open("endlight");
+    if (!night) d.Line("switch 0");
+    d.Line("attribute NoShade");
+    for (const Runway& r : a.runways)
+        for (int end = 0; end < 2; ++end) {
+            const V2 t = PointXZ(a, r.threshold[end]);
+            const V2 u = Unit(Sub(PointXZ(a, r.threshold[1 - end]), t)), n = Left(u);
+            d.Colour(kGreen);
+            d.Strip(Sub(t, Mul(n, r.width / 2)), Add(t, Mul(n, r.width / 2)), 0.8, kBarY);
+            d.Colour(kRed);
+            const V2 e = Sub(t, Mul(u, 19));
+            d.Strip(Sub(e, Mul(n, r.width / 2)), Add(e, Mul(n, r.width / 2)), 0.8, kBarY);
+        }
+    d.Close();
+    // Approach bars ahead of the thresholds: 34L and 34R ("alslgt"), 22 and 04 ("alsl24").
+    for (int group = 0; group < 2; ++group) {
+        d.Open(group ? "alsl24" : "alslgt");
+        if (!night) d.Line("switch 0");
+        d.Line("attribute NoShade");
+        d.Colour(kWhiteLight);
+        for (const Runway& r : a.runways)
+            for (int end = 0; end < 2; ++end) {
+                const std::string& name = r.name[end];
+                const bool mine =
+                    group ? (name == "22" || name == "04") : (name == "34L" || name == "34R");
+                if (!mine) continue;
+                const V2 t = PointXZ(a, r.threshold[end]);
+                const V2 u = Unit(Sub(PointXZ(a, r.threshold[1 - end]), t)), n = Left(u);
+                for (int k = 1; k <= (group ? 6 : 9); ++k) {
+                    const V2 c = Sub(t, Mul(u, 30.0 * k));
+                    d.Strip(Sub(c, Mul(n, 7)), Add(c, Mul(n, 7)), 0.7, kBarY);
+                }
+            }
+        d.Close();
+    }
+    LightLayer(d, "r_light", true, groupSwitch, kWhiteLight);
+    for (const Runway& r : a.runways)
+        LightRow(d, PointXZ(a, r.threshold[0]), PointXZ(a, r.threshold[1]), 60, 1.2);
+    d.Close();
+    for (const char* side : {"16", "34"}) {
+        LightLayer(d, std::string("rwli") + side, true, groupSwitch, kWhiteLight);
+        for (const Runway& r : a.runways)
+            for (int end = 0; end < 2; ++end) {
+                if (r.name[end].compare(0, 2, side) != 0) continue;
+                const V2 t = PointXZ(a, r.threshold[end]);
+                const V2 u = Unit(Sub(PointXZ(a, r.threshold[1 - end]), t)), n = Left(u);
+                for (int s : {-1, 1})
+                    LightRow(d, Add(Add(t, Mul(u, 30)), Mul(n, 6.0 * s)),
+                             Add(Add(t, Mul(u, 150)), Mul(n, 6.0 * s)), 30, 1.2);
+            }
+        d.Close();
+    }
+    // Runway edge lights (fixed chip slots): fixtures by day, lit at night.
+    LightLayer(d, "rwlight", night, 1, kWhiteLight);
+    for (const Runway& r : a.runways) {
+        const V2 t0 = PointXZ(a, r.threshold[0]), t1 = PointXZ(a, r.threshold[1]);
+        const V2 n = Left(Unit(Sub(t1, t0)));
+        for (int s : {-1, 1})
+            LightRow(d, Add(t0, Mul(n, s * (r.width / 2 + 2))),
+                     Add(t1, Mul(n, s * (r.width / 2 + 2))), 80, 1.4);
+    }
+    d.Close();
+    // Night lights: taxiway edges and the apron masts; lit in both files, shown by day only
+    // when a scene asks for them.
+    LightLayer(d, "nlight", true, night ? 1 : 0, kBlue);
+    for (const Taxiway& t : a.taxiways)
+        for (size_t i = 0; i + 1 < t.points.size(); ++i) {
+            const V2 p0 = PointXZ(a, t.points[i]), p1 = PointXZ(a, t.points[i + 1]);
+            const V2 n = Mul(Left(Unit(Sub(p1, p0))), t.width / 2 + 1.5);
+            LightRow(d, Add(p0, n), Add(p1, n), 70, 1.0);
+        }
+    d.Colour(kAmber);
+    for (const Light& l : a.lights)
+        d.Line("quad " + Num(l.x - 2.0) + " " + Num(l.y - 2.0) + " " + Num(l.z) + "  " +
+               Num(l.x - 2.0) + " " + Num(l.y + 2.0) + " " + Num(l.z) + "  " + Num(l.x + 2.0) +
+               " " + Num(l.y + 2.0) + " " + Num(l.z) + "  " + Num(l.x + 2.0) + " " +
+               Num(l.y - 2.0) + " " + Num(l.z));
+    d.Close();
+}
+
+void RunBars(const Description& a, Desc& d, bool night) {
+    static const int kDay[3] = {128, 128, 120}, kNight[3] = {190, 190, 150};
+    d.Open("runbars");
+    if (night) d.Line("attribute NoShade");
+    d.Colour(night ? kNight : kDay);
+    for (const Run& r : a.runs) {
+        const V2 a0 = {r.x0, r.z0}, a1 = {r.x1, r.z1};
+        const V2 u = Unit(Sub(a1, a0)), n = Left(u);
+        const double len = Len(Sub(a1, a0));
+        const int bars = std::max(1, int(len / 45));
+        for (int k = 0; k <= bars; ++k) {
+            const V2 c = Add(a0, Mul(u, len * k / bars));
+            d.Strip(Sub(c, Mul(n, 4)), Add(c, Mul(n, 4)), 0.5, kBarY);
+        }
+    }
+    d.Close();
+}
+
+// A dome of rings of quads around the origin, its colour from the horizon to the zenith; drawn
+// on both faces, unshaded, unfogged and beyond the far limit.
+void Dome(Desc& d, const Sky& s) {
+    constexpr int kSides = 12;
+    constexpr double kRadius = 28000;
+    const double rings[] = {-12, 0, 12, 35, 65};
+    const int* colours[] = {s.horizon, s.horizon, s.middle, s.zenith};
+    d.Line("attribute BackFace NoShade NoFog NoDistance");
+    auto at = [&](double elev, int k) {
+        const double e = elev * kPi / 180, t = 2 * kPi * k / kSides;
+        return std::make_tuple(kRadius * std::cos(e) * std::sin(t), kRadius * std::sin(e) * 0.5,
+                               kRadius * std::cos(e) * std::cos(t));
+    };
+    auto pt = [&](double elev, int k) {
+        auto [x, y, z] = at(elev, k);
+        return Num(x) + " " + Num(y) + " " + Num(z);
+    };
+    for (int b = 0; b < 4; ++b) {
+        d.Colour(colours[b]);
+        for (int k = 0; k < kSides; ++k)
+            d.Line("quad " + pt(rings[b], k) + "  " + pt(rings[b + 1], k) + "  " +
+                   pt(rings[b + 1], k + 1) + "  " + pt(rings[b], k + 1));
+    }
+    d.Colour(s.zenith);
+    d.Line("cone 0 " + Num(kRadius * std::sin(65 * kPi / 180) * 0.5) + " 0 " +
+           Num(kRadius * std::cos(65 * kPi / 180)) + " " +
+           Num(kRadius * 0.5 - kRadius * std::sin(65 * kPi / 180) * 0.5) + " " +
+           std::to_string(kSides));
+}
+
+// The demos' sky: eight textured panels around the scene ("sky0"-"sky7" under "sky").
+void DemoSky(Desc& d) {
+    constexpr double kRadius = 5000, kLow = -400, kHigh = 2600;
+    d.Open("sky");
+    for (int k = 0; k < 8; ++k) {
+        d.Open("sky" + std::to_string(k));
+        d.Line("attribute BackFace NoShade NoFog NoDistance");
+        const double t0 = 2 * kPi * k / 8, t1 = 2 * kPi * (k + 1) / 8;
+        auto p = [&](double t, double y) {
+            return Num(kRadius * std::sin(t)) + " " + Num(y) + " " + Num(kRadius * std::cos(t));
+        };
+        d.Line("quad " + p(t0, kLow) + "  " + p(t0, kHigh) + "  " + p(t1, kHigh) + "  " +
+               p(t1, kLow));
+        d.Line("texture sky" + std::to_string(k) + ".bmp cylinder y");
+        d.Close();
+    }
+    d.Close();
+}
+
+bool Write(const fs::path& path, const std::string& text) {
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    if (!out) std::fprintf(stderr, "%s: cannot write\n", path.c_str());
+    return bool(out);
+}
+
+// The generated part `name` for a scenery of this resolution and time of day, written into
+// `folder` once; returns its file name.
+std::string Generated(const Description& a, const std::string& name, int res, bool night,
+                      const fs::path& folder, bool* ok) {
+    Desc d;
+    std::string file = name;
+    if (name == "runways") {
+        Runways(a, d, res, false);
+        file += res >= 2 ? "_hi" : "_lo";
+    } else if (name == "runways_far") {
+        Runways(a, d, res, true);
+    } else if (name == "taxiways") {
+        Taxiways(a, d, res);
+        file += res >= 2 ? "_hi" : "_lo";
+    } else if (name == "aprons") {
+        Aprons(a, d);
+    } else if (name == "spots") {
+        Spots(a, d);
+    } else if (name == "spotplate") {
+        SpotPlates(a, d);
+    } else if (name == "rwplate") {
+        RunwayPlates(a, d);
+    } else if (name == "bridges") {
+        Bridges(a, d);
+    } else if (name == "lights") {
+        Lights(a, d, night);
+        file += night ? "_night" : "_day";
+    } else if (name == "runbars") {
+        RunBars(a, d, night);
+        file += night ? "_night" : "_day";
+    } else if (name == "demosky") {
+        DemoSky(d);
+    } else {
+        std::fprintf(stderr, "%s: no part named @%s\n", a.path.c_str(), name.c_str());
+        *ok = false;
+        return "";
+    }
+    // Parts go below the top descriptions' folder, which modelmake is given whole.
+    file = "parts/" + file + ".desc";
+    if (!fs::exists(folder / file) && !Write(folder / file, d.Text())) *ok = false;
+    return file;
+}
+
+}  // namespace
+
+bool MakeTables(const Description& a, const fs::path& program) {
+    const std::string code = fs::path(a.path).stem().string();
+    const fs::path port = program / "port" / code;
+    bool ok = true;
+    auto save = [&](const fs::path& path, const uint8_t* bytes, size_t n) {
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec);
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes), std::streamsize(n));
+        if (!out || n == 0) {
+            std::fprintf(stderr, "%s: cannot write\n", path.c_str());
+            ok = false;
+        }
+    };
+
+    AirportRecord rec = {};
+    std::snprintf(rec.name, sizeof rec.name, "%s", a.name.c_str());
+    rec.yaw = a.yaw;
+    rec.yaw2 = a.yaw2;
+    auto place = [&](AirportPlace& p, const Place& s) {
+        std::snprintf(p.name, sizeof p.name, "%s", s.name.c_str());
+        p.x = static_cast<int32_t>(std::lround(a.P(s.point).x * 100));
+        p.z = static_cast<int32_t>(std::lround(a.P(s.point).z * 100));
+        p.height = 0;
+        p.heading = s.heading;
+    };
+    for (const Place& s : a.spots)
+        if (s.index < kAirportSpots) place(rec.spots[s.index], s);
+    for (const Place& s : a.arrivals)
+        if (s.index < kAirportRunways) place(rec.arrivals[s.index], s);
+    for (const Place& s : a.departures)
+        if (s.index < kAirportRunways) place(rec.departures[s.index], s);
+    rec.lights = static_cast<int32_t>(std::min<size_t>(a.lights.size(), kAirportLights));
+    for (int i = 0; i < rec.lights; ++i) {
+        const Light& l = a.lights[size_t(i)];
+        rec.light[i] = {l.x, l.z, l.y, l.red, l.green, l.blue, l.range, 0};
+    }
+    std::vector<uint8_t> image(kAd3Size);
+    save(port / (code + ".ad3"), image.data(), WriteAirportImage(rec, AIRPORT_AD3, image.data()));
+    if (a.ad2)
+        save(port / (code + ".ad2"), image.data(),
+             WriteAirportImage(rec, AIRPORT_AD2, image.data()));
+
+    std::vector<RouteRecord> routes;
+    for (const Route& r : a.routes) {
+        RouteRecord rr = {};
+        rr.group = r.group;
+        rr.index = r.entry;
+        for (int k = 0; k < 5; ++k) rr.value[k] = r.value[k];
+        std::memcpy(rr.name, r.name.data(), std::min(r.name.size(), sizeof rr.name));
+        routes.push_back(rr);
+    }
+    std::vector<SidEntry> sids;
+    for (const Sid& s : a.sids) {
+        SidEntry e = {};
+        std::memcpy(e.name, s.name.data(), std::min(s.name.size(), sizeof e.name));
+        for (int c = 0; c < 4; ++c) {
+            e.a[c] = static_cast<uint8_t>(s.group[c]);
+            e.b[c] = static_cast<uint8_t>(s.entry[c]);
+        }
+        sids.push_back(e);
+    }
+    std::vector<uint8_t> si2(kRouteFileMax);
+    save(port / "etc" / (code + ".si2"), si2.data(),
+         WriteRouteFile(routes.data(), int(routes.size()), sids.data(), int(sids.size()),
+                        si2.data(), si2.size()));
+
+    std::vector<ExchangeTableEntry> entries;
+    for (const Exchange& e : a.exchanges)
+        entries.push_back({e.code, e.next, {e.msg[0], e.msg[1], e.msg[2], e.msg[3]}});
+    std::vector<uint8_t> dfa(kExchangeFileMax);
+    save(port / "etc" / (code + ".dfa"), dfa.data(),
+         WriteExchangeFile(entries.data(), int(entries.size()), dfa.data(), dfa.size()));
+
+    std::vector<TablePoint> points;
+    for (const Point& p : a.points)
+        points.push_back(
+            {static_cast<int32_t>(std::lround(p.x)), static_cast<int32_t>(std::lround(p.z))});
+    std::vector<uint8_t> ptd(kPointTableBytes);
+    save(port / "root" / (code + ".ptd"), ptd.data(),
+         WritePointFile(points.data(), int(points.size()), ptd.data(), ptd.size()));
+
+    for (const Preview& p : a.previews) {
+        std::vector<uint32_t> words;
+        int last = -1;
+        for (size_t g = 0; g < p.groups.size(); ++g) {
+            // A group after the first starts where the one before ended, so that its first
+            // segment is drawn in its own colour.
+            if (g > 0) words.push_back(PreviewWord(int(g) + 1, last));
+            for (int pt : p.groups[g]) {
+                words.push_back(PreviewWord(int(g) + 1, pt));
+                last = pt;
+            }
+        }
+        uint8_t rtd[kPreviewSize];
+        save(port / "root" / (p.name + ".rtd"), rtd,
+             WriteRoutePreview(words.data(), int(words.size()), rtd));
+    }
+    return ok;
+}
+
+bool MakeScenery(const Description& a, const fs::path& folder) {
+    bool ok = true;
+    const fs::path parts = fs::absolute(fs::path(a.path).parent_path() / "scenery");
+    auto include = [&](Desc& d, const Part& p, int res, bool night) {
+        if (p.desc[0] == '@')
+            d.Include(Generated(a, p.desc.substr(1), res, night, folder, &ok));
+        else
+            d.Include((parts / p.desc).string());
+    };
+    auto place = [&](Desc& d, const std::string& where, int res, bool night) {
+        for (const Part& p : a.parts)
+            if (p.place == where && p.resolution <= res) include(d, p, res, night);
+    };
+    int n = 0;
+    for (const Scenery& s : a.sceneries) {
+        Desc d;
+        d.Line("file " + s.file);
+        if (!s.demo) {
+            d.Open("scenery");
+            d.Open("airporton");
+            place(d, "near", s.resolution, s.night);
+            d.Close();
+            d.Open("airportoff");
+            d.Line("switch 0");
+            place(d, "far", s.resolution, s.night);
+            d.Close();
+            place(d, "top", s.resolution, s.night);
+            place(d, "runs", s.resolution, s.night);
+            for (const char* level : {"obj_0", "obj_1", "obj_2"}) {
+                d.Open(level);
+                place(d, level, s.resolution, s.night);
+                d.Close();
+            }
+            d.Close();
+        } else {
+            // The demos lift "ground" to (0, 9, 0): the airport in it lies 9 m low.
+            d.Open("rjtt");
+            d.Open("ground");
+            d.Open("lowered");
+            d.Shift(0, -9, 0);
+            place(d, "near", s.resolution, s.night);
+            place(d, "top", s.resolution, s.night);
+            d.Close();
+            d.Close();
+            place(d, "runs", s.resolution, s.night);
+            place(d, "demo", s.resolution, s.night);
+            d.Close();
+        }
+        ok = Write(folder / ("scenery" + std::to_string(n++) + ".desc"), d.Text()) && ok;
+    }
+    for (const Sky& s : a.skies) {
+        Desc d;
+        d.Line("file port/" + fs::path(a.path).stem().string() + "/sky" + s.word + ".plm");
+        d.Open("skydome");
+        Dome(d, s);
+        d.Close();
+        ok = Write(folder / ("sky" + std::to_string(n++) + ".desc"), d.Text()) && ok;
+    }
+    return ok;
+}
+
+}  // namespace airport
