@@ -17,6 +17,7 @@
 
 #include "../simulation/sim_fixture.h"
 #include "nxlib.h"
+#include "world/airportfiles.h"
 
 namespace {
 
@@ -121,15 +122,11 @@ class Vocabulary : public simtest::SimCase {
             ASSERT_FALSE(t.empty()) << kFiles[i];
             SetPhraseBytes(i, t.data(), int(t.size()));
         }
-        // The sample airport's spot and runway names (the radio's `$V` numbers).
-        for (int s = 0; s < kAirportSpots; ++s)
-            std::snprintf(Airport().spots[s].name, sizeof Airport().spots[s].name, "SPOT %d",
-                          kSpotNumbers[size_t(s % 15)]);
-        const char* const runways[] = {"34L", "34R", "22", "16R", "16L", "04", "05", "23"};
-        for (int r = 0; r < kAirportRunways; ++r) {
-            std::strcpy(Airport().arrivals[r].name, runways[r]);
-            std::strcpy(Airport().departures[r].name, runways[7 - r]);
-        }
+        // The sample airport: its spot and runway names.
+        const std::vector<char> ad3 = ReadFile("port/rjtt/rjtt.ad3");
+        ASSERT_EQ(ad3.size(), kAd3Size);
+        ReadAirportImage(reinterpret_cast<const uint8_t*>(ad3.data()), ad3.size(), AIRPORT_AD3,
+                         &Airport());
         SetVoiceWordStore(&kAsking);
         VoiceInit(nullptr, "V\\");
         Asked().clear();
