@@ -36,6 +36,7 @@ CameraRecord g_camera = {};
 }  // namespace
 CameraRecord& GetCameraRecord() { return g_camera; }
 void CameraReset() {}
+void SetCameraModeNumber(int) {}
 void CameraMain(int) {}
 void GroundSupportMain(int) {}
 void RotateRadarAntennas(int) {}
@@ -47,6 +48,8 @@ StripSlots g_stripslots = {};
 }  // namespace
 StripSlots& GetStripSlots() { return g_stripslots; }
 void RadarMain() {}
+void CreateRadarWindow() {}
+int GetRadarWindowRect(RECT*) { return 0; }
 void StripBoardMain(int) {}
 int IsFlightInfoShown() { return 0; }
 tagCELL* GetFlightInfoCell() { return nullptr; }
@@ -54,6 +57,7 @@ RECT GetFlightInfoCorner() { return RECT{0, 0, 0, 0}; }
 
 // ---- HUD, sprites, sounds, keyboard and mouse ----
 int SpriteInit(HZEMSCREEN, const RECT*, const RECT*) { return 1; }
+int OffsetSpriteClip(HZEMSCREEN, int, int, int) { return 1; }
 int EraseSprites(HZEMSCREEN) { return 1; }
 int DrawSprites(HZEMSCREEN) { return 1; }
 void StageBannerMain(int) {}
@@ -78,47 +82,6 @@ tagTOVWAVE* GetVoiceWave(int voice) {
     return voice >= 0 && voice < 10 ? &waves[voice] : nullptr;
 }
 int GetAtcVolume() { return GetConfig().atcvolume; }
-
-// ---- game frame services ----
-const char* GetAirportCode() { return ""; }
-int ReadWholeFile(HWND, const char* path, void* buffer, int size, int* read) {
-    char full[MAX_PATH * 2];
-    std::snprintf(full, sizeof full, "%s%s", GetProgramFolder(), path);
-    HANDLE f = CreateFileA(full, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return 0;
-    DWORD got = 0;
-    ReadFile(f, buffer, DWORD(size), &got, nullptr);
-    CloseHandle(f);
-    if (read) *read = int(got);
-    return 1;
-}
-int CellAllocBmp(tagCELL* cell, int width, int height, const char*) {
-    return ZEM_CreateBmpCell(cell, width, height);
-}
-int LoadPictureCell(const char* path, tagCELL* cell) { return UMBDLL_ReadUMB(path, cell); }
-void CellFree(tagCELL* cell, const char*) {
-    if (cell->xsize) ZEM_DeleteCell(cell);
-}
-const char kGameTitle[] = "Wynmoor２ Sarnet Corvessa Ver1.00";
-void SetTitleStep(const char* step) {
-    char title[256];
-    std::snprintf(title, sizeof title, "%s <%s>", kGameTitle, step);
-    if (HWND w = GetMainWindow()) SetWindowTextA(w, title);
-}
-int GetStageOffset() { return 400; }
-namespace {
-int g_cleared = 0;
-}
-int GetStageCleared() { return g_cleared; }
-void SetStageCleared(int cleared) { g_cleared = cleared; }
-int GameTraceOn() { return 0; }
-void GameTrace(const char*, ...) {}
-int FileExists(const char* path) {
-    char full[MAX_PATH];
-    std::snprintf(full, sizeof full, "%s%s", GetProgramFolder(), path);
-    const DWORD a = GetFileAttributesA(full);
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // ---- recorded stand-ins of the calls the traffic simulation makes ----
 namespace {

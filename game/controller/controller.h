@@ -90,6 +90,11 @@ void ExchangeMain(int ticks);
 void AtcPanelMain(int ticks);
 void DrawExchangeStatus();
 void RadarMain();
+// The radar window (stage set-up creates it) and its screen rectangle; 0 when there is none.
+void CreateRadarWindow();
+int GetRadarWindowRect(RECT* rect);
+// The radio panel's width beside the small (0) or the large (1) radar.
+void SetAtcPanelWidth(int large);
 void StripBoardMain(int ticks);
 
 // ---- the voice ----

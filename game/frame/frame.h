@@ -106,8 +106,25 @@ ScenarioImage* GetScenarioImage();
 void SetScenarioImage(ScenarioImage* image);
 // The header read by GameInit (zero before).
 ScenarioHeader& GetScenarioHeader();
+// Reads the header from the file's bytes: `format` SCENARIO_NEW (.sd3, .sd2) or SCENARIO_OLD
+// (.sd). Fields past `size` read as zero; texts are cut to their field and NUL-terminated.
+// Fills `timetable`, `size`, `format` and `night` too. Returns 1, or 0 for another format.
+int ParseScenarioHeader(const uint8_t* bytes, size_t size, int format, ScenarioHeader* header);
 
 // ---- settings (config.ini, krn2.ini) ----
+// Window positions of [DISPLAYEX], in screen pixels: the docked main window (w1), and for the
+// floating layouts set 2 (radar docked) and set 3 (radar in its own window).
+struct LayoutSet {
+    POINT main;      // main window
+    POINT view;      // view window
+    int32_t viewcx;  // view client width; its height is a quarter of it
+    POINT radar;     // radar window (set 3 only)
+};
+struct DisplayLayout {
+    POINT w1;
+    LayoutSet set[2];  // [0] set 2, [1] set 3
+};
+
 // Read once at start by ReadConfig; volumes are on the sound library's 0-15 scale.
 struct GameConfig {
     int32_t softmode;      // krn2.ini [MODE] EMULATION is "soft"
@@ -116,20 +133,50 @@ struct GameConfig {
     int32_t radarlarge;    // [DISPLAY] radarL: 0 radar docked, else in its own window
     int32_t language;      // [ATC] language
     int32_t multi;         // [ATC] multi
-    int32_t resolution;    // [DISPLAY] resolution 1-3
+    int32_t resolution;    // [DISPLAY] resolution 1-3 (other values are taken as 3)
     int32_t exresolution;  // [DISPLAY] ex_resolution
     int32_t through;       // [DISPLAY] through != 0
     int32_t cloud;         // [DISPLAY] cloud != 0
-    int32_t winlayout;     // 0 docked, 1 separate, 2 separate and maximised
+    int32_t winlayout;     // 0 docked, 1 separate, 2 separate and maximised; 0 in full screen
     int32_t cameramove;    // [DISPLAY] cameramove
-    int32_t atcvolume;     // [VOLUME] atc x 15 / 100
-    int32_t bgmvolume;     // [VOLUME] bgm x 15 / 100
-    int32_t envvolume;     // [VOLUME] env x 15 / 100
+    int32_t atcvolume;     // [VOLUME] atc (held to 0-100) x 15 / 100
+    int32_t bgmvolume;     // [VOLUME] bgm, likewise
+    int32_t envvolume;     // [VOLUME] env, likewise
     int32_t dsound;        // [GAME] dsound != 0
+    DisplayLayout layout;  // the window positions in use
 };
 GameConfig& GetConfig();
 
-// ---- the run's windows, engine and screen ----
+// Reads config.ini and krn2.ini of the program folder into GetConfig().
+void ReadConfig();
+// Computes every window position from the [DISPLAYEX] keys of `ini` (a full path) for a screen
+// of w x h with frame sizes fw, fh and the window layout setting `winlayout`: a key that is not
+// set (-32768) or lies outside its range gives the default.
+DisplayLayout ReadDisplayLayout(const char* ini, int w, int h, int fw, int fh, int winlayout);
+// Writes the keys of `now` that differ from what `ini` holds (or the defaults): the docked pair
+// and the keys of the current kind (ending in m with winlayout 2, the others otherwise; no view
+// width with winlayout 2).
+void WriteDisplayLayout(const char* ini, const DisplayLayout& now, int w, int h, int fw, int fh,
+                        int winlayout);
+// Takes the windows' positions into the layout in use and writes [DISPLAYEX] (stage exit).
+void SaveDisplayLayout();
+// 1 docks the view in the main window; 2 and 3 float it. Returns 1.
+int SetWindowLayout(int layout);
+// Sizes a floating view window: from the outer size asked (cx, cy) and the view window's frame
+// sizes, the outer size that keeps the client area four times as wide as high and at least 100
+// high, and that client rectangle. Returns 0 when the size is left as asked (nothing to do).
+int FitViewWindow(int cx, int cy, int framecx, int framecy, SIZE* outer, RECT* client);
+
+// ---- the screen, the run's windows, engine and 2D screen ----
+struct ScreenInfo {
+    int32_t width, height;     // the desktop
+    int32_t fullscreen;        // the desktop is exactly 800 x 600
+    int32_t framecx, framecy;  // frame sizes for window sizes: 2 borders + 4, and the caption
+};
+// Reads the screen, the frame sizes and the program folder; clears `quitbyuser` and the
+// stage-cleared flag. Returns 1.
+int GetHomeDirectory();
+const ScreenInfo& GetScreenInfo();
 HWND GetMainWindow();
 HWND GetViewWindow();
 tagKRN* GetEngine();         // null before GameInit started it and after GameEnd
@@ -137,18 +184,130 @@ tagKRNL* GetRootLayer();     // the master layer, likewise
 HZEMSCREEN GetMainScreen();  // the 800 x 600 2D screen (1600 x 600 buffer), likewise
 // The program folder in the system's form, with its trailing backslash ("C:\...\").
 const char* GetProgramFolder();
-// Word 0 of the command line: the airport code.
-const char* GetAirportCode();
+// The window title "Wynmoor２ Sarnet Corvessa Ver1.00".
+extern const char kGameTitle[];
+// Sets the main window's title to "<title> <step>" (a stage-building step).
+void SetTitleStep(const char* step);
 
-// ---- files and cells ----
-// Reads at most `size` bytes of program folder + `path` into `buffer`; on an open error the
-// file box asks Retry or Cancel (0). Returns 1 with the bytes read in *read (may be null).
-int ReadWholeFile(HWND owner, const char* path, void* buffer, int size, int* read);
-// Registered cells: a bitmap cell GDI can draw into, a picture read into a cell, and their
-// release. 1 or 0.
+// ---- the command line ----
+// Word 0 (the airport code, at most 8 characters) and word 1 (the scenario, at most 16).
+const char* GetAirportCode();
+const char* GetScenarioName();
+
+// ---- the flags of the run ----
+int GetQuitByUser();  // the player confirmed the close box
+int GetStageCleared();
+void SetStageCleared(int cleared);
+// The floating view (`viewsep`, 1 while the view floats) and the strip board's y in the 2D
+// screen (`stageoffset`: 400 docked, 200 floating).
+int GetViewSeparate();
+int GetStageOffset();
+
+// ---- input words (written by the window procedures, consumed by the input handlers) ----
+struct GameInput {
+    int32_t keycode;  // virtual key of the last WM_KEYDOWN; the key handler clears it
+    int32_t lbutton, rbutton, mbutton;  // press: 3; release keeps bit 0
+    int32_t lbx, lby, rbx, rby, mbx, mby;
+    int32_t wheel;  // signed; multiples of 120
+};
+GameInput& GetGameInput();
+
+// ---- timing ----
+constexpr int kTickMs = 33;       // `ticklen`
+constexpr int kTicksPerSec = 30;  // `fps`
+struct FrameTiming {
+    int32_t elapsed;     // ms measured in the last frame
+    int32_t tickacc;     // ms not yet turned into ticks
+    int32_t newticks;    // ticks measured in the last frame
+    int32_t ticks;       // ticks the world parts receive (0 while paused or under a banner)
+    int32_t totalticks;  // ticks run since the stage started
+};
+const FrameTiming& GetFrameTiming();
+// Turns `elapsed` ms into ticks with the carry in `tickacc`; returns `newticks`.
+int32_t AccumulateTicks(int32_t* tickacc, int32_t elapsed, int32_t ticklen);
+// The world's ticks: `newticks`, or 0 while the stage state is above 99.
+int32_t WorldTicks(int32_t newticks, int32_t stagestate);
+// Milliseconds between two counter readings of `frequency` counts a second, on the full 64-bit
+// readings, truncated (and held to the 32-bit range).
+int32_t CounterElapsedMs(int64_t now, int64_t base, int64_t frequency);
+// Sets the frame clock's base to the present reading (so waiting time never turns into ticks).
+void ResetFrameClock();
+
+// ---- resource flags ----
+// 32 words of flag bits, addressed as word * 32 + bit.
+enum ResourceFlag {
+    RESOURCE_ENGINE = 0 * 32 + 0,          // engine and 2D display started
+    RESOURCE_SOUND = 0 * 32 + 1,           // sound library started
+    RESOURCE_LAYERS = 0 * 32 + 2,          // layer library started
+    RESOURCE_OBJECT0_LAYER = 1 * 32 + 16,  // the layer of object slot 0 exists
+    RESOURCE_TEXTS = 15 * 32 + 20,         // airport, text and SID blocks allocated
+    RESOURCE_SCENARIO = 15 * 32 + 21,      // scenario buffer allocated
+    RESOURCE_SCRIPTS = 15 * 32 + 22,       // aircraft script buffers allocated
+    RESOURCE_AIRPORT = 16 * 32 + 0,        // the airport is loaded
+};
+void SetResourceFlag(int flag, int on);
+int HasResourceFlag(int flag);
+
+// ---- memory and cell registries ----
+// Long-lived blocks and cells are taken and given back with a caption; at GameEnd anything
+// still registered is reported. Each registry holds 100 entries.
+constexpr int kRegistrySize = 100;
+// A zero-filled block of `size` bytes entered under `caption`, or null after the memory box
+// "メモリが足りません。" (no memory, or the registry is full).
+void* MemAlloc(size_t size, const char* caption);
+// Frees a registered block; a null or unknown pointer is left alone.
+void MemFree(void* block, const char* caption);
+// An empty 16-bit cell (CellAllocBmp: one GDI can draw into), registered; 1, or 0 (the cell
+// stays empty) when it cannot be made or the registry is full (the memory box).
+int CellAlloc(tagCELL* cell, int width, int height, const char* caption);
 int CellAllocBmp(tagCELL* cell, int width, int height, const char* caption);
+// Reads a picture file into the cell and registers it with the path as caption; the reader's
+// result (the cell stays empty on 0).
 int LoadPictureCell(const char* path, tagCELL* cell);
+// Deletes a registered cell; a cell whose xsize is 0, or an unknown one, is left alone.
 void CellFree(tagCELL* cell, const char* caption);
+// 1 when no resource flag is set and neither registry holds a live entry.
+int CheckAllFreed();
+struct RegistryCounts {
+    int32_t memory, memorypeak, cells, cellspeak;
+};
+RegistryCounts GetRegistryCounts();
+
+// ---- glyphs and cells ----
+// Draws `text` with the glyph strip `glyphs` (glyphs xpos wide and ypos high; row = flags &
+// 0xff) into `dest` at x, y; flag 0x100 right-aligns the text to end at x. DrawNumberCell's
+// strip starts at "0" when it holds fewer than 11 glyphs a row, else at the blank;
+// DrawStringCell's always at the blank, and its glyphs overlap by 2 pixels. A character the
+// strip does not hold only advances x; glyphs of width or height 0 draw nothing. Returns the
+// x after the text.
+int DrawNumberCell(tagCELL* dest, const tagCELL* glyphs, int x, int y, const char* text, int flags);
+int DrawStringCell(tagCELL* dest, const tagCELL* glyphs, int x, int y, const char* text, int flags);
+// Copies the rectangle `rect` of `src` to x, y of `dest`, pixel rows as they are, clipped to
+// both cells.
+void CopyCellRect(tagCELL* dest, int x, int y, const tagCELL* src, const RECT* rect);
+
+// ---- files and paths ----
+// Splits at the last colon (drive, with it), the last backslash (folder, with it) and the
+// last dot of the name (extension, without it). Any output may be null; each holds MAX_PATH.
+void SeparatePath(const char* path, char* drive, char* dir, char* name, char* ext);
+// Joins drive, folder, name and, when given and not empty, "." and the extension (MAX_PATH).
+void MakePath(char* path, const char* drive, const char* dir, const char* name, const char* ext);
+// 1 when program folder + `path` names a file.
+int FileExists(const char* path);
+// Reads at most `size` bytes of program folder + `path` into `buffer`. On an open or read
+// error the file box asks Retry (tries again) or Cancel (returns 0). Returns 1 with the bytes
+// read in *read (may be null).
+int ReadWholeFile(HWND owner, const char* path, void* buffer, int size, int* read);
+// Counts the files (not folders) matching `pattern`; FindNthFile copies the name of the n-th
+// (from 0) into `name` (MAX_PATH) and returns the count seen.
+int CountFiles(const char* pattern);
+int FindNthFile(const char* pattern, int n, char* name);
+// Word n of a line of single-blank-separated words (two blanks make an empty word) into `word`
+// (size + 1 bytes); the last word when the line has fewer. Returns 1, or 0 when the word was
+// cut to `size` characters.
+int GetWord(const char* line, int n, char* word, int size);
+// The file box for a system error code: Retry and Cancel; returns 1 for Retry.
+int ShowFileError(HWND owner, const char* path, DWORD code);
 
 // ---- the trace (WYN_GAME_TRACE) ----
 // 1 when a trace file is open.
@@ -157,9 +316,22 @@ int GameTraceOn();
 // written in UTF-8.
 void GameTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// ---- start-up, the stage and the frame ----
+int GameInit();
+void StageReset();
+void GameEnd();
+void StageSetup();
+void StageExit();
+void FrameMain();
+// Removes and dispatches every pending message; 0 when one of them was WM_QUIT, else 1.
+int PumpMessages();
+// One main-loop step: a pending message, or the sound task and the phase's work.
+int MainStep();
+
 // ---- HUD, sprites, sounds and input (their own modules) ----
 // Sprite composition.
 int SpriteInit(HZEMSCREEN screen, const RECT* area, const RECT* background);
+int OffsetSpriteClip(HZEMSCREEN screen, int n, int dx, int dy);
 int EraseSprites(HZEMSCREEN screen);
 int DrawSprites(HZEMSCREEN screen);
 // HUD and stage results.

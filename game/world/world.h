@@ -287,6 +287,8 @@ struct SmokeSource {
     int32_t on;
 };
 SmokeSource& GetSmokeSource();
+// The camera mode number (0-12) the player chose.
+void SetCameraModeNumber(int mode);
 // The per-frame camera step; `ticks` are the frame's unpaused ticks.
 void CameraMain(int ticks);
 void GroundSupportMain(int ticks);
