@@ -17,7 +17,7 @@ PACKAGES=(
   fluid-soundfont-gm                          # the General MIDI sound font for it
   libpng-dev                                  # screenshots and the picture tools
   espeak-ng                                   # the radio voices' spoken words (sample data)
-  xvfb xauth                                  # real-window tests without a display
+  xvfb xauth x11-utils                        # real-window tests without a display (xwininfo)
   clang libclang-rt-14-dev                    # libFuzzer and sanitizer runtimes for fuzzing
   libosmesa6-dev                              # the 3D benchmark's reference renderer (Mesa llvmpipe)
 )

@@ -1,0 +1,362 @@
+// The game program run as a user runs it: headless on the virtual clock with a trace, beside a
+// script host's window, a second time, with a broken engine set-up, and in real windows under
+// a display. Each run has a program folder of its own (the drivers linked in), so that the
+// window layout the game writes at exit stays there.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "../../common/png_read.h"
+#include "game_fixture.h"
+#include "standby_client.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream f(path);
+    for (std::string s; std::getline(f, s);) lines.push_back(s);
+    return lines;
+}
+
+std::vector<std::string> Starting(const std::vector<std::string>& lines, const std::string& with) {
+    std::vector<std::string> out;
+    for (const std::string& l : lines)
+        if (l.rfind(with, 0) == 0) out.push_back(l);
+    return out;
+}
+
+struct FrameLine {
+    int n, elapsed, newticks, ticks, carry, total, state;
+};
+std::vector<FrameLine> Frames(const std::vector<std::string>& lines) {
+    std::vector<FrameLine> frames;
+    for (const std::string& l : Starting(lines, "frame ")) {
+        FrameLine f{};
+        if (std::sscanf(l.c_str(),
+                        "frame %d elapsed %d newticks %d ticks %d carry %d total %d state %d", &f.n,
+                        &f.elapsed, &f.newticks, &f.ticks, &f.carry, &f.total, &f.state) == 7)
+            frames.push_back(f);
+    }
+    return frames;
+}
+
+// A generous bound on what another process does (real time); no result depends on it.
+template <class Pred>
+bool WaitFor(Pred pred) {
+    for (int i = 0; i < 30000; ++i) {
+        if (pred()) return true;
+        usleep(2000);
+    }
+    return pred();
+}
+
+class Game : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* base = std::getenv("WYN_RUNTIME_DIR");
+        const char* bin = std::getenv("WYN_PROGRAM_DIR");
+        ASSERT_NE(base, nullptr);
+        ASSERT_NE(bin, nullptr);
+        binDir = bin;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        // Short: the message sockets live here, and a socket's path has a small limit.
+        const std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        run = std::string(base) + "/" + std::to_string(std::hash<std::string>{}(name) % 100000);
+        fs::remove_all(run);
+        fs::create_directories(run);
+        // The game and the test programs find each other's windows in this folder only.
+        setenv("WYN_RUNTIME_DIR", run.c_str(), 1);
+        folder = run + "/bin";
+        MakeFolder(folder, true);
+    }
+    void TearDown() override {
+        for (const char* cls : {"StandbyTestChild", "WYN2_MIRUTA2"})
+            while (HWND w = FindWindowA(cls, nullptr)) {
+                PostMessageA(w, WM_CLOSE, 0, 0);
+                if (!WaitFor([w] { return !IsWindow(w); })) break;
+            }
+        StandBy_End();
+    }
+    // A program folder: krn2.ini copied (the engine writes it back), the drivers linked.
+    void MakeFolder(const std::string& dir, bool drivers) const {
+        fs::create_directories(dir);
+        fs::copy_file(binDir + "/krn2.ini", dir + "/krn2.ini",
+                      fs::copy_options::overwrite_existing);
+        if (!drivers) return;
+        for (const auto& e : fs::directory_iterator(binDir))
+            if (e.path().extension() == ".dll")
+                fs::create_symlink(e.path(), dir + "/" + e.path().filename().string());
+    }
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(run + "/" + name) << text;
+    }
+    // The command that runs wyntower with `env` before it; its trace, boxes and stderr go to
+    // files named after `tag`.
+    std::string Command(const std::string& env, const std::string& args, const std::string& tag) {
+        trace = run + "/" + tag + ".trace";
+        boxes = run + "/" + tag + ".boxes";
+        // The program folder is the current folder too, as the programs of the set expect.
+        return "cd '" + folder + "' && env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
+               "' WYN_GAME_TRACE='" + trace + "' WYN_MSGBOX_LOG='" + boxes + "' " + env +
+               " timeout 120 '" + binDir + "/wyntower' " + args + " 2>'" + run + "/" + tag +
+               ".err'";
+    }
+    int Run(const std::string& env, const std::string& args, const std::string& tag) {
+        const int status = std::system(Command(env, args, tag).c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Starts a run in the background; Finished() tells when it has ended and its exit code.
+    void Start(const std::string& env, const std::string& args, const std::string& tag) {
+        rcFile = run + "/" + tag + ".rc";
+        const std::string cmd = "(" + Command(env, args, tag) + "; echo $? > '" + rcFile + "') &";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    }
+    int Finished() {
+        if (!WaitFor([&] { return fs::exists(rcFile) && fs::file_size(rcFile) > 0; })) return -1;
+        return std::stoi(Lines(rcFile).at(0));
+    }
+    std::string run, folder, binDir, trace, boxes, rcFile;
+};
+
+const char* kHeadless = "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33";
+
+TEST_F(Game, HeadlessStageRunsUntilTheCloseBoxIsAnswered) {
+    Write("close.replay", "3000 close\n");
+    ASSERT_EQ(
+        Run(std::string(kHeadless) + " WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" + run + "/close.replay'",
+            "rjtt none", "run"),
+        0);
+    const auto lines = Lines(trace);
+    const std::vector<std::string> phases{"phase 0010", "phase 1000", "phase 1010", "phase 1ff0",
+                                          "phase 0fff"};
+    EXPECT_EQ(Starting(lines, "phase"), phases);
+    const auto frames = Frames(lines);
+    ASSERT_GT(frames.size(), 60u);
+    for (const FrameLine& f : frames) {
+        EXPECT_EQ(f.elapsed, 33) << "frame " << f.n;
+        EXPECT_EQ(f.newticks, 1) << "frame " << f.n;
+        EXPECT_EQ(f.ticks, 1) << "frame " << f.n;
+        EXPECT_EQ(f.carry, 0) << "frame " << f.n;
+        EXPECT_EQ(f.total, f.n - 1) << "frame " << f.n;
+        EXPECT_EQ(f.state, 0) << "frame " << f.n;
+    }
+    const auto registry = Starting(lines, "registry");
+    ASSERT_EQ(registry.size(), 1u) << "nothing left registered";
+    EXPECT_EQ(registry[0].rfind("registry memory 0/", 0), 0u) << registry[0];
+    EXPECT_NE(registry[0].find(" cells 0/"), std::string::npos) << registry[0];
+    EXPECT_TRUE(Starting(lines, "standby").empty()) << "the player quit: no hand-over";
+    const std::string box = [&] {
+        std::ifstream f(boxes);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    }();
+    EXPECT_NE(box.find(U8(u8"Wynmoor２ Sarnet Corvessa Ver1.00の確認")), std::string::npos) << box;
+    EXPECT_NE(box.find(U8(u8"終了しますか？")), std::string::npos) << box;
+    // One box only: its caption appears once.
+    EXPECT_EQ(box.find(U8(u8"の確認")), box.rfind(U8(u8"の確認"))) << box;
+    EXPECT_TRUE(fs::exists(folder + "/config.ini")) << "the layout was saved at stage exit";
+}
+
+TEST_F(Game, NoInTheCloseBoxResumesPlayWithoutAJump) {
+    Write("close.replay", "2000 close\n4000 close\n");
+    ASSERT_EQ(Run(std::string(kHeadless) + " WYN_MSGBOX_ANSWERS=7,6 WYN_REPLAY='" + run +
+                      "/close.replay'",
+                  "rjtt none", "run"),
+              0);
+    const auto lines = Lines(trace);
+    const auto frames = Frames(lines);
+    // Play went on between the two closes: about 4000 ms of frames, each one tick.
+    ASSERT_GT(frames.size(), 100u);
+    for (const FrameLine& f : frames) EXPECT_EQ(f.elapsed, 33) << "frame " << f.n;
+    EXPECT_EQ(Starting(lines, "phase 1ff0").size(), 1u);
+    EXPECT_EQ(Lines(boxes).empty(), false);
+}
+
+TEST_F(Game, FramesOf100MsCarryTheRemainder) {
+    Write("close.replay", "5000 close\n");
+    ASSERT_EQ(Run("WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=100 WYN_MSGBOX_ANSWERS=6 "
+                  "WYN_REPLAY='" +
+                      run + "/close.replay'",
+                  "rjtt none", "run"),
+              0);
+    const auto frames = Frames(Lines(trace));
+    ASSERT_GE(frames.size(), 40u);
+    for (const FrameLine& f : frames) {
+        // 100 ms is 3 ticks and 1 ms left; every 33rd frame the carry makes a fourth tick.
+        EXPECT_EQ(f.elapsed, 100) << "frame " << f.n;
+        EXPECT_EQ(f.ticks, f.n % 33 == 0 ? 4 : 3) << "frame " << f.n;
+        EXPECT_EQ(f.carry, f.n % 33) << "frame " << f.n;
+    }
+}
+
+TEST_F(Game, WaitsUntilTheScriptHostIsGone) {
+    const std::string release = run + "/release";
+    const std::string host = std::string(WYN_TEST_BIN_DIR) + "/game_standin";
+    ASSERT_EQ(std::system(("WYN_HEADLESS=1 '" + host + "' '" + release + "' &").c_str()), 0);
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("Veskeran33", nullptr) != nullptr; }));
+    Write("close.replay", "2000 close\n");
+    Start(std::string(kHeadless) + " WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" + run + "/close.replay'",
+          "rjtt none", "run");
+    usleep(300000);
+    EXPECT_TRUE(Starting(Lines(trace), "phase").empty()) << "no game while the host is open";
+    Write("release", "");
+    EXPECT_EQ(Finished(), 0);
+    EXPECT_EQ(Starting(Lines(trace), "phase").size(), 5u);
+}
+
+TEST_F(Game, ASecondGameEndsAtOnce) {
+    Start(std::string(kHeadless) + " WYN_MSGBOX_ANSWERS=6", "rjtt none", "first");
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("WYN2_MIRUTA2", nullptr) != nullptr; }));
+    const std::string firstTrace = trace;
+    EXPECT_EQ(Run(kHeadless, "rjtt none", "second"), 0);
+    EXPECT_TRUE(Lines(trace).empty()) << "the second game never started";
+    PostMessageA(FindWindowA("WYN2_MIRUTA2", nullptr), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Finished(), 0);
+    EXPECT_EQ(Starting(Lines(firstTrace), "phase").size(), 5u);
+}
+
+TEST_F(Game, AnEmptyCommandLineEndsTheProgram) {
+    EXPECT_EQ(Run(kHeadless, "", "run"), 0);
+    EXPECT_TRUE(Lines(trace).empty());
+}
+
+TEST_F(Game, AFailedStartStillHandsOverToTheStandbyWindow) {
+    // The stand-by window waits with its program; the game's engine finds no driver.
+    fs::remove_all(folder);
+    MakeFolder(folder, false);
+    std::ofstream(folder + "/krn2.ini") << "[DRIVER]\nDRV=drv_none.dll\nLGT=lgt_none.dll\n"
+                                           "ACC=acc_none.dll\n";
+    char child[1024];
+    ASSERT_TRUE(WynPlat_ToSystemPath(WYN_TEST_BIN_DIR "/standby_child", child, sizeof child));
+    ASSERT_EQ(StandBy_Start((std::string(child) + ".exe").c_str(), "rjtt"), 1);
+    EXPECT_EQ(Run("WYN_HEADLESS=1 WYN_CLOCK=virtual", "rjtt none", "run"), 0);
+    const auto lines = Lines(trace);
+    EXPECT_TRUE(Starting(lines, "phase").empty()) << "GameInit failed";
+    EXPECT_EQ(Starting(lines, "standby send"), std::vector<std::string>{"standby send 1"});
+    EXPECT_TRUE(WaitFor([&] { return fs::exists(run + "/child.txt"); }))
+        << "the stand-by window launched its program";
+}
+
+// ---- real windows under a display ----
+
+// The geometry xwininfo gives for the first window whose name begins with `title`: x, y,
+// width, height; and the root window's size.
+bool XGeometry(const std::string& tree, const std::string& title, int g[4]) {
+    std::istringstream in(tree);
+    for (std::string s; std::getline(in, s);) {
+        if (s.find("\"" + title) == std::string::npos) continue;
+        // ... "title": ("class" "class")  800x600+0+0  +0+0
+        const size_t at = s.find(")  ");
+        if (at != std::string::npos &&
+            std::sscanf(s.c_str() + at + 3, "%dx%d+%d+%d", &g[2], &g[3], &g[0], &g[1]) == 4)
+            return true;
+    }
+    return false;
+}
+
+std::string Output(const std::string& cmd) {
+    std::string out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+class Desktop : public Game {
+  protected:
+    void SetUp() override {
+        Game::SetUp();
+        const char* d = std::getenv("DISPLAY");
+        if (!d || !*d) GTEST_SKIP() << "no display (the test script provides a virtual one)";
+        if (std::system("command -v xwininfo >/dev/null") != 0) GTEST_SKIP() << "no xwininfo";
+    }
+    // The game in real windows until the close at 1500 ms; the screenshot of `window` (a part
+    // of its title; empty: the main window) and its place on the screen while the stage ran.
+    void RunShown(const std::string& window, Png* shot, int g[4]) {
+        Write("close.replay", "1500 close\n");
+        const std::string png = run + "/shot.png";
+        Start(
+            "WYN_BACKEND=sdl WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_MSGBOX_ANSWERS=6 "
+            "WYN_REPLAY='" +
+                run + "/close.replay' WYN_SCREENSHOT='" + png + "' WYN_SCREENSHOT_WINDOW='" +
+                window + "'",
+            "rjtt none", "desktop");
+        const std::string title = window.empty() ? "Wynmoor" : window;
+        EXPECT_TRUE(WaitFor([&] {
+            return !Starting(Lines(trace), "frame").empty() &&
+                   XGeometry(Output("xwininfo -root -tree 2>/dev/null"), title, g);
+        })) << "no window "
+            << title;
+        EXPECT_EQ(Finished(), 0);
+        ASSERT_TRUE(ReadPng(png, shot)) << png;
+    }
+};
+
+TEST_F(Desktop, TheWindowedClientAreaIs800x600Centred) {
+    Png shot;
+    int g[4] = {};
+    RunShown("", &shot, g);
+    EXPECT_EQ(shot.w, 800);
+    EXPECT_EQ(shot.h, 600);
+    int sw = 0, sh = 0;
+    std::istringstream root(Output("xwininfo -root 2>/dev/null"));
+    for (std::string line; std::getline(root, line);) {
+        std::sscanf(line.c_str(), "  Width: %d", &sw);
+        std::sscanf(line.c_str(), "  Height: %d", &sh);
+    }
+    ASSERT_GT(sw, 0);
+    // Centred within the frame's few pixels (the caption above the client area).
+    EXPECT_NEAR(g[0] + g[2] / 2, sw / 2, 6) << g[0] << "," << g[1] << " " << g[2] << "x" << g[3];
+    EXPECT_NEAR(g[1] + g[3] / 2, sh / 2, 20) << g[0] << "," << g[1] << " " << g[2] << "x" << g[3];
+}
+
+TEST_F(Desktop, OnAn800x600ScreenThePopUpSitsAtTheCorner) {
+    if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
+    Write("close.replay", "1500 close\n");
+    const std::string png = run + "/shot.png";
+    // A screen of its own, exactly 800 x 600: full-screen mode.
+    Write("full.sh",
+          Command("WYN_BACKEND=sdl WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_MSGBOX_ANSWERS=6 "
+                  "WYN_REPLAY='" +
+                      run + "/close.replay' WYN_SCREENSHOT='" + png + "'",
+                  "rjtt none", "full") +
+              " &\npid=$!\ni=0\nwhile ! grep -q '^frame' '" + run +
+              "/full.trace' 2>/dev/null && [ $i -lt 2000 ]; do sleep 0.05; i=$((i+1)); done\n"
+              "xwininfo -root -tree > '" +
+              run + "/tree.txt'\nwait $pid\n");
+    ASSERT_EQ(
+        std::system(("xvfb-run -a -s '-screen 0 800x600x24' sh '" + run + "/full.sh'").c_str()), 0);
+    Png shot;
+    ASSERT_TRUE(ReadPng(png, &shot)) << png;
+    EXPECT_EQ(shot.w, 800);
+    EXPECT_EQ(shot.h, 600);
+    std::ifstream f(run + "/tree.txt");
+    int g[4] = {};
+    ASSERT_TRUE(XGeometry(std::string(std::istreambuf_iterator<char>(f), {}), "Wynmoor", g));
+    EXPECT_EQ(g[0], 0);
+    EXPECT_EQ(g[1], 0);
+    EXPECT_EQ(g[2], 800);
+    EXPECT_EQ(g[3], 600);
+}
+
+TEST_F(Desktop, SeparateFloatsTheViewWithAFourToOneClientArea) {
+    std::ofstream(folder + "/config.ini") << "[DISPLAY]\nseparate=1\n";
+    Png shot;
+    int g[4] = {};
+    RunShown(U8(u8"ビューウインドウ"), &shot, g);
+    EXPECT_EQ(shot.w, 800);
+    EXPECT_EQ(shot.h, 200);
+    EXPECT_EQ(g[2], 4 * g[3]) << "the window's client area on the screen";
+}
+
+}  // namespace
