@@ -2,6 +2,7 @@
 // windows shown, the stage state and the frame clock); the stage's own content joins them.
 #include "controller/controller.h"
 #include "frame/frame_internal.h"
+#include "simulation/simulation.h"
 #include "standby_client.h"
 #include "tov42.h"
 #include "world/world.h"
@@ -42,6 +43,14 @@ void StageSetup() {
     if (f.screen) ZEM_RefreshScreen(f.screen, nullptr, nullptr);
     CreateRadarWindow();
     TOV_Task();
+
+    // The stage's traffic: the aircraft table emptied, the timetable's clock from the header
+    // and the records due at the start.
+    SetTitleStep("初期化１");
+    ClearAircraftTable();
+    SetTitleStep("ＧＳ初期化");
+    ResetTimetable();
+    RunTimetable();
 
     SetStageState(STAGE_PLAY);
     SetCameraModeNumber(0);

@@ -333,6 +333,9 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void remote::WaitServingSentMessages(const std::function<bool()>& ready) {
+    // The queue is made before the lock is taken: making it takes the same lock (a thread that
+    // had no queue yet, such as one that has made no window, would wait on itself).
+    CurrentQueue();
     std::unique_lock<std::mutex> k(wyn::clock::KernelLock());
     WaitServingSentLocked(k, ready);
 }

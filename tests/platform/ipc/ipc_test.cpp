@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include <windows.h>
 #include <wynplat.h>
@@ -136,6 +138,21 @@ TEST_F(Ipc, FindsPeerWindowAndTalksBothWays) {
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(peer); })) << "a destroyed window is seen gone";
     EXPECT_EQ(ExitCode(pi.hProcess), 0u);
     DestroyWindow(own);
+}
+
+TEST_F(Ipc, AThreadWithoutAQueueSendsToAPeer) {
+    HWND peer = StartWindowPeer("WynIpcNoQueue");
+    ASSERT_NE(peer, nullptr);
+    // A fresh thread has no message queue yet; its first cross-process send makes one.
+    std::atomic<int> done{0};
+    std::atomic<LRESULT> sum{0};
+    std::thread([&] {
+        sum = SendMessageA(peer, kAdd, 1, 2);
+        SetForegroundWindow(peer);
+        done = 1;
+    }).detach();
+    EXPECT_TRUE(WaitFor([&] { return done == 1; })) << "the sending thread never came back";
+    EXPECT_EQ(sum, 3);
 }
 
 struct EnumFound {
