@@ -131,6 +131,11 @@ LRESULT CALLBACK ViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             EndPaint(hwnd, &ps);
             return 0;
         }
+        case WM_CLOSE:
+            // Closing the floating view would leave the engine drawing into a destroyed
+            // window: it asks what the main window's close box asks.
+            ConfirmClose(GetMainWindow());
+            return 0;
         case WM_WINDOWPOSCHANGING: {
             auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
             if (GetGamePhaseWord() < 0x10000000u || !GetViewSeparate() || pos->cx == 0) break;
