@@ -3,6 +3,7 @@
 // sample's description, and reported.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "umb33.h"
+#include "zem40.h"
+#include "wynplat.h"
 
 namespace {
 
@@ -196,6 +201,53 @@ TEST(AirportMake, MessageNumbersNeedTextsOnceThePhraseTablesExist) {
         EXPECT_TRUE(said(108)) << err;  // beyond the offset table
         EXPECT_TRUE(said(412)) << err;  // a route's message
         EXPECT_TRUE(said(413)) << err;  // and its ground-state variant
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The radar maps as built: five panels of 200 (small) or 400 (large) pixels, the wide range
+// first; a runway's end lies where the radar's screen-position rule puts it.
+TEST(AirportMake, RadarMapsFollowTheScreenPositionRule) {
+    struct Case {
+        const char* file;
+        int size;
+        int runway[3];  // its colour
+    };
+    const Case cases[] = {{"radar2.umz", 1, {0xb8, 0xc8, 0xdc}},
+                          {"radar2l.umz", 2, {0xb8, 0xc8, 0xdc}},
+                          {"radarg.umz", 1, {0x70, 0xf0, 0x70}},
+                          {"radargl.umz", 2, {0x70, 0xf0, 0x70}}};
+    // Runway 34L/16R's threshold 34L (-35, -587), where its line begins.
+    const double x = -35, z = -587;
+    for (const Case& c : cases) {
+        char sys[1024];
+        const std::string path = std::string(WynPlat_ProgramDir()) + "/port/rjtt/etc/" + c.file;
+        ASSERT_TRUE(WynPlat_ToSystemPath(path.c_str(), sys, sizeof sys));
+        tagCELL cell = {};
+        ASSERT_EQ(UMBDLL_ReadUMB(sys, &cell), 1) << c.file;
+        EXPECT_EQ(cell.xsize, 1000 * c.size) << c.file;
+        EXPECT_EQ(cell.ysize, 200 * c.size) << c.file;
+        const int colour = UMB_Channel8To5(c.runway[0]) << 10 | UMB_Channel8To5(c.runway[1]) << 5 |
+                           UMB_Channel8To5(c.runway[2]);
+        auto pixel = [&](int px, int py) { return cell.bits[py * cell.xsize + px] & 0x7fff; };
+        struct Range {
+            int panel;
+            double scale;
+            int cx;
+        };
+        for (const Range& r :
+             {Range{0, 144.0, 100 * c.size}, Range{1, 10.2, int(std::nearbyint(100.5 * c.size))},
+              Range{4, 10.2, int(std::nearbyint(100.5 * c.size))}}) {
+            const int sx = int(std::nearbyint(x / r.scale * c.size)) + r.cx;
+            const int sy = 100 * c.size - int(std::nearbyint(z / r.scale * c.size));
+            EXPECT_EQ(pixel(200 * c.size * r.panel + sx, sy), colour)
+                << c.file << " panel " << r.panel << " at " << sx << ", " << sy;
+            EXPECT_NE(pixel(200 * c.size * r.panel + 2, 2), colour) << c.file;
+        }
+        ZEM_DeleteCell(&cell);
     }
 }
 

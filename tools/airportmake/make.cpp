@@ -591,6 +591,84 @@ std::string Generated(const Description& a, const std::string& name, int res, bo
     return file;
 }
 
+// ---- the radar maps ----
+
+// The radar's screen position of a world point (its rule: the scale divides, then the size
+// multiplies, then the rounding, halves to even).
+struct RadarView {
+    double scale;
+    int size, cx, cy;
+    int X(double x) const { return int(std::nearbyint(x / scale * size)) + cx; }
+    int Y(double z) const { return cy - int(std::nearbyint(z / scale * size)); }
+};
+
+struct RadarLook {
+    const char* file;
+    const char* ground;
+    const char* runway;
+    const char* taxiway;
+    const char* apron;
+    const char* spot;
+    const char* text;
+    const char* ring;
+};
+
+void RadarPanel(std::ostringstream& o, const Description& a, const RadarView& v, const RadarLook& k,
+                bool wide) {
+    o << "  fill " << k.ground << "\n";
+    auto line = [&](V2 p, V2 q, double width) {
+        o << "  line " << v.X(p.x) << " " << v.Y(p.z) << " " << v.X(q.x) << " " << v.Y(q.z) << " ";
+        return width;
+    };
+    if (wide) {
+        // Range rings every 5 km around the airport, and the departure routes out to their
+        // waypoints.
+        for (int km = 5; km <= 15; km += 5)
+            o << "  circle " << v.cx << " " << v.cy << " "
+              << int(std::nearbyint(km * 1000 / v.scale * v.size)) << " " << k.ring << "\n";
+        for (const Route& r : a.routes) {
+            const std::string wp = r.name.substr(0, r.name.find_first_of("0123456789"));
+            auto it = a.pointIndex.find(wp);
+            if (it == a.pointIndex.end()) continue;
+            line({0, 0}, PointXZ(a, it->second), 1);
+            o << k.taxiway << "\n";
+            o << "  box " << v.X(a.P(it->second).x) - 1 << " " << v.Y(a.P(it->second).z) - 1
+              << " 3 3 " << k.spot << "\n";
+        }
+    } else {
+        for (const Rect& r : a.aprons) {
+            const int x0 = v.X(std::min(r.x0, r.x1)), x1 = v.X(std::max(r.x0, r.x1));
+            const int y0 = v.Y(std::max(r.z0, r.z1)), y1 = v.Y(std::min(r.z0, r.z1));
+            o << "  box " << x0 << " " << y0 << " " << std::max(1, x1 - x0) << " "
+              << std::max(1, y1 - y0) << " " << k.apron << "\n";
+        }
+        for (const Taxiway& t : a.taxiways)
+            for (size_t i = 0; i + 1 < t.points.size(); ++i) {
+                const double w = std::max(1.0, std::nearbyint(t.width / v.scale * v.size * 0.5));
+                line(PointXZ(a, t.points[i]), PointXZ(a, t.points[i + 1]), w);
+                o << k.taxiway << " " << int(w) << "\n";
+            }
+    }
+    for (const Runway& r : a.runways) {
+        const double w = std::max(1.0, std::nearbyint(r.width / v.scale * v.size));
+        line(PointXZ(a, r.threshold[0]), PointXZ(a, r.threshold[1]), w);
+        o << k.runway << " " << int(w) << "\n";
+    }
+    if (wide) return;
+    for (const Place& s : a.spots)
+        o << "  box " << v.X(a.P(s.point).x) - v.size << " " << v.Y(a.P(s.point).z) - v.size << " "
+          << 2 * v.size << " " << 2 * v.size << " " << k.spot << "\n";
+    o << "  font " << 8 * v.size << "\n";
+    for (const Runway& r : a.runways)
+        for (int end = 0; end < 2; ++end) {
+            const V2 t = PointXZ(a, r.threshold[end]);
+            const V2 u = Unit(Sub(t, PointXZ(a, r.threshold[1 - end])));
+            const V2 at = Add(t, Mul(u, 60));
+            o << "  text " << v.X(at.x) << " " << v.Y(at.z) - 4 * v.size << " " << k.text << " \""
+              << r.name[end] << "\" centre\n";
+        }
+}
+
 }  // namespace
 
 bool MakeTables(const Description& a, const fs::path& program) {
@@ -753,6 +831,33 @@ bool MakeScenery(const Description& a, const fs::path& folder) {
         ok = Write(folder / ("sky" + std::to_string(n++) + ".desc"), d.Text()) && ok;
     }
     return ok;
+}
+
+bool MakeRadar(const Description& a, const fs::path& folder) {
+    const std::string code = fs::path(a.path).stem().string();
+    // The radar's two looks ([GAME] radar 0 and 1), each in its small and large size: five
+    // panels side by side, the wide range first and the near range in the four others.
+    const RadarLook looks[] = {
+        {"radar2", "0A1A2C", "B8C8DC", "587088", "263A50", "E8E098", "90A8C0", "1C3048"},
+        {"radarg", "041404", "70F070", "309030", "164016", "C8FFC8", "60C060", "0C300C"},
+    };
+    std::ostringstream o;
+    o << "# The radar maps of the sample airport, written by airportmake from its description.\n";
+    for (const RadarLook& k : looks)
+        for (int size = 1; size <= 2; ++size) {
+            const int side = 200 * size;
+            o << "picture port/" << code << "/etc/" << k.file << (size == 2 ? "l" : "") << ".umz "
+              << side * 5 << " " << side << "\n";
+            o << "  grid " << side << " " << side << " 5\n";
+            for (int panel = 0; panel < 5; ++panel) {
+                o << "  tile " << panel << "\n";
+                const RadarView wide = {144.0, size, 100 * size, 100 * size};
+                const RadarView near = {10.2, size, int(std::nearbyint(100.5 * size)), 100 * size};
+                RadarPanel(o, a, panel ? near : wide, k, panel == 0);
+            }
+            o << "end\n";
+        }
+    return Write(folder / "radar.pic", o.str());
 }
 
 }  // namespace airport
