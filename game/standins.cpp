@@ -126,23 +126,6 @@ tagCELL* GetClockCell() { return nullptr; }
 int GetSelectedAircraft() { return g_selected; }
 void SetSelectedAircraft(int slot) { g_selected = slot; }
 
-// The airport world's model loader, as far as aircraft creation needs it.
-int LoadAircraftModel(int slot, const char* file, const char* name) {
-    Called("LoadAircraftModel %d %s %s", slot, file, name);
-    ObjectTable* objects = GetObjectTable();
-    tagKRNL* root = GetRootLayer();
-    if (!objects || !root || slot < 0 || slot >= kObjectSlots || !FileExists(file)) return 0;
-    char unique[KRNL_NAMEMAX] = {};
-    std::snprintf(unique, sizeof unique, "%s", name);
-    KRNL_CheckSameName(root, unique);
-    tagKRNL* layer = KRNL_CreateLayer(root, unique);
-    char path[MAX_PATH];
-    std::snprintf(path, sizeof path, "%s%s", GetProgramFolder(), file);
-    if (!layer || !KRNL_LoadLayer(layer, path, 0)) return 0;
-    (*objects)[size_t(slot)].layer = layer;
-    (*objects)[size_t(slot)].used = 1;
-    return 1;
-}
 void SetDefaultCamera(int ticks, int far) { Called("SetDefaultCamera %d %d", ticks, far); }
 int IsGroundSupportFree() {
     Called("IsGroundSupportFree");

@@ -15,7 +15,6 @@ PointTable g_points = {};
 ExchangeTable g_exchange = {};
 AirportLayers g_layers = {};
 BridgeTable g_bridges = {};
-int g_letter = 0;
 const ViewPoint kNoViewPoint = {};
 }  // namespace
 
@@ -35,7 +34,6 @@ PointTable& GetPointTable() { return g_points; }
 ExchangeTable& GetExchangeTable() { return g_exchange; }
 AirportLayers& GetAirportLayers() { return g_layers; }
 BridgeTable& GetBridgeTable() { return g_bridges; }
-int GetInformationLetter() { return g_letter; }
 
 int BridgeOfSpot(int spot) { return spot >= 0 && spot <= 6 ? spot : -1; }
 

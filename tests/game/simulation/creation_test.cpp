@@ -249,8 +249,11 @@ TEST_F(CreationTest, MissingAirlineOrModelCreatesNothing) {
     FlightRecord f = MakeFlight(8, "JAL", "B767");
     f.livery = 2;
     ASSERT_EQ(Create(f), 1);
-    EXPECT_TRUE(Called("LoadAircraftModel 0 airplane\\B767\\B767JAL2.plm JAL-0007"));
+    EXPECT_STREQ(O(0).layer->name, "JAL-0007");
     EXPECT_STREQ(O(0).body->name, "B767JAL");
+    const tagKRNL* fuselage = KRNL_SearchLayer(O(0).body, "fuselage");
+    ASSERT_NE(fuselage, nullptr);
+    EXPECT_EQ(fuselage->lpchip[0].red, 250);  // the second livery's colours
 }
 
 TEST_F(CreationTest, ASlotReusedForAnIDDeletesItsOldBodyFirst) {
