@@ -217,6 +217,7 @@ std::string RadioNumber(const Place& spot) {
 
 void Runways(const Description& a, Desc& d, int res, bool far) {
     d.Open(far ? "farrunways" : "runways");
+    if (far) d.Line("switch 0");
     for (const Runway& r : a.runways) {
         const V2 t0 = PointXZ(a, r.threshold[0]), t1 = PointXZ(a, r.threshold[1]);
         const V2 u = Unit(Sub(t1, t0)), n = Left(u);
@@ -429,7 +430,7 @@ void Lights(const Description& a, Desc& d, bool night) {
     }
     LightLayer(d, "r_light", true, groupSwitch, kWhiteLight);
     for (const Runway& r : a.runways)
-        LightRow(d, PointXZ(a, r.threshold[0]), PointXZ(a, r.threshold[1]), 60, 1.2);
+        LightRow(d, PointXZ(a, r.threshold[0]), PointXZ(a, r.threshold[1]), 60, 2.0);
     d.Close();
     for (const char* side : {"16", "34"}) {
         LightLayer(d, std::string("rwli") + side, true, groupSwitch, kWhiteLight);
@@ -440,7 +441,7 @@ void Lights(const Description& a, Desc& d, bool night) {
                 const V2 u = Unit(Sub(PointXZ(a, r.threshold[1 - end]), t)), n = Left(u);
                 for (int s : {-1, 1})
                     LightRow(d, Add(Add(t, Mul(u, 30)), Mul(n, 6.0 * s)),
-                             Add(Add(t, Mul(u, 150)), Mul(n, 6.0 * s)), 30, 1.2);
+                             Add(Add(t, Mul(u, 150)), Mul(n, 6.0 * s)), 30, 2.0);
             }
         d.Close();
     }
@@ -461,7 +462,7 @@ void Lights(const Description& a, Desc& d, bool night) {
         for (size_t i = 0; i + 1 < t.points.size(); ++i) {
             const V2 p0 = PointXZ(a, t.points[i]), p1 = PointXZ(a, t.points[i + 1]);
             const V2 n = Mul(Left(Unit(Sub(p1, p0))), t.width / 2 + 1.5);
-            LightRow(d, Add(p0, n), Add(p1, n), 70, 1.0);
+            LightRow(d, Add(p0, n), Add(p1, n), 70, 2.0);
         }
     d.Colour(kAmber);
     for (const Light& l : a.lights)
