@@ -37,7 +37,15 @@ CameraRecord g_camera = {};
 CameraRecord& GetCameraRecord() { return g_camera; }
 void CameraReset() {}
 void SetCameraModeNumber(int) {}
-void CameraMain(int) {}
+// Until the cameras exist: the panoramic view (mode 0x1000) of the airport from the
+// scenario's camera block, set at once.
+void CameraMain(int ticks) {
+    CameraRecord& c = GetCameraRecord();
+    if (!ticks || (c.state & kCameraModeMask) != 0x1000) return;
+    if (!CameraOffsetFromObject(&c.target, c.object, &c.eye)) return;
+    c.rotate = c.target;
+    KRN_Camera(GetEngine(), 0, &c.eye, &c.rotate, &c.scale, c.zoom, 0.0);
+}
 void GroundSupportMain(int) {}
 void RotateRadarAntennas(int) {}
 void MoveMarker(int) {}
@@ -126,7 +134,18 @@ tagCELL* GetClockCell() { return nullptr; }
 int GetSelectedAircraft() { return g_selected; }
 void SetSelectedAircraft(int slot) { g_selected = slot; }
 
-void SetDefaultCamera(int ticks, int far) { Called("SetDefaultCamera %d %d", ticks, far); }
+void SetDefaultCamera(int ticks, int far) {
+    Called("SetDefaultCamera %d %d", ticks, far);
+    const ScenarioWorld& w = GetScenarioHeader().world;
+    CameraRecord& c = GetCameraRecord();
+    c.state = 0x1000;
+    c.object = kObjectAirport;
+    c.offset = tagKRN3D{double(w.eye[0]), double(w.eye[1]), double(w.eye[2]), 0};
+    c.target = tagKRN3D{double(w.aim[0]), double(w.aim[1]), double(w.aim[2]), 0};
+    c.distance = c.goaldist = w.distance;
+    c.scale = tagKRN3D{1, 1, 1, 0};
+    c.zoom = 50.0;
+}
 int IsGroundSupportFree() {
     Called("IsGroundSupportFree");
     return 1;

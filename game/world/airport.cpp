@@ -8,7 +8,8 @@
 
 #include "simulation/simulation.h"
 #include "world/airportfiles.h"
-#include "world/world_internal.h"
+#include "frame/frame.h"
+#include "world/world.h"
 
 namespace {
 
@@ -102,6 +103,8 @@ int LoadAirport() {
     if (h.night) h.world.weather[0] = 0;
     ReadAirportRecord(code);
     const AirportRecord* rec = GetAirportRecord();
+
+    SetResourceFlag(RESOURCE_AIRPORT, 1);
 
     SetTitleStep("空港読み込み");
     const int resnum = c.exresolution != 0 ? c.exresolution + 3 : c.resolution;

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "world/world_internal.h"
+#include "frame/frame.h"
+#include "world/world.h"
 
 namespace {
 

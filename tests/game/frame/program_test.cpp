@@ -86,11 +86,13 @@ class Game : public ::testing::Test {
             }
         StandBy_End();
     }
-    // A program folder: krn2.ini copied (the engine writes it back), the drivers linked.
+    // A program folder: krn2.ini copied (the engine writes it back), the airports linked (the
+    // stage loads its airport), the drivers linked.
     void MakeFolder(const std::string& dir, bool drivers) const {
         fs::create_directories(dir);
         fs::copy_file(binDir + "/krn2.ini", dir + "/krn2.ini",
                       fs::copy_options::overwrite_existing);
+        fs::create_symlink(binDir + "/port", dir + "/port");
         if (!drivers) return;
         for (const auto& e : fs::directory_iterator(binDir))
             if (e.path().extension() == ".dll")
