@@ -2,8 +2,8 @@
 //
 //   airportmake make <description> <program folder> <scenery folder>
 //       writes the airport's tables into the program folder, and the layer descriptions of
-//       the scenery (for modelmake) and the picture description of the radar maps (for the
-//       picture maker) into the scenery folder
+//       the scenery (for modelmake) and the picture description of the radar maps and the
+//       demos' sky textures (for the picture maker) into the scenery folder
 //   airportmake check <description> <program folder>
 //       holds the description and the built files to the design rules; a breach fails
 //

@@ -14,8 +14,9 @@ bool MakeTables(const Description& a, const std::filesystem::path& program);
 // Writes into `folder` the layer descriptions of the parts the data places and one top
 // description per scenery file, demo scene and sky, for modelmake.
 bool MakeScenery(const Description& a, const std::filesystem::path& folder);
-// Writes into `folder` the picture description of the radar maps ("radar.pic", for the
-// picture maker's drawing mode), drawn by the radar's screen-position rule.
+// Writes into `folder` the picture description ("airport.pic", for the picture maker's drawing
+// mode) of the radar maps, drawn by the radar's screen-position rule, and of the textures of
+// the demos' sky panels.
 bool MakeRadar(const Description& a, const std::filesystem::path& folder);
 // Holds the description and the files built from it in the program folder to the design
 // rules; prints each breach and returns their number.

@@ -637,6 +637,9 @@ void CheckGameFiles(Breaches& breach, const Description& a, const fs::path& prog
             tagKRNL* l = KRNL_SearchLayer(scene.Master(), ("sky" + std::to_string(k)).c_str());
             if (l && !l->texture.name[0])
                 breach(s.file + ": \"sky" + std::to_string(k) + "\" has no texture");
+            // The engine looks for a texture in its layer file's folder (a missing one is a box).
+            if (l && l->texture.name[0] && !fs::exists(file.parent_path() / l->texture.name))
+                breach(s.file + ": no texture " + l->texture.name + " beside it");
         }
         NoRootPrefixes(breach, scene.Master(), s.file, kDemoRootNames, std::size(kDemoRootNames));
         const int chips = Chips(scene.Master());

@@ -843,7 +843,8 @@ bool MakeRadar(const Description& a, const fs::path& folder) {
         {"radarg", "041404", "70F070", "309030", "164016", "C8FFC8", "60C060", "0C300C"},
     };
     std::ostringstream o;
-    o << "# The radar maps of the sample airport, written by airportmake from its description.\n";
+    o << "# The radar maps and the demos' sky panels of the sample airport, written by\n"
+         "# airportmake from its description.\n";
     for (const RadarLook& k : looks)
         for (int size = 1; size <= 2; ++size) {
             const int side = 200 * size;
@@ -858,7 +859,35 @@ bool MakeRadar(const Description& a, const fs::path& folder) {
             }
             o << "end\n";
         }
-    return Write(folder / "radar.pic", o.str());
+    // The demos' sky panels "sky0"-"sky7" map sky<n>.bmp of their scene's folder: the sky's
+    // colours from the zenith (top) to the horizon, with clouds by day and stars at night.
+    for (const Scenery& d : a.sceneries) {
+        if (!d.demo) continue;
+        const Sky* sky = nullptr;
+        for (const Sky& k : a.skies)
+            if (k.word == (d.night ? "N" : "")) sky = &k;
+        if (!sky) continue;
+        auto hex = [](const int* rgb) {
+            char b[8];
+            std::snprintf(b, sizeof b, "%02X%02X%02X", rgb[0], rgb[1], rgb[2]);
+            return std::string(b);
+        };
+        const std::string dir = fs::path(d.file).parent_path().string();
+        for (int n = 0; n < 8; ++n) {
+            o << "picture " << dir << "/sky" << n << ".bmp 64 64 bmp24\n";
+            o << "  gradient 0 0 64 32 " << hex(sky->zenith) << " " << hex(sky->middle) << "\n";
+            o << "  gradient 0 32 64 32 " << hex(sky->middle) << " " << hex(sky->horizon) << "\n";
+            for (int k = 0; k < 3; ++k) {
+                const int x = (n * 23 + k * 19) % 56 + 4, y = (n * 7 + k * 13) % 28 + 18;
+                if (d.night)
+                    o << "  box " << x << " " << y - 14 << " 1 1 F0F0E0\n";
+                else
+                    o << "  glow " << x << " " << y << " " << 5 + (n + k) % 4 << " F4F6F8\n";
+            }
+            o << "end\n";
+        }
+    }
+    return Write(folder / "airport.pic", o.str());
 }
 
 }  // namespace airport
