@@ -126,8 +126,27 @@ int LoadScript(int slot, const char* name) {
         (*t)[size_t(slot)].scriptpos = 0;
     return 1;
 }
+// Until the high score exists: the total and the clear mark in the stage's ini file (no score
+// code), so that a stage's result can be seen.
 int SaveHighScore(int cleared) {
     Called("SaveHighScore %d", cleared);
+    char folder[16 + 1], stage[16 + 1];
+    GetWord(GetScenarioHeader().title, 0, folder, 16);
+    GetWord(GetScenarioHeader().title, 1, stage, 16);
+    char dir[MAX_PATH], ini[MAX_PATH + 32];
+    std::snprintf(dir, sizeof dir, "%sstage", GetProgramFolder());
+    CreateDirectoryA(dir, nullptr);
+    std::snprintf(dir, sizeof dir, "%sstage\\%s", GetProgramFolder(), folder);
+    CreateDirectoryA(dir, nullptr);
+    std::snprintf(ini, sizeof ini, "%s\\%s.ini", dir, stage);
+    const uint32_t total = g_hud.score + g_hud.bonus;
+    if (total > uint32_t(GetPrivateProfileIntA("Display", "highscore", 0, ini))) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%u", total);
+        WritePrivateProfileStringA("Display", "highscore", text, ini);
+    }
+    if (cleared)
+        WritePrivateProfileStringA("Display", GetConfig().level ? "exstatus" : "status", "1", ini);
     return 1;
 }
 tagCELL* GetClockCell() { return nullptr; }

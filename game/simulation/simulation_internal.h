@@ -23,16 +23,3 @@ void FindVehicleParts(int slot);
 void SetLandingLights(int slot, int on);
 // Propellers at rest (0) or turning (1), when the model has "brdoff".
 void SetPropellers(int slot, int turning);
-
-// ---- the frame's services, declared here until the frame's own header holds them ----
-// The window title "Wynmoor２ Sarnet Corvessa Ver1.00".
-extern const char kGameTitle[];
-// Sets the main window's title to "<title> <step>" (a stage-building step).
-void SetTitleStep(const char* step);
-// The strip board's y in the 2D screen (`stageoffset`: 400 docked, 200 floating).
-int GetStageOffset();
-// The stage-cleared flag: set by the timetable when the stage ends cleared.
-int GetStageCleared();
-void SetStageCleared(int cleared);
-// 1 when program folder + `path` names a file.
-int FileExists(const char* path);

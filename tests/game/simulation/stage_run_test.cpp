@@ -1,0 +1,177 @@
+// wyntower on the sample stages: the clock stage runs its hour and clears on the time-over
+// bonus alone, the traffic stage warns once about the aircraft it names but never created, and
+// its parked aircraft stand at their gates in the 3D view (headless, and in a real window).
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "../../common/png_read.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+class StageRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* base = std::getenv("WYN_RUNTIME_DIR");
+        const char* bin = std::getenv("WYN_PROGRAM_DIR");
+        ASSERT_NE(base, nullptr);
+        ASSERT_NE(bin, nullptr);
+        binDir = bin;
+        run = std::string(base) + "/" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(run);
+        // A program folder of the run's own (the stage ini is written there): everything of the
+        // program folder linked but the stages, which are made anew, one without its parked
+        // aircraft (and the plan record for one of them) beside the samples.
+        folder = run + "/bin";
+        fs::create_directories(folder + "/port/rjtt/scenario");
+        for (const auto& e : fs::directory_iterator(binDir)) {
+            const std::string name = e.path().filename().string();
+            if (name != "port" && name != "stage")
+                fs::create_symlink(e.path(), folder + "/" + name);
+        }
+        for (const auto& e : fs::directory_iterator(binDir + "/port"))
+            if (e.path().filename() != "rjtt")
+                fs::create_symlink(e.path(), folder + "/port/" + e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(binDir + "/port/rjtt"))
+            if (e.path().filename() != "scenario")
+                fs::create_symlink(e.path(), folder + "/port/rjtt/" + e.path().filename().string());
+        const std::string stages = WYN_STAGE_SOURCES "/rjtt";
+        fs::create_directories(run + "/stages/rjtt");
+        std::istringstream traffic(ReadText(stages + "/traffic.stage"));
+        std::ofstream apron(run + "/stages/rjtt/apron.stage");
+        for (std::string line; std::getline(traffic, line);)
+            if (line.rfind("park ", 0) != 0 && line.rfind("plan ", 0) != 0) apron << line << "\n";
+        apron.close();
+        const std::string make = "'" + binDir + "/stagemake' '" + folder + "' '" + stages +
+                                 "/clock.stage' '" + stages + "/traffic.stage' '" + run +
+                                 "/stages/rjtt/apron.stage'";
+        ASSERT_EQ(std::system(make.c_str()), 0);
+    }
+    // Runs `wyntower rjtt <stage>` (after `wrap`, a command that runs the rest) with `env`;
+    // its exit code. The trace, the boxes and stderr are kept.
+    int Run(const std::string& wrap, const std::string& env, const std::string& stage) {
+        const std::string tag = run + "/" + stage;
+        const std::string cmd =
+            "cd '" + folder + "' && " + wrap + " env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
+            "' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
+            "WYN_GAME_TRACE='" +
+            tag + ".trace' WYN_MSGBOX_LOG='" + tag + ".boxes' " + env + " timeout 200 '" + binDir +
+            "/wyntower' rjtt " + stage + " 2>'" + tag + ".err'";
+        const int status = std::system(cmd.c_str());
+        trace = ReadText(tag + ".trace");
+        boxes = ReadText(tag + ".boxes");
+        err = ReadText(tag + ".err");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // The 3D view (docked at (0, 200), 800 x 200) of a run that closes itself after 1.5 s.
+    Png View(const std::string& wrap, const std::string& env, const std::string& stage) {
+        std::ofstream(run + "/close.replay") << "1500 close\n";
+        Png shot;
+        const std::string png = run + "/" + stage + ".png";
+        EXPECT_EQ(Run(wrap,
+                      env + " WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" + run +
+                          "/close.replay' WYN_SCREENSHOT='" + png + "'",
+                      stage),
+                  0)
+            << err;
+        EXPECT_TRUE(ReadPng(png, &shot)) << png << "\n" << err;
+        return shot;
+    }
+    // The pixels of the 3D view in which two screenshots differ.
+    static int ViewDifference(const Png& a, const Png& b) {
+        if (a.w != 800 || b.w != 800 || a.h != 600 || b.h != 600) return -1;
+        int n = 0;
+        for (int y = 200; y < 400; ++y)
+            for (int x = 0; x < 800; ++x) n += a.At(x, y) != b.At(x, y);
+        return n;
+    }
+    std::string run, folder, binDir, trace, boxes, err;
+};
+
+TEST_F(StageRun, TheClockStageClearsOnItsOwnAfterItsHour) {
+    ASSERT_EQ(Run("", "WYN_HEADLESS=1", "clock"), 0) << err;
+    // The start records ran under the timetable's title step; the end record is record 0.
+    EXPECT_NE(err.find(U8(u8"<タイムテーブル-0 0>")), std::string::npos) << err;
+    EXPECT_NE(trace.find("record 0 -1\n"), std::string::npos) << trace.substr(0, 400);
+    // 09:59 shows 10:00 after 601 world ticks (banner frames bring none), never 09:60; the
+    // stage ends in that frame, cleared (0x6f).
+    const size_t clock = trace.find("clock 1000\n");
+    ASSERT_NE(clock, std::string::npos);
+    EXPECT_EQ(Count(trace, "clock "), 1);
+    int ticks = 0;
+    std::istringstream lines(trace);
+    std::string last;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("frame ", 0) != 0) continue;
+        std::istringstream w(line);
+        std::string word;
+        int value = 0;
+        while (w >> word)
+            if (word == "ticks" && w >> value) ticks += value;
+        last = line;
+        if (lines.tellg() > std::streamoff(clock)) break;
+    }
+    EXPECT_EQ(ticks, 601);
+    EXPECT_NE(last.find("state 111"), std::string::npos) << last;
+    EXPECT_NE(trace.find("phase 1ff0"), std::string::npos);
+    EXPECT_NE(trace.find("phase 0fff"), std::string::npos);
+    // The time-over bonus, 2000 with no stress, beats the target 0.
+    const std::string ini = ReadText(folder + "/stage/rjtt/clock.ini");
+    EXPECT_NE(ini.find("highscore=2000"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("status=1"), std::string::npos) << ini;
+}
+
+TEST_F(StageRun, TheTrafficStageWarnsOnceAboutAnAircraftItNeverMade) {
+    // Closed at 1 min 50 s, after the record 7 of 10:05; the warning is answered OK.
+    std::ofstream(run + "/close.replay") << "110000 close\n";
+    ASSERT_EQ(Run("", "WYN_HEADLESS=1 WYN_MSGBOX_ANSWERS=1,6 WYN_REPLAY='" + run + "/close.replay'",
+                  "traffic"),
+              0)
+        << err;
+    EXPECT_EQ(Count(boxes, U8(u8"ID(9)で指定された航空機は現在存在しません。")), 1) << boxes;
+    EXPECT_EQ(Count(trace, " 6\n"), 4);  // the four parked aircraft at the start
+    EXPECT_EQ(Count(trace, " 7\n"), 1);  // 10:05; the one of 10:10 comes after the close
+    EXPECT_NE(trace.find("clock 1005\n"), std::string::npos);
+    EXPECT_EQ(err.find("is not created"), std::string::npos) << err;
+}
+
+TEST_F(StageRun, ParkedAircraftStandAtTheirGates) {
+    const Png parked = View("", "WYN_HEADLESS=1", "traffic");
+    const Png empty = View("", "WYN_HEADLESS=1", "apron");
+    EXPECT_GT(ViewDifference(parked, empty), 3000);
+}
+
+TEST_F(StageRun, ParkedAircraftStandAtTheirGatesInARealWindow) {
+    // A display of its own, so that the window is no other test's to find.
+    if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
+    const std::string wrap = "xvfb-run -a -s '-screen 0 1024x768x24'";
+    const Png parked = View(wrap, "WYN_BACKEND=sdl", "traffic");
+    const Png empty = View(wrap, "WYN_BACKEND=sdl", "apron");
+    EXPECT_GT(ViewDifference(parked, empty), 3000);
+}
+
+}  // namespace
