@@ -478,7 +478,8 @@ class CreationFixtureTest : public CreationTest {
   protected:
     void SetUp() override {
         const char* run = std::getenv("WYN_RUNTIME_DIR");
-        dir_ = std::filesystem::path(run ? run : "/tmp") / "creation_fixture";
+        dir_ = std::filesystem::path(run ? run : "/tmp") /
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(dir_);
         Write("airplane/CUT.dat", Bytes()
                                       .t("ABCDEFGHIJKLMNOP", 16)

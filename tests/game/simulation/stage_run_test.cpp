@@ -72,12 +72,14 @@ class StageRun : public ::testing::Test {
         ASSERT_EQ(std::system(make.c_str()), 0);
     }
     // Runs `wyntower rjtt <stage>` (after `wrap`, a command that runs the rest) with `env`;
-    // its exit code. The trace, the boxes and stderr are kept.
+    // its exit code. The trace, the boxes and stderr are kept. Each run has a runtime folder of
+    // its own, or a game of a test beside it would count as the one already running.
     int Run(const std::string& wrap, const std::string& env, const std::string& stage) {
         const std::string tag = run + "/" + stage;
         const std::string cmd =
             "cd '" + folder + "' && " + wrap + " env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
-            "' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
+            "' WYN_RUNTIME_DIR='" + run +
+            "/rt' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
             "WYN_GAME_TRACE='" +
             tag + ".trace' WYN_MSGBOX_LOG='" + tag + ".boxes' " + env + " timeout 200 '" + binDir +
             "/wyntower' rjtt " + stage + " 2>'" + tag + ".err'";

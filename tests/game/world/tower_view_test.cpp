@@ -68,12 +68,14 @@ class TowerView : public ::testing::Test {
         std::ofstream(run + "/close.replay") << "1500 close\n";
     }
     // Runs `wyntower rjtt <stage>` to the close box (after `wrap`, a command that runs the
-    // rest); its exit code, the screenshot in *shot.
+    // rest); its exit code, the screenshot in *shot. The runtime folder is the run's own: the
+    // game of the other case, running beside it, would count as the one already running.
     int Run(const std::string& wrap, const std::string& env, const std::string& stage, Png* shot) {
         const std::string png = run + "/" + stage + ".png";
         const std::string cmd =
             "cd '" + folder + "' && " + wrap + " env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
-            "' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 "
+            "' WYN_RUNTIME_DIR='" + run +
+            "/rt' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 "
             "WYN_LOG_WINDOWS=1 WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" +
             run + "/close.replay' WYN_MSGBOX_LOG='" + run + "/" + stage +
             ".boxes' WYN_SCREENSHOT='" + png + "' " + env + " timeout 120 '" + binDir +
