@@ -115,7 +115,7 @@ int Speaker(const AircraftRecord& a, const char* type) {
         if (std::strcmp(type, "YS11") == 0) return 25;
         if (std::strcmp(type, "SPM") == 0) return 24;
     }
-    return a.id + 29;
+    return Wrap32(int64_t(a.id) + 29);
 }
 
 // The answer ring, the scripts' items and names, cleared for a new aircraft.
@@ -228,7 +228,7 @@ bool Busy(const AircraftRecord& a) {
 void Link(int slot, int offset) {
     AircraftRecord& a = *AircraftAt(slot);
     a.linkedto = -1;
-    const int leader = FindAircraftSlot(a.id + offset);
+    const int leader = FindAircraftSlot(Wrap32(int64_t(a.id) + offset));
     AircraftRecord* l = AircraftAt(leader);
     if (!l || l->links < 0 || l->links >= int(sizeof l->linked / sizeof l->linked[0])) return;
     l->linked[l->links++] = slot;
@@ -415,7 +415,7 @@ int CreateAircraftById(ReadyRecord& r, int fromTimetable, int delay) {
     if (!towing) a.status = r.status;
     a.sched = AddMinutes(r.time, 5);
     a.delay = delay;
-    if (std::strcmp(a.airline, "JCG") != 0) a.speaker = a.id + 29;
+    if (std::strcmp(a.airline, "JCG") != 0) a.speaker = Wrap32(int64_t(a.id) + 29);
 
     struct KindStrip {
         int kind, strip;

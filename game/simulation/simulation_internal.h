@@ -5,6 +5,9 @@
 #include "simulation/simulation.h"
 #include "world/world.h"
 
+// Sums of a file's numbers (times, IDs) wrap in 32 bits as the stored words do, instead of
+// overflowing.
+inline int32_t Wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 // The timetable position back to the first record (ClearAircraftTable).
 void ResetTimetablePosition();
 // The aircraft record and object record of a slot, or null outside 0-19 or without tables.

@@ -240,8 +240,8 @@ int GetTimetablePosition() { return g_pos; }
 void ResetTimetablePosition() { g_pos = 0; }
 
 int AddMinutes(int hhmm, int minutes) {
-    int t = hhmm + minutes;
-    if (t % 100 > 59) t += 40;
+    int32_t t = Wrap32(int64_t(hhmm) + minutes);
+    if (t % 100 > 59) t = Wrap32(int64_t(t) + 40);
     return t;
 }
 
@@ -254,7 +254,7 @@ int AdvanceGameClock(GameClock* c, int ticks) {
 
 int StageEndTime(int start, int hours) {
     if (hours == 0) hours = 10;
-    return ((start + hours * 100) / 100) * 100;
+    return Wrap32((Wrap32(int64_t(start) + int64_t(hours) * 100) / 100) * int64_t(100));
 }
 
 uint32_t TimeOverBonus(uint32_t limit, uint32_t shownstress) {
@@ -275,7 +275,7 @@ int DeferCreation(const FlightRecord* flight, const ReadyRecord* ready, int dela
     }
     RetryEntry& e = g_retry.entries[size_t(g_retry.count++)];
     e = RetryEntry{};
-    e.due = g_clock.clock + 1;
+    e.due = Wrap32(int64_t(g_clock.clock) + 1);
     e.delay = delay;
     if (flight) {
         e.opcode = TT_CREATE;
