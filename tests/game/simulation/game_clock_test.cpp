@@ -34,8 +34,10 @@ TEST(GameClock, AddMinutesCarriesIntoTheNextHour) {
     struct Case {
         int hhmm, minutes, expected;
     };
-    const Case cases[] = {{958, 1, 959},   {959, 1, 1000},  {955, 5, 1000}, {956, 5, 1001},
-                          {1060, 0, 1100}, {1030, 0, 1030}, {2359, 1, 2400}};
+    const Case cases[] = {{958, 1, 959},   {959, 1, 1000},
+                          {955, 5, 1000},  {956, 5, 1001},
+                          {1060, 0, 1100}, {1030, 0, 1030},
+                          {2359, 1, 2400}, {2147483617, 50, -2147483629}};  // wraps in 32 bits
     for (const Case& c : cases)
         EXPECT_EQ(AddMinutes(c.hhmm, c.minutes), c.expected) << c.hhmm << " + " << c.minutes;
 }
