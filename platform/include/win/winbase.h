@@ -37,6 +37,7 @@
 #define ERROR_DIRECTORY 267
 #define ERROR_NOACCESS 998
 #define ERROR_BAD_EXE_FORMAT 193
+#define ERROR_TIMEOUT 1460
 #define WAIT_OBJECT_0 0
 #define WAIT_ABANDONED 0x80
 #define WAIT_ABANDONED_0 WAIT_ABANDONED
@@ -303,6 +304,19 @@ WINBASEAPI void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs);
 WINBASEAPI BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs);
 WINBASEAPI void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs);
 WINBASEAPI void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs);
+
+// Condition variables waiting on the process clock, used with a critical section that the
+// caller has entered once. A wake-up may come without a wake call (and WakeConditionVariable
+// wakes every waiter): a waiter tests its condition again in a loop. A time-out gives FALSE
+// with ERROR_TIMEOUT.
+typedef struct _RTL_CONDITION_VARIABLE {
+    void* Ptr;
+} CONDITION_VARIABLE, *PCONDITION_VARIABLE;
+WINBASEAPI void WINAPI InitializeConditionVariable(PCONDITION_VARIABLE cv);
+WINBASEAPI BOOL WINAPI SleepConditionVariableCS(PCONDITION_VARIABLE cv, PCRITICAL_SECTION cs,
+                                                DWORD ms);
+WINBASEAPI void WINAPI WakeConditionVariable(PCONDITION_VARIABLE cv);
+WINBASEAPI void WINAPI WakeAllConditionVariable(PCONDITION_VARIABLE cv);
 
 WINBASEAPI HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initial,
                                       LPCSTR name);

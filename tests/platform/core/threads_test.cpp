@@ -1,6 +1,7 @@
 // Threads, events, mutexes, waits and critical sections on the virtual clock (the test runs
 // with WYN_CLOCK=virtual): every time-out below is exact, whatever the machine's load.
 #include <windows.h>
+#include <mmsystem.h>
 #include <wynplat.h>
 #include <gtest/gtest.h>
 
@@ -471,4 +472,47 @@ TEST(WaitOnProcesses, ProcessHandlesJoinWaitsOnSeveralObjects) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     CloseHandle(never);
+}
+
+namespace {
+struct Gate {
+    CRITICAL_SECTION cs;
+    CONDITION_VARIABLE cv;
+    bool open = false;
+};
+DWORD WINAPI OpenAfter200(LPVOID p) {
+    auto* g = static_cast<Gate*>(p);
+    Sleep(200);
+    EnterCriticalSection(&g->cs);
+    g->open = true;
+    LeaveCriticalSection(&g->cs);
+    WakeAllConditionVariable(&g->cv);
+    return 0;
+}
+}  // namespace
+
+TEST(ConditionVariable, WaitsOnTheClockUntilWokenOrTimedOut) {
+    Gate g;
+    InitializeCriticalSection(&g.cs);
+    InitializeConditionVariable(&g.cv);
+    WynPlat_SetClockReadStep(0);
+
+    EnterCriticalSection(&g.cs);
+    DWORD t0 = timeGetTime();
+    SetLastError(0);
+    EXPECT_FALSE(SleepConditionVariableCS(&g.cv, &g.cs, 500)) << "nobody wakes it";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+    EXPECT_EQ(timeGetTime() - t0, 500u) << "the time-out runs on the virtual clock";
+    EXPECT_TRUE(TryEnterCriticalSection(&g.cs)) << "the section is held again";
+    LeaveCriticalSection(&g.cs);
+
+    t0 = timeGetTime();
+    HANDLE h = Start(OpenAfter200, &g);
+    while (!g.open) SleepConditionVariableCS(&g.cv, &g.cs, INFINITE);
+    EXPECT_EQ(timeGetTime() - t0, 200u) << "woken when the other thread opened the gate";
+    LeaveCriticalSection(&g.cs);
+    WaitForSingleObject(h, INFINITE);
+    CloseHandle(h);
+    DeleteCriticalSection(&g.cs);
+    WynPlat_SetClockReadStep(100);
 }

@@ -1,0 +1,52 @@
+// Shared by the executor's modules: the scheduler's lock, the calling thread's task, the
+// flag and debug words read across threads, and the executor's messages.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "vskexec.h"
+
+namespace vskexec {
+
+inline constexpr char kCaption[] = "『Veskeran33』実行マネージャ(VSKEXEC.DLL)";
+
+// Shows a message of the executor (printf-style).
+void Message(tagVALUAREA* ctx, const char* format, ...);
+
+// The task the calling thread runs, -1 for a thread outside the tasks (the host).
+int CurrentTask();
+// The task whose script runs: the calling thread's, else the turn's holder.
+int RunningTask(tagVALUAREA* ctx);
+
+// Words the host thread and the task threads share.
+inline DWORD Flags(tagVALUAREA* ctx, int t) {
+    return std::atomic_ref<DWORD>(ctx->taskflag[t]).load();
+}
+inline DWORD Debug(tagVALUAREA* ctx) { return std::atomic_ref<DWORD>(ctx->debug).load(); }
+inline bool Live(tagVALUAREA* ctx, int t) {
+    return std::atomic_ref<HANDLE>(ctx->taskhandle[t]).load() != nullptr;
+}
+bool AnyEnd(tagVALUAREA* ctx);
+// Blocks a paused task (flag 0x8000) until the flag is cleared or its end flag is set, letting
+// the tasks that can run have the turn meanwhile.
+void AwaitResume(tagVALUAREA* ctx, int me);
+
+// Bytecode numbers, little-endian and unaligned.
+inline uint16_t Read16(const BYTE* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint32_t Read32(const BYTE* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
+           (uint32_t(p[3]) << 24);
+}
+
+// The command call at `record` (its 0x0F byte) with its frame filled: binds, traces, stops for
+// the debugger when asked, calls. The command's result.
+int CallCommand(tagVALUAREA* ctx, const BYTE* record, const tagFUNC& func, tagVALUEBLOCK* frame);
+// Resolves the variable at `p` (its code 0x0C, 0x0D or 0x0E) into a block and an index;
+// returns the position after it (and its index), or NULL.
+const BYTE* ResolveVariable(tagVALUAREA* ctx, const BYTE* p, tagVALUEBLOCK* block, int* index);
+
+// Forgets the bound commands of every library (a new context, or the old one's end).
+void ForgetBindings();
+
+}  // namespace vskexec
