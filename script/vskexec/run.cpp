@@ -121,7 +121,9 @@ int WINAPI VSKEXEC_File(tagVALUAREA* ctx, LPCSTR name) {
     std::snprintf(ctx->taskname[me], sizeof ctx->taskname[me], "%s", path.c_str());
     SendName(ctx, ctx->taskname[me]);
     int formerLine = ctx->taskline[me];
-    ctx->taskline[me] = 1;
+    // Line markers count from 0 and the trace and the error box show line + 1: a script's
+    // first line, which has no marker, is line 0.
+    ctx->taskline[me] = 0;
 
     int result = VSKEXEC_Mem(ctx, code);
 

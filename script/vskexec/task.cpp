@@ -38,6 +38,8 @@ Scheduler& S() {
 }
 
 thread_local int t_task = -1;
+// A task's first statement runs before anybody else's: the new task runs first.
+thread_local bool t_fresh = false;
 
 class Locked {
   public:
@@ -145,6 +147,7 @@ void JoinThread(int t) {
 DWORD WINAPI TaskMain(LPVOID param) {
     int me = int(reinterpret_cast<intptr_t>(param));
     t_task = me;
+    t_fresh = true;
     tagVALUAREA* ctx = S().ctx;
     {
         Locked l;
@@ -270,6 +273,10 @@ int WINAPI VSKEXEC_ExecuteTask(tagVALUAREA* ctx, int n, LPCSTR name) {
 int WINAPI VSKEXEC_WaitTask(tagVALUAREA* ctx) {
     int me = t_task;
     if (!ctx || me < 0 || ctx->tasksuper == me) return 1;
+    if (t_fresh) {
+        t_fresh = false;
+        return 1;
+    }
     Locked l;
     int next = NextTurn(ctx, me);
     if (next >= 0) PassTurn(ctx, me, next);
