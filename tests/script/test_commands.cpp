@@ -4,6 +4,7 @@
 // mailbox, and a failing command.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -120,3 +121,19 @@ EXPORT int WINAPI VSK_WINDOW(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKTEST_TEN(1) VSKTEST_TEN(2) VSKTEST_TEN(3) VSKTEST_TEN(4) VSKTEST_TEN(5) VSKTEST_TEN(6)
 VSKTEST_TEN(7) VSKTEST_TEN(8) VSKTEST_TEN(9) VSKTEST_TEN(10)
 VSKTEST_COMMAND(110)
+
+// The four data words of system variable n, as "w0,w1,w2,w3".
+EXPORT int WINAPI VSK_WORDS(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
+    int n = 0;
+    VSKVAL_ArgNumber(ctx, frame, 1, &n);
+    if (n < 0 || n >= VSK_SYSTEM_SLOTS) return 0;
+    const tagVALUE* v = ctx->vbsystem.lpvalue + n;
+    char text[96];
+    std::snprintf(text, sizeof text, "%lld,%lld,%lld,%lld", (long long)int64_t(v->word[0]),
+                  (long long)int64_t(v->word[1]), (long long)int64_t(v->word[2]),
+                  (long long)int64_t(v->word[3]));
+    tagVALUE s{};
+    VSKSTR_SetByte(ctx, &s, text);
+    Result(ctx, frame, s);
+    return 1;
+}
