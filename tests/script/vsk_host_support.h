@@ -43,6 +43,10 @@ class ScriptHost {
         for (char* p = sys; *p; ++p) *p = char(std::toupper(static_cast<unsigned char>(*p)));
         std::snprintf(ctx_->execdir, sizeof ctx_->execdir, "%s", sys);
         SetCurrentDirectoryA(sys);
+        // The executor's folder, as the host program notes it for the file commands.
+        tagVALUE dirText{};
+        VSKSTR_SetByte(ctx_, &dirText, sys);
+        VSKVAL_Set(ctx_, &ctx_->vbsystem, VSK_SYS_EXECDIR, &dirText);
     }
     ~ScriptHost() {
         VSKVAL_Delete(ctx_);
