@@ -20,6 +20,7 @@ PACKAGES=(
   xvfb xauth x11-utils                        # real-window tests without a display (xwininfo)
   clang libclang-rt-14-dev                    # libFuzzer and sanitizer runtimes for fuzzing
   libosmesa6-dev                              # the 3D benchmark's reference renderer (Mesa llvmpipe)
+  liblua5.4-dev                               # the script benchmark's reference interpreter
 )
 
 missing=()

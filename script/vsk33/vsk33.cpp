@@ -46,7 +46,9 @@ void MarkNumber(int slot) {
     if (Sys(slot)->mode == VSK_MODE_EMPTY) Sys(slot)->mode = VSK_MODE_NUMBER;
 }
 
-HZEMSCREEN ScreenOf(int n) { return reinterpret_cast<HZEMSCREEN>(uintptr_t(Word(VSK_SYS_SCREEN(n), 1))); }
+HZEMSCREEN ScreenOf(int n) {
+    return reinterpret_cast<HZEMSCREEN>(uintptr_t(Word(VSK_SYS_SCREEN(n), 1)));
+}
 
 int ScreenNo(HWND hwnd) {
     LONG_PTR n = GetWindowLongPtrA(hwnd, GWLP_USERDATA);
@@ -104,7 +106,8 @@ void ServeMailbox() {
                 break;
             case VSK_HOST_SOUNDSTART:
                 if (!TOV_Start(reinterpret_cast<HWND>(data)))
-                    MessageBoxA(nullptr, "TOV32の初期化ができません。", "ヴェスケラン", MB_ICONSTOP);
+                    MessageBoxA(nullptr, "TOV32の初期化ができません。", "ヴェスケラン",
+                                MB_ICONSTOP);
                 break;
             case VSK_HOST_VIDEOPLAY: {
                 auto* video = reinterpret_cast<const tagVSKAVIREQUEST*>(data);
@@ -162,8 +165,8 @@ void SendValues(const tagVALUEBLOCK& block, int first, int count, const char* na
     static constexpr struct {
         WORD mode;
         const char* word;
-    } kTypes[] = {{'C', "セル"}, {'H', "ﾊﾝﾄﾞﾙ"}, {'M', "メモリ"}, {'N', "数値"},  {'P', "ﾎﾟｲﾝﾀ"},
-                  {'R', "領域"}, {'S', "文字列"}, {'V', "変数"},  {'W', "ｻｳﾝﾄﾞ"}};
+    } kTypes[] = {{'C', "セル"}, {'H', "ﾊﾝﾄﾞﾙ"},  {'M', "メモリ"}, {'N', "数値"}, {'P', "ﾎﾟｲﾝﾀ"},
+                  {'R', "領域"}, {'S', "文字列"}, {'V', "変数"},   {'W', "ｻｳﾝﾄﾞ"}};
     VSKEXEC_SendViewer(g_ctx, "@C");
     for (int i = 0; i < count; ++i) {
         tagVALUE v = block.lpvalue[first + i];
@@ -186,8 +189,10 @@ void TracerRequest(WPARAM request, LPARAM lParam) {
     std::atomic_ref<DWORD> debug(g_ctx->debug);
     debug.store((debug.load() & 0xFF) | (DWORD(lParam) << 8));
     auto flag = [&](DWORD bit) {
-        if (lParam) debug.fetch_or(bit);
-        else debug.fetch_and(~bit);
+        if (lParam)
+            debug.fetch_or(bit);
+        else
+            debug.fetch_and(~bit);
     };
     switch (request) {
         case 1:
@@ -326,7 +331,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
             return 1;
         }
         case kMsgTaskNo:
-            if (lParam) *reinterpret_cast<int*>(lParam) = std::atomic_ref<int>(g_ctx->taskno).load();
+            if (lParam)
+                *reinterpret_cast<int*>(lParam) = std::atomic_ref<int>(g_ctx->taskno).load();
             return 1;
         case VSK_MSG_TRACER:
             TracerRequest(wParam, lParam);

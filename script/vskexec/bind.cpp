@@ -76,7 +76,8 @@ VSKCOMMAND FindCommand(tagVALUAREA* ctx, int slot, const char* lib, const char* 
         Message(ctx, "拡張コマンドが100個以上使用されています。");
         return nullptr;
     }
-    auto fn = reinterpret_cast<VSKCOMMAND>(reinterpret_cast<void*>(GetProcAddress(t.module, exported)));
+    auto fn =
+        reinterpret_cast<VSKCOMMAND>(reinterpret_cast<void*>(GetProcAddress(t.module, exported)));
     if (!fn) {
         Message(ctx, "拡張コマンド \"%s:%s\" が見つかりません。", lib, name);
         return nullptr;
@@ -98,8 +99,7 @@ void Append(std::string& line, const char* text) {
     }
 }
 
-void Trace(tagVALUAREA* ctx, const char* lib, const char* name, int count,
-           tagVALUEBLOCK* frame) {
+void Trace(tagVALUAREA* ctx, const char* lib, const char* name, int count, tagVALUEBLOCK* frame) {
     DWORD debug = Debug(ctx);
     if (!(debug & VSK_DEBUG_TRACE) || !VSKEXEC_SendTracer(ctx, nullptr)) return;
     int task = RunningTask(ctx);

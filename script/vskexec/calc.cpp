@@ -208,7 +208,8 @@ bool Combine(tagVALUAREA* ctx, BYTE op, tagVALUE* acc, tagVALUE* right) {
             return VSKFAQ_Xor(ctx, acc, right) == 1;
         case VSKCODE_ANDAND:
         case VSKCODE_OROR: {
-            int ok = op == VSKCODE_ANDAND ? VSKFAQ_And(ctx, acc, right) : VSKFAQ_Or(ctx, acc, right);
+            int ok =
+                op == VSKCODE_ANDAND ? VSKFAQ_And(ctx, acc, right) : VSKFAQ_Or(ctx, acc, right);
             if (ok != 1) return false;
             VskSetDword(acc, 1, 0);
             if (VskFaqHigh(acc) != 0) VskSetDword(acc, 0, 1);

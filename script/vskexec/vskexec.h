@@ -35,7 +35,7 @@
 #endif
 
 // ---- host mailbox requests (`command`; `data` in and out) ----
-#define VSK_HOST_CREATEWINDOW 1  // in: tagVSKCOMCW*; out: the new window (NULL on failure)
+#define VSK_HOST_CREATEWINDOW 1   // in: tagVSKCOMCW*; out: the new window (NULL on failure)
 #define VSK_HOST_DESTROYWINDOW 2  // in: the window
 #define VSK_HOST_SOUNDSTART 3     // in: the window the older sound library starts on
 #define VSK_HOST_VIDEOPLAY 4      // in: tagVSKAVIREQUEST*

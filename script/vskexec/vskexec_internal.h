@@ -35,8 +35,7 @@ void AwaitResume(tagVALUAREA* ctx, int me);
 // Bytecode numbers, little-endian and unaligned.
 inline uint16_t Read16(const BYTE* p) { return uint16_t(p[0] | (p[1] << 8)); }
 inline uint32_t Read32(const BYTE* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 // The command call at `record` (its 0x0F byte) with its frame filled: binds, traces, stops for

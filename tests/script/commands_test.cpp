@@ -94,7 +94,7 @@ TEST(StandardCommands, TheMillisecondCountStaysANumberAfterDays) {
 
 TEST(StandardCommands, KeysComeThroughTheHostsMailbox) {
     ScriptHost h;
-    h.keys['A'] = -128;  // held
+    h.keys['A'] = -128;     // held
     h.keys[VK_ESCAPE] = 1;  // pressed since the last ask
     h.Write("MAIN.SNA",
             "TableKey(100); $1 = ScanKey(65); $2 = AsyncKey(66); $3 = Key(0); $4 = Key(1);");
@@ -149,8 +149,7 @@ const ScriptCase kNumbers[] = {
     {"$A = \"A\"; $B = \"B\"; $C = \"B\"; $1 = SearchValue(\"B\", \\$A, 3, 1);"
      " $2 = SearchValue(7, \\$A, 3, 1);",
      {{1, "1"}, {2, "-1"}}},
-    {"$2 = Alloc(\\$1, 16); Free(\\$1); $3 = ValueType(\\$1);",
-     {{2, "{16(+0)}"}, {3, "0"}}},
+    {"$2 = Alloc(\\$1, 16); Free(\\$1); $3 = ValueType(\\$1);", {{2, "{16(+0)}"}, {3, "0"}}},
     {"SetIniFile(#11 + \"\\T.INI\", \"S\", \"K\", \"v\");"
      " $1 = GetIniFile(#11 + \"\\T.INI\", \"S\", \"K\", \"d\");"
      " $2 = GetIniFile(#11 + \"\\T.INI\", \"S\", \"NONE\", \"d\");",
@@ -158,9 +157,7 @@ const ScriptCase kNumbers[] = {
     {"$1 = Random(1, 2); $2 = $1 > 1 && $1 <= 2;", {{2, "1"}}},
 };
 
-TEST(StandardCommands, NumbersRectanglesAndValues) {
-    RunCases(kNumbers, std::size(kNumbers));
-}
+TEST(StandardCommands, NumbersRectanglesAndValues) { RunCases(kNumbers, std::size(kNumbers)); }
 
 TEST(StandardCommands, CalcTakesTheLongestString) {
     ScriptHost h;
@@ -188,12 +185,14 @@ TEST(StandardCommands, ArgumentChecksNameTheCommand) {
     h.Run("MAIN");
     EXPECT_EQ(h.UserText(1), "1");
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{U8(u8"関数(TaskSuper)において、第1引数は数値型でなければなりません。")});
+              std::vector<std::string>{
+                  U8(u8"関数(TaskSuper)において、第1引数は数値型でなければなりません。")});
 }
 
 // ---- files ----
 const ScriptCase kFiles[] = {
-    {"$1 = File:Size(\"MISSING.DAT\"); $2 = File:Size(\"EMPTY.DAT\"); $3 = File:Exist(\"EMPTY.DAT\");"
+    {"$1 = File:Size(\"MISSING.DAT\"); $2 = File:Size(\"EMPTY.DAT\"); $3 = "
+     "File:Exist(\"EMPTY.DAT\");"
      " $4 = File:Exist(\"MISSING.DAT\");",
      {{1, "-1"}, {2, "0"}, {3, "-1"}, {4, "0"}}},
     {"$A = 1.5; $B = \"ab\"; $1 = File:Write(\"S.DAT\", 0, \\$A, 2);"

@@ -47,7 +47,7 @@ struct CodeCase {
 const CodeCase kCodes[] = {
     {0, 0, {1998, 1, 4, 1, 0, 0, 0, 0}, "B001000O00"},
     {0, 0, {1990, 6, 0, 15, 12, 30, 0, 0}, "B001000O00"},  // before 1998: 1998-01-01 00:00
-    {37, 0, {1998, 1, 4, 1, 0, 0, 0, 0}, "A001000O10"},   // a is taken mod 36
+    {37, 0, {1998, 1, 4, 1, 0, 0, 0, 0}, "A001000O10"},    // a is taken mod 36
     {1, 0, {1998, 1, 4, 1, 0, 0, 0, 0}, "A001000O10"},
 };
 
@@ -57,8 +57,7 @@ TEST(PasswordCommand, ScoreCodesAtSetLocalTimes) {
         vskstr::ScoreCode(c.a, c.b, c.when, code);
         EXPECT_STREQ(code, c.code) << c.a << " " << c.when.wYear;
         int sum = 0;
-        for (int i = 0; i < 10; ++i)
-            sum += code[i] <= '9' ? code[i] - '0' : code[i] - 'A' + 10;
+        for (int i = 0; i < 10; ++i) sum += code[i] <= '9' ? code[i] - '0' : code[i] - 'A' + 10;
         EXPECT_EQ(sum % 36, 0) << code;
     }
 }

@@ -64,7 +64,8 @@ TEST(Tasks, WaitsLastTheirTimeOnTheProcessClock) {
     WynPlat_SetClockReadStep(0);
     for (const WaitCase& c : kWaits) {
         ScriptHost h;
-        h.Write("MAIN.SNA", std::string("$1 = SystemTime(0); ") + c.wait + "; $2 = SystemTime(0) - $1;");
+        h.Write("MAIN.SNA",
+                std::string("$1 = SystemTime(0); ") + c.wait + "; $2 = SystemTime(0) - $1;");
         h.Run("MAIN");
         EXPECT_EQ(Num(h, 2), std::to_string(c.virtualMs)) << c.wait;
     }
@@ -75,7 +76,8 @@ TEST(Tasks, WaitingTasksSleepUntilTheEarliestIsDue) {
     WynPlat_SetClockReadStep(0);
     ScriptHost h;
     h.Write("W.SNA", "Wait(300); $2 = SystemTime(0) - $9;");
-    h.Write("MAIN.SNA", "$9 = SystemTime(0); TaskStart(1, \"W\"); Wait(500); $1 = SystemTime(0) - $9;");
+    h.Write("MAIN.SNA",
+            "$9 = SystemTime(0); TaskStart(1, \"W\"); Wait(500); $1 = SystemTime(0) - $9;");
     DWORD t0 = timeGetTime();
     h.Run("MAIN");
     EXPECT_EQ(Num(h, 2), "300");
@@ -99,9 +101,7 @@ const SearchCase kSearches[] = {
     {"the current folder comes first among compiled files",
      {{"CUR/X.SNB", "$1 = \"cur snb\";"}, {"X.SNB", "$1 = \"snb\";"}},
      "\"cur snb\""},
-    {"a source alone is compiled",
-     {{"X.SNA", "$1 = \"sna\";"}},
-     "\"sna\""},
+    {"a source alone is compiled", {{"X.SNA", "$1 = \"sna\";"}}, "\"sna\""},
     {"a name with its extension is taken as it stands",
      {{"X.SNA", "$1 = \"sna\";"}, {"X.SNB", "$1 = \"snb\";"}, {"CALL.SNA", "Gosub(\"x.sna\");"}},
      "\"sna\""},
@@ -132,7 +132,8 @@ TEST(Tasks, ScriptsAreLookedForInTheirOrder) {
 TEST(Tasks, SystemVariablesOfTheRunningTask) {
     ScriptHost h;
     h.Write("T.SNA", "$3 = ValueType(\\#182);\n\n$2 = #7; #182 = 5;");
-    h.Write("MAIN.SNA", "#182 = \"left over\"; TaskStart(2, \"T\"); Wait(10); $4 = ValueType(\\#182);");
+    h.Write("MAIN.SNA",
+            "#182 = \"left over\"; TaskStart(2, \"T\"); Wait(10); $4 = ValueType(\\#182);");
     h.Run("MAIN");
     tagVALUE v = h.User(2);
     EXPECT_EQ(VskFaqHigh(&v), 2u) << "#7: the running task";
@@ -192,7 +193,8 @@ TEST(Tasks, DeletingTheContextEndsAndJoinsRunningTasks) {
     auto h = std::make_unique<ScriptHost>();
     h->Write("SPIN.SNA", "Loop(-1) { $1 = $1 + 1; };");
     h->Write("SLEEP.SNA", "Loop(-1) { Wait(5000); };");
-    h->Write("MAIN.SNA", "$1 = 0; TaskStart(1, \"SPIN\"); TaskStart(2, \"SLEEP\"); Loop(-1) { Wait(1); };");
+    h->Write("MAIN.SNA",
+             "$1 = 0; TaskStart(1, \"SPIN\"); TaskStart(2, \"SLEEP\"); Loop(-1) { Wait(1); };");
     VSKVAL_CreateLocal(*h, 0, nullptr);
     ASSERT_EQ(VSKEXEC_ExecuteTask(*h, 0, "MAIN"), 0);
     for (int i = 0; i < 50; ++i) VSKEXEC_SystemTask(*h), Sleep(10);
@@ -319,8 +321,8 @@ TEST(Binding, TwentyLibrariesAndAHundredCommandsAtMost) {
         h.Run("LIBS");
         EXPECT_EQ(Num(h, 20), "0");
         EXPECT_EQ(Num(h, 21), "NULL");
-        EXPECT_EQ(boxes.Texts(),
-                  std::vector<std::string>{U8(u8"拡張コマンド・ライブラリが20個以上使用されています。")});
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                     U8(u8"拡張コマンド・ライブラリが20個以上使用されています。")});
     }
     for (int i = 0; i < VSK_LIBRARIES; ++i) {  // a fresh table for the next script
         if (h.ctx()->libname[i][0]) FreeLibrary(h.ctx()->hlib[i]);
@@ -331,7 +333,8 @@ TEST(Binding, TwentyLibrariesAndAHundredCommandsAtMost) {
         h.Run("CMDS");
         EXPECT_EQ(Num(h, 109), "109");
         EXPECT_EQ(Num(h, 110), "NULL");
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{U8(u8"拡張コマンドが100個以上使用されています。")});
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{U8(u8"拡張コマンドが100個以上使用されています。")});
     }
 }
 

@@ -97,8 +97,8 @@ EXPORT int WINAPI VSK_WINDOW(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     wc.hInstance = ctx->hinstance;
     wc.lpszClassName = VSK_MAIN_CLASS;
     RegisterClassA(&wc);
-    tagVSKCOMCW cw{0, VSK_MAIN_CLASS, "PARENT", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320,
-                   240, nullptr, nullptr};
+    tagVSKCOMCW cw{0,   VSK_MAIN_CLASS, "PARENT", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320,
+                   240, nullptr,        nullptr};
     DWORD_PTR data = reinterpret_cast<DWORD_PTR>(&cw);
     if (!VSKEXEC_HostRequest(ctx, VSK_HOST_CREATEWINDOW, &data) || !data) return 0;
     HWND hwnd = reinterpret_cast<HWND>(data);
@@ -109,21 +109,22 @@ EXPORT int WINAPI VSK_WINDOW(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     return 1;
 }
 
-#define VSKTEST_COMMAND(n)                                                  \
-    EXPORT int WINAPI VSK_C##n(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {    \
-        ResultNumber(ctx, frame, n);                                        \
-        return 1;                                                           \
+#define VSKTEST_COMMAND(n)                                               \
+    EXPORT int WINAPI VSK_C##n(tagVALUAREA* ctx, tagVALUEBLOCK* frame) { \
+        ResultNumber(ctx, frame, n);                                     \
+        return 1;                                                        \
     }
-#define VSKTEST_TEN(t)                                                                      \
-    VSKTEST_COMMAND(t##0) VSKTEST_COMMAND(t##1) VSKTEST_COMMAND(t##2) VSKTEST_COMMAND(t##3) \
-    VSKTEST_COMMAND(t##4) VSKTEST_COMMAND(t##5) VSKTEST_COMMAND(t##6) VSKTEST_COMMAND(t##7) \
-    VSKTEST_COMMAND(t##8) VSKTEST_COMMAND(t##9)
-VSKTEST_TEN(1) VSKTEST_TEN(2) VSKTEST_TEN(3) VSKTEST_TEN(4) VSKTEST_TEN(5) VSKTEST_TEN(6)
-VSKTEST_TEN(7) VSKTEST_TEN(8) VSKTEST_TEN(9) VSKTEST_TEN(10)
-VSKTEST_COMMAND(110)
+#define VSKTEST_TEN(t)                                                                          \
+    VSKTEST_COMMAND(t##0)                                                                       \
+    VSKTEST_COMMAND(t##1) VSKTEST_COMMAND(t##2) VSKTEST_COMMAND(t##3) VSKTEST_COMMAND(t##4)     \
+        VSKTEST_COMMAND(t##5) VSKTEST_COMMAND(t##6) VSKTEST_COMMAND(t##7) VSKTEST_COMMAND(t##8) \
+            VSKTEST_COMMAND(t##9)
+VSKTEST_TEN(1)
+VSKTEST_TEN(2) VSKTEST_TEN(3) VSKTEST_TEN(4) VSKTEST_TEN(5) VSKTEST_TEN(6) VSKTEST_TEN(7)
+    VSKTEST_TEN(8) VSKTEST_TEN(9) VSKTEST_TEN(10) VSKTEST_COMMAND(110)
 
-// The four data words of system variable n, as "w0,w1,w2,w3".
-EXPORT int WINAPI VSK_WORDS(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
+    // The four data words of system variable n, as "w0,w1,w2,w3".
+    EXPORT int WINAPI VSK_WORDS(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     int n = 0;
     VSKVAL_ArgNumber(ctx, frame, 1, &n);
     if (n < 0 || n >= VSK_SYSTEM_SLOTS) return 0;

@@ -134,7 +134,8 @@ class Vsk33 : public ::testing::Test {
     }
     static int Count(const std::string& text, const std::string& what) {
         int n = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
         return n;
     }
 
@@ -171,8 +172,8 @@ TEST_F(Vsk33, TheCloseQuestionPausesTheTasksAndNoKeepsThemRunning) {
     Script(std::string("#13 = \"終了しますか？\"; VSKTEST:WINDOW(); $1 = 0;\n") +
            "Loop(-1) { $1 = $1 + 1; " + kNote + "\"N\", String:Dec($1)); Wait(100); };");
     std::ofstream(dir / "replay.txt") << "500 close\n2000 close\n";
-    pid_t vsk = StartVsk({{"WYN_REPLAY", (dir / "replay.txt").string()},
-                          {"WYN_MSGBOX_ANSWERS", "7,6"}});
+    pid_t vsk =
+        StartVsk({{"WYN_REPLAY", (dir / "replay.txt").string()}, {"WYN_MSGBOX_ANSWERS", "7,6"}});
     EXPECT_EQ(Wait(vsk), 0);
     std::string boxes = Boxes();
     EXPECT_EQ(Count(boxes, U8(u8"ユーザによる中断: 終了しますか？")), 2) << boxes;
@@ -186,7 +187,8 @@ TEST_F(Vsk33, AScriptErrorOnATaskThreadNamesScenarioTaskAndLine) {
     pid_t vsk = StartVsk();
     EXPECT_EQ(Wait(vsk), 0);
     std::string boxes = Boxes();
-    EXPECT_NE(boxes.find(U8(u8"【シナリオ】\tBAD.SNA\n【タスク】\t3\n【行番号】\t3\n【内容】\t０で除算しています。")),
+    EXPECT_NE(boxes.find(U8(u8"【シナリオ】\tBAD."
+                            u8"SNA\n【タスク】\t3\n【行番号】\t3\n【内容】\t０で除算しています。")),
               std::string::npos)
         << boxes;
 }
@@ -197,7 +199,8 @@ TEST_F(Vsk33, ReplayedKeysAndClicksShowInTheSystemVariables) {
            "While(VSKTEST:WORDS(150) != \"0,0,2,0\") { Wait(10); }; Wait(1000);\n" + kNote +
            "\"KEY\", VSKTEST:WORDS(2));\n" + kNote + "\"SHIFT\", VSKTEST:WORDS(3));\n" + kNote +
            "\"LEFT\", VSKTEST:WORDS(110));");
-    std::ofstream(dir / "replay.txt") << "100 keydown A\n150 keyup A\n200 down 10 20\n250 up 10 20\n";
+    std::ofstream(dir / "replay.txt")
+        << "100 keydown A\n150 keyup A\n200 down 10 20\n250 up 10 20\n";
     pid_t vsk = StartVsk({{"WYN_REPLAY", (dir / "replay.txt").string()}});
     ASSERT_TRUE(WaitFor([] { return FindWindowA("Veskeran33", nullptr) != nullptr; }));
     HWND main = FindWindowA("Veskeran33", nullptr);
@@ -255,9 +258,8 @@ TEST_F(Vsk33, UnderADisplayTheWindowIsRealAndPhotographed) {
     if (!display || !*display) GTEST_SKIP() << "no display";
     Script("VSKTEST:WINDOW(); Wait(300);");
     fs::path shot = dir / "shot.png";
-    pid_t vsk = StartVsk({{"WYN_HEADLESS", ""},
-                          {"WYN_BACKEND", "sdl"},
-                          {"WYN_SCREENSHOT", shot.string()}});
+    pid_t vsk =
+        StartVsk({{"WYN_HEADLESS", ""}, {"WYN_BACKEND", "sdl"}, {"WYN_SCREENSHOT", shot.string()}});
     EXPECT_EQ(Wait(vsk), 0);
     ASSERT_TRUE(fs::exists(shot));
     EXPECT_GT(fs::file_size(shot), 0u);

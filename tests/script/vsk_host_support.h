@@ -26,10 +26,11 @@ class ScriptHost {
   public:
     ScriptHost() {
         const auto* t = ::testing::UnitTest::GetInstance()->current_test_info();
-        static const std::string base = std::getenv("WYN_RUNTIME_DIR") ? std::getenv("WYN_RUNTIME_DIR") : "/tmp";
+        static const std::string base =
+            std::getenv("WYN_RUNTIME_DIR") ? std::getenv("WYN_RUNTIME_DIR") : "/tmp";
         static int serial = 0;
-        dir_ = fs::path(base) / (std::string(t->test_suite_name()) + "." +
-                                                  t->name() + "." + std::to_string(++serial));
+        dir_ = fs::path(base) / (std::string(t->test_suite_name()) + "." + t->name() + "." +
+                                 std::to_string(++serial));
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "run");
         // Named events, mailslots and published windows of this case alone.
@@ -111,10 +112,10 @@ class ScriptHost {
             switch (command) {
                 case VSK_HOST_CREATEWINDOW: {
                     auto* cw = reinterpret_cast<tagVSKCOMCW*>(data);
-                    data = reinterpret_cast<DWORD_PTR>(CreateWindowExA(
-                        cw->dwExStyle, cw->lpszClassName, cw->lpszWindowName, cw->dwStyle, cw->x,
-                        cw->y, cw->nWidth, cw->nHeight, cw->hwndParent, cw->hmenu,
-                        ctx_->hinstance, nullptr));
+                    data = reinterpret_cast<DWORD_PTR>(
+                        CreateWindowExA(cw->dwExStyle, cw->lpszClassName, cw->lpszWindowName,
+                                        cw->dwStyle, cw->x, cw->y, cw->nWidth, cw->nHeight,
+                                        cw->hwndParent, cw->hmenu, ctx_->hinstance, nullptr));
                     break;
                 }
                 case VSK_HOST_DESTROYWINDOW:

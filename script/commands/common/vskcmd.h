@@ -57,7 +57,7 @@ int Version(tagVALUAREA* ctx, tagVALUEBLOCK* frame);
 }  // namespace vskcmd
 
 // Every command library exports VSK_Version; this defines it in the library that includes it.
-#define VSKCMD_DEFINE_VERSION                                                   \
+#define VSKCMD_DEFINE_VERSION                                                      \
     VSKCMD_EXPORT int WINAPI VSK_Version(tagVALUAREA* ctx, tagVALUEBLOCK* frame) { \
-        return vskcmd::Version(ctx, frame);                                     \
+        return vskcmd::Version(ctx, frame);                                        \
     }

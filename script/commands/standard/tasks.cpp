@@ -245,8 +245,7 @@ VSKCMD_EXPORT int WINAPI VSK_DEBUGBREAK(tagVALUAREA* ctx, tagVALUEBLOCK* frame) 
     int me = Me(ctx);
     if (VSKEXEC_TaskLive(ctx, me)) {
         char line[96];
-        std::snprintf(line, sizeof line, "@B <DebugBreak> Task=%d Line=%d", me,
-                      ctx->taskline[me]);
+        std::snprintf(line, sizeof line, "@B <DebugBreak> Task=%d Line=%d", me, ctx->taskline[me]);
         if (VSKEXEC_SendTracer(ctx, line)) {
             std::atomic_ref<DWORD> debug(ctx->debug);
             DWORD d = (debug.load() & 0xFF) | (DWORD(me) << 8);

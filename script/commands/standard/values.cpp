@@ -161,10 +161,10 @@ VSKCMD_EXPORT int WINAPI VSK_MESSAGEBOX(tagVALUAREA* ctx, tagVALUEBLOCK* frame) 
         }
     }
     DWORD style = VskFaqHigh(Arg(frame, 3));
-    UINT type = style == 1   ? MB_ICONSTOP
-                : style == 2 ? MB_ICONQUESTION | MB_YESNO
-                : style == 3 ? MB_ICONEXCLAMATION
-                : style == 4 ? MB_ICONINFORMATION
+    UINT type = style == 1        ? MB_ICONSTOP
+                : style == 2      ? MB_ICONQUESTION | MB_YESNO
+                : style == 3      ? MB_ICONEXCLAMATION
+                : style == 4      ? MB_ICONINFORMATION
                 : style <= 0x8000 ? MB_OK
                                   : UINT(style & 0x7FFF);
     int me = ctx->taskno;
@@ -176,7 +176,8 @@ VSKCMD_EXPORT int WINAPI VSK_MESSAGEBOX(tagVALUAREA* ctx, tagVALUEBLOCK* frame) 
 
 VSKCMD_EXPORT int WINAPI VSK_WINEXEC(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (!VSKVAL_CheckArgument(ctx, "WinExec", kSigSS, frame)) return 0;
-    std::string line = ArgText(ctx, frame, 1, VSK_BYTEBUF) + " " + ArgText(ctx, frame, 2, VSK_BYTEBUF);
+    std::string line =
+        ArgText(ctx, frame, 1, VSK_BYTEBUF) + " " + ArgText(ctx, frame, 2, VSK_BYTEBUF);
     WinExec(line.c_str(), SW_SHOWNORMAL);
     return ResultEmpty(ctx, frame);
 }
