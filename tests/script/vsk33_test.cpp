@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -79,6 +80,9 @@ class Vsk33 : public ::testing::Test {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+        // A program left behind by a failed case must not hold the test's output open.
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         pid_t pid = 0;
         int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
@@ -239,7 +243,10 @@ TEST_F(Vsk33, AtExitAWaitingStandbyWindowLaunchesItsProgram) {
     std::string line;
     std::getline(in, line);
     EXPECT_NE(line.find("fromvsk"), std::string::npos) << line;
-    if (HWND c = FindWindowA("StandbyTestChild", nullptr)) PostMessageA(c, WM_CLOSE, 0, 0);
+    // The launched program opens its window after noting its command line.
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("StandbyTestChild", nullptr) != nullptr; }));
+    PostMessageA(FindWindowA("StandbyTestChild", nullptr), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([] { return FindWindowA("StandbyTestChild", nullptr) == nullptr; }));
     if (HWND s = FindWindowA("STANDBY", nullptr)) PostMessageA(s, WM_CLOSE, 0, 0);
     Wait(standby);
 }
