@@ -109,25 +109,8 @@ EXPORT int WINAPI VSK_WINDOW(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     return 1;
 }
 
-#define VSKTEST_COMMAND(n)                                               \
-    EXPORT int WINAPI VSK_C##n(tagVALUAREA* ctx, tagVALUEBLOCK* frame) { \
-        ResultNumber(ctx, frame, n);                                     \
-        return 1;                                                        \
-    }
-#define VSKTEST_TEN(t)                                                                      \
-    VSKTEST_COMMAND(t##0)                                                                   \
-    VSKTEST_COMMAND(t##1)                                                                   \
-    VSKTEST_COMMAND(t##2)                                                                   \
-    VSKTEST_COMMAND(t##3) VSKTEST_COMMAND(t##4) VSKTEST_COMMAND(t##5) VSKTEST_COMMAND(t##6) \
-        VSKTEST_COMMAND(t##7) VSKTEST_COMMAND(t##8) VSKTEST_COMMAND(t##9)
-VSKTEST_TEN(1)
-VSKTEST_TEN(2)
-VSKTEST_TEN(3)
-VSKTEST_TEN(4) VSKTEST_TEN(5) VSKTEST_TEN(6) VSKTEST_TEN(7) VSKTEST_TEN(8) VSKTEST_TEN(9)
-    VSKTEST_TEN(10) VSKTEST_COMMAND(110)
-
-    // The four data words of system variable n, as "w0,w1,w2,w3".
-    EXPORT int WINAPI VSK_WORDS(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
+// The four data words of system variable n, as "w0,w1,w2,w3".
+EXPORT int WINAPI VSK_WORDS(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     int n = 0;
     VSKVAL_ArgNumber(ctx, frame, 1, &n);
     if (n < 0 || n >= VSK_SYSTEM_SLOTS) return 0;
@@ -141,3 +124,19 @@ VSKTEST_TEN(4) VSKTEST_TEN(5) VSKTEST_TEN(6) VSKTEST_TEN(7) VSKTEST_TEN(8) VSKTE
     Result(ctx, frame, s);
     return 1;
 }
+
+// clang-format off
+#define VSKTEST_COMMAND(n)                                               \
+    EXPORT int WINAPI VSK_C##n(tagVALUAREA* ctx, tagVALUEBLOCK* frame) { \
+        ResultNumber(ctx, frame, n);                                     \
+        return 1;                                                        \
+    }
+#define VSKTEST_TEN(t)                                                   \
+    VSKTEST_COMMAND(t##0) VSKTEST_COMMAND(t##1) VSKTEST_COMMAND(t##2)    \
+    VSKTEST_COMMAND(t##3) VSKTEST_COMMAND(t##4) VSKTEST_COMMAND(t##5)    \
+    VSKTEST_COMMAND(t##6) VSKTEST_COMMAND(t##7) VSKTEST_COMMAND(t##8)    \
+    VSKTEST_COMMAND(t##9)
+VSKTEST_TEN(1) VSKTEST_TEN(2) VSKTEST_TEN(3) VSKTEST_TEN(4) VSKTEST_TEN(5)
+VSKTEST_TEN(6) VSKTEST_TEN(7) VSKTEST_TEN(8) VSKTEST_TEN(9) VSKTEST_TEN(10)
+VSKTEST_COMMAND(110)
+    // clang-format on
