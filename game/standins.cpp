@@ -120,12 +120,6 @@ void AddStress(int slot, int amount) {
     Called("AddStress %d %d", slot, amount);
     g_hud.stress += uint32_t(amount);
 }
-int LoadScript(int slot, const char* name) {
-    Called("LoadScript %d %s", slot, name);
-    if (AircraftTable* t = GetAircraftTable(); t && slot >= 0 && slot < kAircraftSlots)
-        (*t)[size_t(slot)].scriptpos = 0;
-    return 1;
-}
 // Until the high score exists: the total and the clear mark in the stage's ini file (no score
 // code), so that a stage's result can be seen.
 int SaveHighScore(int cleared) {
@@ -179,3 +173,54 @@ void SetEmitter(SmokeLayer*, int emitter, double step, int life, int pattern, in
     Called("SetEmitter %d %.1f %d %d %d %d", emitter, step, life, pattern, size, fade);
 }
 SmokeSource& GetSmokeSource() { return g_smokesource; }
+
+// ---- recorded stand-ins of the calls the aircraft scripts make ----
+namespace {
+int g_radiotextcountdown = 0;
+}  // namespace
+void DrawStripCallsign(int slot) { Called("DrawStripCallsign %d", slot); }
+void SetStripRunwayMemo(int slot, int n) { Called("SetStripRunwayMemo %d %d", slot, n); }
+void ClearCommandMenu() { Called("ClearCommandMenu"); }
+int AddMenuItem(int code, int aircraft, int column) {
+    Called("AddMenuItem %x %d %d", code, aircraft, column);
+    return -1;
+}
+MenuItem* GetCommandMenuItem(int) { return nullptr; }
+void DrawFlightInfo(int slot) { Called("DrawFlightInfo %d", slot); }
+void PropagateStatus(int slot, int status) { Called("PropagateStatus %d %x", slot, status); }
+void PlayWaveOnVoice(int voice, const char* file, tagTOVWAVE*) {
+    Called("PlayWaveOnVoice %d %s", voice, file);
+}
+int PlayEffectWave(const char* file, const tagKRN3D*) {
+    Called("PlayEffectWave %s", file);
+    return 0;
+}
+int PlayOneShotWave(const char* file) {
+    Called("PlayOneShotWave %s", file);
+    return 1;
+}
+void CheckRunwayWind(int slot, int code, const char* name) {
+    Called("CheckRunwayWind %d %x %s", slot, code, name);
+}
+int IsRunwayWindOk(int heading, int minimum) {
+    Called("IsRunwayWindOk %d %d", heading, minimum);
+    return 0;
+}
+void DeclareEmergency(int slot, int code, int p1, int p2, int p3, int p4) {
+    Called("DeclareEmergency %d %x %d %d %d %d", slot, code, p1, p2, p3, p4);
+}
+void PushRadioMessage(int slot, int item, int status, int m1, int m2, int m3, int m4) {
+    Called("PushRadioMessage %d %x %x %d %d %d %d", slot, item, status, m1, m2, m3, m4);
+}
+void PushRadioText(int slot, int item, int status, int m1, int m2, int m3, int m4, int extra,
+                   const char* text) {
+    Called("PushRadioText %d %x %x %d %d %d %d %d %s", slot, item, status, m1, m2, m3, m4, extra,
+           text);
+}
+// Until the window exists its countdown is set as the window sets it.
+void DrawRadioText(int x, int y, const char* text, int seconds) {
+    Called("DrawRadioText %d %d %s %d", x, y, text, seconds);
+    g_radiotextcountdown = seconds > 0 ? seconds * 30 : seconds;
+}
+int GetRadioTextCountdown() { return g_radiotextcountdown; }
+void SetRadioTextCountdown(int ticks) { g_radiotextcountdown = ticks; }

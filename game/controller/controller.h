@@ -73,6 +73,7 @@ using StripQueue = std::array<int32_t, kStripQueuePlaces>;
 StripQueue& GetStripQueue();
 
 // ---- strips, radar labels, command menu and panel, as the simulation calls them ----
+struct MenuItem;  // simulation/simulation.h
 // Takes a strip slot for the aircraft and draws its strip.
 void DrawStrip(int slot);
 // Adds a memo text to the aircraft's strip (only while it holds its strip slot).
@@ -84,6 +85,18 @@ void ClearRadarLabel(int slot);
 void BuildCommandMenu(int slot);
 void HideCommandMenu();
 void HideFlightInfo();
+// Redraws the callsign on the aircraft's strip; writes the runway memo n (3.106's table).
+void DrawStripCallsign(int slot);
+void SetStripRunwayMemo(int slot, int n);
+// Empties the command menu; appends an item (column 0 or 1; 2 shows the big icon) and gives its
+// slot index, -1 when none was added; the menu's item at a slot index (null outside).
+void ClearCommandMenu();
+int AddMenuItem(int code, int aircraft, int column);
+MenuItem* GetCommandMenuItem(int index);
+// Draws the flight information panel of the aircraft.
+void DrawFlightInfo(int slot);
+// Gives the aircraft's linked aircraft the status.
+void PropagateStatus(int slot, int status);
 
 // ---- per frame ----
 void ExchangeMain(int ticks);

@@ -379,6 +379,11 @@ void SetSelectedAircraft(int slot);
 void LoadGameSounds();
 void FreeGameSounds();
 void PauseAllSounds(int flag);
+// Plays a file once on a voice in the given wave record; a positioned effect on voices 0-5
+// (the voice, -1 when all are busy); a one-shot wave on voice 7 or 8 (0 when both are busy).
+void PlayWaveOnVoice(int voice, const char* file, tagTOVWAVE* wave);
+int PlayEffectWave(const char* file, const tagKRN3D* position);
+int PlayOneShotWave(const char* file);
 // The wave record of game voice 0-9 (null outside), and the radio volume now (lowered while
 // the radio text window speaks).
 tagTOVWAVE* GetVoiceWave(int voice);

@@ -105,24 +105,18 @@ struct CandidateName {
     int32_t words[4];
 };
 
-// A line of a spot group: a script name and its label.
-struct SpotGroupLine {
-    char script[16];
-    char label[16];
-};
-struct SpotGroup {
-    SpotGroupLine line[3];
-    int32_t words[4];  // the first line's four words
-    int32_t value;     // and its value
-};
-
-// An entry of the route-name table (rows of three): a name, a second name, four messages.
+// An entry of the route-name table (rows of three): a name, a second name, four messages. The
+// scripts' spot offers (opcode 140) fill the rows as spot groups, row = spot number: each of the
+// three entries a line with its script (`name`) and its label (`name2`, 16 bytes used), the
+// first entry also the offer's four words (`msg`) and value (`spare`).
 struct RouteName {
     char name[16];
     char name2[64];  // the second name begins at byte 16
     int32_t msg[4];  // at byte 80
     int32_t spare;
 };
+constexpr int kSpotGroups = 16;
+constexpr int kSpotGroupLines = 3;
 
 // The call block of a scripted call (script opcode 602).
 struct CallBlock {
@@ -169,6 +163,7 @@ struct AircraftRecord {
     int32_t request;    // heard exchange result + 1; 0 none
     uint8_t* script;    // the move-script buffer (kScriptBufferSize bytes), owned by the game
     int32_t scriptpos;  // next operation's byte offset; -1 no script
+    int32_t scriptlen;  // bytes of the loaded script; the rest of the buffer reads as -1
     tagKRN3D point;     // target point
     tagKRN3D velocity;
     tagKRN3D dpos;  // the position last handed to the 3D layer
@@ -210,7 +205,6 @@ struct AircraftRecord {
     CallBlock call;
     ApproachEntry approachtab[8];
     CandidateName names[16];
-    SpotGroup spotgroups[16];
     RouteName routenames[48];
     uint8_t routeflags[2];
     int32_t ldlights;
@@ -486,3 +480,94 @@ int GetSprayingVehicle();
 // ---- per frame ----
 // Advances every aircraft by `ticks` world ticks (0 while paused or under a banner).
 void UpdateAircraft(int ticks);
+
+// ---- the aircraft move script ----
+// The interpreter runs one record per call at most; the opcodes, their operands and lengths are
+// the table of simulation/script_ops.h. A record that would read outside the loaded bytes, jump
+// outside them or index outside one of the aircraft's tables stands (its position stays, like an
+// unknown opcode) and reports one fault line per script and position.
+
+// One interpreter step for the aircraft in `slot`; the update cycle calls it once per world tick
+// while the aircraft's `scriptpos` is not -1: the request counter (stress every ten seconds from
+// 100 on), the request timer (the counter at 100 after twenty seconds), the general timer (the
+// step ends while it counts down), then at most one record.
+void RunAircraftScript(int slot);
+// Puts the first `size` bytes (at most kScriptBufferSize) of `bytes` into the aircraft's script
+// buffer as the script `name`, at position 0; the rest of the buffer reads as the end mark (-1).
+// 0 when the slot has no record or no buffer.
+int PlaceScript(int slot, const uint8_t* bytes, size_t size, const char* name);
+// The name of the script the aircraft loaded last ("" none).
+const char* GetScriptName(int slot);
+
+// The clicked command-menu item (item code + 0x100) that the scripts' player wait (opcode 820)
+// looks for. The mouse handler hands over its `menuresult` once per frame, 0 when nothing was
+// clicked; a click stays until a frame with at least one world tick has run the scripts, so
+// that a click in a frame without ticks (paused, or fast frames) is not lost.
+void SetMenuResult(int value);
+int GetMenuResult();
+// Forgets the menu result and the aircraft's script names (a new stage).
+void ResetScriptState();
+
+// The calls the script opcodes make into the rest of the game. The game's table calls the
+// functions of those names; tests and the fuzz target put a table of fakes in its place.
+struct ScriptServices {
+    // The move script `name` of the stage's airport (port\<airport>\mov\<name>.sce): whether
+    // it exists, and reading it (ReadWholeFile's result, the bytes read in *got).
+    int (*scriptExists)(const char* name);
+    int (*readScript)(const char* name, uint8_t* buffer, int size, int* got);
+    int (*fileExists)(const char* path);
+    void (*warn)(const char* text);   // the warning box "Wynmoor２の警告"
+    void (*fault)(const char* line);  // a record that stands for a fault (stderr)
+    void (*addStress)(int slot, int amount);
+    void (*addScore)(int slot, int points, int kind);
+    void (*addStripMemo)(int slot, const char* text);
+    void (*setStripRunwayMemo)(int slot, int n);
+    void (*drawStripCallsign)(int slot);
+    void (*drawRadarLabel)(int slot);
+    void (*clearRadarLabel)(int slot);
+    void (*buildCommandMenu)(int slot);
+    void (*drawFlightInfo)(int slot);
+    void (*clearCommandMenu)();
+    // AddMenuItem's slot index, and the menu item of an index (null when none).
+    int (*addMenuItem)(int code, int aircraft, int column);
+    MenuItem* (*menuItem)(int index);
+    void (*propagateStatus)(int slot, int status);
+    int (*pushExchangeMessage)(int position, uint32_t code);  // 0 when the queue is full
+    void (*pushRadioMessage)(int slot, int item, int status, int m1, int m2, int m3, int m4);
+    void (*pushRadioText)(int slot, int item, int status, int m1, int m2, int m3, int m4, int extra,
+                          const char* text);
+    void (*drawRadioText)(int x, int y, const char* text, int seconds);
+    int (*getRadioTextCountdown)();
+    void (*setRadioTextCountdown)(int ticks);
+    void (*checkRunwayWind)(int slot, int code, const char* name);
+    int (*isRunwayWindOk)(int heading, int minimum);
+    void (*declareEmergency)(int slot, int code, int p1, int p2, int p3, int p4);
+    int (*groundEvent)(int slot, int code);
+    int (*setModelPart)(int slot, int code);  // 0: try again on the next tick
+    int (*playEffectWave)(const char* file, const tagKRN3D* position);
+    int (*playOneShotWave)(const char* file);
+    // Plays the file once on voice 12 (the radio text window's voice); the wave's bytes.
+    int (*playVoice)(const char* file);
+    int (*createAircraft)(const FlightRecord& record, int fromTimetable, int delay);
+    int (*createAircraftById)(ReadyRecord& record, int fromTimetable, int delay);
+};
+// The game's own table.
+const ScriptServices& GameScriptServices();
+// The table in use; SetScriptServices (null) returns to the game's own.
+const ScriptServices& GetScriptServices();
+void SetScriptServices(const ScriptServices* services);
+
+// ---- services of the pilot requests and the radio text window ----
+// The runway-wind check of script opcode 520 and the branch checks; the wind test.
+void CheckRunwayWind(int slot, int code, const char* name);
+int IsRunwayWindOk(int heading, int minimum);
+void DeclareEmergency(int slot, int code, int p1, int p2, int p3, int p4);
+// The answer ring of the aircraft's scripted answers.
+void PushRadioMessage(int slot, int item, int status, int m1, int m2, int m3, int m4);
+void PushRadioText(int slot, int item, int status, int m1, int m2, int m3, int m4, int extra,
+                   const char* text);
+// The radio text window and its countdown in ticks (0 none; a value of 0 or below is not
+// counted down, so such a window stays until the countdown is set again).
+void DrawRadioText(int x, int y, const char* text, int seconds);
+int GetRadioTextCountdown();
+void SetRadioTextCountdown(int ticks);

@@ -231,22 +231,3 @@ int FindSid(const char* name, int* a, int* b) {
     if (!sids || !name || !a || !b) return 0;
     return FindSidIn(*sids, GetScenarioHeader().runways, name, a, b);
 }
-
-int GetMoveScript(int aircraft, const char* name) {
-    AircraftTable* t = GetAircraftTable();
-    if (!t || aircraft < 0 || aircraft >= kAircraftSlots || !name) return 0;
-    AircraftRecord& a = (*t)[static_cast<size_t>(aircraft)];
-    char path[MAX_PATH];
-    std::snprintf(path, sizeof path, "port\\%s\\mov\\%s.sce", GetAirportCode(), name);
-    if (!a.script || !FileExists(path)) return 0;
-    int got = 0;
-    const int ok = ReadWholeFile(GetMainWindow(), path, a.script, kScriptBufferSize, &got);
-    a.scriptpos = 0;
-    if (!ok || got <= 0) {
-        std::memset(a.script, 0xff, 4);
-        return 0;
-    }
-    // No byte of the script read before stays readable: the rest reads as the end mark.
-    if (got < kScriptBufferSize) std::memset(a.script + got, 0xff, size_t(kScriptBufferSize - got));
-    return 1;
-}

@@ -218,8 +218,12 @@ TEST_F(CreationTest, OtherAirportScheduleAndScript) {
     EXPECT_STREQ(a.portnamee, "KIRIGAOKA");
     EXPECT_STREQ(a.portname3, "KIRIGAOKA AIRPORT");
     EXPECT_EQ(a.sched, 1100);
+    // The move script is loaded: there is none of that name, so the loader warns and the
+    // script stands empty at position 0.
     EXPECT_EQ(a.scriptpos, 0);
-    EXPECT_TRUE(Called("LoadScript " + S(Slot(4)) + " arr01"));
+    EXPECT_EQ(LastBox(),
+              reinterpret_cast<const char*>(u8"Wynmoor２の警告|errを出したのは[JAL-0007]") +
+                  S(Slot(4)) + reinterpret_cast<const char*>(u8"だよ"));
     // An unknown airport leaves the names empty; creation goes on.
     std::snprintf(f.port, sizeof f.port, "NONE");
     f.id = 5;
