@@ -696,7 +696,8 @@ bool MakeTables(const Description& a, const fs::path& program) {
         p.x = static_cast<int32_t>(std::lround(a.P(s.point).x * 100));
         p.z = static_cast<int32_t>(std::lround(a.P(s.point).z * 100));
         p.height = 0;
-        p.heading = s.heading;
+        // The description gives the nose's heading; the game moves against its heading word.
+        p.heading = (s.heading + 180) % 360;
     };
     for (const Place& s : a.spots)
         if (s.index < kAirportSpots) place(rec.spots[s.index], s);

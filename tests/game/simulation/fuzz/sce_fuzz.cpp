@@ -1,0 +1,168 @@
+// Fuzz target of the aircraft move script: any bytes as a script. They list in the source form
+// and make again into the same bytes; then they run for 3000 ticks on an aircraft at the sample
+// airport beside a second one, with fake services that accept or refuse by the input's bytes
+// (the radio queue, the menu, sounds, events and creations) and serve the input again as the
+// script "fuzz". The script's position stays -1 or inside the loaded bytes, on a word.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "simulation/script_ops.h"
+#include "simulation/simulation.h"
+#include "world/airportfiles.h"
+#include "world/world.h"
+#include "wynplat.h"
+
+namespace {
+
+constexpr int kTicks = 3000;
+
+// The input's bytes, one after another, as the fakes' answers.
+struct Answers {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t next = 0;
+    int Yes() {
+        if (!size) return 1;
+        return data[next++ % size] & 1;
+    }
+};
+Answers g_answers;
+const uint8_t* g_input = nullptr;
+size_t g_inputsize = 0;
+int g_countdown = 0;
+MenuItem g_menu[2] = {};
+
+int Yes() { return g_answers.Yes(); }
+
+const ScriptServices kFakes = {
+    [](const char* name) { return int(std::strcmp(name, "fuzz") == 0); },
+    [](const char* name, uint8_t* buffer, int size, int* got) {
+        if (std::strcmp(name, "fuzz") != 0 || !Yes()) return 0;
+        const size_t n = g_inputsize < size_t(size) ? g_inputsize : size_t(size);
+        if (n) std::memcpy(buffer, g_input, n);
+        *got = int(n);
+        return 1;
+    },
+    [](const char*) { return Yes(); },
+    [](const char*) {},
+    [](const char*) {},
+    [](int, int) {},
+    [](int, int, int) {},
+    [](int, const char*) {},
+    [](int, int) {},
+    [](int) {},
+    [](int) {},
+    [](int) {},
+    [](int) {},
+    [](int) {},
+    []() {},
+    [](int, int, int) { return Yes() ? int(g_answers.next % 3) - 1 : -1; },
+    [](int index) { return index >= 0 && index < 2 ? &g_menu[index] : nullptr; },
+    [](int, int) {},
+    [](int, uint32_t) { return Yes(); },
+    [](int, int, int, int, int, int, int) {},
+    [](int, int, int, int, int, int, int, int, const char* text) {
+        if (std::strlen(text) > size_t(kScriptMaxBytes)) std::abort();
+    },
+    [](int, int, const char*, int seconds) { g_countdown = seconds > 0 ? seconds * 30 : seconds; },
+    []() { return g_countdown; },
+    [](int ticks) { g_countdown = ticks; },
+    [](int slot, int, const char* name) {
+        if (Yes()) GetMoveScript(slot, name);
+    },
+    [](int, int) { return Yes(); },
+    [](int, int, int, int, int, int) {},
+    [](int, int) { return Yes(); },
+    [](int, int) { return Yes(); },
+    [](const char*, const tagKRN3D*) { return Yes() ? 0 : -1; },
+    [](const char*) { return Yes(); },
+    [](const char*) { return Yes() ? 22050 : 0; },
+    [](const FlightRecord&, int, int) { return Yes(); },
+    [](ReadyRecord&, int, int) { return Yes(); },
+};
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+}
+
+struct Stage {
+    std::unique_ptr<AircraftTable> aircraft{new AircraftTable()};
+    std::unique_ptr<ObjectTable> objects{new ObjectTable()};
+    std::unique_ptr<AirportRecord> airport{new AirportRecord()};
+    std::vector<uint8_t> buffers[2] = {std::vector<uint8_t>(kScriptBufferSize),
+                                       std::vector<uint8_t>(kScriptBufferSize)};
+
+    // The sample airport's record and routes, as the stage loads them.
+    Stage() {
+        const std::string port = std::string(WynPlat_ProgramDir()) + "/port/rjtt/";
+        const std::vector<uint8_t> ad3 = ReadFile(port + "rjtt.ad3");
+        ReadAirportImage(ad3.data(), ad3.size(), AIRPORT_AD3, airport.get());
+        const std::vector<uint8_t> si2 = ReadFile(port + "etc/rjtt.si2");
+        std::unique_ptr<SidTable> sids(new SidTable());
+        ReadRouteFile(si2.data(), si2.size(), &GetRouteTable(), sids.get());
+        SetScriptServices(&kFakes);
+    }
+
+    void Run(const uint8_t* data, size_t size) {
+        SetAircraftTable(aircraft.get());
+        SetObjectTable(objects.get());
+        SetAirportRecord(airport.get());
+        std::memset(aircraft.get(), 0, sizeof(AircraftTable));
+        std::memset(objects.get(), 0, sizeof(ObjectTable));
+        ResetScriptState();
+        for (int s = 0; s < 2; ++s) {
+            AircraftRecord& a = (*aircraft)[size_t(s)];
+            a.used = 1;
+            a.id = s + 1;
+            a.script = buffers[s].data();
+            a.scriptpos = -1;
+            a.leader = a.linkedto = -1;
+            (*objects)[size_t(s)].used = 1;
+            (*objects)[size_t(s)].pos = tagKRN3D{215.0 * s, 0, -180, 0};
+        }
+        PlaceScript(0, data, size, "fuzz");
+        for (int t = 0; t < kTicks; ++t) {
+            for (int s = 0; s < 2; ++s) {
+                AircraftRecord& a = (*aircraft)[size_t(s)];
+                if (a.scriptpos != -1) RunAircraftScript(s);
+                const bool inside =
+                    a.scriptpos == -1 || (a.scriptpos >= 0 && a.scriptpos <= a.scriptlen &&
+                                          a.scriptpos % 4 == 0 && a.scriptlen <= kScriptBufferSize);
+                if (!inside) std::abort();
+            }
+            if (Yes()) SetMenuResult(int(g_answers.next & 0x7ff));
+        }
+        SetAircraftTable(nullptr);
+        SetObjectTable(nullptr);
+        SetAirportRecord(nullptr);
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Stage stage;
+    if (size > size_t(kScriptMaxBytes)) size = kScriptMaxBytes;
+    // The listing makes the same bytes again.
+    const std::string listing = ListScript(data, size);
+    std::vector<uint8_t> again;
+    std::vector<ScriptError> errors;
+    if (!MakeScript(listing, &again, &errors) || again.size() != size ||
+        (size && std::memcmp(again.data(), data, size) != 0))
+        std::abort();
+    g_input = data;
+    g_inputsize = size;
+    g_answers = Answers{data, size, 0};
+    g_countdown = 0;
+    stage.Run(data, size);
+    return 0;
+}
