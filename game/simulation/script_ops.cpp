@@ -101,8 +101,6 @@ constexpr ScriptOpInfo kOps[] = {
     {850, "endstage", ""},                        //
 };
 
-bool IsText(char kind) { return kind == 'n' || kind == 'v' || kind == 'r' || kind == 't'; }
-
 }  // namespace
 
 const ScriptOpInfo* FindScriptOp(int32_t opcode) {
@@ -123,6 +121,8 @@ const ScriptOpInfo* ScriptOpTable(size_t* count) {
     return kOps;
 }
 
+bool ScriptIsText(char kind) { return kind == 'n' || kind == 'v' || kind == 'r' || kind == 't'; }
+
 size_t ScriptTextField(char kind) {
     switch (kind) {
         case 'n':
@@ -139,7 +139,7 @@ size_t ScriptTextField(char kind) {
 size_t ScriptFixedSize(const ScriptOpInfo& info) {
     size_t n = 4;
     for (const char* k = info.operands; *k; ++k)
-        if (!IsText(*k)) n += 4;
+        if (!ScriptIsText(*k)) n += 4;
     return n;
 }
 
@@ -152,7 +152,7 @@ int DecodeScriptOp(const uint8_t* bytes, size_t size, size_t pos, ScriptOp* op) 
     op->info = FindScriptOp(op->opcode);
     if (!op->info) return 0;
     for (const char* k = op->info->operands; *k; ++k) {
-        if (IsText(*k)) {
+        if (ScriptIsText(*k)) {
             // The text and its NUL, and the padding to the next word, lie inside the bytes.
             const size_t at = r.pos();
             const void* nul = r.left() ? std::memchr(bytes + at, 0, r.left()) : nullptr;

@@ -38,7 +38,9 @@ const ScriptOpInfo* FindScriptOp(int32_t opcode);
 const ScriptOpInfo* FindScriptMnemonic(const char* mnemonic);
 // Every entry, in the table's order; `count` receives their number.
 const ScriptOpInfo* ScriptOpTable(size_t* count);
-// The field size of a text kind ('n' 16, 'v' 8, 'r' 32), 0 for 't' (no field) and non-texts.
+// Whether an operand kind is a text; the field size of a text kind ('n' 16, 'v' 8, 'r' 32), 0
+// for 't' (no field) and non-texts.
+bool ScriptIsText(char kind);
 size_t ScriptTextField(char kind);
 // The record's length without its texts: 4 for the opcode and 4 per word.
 size_t ScriptFixedSize(const ScriptOpInfo& info);

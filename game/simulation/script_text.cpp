@@ -16,8 +16,6 @@
 
 namespace {
 
-bool IsText(char kind) { return kind == 'n' || kind == 'v' || kind == 'r' || kind == 't'; }
-
 // ---- making ----
 
 struct Token {
@@ -229,7 +227,7 @@ void Instruction(Maker& m, const std::vector<Token>& tokens) {
             continue;
         }
         const Token& t = tokens[next++];
-        if (IsText(*k)) {
+        if (ScriptIsText(*k)) {
             if (!t.text) {
                 m.Error("operand " + std::to_string(next - 1) + " of " + info->mnemonic +
                         " is a text: \"" + t.value + "\" needs quotes");
@@ -308,7 +306,7 @@ std::string RecordText(const ScriptOp& op, const std::map<size_t, std::string>& 
     std::string s = op.info->mnemonic;
     size_t w = 0, t = 0;
     for (const char* k = op.info->operands; *k; ++k) {
-        if (IsText(*k)) {
+        if (ScriptIsText(*k)) {
             s += " " + Quote(op.text[t++]);
         } else if (*k == 'z') {
             ++w;
@@ -403,7 +401,7 @@ std::string ListScript(const uint8_t* bytes, size_t size) {
         if (!l.record) continue;
         size_t w = 0;
         for (const char* k = l.op.info->operands; *k; ++k) {
-            if (IsText(*k)) continue;
+            if (ScriptIsText(*k)) continue;
             const int32_t v = l.op.word[w++];
             if (*k == 'l' && v >= 0 && starts.count(size_t(v)))
                 labels.emplace(size_t(v), "L" + std::to_string(v));
