@@ -96,7 +96,6 @@ namespace {
 StripQueue g_stripqueue = {};
 HudNumbers g_hud = {};
 int g_selected = -1;
-SmokeSource g_smokesource = {};
 }  // namespace
 
 StripQueue& GetStripQueue() { return g_stripqueue; }
@@ -168,12 +167,6 @@ int GroundEvent(int slot, int code) {
     return 1;
 }
 void GroundEventCancel(int slot, int code) { Called("GroundEventCancel %d %d", slot, code); }
-SmokeLayer* GetSmokeLayer() { return nullptr; }
-void SetEmitter(SmokeLayer*, int emitter, double step, int life, int pattern, int size, int fade) {
-    Called("SetEmitter %d %.1f %d %d %d %d", emitter, step, life, pattern, size, fade);
-}
-SmokeSource& GetSmokeSource() { return g_smokesource; }
-
 // ---- recorded stand-ins of the calls the aircraft scripts make ----
 namespace {
 int g_radiotextcountdown = 0;

@@ -93,6 +93,7 @@ void StageSetup() {
     SetTitleStep("ＧＳ初期化");
     ResetTimetable();
     RunTimetable();
+    SetupWeather();
     SetupScenery();
 
     SetStageState(STAGE_PLAY);
@@ -112,5 +113,6 @@ void StageExit() {
         for (int slot = 0; slot < kAircraftSlots; ++slot) DeleteObject(slot);
         DeleteObject(kObjectAirport);
         SetResourceFlag(RESOURCE_AIRPORT, 0);
+        DeleteWeather();
     }
 }

@@ -239,6 +239,7 @@ int SetModelPart(int slot, int code) {
         case 0xb000: {
             SmokeSource& s = GetSmokeSource();
             s.offset = tagKRN3D{0, 0, -75, 0};
+            s.slot = slot;
             SetEmitter(GetSmokeLayer(), 0, 0.0, 6000, 2, 30, 3000);
             s.on = 1;
             break;

@@ -275,18 +275,63 @@ int IsGroundSupportFree();
 int GroundEvent(int slot, int code);
 void GroundEventCancel(int slot, int code);
 
-// ---- the smoke trail ----
-// The smoke particles' layer and emitter settings, and the source that the camera step emits
-// from while it is on (an offset from the followed aircraft).
-struct SmokeLayer;
-SmokeLayer* GetSmokeLayer();
-void SetEmitter(SmokeLayer* smoke, int emitter, double step, int life, int pattern, int size,
+// ---- weather: clouds, rain, smoke particles and height sway ----
+// The stage's weather layers under the master layer (0 where none was built): the clouds (with
+// [DISPLAY] cloud on), and the rain on a rainy stage or else the smoke particles.
+struct WeatherLayers {
+    tagKRNL* cloud;
+    tagKRNL* rain;
+    tagKRNL* smoke;
+};
+WeatherLayers& GetWeatherLayers();
+// 1 on a rainy stage: the weather letter "R" or "T".
+int IsRainStage();
+// Stage set-up: the clouds (a rainbow by the scenario's chance) from chip slot capacity - 355,
+// then the rain or the smoke from capacity - 555. Stage exit: the cloud layer is deleted.
+void SetupWeather();
+void DeleteWeather();
+
+// 200 thin streaks in a box of 40 x 40 x 40 round the layer's origin, into chip slots first ..
+// first + count - 1, gathered into the layer "AutoRain" (two-sided, alpha, no depth writes).
+// 0 when "AutoRain" cannot be made.
+tagKRNL* MakeAutoRain(tagKRNL* root, int first, int count);
+// Puts the rain box at `position` shaken by -4..3 on each axis, turned to `direction` and
+// leaning by `strength` degrees. Nothing for a null layer.
+void MoveAutoRain(tagKRNL* rain, const tagKRN3D* position, int direction, int strength);
+
+// The smoke particles: one emitter (0) writing into a ring of `count` particles (at most 200),
+// chips first .. first + count - 1 of the layer "AutoSmoke", textures "<folder>smoke0.bmp" ..
+// "smoke4.bmp". The emitter starts at step 10.0, life 6000 ms, pattern 0, size 80, fade
+// 3000 ms. 0 when "AutoSmoke" cannot be made.
+tagKRNL* MakeAutoSmoke(tagKRNL* root, int first, const char* folder, int count);
+// Sets emitter 0's step distance, life and fade (ms), texture pattern (0-4) and size, and parks
+// its particles. Every smoke call does nothing for a null layer or another emitter.
+void SetEmitter(tagKRNL* smoke, int emitter, double step, int life, int pattern, double size,
                 int fade);
+// Frees particle `index` (parked at y -1000); -1 frees them all and resets emitter 0.
+void ResetParticle(tagKRNL* smoke, int index);
+// Emits the next particle of the ring at `position` when the source moved at least the step
+// distance since the last one: of the distance moved when that lies between the size and twice
+// the size, else of the emitter's size.
+void EmitParticle(tagKRNL* smoke, int emitter, const tagKRN3D* position);
+// Grows, raises and fades the live particles by their age (timeGetTime); a particle older than
+// its life is parked.
+void AnimateParticles(tagKRNL* smoke);
+// The smoke layer (GetWeatherLayers().smoke).
+tagKRNL* GetSmokeLayer();
+// The smoke trail: while `on`, the camera step emits from the aircraft `slot`'s position plus
+// `offset` turned by its angles.
 struct SmokeSource {
     tagKRN3D offset;
     int32_t on;
+    int32_t slot;
 };
 SmokeSource& GetSmokeSource();
+// The slow sway added to an aircraft's shown height: 0.0 below height 10, growing with the
+// height; WindSway2 four times as wide. `ticks` the world tick counter.
+double WindSway(int aircraft, int ticks, int height);
+double WindSway2(int aircraft, int ticks, int height);
+
 // The camera mode number (0-12) the player chose.
 void SetCameraModeNumber(int mode);
 // The per-frame camera step; `ticks` are the frame's unpaused ticks.

@@ -86,13 +86,15 @@ class Game : public ::testing::Test {
             }
         StandBy_End();
     }
-    // A program folder: krn2.ini copied (the engine writes it back), the airports linked (the
-    // stage loads its airport), the drivers linked.
+    // A program folder: krn2.ini copied (the engine writes it back), the airports, ground
+    // support and the weather's textures linked (the stage loads them), the drivers linked.
     void MakeFolder(const std::string& dir, bool drivers) const {
         fs::create_directories(dir);
         fs::copy_file(binDir + "/krn2.ini", dir + "/krn2.ini",
                       fs::copy_options::overwrite_existing);
-        fs::create_symlink(binDir + "/port", dir + "/port");
+        for (const char* data : {"port", "etc", "gs"})
+            if (fs::exists(binDir + "/" + data))
+                fs::create_symlink(binDir + "/" + data, dir + "/" + data);
         if (!drivers) return;
         for (const auto& e : fs::directory_iterator(binDir))
             if (e.path().extension() == ".dll")

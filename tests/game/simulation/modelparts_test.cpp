@@ -192,12 +192,25 @@ TEST_F(ModelPartTest, AircraftWideActions) {
     EXPECT_TRUE(Called("GroundEvent 0 40"));
     EXPECT_GE(a.timer, 5);
     EXPECT_LE(a.timer, 10);
+    // The smoke trail: the emitter at step 0, pattern 2, size 30, and its source at this
+    // aircraft's tail.
     SmokeSource& smoke = GetSmokeSource();
     smoke = SmokeSource{};
+    tagKRNL* particles = MakeAutoSmoke(Handles().root, 1000, "ETC\\SMOKE\\", 100);
+    ASSERT_NE(particles, nullptr);
+    GetWeatherLayers().smoke = particles;
     SetModelPart(0, 0xb000);
-    EXPECT_TRUE(Called("SetEmitter 0 0.0 6000 2 30 3000"));
+    GetWeatherLayers() = WeatherLayers{};
     EXPECT_EQ(smoke.on, 1);
+    EXPECT_EQ(smoke.slot, 0);
     EXPECT_EQ(smoke.offset.z, -75);
+    const tagKRN3D far = {9000, 0, 0, 0}, still = far;
+    EmitParticle(particles, 0, &far);
+    EmitParticle(particles, 0, &still);  // step 0: a source standing still emits too
+    EXPECT_EQ(particles->lpchip[1].v[0].x, 9000);
+    ASSERT_NE(particles->lpchip[0].htex, 0u);
+    EXPECT_STREQ(reinterpret_cast<const tagKRNTEXTURE*>(particles->lpchip[0].htex)->file,
+                 "smoke2.bmp");
     SetModelPart(0, 0xb001);
     EXPECT_EQ(smoke.on, 0);
     // Slots outside the table change nothing.

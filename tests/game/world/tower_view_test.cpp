@@ -48,7 +48,7 @@ class TowerView : public ::testing::Test {
         run = std::string(base) + "/" + info->name();
         fs::remove_all(run);
         folder = run + "/bin";
-        // The program folder: krn2.ini copied, the drivers and the airport linked, the test's
+        // The program folder: krn2.ini copied, the drivers and the data linked, the test's
         // stages made into port/rjtt/scenario beside the sample airport's files.
         fs::create_directories(folder + "/port/rjtt/scenario");
         fs::copy_file(binDir + "/krn2.ini", folder + "/krn2.ini");
@@ -59,6 +59,10 @@ class TowerView : public ::testing::Test {
             if (e.path().filename() != "scenario")
                 fs::create_symlink(e.path(), folder + "/port/rjtt/" + e.path().filename().string());
         fs::create_symlink(binDir + "/port/rjttN", folder + "/port/rjttN");
+        // Ground support and the weather's textures, which every stage loads.
+        for (const char* data : {"etc", "gs"})
+            if (fs::exists(binDir + "/" + data))
+                fs::create_symlink(binDir + "/" + data, folder + "/" + data);
         fs::create_directories(run + "/stages/rjtt");
         std::ofstream(run + "/stages/rjtt/tower.stage") << Stage(false);
         std::ofstream(run + "/stages/rjtt/towern.stage") << Stage(true);
