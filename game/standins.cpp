@@ -63,38 +63,13 @@ int IsFlightInfoShown() { return 0; }
 tagCELL* GetFlightInfoCell() { return nullptr; }
 RECT GetFlightInfoCorner() { return RECT{0, 0, 0, 0}; }
 
-// ---- HUD, sprites, sounds, keyboard and mouse ----
-int SpriteInit(HZEMSCREEN, const RECT*, const RECT*) { return 1; }
-int OffsetSpriteClip(HZEMSCREEN, int, int, int) { return 1; }
-int EraseSprites(HZEMSCREEN) { return 1; }
-int DrawSprites(HZEMSCREEN) { return 1; }
-void StageBannerMain(int) {}
-void StressMain() {}
-void DrawScoreCounter(int) {}
-void DrawWindIndicator() {}
-void ShowPauseScreen() {}
-void ResumeGame() {}
-int TakeHudRefresh(RECT*) { return 0; }
-void LoadGameSounds() {}
-void FreeGameSounds() {}
-void PauseAllSounds(int) {}
+// ---- keyboard and mouse ----
 void KeyCommand() {}
 void MouseCommand() {}
-int SetSpriteEx(HZEMSCREEN, int, int, int, int, int, int, int, int) { return 1; }
-// Until the HUD keeps the frame's refresh mark, a marked rectangle goes to the window at once.
-void AddRefreshRect(const RECT* rect) {
-    if (HZEMSCREEN s = GetMainScreen()) ZEM_RefreshScreen(s, 0, rect);
-}
-tagTOVWAVE* GetVoiceWave(int voice) {
-    static tagTOVWAVE waves[10] = {};
-    return voice >= 0 && voice < 10 ? &waves[voice] : nullptr;
-}
-int GetAtcVolume() { return GetConfig().atcvolume; }
 
 // ---- recorded stand-ins of the calls the traffic simulation makes ----
 namespace {
 StripQueue g_stripqueue = {};
-HudNumbers g_hud = {};
 int g_selected = -1;
 }  // namespace
 
@@ -107,42 +82,6 @@ void BuildCommandMenu(int slot) { Called("BuildCommandMenu %d", slot); }
 void HideCommandMenu() { Called("HideCommandMenu"); }
 void HideFlightInfo() { Called("HideFlightInfo"); }
 
-HudNumbers& GetHud() { return g_hud; }
-// Until the banners exist a result ends the stage at once.
-void ShowStageResult(int kind) {
-    Called("ShowStageResult %x", kind);
-    SetStageState(kind);
-    if (kind != STAGE_START) SetGamePhase(GAMEPHASE_EXIT);
-}
-void AddScore(int slot, int points, int kind) { Called("AddScore %d %d %d", slot, points, kind); }
-void AddStress(int slot, int amount) {
-    Called("AddStress %d %d", slot, amount);
-    g_hud.stress += uint32_t(amount);
-}
-// Until the high score exists: the total and the clear mark in the stage's ini file (no score
-// code), so that a stage's result can be seen.
-int SaveHighScore(int cleared) {
-    Called("SaveHighScore %d", cleared);
-    char folder[16 + 1], stage[16 + 1];
-    GetWord(GetScenarioHeader().title, 0, folder, 16);
-    GetWord(GetScenarioHeader().title, 1, stage, 16);
-    char dir[MAX_PATH], ini[MAX_PATH + 32];
-    std::snprintf(dir, sizeof dir, "%sstage", GetProgramFolder());
-    CreateDirectoryA(dir, nullptr);
-    std::snprintf(dir, sizeof dir, "%sstage\\%s", GetProgramFolder(), folder);
-    CreateDirectoryA(dir, nullptr);
-    std::snprintf(ini, sizeof ini, "%s\\%s.ini", dir, stage);
-    const uint32_t total = g_hud.score + g_hud.bonus;
-    if (total > uint32_t(GetPrivateProfileIntA("Display", "highscore", 0, ini))) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%u", total);
-        WritePrivateProfileStringA("Display", "highscore", text, ini);
-    }
-    if (cleared)
-        WritePrivateProfileStringA("Display", GetConfig().level ? "exstatus" : "status", "1", ini);
-    return 1;
-}
-tagCELL* GetClockCell() { return nullptr; }
 int GetSelectedAircraft() { return g_selected; }
 void SetSelectedAircraft(int slot) { g_selected = slot; }
 
@@ -181,17 +120,6 @@ int AddMenuItem(int code, int aircraft, int column) {
 MenuItem* GetCommandMenuItem(int) { return nullptr; }
 void DrawFlightInfo(int slot) { Called("DrawFlightInfo %d", slot); }
 void PropagateStatus(int slot, int status) { Called("PropagateStatus %d %x", slot, status); }
-void PlayWaveOnVoice(int voice, const char* file, tagTOVWAVE*) {
-    Called("PlayWaveOnVoice %d %s", voice, file);
-}
-int PlayEffectWave(const char* file, const tagKRN3D*) {
-    Called("PlayEffectWave %s", file);
-    return 0;
-}
-int PlayOneShotWave(const char* file) {
-    Called("PlayOneShotWave %s", file);
-    return 1;
-}
 void CheckRunwayWind(int slot, int code, const char* name) {
     Called("CheckRunwayWind %d %x %s", slot, code, name);
 }

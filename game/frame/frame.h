@@ -328,27 +328,86 @@ int PumpMessages();
 // One main-loop step: a pending message, or the sound task and the phase's work.
 int MainStep();
 
-// ---- HUD, sprites, sounds and input (their own modules) ----
-// Sprite composition.
+// ---- sprite composition ----
+// The game composes the main 2D screen's 100 sprite slots itself, adding to each a clip
+// rectangle, a tint level (0-16; 16 the picture unchanged) and a tint colour (0 none).
+struct SpriteLook {
+    RECT clip;
+    int32_t level;
+    int32_t tint;
+};
+// ZEM_InitSprite, then every clip rectangle = `area`, level 16, tint 0. Returns 1 (0 without a
+// screen).
 int SpriteInit(HZEMSCREEN screen, const RECT* area, const RECT* background);
-int OffsetSpriteClip(HZEMSCREEN screen, int n, int dx, int dy);
-int EraseSprites(HZEMSCREEN screen);
-int DrawSprites(HZEMSCREEN screen);
-// HUD and stage results.
-void StageBannerMain(int ticks);
-void StressMain();
-void DrawScoreCounter(int ticks);
-void DrawWindIndicator();
-void ShowPauseScreen();
-void ResumeGame();
-// The HUD's refresh mark: 1 and the rectangle when the score counter or the stress gauge
-// marked one since the last call (the mark is cleared), else 0.
-int TakeHudRefresh(RECT* rect);
-// Adds `rect` to the frame's refresh mark, which FrameMain copies to the window.
-void AddRefreshRect(const RECT* rect);
-// Sprite n's position, z, pattern, key, tint level and tint colour (-1 leaves a field).
+// Sprite n's clip, level and tint (null outside 0-99).
+const SpriteLook* GetSpriteLook(int n);
+// Merges the intersecting rectangles of the list in place (rectangles that only touch stay
+// apart); the non-empty ones move to the front in their order, the rest are emptied. Returns
+// their number.
+int MergeRects(RECT* rects, int n);
+// Frame size of sprite n and its source rectangle (0, 0, width, height). 0 when n is outside
+// 0-99 or the slot has no cell, else 1.
+int SetSpriteSize(HZEMSCREEN screen, int n, int width, int height);
+// Sprite n's position (the cell's offsets added), z, pattern (its source rectangle follows),
+// key word (ORed above the key's 16 bits), tint level (below 1 gives 0, above 16 gives 16) and
+// tint colour; each -1 leaves its field. 0 when n is outside 0-99, or for a position given to
+// a slot without a cell (nothing changes then); else 1.
 int SetSpriteEx(HZEMSCREEN screen, int n, int x, int y, int z, int pattern, int key, int level,
                 int tint);
+// Sprite n's clip rectangle becomes `rect` cut to the sprite area / is moved by dx, dy. 0 when
+// n is outside 0-99, else 1.
+int SetSpriteClip(HZEMSCREEN screen, int n, const RECT* rect);
+int OffsetSpriteClip(HZEMSCREEN screen, int n, int dx, int dy);
+// Before the world update: the background half gives back what last frame's sprites covered.
+// After it: the sprites with a cell and a z drawn by ascending z (equal z by number), each
+// clipped to its clip rectangle and tinted; a sprite wholly outside its clip is left out. Only
+// the merged rectangles of this frame's and last frame's sprites reach the window. A zoomed
+// screen takes the library's own refresh (clips and tints ignored) and its result. 1 (0 without
+// a screen).
+int EraseSprites(HZEMSCREEN screen);
+int DrawSprites(HZEMSCREEN screen);
+
+// ---- the stage's pictures and the HUD's sprites ----
+// Loaded by StageSetup, freed by StageExit; empty cells (xsize 0) outside the stage or where a
+// file could not be read.
+struct StageCells {
+    tagCELL wallpaper;   // etc\kabekabe.umz: 800 x 600, the strip board in its lower 200 rows
+    tagCELL strip;       // etc\strip.umz: the strip backgrounds, frames of xpos x ypos
+    tagCELL striptext;   // the strips as drawn: 2 x strip xpos wide (unlit, lit), 20 rows
+    tagCELL stripmj;     // etc\stripmj.umz: the strips' glyphs from the blank
+    tagCELL stripsub;    // etc\stripsub.umz: the position labels
+    tagCELL timerndl;    // etc\timerndl.umz: the clock's hands and hour mark
+    tagCELL windndl;     // etc\windndl.umz: the wind needle (frame 0) and its turned copy (1)
+    tagCELL windsp;      // etc\windsp.umz: the wind speed's digits
+    tagCELL scorenum;    // etc\scorenum.umz: the score counter's digits
+    tagCELL stress;      // etc\stress.umz: the gauge, full left half, empty right half
+    tagCELL gamicon;     // etc\gam_icon.umz: the strip-board buttons
+    tagCELL textwindow;  // the radio text window, 800 x 200, a cell GDI can draw into
+    tagCELL wind01;      // etc\wind01.umz: the text window's frame pieces
+    tagCELL banner;      // the pause screen or a result banner (sprite 67)
+    tagCELL buttons;     // the pause screen's buttons (sprites 68, 69)
+};
+StageCells& GetStageCells();
+// Sprite numbers of the main 2D screen.
+enum GameSprite {
+    kSpriteStrip = 0,        // 0-19 the flight strips
+    kSpriteStripLabel = 20,  // 20-39 their position labels
+    kSpriteHighlight = 40,   // the strip highlight
+    kSpriteTextWindow = 60,  // the radio text window (20 x 20 frames)
+    kSpriteWindNeedle = 62,
+    kSpriteWindTens = 63,
+    kSpriteWindUnits = 64,
+    kSpriteMinuteHand = 65,
+    kSpriteHourHand = 66,
+    kSpriteBanner = 67,  // the pause screen or a banner
+    kSpriteResume = 68,  // the pause screen's buttons
+    kSpriteQuit = 69,
+    kSpriteButton = 70,  // 70-73 the strip-board buttons
+};
+// The clock picture's cell, whose hand frames the clock turns (null before it is loaded).
+tagCELL* GetClockCell();
+
+// ---- HUD and stage results ----
 // The HUD's numbers: the score and stress with what the counters show, the stage's stress
 // limit (0 stands for 10) and clear score, and the bonus the time over computes.
 struct HudNumbers {
@@ -361,38 +420,101 @@ struct HudNumbers {
     uint32_t target;
 };
 HudNumbers& GetHud();
-// Shows a banner (a StageState value) and sets the stage state.
+// Shows a banner (a StageState value) and sets the stage state: the start banner (0x65) starts
+// the scenario's music and counts 30 ticks; a result pauses the game's voices, plays its jingle
+// and music once and slides its picture (with the score panel for CLEAR and NOT_CLEAR) in as
+// sprite 67.
 void ShowStageResult(int kind);
-// Raises the score (kind 1: with the response bonus) and the stress of an aircraft's doing.
+// Per frame while a banner shows: the start banner counts down and resumes play; a result
+// banner slides in and asks for stage exit once the music voice 13 has stopped.
+void StageBannerMain(int ticks);
+// The result numbers (score, bonus, their sum) drawn into the banner picture.
+void DrawScorePanel();
+// The pause screen (sprites 67-69, voices paused, StageState 100) and its end (StageState 0, the
+// pause or banner sprites and cells gone, voices resumed, the frame clock restarted).
+void ShowPauseScreen();
+void ResumeGame();
+// The clock: the stage's `hours` marked from the hour of `start` (hhmm) on the clock's
+// background, and its hands turned to `start`; TurnClockHands turns the hands to `clock`.
+void SetupClock(int start, int hours);
+void TurnClockHands(int clock);
+// Per frame: the wind's speed (held to 0-99, with a gust jitter while the world runs) and
+// direction; the score counter (counting 4 a tick towards the score); the stress gauge
+// (climbing 1 a frame towards the stress; at the limit in play the stage ends, 0x97).
+void DrawWindIndicator();
+void DrawScoreCounter(int ticks);
+void StressMain();
+// The frame's refresh mark: rectangles the HUD and the radio changed outside the sprites.
+// TakeHudRefresh takes one (1), or answers 0 when none is left; FrameMain copies each to the
+// window.
+void AddRefreshRect(const RECT* rect);
+int TakeHudRefresh(RECT* rect);
+// Raises the score (kind 1: with the response bonus of the aircraft's wait) and the stress of
+// an aircraft's doing (times its multiplier, with the warning sound unless the scenario mutes
+// it); the counters start from the old values.
 void AddScore(int slot, int points, int kind);
 void AddStress(int slot, int amount);
 // Reads the aircraft's move script port\<airport>\mov\<name>.sce into its script buffer;
 // warns on failure and marks the script empty. Sets `scriptpos` 0; returns the read result.
 int LoadScript(int slot, const char* name);
-// Records the stage's result in its stage ini (highscore, password, status marks).
+
+// ---- high score ----
+// Records the stage's result in program folder + stage\<word 0>\<word 1>.ini: a total (score +
+// bonus) above the stored one writes highscore and password; a clear writes status (level 0)
+// or exstatus. Stage words that are empty or not bare names write nothing (a warning box).
+// Returns the last ini call's result (0 when nothing was written).
 int SaveHighScore(int cleared);
-// The clock picture's cell, whose hand frames the clock turns (null before it is loaded).
-tagCELL* GetClockCell();
-// Changes the selected aircraft's slot (-1 none).
-void SetSelectedAircraft(int slot);
-// Game sounds.
+// The 12-character score code of a total at a date, time and stage number, NUL-terminated
+// into `out` (13 bytes).
+void MakeScoreCode(char* out, int year, int month, int day, int hour, int minute, int stage,
+                   uint32_t total);
+
+// ---- game sounds ----
+// Voices: 0-5 positional effects, 7 and 8 one-shot waves, 9 strip board and result jingles,
+// 10 warnings and ground sounds, 11 interface effects, 12 the text window's voice, 13 music,
+// 14-18 the radio rows, 19 paused with them.
+constexpr int kInterfaceWaves = 20;     // interface wave records
+constexpr int kInterfaceWaveFiles = 7;  // the ones read at start
+constexpr int kVoiceWaves = 10;         // a wave record for each of voices 0-9
+constexpr int kEffectVoices = 6;        // voices 0-5
+enum InterfaceWave { SE_PRINT, SE_BORDING, SE_FUMAN, SE_FEED, SE_DROP, SE_SELECT, SE_SWITCH };
+// Reads the interface waves se\print.wav ... se\switch.wav and sets the voices' volumes.
 void LoadGameSounds();
+// Stops and frees the interface, voice and radio row waves (the music is StopBgm's).
 void FreeGameSounds();
-void PauseAllSounds(int flag);
-// Plays a file once on a voice in the given wave record; a positioned effect on voices 0-5
-// (the voice, -1 when all are busy); a one-shot wave on voice 7 or 8 (0 when both are busy).
+// Plays music\<name>.wav on voice 13 `loops` times (-1 endless) at `volume`; an empty name
+// leaves the music playing.
+void PlayBgm(const char* name, int loops, int volume);
+void StopBgm();
+// The env volume lowered by 1 % per 100 units from the camera eye, to at least a tenth.
+int GetDistanceVolume(const tagKRN3D* position);
+// Plays a file (below the program folder) once on `voice` in `wave`.
 void PlayWaveOnVoice(int voice, const char* file, tagTOVWAVE* wave);
+// Plays a file once on the first idle voice of 0-5 at the volume of its distance, remembering
+// the position: the voice, or -1 when all six play.
 int PlayEffectWave(const char* file, const tagKRN3D* position);
+// Voices 0-4 follow the camera (voice 5 keeps its volume).
+void UpdateEffectVolumes();
+// 1 pauses, 0 resumes voices 14-19, 0-4, 10, 9, 7, 8 and 12.
+void PauseAllSounds(int flag);
+// Plays a file once on voice 7, else 8; 0 when both play.
 int PlayOneShotWave(const char* file);
-// The wave record of game voice 0-9 (null outside), and the radio volume now (lowered while
-// the radio text window speaks).
+// Interface wave n on voice 11.
+void PlaySe(int n);
+// 1 lowers voices 10, 7, 8 and the radio to a third (once however often), 0 restores them.
+void DuckVolumes(int flag);
+// The wave record of game voice 0-9 and interface wave 0-19 (null outside), and the radio
+// volume now (lowered while the radio text window speaks).
 tagTOVWAVE* GetVoiceWave(int voice);
+tagTOVWAVE* GetInterfaceWave(int n);
 int GetAtcVolume();
-// Keyboard and mouse.
+
+// ---- keyboard and mouse ----
 void KeyCommand();
 void MouseCommand();
-// The selected aircraft's slot, -1 when none.
+// The selected aircraft's slot, -1 when none; changes it.
 int GetSelectedAircraft();
+void SetSelectedAircraft(int slot);
 
 // ---- the program ----
 // The work of WinMain: wait for the script host, open the windows, run the one stage, hand over

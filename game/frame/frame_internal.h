@@ -58,3 +58,20 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK ViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // The view window's own frame sizes (its style), for keeping its client area 4:1.
 SIZE ViewFrameSize();
+
+// The banner's state: where its picture stands, how fast it slides in (pixels a tick), and the
+// start banner's ticks left.
+struct HudBanner {
+    int32_t x, y;
+    int32_t speed;
+    int32_t startcount;
+};
+HudBanner& GetHudBanner();
+
+// The strip-board buttons, sprites 70-73: place (y below the strip board's top), depth and
+// pattern.
+struct StageButton {
+    int sprite, x, y, z, pattern;
+};
+inline constexpr StageButton kStageButtons[] = {
+    {70, 448, 172, 1, 3}, {71, 328, 172, 1, 0}, {72, 364, 172, 1, 1}, {73, 400, 172, 1, 2}};

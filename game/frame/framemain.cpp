@@ -174,7 +174,8 @@ void FrameMain() {
     TOV_Task();
     DrawSprites(screen);
     RECT hud;
-    if (TakeHudRefresh(&hud) && screen) ZEM_RefreshScreen(screen, nullptr, &hud);
+    while (TakeHudRefresh(&hud))
+        if (screen) ZEM_RefreshScreen(screen, nullptr, &hud);
 
     ++g_frames;
     GameTrace("frame %d elapsed %d newticks %d ticks %d carry %d total %d state %d", g_frames,

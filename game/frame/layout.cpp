@@ -9,12 +9,6 @@ namespace {
 
 constexpr DWORD kFloatingViewStyle = WS_VISIBLE | WS_CAPTION | WS_THICKFRAME;  // 0x10C40000
 
-// The strip-board buttons, sprites 70-73: x and y (y below the strip board's offset).
-struct Button {
-    int sprite, x, y;
-};
-constexpr Button kButtons[] = {{70, 448, 172}, {71, 328, 172}, {72, 364, 172}, {73, 400, 172}};
-
 int SetIndex() { return GetConfig().radarlarge ? 1 : 0; }
 
 POINT TopLeft(HWND hwnd) {
@@ -45,7 +39,7 @@ void MoveStripBoard(int dy) {
     const tagZEMSPRITE& text = screen->sprite[60];
     if (text.cell && text.z != 0 && text.y >= 200)
         ZEM_SetSprite(screen, 60, -1, text.y - text.cell->yoffset + dy, -1, -1, -1);
-    for (const Button& b : kButtons)
+    for (const StageButton& b : kStageButtons)
         ZEM_SetSprite(screen, b.sprite, b.x, b.y + f.stageoffset, -1, -1, -1);
 }
 

@@ -1,6 +1,7 @@
 // Stage set-up and stage exit: the steps of the frame (window layout, stand-by hand-over, the
 // windows shown, the stage state and the frame clock); the stage's own content joins them.
 #include <cstdio>
+#include <cstdlib>
 
 #include "controller/controller.h"
 #include "frame/frame_internal.h"
@@ -10,6 +11,135 @@
 #include "world/world.h"
 
 namespace {
+
+// The depths of the HUD's sprites: the wind digits over the needle, the minute hand over the
+// hour hand.
+constexpr int kWindNeedleZ = 8, kWindDigitZ = 11, kMinuteHandZ = 10, kHourHandZ = 9;
+constexpr int kStripSprites = 20;   // 0-19 the strips, 20-39 their labels
+constexpr int kStripTextRows = 20;  // one strip picture per sprite
+
+// Set-up steps 2-5: the wallpaper, one of the loading pictures copied onto the view's place,
+// both shown on the two halves of the 2D screen. The loading picture is returned (it stands in
+// the 3D view until the stage is built).
+void ShowWallpaper(tagCELL* loading) {
+    StageCells& c = GetStageCells();
+    char path[MAX_PATH + 32], name[MAX_PATH];
+    std::snprintf(path, sizeof path, "%setc\\kabekabe.umz", GetProgramFolder());
+    LoadPictureCell(path, &c.wallpaper);
+    std::snprintf(path, sizeof path, "%setc\\load\\*.umz", GetProgramFolder());
+    const int count = CountFiles(path);
+    SetTitleStep("設定開始");
+    if (count > 0 && FindNthFile(path, std::rand() % count, name) > 0) {
+        std::snprintf(path, sizeof path, "%setc\\load\\%s", GetProgramFolder(), name);
+        if (LoadPictureCell(path, loading)) {
+            const RECT band{0, 0, 800, 200};
+            CopyCellRect(&c.wallpaper, 0, 200, loading, &band);
+        }
+    }
+    if (HZEMSCREEN screen = GetMainScreen()) {
+        if (c.wallpaper.xsize) {
+            ZEM_DisplayScreen(screen, 0, 0, &c.wallpaper, nullptr, ZEM_NOKEY);
+            ZEM_DisplayScreen(screen, 800, 0, &c.wallpaper, nullptr, ZEM_NOKEY);
+        }
+        ZEM_RefreshScreen(screen, nullptr, nullptr);
+    }
+}
+
+// The loading picture in the 3D view while the stage is built: at the corner of the docked
+// view, centred in the floating one.
+void ShowLoadingInView(tagCELL* loading, int x, int y) {
+    if (!loading->xsize) return;
+    RECT all{0, 0, loading->xsize, loading->ysize};
+    KRN_PutScreen(GetEngine(), 0, x, y, loading, &all);
+    KRN_Refresh(GetEngine(), 0, nullptr);
+}
+
+// Set-up steps 10-11: the HUD's pictures and their sprites.
+void LoadHudPictures() {
+    StageCells& c = GetStageCells();
+    auto load = [](const char* name, tagCELL* cell) {
+        char path[MAX_PATH];
+        std::snprintf(path, sizeof path, "%setc\\%s", GetProgramFolder(), name);
+        LoadPictureCell(path, cell);
+    };
+    load("strip.umz", &c.strip);
+    TOV_Task();
+    CellAlloc(&c.striptext, 2 * c.strip.xpos, kStripTextRows * c.strip.ypos, "ストリップ");
+    TOV_Task();
+    load("stripmj.umz", &c.stripmj);
+    TOV_Task();
+    load("stripsub.umz", &c.stripsub);
+    TOV_Task();
+    load("timerndl.umz", &c.timerndl);
+    TOV_Task();
+    load("windndl.umz", &c.windndl);
+    TOV_Task();
+    load("windsp.umz", &c.windsp);
+    load("scorenum.umz", &c.scorenum);
+    load("stress.umz", &c.stress);
+    load("gam_icon.umz", &c.gamicon);
+    CellAllocBmp(&c.textwindow, 800, 200, "もじういんどー");
+    load("wind01.umz", &c.wind01);
+
+    HZEMSCREEN s = GetMainScreen();
+    if (!s) return;
+    for (int n = 0; n < kStripSprites; ++n) {
+        ZEM_CreateSprite(s, kSpriteStrip + n, &c.striptext, c.strip.xpos, c.strip.ypos);
+        ZEM_CreateSprite(s, kSpriteStripLabel + n, &c.stripsub, 0, 0);
+    }
+    ZEM_CreateSprite(s, kSpriteHighlight, &c.strip, 0, 0);
+    for (int n = 0; n < 4; ++n) ZEM_CreateSprite(s, kSpriteButton + n, &c.gamicon, 0, 0);
+    ZEM_CreateSprite(s, kSpriteTextWindow, &c.textwindow, 20, 20);
+    ZEM_SetSprite(s, kSpriteTextWindow, 0, 0, 0, 0, -1);
+}
+
+// Set-up step 23: the strip-board buttons and the HUD's sprites on the strip board.
+void PlaceHudSprites() {
+    HZEMSCREEN s = GetMainScreen();
+    if (!s) return;
+    StageCells& c = GetStageCells();
+    const int so = GetStageOffset();
+    for (const StageButton& b : kStageButtons)
+        ZEM_SetSprite(s, b.sprite, b.x, b.y + so, b.z, b.pattern, -1);
+    ZEM_CreateSprite(s, kSpriteWindNeedle, &c.windndl, 68, 68);
+    ZEM_SetSprite(s, kSpriteWindNeedle, 402, so + 8, kWindNeedleZ, 1, -1);
+    ZEM_CreateSprite(s, kSpriteWindTens, &c.windsp, 0, 0);
+    ZEM_SetSprite(s, kSpriteWindTens, 424, so + 27, kWindDigitZ, 0, -1);
+    ZEM_CreateSprite(s, kSpriteWindUnits, &c.windsp, 0, 0);
+    ZEM_SetSprite(s, kSpriteWindUnits, 436, so + 27, kWindDigitZ, 0, -1);
+    ZEM_CreateSprite(s, kSpriteMinuteHand, &c.timerndl, 70, 70);
+    ZEM_SetSprite(s, kSpriteMinuteHand, 330, so + 8, kMinuteHandZ, 3, -1);
+    ZEM_CreateSprite(s, kSpriteHourHand, &c.timerndl, 70, 70);
+    ZEM_SetSprite(s, kSpriteHourHand, 330, so + 8, kHourHandZ, 4, -1);
+}
+
+// Exit steps 9-10: the HUD's sprites and pictures go.
+void FreeHudPictures() {
+    StageCells& c = GetStageCells();
+    if (HZEMSCREEN s = GetMainScreen()) {
+        ZEM_DeleteSprite(s, kSpriteTextWindow);
+        // The HUD's own sprites go with their cells, so that none points at a freed picture.
+        for (int n = kSpriteWindNeedle; n <= kSpriteHourHand; ++n) ZEM_DeleteSprite(s, n);
+    }
+    CellFree(&c.textwindow, "グラフィック");
+    CellFree(&c.wind01, "テキスト");
+    CellFree(&c.stress, "ストレスアイコン");
+    CellFree(&c.gamicon, "システムアイコン");
+    CellFree(&c.scorenum, "スコア数字");
+    CellFree(&c.windsp, "風速");
+    CellFree(&c.windndl, "風向き");
+    CellFree(&c.timerndl, "時計針");
+    CellFree(&c.stripmj, "ストリップ用文字");
+    CellFree(&c.stripsub, "ストリップサブ");
+    CellFree(&c.strip, "ストリップ素材");
+    CellFree(&c.striptext, "ストリップ");
+    if (HZEMSCREEN s = GetMainScreen()) {
+        ZEM_DeleteSprite(s, kSpriteHighlight);
+        for (int n = 0; n < 4; ++n) ZEM_DeleteSprite(s, kSpriteButton + n);
+        for (int n = 0; n < 2 * kStripSprites; ++n) ZEM_DeleteSprite(s, kSpriteStrip + n);
+    }
+    CellFree(&c.wallpaper, "ゲーム壁紙");
+}
 
 // Set-up steps 18-22: the airport's view point and the panoramic view, the scenario's lights,
 // the sky and the view distances.
@@ -53,12 +183,15 @@ void StageSetup() {
     GameConfig& c = GetConfig();
     f.viewsep = 0;
     f.stageoffset = 400;
+    tagCELL loading = {};
+    ShowWallpaper(&loading);
 
     switch (c.winlayout) {
         case 0:
             View().viewrect = RECT{0, 0, 800, 200};
             if (f.viewwnd) SetWindowPos(f.viewwnd, nullptr, 0, 200, 800, 200, SWP_NOZORDER);
             GameViewPort(View().viewrect);
+            ShowLoadingInView(&loading, 0, 0);
             SetAtcPanelWidth(0);
             break;
         case 1:
@@ -67,6 +200,7 @@ void StageSetup() {
             const int cx = c.layout.set[c.radarlarge ? 1 : 0].viewcx;
             View().viewrect = RECT{0, 0, cx, cx / 4};
             SetWindowLayout(c.winlayout == 1 ? 2 : 3);
+            ShowLoadingInView(&loading, (cx - 800) / 2, (cx / 4 - 200) / 2);
             SetAtcPanelWidth(1);
             break;
         }
@@ -85,6 +219,11 @@ void StageSetup() {
     CreateRadarWindow();
     TOV_Task();
 
+    SetTitleStep("各種画像読み込み");
+    if (f.screen) ZEM_RefreshScreen(f.screen, nullptr, nullptr);
+    CellFree(&loading, "ろーど");
+    LoadHudPictures();
+
     // The stage's traffic and airport: the aircraft table emptied, the airport loaded, the
     // timetable's clock from the header and the records due at the start.
     SetTitleStep("初期化１");
@@ -95,24 +234,41 @@ void StageSetup() {
     RunTimetable();
     SetupWeather();
     SetupScenery();
+    PlaceHudSprites();
+
+    SetTitleStep("時計設定");
+    const ScenarioHeader& h = GetScenarioHeader();
+    SetupClock(h.starttime, h.hours ? h.hours : 10);
 
     SetStageState(STAGE_PLAY);
     SetCameraModeNumber(0);
     ZeroTotalTicks();
 
+    SetTitleStep("得点表示");
+    DrawScoreCounter(1);
+
     SetTitleStep("ゲーム開始");
     ResetFrameClock();
+    ShowStageResult(STAGE_START);
 }
 
 void StageExit() {
     FrameHandles& f = Handles();
+    for (int v = 0; v <= 18; ++v)
+        if (v != 13) TOV_WaveStop(v);  // the music stops with the stage's other content
+    if (GetStageState() != STAGE_PLAY) ResumeGame();
     SaveDisplayLayout();
     if (f.mainwnd) ShowWindow(f.mainwnd, SW_HIDE);
+    const tagCELL& wallpaper = GetStageCells().wallpaper;
+    if (f.screen && wallpaper.xsize)
+        ZEM_DisplayScreen(f.screen, 0, 0, &wallpaper, nullptr, ZEM_NOKEY);
     KRN_Flip(f.engine, 0);
+    StopBgm();
     if (HasResourceFlag(RESOURCE_AIRPORT)) {
         for (int slot = 0; slot < kAircraftSlots; ++slot) DeleteObject(slot);
         DeleteObject(kObjectAirport);
         SetResourceFlag(RESOURCE_AIRPORT, 0);
         DeleteWeather();
     }
+    FreeHudPictures();
 }

@@ -23,7 +23,10 @@ uint32_t GetGamePhase() { return g_gamephase >> 16; }
 uint32_t GetGamePhaseWord() { return g_gamephase; }
 
 int32_t GetStageState() { return g_stagestate; }
-void SetStageState(int32_t state) { g_stagestate = state; }
+void SetStageState(int32_t state) {
+    if (state != g_stagestate) GameTrace("state %x", unsigned(state));
+    g_stagestate = state;
+}
 
 GameConfig& GetConfig() { return g_config; }
 GameInput& GetGameInput() { return g_input; }

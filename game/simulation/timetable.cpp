@@ -19,9 +19,7 @@ int g_pos = 0;  // byte offset into the timetable; -1 once it stopped for good
 constexpr int kTicksPerMinute = 600;
 constexpr char kRunwaysClosed[] = "000000000000000";
 
-// Sprites of the clock hands, on the row 8 below the strip board's top.
-constexpr int kMinuteHandSprite = 65;
-constexpr int kHourHandSprite = 66;
+// The clock hands stand on the row 8 below the strip board's top.
 constexpr int kClockRow = 8;
 
 struct RecordSize {
@@ -69,14 +67,6 @@ bool TakeMinute(GameClock* c) {
     c->ticks -= kTicksPerMinute;
     c->clock = AddMinutes(c->clock, 1);
     return true;
-}
-
-void DrawClockHands(int clock) {
-    tagCELL* cell = GetClockCell();
-    if (!cell) return;
-    const int minutes = clock % 100, hours = clock / 100;
-    ZEM_RollCell(cell, 244, 34, 34, 34, 32, minutes * 6);
-    ZEM_RollCell(cell, 314, 34, 104, 34, 32, minutes / 2 + (hours % 24) * 30);
 }
 
 // Record 4030: a new plan word for an aircraft in play.
@@ -310,14 +300,14 @@ void StepTimetable(int ticks) {
     g_clock.ticks += ticks;
     while (TakeMinute(&g_clock)) {
         GameTrace("clock %04d", g_clock.clock);
-        DrawClockHands(g_clock.clock);
+        TurnClockHands(g_clock.clock);
     }
     Execute(Pass::kFrame);
     RunRetryQueue();
     if (screen) {
         const int y = kClockRow + GetStageOffset();
-        ZEM_SetSprite(screen, kMinuteHandSprite, -1, y, 10, -1, -1);
-        ZEM_SetSprite(screen, kHourHandSprite, -1, y, 9, -1, -1);
+        ZEM_SetSprite(screen, kSpriteMinuteHand, -1, y, 10, -1, -1);
+        ZEM_SetSprite(screen, kSpriteHourHand, -1, y, 9, -1, -1);
     }
     if (g_clock.clock >= g_clock.end && GetStageState() == STAGE_PLAY) {
         HudNumbers& hud = GetHud();

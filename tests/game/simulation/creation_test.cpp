@@ -169,11 +169,12 @@ TEST_F(CreationTest, SpeedMemosDelayAndSpeakers) {
         }
     }
     StandInCalls().clear();
+    const uint32_t stress = GetHud().stress;
     ASSERT_EQ(CreateAircraft(MakeFlight(id, "JAL", "B767", 2, 210), 0, 4), 1);
     const int s = Slot(id);
     EXPECT_EQ(A(s).delay, 4);
     EXPECT_TRUE(Called("AddStripMemo " + S(s) + " DELAY 4"));
-    EXPECT_TRUE(Called("AddStress " + S(s) + " 8"));
+    EXPECT_EQ(GetHud().stress - stress, 8u);
     // The coast guard's propeller aircraft and helicopter have speakers of their own.
     ASSERT_EQ(Create(MakeFlight(30, "JCG", "YS11")), 1);
     EXPECT_EQ(A(Slot(30)).speaker, 25);

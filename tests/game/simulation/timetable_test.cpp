@@ -1,5 +1,10 @@
 // The stage timetable: records coming due on the game clock, jumps and conditions, the retry
 // queue, the end by time, and the faults that stop a timetable.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "sim_fixture.h"
 
 using simtest::Bytes;
@@ -41,7 +46,8 @@ TEST_F(TimetableTest, AnEndFirstCreatesNothing) {
     Minutes(70);
     EXPECT_FALSE(Exists(1));
     EXPECT_EQ(CountCalls("LoadAircraftModel"), 0);
-    EXPECT_EQ(NewBoxes(), 0);
+    // Only the time over's: a stage without a name records no high score.
+    EXPECT_EQ(NewBoxes(), 1);
 }
 
 TEST_F(TimetableTest, ATimedRecordRunsWithTheUntimedOnesBehindIt) {
@@ -235,7 +241,7 @@ TEST_F(TimetableTest, ThreeDeferredAtOneMinuteComeOnePerFrame) {
     EXPECT_EQ(A(Slot(2)).delay, 3);
     EXPECT_EQ(A(Slot(3)).delay, 4);
     EXPECT_TRUE(Called("AddStripMemo " + std::to_string(Slot(3)) + " DELAY 4"));
-    EXPECT_TRUE(Called("AddStress " + std::to_string(Slot(3)) + " 8"));
+    EXPECT_EQ(GetHud().stress, 18u);  // twice each delay: 2, 3 and 4 minutes
 }
 
 TEST_F(TimetableTest, TheRetryQueueHolds32AndKeepsItsOwnRecords) {
@@ -268,6 +274,23 @@ TEST_F(TimetableTest, TheRetryQueueHolds32AndKeepsItsOwnRecords) {
 }
 
 TEST_F(TimetableTest, TheStageEndsAtItsEndTime) {
+    // The result is recorded in the stage's ini below a program folder of the test's own (the
+    // banners' pictures and music linked from the real one).
+    const std::string base = std::getenv("WYN_RUNTIME_DIR");
+    const std::string dir = base + "/stage_end";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    for (const char* data : {"etc", "music"})
+        std::filesystem::create_symlink(std::string(WynPlat_ProgramDir()) + "/" + data,
+                                        dir + "/" + data);
+    char sys[MAX_PATH - 1];
+    ASSERT_TRUE(WynPlat_ToSystemPath(dir.c_str(), sys, sizeof sys));
+    std::snprintf(Handles().homedir, sizeof Handles().homedir, "%s\\", sys);
+    const auto ini = [&](int n) { return dir + "/stage/rjtt/end" + std::to_string(n) + ".ini"; };
+    const auto text = [](const std::string& path) {
+        std::ifstream f(path);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
     struct Case {
         uint32_t shownstress, shownscore, target;
         uint32_t bonus;
@@ -280,16 +303,18 @@ TEST_F(TimetableTest, TheStageEndsAtItsEndTime) {
         {12, 900, 1000, 0, STAGE_NOTCLEAR},  // no wrap into a huge bonus and a false CLEAR
         {10, 0, 0, 0, STAGE_CLEAR},
     };
+    int n = 0;
     for (const Case& c : cases) {
         SetTimetable(End(), 959, 1);
+        std::snprintf(GetScenarioHeader().title, sizeof GetScenarioHeader().title, "rjtt end%d",
+                      ++n);
         SetStageState(STAGE_PLAY);
         SetStageCleared(0);
-        StandInCalls().clear();
         HudNumbers& hud = GetHud();
         hud = HudNumbers{};
         hud.stresslimit = 10;
         hud.shownstress = c.shownstress;
-        hud.shownscore = c.shownscore;
+        hud.score = hud.shownscore = c.shownscore;
         hud.target = c.target;
         RunTimetable();
         StepTimetable(600);
@@ -299,21 +324,33 @@ TEST_F(TimetableTest, TheStageEndsAtItsEndTime) {
         EXPECT_EQ(hud.bonus, c.bonus) << c.shownstress;
         EXPECT_EQ(GetStageState(), c.state) << c.shownstress;
         const bool clear = c.state == STAGE_CLEAR;
-        EXPECT_TRUE(Called(clear ? "SaveHighScore 1" : "SaveHighScore 0")) << c.shownstress;
+        const std::string saved = text(ini(n));
+        const uint32_t total = c.shownscore + c.bonus;
+        EXPECT_EQ(saved.find("highscore=" + std::to_string(total)) != std::string::npos,
+                  total > 0)
+            << saved;
+        EXPECT_EQ(saved.find("status=1") != std::string::npos, clear) << saved;
         EXPECT_EQ(GetStageCleared(), clear ? 1 : 0);
-        // Ended once: the result is not shown again.
+        // Ended once: the result is not recorded or shown again.
+        std::filesystem::remove(ini(n));
         StepTimetable(600);
-        EXPECT_EQ(CountCalls("ShowStageResult"), 1);
+        EXPECT_FALSE(std::filesystem::exists(ini(n))) << c.shownstress;
+        EXPECT_EQ(GetStageState(), c.state);
+        ResumeGame();
+        StopBgm();
     }
     // Paused (or under a banner) at the end time: nothing ends until play resumes.
     SetTimetable(End(), 959, 1);
     SetStageState(STAGE_PAUSED);
-    StandInCalls().clear();
     StepTimetable(601);
-    EXPECT_EQ(CountCalls("ShowStageResult"), 0);
+    EXPECT_EQ(GetStageState(), STAGE_PAUSED);
+    EXPECT_FALSE(std::filesystem::exists(ini(n)));
     SetStageState(STAGE_PLAY);
     StepTimetable(0);
-    EXPECT_EQ(CountCalls("ShowStageResult"), 1);
+    EXPECT_EQ(GetStageState(), STAGE_CLEAR);
+    EXPECT_TRUE(std::filesystem::exists(ini(n)));
+    ResumeGame();
+    StopBgm();
 }
 
 TEST_F(TimetableTest, FaultsStopTheTimetableWithOneWarning) {
