@@ -75,3 +75,10 @@ struct StageButton {
 };
 inline constexpr StageButton kStageButtons[] = {
     {70, 448, 172, 1, 3}, {71, 328, 172, 1, 0}, {72, 364, 172, 1, 1}, {73, 400, 172, 1, 2}};
+
+// Stage set-up steps 10-11 (the HUD's pictures and the sprites of the strips, the strip board,
+// its buttons and the text window) and 23 (the buttons and the HUD's sprites placed); exit steps
+// 9-10 (those sprites and pictures freed, the wallpaper too).
+void LoadHudPictures();
+void PlaceHudSprites();
+void FreeHudPictures();

@@ -54,7 +54,43 @@ void ShowLoadingInView(tagCELL* loading, int x, int y) {
     KRN_Refresh(GetEngine(), 0, nullptr);
 }
 
-// Set-up steps 10-11: the HUD's pictures and their sprites.
+// Set-up steps 18-22: the airport's view point and the panoramic view, the scenario's lights,
+// the sky and the view distances.
+void SetupScenery() {
+    const ScenarioHeader& h = GetScenarioHeader();
+    const ScenarioWorld& w = h.world;
+    ViewPoint& airport = GetViewPointTable()[0];
+    airport = ViewPoint{};
+    airport.eye = tagKRN3D{121.7, 119.0, 90.3, 0};
+    airport.aim2 = tagKRN3D{30.0, 230.0, 0, 0};
+    airport.range = 3000;
+    SetDefaultCamera(0, 0);
+    CameraMain(1);
+
+    SetTitleStep("光源設定");
+    tagKRN* engine = GetEngine();
+    auto colour = [](const int32_t* rgb) {
+        return DWORD(rgb[0] & 0xff) | DWORD(rgb[1] & 0xff) << 8 | DWORD(rgb[2] & 0xff) << 16;
+    };
+    KRN_Light(engine, 0, 1, nullptr, nullptr, colour(w.lightrgb), 0.0);
+    tagKRN3D dir = {double(w.light2dir[0]), double(w.light2dir[1]), double(w.light2dir[2]), 0};
+    KRN_Light(engine, 1, 2, nullptr, &dir, colour(w.light2rgb), 0.0);
+
+    char sky[MAX_PATH];
+    if (h.night)
+        std::snprintf(sky, sizeof sky, "port\\%s\\skyN.plm", GetAirportCode());
+    else
+        std::snprintf(sky, sizeof sky, "port\\%s\\sky%s.plm", GetAirportCode(), w.weather);
+    if (LoadLayerObject(kObjectSky, sky, "SKYLAYER")) {
+        const AirportRecord* rec = GetAirportRecord();
+        const tagKRN3D zero = {0, 0, 0, 0}, turn = {0, rec ? rec->yaw : 0, 0, 0};
+        KRNL_AbsMoveLayer((*GetObjectTable())[kObjectSky].layer, &zero, &turn, nullptr);
+    }
+    KRN_SetDistance(engine, w.distances[0], w.distances[1], w.distances[2]);
+}
+
+}  // namespace
+
 void LoadHudPictures() {
     StageCells& c = GetStageCells();
     auto load = [](const char* name, tagCELL* cell) {
@@ -93,7 +129,6 @@ void LoadHudPictures() {
     ZEM_SetSprite(s, kSpriteTextWindow, 0, 0, 0, 0, -1);
 }
 
-// Set-up step 23: the strip-board buttons and the HUD's sprites on the strip board.
 void PlaceHudSprites() {
     HZEMSCREEN s = GetMainScreen();
     if (!s) return;
@@ -113,7 +148,6 @@ void PlaceHudSprites() {
     ZEM_SetSprite(s, kSpriteHourHand, 330, so + 8, kHourHandZ, 4, -1);
 }
 
-// Exit steps 9-10: the HUD's sprites and pictures go.
 void FreeHudPictures() {
     StageCells& c = GetStageCells();
     if (HZEMSCREEN s = GetMainScreen()) {
@@ -140,43 +174,6 @@ void FreeHudPictures() {
     }
     CellFree(&c.wallpaper, "ゲーム壁紙");
 }
-
-// Set-up steps 18-22: the airport's view point and the panoramic view, the scenario's lights,
-// the sky and the view distances.
-void SetupScenery() {
-    const ScenarioHeader& h = GetScenarioHeader();
-    const ScenarioWorld& w = h.world;
-    ViewPoint& airport = GetViewPointTable()[0];
-    airport = ViewPoint{};
-    airport.eye = tagKRN3D{121.7, 119.0, 90.3, 0};
-    airport.aim2 = tagKRN3D{30.0, 230.0, 0, 0};
-    airport.range = 3000;
-    SetDefaultCamera(0, 0);
-    CameraMain(1);
-
-    SetTitleStep("光源設定");
-    tagKRN* engine = GetEngine();
-    auto colour = [](const int32_t* rgb) {
-        return DWORD(rgb[0] & 0xff) | DWORD(rgb[1] & 0xff) << 8 | DWORD(rgb[2] & 0xff) << 16;
-    };
-    KRN_Light(engine, 0, 1, nullptr, nullptr, colour(w.lightrgb), 0.0);
-    tagKRN3D dir = {double(w.light2dir[0]), double(w.light2dir[1]), double(w.light2dir[2]), 0};
-    KRN_Light(engine, 1, 2, nullptr, &dir, colour(w.light2rgb), 0.0);
-
-    char sky[MAX_PATH];
-    if (h.night)
-        std::snprintf(sky, sizeof sky, "port\\%s\\skyN.plm", GetAirportCode());
-    else
-        std::snprintf(sky, sizeof sky, "port\\%s\\sky%s.plm", GetAirportCode(), w.weather);
-    if (LoadLayerObject(kObjectSky, sky, "SKYLAYER")) {
-        const AirportRecord* rec = GetAirportRecord();
-        const tagKRN3D zero = {0, 0, 0, 0}, turn = {0, rec ? rec->yaw : 0, 0, 0};
-        KRNL_AbsMoveLayer((*GetObjectTable())[kObjectSky].layer, &zero, &turn, nullptr);
-    }
-    KRN_SetDistance(engine, w.distances[0], w.distances[1], w.distances[2]);
-}
-
-}  // namespace
 
 void StageSetup() {
     FrameHandles& f = Handles();

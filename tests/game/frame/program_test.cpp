@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -210,6 +211,61 @@ TEST_F(Game, FramesOf100MsCarryTheRemainder) {
     }
 }
 
+// A stage of the test's own that names the sample music: the start banner opens it and its
+// music is heard; a close answered No keeps the stage going, one answered Yes ends it.
+TEST_F(Game, TheStartBannerOpensTheStageWithItsMusic) {
+    fs::remove(folder + "/port");
+    fs::create_directories(folder + "/port/rjtt");
+    for (const auto& e : fs::directory_iterator(binDir + "/port/rjtt"))
+        if (e.path().filename() != "scenario")
+            fs::create_symlink(e.path(), folder + "/port/rjtt/" + e.path().filename().string());
+    // stagemake names the airport by the stage file's folder.
+    fs::create_directories(run + "/stages/rjtt");
+    Write("stages/rjtt/hud.stage",
+          "title rjtt hud\nstart 0930\nhours 1\ntarget 100\nextarget -1\nstresslimit 10\n"
+          "music STAGE01\neye 0 40 0\naim 12 200 0\ndistance 1500\nlight 255 255 250\n"
+          "back 130 170 220\nlight2 180 180 170\nlight2dir -1 -2 1\n"
+          "distances 8000 4000 2000\nroutes 1 1 1 1 1 1 1 1\n\ntimetable\nend\n");
+    ASSERT_EQ(std::system(("'" + binDir + "/stagemake' '" + folder + "' '" + run +
+                           "/stages/rjtt/hud.stage'")
+                              .c_str()),
+              0);
+    ASSERT_TRUE(fs::exists(folder + "/port/rjtt/scenario/hud.sd3"));
+    Write("close.replay", "3000 close\n5000 close\n");
+    const std::string capture = run + "/heard.wav";
+    ASSERT_EQ(Run(std::string(kHeadless) + " WYN_MSGBOX_ANSWERS=7,6 WYN_AUDIO_CAPTURE='" + capture +
+                      "' WYN_REPLAY='" + run + "/close.replay'",
+                  "rjtt hud", "run"),
+              0);
+    const auto lines = Lines(trace);
+    // The banner's state, then play from the frame its 30 ticks are down to 1.
+    EXPECT_EQ(Starting(lines, "state"), (std::vector<std::string>{"state 65", "state 0"}));
+    const auto frames = Frames(lines);
+    ASSERT_GT(frames.size(), 120u) << "play went on after the first close";
+    int ticks = 0;
+    for (const FrameLine& f : frames) {
+        if (f.state != STAGE_START) break;
+        ticks += f.newticks;
+        EXPECT_EQ(f.ticks, 0) << "frame " << f.n;
+    }
+    EXPECT_EQ(ticks, 28);
+    EXPECT_EQ(frames[28].state, STAGE_PLAY);
+    EXPECT_EQ(frames[28].ticks, 1);
+    EXPECT_EQ(frames.back().total, int(frames.size()) - 29);
+    EXPECT_EQ(Starting(lines, "phase 1ff0").size(), 1u);
+    const auto asked = Starting(Lines(boxes), "[MessageBox]");
+    ASSERT_EQ(asked.size(), 2u) << "the two closes only: every picture and sound was there";
+    EXPECT_NE(asked[0].find("-> 7"), std::string::npos) << asked[0];
+    // The music plays from the start and goes on through the close box.
+    std::ifstream f(capture, std::ios::binary);
+    const std::vector<char> raw((std::istreambuf_iterator<char>(f)), {});
+    ASSERT_GT(raw.size(), 44u + 4 * 22050 * 4) << "about five seconds captured";
+    int loud = 0;
+    for (size_t i = 44; i + 1 < raw.size(); i += 2)
+        loud += std::abs(int16_t(uint16_t(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8))) > 1500;
+    EXPECT_GT(loud, 22050 * 2) << "the music in both channels for seconds";
+}
+
 TEST_F(Game, WaitsUntilTheScriptHostIsGone) {
     const std::string release = run + "/release";
     const std::string host = std::string(WYN_TEST_BIN_DIR) + "/game_standin";
@@ -381,6 +437,54 @@ TEST_F(Desktop, SeparateFloatsTheViewWithAFourToOneClientArea) {
     // Its default place on 1280 x 1024: above the main window, centred as a group.
     const int fw = 2 * GetSystemMetrics(SM_CXBORDER) + 4;
     EXPECT_EQ(view[0] - GetSystemMetrics(SM_CXFRAME), (1280 - 800 - fw) / 2);
+}
+
+// The strip board of a running stage in a real window: the wallpaper, the clock's hands, the
+// wind's needle and digits and the score's digit, each in the colours of its picture.
+TEST_F(Desktop, TheStripBoardShowsTheWallpaperClockWindAndScore) {
+    Png shot;
+    int g[4] = {};
+    RunShown("", &shot, g);
+    ASSERT_EQ(shot.w, 800);
+    ASSERT_EQ(shot.h, 600);
+    const auto shown = [&](int x, int y) {
+        const uint32_t rgb = shot.At(x, y);
+        return UMB_MakePixel((rgb >> 19) & 31, (rgb >> 11) & 31, (rgb >> 3) & 31);
+    };
+    struct Picture {
+        tagCELL c{};
+        explicit Picture(const std::string& path) {
+            EXPECT_EQ(UMBDLL_ReadUMB(path.c_str(), &c), 1) << path;
+        }
+        ~Picture() { ZEM_DeleteCell(&c); }
+        ZEMPIXEL at(int x, int y) const { return c.bits[size_t(y) * c.xsize + x]; }
+        // The first pixel of the frame at `left` that is not the key: the colour it draws in.
+        ZEMPIXEL ink(int left, int width) const {
+            for (int y = 0; y < c.ysize; ++y)
+                for (int x = left; x < left + width; ++x)
+                    if ((at(x, y) & 0x7fff) != (c.mask & 0x7fff)) return at(x, y);
+            return 0;
+        }
+    };
+    const Picture wallpaper(binDir + "/etc/kabekabe.umz"), clock(binDir + "/etc/timerndl.umz"),
+        needle(binDir + "/etc/windndl.umz"), wind(binDir + "/etc/windsp.umz"),
+        digits(binDir + "/etc/scorenum.umz");
+    // The strip columns hold no strip in an empty stage: the wallpaper as it is.
+    int differ = 0;
+    for (int y = 400; y < 600; ++y)
+        for (int x : {0, 100, 200, 315, 484, 600, 799}) differ += shown(x, y) != wallpaper.at(x, y);
+    EXPECT_EQ(differ, 0);
+    const auto count = [&](ZEMPIXEL ink, RECT r) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += shown(x, y) == ink;
+        return n;
+    };
+    EXPECT_GT(count(clock.ink(0, 70), RECT{330, 408, 400, 478}), 10) << "the minute hand";
+    EXPECT_GT(count(clock.ink(70, 70), RECT{330, 408, 400, 478}), 10) << "the hour hand";
+    EXPECT_GT(count(needle.ink(0, 68), RECT{402, 408, 470, 476}), 10) << "the wind needle";
+    EXPECT_GT(count(wind.ink(0, wind.c.xpos), RECT{424, 427, 448, 443}), 10) << "the wind's 00";
+    EXPECT_GT(count(digits.ink(0, digits.c.xpos), RECT{440, 488, 452, 522}), 10) << "score 0";
 }
 
 }  // namespace

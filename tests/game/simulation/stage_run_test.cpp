@@ -145,6 +145,15 @@ TEST_F(StageRun, TheClockStageClearsOnItsOwnAfterItsHour) {
     const std::string ini = ReadText(folder + "/stage/rjtt/clock.ini");
     EXPECT_NE(ini.find("highscore=2000"), std::string::npos) << ini;
     EXPECT_NE(ini.find("status=1"), std::string::npos) << ini;
+    // The record's score code, in the ini and the trace.
+    const size_t at = trace.find("highscore 2000 ");
+    ASSERT_NE(at, std::string::npos);
+    const std::string code = trace.substr(at + 15, 12);
+    EXPECT_NE(ini.find("password=" + code), std::string::npos) << ini;
+    // The result banner stays until the result music (about four seconds) has played.
+    const size_t exit = trace.find("phase 1ff0");
+    ASSERT_NE(exit, std::string::npos);
+    EXPECT_GT(Count(trace.substr(clock, exit - clock), "\nframe "), 90);
 }
 
 TEST_F(StageRun, TheTrafficStageWarnsOnceAboutAnAircraftItNeverMade) {
