@@ -18,6 +18,20 @@ constexpr int kWindNeedleZ = 8, kWindDigitZ = 11, kMinuteHandZ = 10, kHourHandZ 
 constexpr int kStripSprites = 20;   // 0-19 the strips, 20-39 their labels
 constexpr int kStripTextRows = 20;  // one strip picture per sprite
 
+// The HUD's pictures in the order stage exit frees them, with their captions.
+struct HudCell {
+    tagCELL StageCells::*cell;
+    const char* caption;
+};
+constexpr HudCell kHudCells[] = {
+    {&StageCells::textwindow, "グラフィック"},  {&StageCells::wind01, "テキスト"},
+    {&StageCells::stress, "ストレスアイコン"},  {&StageCells::gamicon, "システムアイコン"},
+    {&StageCells::scorenum, "スコア数字"},      {&StageCells::windsp, "風速"},
+    {&StageCells::windndl, "風向き"},           {&StageCells::timerndl, "時計針"},
+    {&StageCells::stripmj, "ストリップ用文字"}, {&StageCells::stripsub, "ストリップサブ"},
+    {&StageCells::strip, "ストリップ素材"},     {&StageCells::striptext, "ストリップ"},
+};
+
 // Set-up steps 2-5: the wallpaper, one of the loading pictures copied onto the view's place,
 // both shown on the two halves of the 2D screen. The loading picture is returned (it stands in
 // the 3D view until the stage is built).
@@ -155,18 +169,7 @@ void FreeHudPictures() {
         // The HUD's own sprites go with their cells, so that none points at a freed picture.
         for (int n = kSpriteWindNeedle; n <= kSpriteHourHand; ++n) ZEM_DeleteSprite(s, n);
     }
-    CellFree(&c.textwindow, "グラフィック");
-    CellFree(&c.wind01, "テキスト");
-    CellFree(&c.stress, "ストレスアイコン");
-    CellFree(&c.gamicon, "システムアイコン");
-    CellFree(&c.scorenum, "スコア数字");
-    CellFree(&c.windsp, "風速");
-    CellFree(&c.windndl, "風向き");
-    CellFree(&c.timerndl, "時計針");
-    CellFree(&c.stripmj, "ストリップ用文字");
-    CellFree(&c.stripsub, "ストリップサブ");
-    CellFree(&c.strip, "ストリップ素材");
-    CellFree(&c.striptext, "ストリップ");
+    for (const HudCell& h : kHudCells) CellFree(&(c.*h.cell), h.caption);
     if (HZEMSCREEN s = GetMainScreen()) {
         ZEM_DeleteSprite(s, kSpriteHighlight);
         for (int n = 0; n < 4; ++n) ZEM_DeleteSprite(s, kSpriteButton + n);
