@@ -326,8 +326,7 @@ TEST_F(TimetableTest, TheStageEndsAtItsEndTime) {
         const bool clear = c.state == STAGE_CLEAR;
         const std::string saved = text(ini(n));
         const uint32_t total = c.shownscore + c.bonus;
-        EXPECT_EQ(saved.find("highscore=" + std::to_string(total)) != std::string::npos,
-                  total > 0)
+        EXPECT_EQ(saved.find("highscore=" + std::to_string(total)) != std::string::npos, total > 0)
             << saved;
         EXPECT_EQ(saved.find("status=1") != std::string::npos, clear) << saved;
         EXPECT_EQ(GetStageCleared(), clear ? 1 : 0);

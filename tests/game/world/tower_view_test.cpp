@@ -59,8 +59,9 @@ class TowerView : public ::testing::Test {
             if (e.path().filename() != "scenario")
                 fs::create_symlink(e.path(), folder + "/port/rjtt/" + e.path().filename().string());
         fs::create_symlink(binDir + "/port/rjttN", folder + "/port/rjttN");
-        // Ground support and the weather's textures, which every stage loads.
-        for (const char* data : {"etc", "gs"})
+        // Ground support, the weather's textures and the HUD's pictures, sounds and music,
+        // which every stage loads.
+        for (const char* data : {"etc", "gs", "se", "music"})
             if (fs::exists(binDir + "/" + data))
                 fs::create_symlink(binDir + "/" + data, folder + "/" + data);
         fs::create_directories(run + "/stages/rjtt");
