@@ -1,6 +1,6 @@
 // The HUD on an 800 x 600 headless screen with the program folder's pictures and the headless
 // sound output: score and stress as the traffic raises them, the counters, the gauge, the clock
-// and wind, the banners and the pause screen, the refresh mark, and move scripts.
+// and wind, the banners and the pause screen, and the refresh mark.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -463,33 +463,6 @@ TEST_F(Hud, TheRefreshMarkMergesWhatOverlaps) {
     EXPECT_LE(n, 8);
     const RECT whole{0, 0, 390, 10};
     EXPECT_TRUE(EqualRect(&all, &whole));
-}
-
-TEST_F(Hud, MoveScriptsLoadOrAreMarkedEmptyWithAWarning) {
-    std::snprintf(Handles().airport, sizeof Handles().airport, "rjtt");
-    Write("port/rjtt/mov/arr01.sce", std::string("\x05\x00\x00\x00script", 10));
-    std::vector<uint8_t> buffer(kScriptBufferSize, 0x55);
-    AircraftRecord& a = (*aircraft_)[4];
-    a.script = buffer.data();
-    a.scriptpos = 77;
-    std::snprintf(a.callsign, sizeof a.callsign, "JAL123");
-    const int boxes = WynPlat_MessageBoxCount();
-    EXPECT_EQ(LoadScript(4, "arr01"), 1);
-    EXPECT_EQ(a.scriptpos, 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer.data()), 10),
-              std::string("\x05\x00\x00\x00script", 10));
-    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes);
-    // Missing: the file box (Cancel), then the warning naming the aircraft.
-    a.scriptpos = 77;
-    EXPECT_EQ(LoadScript(4, "none"), 0);
-    EXPECT_EQ(a.scriptpos, 0);
-    EXPECT_EQ(wyn::ByteReader(buffer.data(), 4).i32(), -1);
-    std::string caption;
-    EXPECT_EQ(LastBoxText(&caption), U8(u8"errを出したのは[JAL123]4だよ"));
-    EXPECT_EQ(caption, U8(u8"Wynmoor２の警告"));
-    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 2);
-    EXPECT_EQ(LoadScript(kAircraftSlots, "arr01"), 0);
-    a.script = nullptr;
 }
 
 }  // namespace
