@@ -81,6 +81,9 @@ void ClearRadarLabel(int slot) { Called("ClearRadarLabel %d", slot); }
 void BuildCommandMenu(int slot) { Called("BuildCommandMenu %d", slot); }
 void HideCommandMenu() { Called("HideCommandMenu"); }
 void HideFlightInfo() { Called("HideFlightInfo"); }
+void DrawFlightInfo(int slot) { Called("DrawFlightInfo %d", slot); }
+void PropagateStatus(int slot, int32_t status) { Called("PropagateStatus %d %x", slot, status); }
+int GetCommandMenuCount() { return 0; }
 
 int GetSelectedAircraft() { return g_selected; }
 void SetSelectedAircraft(int slot) { g_selected = slot; }
@@ -97,9 +100,22 @@ void SetDefaultCamera(int ticks, int far) {
     c.scale = tagKRN3D{1, 1, 1, 0};
     c.zoom = 50.0;
 }
+// Until the ground support exists, its two questions read the owner words (`state`) of the tugs
+// (slots 30, 31) and service cars (32, 33) as the ground events leave them.
+namespace {
+int Owner(int slot) {
+    const ObjectTable* t = GetObjectTable();
+    return t ? (*t)[size_t(slot)].state : 0;
+}
+}  // namespace
 int IsGroundSupportFree() {
     Called("IsGroundSupportFree");
-    return 1;
+    return (Owner(30) == 0 && Owner(32) == 0) || (Owner(31) == 0 && Owner(33) == 0);
+}
+int CheckTugForAircraft(int slot) {
+    Called("CheckTugForAircraft %d", slot);
+    if (Owner(30) == slot + 1 || Owner(31) == slot + 1) return 2;
+    return Owner(30) == 0 || Owner(31) == 0 ? 1 : 0;
 }
 int GroundEvent(int slot, int code) {
     Called("GroundEvent %d %d", slot, code);
@@ -118,26 +134,6 @@ int AddMenuItem(int code, int aircraft, int column) {
     return -1;
 }
 MenuItem* GetCommandMenuItem(int) { return nullptr; }
-void DrawFlightInfo(int slot) { Called("DrawFlightInfo %d", slot); }
-void PropagateStatus(int slot, int status) { Called("PropagateStatus %d %x", slot, status); }
-void CheckRunwayWind(int slot, int code, const char* name) {
-    Called("CheckRunwayWind %d %x %s", slot, code, name);
-}
-int IsRunwayWindOk(int heading, int minimum) {
-    Called("IsRunwayWindOk %d %d", heading, minimum);
-    return 0;
-}
-void DeclareEmergency(int slot, int code, int p1, int p2, int p3, int p4) {
-    Called("DeclareEmergency %d %x %d %d %d %d", slot, code, p1, p2, p3, p4);
-}
-void PushRadioMessage(int slot, int item, int status, int m1, int m2, int m3, int m4) {
-    Called("PushRadioMessage %d %x %x %d %d %d %d", slot, item, status, m1, m2, m3, m4);
-}
-void PushRadioText(int slot, int item, int status, int m1, int m2, int m3, int m4, int extra,
-                   const char* text) {
-    Called("PushRadioText %d %x %x %d %d %d %d %d %s", slot, item, status, m1, m2, m3, m4, extra,
-           text);
-}
 // Until the window exists its countdown is set as the window sets it.
 void DrawRadioText(int x, int y, const char* text, int seconds) {
     Called("DrawRadioText %d %d %s %d", x, y, text, seconds);

@@ -93,10 +93,12 @@ void SetStripRunwayMemo(int slot, int n);
 void ClearCommandMenu();
 int AddMenuItem(int code, int aircraft, int column);
 MenuItem* GetCommandMenuItem(int index);
-// Draws the flight information panel of the aircraft.
+// Draws the flight information panel of the aircraft (and shows it).
 void DrawFlightInfo(int slot);
-// Gives the aircraft's linked aircraft the status.
-void PropagateStatus(int slot, int status);
+// Writes `status` into every aircraft linked to this one; the caller writes its own.
+void PropagateStatus(int slot, int32_t status);
+// The number of items the command menu shows (0: no menu).
+int GetCommandMenuCount();
 
 // ---- per frame ----
 void ExchangeMain(int ticks);

@@ -477,6 +477,52 @@ int SetModelPart(int slot, int code);
 // The slot + 1 of the fire-fighting vehicle whose water pipe is out, 0 none.
 int GetSprayingVehicle();
 
+// ---- pilot requests ----
+// Turns the aircraft's pending request (`request`: a heard exchange result + 1) into its next
+// status, strip memo, held speed or phase, and clears it. Names of runways and spots that a
+// field points outside its table give no memo.
+void HandlePilotRequest(int slot);
+// Raises a request: the request timer at 1 (StartRequestAt: at `start`), the counter 0, one more
+// repeat; the second raise costs stress 5, the third 10 and so on. The selected aircraft gets
+// its command menu when none shows.
+void StartRequest(int slot);
+void StartRequestAt(int slot, int start);
+// Target speed `knots` (units per tick) reached from the present speed in `ticks` steps; fewer
+// than one tick count as one.
+void SetTargetSpeed(int slot, int knots, int ticks);
+// 1 when the wind blows faster than `minimum` knots and the wind direction lies within 50
+// degrees of `heading` (integer difference at most 50 or at least 310), else 0.
+int IsRunwayWindOk(int heading, int minimum);
+
+// ---- instructions and exchange start ----
+// One tick of the instruction in the aircraft's status word (its calls, towing and service
+// sequences); nothing for status 0 or while the aircraft talks.
+void ExecuteInstruction(int slot);
+// Puts the aircraft's call-block messages on row `position` with `result` as the status the
+// exchange hands back. 0 (nothing changed) while the row has a talking aircraft, else 1.
+int StartExchange(int slot, int position, int32_t result);
+// The same with the messages of the aircraft's exchange block when its instruction is the
+// block's, else of the first exchange-table entry of the instruction. 0 when the row is busy or
+// no messages were found (nothing changed), else 1.
+int StartStatusExchange(int slot, int position, int32_t result);
+// Gives the aircraft status `status`: its linked aircraft first, then itself; the selected
+// aircraft's menu (unless `menu` is 0) and panel are drawn again.
+void TakeStatus(int slot, int32_t status, int menu = 1);
+
+// ---- branch checks, emergency and the answer ring ----
+// The move script's conditional branch: when the check of `code` holds, the aircraft's move
+// script becomes `name` (port\<airport>\mov\<name>.sce). Fields that point outside their
+// tables make the check fail.
+void CheckRunwayWind(int slot, int code, const char* name);
+// Records an emergency or special code with four parameters; the two emergency codes also set
+// the status.
+void DeclareEmergency(int slot, int code, int p1, int p2, int p3, int p4);
+// Writes a scripted answer into the aircraft's answer ring at `radiopos` and advances it (the
+// ring keeps the last eight). PushRadioText also keeps `extra` and at most 31 bytes of `text`.
+void PushRadioMessage(int slot, int item, int status, int m1, int m2, int m3, int m4);
+void PushRadioText(int slot, int item, int status, int m1, int m2, int m3, int m4, int extra,
+                   const char* text);
+
 // ---- per frame ----
 // Advances every aircraft by `ticks` world ticks (0 while paused or under a banner).
 void UpdateAircraft(int ticks);
@@ -557,15 +603,7 @@ const ScriptServices& GameScriptServices();
 const ScriptServices& GetScriptServices();
 void SetScriptServices(const ScriptServices* services);
 
-// ---- services of the pilot requests and the radio text window ----
-// The runway-wind check of script opcode 520 and the branch checks; the wind test.
-void CheckRunwayWind(int slot, int code, const char* name);
-int IsRunwayWindOk(int heading, int minimum);
-void DeclareEmergency(int slot, int code, int p1, int p2, int p3, int p4);
-// The answer ring of the aircraft's scripted answers.
-void PushRadioMessage(int slot, int item, int status, int m1, int m2, int m3, int m4);
-void PushRadioText(int slot, int item, int status, int m1, int m2, int m3, int m4, int extra,
-                   const char* text);
+// ---- the radio text window ----
 // The radio text window and its countdown in ticks (0 none; a value of 0 or below is not
 // counted down, so such a window stays until the countdown is set again).
 void DrawRadioText(int x, int y, const char* text, int seconds);

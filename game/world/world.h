@@ -271,6 +271,8 @@ BridgeTable& GetBridgeTable();
 // ---- ground support and ground events ----
 // 1 when a tug and its service car are both free.
 int IsGroundSupportFree();
+// 2 when a tug already holds the aircraft, else 1 when a tug is free, else 0.
+int CheckTugForAircraft(int slot);
 // A numbered ground event for the aircraft in `slot`; the result matters only for some codes.
 int GroundEvent(int slot, int code);
 void GroundEventCancel(int slot, int code);

@@ -1,0 +1,77 @@
+// A stage for the tests of instructions, requests and exchange starts: the simulation's tables
+// (sim_fixture.h) with idle radio rows, empty wait lists, an exchange table the test fills, a
+// SID table, and the ground-support owner words free.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "controller/radio.h"
+#include "sim_fixture.h"
+
+namespace simtest {
+
+class OrdersCase : public SimCase {
+  protected:
+    OrdersCase() : sids_(new SidTable()) {
+        std::memset(sids_.get(), 0, sizeof(SidTable));
+        SetSidTable(sids_.get());
+        ResetRadio();
+        GetExchangeTable() = ExchangeTable{};
+        GetRouteTable() = RouteTable{};
+        for (AircraftRecord& a : *GetAircraftTable()) {
+            a.spot = -1;
+            a.linkedto = -1;
+        }
+    }
+    ~OrdersCase() override {
+        ResetRadio();
+        GetExchangeTable() = ExchangeTable{};
+        SetSidTable(nullptr);
+    }
+    static void ResetRadio() {
+        for (ExchangeRow& r : GetExchangeRows()) {
+            r = ExchangeRow{};
+            r.scroll = -1;
+        }
+        GetWaitLists() = ExchangeWaitList{};
+        GetListenOrder() = ListenOrder{};
+    }
+    // An aircraft in play in `slot` with its object in use.
+    AircraftRecord& Plane(int slot) {
+        AircraftRecord& a = A(slot);
+        a.used = 1;
+        a.id = 100 + slot;
+        O(slot).used = 1;
+        return a;
+    }
+    static void AddExchange(int32_t code, std::vector<int32_t> msg, int32_t next = 0) {
+        ExchangeTable& t = GetExchangeTable();
+        ExchangeTableEntry& e = t.entry[t.count++];
+        e.code = code;
+        e.next = next;
+        for (int i = 0; i < 4; ++i) e.msg[i] = i < int(msg.size()) ? msg[size_t(i)] : -1;
+    }
+    static ExchangeRow& Row(int position) { return GetExchangeRows()[size_t(position)]; }
+    // Whether the aircraft waits in the position's list.
+    static bool Waits(int position, int slot) {
+        for (int32_t e : GetWaitLists()[size_t(position)])
+            if (e == slot + 1) return true;
+        return false;
+    }
+    // The recorded calls, without the questions the stand-ins answer.
+    static std::vector<std::string> Effects() {
+        std::vector<std::string> out;
+        for (const std::string& c : StandInCalls())
+            if (c.rfind("IsGroundSupportFree", 0) != 0 && c.rfind("CheckTugForAircraft", 0) != 0)
+                out.push_back(c);
+        return out;
+    }
+    // A model part of the aircraft's body that the test can watch.
+    tagKRNL* Part(const char* name) { return KRNL_CreateLayer(Handles().root, name); }
+
+  private:
+    std::unique_ptr<SidTable> sids_;
+};
+
+}  // namespace simtest
