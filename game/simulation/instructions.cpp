@@ -39,6 +39,13 @@ struct Tick {
         StartStatusExchange(slot, position, result);
         return true;
     }
+    // A call whose start lights the strip in state `strip` and starts the request counter.
+    bool CallLit(int position, int32_t result, int32_t strip) {
+        if (!Call(position, result)) return false;
+        a.strip = strip;
+        a.waitcount = 1;
+        return true;
+    }
     void Take(int32_t status) { TakeStatus(slot, status); }
 
     // The service run of 0x72000 / 0x73000: loading starts once the timer is at most 599, the
@@ -320,21 +327,20 @@ void Tick::Run(uint32_t instruction) {
             if (ServiceRun()) Take(a.area ? 0xd0000 : 0x810d0);
             break;
         case 0x74000:
-            if (PushStart()) Take(0x900f0);
-            break;
         case 0x75000:
-            if (!PushStart()) break;
-            GroundEventCancel(slot, 5);
-            Take(0x91120);
-            break;
         case 0x76000:
-            if (PushStart()) Take(0x1e0000);
-            break;
-        case 0x77000:
+        case 0x77000: {
+            // The status after the push start, and whether the tug is given back then.
+            static constexpr struct {
+                int32_t status;
+                bool release;
+            } kPushEnd[] = {{0x900f0, false}, {0x91120, true}, {0x1e0000, false}, {0x1e1000, true}};
+            const auto& end = kPushEnd[(instruction - 0x74000) >> 12];
             if (!PushStart()) break;
-            GroundEventCancel(slot, 5);
-            Take(0x1e1000);
+            if (end.release) GroundEventCancel(slot, 5);
+            Take(end.status);
             break;
+        }
         case 0x80000:
             Clearance(0x820e0, 0x80000);
             break;
@@ -342,24 +348,16 @@ void Tick::Run(uint32_t instruction) {
             Clearance(0x83120, 0x81000);
             break;
         case 0x88000:
-            if (Call(POSITION_GROUND, 0x89000)) {
-                a.strip = 0x1302;
-                a.waitcount = 1;
-            }
+            CallLit(POSITION_GROUND, 0x89000, 0x1302);
             break;
         case 0x8a000:
-            if (Call(POSITION_TOWER, 0x8b000)) {
-                a.strip = 0x1402;
-                a.waitcount = 1;
-            }
+            CallLit(POSITION_TOWER, 0x8b000, 0x1402);
             break;
         case 0x90000:
+            if (CallLit(POSITION_GROUND, 0x920f0, 0x1302)) GroundEvent(slot, 1010);
+            break;
         case 0x91000:
-            if (Call(POSITION_GROUND, instruction == 0x90000 ? 0x920f0 : 0x93120)) {
-                a.strip = 0x1302;
-                a.waitcount = 1;
-                GroundEvent(slot, 1010);
-            }
+            if (CallLit(POSITION_GROUND, 0x93120, 0x1302)) GroundEvent(slot, 1010);
             break;
         case 0x96000:
             if (Call(a.position, 0x98120)) {

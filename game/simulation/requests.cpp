@@ -31,6 +31,16 @@ const AirportPlace* Departures() {
     return p ? p->departures : nullptr;
 }
 
+// Results whose answer is one status.
+struct ResultStatus {
+    int32_t result;
+    int32_t status;
+};
+constexpr ResultStatus kResultStatus[] = {
+    {14, 0x2b070}, {15, 0xa20b0},  {16, 0xa4050}, {21, 0x3a020},    {24, 0xa0000},
+    {26, 0x9a080}, {27, 0x300000}, {29, 0xd2000}, {0x104, 0x17000}, {0x105, 0x52000},
+};
+
 // The menu of the selected aircraft is drawn again after a change of its choices.
 void RebuildIfSelected(int slot) {
     if (GetSelectedAircraft() == slot) BuildCommandMenu(slot);
@@ -124,77 +134,47 @@ void HandlePilotRequest(int slot) {
     AircraftRecord& a = *ap;
     if (a.request == 0) return;
     const int r = a.request - 1;
+    a.request = 0;
+    for (const ResultStatus& e : kResultStatus)
+        if (e.result == r) return TakeStatus(slot, e.status);
     switch (r) {
         case 2:
-            a.windcheck = 1;
+        case 10:
+            a.windcheck = r == 2 ? 1 : 2;
             TakeStatus(slot, 0x28030);
-            break;
+            return;
         case 4:
-            break;
+            return;
         case 9:
             TakeStatus(slot, 0xa8040);
             a.waitcount = 0;
             a.reqtimer = 0;
-            break;
-        case 10:
-            a.windcheck = 2;
-            TakeStatus(slot, 0x28030);
-            break;
+            return;
         case 11:
             a.holding = 0;
             a.phase = a.basephase;
             SetTargetSpeed(slot, 25, 100);
             RebuildIfSelected(slot);
-            break;
+            return;
         case 12:
         case 18:
         case 20:
         case 30:
-            StartRequest(slot);
-            break;
+            return StartRequest(slot);
         case 13:
             a.holding = 1;
             a.basephase = a.phase;
             AddStress(slot, 10);
             SetTargetSpeed(slot, 0, 100);
             RebuildIfSelected(slot);
-            break;
-        case 14:
-            TakeStatus(slot, 0x2b070);
-            break;
-        case 15:
-            TakeStatus(slot, 0xa20b0);
-            break;
-        case 16:
-            TakeStatus(slot, 0xa4050);
-            break;
+            return;
         case 19:
-            ClearanceHeard(slot, a);
-            break;
-        case 21:
-            TakeStatus(slot, 0x3a020);
-            break;
+            return ClearanceHeard(slot, a);
         case 22:
-            TakeStatus(slot, a.status < 0x60000 ? 0x34020 : 0xb1130);
-            break;
+            return TakeStatus(slot, a.status < 0x60000 ? 0x34020 : 0xb1130);
         case 23:
-            if (a.strip & 0x1000)
-                TakeStatus(slot, 0x300000);
-            else
-                TakeStatus(slot, a.status < 0x40000 ? 0x40030 : 0x300000);
-            break;
-        case 24:
-            TakeStatus(slot, 0xa0000);
-            break;
-        case 26:
-            TakeStatus(slot, 0x9a080);
-            break;
-        case 27:
-            TakeStatus(slot, 0x300000);
-            break;
-        case 29:
-            TakeStatus(slot, 0xd2000);
-            break;
+            if (!(a.strip & 0x1000) && a.status < 0x40000) return TakeStatus(slot, 0x40030);
+            return TakeStatus(slot, 0x300000);
         case 0x100:
         case 0x101:
         case 0x102: {
@@ -202,36 +182,27 @@ void HandlePilotRequest(int slot) {
             a.course = a.choice;
             a.phase = PHASE_FLY_HEADING;
             TakeStatus(slot, 0x14010);
-            AddStripMemo(slot, kMemo[r - 0x100]);
-            break;
+            return AddStripMemo(slot, kMemo[r - 0x100]);
         }
         case 0x103:
             TakeStatus(slot, 0x14010);
-            AddStripMemo(slot, "RDR");
-            break;
-        case 0x104:
-            TakeStatus(slot, 0x17000);
-            break;
-        case 0x105:
-            TakeStatus(slot, 0x52000);
-            break;
+            return AddStripMemo(slot, "RDR");
         default:
-            if (r >= 0x200 && r <= 0x207) {
-                const uint32_t i = StatusInstruction(a.status);
-                if (i == 0x18000)
-                    TakeStatus(slot, 0x20030);
-                else if (i == 0x19000)
-                    TakeStatus(slot, 0x1a010);
-                RunwayMemo(slot, Arrivals(), a.runway - 1);
-            } else if (r >= 0x400 && r <= 0x402) {
-                SpotOrRunwayChosen(slot, a);
-            } else if (r >= 0x600 && r <= 0x613) {
-                ClearanceHeard(slot, a);
-            } else {
-                // The result is itself the next status.
-                TakeStatus(slot, r, (uint32_t(r) & 0x3b000) != 0x3b000);
-            }
             break;
     }
-    a.request = 0;
+    if (r >= 0x200 && r <= 0x207) {
+        const uint32_t i = StatusInstruction(a.status);
+        if (i == 0x18000)
+            TakeStatus(slot, 0x20030);
+        else if (i == 0x19000)
+            TakeStatus(slot, 0x1a010);
+        RunwayMemo(slot, Arrivals(), a.runway - 1);
+    } else if (r >= 0x400 && r <= 0x402) {
+        SpotOrRunwayChosen(slot, a);
+    } else if (r >= 0x600 && r <= 0x613) {
+        ClearanceHeard(slot, a);
+    } else {
+        // The result is itself the next status.
+        TakeStatus(slot, r, (uint32_t(r) & 0x3b000) != 0x3b000);
+    }
 }
