@@ -30,25 +30,8 @@ void Called(const char* format, ...) {
 // ---- traffic simulation ----
 void UpdateAircraft(int) {}
 
-// ---- cameras and scene animation ----
-namespace {
-CameraRecord g_camera = {};
-}  // namespace
-CameraRecord& GetCameraRecord() { return g_camera; }
-void CameraReset() {}
-void SetCameraModeNumber(int) {}
-// Until the cameras exist: the panoramic view (mode 0x1000) of the airport from the
-// scenario's camera block, set at once.
-void CameraMain(int ticks) {
-    CameraRecord& c = GetCameraRecord();
-    if (!ticks || (c.state & kCameraModeMask) != 0x1000) return;
-    if (!CameraOffsetFromObject(&c.target, c.object, &c.eye)) return;
-    c.rotate = c.target;
-    KRN_Camera(GetEngine(), 0, &c.eye, &c.rotate, &c.scale, c.zoom, 0.0);
-}
+// ---- ground support ----
 void GroundSupportMain(int) {}
-void RotateRadarAntennas(int) {}
-void MoveMarker(int) {}
 
 // ---- controller interface ----
 namespace {
@@ -88,18 +71,6 @@ int GetCommandMenuCount() { return 0; }
 int GetSelectedAircraft() { return g_selected; }
 void SetSelectedAircraft(int slot) { g_selected = slot; }
 
-void SetDefaultCamera(int ticks, int far) {
-    Called("SetDefaultCamera %d %d", ticks, far);
-    const ScenarioWorld& w = GetScenarioHeader().world;
-    CameraRecord& c = GetCameraRecord();
-    c.state = 0x1000;
-    c.object = kObjectAirport;
-    c.offset = tagKRN3D{double(w.eye[0]), double(w.eye[1]), double(w.eye[2]), 0};
-    c.target = tagKRN3D{double(w.aim[0]), double(w.aim[1]), double(w.aim[2]), 0};
-    c.distance = c.goaldist = w.distance;
-    c.scale = tagKRN3D{1, 1, 1, 0};
-    c.zoom = 50.0;
-}
 // Until the ground support exists, its two questions read the owner words (`state`) of the tugs
 // (slots 30, 31) and service cars (32, 33) as the ground events leave them.
 namespace {
@@ -134,6 +105,7 @@ int AddMenuItem(int code, int aircraft, int column) {
     return -1;
 }
 MenuItem* GetCommandMenuItem(int) { return nullptr; }
+void DrawInfoLine() { Called("DrawInfoLine"); }
 // Until the window exists its countdown is set as the window sets it.
 void DrawRadioText(int x, int y, const char* text, int seconds) {
     Called("DrawRadioText %d %d %s %d", x, y, text, seconds);
@@ -141,3 +113,4 @@ void DrawRadioText(int x, int y, const char* text, int seconds) {
 }
 int GetRadioTextCountdown() { return g_radiotextcountdown; }
 void SetRadioTextCountdown(int ticks) { g_radiotextcountdown = ticks; }
+

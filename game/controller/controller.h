@@ -99,6 +99,8 @@ void DrawFlightInfo(int slot);
 void PropagateStatus(int slot, int32_t status);
 // The number of items the command menu shows (0: no menu).
 int GetCommandMenuCount();
+// Draws the camera's caption (GetCameraCaption) at the panel's lower right.
+void DrawInfoLine();
 
 // ---- per frame ----
 void ExchangeMain(int ticks);

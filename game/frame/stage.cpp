@@ -250,6 +250,7 @@ void StageSetup() {
     SetTitleStep("ゲーム開始");
     ResetFrameClock();
     ShowStageResult(STAGE_START);
+    CreateMarker();
 }
 
 void StageExit() {
@@ -257,6 +258,7 @@ void StageExit() {
     for (int v = 0; v <= 18; ++v)
         if (v != 13) TOV_WaveStop(v);  // the music stops with the stage's other content
     if (GetStageState() != STAGE_PLAY) ResumeGame();
+    DeleteMarker();
     SaveDisplayLayout();
     if (f.mainwnd) ShowWindow(f.mainwnd, SW_HIDE);
     const tagCELL& wallpaper = GetStageCells().wallpaper;

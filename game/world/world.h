@@ -249,14 +249,62 @@ struct CameraRecord {
 // The game's one camera record.
 CameraRecord& GetCameraRecord();
 
-// ---- objects, camera and scene animation ----
+// ---- objects ----
 // Deletes the slot's layer with its subtree and clears the record (and, below 20, the aircraft
 // record's `used` and `id`); a slot without a layer is left untouched.
 void DeleteObject(int slot);
+
+// ---- the cameras ----
+// A state word is a mode (bits 12-19) and a transition phase (bits 20-27).
+constexpr int kCameraPhaseShift = 20;
+constexpr uint32_t CameraPhase(uint32_t phase) { return phase << kCameraPhaseShift; }
+constexpr int kCameraModes = 13;  // the player's mode numbers 0-12
+constexpr int kCameraCaptionMax = 31;
+// Stage reset: state 0x100, object 0, eye and angles zero, scale 1, zoom 50.0, distance 0.
 void CameraReset();
+// Sets a view: `code` a mode (0 keeps the current state) with a phase (none: jump, 0x10);
+// `slot` the followed object (-1, and -2 for modes 0x5000-0x7000, keep the current one); the
+// offset and target when given; the phase's distance unless 0.0. Returns 1, or 0 (nothing
+// changed) for a mode outside 0x1000-0x7000 or a slot whose object is not in use.
+int SetCamera(uint32_t code, int slot, const tagKRN3D* offset, const tagKRN3D* target,
+              double distance);
 // The panoramic view of the airport from the scenario's camera block, gliding over `ticks`
-// (0 jumps); `far` chooses the slow turn.
+// (0 jumps; a glide while an aircraft is selected shows the marker); `far` chooses the slow
+// turn. The caption becomes "PANORAMIC CAM".
 void SetDefaultCamera(int ticks, int far);
+// Applies the current mode number to the aircraft in `slot` (nothing for -1): its view, zoom,
+// transition and scenery, and the caption; with `select` the information panel and the command
+// menu are pointed at it first. A change while no transition runs (or in its last part) starts
+// from the view of the aircraft followed so far.
+void SetCameraMode(int select, int slot);
+// The camera mode number (0-12) the player chose; other numbers are refused.
+void SetCameraModeNumber(int mode);
+int GetCameraModeNumber();
+// The caption of the current view (at most 31 characters).
+const char* GetCameraCaption();
+// The per-frame camera step; `ticks` are the frame's unpaused ticks (0: nothing happens). Each
+// tick places the eye by the mode or moves the transition, and sets the engine's camera 0; then
+// the scenery follows the eye (near or far airport, the woods) and the weather moves (while in
+// play, or whenever a transition ran).
+void CameraMain(int ticks);
+
+// ---- the marker, the radar antennas and the light runs ----
+// The marker: four chips at the engine's chip slots capacity - 10 to - 7 in the root layer
+// "ExMark1" (made unique), at (0, 100, 0), hidden. DeleteMarker removes it.
+void CreateMarker();
+void DeleteMarker();
+// The marker layer, 0 when there is none.
+tagKRNL* GetMarker();
+// Shows (1) or hides (0) the marker; nothing without one.
+void ShowMarker(int flag);
+// Per frame while an aircraft is selected: the marker hovers 15 above it, grows with the
+// camera's distance beyond 300 (1 + (d - 300) x 0.004) and turns by `ticks` degrees.
+void MoveMarker(int ticks);
+// Per frame: each antenna turns by 3 degrees a tick (kept in 0-359 by one step of 360).
+void RotateRadarAntennas(int ticks);
+// At night or in rain, once a frame: the three light runs step along their lines by the ticks
+// of the game minute (30 steps); a run the airport lacks is skipped.
+void StepStLights();
 
 // ---- the boarding bridges ----
 // One row per spot 0-15: the bridge's three pose layers (null where the spot has no bridge),
@@ -269,12 +317,47 @@ using BridgeTable = std::array<BridgeRow, kBridgeRows>;
 BridgeTable& GetBridgeTable();
 
 // ---- ground support and ground events ----
-// 1 when a tug and its service car are both free.
+// The object slots of the apron's vehicles and effects.
+enum GroundSlot : int {
+    kSlotTug1 = 30,  // push-back tugs "tag1", "tag2"
+    kSlotTug2 = 31,
+    kSlotCar1 = 32,  // service cars "gs_car1", "gs_car2"
+    kSlotCar2 = 33,
+    kSlotCar3 = 34,  // the second service pair: claimed, never loaded
+    kSlotCar4 = 35,
+    kSlotPc1 = 44,  // "pc1", "pc2": loaded and switched off
+    kSlotPc2 = 45,
+    kSlotMarshal1 = 46,  // the marshallers "ms1", "ms2"
+    kSlotMarshal2 = 47,
+    kSlotSmoke1 = 60,  // touchdown smoke or landing spray "smk1", "smk2"
+    kSlotSmoke2 = 61,
+    kSlotSmoke3 = 62,  // water smoke "smk3", "smk4" (rain only)
+    kSlotSmoke4 = 63,
+    kSlotGroundFirst = 70,  // 70-89: records of ground event 40
+    kSlotGroundLast = 89,
+};
+// Stage set-up: loads the tugs, service cars, passenger cars, marshallers (their night form on
+// a night stage) and the smoke objects (spray and water smoke on a rainy stage), all switched
+// off, and finds their sub-layers; the propeller selector is cleared.
+void SetupGroundSupport();
+// Stage exit: deletes them again (62 and 63 only on a rainy stage).
+void ReleaseGroundSupport();
+// 1 when tug 1 and service car 1, or tug 2 and service car 2, are both free.
 int IsGroundSupportFree();
-// 2 when a tug already holds the aircraft, else 1 when a tug is free, else 0.
+// 2 when the aircraft holds a tug, else 1 when a tug is free, else 0.
 int CheckTugForAircraft(int slot);
-// A numbered ground event for the aircraft in `slot`; the result matters only for some codes.
+// Per frame with the world ticks: smoke puffs and sprays, tugs at their aircraft, the
+// propeller frames of the selected aircraft, the marshallers' signs and the service cars'
+// cargo runs. 0 ticks redraws the current frames without advancing them.
+void GroundSupportMain(int ticks);
+// The propeller-animation selector: aircraft slot + 1, 0 none.
+void SetPropellerSelector(int value);
+int GetPropellerSelector();
+// A numbered ground event for the aircraft in `slot`. Returns 0 when the event needs a vehicle
+// and none is free; for event 1050 the announcement's result (0 while both announcement voices
+// speak); otherwise 1.
 int GroundEvent(int slot, int code);
+// Gives a vehicle back: code 5 the aircraft's tug, codes 10 and 20 the car in its `link`.
 void GroundEventCancel(int slot, int code);
 
 // ---- weather: clouds, rain, smoke particles and height sway ----
@@ -333,14 +416,6 @@ SmokeSource& GetSmokeSource();
 // height; WindSway2 four times as wide. `ticks` the world tick counter.
 double WindSway(int aircraft, int ticks, int height);
 double WindSway2(int aircraft, int ticks, int height);
-
-// The camera mode number (0-12) the player chose.
-void SetCameraModeNumber(int mode);
-// The per-frame camera step; `ticks` are the frame's unpaused ticks.
-void CameraMain(int ticks);
-void GroundSupportMain(int ticks);
-void RotateRadarAntennas(int ticks);
-void MoveMarker(int ticks);
 
 // ---- geometry (degrees; x and z horizontal, y up; heading 0 along +z, 90 along +x) ----
 // Every function is pure but for the turn and pitch steps, which write the aircraft's

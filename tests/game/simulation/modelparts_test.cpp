@@ -148,15 +148,20 @@ TEST_F(ModelPartTest, NoseGearAndHolding) {
 }
 
 TEST_F(ModelPartTest, LeavingTheScene) {
+    O(kObjectAirport).used = 1;  // the panoramic view looks at the airport
     for (int code : {0x6000, 0x6002}) {
+        CameraReset();
         Load("JAL", "B767");
         A(0).strip = 0x1402;
         SetSelectedAircraft(0);
         EXPECT_EQ(SetModelPart(0, code), 1);
         EXPECT_EQ(GetSelectedAircraft(), -1);
-        for (const char* call :
-             {"HideCommandMenu", "SetDefaultCamera 30 0", "HideFlightInfo", "ClearRadarLabel 0"})
+        for (const char* call : {"HideCommandMenu", "HideFlightInfo", "ClearRadarLabel 0"})
             EXPECT_TRUE(Called(call)) << call;
+        // The panoramic view glides in over 30 ticks.
+        EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
+        EXPECT_EQ(GetCameraRecord().state, 0x1000u | CameraPhase(0x20));
+        EXPECT_EQ(GetCameraRecord().count, 30);
         EXPECT_EQ(A(0).strip, 0x1f02);
         const bool deleted = code == 0x6000;
         EXPECT_EQ(O(0).layer != nullptr, !deleted);

@@ -46,6 +46,7 @@ class Tables : public ::testing::Test {
 inline int LoadTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
 inline int DropTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
 inline int Light(tagKRN*, int) { return 1; }
+inline int Camera(tagKRN*, int) { return 1; }
 
 // A layer file of one layer `name` holding `chips` triangles.
 inline std::string LayerText(const std::string& name, int chips) {
@@ -66,6 +67,7 @@ class Stage : public Tables {
         krn_->ACC_LOADTEXTURE = LoadTexture;
         krn_->ACC_DELETETEXTURE = DropTexture;
         krn_->LGT_LIGHT = Light;
+        krn_->ACC_CAMERA = Camera;
         FrameHandles& f = Handles();
         saved_ = f;
         f.engine = krn_.get();
