@@ -113,4 +113,3 @@ void DrawRadioText(int x, int y, const char* text, int seconds) {
 }
 int GetRadioTextCountdown() { return g_radiotextcountdown; }
 void SetRadioTextCountdown(int ticks) { g_radiotextcountdown = ticks; }
-

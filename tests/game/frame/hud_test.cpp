@@ -322,7 +322,9 @@ TEST_F(Hud, TheStartBannerCounts30TicksWithTheStagesMusic) {
         }
         StageBannerMain(c.ticks);
         EXPECT_EQ(GetStageState(), STAGE_PLAY) << c.ticks;
-        EXPECT_EQ(StandInCalls(), std::vector<std::string>{"SetDefaultCamera 30 0"});
+        // The panoramic view comes back (its caption drawn).
+        EXPECT_EQ(StandInCalls(), std::vector<std::string>{"DrawInfoLine"});
+        EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
         EXPECT_EQ(s()->sprite[kSpriteBanner].cell, nullptr) << "no picture";
     }
 }

@@ -466,8 +466,10 @@ TEST_F(InstructionTest, ParkedAircraftIsDeselectedOnlyAtRest) {
     O(kSlot).speed = 0.0;
     ExecuteInstruction(kSlot);
     EXPECT_EQ(GetSelectedAircraft(), -1);
-    EXPECT_EQ(Effects(), (std::vector<std::string>{"HideCommandMenu", "SetDefaultCamera 30 0",
-                                                   "HideFlightInfo"}));
+    // The panoramic view comes back (its caption drawn).
+    EXPECT_EQ(Effects(),
+              (std::vector<std::string>{"HideCommandMenu", "DrawInfoLine", "HideFlightInfo"}));
+    EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
 }
 
 TEST_F(InstructionTest, TakenStatusReachesLinksMenuAndPanel) {
