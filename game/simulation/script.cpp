@@ -161,11 +161,11 @@ Outcome Approach(const Step& s) {
     const int32_t* w = s.op.word;
     const int32_t* routes = GetScenarioHeader().world.routesets;
     const int slots = int(std::size(GetScenarioHeader().world.routesets));
-    int p = a.target;
+    int64_t p = a.target;
     if (p == -1) {
         if (w[4] < 0 || w[4] >= slots) return script::Fault(s, "no such configuration slot");
         a.approach = w[4];
-        p = routes[w[4]] + 1;
+        p = int64_t(routes[w[4]]) + 1;
     }
     const int entries = int(std::size(a.approachtab));
     if (p != 0) {
@@ -173,13 +173,13 @@ Outcome Approach(const Step& s) {
         const ApproachEntry& e = a.approachtab[p - 1];
         char name[sizeof e.name];
         if (e.variant[0][0]) {
-            const int v = a.approachitem - 0x100;
+            const int64_t v = int64_t(a.approachitem) - 0x100;
             if (v < 0 || v >= 3) return script::Fault(s, "no such approach variant");
             script::CopyField(name, sizeof name, e.variant[v]);
         } else {
             script::CopyField(name, sizeof name, e.name);
         }
-        script::Calls().setStripRunwayMemo(s.slot, p - 1);
+        script::Calls().setStripRunwayMemo(s.slot, int(p - 1));
         return Load(s, name);
     }
     const tagKRN3D point = {double(w[1]), 0, double(w[2]), 0};
@@ -240,7 +240,7 @@ Outcome RunFlow(const Step& s, bool* known) {
         }
         case 210: {
             const int target = w[0] > 1000 ? a.course : w[0];
-            const int heading = int(std::lround(o.angle.y)) % 360;
+            const int heading = script::Degrees(script::Whole(o.angle.y));
             const bool stopped = a.phase == PHASE_TAXI_TO_POINT && (o.state & 1) && o.speed < 0.03;
             return Waits(heading == target || stopped) ? STAY : ADVANCE;
         }
@@ -252,7 +252,8 @@ Outcome RunFlow(const Step& s, bool* known) {
             return !b || b->phase == w[1] ? STAY : ADVANCE;
         }
         case 230:
-            a.timer = w[0] * script::kFramesPerSecond;
+            a.timer = int32_t(std::clamp<int64_t>(int64_t(w[0]) * script::kFramesPerSecond,
+                                                  INT32_MIN, INT32_MAX));
             return ADVANCE;
         case 240:
             return Waits(script::Compare(w[0], o.speed, script::Knots(w[1]))) ? STAY : ADVANCE;
@@ -333,7 +334,7 @@ Outcome RunFlow(const Step& s, bool* known) {
         }
         case 5030: {
             if ((uint32_t(w[0]) & 0xfffff000) != 0x40000) return ADVANCE;
-            const int group = a.choice - 1, line = a.subchoice - 1;
+            const int64_t group = int64_t(a.choice) - 1, line = int64_t(a.subchoice) - 1;
             if (group < 0 || group >= kSpotGroups || line < 0 || line >= kSpotGroupLines)
                 return script::Fault(s, "no spot group line of choice and subchoice");
             script::CopyField(a.routenames[group * kSpotGroupLines + line].name2, 16, s.op.text[0]);
@@ -342,7 +343,7 @@ Outcome RunFlow(const Step& s, bool* known) {
         case 500:
             return Load(s, s.op.text[0]);
         case 510: {
-            const int n = a.runway != 0 ? a.runway - 1 : w[0];
+            const int64_t n = a.runway != 0 ? int64_t(a.runway) - 1 : w[0];
             if (n < 0 || n >= int(std::size(a.names)))
                 return script::Fault(s, "no such candidate name");
             char name[sizeof a.names[0].name];
@@ -360,7 +361,7 @@ Outcome RunFlow(const Step& s, bool* known) {
         }
         case 530: {
             if (a.runway == 0) return STAY;
-            const int line = (a.runway & 3) - 1, group = a.runway / 4 - 1;
+            const int64_t line = (a.runway & 3) - 1, group = int64_t(a.runway / 4) - 1;
             if (line < 0 || group < 0 || group >= kSpotGroups)
                 return script::Fault(s, "no spot group line of runway");
             return Load(s, a.routenames[group * kSpotGroupLines + line].name);
@@ -368,7 +369,7 @@ Outcome RunFlow(const Step& s, bool* known) {
         case 540:
             return Approach(s);
         case 550: {
-            const int g = a.sidgroup - 1, e = a.sidentry - 1;
+            const int64_t g = int64_t(a.sidgroup) - 1, e = int64_t(a.sidentry) - 1;
             if (g < 0 || g >= kRouteGroups || e < 0 || e >= kRouteEntries)
                 return script::Fault(s, "no route entry of the departure route");
             char name[64];

@@ -53,7 +53,7 @@ void TakeOff(const Step& s, int phase) {
     s.o.state = 0;
     a.tspeed = Knots((s.o.hold & 2) ? 225 : 250);
     a.sstep = a.tspeed / 600;
-    a.talt = Feet(a.ground + 1000);
+    a.talt = Feet(double(a.ground) + 1000);
     a.plimit = 10.0;
 }
 
@@ -122,14 +122,15 @@ Outcome Setting(const Step& s) {
         a.setting = value;
     } else if (kind == 0x130) {
         const char* runways = GetStageRunways().runways;
-        const int n = a.runway - 1;
+        const int64_t n = int64_t(a.runway) - 1;
         if (n < 0 || n >= int(std::strlen(runways)))
             return Fault(s, "no runway text character of runway");
         if (runways[n] == '0') a.setting = value;
     } else {
         const int slots = int(std::size(GetScenarioHeader().world.routesets));
         if (a.approach < 0 || a.approach >= slots) return Fault(s, "no such configuration slot");
-        if (GetScenarioHeader().world.routesets[a.approach] == kind - 0x100) a.setting = value;
+        if (GetScenarioHeader().world.routesets[a.approach] == int64_t(kind) - 0x100)
+            a.setting = value;
     }
     return ADVANCE;
 }
@@ -273,8 +274,7 @@ bool RunAction(const Step& s, Outcome* outcome) {
         case 37: {
             const bool away = s.op.opcode == 37;
             Point(a, w[0], w[1]);
-            a.course = away ? (w[2] + 180) % 360 : w[2];
-            if (a.course < 0) a.course += 360;
+            a.course = away ? Degrees(int64_t(w[2]) + 180) : w[2];
             if (a.phase == PHASE_MANOEUVRE) {
                 o.state = away ? 0x11000 : 0xf000;
                 away ? TurnAndMoveRadius2(s.slot) : TurnAndMoveRadius(s.slot);
@@ -318,7 +318,7 @@ bool RunAction(const Step& s, Outcome* outcome) {
         case 50:
         case 51:
             a.talt = Feet(w[0]);
-            a.plimit = a.talt < o.pos.y ? -w[1] : w[1];
+            a.plimit = a.talt < o.pos.y ? -double(w[1]) : double(w[1]);
             if (s.op.opcode == 51) a.prate = double(w[2]) / kFramesPerSecond;
             break;
         case 60: {
@@ -336,9 +336,8 @@ bool RunAction(const Step& s, Outcome* outcome) {
             break;
         }
         case 61: {
-            Point(a, int32_t(std::nearbyint(o.pos.x)), int32_t(std::nearbyint(o.pos.z)));
-            a.course = int(std::nearbyint(o.angle.y)) % 360;
-            if (a.course < 0) a.course += 360;
+            Point(a, Whole(o.pos.x), Whole(o.pos.z));
+            a.course = Degrees(Whole(o.angle.y));
             PhaseAndCopy(a, PHASE_SPOT_IN);
             o.state = 0x11;
             break;

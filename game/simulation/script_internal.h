@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cmath>
 #include <cstdint>
 
 #include "simulation/script_ops.h"
@@ -27,6 +28,16 @@ constexpr int kFramesPerSecond = 30;
 // Knots to world units per tick and feet to world units, multiplied out in this order.
 inline double Knots(double knots) { return knots * 1.852 / 108; }
 inline double Feet(double feet) { return feet * 0.3048; }
+
+// A double rounded to the nearest whole number (halves to even) and held to 32 bits; NaN is 0.
+inline int32_t Whole(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return INT32_MAX;
+    if (v <= -2147483648.0) return INT32_MIN;
+    return int32_t(std::nearbyint(v));
+}
+// A heading in whole degrees 0-359.
+inline int32_t Degrees(int64_t v) { return int32_t(((v % 360) + 360) % 360); }
 
 // The table of calls in use.
 const ScriptServices& Calls();

@@ -1170,6 +1170,39 @@ TEST_F(Script, IdsOfAircraftNotInPlay) {
     EXPECT_TRUE(F().faults.empty());
 }
 
+TEST_F(Script, OperandsAtTheEndsOfTheirRange) {
+    Air(0, 1);
+    AircraftRecord& a = A(0);
+    Run(0, "wait 0x7fffffff\n.word -1");
+    Ticks(0, 1);
+    EXPECT_EQ(a.timer, INT32_MAX);
+    a.timer = 0;
+    Run(0, "taxiaway 0 0 0x7fffffff\nheight 1000 0x80000000\nsetting 0x80000000 1");
+    O(0).pos.y = 1000;
+    a.approach = 0;
+    Ticks(0, 3);
+    EXPECT_EQ(a.course, (2147483647LL + 180) % 360);
+    EXPECT_EQ(a.plimit, 2147483648.0);
+    EXPECT_EQ(a.setting, 0);
+    // The runway word at its lowest names no candidate and no spot line.
+    for (const char* source : {"loadcandidate 0", "loadspot"}) {
+        a.runway = INT32_MIN;
+        F().faults.clear();
+        Run(0, source, source);
+        Ticks(0, 1);
+        EXPECT_EQ(F().faults.size(), 1u) << source;
+    }
+    // Parking where it stands, far out or nowhere.
+    for (double x : {1e12, -1e12, std::nan("")}) {
+        O(0).pos = {x, 0, x, 0};
+        O(0).angle.y = x;
+        Run(0, "park");
+        Ticks(0, 1);
+        EXPECT_GE(a.course, 0) << x;
+        EXPECT_LT(a.course, 360) << x;
+    }
+}
+
 // ---- loading with the game's own services ----
 
 TEST_F(Script, LoadingAMissingScriptWarnsAndTheQuietFormChangesNothing) {

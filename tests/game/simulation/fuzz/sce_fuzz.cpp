@@ -3,6 +3,7 @@
 // airport beside a second one, with fake services that accept or refuse by the input's bytes
 // (the radio queue, the menu, sounds, events and creations) and serve the input again as the
 // script "fuzz". The script's position stays -1 or inside the loaded bytes, on a word.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -71,7 +72,10 @@ const ScriptServices kFakes = {
     [](int, int, int, int, int, int, int, int, const char* text) {
         if (std::strlen(text) > size_t(kScriptMaxBytes)) std::abort();
     },
-    [](int, int, const char*, int seconds) { g_countdown = seconds > 0 ? seconds * 30 : seconds; },
+    [](int, int, const char*, int seconds) {
+        g_countdown =
+            seconds > 0 ? int(std::min<int64_t>(int64_t(seconds) * 30, INT32_MAX)) : seconds;
+    },
     []() { return g_countdown; },
     [](int ticks) { g_countdown = ticks; },
     [](int slot, int, const char* name) {
