@@ -88,6 +88,12 @@ const ScriptServices kGame = {
 
 // ---- loading ----
 
+// A script's name, copied first: it may lie in the very buffer the script is read into.
+struct Name {
+    char text[64];
+    explicit Name(const char* name) { std::snprintf(text, sizeof text, "%s", name ? name : ""); }
+};
+
 void SetName(int slot, const char* name) {
     if (slot >= 0 && slot < kAircraftSlots)
         std::snprintf(g_names[slot], sizeof g_names[slot], "%s", name ? name : "");
@@ -136,12 +142,9 @@ Outcome Jump(const Step& s, int32_t target) {
     return MOVED;
 }
 
-// Loads a script named by a record; the position is then that of the new script. The name
-// may lie in the buffer the new script is read into: it is copied first.
+// Loads a script named by a record; the position is then that of the new script.
 Outcome Load(const Step& s, const char* name) {
-    char copy[64];
-    std::snprintf(copy, sizeof copy, "%s", name);
-    LoadScript(s.slot, copy);
+    LoadScript(s.slot, name);
     return MOVED;
 }
 
@@ -505,6 +508,8 @@ const char* GetScriptName(int slot) {
 int PlaceScript(int slot, const uint8_t* bytes, size_t size, const char* name) {
     AircraftRecord* a = AircraftAt(slot);
     if (!a || !a->script) return 0;
+    const Name copy(name);
+    name = copy.text;
     const size_t n = std::min(size, size_t(kScriptBufferSize));
     if (n && bytes) std::memmove(a->script, bytes, n);
     Loaded(slot, *a, bytes ? n : 0, name);
@@ -514,6 +519,8 @@ int PlaceScript(int slot, const uint8_t* bytes, size_t size, const char* name) {
 int LoadScript(int slot, const char* name) {
     AircraftRecord* a = AircraftAt(slot);
     if (!a || !name) return 0;
+    const Name copy(name);
+    name = copy.text;
     if (ReadInto(slot, *a, name)) {
         TraceLoad(slot, name, 1);
         return 1;
@@ -528,7 +535,10 @@ int LoadScript(int slot, const char* name) {
 
 int GetMoveScript(int aircraft, const char* name) {
     AircraftRecord* a = AircraftAt(aircraft);
-    if (!a || !a->script || !name || !script::Calls().scriptExists(name)) return 0;
+    if (!a || !a->script || !name) return 0;
+    const Name copy(name);
+    name = copy.text;
+    if (!script::Calls().scriptExists(name)) return 0;
     if (ReadInto(aircraft, *a, name)) {
         TraceLoad(aircraft, name, 1);
         return 1;

@@ -386,6 +386,8 @@ bool RunAction(const Step& s, Outcome* outcome) {
             b->sstep = a.sstep;
             LoadScript(f, text[0]);
             fo->state = 0;
+            // An aircraft that followed itself now runs the script it loaded.
+            if (f == s.slot) r = MOVED;
             break;
         }
         case 92:

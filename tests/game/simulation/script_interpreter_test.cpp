@@ -691,6 +691,21 @@ TEST_F(Script, FollowingReleasingAndLinking) {
     EXPECT_TRUE(F().faults.empty());
 }
 
+TEST_F(Script, AnAircraftThatFollowsItselfReleasesItselfIntoAScriptItNamesInItsOwnBuffer) {
+    Air(0, 10);
+    A(0).leader = 0;
+    Run(0, "release 10 \"gone\"");  // no such script: the buffer is emptied under the name
+    Ticks(0, 1);
+    EXPECT_STREQ(GetScriptName(0), "gone");
+    EXPECT_EQ(WordAt(0, 0), -1);
+    File("back", "formation 1");
+    A(0).leader = 0;
+    Run(0, "release 10 \"back\"");
+    Ticks(0, 2);
+    EXPECT_STREQ(GetScriptName(0), "back");
+    EXPECT_EQ(A(0).formation, 1);
+}
+
 TEST_F(Script, FollowingAMissingAircraftOnlyMovesOn) {
     Air(0, 10);
     Run(0, "follow 5 1 2 3 4 5\ncatchup -4 1 2 3\nformation 1");
