@@ -5,6 +5,7 @@
 #include "script_fixture.h"
 
 using scripttest::F;
+using scripttest::FakeServices;
 using scripttest::Made;
 using scripttest::ScriptCase;
 
@@ -985,6 +986,33 @@ TEST_F(Script, CreatingAndReadyingAircraft) {
                          "createAircraftById 1012 22 909 3 2 0 [] 0 dep34r 1 0"}));
     EXPECT_EQ(O(0).hold, 1);
     EXPECT_EQ(GetGameClock().end, 1012);
+}
+
+TEST_F(Script, ADeferredCreationKeepsItsOwnRecord) {
+    // The game's creation: with every slot assigned, the aircraft waits in the retry queue.
+    ScriptServices calls = FakeServices();
+    calls.createAircraft = GameScriptServices().createAircraft;
+    calls.createAircraftById = GameScriptServices().createAircraftById;
+    SetScriptServices(&calls);
+    for (int s = 0; s < kAircraftSlots; ++s) Air(s, 100 + s);
+    GetGameClock().clock = 1012;
+    Run(0,
+        "create 21 -6000 9000 4000 230 160 1501 \"JAL\" \"B767\" \"KRG\" 0 5 1005 1 0 "
+        "\"arr34l\"\nready 22 909 3 2 \"dep0_34r\"\nformation 1");
+    Ticks(0, 3);
+    std::memset(A(0).script, 0, kScriptBufferSize);  // the script's record is gone
+    ASSERT_EQ(GetRetryQueue().count, 2);
+    const RetryEntry& first = GetRetryQueue().entries[0];
+    EXPECT_EQ(first.opcode, TT_CREATE);
+    EXPECT_EQ(first.due, 1013);
+    EXPECT_EQ(first.flight.id, 21);
+    EXPECT_EQ(first.flight.time, 1012);
+    EXPECT_STREQ(first.flight.airline, "JAL");
+    EXPECT_STREQ(first.flight.script, "arr34l");
+    const RetryEntry& second = GetRetryQueue().entries[1];
+    EXPECT_EQ(second.opcode, TT_READY);
+    EXPECT_EQ(second.ready.id, 22);
+    EXPECT_STREQ(second.ready.script, "dep0_34r");
 }
 
 // ---- records that would read or write outside their place stand ----
