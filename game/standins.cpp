@@ -30,8 +30,8 @@ void Called(const char* format, ...) {
 // ---- traffic simulation ----
 void UpdateAircraft(int) {}
 
-// ---- ground support ----
-void GroundSupportMain(int) {}
+// ---- traffic simulation: the tick the aircraft update simulates within the frame ----
+int GetUpdateTickStep() { return 0; }
 
 // ---- controller interface ----
 namespace {
@@ -71,28 +71,6 @@ int GetCommandMenuCount() { return 0; }
 int GetSelectedAircraft() { return g_selected; }
 void SetSelectedAircraft(int slot) { g_selected = slot; }
 
-// Until the ground support exists, its two questions read the owner words (`state`) of the tugs
-// (slots 30, 31) and service cars (32, 33) as the ground events leave them.
-namespace {
-int Owner(int slot) {
-    const ObjectTable* t = GetObjectTable();
-    return t ? (*t)[size_t(slot)].state : 0;
-}
-}  // namespace
-int IsGroundSupportFree() {
-    Called("IsGroundSupportFree");
-    return (Owner(30) == 0 && Owner(32) == 0) || (Owner(31) == 0 && Owner(33) == 0);
-}
-int CheckTugForAircraft(int slot) {
-    Called("CheckTugForAircraft %d", slot);
-    if (Owner(30) == slot + 1 || Owner(31) == slot + 1) return 2;
-    return Owner(30) == 0 || Owner(31) == 0 ? 1 : 0;
-}
-int GroundEvent(int slot, int code) {
-    Called("GroundEvent %d %d", slot, code);
-    return 1;
-}
-void GroundEventCancel(int slot, int code) { Called("GroundEventCancel %d %d", slot, code); }
 // ---- recorded stand-ins of the calls the aircraft scripts make ----
 namespace {
 int g_radiotextcountdown = 0;

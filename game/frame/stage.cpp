@@ -230,6 +230,7 @@ void StageSetup() {
     ClearAircraftTable();
     LoadAirport();
     SetTitleStep("ＧＳ初期化");
+    SetupGroundSupport();
     ResetTimetable();
     RunTimetable();
     SetupWeather();
@@ -268,6 +269,7 @@ void StageExit() {
     StopBgm();
     if (HasResourceFlag(RESOURCE_AIRPORT)) {
         for (int slot = 0; slot < kAircraftSlots; ++slot) DeleteObject(slot);
+        ReleaseGroundSupport();
         DeleteObject(kObjectAirport);
         SetResourceFlag(RESOURCE_AIRPORT, 0);
         DeleteWeather();

@@ -359,6 +359,9 @@ int GetPropellerSelector();
 int GroundEvent(int slot, int code);
 // Gives a vehicle back: code 5 the aircraft's tug, codes 10 and 20 the car in its `link`.
 void GroundEventCancel(int slot, int code);
+// From the traffic simulation: the number of the tick the aircraft update is simulating within
+// the frame (0 the first), which ground event 40 stamps its record with.
+int GetUpdateTickStep();
 
 // ---- weather: clouds, rain, smoke particles and height sway ----
 // The stage's weather layers under the master layer (0 where none was built): the clouds (with

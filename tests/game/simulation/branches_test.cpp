@@ -179,7 +179,7 @@ class BranchTest : public OrdersCase {
         GetStageWeather() = StageWeather{c.winddir, c.windspeed, 1013};
         for (int p = 0; p < 5; ++p) GetStripQueue()[size_t(p)] = c.stripsfull ? 9 : 0;
         GetHud() = HudNumbers{};
-        StandInCalls().clear();
+        ClearCalls();
         return a;
     }
     static std::vector<std::string> Memos() {
@@ -252,7 +252,7 @@ TEST_F(BranchTest, EmergencyCodes) {
         a.emcode = 0x77;
         for (int32_t& p : a.emparam) p = 0;
         SetSelectedAircraft(kSlot);
-        StandInCalls().clear();
+        ClearCalls();
         DeclareEmergency(kSlot, c.code, 801, 802, -1, 9);
         EXPECT_EQ(a.status, c.status);
         EXPECT_EQ(a.emcode, c.emcode);
@@ -265,7 +265,7 @@ TEST_F(BranchTest, EmergencyCodes) {
     a.links = 1;
     a.mark = 1;
     SetSelectedAircraft(-1);
-    StandInCalls().clear();
+    ClearCalls();
     DeclareEmergency(kSlot, 0xf0000, 1, 2, 3, 4);
     EXPECT_EQ(Effects(), std::vector<std::string>{"PropagateStatus 4 f0000"});
 }

@@ -141,7 +141,7 @@ TEST_F(CreationTest, KindsChooseStripAndParts) {
     int id = 1;
     for (const Case& c : cases) {
         GetScenarioHeader().night = c.night;
-        StandInCalls().clear();
+        ClearCalls();
         ASSERT_EQ(Create(MakeFlight(id, c.airline, c.type, c.kind)), 1) << c.what;
         const int s = Slot(id++);
         EXPECT_EQ(A(s).strip, c.strip) << c.what;
@@ -160,7 +160,7 @@ TEST_F(CreationTest, SpeedMemosDelayAndSpeakers) {
                           {201, nullptr}, {219, nullptr}, {210, nullptr}};
     int id = 1;
     for (const Case& c : cases) {
-        StandInCalls().clear();
+        ClearCalls();
         ASSERT_EQ(Create(MakeFlight(id, "ANA", "B777", 1, c.knots)), 1);
         const int s = Slot(id++);
         EXPECT_EQ(CountCalls("AddStripMemo"), c.memo ? 1 : 0) << c.knots;
@@ -168,7 +168,7 @@ TEST_F(CreationTest, SpeedMemosDelayAndSpeakers) {
             EXPECT_TRUE(Called("AddStripMemo " + S(s) + " " + c.memo)) << c.knots;
         }
     }
-    StandInCalls().clear();
+    ClearCalls();
     const uint32_t stress = GetHud().stress;
     ASSERT_EQ(CreateAircraft(MakeFlight(id, "JAL", "B767", 2, 210), 0, 4), 1);
     const int s = Slot(id);
@@ -378,7 +378,7 @@ TEST_F(CreationTest, ReadyAnAircraftInTheTable) {
                           {7, 0x1b02, 35, true},  {5, 0x1306, 7, false}, {9, 0x1306, 27, false},
                           {32, 0x1306, 35, false}};  // 32 keeps the strip it had
     for (const Case& c : cases) {
-        StandInCalls().clear();
+        ClearCalls();
         ReadyRecord k = MakeReady(6, c.kind);
         ASSERT_EQ(CreateAircraftById(k, 1, 0), 1) << c.kind;
         EXPECT_EQ(A(s).strip, c.strip) << c.kind;
@@ -387,7 +387,7 @@ TEST_F(CreationTest, ReadyAnAircraftInTheTable) {
     }
     // An aircraft at no spot gets no spot memo.
     ASSERT_EQ(Create(MakeFlight(7, "ANA", "B777")), 1);
-    StandInCalls().clear();
+    ClearCalls();
     ReadyRecord k = MakeReady(7, 2);
     ASSERT_EQ(CreateAircraftById(k, 1, 2), 1);
     EXPECT_EQ(CountCalls("AddStripMemo"), 1);  // only the delay

@@ -358,7 +358,7 @@ class InstructionTest : public OrdersCase {
               0xa6000, 0xac000, 0xb1000, 0xd0000, 0xd3000, 0xf0000, 0xf1000})
             AddExchange(i, {i >> 12, -1});
         // The aircraft in the other rows' wait lists must not take this one's turn away.
-        StandInCalls().clear();
+        ClearCalls();
     }
 };
 
@@ -378,7 +378,7 @@ TEST_F(InstructionTest, EachInstructionOneTick) {
         EXPECT_EQ(a.waitcount, c.waitcount == kSame ? before.waitcount : c.waitcount);
         EXPECT_EQ(a.timer, c.timer2 == kSame ? before.timer : c.timer2);
         EXPECT_EQ(O(kSlot).state, c.substate2 == kSame ? c.substate : c.substate2);
-        EXPECT_EQ(Effects(), c.calls);
+        EXPECT_EQ(Effects(), GroundFirst(c.calls));
         for (int p = 0; p < kExchangeRows; ++p) {
             const ExchangeRow& r = Row(p);
             if (p == c.row) {
@@ -479,8 +479,8 @@ TEST_F(InstructionTest, TakenStatusReachesLinksMenuAndPanel) {
     a.linked[0] = kOther;
     SetSelectedAircraft(kSlot);
     ExecuteInstruction(kSlot);
-    EXPECT_EQ(Effects(), (std::vector<std::string>{"PropagateStatus 3 26030", "BuildCommandMenu 3",
-                                                   "DrawFlightInfo 3", "GroundEvent 3 1030"}));
+    EXPECT_EQ(Effects(), GroundFirst({"PropagateStatus 3 26030", "BuildCommandMenu 3",
+                                      "DrawFlightInfo 3", "GroundEvent 3 1030"}));
 }
 
 TEST_F(InstructionTest, StripGoneResetsTheOrders) {

@@ -13,7 +13,7 @@ class ModelPartTest : public SimCase {
     // An aircraft of the model <type><airline> in slot 0, kind 3 (parts as loaded).
     const ObjectRecord& Load(const char* airline, const char* type) {
         EXPECT_EQ(CreateAircraft(MakeFlight(1, airline, type, 3), 1, 0), 1) << airline << type;
-        StandInCalls().clear();
+        ClearCalls();
         return O(0);
     }
     void SetAll(const ObjectRecord& o, std::initializer_list<const char*> parts, int sw) {
@@ -132,7 +132,7 @@ TEST_F(ModelPartTest, NoseGearAndHolding) {
         {0x1011, 1, 0, 0, 1, false},
     };
     for (const Case& c : cases) {
-        StandInCalls().clear();
+        ClearCalls();
         a.holding = c.holding;
         a.reqtimer = a.waitcount = 9;
         SetSelectedAircraft(c.selected);

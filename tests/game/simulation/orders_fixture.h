@@ -1,6 +1,6 @@
 // A stage for the tests of instructions, requests and exchange starts: the simulation's tables
 // (sim_fixture.h) with idle radio rows, empty wait lists, an exchange table the test fills, a
-// SID table, and the ground-support owner words free.
+// SID table, and the ground-support owner words free; the ground events are the real ones.
 #pragma once
 
 #include <string>
@@ -59,13 +59,17 @@ class OrdersCase : public SimCase {
             if (e == slot + 1) return true;
         return false;
     }
-    // The recorded calls, without the questions the stand-ins answer.
-    static std::vector<std::string> Effects() {
-        std::vector<std::string> out;
-        for (const std::string& c : StandInCalls())
-            if (c.rfind("IsGroundSupportFree", 0) != 0 && c.rfind("CheckTugForAircraft", 0) != 0)
-                out.push_back(c);
+    // The calls made: the ground events in their order, then the stand-ins' in theirs.
+    std::vector<std::string> Effects() const {
+        std::vector<std::string> out = GroundCalls();
+        for (const std::string& c : StandInCalls()) out.push_back(c);
         return out;
+    }
+    // A list of calls in the same order: its ground events first.
+    static std::vector<std::string> GroundFirst(std::vector<std::string> calls) {
+        std::stable_partition(calls.begin(), calls.end(),
+                              [](const std::string& c) { return c.rfind("GroundEvent", 0) == 0; });
+        return calls;
     }
     // A model part of the aircraft's body that the test can watch.
     tagKRNL* Part(const char* name) { return KRNL_CreateLayer(Handles().root, name); }

@@ -112,7 +112,7 @@ TEST_F(RequestTest, EachResult) {
         a.repeats = 0;
         O(kSlot).step = 9;
         SetSelectedAircraft(kSlot);
-        StandInCalls().clear();
+        ClearCalls();
         HandlePilotRequest(kSlot);
         EXPECT_EQ(a.status, c.to == kSame ? c.status : c.to);
         EXPECT_EQ(a.request, 0);
@@ -162,7 +162,7 @@ TEST_F(RequestTest, HoldAndItsEnd) {
     a.phase = PHASE_STILL;
     O(kSlot).speed = 0.0;
     a.request = 11 + 1;
-    StandInCalls().clear();
+    ClearCalls();
     HandlePilotRequest(kSlot);
     EXPECT_EQ(a.holding, 0);
     EXPECT_EQ(a.phase, PHASE_TAXI_TO_POINT);
@@ -172,7 +172,7 @@ TEST_F(RequestTest, HoldAndItsEnd) {
 
     // Not selected: no menu.
     SetSelectedAircraft(-1);
-    StandInCalls().clear();
+    ClearCalls();
     a.request = 13 + 1;
     HandlePilotRequest(kSlot);
     EXPECT_TRUE(Effects().empty());

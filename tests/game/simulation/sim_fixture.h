@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "../game_trace.h"
 #include "controller/controller.h"
 #include "frame/frame_internal.h"
 #include "simulation/simulation_internal.h"
@@ -107,7 +109,7 @@ class SimCase : public ::testing::Test {
         SetStageState(STAGE_PLAY);
         SetGamePhase(GAMEPHASE_RUNNING);
         SetSelectedAircraft(-1);
-        StandInCalls().clear();
+        ClearCalls();
         for (int s = 0; s < kAirportSpots; ++s) {
             AirportPlace& p = airport_->spots[size_t(s)];
             std::snprintf(p.name, sizeof p.name, "SPOT %d", s + 1);
@@ -154,10 +156,34 @@ class SimCase : public ::testing::Test {
         if (!WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text)) return "";
         return std::string(caption) + "|" + text;
     }
-    // Whether a stand-in call was made (a line of the call list).
-    static bool Called(const std::string& line) {
+    // Forgets the calls made so far: the stand-ins' and the ground events'.
+    void ClearCalls() {
+        StandInCalls().clear();
+        traceFrom_ = gametrace::TraceEnd();
+    }
+    // The ground events sent since, in order: "GroundEvent <slot> <code>" and
+    // "GroundEventCancel <slot> <code>" (from the trace's "ground" lines).
+    std::vector<std::string> GroundCalls() const {
+        std::vector<std::string> out;
+        for (const std::string& line : gametrace::TraceLines(traceFrom_, "ground ")) {
+            std::istringstream w(line);
+            std::string word, slot, code;
+            w >> word >> slot;
+            if (slot == "cancel") {
+                w >> slot >> code;
+                out.push_back("GroundEventCancel " + slot + " " + code);
+            } else if (w >> code) {
+                out.push_back("GroundEvent " + slot + " " + code);
+            }
+        }
+        return out;
+    }
+    // Whether a stand-in call or a ground event was made.
+    bool Called(const std::string& line) const {
         const auto& c = StandInCalls();
-        return std::find(c.begin(), c.end(), line) != c.end();
+        const std::vector<std::string> g = GroundCalls();
+        return std::find(c.begin(), c.end(), line) != c.end() ||
+               std::find(g.begin(), g.end(), line) != g.end();
     }
     static int CountCalls(const std::string& prefix) {
         int n = 0;
@@ -173,6 +199,7 @@ class SimCase : public ::testing::Test {
     std::unique_ptr<AirportRecord> airport_;
     std::unique_ptr<ScenarioImage> image_;
     std::unique_ptr<tagKRN> krn_;
+    uintmax_t traceFrom_ = 0;
     std::vector<tagKRNCHIP> chips_;
     int boxes_ = 0;
 };
