@@ -340,14 +340,18 @@ void SetDefaultCamera(int ticks, int far) {
     const tagKRN3D offset = {double(w.eye[0]), double(w.eye[1]), double(w.eye[2]), 0};
     const tagKRN3D target = {double(w.aim[0]), double(w.aim[1]), double(w.aim[2]), 0};
     const uint32_t mode = far ? 0x2000 : 0x1000;
+    int set = 0;
     if (ticks <= 0) {
-        SetCamera(mode, kObjectAirport, &offset, &target, w.distance);
+        set = SetCamera(mode, kObjectAirport, &offset, &target, w.distance);
     } else {
         if (GetSelectedAircraft() >= 0) ShowMarker(1);
-        if (SetCamera(mode | CameraPhase(kPhaseGlide), kObjectAirport, &offset, &target,
-                      w.distance))
-            g_camera.count = ticks;
+        set = SetCamera(mode | CameraPhase(kPhaseGlide), kObjectAirport, &offset, &target,
+                        w.distance);
+        if (set) g_camera.count = ticks;
     }
+    // A scenario distance of 0 is the view from the eye itself, not the distance of the view
+    // before (which SetCamera keeps for 0).
+    if (set) g_camera.goaldist = w.distance;
     SetCaption("%s", "PANORAMIC CAM");
     DrawInfoLine();
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "../game_program.h"
 #include "controller/controller.h"
 #include "frame/frame_internal.h"
 #include "simulation/simulation.h"
@@ -47,26 +48,6 @@ int PositionOf(int message) {
         default:
             return POSITION_APPROACH;
     }
-}
-
-bool OpenWindows(HINSTANCE instance) {
-    WNDCLASSA wc{};
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.hInstance = instance;
-    wc.lpfnWndProc = WndProc;
-    wc.lpszClassName = "RADIO_RUN";
-    if (!RegisterClassA(&wc)) return false;
-    wc.lpfnWndProc = ViewWndProc;
-    wc.lpszClassName = "RADIO_RUN_VIEW";
-    if (!RegisterClassA(&wc)) return false;
-    FrameHandles& f = Handles();
-    f.mainwnd =
-        CreateWindowExA(0, "RADIO_RUN", kGameTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 804,
-                        604 + GetSystemMetrics(SM_CYCAPTION), nullptr, nullptr, instance, nullptr);
-    f.viewwnd = CreateWindowExA(0, "RADIO_RUN_VIEW", "view", WS_CHILD, 0, 200, 800, 200, f.mainwnd,
-                                nullptr, instance, nullptr);
-    return f.mainwnd && f.viewwnd;
 }
 
 // Stage set-up's steps for the 2D screen and the radio: the wallpaper on both halves, the panel
@@ -97,24 +78,13 @@ void SetUpStage() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int) {
-    const std::string line = cmdline ? cmdline : "";
-    std::vector<std::string> words;
-    for (size_t at = 0; at < line.size();) {
-        const size_t end = line.find(' ', at);
-        if (end != at) words.push_back(line.substr(at, end - at));
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
+    const std::vector<std::string> words = CommandWords(cmdline);
     if (words.size() < 2) {
         std::fprintf(stderr, "usage: radio_run <airport> <scenario> [<position>:<message> ...]\n");
         return 2;
     }
     FrameHandles& f = Handles();
-    f.instance = instance;
-    lstrcpynA(f.airport, words[0].c_str(), sizeof f.airport);
-    lstrcpynA(f.scenario, words[1].c_str(), sizeof f.scenario);
-    GetHomeDirectory();
-    if (!OpenWindows(instance) || !GameInit()) {
+    if (!StartGame(instance, "RADIO_RUN", words[0], words[1])) {
         std::fprintf(stderr, "radio_run: the game does not start\n");
         return 1;
     }

@@ -173,6 +173,12 @@ TEST_F(Cameras, PanoramicView) {
         EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
         EXPECT_EQ(StandInCalls().back(), "DrawInfoLine");
     }
+    // A scenario distance of 0 is the eye itself, whatever the view before.
+    GetScenarioHeader().world.distance = 0;
+    C().goaldist = 1500;
+    SetDefaultCamera(60, 0);
+    EXPECT_EQ(C().goaldist, 0);
+    GetScenarioHeader().world.distance = 500;
     // The jump lands on the view from the airport's view point at once.
     CameraReset();
     SetDefaultCamera(0, 0);
