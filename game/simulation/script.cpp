@@ -372,7 +372,9 @@ Outcome RunFlow(const Step& s, bool* known) {
         case 540:
             return Approach(s);
         case 550: {
-            const int64_t g = int64_t(a.sidgroup) - 1, e = int64_t(a.sidentry) - 1;
+            // The route table is indexed by the group and entry numbers themselves (1-based; the
+            // airport's routes leave index 0 empty), as the SID lookup gives them.
+            const int g = a.sidgroup, e = a.sidentry;
             if (g < 0 || g >= kRouteGroups || e < 0 || e >= kRouteEntries)
                 return script::Fault(s, "no route entry of the departure route");
             char name[64];

@@ -403,7 +403,7 @@ TEST_F(Script, TheApproachByPickStageOrDistance) {
 TEST_F(Script, TheDepartureRouteNamesItsClimbOut) {
     File("sid_SAKURA1", ".word -1");
     Air(0, 1);
-    std::snprintf(GetRouteTable().entry[0][0].name, 17, "SAKURA1");
+    std::snprintf(GetRouteTable().entry[1][1].name, 17, "SAKURA1");  // group 1, entry 1
     A(0).sidgroup = 1;
     A(0).sidentry = 1;
     Run(0, "loadroute \"sid_\"");
@@ -1108,11 +1108,8 @@ TEST_F(Script, IndexesOutsideTheirTablesStand) {
              a.approachtab[0].variant[0][0] = 'v';
              a.approachitem = 0x103;
          }},
-        {"loadroute \"x\"",
-         [](AircraftRecord& a) {
-             a.sidgroup = 17;
-             a.sidentry = 1;
-         }},
+        {"loadroute \"x\"", [](AircraftRecord& a) { a.sidgroup = 16; }},
+        {"loadroute \"x\"", [](AircraftRecord& a) { a.sidentry = -1; }},
     };
     int n = 0;
     for (const Case& c : cases) {
