@@ -1,7 +1,8 @@
 // Tasks and the turn: task threads, handing the turn on, waits, pauses, ending tasks, the
-// host's loop and its mailbox. One lock and one condition variable guard it all; every
-// blocking step is a wait on the condition variable (on the process clock), and whoever
-// changes what a waiter tests wakes them all.
+// host's loop and its mailbox. One lock guards it all; every blocking step is a wait on a
+// condition variable (on the process clock). A task waiting for its turn sleeps on its own
+// variable, so that handing the turn on wakes only the task that gets it; every other wait
+// sleeps on the shared one, which whoever changes what those waiters test wakes.
 #include <mmsystem.h>
 
 #include <cstdarg>
@@ -19,6 +20,7 @@ constexpr DWORD kMaxWaitMs = 10000;
 struct Scheduler {
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE changed;
+    CONDITION_VARIABLE turn[VSK_TASKS];  // taskno came to name that task
     tagVALUAREA* ctx = nullptr;
     std::atomic<DWORD> hostThread{0};
     HANDLE thread[VSK_TASKS] = {};  // kept to be joined after the task's slot is free
@@ -29,6 +31,7 @@ struct Scheduler {
     Scheduler() {
         InitializeCriticalSection(&lock);
         InitializeConditionVariable(&changed);
+        for (auto& t : turn) InitializeConditionVariable(&t);
     }
 };
 
@@ -60,7 +63,7 @@ void WakeHost() {
 
 void SetTurn(tagVALUAREA* ctx, int t) {
     std::atomic_ref<int>(ctx->taskno).store(t);
-    WakeAll();
+    if (t >= 0 && t < VSK_TASKS) WakeAllConditionVariable(&S().turn[t]);
 }
 
 // Whether task t may take the turn now (the lock held).
@@ -92,7 +95,8 @@ int NextTurn(tagVALUAREA* ctx, int me) {
 
 // Blocks until the turn names `me` (the lock held).
 void AwaitTurn(tagVALUAREA* ctx, int me) {
-    while (std::atomic_ref<int>(ctx->taskno).load() != me) Block(INFINITE);
+    while (std::atomic_ref<int>(ctx->taskno).load() != me)
+        SleepConditionVariableCS(&S().turn[me], &S().lock, INFINITE);
 }
 
 // Hands the turn to `next` and waits for it to come back (the lock held).
@@ -164,6 +168,7 @@ DWORD WINAPI TaskMain(LPVOID param) {
         std::atomic_ref<HANDLE>(ctx->taskhandle[me]).store(nullptr);
         S().waiting[me] = false;
         SetTurn(ctx, NextTurn(ctx, me));
+        WakeAll();  // for those who wait for this task's end
     }
     WakeHost();
     return DWORD(result);

@@ -35,14 +35,16 @@ constexpr auto kStall = std::chrono::milliseconds(100);
 // The virtual calendar starts at 2001-01-01 00:00:00 (seconds since 1970).
 constexpr int64_t kVirtualEpoch = 978307200;
 
+// A blocked thread: what it waits for, and its own wake-up, so that a change wakes only the
+// waiters it concerns instead of every thread of the process.
 struct Waiter {
     uint64_t deadline;
     const std::function<bool()>* ready;
+    std::condition_variable cv;
 };
 
 struct State {
     std::mutex m;
-    std::condition_variable cv;
     std::atomic<bool> virt{false};
     std::atomic<uint64_t> step{kDefaultReadStep};
     uint64_t vnow = kVirtualStart;
@@ -61,6 +63,7 @@ uint64_t MonoMicros() {
 }
 
 State& S();
+void WakeLocked(State& s);
 
 pid_t Tid() { return static_cast<pid_t>(syscall(SYS_gettid)); }
 
@@ -73,7 +76,7 @@ struct Member {
         s.counted.erase(Tid());
         --s.running;
         ++s.activity;
-        s.cv.notify_all();
+        WakeLocked(s);
     }
 };
 thread_local Member t_member;
@@ -102,19 +105,38 @@ uint64_t EarliestDeadline(State& s) {
     return d;
 }
 
+bool Holds(const Waiter& w) { return w.ready && *w.ready && (*w.ready)(); }
+
+// Wakes the waiters that can go on: their condition holds or their deadline has come.
+void WakeDueLocked(State& s) {
+    uint64_t now = PeekLocked(s);
+    for (auto& w : s.waiters)
+        if (now >= w.deadline || Holds(w)) w.cv.notify_one();
+}
+
 // Moves virtual time to the earliest deadline when nothing else can move it: every counted
 // thread is blocked and no waiter is ready to run. With `force`, counted threads still
-// running are taken to be stuck outside the layer.
-void MaybeJumpLocked(State& s, bool force) {
-    if (!s.virt || s.waiters.empty()) return;
-    if (s.running > 0 && !force) return;
+// running are taken to be stuck outside the layer. Returns true when it moved.
+bool JumpLocked(State& s, bool force) {
+    if (!s.virt || s.waiters.empty()) return false;
+    if (s.running > 0 && !force) return false;
     uint64_t d = EarliestDeadline(s);
-    if (d == kNever || d <= s.vnow) return;
+    if (d == kNever || d <= s.vnow) return false;
     for (auto& w : s.waiters)
-        if (w.ready && *w.ready && (*w.ready)()) return;
+        if (Holds(w)) return false;
     s.vnow = d;
     ++s.activity;
-    s.cv.notify_all();
+    return true;
+}
+
+void MaybeJumpLocked(State& s, bool force) {
+    if (JumpLocked(s, force)) WakeDueLocked(s);
+}
+
+// Something changed: virtual time may move on, and the waiters it concerns go on.
+void WakeLocked(State& s) {
+    JumpLocked(s, false);
+    WakeDueLocked(s);
 }
 
 void CountCallerLocked(State& s) {
@@ -174,7 +196,7 @@ uint64_t NowMicros() {
     uint64_t now = s.vnow;
     s.vnow += s.step;
     ++s.activity;
-    if (!s.waiters.empty() && s.vnow >= EarliestDeadline(s)) s.cv.notify_all();
+    if (!s.waiters.empty() && s.vnow >= EarliestDeadline(s)) WakeDueLocked(s);
     return now;
 }
 
@@ -184,13 +206,15 @@ uint64_t DeadlineAfterMs(DWORD ms) {
 }
 
 bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
-               const std::function<bool()>& ready) {
+               const std::function<bool()>& ready, Reads reads) {
     State& s = S();
     CountCallerLocked(s);
     if (ready && ready()) return true;
     if (PeekLocked(s) >= deadline) return false;
 
-    auto me = s.waiters.insert(s.waiters.end(), Waiter{deadline, &ready});
+    auto me = s.waiters.emplace(s.waiters.end());
+    me->deadline = deadline;
+    me->ready = &ready;
     MarkBlockedLocked(s, true);
     --s.running;
     ++s.activity;
@@ -205,12 +229,20 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
         }
         uint64_t now = PeekLocked(s);
         if (now >= deadline) break;
-        auto wake = std::chrono::steady_clock::now() + kPoll;
-        if (!s.virt && deadline != kNever) {
-            auto left = std::chrono::microseconds(deadline - now);
-            if (left < kPoll) wake = std::chrono::steady_clock::now() + left;
+        // Virtual time needs every waiter to look for a stall now and then; in real time a
+        // wait on notified state sleeps until its notification or its deadline.
+        if (s.virt || reads == Reads::kOutside) {
+            auto wake = std::chrono::steady_clock::now() + kPoll;
+            if (!s.virt && deadline != kNever) {
+                auto left = std::chrono::microseconds(deadline - now);
+                if (left < kPoll) wake = std::chrono::steady_clock::now() + left;
+            }
+            me->cv.wait_until(lock, wake);
+        } else if (deadline != kNever) {
+            me->cv.wait_for(lock, std::chrono::microseconds(deadline - now));
+        } else {
+            me->cv.wait(lock);
         }
-        s.cv.wait_until(lock, wake);
         if (s.virt) {
             auto t = std::chrono::steady_clock::now();
             if (s.activity != seen) {
@@ -230,15 +262,15 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
     return result;
 }
 
-bool WaitUntil(uint64_t deadline, const std::function<bool()>& ready) {
+bool WaitUntil(uint64_t deadline, const std::function<bool()>& ready, Reads reads) {
     std::unique_lock<std::mutex> lock(KernelLock());
-    return WaitUntil(lock, deadline, ready);
+    return WaitUntil(lock, deadline, ready, reads);
 }
 
 void NotifyLocked() {
     State& s = S();
     ++s.activity;
-    s.cv.notify_all();
+    WakeLocked(s);
 }
 
 void Notify() {
@@ -315,7 +347,8 @@ void WynPlat_SetVirtualClock(int on) {
     }
     s.virt = want;
     ++s.activity;
-    s.cv.notify_all();
+    // Every sleep was measured on the other clock: each waiter measures again.
+    for (auto& w : s.waiters) w.cv.notify_one();
 }
 
 int WynPlat_IsVirtualClock(void) { return S().virt ? 1 : 0; }
@@ -326,7 +359,7 @@ void WynPlat_AdvanceClock(uint64_t micros) {
     if (!s.virt) return;
     s.vnow += micros;
     ++s.activity;
-    s.cv.notify_all();
+    WakeLocked(s);
 }
 
 void WynPlat_SetClockReadStep(uint64_t micros) { S().step = micros; }

@@ -25,25 +25,33 @@ uint64_t DeadlineAfterMs(DWORD ms);
 // message queues...). Conditions are evaluated with it held.
 std::mutex& KernelLock();
 
+// What a wait's condition reads. kOutside: state that may also change without a Notify (a
+// child process, a socket, an object shared with another process), so the condition is
+// re-tested every few milliseconds of real time as well. kNotified: only state whose every
+// change is followed by Notify, so in real time the waiter sleeps until a Notify makes its
+// condition hold or its deadline comes.
+enum class Reads { kOutside, kNotified };
+
 // Blocks the calling thread until `ready()` returns true (evaluated under KernelLock) or the
 // process clock reaches `deadline` (kNever: no time-out). Returns true when `ready()` held.
 // `ready` must have no side effects and must not depend on the calling thread (capture its
-// id instead): the clock also asks it, from other threads, whether a waiter is about to run
-// before it lets virtual time jump. Take what the wait won (an auto-reset event, a mutex)
-// after WaitUntil returns, still under the lock. A condition may take a lock of its own only
-// if that lock is never held while taking KernelLock or calling Notify (KernelLock comes
-// first), or the clock and the caller deadlock.
+// id instead): Notify evaluates it from the notifying thread to wake only the waiters whose
+// condition now holds, and the clock asks it whether a waiter is about to run before it lets
+// virtual time jump. Take what the wait won (an auto-reset event, a mutex) after WaitUntil
+// returns, still under the lock. A condition may take a lock of its own only if that lock is
+// never held while taking KernelLock or calling Notify (KernelLock comes first), or the
+// clock and the caller deadlock.
 // `lock` must hold KernelLock(); it is held again on return. `ready` may be empty (a plain
-// sleep until the deadline). Conditions are re-tested whenever Notify() is called and at
-// least every few milliseconds of real time, so a condition on outside state (a child
-// process) is seen without a notification.
+// sleep until the deadline).
 bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
-               const std::function<bool()>& ready);
+               const std::function<bool()>& ready, Reads reads = Reads::kOutside);
 // The same, taking KernelLock itself.
-bool WaitUntil(uint64_t deadline, const std::function<bool()>& ready);
+bool WaitUntil(uint64_t deadline, const std::function<bool()>& ready,
+               Reads reads = Reads::kOutside);
 
-// Wakes every waiter to re-test its condition. Call after changing state a condition reads;
-// safe with or without KernelLock held (taking it avoids a lost wake-up when not held).
+// Wakes the waiters whose condition now holds (or whose deadline has come). Call after
+// changing state a condition reads; safe with or without KernelLock held (taking it avoids a
+// lost wake-up when not held).
 void Notify();
 void NotifyLocked();  // the same with KernelLock already held
 

@@ -1,7 +1,7 @@
 // Condition variables on the process clock: a generation count that every wake-up moves on,
 // kept under the clock's kernel lock, so that a waiter blocks in the clock's one wait (the
-// virtual clock knows it waits) and a wake-up between leaving the critical section and
-// blocking is not lost.
+// virtual clock knows it waits), a wake-up between leaving the critical section and
+// blocking is not lost, and waking one variable wakes only the threads that sleep on it.
 #include <windows.h>
 
 #include <cstdint>
@@ -34,7 +34,8 @@ BOOL WINAPI SleepConditionVariableCS(PCONDITION_VARIABLE cv, PCRITICAL_SECTION c
         seen = Generation(cv);
     }
     LeaveCriticalSection(cs);
-    bool woken = clock::WaitUntil(deadline, [cv, seen] { return Generation(cv) != seen; });
+    bool woken = clock::WaitUntil(
+        deadline, [cv, seen] { return Generation(cv) != seen; }, clock::Reads::kNotified);
     EnterCriticalSection(cs);
     if (!woken) {
         SetLastError(ERROR_TIMEOUT);

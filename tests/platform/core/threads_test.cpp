@@ -5,7 +5,11 @@
 #include <wynplat.h>
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -515,4 +519,107 @@ TEST(ConditionVariable, WaitsOnTheClockUntilWokenOrTimedOut) {
     CloseHandle(h);
     DeleteCriticalSection(&g.cs);
     WynPlat_SetClockReadStep(100);
+}
+
+namespace {
+// How often thread `tid` has given up the processor of its own accord: once for each time it
+// blocked, so a sleeper that nobody wakes keeps its count.
+long VoluntarySwitches(pid_t tid) {
+    std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.starts_with("voluntary_ctxt_switches:")) return std::stol(line.substr(24));
+    return -1;
+}
+
+char RunState(pid_t tid) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    size_t paren = text.rfind(')');
+    return paren != std::string::npos && paren + 2 < text.size() ? text[paren + 2] : '?';
+}
+
+struct PingPong {
+    CRITICAL_SECTION cs;
+    CONDITION_VARIABLE ping, pong;
+    int sent = 0, answered = 0;
+    bool stop = false;
+};
+DWORD WINAPI AnswerEachPing(LPVOID p) {
+    auto* g = static_cast<PingPong*>(p);
+    EnterCriticalSection(&g->cs);
+    while (!g->stop) {
+        while (g->answered == g->sent && !g->stop)
+            SleepConditionVariableCS(&g->ping, &g->cs, INFINITE);
+        g->answered = g->sent;
+        WakeAllConditionVariable(&g->pong);
+    }
+    LeaveCriticalSection(&g->cs);
+    return 0;
+}
+
+struct Sleeper {
+    Gate gate;
+    std::atomic<pid_t> tid{0};
+};
+DWORD WINAPI SleepUntilOpened(LPVOID p) {
+    auto* s = static_cast<Sleeper*>(p);
+    EnterCriticalSection(&s->gate.cs);
+    s->tid = static_cast<pid_t>(syscall(SYS_gettid));
+    while (!s->gate.open) SleepConditionVariableCS(&s->gate.cv, &s->gate.cs, INFINITE);
+    LeaveCriticalSection(&s->gate.cs);
+    return 0;
+}
+}  // namespace
+
+// A wake-up reaches the threads asleep on that variable only: the others sleep on, so that
+// handing work between two threads does not wake every waiting thread of the process. (On the
+// virtual clock every waiter also looks for a stall every few ms of real time.)
+TEST(ConditionVariable, WakingOneVariableLeavesTheSleepersOfAnotherAsleep) {
+    WynPlat_SetVirtualClock(0);
+    {
+        Sleeper quiet;
+        InitializeCriticalSection(&quiet.gate.cs);
+        InitializeConditionVariable(&quiet.gate.cv);
+        HANDLE sleeper = Start(SleepUntilOpened, &quiet);
+        // Once the section is free again, the sleeper is inside its wait.
+        while (quiet.tid == 0) Sleep(1);
+        EnterCriticalSection(&quiet.gate.cs);
+        LeaveCriticalSection(&quiet.gate.cs);
+        while (RunState(quiet.tid) != 'S') std::this_thread::yield();
+
+        PingPong pp;
+        InitializeCriticalSection(&pp.cs);
+        InitializeConditionVariable(&pp.ping);
+        InitializeConditionVariable(&pp.pong);
+        HANDLE partner = Start(AnswerEachPing, &pp);
+        long before = VoluntarySwitches(quiet.tid);
+        constexpr int kRounds = 300;
+        EnterCriticalSection(&pp.cs);
+        for (int i = 0; i < kRounds; ++i) {
+            ++pp.sent;
+            WakeAllConditionVariable(&pp.ping);
+            while (pp.answered != pp.sent) SleepConditionVariableCS(&pp.pong, &pp.cs, INFINITE);
+        }
+        pp.stop = true;
+        WakeAllConditionVariable(&pp.ping);
+        LeaveCriticalSection(&pp.cs);
+        WaitForSingleObject(partner, INFINITE);
+        long woken = VoluntarySwitches(quiet.tid) - before;
+        EXPECT_LT(woken, 10) << "the sleeper was woken by the other variable's wake-ups";
+        EnterCriticalSection(&pp.cs);
+        EXPECT_FALSE(SleepConditionVariableCS(&pp.ping, &pp.cs, 20)) << "its own deadline ends it";
+        LeaveCriticalSection(&pp.cs);
+
+        EnterCriticalSection(&quiet.gate.cs);
+        quiet.gate.open = true;
+        LeaveCriticalSection(&quiet.gate.cs);
+        WakeAllConditionVariable(&quiet.gate.cv);
+        EXPECT_EQ(WaitForSingleObject(sleeper, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+        CloseHandle(sleeper);
+        CloseHandle(partner);
+        DeleteCriticalSection(&pp.cs);
+        DeleteCriticalSection(&quiet.gate.cs);
+    }
+    WynPlat_SetVirtualClock(1);
 }
