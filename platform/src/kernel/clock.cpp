@@ -305,25 +305,6 @@ void AdoptCountedThread() {
     --s.starting;
 }
 
-BlockedOutside::BlockedOutside() {
-    State& s = S();
-    std::lock_guard<std::mutex> g(s.m);
-    if (!t_member.counted) return;
-    MarkBlockedLocked(s, true);
-    --s.running;
-    ++s.activity;
-    MaybeJumpLocked(s, false);
-}
-
-BlockedOutside::~BlockedOutside() {
-    State& s = S();
-    std::lock_guard<std::mutex> g(s.m);
-    if (!t_member.counted) return;
-    MarkBlockedLocked(s, false);
-    ++s.running;
-    ++s.activity;
-}
-
 }  // namespace wyn::clock
 
 using namespace wyn::clock;

@@ -63,14 +63,4 @@ void CountNewThreadLocked();  // the same with KernelLock already held
 void UncountNewThread();      // the creator: that thread will not run after all
 void AdoptCountedThread();    // the new thread, first thing: it takes over that count
 
-// Marks the calling thread as blocked outside the clock's waits for the life of the object
-// (a contended critical section), so that virtual time is not held back by it.
-class BlockedOutside {
-  public:
-    BlockedOutside();
-    ~BlockedOutside();
-    BlockedOutside(const BlockedOutside&) = delete;
-    BlockedOutside& operator=(const BlockedOutside&) = delete;
-};
-
 }  // namespace wyn::clock

@@ -3,10 +3,10 @@
 // clock, so time-outs follow the virtual clock in tests.
 #include <windows.h>
 
-#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <new>
 #include <string>
@@ -377,46 +377,93 @@ BOOL WINAPI ReleaseMutex(HANDLE h) {
     return TRUE;
 }
 
-// ---- critical sections: a recursive mutex kept inside the caller's record ----
-
-static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION), "critical section storage");
-static_assert(alignof(pthread_mutex_t) <= alignof(CRITICAL_SECTION), "critical section alignment");
+// ---- critical sections: a recursive lock kept inside the caller's record ----
+// A thread that finds the section taken waits on the process clock until the section is free,
+// so that the virtual clock sees it ready to run the moment the owner leaves (a lock of the
+// kernel's would leave it counted as blocked until it is scheduled, and time could jump).
 
 namespace {
-pthread_mutex_t* CsMutex(LPCRITICAL_SECTION cs) {
-    return reinterpret_cast<pthread_mutex_t*>(cs->opaque);
+
+// All zero is a free section, so a section in zeroed storage works uninitialised too.
+struct Section {
+    std::atomic<DWORD> owner;  // thread id, 0 when free
+    DWORD depth;               // entries by the owner
+    std::atomic<int> waiting;  // threads in the clock's wait for it
+};
+static_assert(sizeof(Section) <= sizeof(CRITICAL_SECTION), "critical section storage");
+static_assert(alignof(Section) <= alignof(CRITICAL_SECTION), "critical section alignment");
+
+Section* Sec(LPCRITICAL_SECTION cs) { return reinterpret_cast<Section*>(cs->opaque); }
+
+// A few tries before sleeping: a section is mostly held for a moment.
+constexpr int kSpins = 64;
+
+bool Take(Section* s, DWORD me) {
+    DWORD free = 0;
+    return s->owner.compare_exchange_strong(free, me, std::memory_order_acquire);
 }
+
 }  // namespace
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
     if (!cs) return;
-    pthread_mutexattr_t attr;
-    pthread_mutexattr_init(&attr);
-    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
-    pthread_mutex_init(new (cs->opaque) pthread_mutex_t, &attr);
-    pthread_mutexattr_destroy(&attr);
+    Section* s = new (cs->opaque) Section;
+    s->owner.store(0);
+    s->depth = 0;
+    s->waiting.store(0);
 }
 
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
     if (!cs) return;
-    if (pthread_mutex_trylock(CsMutex(cs)) == 0) return;
-    // Waiting for another thread: the virtual clock must not count this thread as running.
-    clock::BlockedOutside blocked;
-    pthread_mutex_lock(CsMutex(cs));
+    Section* s = Sec(cs);
+    DWORD me = sync::CurrentThreadId();
+    if (s->owner.load(std::memory_order_relaxed) == me) {
+        ++s->depth;
+        return;
+    }
+    for (int i = 0; i < kSpins; ++i) {
+        if (Take(s, me)) {
+            s->depth = 1;
+            return;
+        }
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+    std::unique_lock<std::mutex> lock(clock::KernelLock());
+    s->waiting.fetch_add(1);
+    // The owner leaves without the kernel lock and notifies only when somebody waits: a free
+    // section seen here, or the owner's notification after it, ends the wait.
+    while (!Take(s, me))
+        clock::WaitUntil(
+            lock, clock::kNever, [s] { return s->owner.load() == 0; }, clock::Reads::kNotified);
+    s->waiting.fetch_sub(1);
+    s->depth = 1;
 }
 
 BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs) {
-    return cs && pthread_mutex_trylock(CsMutex(cs)) == 0;
+    if (!cs) return FALSE;
+    Section* s = Sec(cs);
+    DWORD me = sync::CurrentThreadId();
+    if (s->owner.load(std::memory_order_relaxed) == me) {
+        ++s->depth;
+        return TRUE;
+    }
+    if (!Take(s, me)) return FALSE;
+    s->depth = 1;
+    return TRUE;
 }
 
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
-    if (cs) pthread_mutex_unlock(CsMutex(cs));
+    if (!cs) return;
+    Section* s = Sec(cs);
+    if (s->owner.load(std::memory_order_relaxed) != sync::CurrentThreadId() || --s->depth > 0)
+        return;
+    s->owner.store(0);
+    if (s->waiting.load() > 0) clock::Notify();
 }
 
-void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
-    if (!cs) return;
-    pthread_mutex_destroy(CsMutex(cs));
-}
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) { (void)cs; }
 
 // ---- interlocked operations ----
 

@@ -39,6 +39,23 @@ DWORD WINAPI CountAndReturn7(LPVOID p) {
     return 7;
 }
 
+// How often thread `tid` has given up the processor of its own accord: once for each time it
+// blocked, so a sleeper that nobody wakes keeps its count.
+long VoluntarySwitches(pid_t tid) {
+    std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.starts_with("voluntary_ctxt_switches:")) return std::stol(line.substr(24));
+    return -1;
+}
+
+char RunState(pid_t tid) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    size_t paren = text.rfind(')');
+    return paren != std::string::npos && paren + 2 < text.size() ? text[paren + 2] : '?';
+}
+
 class VirtualTime : public testing::Test {
   protected:
     void SetUp() override {
@@ -445,6 +462,42 @@ TEST(CriticalSection, RecursiveAndExclusive) {
     DeleteCriticalSection(&c.cs);
 }
 
+namespace {
+struct Handover {
+    CRITICAL_SECTION cs;
+    std::atomic<pid_t> tid{0};
+    DWORD entered = 0;
+};
+DWORD WINAPI EnterAndNoteTheTime(LPVOID p) {
+    auto* h = static_cast<Handover*>(p);
+    h->tid = static_cast<pid_t>(syscall(SYS_gettid));
+    EnterCriticalSection(&h->cs);
+    h->entered = timeGetTime();
+    LeaveCriticalSection(&h->cs);
+    return 0;
+}
+}  // namespace
+
+// A thread that waits for a section is ready to run once the owner leaves it: virtual time
+// does not jump over it to the deadline of the owner's next sleep.
+TEST_F(VirtualTime, ASectionLeftToAWaiterHoldsVirtualTimeUntilTheWaiterRuns) {
+    for (int round = 0; round < 20; ++round) {
+        Handover h;
+        InitializeCriticalSection(&h.cs);
+        EnterCriticalSection(&h.cs);
+        HANDLE t = Start(EnterAndNoteTheTime, &h);
+        while (h.tid == 0) Sleep(0);
+        while (RunState(h.tid) != 'S') std::this_thread::yield();  // waiting for the section
+        DWORD left = timeGetTime();
+        LeaveCriticalSection(&h.cs);
+        Sleep(1000);
+        EXPECT_EQ(WaitForSingleObject(t, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(h.entered, left) << "round " << round << ": the waiter ran when it was free";
+        CloseHandle(t);
+        DeleteCriticalSection(&h.cs);
+    }
+}
+
 TEST(Interlocked, ReturnsWhatTheSystemReturns) {
     LONG v = 5;
     EXPECT_EQ(InterlockedIncrement(&v), 6);
@@ -522,23 +575,6 @@ TEST(ConditionVariable, WaitsOnTheClockUntilWokenOrTimedOut) {
 }
 
 namespace {
-// How often thread `tid` has given up the processor of its own accord: once for each time it
-// blocked, so a sleeper that nobody wakes keeps its count.
-long VoluntarySwitches(pid_t tid) {
-    std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.starts_with("voluntary_ctxt_switches:")) return std::stol(line.substr(24));
-    return -1;
-}
-
-char RunState(pid_t tid) {
-    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    size_t paren = text.rfind(')');
-    return paren != std::string::npos && paren + 2 < text.size() ? text[paren + 2] : '?';
-}
-
 struct PingPong {
     CRITICAL_SECTION cs;
     CONDITION_VARIABLE ping, pong;
