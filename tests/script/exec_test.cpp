@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "vsk_host_support.h"
@@ -383,22 +382,14 @@ class StandInTracer {
             hwnd_ = CreateWindowExA(0, VSK_TRACER_CLASS, "tracer", WS_OVERLAPPEDWINDOW, 0, 0, 100,
                                     100, nullptr, nullptr, nullptr, nullptr);
         }
-        reader_ = std::thread([this] {
-            while (!stop_) {
-                if (WaitForSingleObject(on_, 50) != WAIT_OBJECT_0) continue;
-                char record[256] = {};
-                DWORD got = 0;
-                if (ReadFile(slot_, record, sizeof record, &got, nullptr)) {
-                    std::lock_guard<std::mutex> g(m_);
-                    lines_.push_back(record);
-                }
-                SetEvent(off_);
-            }
-        });
+        // A thread of CreateThread counts for the virtual clock from its creation: time does not
+        // run past the channel's answer wait before the reader has started.
+        reader_ = CreateThread(nullptr, 0, &StandInTracer::Read, this, 0, nullptr);
     }
     ~StandInTracer() {
         stop_ = true;
-        reader_.join();
+        WaitForSingleObject(reader_, INFINITE);
+        CloseHandle(reader_);
         if (hwnd_) DestroyWindow(hwnd_);
         CloseHandle(slot_);
         CloseHandle(on_);
@@ -410,10 +401,25 @@ class StandInTracer {
     }
 
   private:
+    static DWORD WINAPI Read(LPVOID self) {
+        auto* t = static_cast<StandInTracer*>(self);
+        while (!t->stop_) {
+            if (WaitForSingleObject(t->on_, 50) != WAIT_OBJECT_0) continue;
+            char record[256] = {};
+            DWORD got = 0;
+            if (ReadFile(t->slot_, record, sizeof record, &got, nullptr)) {
+                std::lock_guard<std::mutex> g(t->m_);
+                t->lines_.push_back(record);
+            }
+            SetEvent(t->off_);
+        }
+        return 0;
+    }
+
     HANDLE on_, off_, slot_;
     HWND hwnd_ = nullptr;
     std::atomic<bool> stop_{false};
-    std::thread reader_;
+    HANDLE reader_;
     std::mutex m_;
     std::vector<std::string> lines_;
 };
