@@ -10,14 +10,7 @@
 namespace standby {
 
 CommandSplit SplitCommand(const char* line) {
-    size_t n = std::strlen(line);
-    size_t cut = 0;
-    int blanks = 0;
-    for (size_t i = n; i-- > 0;) {
-        if (line[i] != ' ') continue;
-        cut = i;
-        if (++blanks == 2) break;
-    }
+    size_t cut = StandBy_CommandCut(line);
     CommandSplit s;
     s.program.assign(line, cut);
     s.arguments.assign(line + cut);

@@ -17,9 +17,9 @@ struct CommandSplit {
     std::string arguments;  // from the cut on, with its leading blank
 };
 
-// Cuts a stand-by command line into the program and its argument tail: at the second blank
-// counted from the end (program paths may hold blanks, arguments at most one), at the only
-// blank, or nowhere. ".exe" is added to the program when the whole line has no '.'.
+// Cuts a stand-by command line into the program and its argument tail where
+// StandBy_CommandCut says (program paths may hold blanks, arguments at most one). ".exe" is
+// added to the program when the whole line has no '.'.
 CommandSplit SplitCommand(const char* line);
 
 }  // namespace standby

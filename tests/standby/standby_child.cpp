@@ -1,8 +1,8 @@
 // A program the stand-by window launches in its tests. It appends its exact command line to
-// child.txt in the runtime folder, then either opens a window of class "StandbyTestChild"
-// (a green client area, photographed to child.png in the runtime folder) and runs until it is
-// closed, or, when its command line holds "nowin", never opens one and ends once the
-// stand-by window is gone.
+// child.txt in the runtime folder (with WYN_CHILD_NOTES=winmain also its WinMain's), then either
+// opens a window of class "StandbyTestChild" (a green client area, photographed to child.png in the
+// runtime folder) and runs until it is closed, or, when its command line holds "nowin", never opens
+// one and ends once the stand-by window is gone.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,13 +43,17 @@ LRESULT CALLBACK ChildProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR winMainLine, int show) {
     // The stand-by window's screenshot settings are not this program's.
     unsetenv("WYN_SCREENSHOT");
     unsetenv("WYN_SCREENSHOT_PAINT");
     const char* line = GetCommandLineA();
     if (FILE* f = std::fopen(RuntimeFile("child.txt").c_str(), "a")) {
         std::fprintf(f, "[%s]\n", line);
+        // WYN_CHILD_NOTES=winmain: WinMain's own line too, in braces.
+        if (const char* notes = std::getenv("WYN_CHILD_NOTES");
+            notes && std::strstr(notes, "winmain"))
+            std::fprintf(f, "{%s}\n", winMainLine);
         std::fclose(f);
     }
     if (std::strstr(line, "nowin")) {

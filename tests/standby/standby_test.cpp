@@ -239,6 +239,102 @@ TEST_F(StandBy, FullHandOver) {
     EXPECT_EQ(StandBy_Send(STANDBY_LOOK_ONCE), 0);
 }
 
+// The hand-overs of the set, each as its client words it: what program the stand-by window
+// starts, with exactly what command line (the process log's start line), and what the
+// program's WinMain is given.
+struct HandOverCase {
+    const char* what;
+    const char* program;  // "%F" stands for the program folder in the system's form, with '\\'
+    const char* arguments;
+    const char* started;      // the program the stand-by window starts
+    const char* line;         // its whole command line, as the process log shows it
+    const char* winMainLine;  // what its WinMain receives
+};
+const HandOverCase kHandOvers[] = {
+    {"the game back to the front-end", "%FVSK33.EXE ", "rjtt", "vsk33", "  rjtt", "rjtt"},
+    {"the front-end to the game", "wyntower", "rjtt stage01", "wyntower", " rjtt stage01",
+     "rjtt stage01"},
+    {"a demo back to the front-end", "vsk33.exe", " MENU", "vsk33", "  MENU", "MENU"},
+    {"the launcher to the front-end", "vsk33.exe", "", "vsk33", " ", ""},
+    {"a cleared stage to its exit program", "%FWYNDEMOA.EXE", "1 rjtt", "wyndemoa", " 1 rjtt",
+     "1 rjtt"},
+};
+
+TEST_F(StandBy, TheSetsHandOversStartTheirProgramWithItsExactLine) {
+    // A program folder of this case, with a blank in its path: the stand-by program and its
+    // picture, and the child under the names of the programs of the set.
+    const std::string folder = runtime + "/program folder";
+    fs::create_directories(folder);
+    for (const char* f : {"standby", "standby.bmp"})
+        fs::create_symlink(binDir + "/" + f, folder + "/" + f);
+    for (const char* name : {"vsk33", "wyntower", "wyndemoa"})
+        fs::copy_file(STANDBY_TEST_CHILD, folder + "/" + name);
+    setenv("WYN_PROGRAM_DIR", folder.c_str(), 1);
+    ASSERT_STREQ(WynPlat_ProgramDir(), folder.c_str());
+    char sysFolder[1024];
+    ASSERT_TRUE(WynPlat_ToSystemPath(folder.c_str(), sysFolder, sizeof sysFolder));
+    const std::string log = runtime + "/process.log";
+    setenv("WYN_PROCESS_LOG", log.c_str(), 1);
+    setenv("WYN_CHILD_NOTES", "winmain", 1);
+
+    for (const HandOverCase& c : kHandOvers) {
+        SCOPED_TRACE(c.what);
+        fs::remove(log);
+        fs::remove(runtime + "/child.txt");
+        std::string program = c.program;
+        if (program.rfind("%F", 0) == 0)
+            program = std::string(sysFolder) + "\\" + program.substr(2);
+        ASSERT_EQ(StandBy_Start(program.c_str(), c.arguments), 1);
+        ASSERT_EQ(StandBy_Send(), 1);
+        EXPECT_EQ(ChildLines(), (std::vector<std::string>{"[" + std::string(c.line) + "]",
+                                                          "{" + std::string(c.winMainLine) + "}"}))
+            << "the started program's command line and its WinMain's";
+        // "<time> start standby <pid> -> <new pid> <line>", and the new pid is the program's.
+        std::ifstream f(log);
+        std::vector<std::string> starts;
+        for (std::string s; std::getline(f, s);)
+            if (s.find(" start standby ") != std::string::npos) starts.push_back(s);
+        ASSERT_EQ(starts.size(), 1u);
+        const std::string& start = starts[0];
+        size_t arrow = start.find(" -> ");
+        ASSERT_NE(arrow, std::string::npos) << start;
+        size_t pidEnd = start.find(' ', arrow + 4);
+        ASSERT_NE(pidEnd, std::string::npos) << start;
+        EXPECT_EQ(start.substr(pidEnd + 1), c.line) << start;
+        const std::string pid = start.substr(arrow + 4, pidEnd - arrow - 4);
+        std::string exe = fs::read_symlink("/proc/" + pid + "/exe").filename().string();
+        EXPECT_EQ(exe, c.started) << start;
+
+        ASSERT_EQ(StandBy_End(), 1);
+        ASSERT_TRUE(WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
+        while (HWND child = FindWindowA(kChildClass, nullptr)) {
+            PostMessageA(child, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(WaitFor([child] { return !IsWindow(child); }));
+        }
+    }
+}
+
+// Lines the stand-by program would cut elsewhere (more than one blank in the arguments, or a
+// blank in the program before a one-word argument) would launch nothing or another program.
+TEST_F(StandBy, ArgumentsItCannotCarryAreRefusedWithAMessage) {
+    const std::pair<const char*, const char*> kRefused[] = {
+        {Child(), "after the game"},
+        {Child(), " after the game"},
+        {"C:\\My Games\\VSK33.EXE", "rjtt"},
+        {"my prog", ""},
+    };
+    for (const auto& [program, arguments] : kRefused) {
+        int boxes = WynPlat_MessageBoxCount();
+        EXPECT_EQ(StandBy_Start(program, arguments), 0) << program << " + " << arguments;
+        EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 1) << program << " + " << arguments;
+        char caption[64], text[256];
+        ASSERT_TRUE(WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text));
+        EXPECT_STREQ(caption, "standby");
+        EXPECT_EQ(FindWindowA(STANDBY_CLASS, nullptr), nullptr) << "nothing was started";
+    }
+    EXPECT_TRUE(ChildLines().empty());
+}
+
 TEST_F(StandBy, OneWindowAtATimeAndStaleOnesAreReplaced) {
     ASSERT_EQ(StandBy_Start(Child(), "first"), 1);
     HWND first = FindWindowA(STANDBY_CLASS, nullptr);

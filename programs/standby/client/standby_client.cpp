@@ -1,6 +1,7 @@
 #include "standby_client.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -29,13 +30,19 @@ bool WaitUpTo(DWORD ms, Found found) {
 
 HWND FindStandBy() { return FindWindowA(STANDBY_CLASS, nullptr); }
 
-void ReportTooLong() {
-    if (StandBy_IsJapanese())
-        MessageBoxA(nullptr, "スタンバイのコマンドラインが長すぎます。", "standby",
-                    MB_OK | MB_ICONSTOP);
-    else
-        MessageBoxA(nullptr, "The stand-by command line is too long.", "standby",
-                    MB_OK | MB_ICONSTOP);
+void Report(const char* japanese, const char* english) {
+    MessageBoxA(nullptr, StandBy_IsJapanese() ? japanese : english, "standby", MB_OK | MB_ICONSTOP);
+}
+
+// Whether the stand-by program cuts "<program> <arguments>" back into the program (its
+// trailing blanks aside) and the arguments. An empty program starts nothing by design.
+bool CutsBack(const char* program, const char* arguments) {
+    size_t length = std::strlen(program), named = length;
+    while (named > 0 && program[named - 1] == ' ') --named;
+    if (named == 0) return true;
+    std::string line = std::string(program) + " " + arguments;
+    size_t cut = StandBy_CommandCut(line.c_str());
+    return cut >= named && cut <= length;
 }
 
 }  // namespace
@@ -54,10 +61,27 @@ int StandBy_FormatCommand(const char* program, const char* arguments, char* out,
     return 1;
 }
 
+size_t StandBy_CommandCut(const char* line) {
+    size_t cut = 0;
+    int blanks = 0;
+    for (size_t i = std::strlen(line); i-- > 0;) {
+        if (line[i] != ' ') continue;
+        cut = i;
+        if (++blanks == 2) break;
+    }
+    return cut;
+}
+
 int StandBy_Start(const char* program, const char* arguments) {
     char line[STANDBY_LINE_MAX + 1];
     if (!StandBy_FormatCommand(program, arguments, line, sizeof line)) {
-        ReportTooLong();
+        Report("スタンバイのコマンドラインが長すぎます。",
+               "The stand-by command line is too long.");
+        return 0;
+    }
+    if (!CutsBack(program ? program : "", arguments ? arguments : "")) {
+        Report("スタンバイのコマンドラインからプログラム名を取り出せません。",
+               "The stand-by command line would not give back the program's name.");
         return 0;
     }
     // A window left from an earlier hand-over would launch its own command on the next

@@ -23,10 +23,18 @@ enum StandByLook { STANDBY_LOOK_WAIT = 0, STANDBY_LOOK_ONCE = 1 };
 // be longer than STANDBY_LINE_MAX characters or `cap`; nothing is cut, `out` is then "".
 int StandBy_FormatCommand(const char* program, const char* arguments, char* out, size_t cap);
 
+// Where the stand-by program cuts its command line (the text after its own name) into the
+// program and the argument tail: at the second blank counted from the end, at the only blank,
+// or at 0 when there is none. So a program path may hold blanks, but the tail holds two blanks
+// at most: arguments of more than one blank cannot be carried.
+size_t StandBy_CommandCut(const char* line);
+
 // Starts the stand-by program with `program` and `arguments` (Shift-JIS; either may be "") and
 // waits up to 3000 ms of the process clock for its window. A stand-by window already there is
 // closed first, so that STANDBY_RUN never launches an old command. Returns 1 when the window
-// appeared, else 0; a too-long line shows a message box and starts nothing.
+// appeared, else 0. A line that is too long, or that the stand-by program would not cut back
+// into `program` (without its trailing blanks) and the arguments, shows a message box and
+// starts nothing: it would launch nothing or another program.
 int StandBy_Start(const char* program, const char* arguments);
 
 // Sends STANDBY_RUN to the stand-by window, waiting up to 3000 ms for it to appear (or looking
