@@ -510,11 +510,21 @@ tagTOVWAVE* GetInterfaceWave(int n);
 int GetAtcVolume();
 
 // ---- keyboard and mouse ----
+// Acts on `keycode` and clears it when the key is one of the game's (pause, camera modes,
+// radar range and look, window layout); other keys stay.
 void KeyCommand();
+// Hover, wheel, left and right clicks on the sprites of the 2D screen: strips select, buttons
+// act, menu items carry out commands; hands the frame's clicked item to the scripts.
 void MouseCommand();
 // The selected aircraft's slot, -1 when none; changes it.
 int GetSelectedAircraft();
 void SetSelectedAircraft(int slot);
+// Which of the aircraft linked to the selected one the camera follows (0 the selected one), and
+// the sprite under the cursor in the last frame (-1 none).
+int GetCameraIndex();
+int GetHoverSprite();
+// Stage set-up: nothing selected, hovered or clicked.
+void ResetInput();
 
 // ---- the program ----
 // The work of WinMain: wait for the script host, open the windows, run the one stage, hand over

@@ -228,7 +228,11 @@ void StageSetup() {
     // timetable's clock from the header and the records due at the start.
     SetTitleStep("初期化１");
     ClearAircraftTable();
+    ResetStripBoard();
+    AtcInit();
     LoadAirport();
+    SetTitleStep("初期化２");
+    MakeCommandCells();
     SetTitleStep("ＧＳ初期化");
     SetupGroundSupport();
     ResetTimetable();
@@ -237,6 +241,7 @@ void StageSetup() {
     SetupScenery();
     PlaceHudSprites();
 
+    ResetInput();
     SetTitleStep("時計設定");
     const ScenarioHeader& h = GetScenarioHeader();
     SetupClock(h.starttime, h.hours ? h.hours : 10);
@@ -267,6 +272,9 @@ void StageExit() {
         ZEM_DisplayScreen(f.screen, 0, 0, &wallpaper, nullptr, ZEM_NOKEY);
     KRN_Flip(f.engine, 0);
     StopBgm();
+    FreeCommandCells();
+    AtcEnd();
+    DestroyRadarWindow();
     if (HasResourceFlag(RESOURCE_AIRPORT)) {
         for (int slot = 0; slot < kAircraftSlots; ++slot) DeleteObject(slot);
         ReleaseGroundSupport();

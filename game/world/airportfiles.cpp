@@ -241,6 +241,17 @@ size_t WritePointFile(const TablePoint* points, int count, uint8_t* out, size_t 
     return w.ok() ? w.pos() : 0;
 }
 
+int ReadRoutePreview(const uint8_t* bytes, size_t size, uint32_t* words) {
+    wyn::ByteReader r(bytes, std::min(size, kPreviewSize));
+    int read = 0;
+    for (int i = 0; i < kPreviewWords; ++i) {
+        const bool there = r.has(4);
+        words[i] = there ? r.u32() : kPreviewEnd;
+        read += there ? 1 : 0;
+    }
+    return read;
+}
+
 size_t WriteRoutePreview(const uint32_t* words, int count, uint8_t* out) {
     if (count < 0 || count >= kPreviewWords) return 0;
     wyn::ByteWriter w(out, kPreviewSize);

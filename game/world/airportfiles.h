@@ -70,6 +70,9 @@ constexpr uint32_t kPreviewEnd = 0x80000000u;
 inline constexpr uint32_t PreviewWord(int group, int point) {
     return static_cast<uint32_t>(group) << 16 | (static_cast<uint32_t>(point) & 0xffff);
 }
+// Reads the 48 words of a preview file; words the bytes do not hold read as the end word.
+// Returns the words read.
+int ReadRoutePreview(const uint8_t* bytes, size_t size, uint32_t* words);
 // Writes the words (at most 47) and the end word, the rest of the 48 words 0; returns 192, or
 // 0 when the words do not fit.
 size_t WriteRoutePreview(const uint32_t* words, int count, uint8_t* out);

@@ -43,7 +43,9 @@ TEST_F(CreationTest, AnArrivalInFlightFromTheFlightData) {
     EXPECT_EQ(a.tailclear, 10000);  // the file's 0
     EXPECT_EQ(o.flight, 1501);
     EXPECT_EQ(a.linkedto, -1);
-    EXPECT_EQ(a.stripslot, -1);
+    EXPECT_EQ(a.stripslot, 0);  // the first free strip slot
+    EXPECT_EQ(GetStripSlots()[0], s);
+    EXPECT_STREQ(GetRadarLabel(0), "JAL-1501");
     EXPECT_EQ(a.spot, -1);
     EXPECT_EQ(a.speaker, 3 + 29);
     EXPECT_EQ(a.strip, 0x102);
@@ -454,7 +456,7 @@ TEST_F(CreationTest, LinksToALeader) {
     ASSERT_EQ(CreateParkedAircraft(MakeParked(11, 2, "ANA", "B777")), 1);
     const int leader = Slot(10), follower = Slot(11);
     A(leader).stripslot = 4;
-    ReadyRecord y = MakeReady(11, 2, 0, -1);  // ID 11 - 1
+    ReadyRecord y = MakeReady(11, 32, 0, -1);  // ID 11 - 1; a kind without a strip of its own
     ASSERT_EQ(CreateAircraftById(y, 1, 0), 1);
     EXPECT_EQ(A(follower).linkedto, leader);
     EXPECT_EQ(A(follower).stripslot, 4);

@@ -173,8 +173,7 @@ const InstrCase kCases[] = {
      .status = 0x63000,
      .strip = 0,
      .to = 0x69000,
-     .waitcount = 0,
-     .calls = {"ClearRadarLabel 3"}},
+     .waitcount = 0},
     {.what = "0x68000", .status = 0x68000, .waitcount = 0},
     {.what = "service cars",
      .status = 0x70000,
@@ -182,13 +181,13 @@ const InstrCase kCases[] = {
      .to = 0x720c0,
      .timer2 = 900,
      .substate2 = 0,
-     .calls = {"GroundEvent 3 1000", "GroundEvent 3 5", "DrawStrip 3", "GroundEvent 3 20"}},
+     .calls = {"GroundEvent 3 1000", "GroundEvent 3 5", "GroundEvent 3 20", "DrawStrip 3"}},
     {.what = "service cars, second apron",
      .status = 0x71000,
      .area = 1,
      .to = 0x730c0,
      .timer2 = 900,
-     .calls = {"GroundEvent 3 1000", "GroundEvent 3 5", "DrawStrip 3", "GroundEvent 3 23"}},
+     .calls = {"GroundEvent 3 1000", "GroundEvent 3 5", "GroundEvent 3 23", "DrawStrip 3"}},
     {.what = "service cars: none free", .status = 0x70000, .support = kTaken},
     {.what = "service: unloading", .status = 0x72000, .timer = 600},
     {.what = "service: loading",
@@ -321,6 +320,7 @@ class InstructionTest : public OrdersCase {
   protected:
     void Arrange(const InstrCase& c) {
         A(kSlot) = AircraftRecord{};
+        ResetStripBoard();
         A(kSlot).linkedto = -1;
         AircraftRecord& a = Plane(kSlot);
         a.status = c.status;
@@ -403,7 +403,7 @@ TEST_F(InstructionTest, TalkingAircraftIsFrozen) {
     a.talking = 1;
     ExecuteInstruction(kSlot);
     EXPECT_EQ(a.status, 0x21000);
-    EXPECT_TRUE(StandInCalls().empty());
+    EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(InstructionTest, PushBackWithoutATugLeavesTheLine) {
@@ -457,18 +457,21 @@ TEST_F(InstructionTest, ParkedAircraftIsDeselectedOnlyAtRest) {
     a.waitcount = 3;
     a.reqtimer = 4;
     SetSelectedAircraft(kSlot);
+    BuildCommandMenu(kSlot);
+    DrawFlightInfo(kSlot);
     O(kSlot).speed = 0.001;
     ExecuteInstruction(kSlot);
     EXPECT_EQ(a.waitcount, 0);
     EXPECT_EQ(a.reqtimer, 0);
     EXPECT_EQ(GetSelectedAircraft(), kSlot);
-    EXPECT_TRUE(StandInCalls().empty());
+    EXPECT_TRUE(IsCommandMenuShown());
+    EXPECT_TRUE(IsFlightInfoShown());
     O(kSlot).speed = 0.0;
     ExecuteInstruction(kSlot);
     EXPECT_EQ(GetSelectedAircraft(), -1);
-    // The panoramic view comes back (its caption drawn).
-    EXPECT_EQ(Effects(),
-              (std::vector<std::string>{"HideCommandMenu", "DrawInfoLine", "HideFlightInfo"}));
+    EXPECT_FALSE(IsCommandMenuShown());
+    EXPECT_FALSE(IsFlightInfoShown());
+    // The panoramic view comes back.
     EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
 }
 
@@ -479,8 +482,9 @@ TEST_F(InstructionTest, TakenStatusReachesLinksMenuAndPanel) {
     a.linked[0] = kOther;
     SetSelectedAircraft(kSlot);
     ExecuteInstruction(kSlot);
-    EXPECT_EQ(Effects(), GroundFirst({"PropagateStatus 3 26030", "BuildCommandMenu 3",
-                                      "DrawFlightInfo 3", "GroundEvent 3 1030"}));
+    EXPECT_EQ(A(kOther).status, 0x26030);
+    EXPECT_EQ(Effects(), (std::vector<std::string>{"GroundEvent 3 1030", "BuildCommandMenu 3",
+                                                   "DrawFlightInfo 3"}));
 }
 
 TEST_F(InstructionTest, StripGoneResetsTheOrders) {

@@ -154,10 +154,18 @@ TEST_F(ModelPartTest, LeavingTheScene) {
         Load("JAL", "B767");
         A(0).strip = 0x1402;
         SetSelectedAircraft(0);
+        // Its strip and label, its menu and panel show.
+        DrawStrip(0);
+        DrawRadarLabel(0);
+        BuildCommandMenu(0);
+        DrawFlightInfo(0);
+        const int strip = A(0).stripslot;
+        EXPECT_NE(GetRadarLabel(strip)[0], 0);
         EXPECT_EQ(SetModelPart(0, code), 1);
         EXPECT_EQ(GetSelectedAircraft(), -1);
-        for (const char* call : {"HideCommandMenu", "HideFlightInfo", "ClearRadarLabel 0"})
-            EXPECT_TRUE(Called(call)) << call;
+        EXPECT_FALSE(IsCommandMenuShown());
+        EXPECT_FALSE(IsFlightInfoShown());
+        EXPECT_STREQ(GetRadarLabel(strip), "");
         // The panoramic view glides in over 30 ticks.
         EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
         EXPECT_EQ(GetCameraRecord().state, 0x1000u | CameraPhase(0x20));
@@ -173,9 +181,10 @@ TEST_F(ModelPartTest, LeavingTheScene) {
     Load("ANA", "B777");
     A(0).strip = 0x302;
     SetSelectedAircraft(4);
+    BuildCommandMenu(4);
     SetModelPart(0, 0x6000);
     EXPECT_EQ(GetSelectedAircraft(), 4);
-    EXPECT_FALSE(Called("HideCommandMenu"));
+    EXPECT_TRUE(IsCommandMenuShown());
     EXPECT_EQ(A(0).strip, 0xf02);
 }
 

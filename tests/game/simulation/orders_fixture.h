@@ -38,11 +38,17 @@ class OrdersCase : public SimCase {
         GetListenOrder() = ListenOrder{};
     }
     // An aircraft in play in `slot` with its object in use.
-    AircraftRecord& Plane(int slot) {
+    // An aircraft in play in `slot` with its object in use; with `strip` it holds a strip (for
+    // its memos), taken before the calls are watched.
+    AircraftRecord& Plane(int slot, bool strip = false) {
         AircraftRecord& a = A(slot);
         a.used = 1;
         a.id = 100 + slot;
         O(slot).used = 1;
+        if (strip && !HoldsStrip(slot)) {
+            DrawStrip(slot);
+            Watched().strip[slot] = true;
+        }
         return a;
     }
     static void AddExchange(int32_t code, std::vector<int32_t> msg, int32_t next = 0) {
@@ -59,10 +65,12 @@ class OrdersCase : public SimCase {
             if (e == slot + 1) return true;
         return false;
     }
-    // The calls made: the ground events in their order, then the stand-ins' in theirs.
+    // The calls made: the ground events in their order, then the stand-ins' in theirs, then
+    // what the controller shows anew.
     std::vector<std::string> Effects() const {
         std::vector<std::string> out = GroundCalls();
         for (const std::string& c : StandInCalls()) out.push_back(c);
+        for (const std::string& c : ControllerChanges()) out.push_back(c);
         return out;
     }
     // A list of calls in the same order: its ground events first.

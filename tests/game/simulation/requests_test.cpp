@@ -71,8 +71,8 @@ const RequestCase kResults[] = {
     {"0x400 spot offered", 0x400, 0x44050, 0x44060, With(kTaken, {"AddStripMemo 4 SPOT 2"})},
     {"0x401 runway of a push-back", 0x401, 0x93120, 0x9a080,
      With(kTaken, {"AddStripMemo 4 RWY 34R"})},
-    {"0x402 spot later", 0x402, 0x45000, 0x94100, With({"AddStripMemo 4 SPOT 2"}, kTaken)},
-    {"0x402 runway later", 0x402, 0x92000, 0x94100, With({"AddStripMemo 4 RWY 34R"}, kTaken)},
+    {"0x402 spot later", 0x402, 0x45000, 0x94100, With(kTaken, {"AddStripMemo 4 SPOT 2"})},
+    {"0x402 runway later", 0x402, 0x92000, 0x94100, With(kTaken, {"AddStripMemo 4 RWY 34R"})},
     {"0x400 without a choice", 0x400, 0x44050, 0x44060, kTaken, 0x302, 0},
     {"0x400 spot past the table", 0x400, 0x44050, 0x44060, kTaken, 0x302, 65},
     {"0x401 runway past the table", 0x401, 0x93120, 0x9a080, kTaken, 0x302, 9},
@@ -99,7 +99,7 @@ class RequestTest : public OrdersCase {
 TEST_F(RequestTest, EachResult) {
     for (const RequestCase& c : kResults) {
         SCOPED_TRACE(c.what);
-        AircraftRecord& a = Plane(kSlot);
+        AircraftRecord& a = Plane(kSlot, true);
         a.status = c.status;
         a.request = c.result + 1;
         a.strip = c.strip;
@@ -212,10 +212,14 @@ TEST_F(RequestTest, RequestOfTheSelectedAircraftShowsItsMenu) {
 TEST_F(RequestTest, TakenStatusReachesTheLinkedAircraft) {
     AircraftRecord& a = Plane(kSlot);
     a.links = 2;
+    a.linked[0] = 6;
+    a.linked[1] = 7;
     a.request = 0x12011;
     HandlePilotRequest(kSlot);
-    EXPECT_EQ(Effects(), std::vector<std::string>{"PropagateStatus 4 12010"});
+    EXPECT_TRUE(Effects().empty());
     EXPECT_EQ(a.status, 0x12010);
+    EXPECT_EQ(A(6).status, 0x12010);
+    EXPECT_EQ(A(7).status, 0x12010);
 }
 
 TEST_F(RequestTest, NothingPendingNothingDone) {
@@ -225,7 +229,7 @@ TEST_F(RequestTest, NothingPendingNothingDone) {
     EXPECT_EQ(a.status, 0x12010);
     HandlePilotRequest(kAircraftSlots);
     HandlePilotRequest(-1);
-    EXPECT_TRUE(StandInCalls().empty());
+    EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(RequestTest, TargetSpeed) {

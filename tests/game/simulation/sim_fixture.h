@@ -24,6 +24,73 @@
 
 namespace simtest {
 
+// What the controller interface shows of each aircraft: the strip slot it holds, its radar label
+// row and memo lines. The tests name the changes in the words of the calls that make them.
+struct ControllerLook {
+    bool strip[kAircraftSlots];
+    std::string label[kAircraftSlots];
+    std::string memo[kAircraftSlots][kStripMemoLines];
+};
+inline bool HoldsStrip(int slot) {
+    const AircraftTable* t = GetAircraftTable();
+    if (!t) return false;
+    const int s = (*t)[size_t(slot)].stripslot;
+    return s >= 0 && s < kStripSlots && GetStripSlots()[size_t(s)] == slot;
+}
+inline ControllerLook Look() {
+    ControllerLook l;
+    for (int slot = 0; slot < kAircraftSlots; ++slot) {
+        l.strip[slot] = HoldsStrip(slot);
+        l.label[slot] =
+            l.strip[slot] ? GetRadarLabel((*GetAircraftTable())[size_t(slot)].stripslot) : "";
+        for (int line = 0; line < kStripMemoLines; ++line)
+            l.memo[slot][line] = GetStripMemo(slot, line);
+    }
+    return l;
+}
+// The text a memo change added: what follows the old line (and its "> "), or the new second line.
+inline std::string AddedMemo(const std::string* was, const std::string* is) {
+    auto rest = [](const std::string& now, const std::string& old) {
+        std::string r = now.substr(old.size());
+        return !old.empty() && r.rfind("> ", 0) == 0 ? r.substr(2) : r;
+    };
+    if (was[0] == is[0] && was[1] == is[1]) return "";
+    if (was[1].empty() && is[1].empty() && is[0].rfind(was[0], 0) == 0) return rest(is[0], was[0]);
+    if (was[0] == is[0] && is[1].rfind(was[1], 0) == 0) return rest(is[1], was[1]);
+    return is[1];
+}
+inline ControllerLook& Watched() {
+    static ControllerLook look;
+    return look;
+}
+// Starts watching the controller: its look kept, the menu and the panel taken down so that a new
+// one shows.
+inline void WatchController() {
+    HideCommandMenu();
+    HideFlightInfo();
+    Watched() = Look();
+}
+// What changed in the controller's look since WatchController, per slot: "DrawStrip s",
+// "DrawRadarLabel s" or "ClearRadarLabel s", "BuildCommandMenu s" (of the menu's aircraft),
+// "DrawFlightInfo s", "AddStripMemo s <text>".
+inline std::vector<std::string> ControllerChanges() {
+    std::vector<std::string> out;
+    const ControllerLook now = Look(), &was = Watched();
+    for (int s = 0; s < kAircraftSlots; ++s) {
+        const std::string n = std::to_string(s);
+        if (now.strip[s] && !was.strip[s]) out.push_back("DrawStrip " + n);
+        if (now.label[s] != was.label[s] ||
+            (now.strip[s] && !was.strip[s] && !now.label[s].empty()))
+            out.push_back((now.label[s].empty() ? "ClearRadarLabel " : "DrawRadarLabel ") + n);
+        if (IsCommandMenuShown() && GetCommandMenuAircraft() == s)
+            out.push_back("BuildCommandMenu " + n);
+        if (GetFlightInfoAircraft() == s) out.push_back("DrawFlightInfo " + n);
+        const std::string memo = AddedMemo(was.memo[s], now.memo[s]);
+        if (!memo.empty()) out.push_back("AddStripMemo " + n + " " + memo);
+    }
+    return out;
+}
+
 inline int LoadTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
 inline int DropTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
 
@@ -103,7 +170,7 @@ class SimCase : public ::testing::Test {
         ResetTimetable();
         ClearAircraftTable();
         GetGameVariables().fill(0);
-        GetStripQueue().fill(0);
+        ResetStripBoard();
         GetBridgeTable() = BridgeTable{};
         GetHud() = HudNumbers{};
         SetStageState(STAGE_PLAY);
@@ -156,10 +223,11 @@ class SimCase : public ::testing::Test {
         if (!WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text)) return "";
         return std::string(caption) + "|" + text;
     }
-    // Forgets the calls made so far: the stand-ins' and the ground events'.
+    // Forgets the calls made so far: the stand-ins', the ground events' and the controller's.
     void ClearCalls() {
         StandInCalls().clear();
         traceFrom_ = gametrace::TraceEnd();
+        WatchController();
     }
     // The ground events sent since, in order: "GroundEvent <slot> <code>" and
     // "GroundEventCancel <slot> <code>" (from the trace's "ground" lines).
@@ -178,16 +246,21 @@ class SimCase : public ::testing::Test {
         }
         return out;
     }
-    // Whether a stand-in call or a ground event was made.
-    bool Called(const std::string& line) const {
-        const auto& c = StandInCalls();
-        const std::vector<std::string> g = GroundCalls();
-        return std::find(c.begin(), c.end(), line) != c.end() ||
-               std::find(g.begin(), g.end(), line) != g.end();
+    // The stand-ins' calls, the ground events and what the controller shows anew, in that order.
+    std::vector<std::string> Calls() const {
+        std::vector<std::string> out = StandInCalls();
+        for (const std::string& g : GroundCalls()) out.push_back(g);
+        for (const std::string& c : ControllerChanges()) out.push_back(c);
+        return out;
     }
-    static int CountCalls(const std::string& prefix) {
+    // Whether a call was made (a line of Calls ()).
+    bool Called(const std::string& line) const {
+        const auto c = Calls();
+        return std::find(c.begin(), c.end(), line) != c.end();
+    }
+    int CountCalls(const std::string& prefix) const {
         int n = 0;
-        for (const std::string& c : StandInCalls()) n += c.compare(0, prefix.size(), prefix) == 0;
+        for (const std::string& c : Calls()) n += c.compare(0, prefix.size(), prefix) == 0;
         return n;
     }
 

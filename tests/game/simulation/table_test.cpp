@@ -124,6 +124,12 @@ TEST_F(AircraftTableTest, OrdersAndRoutesReset) {
         a.status = 0x40000;
         a.talking = 1;
     };
+    // The aircraft holds a strip, so that its radar label row shows its callsign.
+    a.used = 1;
+    std::snprintf(a.callsign, sizeof a.callsign, "JAL-0003");
+    DrawStrip(3);
+    DrawRadarLabel(3);
+    ClearCalls();
     fill();
     ResetAircraftOrders(3, 0);
     EXPECT_EQ(a.items[1].code, 0);

@@ -3,9 +3,10 @@
 // change, jumps without camera moves, paused frames, the slow and fast turns, refusals, the
 // scenery by the eye, the caption, and the weather that the camera step moves.
 #include <cmath>
+#include <cstring>
 #include <string>
 
-#include "standins.h"
+#include "controller/controller_internal.h"
 #include "world_fixture.h"
 
 namespace {
@@ -20,10 +21,13 @@ void ExpectNear(const tagKRN3D& a, const tagKRN3D& b, double eps, const std::str
     EXPECT_NEAR(a.z, b.z, eps) << what;
 }
 
-bool Called(const std::string& line) {
-    for (const std::string& c : StandInCalls())
-        if (c == line) return true;
-    return false;
+// The width of the caption the panel's corner shows: (glyph width - 2) x length + 3.
+int CornerWidth() {
+    const RECT r = GetFlightInfoCorner();
+    return r.right - r.left;
+}
+int CaptionWidth(const char* caption) {
+    return (GetCommandCells().font.xpos - 2) * int(std::strlen(caption)) + 3;
 }
 
 class Cameras : public worldtest::Stage {
@@ -50,9 +54,19 @@ class Cameras : public worldtest::Stage {
         SetSelectedAircraft(-1);
         SetCameraModeNumber(0);
         CameraReset();
-        StandInCalls().clear();
+        // The panel's cell and an overlay font of 10 x 16 glyphs: its corner shows the caption.
+        CommandCells& cells = GetCommandCells();
+        ZEM_CreateCell(&cells.font, 950, 16);
+        cells.font.xpos = 10;
+        cells.font.ypos = 16;
+        ZEM_CreateCell(&cells.overlap, 800, 200);
+        HideFlightInfo();
+        HideCommandMenu();
     }
     ~Cameras() override {
+        ZEM_DeleteCell(&GetCommandCells().font);
+        ZEM_DeleteCell(&GetCommandCells().overlap);
+        HideFlightInfo();
         GetAirportLayers() = AirportLayers{};
         GetWeatherLayers() = WeatherLayers{};
         SetSelectedAircraft(-1);
@@ -115,7 +129,9 @@ TEST_F(Cameras, EveryModeByTheTable) {
         l.nearshown = before;
         KRNL_RecallFunction(KRNLOP_SWITCH, l.airporton, 0, before, 0);
         KRNL_RecallFunction(KRNLOP_SWITCH, l.airportoff, 0, 1 - before, 0);
-        StandInCalls().clear();
+        HideFlightInfo();
+        HideCommandMenu();
+        SetSelectedAircraft(0);
         SetCameraModeNumber(m.number);
         EXPECT_EQ(GetCameraModeNumber(), m.number);
         SetCameraMode(1, 0);
@@ -133,16 +149,18 @@ TEST_F(Cameras, EveryModeByTheTable) {
         EXPECT_EQ(l.nearshown, nearshown) << what;
         EXPECT_EQ(l.airporton->sw, nearshown) << what;
         EXPECT_EQ(l.airportoff->sw, 1 - nearshown) << what;
-        EXPECT_TRUE(Called("DrawFlightInfo 0")) << what;
-        EXPECT_TRUE(Called("BuildCommandMenu 0")) << what;
-        EXPECT_EQ(StandInCalls().back(), "DrawInfoLine") << what;
+        // Panel and menu are the aircraft's, and the corner shows the new caption.
+        EXPECT_EQ(GetFlightInfoAircraft(), 0) << what;
+        EXPECT_TRUE(IsCommandMenuShown()) << what;
+        EXPECT_EQ(GetCommandMenuAircraft(), 0) << what;
+        EXPECT_EQ(CornerWidth(), CaptionWidth(m.caption)) << what;
     }
     // Without selecting, the tower's caption has no callsign and the panel stays.
     SetCameraModeNumber(1);
-    StandInCalls().clear();
     SetCameraMode(0, 1);
     EXPECT_STREQ(GetCameraCaption(), "TOWER CAM");
-    EXPECT_FALSE(Called("DrawFlightInfo 1"));
+    EXPECT_EQ(GetFlightInfoAircraft(), 0);
+    EXPECT_EQ(CornerWidth(), CaptionWidth("TOWER CAM"));
     EXPECT_EQ(C().object, 1);
     // Numbers outside 0-12 are refused.
     SetCameraModeNumber(13);
@@ -162,7 +180,6 @@ TEST_F(Cameras, PanoramicView) {
           Case{30, 1, 0x2000 | CameraPhase(0x20), 30}}) {
         CameraReset();
         C().count = 0;
-        StandInCalls().clear();
         SetDefaultCamera(c.ticks, c.far);
         EXPECT_EQ(C().state, c.state) << c.ticks << " " << c.far;
         EXPECT_EQ(C().object, kObjectAirport);
@@ -171,7 +188,7 @@ TEST_F(Cameras, PanoramicView) {
         ExpectNear(C().target, V(20, 30, 0), 0, "target");
         EXPECT_EQ(C().goaldist, 500);
         EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
-        EXPECT_EQ(StandInCalls().back(), "DrawInfoLine");
+        EXPECT_EQ(CornerWidth(), CaptionWidth("PANORAMIC CAM"));
     }
     // A scenario distance of 0 is the eye itself, whatever the view before.
     GetScenarioHeader().world.distance = 0;
