@@ -545,7 +545,9 @@ int PreviewSegments(const uint32_t* words, const PointTable& points, PreviewSegm
 
 void MakeCommandCells() {
     CellAlloc(&g_cells.command, 640, 200, "コマンド用Cell作成");
-    if (!GetConfig().softmode) CellAlloc(&g_cells.overlap, 800, 200, "オーバーラップ");
+    // The panel's background is its colour key: the scene shows round its texts.
+    if (!GetConfig().softmode && CellAlloc(&g_cells.overlap, 800, 200, "オーバーラップ"))
+        g_cells.overlap.mask = 0;
     char path[MAX_PATH];
     for (int n = 0; n < kIconSets; ++n) {
         std::snprintf(path, sizeof path, "%sport\\%s\\etc\\%s_icon.umz", GetProgramFolder(),

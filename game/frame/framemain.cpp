@@ -54,10 +54,13 @@ void PutFlightInfo(tagKRN* engine) {
     if (!IsFlightInfoShown() || !cell || v.left == -1 || GetConfig().softmode || vh <= 160) return;
     RECT top{0, 0, 400, 64}, bottom{0, 152, 400, 200};
     RECT corner = GetFlightInfoCorner();
-    KRN_PutScreen(engine, 0, 0, 0, cell, &top);
-    KRN_PutScreen(engine, 0, 0, vh - 48, cell, &bottom);
-    KRN_PutScreen(engine, 0, vw - (corner.right - corner.left), vh - (corner.bottom - corner.top),
-                  cell, &corner);
+    // The engine places the cell's origin: a piece lands at (x, y) from (x - left, y - top).
+    auto put = [&](int x, int y, RECT* piece) {
+        KRN_PutScreen(engine, 0, x - piece->left, y - piece->top, cell, piece);
+    };
+    put(0, 0, &top);
+    put(0, vh - 48, &bottom);
+    put(vw - (corner.right - corner.left), vh - (corner.bottom - corner.top), &corner);
 }
 
 }  // namespace

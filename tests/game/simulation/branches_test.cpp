@@ -183,7 +183,7 @@ class BranchTest : public OrdersCase {
         ClearCalls();
         return a;
     }
-    static std::vector<std::string> Memos() {
+    std::vector<std::string> Memos() const {
         std::vector<std::string> m;
         for (const std::string& c : Calls())
             if (c.rfind("AddStripMemo 4 ", 0) == 0) m.push_back(c.substr(15));

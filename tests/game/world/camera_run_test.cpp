@@ -227,8 +227,9 @@ TEST_F(CameraRun, GroundEventsFrameByFrame) {
     for (const Case& c : cases)
         EXPECT_EQ(at(c.tick).find(c.shown) != std::string::npos, c.listed)
             << "tick " << c.tick << " " << c.shown << ":" << at(c.tick);
-    // A frame's picture a tick; the vehicles change it as they come and go.
-    for (int tick : {20, 25, 70, 110}) {
+    // A frame's picture a tick; the vehicles change it as they come and go (the puff of tick 25
+    // stands under the fuselage, out of this view: its layer is listed above).
+    for (int tick : {20, 70, 110}) {
         char now[32], before[32];
         std::snprintf(now, sizeof now, "event-%04d", tick);
         std::snprintf(before, sizeof before, "event-%04d", tick - 1);
