@@ -339,8 +339,10 @@ void ApplyCommand(int aircraft, int k) {
     if (!ch.name[0] && ch.reply == -1) Effects(aircraft, *a, c, m);
     a->waitcount = 0;
     a->reqtimer = 0;
-    a->talking = 1;
     uint32_t queued[4];
     const int n = QueueMessages(aircraft, t.row, m, queued);
+    // Talking until its row ends the exchange: a row that got neither its messages nor the
+    // aircraft would never end it.
+    if (ValidRow(t.row) && (t.setrow || n > 0)) a->talking = 1;
     TraceCommand(aircraft, c, from, a->status, t, queued, n);
 }

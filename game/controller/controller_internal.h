@@ -84,6 +84,13 @@ int AddRouteMenuItem(int group, int aircraft, int index, int columnflags);
 void OpenSecondLevel(int aircraft, int code);
 void DrawPanelLine(const char* text);
 
+// The flight information panel's lines of an aircraft, at these y in its cell: who, flight,
+// type, from or to, time, position in charge, what it does.
+constexpr int kPanelLines = 7;
+constexpr int kPanelLineBytes = 128;
+constexpr int kPanelLineY[kPanelLines] = {0, 16, 32, 48, 152, 168, 184};
+void FlightInfoLines(int slot, char (*lines)[kPanelLineBytes]);
+
 // ---- the radar's view ----
 // rsize 1 small, 2 large; rwidth and rheight 200 or 400; the range (1 wide, 0 near); scale;
 // centre; the clip rectangle.
@@ -95,6 +102,7 @@ struct RadarView {
 };
 const RadarView& GetRadarView();
 HWND GetRadarWindow();
+HZEMSCREEN GetRadarScreen();
 // The screen point of a world point (x, z): rounded to the nearest, halves to even.
 POINT RadarScreenPoint(const RadarView& v, double x, double z);
 // Inside when left < sx < right - 4 and top < sy < bottom - 4.

@@ -137,52 +137,57 @@ void DrawCorner(const char* text) {
 
 }  // namespace
 
-void DrawFlightInfo(int slot) {
+void FlightInfoLines(int slot, char (*lines)[kPanelLineBytes]) {
+    for (int i = 0; i < kPanelLines; ++i) lines[i][0] = 0;
     const AircraftTable* t = GetAircraftTable();
     if (!t || slot < 0 || slot >= kAircraftSlots) return;
     const AircraftRecord& a = (*t)[size_t(slot)];
+    const ObjectTable* objects = GetObjectTable();
+    const int flight = objects ? (*objects)[size_t(slot)].flight : 0;
+    const bool departure = a.strip & kStripDeparture;
+    std::snprintf(lines[0], kPanelLineBytes, "%s - %s",
+                  std::strcmp(a.callprefix, "CAB") == 0 ? a.callprefix : a.airline, a.airlinee);
+    if (std::strcmp(a.airline, "JAF") == 0)
+        std::snprintf(lines[1], kPanelLineBytes, "%s", a.callsign);
+    else if (std::strcmp(a.airline, "CA2") == 0)
+        std::snprintf(lines[1], kPanelLineBytes, "JA-%3.3dG", flight);
+    else
+        std::snprintf(lines[1], kPanelLineBytes, "FLIGHT %d", flight);
+    std::snprintf(lines[2], kPanelLineBytes, "%s", a.typetext);
+    if (std::strcmp(a.port, "actn") == 0)
+        std::snprintf(lines[3], kPanelLineBytes, "ACROBAT FLIGHT");
+    else if (a.port[0])
+        std::snprintf(lines[3], kPanelLineBytes, departure ? "To %s - %s" : "From %s - %s", a.port,
+                      a.portname3);
+    size_t at = 0;
+    if (a.sched != 0)
+        at = size_t(
+            std::snprintf(lines[4], kPanelLineBytes,
+                          departure ? "DEPARTURE TIME %2.2d:%2.2d" : "ARRIVAL TIME %2.2d:%2.2d",
+                          a.sched / 100, a.sched % 100));
+    std::snprintf(lines[4] + at, kPanelLineBytes - at, "%s",
+                  a.delay != 0 ? " DELAYED" : " ON TIME");
+    static const char* const kCharge[kPositionCount] = {"CHARGE OF APPROACH", "CHARGE OF TOWER",
+                                                        "CHARGE OF GROUND", "CHARGE OF DELIVERY",
+                                                        "CHARGE OF DEPARTURE"};
+    std::snprintf(
+        lines[5], kPanelLineBytes, "%s",
+        a.position >= 0 && a.position < kPositionCount ? kCharge[a.position] : "NO CHARGE");
+    StatusPhrase(a, lines[6], kPanelLineBytes);
+}
+
+void DrawFlightInfo(int slot) {
+    const AircraftTable* t = GetAircraftTable();
+    if (!t || slot < 0 || slot >= kAircraftSlots) return;
     g_panel.aircraft = slot;
     g_panel.shown = 1;
     tagCELL* cell = Cell();
     if (!cell) return;
     ZEM_ClearCell(cell, nullptr, 0);
     g_panel.corner = RECT{0, 0, 0, 0};
-    const ObjectTable* objects = GetObjectTable();
-    const int flight = objects ? (*objects)[size_t(slot)].flight : 0;
-    char text[128];
-    std::snprintf(text, sizeof text, "%s - %s",
-                  std::strcmp(a.callprefix, "CAB") == 0 ? a.callprefix : a.airline, a.airlinee);
-    Line(0, text);
-    if (std::strcmp(a.airline, "JAF") == 0)
-        std::snprintf(text, sizeof text, "%s", a.callsign);
-    else if (std::strcmp(a.airline, "CA2") == 0)
-        std::snprintf(text, sizeof text, "JA-%3.3dG", flight);
-    else
-        std::snprintf(text, sizeof text, "FLIGHT %d", flight);
-    Line(16, text);
-    Line(32, a.typetext);
-    text[0] = 0;
-    if (std::strcmp(a.port, "actn") == 0)
-        std::snprintf(text, sizeof text, "ACROBAT FLIGHT");
-    else if (a.port[0])
-        std::snprintf(text, sizeof text, a.strip & kStripDeparture ? "To %s - %s" : "From %s - %s",
-                      a.port, a.portname3);
-    Line(48, text);
-    text[0] = 0;
-    size_t at = 0;
-    if (a.sched != 0)
-        at = size_t(std::snprintf(
-            text, sizeof text,
-            a.strip & kStripDeparture ? "DEPARTURE TIME %2.2d:%2.2d" : "ARRIVAL TIME %2.2d:%2.2d",
-            a.sched / 100, a.sched % 100));
-    std::snprintf(text + at, sizeof text - at, "%s", a.delay != 0 ? " DELAYED" : " ON TIME");
-    Line(152, text);
-    static const char* const kCharge[kPositionCount] = {"CHARGE OF APPROACH", "CHARGE OF TOWER",
-                                                        "CHARGE OF GROUND", "CHARGE OF DELIVERY",
-                                                        "CHARGE OF DEPARTURE"};
-    Line(168, a.position >= 0 && a.position < kPositionCount ? kCharge[a.position] : "NO CHARGE");
-    StatusPhrase(a, text, sizeof text);
-    Line(184, text);
+    char lines[kPanelLines][kPanelLineBytes];
+    FlightInfoLines(slot, lines);
+    for (int i = 0; i < kPanelLines; ++i) Line(kPanelLineY[i], lines[i]);
     DrawInfoLine();
 }
 

@@ -108,6 +108,7 @@ void HeadingLine(HZEMSCREEN s, const RadarView& v, int sx, int sy, double headin
 
 const RadarView& GetRadarView() { return g_radar.view; }
 HWND GetRadarWindow() { return g_radar.hwnd; }
+HZEMSCREEN GetRadarScreen() { return g_radar.screen; }
 
 POINT RadarScreenPoint(const RadarView& v, double x, double z) {
     return POINT{Round(x / v.scale * v.size) + v.cx, v.cy - Round(z / v.scale * v.size)};
