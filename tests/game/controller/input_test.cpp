@@ -17,7 +17,10 @@ class Input : public ctltest::Stage {
         SetCameraModeNumber(0);
         ObjectRecord& airport = O(kObjectAirport);
         airport.used = 1;
+        // The layout keys set the view port of an engine that has no driver here.
+        SetViewPortHook([](const RECT&) { return 1; });
     }
+    ~Input() override { SetViewPortHook(nullptr); }
     static GameInput& in() { return GetGameInput(); }
     // An aircraft with a strip settled in strip slot `s` (they are taken in order).
     AircraftRecord& OnStrip(int slot, int32_t strip = 0x100) {
