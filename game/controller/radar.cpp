@@ -189,6 +189,7 @@ int DockRadarWindow(int mode) {
                 SWP_NOZORDER);
         SetRadarSize(1);
     }
+    GameTrace("radar dock %d size %d", mode, g_radar.view.size);
     return 1;
 }
 

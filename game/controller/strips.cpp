@@ -533,4 +533,11 @@ void StripBoardMain(int ticks) {
         ZEM_MaskFlag(scr, old);
     }
     for (int k = 0; k < ticks; ++k) StripPass();
+    // The sprites follow the board also in frames without ticks (a layout change while paused).
+    for (int s = 0; s < kStripSlots; ++s) {
+        const AircraftRecord* a = Aircraft(g_board.slots[size_t(s)]);
+        if (!a) continue;
+        PlaceStripSprite(s);
+        if ((a->strip & kStripStep) == 0) ShowLabel(s, FamilyOf(a->strip));
+    }
 }
