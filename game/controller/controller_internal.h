@@ -76,6 +76,10 @@ constexpr int kPreviewSegments = kPreviewWords - 1;
 // Segments of consecutive word pairs of equal group: a word with high half 0x8000, or a point
 // index outside the `points` read, ends the list; at most the 47 pairs of the 48 words.
 int PreviewSegments(const uint32_t* words, const PointTable& points, PreviewSegment* out, int max);
+// The 3D chips of a preview slot's words (slot 0-2 gives the colour), one a segment, width 12,
+// at height y: their number (at most 47).
+int PreviewChips(const uint32_t* words, const PointTable& points, int slot, double y,
+                 tagKRNCHIP* chips);
 
 // The menu's own steps that command application and the panel call: a route entry of list
 // `group` as an item (column flags: low nibble the column, 0x10 loads its route preview; 0 when
@@ -101,6 +105,8 @@ struct RadarView {
     RECT clip;
 };
 const RadarView& GetRadarView();
+// The view of a size (0 small, 1 large) and range (1 wide, 0 near).
+RadarView MakeRadarView(int large, int wide);
 HWND GetRadarWindow();
 HZEMSCREEN GetRadarScreen();
 // The screen point of a world point (x, z): rounded to the nearest, halves to even.

@@ -185,18 +185,13 @@ void LoadPreview(int n, const char* name, int aircraft) {
     tagKRN* engine = GetEngine();
     tagKRNL* root = GetRootLayer();
     if (!engine || !root) return;
-    PreviewSegment seg[kPreviewSegments];
-    const int count = PreviewSegments(p.words, GetPointTable(), seg, kPreviewSegments);
-    if (count == 0) return;
     const AircraftRecord* a = Aircraft(GetSelectedAircraft());
     if (!a) a = Aircraft(aircraft);
-    const double y = (a ? a->ground : 0) + 0.5;
+    tagKRNCHIP chips[kPreviewSegments];
+    const int count = PreviewChips(p.words, GetPointTable(), n, (a ? a->ground : 0) + 0.5, chips);
+    if (count == 0) return;
     const int first = engine->chipmax - kPreviewChipBase + n * kPreviewSegments;
-    for (int i = 0; i < count; ++i) {
-        const int* rgb = kPreviewColours[seg[i].run ? kPreviewSlots : n];
-        tagKRNCHIP chip = PreviewChip(seg[i].from, seg[i].to, y, rgb);
-        KRN_SetChip(engine, first + i, &chip);
-    }
+    for (int i = 0; i < count; ++i) KRN_SetChip(engine, first + i, &chips[i]);
     char lname[KRNL_NAMEMAX];
     std::snprintf(lname, sizeof lname, "RoutePreview%d", n);
     if (!KRNL_CheckSameName(root, lname)) return;
@@ -523,6 +518,17 @@ MenuItem* GetMenuItemOfSprite(int n) {
     const int k = n - kMenuSprite;
     if (!g_menu.shown || !Valid(k, g_menu.count) || n > kMenuLastSprite) return nullptr;
     return GetCommandMenuItem(g_menu.order[k]);
+}
+
+int PreviewChips(const uint32_t* words, const PointTable& points, int slot, double y,
+                 tagKRNCHIP* chips) {
+    PreviewSegment seg[kPreviewSegments];
+    const int count = PreviewSegments(words, points, seg, kPreviewSegments);
+    const int colour = slot >= 0 && slot < kPreviewSlots ? slot : 0;
+    for (int i = 0; i < count; ++i)
+        chips[i] = PreviewChip(seg[i].from, seg[i].to, y,
+                               kPreviewColours[seg[i].run ? kPreviewSlots : colour]);
+    return count;
 }
 
 int PreviewSegments(const uint32_t* words, const PointTable& points, PreviewSegment* out, int max) {

@@ -107,6 +107,15 @@ void HeadingLine(HZEMSCREEN s, const RadarView& v, int sx, int sy, double headin
 }  // namespace
 
 const RadarView& GetRadarView() { return g_radar.view; }
+
+RadarView MakeRadarView(int large, int wide) {
+    RadarView v{};
+    v.size = large ? 2 : 1;
+    v.width = v.height = large ? 400 : 200;
+    v.wide = wide ? 1 : 0;
+    SetRange(v);
+    return v;
+}
 HWND GetRadarWindow() { return g_radar.hwnd; }
 HZEMSCREEN GetRadarScreen() { return g_radar.screen; }
 

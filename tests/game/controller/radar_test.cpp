@@ -139,8 +139,9 @@ TEST_F(Radar, LabelsFollowTheirStripAndStayInside) {
     // An aircraft without a strip has no label row.
     Plane(9);
     DrawRadarLabel(9);
-    for (int s = 0; s < kStripSlots; ++s)
+    for (int s = 0; s < kStripSlots; ++s) {
         if (s != a.stripslot) EXPECT_STREQ(GetRadarLabel(s), "");
+    }
 }
 
 TEST_F(Radar, ARouteChangingGroupTwiceIsWhiteThenYellow) {
