@@ -195,11 +195,13 @@ TEST_F(Input, RightClickBelowTheBoardsTopDeselects) {
 }
 
 TEST_F(Input, TheWheelWalksTheStrips) {
-    // Strips in slots 0, 1, 2 and 3; slot 1 slides out, slot 2 has a linked aircraft.
+    // Strips in slots 0-4; slots 1 and 4 slide out (arrival and departure), slot 2 has a linked
+    // aircraft.
     OnStrip(10);
     OnStrip(11, 0xf02);
     AircraftRecord& c = OnStrip(12);
     OnStrip(13);
+    OnStrip(15, 0x1f01);
     c.links = 1;
     c.linked[0] = 14;
     Plane(14);
