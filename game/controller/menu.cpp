@@ -149,7 +149,7 @@ tagKRNCHIP PreviewChip(const TablePoint& a, const TablePoint& b, double y, const
     chip.green = rgb[1];
     chip.blue = rgb[2];
     chip.normal = tagKRN3D{0, 1, 0, 0};
-    const double dx = b.x - a.x, dz = b.z - a.z;
+    const double dx = double(b.x) - a.x, dz = double(b.z) - a.z;
     const double len = std::sqrt(dx * dx + dz * dz);
     const double half = kPreviewChipWidth / 2.0;
     const double px = len > 0 ? -dz / len * half : half, pz = len > 0 ? dx / len * half : 0;

@@ -44,7 +44,11 @@ int OwnedStripSlot(int aircraft) {
     return GetStripSlots()[size_t(a->stripslot)] == aircraft ? a->stripslot : -1;
 }
 
-int Round(double v) { return int(std::nearbyint(v)); }
+// To the nearest, halves to even; points far off the map are held to where they stay off it.
+int Round(double v) {
+    const double r = std::nearbyint(v);
+    return r > 1e4 ? 10000 : r < -1e4 ? -10000 : int(r);
+}
 
 void SetRange(RadarView& v) {
     if (v.wide) {
