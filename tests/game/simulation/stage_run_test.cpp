@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <time.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,20 @@ std::string ReadText(const std::string& path) {
 }
 
 std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+long MonotonicMs() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
+}
+
+// The last lines of a text, for failure messages.
+std::string Tail(const std::string& text, int lines = 25) {
+    size_t at = text.size();
+    for (int n = 0; n <= lines && at != std::string::npos && at > 0; ++n)
+        at = text.rfind('\n', at - 1);
+    return at == std::string::npos ? text : text.substr(at + 1);
+}
 
 int Count(const std::string& text, const std::string& what) {
     int n = 0;
@@ -48,9 +63,13 @@ class StageRun : public ::testing::Test {
         // aircraft (and the plan record for one of them) beside the samples.
         folder = run + "/bin";
         fs::create_directories(folder + "/port/rjtt/scenario");
+        // The engine writes krn2.ini back at its end: a copy of its own, so that no run writes
+        // through a link into the shared program folder while another test reads it.
         for (const auto& e : fs::directory_iterator(binDir)) {
             const std::string name = e.path().filename().string();
-            if (name != "port" && name != "stage")
+            if (name == "krn2.ini")
+                fs::copy_file(e.path(), folder + "/" + name);
+            else if (name != "port" && name != "stage" && name != "config.ini")
                 fs::create_symlink(e.path(), folder + "/" + name);
         }
         for (const auto& e : fs::directory_iterator(binDir + "/port"))
@@ -81,13 +100,22 @@ class StageRun : public ::testing::Test {
             "' WYN_RUNTIME_DIR='" + run +
             "/rt' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
             "WYN_GAME_TRACE='" +
-            tag + ".trace' WYN_MSGBOX_LOG='" + tag + ".boxes' " + env + " timeout 200 '" + binDir +
+            tag + ".trace' WYN_MSGBOX_LOG='" + tag + ".boxes' " + env + " timeout 100 '" + binDir +
             "/wyntower' rjtt " + stage + " 2>'" + tag + ".err'";
+        const long start = MonotonicMs();
         const int status = std::system(cmd.c_str());
+        const long took = MonotonicMs() - start;
         trace = ReadText(tag + ".trace");
         boxes = ReadText(tag + ".boxes");
         err = ReadText(tag + ".err");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        // A run cut by its time limit (124) shows how far it came: its real time and the ends
+        // of its trace and its messages.
+        if (code != 0)
+            err = "run of " + std::to_string(took) + " ms real time, exit " + std::to_string(code) +
+                  "\n--- trace, last lines:\n" + Tail(trace) + "--- stderr, last lines:\n" +
+                  Tail(err);
+        return code;
     }
     // The 3D view (docked at (0, 200), 800 x 200) of a run that closes itself after 1.5 s.
     Png View(const std::string& wrap, const std::string& env, const std::string& stage) {
