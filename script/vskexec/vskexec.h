@@ -155,6 +155,35 @@ VSKEXEC_API int WINAPI VSKEXEC_Compile(tagVALUAREA* ctx, tagCOMPBLOCK* job);
 // been shown by whoever failed).
 VSKEXEC_API const BYTE* WINAPI VSKEXEC_Calc(tagVALUAREA* ctx, const BYTE* code, tagVALUE* out);
 
+// ---- text on screens and cells ----
+// A target n is a screen 0-8 (usable while #(20+n) holds its window) or 9, the cell that #14
+// holds (usable while #14 is a cell). Its text state lies in #(30+n) (cursor column and row,
+// character width and height), #(40+n) (text colour, erase colour, delay per character in ms,
+// attribute) and #(50+n) (the font name).
+//
+// Lays out the Shift-JIS text into `rect` (edges) of target n, typewriter-style: each
+// character drawn alone into its character cell (a double-byte one two columns wide), the
+// cursor moving on, the row wrapping when the cursor reaches the last column (which stays
+// empty), the rectangle scrolling up one row (the new row cleared with the erase colour) when
+// the cursor passes the last row. On a screen a delay other than 0 waits (VSKEXEC_Wait) after
+// each character or glyph. Sequences: "@C[r,g,b]" text colour, "@E[r,g,b]" erase colour and
+// clear (cursor home), "@G[g]" glyph g of the 16 x 16 table in #12 (when it holds a cell; two
+// columns either way), "@L" new line, "@P[c,r]" cursor, "@V[k]" the display text of $k
+// (nested at most 8 deep; deeper ones are skipped), "@W[ms]" delay; "@" with any other byte
+// skips both. A lead byte or "@" just before the end ends the layout. Drawing on an unusable
+// target does nothing and the layout goes on. The cursor and colours are written back.
+// Returns 1, or 0 for a bad target number, a character size below 1, a sequence's parameter
+// error (its message shown), a number that does not parse, or a wait ended by an end flag.
+VSKEXEC_API int WINAPI VSKEXEC_Text(tagVALUAREA* ctx, int n, const RECT* rect, LPCSTR text);
+// Draws the whole text into `rect` of target n at once with `colour` and `attribute` (the
+// target's own stay) and the target's font name and character size. 1, or 0 when the target
+// is not usable.
+VSKEXEC_API int WINAPI VSKEXEC_String(tagVALUAREA* ctx, int n, const RECT* rect, LPCSTR text,
+                                      int colour, int attribute);
+// The pointer in screen n's coordinates (ZEM_GetMouse): 1 when it lies inside the client area
+// of screen n's window over the part that shows the screen; otherwise 0 and both -32767.
+VSKEXEC_API int WINAPI VSKEXEC_GetMousePos(tagVALUAREA* ctx, int n, POINT* point);
+
 // ---- tracer channels ----
 // With NULL: 1 when a window of class "Veskeran33Tracer" exists. With a text: sends "<#0> <text>"
 // (256 bytes) on the message channel (event "VskMsgOn", mailslot \\.\mailslot\vsk\message,
