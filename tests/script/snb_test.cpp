@@ -203,6 +203,11 @@ TEST(VskSnb, TheToolCompilesWithItsDefinitions) {
         std::string::npos);
     EXPECT_EQ(VSKFILE_Exist(nullptr, s.Sys("broken.snb").c_str()), 0);
     EXPECT_NE(std::system((tool + " only-one-argument").c_str()), 0);
+    // -u: a UTF-8 source compiles as its Shift-JIS text does.
+    s.Put("utf8.sna", U8(u8"PRINT(\"ゲーム開始\");\n"));
+    std::string utf8 = tool + " -u " + dir + "utf8.sna " + dir + "utf8.snb";
+    ASSERT_EQ(std::system(utf8.c_str()), 0) << utf8;
+    EXPECT_EQ(Unpacked(s.Sys("utf8.snb")), Padded(Compiled("PRINT(\"ゲーム開始\");\n")));
 }
 
 }  // namespace

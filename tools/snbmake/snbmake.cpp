@@ -1,8 +1,10 @@
 // snbmake: compiles a script source into a compiled-script file, the one maker of .SNB files.
-//   snbmake [-d DEF] SOURCE.SNA OUT.SNB
+//   snbmake [-u] [-d DEF] SOURCE.SNA OUT.SNB
 // reads the definition file DEF (macros and includes; a missing one is no error), compiles
-// SOURCE and writes OUT. The file library upper-cases the names it opens and creates, so the
-// file made is OUT's name in upper case. A compile error prints its error line and fails.
+// SOURCE and writes OUT. With -u SOURCE is UTF-8 text (as the sample scripts are kept) and is
+// turned into the Shift-JIS the compiler reads first. The file library upper-cases the names it
+// opens and creates, so the file made is OUT's name in upper case. A compile error prints its error
+// line and fails.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -24,7 +26,7 @@ std::string SystemPath(const char* path) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: snbmake [-d DEF] SOURCE.SNA OUT.SNB\n");
+    std::fprintf(stderr, "usage: snbmake [-u] [-d DEF] SOURCE.SNA OUT.SNB\n");
     return 2;
 }
 
@@ -32,10 +34,15 @@ int Usage() {
 
 int main(int argc, char** argv) {
     const char* def = nullptr;
+    bool utf8 = false;
     int i = 1;
-    if (argc > 2 && std::strcmp(argv[1], "-d") == 0) {
-        def = argv[2];
-        i = 3;
+    if (argc > 1 && std::strcmp(argv[1], "-u") == 0) {
+        utf8 = true;
+        i = 2;
+    }
+    if (argc > i + 1 && std::strcmp(argv[i], "-d") == 0) {
+        def = argv[i + 1];
+        i += 2;
     }
     if (argc - i != 2) return Usage();
     std::string source = SystemPath(argv[i]), out = SystemPath(argv[i + 1]);
@@ -47,6 +54,20 @@ int main(int argc, char** argv) {
     if (!text) {
         std::fprintf(stderr, "snbmake: cannot read %s\n", argv[i]);
         return 1;
+    }
+    if (utf8) {
+        // Shift-JIS takes no more bytes than UTF-8 for any character; the end mark and the 0
+        // follow the text again.
+        SIZE_T size = VSKTASK_SizeMemory(nullptr, text);
+        auto* sjis = static_cast<BYTE*>(VSKTASK_AllocMemory(nullptr, size + 2));
+        size_t n = WynPlat_FromUtf8(reinterpret_cast<const char*>(text), 932,
+                                    reinterpret_cast<char*>(sjis), size);
+        VSKTASK_FreeMemory(nullptr, text);
+        if (!sjis || n >= size) {
+            std::fprintf(stderr, "snbmake: %s is not UTF-8 text\n", argv[i]);
+            return 1;
+        }
+        text = sjis;
     }
     tagCOMPBLOCK job{};
     std::snprintf(job.name, sizeof job.name, "%s",
