@@ -1,0 +1,112 @@
+// The launcher's attract loop in this process with the hardware 3D device refused: the raster
+// driver falls back to its emulation and notes "soft" in the engine ini, so each round shows
+// the hardware box once and runs no 3D scene. The run has a program folder of its own (the
+// engine writes its ini there), set before anything asks for the program folder.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <windows.h>
+#include <wynplat.h>
+
+#include "../common/capture_read.h"
+#include "krn.h"
+#include "wynopen.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string g_run, g_folder;
+
+class OwnProgramFolder : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        const char* base = std::getenv("WYN_RUNTIME_DIR");
+        const char* bin = std::getenv("WYN_PROGRAM_DIR");
+        ASSERT_NE(base, nullptr);
+        ASSERT_NE(bin, nullptr);
+        g_run = std::string(base) + "/soft";
+        fs::remove_all(g_run);
+        g_folder = g_run + "/bin";
+        fs::create_directories(g_folder);
+        for (const auto& e : fs::directory_iterator(bin)) {
+            const std::string name = e.path().filename().string();
+            if (name == "krn2.ini")
+                fs::copy_file(e.path(), g_folder + "/" + name);
+            else
+                fs::create_symlink(e.path(), g_folder + "/" + name);
+        }
+        setenv("WYN_PROGRAM_DIR", g_folder.c_str(), 1);
+        setenv("WYN_RUNTIME_DIR", (g_run + "/rt").c_str(), 1);
+        setenv("WYN_MSGBOX_LOG", (g_run + "/boxes").c_str(), 1);
+        ASSERT_EQ(chdir(g_folder.c_str()), 0);
+    }
+};
+[[maybe_unused]] auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new OwnProgramFolder);
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The amplitude of a tone of `hz` in the left channel from `first` over `n` frames.
+double ToneLevel(const std::vector<int16_t>& s, size_t first, size_t n, double hz) {
+    const double w = 2.0 * 3.14159265358979323846 * hz / 22050.0;
+    const double c = 2.0 * std::cos(w);
+    double p1 = 0.0, p2 = 0.0;
+    for (size_t i = 0; i < n && 2 * (first + i) < s.size(); ++i) {
+        const double p0 = s[2 * (first + i)] + c * p1 - p2;
+        p2 = p1;
+        p1 = p0;
+    }
+    return 2.0 * std::sqrt(std::fmax(0.0, p1 * p1 + p2 * p2 - c * p1 * p2)) / double(n);
+}
+
+TEST(LauncherSoft, EachRoundShowsTheHardwareBoxAndNoScene) {
+    char ini[MAX_PATH];
+    KRN_GetProFileName(ini);
+    ASSERT_NE(std::string(ini).find("soft/bin"), std::string::npos) << ini;
+    WynPlat_SetVirtualClock(1);
+    WynPlat_SetDirect3DRefusal(1);
+    const std::string capture = g_run + "/sound.wav";
+    ASSERT_EQ(WynPlat_SetAudioCapture(capture.c_str()), 1);
+    // A round without 3D: two 3 s movies, the box, 2 s, the prompt's 10 s and its fade, 1 s.
+    // The close comes in the third round's first movie.
+    ASSERT_GT(WynPlat_ReplayScript("41000 close\n"), 0);
+    const int code = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW);
+    WynPlat_SetAudioCapture(nullptr);
+    WynPlat_SetDirect3DRefusal(0);
+    EXPECT_EQ(code, 0);
+    const std::string boxes = ReadText(g_run + "/boxes");
+    EXPECT_EQ(Count(boxes, reinterpret_cast<const char*>(u8"ハードウェアの問題")), 2) << boxes;
+    EXPECT_NE(ReadText(ini).find("EMULATION=soft"), std::string::npos) << ReadText(ini);
+    // The movies were heard, the scenes' music never.
+    const std::vector<int16_t> s = ReadCapture16(capture);
+    ASSERT_GT(s.size(), 2u * 22050 * 30);
+    double movie = 0.0, logo = 0.0, scene = 0.0;
+    for (size_t at = 0; 2 * (at + 2205) <= s.size(); at += 2205) {
+        movie = std::fmax(movie, ToneLevel(s, at, 2205, 440.0));
+        logo = std::fmax(logo, ToneLevel(s, at, 2205, 1000.0));
+        scene = std::fmax(scene, ToneLevel(s, at, 2205, 392.0));
+    }
+    EXPECT_GT(movie, 2000.0);
+    EXPECT_LT(logo, 300.0);
+    EXPECT_LT(scene, 300.0);
+}
+
+}  // namespace
