@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the main program on the sample data.
+# Installs what is missing, builds, and starts the launcher (or WYN_MAIN) on the sample data.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/setup.sh
 BUILD_DIR=$(cat .last-build-dir)
-# The most complete program the tree has so far.
-MAIN=${WYN_MAIN:-krnview}
+# The launcher, the program the user starts; WYN_MAIN names another program of the folder.
+MAIN=${WYN_MAIN:-wynopen}
 cd "$BUILD_DIR/bin"
 exec "./$MAIN" "$@"

@@ -42,8 +42,8 @@ DWORD Grey(int level) {
 void LookAt(const tagKRN3D& eye, const tagKRN3D& at, double zoom) {
     const double dx = at.x - eye.x, dy = at.y - eye.y, dz = at.z - eye.z;
     const double deg = 180.0 / 3.14159265358979323846;
-    tagKRN3D rotate = V(std::atan2(-dy, std::sqrt(dx * dx + dz * dz)) * deg,
-                        std::atan2(dx, dz) * deg, 0.0);
+    tagKRN3D rotate =
+        V(std::atan2(-dy, std::sqrt(dx * dx + dz * dz)) * deg, std::atan2(dx, dz) * deg, 0.0);
     tagKRN3D e = eye, scale = V(1.0, 1.0, 1.0);
     KRN_Camera(hKRN, 0, &e, &rotate, &scale, zoom, 1.0);
 }
@@ -116,9 +116,9 @@ void RunPhase(int length, Frame frame) {
 // until the fifth shot, rolls, lifts off at 45.5 s, climbs out with its gear coming up, turns
 // back over the airport and passes the tower.
 struct Pose {
-    tagKRN3D pos;    // the airliner's place
-    tagKRN3D turn;   // its rotation (degrees: pitch, heading, bank)
-    double roll;     // distance rolled on the ground, for the tyres
+    tagKRN3D pos;   // the airliner's place
+    tagKRN3D turn;  // its rotation (degrees: pitch, heading, bank)
+    double roll;    // distance rolled on the ground, for the tyres
 };
 
 constexpr double kRunwayStart = -1400.0;
@@ -128,7 +128,7 @@ Pose PoseAt(double T) {
     if (T < 27000.0) return p;
     // The take-off roll: constant acceleration to 80 units/s at 45.5 s.
     const double rollT = std::fmin(T, 45500.0) - 27000.0;  // ms
-    const double a = 80.0 / 18500.0 / 1000.0;               // units/ms^2
+    const double a = 80.0 / 18500.0 / 1000.0;              // units/ms^2
     double z = kRunwayStart + 0.5 * a * rollT * rollT;
     p.roll = z - kRunwayStart;
     if (T < 45500.0) {
@@ -153,8 +153,8 @@ Pose PoseAt(double T) {
     const double turnT = std::fmin(airT - straight, 20.0);
     const double ang = 3.14159265358979323846 * turnT / 20.0;
     p.pos = V(-r + r * std::cos(ang), y0 + 6.0 * turnT, z0 + r * std::sin(ang));
-    p.turn = V(-8.0 * (1.0 - Smooth(turnT / 20.0)) - 0.0, -180.0 * turnT / 20.0,
-               25.0 * std::sin(ang));
+    p.turn =
+        V(-8.0 * (1.0 - Smooth(turnT / 20.0)) - 0.0, -180.0 * turnT / 20.0, 25.0 * std::sin(ang));
     if (airT > straight + 20.0) {
         const double backT = airT - straight - 20.0;
         p.pos = V(-2.0 * r, y0 + 120.0 - 2.0 * backT, z0 - speed * backT);
@@ -174,8 +174,8 @@ void ShotCamera(int shot, double f, const Pose& p) {
                    Mix(30.0, 40.0, f));
             break;
         case 1:  // round the nose
-            LookAt(V(120.0 * std::cos(f * 2.4), 18.0, a.z + 120.0 * std::sin(f * 2.4) + 20.0),
-                   nose, 45.0);
+            LookAt(V(120.0 * std::cos(f * 2.4), 18.0, a.z + 120.0 * std::sin(f * 2.4) + 20.0), nose,
+                   45.0);
             break;
         case 2:  // the engines
             LookAt(V(-70.0, 12.0, a.z + Mix(40.0, 20.0, f)), V(-20.0, 6.0, a.z + 4.0), 55.0);
@@ -288,9 +288,9 @@ void Logo() {
         if (l->count <= 0 || !l->lpchip) continue;
         flying.push_back({l, std::vector<tagKRNCHIP>(l->lpchip, l->lpchip + l->count)});
         for (int c = 0; c < l->count; ++c)
-            flights.push_back({V(rand2() % 2400 - 1200, rand2() % 1600 - 800,
-                                 rand2() % 1200 - 1400),
-                               rand2() % 4000});
+            flights.push_back(
+                {V(rand2() % 2400 - 1200, rand2() % 1600 - 800, rand2() % 1200 - 1400),
+                 rand2() % 4000});
     }
 
     tagTOVWAVE wave{};

@@ -30,6 +30,7 @@ constexpr char kClass[] = "Wynmoor２ Sarnet Corvessa";
 constexpr char kTitle[] = "Wynmoor２ Sarnet Corvessa";
 // Where the movies and the 3D view stand in the client area.
 constexpr RECT kMovieRect{80, 60, 720, 540};
+constexpr UINT_PTR kMovieTimer = 1;
 
 int bTIMERMODE;
 LARGE_INTEGER liFREQ, liTIMER;
@@ -63,10 +64,9 @@ void PumpMessages() {
 }  // namespace
 
 const StaffEntry iSTAFF[kStaffStrips + 1] = {
-    {344, 304, 27000}, {0, 304, 31500},   {0, 16, 36000},   {344, 14, 40000},
-    {344, 296, 45500}, {4, 300, 50000},   {4, 16, 54500},   {344, 304, 59000},
-    {340, 14, 63000},  {0, 304, 66500},   {340, 284, 70500}, {16, 288, 74500},
-    {16, 292, 78500},  {316, 284, 79900}, {0, 0, 90000},
+    {344, 304, 27000}, {0, 304, 31500},  {0, 16, 36000},    {344, 14, 40000},  {344, 296, 45500},
+    {4, 300, 50000},   {4, 16, 54500},   {344, 304, 59000}, {340, 14, 63000},  {0, 304, 66500},
+    {340, 284, 70500}, {16, 288, 74500}, {16, 292, 78500},  {316, 284, 79900}, {0, 0, 90000},
 };
 
 int StaffStripAt(int ms) {
@@ -105,9 +105,7 @@ void Wait(int ms) {
     }
 }
 
-void TimerInit() {
-    bTIMERMODE = QueryPerformanceFrequency(&liFREQ) && liFREQ.QuadPart > 0 ? 1 : 0;
-}
+void TimerInit() { bTIMERMODE = QueryPerformanceFrequency(&liFREQ) && liFREQ.QuadPart > 0 ? 1 : 0; }
 
 void TimerStart() {
     if (bTIMERMODE)
@@ -119,7 +117,8 @@ void TimerStart() {
 int TimerEnd(int flag) {
     if (flag && bINFO) {
         char line[128];
-        std::snprintf(line, sizeof line, "Korrin-3D が リアルタイムに描画中...FrameRate：%d(%d)    ",
+        std::snprintf(line, sizeof line,
+                      "Korrin-3D が リアルタイムに描画中...FrameRate：%d(%d)    ",
                       FrameRate(iCOUNT), hKRN ? KRN_GetRenderCount(hKRN) : 0);
         DrawMessage(hWND, line);
     }
@@ -152,7 +151,9 @@ void DrawMessage(HWND, const char* text) {
 void PlayAVI(const char* file) {
     bCLICK = 0;
     if (TOV_AviPlay(hWND, &kMovieRect, file, 1)) {
-        // The movie's end notice (or a key, a click, a close) wakes the wait.
+        // The movie's end notice (or a key, a click, a close) wakes the wait; a timer wakes it
+        // too, so that a notice the wait missed holds it no longer than a tenth of a second.
+        SetTimer(hWND, kMovieTimer, 100, nullptr);
         while (TOV_AviStatus() && !bCLICK && !bCLOSE) {
             MSG msg;
             if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -167,6 +168,7 @@ void PlayAVI(const char* file) {
             }
             WaitMessage();
         }
+        KillTimer(hWND, kMovieTimer);
         if (TOV_AviStatus()) TOV_AviStop();
     }
     Wait(100);

@@ -42,7 +42,7 @@ int StaffStripAt(int ms);
 // ---- the airliner scene ----
 constexpr int kShots = 13;
 extern const int kShotLength[kShots];  // ms
-constexpr int kStaffShot = 4;           // the shot the staff roll starts with (the fifth)
+constexpr int kStaffShot = 4;          // the shot the staff roll starts with (the fifth)
 
 // Eases 0..1 to 0..1: (1 - cos(3.1415 x)) / 2.
 double Smooth(double x);
