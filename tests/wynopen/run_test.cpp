@@ -308,13 +308,13 @@ TEST_F(LauncherRun, ACloseInTheAirlinerSceneEndsItWithoutHandOver) {
 }
 
 TEST_F(LauncherRun, ASecondLauncherEndsAndLeavesTheFirst) {
-    Replay("close.replay", "60000 close\n");
+    Replay("close.replay", "8000 close\n");
     // The first runs in the background; the second starts once its window stands.
-    const std::string first = "cd '" + folder + "' && env -u WYN_HEADLESS WYN_PROGRAM_DIR='" +
+    const std::string first = "(cd '" + folder + "' && env -u WYN_HEADLESS WYN_PROGRAM_DIR='" +
                               folder + "' WYN_RUNTIME_DIR='" + run + "/rt' " + Headless() +
                               " WYN_LOG_WINDOWS=1 WYN_REPLAY='" + run +
                               "/close.replay' timeout 120 '" + folder + "/wynopen' 2>'" + run +
-                              "/first.err'; echo $? >'" + run + "/first.code' &";
+                              "/first.err'; echo $? >'" + run + "/first.code') &";
     ASSERT_EQ(std::system(first.c_str()), 0);
     bool up = false;
     for (int i = 0; i < 600 && !up; ++i) {
