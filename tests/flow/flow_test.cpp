@@ -179,6 +179,10 @@ class Flow : public ::testing::Test {
     void Replay(const std::string& name, const std::string& lines) {
         std::ofstream(run + "/replay/" + name) << lines;
     }
+    // The stand-by window closes itself at the first message after 8 s: until the script
+    // host's front-end closes it (as the demos close it once their window stands), a mouse
+    // move over it after 12 s brings that message.
+    void StandbyLeaves() { Replay("standby-1.replay", "12000 move 20 20\n"); }
     std::string run, folder, diag;
     std::vector<LogLine> log;
     int launcherCode = -1;
@@ -228,35 +232,12 @@ TEST_F(Flow, TheLauncherHandsOverToTheScriptHost) {
     Replay("wynopen-1.replay", KeysEvery300Ms());
     // The script host's front-end, when it stands, is closed after a while.
     Replay("vsk33-1.replay", "3000 close\n");
+    StandbyLeaves();
     RunFlow("WYN_HEADLESS=1 WYN_SCREENSHOT_EVERY=5 WYN_SCREENSHOT_PAINT=1", 120);
     EXPECT_EQ(launcherCode, 0) << diag;
     ExpectTheHandOverToTheScriptHost(log, diag, run + "/shots");
     // No window of the set is left published.
     EXPECT_TRUE(fs::is_empty(run + "/rt/win")) << diag;
-}
-
-TEST_F(Flow, TheLauncherHandsOverToTheScriptHostInRealWindows) {
-    if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
-    // A display of its own for the whole set, so that no other test finds its windows; it
-    // stands until the last program of the flow has ended.
-    const std::string holder = "xvfb-run -a -s '-screen 0 1024x768x24' sh -c 'echo $DISPLAY >\"" +
-                               run + "/display\"; echo $XAUTHORITY >\"" + run +
-                               "/xauth\"; echo $$ >\"" + run + "/holder\"; exec sleep 600' &";
-    ASSERT_EQ(std::system(holder.c_str()), 0);
-    for (int i = 0; i < 300 && ReadText(run + "/holder").empty(); ++i) usleep(100000);
-    std::string display = ReadText(run + "/display"), xauth = ReadText(run + "/xauth");
-    const int holderPid = std::atoi(ReadText(run + "/holder").c_str());
-    ASSERT_GT(holderPid, 0) << "no display";
-    while (!display.empty() && display.back() == '\n') display.pop_back();
-    while (!xauth.empty() && xauth.back() == '\n') xauth.pop_back();
-    Replay("wynopen-1.replay", KeysEvery300Ms());
-    Replay("vsk33-1.replay", "3000 close\n");
-    RunFlow("DISPLAY='" + display + "' XAUTHORITY='" + xauth +
-                "' WYN_BACKEND=sdl WYN_SCREENSHOT_EVERY=5 WYN_SCREENSHOT_PAINT=1",
-            120);
-    kill(holderPid, SIGTERM);
-    EXPECT_EQ(launcherCode, 0) << diag;
-    ExpectTheHandOverToTheScriptHost(log, diag, run + "/shots");
 }
 
 }  // namespace
