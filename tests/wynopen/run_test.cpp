@@ -263,8 +263,9 @@ TEST_F(LauncherRun, AWholeRoundUntouchedThenTheFirstMovieAgain) {
     EXPECT_GE(again - scene, 900) << h.Describe();
     std::string names;
     const std::vector<Look> seen = LookSequence(run + "/shot", &names);
-    const std::vector<Look> want = {Look::kMovie, Look::kLogo, Look::kScene, Look::kPrompt,
-                                    Look::kMovie};
+    // The second round's first movie is heard above; it may be too short for a shot.
+    std::vector<Look> want = {Look::kMovie, Look::kLogo, Look::kScene, Look::kPrompt};
+    if (seen.size() == want.size() + 1) want.push_back(Look::kMovie);
     EXPECT_EQ(seen, want) << names;
     EXPECT_EQ(log.find("start wynopen"), std::string::npos) << log;
     EXPECT_NE(log.find("end wynopen"), std::string::npos) << log;
