@@ -1,14 +1,20 @@
 #include "standby_client.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
+
+#include "wynplat.h"
 
 namespace {
 
 constexpr DWORD kWaitMs = 3000;
 
 // Removes and dispatches every message waiting for this thread, then yields briefly so that
-// a wait for another program does not spin a processor.
+// a wait for another program does not spin a processor. On the virtual clock a sleep may pass
+// in no real time at all, while the program waited for runs on a clock of its own: each look
+// then also lets a real millisecond pass, so that the program has time to appear.
 void Pump() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -16,6 +22,7 @@ void Pump() {
         DispatchMessageA(&msg);
     }
     Sleep(1);
+    if (WynPlat_IsVirtualClock()) usleep(1000);
 }
 
 template <class Found>
