@@ -1,0 +1,247 @@
+// The hand-over from the script host to the game as a front-end script makes it: vsk33 as a
+// process of its own in a program folder of the case, its script calling WYN2:StandbyStart and
+// then Exit, the real stand-by program, and a stand-in for the game (the stand-by tests' child
+// under the name "wyntower") that notes its command line and opens a window. Headless on the
+// virtual clock; under a display also with the real backend, photographing the stand-by
+// window and the settings dialog.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "vsk_test_support.h"
+#include "wynplat.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using vsktest::U8;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+std::vector<std::string> Lines(const std::string& text, const std::string& with) {
+    std::vector<std::string> out;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (line.find(with) != std::string::npos) out.push_back(line);
+        at = end + 1;
+    }
+    return out;
+}
+
+class HandOver : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* t = ::testing::UnitTest::GetInstance()->current_test_info();
+        const char* base = std::getenv("WYN_RUNTIME_DIR");
+        dir = fs::path(base ? base : "/tmp") / (std::string("handover.") + t->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir / "run");
+        setenv("WYN_RUNTIME_DIR", (dir / "run").c_str(), 1);
+        const fs::path bin = VSK_TEST_BIN_DIR;
+        for (const char* f : {"STANDARD.DLL", "FILE.DLL", "STRING.DLL", "WYN2.DLL", "standby",
+                              "standby.bmp", "krn2.ini"})
+            fs::create_symlink(bin / f, dir / f);
+        fs::create_symlink(fs::path(VSK_TEST_PROGRAMS_DIR) / "VSKTEST.DLL", dir / "VSKTEST.DLL");
+        // The game's stand-in: it notes its command line in the runtime folder's child.txt.
+        fs::copy_file(fs::path(VSK_TEST_PROGRAMS_DIR) / "standby_child", dir / "wyntower");
+    }
+    void TearDown() override {
+        if (HWND child = FindWindowA("StandbyTestChild", nullptr))
+            PostMessageA(child, WM_CLOSE, 0, 0);
+        if (HWND s = FindWindowA("STANDBY", nullptr)) PostMessageA(s, WM_CLOSE, 0, 0);
+        WaitFor([] {
+            return !FindWindowA("StandbyTestChild", nullptr) && !FindWindowA("STANDBY", nullptr);
+        });
+        for (pid_t p : running) {
+            kill(p, SIGKILL);
+            waitpid(p, nullptr, 0);
+        }
+        // The stand-by program and the game's stand-in may still be writing their last files.
+        if (std::getenv("HANDOVER_KEEP")) return;
+        std::error_code ec;
+        for (int i = 0; i < 50 && fs::remove_all(dir, ec) == static_cast<std::uintmax_t>(-1); ++i)
+            usleep(100000);
+    }
+
+    void Script(const std::string& source) const {
+        std::ofstream(dir / "VSK.SNA", std::ios::binary) << source;
+    }
+
+    // Starts vsk33 in the case's folder with this process's environment and `env` over it.
+    pid_t StartVsk(std::map<std::string, std::string> env) {
+        std::map<std::string, std::string> all;
+        for (char** e = environ; *e; ++e) {
+            std::string kv = *e;
+            size_t eq = kv.find('=');
+            if (eq != std::string::npos) all[kv.substr(0, eq)] = kv.substr(eq + 1);
+        }
+        all["WYN_PROGRAM_DIR"] = dir.string();
+        all["WYN_RUNTIME_DIR"] = (dir / "run").string();
+        all["WYN_MSGBOX_LOG"] = (dir / "boxes.log").string();
+        all["WYN_PROCESS_LOG"] = (dir / "process.log").string();
+        all["WYN_DIALOG_LOG"] = (dir / "dialog.log").string();
+        for (auto& [k, v] : env) {
+            if (v.empty())
+                all.erase(k);
+            else
+                all[k] = v;
+        }
+        std::vector<std::string> envText;
+        for (auto& [k, v] : all) envText.push_back(k + "=" + v);
+        std::vector<char*> envp, argv;
+        for (auto& s : envText) envp.push_back(s.data());
+        envp.push_back(nullptr);
+        std::string program = std::string(VSK_TEST_BIN_DIR) + "/vsk33";
+        argv = {program.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, (dir / "stderr.txt").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = 0;
+        int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(rc, 0) << program;
+        running.push_back(pid);
+        return pid;
+    }
+    // The exit code; a generous real-time bound for a loaded machine, and what to diagnose
+    // with when it is passed.
+    int Wait(pid_t pid) {
+        for (int i = 0; i < 60000; ++i) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                std::erase(running, pid);
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+            }
+            usleep(1000);
+        }
+        ADD_FAILURE() << "vsk33 did not end within 60 s; its messages:\n"
+                      << ReadAll(dir / "stderr.txt") << "\nboxes:\n"
+                      << ReadAll(dir / "boxes.log");
+        return -1;
+    }
+    template <class Pred>
+    static bool WaitFor(Pred pred) {
+        for (int i = 0; i < 20000; ++i) {
+            if (pred()) return true;
+            usleep(1000);
+        }
+        return pred();
+    }
+    std::string Diagnosis() const {
+        return "\nprocess log:\n" + ReadAll(dir / "process.log") + "boxes:\n" +
+               ReadAll(dir / "boxes.log") + "vsk33's messages:\n" + ReadAll(dir / "stderr.txt");
+    }
+    // The stand-in game's first noted command line, once it has opened its window.
+    std::string GameLine() const {
+        fs::path noted = dir / "run" / "child.txt";
+        if (!WaitFor([&] { return fs::exists(noted) && fs::file_size(noted) > 0; })) return "";
+        WaitFor([] { return FindWindowA("StandbyTestChild", nullptr) != nullptr; });
+        std::string text = ReadAll(noted);
+        return text.substr(0, text.find('\n'));
+    }
+
+    fs::path dir;
+    std::vector<pid_t> running;
+};
+
+const char kStartGame[] =
+    "VSKTEST:WINDOW(); $1 = WYN2:StandbyStart(\"wyntower\", \"rjtt stage01\");"
+    " SetIniFile(#11 + \"\\OUT.INI\", \"R\", \"START\", String:Dec($1)); Exit(0);";
+
+TEST_F(HandOver, StandbyStartThenExitStartsTheGameWithItsStage) {
+    Script(kStartGame);
+    int code = Wait(StartVsk({{"WYN_HEADLESS", "1"}, {"WYN_CLOCK", "virtual"}}));
+    EXPECT_EQ(code, 0) << Diagnosis();
+    EXPECT_EQ(GameLine(), "[ rjtt stage01]") << Diagnosis();
+    std::string log = ReadAll(dir / "process.log");
+    // vsk33 started the stand-by program; the stand-by window started the game.
+    std::vector<std::string> vskStarts = Lines(log, " start vsk33 ");
+    ASSERT_EQ(vskStarts.size(), 1u) << log;
+    EXPECT_NE(vskStarts[0].find("standby.exe wyntower rjtt stage01"), std::string::npos) << log;
+    std::vector<std::string> standbyStarts = Lines(log, " start standby ");
+    ASSERT_EQ(standbyStarts.size(), 1u) << log;
+    EXPECT_NE(standbyStarts[0].find("rjtt stage01"), std::string::npos) << log;
+    std::string boxes = ReadAll(dir / "boxes.log");
+    EXPECT_NE(boxes.find("START: START"), std::string::npos) << boxes;
+    EXPECT_NE(ReadAll(dir / "OUT.INI").find("START=1"), std::string::npos) << Diagnosis();
+}
+
+TEST_F(HandOver, ExitWithoutStandbyStartsNothing) {
+    Script("VSKTEST:WINDOW(); Exit(0);");
+    EXPECT_EQ(Wait(StartVsk({{"WYN_HEADLESS", "1"}, {"WYN_CLOCK", "virtual"}})), 0) << Diagnosis();
+    std::string log = ReadAll(dir / "process.log");
+    EXPECT_EQ(Lines(log, " start ").size(), 0u) << log;
+}
+
+bool DisplayThere() {
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+// Under a display: the stand-by window photographed during the hand-over (after each paint).
+TEST_F(HandOver, UnderADisplayTheStandbyWindowIsPhotographed) {
+    if (!DisplayThere()) GTEST_SKIP() << "no display";
+    Script(kStartGame);
+    int code = Wait(StartVsk({{"WYN_HEADLESS", ""},
+                              {"WYN_BACKEND", "sdl"},
+                              {"WYN_SCREENSHOT", (dir / "%p.png").string()},
+                              {"WYN_SCREENSHOT_PAINT", "1"}}));
+    EXPECT_EQ(code, 0) << Diagnosis();
+    EXPECT_EQ(GameLine(), "[ rjtt stage01]") << Diagnosis();
+    if (HWND s = FindWindowA("STANDBY", nullptr)) PostMessageA(s, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return fs::exists(dir / "standby.png"); })) << Diagnosis();
+    // Painted with its picture, then dimmed as it starts the game.
+    EXPECT_TRUE(fs::exists(dir / "standby-00001.png"));
+    EXPECT_TRUE(fs::exists(dir / "standby-00002.png"));
+    EXPECT_TRUE(fs::exists(dir / "vsk33.png"));
+}
+
+// Under a display: the settings dialog on the desktop, photographed as the script leaves it.
+TEST_F(HandOver, UnderADisplayTheSettingsDialogIsPhotographed) {
+    if (!DisplayThere()) GTEST_SKIP() << "no display";
+    Script("VSKTEST:WINDOW(); WYN2:Config(#11 + \"\\CONFIG.INI\", #11 + \"\\KRN2.INI\");");
+    fs::remove(dir / "krn2.ini");
+    std::ofstream(dir / "KRN2.INI") << "[TEXTURE]\r\nSMALL=0\r\n";
+    // The trackbar is moved by the dialog script; the Set button is clicked a moment later, on
+    // the real clock, so that the dialog has been drawn on the desktop by then (clicks that
+    // come later, on a slow machine, land on the main window, or after the end).
+    std::ofstream(dir / "replay.txt")
+        << "2000 click 367 329\n5000 click 367 329\n10000 click 367 329\n20000 click 367 329\n";
+    int code = Wait(StartVsk({{"WYN_HEADLESS", ""},
+                              {"WYN_BACKEND", "sdl"},
+                              {"WYN_CLOCK", ""},
+                              {"WYN_REPLAY", (dir / "replay.txt").string()},
+                              {"WYN_SCREENSHOT", (dir / "dialog.png").string()},
+                              {"WYN_SCREENSHOT_WINDOW", U8(u8"環境設定")},
+                              {"WYN_DIALOG_SCRIPT", "track 512 55; end"}}));
+    EXPECT_EQ(code, 0) << Diagnosis();
+    EXPECT_NE(ReadAll(dir / "dialog.log").find(U8(u8"BGM（55%）")), std::string::npos)
+        << ReadAll(dir / "dialog.log");
+    EXPECT_NE(ReadAll(dir / "CONFIG.INI").find("bgm=55"), std::string::npos);
+    ASSERT_TRUE(fs::exists(dir / "dialog.png")) << Diagnosis();
+    EXPECT_GT(fs::file_size(dir / "dialog.png"), 1000u);
+}
+
+}  // namespace
