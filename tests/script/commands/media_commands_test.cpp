@@ -153,7 +153,7 @@ const ScriptCase kCells[] = {
      {{3, "3"}, {4, "31744"}, {5, "992"}, {6, "0"}}},
 };
 
-TEST(CellCommands, MakeDrawCopyAndInspectCells) { RunCases(kCells, std::size(kCells)); }
+TEST(CellCommands, MakeDrawCopyAndExamineCells) { RunCases(kCells, std::size(kCells)); }
 
 TEST(CellCommands, ReadChoosesTheReaderByTheNamesEnding) {
     MediaHost h;
