@@ -359,8 +359,9 @@ TEST_F(SoundCommands, AMissingFileStopsTheTaskAndKeepsTheVariable) {
 
 TEST_F(SoundCommands, AReplacedWaveIsFreedAndItsChannelStops) {
     MediaHost h;
-    WriteWave(h, "A.WAV", 2205, 0x50, 0xB0);
-    WriteWave(h, "B.WAV", 2205, 0x60, 0xA0);
+    // Four seconds each: the counts read back stand while the script runs.
+    WriteWave(h, "A.WAV", 4 * 22050, 0x50, 0xB0);
+    WriteWave(h, "B.WAV", 4 * 22050, 0x60, 0xA0);
     h.Write("MAIN.SNA",
             "Sound:ReadWAVE(\"A.WAV\", \\$1); Sound:PlayWAVE(0, \\$1, -1, 0);"
             " $2 = Sound:StatusWAVE(0); Sound:ReadWAVE(\"B.WAV\", \\$1); $3 = Sound:StatusWAVE(0);"
