@@ -6,8 +6,10 @@
 
 #include <cstring>
 
+#include "vsk_sjis.h"
 #include "vskcmd.h"
 #include "vskcmd_refs.h"
+#include "vskexec.h"
 #include "vsktask.h"
 #include "zem33.h"
 
@@ -29,7 +31,12 @@ constexpr WORD kSigCopy5[] = {'V', 'N', 'N', kCellVar, VSK_SIG_ANY, 0};
 constexpr WORD kSigZoom[] = {kCellVar, 'R', 'R', 0};
 constexpr WORD kSigClear[] = {kCellVar, VSK_SIG_ANY, 'N', 0};
 constexpr WORD kSigRoll[] = {kCellVar, 'R', 'R', 'N', 0};
+constexpr WORD kSigString[] = {kCellVar, VSK_SIG_ANY, 'N', 'N', 'S', 0};
+constexpr WORD kSigText[] = {kCellVar, VSK_SIG_ANY, VSK_SIG_REST};
 constexpr WORD kSigSetField[] = {kCellVar, 'N', 0};
+// The text engine's cell target: the cell that system variable 14 holds.
+constexpr int kCellTarget = 9;
+constexpr int kCellTargetSlot = 14;
 constexpr WORD kSigChrTable[] = {kCellVar, 'N', 'N', kCellVar, 'R', 'S', 0};
 
 ZEMPIXEL Pixel(tagVALUAREA* ctx, tagVALUEBLOCK* frame, int k) {
@@ -89,6 +96,39 @@ int SetField(tagVALUAREA* ctx, tagVALUEBLOCK* frame, const char* label, Field fi
 bool EndsWithBmp(const char* name) {
     size_t n = std::strlen(name);
     return n >= 4 && strcasecmp(name + n - 4, ".bmp") == 0;
+}
+
+// Runs the executor's text engine on the cell of argument 1: the cell value is lent to the text
+// engine's cell target (system variable 14) for the call and taken back after it. The command
+// answers what the engine answered.
+template <class Draw>
+int OnCellTarget(tagVALUAREA* ctx, tagVALUEBLOCK* frame, Draw draw) {
+    tagVALUE* held = Referenced(frame, 1);
+    tagVALUE* target = ctx->vbsystem.lpvalue + kCellTargetSlot;
+    VSKFAQ_Swap(ctx, held, target);
+    int r = draw();
+    VSKFAQ_Swap(ctx, held, target);
+    return r ? ResultEmpty(ctx, frame) : 0;
+}
+
+// Appends `bytes` to `out` (of VSK_BYTEBUF bytes), cut at a character boundary when full.
+void Append(char* out, const char* bytes) {
+    size_t at = std::strlen(out);
+    for (auto* p = reinterpret_cast<const BYTE*>(bytes); *p;) {
+        size_t span = vsk::IsLeadByte(*p) && p[1] ? 2 : 1;
+        if (at + span >= VSK_BYTEBUF) break;
+        std::memcpy(out + at, p, span);
+        at += span, p += span;
+    }
+    out[at] = 0;
+}
+
+// Argument k as text: a string's bytes or a number's decimal text; false for other values.
+bool ArgAsText(tagVALUAREA* ctx, tagVALUEBLOCK* frame, int k, char* out) {
+    const tagVALUE* v = Arg(frame, k);
+    if (v->mode == VSK_MODE_STRING) return VSKSTR_GetByte(ctx, v, out) != 0;
+    if (v->mode == VSK_MODE_NUMBER) return VSKFAQ_String(ctx, v, out) != 0;
+    return false;
 }
 
 }  // namespace
@@ -215,6 +255,38 @@ VSKCMD_EXPORT int WINAPI VSK_ROLL(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     ZEM_RollCell(cell, (d.left + d.right) / 2, (d.top + d.bottom) / 2, (s.left + s.right) / 2,
                  (s.top + s.bottom) / 2 - 1, (s.right - s.left) / 2, ArgInt(ctx, frame, 4));
     return ResultEmpty(ctx, frame);
+}
+
+// Draws the text at once into the area with the colour and attribute given.
+VSKCMD_EXPORT int WINAPI VSK_STRING(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
+    const char* label = "Cell:String";
+    if (!VSKVAL_CheckArgument(ctx, label, kSigString, frame)) return 0;
+    RECT area;
+    if (!ArgCell(ctx, label, frame, 1) || !ArgOptionalRect(ctx, label, frame, 2, &area)) return 0;
+    char* text = ctx->bytebuf1;
+    text[0] = '\0';
+    VSKVAL_ArgString(ctx, frame, 5, text);
+    int colour = ArgInt(ctx, frame, 3), attribute = ArgInt(ctx, frame, 4);
+    return OnCellTarget(ctx, frame, [&] {
+        return VSKEXEC_String(ctx, kCellTarget, &area, text, colour, attribute);
+    });
+}
+
+// Lays out the texts of arguments 3 to the last, joined, with the cell target's text settings.
+VSKCMD_EXPORT int WINAPI VSK_TEXT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
+    const char* label = "Cell:Text";
+    if (!VSKVAL_CheckArgument(ctx, label, kSigText, frame)) return 0;
+    RECT area;
+    if (!ArgCell(ctx, label, frame, 1) || !ArgOptionalRect(ctx, label, frame, 2, &area)) return 0;
+    char* joined = ctx->bytebuf1;
+    joined[0] = '\0';
+    for (int k = 3; k <= ArgCount(frame); ++k) {
+        char* part = ctx->bytebuf2;
+        part[0] = '\0';
+        if (!ArgAsText(ctx, frame, k, part)) return 0;
+        Append(joined, part);
+    }
+    return OnCellTarget(ctx, frame, [&] { return VSKEXEC_Text(ctx, kCellTarget, &area, joined); });
 }
 
 #define CELL_FIELD_COMMANDS(NAME, LABEL, FIELD)                                      \

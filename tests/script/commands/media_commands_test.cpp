@@ -173,7 +173,7 @@ TEST(CellCommands, BothNamesOfSetPixelAreExported) {
     void* lib = dlopen((std::string(VSK_TEST_BIN_DIR) + "/CELL.DLL").c_str(), RTLD_NOW);
     ASSERT_NE(lib, nullptr) << dlerror();
     for (const char* name : {"VSK_SETPIXEL", "VSK_SetPixel", "VSK_Version", "VSK_CHRTABLE",
-                             "VSK_GETMASK", "VSK_SETMASK"})
+                             "VSK_GETMASK", "VSK_SETMASK", "VSK_STRING", "VSK_TEXT"})
         EXPECT_NE(dlsym(lib, name), nullptr) << name;
     EXPECT_EQ(dlsym(lib, "VSK_SETXSIZE"), nullptr) << "sizes are not written";
     dlclose(lib);
@@ -211,6 +211,45 @@ TEST(CellCommands, ACellValueWithoutItsRecordIsRefused) {
         EXPECT_NE(boxes.All()[0].text.find(U8(u8"セル型でなければなりません。")), std::string::npos)
             << command << ": " << boxes.All()[0].text;
     }
+}
+
+// The text engine draws into the cell lent to its cell target, #14, which gets its own value
+// back afterwards; the cell target's text settings are #39, #49 and #59.
+TEST(CellCommands, TextAndStringDrawIntoTheCell) {
+    MediaHost h;
+    h.Write(
+        "MAIN.SNA",
+        "#14 = \"the command line\"; #39 = SetRect(0, 0, 9, 18);"
+        " #49 = SetRect(32767, 0, 0, 272); #59 = \"FixedSys\";"
+        " Cell:Create(\\$1, 64, 36); Cell:Text(\\$1, , \"@C[31,0,0]A\", 7);"
+        " Cell:Create(\\$2, 64, 36); Cell:String(\\$2, SetRect(0, 0, 64, 18), 0x3E0, 272, \"X\");"
+        " $3 = #14; $4 = Cell:GetXsize(\\$1);");
+    Boxes boxes;
+    h.Run("MAIN");
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(h.UserText(3), "\"the command line\"") << "#14 holds its own value again";
+    EXPECT_EQ(h.UserText(4), "64") << "$1 holds its cell again";
+    auto count = [](const tagCELL* c, ZEMPIXEL colour, int x0, int x1) {
+        int n = 0;
+        for (int y = 0; y < c->ysize; ++y)
+            for (int x = x0; x < x1; ++x) n += ZEM_GetPixelCell(c, x, y) == colour;
+        return n;
+    };
+    ASSERT_NE(h.UserCell(1), nullptr);
+    ASSERT_NE(h.UserCell(2), nullptr);
+    // "A" in red in the first character cell, "7" after it, nothing past them.
+    EXPECT_GT(count(h.UserCell(1), 0x7C00, 0, 9), 5);
+    EXPECT_GT(count(h.UserCell(1), 0x7C00, 9, 18), 5);
+    EXPECT_EQ(count(h.UserCell(1), 0x7C00, 18, 64), 0);
+    EXPECT_GT(count(h.UserCell(2), 0x3E0, 0, 64), 5);
+}
+
+TEST(CellCommands, TextThatCannotBeShownStopsTheTask) {
+    RunStops({
+        {"$1 = 1; Cell:Create(\\$5, 8, 8); Cell:Text(\\$5, , SetRect(0, 0, 1, 1)); $1 = 2;", {}},
+        {"$1 = 1; Cell:String(\\$5, , 0, 0, \"x\"); $1 = 2;",
+         {U8(u8"関数(Cell:String)において、第1引数はセル型でなければなりません。")}},
+    });
 }
 
 // ---- sprites ----
