@@ -82,6 +82,21 @@ class HandOver : public ::testing::Test {
             usleep(100000);
     }
 
+    // The sample front-end of the program folder, with the libraries and data it uses.
+    void FrontEnd() const {
+        const fs::path bin = VSK_TEST_BIN_DIR;
+        for (const char* f :
+             {"VSK.SNB", "MENU.SNB", "MARKER.SNB", "vsk.def", "title.umz", "marker.umz",
+              "MENUROWS.INC", "sound", "SCREEN.DLL", "CELL.DLL", "SPRITE.DLL", "SOUND.DLL"})
+            fs::create_symlink(bin / f, dir / f);
+    }
+    void Replay(const std::string& events) const { std::ofstream(dir / "replay.txt") << events; }
+    std::map<std::string, std::string> Headless() const {
+        return {{"WYN_HEADLESS", "1"},
+                {"WYN_CLOCK", "virtual"},
+                {"WYN_REPLAY", (dir / "replay.txt").string()}};
+    }
+
     void Script(const std::string& source) const {
         std::ofstream(dir / "VSK.SNA", std::ios::binary) << source;
     }
@@ -193,6 +208,28 @@ TEST_F(HandOver, ExitWithoutStandbyStartsNothing) {
     EXPECT_EQ(Wait(StartVsk({{"WYN_HEADLESS", "1"}, {"WYN_CLOCK", "virtual"}})), 0) << Diagnosis();
     std::string log = ReadAll(dir / "process.log");
     EXPECT_EQ(Lines(log, " start ").size(), 0u) << log;
+}
+
+// The sample front-end, driven by keys: Enter on the first row starts the game's stand-in
+// with the sample stage through the stand-by window.
+TEST_F(HandOver, TheFrontEndsStartRowStartsTheGameWithTheSampleStage) {
+    FrontEnd();
+    Replay("1500 key RETURN\n");
+    EXPECT_EQ(Wait(StartVsk(Headless())), 0) << Diagnosis();
+    EXPECT_EQ(GameLine(), "[ rjtt stage01]") << Diagnosis();
+    std::vector<std::string> starts = Lines(ReadAll(dir / "process.log"), " start vsk33 ");
+    ASSERT_EQ(starts.size(), 1u) << Diagnosis();
+    EXPECT_NE(starts[0].find("standby.exe wyntower rjtt stage01"), std::string::npos);
+}
+
+// Down and Enter open the settings dialog (cancelled headless); Escape leaves, starting nothing.
+TEST_F(HandOver, TheFrontEndsSettingsRowOpensTheDialogAndEscapeLeaves) {
+    FrontEnd();
+    Replay("1500 key DOWN\n1800 key RETURN\n4000 key ESCAPE\n");
+    EXPECT_EQ(Wait(StartVsk(Headless())), 0) << Diagnosis();
+    EXPECT_NE(ReadAll(dir / "dialog.log").find("dialog \"WYN2CONFIG\" ended 0"), std::string::npos)
+        << Diagnosis();
+    EXPECT_EQ(Lines(ReadAll(dir / "process.log"), " start ").size(), 0u) << Diagnosis();
 }
 
 bool DisplayThere() {
