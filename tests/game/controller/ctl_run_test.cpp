@@ -158,6 +158,35 @@ TEST(ControllerRun, AStripClickAndItsItemHeadless) {
     EXPECT_GT(label, 100) << "the radar's label";
 }
 
+// The camera keys through the game's own input: after the strip click each key's mode follows
+// the departure (one caption line each), a key of the mode already set changes nothing, and a
+// click on the empty strip board deselects it and brings back the panoramic view.
+TEST(ControllerRun, CameraKeysFollowTheSelectedAircraft) {
+    const GameRun r = Play("ctl_camera",
+                           "6000 click 600 570\n"
+                           "6500 key 1\n7000 key 8\n7500 key O\n8000 key P\n8500 key P\n"
+                           "9000 click 440 590\n10000 close\n",
+                           "WYN_HEADLESS=1");
+    ASSERT_EQ(r.status, 0) << r.dir;
+    size_t sel = r.trace.size();
+    for (size_t i = 0; i < r.trace.size() && sel == r.trace.size(); ++i)
+        if (r.trace[i] == "select 0 strip 1 camindex 0") sel = i;
+    ASSERT_LT(sel, r.trace.size()) << "the strip click";
+    // The selection's own caption comes just before its line.
+    std::vector<std::string> cameras;
+    for (size_t i = sel > 0 ? sel - 1 : 0; i < r.trace.size(); ++i)
+        if (r.trace[i].rfind("camera ", 0) == 0) cameras.push_back(r.trace[i]);
+    // The selection follows the departure in the mode the stage started with.
+    const std::vector<std::string> expected = {"camera 0 ANA-0202 CAM",
+                                               "camera 2 ANA-0202 RWY34L CAM",
+                                               "camera 9 ANA-0202 BIRDEYE CAM",
+                                               "camera 0 ANA-0202 CAM",
+                                               "camera 1 ANA-0202 HANEDA TOWER CAM",
+                                               "camera 1 PANORAMIC CAM"};
+    EXPECT_EQ(cameras, expected);
+    EXPECT_TRUE(r.Has("select -1 strip -1 camindex 0")) << "deselected by the empty board";
+}
+
 TEST(ControllerRun, InRealWindowsWithTheRadarFloatedAndDocked) {
     if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
     const std::string display = "xvfb-run -a -s '-screen 0 1280x1024x24'";
@@ -165,7 +194,7 @@ TEST(ControllerRun, InRealWindowsWithTheRadarFloatedAndDocked) {
     const std::string config = "[DISPLAY]\nradarL=1\n";
     const GameRun r =
         Play("ctl_desktop", std::string(kClicks) + "8000 key W\n10000 key D\n12000 close\n",
-             "WYN_BACKEND=sdl", config);
+             "WYN_BACKEND=sdl", config, display);
     ExpectTheCommand(r);
     int label = 0;
     for (const Png& p : r.shots)
@@ -181,7 +210,7 @@ TEST(ControllerRun, InRealWindowsWithTheRadarFloatedAndDocked) {
     const GameRun f = Play("ctl_float", std::string(kClicks) + "8000 key W\n10500 close\n",
                            std::string("WYN_BACKEND=sdl WYN_SCREENSHOT_WINDOW='") +
                                reinterpret_cast<const char*>(u8"レーダーウインドウ") + "'",
-                           config);
+                           config, display);
     ASSERT_EQ(f.status, 0);
     EXPECT_EQ(f.last.w, 400);
     EXPECT_EQ(f.last.h, 400);

@@ -89,11 +89,16 @@ TEST_F(Input, CameraKeysRadarKeysAndThrough) {
     ASSERT_EQ(GetSelectedAircraft(), 3);
     struct Case {
         int key, mode;
+        const char* caption;
     };
-    for (const Case& c : {Case{'1', 2}, Case{'8', 9}, Case{'O', 0}, Case{'P', 1}}) {
+    // Each key sets its mode on the real cameras, following the selected aircraft.
+    for (const Case& c :
+         {Case{'1', 2, "JAL-0123 RWY34L CAM"}, Case{'8', 9, "JAL-0123 BIRDEYE CAM"},
+          Case{'O', 0, "JAL-0123 CAM"}, Case{'P', 1, "JAL-0123 HANEDA TOWER CAM"}}) {
         Key(c.key);
         EXPECT_EQ(GetCameraModeNumber(), c.mode) << char(c.key);
         EXPECT_EQ(GetCameraRecord().object, 3);
+        EXPECT_STREQ(GetCameraCaption(), c.caption) << char(c.key);
     }
     // The mode already set changes nothing (the caption stays though the camera moved).
     GetCameraRecord().object = kObjectAirport;
@@ -168,8 +173,14 @@ TEST_F(Input, EmptyBoardDeselectsTheUpperPartDoesNot) {
     ASSERT_EQ(GetSelectedAircraft(), 4);
     Click(700, 150);  // above the board: the radar's range (only from the radar window)
     EXPECT_EQ(GetSelectedAircraft(), 4);
+    CreateMarker();
+    ShowMarker(1);
     Click(700, 590);  // the empty board
     EXPECT_EQ(GetSelectedAircraft(), -1);
+    // The cleared menu hid the marker over the aircraft.
+    ASSERT_NE(GetMarker(), nullptr);
+    EXPECT_EQ(GetMarker()->sw, 0);
+    DeleteMarker();
     EXPECT_FALSE(IsCommandMenuShown());
     EXPECT_FALSE(IsFlightInfoShown());
     EXPECT_EQ(GetSpriteLook(kSpriteStrip + A(4).stripslot)->level, 16);
