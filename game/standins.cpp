@@ -16,7 +16,8 @@ std::vector<std::string>& StandInCalls() {
     return calls;
 }
 namespace {
-void Called(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Records one call (kept for stand-ins to come, so unused while none records).
+[[maybe_unused]] void Called(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Called(const char* format, ...) {
     char line[256];
     va_list ap;
@@ -34,15 +35,3 @@ void UpdateAircraft(int) {}
 int GetUpdateTickStep() { return 0; }
 
 // ---- recorded stand-ins of the calls the traffic simulation makes ----
-
-// ---- recorded stand-ins of the calls the aircraft scripts make ----
-namespace {
-int g_radiotextcountdown = 0;
-}  // namespace
-// Until the window exists its countdown is set as the window sets it.
-void DrawRadioText(int x, int y, const char* text, int seconds) {
-    Called("DrawRadioText %d %d %s %d", x, y, text, seconds);
-    g_radiotextcountdown = seconds > 0 ? seconds * 30 : seconds;
-}
-int GetRadioTextCountdown() { return g_radiotextcountdown; }
-void SetRadioTextCountdown(int ticks) { g_radiotextcountdown = ticks; }

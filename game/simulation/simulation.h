@@ -604,8 +604,18 @@ const ScriptServices& GetScriptServices();
 void SetScriptServices(const ScriptServices* services);
 
 // ---- the radio text window ----
-// The radio text window and its countdown in ticks (0 none; a value of 0 or below is not
-// counted down, so such a window stays until the countdown is set again).
+// Shows `text` framed by the pieces of etc\wind01.umz (piece w x h from the picture's xpos and
+// ypos, borders from its offsets) as sprite 60 at depth 1000: lines of 64 bytes (n / 64 + 1
+// lines past 64, one double-byte character to a piece), as many as fit in the 800 x 200 window
+// cell; x -1 centres it; a y of 200 or more is measured from the strip board's top. The
+// countdown becomes seconds x 30 ticks (0 or less: as given, and the window stays) and the
+// other voices are lowered (DuckVolumes (1)).
 void DrawRadioText(int x, int y, const char* text, int seconds);
+// The countdown in ticks (0 none; a value of 0 or below is not counted down, so such a window
+// stays until the countdown is set again).
 int GetRadioTextCountdown();
 void SetRadioTextCountdown(int ticks);
+// The first step of the aircraft update: a positive countdown loses `ticks`; when it reaches 0
+// the window goes down (sprite 60 at 0, 0 with depth 0, its pattern kept), the countdown is 0
+// and the voices come back (DuckVolumes (0)). Nothing for 0 ticks (paused).
+void CountDownRadioText(int ticks);

@@ -342,3 +342,34 @@ TEST_F(BranchTest, AnswerRingLayoutAndWrap) {
     EXPECT_EQ(Word(a.radio[0], 0), 0x201);
     EXPECT_EQ(a.radiopos, 1);
 }
+
+// The window's countdown without a screen to show it on: seconds x 30 ticks, 0 and below kept
+// as given; the aircraft update's step counts it down (not while paused) and at 0 restores the
+// voices it lowered.
+TEST_F(BranchTest, TheRadioTextCountdown) {
+    GetConfig().atcvolume = 90;
+    DrawRadioText(-1, 10, "ATC", 3);
+    EXPECT_EQ(GetRadioTextCountdown(), 90);
+    EXPECT_EQ(GetAtcVolume(), 30) << "lowered";
+    CountDownRadioText(0);
+    EXPECT_EQ(GetRadioTextCountdown(), 90) << "paused";
+    CountDownRadioText(45);
+    EXPECT_EQ(GetRadioTextCountdown(), 45);
+    EXPECT_EQ(GetAtcVolume(), 30);
+    CountDownRadioText(100);
+    EXPECT_EQ(GetRadioTextCountdown(), 0);
+    EXPECT_EQ(GetAtcVolume(), 90) << "back";
+    for (int seconds : {0, -1}) {
+        DrawRadioText(0, 0, "", seconds);
+        EXPECT_EQ(GetRadioTextCountdown(), seconds);
+        CountDownRadioText(10);
+        EXPECT_EQ(GetRadioTextCountdown(), seconds) << "stays";
+        EXPECT_EQ(GetAtcVolume(), 30);
+    }
+    SetRadioTextCountdown(0);
+    CountDownRadioText(1);
+    EXPECT_EQ(GetAtcVolume(), 30) << "nothing to take down";
+    SetRadioTextCountdown(1);
+    CountDownRadioText(1);
+    EXPECT_EQ(GetAtcVolume(), 90);
+}
