@@ -2,7 +2,11 @@
 // and make again into the same bytes; then they run for 3000 ticks on an aircraft at the sample
 // airport beside a second one, with fake services that accept or refuse by the input's bytes
 // (the radio queue, the menu, sounds, events and creations) and serve the input again as the
-// script "fuzz". The script's position stays -1 or inside the loaded bytes, on a word.
+// script "fuzz". Each tick and aircraft runs, in the order of the aircraft update without its
+// phases, the script, the pending pilot request and the instruction of the status word: the
+// radio's answers come from the input too (each control position free or busy for the tick's
+// calls, an exchange heard or not, the result it hands over), over the sample airport's
+// exchange table. The script's position stays -1 or inside the loaded bytes, on a word.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "controller/controller.h"
+#include "controller/radio.h"
 #include "simulation/script_ops.h"
 #include "simulation/simulation.h"
 #include "world/airportfiles.h"
@@ -29,9 +35,12 @@ struct Answers {
     const uint8_t* data = nullptr;
     size_t size = 0;
     size_t next = 0;
+    // Each pass over the input reads the next bit of its bytes, so that answers do not repeat
+    // with the input's length.
     int Yes() {
         if (!size) return 1;
-        return data[next++ % size] & 1;
+        const size_t i = next++;
+        return (data[i % size] >> ((i / size) % 8)) & 1;
     }
 };
 Answers g_answers;
@@ -98,6 +107,45 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
                                 std::istreambuf_iterator<char>());
 }
 
+// The results an exchange hands over that the pilot requests know, beside any byte.
+constexpr int32_t kResults[] = {
+    0,  1,  2,  4,  9,  10, 11, 12,    13,    14,    15,    16,    18,    19,    20,    21,
+    22, 23, 24, 26, 27, 29, 30, 0x100, 0x101, 0x102, 0x103, 0x104, 0x105, 0x400, 0x401, 0x402};
+
+int Byte() {
+    if (!g_answers.size) return 0;
+    return g_answers.data[g_answers.next++ % g_answers.size];
+}
+
+// The control positions for this tick's calls: each row that no aircraft holds is free, or
+// busy with a message of its own.
+void Radio() {
+    for (ExchangeRow& r : GetExchangeRows()) {
+        if (r.aircraft != 0) continue;
+        r.state = Yes() ? 1 : 0;
+        std::memset(r.queue, 0, sizeof r.queue);
+    }
+}
+
+// An exchange the aircraft waits on is heard (or not yet): its row is free again, and the
+// row's result (or one the input picks: a result the requests know, or any byte) becomes the
+// aircraft's pending request.
+void Heard(int slot, AircraftRecord& a) {
+    if (!a.talking || Yes()) return;
+    int32_t request = 0;  // result + 1, as the row holds it
+    for (ExchangeRow& r : GetExchangeRows()) {
+        if (r.aircraft != slot + 1) continue;
+        request = r.result;
+        r = ExchangeRow{};
+    }
+    if (Yes()) {
+        const int b = Byte();
+        request = (b & 0x80 ? b - 0xc0 : kResults[size_t(b) % std::size(kResults)]) + 1;
+    }
+    a.talking = 0;
+    a.request = request;
+}
+
 struct Stage {
     std::unique_ptr<AircraftTable> aircraft{new AircraftTable()};
     std::unique_ptr<ObjectTable> objects{new ObjectTable()};
@@ -113,6 +161,8 @@ struct Stage {
         const std::vector<uint8_t> si2 = ReadFile(port + "etc/rjtt.si2");
         std::unique_ptr<SidTable> sids(new SidTable());
         ReadRouteFile(si2.data(), si2.size(), &GetRouteTable(), sids.get());
+        const std::vector<uint8_t> dfa = ReadFile(port + "etc/rjtt.dfa");
+        ReadExchangeFile(dfa.data(), dfa.size(), &GetExchangeTable());
         SetScriptServices(&kFakes);
     }
 
@@ -133,11 +183,17 @@ struct Stage {
             (*objects)[size_t(s)].used = 1;
             (*objects)[size_t(s)].pos = tagKRN3D{215.0 * s, 0, -180, 0};
         }
+        for (ExchangeRow& r : GetExchangeRows()) r = ExchangeRow{};
+        GetWaitLists() = ExchangeWaitList{};
         PlaceScript(0, data, size, "fuzz");
         for (int t = 0; t < kTicks; ++t) {
+            Radio();
             for (int s = 0; s < 2; ++s) {
                 AircraftRecord& a = (*aircraft)[size_t(s)];
                 if (a.scriptpos != -1) RunAircraftScript(s);
+                Heard(s, a);
+                HandlePilotRequest(s);
+                ExecuteInstruction(s);
                 const bool inside =
                     a.scriptpos == -1 || (a.scriptpos >= 0 && a.scriptpos <= a.scriptlen &&
                                           a.scriptpos % 4 == 0 && a.scriptlen <= kScriptBufferSize);
