@@ -126,7 +126,7 @@ int Count(const Png& p, uint32_t colour, int left, int top, int right, int botto
 // The windows of both runs: x, y, seconds, bytes; where the sprite lands and its size; the
 // text's lines (with text or empty).
 struct Case {
-    const char* spec;
+    const char* args;
     int x, y, w, h;
     std::vector<bool> lines;
 };
@@ -149,9 +149,9 @@ const std::vector<Case>& Cases() {
     };
     return cases;
 }
-std::string Specs() {
+std::string WindowArgs() {
     std::string s;
-    for (const Case& c : Cases()) s += std::string(" ") + c.spec;
+    for (const Case& c : Cases()) s += std::string(" ") + c.args;
     return s;
 }
 
@@ -160,12 +160,12 @@ void ExpectWindows(const TextRun& r, const std::string& tag) {
     int atc0 = -1;
     for (size_t i = 0; i < Cases().size(); ++i) {
         const Case& c = Cases()[i];
-        const std::string what = tag + " " + c.spec;
+        const std::string what = tag + " " + c.args;
         int countdown = 0, atc = 0;
         Placed s{};
         ASSERT_TRUE(r.Window(int(i + 1), &countdown, &s, &atc)) << what << "\n" << r.Why();
         int seconds = 0;
-        std::sscanf(c.spec, "%*d:%*d:%d", &seconds);
+        std::sscanf(c.args, "%*d:%*d:%d", &seconds);
         EXPECT_EQ(countdown, seconds * 30) << what;
         EXPECT_EQ(s.x, c.x) << what;
         EXPECT_EQ(s.y, c.y) << what;
@@ -223,7 +223,7 @@ void ExpectWindows(const TextRun& r, const std::string& tag) {
 }
 
 TEST_F(RadioTextRun, WindowsHeadless) {
-    ExpectWindows(Play("headless", "", "WYN_HEADLESS=1", Specs()), "headless");
+    ExpectWindows(Play("headless", "", "WYN_HEADLESS=1", WindowArgs()), "headless");
 }
 
 TEST_F(RadioTextRun, ACountdownOfMinusOneStays) {
@@ -242,7 +242,7 @@ TEST_F(RadioTextRun, ACountdownOfMinusOneStays) {
 TEST_F(RadioTextRun, WindowsInARealWindow) {
     if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
     ExpectWindows(
-        Play("desktop", "xvfb-run -a -s '-screen 0 1024x768x24'", "WYN_BACKEND=sdl", Specs()),
+        Play("desktop", "xvfb-run -a -s '-screen 0 1024x768x24'", "WYN_BACKEND=sdl", WindowArgs()),
         "desktop");
 }
 
