@@ -160,3 +160,7 @@ int GetWord(const char* line, int n, char* word, int size) {
         ++p;  // the one blank that ends the word
     }
 }
+
+int IsBareName(const char* word) {
+    return word && *word && !std::strpbrk(word, "\\/:") && !std::strstr(word, "..");
+}

@@ -458,6 +458,19 @@ void AddStress(int slot, int amount);
 // warns on failure and marks the script empty. Sets `scriptpos` 0; returns the read result.
 int LoadScript(int slot, const char* name);
 
+// ---- the hand-over at stage exit ----
+// The program that follows the game and its arguments: nothing when the player quit by the
+// close box (0); else the script host (program folder + "VSK33.EXE ", with its blank) with
+// word 0 of the header text; after a clear, the scenario's exit program (program folder + its
+// name) with "<spno / 100> <word 0>", spno from [Icon] of the stage ini. An exit program that
+// is not a bare file name gives the script host; header words that are not bare names read no
+// stage ini (spno 0). `program` holds MAX_PATH + 16 bytes, `arguments` 64. Returns 1 when a
+// program follows.
+int ExitProgramCommand(char* program, char* arguments);
+// Starts the stand-by window with that program (StageExit); it launches the program when the
+// game tells it to, after the game's own window is gone.
+void LaunchExitProgram();
+
 // ---- high score ----
 // Records the stage's result in program folder + stage\<word 0>\<word 1>.ini: a total (score +
 // bonus) above the stored one writes highscore and password; a clear writes status (level 0)

@@ -82,3 +82,7 @@ inline constexpr StageButton kStageButtons[] = {
 void LoadHudPictures();
 void PlaceHudSprites();
 void FreeHudPictures();
+
+// A word that names one file in one folder: not empty, no separators, drive or parent step
+// ('\', '/', ':', ".."). Stage words and exit programs go into paths only when they are.
+int IsBareName(const char* word);

@@ -13,11 +13,6 @@ constexpr char kWarning[] = "Wynmoor２の警告";
 
 char Base36(uint32_t v) { return "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[v % 36]; }
 
-// A stage word names one file in one folder: no separators, drive or parent step.
-bool BareName(const char* word) {
-    return *word && !std::strpbrk(word, "\\/:") && !std::strstr(word, "..");
-}
-
 }  // namespace
 
 void MakeScoreCode(char* out, int year, int month, int day, int hour, int minute, int stage,
@@ -46,7 +41,7 @@ int SaveHighScore(int cleared) {
     char folder[16 + 1], stage[16 + 1];
     GetWord(h.title, 0, folder, 16);
     GetWord(h.title, 1, stage, 16);
-    if (!BareName(folder) || !BareName(stage)) {
+    if (!IsBareName(folder) || !IsBareName(stage)) {
         char text[160];
         std::snprintf(text, sizeof text, "ステージ名【 %s %s 】ではハイスコアを記録できません。",
                       folder, stage);

@@ -89,6 +89,9 @@ void SetupScenery() {
     KRN_Light(engine, 0, 1, nullptr, nullptr, colour(w.lightrgb), 0.0);
     tagKRN3D dir = {double(w.light2dir[0]), double(w.light2dir[1]), double(w.light2dir[2]), 0};
     KRN_Light(engine, 1, 2, nullptr, &dir, colour(w.light2rgb), 0.0);
+    // The background colour goes with every rendering (FrameMain reads it from the header).
+    // The airport's loader names no light-pattern layers, so the scenario's choice of them
+    // (`daytime`) switches nothing here.
 
     char sky[MAX_PATH];
     if (h.night)
@@ -209,7 +212,7 @@ void StageSetup() {
     }
 
     // From here the game's own windows show.
-    StandBy_End();
+    GameTrace("standby end %d", StandBy_End());
     if (f.mainwnd) ShowWindow(f.mainwnd, SW_SHOW);
     if (f.viewwnd) {
         ShowWindow(f.viewwnd, SW_SHOW);
@@ -257,6 +260,45 @@ void StageSetup() {
     ResetFrameClock();
     ShowStageResult(STAGE_START);
     CreateMarker();
+
+    char title[160];
+    if (h.target)
+        std::snprintf(title, sizeof title, "%s (目標得点：%d)", kGameTitle, h.target);
+    else
+        std::snprintf(title, sizeof title, "%s ", kGameTitle);
+    if (f.mainwnd) SetWindowTextA(f.mainwnd, title);
+    if (f.screen) ZEM_RefreshScreen(f.screen, nullptr, nullptr);
+}
+
+int ExitProgramCommand(char* program, char* arguments) {
+    program[0] = arguments[0] = 0;
+    if (GetQuitByUser()) return 0;
+    const ScenarioHeader& h = GetScenarioHeader();
+    char folder[32 + 1], stage[32 + 1];
+    GetWord(h.title, 0, folder, 32);
+    std::snprintf(program, MAX_PATH + 16, "%sVSK33.EXE ", GetProgramFolder());
+    std::snprintf(arguments, 64, "%s", folder);
+    if (!GetStageCleared()) return 1;
+    GetWord(h.title, 1, stage, 32);
+    int spno = 0;
+    if (IsBareName(folder) && IsBareName(stage)) {
+        char ini[MAX_PATH + 80];
+        std::snprintf(ini, sizeof ini, "%sstage\\%s\\%s.ini", GetProgramFolder(), folder, stage);
+        spno = int(GetPrivateProfileIntA("Icon", "spno", 0, ini));
+    }
+    // Only a program of the program folder may follow: a path would start anything anywhere.
+    if (IsBareName(h.exitprog)) {
+        std::snprintf(program, MAX_PATH + 16, "%s%s", GetProgramFolder(), h.exitprog);
+        std::snprintf(arguments, 64, "%d %s", spno / 100, folder);
+    }
+    return 1;
+}
+
+void LaunchExitProgram() {
+    char program[MAX_PATH + 16], arguments[64];
+    if (!ExitProgramCommand(program, arguments)) return;
+    const int started = StandBy_Start(program, arguments);
+    GameTrace("standby start \"%s\" \"%s\" %d", program, arguments, started);
 }
 
 void StageExit() {
@@ -266,6 +308,7 @@ void StageExit() {
     if (GetStageState() != STAGE_PLAY) ResumeGame();
     DeleteMarker();
     SaveDisplayLayout();
+    LaunchExitProgram();
     if (f.mainwnd) ShowWindow(f.mainwnd, SW_HIDE);
     const tagCELL& wallpaper = GetStageCells().wallpaper;
     if (f.screen && wallpaper.xsize)

@@ -50,5 +50,6 @@ int GetStageOffset() { return g_handles.stageoffset; }
 void SetTitleStep(const char* step) {
     char title[256];
     std::snprintf(title, sizeof title, "%s <%s>", kGameTitle, step);
+    GameTrace("title %s", step);
     if (g_handles.mainwnd) SetWindowTextA(g_handles.mainwnd, title);
 }

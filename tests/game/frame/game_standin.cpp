@@ -1,13 +1,20 @@
 // The script host's window for the game's tests: a top-level window of class "Veskeran33" that
-// stays until the file named on the command line exists.
+// stays until the file named on the command line exists. It appends its WinMain command line to
+// standin.txt of the runtime folder first, so that a test sees what the stand-by window started.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <unistd.h>
 
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR line, int) {
+    const char* dir = std::getenv("WYN_RUNTIME_DIR");
+    if (FILE* f = std::fopen((std::string(dir ? dir : ".") + "/standin.txt").c_str(), "a")) {
+        std::fprintf(f, "[%s]\n", line);
+        std::fclose(f);
+    }
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = instance;

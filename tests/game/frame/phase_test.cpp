@@ -30,7 +30,15 @@ int AskExit(const RECT&) {
     return 1;
 }
 
-class Phases : public GameFolder {};
+// These stages end as at the close box: no program follows them through the stand-by window.
+class Phases : public GameFolder {
+  protected:
+    void SetUp() override {
+        GameFolder::SetUp();
+        Handles().quitbyuser = 1;
+    }
+    void TearDown() override { Handles().quitbyuser = 0; }
+};
 
 }  // namespace
 

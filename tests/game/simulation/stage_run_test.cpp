@@ -15,6 +15,7 @@
 #include <string>
 
 #include "../../common/png_read.h"
+#include "standby_client.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +70,10 @@ class StageRun : public ::testing::Test {
             const std::string name = e.path().filename().string();
             if (name == "krn2.ini")
                 fs::copy_file(e.path(), folder + "/" + name);
+            else if (name == "vsk33")
+                // A stage that ends by itself hands over to the script host: the tests' stand-in,
+                // released at the test's end.
+                fs::create_symlink(GAME_STANDIN_PATH, folder + "/" + name);
             else if (name != "port" && name != "stage" && name != "config.ini")
                 fs::create_symlink(e.path(), folder + "/" + name);
         }
@@ -90,6 +95,12 @@ class StageRun : public ::testing::Test {
                                  "/stages/rjtt/apron.stage'";
         ASSERT_EQ(std::system(make.c_str()), 0);
     }
+    // The stand-in script host released, the stand-by window that launched it closed.
+    void TearDown() override {
+        std::ofstream(folder + "/rjtt") << "";
+        setenv("WYN_RUNTIME_DIR", (run + "/rt").c_str(), 1);
+        StandBy_End();
+    }
     // Runs `wyntower rjtt <stage>` (after `wrap`, a command that runs the rest) with `env`;
     // its exit code. The trace, the boxes and stderr are kept. Each run has a runtime folder of
     // its own, or a game of a test beside it would count as the one already running.
@@ -101,7 +112,7 @@ class StageRun : public ::testing::Test {
             "/rt' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
             "WYN_GAME_TRACE='" +
             tag + ".trace' WYN_MSGBOX_LOG='" + tag + ".boxes' " + env + " timeout 100 '" + binDir +
-            "/wyntower' rjtt " + stage + " 2>'" + tag + ".err'";
+            "/wyntower' rjtt " + stage + " >'" + tag + ".out' 2>'" + tag + ".err'";
         const long start = MonotonicMs();
         const int status = std::system(cmd.c_str());
         const long took = MonotonicMs() - start;

@@ -1,0 +1,258 @@
+// Stage set-up on the sample airport: the weather letter chooses the sky file and rain or
+// smoke, the window layout places the view, the strip board, its buttons and the HUD, an empty
+// loading folder leaves the wallpaper alone, the final title names the target (stage_setup_run
+// reports each); wyntower traces its title steps in order and shows them in its title, and a
+// stage without its sky file ends after the file box without a single frame.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../program_run.h"
+#include "../run_folder.h"
+
+namespace fs = std::filesystem;
+using programrun::Count;
+using programrun::ReadText;
+
+namespace {
+
+std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+const char* const kSkies[] = {"sky.plm", "skyR.plm", "skyT.plm", "skyN.plm"};
+
+std::string Stage(const std::string& name, const std::string& weather, int target) {
+    std::string s = "title rjtt " + name + "\nstart 1000\nhours 1\ntarget " +
+                    std::to_string(target) +
+                    "\nextarget -1\nstresslimit 10\nmusic STAGE01\n"
+                    "eye 121 119 90\naim 26 130 0\ndistance 0\nlight 70 70 70\n"
+                    "back 130 170 220\ndaytime 0\ncloud 0\nlight2 150 150 140\n"
+                    "light2dir -1 -2 1\ndistances 8000 4000 2000\nroutes 1 1 1 1 1 1 1 1\n";
+    if (!weather.empty()) s += "weather " + weather + "\n";
+    return s + "timetable\nend\n";
+}
+
+class StageSetup : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RunFolder f;
+        ASSERT_TRUE(MakeRunFolder(&f));
+        bin = f.bin;
+        run = f.run;
+        folder = run + "/bin";
+        // The skies are the test's: each case puts the one file its stage must load.
+        std::set<std::string> skies(std::begin(kSkies), std::end(kSkies));
+        programrun::MakeProgramFolder(bin, folder, skies);
+        programrun::PutScriptHostStandIn(folder, GAME_STANDIN_PATH);
+        fs::create_directories(run + "/stages/rjtt");
+        setenv("WYN_RUNTIME_DIR", (run + "/rt").c_str(), 1);
+    }
+    void TearDown() override { programrun::EndHandOver(folder, "rjtt"); }
+    void MakeStage(const std::string& name, const std::string& text) {
+        const std::string desc = run + "/stages/rjtt/" + name + ".stage";
+        std::ofstream(desc) << text;
+        const std::string make =
+            "'" + bin + "/stagemake' '" + folder + "' '" + desc + "' >/dev/null";
+        ASSERT_EQ(std::system(make.c_str()), 0) << text;
+    }
+    // The one sky file of the case: the sample's `from` under the name `to`.
+    void PutSky(const std::string& from, const std::string& to) {
+        for (const char* s : kSkies) fs::remove(folder + "/port/rjtt/" + s);
+        fs::remove(folder + "/port/rjtt/skyF.plm");
+        fs::copy_file(bin + "/port/rjtt/" + from, folder + "/port/rjtt/" + to);
+    }
+    void Config(const std::string& text) {
+        fs::remove(folder + "/config.ini");
+        std::ofstream(folder + "/config.ini") << text;
+    }
+    // stage_setup_run on `stage`: its report, one fact a line; `result` keeps the run.
+    std::string Report(const std::string& stage) {
+        const std::string out = run + "/" + stage + ".report";
+        fs::remove(out);
+        result =
+            programrun::Run(folder, run + "/" + stage, "",
+                            "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_RUNTIME_DIR='" + run + "/rt'",
+                            STAGE_SETUP_RUN_PATH, "rjtt " + stage + " '" + out + "'", 60);
+        return ReadText(out);
+    }
+    static std::string Line(const std::string& report, const std::string& key) {
+        std::istringstream in(report);
+        for (std::string l; std::getline(in, l);)
+            if (l.rfind(key + " ", 0) == 0) return l.substr(key.size() + 1);
+        return "(no " + key + " line)";
+    }
+    std::string bin, run, folder;
+    programrun::Result result;
+};
+
+TEST_F(StageSetup, TheWeatherLetterChoosesTheSkyAndRainOrSmoke) {
+    struct Case {
+        const char* weather;  // the header's weather text
+        const char* sky;      // the one sky file there (the sample's `from` under this name)
+        const char* from;
+        const char* weatherline;
+    };
+    const Case cases[] = {
+        {"N", "skyN.plm", "skyN.plm", "rain 0 smoke 1"},  // night: the night sky, smoke
+        {"n", "skyN.plm", "skyN.plm", "rain 0 smoke 1"},
+        {"R", "skyR.plm", "skyR.plm", "rain 1 smoke 0"},  // rain replaces the smoke
+        {"T", "skyT.plm", "skyT.plm", "rain 1 smoke 0"},
+        {"", "sky.plm", "sky.plm", "rain 0 smoke 1"},    // fair: "sky" + an empty text
+        {"F", "skyF.plm", "sky.plm", "rain 0 smoke 1"},  // any other text names its file
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("weather \"") + c.weather + "\"");
+        const std::string name = "w" + std::to_string(n++);
+        MakeStage(name, Stage(name, c.weather, 0));
+        PutSky(c.from, c.sky);
+        const std::string report = Report(name);
+        ASSERT_EQ(result.code, 0) << result.explain;
+        EXPECT_EQ(result.boxes, "") << "a sky file other than " << c.sky << " was asked for";
+        EXPECT_EQ(Line(report, "phase"), "1000") << report;
+        EXPECT_EQ(Line(report, "sky"), "1") << report;
+        EXPECT_EQ("rain " + Line(report, "rain"), c.weatherline) << report;
+    }
+}
+
+TEST_F(StageSetup, TheWindowLayoutPlacesTheViewTheBoardAndTheHud) {
+    PutSky("sky.plm", "sky.plm");
+    MakeStage("layout", Stage("layout", "", 0));
+    struct Case {
+        const char* config;
+        int viewsep, offset;
+    };
+    const Case cases[] = {
+        {"[DISPLAY]\nseparate=0\nmaxmize=0\n", 0, 400},  // winlayout 0: docked
+        {"[DISPLAY]\nseparate=1\nmaxmize=0\n", 1, 200},  // 1: floating
+        {"[DISPLAY]\nseparate=1\nmaxmize=1\n", 1, 200},  // 2: floating, maximised
+    };
+    // The buttons and the HUD's sprites below the strip board's top.
+    const struct {
+        int sprite, x, y;
+    } places[] = {{70, 448, 172}, {71, 328, 172}, {72, 364, 172}, {73, 400, 172}, {62, 402, 8},
+                  {63, 424, 27},  {64, 436, 27},  {65, 330, 8},   {66, 330, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config);
+        Config(c.config);
+        const std::string report = Report("layout");
+        ASSERT_EQ(result.code, 0) << result.explain;
+        std::istringstream view(Line(report, "view"));
+        int l = -9, t = -9, r = -9, b = -9, sep = -9, offset = -9;
+        std::string w1, w2;
+        view >> l >> t >> r >> b >> w1 >> sep >> w2 >> offset;
+        EXPECT_EQ(sep, c.viewsep) << report;
+        EXPECT_EQ(offset, c.offset) << report;
+        EXPECT_EQ(l, 0) << report;
+        EXPECT_EQ(t, 0) << report;
+        if (c.viewsep == 0) {
+            EXPECT_EQ(r, 800) << report;
+            EXPECT_EQ(b, 200) << report;
+        } else {
+            EXPECT_GE(r, 400) << report;
+            EXPECT_EQ(r, 4 * b) << "the floating view is four times as wide as high\n" << report;
+        }
+        for (const auto& p : places)
+            EXPECT_EQ(Line(report, "sprite " + std::to_string(p.sprite)),
+                      std::to_string(p.x) + " " + std::to_string(p.y + c.offset))
+                << report;
+    }
+}
+
+TEST_F(StageSetup, AnEmptyLoadingFolderLeavesTheWallpaperAlone) {
+    PutSky("sky.plm", "sky.plm");
+    MakeStage("load", Stage("load", "", 0));
+    // With the sample's loading picture its band stands in the view's place.
+    std::string report = Report("load");
+    ASSERT_EQ(result.code, 0) << result.explain;
+    EXPECT_EQ(Line(report, "band"), "loading") << report;
+    // etc\ of the run's own, with every file of the sample's but an empty load\.
+    fs::remove(folder + "/etc");
+    fs::create_directories(folder + "/etc/load");
+    for (const auto& e : fs::directory_iterator(bin + "/etc"))
+        if (e.path().filename() != "load")
+            fs::create_symlink(e.path(), folder + "/etc/" + e.path().filename().string());
+    report = Report("load");
+    ASSERT_EQ(result.code, 0) << result.explain;
+    EXPECT_EQ(Line(report, "band"), "wallpaper") << report;
+    EXPECT_EQ(Line(report, "phase"), "1000") << "set-up went on\n" << report;
+    EXPECT_EQ(result.boxes, "");
+}
+
+TEST_F(StageSetup, TheFinalTitleNamesTheTarget) {
+    PutSky("sky.plm", "sky.plm");
+    MakeStage("target", Stage("target", "", 2500));
+    MakeStage("notarget", Stage("notarget", "", 0));
+    std::string report = Report("target");
+    ASSERT_EQ(result.code, 0) << result.explain;
+    EXPECT_EQ(Line(report, "title"), U8(u8"Wynmoor２ Sarnet Corvessa Ver1.00 (目標得点：2500)"));
+    report = Report("notarget");
+    ASSERT_EQ(result.code, 0) << result.explain;
+    EXPECT_EQ(Line(report, "title"), U8(u8"Wynmoor２ Sarnet Corvessa Ver1.00 "));
+}
+
+// wyntower itself: closed by its close box after 2 s, answered Yes (no program follows).
+TEST_F(StageSetup, TheTitleStepsComeInOrderInTheTraceAndTheTitle) {
+    PutSky("sky.plm", "sky.plm");
+    MakeStage("steps", Stage("steps", "", 1200));
+    std::ofstream(run + "/close.replay") << "2000 close\n";
+    const programrun::Result r =
+        programrun::Run(folder, run + "/steps", "",
+                        "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
+                        "WYN_MSGBOX_ANSWERS=6 WYN_RUNTIME_DIR='" +
+                            run + "/rt' WYN_REPLAY='" + run + "/close.replay'",
+                        bin + "/wyntower", "rjtt steps", 60);
+    ASSERT_EQ(r.code, 0) << r.explain;
+    std::vector<std::string> steps;
+    std::istringstream in(r.trace);
+    for (std::string l; std::getline(in, l);)
+        if (l.rfind("title ", 0) == 0) steps.push_back(l.substr(6));
+    // The frame's own steps in their order; the airport's and the timetable's between them.
+    const std::vector<std::string> frame = {
+        U8(u8"設定開始"),           U8(u8"各種画像読み込み"), U8(u8"初期化１"),
+        U8(u8"空港読み込み開始"),   U8(u8"初期化２"),         U8(u8"ＧＳ初期化"),
+        U8(u8"タイムテーブル-0 0"), U8(u8"雲設定"),           U8(u8"光源設定"),
+        U8(u8"時計設定"),           U8(u8"得点表示"),         U8(u8"ゲーム開始")};
+    size_t at = 0;
+    for (const std::string& want : frame) {
+        while (at < steps.size() && steps[at] != want) ++at;
+        EXPECT_LT(at, steps.size()) << "missing or out of order: " << want << "\n" << r.trace;
+    }
+    EXPECT_EQ(steps.front(), U8(u8"設定開始"));
+    EXPECT_EQ(steps.back(), U8(u8"ゲーム開始"));
+    // Each step in the window's title as "<title> <step>", then the final title.
+    for (const std::string& s : steps)
+        EXPECT_NE(r.err.find(U8(u8"Wynmoor２ Sarnet Corvessa Ver1.00 <") + s + ">"),
+                  std::string::npos)
+            << s;
+    EXPECT_NE(r.err.find(U8(u8"Wynmoor２ Sarnet Corvessa Ver1.00 (目標得点：1200)")),
+              std::string::npos)
+        << programrun::Tail(r.err);
+    // The stand-by picture closed at set-up; the close box starts no program.
+    EXPECT_EQ(Count(r.trace, "standby end "), 1) << r.trace;
+    EXPECT_EQ(Count(r.trace, "standby start "), 0) << r.trace;
+}
+
+TEST_F(StageSetup, AMissingSkyFileEndsTheStageWithoutAFrame) {
+    MakeStage("nosky", Stage("nosky", "R", 0));
+    PutSky("sky.plm", "sky.plm");  // not skyR.plm
+    const programrun::Result r = programrun::Run(
+        folder, run + "/nosky", "",
+        "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_RUNTIME_DIR='" + run + "/rt'",
+        bin + "/wyntower", "rjtt nosky", 60);
+    ASSERT_EQ(r.code, 0) << r.explain;
+    EXPECT_EQ(Count(r.boxes, U8(u8"ファイルが見つかりません")), 1) << r.boxes;
+    EXPECT_NE(r.boxes.find("skyR.plm"), std::string::npos) << r.boxes;
+    EXPECT_EQ(programrun::Lines(r.trace, "phase "),
+              "phase 0010\nphase 1000\nphase 1ff0\nphase 0fff\n")
+        << r.explain;
+    EXPECT_EQ(Count(r.trace, "\nframe "), 0) << r.explain;
+    // Not quit by the close box: the script host follows through the stand-by window.
+    EXPECT_NE(r.trace.find("VSK33.EXE \" \"rjtt\" 1\n"), std::string::npos) << r.explain;
+    EXPECT_NE(r.trace.find("standby send 1\n"), std::string::npos) << r.explain;
+}
+
+}  // namespace

@@ -1,0 +1,306 @@
+// Whole stages of wyntower, headless on the virtual clock, each in a program folder of its own
+// whose script host is the tests' stand-in: a stage that runs out its hour below its target
+// ends NOT_CLEAR with the time-over banner, records no clear and hands over to the script host
+// although it names an exit program; `WYN_MAIN=wyntower bash run.sh` plays the sample stage.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../../common/png_read.h"
+#include "../program_run.h"
+#include "../run_folder.h"
+#include "standby_client.h"
+
+namespace fs = std::filesystem;
+using programrun::Count;
+using programrun::ReadText;
+
+namespace {
+
+std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+// 16-bit colours of the pictures as a 24-bit shot shows them.
+constexpr uint32_t Shown(uint32_t rgb) {
+    auto c = [](uint32_t v) { return ((v >> 3) << 3) | ((v >> 3) >> 2); };
+    return c((rgb >> 16) & 0xff) << 16 | c((rgb >> 8) & 0xff) << 8 | c(rgb & 0xff);
+}
+// The rule along the top of each result banner (etc\*.umz, data/pictures/results.pic).
+constexpr uint32_t kTimeOverRule = Shown(0xFFC080);
+constexpr uint32_t kClearRule = Shown(0xA0D0FF);
+const std::vector<std::string> kMusic = {"CLEAR", "NOT_CLEAR", "GAMEOVER", "STAGE01"};
+
+// ---- which music a capture ends with ----
+
+// The samples of a WAV file (8-bit unsigned or 16-bit signed, any number of channels) as mono
+// values of -1 to 1, and its rate.
+std::vector<double> WavSamples(const std::string& path, int* rate) {
+    const std::string b = ReadText(path);
+    auto u16 = [&](size_t at) {
+        return unsigned(uint8_t(b[at])) | unsigned(uint8_t(b[at + 1])) << 8;
+    };
+    auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    std::vector<double> out;
+    int channels = 0, bits = 0;
+    for (size_t at = 12; at + 8 <= b.size();) {
+        const std::string id = b.substr(at, 4);
+        const size_t size = u32(at + 4), body = at + 8;
+        if (id == "fmt " && body + 16 <= b.size()) {
+            channels = int(u16(body + 2));
+            *rate = int(u32(body + 4));
+            bits = int(u16(body + 14));
+        } else if (id == "data" && channels > 0) {
+            const size_t end = std::min(b.size(), body + size);
+            const size_t frame = size_t(channels) * size_t(bits / 8);
+            for (size_t f = body; f + frame <= end; f += frame) {
+                double v = 0;
+                for (int c = 0; c < channels; ++c)
+                    v += bits == 8 ? (double(uint8_t(b[f + size_t(c)])) - 128) / 128
+                                   : double(int16_t(u16(f + 2 * size_t(c)))) / 32768;
+                out.push_back(v / channels);
+            }
+            break;
+        }
+        at = body + size + (size & 1);
+    }
+    return out;
+}
+
+// The power at `hz` over the samples (Goertzel).
+double PowerAt(const std::vector<double>& x, size_t from, size_t to, int rate, double hz) {
+    const double k = 2 * std::cos(2 * M_PI * hz / rate);
+    double s1 = 0, s2 = 0;
+    for (size_t i = from; i < to; ++i) {
+        const double s0 = x[i] + k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return s1 * s1 + s2 * s2 - k * s1 * s2;
+}
+
+// The notes of the result music, as unit vectors of their powers.
+std::vector<double> NoteProfile(const std::vector<double>& x, size_t from, size_t to, int rate) {
+    static const double kNotes[] = {110.0, 123.5, 130.8, 174.6, 196.0, 220.0, 261.6, 311.1, 329.6,
+                                    349.2, 370.0, 392.0, 523.3, 554.4, 587.3, 622.3, 659.3, 784.0};
+    std::vector<double> p;
+    double sum = 0;
+    for (double hz : kNotes) {
+        p.push_back(std::sqrt(PowerAt(x, from, to, rate, hz)));
+        sum += p.back() * p.back();
+    }
+    for (double& v : p) v = sum > 0 ? v / std::sqrt(sum) : 0;
+    return p;
+}
+
+// Of music\<name>.wav for each name, the one whose notes the capture's last sounding seconds
+// hold most nearly ("" when the capture is silent or missing).
+std::string LastMusic(const std::string& capture, const std::string& folder,
+                      const std::vector<std::string>& names) {
+    int rate = 0;
+    const std::vector<double> x = WavSamples(capture, &rate);
+    size_t end = x.size();
+    while (end > 0 && std::fabs(x[end - 1]) < 0.01) --end;
+    if (rate <= 0 || end < size_t(rate)) return "";
+    const size_t from = end > size_t(rate) * 3 ? end - size_t(rate) * 3 : 0;
+    const std::vector<double> heard = NoteProfile(x, from, end, rate);
+    std::string best;
+    double bestScore = -1;
+    for (const std::string& name : names) {
+        int r = 0;
+        const std::vector<double> m = WavSamples(folder + "/music/" + name + ".wav", &r);
+        if (m.empty() || r != rate) continue;
+        const std::vector<double> p = NoteProfile(m, 0, m.size(), r);
+        double score = 0;
+        for (size_t i = 0; i < p.size(); ++i) score += p[i] * heard[i];
+        if (score > bestScore) bestScore = score, best = name;
+    }
+    return best;
+}
+
+class WholeStage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RunFolder f;
+        ASSERT_TRUE(MakeRunFolder(&f));
+        bin = f.bin;
+        run = f.run;
+        folder = run + "/bin";
+        programrun::MakeProgramFolder(bin, folder);
+        programrun::PutScriptHostStandIn(folder, GAME_STANDIN_PATH);
+        // The programs of a run, and this test, find each other's windows here only.
+        setenv("WYN_RUNTIME_DIR", (run + "/rt").c_str(), 1);
+        const std::string tests = WYN_TEST_STAGES "/rjtt/";
+        const std::string make = "'" + bin + "/stagemake' '" + folder + "' '" +
+                                 WYN_SAMPLE_STAGES "/rjtt/stage01.stage' '" + tests +
+                                 "notclear.stage' '" + tests + "nearmiss.stage' >/dev/null";
+        ASSERT_EQ(std::system(make.c_str()), 0);
+    }
+    void TearDown() override { programrun::EndHandOver(folder, "rjtt"); }
+
+    // wyntower rjtt <stage> headless on the virtual clock (a frame of `ms`), with the replay
+    // `replay` (may be empty) and screenshots every 10 frames as <tag>-NNNNN.png.
+    programrun::Result Play(const std::string& stage, const std::string& replay, int ms = 99) {
+        tag = run + "/" + stage;
+        std::string env =
+            "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=" + std::to_string(ms) +
+            " WYN_RUNTIME_DIR='" + run + "/rt' " + "WYN_SCREENSHOT='" + tag +
+            ".png' WYN_SCREENSHOT_EVERY=10 " + "WYN_AUDIO_CAPTURE='" + tag + ".wav'";
+        if (!replay.empty()) {
+            std::ofstream(tag + ".replay") << replay;
+            env += " WYN_REPLAY='" + tag + ".replay'";
+        }
+        return programrun::Run(folder, tag, "", env, bin + "/wyntower", "rjtt " + stage, 120);
+    }
+    // wyntower as the front-end starts it: the stand-by window with "wyntower rjtt <stage>",
+    // then STANDBY_RUN from here; returns when the game has ended (at most `limit` s real time,
+    // `wrap` (may be empty) runs the stand-by window and the game, a display of their own).
+    programrun::Result PlayThroughStandBy(const std::string& stage, const std::string& replay,
+                                          const std::string& env, const std::string& wrap,
+                                          int limit) {
+        tag = run + "/" + stage;
+        const std::string log = tag + ".process", rc = tag + ".rc";
+        for (const char* ext : {".trace", ".boxes", ".process", ".rc", ".wav"})
+            fs::remove(tag + ext);
+        std::ofstream(tag + ".replay") << replay;
+        // The shell waits for the game's end, so that a display of its own outlives the
+        // stand-by window.
+        const std::string inner = "./standby wyntower rjtt " + stage +
+                                  " & until grep -q ' end wyntower ' '" + log +
+                                  "' 2>/dev/null; do sleep 0.2; done";
+        const std::string cmd = "(cd '" + folder + "' && timeout " + std::to_string(limit) + " " +
+                                wrap + " env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
+                                "' WYN_RUNTIME_DIR='" + run + "/rt' WYN_PROCESS_LOG='" + log +
+                                "' WYN_GAME_TRACE='" + tag + ".trace' WYN_MSGBOX_LOG='" + tag +
+                                ".boxes' WYN_REPLAY='" + tag + ".replay' WYN_AUDIO_CAPTURE='" +
+                                tag + ".wav' " + env + " sh -c \"" + inner + "\" 2>'" + tag +
+                                ".err'; echo $? >'" + rc + "') &";
+        const long start = programrun::MonotonicMs();
+        programrun::Result r;
+        if (std::system(cmd.c_str()) != 0) return r;
+        bool sent = false;
+        while (programrun::MonotonicMs() - start < limit * 1000L && !fs::exists(rc)) {
+            if (!sent && FindWindowA("STANDBY", nullptr)) sent = StandBy_Send() == 1;
+            usleep(20000);
+        }
+        while (programrun::MonotonicMs() - start < (limit + 10) * 1000L &&
+               (!fs::exists(rc) || fs::file_size(rc) == 0))
+            usleep(20000);
+        const long took = programrun::MonotonicMs() - start;
+        r.trace = ReadText(tag + ".trace");
+        r.boxes = ReadText(tag + ".boxes");
+        r.err = ReadText(tag + ".err");
+        const std::string process = ReadText(log);
+        const size_t end = process.find(" end wyntower ");
+        if (end != std::string::npos) {
+            const size_t exit = process.find(" exit ", end);
+            r.code = exit == std::string::npos ? -1 : std::atoi(process.c_str() + exit + 6);
+        }
+        r.explain = "run of " + std::to_string(took) + " ms real time, game exit " +
+                    std::to_string(r.code) + ", STANDBY_RUN " + (sent ? "sent" : "never sent") +
+                    ", shell exit " + ReadText(rc) + " (124: cut by its " + std::to_string(limit) +
+                    " s limit)\n--- processes:\n" + process + "--- trace, last lines:\n" +
+                    programrun::Tail(r.trace) + "--- message boxes:\n" +
+                    programrun::Tail(r.boxes, 10) + "--- stderr, last lines:\n" +
+                    programrun::Tail(r.err);
+        return r;
+    }
+    // The numbered shots of the last Play.
+    std::vector<Png> Shots() const {
+        std::vector<Png> shots;
+        for (int n = 1;; ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "-%05d.png", n);
+            Png p;
+            if (!ReadPng(tag + name, &p)) break;
+            shots.push_back(p);
+        }
+        return shots;
+    }
+    // The first shot whose strip board holds a row with more than `least` pixels of `colour`;
+    // -1 when none.
+    static int FirstShotWithRule(const std::vector<Png>& shots, uint32_t colour, int least) {
+        for (size_t i = 0; i < shots.size(); ++i) {
+            const Png& p = shots[i];
+            if (p.w != 800 || p.h != 600) continue;
+            for (int y = 400; y < 600; ++y) {
+                int n = 0;
+                for (int x = 0; x < 800; ++x) n += p.At(x, y) == colour;
+                if (n > least) return int(i);
+            }
+        }
+        return -1;
+    }
+    std::string bin, run, folder, tag;
+};
+
+TEST_F(WholeStage, AStageBelowItsTargetEndsNotClearAndHandsBackToTheScriptHost) {
+    // The stage's icon number would give the exit program its first argument.
+    fs::create_directories(folder + "/stage/rjtt");
+    std::ofstream(folder + "/stage/rjtt/notclear.ini") << "[Icon]\nspno=300\n";
+    const programrun::Result r = Play("notclear", "");
+    ASSERT_EQ(r.code, 0) << r.explain;
+    EXPECT_EQ(r.boxes, "") << r.explain;
+    // The hour runs out (09:59 to 10:00) below the target: NOT_CLEAR, never CLEAR; the exit
+    // takes the banner away.
+    EXPECT_EQ(programrun::Lines(r.trace, "state "), "state 65\nstate 0\nstate 8d\nstate 0\n")
+        << r.explain;
+    // The time-over banner slides in over the strip board.
+    const std::vector<Png> shots = Shots();
+    ASSERT_FALSE(shots.empty()) << r.explain;
+    EXPECT_GE(FirstShotWithRule(shots, kTimeOverRule, 400), 0) << "the time-over banner";
+    EXPECT_LT(FirstShotWithRule(shots, kClearRule, 400), 0) << "no clear banner";
+    EXPECT_EQ(LastMusic(tag + ".wav", bin, kMusic), "NOT_CLEAR");
+    // The record: the time-over bonus as the best total, no clear.
+    const std::string ini = ReadText(folder + "/stage/rjtt/notclear.ini");
+    EXPECT_NE(ini.find("highscore=2000"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("status"), std::string::npos) << ini;
+    // Stage exit hands over to the script host with the stage folder, not to the exit program;
+    // the stand-by window launches it once the game's window is gone.
+    const std::string exits = programrun::Lines(r.trace, "phase 1ff0") +
+                              programrun::Lines(r.trace, "standby ") +
+                              programrun::Lines(r.trace, "phase 0fff");
+    EXPECT_NE(r.trace.find("phase 1ff0\n"), std::string::npos) << r.explain;
+    const size_t start = r.trace.find("VSK33.EXE \" \"rjtt\" 1\n");
+    EXPECT_NE(start, std::string::npos) << exits;
+    EXPECT_LT(r.trace.find("phase 1ff0\n"), start) << exits;
+    EXPECT_GT(r.trace.find("phase 0fff\n"), start) << exits;
+    EXPECT_EQ(Count(r.trace, "wyndemoa"), 0) << exits;
+    EXPECT_NE(r.trace.find("standby send 1\n"), std::string::npos) << exits;
+    EXPECT_NE(r.trace.find("registry memory 0/"), std::string::npos) << r.explain;
+    EXPECT_NE(r.trace.find(" cells 0/"), std::string::npos) << r.explain;
+    EXPECT_EQ(ReadText(run + "/rt/standin.txt"), "[rjtt]\n")
+        << "the script host got the stage folder";
+}
+
+TEST_F(WholeStage, RunShPlaysTheSampleStageWithTheGameOnItsOwn) {
+    // run.sh as a user runs it, after its build: a copy beside a set-up that has nothing left to
+    // do and a build folder whose program folder is the test's.
+    const std::string repo = run + "/repo";
+    fs::create_directories(repo + "/scripts");
+    fs::copy_file(WYN_SOURCE_DIR "/run.sh", repo + "/run.sh");
+    std::ofstream(repo + "/scripts/setup.sh") << "exit 0\n";
+    std::ofstream(repo + "/.last-build-dir") << run << "\n";
+    // The sample stage, closed after three seconds and answered Yes.
+    std::ofstream(run + "/close.replay") << "3000 close\n";
+    const programrun::Result r = programrun::Run(
+        folder, run + "/main", "",
+        "WYN_MAIN=wyntower WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
+        "WYN_MSGBOX_ANSWERS=6 "
+        "WYN_RUNTIME_DIR='" +
+            run + "/rt' WYN_REPLAY='" + run + "/close.replay'",
+        "bash", "'" + repo + "/run.sh'", 60);
+    ASSERT_EQ(r.code, 0) << r.explain;
+    EXPECT_NE(r.trace.find(" arr34l 1\n"), std::string::npos) << "the arrival's script\n"
+                                                              << r.explain;
+    EXPECT_NE(r.err.find(U8(u8"目標得点")), std::string::npos) << "the stage's target in the title";
+    EXPECT_EQ(Count(r.trace, "standby start"), 0) << "closed: no program follows";
+}
+
+}  // namespace
