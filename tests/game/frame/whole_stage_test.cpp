@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,6 +36,13 @@ constexpr uint32_t Shown(uint32_t rgb) {
 // The rule along the top of each result banner (etc\*.umz, data/pictures/results.pic).
 constexpr uint32_t kTimeOverRule = Shown(0xFFC080);
 constexpr uint32_t kClearRule = Shown(0xA0D0FF);
+int CountIn(const Png& p, uint32_t colour, int left, int top, int right, int bottom) {
+    int n = 0;
+    for (int y = top; y < bottom && y < p.h; ++y)
+        for (int x = left; x < right && x < p.w; ++x) n += p.At(x, y) == colour;
+    return n;
+}
+
 const std::vector<std::string> kMusic = {"CLEAR", "NOT_CLEAR", "GAMEOVER", "STAGE01"};
 
 // ---- which music a capture ends with ----
@@ -277,6 +285,88 @@ TEST_F(WholeStage, AStageBelowItsTargetEndsNotClearAndHandsBackToTheScriptHost) 
     EXPECT_NE(r.trace.find(" cells 0/"), std::string::npos) << r.explain;
     EXPECT_EQ(ReadText(run + "/rt/standin.txt"), "[rjtt]\n")
         << "the script host got the stage folder";
+}
+
+// A stage in real windows on a display of its own: wyntower in the background, the window tree
+// taken once it has run 100 frames, screenshots every 10 frames; closed by its close box at 8 s
+// (docked; the close goes to the foreground window) unless it ends before.
+std::string RunShown(const std::string& run, const std::string& folder, const std::string& bin,
+                     const std::string& stage, const std::string& tag, std::string* tree) {
+    const std::string t = run + "/" + tag;
+    std::ofstream(t + ".replay") << "8000 close\n";
+    std::ofstream(t + ".sh") << "cd '" << folder
+                             << "' && env -u WYN_HEADLESS WYN_BACKEND=sdl WYN_PROGRAM_DIR='"
+                             << folder << "' WYN_RUNTIME_DIR='" << run
+                             << "/rt' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 "
+                             << "WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" << t
+                             << ".replay' WYN_GAME_TRACE='" << t << ".trace' WYN_SCREENSHOT='" << t
+                             << ".png' WYN_SCREENSHOT_EVERY=10 timeout 100 '" << bin
+                             << "/wyntower' rjtt " << stage << " >'" << t << ".out' 2>'" << t
+                             << ".err' &\npid=$!\ni=0\n"
+                             << "while ! grep -q '^frame 100 ' '" << t
+                             << ".trace' 2>/dev/null && [ $i -lt 1200 ]; do "
+                             << "sleep 0.05; i=$((i+1)); done\nxwininfo -root -tree > '" << t
+                             << ".tree'\nwait $pid\n";
+    const int status = std::system(
+        ("xvfb-run -a -s '-screen 0 1280x1024x24' sh '" + t + ".sh' >/dev/null 2>&1").c_str());
+    *tree = ReadText(t + ".tree");
+    return "shell exit " + std::to_string(status) + "\n--- trace, last lines:\n" +
+           programrun::Tail(ReadText(t + ".trace")) + "--- stderr, last lines:\n" +
+           programrun::Tail(ReadText(t + ".err"));
+}
+
+// The size xwininfo gives for the first window whose name begins with `title` (0 x 0: none).
+std::pair<int, int> WindowSize(const std::string& tree, const std::string& title) {
+    std::istringstream in(tree);
+    for (std::string s; std::getline(in, s);) {
+        if (s.find("\"" + title) == std::string::npos) continue;
+        const size_t at = s.find(")  ");
+        int w = 0, h = 0;
+        if (at != std::string::npos && std::sscanf(s.c_str() + at + 3, "%dx%d", &w, &h) == 2)
+            return {w, h};
+    }
+    return {0, 0};
+}
+
+int Colours(const Png& p, int left, int top, int right, int bottom) {
+    std::set<uint32_t> seen;
+    for (int y = top; y < bottom && y < p.h; ++y)
+        for (int x = left; x < right && x < p.w; ++x) seen.insert(p.At(x, y));
+    return int(seen.size());
+}
+
+TEST_F(WholeStage, TheSampleStageInRealWindows) {
+    if (std::system("command -v xvfb-run >/dev/null") != 0 ||
+        std::system("command -v xwininfo >/dev/null") != 0)
+        GTEST_SKIP() << "no xvfb-run or xwininfo";
+    std::string tree;
+    const std::string docked = RunShown(run, folder, bin, "stage01", "docked", &tree);
+    tag = run + "/docked";
+    const std::vector<Png> shots = Shots();
+    ASSERT_GT(shots.size(), 10u) << docked;
+    // After the start banner: the 3D view of the scenery, the radar's map at the top right;
+    // and the arrival's strip in its queue (its paper and approach colour bar) in some shot.
+    const Png& p = shots[10];
+    ASSERT_EQ(p.w, 800) << docked;
+    ASSERT_EQ(p.h, 600) << docked;
+    EXPECT_GT(Colours(p, 0, 200, 800, 400), 15) << "the scenery";
+    EXPECT_GT(Colours(p, 600, 0, 800, 200), 3) << "the radar's map";
+    bool strip = false;
+    for (const Png& q : shots)
+        strip = strip || (q.w == 800 && CountIn(q, Shown(0xE8EEF8), 0, 428, 252, 588) > 3000 &&
+                          CountIn(q, Shown(0x3060C0), 0, 428, 5, 588) > 50);
+    EXPECT_TRUE(strip) << "the arrival's strip";
+    EXPECT_EQ(WindowSize(tree, "Wynmoor"), std::make_pair(800, 600)) << tree;
+
+    // Floating (on the short stage, which ends by itself): the view in a window of its own,
+    // four times as wide as high, and the radar in its own 400 x 400 window.
+    fs::remove(folder + "/config.ini");
+    std::ofstream(folder + "/config.ini") << "[DISPLAY]\nseparate=1\nradarL=1\n";
+    const std::string floating = RunShown(run, folder, bin, "notclear", "floating", &tree);
+    const auto view = WindowSize(tree, U8(u8"ビューウインドウ"));
+    EXPECT_GT(view.first, 0) << floating << tree;
+    EXPECT_EQ(view.first, 4 * view.second) << tree;
+    EXPECT_EQ(WindowSize(tree, U8(u8"レーダーウインドウ")), std::make_pair(400, 400)) << tree;
 }
 
 TEST_F(WholeStage, RunShPlaysTheSampleStageWithTheGameOnItsOwn) {
