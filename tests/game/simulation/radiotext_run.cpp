@@ -123,6 +123,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int) {
     std::fflush(g_log);
     if (!WynPlat_SaveWindowPng(f.mainwnd, (out + "/down.png").c_str()))
         std::fprintf(stderr, "radiotext_run: down.png not written\n");
+    // As at the close box: no program follows the run.
+    Handles().quitbyuser = 1;
     StageExit();
     GameEnd();
     DestroyWindow(f.mainwnd);
