@@ -20,6 +20,7 @@
 
 #include "../../tests/game/game_program.h"
 #include "../../tests/game/program_run.h"
+#include "simulation/simulation.h"
 #include "world/world.h"
 #include "wynplat.h"
 
