@@ -47,9 +47,11 @@ WINBASEAPI size_t WynPlat_FromUtf8(const char* text, int codePage, char* out, si
 //    and threads sleeping side by side wake in deadline order at their own deadlines.
 // The counted threads are the main thread, threads from CreateThread (while not suspended)
 // and any other thread from its first wait on. When nothing happens for 100 ms of real time
-// and every counted thread outside the layer's waits sleeps in the kernel (blocked outside
-// the layer, say joining a thread), the clock reaches the earliest deadline anyway, so that
-// nothing hangs; a thread that is merely slow or short of processor time holds it back.
+// and every counted thread outside the layer's waits sleeps in the kernel and has had no
+// processor time all that while (blocked outside the layer, say joining a thread), the clock
+// reaches the earliest deadline anyway, so that nothing hangs; a thread that is merely slow,
+// short of processor time or waiting now and then for a disk or another program's reply (the
+// X server's) holds it back, so a run takes the same virtual time on a slow machine.
 WINBASEAPI uint64_t WynPlat_ClockMicros(void);
 WINBASEAPI void WynPlat_SetVirtualClock(int on);
 WINBASEAPI int WynPlat_IsVirtualClock(void);

@@ -19,6 +19,8 @@
 #include <ctime>
 #include <list>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace wyn::clock {
 namespace {
@@ -29,9 +31,12 @@ constexpr uint64_t kDefaultReadStep = 100;
 // How often a waiter re-tests its condition without a notification (outside state).
 constexpr auto kPoll = std::chrono::milliseconds(5);
 // Real time without any progress after which virtual time moves on to the earliest deadline
-// anyway, provided every counted thread that is not in a wait sleeps in the kernel (it is
-// blocked outside the layer, not merely slow or short of processor time).
+// anyway, provided every counted thread that is not in a wait sleeps in the kernel and has had
+// no processor time all that while (it is blocked outside the layer, not merely slow, short of
+// processor time, or waiting now and then for a disk or another process's reply). Quiet
+// stretches are looked at every kStallLook; a look takes a sample that a later look confirms.
 constexpr auto kStall = std::chrono::milliseconds(100);
+constexpr auto kStallLook = std::chrono::milliseconds(50);
 // The virtual calendar starts at 2001-01-01 00:00:00 (seconds since 1970).
 constexpr int64_t kVirtualEpoch = 978307200;
 
@@ -41,6 +46,15 @@ struct Waiter {
     uint64_t deadline;
     const std::function<bool()>* ready;
     std::condition_variable cv;
+};
+
+// The counted threads outside the clock's waits as a stall look found them: asleep in the
+// kernel, with the processor time each had had (ns), at a moment with nothing happening.
+struct StallSample {
+    bool valid = false;
+    uint64_t activity = 0;
+    std::chrono::steady_clock::time_point at;
+    std::vector<std::pair<pid_t, uint64_t>> cpu;
 };
 
 struct State {
@@ -54,6 +68,7 @@ struct State {
     std::unordered_map<pid_t, bool> counted;  // counted threads: blocked in a wait?
     uint64_t activity = 0;                    // anything that happened: reads, waits, notifications
     std::list<Waiter> waiters;
+    StallSample stall;
 };
 
 uint64_t MonoMicros() {
@@ -149,26 +164,61 @@ void CountCallerLocked(State& s) {
 
 void MarkBlockedLocked(State& s, bool blocked) { s.counted[Tid()] = blocked; }
 
-// True when every counted thread outside the clock's waits sleeps in the kernel (state S or
-// D in /proc): blocked somewhere the clock cannot see. A thread that runs or waits for a
-// processor (state R) is making progress, however slowly.
-bool CountedThreadsAsleepLocked(State& s) {
-    if (s.starting > 0) return false;
-    for (auto& [tid, blocked] : s.counted) {
-        if (blocked) continue;
-        char path[64];
-        std::snprintf(path, sizeof path, "/proc/self/task/%d/stat", static_cast<int>(tid));
-        FILE* f = std::fopen(path, "r");
-        if (!f) continue;  // it is ending
-        char buf[512];
-        size_t n = std::fread(buf, 1, sizeof buf - 1, f);
-        std::fclose(f);
-        buf[n] = '\0';
-        const char* paren = std::strrchr(buf, ')');
-        char state = paren && paren[1] == ' ' ? paren[2] : 'R';
-        if (state != 'S' && state != 'D') return false;
-    }
+// A thread's run state from /proc ('R' running or runnable, 'S' or 'D' asleep in the kernel),
+// or 0 when it has ended.
+char RunState(pid_t tid) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/self/task/%d/stat", static_cast<int>(tid));
+    FILE* f = std::fopen(path, "r");
+    if (!f) return 0;
+    char buf[512];
+    size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    buf[n] = '\0';
+    const char* paren = std::strrchr(buf, ')');
+    return paren && paren[1] == ' ' ? paren[2] : 'R';
+}
+
+// The processor time thread `tid` of this process has had (ns); false when it has ended. Its
+// clock id is made from the thread id as pthread_getcpuclockid makes it.
+bool ProcessorTime(pid_t tid, uint64_t* ns) {
+    const clockid_t id = static_cast<clockid_t>((~static_cast<uint32_t>(tid) << 3) | 6u);
+    timespec ts;
+    if (clock_gettime(id, &ts) != 0) return false;
+    *ns = static_cast<uint64_t>(ts.tv_sec) * 1000000000u + static_cast<uint64_t>(ts.tv_nsec);
     return true;
+}
+
+// True when every counted thread outside the clock's waits is blocked outside the layer: it
+// sleeps in the kernel now and has had no processor time since a look at least kStall ago,
+// with nothing happening in between. A snapshot of the state alone would take a thread that
+// is caught waiting for a moment (for the X server's reply, a disk read) for a blocked one,
+// and move virtual time on by however often that happens on this machine. A thread that runs
+// or waits for a processor (state R) is making progress, however slowly.
+bool CountedThreadsStuckLocked(State& s, std::chrono::steady_clock::time_point now) {
+    StallSample& last = s.stall;
+    std::vector<std::pair<pid_t, uint64_t>> cpu;
+    bool asleep = s.starting == 0;
+    for (auto it = s.counted.begin(); asleep && it != s.counted.end(); ++it) {
+        if (it->second) continue;  // in a wait of the clock
+        const char state = RunState(it->first);
+        uint64_t ns = 0;
+        if (state == 0 || !ProcessorTime(it->first, &ns)) continue;  // it is ending
+        if (state != 'S' && state != 'D') asleep = false;
+        cpu.emplace_back(it->first, ns);
+    }
+    if (!asleep) {
+        last.valid = false;
+        return false;
+    }
+    std::sort(cpu.begin(), cpu.end());
+    if (last.valid && last.activity == s.activity && last.cpu == cpu)
+        return now - last.at >= kStall;
+    last.valid = true;
+    last.activity = s.activity;
+    last.at = now;
+    last.cpu = std::move(cpu);
+    return false;
 }
 
 __attribute__((constructor)) void CountMainThread() {
@@ -248,8 +298,8 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, uint64_t deadline,
             if (s.activity != seen) {
                 seen = s.activity;
                 quietSince = t;
-            } else if (t - quietSince >= kStall) {
-                if (CountedThreadsAsleepLocked(s)) MaybeJumpLocked(s, true);
+            } else if (t - quietSince >= kStallLook) {
+                if (CountedThreadsStuckLocked(s, t)) MaybeJumpLocked(s, true);
                 seen = s.activity;
                 quietSince = t;
             }

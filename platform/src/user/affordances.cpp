@@ -366,8 +366,14 @@ bool ScreenshotRequested() { return g_signalShot.load(); }
 
 uint64_t NextReplayDue() {
     Affordances& a = A();
-    std::lock_guard<std::mutex> lk(a.m);
-    return a.replay.empty() ? wyn::clock::kNever : a.replay.front().due;
+    ReplayEvent next;
+    {
+        std::lock_guard<std::mutex> lk(a.m);
+        if (a.replay.empty()) return wyn::clock::kNever;
+        next = a.replay.front();
+    }
+    // An event that no window can take yet wakes nobody: it goes when a window shows.
+    return HasInputTarget(next.ev) ? next.due : wyn::clock::kNever;
 }
 
 void ReplayPump() {
@@ -377,6 +383,15 @@ void ReplayPump() {
         {
             std::lock_guard<std::mutex> lk(a.m);
             if (a.replay.empty() || a.replay.front().due > wyn::clock::PeekMicros()) return;
+            ev = a.replay.front().ev;
+        }
+        // Due while no window can take it (the program still loading, its windows hidden):
+        // it waits for one, and the events after it wait behind it, instead of being lost.
+        // A close lost so would leave the program running on.
+        if (!HasInputTarget(ev)) return;
+        {
+            std::lock_guard<std::mutex> lk(a.m);
+            if (a.replay.empty()) return;
             ev = a.replay.front().ev;
             a.replay.pop_front();
         }

@@ -95,6 +95,15 @@ bool ClassHasDoubleClicks(HWND h) {
 
 }  // namespace
 
+bool HasInputTarget(const InputEvent& ev) {
+    if (ev.top) return true;  // meant for that window: it goes, or goes with the window
+    if ((ev.kind == InputEvent::Key || ev.kind == InputEvent::Char ||
+         ev.kind == InputEvent::Wheel) &&
+        FocusWindowHandle())
+        return true;
+    return ForegroundTop() != nullptr;
+}
+
 void DeliverInput(const InputEvent& ev) {
     HWND top = ev.top;
     if (top && !IsWindow(top)) return;

@@ -150,6 +150,8 @@ bool IsDisplayThread();
 
 // Input: turns a backend or replay event into state and messages.
 void DeliverInput(const InputEvent& ev);
+// Whether a window is there to take the event now (DeliverInput drops what none takes).
+bool HasInputTarget(const InputEvent& ev);
 int MapVirtualKeyScan(int vk);
 // Pumps the display and the replay (on the display thread) and shows dirty windows.
 void PumpDisplay();

@@ -220,6 +220,28 @@ TEST_F(VirtualTime, ThreadsOutsideTheLayerDoNotHangTheClock) {
     EXPECT_EQ(end - start, 250000u);
 }
 
+TEST_F(VirtualTime, AThreadWorkingOutsideTheLayerHoldsTheClockBack) {
+    // The main thread works outside the layer for a while, asleep in the kernel most of that
+    // time (short waits, as for a disk or the X server's replies) yet making progress: the
+    // sleeper's deadline waits for it, however the work is spread over real time. Only once
+    // the main thread is blocked for good (in join) does the clock move on by itself.
+    std::atomic<bool> working{true};
+    std::atomic<pid_t> tid{0};
+    bool wokeDuringWork = true;
+    const uint64_t t0 = Now();
+    std::thread sleeper([&] {
+        tid = static_cast<pid_t>(syscall(SYS_gettid));
+        Sleep(50);
+        wokeDuringWork = working;
+    });
+    while (tid == 0 || RunState(tid) != 'S') std::this_thread::yield();
+    for (int i = 0; i < 400; ++i) usleep(1000);
+    working = false;
+    sleeper.join();
+    EXPECT_FALSE(wokeDuringWork) << "virtual time moved on while the main thread was working";
+    EXPECT_EQ(Now() - t0, 50000u);
+}
+
 TEST_F(VirtualTime, EventsManualAndAutoReset) {
     HANDLE autoEv = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     HANDLE manual = CreateEventA(nullptr, TRUE, TRUE, nullptr);  // starts set

@@ -127,6 +127,42 @@ TEST(Input, DoubleClicksWheelKeysAndClose) {
     EXPECT_FALSE(IsWindow(h)) << "closed through the default handling";
 }
 
+// Events due while the program's only window is still hidden (a program loading its data)
+// wait for it instead of being lost: a lost close would leave the program running on.
+TEST(Input, ReplayedEventsDueBeforeAnyWindowShowsWaitForOne) {
+    WynPlat_SetVirtualClock(1);
+    WynPlat_SetClockReadStep(0);
+    RegisterRecording("InputTest", CS_DBLCLKS);
+    HWND h = CreateWindowExA(0, "InputTest", "loading", WS_POPUP | WS_CAPTION, 50, 60, 306, 225,
+                             nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(h);
+    PumpAll();
+    Log().clear();
+    ASSERT_EQ(WynPlat_ReplayScript("0 key A\n10 close\n"), 3);
+    WynPlat_AdvanceClock(50000);
+    PumpAll();
+    EXPECT_EQ(WynPlat_PendingReplay(), 3) << "nothing there to take them";
+    EXPECT_EQ(Count(WM_KEYDOWN) + Count(WM_CLOSE), 0);
+    // Nor do they keep a wait for messages from sleeping until its timer.
+    ASSERT_TRUE(SetTimer(h, 1, 100, nullptr));
+    const uint64_t t0 = WynPlat_ClockMicros();
+    MSG m;
+    ASSERT_GT(GetMessageA(&m, nullptr, 0, 0), 0);
+    EXPECT_EQ(m.message, static_cast<UINT>(WM_TIMER));
+    EXPECT_EQ(WynPlat_ClockMicros() - t0, 100000u);
+    KillTimer(h, 1);
+    ShowWindow(h, SW_SHOW);
+    PumpAll();
+    EXPECT_EQ(WynPlat_PendingReplay(), 0);
+    auto got = Only({WM_KEYDOWN, WM_KEYUP, WM_CLOSE});
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].message, static_cast<UINT>(WM_KEYDOWN)) << "in the order they were due";
+    EXPECT_EQ(got[1].message, static_cast<UINT>(WM_KEYUP));
+    EXPECT_EQ(got[2].message, static_cast<UINT>(WM_CLOSE));
+    EXPECT_EQ(got[2].hwnd, h);
+    EXPECT_FALSE(IsWindow(h)) << "closed through the default handling";
+}
+
 TEST(Input, MovesNotYetTakenFoldIntoTheNewest) {
     HWND h = Parent();
     Log().clear();
