@@ -202,9 +202,10 @@ bool CountedThreadsStuckLocked(State& s, std::chrono::steady_clock::time_point n
     for (auto it = s.counted.begin(); asleep && it != s.counted.end(); ++it) {
         if (it->second) continue;  // in a wait of the clock
         const char state = RunState(it->first);
-        uint64_t ns = 0;
-        if (state == 0 || !ProcessorTime(it->first, &ns)) continue;  // it is ending
+        if (state == 0) continue;  // it is ending
         if (state != 'S' && state != 'D') asleep = false;
+        uint64_t ns = 0;
+        ProcessorTime(it->first, &ns);  // unreadable, it stays 0: the state alone decides
         cpu.emplace_back(it->first, ns);
     }
     if (!asleep) {
