@@ -27,11 +27,3 @@ void Called(const char* format, ...) {
     StandInCalls().push_back(line);
 }
 }  // namespace
-
-// ---- traffic simulation ----
-void UpdateAircraft(int) {}
-
-// ---- traffic simulation: the tick the aircraft update simulates within the frame ----
-int GetUpdateTickStep() { return 0; }
-
-// ---- recorded stand-ins of the calls the traffic simulation makes ----

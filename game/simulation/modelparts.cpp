@@ -183,9 +183,13 @@ int SetModelPart(int slot, int code) {
             break;
         case 0x4000:
             SetPropellers(slot, 0);
+            // The ground-support animation turns the propellers of the aircraft it names only
+            // while they run.
+            if (GetPropellerSelector() == slot + 1) SetPropellerSelector(0);
             break;
         case 0x4001:
             SetPropellers(slot, 1);
+            if (o->brdoff) SetPropellerSelector(slot + 1);
             break;
         case 0x5000:
             if (IsGroundSupportFree() != 1) return 0;

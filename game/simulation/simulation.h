@@ -524,8 +524,20 @@ void PushRadioText(int slot, int item, int status, int m1, int m2, int m3, int m
                    const char* text);
 
 // ---- per frame ----
-// Advances every aircraft by `ticks` world ticks (0 while paused or under a banner).
+// Advances every aircraft by `ticks` world ticks (0 while paused or under a banner): the radio
+// text window's countdown first; then per tick and slot in use (and not held) the blink light,
+// the script, the pending request, the instruction and the phase, each aircraft's layers moved
+// on the last tick only; last, also for 0 ticks, the pass that removes aircraft outside the
+// playing area, finds conflicts (ending the stage) and sets the camera-dependent details.
+// A script, request or instruction that removes the aircraft ends its step. Each change of an
+// aircraft's phase word writes the trace line "phase <slot> <old> <new>".
 void UpdateAircraft(int ticks);
+// The display pitch of a model of kind 4: `dpitch` moved by 0.2 toward -10 x speed (held to
+// -20..20), toward 0 within 50 units above the ground. Returns it.
+double AttitudeFromClimb(int slot);
+// 100 points when the aircraft's airline parks at one of its own spots (JAL 3, 4; ANA 5, 6;
+// JAS 1, 2, numbered from 1 against `spot` + 1).
+void TerminalBonus(int slot);
 
 // ---- the aircraft move script ----
 // The interpreter runs one record per call at most; the opcodes, their operands and lengths are
@@ -554,8 +566,9 @@ int GetMenuResult();
 // Forgets the menu result and the aircraft's script names (a new stage).
 void ResetScriptState();
 
-// The calls the script opcodes make into the rest of the game. The game's table calls the
-// functions of those names; tests and the fuzz target put a table of fakes in its place.
+// The calls the script opcodes and the aircraft update make into the rest of the game. The game's
+// table calls the functions of those names; tests and the fuzz target put a table of fakes in its
+// place.
 struct ScriptServices {
     // The move script `name` of the stage's airport (port\<airport>\mov\<name>.sce): whether
     // it exists, and reading it (ReadWholeFile's result, the bytes read in *got).

@@ -116,6 +116,23 @@ TEST_F(ModelPartTest, LandingLightStateOnlyWithTheLights) {
     }
 }
 
+TEST_F(ModelPartTest, RunningPropellersAreAnimatedByTheGroundSupport) {
+    SetPropellerSelector(0);
+    Load("JAL", "B767");
+    SetModelPart(0, 0x4001);
+    EXPECT_EQ(GetPropellerSelector(), 0) << "no propellers";
+    ClearAircraftTable();
+    Load("HKA", "YS11");
+    SetModelPart(0, 0x4001);
+    EXPECT_EQ(GetPropellerSelector(), 1);
+    SetPropellerSelector(5);
+    SetModelPart(0, 0x4000);
+    EXPECT_EQ(GetPropellerSelector(), 5) << "another aircraft's propellers go on";
+    SetPropellerSelector(1);
+    SetModelPart(0, 0x4000);
+    EXPECT_EQ(GetPropellerSelector(), 0);
+}
+
 TEST_F(ModelPartTest, NoseGearAndHolding) {
     const ObjectRecord& o = Load("JAL", "B767");
     AircraftRecord& a = A(0);
