@@ -345,7 +345,8 @@ TEST_F(WholeStage, TheSampleStageInRealWindows) {
     const std::vector<Png> shots = Shots();
     ASSERT_GT(shots.size(), 10u) << docked;
     // After the start banner: the 3D view of the scenery, the radar's map at the top right;
-    // and the arrival's strip in its queue (its paper and approach colour bar) in some shot.
+    // and the arrival's strip in its queue (its paper, unlit or lit while the pilot waits for an
+    // answer, and its approach colour bar) in some shot.
     const Png& p = shots[10];
     ASSERT_EQ(p.w, 800) << docked;
     ASSERT_EQ(p.h, 600) << docked;
@@ -353,7 +354,10 @@ TEST_F(WholeStage, TheSampleStageInRealWindows) {
     EXPECT_GT(Colours(p, 600, 0, 800, 200), 3) << "the radar's map";
     bool strip = false;
     for (const Png& q : shots)
-        strip = strip || (q.w == 800 && CountIn(q, Shown(0xE8EEF8), 0, 428, 252, 588) > 3000 &&
+        strip = strip || (q.w == 800 &&
+                          CountIn(q, Shown(0xE8EEF8), 0, 428, 252, 588) +
+                                  CountIn(q, Shown(0xFFF0A0), 0, 428, 252, 588) >
+                              3000 &&
                           CountIn(q, Shown(0x3060C0), 0, 428, 5, 588) > 50);
     EXPECT_TRUE(strip) << "the arrival's strip";
     EXPECT_EQ(WindowSize(tree, "Wynmoor"), std::make_pair(800, 600)) << tree;
