@@ -309,11 +309,13 @@ TEST_F(LauncherRun, ACloseInTheAirlinerSceneEndsItWithoutHandOver) {
 }
 
 TEST_F(LauncherRun, ASecondLauncherEndsAndLeavesTheFirst) {
-    Replay("close.replay", "8000 close\n");
-    // The first runs in the background; the second starts once its window stands.
+    Replay("close.replay", "20000 close\n");
+    // The first runs in the background, on the real clock, so that it still stands when the
+    // second starts however fast virtual time would run on a loaded machine; the second starts
+    // once its window stands.
     const std::string first = "(cd '" + folder + "' && env -u WYN_HEADLESS WYN_PROGRAM_DIR='" +
-                              folder + "' WYN_RUNTIME_DIR='" + run + "/rt' " + Headless() +
-                              " WYN_LOG_WINDOWS=1 WYN_REPLAY='" + run +
+                              folder + "' WYN_RUNTIME_DIR='" + run +
+                              "/rt' WYN_HEADLESS=1 WYN_LOG_WINDOWS=1 WYN_REPLAY='" + run +
                               "/close.replay' timeout 120 '" + folder + "/wynopen' 2>'" + run +
                               "/first.err'; echo $? >'" + run + "/first.code') &";
     ASSERT_EQ(std::system(first.c_str()), 0);
