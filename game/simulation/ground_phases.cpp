@@ -16,9 +16,6 @@ constexpr double kRotateSpeed = 2.229;  // 130 knots: the roll rotates above it
 constexpr int32_t kAligned = 1;
 constexpr int32_t kBraking = 0x10;
 
-double& NoseUp(AircraftRecord& a) { return a.velocity.x; }
-bool Night() { return GetScenarioHeader().night != 0; }
-
 tagKRN3D Ahead(const ObjectRecord& o, const AircraftRecord& a) {
     return tagKRN3D{o.pos.x + a.velocity.x, o.pos.y + a.velocity.y, o.pos.z + a.velocity.z, 0};
 }
@@ -139,12 +136,11 @@ void TaxiStep(Tick& t, Taxi kind) {
 
 }  // namespace
 
-void TakeOff(Tick& t) {
-    ObjectRecord& o = t.o;
-    AircraftRecord& a = t.a;
-    SpeedToward(o, a);
+bool Night() { return GetScenarioHeader().night != 0; }
+
+bool LiftOffStep(ObjectRecord& o, AircraftRecord& a, double rotate) {
     if (o.state == 0) {
-        if (o.speed > kRotateSpeed) {
+        if (o.speed > rotate) {
             if (Night()) ShowPart(o.frlight, 0);
             if (NoseUp(a) < 10.0) {
                 NoseUp(a) += 0.2;
@@ -155,13 +151,22 @@ void TakeOff(Tick& t) {
                 o.angle.x += 0.2;
             }
         }
-    } else if (NoseUp(a) > 0.2) {
+        return false;
+    }
+    if (NoseUp(a) > 0.2) {
         NoseUp(a) -= 0.2;
         o.angle.x += 0.2;
-    } else {
-        NoseUp(a) = 0;
-        a.phase = PHASE_FLY_HEADING;
+        return false;
     }
+    NoseUp(a) = 0;
+    return true;
+}
+
+void TakeOff(Tick& t) {
+    ObjectRecord& o = t.o;
+    AircraftRecord& a = t.a;
+    SpeedToward(o, a);
+    if (LiftOffStep(o, a, kRotateSpeed)) a.phase = PHASE_FLY_HEADING;
     Blades(o);
     MoveAlong(o, -o.speed, true);
     t.disp = o.pos;

@@ -12,11 +12,8 @@
 namespace movement {
 namespace {
 
-// The nose-up angle and the flare flag live in the `velocity` words of these phases.
-double& NoseUp(AircraftRecord& a) { return a.velocity.x; }
+// The flare flag lives in the `velocity` word z of these phases.
 double& FlareFlag(AircraftRecord& a) { return a.velocity.z; }
-
-bool Night() { return GetScenarioHeader().night != 0; }
 
 void LandingSound(const AircraftRecord& a, ObjectRecord& o) {
     char file[64];
@@ -149,23 +146,7 @@ void TouchAndGo(Tick& t) {
     ObjectRecord& o = t.o;
     AircraftRecord& a = t.a;
     SpeedToward(o, a);
-    if (o.state == 0) {
-        if (o.speed > a.vrotate) {
-            if (Night()) ShowPart(o.frlight, 0);
-            if (NoseUp(a) < 10.0) {
-                NoseUp(a) += 0.2;
-            } else {
-                o.state = 1;
-                NoseUp(a) -= 2.0;
-                NoseUp(a) -= 0.2;
-                o.angle.x += 0.2;
-            }
-        }
-    } else if (NoseUp(a) > 0.2) {
-        NoseUp(a) -= 0.2;
-        o.angle.x += 0.2;
-    } else {
-        NoseUp(a) = 0;
+    if (LiftOffStep(o, a, a.vrotate)) {
         a.prate = 0.1;
         a.tlimit = 0.2;
         a.phase = PHASE_MANOEUVRE;

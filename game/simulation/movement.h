@@ -39,6 +39,14 @@ inline double BrakingDistance(double v) { return 50 * v * (v + 0.01); }
 inline bool OnGround(const ObjectRecord& o, const AircraftRecord& a) {
     return o.pos.y == static_cast<double>(a.ground);
 }
+// The nose-up angle of the take-off and landing phases lives in the `velocity` word x.
+inline double& NoseUp(AircraftRecord& a) { return a.velocity.x; }
+// The night lights of the scenario.
+bool Night();
+// The rotation of a take-off roll: above `rotate` the nose goes up by 0.2 a tick to 10 (the
+// front light off at night), then the aircraft lifts off (`state` 1) and the shown nose comes
+// down into the pitch by 0.2 a tick. 1 once the nose has come down to 0 (it is then 0).
+bool LiftOffStep(ObjectRecord& o, AircraftRecord& a, double rotate);
 // 1 while one of the two tugs tows the aircraft.
 bool TugTows(int slot);
 // The turning-blade frames: blades at rest off, the disc on, frame (minute tick mod 3) on.
