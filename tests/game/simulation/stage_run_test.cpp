@@ -1,6 +1,7 @@
 // wyntower on the sample stages: the clock stage runs its hour and clears on the time-over
 // bonus alone, the traffic stage warns once about the aircraft it names but never created, and
-// its parked aircraft stand at their gates in the 3D view (headless, and in a real window).
+// its parked aircraft stand at their gates in the 3D view (headless, and in a real window); the
+// movement stage lands, parks and sends off its two aircraft by their phases.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "../../common/png_read.h"
 #include "standby_client.h"
@@ -91,8 +93,8 @@ class StageRun : public ::testing::Test {
             if (line.rfind("park ", 0) != 0 && line.rfind("plan ", 0) != 0) apron << line << "\n";
         apron.close();
         const std::string make = "'" + binDir + "/stagemake' '" + folder + "' '" + stages +
-                                 "/clock.stage' '" + stages + "/traffic.stage' '" + run +
-                                 "/stages/rjtt/apron.stage'";
+                                 "/clock.stage' '" + stages + "/traffic.stage' '" + stages +
+                                 "/move.stage' '" + run + "/stages/rjtt/apron.stage'";
         ASSERT_EQ(std::system(make.c_str()), 0);
     }
     // The stand-in script host released, the stand-by window that launched it closed.
@@ -101,18 +103,21 @@ class StageRun : public ::testing::Test {
         setenv("WYN_RUNTIME_DIR", (run + "/rt").c_str(), 1);
         StandBy_End();
     }
-    // Runs `wyntower rjtt <stage>` (after `wrap`, a command that runs the rest) with `env`;
-    // its exit code. The trace, the boxes and stderr are kept. Each run has a runtime folder of
-    // its own, or a game of a test beside it would count as the one already running.
-    int Run(const std::string& wrap, const std::string& env, const std::string& stage) {
+    // Runs `wyntower rjtt <stage>` (after `wrap`, a command that runs the rest) with `env`,
+    // for at most `seconds`; its exit code. The trace, the boxes and stderr are kept. Each run has
+    // a runtime folder of its own, or a game of a test beside it would count as the one already
+    // running.
+    int Run(const std::string& wrap, const std::string& env, const std::string& stage,
+            int seconds = 100) {
         const std::string tag = run + "/" + stage;
         const std::string cmd =
             "cd '" + folder + "' && " + wrap + " env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
             "' WYN_RUNTIME_DIR='" + run +
             "/rt' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
             "WYN_GAME_TRACE='" +
-            tag + ".trace' WYN_MSGBOX_LOG='" + tag + ".boxes' " + env + " timeout 100 '" + binDir +
-            "/wyntower' rjtt " + stage + " >'" + tag + ".out' 2>'" + tag + ".err'";
+            tag + ".trace' WYN_MSGBOX_LOG='" + tag + ".boxes' " + env + " timeout " +
+            std::to_string(seconds) + " '" + binDir + "/wyntower' rjtt " + stage + " >'" + tag +
+            ".out' 2>'" + tag + ".err'";
         const long start = MonotonicMs();
         const int status = std::system(cmd.c_str());
         const long took = MonotonicMs() - start;
@@ -207,6 +212,115 @@ TEST_F(StageRun, TheTrafficStageWarnsOnceAboutAnAircraftItNeverMade) {
     EXPECT_EQ(Count(trace, " 7\n"), 1);  // 10:05; the one of 10:10 comes after the close
     EXPECT_NE(trace.find("clock 1005\n"), std::string::npos);
     EXPECT_EQ(err.find("is not created"), std::string::npos) << err;
+}
+
+// A phase change of the trace, "phase <slot> <old> <new>", and the world tick it came in: the
+// frame line before it gives the ticks run so far (`total`) and the ticks of the frame it is in.
+struct PhaseChange {
+    int slot, from, to;
+    long tick;  // the first tick of its frame's update
+    int ticks;  // the ticks of that update
+};
+std::vector<PhaseChange> PhaseChanges(const std::string& trace) {
+    std::vector<PhaseChange> out;
+    long total = 0;
+    int ticks = 0;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream w(line);
+        std::string word;
+        w >> word;
+        if (word == "frame") {
+            std::string key;
+            long value;
+            while (w >> key >> value) {
+                if (key == "ticks") ticks = int(value);
+                if (key == "total") total = value;
+            }
+        } else if (word == "phase") {
+            PhaseChange c{};
+            if (w >> c.slot >> c.from >> c.to) {
+                c.tick = total + 1;
+                c.ticks = ticks;
+                out.push_back(c);
+            }
+        }
+    }
+    return out;
+}
+const PhaseChange* FindChange(const std::vector<PhaseChange>& changes, int from, int to) {
+    for (const PhaseChange& c : changes)
+        if (c.from == from && c.to == to) return &c;
+    return nullptr;
+}
+
+TEST_F(StageRun, TheMovementStageLandsParksAndSendsOffItsDeparture) {
+    // Twenty minutes of game time, 12,000 frames.
+    ASSERT_EQ(Run("", "WYN_HEADLESS=1", "move", 280), 0) << err;
+    const std::vector<PhaseChange> changes = PhaseChanges(trace);
+    std::string listed;
+    for (const PhaseChange& c : changes)
+        listed += std::to_string(c.slot) + ": " + std::to_string(c.from) + " -> " +
+                  std::to_string(c.to) + " at " + std::to_string(c.tick) + "\n";
+    // The departure's roll from a standstill: 20 on the 403rd tick in 700.
+    const PhaseChange* roll = FindChange(changes, 0, 700);
+    const PhaseChange* lift = FindChange(changes, 700, 20);
+    ASSERT_TRUE(roll && lift) << listed;
+    EXPECT_EQ(roll->slot, lift->slot);
+    EXPECT_NEAR(double(lift->tick - roll->tick + 1), 403.0, lift->ticks - 1 + roll->ticks - 1 + 0.5)
+        << listed;
+    // The arrival: landing, roll-out (200), and parked (500 -> 0) after the departure pushed
+    // back.
+    const PhaseChange* rollout = FindChange(changes, 400, 200);
+    const PhaseChange* parked = FindChange(changes, 500, 0);
+    ASSERT_TRUE(rollout && parked) << listed;
+    EXPECT_EQ(rollout->slot, parked->slot);
+    EXPECT_NE(rollout->slot, roll->slot);
+    EXPECT_LT(rollout->tick, parked->tick);
+    // No conflict ended the stage: it ran its hour and cleared on the spot bonus (100) and the
+    // time-over bonus (2000); no request was raised.
+    EXPECT_EQ(trace.find("state 79"), std::string::npos);
+    EXPECT_EQ(trace.find("state a1"), std::string::npos);
+    EXPECT_NE(trace.find("state 6f"), std::string::npos);
+    const std::string ini = ReadText(folder + "/stage/rjtt/move.ini");
+    EXPECT_NE(ini.find("highscore=2100"), std::string::npos) << ini << listed;
+}
+
+TEST_F(StageRun, TheMovementStageInARealWindow) {
+    // A display of its own, so that the window is no other test's to find.
+    if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
+    const std::string wrap = "xvfb-run -a -s '-screen 0 1024x768x24'";
+    // The camera follows the arrival (its strip clicked) down the final and along the taxiways,
+    // the departure through its roll and lift-off, and the arrival again into its spot; closed
+    // at 4 min 10 s. A shot every 300 frames.
+    std::ofstream(run + "/close.replay") << "45000 click 130 575\n170000 click 560 575\n"
+                                            "215000 click 130 575\n250000 close\n";
+    ASSERT_EQ(
+        Run(wrap,
+            "WYN_BACKEND=sdl WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" + run +
+                "/close.replay' WYN_SCREENSHOT='" + run + "/move.png' WYN_SCREENSHOT_EVERY=300",
+            "move", 280),
+        0)
+        << err;
+    const std::vector<PhaseChange> changes = PhaseChanges(trace);
+    EXPECT_TRUE(FindChange(changes, 700, 20)) << Tail(trace);
+    EXPECT_TRUE(FindChange(changes, 500, 0)) << Tail(trace);
+    EXPECT_NE(trace.find("select 1 strip"), std::string::npos) << "the arrival followed";
+    EXPECT_NE(trace.find("select 0 strip"), std::string::npos) << "the departure followed";
+    std::vector<Png> shots;
+    for (int n = 1;; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/move-%05d.png", n);
+        Png p;
+        if (!ReadPng(run + name, &p)) break;
+        shots.push_back(p);
+    }
+    ASSERT_GE(shots.size(), 20u) << err;
+    // The view changes from shot to shot while the two aircraft move.
+    int changed = 0;
+    for (size_t i = 0; i + 1 < shots.size(); ++i)
+        changed += ViewDifference(shots[i], shots[i + 1]) > 0;
+    EXPECT_GT(changed, int(shots.size()) / 2);
 }
 
 TEST_F(StageRun, ParkedAircraftStandAtTheirGates) {
