@@ -530,7 +530,8 @@ void PushRadioText(int slot, int item, int status, int m1, int m2, int m3, int m
 // on the last tick only; last, also for 0 ticks, the pass that removes aircraft outside the
 // playing area, finds conflicts (ending the stage) and sets the camera-dependent details.
 // A script, request or instruction that removes the aircraft ends its step. Each change of an
-// aircraft's phase word writes the trace line "phase <slot> <old> <new>".
+// aircraft's phase word writes the trace line "phase <slot> <old> <new>", each change of its
+// status word (seen before and within its step) "status <slot> <old> <new>" in hexadecimal.
 void UpdateAircraft(int ticks);
 // The display pitch of a model of kind 4: `dpitch` moved by 0.2 toward -10 x speed (held to
 // -20..20), toward 0 within 50 units above the ground. Returns it.

@@ -1,6 +1,6 @@
 // The aircraft update cycle: per tick and slot the blink light, the script, the pending request,
 // the instruction and the phase; the movement model the flying phases share and the display
-// step that hands the body to the 3D layer; the radio text window's countdown.
+// step that hands the body to the 3D layer.
 #include <algorithm>
 #include <cmath>
 
@@ -13,23 +13,6 @@ namespace movement {
 namespace {
 
 int g_step = 0;  // the step of the call being simulated (0 the first)
-
-// The radio text window comes down when its countdown runs out; a countdown of 0 or below is
-// not counted.
-void RadioTextCountdown(int ticks) {
-    const ScriptServices& calls = GetScriptServices();
-    int left = calls.getRadioTextCountdown();
-    if (left <= 0) return;
-    left -= ticks;
-    if (left > 0) {
-        calls.setRadioTextCountdown(left);
-        return;
-    }
-    if (HZEMSCREEN screen = GetMainScreen())
-        ZEM_SetSprite(screen, kSpriteTextWindow, 0, 0, 0, -1, 0);
-    calls.setRadioTextCountdown(0);
-    DuckVolumes(0);
-}
 
 // The anti-collision light shows for 11 of every 40 ticks.
 void BlinkLight(AircraftRecord& a, const ObjectRecord& o) {
@@ -92,6 +75,17 @@ void TracePhase(int slot, const AircraftRecord& a, int32_t* seen) {
     *seen = a.phase;
 }
 
+// One "status <slot> <old> <new>" trace line whenever the status word differs from the one last
+// traced for the slot, however it came to change: before the slot's step (the player's commands
+// and the radio exchanges come between ticks) and after its script, request and instruction.
+int32_t g_tracedStatus[kAircraftSlots] = {};
+void TraceStatus(int slot, const AircraftRecord& a) {
+    int32_t& seen = g_tracedStatus[slot];
+    if (a.status == seen) return;
+    GameTrace("status %d %x %x", slot, unsigned(seen), unsigned(a.status));
+    seen = a.status;
+}
+
 void StepSlot(int slot, bool last) {
     AircraftRecord* ap = AircraftAt(slot);
     ObjectRecord* op = ObjectAt(slot);
@@ -104,11 +98,15 @@ void StepSlot(int slot, bool last) {
     a.conflict2 = 0;
     // A script, request or instruction may take the aircraft out of the scene (its object
     // deleted): nothing more of this step may touch the object then.
+    TraceStatus(slot, a);
     if (a.scriptpos != -1) RunAircraftScript(slot);
+    TraceStatus(slot, a);
     if (!o.used) return;
     if (a.request) HandlePilotRequest(slot);
+    TraceStatus(slot, a);
     if (!o.used) return;
     ExecuteInstruction(slot);
+    TraceStatus(slot, a);
     if (!o.used) return;
     TracePhase(slot, a, &seen);
     tagKRN3D disp = o.pos;
@@ -307,7 +305,7 @@ tagKRN3D Pivot(const ObjectRecord& o, const tagKRN3D& angles) {
 }  // namespace movement
 
 void UpdateAircraft(int ticks) {
-    movement::RadioTextCountdown(ticks);
+    CountDownRadioText(ticks);
     for (int s = 0; s < ticks; ++s) {
         movement::g_step = s;
         for (int slot = 0; slot < kAircraftSlots; ++slot) movement::StepSlot(slot, s == ticks - 1);

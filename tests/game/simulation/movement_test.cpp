@@ -199,21 +199,28 @@ TEST_F(MoveCase, ZeroTicksMoveNothingButThePassRuns) {
     Plane(1, 15000.5, 500, 0, 0, 3.0, PHASE_FLY_HEADING);
     Body(1);
     A(0).course = 90;
-    F().countdown = 5;
+    // A radio text window up, the other voices lowered.
+    GetConfig().atcvolume = 90;
+    DuckVolumes(1);
+    SetRadioTextCountdown(5);
     UpdateAircraft(0);
     EXPECT_EQ(O(0).pos.z, 100.0);
     EXPECT_EQ(O(0).angle.y, 0.0);
     EXPECT_EQ(A(0).blink, 0);
-    EXPECT_EQ(F().countdown, 5);
+    EXPECT_EQ(GetRadioTextCountdown(), 5);
+    EXPECT_EQ(GetAtcVolume(), 30) << "the window stays up while paused";
     EXPECT_EQ(O(1).used, 0) << "the area pass ran";
-    // The countdown counts by the ticks and takes the window down at 0; below 0 it stays.
+    // The countdown counts by the ticks and takes the window down at 0, the voices back; below
+    // 0 it stays.
     UpdateAircraft(3);
-    EXPECT_EQ(F().countdown, 2);
+    EXPECT_EQ(GetRadioTextCountdown(), 2);
+    EXPECT_EQ(GetAtcVolume(), 30);
     UpdateAircraft(3);
-    EXPECT_EQ(F().countdown, 0);
-    F().countdown = -1;
+    EXPECT_EQ(GetRadioTextCountdown(), 0);
+    EXPECT_EQ(GetAtcVolume(), 90);
+    SetRadioTextCountdown(-1);
     UpdateAircraft(3);
-    EXPECT_EQ(F().countdown, -1);
+    EXPECT_EQ(GetRadioTextCountdown(), -1);
 }
 
 TEST_F(MoveCase, HeldOrFreeSlotsAreSkippedAndLayersMoveOnTheLastTick) {

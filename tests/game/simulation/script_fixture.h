@@ -17,7 +17,6 @@ struct Fakes {
     int exchangeAccepts = 1;                            // pushExchangeMessage
     int groundEventResult = 1;
     int modelPartResult = 1;
-    int countdown = 0;  // the radio text window's countdown
     int voiceBytes = 0;
     int voiceExists = 0;
     int menuIndex = -1;  // addMenuItem's answer
@@ -93,10 +92,10 @@ inline const ScriptServices& FakeServices() {
         },
         [](int x, int y, const char* text, int seconds) {
             Log("drawRadioText %d %d %s %d", x, y, text, seconds);
-            F().countdown = seconds > 0 ? seconds * 30 : seconds;
+            SetRadioTextCountdown(seconds > 0 ? seconds * 30 : seconds);
         },
-        []() { return F().countdown; },
-        [](int ticks) { F().countdown = ticks; },
+        GetRadioTextCountdown,
+        SetRadioTextCountdown,
         [](int slot, int code, const char* name) {
             Log("checkRunwayWind %d %#x %s", slot, code, name);
         },
@@ -156,6 +155,7 @@ class ScriptCase : public simtest::SimCase {
   protected:
     ScriptCase() : buffers_(kAircraftSlots, std::vector<uint8_t>(kScriptBufferSize, 0)) {
         F() = Fakes{};
+        SetRadioTextCountdown(0);
         SetScriptServices(&FakeServices());
         for (int i = 0; i < kAircraftSlots; ++i) {
             A(i).script = buffers_[size_t(i)].data();

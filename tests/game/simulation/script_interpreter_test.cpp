@@ -241,12 +241,12 @@ TEST_F(Script, ThePlayerWaitOnAMenuItem) {
     for (const Case& c : cases) {
         ResetScriptState();
         SetMenuResult(c.clicked);
-        F().countdown = -2;
+        SetRadioTextCountdown(-2);
         Run(0, "waitplayer " + std::to_string(c.n));
         Ticks(0, 1);
         EXPECT_EQ(A(0).scriptpos != 0, c.passes) << std::hex << c.n << " " << c.clicked;
         // A passed wait lets the radio text window that waits for the player go.
-        EXPECT_EQ(F().countdown, c.passes ? 1 : -2) << std::hex << c.n;
+        EXPECT_EQ(GetRadioTextCountdown(), c.passes ? 1 : -2) << std::hex << c.n;
     }
 }
 

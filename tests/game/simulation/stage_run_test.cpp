@@ -231,8 +231,10 @@ std::vector<PhaseChange> PhaseChanges(const std::string& trace) {
         std::string word;
         w >> word;
         if (word == "frame") {
+            // "frame <n> elapsed <ms> newticks <n> ticks <n> carry <ms> total <n> state <n>"
             std::string key;
             long value;
+            w >> value;
             while (w >> key >> value) {
                 if (key == "ticks") ticks = int(value);
                 if (key == "total") total = value;
