@@ -15,7 +15,8 @@ namespace umbdraw {
 
 // The limits the reader holds every description to; a picture within them can always be
 // drawn and written.
-inline constexpr int kMaxSide = 4096;
+inline constexpr int kMaxSide = 8192;  // a strip of stacked tiles may be tall
+inline constexpr long long kMaxPixels = 4096LL * 4096;
 inline constexpr int kMaxNumber = 65535;
 inline constexpr int kMaxTiles = 1000;
 inline constexpr int kMaxStates = 10;

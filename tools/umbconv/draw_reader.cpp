@@ -241,6 +241,8 @@ struct Reader {
         if (!Path(&pic->path) || !Number(&pic->width, "width", 1, kMaxSide) ||
             !Number(&pic->height, "height", 1, kMaxSide))
             return false;
+        if (static_cast<long long>(pic->width) * pic->height > kMaxPixels)
+            return Fail("picture larger than " + std::to_string(kMaxPixels) + " pixels");
         while (More()) {
             if (Take("raw"))
                 pic->raw = true;

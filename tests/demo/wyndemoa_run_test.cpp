@@ -1,0 +1,393 @@
+// wyndemoa run as a user runs it: headless on the virtual clock in a program folder of its own
+// (the real stand-by program, and a stand-in "vsk33" and "wyndemoc" that note their command
+// lines), a scene run out or cut by a click or the close box, the hand-back after the window is
+// gone, a second instance, the full view's caption and frame-rate line; and every scene in a
+// real window under a display of its own. Every run is bounded; a failing run prints its exit
+// code, its time and the ends of its trace and messages.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "../common/png_read.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream f(path);
+    for (std::string s; std::getline(f, s);) lines.push_back(s);
+    return lines;
+}
+
+std::vector<std::string> Starting(const std::vector<std::string>& lines, const std::string& with) {
+    std::vector<std::string> out;
+    for (const std::string& l : lines)
+        if (l.rfind(with, 0) == 0) out.push_back(l);
+    return out;
+}
+
+// The last lines of a file, the frame-rate lines of a trace left out.
+std::string Tail(const std::string& path, size_t n = 25) {
+    std::vector<std::string> lines;
+    for (const std::string& l : Lines(path))
+        if (l.rfind("info ", 0) != 0) lines.push_back(l);
+    std::string out;
+    for (size_t i = lines.size() > n ? lines.size() - n : 0; i < lines.size(); ++i)
+        out += "    " + lines[i] + "\n";
+    return out;
+}
+
+// A bound on what another process does (real time); no result depends on it.
+template <class Pred>
+bool WaitFor(Pred pred, int ms = 60000) {
+    for (int i = 0; i < ms / 2; ++i) {
+        if (pred()) return true;
+        usleep(2000);
+    }
+    return pred();
+}
+
+// Real time, for the diagnostics (<chrono> does not build with the Shift-JIS execution set).
+double Seconds() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
+class DemoRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* base = std::getenv("WYN_RUNTIME_DIR");
+        const char* bin = std::getenv("WYN_PROGRAM_DIR");
+        ASSERT_NE(base, nullptr);
+        ASSERT_NE(bin, nullptr);
+        binDir = bin;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        // Short: the message sockets live here, and a socket's path has a small limit.
+        run = std::string(base) + "/" + std::to_string(std::hash<std::string>{}(name) % 100000);
+        fs::remove_all(run);
+        fs::create_directories(run);
+        setenv("WYN_RUNTIME_DIR", run.c_str(), 1);
+        folder = run + "/bin";
+        fs::create_directories(folder);
+        fs::copy_file(binDir + "/krn2.ini", folder + "/krn2.ini");
+        for (const char* data : {"port", "etc", "demo", "airplane", "standby", "standby.bmp"})
+            fs::create_symlink(binDir + "/" + data, folder + "/" + data);
+        for (const auto& e : fs::directory_iterator(binDir))
+            if (e.path().extension() == ".dll")
+                fs::create_symlink(e.path(), folder + "/" + e.path().filename().string());
+        for (const char* stand : {"vsk33", "wyndemoc"})
+            fs::create_symlink(DEMO_TEST_CHILD, folder + "/" + stand);
+    }
+    void TearDown() override {
+        if (HasFailure()) Diagnose();
+    }
+    // The engine ini file's EMULATION value; nullptr: no [MODE] section.
+    void Emulation(const char* value) {
+        std::ofstream f(folder + "/krn2.ini");
+        f << "[DRIVER]\nDRV=drv_pasu.dll\nLGT=lgt_pasu.dll\nACC=acc_dexo.dll\n";
+        if (value) f << "[MODE]\nEMULATION=" << value << "\n";
+    }
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(run + "/" + name) << text;
+    }
+    // Replayed input for wyndemoa alone (the programs it starts inherit the setting): the file
+    // is <run>/wyndemoa-<tag>.replay.
+    std::string Replay(const std::string& tag, const std::string& text) const {
+        Write("wyndemoa-" + tag + ".replay", text);
+        return " WYN_REPLAY='" + run + "/%p-" + tag + ".replay'";
+    }
+    std::string Command(const std::string& env, const std::string& args, const std::string& tag) {
+        trace = run + "/" + tag + ".trace";
+        err = run + "/" + tag + ".err";
+        log = run + "/process.log";
+        return "cd '" + folder + "' && env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
+               "' WYN_DEMO_TRACE='" + trace + "' WYN_PROCESS_LOG='" + log + "' " + env +
+               " timeout 150 '" + binDir + "/wyndemoa' " + args + " 2>'" + err + "'";
+    }
+    int Run(const std::string& env, const std::string& args, const std::string& tag) {
+        const double t0 = Seconds();
+        const int status = std::system(Command(env, args, tag).c_str());
+        elapsed = Seconds() - t0;
+        rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return rc;
+    }
+    void Start(const std::string& env, const std::string& args, const std::string& tag) {
+        rcFile = run + "/" + tag + ".rc";
+        const std::string cmd = "(" + Command(env, args, tag) + "; echo $? > '" + rcFile + "') &";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    }
+    int Finished() {
+        if (!WaitFor([&] { return fs::exists(rcFile) && fs::file_size(rcFile) > 0; }, 150000))
+            return -1;
+        return std::stoi(Lines(rcFile).at(0));
+    }
+    // The stand-in's notes, once the stand-by window is gone (it launches before it goes).
+    std::vector<std::string> Child() {
+        WaitFor([] { return !FindWindowA("STANDBY", nullptr); }, 20000);
+        return Lines(run + "/child.txt");
+    }
+    std::vector<std::string> TraceLines() const { return Lines(trace); }
+    void Diagnose() const {
+        std::fprintf(stderr,
+                     "run: exit %d after %.1f s in %s\n  trace (end):\n%s  stderr (end):\n%s", rc,
+                     elapsed, run.c_str(), Tail(trace).c_str(), Tail(err).c_str());
+        std::fprintf(stderr, "  child notes:\n%s  process log:\n%s",
+                     Tail(run + "/child.txt").c_str(), Tail(log).c_str());
+    }
+    std::string run, folder, binDir, trace, err, log, rcFile;
+    int rc = -2;
+    double elapsed = 0;
+};
+
+// The hand-backs of a trace, without StandBy_Start's result: on the virtual clock its 3000 ms
+// may pass before the stand-by program (real time) has its window; StandBy_Send then finds it.
+std::vector<std::string> HandBacks(const std::vector<std::string>& trace) {
+    std::vector<std::string> out;
+    for (const std::string& l : Starting(trace, "handback ")) out.push_back(l.substr(l.find('[')));
+    return out;
+}
+
+const std::string kHeadless = "WYN_HEADLESS=1 WYN_CLOCK=virtual";
+// Numbered screenshots of the demo window every 200 frames (the sound library's hidden window
+// is the program's first).
+const std::string kShots = " WYN_SCREENSHOT_WINDOW=Wynmoor WYN_SCREENSHOT_EVERY=200";
+
+TEST_F(DemoRun, DaytimeTourRunsToItsEndInTheSmallViewAndHandsBack) {
+    Emulation("soft");
+    ASSERT_EQ(Run(kHeadless, "0 MENU", "demo1"), 0);
+    const std::vector<std::string> t = TraceLines();
+    EXPECT_EQ(Starting(t, "view "), std::vector<std::string>{"view 1 80 60 320 220"});
+    EXPECT_EQ(Starting(t, "engine "), std::vector<std::string>{"engine 1 5000"});
+    const std::vector<std::string> segments = Starting(t, "segment ");
+    ASSERT_EQ(segments.size(), 5u);
+    const int lengths[] = {20000, 14000, 40000, 30000, 16000};
+    for (size_t i = 0; i < 5; ++i) {
+        int length = 0, at = 0, frames = 0;
+        char how[16] = {};
+        ASSERT_EQ(std::sscanf(segments[i].c_str(), "segment %d t %d frames %d %15s", &length, &at,
+                              &frames, how),
+                  4)
+            << segments[i];
+        EXPECT_EQ(length, lengths[i]);
+        EXPECT_GE(at, length);
+        EXPECT_STREQ(how, "ran") << segments[i];
+        // At least 10 ms of sleep and 1 ms of clock per frame: no more frames than that allows.
+        EXPECT_LE(frames, length / 11 + 1) << segments[i];
+        EXPECT_GT(frames, 0);
+    }
+    EXPECT_EQ(Starting(t, "scene end"), std::vector<std::string>{"scene end click 0 close 0"});
+    EXPECT_EQ(HandBacks(t), std::vector<std::string>{"[vsk33.exe] [MENU]"});
+    EXPECT_EQ(Starting(t, "send "), std::vector<std::string>{"send 1"});
+    // The script host got " MENU", and wyndemoa's window was gone when it started.
+    EXPECT_EQ(Child(), std::vector<std::string>{"[ MENU] {MENU} demo 0"});
+}
+
+TEST_F(DemoRun, AClickEndsTheSceneAtOnceAndHandsBack) {
+    Emulation("soft");
+    ASSERT_EQ(Run(kHeadless + Replay("click", "3000 click 400 300\n"), "1 @wyndemoc", "click"), 0);
+    const std::vector<std::string> t = TraceLines();
+    const std::vector<std::string> segments = Starting(t, "segment ");
+    ASSERT_EQ(segments.size(), 1u) << "the later segments are skipped";
+    EXPECT_NE(segments[0].find("stopped"), std::string::npos) << segments[0];
+    EXPECT_EQ(Starting(t, "scene end"), std::vector<std::string>{"scene end click 1 close 0"});
+    EXPECT_EQ(HandBacks(t), std::vector<std::string>{"[wyndemoc] []"});
+    EXPECT_EQ(Child(), std::vector<std::string>{"[ ] {} demo 0"});
+}
+
+TEST_F(DemoRun, TheCloseBoxAloneHandsBackNothingAClickBeforeItDoes) {
+    Emulation("soft");
+    ASSERT_EQ(Run(kHeadless + Replay("close", "3000 close\n3500 close\n"), "2 MENU", "close"), 0);
+    std::vector<std::string> t = TraceLines();
+    EXPECT_EQ(Starting(t, "scene end"), std::vector<std::string>{"scene end click 0 close 1"});
+    EXPECT_TRUE(Starting(t, "handback").empty());
+    EXPECT_TRUE(Starting(t, "send").empty());
+    EXPECT_TRUE(Child().empty());
+
+    // A click, then the close box during the scene's last second and twice more while the
+    // closing waits for the stand-by window.
+    ASSERT_EQ(Run(kHeadless + Replay("both",
+                                     "3000 click 100 100\n3005 close\n4030 close\n"
+                                     "4060 close\n"),
+                  "2 MENU", "both"),
+              0);
+    t = TraceLines();
+    EXPECT_EQ(HandBacks(t), std::vector<std::string>{"[vsk33.exe] [MENU]"})
+        << "the closing runs once";
+    EXPECT_EQ(Child(), std::vector<std::string>{"[ MENU] {MENU} demo 0"});
+}
+
+TEST_F(DemoRun, NoSceneForAnotherCharacterStillHandsBack) {
+    for (const char* args : {"9 X", ""}) {
+        fs::remove(run + "/child.txt");
+        ASSERT_EQ(Run(kHeadless, args, "none"), 0) << args;
+        const std::vector<std::string> t = TraceLines();
+        EXPECT_TRUE(Starting(t, "engine").empty()) << args;
+        EXPECT_EQ(Starting(t, "scene end"), std::vector<std::string>{"scene end click 0 close 0"});
+        if (std::string(args) == "9 X")
+            EXPECT_EQ(Child(), std::vector<std::string>{"[ X] {X} demo 0"});
+        else
+            EXPECT_TRUE(Child().empty()) << "no return line: no hand-back";
+        fs::remove(trace);
+    }
+}
+
+TEST_F(DemoRun, WithoutDriversTheSceneEndsAtOnceAndHandsBack) {
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().extension() == ".dll") fs::remove(e.path());
+    ASSERT_EQ(Run(kHeadless + " WYN_MSGBOX_ANSWERS=1,1,1", "0 MENU", "nodrivers"), 0);
+    const std::vector<std::string> t = TraceLines();
+    EXPECT_EQ(Starting(t, "engine "), std::vector<std::string>{"engine 0"});
+    EXPECT_TRUE(Starting(t, "segment").empty());
+    EXPECT_EQ(Child(), std::vector<std::string>{"[ MENU] {MENU} demo 0"});
+}
+
+TEST_F(DemoRun, ASecondProgramEndsWith255AndTheFirstRunsOn) {
+    Emulation("soft");
+    Start(kHeadless + Replay("late", "4000 click 400 300\n"), "1", "first");
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("WYN2WYNDEMOA", nullptr) != nullptr; }))
+        << "the first program's window";
+    const std::string firstTrace = trace;
+    EXPECT_EQ(Run(kHeadless, "0 MENU", "second"), 255);
+    EXPECT_TRUE(Lines(trace).empty()) << "the second ends before anything else";
+    trace = firstTrace;
+    EXPECT_EQ(Finished(), 0);
+    EXPECT_EQ(Starting(TraceLines(), "scene end"),
+              std::vector<std::string>{"scene end click 1 close 0"});
+    EXPECT_TRUE(Child().empty());
+}
+
+TEST_F(DemoRun, FullViewShowsTheCaptionAndTheFrameRateLine) {
+    Emulation("hard");
+    const std::string shot = run + "/shot.png";
+    ASSERT_EQ(Run(kHeadless + Replay("full", "9000 click 700 100\n") + kShots +
+                      " WYN_SCREENSHOT='" + shot + "'",
+                  "0", "full"),
+              0);
+    const std::vector<std::string> t = TraceLines();
+    EXPECT_EQ(Starting(t, "view "), std::vector<std::string>{"view 0 80 60 720 540"});
+    EXPECT_EQ(Starting(t, "caption "), std::vector<std::string>{"caption 1"});
+    const std::vector<std::string> info = Starting(t, "info ");
+    ASSERT_GT(info.size(), 2u);
+    EXPECT_EQ(info[0].rfind("info 1000 ", 0), 0u) << info[0] << ": the first line shows 1000";
+    // Frame 600 is at about 7 s of segment 1: the caption shows.
+    const std::string numbered = run + "/shot-00003.png";
+    ASSERT_TRUE(fs::exists(numbered));
+    Png img;
+    ASSERT_TRUE(ReadPng(numbered, &img)) << numbered;
+    ASSERT_EQ(img.w, 800);
+    ASSERT_EQ(img.h, 600);
+    // The caption's gold frame at client (100, 440), its dark ground inside.
+    const uint32_t corner = img.At(101, 441);
+    EXPECT_GT((corner >> 16) & 0xFF, 0xC0u) << std::hex << corner;
+    EXPECT_GT((corner >> 8) & 0xFF, 0xA0u) << std::hex << corner;
+    EXPECT_LT(corner & 0xFF, 0x60u) << std::hex << corner;
+    const uint32_t inside = img.At(110, 496);
+    EXPECT_LT((inside >> 16) & 0xFF, 0x40u) << std::hex << inside;
+    // The frame-rate line: grey text on black at (340, 560)-(800, 580).
+    int grey = 0;
+    for (int y = 560; y < 580; ++y)
+        for (int x = 340; x < 800; ++x)
+            if (img.At(x, y) == 0x808080u) ++grey;
+    EXPECT_GT(grey, 100) << "the frame-rate line";
+    // The airport fills the view.
+    int lit = 0;
+    for (int y = 60; y < 540; y += 8)
+        for (int x = 80; x < 720; x += 8)
+            if (img.At(x, y) != 0) ++lit;
+    EXPECT_GT(lit, 3000) << "the 3D view";
+}
+
+// Every scene in a real window on a display of its own, cut by a click: the airport in the
+// view, and what each scene adds.
+struct RealCase {
+    const char* digit;
+    int clickms;
+    const char* name;
+};
+const RealCase kReal[] = {
+    {"0", 6000, "DaytimeTour"}, {"1", 6000, "Spiral"},        {"2", 6000, "TimeLapse"},
+    {"3", 6000, "EveningTour"}, {"4", 6000, "EveningSpiral"}, {"5", 38000, "FleetReview"},
+};
+
+class DemoRealWindow : public DemoRun, public ::testing::WithParamInterface<RealCase> {};
+
+TEST_P(DemoRealWindow, ShowsTheAirport) {
+    if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
+    const RealCase& c = GetParam();
+    Emulation("hard");
+    const std::string tag = std::string("real") + c.digit;
+    const std::string shot = run + "/" + tag + ".png";
+    const std::string env = "WYN_CLOCK=virtual" +
+                            Replay(tag, std::to_string(c.clickms) + " click 700 100\n") + kShots +
+                            " WYN_SCREENSHOT='" + shot + "'";
+    const std::string cmd =
+        "xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + Command(env, c.digit, tag) + "\"";
+    const double t0 = Seconds();
+    const int status = std::system(cmd.c_str());
+    elapsed = Seconds() - t0;
+    rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ASSERT_EQ(rc, 0);
+    const std::vector<std::string> t = TraceLines();
+    EXPECT_EQ(Starting(t, "engine 1").size(), 1u);
+    EXPECT_EQ(Starting(t, "scene end"), std::vector<std::string>{"scene end click 1 close 0"});
+    // The last numbered shot before the click.
+    std::string last;
+    for (int n = 1; n < 1000; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "-%05d.png", n);
+        const std::string path = run + "/" + tag + name;
+        if (!fs::exists(path)) break;
+        last = path;
+    }
+    ASSERT_FALSE(last.empty()) << "no screenshot";
+    Png img;
+    ASSERT_TRUE(ReadPng(last, &img)) << last;
+    ASSERT_EQ(img.w, 800);
+    ASSERT_EQ(img.h, 600);
+    int lit = 0;
+    for (int y = 60; y < 540; y += 4)
+        for (int x = 80; x < 720; x += 4) lit += img.At(x, y) != 0;
+    EXPECT_GT(lit, 15000) << last << ": the airport fills the view";
+    if (std::string(c.digit) == "2")
+        EXPECT_EQ(Starting(t, "clouds "), std::vector<std::string>{"clouds 1"});
+    if (std::string(c.digit) == "5") {
+        EXPECT_EQ(Starting(t, "ship 0 1").size(), 1u) << "entry 1 entered slot 0";
+        int name = 0, ship = 0;
+        for (int y = 30; y < 50; ++y)
+            for (int x = 80; x < 580; ++x) name += img.At(x, y) == 0xFFFFFFu;
+        EXPECT_GT(name, 50) << last << ": the ship's name";
+        // The staff tile's gold frame at view (384, 284), client (464, 344).
+        const uint32_t tile = img.At(465, 345);
+        EXPECT_GT((tile >> 16) & 0xFF, 0xC0u) << std::hex << tile << ": the staff tile";
+        EXPECT_LT(tile & 0xFF, 0x60u) << std::hex << tile << ": the staff tile";
+        // The aircraft in front (white and blue, where the view shows sky and ground else).
+        for (int y = 60; y < 540; ++y)
+            for (int x = 80; x < 720; ++x) {
+                const uint32_t p = img.At(x, y);
+                ship += ((p >> 16) & 0xFF) > 0xD0 && ((p >> 8) & 0xFF) > 0xD0 && (p & 0xFF) > 0xD0;
+            }
+        EXPECT_GT(ship, 200) << last << ": the ship in front";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, DemoRealWindow, ::testing::ValuesIn(kReal),
+                         [](const ::testing::TestParamInfo<RealCase>& i) { return i.param.name; });
+
+}  // namespace
