@@ -81,9 +81,11 @@ TEST_F(Fleet, EveryEntryLoadsIntoItsSlotWithItsParts) {
         // The landing lights stand at their own places, the left one on the left.
         EXPECT_LT(k.leftat.x, 0) << FleetShip(entry).model;
         EXPECT_GT(k.rightat.x, 0) << FleetShip(entry).model;
-        for (const char* part : {"shadow", "flapup", "revon", "brdoff"})
-            if (tagKRNL* l = KRNL_SearchLayer(k.layer, part))
+        for (const char* part : {"shadow", "flapup", "revon", "brdoff"}) {
+            if (tagKRNL* l = KRNL_SearchLayer(k.layer, part)) {
                 EXPECT_EQ(l->sw, 0) << FleetShip(entry).model << " " << part;
+            }
+        }
     }
 }
 
