@@ -354,9 +354,17 @@ void Demo() {
     tagKRN3D sun = V(-0.4, -1.0, 0.6);
     KRN_Light(hKRN, 0, 1, nullptr, nullptr, Grey(40), 0.0);
     KRN_Light(hKRN, 1, 2, nullptr, &sun, Grey(90), 0.0);
-    KRN_SetDistance(hKRN, 9000.0, 5000.0, 9000.0);
+    // The far limit and the fog take in the whole land around the airport: a chip with a
+    // corner past the limit is not drawn, and the land's wide chips lie far off on average.
+    KRN_SetDistance(hKRN, 40000.0, 20000.0, 40000.0);
 
     KRNL_LoadLayer(hKRNL, "demo\\rjtt\\rjtt.plm", 0);
+    // The airport turned and moved so that runway 34L runs north along x = 0 from the
+    // airliner's stand (its threshold at z -1450).
+    if (tagKRNL* port = KRNL_SearchLayer(hKRNL, "rjtt")) {
+        const tagKRN3D at = V(261.36, 0.0, -923.23), turn = V(0.0, 22.977, 0.0);
+        KRNL_AbsMoveLayer(port, &at, &turn, nullptr);
+    }
     KRNL_LoadLayer(hKRNL, "demo\\ana\\b747.plm", 0);
     tagKRNL* sky = KRNL_SearchLayer(hKRNL, "sky");
     tagKRNL* sign = KRNL_SearchLayer(hKRNL, "wyn2logo");
