@@ -175,14 +175,7 @@ void DemoShow(const char* name, int on);
 
 // ---- random table ----
 
-// Rewinds the table (iRANDOMTOP = 0); with a non-zero flag it is first filled with the next
-// 1000 values of the standard generator (seed 1, never reseeded).
-void InitRndom(int flag);
-// The next table entry, 0..32767, read round and round; fills the table first when InitRndom
-// never ran.
-int rand2();
-// Back to a fresh program: the table unfilled and the generator at its seed.
-void DemoResetRandom();
+#include "demo_random.h"
 
 // The demos' cloud style for MakeAutoCloud: rand2, heights rounded to the nearest, children
 // "Sub" and "Add", spread 24000 (iCLOUDRANGE), upright (bCLOUDHEIGHT 1), top scale 1.0

@@ -1,6 +1,6 @@
 // The random table: the first 1000 values of the standard generator, read round and round, so
 // that clouds and snow stand in the same places in every run.
-#include "demo.h"
+#include "demo_random.h"
 
 namespace {
 
@@ -36,5 +36,3 @@ void DemoResetRandom() {
     bRANDOMINIT = 0;
     g_state = 1;
 }
-
-const CloudStyle kDemoCloudStyle = {rand2, 1, "Sub", "Add", 24000, 1.0};

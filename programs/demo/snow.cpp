@@ -96,3 +96,5 @@ void SetSnowCamera(tagKRNL* layer, const tagKRN3D* camera, int shown) {
     }
     layer->recalc = 1;
 }
+
+const CloudStyle kDemoCloudStyle = {rand2, 1, "Sub", "Add", 24000, 1.0};

@@ -89,6 +89,7 @@ void ResetState() {
     iTIMEBASE = iTIMEOFS = 0;
     g_prompt = nullptr;
     g_closing = false;
+    DemoResetRandom();
 }
 
 void Task() {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "demo_random.h"
 #include "krn.h"
 #include "krnlayer.h"
 
@@ -72,8 +73,3 @@ void SearchMoveLayer(tagKRNL* airliner);
 void ResetState();
 
 }  // namespace wynopen
-
-// The random table the demo programs share: InitRndom(1) fills it from the standard generator
-// (seed 1), InitRndom(0) only rewinds it; rand2 reads it round and round (0..32767).
-void InitRndom(int flag);
-int rand2(void);
