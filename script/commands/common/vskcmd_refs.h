@@ -18,10 +18,11 @@ T* HeldRecord(const tagVALUE* v, WORD mode) {
     return v && v->mode == mode ? static_cast<T*>(VskPtr(v, 0)) : nullptr;
 }
 
-// The message an argument of the wrong type gets, under the command's label.
+// The message an argument of the wrong type gets, as the value library's argument check gives
+// it (under that library's caption, naming the command's label).
 inline void TypeMessage(tagVALUAREA* ctx, const char* label, int k, const char* typeWord) {
-    Message(ctx, label, "関数(%s)において、第%d引数は%s型でなければなりません。", label, k,
-            typeWord);
+    Message(ctx, "『Veskeran33』変数マネージャ(VSKVAL.DLL)",
+            "関数(%s)において、第%d引数は%s型でなければなりません。", label, k, typeWord);
 }
 
 // The cell that variable argument k holds. A cell value without a record is refused with the

@@ -29,12 +29,23 @@ inline tagZEMSCREEN* ScreenOf(tagVALUAREA* ctx, int n) {
     return reinterpret_cast<tagZEMSCREEN*>(uintptr_t(SysWord(ctx, VSK_SYS_SCREEN(n), 1)));
 }
 
+// The screen that argument 1 names when it exists, else -1: a bad number has been reported; a
+// screen that does not exist stops the command silently.
+inline int ExistingScreen(tagVALUAREA* ctx, const char* label, tagVALUEBLOCK* frame) {
+    int n = ScreenNo(ctx, label, frame);
+    if (n < 0 || !ScreenWindow(ctx, n)) return -1;
+    return n;
+}
+
 // The 2D screen of the screen that argument 1 names, or nullptr: a bad number has been
 // reported; a screen that does not exist (or has no 2D screen) stops the command silently.
-inline tagZEMSCREEN* ArgScreen(tagVALUAREA* ctx, const char* label, tagVALUEBLOCK* frame) {
-    int n = ScreenNo(ctx, label, frame);
-    if (n < 0 || !ScreenWindow(ctx, n)) return nullptr;
-    return ScreenOf(ctx, n);
+// `n` (may be null) takes the number.
+inline tagZEMSCREEN* ArgScreen(tagVALUAREA* ctx, const char* label, tagVALUEBLOCK* frame,
+                               int* n = nullptr) {
+    int k = ExistingScreen(ctx, label, frame);
+    if (k < 0) return nullptr;
+    if (n) *n = k;
+    return ScreenOf(ctx, k);
 }
 
 }  // namespace vskcmd

@@ -19,29 +19,15 @@ constexpr WORD kSigMove[] = {'N', 'N', 'N', 'R', 0};
 constexpr WORD kSigLine[] = {'N', 'N', 'N', 'N', 'N', 'N', 0};
 constexpr WORD kSigBlend[] = {'N', 'N', 'N', 'R', 'N', 0};
 
-// The existing screen of argument 1, else NULL (a number out of range after its message).
-HZEMSCREEN Existing(tagVALUAREA* ctx, const char* label, tagVALUEBLOCK* frame, int* n = nullptr) {
-    int k = GetScreenNo(ctx, label, frame);
-    if (k < 0 || !WindowOf(ctx, k)) return nullptr;
-    if (n) *n = k;
-    return ScreenOf(ctx, k);
-}
-
-RECT ArgEdges(tagVALUAREA* ctx, tagVALUEBLOCK* frame, int k) {
-    RECT rc{};
-    VSKVAL_ArgRect(ctx, frame, k, &rc);
-    return rc;
-}
-
 }  // namespace
 
 VSKCMD_EXPORT int WINAPI VSK_ZOOM(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Zoom";
     if (!VSKVAL_CheckArgument(ctx, label, kSigZoom, frame)) return 0;
     int n = 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame, &n);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame, &n);
     if (!scr) return 0;
-    RECT win = ArgEdges(ctx, frame, 2), src = ArgEdges(ctx, frame, 3);
+    RECT win = ArgRect(ctx, frame, 2), src = ArgRect(ctx, frame, 3);
     const int sw = src.right - src.left, sh = src.bottom - src.top;
     // A source without width or height has no zoom: nothing changes.
     if (sw == 0 || sh == 0) return ResultEmpty(ctx, frame);
@@ -57,7 +43,7 @@ VSKCMD_EXPORT int WINAPI VSK_ZOOM(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_REFRESH(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Refresh";
     if (!VSKVAL_CheckArgument(ctx, label, kSigRefresh, frame)) return 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame);
     if (!scr) return 0;
     RECT rc = ArgArea(ctx, frame, 2);
     ZEM_RefreshScreen(scr, nullptr, &rc);
@@ -67,7 +53,7 @@ VSKCMD_EXPORT int WINAPI VSK_REFRESH(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_PUT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Put";
     if (!VSKVAL_CheckArgument(ctx, label, kSigPut, frame)) return 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame);
     if (!scr) return 0;
     tagCELL* cell = ArgCell(ctx, label, frame, 4);
     if (!cell) return 0;
@@ -79,7 +65,7 @@ VSKCMD_EXPORT int WINAPI VSK_PUT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_PUTEXT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:PutExt";
     if (!VSKVAL_CheckArgument(ctx, label, kSigPutExt, frame)) return 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame);
     if (!scr) return 0;
     tagCELL* cell = ArgCell(ctx, label, frame, 4);
     if (!cell) return 0;
@@ -102,7 +88,7 @@ VSKCMD_EXPORT int WINAPI VSK_SCROLL(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Scroll";
     if (!VSKVAL_CheckArgument(ctx, label, kSigNNN, frame)) return 0;
     int n = 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame, &n);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame, &n);
     if (!scr) return 0;
     int x = ArgInt(ctx, frame, 2), y = ArgInt(ctx, frame, 3);
     tagVALUE* view = ctx->vbsystem.lpvalue + VSK_SYS_VIEW(n);
@@ -114,7 +100,7 @@ VSKCMD_EXPORT int WINAPI VSK_SCROLL(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_CLEAR(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Clear";
     if (!VSKVAL_CheckArgument(ctx, label, kSigClear, frame)) return 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame);
     if (!scr) return 0;
     RECT rc = ArgArea(ctx, frame, 2);
     int colour = ArgInt(ctx, frame, 3);
@@ -133,9 +119,9 @@ VSKCMD_EXPORT int WINAPI VSK_CLEAR(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_MOVE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Move";
     if (!VSKVAL_CheckArgument(ctx, label, kSigMove, frame)) return 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame);
     if (!scr) return 0;
-    RECT rc = ArgEdges(ctx, frame, 4);
+    RECT rc = ArgRect(ctx, frame, 4);
     ZEM_MoveScreen(scr, ArgInt(ctx, frame, 2), ArgInt(ctx, frame, 3), &rc);
     return ResultEmpty(ctx, frame);
 }
@@ -143,7 +129,7 @@ VSKCMD_EXPORT int WINAPI VSK_MOVE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_LINE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Line";
     if (!VSKVAL_CheckArgument(ctx, label, kSigLine, frame)) return 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame);
     if (!scr) return 0;
     ZEM_LineScreen(scr, ArgInt(ctx, frame, 2), ArgInt(ctx, frame, 3), ArgInt(ctx, frame, 4),
                    ArgInt(ctx, frame, 5), ZEMPIXEL(ArgInt(ctx, frame, 6)));
@@ -153,9 +139,9 @@ VSKCMD_EXPORT int WINAPI VSK_LINE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_BLEND(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Blend";
     if (!VSKVAL_CheckArgument(ctx, label, kSigBlend, frame)) return 0;
-    HZEMSCREEN scr = Existing(ctx, label, frame);
+    HZEMSCREEN scr = ArgScreen(ctx, label, frame);
     if (!scr) return 0;
-    RECT rc = ArgEdges(ctx, frame, 4);
+    RECT rc = ArgRect(ctx, frame, 4);
     ZEM_BlendScreen(scr, ArgInt(ctx, frame, 2), ArgInt(ctx, frame, 3), &rc, ArgInt(ctx, frame, 5));
     return ResultEmpty(ctx, frame);
 }

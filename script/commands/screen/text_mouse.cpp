@@ -26,12 +26,6 @@ constexpr int kNowhere = -32767;
 // The text commands name "Screen:Text" when the number is out of range.
 constexpr char kTextLabel[] = "Screen:Text";
 
-int Existing(tagVALUAREA* ctx, const char* label, tagVALUEBLOCK* frame) {
-    int n = GetScreenNo(ctx, label, frame);
-    if (n < 0 || !WindowOf(ctx, n)) return -1;
-    return n;
-}
-
 // Appends `bytes` to `out` (of VSK_BYTEBUF bytes), cutting at a character boundary when full.
 void Append(char* out, const char* bytes) {
     size_t at = std::strlen(out);
@@ -58,7 +52,7 @@ bool Inside(const RECT& rc, int x, int y) {
 
 int ClickIn(tagVALUAREA* ctx, tagVALUEBLOCK* frame, const char* label, bool left) {
     if (!VSKVAL_CheckArgument(ctx, label, kSigClick, frame)) return 0;
-    int n = Existing(ctx, label, frame);
+    int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
     int slot = left ? VSK_SYS_LBUTTON(n) : VSK_SYS_RBUTTON(n);
     RECT area = ArgArea(ctx, frame, 2);
@@ -74,7 +68,7 @@ int Word(tagVALUAREA* ctx, int slot, int k) { return int(SysWord(ctx, slot, k));
 
 VSKCMD_EXPORT int WINAPI VSK_STRING(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (!VSKVAL_CheckArgument(ctx, "Screen:String", kSigString, frame)) return 0;
-    int n = GetScreenNo(ctx, kTextLabel, frame);
+    int n = ScreenNo(ctx, kTextLabel, frame);
     if (n < 0) return 0;
     RECT area{};
     VSKVAL_ArgRect(ctx, frame, 2, &area);
@@ -87,7 +81,7 @@ VSKCMD_EXPORT int WINAPI VSK_STRING(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 
 VSKCMD_EXPORT int WINAPI VSK_TEXT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (!VSKVAL_CheckArgument(ctx, "Screen:Text", kSigText, frame)) return 0;
-    int n = GetScreenNo(ctx, kTextLabel, frame);
+    int n = ScreenNo(ctx, kTextLabel, frame);
     if (n < 0) return 0;
     RECT area = ArgArea(ctx, frame, 2);
     char joined[VSK_BYTEBUF] = {};
@@ -102,7 +96,7 @@ VSKCMD_EXPORT int WINAPI VSK_TEXT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 
 VSKCMD_EXPORT int WINAPI VSK_LOCATE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (!VSKVAL_CheckArgument(ctx, "Screen:Locate", kSigNNN, frame)) return 0;
-    int n = GetScreenNo(ctx, kTextLabel, frame);
+    int n = ScreenNo(ctx, kTextLabel, frame);
     if (n < 0) return 0;
     tagVALUE* pos = ctx->vbsystem.lpvalue + VSK_SYS_TEXTPOS(n);
     if (pos->mode == VSK_MODE_EMPTY) pos->mode = VSK_MODE_RECT;
@@ -113,7 +107,7 @@ VSKCMD_EXPORT int WINAPI VSK_LOCATE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 
 VSKCMD_EXPORT int WINAPI VSK_COLOR(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (!VSKVAL_CheckArgument(ctx, "Screen:Locate", kSigNNN, frame)) return 0;
-    int n = GetScreenNo(ctx, kTextLabel, frame);
+    int n = ScreenNo(ctx, kTextLabel, frame);
     if (n < 0) return 0;
     tagVALUE* colour = ctx->vbsystem.lpvalue + VSK_SYS_TEXTCOLOR(n);
     if (colour->mode == VSK_MODE_EMPTY) colour->mode = VSK_MODE_RECT;
@@ -124,7 +118,7 @@ VSKCMD_EXPORT int WINAPI VSK_COLOR(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 
 VSKCMD_EXPORT int WINAPI VSK_ATB(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (!VSKVAL_CheckArgument(ctx, "Screen:Locate", kSigNN, frame)) return 0;
-    int n = GetScreenNo(ctx, kTextLabel, frame);
+    int n = ScreenNo(ctx, kTextLabel, frame);
     if (n < 0) return 0;
     tagVALUE* colour = ctx->vbsystem.lpvalue + VSK_SYS_TEXTCOLOR(n);
     if (colour->mode == VSK_MODE_EMPTY) colour->mode = VSK_MODE_RECT;
@@ -143,7 +137,7 @@ VSKCMD_EXPORT int WINAPI VSK_CLICKRIGHT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) 
 VSKCMD_EXPORT int WINAPI VSK_BUTTON(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Button";
     if (!VSKVAL_CheckArgument(ctx, label, kSigNN, frame)) return 0;
-    int n = Existing(ctx, label, frame);
+    int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
     int left = Word(ctx, VSK_SYS_LBUTTON(n), 0), right = Word(ctx, VSK_SYS_RBUTTON(n), 0);
     switch (ArgInt(ctx, frame, 2)) {
@@ -160,7 +154,7 @@ VSKCMD_EXPORT int WINAPI VSK_BUTTON(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_TRIGER(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Triger";
     if (!VSKVAL_CheckArgument(ctx, label, kSigNN, frame)) return 0;
-    int n = Existing(ctx, label, frame);
+    int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
     const int l = VSK_SYS_LBUTTON(n), r = VSK_SYS_RBUTTON(n);
     switch (ArgInt(ctx, frame, 2)) {
@@ -190,7 +184,7 @@ VSKCMD_EXPORT int WINAPI VSK_TRIGER(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_MOUSE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Mouse";
     if (!VSKVAL_CheckArgument(ctx, label, kSigN, frame)) return 0;
-    int n = Existing(ctx, label, frame);
+    int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
     POINT p{};
     VSKEXEC_GetMousePos(ctx, n, &p);
@@ -200,7 +194,7 @@ VSKCMD_EXPORT int WINAPI VSK_MOUSE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_SETMOUSE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:SetMouse";
     if (!VSKVAL_CheckArgument(ctx, label, kSigNR, frame)) return 0;
-    int n = Existing(ctx, label, frame);
+    int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
     const tagVALUE* at = Arg(frame, 2);
     SetCursorPos(VskRaqXpos(at), VskRaqYpos(at));
@@ -210,7 +204,7 @@ VSKCMD_EXPORT int WINAPI VSK_SETMOUSE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_CHECKRECT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:CheckRect";
     if (!VSKVAL_CheckArgument(ctx, label, kSigCheckRect, frame)) return 0;
-    int n = Existing(ctx, label, frame);
+    int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
     int x = kNowhere, y = kNowhere;
     switch (ArgInt(ctx, frame, 5)) {
@@ -245,7 +239,7 @@ VSKCMD_EXPORT int WINAPI VSK_CHECKRECT(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_GETARCPOS(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:GetArcPos";
     if (!VSKVAL_CheckArgument(ctx, label, kSigArc, frame)) return 0;
-    int n = Existing(ctx, label, frame);
+    int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
     RECT box{};
     VSKVAL_ArgRect(ctx, frame, 2, &box);

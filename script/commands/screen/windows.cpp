@@ -53,14 +53,6 @@ void SetRectSlot(tagVALUAREA* ctx, int slot, int x, int y, int w, int h) {
     VSKVAL_Set(ctx, &ctx->vbsystem, slot, &v);
 }
 
-// The screen named by argument 1 when it exists, else -1 (after the number's message when it
-// is out of range; without one when the screen is missing).
-int ExistingScreen(tagVALUAREA* ctx, const char* label, tagVALUEBLOCK* frame) {
-    int n = GetScreenNo(ctx, label, frame);
-    if (n < 0 || !WindowOf(ctx, n)) return -1;
-    return n;
-}
-
 // Rounded to the nearest integer: v * percent / 100.
 int Scale(int v, int percent) {
     long long p = (long long)v * percent;
@@ -74,13 +66,13 @@ VSKCMD_DEFINE_VERSION
 VSKCMD_EXPORT int WINAPI VSK_CREATE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Create";
     if (!VSKVAL_CheckArgument(ctx, label, kSigCreate, frame)) return 0;
-    int n = GetScreenNo(ctx, label, frame);
+    int n = ScreenNo(ctx, label, frame);
     if (n < 0) return 0;
-    if (WindowOf(ctx, n)) {
+    if (ScreenWindow(ctx, n)) {
         Message(ctx, label, "スクリーン %d はすでに生成されています。", n);
         return 0;
     }
-    if (n != 0 && !WindowOf(ctx, 0)) {
+    if (n != 0 && !ScreenWindow(ctx, 0)) {
         Message(ctx, label, "スクリーン 0 が生成されていません。");
         return 0;
     }
@@ -130,7 +122,7 @@ VSKCMD_EXPORT int WINAPI VSK_CREATE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
         VSKEXEC_HostRequest(ctx, VSK_HOST_SOUNDSTART, &data);
     } else {
         hwnd = FunctionCreateWindow(ctx, 0, VSK_SUB_CLASS, "CHILD", style, x, y, ow, oh,
-                                    WindowOf(ctx, 0));
+                                    ScreenWindow(ctx, 0));
         if (!hwnd) return 0;
         HZEMSCREEN scr =
             ZEM_Start(reinterpret_cast<UINT_PTR>(ScreenOf(ctx, 0)), hwnd, cw, ch, sw, sh);
@@ -162,7 +154,7 @@ VSKCMD_EXPORT int WINAPI VSK_DELETE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (n < 0) return 0;
     // Icons are never loaded from files here (see Screen:Icon): there is none to destroy.
     SetSysWord(ctx, VSK_SYS_SCREEN(n), 2, 0);
-    DWORD_PTR data = reinterpret_cast<DWORD_PTR>(WindowOf(ctx, n));
+    DWORD_PTR data = reinterpret_cast<DWORD_PTR>(ScreenWindow(ctx, n));
     VSKEXEC_HostRequest(ctx, VSK_HOST_DESTROYWINDOW, &data);
     for (int slot : {VSK_SYS_TEXTPOS(n), VSK_SYS_TEXTCOLOR(n), VSK_SYS_FONT(n), VSK_SYS_SURFACE(n),
                      VSK_SYS_VIEW(n), VSK_SYS_ZOOM(n), VSK_SYS_LBUTTON(n), VSK_SYS_RBUTTON(n)})
@@ -175,7 +167,7 @@ VSKCMD_EXPORT int WINAPI VSK_MODE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (!VSKVAL_CheckArgument(ctx, label, kSigNN, frame)) return 0;
     int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
-    HWND hwnd = WindowOf(ctx, n);
+    HWND hwnd = ScreenWindow(ctx, n);
     HZEMSCREEN scr = ScreenOf(ctx, n);
     switch (ArgInt(ctx, frame, 2)) {
         case 0:
@@ -226,7 +218,7 @@ VSKCMD_EXPORT int WINAPI VSK_POSITION(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (n < 0) return 0;
     int x = ArgInt(ctx, frame, 2), y = ArgInt(ctx, frame, 3);
     LockWindowRange(&x, &y);
-    HWND hwnd = WindowOf(ctx, n);
+    HWND hwnd = ScreenWindow(ctx, n);
     RECT outer{};
     GetWindowRect(hwnd, &outer);
     MoveWindow(hwnd, x, y, outer.right - outer.left, outer.bottom - outer.top, TRUE);
@@ -239,7 +231,7 @@ VSKCMD_EXPORT int WINAPI VSK_TITLE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
     VSKVAL_ArgString(ctx, frame, 2, ctx->bytebuf2);
-    SetWindowTextA(WindowOf(ctx, n), ctx->bytebuf2);
+    SetWindowTextA(ScreenWindow(ctx, n), ctx->bytebuf2);
     return ResultEmpty(ctx, frame);
 }
 
@@ -292,7 +284,7 @@ VSKCMD_EXPORT int WINAPI VSK_LOCK(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     }
     int zx = int(SysWord(ctx, VSK_SYS_ZOOM(n), 2)), zy = int(SysWord(ctx, VSK_SYS_ZOOM(n), 3));
     POINT corner{Scale(x, zx), Scale(y, zy)};
-    ClientToScreen(WindowOf(ctx, n), &corner);
+    ClientToScreen(ScreenWindow(ctx, n), &corner);
     RECT clip{corner.x, corner.y, corner.x + Scale(w, zx), corner.y + Scale(h, zy)};
     ClipCursor(&clip);
     return ResultEmpty(ctx, frame);

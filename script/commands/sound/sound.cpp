@@ -173,8 +173,8 @@ VSKCMD_EXPORT int WINAPI VSK_SKIPWAVE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
 VSKCMD_EXPORT int WINAPI VSK_PLAYVIDEO(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:PlayVideo";
     if (!VSKVAL_CheckArgument(ctx, label, kSigVideo, frame)) return 0;
-    int n = ScreenNo(ctx, label, frame);
-    if (n < 0 || !ScreenWindow(ctx, n)) return 0;
+    int n = ExistingScreen(ctx, label, frame);
+    if (n < 0) return 0;
     tagVSKAVIREQUEST request{};
     char name[VSK_BYTEBUF] = {};
     VSKVAL_ArgString(ctx, frame, 2, name);
