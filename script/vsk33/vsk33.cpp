@@ -29,6 +29,9 @@ constexpr int kCommandSlots = VSK_SYSTEM_SLOTS;
 constexpr int kIgnoredCommand = 101;
 
 tagVALUAREA* g_ctx = nullptr;
+// The sound library was started for screen 0; it is ended once the values holding its waves
+// are released, as the host exits.
+bool g_sound = false;
 
 tagVALUE* Sys(int slot) { return g_ctx->vbsystem.lpvalue + slot; }
 uint64_t Word(int slot, int k) { return std::atomic_ref<uint64_t>(Sys(slot)->word[k]).load(); }
@@ -105,7 +108,9 @@ void ServeMailbox() {
                 DestroyWindow(reinterpret_cast<HWND>(data));
                 break;
             case VSK_HOST_SOUNDSTART:
-                if (!TOV_Start(reinterpret_cast<HWND>(data)))
+                if (TOV_Start(reinterpret_cast<HWND>(data)))
+                    g_sound = true;
+                else
                     MessageBoxA(nullptr, "TOV32の初期化ができません。", "ヴェスケラン",
                                 MB_ICONSTOP);
                 break;
@@ -255,7 +260,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_ACTIVATE:
             return 1;
         case WM_DESTROY:
-            if (n == 0) TOV_End();
+            // The sound library ends at the host's exit, after the values that hold waves.
             if (HZEMSCREEN screen = ScreenOf(n)) ZEM_End(screen);
             SetWord(VSK_SYS_SCREEN(n), 1, 0);
             if (n == 0) PostQuitMessage(0);
@@ -389,6 +394,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     HWND standby = FindWindowA("STANDBY", nullptr);
     VSKVAL_Delete(g_ctx);
     g_ctx = nullptr;
+    if (g_sound) TOV_End();
+    g_sound = false;
     if (standby) PostMessageA(standby, WM_COMMAND, kStandbyRun, LPARAM(kStandbyRun));
     return 0;
 }

@@ -260,6 +260,20 @@ TEST_F(Vsk33, WithoutAStandbyWindowNothingIsLaunched) {
     EXPECT_EQ(Count(log, " end vsk33 "), 1) << log;
 }
 
+// A wave still held by a variable when the close box ends the host: the values are released
+// before the sound library ends, so that it reports no wave left over.
+TEST_F(Vsk33, ClosingWithAHeldWaveLeavesNoWaveReport) {
+    for (const char* lib : {"SCREEN.DLL", "SOUND.DLL", "sound"})
+        fs::create_symlink(fs::path(VSK_TEST_BIN_DIR) / lib, dir / lib);
+    Script(std::string("Screen:Create(0, SetRect(0, 0, 320, 240), SetRect(0, 0, 320, 240), 0);\n") +
+           "Sound:ReadWAVE(\"SOUND\\CLICK.WAV\", \\$3);\n" + kNote +
+           "\"READ\", \"1\");\nLoop(-1) { Wait(100); };");
+    std::ofstream(dir / "replay.txt") << "1500 close\n";
+    EXPECT_EQ(Wait(StartVsk({{"WYN_REPLAY", (dir / "replay.txt").string()}})), 0) << Boxes();
+    EXPECT_EQ(Ini("READ"), "1") << "the wave was read before the close\n" << Boxes();
+    EXPECT_EQ(Boxes(), "") << "no box, no report of held waves";
+}
+
 TEST_F(Vsk33, UnderADisplayTheWindowIsRealAndPhotographed) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) GTEST_SKIP() << "no display";
