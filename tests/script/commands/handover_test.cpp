@@ -19,6 +19,7 @@
 
 #include <windows.h>
 
+#include "../../common/png_read.h"
 #include "vsk_test_support.h"
 #include "wynplat.h"
 
@@ -101,8 +102,9 @@ class HandOver : public ::testing::Test {
         std::ofstream(dir / "VSK.SNA", std::ios::binary) << source;
     }
 
-    // Starts vsk33 in the case's folder with this process's environment and `env` over it.
-    pid_t StartVsk(std::map<std::string, std::string> env) {
+    // Starts vsk33 in the case's folder with this process's environment and `env` over it;
+    // `wrap` (a program and its arguments) runs it when given.
+    pid_t StartVsk(std::map<std::string, std::string> env, std::vector<std::string> wrap = {}) {
         std::map<std::string, std::string> all;
         for (char** e = environ; *e; ++e) {
             std::string kv = *e;
@@ -125,8 +127,11 @@ class HandOver : public ::testing::Test {
         std::vector<char*> envp, argv;
         for (auto& s : envText) envp.push_back(s.data());
         envp.push_back(nullptr);
-        std::string program = std::string(VSK_TEST_BIN_DIR) + "/vsk33";
-        argv = {program.data(), nullptr};
+        std::string vsk = std::string(VSK_TEST_BIN_DIR) + "/vsk33";
+        wrap.push_back(vsk);
+        std::string program = wrap[0];
+        for (auto& a : wrap) argv.push_back(a.data());
+        argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
@@ -232,6 +237,34 @@ TEST_F(HandOver, TheFrontEndsSettingsRowOpensTheDialogAndEscapeLeaves) {
     EXPECT_EQ(Lines(ReadAll(dir / "process.log"), " start ").size(), 0u) << Diagnosis();
 }
 
+// The rows of the menu as the pointer chooses them (their centres on screen 0).
+const char kClickStart[] = "1500 down 400 363\n1600 up 400 363\n";
+const char kClickSettings[] = "1500 down 400 413\n1600 up 400 413\n";
+const char kClickLeave[] = "4000 down 400 463\n4100 up 400 463\n";
+
+// A click on the first row starts the game's stand-in with the sample stage.
+TEST_F(HandOver, AClickOnTheFrontEndsStartRowStartsTheGame) {
+    FrontEnd();
+    Replay(kClickStart);
+    EXPECT_EQ(Wait(StartVsk(Headless())), 0) << Diagnosis();
+    EXPECT_EQ(GameLine(), "[ rjtt stage01]") << Diagnosis();
+    std::vector<std::string> starts = Lines(ReadAll(dir / "process.log"), " start vsk33 ");
+    ASSERT_EQ(starts.size(), 1u) << Diagnosis();
+    EXPECT_NE(starts[0].find("standby.exe wyntower rjtt stage01"), std::string::npos);
+}
+
+// A click on the settings row opens the dialog; one on the last row leaves, starting nothing.
+TEST_F(HandOver, ClicksOpenTheSettingsAndLeave) {
+    FrontEnd();
+    Replay(std::string(kClickSettings) + kClickLeave);
+    EXPECT_EQ(Wait(StartVsk(Headless())), 0) << Diagnosis();
+    EXPECT_NE(ReadAll(dir / "dialog.log").find("dialog \"WYN2CONFIG\" ended 0"), std::string::npos)
+        << Diagnosis();
+    std::string log = ReadAll(dir / "process.log");
+    EXPECT_EQ(Lines(log, " start ").size(), 0u) << Diagnosis();
+    EXPECT_EQ(Lines(log, " end vsk33 ").size(), 1u) << Diagnosis();
+}
+
 bool DisplayThere() {
     const char* display = std::getenv("DISPLAY");
     return display && *display;
@@ -279,6 +312,35 @@ TEST_F(HandOver, UnderADisplayTheSettingsDialogIsPhotographed) {
     EXPECT_NE(ReadAll(dir / "CONFIG.INI").find("bgm=55"), std::string::npos);
     ASSERT_TRUE(fs::exists(dir / "dialog.png")) << Diagnosis();
     EXPECT_GT(fs::file_size(dir / "dialog.png"), 1000u);
+}
+
+// The title menu on a display of its own, photographed as the window last looked when Escape
+// leaves: the menu's texts white where the script draws them, none right of them.
+TEST_F(HandOver, OnADisplayOfItsOwnTheTitleMenuIsPhotographed) {
+    if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
+    FrontEnd();
+    Replay("3000 key ESCAPE\n");
+    std::map<std::string, std::string> env = Headless();
+    env["WYN_HEADLESS"] = "";
+    env["WYN_BACKEND"] = "sdl";
+    env["WYN_SCREENSHOT"] = (dir / "%p.png").string();
+    int code =
+        Wait(StartVsk(env, {"/usr/bin/env", "xvfb-run", "-a", "-s", "-screen 0 1024x768x24"}));
+    EXPECT_EQ(code, 0) << Diagnosis();
+    Png shot;
+    ASSERT_TRUE(ReadPng((dir / "vsk33.png").string(), &shot)) << Diagnosis();
+    ASSERT_EQ(shot.w, 800);
+    ASSERT_EQ(shot.h, 600);
+    auto whites = [&](int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += shot.At(x, y) == 0xFFFFFF;
+        return n;
+    };
+    for (int row : {354, 404, 454}) {
+        EXPECT_GT(whites(310, row, 400, row + 18), 20) << "the menu text at row " << row;
+        EXPECT_EQ(whites(420, row, 530, row + 18), 0) << "nothing right of row " << row;
+    }
 }
 
 }  // namespace
