@@ -1,7 +1,9 @@
 // The set run as one, as the user starts it: wynopen, a key at its prompt, the stand-by window,
-// the script host. Every program runs in a process of its own on the real clock, in a program
-// folder of the test's own; each reads its replay and writes its screenshots by the %p-%n
-// patterns (wynopen-1, standby-1, vsk33-1, ...). The process log tells every start and end.
+// the script host's front-end, a click on its Start row, the stand-by window again, the game
+// playing a stage to its end, and the front-end again. Every program runs in a process of its
+// own on the real clock, in a program folder of the test's own; each reads its replay and
+// writes its screenshots by the %p-%n patterns (wynopen-1, standby-1, vsk33-1, ...). The
+// process log tells every start and end.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -9,6 +11,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,31 +22,15 @@
 #include <vector>
 
 #include "../common/png_read.h"
+#include "../game/program_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-long MonotonicMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
-}
-
-std::string Tail(const std::string& text, int lines = 25) {
-    size_t at = text.size();
-    for (int n = 0; n <= lines; ++n) {
-        if (at == 0) return text;
-        at = text.rfind('\n', at - 1);
-        if (at == std::string::npos) return text;
-    }
-    return text.substr(at + 1);
-}
+using programrun::MonotonicMs;
+using programrun::ReadText;
+using programrun::Tail;
 
 // One line of the process log: "<date> <time> start <name> <pid> -> <pid> <line>" or
 // "<date> <time> end <name> <pid> exit <code>".
@@ -82,7 +69,8 @@ bool Alive(int pid) {
     return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
 }
 
-// The screenshots one program run left, numbered by its paints and frames, in order.
+// The screenshots one program run left, numbered by its paints and frames, in order, and the
+// one of its exit last.
 std::vector<Png> Shots(const std::string& stem) {
     std::vector<Png> out;
     for (int n = 1;; ++n) {
@@ -92,6 +80,8 @@ std::vector<Png> Shots(const std::string& stem) {
         if (!ReadPng(stem + suffix, &p)) break;
         out.push_back(p);
     }
+    Png last;
+    if (ReadPng(stem + ".png", &last)) out.push_back(last);
     return out;
 }
 
@@ -134,14 +124,9 @@ class Flow : public ::testing::Test {
         fs::create_directories(run + "/rt");
         fs::create_directories(run + "/replay");
         fs::create_directories(run + "/shots");
-        // The engine writes its ini back at its end: a copy of the run's own.
-        for (const auto& e : fs::directory_iterator(bin)) {
-            const std::string name = e.path().filename().string();
-            if (name == "krn2.ini")
-                fs::copy_file(e.path(), folder + "/" + name);
-            else
-                fs::create_symlink(e.path(), folder + "/" + name);
-        }
+        // The engine and the game write their ini files back, and the game its stage records:
+        // the run's own copies.
+        programrun::MakeProgramFolder(bin, folder);
     }
     // Starts wynopen as the user does and waits, within `limit` seconds of real time, until
     // every program the set started has ended.
@@ -179,10 +164,23 @@ class Flow : public ::testing::Test {
     void Replay(const std::string& name, const std::string& lines) {
         std::ofstream(run + "/replay/" + name) << lines;
     }
-    // The stand-by window closes itself at the first message after 8 s: until the script
-    // host's front-end closes it (as the demos close it once their window stands), a mouse
-    // move over it after 12 s brings that message.
-    void StandbyLeaves() { Replay("standby-1.replay", "12000 move 20 20\n"); }
+    // The front-end of the run's folder starts `stage` of rjtt: its start-up script compiled
+    // anew with a definition file naming that stage, and the stage made into the folder.
+    void FrontEndStarts(const std::string& stage, const std::string& stageSource) {
+        const std::string bin = std::getenv("WYN_PROGRAM_DIR");
+        const std::string sources = WYN_FRONTEND_SOURCES;
+        std::string def = ReadText(sources + "/vsk.def");
+        const std::string sample = "'FESTAGE' '\"stage01\"'";
+        ASSERT_NE(def.find(sample), std::string::npos) << def;
+        def.replace(def.find(sample), sample.size(), "'FESTAGE' '\"" + stage + "\"'");
+        for (const char* name : {"vsk.def", "VSK.SNB"}) fs::remove(folder + "/" + name);
+        std::ofstream(folder + "/vsk.def", std::ios::binary) << def;
+        // The definitions name their include relative to the sources' folder.
+        const std::string make = "cd '" + sources + "' && '" + bin + "/snbmake' -u -d '" + folder +
+                                 "/vsk.def' VSK.SNA '" + folder + "/VSK.SNB' && '" + bin +
+                                 "/stagemake' '" + folder + "' '" + stageSource + "' >/dev/null";
+        ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    }
     std::string run, folder, diag;
     std::vector<LogLine> log;
     int launcherCode = -1;
@@ -234,12 +232,114 @@ TEST_F(Flow, TheLauncherHandsOverToTheScriptHost) {
     // start of it (a stand-by window still open when the host exits takes the host's
     // STANDBY_RUN and starts it again).
     for (int n = 1; n <= 6; ++n) Replay("vsk33-" + std::to_string(n) + ".replay", "3000 close\n");
-    StandbyLeaves();
     RunFlow("WYN_HEADLESS=1 WYN_SCREENSHOT_EVERY=5 WYN_SCREENSHOT_PAINT=1", 120);
     EXPECT_EQ(launcherCode, 0) << diag;
     ExpectTheHandOverToTheScriptHost(log, diag, run + "/shots");
     // No window of the set is left published.
     EXPECT_TRUE(fs::is_empty(run + "/rt/win")) << diag;
+}
+
+// Whether a screenshot shows the front-end's title menu: its three rows' texts white where
+// the script draws them.
+bool IsTitleMenu(const Png& p) {
+    if (p.w != 800 || p.h != 600) return false;
+    for (int row : {354, 404, 454}) {
+        int white = 0;
+        for (int y = row; y < row + 18; ++y)
+            for (int x = 310; x < 400; ++x) white += p.At(x, y) == 0xFFFFFF;
+        if (white < 20) return false;
+    }
+    return true;
+}
+
+// Whether a screenshot of the game shows its 3D view: the band between the radio panel and the
+// strip board lit, in many colours.
+bool IsGameView(const Png& p) {
+    if (p.w != 800 || p.h != 600) return false;
+    std::vector<uint32_t> seen;
+    int lit = 0, all = 0;
+    for (int y = 204; y < 396; y += 2)
+        for (int x = 0; x < 800; x += 2, ++all) {
+            lit += !Dark(p.At(x, y)) && ((p.At(x, y) >> 16) & 0xFF) > 64;
+            if (seen.size() < 16 && std::find(seen.begin(), seen.end(), p.At(x, y)) == seen.end())
+                seen.push_back(p.At(x, y));
+        }
+    return seen.size() >= 16 && lit > all / 2;
+}
+
+// Clicks on the front-end's Start row from 3 s on, every 1.5 s: the first one the menu takes
+// (it may come up late on a loaded machine) starts the game and ends the host.
+std::string ClicksOnStart() {
+    std::string lines;
+    for (int ms = 3000; ms <= 60000; ms += 1500)
+        lines +=
+            std::to_string(ms) + " down 400 363\n" + std::to_string(ms + 100) + " up 400 363\n";
+    return lines;
+}
+
+// The whole flow: launcher, stand-by window, front-end, Start, stand-by window with the game's
+// command line, the game playing a stage of one game minute to its end, stand-by window with
+// the script host's, the front-end again, closed by its close box.
+TEST_F(Flow, TheFrontEndStartsTheGameWhichHandsBackToTheFrontEnd) {
+    FrontEndStarts("notclear", WYN_FLOW_STAGE);
+    Replay("wynopen-1.replay", KeysEvery300Ms());
+    Replay("vsk33-1.replay", ClicksOnStart());
+    // The front-end shown again is closed once it has stood a while; so is any later start.
+    for (int n = 2; n <= 6; ++n) Replay("vsk33-" + std::to_string(n) + ".replay", "6000 close\n");
+    RunFlow("WYN_HEADLESS=1 WYN_SCREENSHOT_EVERY=5 WYN_SCREENSHOT_PAINT=1", 240);
+    EXPECT_EQ(launcherCode, 0) << diag;
+    std::vector<const LogLine*> starts;
+    for (const LogLine& l : log)
+        if (l.kind == "start") starts.push_back(&l);
+    std::string order;
+    for (const LogLine* s : starts) order += s->name + ": [" + s->line + "]\n";
+    ASSERT_EQ(starts.size(), 6u) << order << diag;
+    // Who started whom, in order: the launcher the stand-by window with the script host; that
+    // the host; the front-end the stand-by window with the game and its stage; that the game;
+    // the game at its end the stand-by window with the script host and the stage's folder;
+    // that the host again.
+    EXPECT_EQ(starts[0]->name, "wynopen") << order;
+    EXPECT_EQ(starts[0]->line, "standby.exe vsk33.exe ") << order;
+    EXPECT_EQ(starts[1]->name, "standby") << order;
+    EXPECT_EQ(starts[2]->name, "vsk33") << order;
+    EXPECT_NE(starts[2]->line.find("standby.exe wyntower rjtt notclear"), std::string::npos)
+        << order;
+    EXPECT_EQ(starts[3]->name, "standby") << order;
+    EXPECT_NE(starts[3]->line.find("rjtt notclear"), std::string::npos) << order;
+    EXPECT_EQ(starts[4]->name, "wyntower") << order;
+    EXPECT_NE(starts[4]->line.find("VSK33.EXE  rjtt"), std::string::npos) << order;
+    EXPECT_EQ(starts[5]->name, "standby") << order;
+    EXPECT_NE(starts[5]->line.find("rjtt"), std::string::npos) << order;
+    // Each started program ended with 0 (none by a signal), none is left, and no window of the
+    // set stays published.
+    for (const LogLine* s : starts) {
+        bool ended = false;
+        for (const LogLine& l : log)
+            if (l.kind == "end" && l.pid == s->child) {
+                ended = true;
+                EXPECT_EQ(l.code, 0) << l.name << "\n" << diag;
+            }
+        EXPECT_TRUE(ended) << "process " << s->child << " (" << s->line << ")\n" << diag;
+        EXPECT_FALSE(Alive(s->child)) << diag;
+    }
+    EXPECT_TRUE(fs::is_empty(run + "/rt/win")) << diag;
+    // What was seen: the prompt, the dimmed stand-by picture, the front-end's menu, the game's
+    // 3D view, the front-end's menu again.
+    const std::string shots = run + "/shots";
+    bool prompt = false;
+    for (const Png& p : Shots(shots + "/wynopen-1")) prompt = prompt || IsPrompt(p);
+    EXPECT_TRUE(prompt) << "no screenshot of wynopen-1 shows the prompt";
+    bool dimmed = false;
+    for (const Png& p : Shots(shots + "/standby-2")) dimmed = dimmed || IsDimmed(p);
+    EXPECT_TRUE(dimmed) << "no screenshot of standby-2 shows the dimmed picture";
+    for (const char* host : {"vsk33-1", "vsk33-2"}) {
+        bool menu = false;
+        for (const Png& p : Shots(shots + "/" + host)) menu = menu || IsTitleMenu(p);
+        EXPECT_TRUE(menu) << "no screenshot of " << host << " shows the front-end's menu";
+    }
+    bool view = false;
+    for (const Png& p : Shots(shots + "/wyntower-1")) view = view || IsGameView(p);
+    EXPECT_TRUE(view) << "no screenshot of wyntower-1 shows the 3D view";
 }
 
 }  // namespace
