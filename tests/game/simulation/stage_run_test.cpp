@@ -1,7 +1,8 @@
 // wyntower on the sample stages: the clock stage runs its hour and clears on the time-over
 // bonus alone, the traffic stage warns once about the aircraft it names but never created, and
 // its parked aircraft stand at their gates in the 3D view (headless, and in a real window); the
-// movement stage lands, parks and sends off its two aircraft by their phases.
+// movement stage lands, parks and sends off its two aircraft by their phases, in the order of
+// the expected trace move_flow.golden.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -286,6 +287,21 @@ TEST_F(StageRun, TheMovementStageLandsParksAndSendsOffItsDeparture) {
     EXPECT_NE(trace.find("state 6f"), std::string::npos);
     const std::string ini = ReadText(folder + "/stage/rjtt/move.ini");
     EXPECT_NE(ini.find("highscore=2100"), std::string::npos) << ini << listed;
+    // The whole flow, in order: the scripts loaded, every phase change of the two aircraft and
+    // every change of their status words, against the expected trace (move_flow.golden). To
+    // make it anew after a deliberate change, run the stage as above with WYN_GAME_TRACE=t.txt
+    // and keep those lines: grep -E '^(phase [0-9]+ |status |script )' t.txt >
+    // tests/game/simulation/move_flow.golden
+    std::string flow;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream w(line);
+        std::string word, a, b;
+        w >> word >> a >> b;
+        if (word == "script" || word == "status" || (word == "phase" && !b.empty()))
+            flow += line + "\n";
+    }
+    EXPECT_EQ(flow, ReadText(WYN_FLOW_GOLDEN)) << "the flow differs from " WYN_FLOW_GOLDEN;
 }
 
 TEST_F(StageRun, TheMovementStageInARealWindow) {
