@@ -29,6 +29,9 @@ struct Radar {
     int32_t loaded;
 };
 Radar g_radar = {};
+// Where the conflict marker was last traced (slot, x, y), so that the trace shows each place once.
+POINT g_conflictmark = {-1, -1};
+int g_conflictslot = -1;
 // The callsign each label row holds, "" cleared; kept whether or not the label cell exists.
 char g_labeltext[kLabelRows][sizeof(AircraftRecord::callsign)] = {};
 
@@ -411,6 +414,12 @@ void RadarMain() {
         const ObjectRecord& o = (*objects)[size_t(other)];
         const POINT p = RadarScreenPoint(v, o.pos.x, o.pos.z);
         DrawGlyph(s, p.x - 4, p.y - 4, 240, 8, 8, 8);
+        if (other != g_conflictslot || p.x != g_conflictmark.x || p.y != g_conflictmark.y)
+            GameTrace("radar conflict %d at %d %d", other, int(p.x), int(p.y));
+        g_conflictslot = other;
+        g_conflictmark = p;
+    } else {
+        g_conflictslot = -1;
     }
     ZEM_RefreshScreen(s, nullptr, nullptr);
 }

@@ -17,6 +17,7 @@
 
 #include "../../common/png_read.h"
 #include "../program_run.h"
+#include "frame/frame.h"
 #include "../run_folder.h"
 #include "standby_client.h"
 
@@ -36,6 +37,9 @@ constexpr uint32_t Shown(uint32_t rgb) {
 // The rule along the top of each result banner (etc\*.umz, data/pictures/results.pic).
 constexpr uint32_t kTimeOverRule = Shown(0xFFC080);
 constexpr uint32_t kClearRule = Shown(0xA0D0FF);
+constexpr uint32_t kNearMissRule = Shown(0xFF8080);
+// The radar's conflict marker, a red cross (etc\radarf_2.umz, data/pictures/radio.pic).
+constexpr uint32_t kConflictMark = Shown(0xFF2020);
 int CountIn(const Png& p, uint32_t colour, int left, int top, int right, int bottom) {
     int n = 0;
     for (int y = top; y < bottom && y < p.h; ++y)
@@ -168,7 +172,8 @@ class WholeStage : public ::testing::Test {
     }
     // wyntower as the front-end starts it: the stand-by window with "wyntower rjtt <stage>",
     // then STANDBY_RUN from here; returns when the game has ended (at most `limit` s real time,
-    // `wrap` (may be empty) runs the stand-by window and the game, a display of their own).
+    // `wrap` (may be empty) runs the stand-by window and the game, a display of their own). The
+    // replay is the game's alone (its file named after the program).
     programrun::Result PlayThroughStandBy(const std::string& stage, const std::string& replay,
                                           const std::string& env, const std::string& wrap,
                                           int limit) {
@@ -176,7 +181,7 @@ class WholeStage : public ::testing::Test {
         const std::string log = tag + ".process", rc = tag + ".rc";
         for (const char* ext : {".trace", ".boxes", ".process", ".rc", ".wav"})
             fs::remove(tag + ext);
-        std::ofstream(tag + ".replay") << replay;
+        std::ofstream(tag + ".wyntower.replay") << replay;
         // The shell waits for the game's end, so that a display of its own outlives the
         // stand-by window.
         const std::string inner = "./standby wyntower rjtt " + stage +
@@ -186,7 +191,7 @@ class WholeStage : public ::testing::Test {
                                 wrap + " env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
                                 "' WYN_RUNTIME_DIR='" + run + "/rt' WYN_PROCESS_LOG='" + log +
                                 "' WYN_GAME_TRACE='" + tag + ".trace' WYN_MSGBOX_LOG='" + tag +
-                                ".boxes' WYN_REPLAY='" + tag + ".replay' WYN_AUDIO_CAPTURE='" +
+                                ".boxes' WYN_REPLAY='" + tag + ".%p.replay' WYN_AUDIO_CAPTURE='" +
                                 tag + ".wav' " + env + " sh -c \"" + inner + "\" 2>'" + tag +
                                 ".err'; echo $? >'" + rc + "') &";
         const long start = programrun::MonotonicMs();
@@ -247,6 +252,137 @@ class WholeStage : public ::testing::Test {
     }
     std::string bin, run, folder, tag;
 };
+
+// The slot of the aircraft whose script `name` was loaded first (-1: none).
+int SlotOfScript(const std::string& trace, const std::string& name) {
+    std::istringstream in(trace);
+    for (std::string line; std::getline(in, line);) {
+        int slot = -1;
+        char seen[32] = "";
+        if (std::sscanf(line.c_str(), "script %d %31s", &slot, seen) == 2 && name == seen)
+            return slot;
+    }
+    return -1;
+}
+
+// Whether the lines `first`, `then`... stand in this order in the trace (each a whole line).
+::testing::AssertionResult InOrder(const std::string& trace,
+                                   const std::vector<std::string>& lines) {
+    size_t at = 0;
+    for (const std::string& l : lines) {
+        const size_t found = ("\n" + trace).find("\n" + l + "\n", at);
+        if (found == std::string::npos)
+            return ::testing::AssertionFailure() << "no \"" << l << "\" after the lines before it";
+        at = found + l.size();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(WholeStage, TheSampleStagePlayedWellClearsAndHandsOverToTheScriptHost) {
+    // The player's clicks, commented with the strip or item each one hits.
+    const std::string replay = ReadText(WYN_TEST_STAGES "/rjtt/stage01.replay");
+    ASSERT_FALSE(replay.empty());
+    const programrun::Result r = PlayThroughStandBy(
+        "stage01", replay, "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=99", "", 200);
+    ASSERT_EQ(r.code, 0) << r.explain;
+    EXPECT_EQ(r.boxes, "") << r.explain;
+    const std::string& t = r.trace;
+    EXPECT_NE(t.find("standby end 1\n"), std::string::npos) << "the stand-by picture closed";
+    const int arr = SlotOfScript(t, "arr34l"), dep = SlotOfScript(t, "dep0_34r");
+    ASSERT_GE(arr, 0) << r.explain;
+    ASSERT_GE(dep, 0) << r.explain;
+    const std::string a = std::to_string(arr) + " ", d = std::to_string(dep) + " ";
+    // The arrival: radar vectors, cleared to land, lands and rolls out, is given spot 3 and
+    // parks there (its taxi-in script ends parked, block in).
+    EXPECT_TRUE(InOrder(
+        t, {"status " + a + "10000 12010", "phase " + a + "400 200", "status " + a + "40000 42150",
+            "status " + a + "42150 44060", "script " + a + "in34l_3 1", "phase " + a + "500 0",
+            "status " + a + "44060 600c0"}))
+        << r.explain;
+    // The departure: cleared on SAKURA1 by delivery, pushed back and sent to 34R by ground,
+    // taxies to the holding point, is cleared for take-off, rolls, lifts off, and leaves the
+    // playing area, which takes its strip off the board (0x1f02).
+    EXPECT_TRUE(InOrder(
+        t, {"status " + d + "820e0 740c0", "status " + d + "920f0 94100", "phase " + d + "0 600",
+            "script " + d + "tx0_34r 1", "status " + d + "a20b0 a8040", "phase " + d + "0 700",
+            "phase " + d + "700 20", "script " + d + "sid_SAKURA1 1"}))
+        << r.explain;
+    EXPECT_NE(t.find("strip " + d + "slot 1 state 1f02 "), std::string::npos) << r.explain;
+    // Each command the replay gives, once.
+    for (const std::string& c :
+         {a + "item 103", d + "item 500", d + "item 600", d + "item 700", d + "item 400",
+          a + "item 008", d + "item 009", a + "item 303", a + "item 400"})
+        EXPECT_EQ(Count(t, "command " + c + " "), 1) << c << "\n"
+                                                     << programrun::Lines(t, "command");
+    // The hour is full with the score above the target: CLEAR, its banner's music.
+    EXPECT_EQ(programrun::Lines(t, "state "), "state 65\nstate 0\nstate 6f\nstate 0\n")
+        << r.explain;
+    EXPECT_EQ(LastMusic(tag + ".wav", bin, kMusic), "CLEAR");
+    // The record: the traced total and its score code, made at the virtual clock's date
+    // (2001-01-01, the first hour), and the clear mark.
+    unsigned total = 0;
+    char code[16] = "";
+    const size_t hs = t.find("highscore ");
+    ASSERT_NE(hs, std::string::npos) << r.explain;
+    ASSERT_EQ(std::sscanf(t.c_str() + hs, "highscore %u %15s", &total, code), 2);
+    EXPECT_GE(total, 3000u) << "the target";
+    bool dated = false;
+    for (int minute = 0; minute < 60; ++minute) {
+        char made[13];
+        MakeScoreCode(made, 2001, 1, 1, 0, minute, 0, total);
+        dated = dated || std::string(made) == code;
+    }
+    EXPECT_TRUE(dated) << code;
+    std::string ini = ReadText(folder + "/stage/rjtt/stage01.ini");
+    ini.erase(std::remove(ini.begin(), ini.end(), '\r'), ini.end());
+    EXPECT_NE(ini.find("highscore=" + std::to_string(total) + "\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("password=" + std::string(code) + "\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("status=1\n"), std::string::npos) << ini;
+    // Stage exit: the stand-by window is told the script host with the stage folder (no exit
+    // program named), everything freed, the stand-by window sent on; it starts the host once the
+    // game is gone.
+    const size_t exit = t.find("phase 1ff0\n"), start = t.find("VSK33.EXE \" \"rjtt\" 1\n");
+    EXPECT_NE(start, std::string::npos) << programrun::Tail(t);
+    EXPECT_LT(exit, start);
+    EXPECT_GT(t.find("phase 0fff\n"), start);
+    EXPECT_NE(t.find("registry memory 0/"), std::string::npos) << programrun::Tail(t);
+    EXPECT_NE(t.find(" cells 0/"), std::string::npos) << programrun::Tail(t);
+    EXPECT_NE(t.find("standby send 1\n"), std::string::npos) << programrun::Tail(t);
+    std::string host;
+    for (int i = 0; i < 200 && host.empty(); ++i) {
+        host = ReadText(run + "/rt/standin.txt");
+        if (host.empty()) usleep(50000);
+    }
+    EXPECT_EQ(host, "[rjtt]\n") << "the script host got the stage folder\n" << r.explain;
+}
+
+TEST_F(WholeStage, TwoArrivalsTooCloseOnOneFinalEndTheStageWithANearMiss) {
+    const programrun::Result r = Play("nearmiss", "");
+    ASSERT_EQ(r.code, 0) << r.explain;
+    EXPECT_EQ(r.boxes, "") << r.explain;
+    EXPECT_EQ(programrun::Lines(r.trace, "state "), "state 65\nstate 0\nstate 79\nstate 0\n")
+        << r.explain;
+    // The near-miss banner slides in; the radar marks the aircraft the camera looks from.
+    const std::vector<Png> shots = Shots();
+    ASSERT_FALSE(shots.empty()) << r.explain;
+    const int banner = FirstShotWithRule(shots, kNearMissRule, 400);
+    EXPECT_GE(banner, 0) << "the near-miss banner";
+    int slot = -1, x = 0, y = 0;
+    const size_t at = r.trace.find("radar conflict ");
+    ASSERT_NE(at, std::string::npos) << r.explain;
+    ASSERT_EQ(std::sscanf(r.trace.c_str() + at, "radar conflict %d at %d %d", &slot, &x, &y), 3);
+    EXPECT_GE(slot, 0);
+    // The docked radar stands at (600, 0) of the main window; the cross is 8 x 8 about (x, y).
+    int marked = 0;
+    for (const Png& p : shots)
+        marked =
+            std::max(marked, CountIn(p, kConflictMark, 600 + x - 4, y - 4, 600 + x + 4, y + 4));
+    EXPECT_GE(marked, 12) << "the conflict marker at " << x << " " << y;
+    EXPECT_EQ(LastMusic(tag + ".wav", bin, kMusic), "GAMEOVER");
+    // A near miss is no clear.
+    const std::string ini = ReadText(folder + "/stage/rjtt/nearmiss.ini");
+    EXPECT_EQ(ini.find("status"), std::string::npos) << ini;
+}
 
 TEST_F(WholeStage, AStageBelowItsTargetEndsNotClearAndHandsBackToTheScriptHost) {
     // The stage's icon number would give the exit program its first argument.
