@@ -1,7 +1,10 @@
 // Whole stages of wyntower, headless on the virtual clock, each in a program folder of its own
-// whose script host is the tests' stand-in: a stage that runs out its hour below its target
-// ends NOT_CLEAR with the time-over banner, records no clear and hands over to the script host
-// although it names an exit program; `WYN_MAIN=wyntower bash run.sh` plays the sample stage.
+// whose script host is the tests' stand-in: the sample stage, started through the stand-by
+// window and played by its replay (stages/rjtt/stage01.replay), clears and hands over to the
+// script host; two arrivals too close end in a near miss; a stage that runs out its hour below
+// its target ends NOT_CLEAR with the time-over banner, records no clear and hands over to the
+// script host although it names an exit program. The sample stage played in a real window, the
+// floating view and radar, and `WYN_MAIN=wyntower bash run.sh` playing the sample stage.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -423,20 +426,21 @@ TEST_F(WholeStage, AStageBelowItsTargetEndsNotClearAndHandsBackToTheScriptHost) 
         << "the script host got the stage folder";
 }
 
-// A stage in real windows on a display of its own: wyntower in the background, the window tree
-// taken once it has run 100 frames, screenshots every 10 frames; closed by its close box at 8 s
-// (docked; the close goes to the foreground window) unless it ends before.
+// A stage in real windows on a display of its own: wyntower in the background with `replay`
+// and frames of `ms`, the window tree taken once it has run 100 frames, a screenshot every
+// `every` presentations.
 std::string RunShown(const std::string& run, const std::string& folder, const std::string& bin,
-                     const std::string& stage, const std::string& tag, std::string* tree) {
+                     const std::string& stage, const std::string& tag, std::string* tree,
+                     const std::string& replay, int ms, int every) {
     const std::string t = run + "/" + tag;
-    std::ofstream(t + ".replay") << "8000 close\n";
+    std::ofstream(t + ".replay") << replay;
     std::ofstream(t + ".sh") << "cd '" << folder
                              << "' && env -u WYN_HEADLESS WYN_BACKEND=sdl WYN_PROGRAM_DIR='"
                              << folder << "' WYN_RUNTIME_DIR='" << run
-                             << "/rt' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 "
-                             << "WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" << t
+                             << "/rt' WYN_CLOCK=virtual WYN_GAME_FRAME_MS=" << ms
+                             << " WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" << t
                              << ".replay' WYN_GAME_TRACE='" << t << ".trace' WYN_SCREENSHOT='" << t
-                             << ".png' WYN_SCREENSHOT_EVERY=10 timeout 100 '" << bin
+                             << ".png' WYN_SCREENSHOT_EVERY=" << every << " timeout 200 '" << bin
                              << "/wyntower' rjtt " << stage << " >'" << t << ".out' 2>'" << t
                              << ".err' &\npid=$!\ni=0\n"
                              << "while ! grep -q '^frame 100 ' '" << t
@@ -471,13 +475,17 @@ int Colours(const Png& p, int left, int top, int right, int bottom) {
     return int(seen.size());
 }
 
-TEST_F(WholeStage, TheSampleStageInRealWindows) {
+TEST_F(WholeStage, TheSampleStagePlayedInARealWindow) {
     if (std::system("command -v xvfb-run >/dev/null") != 0 ||
         std::system("command -v xwininfo >/dev/null") != 0)
         GTEST_SKIP() << "no xvfb-run or xwininfo";
     std::string tree;
-    const std::string docked = RunShown(run, folder, bin, "stage01", "docked", &tree);
+    // Docked, the sample stage played through by its replay to its CLEAR end.
+    const std::string docked = RunShown(run, folder, bin, "stage01", "docked", &tree,
+                                        ReadText(WYN_TEST_STAGES "/rjtt/stage01.replay"), 300, 10);
     tag = run + "/docked";
+    const std::string trace = ReadText(tag + ".trace");
+    EXPECT_NE(trace.find("\nstate 6f\n"), std::string::npos) << docked;
     const std::vector<Png> shots = Shots();
     ASSERT_GT(shots.size(), 10u) << docked;
     // After the start banner: the 3D view of the scenery, the radar's map at the top right;
@@ -496,13 +504,28 @@ TEST_F(WholeStage, TheSampleStageInRealWindows) {
                               3000 &&
                           CountIn(q, Shown(0x3060C0), 0, 428, 5, 588) > 50);
     EXPECT_TRUE(strip) << "the arrival's strip";
+    // After a strip click the menu's first item over the view (the general commands' face, the
+    // landing and take-off clearances); at the end the CLEAR banner over the strip board.
+    int menu = -1;
+    for (size_t i = 0; i < shots.size() && menu < 0; ++i)
+        for (uint32_t face : {Shown(0x405870), Shown(0x66798c), Shown(0x2c3d4e)})
+            if (shots[i].w == 800 && CountIn(shots[i], face, 18, 160, 22, 180) > 60) menu = int(i);
+    EXPECT_GE(menu, 0) << "the command menu\n" << docked;
+    EXPECT_GT(FirstShotWithRule(shots, kClearRule, 400), menu) << "the CLEAR banner\n" << docked;
     EXPECT_EQ(WindowSize(tree, "Wynmoor"), std::make_pair(800, 600)) << tree;
+}
 
-    // Floating (on the short stage, which ends by itself): the view in a window of its own,
-    // four times as wide as high, and the radar in its own 400 x 400 window.
+TEST_F(WholeStage, TheViewAndTheRadarFloatInWindowsOfTheirOwn) {
+    if (std::system("command -v xvfb-run >/dev/null") != 0 ||
+        std::system("command -v xwininfo >/dev/null") != 0)
+        GTEST_SKIP() << "no xvfb-run or xwininfo";
+    std::string tree;
+    // On the short stage, which ends by itself: the view in a window of its own, four times as
+    // wide as high, and the radar in its own 400 x 400 window.
     fs::remove(folder + "/config.ini");
     std::ofstream(folder + "/config.ini") << "[DISPLAY]\nseparate=1\nradarL=1\n";
-    const std::string floating = RunShown(run, folder, bin, "notclear", "floating", &tree);
+    const std::string floating =
+        RunShown(run, folder, bin, "notclear", "floating", &tree, "8000 close\n", 33, 10);
     const auto view = WindowSize(tree, U8(u8"ビューウインドウ"));
     EXPECT_GT(view.first, 0) << floating << tree;
     EXPECT_EQ(view.first, 4 * view.second) << tree;
