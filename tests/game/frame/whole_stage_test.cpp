@@ -227,6 +227,17 @@ class WholeStage : public ::testing::Test {
                     programrun::Tail(r.err);
         return r;
     }
+    // A run that ended by itself, without a message box, its stage state going from the start
+    // banner through play to the result `state` (hexadecimal) and back to 0 at the exit, with
+    // shots of it.
+    ::testing::AssertionResult EndedWith(const programrun::Result& r, const std::string& state) {
+        const std::string states = programrun::Lines(r.trace, "state ");
+        if (r.code != 0 || !r.boxes.empty() ||
+            states != "state 65\nstate 0\nstate " + state + "\nstate 0\n" || Shots().empty())
+            return ::testing::AssertionFailure() << "not ended with state " << state << ":\n"
+                                                 << states << r.explain;
+        return ::testing::AssertionSuccess();
+    }
     // The numbered shots of the last Play.
     std::vector<Png> Shots() const {
         std::vector<Png> shots;
@@ -361,13 +372,9 @@ TEST_F(WholeStage, TheSampleStagePlayedWellClearsAndHandsOverToTheScriptHost) {
 
 TEST_F(WholeStage, TwoArrivalsTooCloseOnOneFinalEndTheStageWithANearMiss) {
     const programrun::Result r = Play("nearmiss", "");
-    ASSERT_EQ(r.code, 0) << r.explain;
-    EXPECT_EQ(r.boxes, "") << r.explain;
-    EXPECT_EQ(programrun::Lines(r.trace, "state "), "state 65\nstate 0\nstate 79\nstate 0\n")
-        << r.explain;
+    ASSERT_TRUE(EndedWith(r, "79"));
     // The near-miss banner slides in; the radar marks the aircraft the camera looks from.
     const std::vector<Png> shots = Shots();
-    ASSERT_FALSE(shots.empty()) << r.explain;
     const int banner = FirstShotWithRule(shots, kNearMissRule, 400);
     EXPECT_GE(banner, 0) << "the near-miss banner";
     int slot = -1, x = 0, y = 0;
@@ -392,15 +399,11 @@ TEST_F(WholeStage, AStageBelowItsTargetEndsNotClearAndHandsBackToTheScriptHost) 
     fs::create_directories(folder + "/stage/rjtt");
     std::ofstream(folder + "/stage/rjtt/notclear.ini") << "[Icon]\nspno=300\n";
     const programrun::Result r = Play("notclear", "");
-    ASSERT_EQ(r.code, 0) << r.explain;
-    EXPECT_EQ(r.boxes, "") << r.explain;
     // The hour runs out (09:59 to 10:00) below the target: NOT_CLEAR, never CLEAR; the exit
     // takes the banner away.
-    EXPECT_EQ(programrun::Lines(r.trace, "state "), "state 65\nstate 0\nstate 8d\nstate 0\n")
-        << r.explain;
+    ASSERT_TRUE(EndedWith(r, "8d"));
     // The time-over banner slides in over the strip board.
     const std::vector<Png> shots = Shots();
-    ASSERT_FALSE(shots.empty()) << r.explain;
     EXPECT_GE(FirstShotWithRule(shots, kTimeOverRule, 400), 0) << "the time-over banner";
     EXPECT_LT(FirstShotWithRule(shots, kClearRule, 400), 0) << "no clear banner";
     EXPECT_EQ(LastMusic(tag + ".wav", bin, kMusic), "NOT_CLEAR");
