@@ -2,7 +2,7 @@
 // as a user runs them, in a program folder of the test's own beside the real stand-by program
 // and a stand-in script host that notes its command line: headless on the virtual clock (what
 // the screenshots, the audio capture and the Windows folder hold; replayed hovers, presses and
-// // drags, the pointer's confinement, the close box) and in real windows on displays of their own.
+// drags, the pointer's confinement, the close box) and in real windows on displays of their own.
 // Every run is bounded; a failing run prints its exit code, its time and the ends of its trace
 // and messages.
 #include <gtest/gtest.h>
