@@ -37,8 +37,8 @@ void Camera(const tagKRN3D& eye, const tagKRN3D& rot, double zoom) {
     G().cmZOOM = zoom;
 }
 
-void AirportSetUp() {
-    Load(G().hKRNL, "port\\rjtt\\rjtt.plm", 0);
+void AirportSetUp(const char* airport = "port\\rjtt\\rjtt.plm") {
+    Load(G().hKRNL, airport, 0);
     Move("ground", V(0, 9, 0));
     for (int n = 0; n <= 6; ++n) {
         char name[16];
@@ -72,7 +72,7 @@ void Evening() {
 }
 
 // Applies a tour frame: camera, caption, lights, moving layers; then renders.
-void Apply(const TourPose& p, tagKRNL* plane, tagKRNL* radr, tagKRNL* radw) {
+void Apply(const TourPose& p, tagKRNL* plane, tagKRNL* radr, tagKRNL* radw, void (*render)()) {
     DemoGlobals& g = G();
     g.cmVIEW = p.eye;
     g.cmROTATE = p.rot;
@@ -83,10 +83,14 @@ void Apply(const TourPose& p, tagKRNL* plane, tagKRNL* radr, tagKRNL* radw) {
     if (p.radr) Turn(radr, p.radrturn);
     if (p.radw) Turn(radw, p.radwturn);
     g.iTIMEBASE = p.caption ? 1 : 0;
-    Render();
+    if (render)
+        render();
+    else
+        Render();
 }
 
-void RunTour(int scene, tagKRNL* plane) {
+void RunTour(int scene, tagKRNL* plane, const TourLook* look = nullptr,
+             void (*render)() = nullptr) {
     tagKRNL* radr = DemoLayer("radrrot");
     tagKRNL* radw = scene == TOUR_DEMO2 || scene == TOUR_DEMO5 ? DemoLayer("radwrot") : nullptr;
     for (int segment = 1; segment <= TourSegmentCount(scene); ++segment) {
@@ -94,61 +98,23 @@ void RunTour(int scene, tagKRNL* plane) {
         const tagKRN3D eye = G().cmVIEW, rot = G().cmROTATE;
         const int length = TourSegmentLength(scene, segment);
         if (!DemoSegment(length, [&](int t) {
-                Apply(TourAt(scene, segment, t, eye, rot), plane, radr, radw);
+                Apply(TourAt(scene, segment, t, eye, rot, look), plane, radr, radw, render);
             }))
             break;
     }
 }
 
-void DayTourSetUp(bool evening) {
-    Camera(V(-700, 10, -600), V(0, 90, 0), 35);
-    G().ltDIR = V(-50, -20, 0);
-    Lights(DemoColour(100, 100, 100), DemoColour(120, 120, 120));
-    AirportSetUp();
-    if (evening) {
-        Evening();
-        Move("ground", V(0, 9, -30));
-        DemoShow("blackboard", 1);
-    } else {
-        DemoShow("blackboard", 1);
-        Move("blackboard", V(-40, 0, -120));
-    }
-}
-
-void Demo1() {
-    if (!DemoSceneStart(5000, "demo\\song.umz")) return;
-    DayTourSetUp(false);
-    Load(G().hKRNL, "airplane\\ys11\\ys11jcg.plm", 0);
-    tagKRNL* plane = DemoLayer("plane");
-    if (plane) {
-        const tagKRN3D at = V(-400, 0, -200);
-        KRNL_AbsMoveLayer(plane, &at, nullptr, nullptr);
-    }
-    DemoSceneGo("demo\\ending_short.wav");
-    RunTour(TOUR_DEMO1, plane);
-    DemoSceneEnd();
-}
-
 void Demo4() {
-    if (!DemoSceneStart(5000, "demo\\song.umz")) return;
-    DayTourSetUp(true);
+    // The evening: its own lights and skies, "ground" 30 further south, the blackboard shown
+    // where it stands.
+    TourSetUp evening = kDayTour;
+    evening.evening = 1;
+    evening.groundz = -30;
+    if (!TourStart(evening)) return;
+    Camera(V(-700, 10, -600), V(0, 90, 0), 35);
+    DemoShow("blackboard", 1);
     DemoSceneGo("demo\\ending_short.wav");
     RunTour(TOUR_DEMO4, nullptr);
-    DemoSceneEnd();
-}
-
-void Spiral(bool evening) {
-    if (!DemoSceneStart(5000, "demo\\song.umz")) return;
-    Camera(V(0, 0, 0), V(0, 0, 0), 35);
-    G().ltDIR = V(-50, -20, 0);
-    Lights(DemoColour(100, 100, 100), DemoColour(120, 120, 120));
-    AirportSetUp();
-    if (evening) {
-        Evening();
-        DemoShow("blackboard", 0);
-    }
-    DemoSceneGo("demo\\ending_short.wav");
-    RunTour(evening ? TOUR_DEMO5 : TOUR_DEMO2, nullptr);
     DemoSceneEnd();
 }
 
@@ -327,13 +293,71 @@ void DispShipName(int entry) {
     ReleaseDC(w, dc);
 }
 
+int TourStart(const TourSetUp& s) {
+    if (!DemoSceneStart(s.chips, "demo\\song.umz")) return 0;
+    G().ltDIR = s.ltdir;
+    Lights(DemoColour(s.light0[0], s.light0[1], s.light0[2]),
+           DemoColour(s.light1[0], s.light1[1], s.light1[2]));
+    AirportSetUp(s.airport);
+    if (s.evening) Evening();
+    if (s.groundz != 0) Move("ground", V(0, 9, s.groundz));
+    if (s.nlight) DemoShow("nlight", 1);
+    return 1;
+}
+
+const TourSetUp kDayTour = {.chips = 5000,
+                            .airport = "port\\rjtt\\rjtt.plm",
+                            .ltdir = {-50, -20, 0, 0},
+                            .light0 = {100, 100, 100},
+                            .light1 = {120, 120, 120},
+                            .evening = 0,
+                            .groundz = 0,
+                            .nlight = 0,
+                            .blackboard = -1,
+                            .look = nullptr,
+                            .prepare = nullptr,
+                            .render = nullptr};
+const TourSetUp kEveningSpiral = [] {
+    TourSetUp s = kDayTour;
+    s.evening = 1;
+    s.blackboard = 0;
+    return s;
+}();
+
+void TourDemo1(const TourSetUp& s) {
+    if (!TourStart(s)) return;
+    Camera(V(-700, 10, -600), V(0, 90, 0), 35);
+    DemoShow("blackboard", 1);
+    Move("blackboard", V(-40, 0, -120));
+    Load(G().hKRNL, "airplane\\ys11\\ys11jcg.plm", 0);
+    tagKRNL* plane = DemoLayer("plane");
+    if (plane) {
+        const tagKRN3D at = V(-400, 0, -200);
+        KRNL_AbsMoveLayer(plane, &at, nullptr, nullptr);
+    }
+    if (s.prepare) s.prepare();
+    DemoSceneGo("demo\\ending_short.wav");
+    RunTour(TOUR_DEMO1, plane, s.look, s.render);
+    DemoSceneEnd();
+}
+
+void TourSpiral(const TourSetUp& s, int scene) {
+    if (!TourStart(s)) return;
+    Camera(V(0, 0, 0), V(0, 0, 0), 35);
+    if (s.blackboard >= 0) DemoShow("blackboard", s.blackboard);
+    if (s.prepare) s.prepare();
+    DemoSceneGo("demo\\ending_short.wav");
+    RunTour(scene, nullptr, s.look, s.render);
+    DemoSceneEnd();
+}
+
 void RunScene(char first) {
     switch (DemoSceneIndex(first)) {
         case TOUR_DEMO1:
-            Demo1();
+            TourDemo1(kDayTour);
             break;
         case TOUR_DEMO2:
-            Spiral(false);
+            TourSpiral(kDayTour, TOUR_DEMO2);
             break;
         case TOUR_DEMO3:
             Demo3();
@@ -342,7 +366,7 @@ void RunScene(char first) {
             Demo4();
             break;
         case TOUR_DEMO5:
-            Spiral(true);
+            TourSpiral(kEveningSpiral, TOUR_DEMO5);
             break;
         case TOUR_DEMO6:
             Demo6();

@@ -57,14 +57,16 @@ void DayTour(TourPose& p, int segment, int t, double u, const tagKRN3D& E) {
     }
 }
 
-void Spiral(TourPose& p, int scene, int segment, double u) {
-    const bool evening = scene == TOUR_DEMO5;
+const TourLook kDayLook = {{100, 100, 100}, {120, 120, 120}, 0};
+const TourLook kEveningLook = {{0, 20, 80}, {200, 100, 0}, 1};
+
+void Spiral(TourPose& p, const TourLook& look, int segment, double u) {
     switch (segment) {
         case 1:
             p.eye = V(-45, 120, 160);
             p.lights = 1;
-            p.light0 = evening ? DemoColour(0, 20 * u, 80 * u) : Grey(100 * u);
-            p.light1 = evening ? DemoColour(200 * u, 100 * u, 0) : Grey(120 * u);
+            p.light0 = DemoColour(look.light0[0] * u, look.light0[1] * u, look.light0[2] * u);
+            p.light1 = DemoColour(look.light1[0] * u, look.light1[1] * u, look.light1[2] * u);
             break;
         case 2:
             p.eye = V(-45 + 45 * u, 120, 160 - 160 * u);
@@ -72,9 +74,9 @@ void Spiral(TourPose& p, int scene, int segment, double u) {
             break;
         case 3: {
             const double r = 160 + 1200 * u;
-            const double theta = evening ? -1.57075 - 12.566 * u : -1.57075 + 12.566 * u;
+            const double theta = look.reverse ? -1.57075 - 12.566 * u : -1.57075 + 12.566 * u;
             p.eye = V(r * std::cos(theta), 120 - 90 * u, 160 + r * std::sin(theta));
-            p.rot = V(0, evening ? 1440 * u : -720 * u, 0);
+            p.rot = V(0, look.reverse ? 1440 * u : -720 * u, 0);
             p.viewlimit = 0;
             p.radr = p.radw = 1;
             p.radrturn = p.radwturn = 9000 * u;
@@ -87,6 +89,8 @@ void Spiral(TourPose& p, int scene, int segment, double u) {
 
 }  // namespace
 
+const TourLook& TourLookOf(int scene) { return scene == TOUR_DEMO5 ? kEveningLook : kDayLook; }
+
 int TourSegmentCount(int scene) { return SegmentsOf(scene).count; }
 
 int TourSegmentLength(int scene, int segment) {
@@ -94,7 +98,8 @@ int TourSegmentLength(int scene, int segment) {
     return segment >= 1 && segment <= s.count ? s.lengths[segment - 1] : 0;
 }
 
-TourPose TourAt(int scene, int segment, int t, const tagKRN3D& E, const tagKRN3D& R) {
+TourPose TourAt(int scene, int segment, int t, const tagKRN3D& E, const tagKRN3D& R,
+                const TourLook* look) {
     TourPose p;
     p.eye = E;
     p.rot = R;
@@ -132,7 +137,7 @@ TourPose TourAt(int scene, int segment, int t, const tagKRN3D& E, const tagKRN3D
             break;
         case TOUR_DEMO2:
         case TOUR_DEMO5:
-            Spiral(p, scene, segment, u);
+            Spiral(p, look ? *look : TourLookOf(scene), segment, u);
             break;
         default:
             break;

@@ -28,9 +28,23 @@ struct TourPose {
 // their own clocks) and their lengths in ms; 0 for another scene.
 int TourSegmentCount(int scene);
 int TourSegmentLength(int scene, int segment);  // segment from 1
+// How a version of the spiral tour (Demo2 and Demo5, and wyndemob's night spirals) looks: the
+// colours (R, G, B) light 0 and light 1 fade in to during segment 1, and the way segment 3
+// turns (0: theta = -1.57075 + 12.566u and rot y -720u; 1: theta = -1.57075 - 12.566u and rot y
+// 1440u).
+struct TourLook {
+    double light0[3];
+    double light1[3];
+    int reverse;
+};
+// The look of the scene's own spiral: Demo2's daylight greys, Demo5's evening (both spirals of
+// the other scenes look as Demo2's).
+const TourLook& TourLookOf(int scene);
 // The frame at time t of `segment` (from 1): `eye` and `rot` are the camera at the segment's
-// start (the end of the previous one, however far it got).
-TourPose TourAt(int scene, int segment, int t, const tagKRN3D& eye, const tagKRN3D& rot);
+// start (the end of the previous one, however far it got). A spiral looks as `look`, or as the
+// scene's own look when it is NULL.
+TourPose TourAt(int scene, int segment, int t, const tagKRN3D& eye, const tagKRN3D& rot,
+                const TourLook* look = nullptr);
 
 // Demo3: the segments' start times (iTIMEBASE) and lengths, six of them.
 int DayBase(int segment);

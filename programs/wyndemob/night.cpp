@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "scenes.h"
+
 namespace {
 
 DemoGlobals& G() { return DemoState(); }
@@ -27,29 +29,34 @@ void PlaceFlush(const FlushPose& p) {
     }
 }
 
-// The night set-up: the scene's engine with `chips` chips, the night lights and the night
-// airport with the airport set-up. 0 when the scene cannot start.
-int NightSetUp(int chips) {
-    if (!DemoSceneStart(chips, "demo\\song.umz")) return 0;
-    G().ltDIR = V(30, -100, 0);
-    DemoLights(DemoColour(10, 10, 10), DemoColour(40, 40, 80));
-    if (!KRNL_LoadLayer(G().hKRNL, "port\\rjttn\\rjtt.plm", 0))
-        std::fprintf(stderr, "wyndemob: port\\rjttn\\rjtt.plm cannot be loaded\n");
-    Move("ground", V(0, 9, 0));
-    for (int n = 0; n <= 6; ++n) {
-        char name[16];
-        std::snprintf(name, sizeof name, "bdg%dmv2", n);
-        DemoShow(name, 0);
+// The night set-up of every 3D scene: 6000 chips, the night lights and the night airport.
+TourSetUp Night() {
+    TourSetUp s = kDayTour;
+    s.chips = 6000;
+    s.airport = "port\\rjttn\\rjtt.plm";
+    s.ltdir = V(30, -100, 0);
+    const double ambient[3] = {10, 10, 10}, directional[3] = {40, 40, 80};
+    for (int c = 0; c < 3; ++c) {
+        s.light0[c] = ambient[c];
+        s.light1[c] = directional[c];
     }
-    DemoShow("spotplate", 0);
-    DemoShow("rwplate", 0);
-    return 1;
+    return s;
+}
+
+// The night spirals: Demo2's lights fade in to the night's; the snow's turn the other way.
+const TourLook kNightLook = {{10, 10, 10}, {40, 40, 80}, 0};
+const TourLook kSnowLook = {{0, 10, 10}, {40, 40, 80}, 1};
+
+void MakeSnow() {
+    g_snow = MakeAutoSnow(G().hKRNL, 4800, 200, "etc\\snow.bmp");
+    DemoTrace("snow %d %d", g_snow ? g_snow->no : 0, g_snow ? g_snow->count : 0);
 }
 
 void Approach(int second) {
-    if (!NightSetUp(6000)) return;
+    TourSetUp night = Night();
+    night.groundz = -30;
+    if (!TourStart(night)) return;
     DemoGlobals& g = G();
-    Move("ground", V(0, 9, -30));
     g_strobo = DemoLayer("stlight");
     DemoShow("stlight", 1);
     DemoShow("blackboard", 0);
@@ -97,16 +104,49 @@ void Render2() {
     Render();
 }
 
+void Demo1() {
+    TourSetUp s = Night();
+    s.groundz = -30;
+    TourDemo1(s);
+}
+
+void Demo2() {
+    TourSetUp s = Night();
+    s.look = &kNightLook;
+    TourSpiral(s, TOUR_DEMO2);
+}
+
 void Demo3() { Approach(0); }
 void Demo4() { Approach(1); }
 
+void Demo5() {
+    TourSetUp s = Night();
+    s.chips = 5000;
+    s.blackboard = 0;
+    s.nlight = 1;
+    s.look = &kSnowLook;
+    s.prepare = MakeSnow;
+    s.render = Render2;
+    TourSpiral(s, TOUR_DEMO2);
+    g_snow = nullptr;
+}
+
 void RunNightScene(char first) {
     switch (first) {
+        case '0':
+            Demo1();
+            break;
+        case '1':
+            Demo2();
+            break;
         case '2':
             Demo3();
             break;
         case '3':
             Demo4();
+            break;
+        case '4':
+            Demo5();
             break;
         case '5':
             Demo6();

@@ -17,8 +17,11 @@ void FlushSet4(double x, double y, double z, int t);
 // Render.
 void Render2();
 
+void Demo1();
+void Demo2();
 void Demo3();
 void Demo4();
+void Demo5();
 void Demo6();
 
 // The wallpaper table's name i (Shift-JIS), "" outside 0..WALLPAPERS - 1.

@@ -67,8 +67,8 @@ int Down(int vk) { return (GetAsyncKeyState(vk) & 0x8000) ? 1 : 0; }
 void TraceClip(const char* what, const Viewer& v) {
     RECT r{};
     GetClipCursor(&r);
-    DemoTrace("%s %.0f %.0f %.0f %.2f clip %d %d %d %d", what, v.x, v.y, v.z, v.s, r.left,
-              r.top, r.right, r.bottom);
+    DemoTrace("%s %.0f %.0f %.0f %.2f clip %d %d %d %d", what, v.x, v.y, v.z, v.s, r.left, r.top,
+              r.right, r.bottom);
 }
 
 }  // namespace
