@@ -15,10 +15,6 @@ tagKRN3D V(double x, double y, double z) { return tagKRN3D{x, y, z, 0}; }
 tagKRNL* g_strobo = nullptr;  // the approach light (hplSTROBO)
 tagKRNL* g_snow = nullptr;
 
-void Move(const char* name, const tagKRN3D& at) {
-    if (tagKRNL* l = DemoLayer(name)) KRNL_AbsMoveLayer(l, &at, nullptr, nullptr);
-}
-
 void PlaceFlush(const FlushPose& p) {
     if (!g_strobo) return;
     if (p.scaled) {

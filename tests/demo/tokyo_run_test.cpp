@@ -24,6 +24,7 @@
 
 #include "../common/capture_read.h"
 #include "../common/png_read.h"
+#include "../common/run_text.h"
 #include "umb33.h"
 #include "zem40.h"
 
@@ -31,40 +32,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream f(path);
-    for (std::string s; std::getline(f, s);) lines.push_back(s);
-    return lines;
-}
-
 std::string Text(const std::string& path) {
     std::ostringstream out;
     out << std::ifstream(path).rdbuf();
     return out.str();
-}
-
-std::vector<std::string> Starting(const std::vector<std::string>& lines, const std::string& with) {
-    std::vector<std::string> out;
-    for (const std::string& l : lines)
-        if (l.rfind(with, 0) == 0) out.push_back(l);
-    return out;
-}
-
-std::string Tail(const std::string& path, size_t n = 25) {
-    std::vector<std::string> lines;
-    for (const std::string& l : Lines(path))
-        if (l.rfind("info ", 0) != 0) lines.push_back(l);
-    std::string out;
-    for (size_t i = lines.size() > n ? lines.size() - n : 0; i < lines.size(); ++i)
-        out += "    " + lines[i] + "\n";
-    return out;
-}
-
-double Seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
 }
 
 // A picture of the program folder, to compare what the window showed with.
@@ -493,7 +464,7 @@ TEST_F(TokyoRun, WallpaperShowWritesNothingWhenTheWindowsFolderDoesNotFit) {
 }
 
 // Pixels of the view (80, 60)-(720, 540) brighter than `level` in every channel.
-int Bright(const Png& shot, int level, int x1 = 720, int y1 = 540) {
+int Bright(const Png& shot, uint32_t level, int x1 = 720, int y1 = 540) {
     int n = 0;
     for (int y = 60; y < y1; ++y)
         for (int x = 80; x < x1; ++x) {
@@ -553,7 +524,9 @@ TEST_P(NightRealWindow, ShowsTheSceneUntilAClick) {
     } else {
         // The night airport fills the view: its sky and ground above black, its lights.
         EXPECT_GT(Bright(last, 8), 100000);
-        if (std::string(c.digit) == "4") EXPECT_GT(Bright(last, 200), 10) << "snow flakes";
+        if (std::string(c.digit) == "4") {
+            EXPECT_GT(Bright(last, 200), 10) << "snow flakes";
+        }
     }
 }
 

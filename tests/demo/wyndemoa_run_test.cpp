@@ -22,35 +22,11 @@
 #include <windows.h>
 
 #include "../common/png_read.h"
+#include "../common/run_text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream f(path);
-    for (std::string s; std::getline(f, s);) lines.push_back(s);
-    return lines;
-}
-
-std::vector<std::string> Starting(const std::vector<std::string>& lines, const std::string& with) {
-    std::vector<std::string> out;
-    for (const std::string& l : lines)
-        if (l.rfind(with, 0) == 0) out.push_back(l);
-    return out;
-}
-
-// The last lines of a file, the frame-rate lines of a trace left out.
-std::string Tail(const std::string& path, size_t n = 25) {
-    std::vector<std::string> lines;
-    for (const std::string& l : Lines(path))
-        if (l.rfind("info ", 0) != 0) lines.push_back(l);
-    std::string out;
-    for (size_t i = lines.size() > n ? lines.size() - n : 0; i < lines.size(); ++i)
-        out += "    " + lines[i] + "\n";
-    return out;
-}
 
 // A bound on what another process does (real time); no result depends on it.
 template <class Pred>
@@ -60,13 +36,6 @@ bool WaitFor(Pred pred, int ms = 60000) {
         usleep(2000);
     }
     return pred();
-}
-
-// Real time, for the diagnostics (<chrono> does not build with the Shift-JIS execution set).
-double Seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
 }
 
 class DemoRun : public ::testing::Test {
