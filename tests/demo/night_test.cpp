@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "approach.h"
+#include "tours.h"
 
 namespace {
 
@@ -109,6 +110,35 @@ TEST(NightApproach, TouchDownBounceAndRollOut) {
     EXPECT_DOUBLE_EQ(s.rot.y, 150);
     EXPECT_DOUBLE_EQ(s.eye.x, -400);
     EXPECT_DOUBLE_EQ(s.eye.z, -250);
+}
+
+}  // namespace
+
+namespace {
+
+// The night spirals run wyndemoa's spiral with their own look: segment 1 fades the night's lights
+// in, the snow's spiral turns the other way round.
+TEST(NightSpiral, FadeInAndTurnOfTheLook) {
+    const TourLook night = {{10, 10, 10}, {40, 40, 80}, 0};
+    const TourLook snow = {{0, 10, 10}, {40, 40, 80}, 1};
+    const tagKRN3D e{0, 0, 0, 0}, r{0, 0, 0, 0};
+    const TourPose half = TourAt(TOUR_DEMO2, 1, 2000, e, r, &night);
+    EXPECT_EQ(half.lights, 1);
+    EXPECT_EQ(half.light0, DemoColour(5, 5, 5));
+    EXPECT_EQ(half.light1, DemoColour(20, 20, 40));
+    EXPECT_EQ(TourAt(TOUR_DEMO2, 1, 4000, e, r, &snow).light0, DemoColour(0, 10, 10));
+    // A quarter through segment 3: the night spiral as the day's, the snow's the other way.
+    const double u = 0.25, rad = 160 + 1200 * u;
+    const TourPose day = TourAt(TOUR_DEMO2, 3, 25500, e, r, &night);
+    EXPECT_NEAR(day.eye.x, rad * std::cos(-1.57075 + 12.566 * u), 1e-9);
+    EXPECT_NEAR(day.rot.y, -720 * u, 1e-9);
+    const TourPose back = TourAt(TOUR_DEMO2, 3, 25500, e, r, &snow);
+    EXPECT_NEAR(back.eye.x, rad * std::cos(-1.57075 - 12.566 * u), 1e-9);
+    EXPECT_NEAR(back.eye.z, 160 + rad * std::sin(-1.57075 - 12.566 * u), 1e-9);
+    EXPECT_NEAR(back.rot.y, 1440 * u, 1e-9);
+    // Without a look each scene keeps its own: Demo5's evening turns the other way too.
+    EXPECT_NEAR(TourAt(TOUR_DEMO5, 3, 25500, e, r).rot.y, 1440 * u, 1e-9);
+    EXPECT_NEAR(TourAt(TOUR_DEMO2, 3, 25500, e, r).rot.y, -720 * u, 1e-9);
 }
 
 }  // namespace
