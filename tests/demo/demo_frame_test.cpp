@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../krnlayer/layer_fixture.h"
 #include "demo.h"
 #include "demo_internal.h"
 #include "standby_client.h"
@@ -155,32 +156,12 @@ TEST(DemoRandom, FreshProgramReadsTheStandardSequenceRoundAndRound) {
 
 // ---- clouds and snow over an engine record without drivers ----
 
-int LoadTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-int DropTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-
-class DemoWeather : public ::testing::Test {
+class DemoWeather : public krnltest::LayerCase {
   protected:
-    DemoWeather() : krnp_(new tagKRN), chips_(6000) {
-        std::memset(krnp_.get(), 0, sizeof(tagKRN));
-        krn = krnp_.get();
-        krn->chipmax = 6000;
-        krn->lpchip = chips_.data();
-        krn->ACC_LOADTEXTURE = LoadTexture;
-        krn->ACC_DELETETEXTURE = DropTexture;
-        char old[4];
-        KRN_DefineRotate3D("ZXY", old);
-        master = KRNL_Start(krn);
+    DemoWeather() : LayerCase(6000) {
         DemoResetRandom();
         InitRndom(1);
     }
-    ~DemoWeather() override {
-        if (master) KRNL_End(master);
-    }
-    tagKRNCHIP& Chip(int slot) { return chips_[size_t(slot)]; }
-    std::unique_ptr<tagKRN> krnp_;
-    std::vector<tagKRNCHIP> chips_;
-    tagKRN* krn = nullptr;
-    tagKRNL* master = nullptr;
 };
 
 std::string TextureOf(const tagKRNCHIP& c) {

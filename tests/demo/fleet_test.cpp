@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../krnlayer/layer_fixture.h"
 #include "scenes.h"
 #include "wynplat.h"
 
@@ -20,23 +21,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int LoadTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-int DropTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-
 std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
-class Fleet : public ::testing::Test {
+class Fleet : public krnltest::LayerCase {
   protected:
-    Fleet() : krnp_(new tagKRN), chips_(6200) {
-        std::memset(krnp_.get(), 0, sizeof(tagKRN));
-        krn = krnp_.get();
-        krn->chipmax = 6200;
-        krn->lpchip = chips_.data();
-        krn->ACC_LOADTEXTURE = LoadTexture;
-        krn->ACC_DELETETEXTURE = DropTexture;
-        char old[4];
-        KRN_DefineRotate3D("ZXY", old);
-        master = KRNL_Start(krn);
+    Fleet() : LayerCase(6200) {
         for (int s = 0; s < 3; ++s) {
             const std::string name = "ship" + std::to_string(s);
             FleetSlot(s) = ShipSlot{};
@@ -47,7 +36,6 @@ class Fleet : public ::testing::Test {
     ~Fleet() override {
         fs::current_path(home);
         for (int s = 0; s < 3; ++s) FleetSlot(s) = ShipSlot{};
-        if (master) KRNL_End(master);
     }
     // How many engine chip slots of [from, to) are in use.
     int Used(int from, int to) const {
@@ -55,10 +43,6 @@ class Fleet : public ::testing::Test {
         for (int i = from; i < to; ++i) n += chips_[size_t(i)].mode != 0;
         return n;
     }
-    std::unique_ptr<tagKRN> krnp_;
-    std::vector<tagKRNCHIP> chips_;
-    tagKRN* krn = nullptr;
-    tagKRNL* master = nullptr;
     fs::path home;
 };
 

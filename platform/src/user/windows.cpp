@@ -782,6 +782,8 @@ BOOL WINAPI MoveWindow(HWND h, int x, int y, int width, int height, BOOL repaint
 }
 
 BOOL WINAPI BringWindowToTop(HWND h) {
+    // Another program's top-level window comes to the front as that program's active window.
+    if (remote::IsRemote(h)) return remote::Foreground(h);
     return SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 

@@ -23,6 +23,11 @@ constexpr UINT kAsked = WM_USER + 4;
 constexpr UINT kPosted = WM_USER + 5;
 constexpr UINT kDie = WM_USER + 6;           // ends the process without answering
 constexpr UINT kIsForeground = WM_USER + 7;  // 1 when this window is the foreground window
+// Opens a second window of the peer in front of the first; 1 when the first is no longer the
+// foreground window.
+constexpr UINT kSecondWindow = WM_USER + 8;
+
+const char* g_class = "";  // the class of the peer's windows
 
 LRESULT CALLBACK PeerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     switch (m) {
@@ -37,6 +42,12 @@ LRESULT CALLBACK PeerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
             std::_Exit(9);
         case kIsForeground:
             return GetForegroundWindow() == h ? 1 : 0;
+        case kSecondWindow: {
+            HWND second = CreateWindowExA(0, g_class, "second", WS_OVERLAPPEDWINDOW, 20, 20, 80, 80,
+                                          nullptr, nullptr, nullptr, nullptr);
+            if (second) ShowWindow(second, SW_SHOWNORMAL);
+            return second && GetForegroundWindow() != h ? 1 : 0;
+        }
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -46,6 +57,7 @@ LRESULT CALLBACK PeerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 int RunWindow(const char* cls) {
+    g_class = cls;
     WNDCLASSA wc{};
     wc.lpfnWndProc = PeerProc;
     wc.lpszClassName = cls;

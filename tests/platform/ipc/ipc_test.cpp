@@ -23,6 +23,7 @@ constexpr UINT kAsked = WM_USER + 4;
 constexpr UINT kPosted = WM_USER + 5;
 constexpr UINT kDie = WM_USER + 6;
 constexpr UINT kIsForeground = WM_USER + 7;
+constexpr UINT kSecondWindow = WM_USER + 8;
 
 WPARAM g_posted = 0;
 
@@ -133,6 +134,12 @@ TEST_F(Ipc, FindsPeerWindowAndTalksBothWays) {
     EXPECT_TRUE(SetForegroundWindow(peer));
     EXPECT_EQ(SendMessageA(peer, kIsForeground, 0, 0), 1)
         << "the peer became the foreground window";
+    // Brought to the top, another program's window comes to the front as its foreground
+    // window (a second copy of a program does so with the first's window).
+    ASSERT_EQ(SendMessageA(peer, kSecondWindow, 0, 0), 1) << "the peer's second window in front";
+    EXPECT_TRUE(BringWindowToTop(peer));
+    EXPECT_EQ(SendMessageA(peer, kIsForeground, 0, 0), 1)
+        << "the peer's first window came back to the front";
 
     SendMessageA(peer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(peer); })) << "a destroyed window is seen gone";
