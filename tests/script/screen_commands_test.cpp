@@ -164,6 +164,65 @@ TEST_F(ScreenCommands, ZoomCursorLockAndInfo) {
     EXPECT_EQ(clip.right - clip.left, GetSystemMetrics(SM_CXSCREEN)) << "freed";
 }
 
+// Icon and cursor files made by the picture maker: read as 32 x 32 pictures, kept in the
+// screen's words 2 and 3 and set as its class's icon and cursor; a cursor named twice is read
+// once; the next icon or cursor destroys the last; a missing file stores the null handle.
+TEST_F(ScreenCommands, IconAndCursorFilesAreReadKeptAndReplaced) {
+    h.Link(fs::path(VSK_TEST_BIN_DIR) / "vsk.ico", "VSK.ICO");
+    h.Link(fs::path(VSK_TEST_BIN_DIR) / "pointer.cur", "POINTER.CUR");
+    auto word = [&](int k) {
+        return reinterpret_cast<HICON>(
+            uintptr_t(h.ctx()->vbsystem.lpvalue[VSK_SYS_SCREEN(0)].word[k]));
+    };
+    auto boxes = Run(std::string(kCreate0) + "Screen:Icon(0, \"VSK.ICO\");" +
+                     " Screen:Cursor(0, \"POINTER.CUR\");");
+    EXPECT_TRUE(boxes.empty()) << boxes[0];
+    HICON icon = word(2);
+    HCURSOR cursor = word(3);
+    ASSERT_NE(icon, nullptr);
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_EQ(GetClassLongPtrA(Window(0), GCLP_HICON), reinterpret_cast<ULONG_PTR>(icon));
+    EXPECT_EQ(GetClassLongPtrA(Window(0), GCLP_HCURSOR), reinterpret_cast<ULONG_PTR>(cursor));
+    EXPECT_EQ(GetCursor(), cursor);
+    // The pictures: clear in the corner (the colour key), drawn in the middle; the pointer's hot
+    // spot where the description puts it.
+    for (HICON handle : {icon, static_cast<HICON>(cursor)}) {
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(handle, &info));
+        BITMAP bm{};
+        ASSERT_EQ(GetObjectA(info.hbmColor, sizeof bm, &bm), int(sizeof bm));
+        EXPECT_EQ(bm.bmWidth, 32);
+        EXPECT_EQ(bm.bmHeight, 32);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, info.hbmMask);
+        EXPECT_NE(GetPixel(dc, 31, 31) & 0xFFFFFF, 0u) << "clear in the corner";
+        EXPECT_EQ(GetPixel(dc, handle == icon ? 16 : 3, handle == icon ? 16 : 8) & 0xFFFFFF, 0u)
+            << "drawn inside";
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        EXPECT_EQ(info.fIcon, handle == icon ? TRUE : FALSE);
+        if (handle != icon) {
+            EXPECT_EQ(info.xHotspot, 1u);
+            EXPECT_EQ(info.yHotspot, 1u);
+        }
+    }
+    // The same cursor again loads nothing; another icon and the arrow destroy the last ones; a
+    // missing icon file leaves the null handle as the class's icon.
+    Run("Screen:Cursor(0, \"POINTER.CUR\");");
+    EXPECT_EQ(word(3), cursor) << "read once";
+    Run("Screen:Icon(0, \"VSK.ICO\"); Screen:Cursor(0, \"\");");
+    EXPECT_NE(word(2), nullptr);
+    EXPECT_NE(word(2), icon);
+    EXPECT_FALSE(DestroyIcon(icon)) << "the first icon was destroyed by the second";
+    EXPECT_FALSE(DestroyCursor(cursor)) << "the pointer was destroyed by the arrow";
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+    Run("Screen:Icon(0, \"NONE.ICO\");");
+    EXPECT_EQ(word(2), nullptr);
+    EXPECT_EQ(GetClassLongPtrA(Window(0), GCLP_HICON), 0u);
+}
+
 TEST_F(ScreenCommands, ClearWithMinusOnePaintsTheButtonFace) {
     auto boxes = Run(std::string(kCreate0) +
                      "Screen:Clear(0, SetRect(0, 0, 20, 20), -1);"

@@ -65,14 +65,15 @@ struct Grid {
     std::vector<State> states;
 };
 
-enum class Output { Picture, Bmp24, Bmp8 };
+enum class Output { Picture, Bmp24, Bmp8, Icon, Cursor };
 
 struct Picture {
     int line = 0;
     std::string path;  // relative, '/'-separated
     int width = 0, height = 0;
     Output output = Output::Picture;
-    bool raw = false;  // the picture file's rows uncoded
+    bool raw = false;        // the picture file's rows uncoded
+    int hotX = 0, hotY = 0;  // a cursor's hot spot
     char form[4] = {'U', 'M', 'B', ' '};
     bool hasKey = false;
     ZEMPIXEL key = 0;
@@ -107,6 +108,11 @@ bool Render(const Picture& p, std::vector<ZEMPIXEL>* pixels, std::string* error)
 // false with `error` when the file cannot be written.
 bool Write(const Picture& p, const std::vector<ZEMPIXEL>& pixels, const std::string& path,
            std::string* error);
+
+// An icon file (or, for Output::Cursor, a cursor file with the picture's hot spot) of the
+// pixels: one entry of 32 bits, alpha 0 where the colour key is and half where a pixel is
+// half-transparent, with the AND mask set where alpha is 0.
+std::vector<uint8_t> IconBytes(const Picture& p, const std::vector<ZEMPIXEL>& pixels);
 
 // A 8-bit BMP file of the pixels: the palette holds the picture's colours (their low bits
 // dropped until at most 256 remain), rows bottom-up.

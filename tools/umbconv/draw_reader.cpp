@@ -250,10 +250,20 @@ struct Reader {
                 pic->output = Output::Bmp24;
             else if (Take("bmp8"))
                 pic->output = Output::Bmp8;
-            else
+            else if (Take("ico"))
+                pic->output = Output::Icon;
+            else if (Take("cur")) {
+                pic->output = Output::Cursor;
+                if (!Number(&pic->hotX, "hot spot x", 0, pic->width - 1) ||
+                    !Number(&pic->hotY, "hot spot y", 0, pic->height - 1))
+                    return false;
+            } else
                 return End();
         }
         if (pic->raw && pic->output != Output::Picture) return Fail("raw is for picture files");
+        if ((pic->output == Output::Icon || pic->output == Output::Cursor) &&
+            (pic->width > 256 || pic->height > 256))
+            return Fail("icons and cursors are at most 256 x 256");
         target = &pic->ops;
         return true;
     }

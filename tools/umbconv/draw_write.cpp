@@ -77,12 +77,62 @@ std::vector<uint8_t> Bmp8Bytes(const std::vector<ZEMPIXEL>& pixels, int width, i
     return out;
 }
 
+std::vector<uint8_t> IconBytes(const Picture& p, const std::vector<ZEMPIXEL>& pixels) {
+    const int w = p.width, h = p.height;
+    const size_t maskStride = ((size_t(w) + 31) / 32) * 4;
+    const size_t image = 40 + size_t(w) * size_t(h) * 4 + maskStride * size_t(h);
+    std::vector<uint8_t> out(6 + 16 + image, 0);
+    wyn::ByteWriter b(out.data(), out.size());
+    const bool cursor = p.output == Output::Cursor;
+    b.u16(0);
+    b.u16(cursor ? 2 : 1);
+    b.u16(1);
+    b.u8(uint8_t(w == 256 ? 0 : w));
+    b.u8(uint8_t(h == 256 ? 0 : h));
+    b.u8(0);
+    b.u8(0);
+    b.u16(uint16_t(cursor ? p.hotX : 1));  // an icon's planes, a cursor's hot spot
+    b.u16(uint16_t(cursor ? p.hotY : 32));
+    b.u32(uint32_t(image));
+    b.u32(6 + 16);
+    b.u32(40);
+    b.u32(uint32_t(w));
+    b.u32(uint32_t(h * 2));  // the colour rows and the mask's
+    b.u16(1);
+    b.u16(32);
+    b.u32(0);
+    b.u32(uint32_t(image - 40));
+    b.fill(0, 16);
+    auto alpha = [&](ZEMPIXEL px) -> uint8_t {
+        if (p.hasKey && (px & ZEMPIXEL_COLOUR) == (p.key & ZEMPIXEL_COLOUR)) return 0;
+        return px & ZEMPIXEL_HALF ? 0x80 : 0xFF;
+    };
+    for (int y = h - 1; y >= 0; --y)
+        for (int x = 0; x < w; ++x) {
+            const ZEMPIXEL px = pixels[size_t(y) * size_t(w) + size_t(x)];
+            const uint8_t a = alpha(px);
+            b.u8(a ? uint8_t(UMB_Channel5To8(UMB_PixelBlue(px))) : 0);
+            b.u8(a ? uint8_t(UMB_Channel5To8(UMB_PixelGreen(px))) : 0);
+            b.u8(a ? uint8_t(UMB_Channel5To8(UMB_PixelRed(px))) : 0);
+            b.u8(a);
+        }
+    for (int y = h - 1; y >= 0; --y) {
+        std::vector<uint8_t> row(maskStride, 0);
+        for (int x = 0; x < w; ++x)
+            if (!alpha(pixels[size_t(y) * size_t(w) + size_t(x)]))
+                row[size_t(x) / 8] |= uint8_t(0x80 >> (x % 8));
+        for (uint8_t v : row) b.u8(v);
+    }
+    return out;
+}
+
 bool Write(const Picture& p, const std::vector<ZEMPIXEL>& pixels, const std::string& path,
            std::string* error) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    if (p.output == Output::Bmp8) {
-        const std::vector<uint8_t> bytes = Bmp8Bytes(pixels, p.width, p.height);
+    if (p.output == Output::Bmp8 || p.output == Output::Icon || p.output == Output::Cursor) {
+        const std::vector<uint8_t> bytes =
+            p.output == Output::Bmp8 ? Bmp8Bytes(pixels, p.width, p.height) : IconBytes(p, pixels);
         std::ofstream f(path, std::ios::binary | std::ios::trunc);
         f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         if (!f) *error = "cannot write " + path;

@@ -613,5 +613,26 @@ WINBASEAPI HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 WINBASEAPI HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 WINBASEAPI HCURSOR WINAPI SetCursor(HCURSOR cursor);
 WINBASEAPI HCURSOR WINAPI GetCursor(void);
+// Icons and cursors LoadImageA read from files (LR_LOADFROMFILE) are destroyed by their owner;
+// stock and resource ones are not (FALSE).
+typedef struct _ICONINFO {
+    BOOL fIcon;
+    DWORD xHotspot;
+    DWORD yHotspot;
+    HBITMAP hbmMask;
+    HBITMAP hbmColor;
+} ICONINFO, *PICONINFO;
+WINBASEAPI BOOL WINAPI DestroyIcon(HICON icon);
+WINBASEAPI BOOL WINAPI DestroyCursor(HCURSOR cursor);
+// A file icon's or cursor's picture: a 32-bit colour bitmap and a 1-bit mask (set where it is
+// clear), both the caller's to delete.
+WINBASEAPI BOOL WINAPI GetIconInfo(HICON icon, PICONINFO info);
+// The class's icon and cursor (GCLP_HICON, GCLP_HCURSOR) of a window's class.
+#define GCLP_HCURSOR (-12)
+#define GCLP_HICON (-14)
+#define GCL_HCURSOR GCLP_HCURSOR
+#define GCL_HICON GCLP_HICON
+WINBASEAPI ULONG_PTR WINAPI GetClassLongPtrA(HWND hwnd, int index);
+WINBASEAPI ULONG_PTR WINAPI SetClassLongPtrA(HWND hwnd, int index, LONG_PTR value);
 #define LoadCursor LoadCursorA
 #define LoadIcon LoadIconA

@@ -50,6 +50,10 @@ class Display {
     virtual void WarpCursor(HWND top, int x, int y) = 0;
     virtual void ShowCursorNative(bool show) = 0;
     virtual void SetCursorShape(int stockId) = 0;
+    // The pointer's shape from a picture (w x h ARGB, top row first) with its hot spot.
+    virtual void SetCursorImage(const uint32_t* argb, int w, int h, int hotX, int hotY) = 0;
+    // A top-level window's icon from a picture (w x h ARGB, top row first).
+    virtual void SetIcon(HWND hwnd, const uint32_t* argb, int w, int h) = 0;
     // Keeps the pointer inside `screen` (screen coordinates), or lets it go (null).
     virtual void ConfineCursor(const RECT* screen) = 0;
 };

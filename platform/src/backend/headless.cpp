@@ -23,6 +23,8 @@ class HeadlessDisplay final : public Display {
     void WarpCursor(HWND, int, int) override {}
     void ShowCursorNative(bool) override {}
     void SetCursorShape(int) override {}
+    void SetCursorImage(const uint32_t*, int, int, int, int) override {}
+    void SetIcon(HWND, const uint32_t*, int, int) override {}
     void ConfineCursor(const RECT*) override {}
 };
 

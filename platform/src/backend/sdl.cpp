@@ -228,6 +228,35 @@ class SdlDisplay final : public Display {
             if (id == 32650) kind = SDL_SYSTEM_CURSOR_WAITARROW;
             if (!cursors_[kind]) cursors_[kind] = SDL_CreateSystemCursor(kind);
             if (cursors_[kind]) SDL_SetCursor(cursors_[kind]);
+            if (picture_) SDL_FreeCursor(picture_);
+            picture_ = nullptr;
+        });
+    }
+
+    void SetCursorImage(const uint32_t* argb, int w, int h, int hotX, int hotY) override {
+        std::vector<uint32_t> px(argb, argb + size_t(w) * size_t(h));
+        Run([=, this]() mutable {
+            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4,
+                                                                SDL_PIXELFORMAT_ARGB8888);
+            SDL_Cursor* c = s ? SDL_CreateColorCursor(s, hotX, hotY) : nullptr;
+            if (s) SDL_FreeSurface(s);
+            if (!c) return;
+            SDL_SetCursor(c);
+            if (picture_) SDL_FreeCursor(picture_);
+            picture_ = c;
+        });
+    }
+
+    void SetIcon(HWND hwnd, const uint32_t* argb, int w, int h) override {
+        std::vector<uint32_t> px(argb, argb + size_t(w) * size_t(h));
+        Run([=, this]() mutable {
+            auto it = natives_.find(hwnd);
+            if (it == natives_.end()) return;
+            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4,
+                                                                SDL_PIXELFORMAT_ARGB8888);
+            if (!s) return;
+            SDL_SetWindowIcon(it->second.window, s);
+            SDL_FreeSurface(s);
         });
     }
 
@@ -388,6 +417,7 @@ class SdlDisplay final : public Display {
     std::map<HWND, Native> natives_;
     std::map<Uint32, HWND> ids_;
     std::map<int, SDL_Cursor*> cursors_;
+    SDL_Cursor* picture_ = nullptr;  // the pointer's shape from a cursor file, while shown
     int desktopW_ = 0, desktopH_ = 0;
     bool fullOn_ = false;
     int fullW_ = 0, fullH_ = 0;

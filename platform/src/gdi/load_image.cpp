@@ -1,4 +1,5 @@
-// LoadImageA: BMP files from the file system as DIB sections.
+// LoadImageA: BMP files from the file system as DIB sections, icon and cursor files as handles
+// of their pictures.
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 #include "gdi/bmp_read.h"
 #include "gdi/gdi.h"
 #include "resources/resources.h"
+#include "user/icons.h"
 
 using namespace wynplat;
 
@@ -31,7 +33,7 @@ HANDLE BitmapFromBmp(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int, int, UINT flags) {
+HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
     if (!(flags & LR_LOADFROMFILE)) {
         // A resource of the module.
         if (type == IMAGE_ICON) return LoadIconA(instance, name);
@@ -43,12 +45,14 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int, int, U
         }
         return BitmapFromBmp(static_cast<const uint8_t*>(f.data), f.size);
     }
-    if (!name || IS_INTRESOURCE(name) || type != IMAGE_BITMAP) {
+    if (!name || IS_INTRESOURCE(name) ||
+        (type != IMAGE_BITMAP && type != IMAGE_ICON && type != IMAGE_CURSOR)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
     char path[4096];
     if (!WynPlat_ResolvePath(name, path, sizeof path)) return nullptr;
+    if (type != IMAGE_BITMAP) return LoadIconFile(path, type == IMAGE_CURSOR, cx, cy);
     std::ifstream f(path, std::ios::binary);
     if (!f) {
         SetLastError(ERROR_FILE_NOT_FOUND);

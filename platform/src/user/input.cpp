@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "resources/resources.h"
+#include "user/icons.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -344,7 +345,12 @@ HCURSOR WINAPI SetCursor(HCURSOR c) {
         old = In().current;
         In().current = c;
     }
-    if (c != old) GetDisplay().SetCursorShape(static_cast<int>(reinterpret_cast<uintptr_t>(c)));
+    if (c == old) return old;
+    if (auto image = FindIconFile(c))
+        GetDisplay().SetCursorImage(image->argb.data(), image->w, image->h, image->hotX,
+                                    image->hotY);
+    else
+        GetDisplay().SetCursorShape(static_cast<int>(reinterpret_cast<uintptr_t>(c)));
     return old;
 }
 

@@ -27,6 +27,7 @@ struct WindowClass {
     int wndExtra = 0;
     HINSTANCE instance = nullptr;
     HCURSOR cursor = nullptr;
+    HICON icon = nullptr;
     HBRUSH background = nullptr;
 };
 

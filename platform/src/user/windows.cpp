@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "user/remote_windows.h"
+#include "user/icons.h"
 #include "user/user.h"
 
 namespace wynplat {
@@ -403,6 +404,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
     c.wndExtra = std::max(0, wc->cbWndExtra);
     c.instance = wc->hInstance;
     c.cursor = wc->hCursor;
+    c.icon = wc->hIcon;
     c.background = wc->hbrBackground;
     return RegisterRecord(c);
 }
@@ -902,6 +904,50 @@ int WINAPI GetWindowTextA(HWND h, LPSTR buf, int cap) {
 int WINAPI GetWindowTextLengthA(HWND h) {
     auto w = FindWindowRecord(h);
     return w ? static_cast<int>(w->title.size()) : 0;
+}
+
+ULONG_PTR WINAPI GetClassLongPtrA(HWND h, int index) {
+    auto w = FindWindowRecord(h);
+    if (!w || !w->cls) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    std::lock_guard<std::recursive_mutex> lk(WindowLock());
+    if (index == GCLP_HICON) return reinterpret_cast<ULONG_PTR>(w->cls->icon);
+    if (index == GCLP_HCURSOR) return reinterpret_cast<ULONG_PTR>(w->cls->cursor);
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+}
+
+// The class's icon becomes the icon of its top-level windows on the display (a file icon; any
+// other keeps the display's own).
+ULONG_PTR WINAPI SetClassLongPtrA(HWND h, int index, LONG_PTR value) {
+    auto w = FindWindowRecord(h);
+    if (!w || !w->cls) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    ULONG_PTR old = 0;
+    std::vector<HWND> shown;
+    {
+        std::lock_guard<std::recursive_mutex> lk(WindowLock());
+        if (index == GCLP_HICON) {
+            old = reinterpret_cast<ULONG_PTR>(w->cls->icon);
+            w->cls->icon = reinterpret_cast<HICON>(value);
+            for (auto& [key, other] : S().windows)
+                if (other->cls == w->cls && !(other->style & WS_CHILD))
+                    shown.push_back(other->handle);
+        } else if (index == GCLP_HCURSOR) {
+            old = reinterpret_cast<ULONG_PTR>(w->cls->cursor);
+            w->cls->cursor = reinterpret_cast<HCURSOR>(value);
+        } else {
+            SetLastError(ERROR_INVALID_INDEX);
+            return 0;
+        }
+    }
+    if (auto icon = FindIconFile(reinterpret_cast<HICON>(value)))
+        for (HWND top : shown) GetDisplay().SetIcon(top, icon->argb.data(), icon->w, icon->h);
+    return old;
 }
 
 LONG_PTR WINAPI GetWindowLongPtrA(HWND h, int index) {

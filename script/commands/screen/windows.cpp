@@ -152,7 +152,8 @@ VSKCMD_EXPORT int WINAPI VSK_DELETE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (!VSKVAL_CheckArgument(ctx, label, kSigN, frame)) return 0;
     int n = ExistingScreen(ctx, label, frame);
     if (n < 0) return 0;
-    // Icons are never loaded from files here (see Screen:Icon): there is none to destroy.
+    if (auto icon = reinterpret_cast<HICON>(uintptr_t(SysWord(ctx, VSK_SYS_SCREEN(n), 2))))
+        DestroyIcon(icon);
     SetSysWord(ctx, VSK_SYS_SCREEN(n), 2, 0);
     DWORD_PTR data = reinterpret_cast<DWORD_PTR>(ScreenWindow(ctx, n));
     VSKEXEC_HostRequest(ctx, VSK_HOST_DESTROYWINDOW, &data);
@@ -235,8 +236,8 @@ VSKCMD_EXPORT int WINAPI VSK_TITLE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     return ResultEmpty(ctx, frame);
 }
 
-// Icon files are not read on this system: the handle stored is the null handle of a file that
-// could not be loaded, and the window keeps its class's icon.
+// A 32 x 32 icon from the file replaces the screen's last one (destroyed) and becomes the icon of
+// the screen's window class; a file that cannot be read leaves the null handle, set all the same.
 VSKCMD_EXPORT int WINAPI VSK_ICON(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     const char* label = "Screen:Icon";
     if (!VSKVAL_CheckArgument(ctx, label, kSigNS, frame)) return 0;
@@ -244,7 +245,10 @@ VSKCMD_EXPORT int WINAPI VSK_ICON(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     if (n < 0) return 0;
     VSKVAL_ArgString(ctx, frame, 2, ctx->bytebuf2);
     HANDLE icon = LoadImageA(nullptr, ctx->bytebuf2, IMAGE_ICON, 32, 32, LR_LOADFROMFILE);
+    if (auto old = reinterpret_cast<HICON>(uintptr_t(SysWord(ctx, VSK_SYS_SCREEN(n), 2))))
+        DestroyIcon(old);
     SetSysWord(ctx, VSK_SYS_SCREEN(n), 2, uint64_t(uintptr_t(icon)));
+    SetClassLongPtrA(ScreenWindow(ctx, n), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     return ResultEmpty(ctx, frame);
 }
 
@@ -261,8 +265,12 @@ VSKCMD_EXPORT int WINAPI VSK_CURSOR(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
         name[0]
             ? static_cast<HCURSOR>(LoadImageA(nullptr, name, IMAGE_CURSOR, 32, 32, LR_LOADFROMFILE))
             : LoadCursorA(nullptr, IDC_ARROW);
+    // The screen's last cursor goes (the standard arrow is not destroyed).
+    if (auto old = reinterpret_cast<HCURSOR>(uintptr_t(SysWord(ctx, VSK_SYS_SCREEN(n), 3))))
+        DestroyCursor(old);
     SetSysWord(ctx, VSK_SYS_SCREEN(n), 3, uint64_t(uintptr_t(cursor)));
     SetCursor(cursor);
+    SetClassLongPtrA(ScreenWindow(ctx, n), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
     // The pointer put back where it is, so that the new shape shows.
     POINT p{};
     if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);

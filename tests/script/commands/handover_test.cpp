@@ -86,9 +86,9 @@ class HandOver : public ::testing::Test {
     // The sample front-end of the program folder, with the libraries and data it uses.
     void FrontEnd() const {
         const fs::path bin = VSK_TEST_BIN_DIR;
-        for (const char* f :
-             {"VSK.SNB", "MENU.SNB", "MARKER.SNB", "vsk.def", "title.umz", "marker.umz",
-              "MENUROWS.INC", "sound", "SCREEN.DLL", "CELL.DLL", "SPRITE.DLL", "SOUND.DLL"})
+        for (const char* f : {"VSK.SNB", "MENU.SNB", "MARKER.SNB", "vsk.def", "title.umz",
+                              "marker.umz", "MENUROWS.INC", "vsk.ico", "sound", "SCREEN.DLL",
+                              "CELL.DLL", "SPRITE.DLL", "SOUND.DLL"})
             fs::create_symlink(bin / f, dir / f);
     }
     void Replay(const std::string& events) const { std::ofstream(dir / "replay.txt") << events; }
