@@ -24,6 +24,7 @@
 
 #include "../common/capture_read.h"
 #include "../common/png_read.h"
+#include "../common/run_folder.h"
 #include "../common/run_text.h"
 #include "umb33.h"
 #include "zem40.h"
@@ -94,26 +95,15 @@ Heard Listen(const std::string& capture, double hz) {
 class TokyoRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* base = std::getenv("WYN_RUNTIME_DIR");
-        const char* bin = std::getenv("WYN_PROGRAM_DIR");
-        ASSERT_NE(base, nullptr);
-        ASSERT_NE(bin, nullptr);
-        binDir = bin;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        // Short: the message sockets live here, and a socket's path has a small limit.
-        run = std::string(base) + "/" + std::to_string(std::hash<std::string>{}(name) % 100000);
-        fs::remove_all(run);
+        RunFolder f;
+        ASSERT_TRUE(MakeRunFolder(&f, true));
+        binDir = f.bin;
+        run = f.run;
         fs::create_directories(run + "/home");
         folder = run + "/bin";
-        fs::create_directories(folder);
-        fs::copy_file(binDir + "/krn2.ini", folder + "/krn2.ini");
-        for (const char* data :
-             {"port", "etc", "demo", "airplane", "stage", "standby", "standby.bmp", "wyndemoc.ini"})
-            fs::create_symlink(binDir + "/" + data, folder + "/" + data);
-        for (const auto& e : fs::directory_iterator(binDir))
-            if (e.path().extension() == ".dll")
-                fs::create_symlink(e.path(), folder + "/" + e.path().filename().string());
+        LinkProgramFolder(
+            f, folder,
+            {"port", "etc", "demo", "airplane", "stage", "standby", "standby.bmp", "wyndemoc.ini"});
         fs::create_symlink(DEMO_TEST_CHILD, folder + "/vsk33");
     }
     void TearDown() override {

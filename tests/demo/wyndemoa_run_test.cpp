@@ -22,6 +22,7 @@
 #include <windows.h>
 
 #include "../common/png_read.h"
+#include "../common/run_folder.h"
 #include "../common/run_text.h"
 
 namespace fs = std::filesystem;
@@ -41,26 +42,13 @@ bool WaitFor(Pred pred, int ms = 60000) {
 class DemoRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* base = std::getenv("WYN_RUNTIME_DIR");
-        const char* bin = std::getenv("WYN_PROGRAM_DIR");
-        ASSERT_NE(base, nullptr);
-        ASSERT_NE(bin, nullptr);
-        binDir = bin;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        // Short: the message sockets live here, and a socket's path has a small limit.
-        run = std::string(base) + "/" + std::to_string(std::hash<std::string>{}(name) % 100000);
-        fs::remove_all(run);
-        fs::create_directories(run);
+        RunFolder f;
+        ASSERT_TRUE(MakeRunFolder(&f, true));
+        binDir = f.bin;
+        run = f.run;
         setenv("WYN_RUNTIME_DIR", run.c_str(), 1);
         folder = run + "/bin";
-        fs::create_directories(folder);
-        fs::copy_file(binDir + "/krn2.ini", folder + "/krn2.ini");
-        for (const char* data : {"port", "etc", "demo", "airplane", "standby", "standby.bmp"})
-            fs::create_symlink(binDir + "/" + data, folder + "/" + data);
-        for (const auto& e : fs::directory_iterator(binDir))
-            if (e.path().extension() == ".dll")
-                fs::create_symlink(e.path(), folder + "/" + e.path().filename().string());
+        LinkProgramFolder(f, folder, {"port", "etc", "demo", "airplane", "standby", "standby.bmp"});
         for (const char* stand : {"vsk33", "wyndemoc"})
             fs::create_symlink(DEMO_TEST_CHILD, folder + "/" + stand);
     }

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "../../common/png_read.h"
+#include "../../common/run_folder.h"
 #include "game_fixture.h"
 #include "standby_client.h"
 
@@ -63,17 +64,10 @@ bool WaitFor(Pred pred) {
 class Game : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* base = std::getenv("WYN_RUNTIME_DIR");
-        const char* bin = std::getenv("WYN_PROGRAM_DIR");
-        ASSERT_NE(base, nullptr);
-        ASSERT_NE(bin, nullptr);
-        binDir = bin;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        // Short: the message sockets live here, and a socket's path has a small limit.
-        const std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        run = std::string(base) + "/" + std::to_string(std::hash<std::string>{}(name) % 100000);
-        fs::remove_all(run);
-        fs::create_directories(run);
+        RunFolder f;
+        ASSERT_TRUE(MakeRunFolder(&f, true));
+        binDir = f.bin;
+        run = f.run;
         // The game and the test programs find each other's windows in this folder only.
         setenv("WYN_RUNTIME_DIR", run.c_str(), 1);
         folder = run + "/bin";

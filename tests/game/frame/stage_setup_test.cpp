@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "../program_run.h"
-#include "../run_folder.h"
+#include "../../common/run_folder.h"
 
 namespace fs = std::filesystem;
 using programrun::Count;

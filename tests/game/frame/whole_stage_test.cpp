@@ -21,7 +21,7 @@
 #include "../../common/png_read.h"
 #include "../program_run.h"
 #include "frame/frame.h"
-#include "../run_folder.h"
+#include "../../common/run_folder.h"
 #include "standby_client.h"
 
 namespace fs = std::filesystem;

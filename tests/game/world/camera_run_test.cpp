@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "../../common/png_read.h"
-#include "../run_folder.h"
+#include "../../common/run_folder.h"
 
 namespace fs = std::filesystem;
 
