@@ -301,8 +301,21 @@ void LaunchExitProgram() {
     GameTrace("standby start \"%s\" \"%s\" %d", program, arguments, started);
 }
 
+// At the stage's end, the exchange rows still speaking, pausing or holding queued messages and
+// the aircraft still talking on one: "exit busy rows <n> aircraft <n>".
+static void TraceBusyAtExit() {
+    if (!GameTraceOn()) return;
+    int rows = 0, aircraft = 0;
+    for (const ExchangeRow& r : GetExchangeRows())
+        rows += (r.state & 0xf) != 0 || r.aircraft != 0 || r.queue[0] != 0;
+    if (const AircraftTable* t = GetAircraftTable())
+        for (const AircraftRecord& a : *t) aircraft += a.used && a.talking != 0;
+    GameTrace("exit busy rows %d aircraft %d", rows, aircraft);
+}
+
 void StageExit() {
     FrameHandles& f = Handles();
+    TraceBusyAtExit();
     for (int v = 0; v <= 18; ++v)
         if (v != 13) TOV_WaveStop(v);  // the music stops with the stage's other content
     if (GetStageState() != STAGE_PLAY) ResumeGame();

@@ -322,6 +322,23 @@ TEST_F(WholeStage, TheSampleStagePlayedWellClearsAndHandsOverToTheScriptHost) {
             "phase " + d + "700 20", "script " + d + "sid_SAKURA1 1"}))
         << r.explain;
     EXPECT_NE(t.find("strip " + d + "slot 1 state 1f02 "), std::string::npos) << r.explain;
+    // The whole flow, in order: the scripts loaded, every phase change of the two aircraft and
+    // every change of their status words, against the expected trace (stage01_flow.golden). To
+    // make it anew after a deliberate change, play the stage as above with WYN_GAME_TRACE=t.txt
+    // and keep those lines: grep -E '^(phase [0-9]+ |status |script )' t.txt >
+    // tests/game/frame/stage01_flow.golden
+    std::string flow;
+    std::istringstream lines(t);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream w(line);
+        std::string word, first, second;
+        w >> word >> first >> second;
+        if (word == "script" || word == "status" || (word == "phase" && !second.empty()))
+            flow += line + "\n";
+    }
+    EXPECT_EQ(flow, ReadText(WYN_FLOW_GOLDEN)) << "the flow differs from " WYN_FLOW_GOLDEN;
+    // At the stage's end no exchange row speaks or holds a message and no aircraft talks.
+    EXPECT_EQ(programrun::Lines(t, "exit busy "), "exit busy rows 0 aircraft 0\n") << r.explain;
     // Each command the replay gives, once.
     for (const std::string& c :
          {a + "item 103", d + "item 500", d + "item 600", d + "item 700", d + "item 400",
