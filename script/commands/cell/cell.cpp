@@ -111,26 +111,6 @@ int OnCellTarget(tagVALUAREA* ctx, tagVALUEBLOCK* frame, Draw draw) {
     return r ? ResultEmpty(ctx, frame) : 0;
 }
 
-// Appends `bytes` to `out` (of VSK_BYTEBUF bytes), cut at a character boundary when full.
-void Append(char* out, const char* bytes) {
-    size_t at = std::strlen(out);
-    for (auto* p = reinterpret_cast<const BYTE*>(bytes); *p;) {
-        size_t span = vsk::IsLeadByte(*p) && p[1] ? 2 : 1;
-        if (at + span >= VSK_BYTEBUF) break;
-        std::memcpy(out + at, p, span);
-        at += span, p += span;
-    }
-    out[at] = 0;
-}
-
-// Argument k as text: a string's bytes or a number's decimal text; false for other values.
-bool ArgAsText(tagVALUAREA* ctx, tagVALUEBLOCK* frame, int k, char* out) {
-    const tagVALUE* v = Arg(frame, k);
-    if (v->mode == VSK_MODE_STRING) return VSKSTR_GetByte(ctx, v, out) != 0;
-    if (v->mode == VSK_MODE_NUMBER) return VSKFAQ_String(ctx, v, out) != 0;
-    return false;
-}
-
 }  // namespace
 
 VSKCMD_DEFINE_VERSION

@@ -1,7 +1,10 @@
 // Helpers of the command libraries that take variables: the slot a reference argument names,
-// the cell or wave it holds, and the rectangle arguments that may be omitted.
+// the cell or wave it holds, the rectangle arguments that may be omitted, and text arguments.
 #pragma once
 
+#include <cstring>
+
+#include "vsk_sjis.h"
 #include "vskcmd.h"
 
 namespace vskcmd {
@@ -55,6 +58,26 @@ inline RECT ArgRect(tagVALUAREA* ctx, tagVALUEBLOCK* frame, int k) {
     RECT r{};
     VSKVAL_ArgRect(ctx, frame, k, &r);
     return r;
+}
+
+// Appends `bytes` to `out` (of VSK_BYTEBUF bytes), cut at a character boundary when full.
+inline void Append(char* out, const char* bytes) {
+    size_t at = std::strlen(out);
+    for (auto* p = reinterpret_cast<const BYTE*>(bytes); *p;) {
+        size_t span = vsk::IsLeadByte(*p) && p[1] ? 2 : 1;
+        if (at + span >= VSK_BYTEBUF) break;
+        std::memcpy(out + at, p, span);
+        at += span, p += span;
+    }
+    out[at] = 0;
+}
+
+// Argument k as text: a string's bytes or a number's decimal text; false for other values.
+inline bool ArgAsText(tagVALUAREA* ctx, tagVALUEBLOCK* frame, int k, char* out) {
+    const tagVALUE* v = Arg(frame, k);
+    if (v->mode == VSK_MODE_STRING) return VSKSTR_GetByte(ctx, v, out) != 0;
+    if (v->mode == VSK_MODE_NUMBER) return VSKFAQ_String(ctx, v, out) != 0;
+    return false;
 }
 
 }  // namespace vskcmd

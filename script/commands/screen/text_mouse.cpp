@@ -26,26 +26,6 @@ constexpr int kNowhere = -32767;
 // The text commands name "Screen:Text" when the number is out of range.
 constexpr char kTextLabel[] = "Screen:Text";
 
-// Appends `bytes` to `out` (of VSK_BYTEBUF bytes), cutting at a character boundary when full.
-void Append(char* out, const char* bytes) {
-    size_t at = std::strlen(out);
-    for (auto* p = reinterpret_cast<const BYTE*>(bytes); *p;) {
-        size_t span = vsk::IsLeadByte(*p) && p[1] ? 2 : 1;
-        if (at + span >= VSK_BYTEBUF) break;
-        std::memcpy(out + at, p, span);
-        at += span, p += span;
-    }
-    out[at] = 0;
-}
-
-// An argument as text: a string's bytes or a number's decimal text; false for other values.
-bool ArgAsText(tagVALUAREA* ctx, tagVALUEBLOCK* frame, int k, char* out) {
-    const tagVALUE* v = Arg(frame, k);
-    if (v->mode == VSK_MODE_STRING) return VSKSTR_GetByte(ctx, v, out) != 0;
-    if (v->mode == VSK_MODE_NUMBER) return VSKFAQ_String(ctx, v, out) != 0;
-    return false;
-}
-
 bool Inside(const RECT& rc, int x, int y) {
     return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom;
 }
