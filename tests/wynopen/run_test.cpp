@@ -25,6 +25,7 @@
 
 #include "../common/capture_read.h"
 #include "../common/png_read.h"
+#include "../common/run_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -171,14 +172,10 @@ std::vector<Look> LookSequence(const std::string& stem, std::string* names) {
 class LauncherRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* base = std::getenv("WYN_RUNTIME_DIR");
-        const char* bin = std::getenv("WYN_PROGRAM_DIR");
-        ASSERT_NE(base, nullptr);
-        ASSERT_NE(bin, nullptr);
-        binDir = bin;
-        run = std::string(base) + "/" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(run);
+        RunFolder f;
+        ASSERT_TRUE(MakeRunFolder(&f));
+        binDir = f.bin;
+        run = f.run;
         // A program folder of the run's own: the engine writes its ini there, and the script
         // host is the stand-in (a copy, so that it runs under its own name).
         folder = run + "/bin";

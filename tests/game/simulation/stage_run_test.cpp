@@ -19,6 +19,7 @@
 
 #include "../../common/png_read.h"
 #include "standby_client.h"
+#include "../../common/run_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -54,14 +55,10 @@ int Count(const std::string& text, const std::string& what) {
 class StageRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* base = std::getenv("WYN_RUNTIME_DIR");
-        const char* bin = std::getenv("WYN_PROGRAM_DIR");
-        ASSERT_NE(base, nullptr);
-        ASSERT_NE(bin, nullptr);
-        binDir = bin;
-        run = std::string(base) + "/" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(run);
+        RunFolder f;
+        ASSERT_TRUE(MakeRunFolder(&f));
+        binDir = f.bin;
+        run = f.run;
         // A program folder of the run's own (the stage ini is written there): everything of the
         // program folder linked but the stages, which are made anew, one without its parked
         // aircraft (and the plan record for one of them) beside the samples.
