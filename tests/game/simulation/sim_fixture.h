@@ -217,6 +217,8 @@ class SimCase : public ::testing::Test {
     AircraftRecord& A(int slot) { return (*aircraft_)[size_t(slot)]; }
     ObjectRecord& O(int slot) { return (*objects_)[size_t(slot)]; }
     AirportRecord& Airport() { return *airport_; }
+    // The engine record the layer tree stands on (it loads no pictures).
+    tagKRN* Engine() { return krn_.get(); }
     int NewBoxes() const { return WynPlat_MessageBoxCount() - boxes_; }
     std::string LastBox() const {
         char caption[256], text[512];
