@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <set>
 #include <string>
 
 struct RunFolder {
@@ -44,4 +45,21 @@ inline void LinkProgramFolder(const RunFolder& f, const std::string& dir,
     for (const auto& e : fs::directory_iterator(f.bin))
         if (e.path().extension() == ".dll")
             fs::create_symlink(e.path(), dir + "/" + e.path().filename().string());
+}
+
+// Everything of the build's program folder `bin` in `folder` but the names in `leave`: krn2.ini
+// and config.ini copied (the engine and the game write them back, and no run may write through
+// a link into the shared folder while another test reads it), the rest linked.
+inline void LinkBuildFolder(const std::string& bin, const std::string& folder,
+                            const std::set<std::string>& leave = {}) {
+    namespace fs = std::filesystem;
+    fs::create_directories(folder);
+    for (const auto& e : fs::directory_iterator(bin)) {
+        const std::string name = e.path().filename().string();
+        if (leave.count(name)) continue;
+        if (name == "krn2.ini" || name == "config.ini")
+            fs::copy_file(e.path(), folder + "/" + name);
+        else
+            fs::create_symlink(e.path(), folder + "/" + name);
+    }
 }

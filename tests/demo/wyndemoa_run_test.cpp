@@ -24,20 +24,11 @@
 #include "../common/png_read.h"
 #include "../common/run_folder.h"
 #include "../common/run_text.h"
+#include "../common/wait_for.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A bound on what another process does (real time); no result depends on it.
-template <class Pred>
-bool WaitFor(Pred pred, int ms = 60000) {
-    for (int i = 0; i < ms / 2; ++i) {
-        if (pred()) return true;
-        usleep(2000);
-    }
-    return pred();
-}
 
 class DemoRun : public ::testing::Test {
   protected:
@@ -221,7 +212,8 @@ TEST_F(DemoRun, ASecondProgramEndsWith255AndTheFirstRunsOn) {
     // the second takes to start on a loaded machine.
     Start("WYN_HEADLESS=1", "1", "first");
     HWND first = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (first = FindWindowA("WYN2WYNDEMOA", nullptr)) != nullptr; }))
+    ASSERT_TRUE(
+        WaitFor([&] { return (first = FindWindowA("WYN2WYNDEMOA", nullptr)) != nullptr; }, 60000))
         << "the first program's window";
     const std::string firstTrace = trace;
     EXPECT_EQ(Run(kHeadless, "0 MENU", "second"), 255);

@@ -14,34 +14,11 @@
 #include <set>
 #include <string>
 
+#include "../common/program_output.h"
+#include "../common/run_folder.h"
 #include "standby_client.h"
 
 namespace programrun {
-
-inline std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-inline long MonotonicMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
-}
-
-// The last lines of a text.
-inline std::string Tail(const std::string& text, int lines = 25) {
-    size_t at = text.size();
-    for (int n = 0; n <= lines && at != std::string::npos && at > 0; ++n)
-        at = text.rfind('\n', at - 1);
-    return at == std::string::npos || at == 0 ? text : text.substr(at + 1);
-}
-
-inline int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 // A program folder of a run's own at `folder`: everything of the build's program folder `bin`
 // linked, but krn2.ini and config.ini copied (the engine and the game write them back), no
@@ -51,13 +28,7 @@ inline void MakeProgramFolder(const std::string& bin, const std::string& folder,
                               const std::set<std::string>& leave = {}) {
     namespace fs = std::filesystem;
     fs::create_directories(folder + "/port/rjtt/scenario");
-    for (const auto& e : fs::directory_iterator(bin)) {
-        const std::string name = e.path().filename().string();
-        if (name == "krn2.ini" || name == "config.ini")
-            fs::copy_file(e.path(), folder + "/" + name);
-        else if (name != "port" && name != "stage")
-            fs::create_symlink(e.path(), folder + "/" + name);
-    }
+    LinkBuildFolder(bin, folder, {"port", "stage"});
     for (const auto& e : fs::directory_iterator(bin + "/port"))
         if (e.path().filename() != "rjtt")
             fs::create_symlink(e.path(), folder + "/port/" + e.path().filename().string());

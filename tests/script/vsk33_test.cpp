@@ -18,14 +18,17 @@
 
 #include <windows.h>
 
+#include "../common/child_process.h"
+#include "../common/program_output.h"
+#include "../common/wait_for.h"
 #include "vsk_test_support.h"
 #include "wynplat.h"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
+using programrun::Count;
+using programrun::ReadText;
 using vsktest::U8;
 
 class Vsk33 : public ::testing::Test {
@@ -43,10 +46,7 @@ class Vsk33 : public ::testing::Test {
         fs::create_symlink(fs::path(VSK_TEST_PROGRAMS_DIR) / "VSKTEST.DLL", dir / "VSKTEST.DLL");
     }
     void TearDown() override {
-        for (pid_t p : running) {
-            kill(p, SIGKILL);
-            waitpid(p, nullptr, 0);
-        }
+        children.KillAll();
         fs::remove_all(dir);
     }
 
@@ -56,39 +56,9 @@ class Vsk33 : public ::testing::Test {
 
     // Starts a program with this process's environment and `env` over it.
     pid_t Start(const std::string& program, std::vector<std::string> args,
-                std::map<std::string, std::string> env, const fs::path& cwd) {
-        std::map<std::string, std::string> all;
-        for (char** e = environ; *e; ++e) {
-            std::string kv = *e;
-            size_t eq = kv.find('=');
-            if (eq != std::string::npos) all[kv.substr(0, eq)] = kv.substr(eq + 1);
-        }
-        for (auto& [k, v] : env) {
-            if (v.empty())
-                all.erase(k);
-            else
-                all[k] = v;
-        }
-        std::vector<std::string> envText;
-        for (auto& [k, v] : all) envText.push_back(k + "=" + v);
-        std::vector<char*> envp, argv;
-        for (auto& s : envText) envp.push_back(s.data());
-        envp.push_back(nullptr);
+                const std::map<std::string, std::string>& env, const fs::path& cwd) {
         args.insert(args.begin(), program);
-        for (auto& s : args) argv.push_back(s.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-        // A program left behind by a failed case must not hold the test's output open.
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        EXPECT_EQ(rc, 0) << program;
-        running.push_back(pid);
-        return pid;
+        return children.Start(args, env, cwd);
     }
     std::map<std::string, std::string> HeadlessEnv() const {
         return {{"WYN_HEADLESS", "1"},
@@ -105,24 +75,9 @@ class Vsk33 : public ::testing::Test {
     }
     // The exit code; a generous real-time bound for a loaded machine.
     int Wait(pid_t pid) {
-        for (int i = 0; i < 60000; ++i) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                std::erase(running, pid);
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
-            }
-            usleep(1000);
-        }
-        ADD_FAILURE() << "the program did not end";
-        return -1;
-    }
-    template <class Pred>
-    bool WaitFor(Pred pred) {
-        for (int i = 0; i < 20000; ++i) {
-            if (pred()) return true;
-            usleep(1000);
-        }
-        return pred();
+        const int code = children.Wait(pid);
+        if (code == -1) ADD_FAILURE() << "the program did not end";
+        return code;
     }
     std::string Ini(const char* key) const {
         char text[1000] = {};
@@ -132,19 +87,10 @@ class Vsk33 : public ::testing::Test {
         GetPrivateProfileStringA("R", key, "", text, sizeof text, sys);
         return text;
     }
-    std::string Boxes() const {
-        std::ifstream in(dir / "boxes.log", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
-    static int Count(const std::string& text, const std::string& what) {
-        int n = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-            ++n;
-        return n;
-    }
+    std::string Boxes() const { return ReadText(dir / "boxes.log"); }
 
     fs::path dir;
-    std::vector<pid_t> running;
+    ChildProcesses children;
 };
 
 // Values the scripts note go to OUT.INI in the program folder, section R.

@@ -16,9 +16,10 @@
 #include <windows.h>
 #include <wynplat.h>
 
+#include "../common/png_read.h"
+#include "../common/wait_for.h"
 #include "standby.h"
 #include "standby_client.h"
-#include "../common/png_read.h"
 
 namespace fs = std::filesystem;
 
@@ -34,19 +35,6 @@ const char* Child() {
         return std::string(sys) + ".exe";
     }();
     return path.c_str();
-}
-
-// A generous bound for a loaded machine on what another process does (real time); the
-// conditions themselves never depend on it.
-template <class Pred>
-bool WaitFor(Pred pred) {
-    for (int i = 0; i < 20000; ++i) {
-        if (pred()) return true;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        usleep(1000);
-    }
-    return pred();
 }
 
 // Whether a process of the test (started by the client, so without a handle here) has ended.
@@ -126,10 +114,10 @@ class StandBy : public ::testing::Test {
     }
     void TearDown() override {
         for (int i = 0; i < 5 && StandBy_End(); ++i)
-            WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); });
+            WaitServing([] { return !FindWindowA(STANDBY_CLASS, nullptr); });
         while (HWND c = FindWindowA(kChildClass, nullptr)) {
             PostMessageA(c, WM_CLOSE, 0, 0);
-            if (!WaitFor([c] { return !IsWindow(c); })) break;
+            if (!WaitServing([c] { return !IsWindow(c); })) break;
         }
     }
     std::vector<std::string> ChildLines() const {
@@ -233,8 +221,8 @@ TEST_F(StandBy, FullHandOver) {
     DWORD pid = StandbyPid();
     ASSERT_NE(pid, 0u);
     EXPECT_EQ(StandBy_End(), 1);
-    EXPECT_TRUE(WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
-    EXPECT_TRUE(WaitFor([pid] { return ProcessEnded(pid); })) << "WM_CLOSE ends standby";
+    EXPECT_TRUE(WaitServing([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
+    EXPECT_TRUE(WaitServing([pid] { return ProcessEnded(pid); })) << "WM_CLOSE ends standby";
     EXPECT_EQ(StandBy_End(), 0) << "no window, nothing to close";
     EXPECT_EQ(StandBy_Send(STANDBY_LOOK_ONCE), 0);
 }
@@ -306,10 +294,10 @@ TEST_F(StandBy, TheSetsHandOversStartTheirProgramWithItsExactLine) {
         EXPECT_EQ(exe, c.started) << start;
 
         ASSERT_EQ(StandBy_End(), 1);
-        ASSERT_TRUE(WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
+        ASSERT_TRUE(WaitServing([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
         while (HWND child = FindWindowA(kChildClass, nullptr)) {
             PostMessageA(child, WM_CLOSE, 0, 0);
-            ASSERT_TRUE(WaitFor([child] { return !IsWindow(child); }));
+            ASSERT_TRUE(WaitServing([child] { return !IsWindow(child); }));
         }
     }
 }
@@ -394,7 +382,7 @@ TEST_F(StandBy, AChildThatNeverOpensAWindowEndsTheBoundedWait) {
     ASSERT_EQ(StandBy_Start(Child(), "nowin"), 1);
     // Returns once the stand-by program has given up its 20 s wait (its clock).
     EXPECT_EQ(StandBy_Send(), 1);
-    EXPECT_TRUE(WaitFor([&] { return !ChildLines().empty(); }));
+    EXPECT_TRUE(WaitServing([&] { return !ChildLines().empty(); }));
     EXPECT_EQ(ChildLines(), std::vector<std::string>{"[ nowin]"});
     EXPECT_NE(FindWindowA(STANDBY_CLASS, nullptr), nullptr) << "dimmed, waiting to be closed";
     EXPECT_EQ(StandBy_End(), 1);
@@ -408,11 +396,11 @@ TEST_F(StandBy, ASecondRunWhileWaitingDoesNotLaunchAgain) {
     // The script host posts STANDBY_RUN as it exits while a send is on its way.
     ASSERT_TRUE(PostMessageA(h, WM_COMMAND, STANDBY_RUN_ID, STANDBY_RUN_ID));
     EXPECT_EQ(StandBy_Send(), 1);
-    EXPECT_TRUE(WaitFor([&] { return !ChildLines().empty(); }));
+    EXPECT_TRUE(WaitServing([&] { return !ChildLines().empty(); }));
     DWORD pid = StandbyPid();
     EXPECT_EQ(StandBy_End(), 1);
-    EXPECT_TRUE(WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
-    EXPECT_TRUE(WaitFor([pid] { return ProcessEnded(pid); }))
+    EXPECT_TRUE(WaitServing([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
+    EXPECT_TRUE(WaitServing([pid] { return ProcessEnded(pid); }))
         << "a close during the wait still ends it";
     usleep(300000);  // a second child, if one had been started, has noted itself by now
     EXPECT_EQ(ChildLines(), std::vector<std::string>{"[ nowin]"});
@@ -425,7 +413,7 @@ TEST_F(StandBy, RunDimsThePictureInACheckerboard) {
     ASSERT_EQ(StandBy_Start("", ""), 1);
     ASSERT_EQ(StandBy_Send(), 1) << "an empty command only dims";
     ASSERT_EQ(StandBy_End(), 1);
-    ASSERT_TRUE(WaitFor([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
+    ASSERT_TRUE(WaitServing([] { return !FindWindowA(STANDBY_CLASS, nullptr); }));
     Png picture = LoadPicture();
     ASSERT_GT(picture.w, 0) << "standby.bmp";
     Png first, last;
@@ -460,17 +448,17 @@ TEST_F(StandBy, DesktopShowsThePictureThenTheLaunchedProgram) {
     ASSERT_EQ(StandBy_Start(Child(), "desk"), 1);
     Png picture = LoadPicture();
     Png first;
-    ASSERT_TRUE(WaitFor([&] { return ReadPng(runtime + "/standby-00001.png", &first); }));
+    ASSERT_TRUE(WaitServing([&] { return ReadPng(runtime + "/standby-00001.png", &first); }));
     ExpectSamePicture(picture, first, "the stand-by picture on the desktop");
     ASSERT_EQ(StandBy_Send(), 1);
     EXPECT_NE(FindWindowA(kChildClass, nullptr), nullptr);
     EXPECT_EQ(ChildLines(), std::vector<std::string>{"[ desk]"});
     Png child;
-    ASSERT_TRUE(WaitFor([&] { return ReadPng(runtime + "/child.png", &child); }));
+    ASSERT_TRUE(WaitServing([&] { return ReadPng(runtime + "/child.png", &child); }));
     ASSERT_GT(child.w, 0);
     EXPECT_EQ(child.At(child.w / 2, child.h / 2), 0x00C800u) << "the launched program's window";
     Png dimmed;
-    ASSERT_TRUE(WaitFor([&] { return ReadPng(runtime + "/standby-00002.png", &dimmed); }));
+    ASSERT_TRUE(WaitServing([&] { return ReadPng(runtime + "/standby-00002.png", &dimmed); }));
     ExpectDimmed(picture, dimmed, 0, 0, "dimmed on the desktop");
     EXPECT_EQ(StandBy_End(), 1);
 }
@@ -490,7 +478,7 @@ class StandByClock : public StandBy {
         g_line = line;
         thread = CreateThread(nullptr, 0, RunProgram, nullptr, 0, nullptr);
         ASSERT_NE(thread, nullptr);
-        ASSERT_TRUE(WaitFor([this] {
+        ASSERT_TRUE(WaitServing([this] {
             return (window = FindWindowA(STANDBY_CLASS, nullptr)) != nullptr &&
                    IsWindowVisible(window);
         }));
@@ -523,7 +511,7 @@ TEST_F(StandByClock, AnIdleWindowOutlivesItsTimeAndTheNextMessageClosesIt) {
     SendMessageA(window, WM_NULL, 0, 0);
     EXPECT_TRUE(IsWindowVisible(window));
     ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, 0));
-    EXPECT_TRUE(WaitFor([this] { return !IsWindowVisible(window); }))
+    EXPECT_TRUE(WaitServing([this] { return !IsWindowVisible(window); }))
         << "the first message after closes it";
     // Closed before any STANDBY_RUN: it still takes the one that hands over, then ends.
     EXPECT_TRUE(IsWindow(window));
@@ -548,7 +536,7 @@ TEST_F(StandByClock, ALateRunStillHandsOver) {
     WynPlat_AdvanceClock(9000 * 1000);
     ASSERT_TRUE(PostMessageA(window, WM_COMMAND, STANDBY_RUN_ID, STANDBY_RUN_ID));
     EXPECT_EQ(Ended(), 0u) << "handed over, then closed";
-    EXPECT_TRUE(WaitFor([&] { return !ChildLines().empty(); }));
+    EXPECT_TRUE(WaitServing([&] { return !ChildLines().empty(); }));
     EXPECT_EQ(ChildLines(), std::vector<std::string>{"[ nowin]"});
 }
 
@@ -556,11 +544,11 @@ TEST_F(StandByClock, ARunAfterTheSelfCloseStillHandsOver) {
     Run(std::string(Child()) + " nowin");
     WynPlat_AdvanceClock(9000 * 1000);
     ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, 0));
-    ASSERT_TRUE(WaitFor([this] { return !IsWindowVisible(window); }));
+    ASSERT_TRUE(WaitServing([this] { return !IsWindowVisible(window); }));
     EXPECT_TRUE(ChildLines().empty());
     ASSERT_TRUE(PostMessageA(window, WM_COMMAND, STANDBY_RUN_ID, STANDBY_RUN_ID));
     EXPECT_EQ(Ended(), 0u);
-    EXPECT_TRUE(WaitFor([&] { return !ChildLines().empty(); }));
+    EXPECT_TRUE(WaitServing([&] { return !ChildLines().empty(); }));
     EXPECT_EQ(ChildLines(), std::vector<std::string>{"[ nowin]"});
 }
 

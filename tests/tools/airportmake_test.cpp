@@ -14,11 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "../common/program_output.h"
 #include "umb33.h"
 #include "zem40.h"
 #include "wynplat.h"
 
 namespace {
+
+using programrun::ReadText;
 
 namespace fs = std::filesystem;
 
@@ -28,11 +31,6 @@ fs::path Scratch(const std::string& name) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
-}
-
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // Runs the maker; its exit code, with its error output in *err.

@@ -25,38 +25,17 @@
 
 #include "../common/capture_read.h"
 #include "../common/png_read.h"
+#include "../common/program_output.h"
 #include "../common/run_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-long MonotonicMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
-}
-
-std::string Tail(const std::string& text, int lines = 25) {
-    size_t at = text.size();
-    for (int n = 0; n <= lines; ++n) {
-        if (at == 0) return text;
-        at = text.rfind('\n', at - 1);
-        if (at == std::string::npos) return text;
-    }
-    return text.substr(at + 1);
-}
-
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using programrun::Count;
+using programrun::MonotonicMs;
+using programrun::ReadText;
+using programrun::Tail;
 
 // ---- what was heard ----
 
@@ -179,15 +158,8 @@ class LauncherRun : public ::testing::Test {
         // A program folder of the run's own: the engine writes its ini there, and the script
         // host is the stand-in (a copy, so that it runs under its own name).
         folder = run + "/bin";
-        fs::create_directories(folder);
         fs::create_directories(run + "/rt");
-        for (const auto& e : fs::directory_iterator(binDir)) {
-            const std::string name = e.path().filename().string();
-            if (name == "krn2.ini")
-                fs::copy_file(e.path(), folder + "/" + name);
-            else if (name != "vsk33")
-                fs::create_symlink(e.path(), folder + "/" + name);
-        }
+        LinkBuildFolder(binDir, folder, {"vsk33"});
         fs::copy_file(WYN_STANDIN, folder + "/vsk33");
     }
     // Runs wynopen (after `wrap`, a command that runs the rest) with `env`, bounded by

@@ -17,12 +17,16 @@
 #include <wynplat.h>
 
 #include "../common/capture_read.h"
+#include "../common/program_output.h"
 #include "krn.h"
 #include "wynopen.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using programrun::Count;
+using programrun::ReadText;
 
 std::string g_run, g_folder;
 
@@ -52,17 +56,6 @@ class OwnProgramFolder : public ::testing::Environment {
 };
 [[maybe_unused]] auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new OwnProgramFolder);
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 TEST(LauncherSoft, EachRoundShowsTheHardwareBoxAndNoScene) {
     char ini[MAX_PATH];

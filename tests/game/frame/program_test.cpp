@@ -14,7 +14,10 @@
 #include <sstream>
 
 #include "../../common/png_read.h"
+#include "../../common/program_output.h"
 #include "../../common/run_folder.h"
+#include "../../common/run_text.h"
+#include "../../common/wait_for.h"
 #include "game_fixture.h"
 #include "standby_client.h"
 
@@ -22,19 +25,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream f(path);
-    for (std::string s; std::getline(f, s);) lines.push_back(s);
-    return lines;
-}
+using programrun::ReadText;
 
-std::vector<std::string> Starting(const std::vector<std::string>& lines, const std::string& with) {
-    std::vector<std::string> out;
-    for (const std::string& l : lines)
-        if (l.rfind(with, 0) == 0) out.push_back(l);
-    return out;
-}
+// The bound on what another process does.
+constexpr int kBound = 60000;
 
 struct FrameLine {
     int n, elapsed, newticks, ticks, carry, total, state;
@@ -49,16 +43,6 @@ std::vector<FrameLine> Frames(const std::vector<std::string>& lines) {
             frames.push_back(f);
     }
     return frames;
-}
-
-// A generous bound on what another process does (real time); no result depends on it.
-template <class Pred>
-bool WaitFor(Pred pred) {
-    for (int i = 0; i < 30000; ++i) {
-        if (pred()) return true;
-        usleep(2000);
-    }
-    return pred();
 }
 
 class Game : public ::testing::Test {
@@ -77,7 +61,7 @@ class Game : public ::testing::Test {
         for (const char* cls : {"StandbyTestChild", "WYN2_MIRUTA2"})
             while (HWND w = FindWindowA(cls, nullptr)) {
                 PostMessageA(w, WM_CLOSE, 0, 0);
-                if (!WaitFor([w] { return !IsWindow(w); })) break;
+                if (!WaitFor([w] { return !IsWindow(w); }, kBound)) break;
             }
         StandBy_End();
     }
@@ -121,7 +105,8 @@ class Game : public ::testing::Test {
         ASSERT_EQ(std::system(cmd.c_str()), 0);
     }
     int Finished() {
-        if (!WaitFor([&] { return fs::exists(rcFile) && fs::file_size(rcFile) > 0; })) return -1;
+        if (!WaitFor([&] { return fs::exists(rcFile) && fs::file_size(rcFile) > 0; }, kBound))
+            return -1;
         return std::stoi(Lines(rcFile).at(0));
     }
     std::string run, folder, binDir, trace, boxes, rcFile;
@@ -265,7 +250,7 @@ TEST_F(Game, WaitsUntilTheScriptHostIsGone) {
     const std::string release = run + "/release";
     const std::string host = std::string(WYN_TEST_BIN_DIR) + "/game_standin";
     ASSERT_EQ(std::system(("WYN_HEADLESS=1 '" + host + "' '" + release + "' &").c_str()), 0);
-    ASSERT_TRUE(WaitFor([] { return FindWindowA("Veskeran33", nullptr) != nullptr; }));
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("Veskeran33", nullptr) != nullptr; }, kBound));
     Write("close.replay", "2000 close\n");
     Start(std::string(kHeadless) + " WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" + run + "/close.replay'",
           "rjtt none", "run");
@@ -280,7 +265,8 @@ TEST_F(Game, ASecondGameEndsAtOnce) {
     Start(std::string(kHeadless) + " WYN_MSGBOX_ANSWERS=6", "rjtt none", "first");
     const std::string firstTrace = trace;
     // The first game is running its stage.
-    ASSERT_TRUE(WaitFor([&] { return !Starting(Lines(firstTrace), "phase 1010").empty(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !Starting(Lines(firstTrace), "phase 1010").empty(); }, kBound));
     EXPECT_EQ(Run(kHeadless, "rjtt none", "second"), 0);
     EXPECT_TRUE(Lines(trace).empty()) << "the second game never started";
     PostMessageA(FindWindowA("WYN2_MIRUTA2", nullptr), WM_CLOSE, 0, 0);
@@ -306,7 +292,7 @@ TEST_F(Game, AFailedStartStillHandsOverToTheStandbyWindow) {
     const auto lines = Lines(trace);
     EXPECT_TRUE(Starting(lines, "phase").empty()) << "GameInit failed";
     EXPECT_EQ(Starting(lines, "standby send"), std::vector<std::string>{"standby send 1"});
-    EXPECT_TRUE(WaitFor([&] { return fs::exists(run + "/child.txt"); }))
+    EXPECT_TRUE(WaitFor([&] { return fs::exists(run + "/child.txt"); }, kBound))
         << "the stand-by window launched its program";
 }
 
@@ -331,11 +317,6 @@ bool XGeometry(const std::string& tree, const std::string& title, int g[4]) {
         found = true;
     }
     return found;
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class Desktop : public Game {
@@ -365,9 +346,9 @@ class Desktop : public Game {
             std::system(
                 ("xvfb-run -a -s '-screen 0 " + screen + "x24' sh '" + run + "/shown.sh'").c_str()),
             0)
-            << FileText(run + "/desktop.err");
+            << ReadText(run + "/desktop.err");
         const std::string title = window.empty() ? "Wynmoor" : window;
-        EXPECT_TRUE(XGeometry(FileText(run + "/tree.txt"), title, g)) << "no window " << title;
+        EXPECT_TRUE(XGeometry(ReadText(run + "/tree.txt"), title, g)) << "no window " << title;
         if (shot) {
             ASSERT_TRUE(ReadPng(png, shot)) << png;
         }

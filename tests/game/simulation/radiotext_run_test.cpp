@@ -19,23 +19,14 @@
 
 #include "../../common/png_read.h"
 #include "../../common/run_folder.h"
+#include "../../common/program_output.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// The last lines of a text, for failure messages.
-std::string Tail(const std::string& text, int lines = 20) {
-    size_t at = text.size();
-    for (int n = 0; n <= lines && at != std::string::npos && at > 0; ++n)
-        at = text.rfind('\n', at - 1);
-    return at == std::string::npos ? text : text.substr(at + 1);
-}
+using programrun::ReadText;
+using programrun::Tail;
 
 // 16-bit colours as a 24-bit shot shows them.
 constexpr uint32_t Shown(uint32_t rgb) {
@@ -73,8 +64,8 @@ struct TextRun {
         return t;
     }
     std::string Why() const {
-        return "exit " + std::to_string(status) + "\nlog:\n" + Tail(log) + "\nstderr:\n" +
-               Tail(err);
+        return "exit " + std::to_string(status) + "\nlog:\n" + Tail(log, 20) + "\nstderr:\n" +
+               Tail(err, 20);
     }
 };
 

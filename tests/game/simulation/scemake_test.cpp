@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../../common/program_output.h"
 #include "simulation/script_ops.h"
 #include "world/airportfiles.h"
 #include "wynplat.h"
@@ -21,12 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path Bin() { return WynPlat_ProgramDir(); }
+using programrun::ReadText;
 
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+fs::path Bin() { return WynPlat_ProgramDir(); }
 
 class Scemake : public ::testing::Test {
   protected:

@@ -6,51 +6,30 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
-#include <time.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "../../common/png_read.h"
-#include "standby_client.h"
 #include "../../common/run_folder.h"
+#include "standby_client.h"
+#include "../program_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using programrun::Count;
+using programrun::MonotonicMs;
+using programrun::ReadText;
+using programrun::Tail;
 
 std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-
-long MonotonicMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
-}
-
-// The last lines of a text, for failure messages.
-std::string Tail(const std::string& text, int lines = 25) {
-    size_t at = text.size();
-    for (int n = 0; n <= lines && at != std::string::npos && at > 0; ++n)
-        at = text.rfind('\n', at - 1);
-    return at == std::string::npos ? text : text.substr(at + 1);
-}
-
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 class StageRun : public ::testing::Test {
   protected:
@@ -63,26 +42,10 @@ class StageRun : public ::testing::Test {
         // program folder linked but the stages, which are made anew, one without its parked
         // aircraft (and the plan record for one of them) beside the samples.
         folder = run + "/bin";
-        fs::create_directories(folder + "/port/rjtt/scenario");
-        // The engine writes krn2.ini back at its end: a copy of its own, so that no run writes
-        // through a link into the shared program folder while another test reads it.
-        for (const auto& e : fs::directory_iterator(binDir)) {
-            const std::string name = e.path().filename().string();
-            if (name == "krn2.ini")
-                fs::copy_file(e.path(), folder + "/" + name);
-            else if (name == "vsk33")
-                // A stage that ends by itself hands over to the script host: the tests' stand-in,
-                // released at the test's end.
-                fs::create_symlink(GAME_STANDIN_PATH, folder + "/" + name);
-            else if (name != "port" && name != "stage" && name != "config.ini")
-                fs::create_symlink(e.path(), folder + "/" + name);
-        }
-        for (const auto& e : fs::directory_iterator(binDir + "/port"))
-            if (e.path().filename() != "rjtt")
-                fs::create_symlink(e.path(), folder + "/port/" + e.path().filename().string());
-        for (const auto& e : fs::directory_iterator(binDir + "/port/rjtt"))
-            if (e.path().filename() != "scenario")
-                fs::create_symlink(e.path(), folder + "/port/rjtt/" + e.path().filename().string());
+        // A stage that ends by itself hands over to the script host: the tests' stand-in,
+        // released at the test's end.
+        programrun::MakeProgramFolder(binDir, folder);
+        programrun::PutScriptHostStandIn(folder, GAME_STANDIN_PATH);
         const std::string stages = WYN_STAGE_SOURCES "/rjtt";
         fs::create_directories(run + "/stages/rjtt");
         std::istringstream traffic(ReadText(stages + "/traffic.stage"));
@@ -97,7 +60,7 @@ class StageRun : public ::testing::Test {
     }
     // The stand-in script host released, the stand-by window that launched it closed.
     void TearDown() override {
-        std::ofstream(folder + "/rjtt") << "";
+        programrun::ReleaseScriptHostStandIn(folder, "rjtt");
         setenv("WYN_RUNTIME_DIR", (run + "/rt").c_str(), 1);
         StandBy_End();
     }

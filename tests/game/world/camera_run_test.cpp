@@ -19,17 +19,13 @@
 
 #include "../../common/png_read.h"
 #include "../../common/run_folder.h"
+#include "../program_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using programrun::ReadText;
 
 std::string Stage(const char* title, const char* weather) {
     std::string s = std::string("title rjtt ") + title +
@@ -61,19 +57,8 @@ class CameraRun : public ::testing::Test {
         binDir = f.bin;
         run = f.run;
         folder = run + "/bin";
-        // A program folder of its own: the settings copied (the engine and the game write them
-        // back), the test's stages beside the sample airport's files, the rest linked.
-        fs::create_directories(folder + "/port/rjtt/scenario");
-        for (const auto& e : fs::directory_iterator(binDir)) {
-            const std::string name = e.path().filename().string();
-            if (name == "krn2.ini" || name == "config.ini")
-                fs::copy_file(e.path(), folder + "/" + name);
-            else if (name != "port" && name != "stage")
-                fs::create_symlink(e.path(), folder + "/" + name);
-        }
-        for (const auto& e : fs::directory_iterator(binDir + "/port/rjtt"))
-            if (e.path().filename() != "scenario")
-                fs::create_symlink(e.path(), folder + "/port/rjtt/" + e.path().filename().string());
+        // A program folder of its own: the test's stages beside the sample airport's files.
+        programrun::MakeProgramFolder(binDir, folder);
         fs::create_directories(run + "/stages/rjtt");
         std::ofstream(run + "/stages/rjtt/camera.stage") << Stage("camera", "");
         std::ofstream(run + "/stages/rjtt/camerar.stage") << Stage("camerar", "R");

@@ -15,15 +15,13 @@
 #include <vector>
 
 #include "../../common/png_read.h"
+#include "../../common/program_output.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using programrun::ReadText;
 
 // A stage seen from the tower eye, toward the west runway; `night` makes it a night stage.
 std::string Stage(bool night) {

@@ -18,9 +18,12 @@
 #include <windows.h>
 #include <wynplat.h>
 
+#include "../../common/program_output.h"
 #include "dialog_resources.h"
 
 namespace {
+
+using programrun::ReadText;
 
 using namespace dlgtest;
 
@@ -170,13 +173,6 @@ INT_PTR CALLBACK SettingsProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     }
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
 class Dialogs : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -236,7 +232,7 @@ TEST_F(Dialogs, AScriptDrivesTheDialogAndEndDialogsValueIsReturned) {
     EXPECT_EQ(g_final.detail, 3);
     EXPECT_EQ(g_final.volume, 55);
 
-    std::string state = ReadAll(log);
+    std::string state = ReadText(log);
     // The log is UTF-8 whatever the texts' code page.
     const char8_t* lines[] = {u8"dialog \"SETTINGS\" ended 42",
                               u8"102 radio checked \"エキスパート\"",

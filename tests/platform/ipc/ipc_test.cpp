@@ -13,6 +13,7 @@
 
 #include <windows.h>
 #include <wynplat.h>
+#include "../../common/wait_for.h"
 
 namespace {
 
@@ -34,18 +35,6 @@ LRESULT CALLBACK TestProc(HWND h, UINT m, WPARAM w, LPARAM l) {
         return 0;
     }
     return DefWindowProcA(h, m, w, l);
-}
-
-// A generous bound for a loaded machine: real time, since the peer is another process.
-template <class Pred>
-bool WaitFor(Pred pred) {
-    for (int i = 0; i < 20000; ++i) {
-        if (pred()) return true;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        usleep(1000);
-    }
-    return pred();
 }
 
 class Ipc : public ::testing::Test {
@@ -87,7 +76,7 @@ class Ipc : public ::testing::Test {
         PROCESS_INFORMATION pi = Start(std::string("window ") + cls);
         if (out) *out = pi;
         HWND h = nullptr;
-        WaitFor([&] { return (h = FindWindowA(cls, nullptr)) != nullptr; });
+        WaitServing([&] { return (h = FindWindowA(cls, nullptr)) != nullptr; });
         return h;
     }
     HWND MakeOwnWindow() {
@@ -125,7 +114,7 @@ TEST_F(Ipc, FindsPeerWindowAndTalksBothWays) {
     EXPECT_EQ(SendMessageA(peer, kSendBack, 5, 0), 106)
         << "a blocked sender serves what is sent to it";
     EXPECT_TRUE(PostMessageA(peer, kPostBack, 77, 0));
-    EXPECT_TRUE(WaitFor([] { return g_posted == 77; }))
+    EXPECT_TRUE(WaitServing([] { return g_posted == 77; }))
         << "the peer's post to this window never arrived";
 
     DWORD pid = 0;
@@ -142,7 +131,7 @@ TEST_F(Ipc, FindsPeerWindowAndTalksBothWays) {
         << "the peer's first window came back to the front";
 
     SendMessageA(peer, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(peer); })) << "a destroyed window is seen gone";
+    EXPECT_TRUE(WaitServing([&] { return !IsWindow(peer); })) << "a destroyed window is seen gone";
     EXPECT_EQ(ExitCode(pi.hProcess), 0u);
     DestroyWindow(own);
 }
@@ -158,7 +147,7 @@ TEST_F(Ipc, AThreadWithoutAQueueSendsToAPeer) {
         SetForegroundWindow(peer);
         done = 1;
     }).detach();
-    EXPECT_TRUE(WaitFor([&] { return done == 1; })) << "the sending thread never came back";
+    EXPECT_TRUE(WaitServing([&] { return done == 1; })) << "the sending thread never came back";
     EXPECT_EQ(sum, 3);
 }
 
@@ -303,7 +292,7 @@ TEST_F(Ipc, AMailslotIsWrittenAndReadBetweenProcesses) {
     // The peer reads a slot of its own, written here (the name ignores case).
     PROCESS_INFORMATION reader = Start("mailslot-read \\\\.\\mailslot\\wyn\\Value");
     HANDLE ready = nullptr;
-    WaitFor([&] {
+    WaitServing([&] {
         return (ready = OpenEventA(SYNCHRONIZE, FALSE, "\\\\.\\mailslot\\wyn\\Value-ready")) !=
                nullptr;
     });
@@ -338,7 +327,7 @@ TEST_F(Ipc, AMailslotWithoutAReaderFailsAtOnce) {
               INVALID_HANDLE_VALUE);
     PROCESS_INFORMATION reader = Start(std::string("mailslot-read ") + name);
     HANDLE ready = nullptr;
-    WaitFor([&] {
+    WaitServing([&] {
         return (ready = OpenEventA(SYNCHRONIZE, FALSE, (std::string(name) + "-ready").c_str())) !=
                nullptr;
     });

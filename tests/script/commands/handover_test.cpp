@@ -19,21 +19,19 @@
 
 #include <windows.h>
 
+#include "../../common/child_process.h"
 #include "../../common/png_read.h"
+#include "../../common/program_output.h"
+#include "../../common/wait_for.h"
 #include "vsk_test_support.h"
 #include "wynplat.h"
 
-extern char** environ;
-
 namespace {
+
+using programrun::ReadText;
 
 namespace fs = std::filesystem;
 using vsktest::U8;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
 
 std::vector<std::string> Lines(const std::string& text, const std::string& with) {
     std::vector<std::string> out;
@@ -72,10 +70,7 @@ class HandOver : public ::testing::Test {
         WaitFor([] {
             return !FindWindowA("StandbyTestChild", nullptr) && !FindWindowA("STANDBY", nullptr);
         });
-        for (pid_t p : running) {
-            kill(p, SIGKILL);
-            waitpid(p, nullptr, 0);
-        }
+        children.KillAll();
         // The stand-by program and the game's stand-in may still be writing their last files.
         if (std::getenv("HANDOVER_KEEP")) return;
         std::error_code ec;
@@ -104,86 +99,43 @@ class HandOver : public ::testing::Test {
 
     // Starts vsk33 in the case's folder with this process's environment and `env` over it;
     // `wrap` (a program and its arguments) runs it when given.
-    pid_t StartVsk(std::map<std::string, std::string> env, std::vector<std::string> wrap = {}) {
-        std::map<std::string, std::string> all;
-        for (char** e = environ; *e; ++e) {
-            std::string kv = *e;
-            size_t eq = kv.find('=');
-            if (eq != std::string::npos) all[kv.substr(0, eq)] = kv.substr(eq + 1);
-        }
-        all["WYN_PROGRAM_DIR"] = dir.string();
-        all["WYN_RUNTIME_DIR"] = (dir / "run").string();
-        all["WYN_MSGBOX_LOG"] = (dir / "boxes.log").string();
-        all["WYN_PROCESS_LOG"] = (dir / "process.log").string();
-        all["WYN_DIALOG_LOG"] = (dir / "dialog.log").string();
-        for (auto& [k, v] : env) {
-            if (v.empty())
-                all.erase(k);
-            else
-                all[k] = v;
-        }
-        std::vector<std::string> envText;
-        for (auto& [k, v] : all) envText.push_back(k + "=" + v);
-        std::vector<char*> envp, argv;
-        for (auto& s : envText) envp.push_back(s.data());
-        envp.push_back(nullptr);
-        std::string vsk = std::string(VSK_TEST_BIN_DIR) + "/vsk33";
-        wrap.push_back(vsk);
-        std::string program = wrap[0];
-        for (auto& a : wrap) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, (dir / "stderr.txt").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = 0;
-        int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        EXPECT_EQ(rc, 0) << program;
-        running.push_back(pid);
-        return pid;
+    pid_t StartVsk(const std::map<std::string, std::string>& env,
+                   std::vector<std::string> wrap = {}) {
+        std::map<std::string, std::string> all = {
+            {"WYN_PROGRAM_DIR", dir.string()},
+            {"WYN_RUNTIME_DIR", (dir / "run").string()},
+            {"WYN_MSGBOX_LOG", (dir / "boxes.log").string()},
+            {"WYN_PROCESS_LOG", (dir / "process.log").string()},
+            {"WYN_DIALOG_LOG", (dir / "dialog.log").string()}};
+        for (const auto& [k, v] : env) all[k] = v;
+        wrap.push_back(std::string(VSK_TEST_BIN_DIR) + "/vsk33");
+        return children.Start(wrap, all, dir, dir / "stderr.txt");
     }
     // The exit code; a generous real-time bound for a loaded machine, and what to diagnose
     // with when it is passed.
     int Wait(pid_t pid) {
-        for (int i = 0; i < 60000; ++i) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                std::erase(running, pid);
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
-            }
-            usleep(1000);
-        }
-        ADD_FAILURE() << "vsk33 did not end within 60 s; its messages:\n"
-                      << ReadAll(dir / "stderr.txt") << "\nboxes:\n"
-                      << ReadAll(dir / "boxes.log");
-        return -1;
-    }
-    template <class Pred>
-    static bool WaitFor(Pred pred) {
-        for (int i = 0; i < 20000; ++i) {
-            if (pred()) return true;
-            usleep(1000);
-        }
-        return pred();
+        const int code = children.Wait(pid);
+        if (code == -1)
+            ADD_FAILURE() << "vsk33 did not end within 60 s; its messages:\n"
+                          << ReadText(dir / "stderr.txt") << "\nboxes:\n"
+                          << ReadText(dir / "boxes.log");
+        return code;
     }
     std::string Diagnosis() const {
-        return "\nprocess log:\n" + ReadAll(dir / "process.log") + "boxes:\n" +
-               ReadAll(dir / "boxes.log") + "vsk33's messages:\n" + ReadAll(dir / "stderr.txt");
+        return "\nprocess log:\n" + ReadText(dir / "process.log") + "boxes:\n" +
+               ReadText(dir / "boxes.log") + "vsk33's messages:\n" + ReadText(dir / "stderr.txt");
     }
     // The stand-in game's first noted command line, once it has opened its window.
     std::string GameLine() const {
         fs::path noted = dir / "run" / "child.txt";
         if (!WaitFor([&] { return fs::exists(noted) && fs::file_size(noted) > 0; })) return "";
         WaitFor([] { return FindWindowA("StandbyTestChild", nullptr) != nullptr; });
-        std::string text = ReadAll(noted);
+        std::string text = ReadText(noted);
         return text.substr(0, text.find('\n'));
     }
 
     fs::path dir;
-    std::vector<pid_t> running;
+    ChildProcesses children;
 };
 
 const char kStartGame[] =
@@ -195,7 +147,7 @@ TEST_F(HandOver, StandbyStartThenExitStartsTheGameWithItsStage) {
     int code = Wait(StartVsk({{"WYN_HEADLESS", "1"}, {"WYN_CLOCK", "virtual"}}));
     EXPECT_EQ(code, 0) << Diagnosis();
     EXPECT_EQ(GameLine(), "[ rjtt stage01]") << Diagnosis();
-    std::string log = ReadAll(dir / "process.log");
+    std::string log = ReadText(dir / "process.log");
     // vsk33 started the stand-by program; the stand-by window started the game.
     std::vector<std::string> vskStarts = Lines(log, " start vsk33 ");
     ASSERT_EQ(vskStarts.size(), 1u) << log;
@@ -203,15 +155,15 @@ TEST_F(HandOver, StandbyStartThenExitStartsTheGameWithItsStage) {
     std::vector<std::string> standbyStarts = Lines(log, " start standby ");
     ASSERT_EQ(standbyStarts.size(), 1u) << log;
     EXPECT_NE(standbyStarts[0].find("rjtt stage01"), std::string::npos) << log;
-    std::string boxes = ReadAll(dir / "boxes.log");
+    std::string boxes = ReadText(dir / "boxes.log");
     EXPECT_NE(boxes.find("START: START"), std::string::npos) << boxes;
-    EXPECT_NE(ReadAll(dir / "OUT.INI").find("START=1"), std::string::npos) << Diagnosis();
+    EXPECT_NE(ReadText(dir / "OUT.INI").find("START=1"), std::string::npos) << Diagnosis();
 }
 
 TEST_F(HandOver, ExitWithoutStandbyStartsNothing) {
     Script("VSKTEST:WINDOW(); Exit(0);");
     EXPECT_EQ(Wait(StartVsk({{"WYN_HEADLESS", "1"}, {"WYN_CLOCK", "virtual"}})), 0) << Diagnosis();
-    std::string log = ReadAll(dir / "process.log");
+    std::string log = ReadText(dir / "process.log");
     EXPECT_EQ(Lines(log, " start ").size(), 0u) << log;
 }
 
@@ -222,7 +174,7 @@ TEST_F(HandOver, TheFrontEndsStartRowStartsTheGameWithTheSampleStage) {
     Replay("1500 key RETURN\n");
     EXPECT_EQ(Wait(StartVsk(Headless())), 0) << Diagnosis();
     EXPECT_EQ(GameLine(), "[ rjtt stage01]") << Diagnosis();
-    std::vector<std::string> starts = Lines(ReadAll(dir / "process.log"), " start vsk33 ");
+    std::vector<std::string> starts = Lines(ReadText(dir / "process.log"), " start vsk33 ");
     ASSERT_EQ(starts.size(), 1u) << Diagnosis();
     EXPECT_NE(starts[0].find("standby.exe wyntower rjtt stage01"), std::string::npos);
 }
@@ -232,9 +184,9 @@ TEST_F(HandOver, TheFrontEndsSettingsRowOpensTheDialogAndEscapeLeaves) {
     FrontEnd();
     Replay("1500 key DOWN\n1800 key RETURN\n4000 key ESCAPE\n");
     EXPECT_EQ(Wait(StartVsk(Headless())), 0) << Diagnosis();
-    EXPECT_NE(ReadAll(dir / "dialog.log").find("dialog \"WYN2CONFIG\" ended 0"), std::string::npos)
+    EXPECT_NE(ReadText(dir / "dialog.log").find("dialog \"WYN2CONFIG\" ended 0"), std::string::npos)
         << Diagnosis();
-    EXPECT_EQ(Lines(ReadAll(dir / "process.log"), " start ").size(), 0u) << Diagnosis();
+    EXPECT_EQ(Lines(ReadText(dir / "process.log"), " start ").size(), 0u) << Diagnosis();
 }
 
 // The rows of the menu as the pointer chooses them (their centres on screen 0).
@@ -248,7 +200,7 @@ TEST_F(HandOver, AClickOnTheFrontEndsStartRowStartsTheGame) {
     Replay(kClickStart);
     EXPECT_EQ(Wait(StartVsk(Headless())), 0) << Diagnosis();
     EXPECT_EQ(GameLine(), "[ rjtt stage01]") << Diagnosis();
-    std::vector<std::string> starts = Lines(ReadAll(dir / "process.log"), " start vsk33 ");
+    std::vector<std::string> starts = Lines(ReadText(dir / "process.log"), " start vsk33 ");
     ASSERT_EQ(starts.size(), 1u) << Diagnosis();
     EXPECT_NE(starts[0].find("standby.exe wyntower rjtt stage01"), std::string::npos);
 }
@@ -258,9 +210,9 @@ TEST_F(HandOver, ClicksOpenTheSettingsAndLeave) {
     FrontEnd();
     Replay(std::string(kClickSettings) + kClickLeave);
     EXPECT_EQ(Wait(StartVsk(Headless())), 0) << Diagnosis();
-    EXPECT_NE(ReadAll(dir / "dialog.log").find("dialog \"WYN2CONFIG\" ended 0"), std::string::npos)
+    EXPECT_NE(ReadText(dir / "dialog.log").find("dialog \"WYN2CONFIG\" ended 0"), std::string::npos)
         << Diagnosis();
-    std::string log = ReadAll(dir / "process.log");
+    std::string log = ReadText(dir / "process.log");
     EXPECT_EQ(Lines(log, " start ").size(), 0u) << Diagnosis();
     EXPECT_EQ(Lines(log, " end vsk33 ").size(), 1u) << Diagnosis();
 }
@@ -307,9 +259,9 @@ TEST_F(HandOver, UnderADisplayTheSettingsDialogIsPhotographed) {
                               {"WYN_SCREENSHOT_WINDOW", U8(u8"環境設定")},
                               {"WYN_DIALOG_SCRIPT", "track 512 55; end"}}));
     EXPECT_EQ(code, 0) << Diagnosis();
-    EXPECT_NE(ReadAll(dir / "dialog.log").find(U8(u8"BGM（55%）")), std::string::npos)
-        << ReadAll(dir / "dialog.log");
-    EXPECT_NE(ReadAll(dir / "CONFIG.INI").find("bgm=55"), std::string::npos);
+    EXPECT_NE(ReadText(dir / "dialog.log").find(U8(u8"BGM（55%）")), std::string::npos)
+        << ReadText(dir / "dialog.log");
+    EXPECT_NE(ReadText(dir / "CONFIG.INI").find("bgm=55"), std::string::npos);
     ASSERT_TRUE(fs::exists(dir / "dialog.png")) << Diagnosis();
     EXPECT_GT(fs::file_size(dir / "dialog.png"), 1000u);
 }

@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "../../common/program_output.h"
 #include "vsk_host_support.h"
 
 using namespace vsktest;
 
 namespace {
+
+using programrun::ReadText;
 
 class Wyn2Host : public ScriptHost {
   public:
@@ -21,11 +24,6 @@ class Wyn2Host : public ScriptHost {
         if (HWND s = FindWindowA("STANDBY", nullptr)) SendMessageA(s, WM_CLOSE, 0, 0);
     }
 };
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
 
 // The text of the dialog's language: the Japanese template, or (not Japanese) the Chinese one.
 std::string ByLanguage(const char8_t* japanese, const char8_t* chinese) {
@@ -150,7 +148,7 @@ class Wyn2Config : public ::testing::Test {
         h.Run("MAIN");
         WynPlat_SetDialogLog(nullptr);
         WynPlat_SetDialogScript("");
-        return {ReadAll(log), h.UserText(1), boxes.Texts()};
+        return {ReadText(log), h.UserText(1), boxes.Texts()};
     }
     std::string Ini(const char* file, const char* section, const char* key) const {
         char text[64] = {};
@@ -216,7 +214,7 @@ TEST_F(Wyn2Config, AnEmptyFileShowsTheDefaultsAndCancelWritesNothing) {
     ConfigRun r = Run("", "");
     ExpectDefaults(r.log, "empty config.ini");
     EXPECT_EQ(r.result, "0") << "cancelled";
-    EXPECT_EQ(ReadAll(h.dir() / "CONFIG.INI"), "");
+    EXPECT_EQ(ReadText(h.dir() / "CONFIG.INI"), "");
     // The labels name each volume with its position, in the library's own words.
     EXPECT_EQ(Text(r.log, 501), U8(u8"無線電（80%）"));
     EXPECT_EQ(Text(r.log, 502), U8(u8"BGM（40%）"));
@@ -273,8 +271,8 @@ TEST_F(Wyn2Config, DefaultsThenCancelLeavesTheFilesAsTheyWere) {
     ConfigRun r = Run("click 902; click 901", config, "[TEXTURE]\r\nSMALL=1\r\n");
     EXPECT_EQ(r.result, "0");
     ExpectDefaults(r.log, "after Defaults");
-    EXPECT_EQ(ReadAll(h.dir() / "CONFIG.INI"), config);
-    EXPECT_EQ(ReadAll(h.dir() / "KRN2.INI"), "[TEXTURE]\r\nSMALL=1\r\n");
+    EXPECT_EQ(ReadText(h.dir() / "CONFIG.INI"), config);
+    EXPECT_EQ(ReadText(h.dir() / "KRN2.INI"), "[TEXTURE]\r\nSMALL=1\r\n");
 }
 
 TEST_F(Wyn2Config, AMovedTrackbarsLabelFollowsIt) {
