@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../frame/screen_fixture.h"
+#include "../stage_fixture.h"
 #include "controller/controller_internal.h"
 #include "frame/frame_internal.h"
 #include "simulation/simulation.h"
@@ -21,43 +22,18 @@
 
 namespace ctltest {
 
-inline int LoadTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-inline int DropTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-
 template <size_t N>
 void Text(char (&field)[N], const char* text) {
     std::snprintf(field, N, "%s", text);
 }
 
-class Stage : public ::testing::Test {
+class Stage : public gametest::WindowlessStage {
   protected:
-    Stage()
-        : aircraft_(new AircraftTable()),
-          objects_(new ObjectTable()),
-          airport_(new AirportRecord()),
-          sids_(new SidTable()),
-          krn_(new tagKRN()),
-          chips_(8468) {
-        std::memset(aircraft_.get(), 0, sizeof(AircraftTable));
-        std::memset(objects_.get(), 0, sizeof(ObjectTable));
-        std::memset(airport_.get(), 0, sizeof(AirportRecord));
+    Stage() : WindowlessStage(8468), sids_(new SidTable()) {
         std::memset(sids_.get(), 0, sizeof(SidTable));
-        std::memset(krn_.get(), 0, sizeof(tagKRN));
-        krn_->chipmax = int(chips_.size());
-        krn_->lpchip = chips_.data();
-        krn_->ACC_LOADTEXTURE = LoadTexture;
-        krn_->ACC_DELETETEXTURE = DropTexture;
-        SetAircraftTable(aircraft_.get());
-        SetObjectTable(objects_.get());
-        SetAirportRecord(airport_.get());
         SetSidTable(sids_.get());
         FrameHandles& f = Handles();
-        saved_ = f;
-        f.engine = krn_.get();
-        f.root = KRNL_Start(krn_.get());
-        char sys[MAX_PATH - 1];
-        WynPlat_ToSystemPath(WynPlat_ProgramDir(), sys, sizeof sys);
-        std::snprintf(f.homedir, sizeof f.homedir, "%s\\", sys);
+        f.engine = Engine();
         std::snprintf(f.airport, sizeof f.airport, "rjtt");
         f.stageoffset = 400;
         screen_ = std::make_unique<GameScreen>(800, 600);
@@ -83,21 +59,16 @@ class Stage : public ::testing::Test {
         HideFlightInfo();
         LoadPoints();
         for (int s = 0; s < kAirportSpots; ++s)
-            std::snprintf(airport_->spots[size_t(s)].name, 17, "SPOT %d", s + 1);
+            std::snprintf(Airport().spots[size_t(s)].name, 17, "SPOT %d", s + 1);
         for (int r = 0; r < kAirportRunways; ++r) {
-            std::snprintf(airport_->departures[size_t(r)].name, 17, "D%d", r);
-            std::snprintf(airport_->arrivals[size_t(r)].name, 17, "A%d", r);
+            std::snprintf(Airport().departures[size_t(r)].name, 17, "D%d", r);
+            std::snprintf(Airport().arrivals[size_t(r)].name, 17, "A%d", r);
         }
     }
     ~Stage() override {
         FreeCommandCells();
         FreeHudPictures();
         screen_.reset();
-        KRNL_End(Handles().root);
-        Handles() = saved_;
-        SetAircraftTable(nullptr);
-        SetObjectTable(nullptr);
-        SetAirportRecord(nullptr);
         SetSidTable(nullptr);
         SetSelectedAircraft(-1);
     }
@@ -138,20 +109,11 @@ class Stage : public ::testing::Test {
     const tagZEMSPRITE& Sprite(int n) const { return screen_->screen()->sprite[n]; }
     HZEMSCREEN Screen() const { return screen_->screen(); }
 
-    AircraftRecord& A(int slot) { return (*aircraft_)[size_t(slot)]; }
-    ObjectRecord& O(int slot) { return (*objects_)[size_t(slot)]; }
-    AirportRecord& Airport() { return *airport_; }
     SidTable& Sids() { return *sids_; }
 
   private:
-    std::unique_ptr<AircraftTable> aircraft_;
-    std::unique_ptr<ObjectTable> objects_;
-    std::unique_ptr<AirportRecord> airport_;
     std::unique_ptr<SidTable> sids_;
-    std::unique_ptr<tagKRN> krn_;
-    std::vector<tagKRNCHIP> chips_;
     std::unique_ptr<GameScreen> screen_;
-    FrameHandles saved_{};
 };
 
 }  // namespace ctltest

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../game_trace.h"
+#include "../stage_fixture.h"
 #include "controller/controller.h"
 #include "frame/frame_internal.h"
 #include "simulation/simulation_internal.h"
@@ -91,9 +92,6 @@ inline std::vector<std::string> ControllerChanges() {
     return out;
 }
 
-inline int LoadTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-inline int DropTexture(tagKRN*, tagKRNTEXTURE*) { return 1; }
-
 // Little-endian words and fixed text fields, appended.
 struct Bytes {
     std::vector<uint8_t> b;
@@ -136,33 +134,11 @@ inline Bytes Ready(int time, int id, int kind, int status = 0, int flight = 808,
 }
 inline Bytes End() { return Bytes().i(TT_END); }
 
-class SimCase : public ::testing::Test {
+class SimCase : public gametest::WindowlessStage {
   protected:
-    SimCase()
-        : aircraft_(new AircraftTable()),
-          objects_(new ObjectTable()),
-          airport_(new AirportRecord()),
-          image_(new ScenarioImage()),
-          krn_(new tagKRN()),
-          chips_(40000) {
-        std::memset(aircraft_.get(), 0, sizeof(AircraftTable));
-        std::memset(objects_.get(), 0, sizeof(ObjectTable));
-        std::memset(airport_.get(), 0, sizeof(AirportRecord));
+    SimCase() : WindowlessStage(40000), image_(new ScenarioImage()) {
         std::memset(image_.get(), 0, sizeof(ScenarioImage));
-        std::memset(krn_.get(), 0, sizeof(tagKRN));
-        krn_->chipmax = int(chips_.size());
-        krn_->lpchip = chips_.data();
-        krn_->ACC_LOADTEXTURE = LoadTexture;
-        krn_->ACC_DELETETEXTURE = DropTexture;
-        SetAircraftTable(aircraft_.get());
-        SetObjectTable(objects_.get());
-        SetAirportRecord(airport_.get());
         SetScenarioImage(image_.get());
-        FrameHandles& f = Handles();
-        f.root = KRNL_Start(krn_.get());
-        char sys[MAX_PATH - 1];
-        WynPlat_ToSystemPath(WynPlat_ProgramDir(), sys, sizeof sys);
-        std::snprintf(f.homedir, sizeof f.homedir, "%s\\", sys);
         GetScenarioHeader() = ScenarioHeader{};
         GetStageRunways() = StageRunways{};
         GetStageWeather() = StageWeather{};
@@ -178,7 +154,7 @@ class SimCase : public ::testing::Test {
         SetSelectedAircraft(-1);
         ClearCalls();
         for (int s = 0; s < kAirportSpots; ++s) {
-            AirportPlace& p = airport_->spots[size_t(s)];
+            AirportPlace& p = Airport().spots[size_t(s)];
             std::snprintf(p.name, sizeof p.name, "SPOT %d", s + 1);
             p.x = 10000 * s + 250;  // x 100 s + 2 after the division
             p.z = -5099;            // z -50
@@ -187,14 +163,7 @@ class SimCase : public ::testing::Test {
         }
         boxes_ = WynPlat_MessageBoxCount();
     }
-    ~SimCase() override {
-        KRNL_End(Handles().root);
-        Handles().root = nullptr;
-        SetAircraftTable(nullptr);
-        SetObjectTable(nullptr);
-        SetAirportRecord(nullptr);
-        SetScenarioImage(nullptr);
-    }
+    ~SimCase() override { SetScenarioImage(nullptr); }
 
     // The image holds a header of 0xec bytes and then `records`; the header's start time and
     // length are set and the clock reset to them.
@@ -214,11 +183,6 @@ class SimCase : public ::testing::Test {
         for (int k = 0; k < n; ++k) StepTimetable(GetGameClock().ticks == 0 ? 601 : 600);
     }
 
-    AircraftRecord& A(int slot) { return (*aircraft_)[size_t(slot)]; }
-    ObjectRecord& O(int slot) { return (*objects_)[size_t(slot)]; }
-    AirportRecord& Airport() { return *airport_; }
-    // The engine record the layer tree stands on (it loads no pictures).
-    tagKRN* Engine() { return krn_.get(); }
     int NewBoxes() const { return WynPlat_MessageBoxCount() - boxes_; }
     std::string LastBox() const {
         char caption[256], text[512];
@@ -269,13 +233,8 @@ class SimCase : public ::testing::Test {
     static constexpr int kTimetable = 0xec;
 
   private:
-    std::unique_ptr<AircraftTable> aircraft_;
-    std::unique_ptr<ObjectTable> objects_;
-    std::unique_ptr<AirportRecord> airport_;
     std::unique_ptr<ScenarioImage> image_;
-    std::unique_ptr<tagKRN> krn_;
     uintmax_t traceFrom_ = 0;
-    std::vector<tagKRNCHIP> chips_;
     int boxes_ = 0;
 };
 
