@@ -9,22 +9,10 @@
 
 #include <wynplat.h>
 
+#include "cell_fixture.h"
 #include "zem40.h"
 
 namespace {
-
-HWND MakeWindow(int w, int h) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "ZemTestWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "ZemTestWindow", "zem", WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr,
-                           nullptr, nullptr, nullptr);
-}
 
 // The window's client area as 0x00RRGGBB pixels.
 struct Shot {
@@ -44,25 +32,6 @@ uint32_t Rgb(ZEMPIXEL p) {
     auto e = [](int c) { return uint32_t(c * 255 / 31); };
     return (e(UMB_PixelRed(p)) << 16) | (e(UMB_PixelGreen(p)) << 8) | e(UMB_PixelBlue(p));
 }
-// A window pixel back as a ZEMPIXEL: the top five bits of each channel, whichever way the
-// window widened the 16-bit screen's channels to eight bits.
-ZEMPIXEL Back(uint32_t rgb) {
-    return UMB_MakePixel((rgb >> 19) & 31, (rgb >> 11) & 31, (rgb >> 3) & 31);
-}
-
-// A cell over pixels the fixture owns.
-struct TestCell {
-    std::vector<ZEMPIXEL> px;
-    tagCELL cell{};
-    TestCell(int w, int h, ZEMPIXEL fill) : px(size_t(w) * h, fill) {
-        cell.mode = CELL_MODE_NORMAL;
-        cell.xsize = w;
-        cell.ysize = h;
-        cell.mask = CELL_MASK_NONE;
-        cell.bits = px.data();
-    }
-};
-
 uint32_t PixelOf(HZEMSCREEN s, int x, int y) {
     const auto* row = static_cast<const uint8_t*>(s->bits) + size_t(y) * s->width * (s->depth / 8);
     const uint8_t* p = row + size_t(x) * (s->depth / 8);
@@ -296,7 +265,7 @@ TEST(ZemScreens, BuiltScreenCopiesBetweenDepths) {
 class ZemWindowScreens : public ::testing::Test {
   protected:
     void SetUp() override {
-        hwnd = MakeWindow(120, 90);
+        hwnd = MakeTestWindow(120, 90);
         ASSERT_NE(hwnd, nullptr);
         scr = ZEM_Start(ZEM_START_DEPTH16, hwnd, 120, 90, 120, 90);
         ASSERT_NE(scr, nullptr);
@@ -315,7 +284,7 @@ class ZemWindowScreens : public ::testing::Test {
 
 TEST_F(ZemWindowScreens, AutoRefreshShowsEachDrawAtOnce) {
     Fill(10, 10, 20, 20, 0x7C00);
-    EXPECT_EQ(Back(Capture(hwnd).at(15, 15)), 0x7C00);
+    EXPECT_EQ(FromWindow(Capture(hwnd).at(15, 15)), 0x7C00);
 }
 
 TEST_F(ZemWindowScreens, WithoutAutoRefreshNothingReachesTheWindowUntilRefreshed) {
@@ -323,7 +292,7 @@ TEST_F(ZemWindowScreens, WithoutAutoRefreshNothingReachesTheWindowUntilRefreshed
     Fill(10, 10, 20, 20, 0x7C00);
     EXPECT_EQ(Capture(hwnd).at(15, 15), 0u);
     ZEM_RefreshScreen(scr, nullptr, nullptr);
-    EXPECT_EQ(Back(Capture(hwnd).at(15, 15)), 0x7C00);
+    EXPECT_EQ(FromWindow(Capture(hwnd).at(15, 15)), 0x7C00);
 }
 
 TEST_F(ZemWindowScreens, RecordedRectanglesAreShownOnceAsTheirUnion) {
@@ -347,10 +316,10 @@ TEST_F(ZemWindowScreens, RecordedRectanglesAreShownOnceAsTheirUnion) {
     EXPECT_EQ(scr->mask, 1);
     EXPECT_EQ(scr->recordcount, -1);
     Shot after = Capture(hwnd);
-    EXPECT_EQ(Back(after.at(15, 15)), 0x7C00);
-    EXPECT_EQ(Back(after.at(45, 20)), 0x03E0);
-    EXPECT_EQ(Back(after.at(20, 45)), 0x001F);
-    EXPECT_EQ(Back(after.at(30, 30)), 0x7FFF) << "inside the union";
+    EXPECT_EQ(FromWindow(after.at(15, 15)), 0x7C00);
+    EXPECT_EQ(FromWindow(after.at(45, 20)), 0x03E0);
+    EXPECT_EQ(FromWindow(after.at(20, 45)), 0x001F);
+    EXPECT_EQ(FromWindow(after.at(30, 30)), 0x7FFF) << "inside the union";
     EXPECT_EQ(after.at(60, 60), 0u) << "outside the union";
 }
 
@@ -365,7 +334,8 @@ TEST_F(ZemWindowScreens, ZoomStretchesByNearestNeighbourAndTheMouseRoundTrips) {
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x) {
             const int sx = x * 100 / 150, sy = y * 100 / 150;
-            ASSERT_EQ(Back(s.at(x, y)), UMB_MakePixel(sx % 32, sy % 32, (sx / 32) + 4 * (sy / 32)))
+            ASSERT_EQ(FromWindow(s.at(x, y)),
+                      UMB_MakePixel(sx % 32, sy % 32, (sx / 32) + 4 * (sy / 32)))
                 << "window pixel " << x << "," << y;
         }
     // Mouse mapping through placement and zoom.
@@ -389,7 +359,7 @@ TEST_F(ZemWindowScreens, TextAndViewReachTheWindow) {
     Shot s = Capture(hwnd);
     int lit = 0;
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 60; ++x) lit += Back(s.at(x, y)) == 0x7FFF;
+        for (int x = 0; x < 60; ++x) lit += FromWindow(s.at(x, y)) == 0x7FFF;
     EXPECT_GT(lit, 0) << "the glyph was refreshed to the window";
     EXPECT_EQ(ZEM_SetFontScreen(scr, nullptr, nullptr, 16, 8, "W", 0x7FFF, 0), 0);
     // ViewScreen shows a rectangle of the screen at a window position for one refresh.
@@ -399,7 +369,7 @@ TEST_F(ZemWindowScreens, TextAndViewReachTheWindow) {
     const RECT v{80, 60, 90, 70};
     EXPECT_EQ(ZEM_ViewScreen(scr, 5, 40, &v), 1);
     Shot after = Capture(hwnd);
-    EXPECT_EQ(Back(after.at(7, 42)), 0x03E0);
+    EXPECT_EQ(FromWindow(after.at(7, 42)), 0x03E0);
     EXPECT_EQ(after.at(85, 65), 0u) << "its own place was not refreshed";
     EXPECT_EQ(scr->sx, 0) << "the source corner is restored";
     EXPECT_EQ(ZEM_ViewScreen(scr, 5, 40, nullptr), 0);

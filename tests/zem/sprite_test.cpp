@@ -7,6 +7,7 @@
 
 #include <wynplat.h>
 
+#include "cell_fixture.h"
 #include "draw.h"
 #include "zem40.h"
 
@@ -16,45 +17,10 @@ constexpr int kW = 120, kH = 90;  // the window and the sprite area; the backgro
 const RECT kArea{0, 0, kW, kH};
 const RECT kBack{kW, 0, 2 * kW, kH};
 
-HWND MakeWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "ZemSpriteWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "ZemSpriteWindow", "sprites", WS_POPUP | WS_VISIBLE, 0, 0, kW, kH,
-                           nullptr, nullptr, nullptr, nullptr);
-}
-
-ZEMPIXEL Back(uint32_t rgb) {
-    return UMB_MakePixel((rgb >> 19) & 31, (rgb >> 11) & 31, (rgb >> 3) & 31);
-}
-
-// The background picture: every pixel tells where it is.
-ZEMPIXEL BackgroundAt(int x, int y) { return UMB_MakePixel(x % 31, y % 31, 1 + (x + y) % 29); }
-
-struct TestCell {
-    std::vector<ZEMPIXEL> px;
-    tagCELL cell{};
-    TestCell(int w, int h, ZEMPIXEL fill, LONG mask = CELL_MASK_NONE) : px(size_t(w) * h, fill) {
-        cell.mode = CELL_MODE_NORMAL;
-        cell.xsize = w;
-        cell.ysize = h;
-        cell.xpos = w;
-        cell.ypos = h;
-        cell.mask = mask;
-        cell.bits = px.data();
-    }
-    ZEMPIXEL& at(int x, int y) { return px[size_t(y) * cell.xsize + x]; }
-};
-
 class ZemSprites : public ::testing::Test {
   protected:
     void SetUp() override {
-        hwnd = MakeWindow();
+        hwnd = MakeTestWindow(kW, kH);
         ASSERT_NE(hwnd, nullptr);
         scr = ZEM_Start(ZEM_START_DEPTH16, hwnd, kW, kH, 2 * kW, kH);
         ASSERT_NE(scr, nullptr);
@@ -83,7 +49,7 @@ class ZemSprites : public ::testing::Test {
     // Both the screen and the window show `want` at x, y.
     void ExpectShown(int x, int y, ZEMPIXEL want, const char* what) {
         EXPECT_EQ(Px(x, y), want) << what << " in the screen at " << x << "," << y;
-        EXPECT_EQ(Back(Shot()[size_t(y) * kW + x]), want)
+        EXPECT_EQ(FromWindow(Shot()[size_t(y) * kW + x]), want)
             << what << " in the window at " << x << "," << y;
     }
     HWND hwnd = nullptr;
@@ -137,10 +103,10 @@ TEST_F(ZemSprites, OverlappingRectanglesAreMergedAndShownAsOne) {
     EXPECT_EQ(scr->lastrect[0].right, 35);
     EXPECT_EQ(scr->lastrect[0].bottom, 35);
     const auto shot = Shot();
-    EXPECT_EQ(Back(shot[22 * kW + 32]), 0x7FFF) << "inside the union";
-    EXPECT_NE(Back(shot[80 * kW + 100]), 0x7FFF) << "outside every rectangle";
-    EXPECT_EQ(Back(shot[22 * kW + 22]), 0x03E0);
-    EXPECT_EQ(Back(shot[33 * kW + 33]), 0x001F);
+    EXPECT_EQ(FromWindow(shot[22 * kW + 32]), 0x7FFF) << "inside the union";
+    EXPECT_NE(FromWindow(shot[80 * kW + 100]), 0x7FFF) << "outside every rectangle";
+    EXPECT_EQ(FromWindow(shot[22 * kW + 22]), 0x03E0);
+    EXPECT_EQ(FromWindow(shot[33 * kW + 33]), 0x001F);
 }
 
 struct MergeCase {
@@ -343,8 +309,10 @@ TEST_F(ZemSprites, AZoomedScreenTakesTheFullRefresh) {
     EXPECT_EQ(Px(70, 50), BackgroundAt(70, 50));
     EXPECT_EQ(scr->lastcount, 2) << "the drawn rectangles, unmerged";
     const auto shot = Shot();
-    EXPECT_EQ(Back(shot[size_t(11 * 150 / 100) * kW + 11 * 150 / 100]), 0x7C00) << "stretched";
-    EXPECT_EQ(Back(shot[size_t(75) * kW + 105]), BackgroundAt(70, 50)) << "the whole area shown";
+    EXPECT_EQ(FromWindow(shot[size_t(11 * 150 / 100) * kW + 11 * 150 / 100]), 0x7C00)
+        << "stretched";
+    EXPECT_EQ(FromWindow(shot[size_t(75) * kW + 105]), BackgroundAt(70, 50))
+        << "the whole area shown";
 }
 
 TEST_F(ZemSprites, AdjustMovesTheAreaAndRedrawsIt) {

@@ -5,23 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include "cell_fixture.h"
 #include "zem40.h"
 
 namespace {
-
-// A cell over pixels held by the fixture.
-struct TestCell {
-    std::vector<ZEMPIXEL> px;
-    tagCELL cell{};
-    TestCell(int w, int h, ZEMPIXEL fill = 0, LONG mask = CELL_MASK_NONE) : px(w * h, fill) {
-        cell.mode = CELL_MODE_NORMAL;
-        cell.xsize = w;
-        cell.ysize = h;
-        cell.mask = mask;
-        cell.bits = px.data();
-    }
-    ZEMPIXEL& at(int x, int y) { return px[y * cell.xsize + x]; }
-};
 
 struct CopyCase {
     const char* name;

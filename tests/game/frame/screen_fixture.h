@@ -7,47 +7,9 @@
 
 #include <vector>
 
+#include "../../zem/cell_fixture.h"
 #include "frame/frame_internal.h"
 #include "wynplat.h"
-
-inline HWND MakeTestWindow(int w, int h) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "GameScreenTest";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "GameScreenTest", "screen", WS_POPUP | WS_VISIBLE, 0, 0, w, h,
-                           nullptr, nullptr, nullptr, nullptr);
-}
-
-// A cell over pixels the test owns.
-struct TestCell {
-    std::vector<ZEMPIXEL> px;
-    tagCELL cell{};
-    TestCell(int w, int h, ZEMPIXEL fill, LONG mask = CELL_MASK_NONE) : px(size_t(w) * h, fill) {
-        cell.mode = CELL_MODE_NORMAL;
-        cell.xsize = w;
-        cell.ysize = h;
-        cell.xpos = w;
-        cell.ypos = h;
-        cell.mask = mask;
-        cell.bits = px.data();
-    }
-    ZEMPIXEL& at(int x, int y) { return px[size_t(y) * cell.xsize + x]; }
-};
-
-// A window pixel (0x00RRGGBB) back as the 16-bit pixel it showed.
-inline ZEMPIXEL FromWindow(uint32_t rgb) {
-    return UMB_MakePixel((rgb >> 19) & 31, (rgb >> 11) & 31, (rgb >> 3) & 31);
-}
-
-// The background picture: every pixel tells where it is.
-inline ZEMPIXEL BackgroundAt(int x, int y) {
-    return UMB_MakePixel(x % 31, y % 31, 1 + (x + y) % 29);
-}
 
 // A screen `w` x `h` shown in a window, its background half filled with BackgroundAt and copied
 // to the shown half, the game's sprite layer over the shown half; it is the game's main screen
