@@ -12,23 +12,12 @@ using namespace vsktest;
 
 namespace {
 
-struct ScriptCase {
-    const char* source;
-    std::vector<std::pair<int, const char*>> expect;  // user variable, display text
-};
-
+// The cases run beside two sub-scripts they may call.
 void RunCases(const ScriptCase* cases, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        const ScriptCase& c = cases[i];
-        ScriptHost h;
+    RunScriptCases(cases, count, [](ScriptHost& h) {
         h.Write("SUB.SNA", "Return($B + $C);");
         h.Write("SUB2.SNA", "For(\\$Z, 1, 10, 1) { If($Z == 3) { Return($Z * 10); }; };");
-        h.Write("MAIN.SNA", c.source);
-        Boxes boxes;
-        h.Run("MAIN");
-        for (auto& [n, text] : c.expect) EXPECT_EQ(h.UserText(n), text) << c.source << " $" << n;
-        EXPECT_EQ(boxes.Count(), 0u) << c.source;
-    }
+    });
 }
 
 // ---- control flow ----

@@ -10,6 +10,9 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "vsk_test_support.h"
 #include "vskcomp.h"
@@ -150,5 +153,29 @@ class ScriptHost {
     fs::path dir_;
     tagVALUAREA* ctx_;
 };
+
+// A script and the display texts it leaves in user variables.
+struct ScriptCase {
+    const char* source;
+    std::vector<std::pair<int, const char*>> expect;  // user variable, display text
+};
+
+// Runs each case's script as MAIN on a host of its own, made ready by `prepare` (further
+// scripts, screens) when given: the user variables show the expected texts and no message box
+// was shown.
+template <class Host = ScriptHost>
+void RunScriptCases(const ScriptCase* cases, size_t count,
+                    std::type_identity_t<void (*)(Host&)> prepare = nullptr) {
+    for (size_t i = 0; i < count; ++i) {
+        const ScriptCase& c = cases[i];
+        Host h;
+        if (prepare) prepare(h);
+        h.Write("MAIN.SNA", c.source);
+        Boxes boxes;
+        h.Run("MAIN");
+        for (auto& [n, text] : c.expect) EXPECT_EQ(h.UserText(n), text) << c.source << " $" << n;
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{}) << c.source;
+    }
+}
 
 }  // namespace vsktest

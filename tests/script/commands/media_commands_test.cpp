@@ -55,23 +55,6 @@ class MediaHost : public ScriptHost {
     }
 };
 
-struct ScriptCase {
-    const char* source;
-    std::vector<std::pair<int, const char*>> expect;  // user variable, display text
-};
-
-void RunCases(const ScriptCase* cases, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        const ScriptCase& c = cases[i];
-        MediaHost h;
-        h.Write("MAIN.SNA", c.source);
-        Boxes boxes;
-        h.Run("MAIN");
-        for (auto& [n, text] : c.expect) EXPECT_EQ(h.UserText(n), text) << c.source << " $" << n;
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{}) << c.source;
-    }
-}
-
 // A script that stops at the command under test: what it set before stays, what follows
 // never runs, and the boxes shown say why.
 struct StopCase {
@@ -153,7 +136,9 @@ const ScriptCase kCells[] = {
      {{3, "3"}, {4, "31744"}, {5, "992"}, {6, "0"}}},
 };
 
-TEST(CellCommands, MakeDrawCopyAndExamineCells) { RunCases(kCells, std::size(kCells)); }
+TEST(CellCommands, MakeDrawCopyAndExamineCells) {
+    RunScriptCases<MediaHost>(kCells, std::size(kCells));
+}
 
 TEST(CellCommands, ReadChoosesTheReaderByTheNamesEnding) {
     MediaHost h;
