@@ -35,14 +35,14 @@ inline ::testing::AssertionResult MakeRunFolder(RunFolder* f, bool shortName = f
 }
 
 // A program folder `dir` of the run's own: krn2.ini copied (the engine writes it back), the
-// build's `data` entries and every library (.dll) linked.
-inline void LinkProgramFolder(const RunFolder& f, const std::string& dir,
+// entries `data` of the build's program folder `bin` and every library (.dll) linked.
+inline void LinkProgramFolder(const std::string& bin, const std::string& dir,
                               std::initializer_list<const char*> data) {
     namespace fs = std::filesystem;
     fs::create_directories(dir);
-    fs::copy_file(f.bin + "/krn2.ini", dir + "/krn2.ini");
-    for (const char* d : data) fs::create_symlink(f.bin + "/" + d, dir + "/" + d);
-    for (const auto& e : fs::directory_iterator(f.bin))
+    fs::copy_file(bin + "/krn2.ini", dir + "/krn2.ini");
+    for (const char* d : data) fs::create_symlink(bin + "/" + d, dir + "/" + d);
+    for (const auto& e : fs::directory_iterator(bin))
         if (e.path().extension() == ".dll")
             fs::create_symlink(e.path(), dir + "/" + e.path().filename().string());
 }
@@ -63,3 +63,24 @@ inline void LinkBuildFolder(const std::string& bin, const std::string& folder,
             fs::create_symlink(e.path(), folder + "/" + name);
     }
 }
+
+// The fixture of a test that runs programs of the set: before each test, `binDir` is the
+// build's program folder, `run` the test's own folder (made empty) and `folder` the run's
+// program folder (run/bin, left for the test to make).
+class RunFolderTest : public ::testing::Test {
+  protected:
+    // `shortName`: as MakeRunFolder's.
+    explicit RunFolderTest(bool shortName = false) : shortName_(shortName) {}
+    void SetUp() override {
+        RunFolder f;
+        ASSERT_TRUE(MakeRunFolder(&f, shortName_));
+        binDir = f.bin;
+        run = f.run;
+        folder = run + "/bin";
+    }
+
+    std::string binDir, run, folder;
+
+  private:
+    bool shortName_;
+};

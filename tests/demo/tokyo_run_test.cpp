@@ -92,17 +92,15 @@ Heard Listen(const std::string& capture, double hz) {
     return h;
 }
 
-class TokyoRun : public ::testing::Test {
+class TokyoRun : public RunFolderTest {
   protected:
+    TokyoRun() : RunFolderTest(true) {}
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f, true));
-        binDir = f.bin;
-        run = f.run;
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         fs::create_directories(run + "/home");
-        folder = run + "/bin";
         LinkProgramFolder(
-            f, folder,
+            binDir, folder,
             {"port", "etc", "demo", "airplane", "stage", "standby", "standby.bmp", "wyndemoc.ini"});
         fs::create_symlink(DEMO_TEST_CHILD, folder + "/vsk33");
     }
@@ -163,7 +161,7 @@ class TokyoRun : public ::testing::Test {
         return run + "/" + program + buf;
     }
     std::string program = "wyndemoc";  // the demo the test runs
-    std::string binDir, run, folder, trace, err, shot, capture;
+    std::string trace, err, shot, capture;
     int rc = -1;
     double elapsed = 0;
 };

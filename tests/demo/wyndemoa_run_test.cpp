@@ -30,16 +30,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DemoRun : public ::testing::Test {
+class DemoRun : public RunFolderTest {
   protected:
+    DemoRun() : RunFolderTest(true) {}
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f, true));
-        binDir = f.bin;
-        run = f.run;
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         setenv("WYN_RUNTIME_DIR", run.c_str(), 1);
-        folder = run + "/bin";
-        LinkProgramFolder(f, folder, {"port", "etc", "demo", "airplane", "standby", "standby.bmp"});
+        LinkProgramFolder(binDir, folder,
+                          {"port", "etc", "demo", "airplane", "standby", "standby.bmp"});
         for (const char* stand : {"vsk33", "wyndemoc"})
             fs::create_symlink(DEMO_TEST_CHILD, folder + "/" + stand);
     }
@@ -102,7 +101,7 @@ class DemoRun : public ::testing::Test {
         std::fprintf(stderr, "  child notes:\n%s  process log:\n%s",
                      Tail(run + "/child.txt").c_str(), Tail(log).c_str());
     }
-    std::string run, folder, binDir, trace, err, log, rcFile;
+    std::string trace, err, log, rcFile;
     int rc = -2;
     double elapsed = 0;
 };

@@ -148,16 +148,13 @@ std::vector<Look> LookSequence(const std::string& stem, std::string* names) {
     return out;
 }
 
-class LauncherRun : public ::testing::Test {
+class LauncherRun : public RunFolderTest {
   protected:
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f));
-        binDir = f.bin;
-        run = f.run;
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         // A program folder of the run's own: the engine writes its ini there, and the script
         // host is the stand-in (a copy, so that it runs under its own name).
-        folder = run + "/bin";
         fs::create_directories(run + "/rt");
         LinkBuildFolder(binDir, folder, {"vsk33"});
         fs::copy_file(WYN_STANDIN, folder + "/vsk33");
@@ -188,7 +185,7 @@ class LauncherRun : public ::testing::Test {
         std::ofstream(run + "/" + name) << lines;
     }
     std::string Headless() const { return "WYN_HEADLESS=1 WYN_CLOCK=virtual"; }
-    std::string run, folder, binDir, log, boxes, diag;
+    std::string log, boxes, diag;
 };
 
 TEST_F(LauncherRun, AWholeRoundUntouchedThenTheFirstMovieAgain) {

@@ -45,16 +45,14 @@ std::vector<FrameLine> Frames(const std::vector<std::string>& lines) {
     return frames;
 }
 
-class Game : public ::testing::Test {
+class Game : public RunFolderTest {
   protected:
+    Game() : RunFolderTest(true) {}
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f, true));
-        binDir = f.bin;
-        run = f.run;
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         // The game and the test programs find each other's windows in this folder only.
         setenv("WYN_RUNTIME_DIR", run.c_str(), 1);
-        folder = run + "/bin";
         MakeFolder(folder, true);
     }
     void TearDown() override {
@@ -109,7 +107,7 @@ class Game : public ::testing::Test {
             return -1;
         return std::stoi(Lines(rcFile).at(0));
     }
-    std::string run, folder, binDir, trace, boxes, rcFile;
+    std::string trace, boxes, rcFile;
 };
 
 const char* kHeadless = "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33";

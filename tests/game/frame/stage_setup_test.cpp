@@ -35,17 +35,14 @@ std::string Stage(const std::string& name, const std::string& weather, int targe
     return s + "timetable\nend\n";
 }
 
-class StageSetup : public ::testing::Test {
+class StageSetup : public RunFolderTest {
   protected:
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f));
-        bin = f.bin;
-        run = f.run;
-        folder = run + "/bin";
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         // The skies are the test's: each case puts the one file its stage must load.
         std::set<std::string> skies(std::begin(kSkies), std::end(kSkies));
-        programrun::MakeProgramFolder(bin, folder, skies);
+        programrun::MakeProgramFolder(binDir, folder, skies);
         programrun::PutScriptHostStandIn(folder, GAME_STANDIN_PATH);
         fs::create_directories(run + "/stages/rjtt");
         setenv("WYN_RUNTIME_DIR", (run + "/rt").c_str(), 1);
@@ -55,14 +52,14 @@ class StageSetup : public ::testing::Test {
         const std::string desc = run + "/stages/rjtt/" + name + ".stage";
         std::ofstream(desc) << text;
         const std::string make =
-            "'" + bin + "/stagemake' '" + folder + "' '" + desc + "' >/dev/null";
+            "'" + binDir + "/stagemake' '" + folder + "' '" + desc + "' >/dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0) << text;
     }
     // The one sky file of the case: the sample's `from` under the name `to`.
     void PutSky(const std::string& from, const std::string& to) {
         for (const char* s : kSkies) fs::remove(folder + "/port/rjtt/" + s);
         fs::remove(folder + "/port/rjtt/skyF.plm");
-        fs::copy_file(bin + "/port/rjtt/" + from, folder + "/port/rjtt/" + to);
+        fs::copy_file(binDir + "/port/rjtt/" + from, folder + "/port/rjtt/" + to);
     }
     void Config(const std::string& text) {
         fs::remove(folder + "/config.ini");
@@ -84,7 +81,6 @@ class StageSetup : public ::testing::Test {
             if (l.rfind(key + " ", 0) == 0) return l.substr(key.size() + 1);
         return "(no " + key + " line)";
     }
-    std::string bin, run, folder;
     programrun::Result result;
 };
 
@@ -172,7 +168,7 @@ TEST_F(StageSetup, AnEmptyLoadingFolderLeavesTheWallpaperAlone) {
     // etc\ of the run's own, with every file of the sample's but an empty load\.
     fs::remove(folder + "/etc");
     fs::create_directories(folder + "/etc/load");
-    for (const auto& e : fs::directory_iterator(bin + "/etc"))
+    for (const auto& e : fs::directory_iterator(binDir + "/etc"))
         if (e.path().filename() != "load")
             fs::create_symlink(e.path(), folder + "/etc/" + e.path().filename().string());
     report = Report("load");
@@ -204,7 +200,7 @@ TEST_F(StageSetup, TheTitleStepsComeInOrderInTheTraceAndTheTitle) {
                         "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_LOG_WINDOWS=1 "
                         "WYN_MSGBOX_ANSWERS=6 WYN_RUNTIME_DIR='" +
                             run + "/rt' WYN_REPLAY='" + run + "/close.replay'",
-                        bin + "/wyntower", "rjtt steps", 60);
+                        binDir + "/wyntower", "rjtt steps", 60);
     ASSERT_EQ(r.code, 0) << r.explain;
     std::vector<std::string> steps;
     std::istringstream in(r.trace);
@@ -242,7 +238,7 @@ TEST_F(StageSetup, AMissingSkyFileEndsTheStageWithoutAFrame) {
     const programrun::Result r = programrun::Run(
         folder, run + "/nosky", "",
         "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=33 WYN_RUNTIME_DIR='" + run + "/rt'",
-        bin + "/wyntower", "rjtt nosky", 60);
+        binDir + "/wyntower", "rjtt nosky", 60);
     ASSERT_EQ(r.code, 0) << r.explain;
     EXPECT_EQ(Count(r.boxes, U8(u8"ファイルが見つかりません")), 1) << r.boxes;
     EXPECT_NE(r.boxes.find("skyR.plm"), std::string::npos) << r.boxes;

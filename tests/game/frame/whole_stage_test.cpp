@@ -140,20 +140,17 @@ std::string LastMusic(const std::string& capture, const std::string& folder,
     return best;
 }
 
-class WholeStage : public ::testing::Test {
+class WholeStage : public RunFolderTest {
   protected:
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f));
-        bin = f.bin;
-        run = f.run;
-        folder = run + "/bin";
-        programrun::MakeProgramFolder(bin, folder);
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
+        programrun::MakeProgramFolder(binDir, folder);
         programrun::PutScriptHostStandIn(folder, GAME_STANDIN_PATH);
         // The programs of a run, and this test, find each other's windows here only.
         setenv("WYN_RUNTIME_DIR", (run + "/rt").c_str(), 1);
         const std::string tests = WYN_TEST_STAGES "/rjtt/";
-        const std::string make = "'" + bin + "/stagemake' '" + folder + "' '" +
+        const std::string make = "'" + binDir + "/stagemake' '" + folder + "' '" +
                                  WYN_SAMPLE_STAGES "/rjtt/stage01.stage' '" + tests +
                                  "notclear.stage' '" + tests + "nearmiss.stage' >/dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0);
@@ -172,7 +169,7 @@ class WholeStage : public ::testing::Test {
             std::ofstream(tag + ".replay") << replay;
             env += " WYN_REPLAY='" + tag + ".replay'";
         }
-        return programrun::Run(folder, tag, "", env, bin + "/wyntower", "rjtt " + stage, 120);
+        return programrun::Run(folder, tag, "", env, binDir + "/wyntower", "rjtt " + stage, 120);
     }
     // wyntower as the front-end starts it: the stand-by window with "wyntower rjtt <stage>",
     // then STANDBY_RUN from here; returns when the game has ended (at most `limit` s real time,
@@ -265,7 +262,7 @@ class WholeStage : public ::testing::Test {
         }
         return -1;
     }
-    std::string bin, run, folder, tag;
+    std::string tag;
 };
 
 // The slot of the aircraft whose script `name` was loaded first (-1: none).
@@ -364,7 +361,7 @@ TEST_F(WholeStage, TheSampleStagePlayedWellClearsAndHandsOverToTheScriptHost) {
     // The hour is full with the score above the target: CLEAR, its banner's music.
     EXPECT_EQ(programrun::Lines(t, "state "), "state 65\nstate 0\nstate 6f\nstate 0\n")
         << r.explain;
-    EXPECT_EQ(LastMusic(tag + ".wav", bin, kMusic), "CLEAR");
+    EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "CLEAR");
     // The record: the traced total and its score code, made at the virtual clock's date
     // (2001-01-01, the first hour), and the clear mark.
     unsigned total = 0;
@@ -421,7 +418,7 @@ TEST_F(WholeStage, TwoArrivalsTooCloseOnOneFinalEndTheStageWithANearMiss) {
         marked =
             std::max(marked, CountIn(p, kConflictMark, 600 + x - 4, y - 4, 600 + x + 4, y + 4));
     EXPECT_GE(marked, 12) << "the conflict marker at " << x << " " << y;
-    EXPECT_EQ(LastMusic(tag + ".wav", bin, kMusic), "GAMEOVER");
+    EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "GAMEOVER");
     // A near miss is no clear.
     const std::string ini = ReadText(folder + "/stage/rjtt/nearmiss.ini");
     EXPECT_EQ(ini.find("status"), std::string::npos) << ini;
@@ -439,7 +436,7 @@ TEST_F(WholeStage, AStageBelowItsTargetEndsNotClearAndHandsBackToTheScriptHost) 
     const std::vector<Png> shots = Shots();
     EXPECT_GE(FirstShotWithRule(shots, kTimeOverRule, 400), 0) << "the time-over banner";
     EXPECT_LT(FirstShotWithRule(shots, kClearRule, 400), 0) << "no clear banner";
-    EXPECT_EQ(LastMusic(tag + ".wav", bin, kMusic), "NOT_CLEAR");
+    EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "NOT_CLEAR");
     // The record: the time-over bonus as the best total, no clear.
     const std::string ini = ReadText(folder + "/stage/rjtt/notclear.ini");
     EXPECT_NE(ini.find("highscore=2000"), std::string::npos) << ini;
@@ -517,7 +514,7 @@ TEST_F(WholeStage, TheSampleStagePlayedInARealWindow) {
         GTEST_SKIP() << "no xvfb-run or xwininfo";
     std::string tree;
     // Docked, the sample stage played through by its replay to its CLEAR end.
-    const std::string docked = RunShown(run, folder, bin, "stage01", "docked", &tree,
+    const std::string docked = RunShown(run, folder, binDir, "stage01", "docked", &tree,
                                         ReadText(WYN_TEST_STAGES "/rjtt/stage01.replay"), 300, 10);
     tag = run + "/docked";
     const std::string trace = ReadText(tag + ".trace");
@@ -561,7 +558,7 @@ TEST_F(WholeStage, TheViewAndTheRadarFloatInWindowsOfTheirOwn) {
     fs::remove(folder + "/config.ini");
     std::ofstream(folder + "/config.ini") << "[DISPLAY]\nseparate=1\nradarL=1\n";
     const std::string floating =
-        RunShown(run, folder, bin, "notclear", "floating", &tree, "8000 close\n", 33, 10);
+        RunShown(run, folder, binDir, "notclear", "floating", &tree, "8000 close\n", 33, 10);
     const auto view = WindowSize(tree, U8(u8"ビューウインドウ"));
     EXPECT_GT(view.first, 0) << floating << tree;
     EXPECT_EQ(view.first, 4 * view.second) << tree;

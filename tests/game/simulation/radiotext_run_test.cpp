@@ -69,22 +69,13 @@ struct TextRun {
     }
 };
 
-class RadioTextRun : public ::testing::Test {
+class RadioTextRun : public RunFolderTest {
   protected:
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f));
-        run = f.run;
-        folder = run + "/bin";
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         // A program folder of its own: the engine writes its settings back at its end.
-        fs::create_directories(folder);
-        for (const auto& e : fs::directory_iterator(f.bin)) {
-            const std::string name = e.path().filename().string();
-            if (name == "krn2.ini")
-                fs::copy_file(e.path(), folder + "/" + name);
-            else if (name != "config.ini" && name != "stage")
-                fs::create_symlink(e.path(), folder + "/" + name);
-        }
+        LinkBuildFolder(binDir, folder, {"config.ini", "stage"});
     }
     TextRun Play(const std::string& tag, const std::string& wrap, const std::string& env,
                  const std::string& windows) {
@@ -104,7 +95,6 @@ class RadioTextRun : public ::testing::Test {
         for (std::string l; std::getline(in, l);) r.lines.push_back(l);
         return r;
     }
-    std::string run, folder;
 };
 
 int Count(const Png& p, uint32_t colour, int left, int top, int right, int bottom) {

@@ -31,17 +31,14 @@ using programrun::Tail;
 
 std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
-class StageRun : public ::testing::Test {
+class StageRun : public RunFolderTest {
   protected:
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f));
-        binDir = f.bin;
-        run = f.run;
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         // A program folder of the run's own (the stage ini is written there): everything of the
         // program folder linked but the stages, which are made anew, one without its parked
         // aircraft (and the plan record for one of them) beside the samples.
-        folder = run + "/bin";
         // A stage that ends by itself hands over to the script host: the tests' stand-in,
         // released at the test's end.
         programrun::MakeProgramFolder(binDir, folder);
@@ -116,7 +113,7 @@ class StageRun : public ::testing::Test {
             for (int x = 0; x < 800; ++x) n += a.At(x, y) != b.At(x, y);
         return n;
     }
-    std::string run, folder, binDir, trace, boxes, err;
+    std::string trace, boxes, err;
 };
 
 TEST_F(StageRun, TheClockStageClearsOnItsOwnAfterItsHour) {

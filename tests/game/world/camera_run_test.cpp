@@ -49,14 +49,11 @@ struct Frame {
     std::string ground;
 };
 
-class CameraRun : public ::testing::Test {
+class CameraRun : public RunFolderTest {
   protected:
     void SetUp() override {
-        RunFolder f;
-        ASSERT_TRUE(MakeRunFolder(&f));
-        binDir = f.bin;
-        run = f.run;
-        folder = run + "/bin";
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         // A program folder of its own: the test's stages beside the sample airport's files.
         programrun::MakeProgramFolder(binDir, folder);
         fs::create_directories(run + "/stages/rjtt");
@@ -161,7 +158,7 @@ class CameraRun : public ::testing::Test {
             EXPECT_NEAR(again.rotate[a], first.rotate[a], 0.001) << tag;
         }
     }
-    std::string run, folder, binDir, out, err;
+    std::string out, err;
     std::vector<Frame> frames;
 };
 
