@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../common/case_folder.h"
 #include "driver_rig.h"
 
 using namespace drvtest;
@@ -17,20 +18,13 @@ namespace fs = std::filesystem;
 class EngineWithDrivers : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* run = std::getenv("WYN_RUNTIME_DIR");
-        dir_ = fs::path(run ? run : fs::temp_directory_path().string()) /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = MakeCaseFolder();
         for (const char* f : {"drv_pasu.dll", "drv_quil.dll", "drv_nodo.dll", "lgt_pasu.dll",
                               "lgt_quil.dll", "lgt_nodo.dll"})
             fs::copy_file(fs::path(DRV_BIN_DIR) / f, dir_ / f);
         fs::copy_file(fs::path(DRV_SPY_DIR) / "acc_dexo.dll", dir_ / "acc_dexo.dll");
         fs::copy_file(DRV_KRN2_INI, dir_ / "krn2.ini");
-        setenv("WYN_PROGRAM_DIR", dir_.c_str(), 1);
-        char sys[1024];
-        ASSERT_EQ(WynPlat_ToSystemPath(dir_.c_str(), sys, sizeof sys), 1);
-        ASSERT_TRUE(SetCurrentDirectoryA(sys));
+        ASSERT_TRUE(EnterProgramFolder(dir_));
         KRN_GetProFileName(ini_);
         WynPlat_SetCpuProbe(FakeProbe);
         // A processor that every build accepts, so that any entry can be chosen.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/case_folder.h"
 #include "ddraw.h"
 #include "krn.h"
 #include "wynplat.h"
@@ -103,18 +104,10 @@ std::vector<tagKRNCHIP> Quad(double x0, double y0, double x1, double y1, double 
 class RasterCase : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* run = std::getenv("WYN_RUNTIME_DIR");
-        dir_ = fs::path(run ? run : fs::temp_directory_path().string()) /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = MakeCaseFolder();
         for (const char* f : {"acc_dexo.dll", "drv_pasu.dll", "lgt_pasu.dll"})
             fs::copy_file(fs::path(RASTER_BIN_DIR) / f, dir_ / f);
-        // Each case runs in a process of its own: the program folder is read once.
-        setenv("WYN_PROGRAM_DIR", dir_.c_str(), 1);
-        char sys[1024];
-        ASSERT_EQ(WynPlat_ToSystemPath(dir_.c_str(), sys, sizeof sys), 1);
-        ASSERT_TRUE(SetCurrentDirectoryA(sys));
+        ASSERT_TRUE(EnterProgramFolder(dir_));
         KRN_GetProFileName(ini_);
         Ini("DRIVER", "DRV", "drv_pasu.dll");
         Ini("DRIVER", "LGT", "lgt_pasu.dll");

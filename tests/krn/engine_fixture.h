@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/case_folder.h"
 #include "krn.h"
 #include "spylog.h"
 #include "wynplat.h"
@@ -39,21 +40,13 @@ inline void Probe(WynCpuInfo* info) {
 class EngineCase : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* run = std::getenv("WYN_RUNTIME_DIR");
-        dir_ = fs::path(run ? run : fs::temp_directory_path().string()) /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = MakeCaseFolder();
         for (auto& e : fs::directory_iterator(KRN_SPY_DIR)) {
             std::string n = e.path().filename().string();
             if (n.size() > 4 && n.compare(n.size() - 4, 4, ".dll") == 0)
                 fs::copy_file(e.path(), dir_ / n);
         }
-        // Each case runs in a process of its own: the program folder is read once.
-        setenv("WYN_PROGRAM_DIR", dir_.c_str(), 1);
-        char sys[1024];
-        ASSERT_EQ(WynPlat_ToSystemPath(dir_.c_str(), sys, sizeof sys), 1);
-        ASSERT_TRUE(SetCurrentDirectoryA(sys));
+        ASSERT_TRUE(EnterProgramFolder(dir_));
         KRN_GetProFileName(ini_);
         DeleteFileA(ini_);
         FakeCpu() = Cpu{"no SSE", 0, 0};

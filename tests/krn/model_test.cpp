@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "../common/case_folder.h"
 #include "krn_fixture.h"
 #include "vfs_writer.h"
 #include "wynplat.h"
@@ -18,13 +19,7 @@ namespace fs = std::filesystem;
 // A folder of the test's own, and the system path of a file in it.
 class ModelFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const char* run = std::getenv("WYN_RUNTIME_DIR");
-        dir_ = fs::path(run ? run : fs::temp_directory_path().string()) /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    void SetUp() override { dir_ = MakeCaseFolder(); }
     std::string Write(const char* name, const std::string& bytes) {
         std::ofstream((dir_ / name), std::ios::binary)
             .write(bytes.data(), (std::streamsize)bytes.size());

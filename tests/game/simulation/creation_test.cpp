@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../../common/case_folder.h"
 #include "sim_fixture.h"
 
 using simtest::Bytes;
@@ -484,10 +485,7 @@ TEST_F(CreationTest, LinksToALeader) {
 class CreationFixtureTest : public CreationTest {
   protected:
     void SetUp() override {
-        const char* run = std::getenv("WYN_RUNTIME_DIR");
-        dir_ = std::filesystem::path(run ? run : "/tmp") /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
+        dir_ = MakeCaseFolder();
         Write("airplane/CUT.dat", Bytes()
                                       .t("ABCDEFGHIJKLMNOP", 16)
                                       .t(std::string(64, 'E').c_str(), 64)

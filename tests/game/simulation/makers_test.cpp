@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../../common/case_folder.h"
 #include "wynbytes.h"
 #include "wynplat.h"
 
@@ -53,10 +54,7 @@ struct Image {
 class MakerCase : public ::testing::Test {
   protected:
     MakerCase() {
-        const char* run = std::getenv("WYN_RUNTIME_DIR");
-        dir_ = fs::path(run ? run : "/tmp") / "makers" /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir_);
+        dir_ = MakeCaseFolder("makers");
         fs::create_directories(dir_ / "src" / "rjtt");
     }
     int Stagemake(const char* name, const std::string& text) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../../common/case_folder.h"
 #include "../../common/program_output.h"
 #include "simulation/script_ops.h"
 #include "world/airportfiles.h"
@@ -28,13 +29,7 @@ fs::path Bin() { return WynPlat_ProgramDir(); }
 
 class Scemake : public ::testing::Test {
   protected:
-    Scemake() {
-        const char* run = std::getenv("WYN_RUNTIME_DIR");
-        dir_ = fs::path(run ? run : "/tmp") / "scemake" /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    Scemake() { dir_ = MakeCaseFolder("scemake"); }
     // Runs scemake with `args`; its exit code, standard error in err_.
     int Run(const std::string& args) {
         const std::string cmd = (Bin() / "scemake").string() + " " + args + " >" +
