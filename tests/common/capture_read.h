@@ -26,6 +26,14 @@ inline std::vector<uint8_t> ReadCapture8(const std::string& path) {
     return out;
 }
 
+// Where the first sound of 8-bit samples starts (the first sample off the silent 0x80), at the
+// start of its frame of `stride` samples (past the last whole frame when all is silent).
+inline size_t FirstSound(const std::vector<uint8_t>& s, size_t stride = 2) {
+    size_t first = 0;
+    while (first < s.size() && s[first] == 0x80) ++first;
+    return first - first % stride;
+}
+
 // The amplitude of a tone of `hz` in the left channel of the capture, from frame `first` over
 // `n` frames.
 inline double ToneLevel(const std::vector<int16_t>& s, size_t first, size_t n, double hz) {

@@ -87,10 +87,7 @@ class Tov : public ::testing::Test {
     Bytes Heard(bool fromStart = false) {
         Bytes out = ReadCapture8(capture_);
         if (fromStart) return out;
-        size_t first = 0;
-        while (first < out.size() && out[first] == 0x80) ++first;
-        first &= ~size_t(1);
-        return Bytes(out.begin() + long(first), out.end());
+        return Bytes(out.begin() + long(FirstSound(out)), out.end());
     }
 
     fs::path dir_;

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "../common/capture_read.h"
+
 namespace tovtest {
 
 struct Chunk {
@@ -192,9 +194,7 @@ inline constexpr RateCase kOtherRates[] = {{48000, 16, 2}, {48000, 8, 1}, {32000
 // starts near 128, so where it starts is found by the best fit around the first sound.
 inline double ToneError(const std::vector<uint8_t>& heard, int channel, int n, int rate,
                         int stride) {
-    size_t first = 0;
-    while (first < heard.size() && heard[first] == 0x80) ++first;
-    first -= first % size_t(stride);
+    const size_t first = FirstSound(heard, size_t(stride));
     double best = 256.0;
     for (int shift = -4; shift <= 4; ++shift) {
         const long start = long(first) + long(shift) * stride;

@@ -114,16 +114,8 @@ TEST(Soft3DDisplay, ModesAndTheFlippingChain) {
     EXPECT_EQ(d.dwWidth, 800u);
     EXPECT_EQ(d.ddpfPixelFormat.dwRGBBitCount, 16u);
     // Primary with one back buffer; the back buffer is 800x600 RGB565 and flips.
-    std::memset(&d, 0, sizeof d);
-    d.dwSize = sizeof d;
-    d.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
-    d.dwBackBufferCount = 1;
-    IDirectDrawSurface* primary = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&d, &primary, nullptr), DD_OK);
-    DDSCAPS caps{DDSCAPS_BACKBUFFER};
-    IDirectDrawSurface* back = nullptr;
-    ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
+    IDirectDrawSurface *primary = nullptr, *back = nullptr;
+    ASSERT_NO_FATAL_FAILURE(MakeFlippingPrimary(dd, &primary, &back));
     DDSURFACEDESC bd{};
     bd.dwSize = sizeof bd;
     ASSERT_EQ(back->GetSurfaceDesc(&bd), DD_OK);

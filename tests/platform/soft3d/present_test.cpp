@@ -116,16 +116,8 @@ TEST(Soft3DPresent, FullScreenFlipShowsTheBackBuffer) {
     ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
     ASSERT_EQ(dd->SetCooperativeLevel(main, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
     ASSERT_EQ(dd->SetDisplayMode(640, 480, 16), DD_OK);
-    DDSURFACEDESC d{};
-    d.dwSize = sizeof d;
-    d.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
-    d.dwBackBufferCount = 1;
-    IDirectDrawSurface* primary = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&d, &primary, nullptr), DD_OK);
-    DDSCAPS caps{DDSCAPS_BACKBUFFER};
-    IDirectDrawSurface* back = nullptr;
-    ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
+    IDirectDrawSurface *primary = nullptr, *back = nullptr;
+    ASSERT_NO_FATAL_FAILURE(MakeFlippingPrimary(dd, &primary, &back));
     FillRaw(back, 0xF800);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(CapturedPixel(main, 5, 5), 0xFF0000u);

@@ -69,6 +69,21 @@ inline IDirectDrawSurface* MakeSurface(IDirectDraw* dd, int w, int h, Fmt f, DWO
     return s;
 }
 
+// A primary surface with one back buffer, as a full-screen program makes it after choosing its
+// display mode.
+inline void MakeFlippingPrimary(IDirectDraw* dd, IDirectDrawSurface** primary,
+                                IDirectDrawSurface** back) {
+    DDSURFACEDESC d;
+    std::memset(&d, 0, sizeof d);
+    d.dwSize = sizeof d;
+    d.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+    d.dwBackBufferCount = 1;
+    ASSERT_EQ(dd->CreateSurface(&d, primary, nullptr), DD_OK);
+    DDSCAPS caps{DDSCAPS_BACKBUFFER};
+    ASSERT_EQ((*primary)->GetAttachedSurface(&caps, back), DD_OK);
+}
+
 inline uint32_t ReadRaw(IDirectDrawSurface* s, int x, int y) {
     DDSURFACEDESC d;
     std::memset(&d, 0, sizeof d);
