@@ -1,7 +1,8 @@
-// The start of a test program that runs parts of the game on their own: its command line's
-// words, and the game started as the program starts it (the airport and scenario, the program
-// folder, the main window and the 3D view docked in it with the game's window procedures under
-// class names of the program's own, GameInit).
+// The start and end of a test program that runs parts of the game on their own: its command
+// line's words, the game started as the program starts it (the airport and scenario, the
+// program folder, the main window and the 3D view docked in it with the game's window
+// procedures under class names of the program's own, GameInit), and the game closed as at the
+// close box.
 #pragma once
 
 #include <string>
@@ -53,4 +54,14 @@ inline bool StartGame(HINSTANCE instance, const char* cls, const std::string& ai
     lstrcpynA(f.scenario, scenario.c_str(), sizeof f.scenario);
     GetHomeDirectory();
     return OpenGameWindows(instance, cls) && GameInit();
+}
+
+// Ends the stage and the game as the close box does, so that no program follows the run, and
+// closes the main window.
+inline void CloseGame() {
+    Handles().quitbyuser = 1;
+    StageExit();
+    GameEnd();
+    DestroyWindow(Handles().mainwnd);
+    PumpMessages();
 }

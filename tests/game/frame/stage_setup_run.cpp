@@ -74,10 +74,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int) {
     StageSetup();
     Report(out);
     std::fclose(out);
-    Handles().quitbyuser = 1;
-    StageExit();
-    GameEnd();
-    DestroyWindow(Handles().mainwnd);
-    PumpMessages();
+    CloseGame();
     return 0;
 }

@@ -123,12 +123,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int) {
     std::fflush(g_log);
     if (!WynPlat_SaveWindowPng(f.mainwnd, (out + "/down.png").c_str()))
         std::fprintf(stderr, "radiotext_run: down.png not written\n");
-    // As at the close box: no program follows the run.
-    Handles().quitbyuser = 1;
-    StageExit();
-    GameEnd();
-    DestroyWindow(f.mainwnd);
-    PumpMessages();
+    CloseGame();
     std::fclose(g_log);
     return 0;
 }

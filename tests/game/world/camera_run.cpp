@@ -213,12 +213,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdline, int) {
         Shot("weather");
         ShotWithout(w.rain ? w.rain : w.smoke, "weather-hidden");
     }
-    // As at the close box: no program follows the run.
-    Handles().quitbyuser = 1;
-    StageExit();
-    GameEnd();
-    DestroyWindow(f.mainwnd);
-    PumpMessages();
+    CloseGame();
     std::fclose(g_log);
     return 0;
 }
