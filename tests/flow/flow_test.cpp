@@ -109,24 +109,18 @@ bool IsDimmed(const Png& p) {
     return lit > p.w * p.h / 8;
 }
 
-class Flow : public ::testing::Test {
+class Flow : public RunFolderTest {
   protected:
     void SetUp() override {
-        const char* base = std::getenv("WYN_RUNTIME_DIR");
-        const char* bin = std::getenv("WYN_PROGRAM_DIR");
-        ASSERT_NE(base, nullptr);
-        ASSERT_NE(bin, nullptr);
-        run = std::string(base) + "/" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(run);
-        folder = run + "/bin";
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         fs::create_directories(folder);
         fs::create_directories(run + "/rt");
         fs::create_directories(run + "/replay");
         fs::create_directories(run + "/shots");
         // The engine and the game write their ini files back, and the game its stage records:
         // the run's own copies.
-        programrun::MakeProgramFolder(bin, folder);
+        programrun::MakeProgramFolder(binDir, folder);
     }
     // Starts wynopen as the user does and waits, within `limit` seconds of real time, until
     // every program the set started has ended.
@@ -167,7 +161,6 @@ class Flow : public ::testing::Test {
     // The front-end of the run's folder starts `stage` of rjtt: its start-up script compiled
     // anew with a definition file naming that stage, and the stage made into the folder.
     void FrontEndStarts(const std::string& stage, const std::string& stageSource) {
-        const std::string bin = std::getenv("WYN_PROGRAM_DIR");
         const std::string sources = WYN_FRONTEND_SOURCES;
         std::string def = ReadText(sources + "/vsk.def");
         const std::string sample = "'FESTAGE' '\"stage01\"'";
@@ -176,12 +169,13 @@ class Flow : public ::testing::Test {
         for (const char* name : {"vsk.def", "VSK.SNB"}) fs::remove(folder + "/" + name);
         std::ofstream(folder + "/vsk.def", std::ios::binary) << def;
         // The definitions name their include relative to the sources' folder.
-        const std::string make = "cd '" + sources + "' && '" + bin + "/snbmake' -u -d '" + folder +
-                                 "/vsk.def' VSK.SNA '" + folder + "/VSK.SNB' && '" + bin +
-                                 "/stagemake' '" + folder + "' '" + stageSource + "' >/dev/null";
+        const std::string make = "cd '" + sources + "' && '" + binDir + "/snbmake' -u -d '" +
+                                 folder + "/vsk.def' VSK.SNA '" + folder + "/VSK.SNB' && '" +
+                                 binDir + "/stagemake' '" + folder + "' '" + stageSource +
+                                 "' >/dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0) << make;
     }
-    std::string run, folder, diag;
+    std::string diag;
     std::vector<LogLine> log;
     int launcherCode = -1;
 };

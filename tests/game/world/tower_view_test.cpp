@@ -16,6 +16,7 @@
 
 #include "../../common/png_read.h"
 #include "../../common/program_output.h"
+#include "../../common/run_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -34,18 +35,11 @@ std::string Stage(bool night) {
     return s + "timetable\nend\n";
 }
 
-class TowerView : public ::testing::Test {
+class TowerView : public RunFolderTest {
   protected:
     void SetUp() override {
-        const char* base = std::getenv("WYN_RUNTIME_DIR");
-        const char* bin = std::getenv("WYN_PROGRAM_DIR");
-        ASSERT_NE(base, nullptr);
-        ASSERT_NE(bin, nullptr);
-        binDir = bin;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        run = std::string(base) + "/" + info->name();
-        fs::remove_all(run);
-        folder = run + "/bin";
+        RunFolderTest::SetUp();
+        if (HasFatalFailure()) return;
         // The program folder: krn2.ini copied, the drivers and the data linked, the test's
         // stages made into port/rjtt/scenario beside the sample airport's files.
         fs::create_directories(folder + "/port/rjtt/scenario");
@@ -131,7 +125,7 @@ class TowerView : public ::testing::Test {
         EXPECT_EQ(boxes.find(reinterpret_cast<const char*>(u8"ファイル")), std::string::npos)
             << boxes;
     }
-    std::string run, folder, binDir, err, boxes;
+    std::string err, boxes;
 };
 
 TEST_F(TowerView, HeadlessDayAndNight) {
