@@ -18,6 +18,7 @@
 #include <windows.h>
 #include <wynplat.h>
 
+#include "../../common/png_read.h"
 #include "../../common/program_output.h"
 #include "dialog_resources.h"
 
@@ -411,21 +412,6 @@ TEST_F(FileDialogs, BadRecordsAndSmallBuffers) {
 
 // ---- on a desktop ----
 
-bool ReadPng(const std::string& path, int* w, int* h, std::vector<uint32_t>* px) {
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
-    img.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> buf(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, buf.data(), 0, nullptr)) return false;
-    *w = static_cast<int>(img.width);
-    *h = static_cast<int>(img.height);
-    px->resize(static_cast<size_t>(*w) * *h);
-    for (size_t i = 0; i < px->size(); ++i)
-        (*px)[i] = (buf[i * 3] << 16) | (buf[i * 3 + 1] << 8) | buf[i * 3 + 2];
-    return true;
-}
-
 TEST(DialogDesktop, DrawnWithItsControlsAndJapaneseLabels) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display)
@@ -440,9 +426,10 @@ TEST(DialogDesktop, DrawnWithItsControlsAndJapaneseLabels) {
     int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << cmd;
     ASSERT_EQ(WEXITSTATUS(status), 7) << cmd;
-    int w = 0, h = 0;
-    std::vector<uint32_t> px;
-    ASSERT_TRUE(ReadPng(png, &w, &h, &px)) << png;
+    Png shot;
+    ASSERT_TRUE(ReadPng(png, &shot)) << png;
+    const int w = shot.w, h = shot.h;
+    const std::vector<uint32_t>& px = shot.px;
     // The client area is the template's 200 x 120 dialog units at the font's base units.
     EXPECT_GT(w, 200);
     EXPECT_GT(h, 120);
@@ -496,9 +483,10 @@ TEST(DialogDesktop, ScriptedAnswersCloseMessageBoxesAfterShowingThem) {
                               c.logged),
                   std::string::npos)
             << logged;
-        int w = 0, h = 0;
-        std::vector<uint32_t> px;
-        ASSERT_TRUE(ReadPng(png, &w, &h, &px)) << "the box was on the screen: " << png;
+        Png shot;
+        ASSERT_TRUE(ReadPng(png, &shot)) << "the box was on the screen: " << png;
+        const int w = shot.w, h = shot.h;
+        const std::vector<uint32_t>& px = shot.px;
         int dark = 0;
         for (uint32_t p : px) dark += p == 0;
         EXPECT_EQ(px[static_cast<size_t>(h - 2) * w + 2], 0xC0C0C0u) << "the box's face";
