@@ -33,3 +33,17 @@ inline ::testing::AssertionResult EnterProgramFolder(const std::filesystem::path
     if (!SetCurrentDirectoryA(sys)) return ::testing::AssertionFailure() << "cannot enter " << sys;
     return ::testing::AssertionSuccess();
 }
+
+// A runtime folder of the case alone, named after its suite and name below WYN_RUNTIME_DIR and
+// made empty, set as the process's runtime folder: the programs it starts inherit it, so that
+// their windows and those of this process meet there and nowhere else.
+inline ::testing::AssertionResult EnterCaseRuntimeFolder(std::string* runtime) {
+    const char* base = std::getenv("WYN_RUNTIME_DIR");
+    if (!base) return ::testing::AssertionFailure() << "WYN_RUNTIME_DIR is not set";
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    *runtime = std::string(base) + "/" + info->test_suite_name() + "." + info->name();
+    std::filesystem::remove_all(*runtime);
+    std::filesystem::create_directories(*runtime);
+    setenv("WYN_RUNTIME_DIR", runtime->c_str(), 1);
+    return ::testing::AssertionSuccess();
+}

@@ -17,6 +17,7 @@
 #include <wynplat.h>
 
 #include "../common/png_read.h"
+#include "../common/case_folder.h"
 #include "../common/wait_for.h"
 #include "standby.h"
 #include "standby_client.h"
@@ -101,13 +102,7 @@ class StandBy : public ::testing::Test {
   protected:
     void SetUp() override {
         // A runtime folder of this case alone; the stand-by program and its child inherit it.
-        const char* base = getenv("WYN_RUNTIME_DIR");
-        ASSERT_NE(base, nullptr);
-        auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        runtime = std::string(base) + "/" + info->test_suite_name() + "." + info->name();
-        fs::remove_all(runtime);
-        fs::create_directories(runtime);
-        setenv("WYN_RUNTIME_DIR", runtime.c_str(), 1);
+        ASSERT_TRUE(EnterCaseRuntimeFolder(&runtime));
         const char* bin = getenv("WYN_PROGRAM_DIR");
         ASSERT_NE(bin, nullptr);
         binDir = bin;

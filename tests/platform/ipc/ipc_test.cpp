@@ -13,6 +13,7 @@
 
 #include <windows.h>
 #include <wynplat.h>
+#include "../../common/case_folder.h"
 #include "../../common/wait_for.h"
 
 namespace {
@@ -41,13 +42,7 @@ class Ipc : public ::testing::Test {
   protected:
     void SetUp() override {
         // A runtime folder of this case alone; the peers inherit it.
-        const char* base = getenv("WYN_RUNTIME_DIR");
-        ASSERT_NE(base, nullptr);
-        auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        runtime = std::string(base) + "/" + info->test_suite_name() + "." + info->name();
-        std::filesystem::remove_all(runtime);
-        std::filesystem::create_directories(runtime);
-        setenv("WYN_RUNTIME_DIR", runtime.c_str(), 1);
+        ASSERT_TRUE(EnterCaseRuntimeFolder(&runtime));
         char buf[1024];
         WynPlat_ToSystemPath(WynPlat_ProgramDir(), buf, sizeof buf);
         programDir = buf;
