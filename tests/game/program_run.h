@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "../common/program_output.h"
@@ -49,6 +50,23 @@ inline std::string Lines(const std::string& text, const std::string& prefix) {
         at = end + 1;
     }
     return out;
+}
+
+// The flow of a stage in a game trace: the scripts loaded ("script"), every phase change of an
+// aircraft ("phase" with two words after it) and every change of a status word ("status"), in
+// order, each line with its newline. The expected flows of the sample stages are these lines
+// (grep -E '^(phase [0-9]+ |status |script )').
+inline std::string FlowLines(const std::string& trace) {
+    std::string flow;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream w(line);
+        std::string word, first, second;
+        w >> word >> first >> second;
+        if (word == "script" || word == "status" || (word == "phase" && !second.empty()))
+            flow += line + "\n";
+    }
+    return flow;
 }
 
 // The script host of the folder replaced by the tests' stand-in (`standin`, game_standin): it

@@ -325,15 +325,7 @@ TEST_F(WholeStage, TheSampleStagePlayedWellClearsAndHandsOverToTheScriptHost) {
     // make it anew after a deliberate change, play the stage as above with WYN_GAME_TRACE=t.txt
     // and keep those lines: grep -E '^(phase [0-9]+ |status |script )' t.txt >
     // tests/game/frame/stage01_flow.golden
-    std::string flow;
-    std::istringstream lines(t);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream w(line);
-        std::string word, first, second;
-        w >> word >> first >> second;
-        if (word == "script" || word == "status" || (word == "phase" && !second.empty()))
-            flow += line + "\n";
-    }
+    const std::string flow = programrun::FlowLines(t);
     // Each aircraft's own lines are compared in order: where a replayed command falls between
     // two aircraft's updates in one frame, their lines may interleave either way.
     const auto bySlot = [](const std::string& text) {

@@ -249,16 +249,8 @@ TEST_F(StageRun, TheMovementStageLandsParksAndSendsOffItsDeparture) {
     // make it anew after a deliberate change, run the stage as above with WYN_GAME_TRACE=t.txt
     // and keep those lines: grep -E '^(phase [0-9]+ |status |script )' t.txt >
     // tests/game/simulation/move_flow.golden
-    std::string flow;
-    std::istringstream lines(trace);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream w(line);
-        std::string word, a, b;
-        w >> word >> a >> b;
-        if (word == "script" || word == "status" || (word == "phase" && !b.empty()))
-            flow += line + "\n";
-    }
-    EXPECT_EQ(flow, ReadText(WYN_FLOW_GOLDEN)) << "the flow differs from " WYN_FLOW_GOLDEN;
+    EXPECT_EQ(programrun::FlowLines(trace), ReadText(WYN_FLOW_GOLDEN))
+        << "the flow differs from " WYN_FLOW_GOLDEN;
 }
 
 TEST_F(StageRun, TheMovementStageInARealWindow) {
