@@ -109,6 +109,29 @@ bool IsDimmed(const Png& p) {
     return lit > p.w * p.h / 8;
 }
 
+// The program starts of a process log, in order.
+std::vector<const LogLine*> Starts(const std::vector<LogLine>& log) {
+    std::vector<const LogLine*> starts;
+    for (const LogLine& l : log)
+        if (l.kind == "start") starts.push_back(&l);
+    return starts;
+}
+
+// Each of `starts` ended in `log` with 0 (none by a signal) and none is left.
+void ExpectEveryStartEnded(const std::vector<LogLine>& log,
+                           const std::vector<const LogLine*>& starts, const std::string& diag) {
+    for (const LogLine* s : starts) {
+        bool ended = false;
+        for (const LogLine& l : log)
+            if (l.kind == "end" && l.pid == s->child) {
+                ended = true;
+                EXPECT_EQ(l.code, 0) << l.name << "\n" << diag;
+            }
+        EXPECT_TRUE(ended) << "process " << s->child << " (" << s->line << ")\n" << diag;
+        EXPECT_FALSE(Alive(s->child)) << diag;
+    }
+}
+
 class Flow : public RunFolderTest {
   protected:
     void SetUp() override {
@@ -192,25 +215,14 @@ void ExpectTheHandOverToTheScriptHost(const std::vector<LogLine>& log, const std
                                       const std::string& shots) {
     // The starts in order: the stand-by window with the script host, then the script host
     // with its blank argument line.
-    std::vector<const LogLine*> starts;
-    for (const LogLine& l : log)
-        if (l.kind == "start") starts.push_back(&l);
+    const std::vector<const LogLine*> starts = Starts(log);
     ASSERT_GE(starts.size(), 2u) << diag;
     EXPECT_EQ(starts[0]->name, "wynopen") << diag;
     EXPECT_EQ(starts[0]->line, "standby.exe vsk33.exe ") << diag;
     EXPECT_EQ(starts[1]->name, "standby") << diag;
     EXPECT_EQ(starts[1]->line, " ") << diag;
     // Every program ended, none by a signal, and none is left.
-    for (const LogLine* s : starts) {
-        bool ended = false;
-        for (const LogLine& l : log)
-            if (l.kind == "end" && l.pid == s->child) {
-                ended = true;
-                EXPECT_EQ(l.code, 0) << l.name << "\n" << diag;
-            }
-        EXPECT_TRUE(ended) << "process " << s->child << " (" << s->line << ")\n" << diag;
-        EXPECT_FALSE(Alive(s->child)) << diag;
-    }
+    ExpectEveryStartEnded(log, starts, diag);
     // The launcher showed its prompt; the stand-by window its dimmed picture.
     bool prompt = false;
     for (const Png& p : Shots(shots + "/wynopen-1")) prompt = prompt || IsPrompt(p);
@@ -282,9 +294,7 @@ TEST_F(Flow, TheFrontEndStartsTheGameWhichHandsBackToTheFrontEnd) {
     for (int n = 2; n <= 6; ++n) Replay("vsk33-" + std::to_string(n) + ".replay", "6000 close\n");
     RunFlow("WYN_HEADLESS=1 WYN_SCREENSHOT_EVERY=5 WYN_SCREENSHOT_PAINT=1", 240);
     EXPECT_EQ(launcherCode, 0) << diag;
-    std::vector<const LogLine*> starts;
-    for (const LogLine& l : log)
-        if (l.kind == "start") starts.push_back(&l);
+    const std::vector<const LogLine*> starts = Starts(log);
     std::string order;
     for (const LogLine* s : starts) order += s->name + ": [" + s->line + "]\n";
     ASSERT_EQ(starts.size(), 6u) << order << diag;
@@ -306,16 +316,7 @@ TEST_F(Flow, TheFrontEndStartsTheGameWhichHandsBackToTheFrontEnd) {
     EXPECT_NE(starts[5]->line.find("rjtt"), std::string::npos) << order;
     // Each started program ended with 0 (none by a signal), none is left, and no window of the
     // set stays published.
-    for (const LogLine* s : starts) {
-        bool ended = false;
-        for (const LogLine& l : log)
-            if (l.kind == "end" && l.pid == s->child) {
-                ended = true;
-                EXPECT_EQ(l.code, 0) << l.name << "\n" << diag;
-            }
-        EXPECT_TRUE(ended) << "process " << s->child << " (" << s->line << ")\n" << diag;
-        EXPECT_FALSE(Alive(s->child)) << diag;
-    }
+    ExpectEveryStartEnded(log, starts, diag);
     EXPECT_TRUE(fs::is_empty(run + "/rt/win")) << diag;
     // What was seen: the prompt, the dimmed stand-by picture, the front-end's menu, the game's
     // 3D view, the front-end's menu again.
