@@ -27,9 +27,6 @@ void Load(tagKRNL* parent, const char* path, int slot) {
         std::fprintf(stderr, "wyndemoa: %s cannot be loaded\n", path);
 }
 
-// The scene's lights: light 0 ambient, light 1 along ltDIR.
-void Lights(DWORD ambient, DWORD directional) { DemoLights(ambient, directional); }
-
 void Camera(const tagKRN3D& eye, const tagKRN3D& rot, double zoom) {
     G().cmVIEW = eye;
     G().cmROTATE = rot;
@@ -66,7 +63,7 @@ void SwapSky(const char* prefix) {
 
 void Evening() {
     G().ltDIR = V(-50, -20, 20);
-    Lights(DemoColour(0, 20, 80), DemoColour(200, 100, 20));
+    DemoLights(DemoColour(0, 20, 80), DemoColour(200, 100, 20));
     DemoShow("nlight", 1);
     SwapSky("esky");
 }
@@ -78,7 +75,7 @@ void Apply(const TourPose& p, tagKRNL* plane, tagKRNL* radr, tagKRNL* radw, void
     g.cmROTATE = p.rot;
     DemoCamera(p.viewlimit);
     if (p.setdir) g.ltDIR = p.ltdir;
-    if (p.lights) Lights(p.light0, p.light1);
+    if (p.lights) DemoLights(p.light0, p.light1);
     if (p.plane && plane) KRNL_AbsMoveLayer(plane, &p.planepos, &p.planeturn, nullptr);
     if (p.radr) Turn(radr, p.radrturn);
     if (p.radw) Turn(radw, p.radwturn);
@@ -138,7 +135,7 @@ void Demo3() {
     if (!DemoSceneStart(6000, "demo\\song.umz")) return;
     Camera(V(0, 0, 2000), V(0, 180, 0), 50);
     G().ltDIR = V(50, -20, 0);
-    Lights(DemoColour(100, 100, 100), DemoColour(120, 120, 120));
+    DemoLights(DemoColour(100, 100, 100), DemoColour(120, 120, 120));
     AirportSetUp();
     DemoShow("blackboard", 0);
     tagKRNL* sky = DemoLayer("sky");
@@ -160,7 +157,7 @@ void Demo3() {
                 const DayLight l = DayLightAt(segment, t);
                 if (l.setdir) G().ltDIR = l.ltdir;
                 if (l.lights) {
-                    Lights(l.light0, l.light1);
+                    DemoLights(l.light0, l.light1);
                     if (sky) KRNL_RecallFunction(KRNLOP_COLOR, sky, 0, l.sky, 0);
                 }
                 MoveWave(t);
@@ -204,7 +201,7 @@ void Demo6() {
     DemoGlobals& g = G();
     Camera(V(-380, 10, -200), V(0, -32, 0), 35);
     g.ltDIR = V(-50, -20, 0);
-    Lights(DemoColour(40, 40, 60), DemoColour(80, 80, 80));
+    DemoLights(DemoColour(40, 40, 60), DemoColour(80, 80, 80));
     Load(g.hKRNL, "demo\\rjtt\\rjtt.plm", 0);
     tagKRNL* sky = DemoLayer("sky");
     SwapSky("rsky");
@@ -296,8 +293,8 @@ void DispShipName(int entry) {
 int TourStart(const TourSetUp& s) {
     if (!DemoSceneStart(s.chips, "demo\\song.umz")) return 0;
     G().ltDIR = s.ltdir;
-    Lights(DemoColour(s.light0[0], s.light0[1], s.light0[2]),
-           DemoColour(s.light1[0], s.light1[1], s.light1[2]));
+    DemoLights(DemoColour(s.light0[0], s.light0[1], s.light0[2]),
+               DemoColour(s.light1[0], s.light1[1], s.light1[2]));
     AirportSetUp(s.airport);
     if (s.evening) Evening();
     if (s.groundz != 0) Move("ground", V(0, 9, s.groundz));

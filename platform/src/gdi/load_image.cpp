@@ -52,7 +52,6 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int
     }
     char path[4096];
     if (!WynPlat_ResolvePath(name, path, sizeof path)) return nullptr;
-    if (type != IMAGE_BITMAP) return LoadIconFile(path, type == IMAGE_CURSOR, cx, cy);
     std::ifstream f(path, std::ios::binary);
     if (!f) {
         SetLastError(ERROR_FILE_NOT_FOUND);
@@ -60,5 +59,7 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int
     }
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)),
                                std::istreambuf_iterator<char>());
+    if (type != IMAGE_BITMAP)
+        return LoadIconFile(bytes.data(), bytes.size(), type == IMAGE_CURSOR, cx, cy);
     return BitmapFromBmp(bytes.data(), bytes.size());
 }

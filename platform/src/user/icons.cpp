@@ -3,8 +3,6 @@
 #include <wynplat.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -68,17 +66,9 @@ HBITMAP BitmapOf(const IconImage& icon, bool mask) {
 
 }  // namespace
 
-HANDLE LoadIconFile(const char* path, bool cursor, int cx, int cy) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return nullptr;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)),
-                               std::istreambuf_iterator<char>());
+HANDLE LoadIconFile(const uint8_t* bytes, size_t size, bool cursor, int cx, int cy) {
     auto icon = std::make_shared<IconImage>();
-    if (!ReadIconFile(bytes.data(), bytes.size(), cursor, cx > 0 ? cx : 32, cy > 0 ? cy : 32,
-                      icon.get())) {
+    if (!ReadIconFile(bytes, size, cursor, cx > 0 ? cx : 32, cy > 0 ? cy : 32, icon.get())) {
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;
     }

@@ -1,6 +1,8 @@
 // Icons and cursors read from files, by their handles.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include <windows.h>
@@ -9,9 +11,9 @@
 
 namespace wynplat {
 
-// Reads an icon (or cursor) file at a Linux path into a new handle; null (with the last error
-// set) when the file is missing or not one.
-HANDLE LoadIconFile(const char* path, bool cursor, int cx, int cy);
+// Reads the bytes of an icon (or cursor) file into a new handle; null (with the last error
+// ERROR_BAD_EXE_FORMAT) when they are not one.
+HANDLE LoadIconFile(const uint8_t* bytes, size_t size, bool cursor, int cx, int cy);
 // The picture of a handle LoadIconFile gave and nobody destroyed since; null for any other
 // handle (stock and resource icons and cursors).
 std::shared_ptr<const IconImage> FindIconFile(HICON handle);

@@ -65,11 +65,9 @@ class OrdersCase : public SimCase {
             if (e == slot + 1) return true;
         return false;
     }
-    // The calls made: the ground events in their order, then the stand-ins' in theirs, then
-    // what the controller shows anew.
+    // The calls made: the ground events in their order, then what the controller shows anew.
     std::vector<std::string> Effects() const {
         std::vector<std::string> out = GroundCalls();
-        for (const std::string& c : StandInCalls()) out.push_back(c);
         for (const std::string& c : ControllerChanges()) out.push_back(c);
         return out;
     }

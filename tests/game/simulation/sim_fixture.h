@@ -1,6 +1,6 @@
 // A stage without windows for the simulation's tests: the aircraft and object tables, a layer
 // tree on an engine record that loads no pictures, the program folder, the airport record and
-// a scenario image whose timetable the test writes, and the stand-ins' call list emptied.
+// a scenario image whose timetable the test writes, and the calls seen so far forgotten.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +18,6 @@
 #include "controller/controller.h"
 #include "frame/frame_internal.h"
 #include "simulation/simulation_internal.h"
-#include "standins.h"
 #include "world/world.h"
 #include "wynbytes.h"
 #include "wynplat.h"
@@ -189,9 +188,8 @@ class SimCase : public gametest::WindowlessStage {
         if (!WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text)) return "";
         return std::string(caption) + "|" + text;
     }
-    // Forgets the calls made so far: the stand-ins', the ground events' and the controller's.
+    // Forgets the calls made so far: the ground events and the controller's.
     void ClearCalls() {
-        StandInCalls().clear();
         traceFrom_ = gametrace::TraceEnd();
         WatchController();
     }
@@ -212,10 +210,9 @@ class SimCase : public gametest::WindowlessStage {
         }
         return out;
     }
-    // The stand-ins' calls, the ground events and what the controller shows anew, in that order.
+    // The ground events and what the controller shows anew, in that order.
     std::vector<std::string> Calls() const {
-        std::vector<std::string> out = StandInCalls();
-        for (const std::string& g : GroundCalls()) out.push_back(g);
+        std::vector<std::string> out = GroundCalls();
         for (const std::string& c : ControllerChanges()) out.push_back(c);
         return out;
     }
