@@ -224,8 +224,10 @@ void Render() {
     if (iTIMEBASE > 0 && g_staffLoaded) {
         const int k = StaffStripAt(iTIMEBASE + iTIMEOFS);
         if (k >= 0) {
+            // KRN_PutScreen moves the destination by the source rectangle's offset into the
+            // cell, so the strip's row is taken off again to land at the table's place.
             RECT src{0, k * kStaffRows, kStaffWidth, (k + 1) * kStaffRows};
-            KRN_PutScreen(hKRN, 0, iSTAFF[k].x, iSTAFF[k].y, &ceSTAFF, &src);
+            KRN_PutScreen(hKRN, 0, iSTAFF[k].x, iSTAFF[k].y - k * kStaffRows, &ceSTAFF, &src);
         }
     }
     KRN_Flip(hKRN, 0);

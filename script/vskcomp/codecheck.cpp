@@ -74,7 +74,7 @@ class Checker {
             case VSKCODE_STRING: {
                 r_.skip(1);
                 unsigned n = r_.u16();
-                return r_.ok() && n <= VSK_STRING_MAX && r_.skip(size_t(n) * 2) && r_.u16() == 0 &&
+                return r_.ok() && n <= kMaxLiteral && r_.skip(size_t(n) * 2) && r_.u16() == 0 &&
                        r_.ok();
             }
             case VSKCODE_SYSTEM:

@@ -49,8 +49,8 @@ struct Reader {
 };
 
 // A field enclosed in a delimiter of the writer's choice. False (after the message) when it
-// is empty, not closed on its line, or longer than `most`.
-bool Field(HWND hwnd, Reader& r, size_t most, std::string* out) {
+// is not closed on its line, longer than `most`, or empty where `empty` does not allow it.
+bool Field(HWND hwnd, Reader& r, size_t most, bool empty, std::string* out) {
     while (r.at() == ' ' || r.at() == '\t') ++r.p;
     BYTE delimiter = r.at();
     bool closed = false;
@@ -65,7 +65,7 @@ bool Field(HWND hwnd, Reader& r, size_t most, std::string* out) {
             out->push_back(char(r.at()));
         }
     }
-    if (closed && !out->empty() && out->size() <= most) return true;
+    if (closed && (empty || !out->empty()) && out->size() <= most) return true;
     Message(hwnd, "項目の文字列長が制限を越えています。(line%d)", r.line);
     return false;
 }
@@ -137,7 +137,10 @@ int DefineText(HWND hwnd, const BYTE* text, size_t size) {
             return 0;
         }
         std::string name, value;
-        if (!Field(hwnd, r, 31, &name) || !Field(hwnd, r, define ? 99 : 63, &value)) return 0;
+        // A macro may stand for nothing (as the built-in NULL does); an empty name would be a
+        // prefix of every text and expand without end.
+        if (!Field(hwnd, r, 31, false, &name) || !Field(hwnd, r, define ? 99 : 63, true, &value))
+            return 0;
         if (!Define(hwnd, define ? T().macros : T().includes, include, name, value, r.line))
             return 0;
     }

@@ -134,7 +134,7 @@ class Compiler {
             } else {
                 units.push_back(c);
             }
-            if (units.size() > VSK_STRING_MAX) return Fail(VSKCOMP_ERR_LONGSTRING);
+            if (units.size() > kMaxLiteral) return Fail(VSKCOMP_ERR_LONGSTRING);
         }
         Next();
         if (!out_.byte(VSKCODE_STRING) || !out_.u16(uint32_t(units.size()))) return false;

@@ -44,7 +44,7 @@
 #define VSKCODE_INT16 0x03   // i16: -32767..32767 where 0x02 does not fit
 #define VSKCODE_INT32 0x04   // i32: any other integer
 #define VSKCODE_FIXED 0x05   // u32 integer part, u32 fraction in 10^-9 (a number with a fraction)
-#define VSKCODE_STRING 0x08  // u16 count n (at most 999), n units, a 0 unit
+#define VSKCODE_STRING 0x08  // u16 count n (at most 1000), n units, a 0 unit
 #define VSKCODE_SYSTEM 0x0C  // an operand: #n, the system variable of its integer part
 #define VSKCODE_USER 0x0D    // an operand: $n, the user variable of its integer part
 #define VSKCODE_LOCAL 0x0E   // a byte '@'..'Z': the running task's local slot (byte - 64)
@@ -174,7 +174,7 @@ typedef struct tagCOMPBLOCK {
 #define VSKCOMP_ERR_DOUBLEBYTE 1  // a double-byte character outside a string (pass 1)
 #define VSKCOMP_ERR_CONTROL 2     // a control character (passes 1-2)
 #define VSKCOMP_ERR_BRACKETS 4    // brackets that do not pair; a missing "]"; nesting too deep
-#define VSKCOMP_ERR_LONGSTRING 6  // a string of more than 1000 bytes, or of 1000 units
+#define VSKCOMP_ERR_LONGSTRING 6  // a string of more than 1000 bytes, or of more than 1000 units
 #define VSKCOMP_ERR_SEMICOLON 7   // a missing ";" or a character where an operator must stand
 #define VSKCOMP_ERR_OPEN 8        // a call without "("
 #define VSKCOMP_ERR_ARGUMENTS 9   // an argument list not closed by ")"
@@ -230,7 +230,7 @@ VSKCOMP_API int WINAPI VSKCOMP_Pack(HWND hwnd, LPCSTR path, const BYTE* code, DW
 // The bytecode of a compiled-script file as a task-library block (the caller frees it with
 // VSKTASK_FreeMemory), or NULL: the file library reports a missing or non-RIFF file; a file
 // whose INFO is not 60 bytes, that lacks a chunk, or whose code is not well formed (every
-// item, operand, string count of at most 999, index and call record checked: names of 1-32
+// item, operand, string count of at most 1000, index and call record checked: names of 1-32
 // characters 0-9 and A-Z, count 0-26, offsets in order inside the call, each block ending in
 // its 0 byte; nesting at most 200 deep) shows "\"<path>\"\nコンパイル済みスクリプトが壊れて
 // います。" under "『Veskeran33』コンパイルマネージャ(VSKCOMP.dll)".

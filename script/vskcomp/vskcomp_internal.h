@@ -14,6 +14,9 @@ inline constexpr char kCaption[] = "『Veskeran33』コンパイルマネージ�
 // Operands nested deeper than this are refused (by the compiler with error 4, by the code
 // check as damage), so that neither the compiler nor the executor runs out of stack.
 inline constexpr int kMaxDepth = 200;
+// The longest string literal, in units. The value library holds 999 units at most, so a
+// literal of 1000 compiles and is refused when it runs.
+inline constexpr size_t kMaxLiteral = 1000;
 // Pass 1 gives up when its text would grow past this (a macro that contains its own name).
 inline constexpr size_t kMaxText = size_t(1) << 20;
 

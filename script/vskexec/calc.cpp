@@ -180,7 +180,9 @@ bool Combine(tagVALUAREA* ctx, BYTE op, tagVALUE* acc, tagVALUE* right) {
         case VSKCODE_MOD:
             return VSKFAQ_Mod(ctx, acc, right) == 1;
         case VSKCODE_ADD:
-            return VSKFAQ_Add(ctx, acc, right) == 1;
+            // A join past 999 units gives -1 after its message, which is no failure: the left
+            // string stays as it was and the expression goes on.
+            return VSKFAQ_Add(ctx, acc, right) != 0;
         case VSKCODE_SUB:
             return VSKFAQ_Sub(ctx, acc, right) == 1;
         case VSKCODE_EQ:

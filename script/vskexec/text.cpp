@@ -23,6 +23,7 @@ const char kNoOpen[] = "シーケンス・パラメータ開始の括弧があ�
 const char kNoClose[] = "シーケンス・パラメータ終了の括弧がありません。";
 const char kNoSecond[] = "シーケンス第２パラメータが指定されていません。";
 const char kNoThird[] = "シーケンス第３パラメータが指定されていません。";
+const char kNoSize[] = "文字サイズが設定されていません。";
 
 tagVALUE* Sys(tagVALUAREA* ctx, int slot) { return ctx->vbsystem.lpvalue + slot; }
 
@@ -160,8 +161,12 @@ int LayoutVariable(tagVALUAREA* ctx, int n, const RECT& rc, int k, int depth) {
 int Layout(tagVALUAREA* ctx, int n, const RECT& rc, const char* text, int depth) {
     TextState s;
     Load(ctx, n, &s);
-    // A character size below one pixel has no columns or rows to lay out into.
-    if (s.width < 1 || s.height < 1) return 0;
+    // A character size below one pixel has no columns or rows to lay out into. The cell
+    // target has none until screen 0 is made, so the script is told why it stopped.
+    if (s.width < 1 || s.height < 1) {
+        Message(ctx, "%s", kNoSize);
+        return 0;
+    }
     const int columns = (rc.right - rc.left) / s.width;
     const int rows = (rc.bottom - rc.top) / s.height;
     const int me = CurrentTask();

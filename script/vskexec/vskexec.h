@@ -152,7 +152,8 @@ VSKEXEC_API int WINAPI VSKEXEC_Mem(tagVALUAREA* ctx, const BYTE* code);
 VSKEXEC_API int WINAPI VSKEXEC_Compile(tagVALUAREA* ctx, tagCOMPBLOCK* job);
 // Evaluates one expression at `code` into `out` (which the caller owns and releases with
 // VSKFAQ_Clear). Returns the position after the expression, or NULL on failure (a message has
-// been shown by whoever failed).
+// been shown by whoever failed). A join of two strings past 999 units is no failure: after the
+// value library's message the left string stays as it was and the expression goes on.
 VSKEXEC_API const BYTE* WINAPI VSKEXEC_Calc(tagVALUAREA* ctx, const BYTE* code, tagVALUE* out);
 
 // ---- text on screens and cells ----
@@ -172,8 +173,9 @@ VSKEXEC_API const BYTE* WINAPI VSKEXEC_Calc(tagVALUAREA* ctx, const BYTE* code, 
 // (nested at most 8 deep; deeper ones are skipped), "@W[ms]" delay; "@" with any other byte
 // skips both. A lead byte or "@" just before the end ends the layout. Drawing on an unusable
 // target does nothing and the layout goes on. The cursor and colours are written back.
-// Returns 1, or 0 for a bad target number, a character size below 1, a sequence's parameter
-// error (its message shown), a number that does not parse, or a wait ended by an end flag.
+// Returns 1, or 0 for a bad target number, a character size below 1 ("文字サイズが設定されて
+// いません。": the cell target has none before screen 0 is made), a sequence's parameter error
+// (its message shown), a number that does not parse, or a wait ended by an end flag.
 VSKEXEC_API int WINAPI VSKEXEC_Text(tagVALUAREA* ctx, int n, const RECT* rect, LPCSTR text);
 // Draws the whole text into `rect` of target n at once with `colour` and `attribute` (the
 // target's own stay) and the target's font name and character size. 1, or 0 when the target

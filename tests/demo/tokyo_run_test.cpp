@@ -23,11 +23,10 @@
 #include <windows.h>
 
 #include "../common/capture_read.h"
+#include "../common/picture_match.h"
 #include "../common/png_read.h"
 #include "../common/run_folder.h"
 #include "../common/run_text.h"
-#include "umb33.h"
-#include "zem40.h"
 
 namespace fs = std::filesystem;
 
@@ -37,42 +36,6 @@ std::string Text(const std::string& path) {
     std::ostringstream out;
     out << std::ifstream(path).rdbuf();
     return out.str();
-}
-
-// A picture of the program folder, to compare what the window showed with.
-struct Picture {
-    tagCELL cell{};
-    explicit Picture(const char* path) { EXPECT_EQ(UMBDLL_ReadUMB(path, &cell), 1) << path; }
-    ~Picture() {
-        if (cell.bits) ZEM_DeleteCell(&cell);
-    }
-    ZEMPIXEL At(int x, int y) const { return cell.bits ? cell.bits[y * cell.xsize + x] : 0; }
-};
-
-// A screenshot pixel shows the 16-bit pixel (each channel within the expansion's rounding).
-bool Shows(uint32_t rgb, ZEMPIXEL p) {
-    const int want[3] = {(p >> 10) & 31, (p >> 5) & 31, p & 31};
-    const int got[3] = {int(rgb >> 16) & 255, int(rgb >> 8) & 255, int(rgb) & 255};
-    for (int c = 0; c < 3; ++c)
-        if (std::abs(got[c] - (want[c] << 3 | want[c] >> 2)) > 8) return false;
-    return true;
-}
-
-// How many points of a grid over `r` of the shot show the picture's pixel at the same offset
-// from (px, py), out of how many.
-struct Match {
-    int same = 0, all = 0;
-    bool Mostly() const { return all > 0 && same * 10 >= all * 9; }
-    std::string Say() const { return std::to_string(same) + "/" + std::to_string(all); }
-};
-Match Compare(const Png& shot, int x0, int y0, int w, int h, const Picture& pic, int px, int py) {
-    Match m;
-    for (int y = 2; y < h - 2; y += 7)
-        for (int x = 2; x < w - 2; x += 7) {
-            ++m.all;
-            if (Shows(shot.At(x0 + x, y0 + y), pic.At(px + x, py + y))) ++m.same;
-        }
-    return m;
 }
 
 // The audio capture's level of a tone over 100 ms windows: the first and last window that

@@ -198,6 +198,15 @@ TEST_F(DemoRun, NoSceneForAnotherCharacterStillHandsBack) {
     }
 }
 
+TEST_F(DemoRun, TheOlderSoundLibraryServesTheDemo) {
+    // Its hidden window is the one the older generation makes, and no other sound library's.
+    ASSERT_EQ(Run(kHeadless + " WYN_LOG_WINDOWS=1", "9 X", "sound"), 0);
+    std::string windows;
+    for (const std::string& l : Starting(Lines(err), "wyn: window ")) windows += l + "\n";
+    EXPECT_NE(windows.find("(class TOV32)"), std::string::npos) << windows;
+    EXPECT_EQ(windows.find("(class TOV40)"), std::string::npos) << windows;
+}
+
 TEST_F(DemoRun, WithoutDriversTheSceneEndsAtOnceAndHandsBack) {
     for (const auto& e : fs::directory_iterator(folder))
         if (e.path().extension() == ".dll") fs::remove(e.path());

@@ -247,7 +247,7 @@ TEST(Evaluator, OperatorsBindByTheirLevels) {
 }
 
 struct FailCase {
-    const char* source;
+    std::string source;
     const char8_t* message;
 };
 const FailCase kFails[] = {
@@ -255,6 +255,8 @@ const FailCase kFails[] = {
     {"$1 = #3[\"x\"]; $1 = 1;", u8"配列番号に数値以外の値が指定されています。"},
     {"$1 = 1 / 0; $1 = 1;", u8"０で除算しています。"},
     {"$1 = \"a\" * 2; $1 = 1;", u8"指定された2つのFAQの型が数値型ではありません。"},
+    // The compiler takes a literal of 1000 units; the value library holds 999 at most.
+    {"$1 = \"" + std::string(1000, 'x') + "\"; $1 = 1;", u8"文字列が1000文字を超えました。"},
 };
 
 TEST(Evaluator, AFailingStatementStopsTheTask) {
@@ -268,6 +270,19 @@ TEST(Evaluator, AFailingStatementStopsTheTask) {
         ASSERT_FALSE(texts.empty()) << c.source;
         EXPECT_EQ(texts[0], U8(c.message)) << c.source;
     }
+}
+
+TEST(Evaluator, AJoinPast999UnitsKeepsTheLeftStringAndGoesOn) {
+    ScriptHost h;
+    const std::string a(600, 'a');
+    // The refused join leaves the left side; the next join and the next statement still run.
+    h.Write("MAIN.SNA", "$2 = \"" + a + "\"; $1 = $2 + $2 + \"b\"; $3 = 1;");
+    Boxes boxes;
+    h.Run("MAIN");
+    EXPECT_EQ(Num(h, 1), "\"" + a + "b\"");
+    EXPECT_EQ(Num(h, 3), "1");
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{U8(u8"文字列の連結で1000文字を超えました。")});
 }
 
 TEST(Evaluator, AssignmentsReleaseWhatTheVariableHeld) {

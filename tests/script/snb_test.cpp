@@ -120,8 +120,8 @@ TEST(VskSnb, DamagedFilesAreRefusedWithTheirMessage) {
     };
     Raw unterminated = good;
     unterminated[29 + 8] = 'X';           // "STANDARD" runs on into "WAIT"
-    Raw longString = {0x08, 0xE8, 0x03};  // 1000 units
-    longString.resize(3 + 2000 + 2, 'a');
+    Raw longString = {0x08, 0xE9, 0x03};  // 1001 units: past what the compiler writes
+    longString.resize(3 + 2002 + 2, 'a');
     longString.push_back(0x00);
     // Without the block's 0, and 4-byte aligned so that no padding supplies one.
     Raw open(good.begin(), good.end() - 1);
@@ -150,7 +150,7 @@ TEST(VskSnb, DamagedFilesAreRefusedWithTheirMessage) {
         {"a brace block where none is", SnbFile(patched(17, {46}))},
         {"unterminated name", SnbFile(unterminated)},
         {"lower-case name", SnbFile(patched(38, {'w'}))},
-        {"string of 1000 units", SnbFile(longString)},
+        {"string of 1001 units", SnbFile(longString)},
         {"string without its 0 unit", SnbFile({0x08, 1, 0, 'a', 0, 'b', 0, 0x00})},
         {"unknown operand", SnbFile({0x07, 0x00})},
         {"operator without an operand", SnbFile({0x01, 0xA5, 0x00})},

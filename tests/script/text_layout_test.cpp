@@ -229,14 +229,16 @@ TEST_F(TextEngine, TheTextsEndIsItsEndAfterALeadByteOrAnAt) {
     EXPECT_EQ(Column(9), 1);
 }
 
-TEST_F(TextEngine, ACharacterSizeBelowOneFailsTheLayout) {
+TEST_F(TextEngine, ACharacterSizeBelowOneFailsTheLayoutWithItsMessage) {
     RECT rc{0, 0, 160, 96};
-    TextState(9, 0, 0, 0x7FFF, 0, 0, 0, kH);
-    EXPECT_EQ(Text(9, rc, "#"), 0);
-    TextState(9, 0, 0, 0x7FFF, 0, 0, kW, 0);
-    EXPECT_EQ(Text(9, rc, "#"), 0);
-    TextState(9, 0, 0, 0x7FFF, 0, 0, -3, kH);
-    EXPECT_EQ(Text(9, rc, "#"), 0);
+    const int sizes[][2] = {{0, kH}, {kW, 0}, {-3, kH}};
+    for (const auto& size : sizes) {
+        TextState(9, 0, 0, 0x7FFF, 0, 0, size[0], size[1]);
+        Boxes boxes;
+        EXPECT_EQ(Text(9, rc, "#"), 0) << size[0] << " x " << size[1];
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{U8(u8"文字サイズが設定されていません。")})
+            << size[0] << " x " << size[1];
+    }
 }
 
 TEST_F(TextEngine, VariablesAreShownAndNestingStopsAtEightLevels) {

@@ -79,9 +79,11 @@ const char* const kRootNames[] = {"AIRPORT",
 const char* const kDemoRootNames[] = {"AutoCloud", "Sub", "Add", "AutoSnow", "ship", "plane"};
 // The scenery's named layers.
 const char* const kSceneryNames[] = {
-    "radwrot", "radrrot", "airporton", "airportoff", "endlight",  "alslgt", "alsl24", "r_light",
-    "rwli16",  "rwli34",  "stlight",   "stlight2",   "stlight3",  "woods",  "woods2", "rwlight",
-    "nlight",  "obj_0",   "obj_1",     "obj_2",      "spotplate", "rwplate"};
+    "radwrot", "radrrot", "airporton", "airportoff", "endlight", "alslgt", "alsl24", "r_light",
+    "rwli16", "rwli34", "stlight", "stlight2", "stlight3", "woods", "woods2", "rwlight", "nlight",
+    "obj_0", "obj_1", "obj_2", "spotplate", "rwplate",
+    // The light-pattern layers that the stage's light-pattern choice switches.
+    "lightpat1", "lightpat2", "lightpat3", "lightpat4", "lightpat5", "lightpat6", "lightpat7"};
 
 struct Breaches {
     int count = 0;
@@ -209,6 +211,20 @@ void NoRootPrefixes(Breaches& breach, tagKRNL* root, const std::string& where,
                   (SameNoCase(l->name, "airporton") || SameNoCase(l->name, "airportoff"))))
                 breach(where + ": layer \"" + l->name + "\" begins with the root name \"" +
                        names[i] + "\"");
+}
+
+// The loader switches the light-pattern layers "lightpat1" to "lightpat7" only: another layer
+// named so would never be switched.
+void StrayLightPatterns(Breaches& breach, tagKRNL* root, const std::string& where) {
+    std::vector<tagKRNL*> all;
+    Below(root, &all);
+    for (tagKRNL* l : all) {
+        const std::string name = FileName(l);
+        if (BeginsNoCase(name, "lightpat") &&
+            !(name.size() == 9 && name[8] >= '1' && name[8] <= '7'))
+            breach(where + ": layer \"" + name +
+                   "\" is no light-pattern layer \"lightpat1\"-\"lightpat7\"");
+    }
 }
 
 // ---- the description and the tables ----
@@ -497,6 +513,7 @@ void CheckGameFiles(Breaches& breach, const Description& a, const fs::path& prog
                         Lookup(breach, airport,
                                "bdg" + std::to_string(g) + "mv" + std::to_string(pose), where);
                 NoRootPrefixes(breach, airport, where, kRootNames, std::size(kRootNames));
+                StrayLightPatterns(breach, airport, where);
                 // The tower eye stands in the tower's cab.
                 KRNL_CalcLayerEx(scene.Master(), 0);
                 tagKRNL* cab = Lookup(breach, airport, "towercab", where);
