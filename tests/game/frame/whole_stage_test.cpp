@@ -316,7 +316,7 @@ TEST_F(WholeStage, TheSampleStagePlayedWellClearsAndHandsOverToTheScriptHost) {
     // playing area, which takes its strip off the board (0x1f02).
     EXPECT_TRUE(InOrder(
         t, {"status " + d + "820e0 740c0", "status " + d + "920f0 94100", "phase " + d + "0 600",
-            "script " + d + "tx0_34r 1", "status " + d + "a20b0 a8040", "phase " + d + "0 700",
+            "script " + d + "out0_34r 1", "status " + d + "a20b0 a8040", "phase " + d + "0 700",
             "phase " + d + "700 20", "script " + d + "sid_SAKURA1 1"}))
         << r.explain;
     EXPECT_NE(t.find("strip " + d + "slot 1 state 1f02 "), std::string::npos) << r.explain;
