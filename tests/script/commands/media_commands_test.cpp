@@ -231,8 +231,10 @@ TEST(CellCommands, TextAndStringDrawIntoTheCell) {
 
 TEST(CellCommands, TextThatCannotBeShownStopsTheTask) {
     RunStops({
+        // An argument that is no text stops it without a word.
+        {"$1 = 1; Cell:Create(\\$5, 8, 8); Cell:Text(\\$5, , SetRect(0, 0, 1, 1)); $1 = 2;", {}},
         // Before screen 0 is made the cell target has no character size: the text engine says so.
-        {"$1 = 1; Cell:Create(\\$5, 8, 8); Cell:Text(\\$5, , SetRect(0, 0, 1, 1)); $1 = 2;",
+        {"$1 = 1; Cell:Create(\\$5, 8, 8); Cell:Text(\\$5, , \"x\"); $1 = 2;",
          {U8(u8"文字サイズが設定されていません。")}},
         {"$1 = 1; Cell:String(\\$5, , 0, 0, \"x\"); $1 = 2;",
          {U8(u8"関数(Cell:String)において、第1引数はセル型でなければなりません。")}},
