@@ -391,12 +391,13 @@ TEST_F(TokyoRun, WallpaperShowSavesSixPicturesThenPlaysUntilAClickAndFades) {
     int lit = 0;
     for (uint32_t p : last.px) lit += p != 0;
     EXPECT_EQ(lit, 0);
-    // The music from the show's start until the click (3 s), then no more.
+    // The music from the show's start until the click (3 s), then no more than the older sound
+    // library's two output buffers already queued (16384 bytes, 0.37 s each).
     const Heard music = Listen(capture, 587);
     EXPECT_GE(music.first, 0);
     EXPECT_LE(music.first, 10);
     EXPECT_GE(music.last, 25);
-    EXPECT_LE(music.last, 32);
+    EXPECT_LE(music.last, 38);
     EXPECT_EQ(HostNotes(true), "[ MENU] {MENU} demo 0\n");
 }
 

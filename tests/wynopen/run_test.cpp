@@ -131,21 +131,27 @@ Look Classify(const Png& p) {
     return Look::kBlack;
 }
 
-// The looks of the numbered screenshots in order, repeats folded.
-std::vector<Look> LookSequence(const std::string& stem, std::string* names) {
-    std::vector<Look> out;
+// Calls each(n, shot) for the numbered screenshots <stem>-00001.png... in order.
+template <class Each>
+void EachShot(const std::string& stem, Each each) {
     for (int n = 1;; ++n) {
         char path[64];
         std::snprintf(path, sizeof path, "-%05d.png", n);
         Png p;
         if (!ReadPng(stem + path, &p)) break;
-        const Look l = Classify(p);
-        if (l == Look::kBlack) continue;
-        if (out.empty() || out.back() != l) {
-            out.push_back(l);
-            *names += std::string(LookName(l)) + "@" + std::to_string(n) + " ";
-        }
+        each(n, p);
     }
+}
+
+// The looks of the numbered screenshots in order, repeats folded.
+std::vector<Look> LookSequence(const std::string& stem, std::string* names) {
+    std::vector<Look> out;
+    EachShot(stem, [&](int n, const Png& p) {
+        const Look l = Classify(p);
+        if (l == Look::kBlack || (!out.empty() && out.back() == l)) return;
+        out.push_back(l);
+        *names += std::string(LookName(l)) + "@" + std::to_string(n) + " ";
+    });
     return out;
 }
 
@@ -159,12 +165,8 @@ std::vector<int> StaffStripsSeen(const std::string& stem, std::string* names) {
                                    {340, 284}, {16, 288}, {16, 292},  {316, 284}};
     const Picture staff("demo\\staff.umz");
     std::vector<int> out;
-    for (int n = 1;; ++n) {
-        char path[64];
-        std::snprintf(path, sizeof path, "-%05d.png", n);
-        Png p;
-        if (!ReadPng(stem + path, &p)) break;
-        if (Classify(p) != Look::kScene) continue;
+    EachShot(stem, [&](int n, const Png& p) {
+        if (Classify(p) != Look::kScene) return;
         for (int k = 0; k < kStrips; ++k) {
             const Match m = Compare(p, 80 + place[k][0], 60 + place[k][1], kWidth, kRows, staff, 0,
                                     kRows * k, 0);
@@ -172,7 +174,7 @@ std::vector<int> StaffStripsSeen(const std::string& stem, std::string* names) {
             out.push_back(k);
             *names += std::to_string(k) + "@" + std::to_string(n) + " ";
         }
-    }
+    });
     return out;
 }
 
