@@ -7,7 +7,6 @@
 
 #include "controller/controller.h"
 #include "simulation/simulation.h"
-#include "world/airportfiles.h"
 #include "world/world.h"
 #include "zem40.h"
 

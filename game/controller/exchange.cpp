@@ -1,11 +1,12 @@
 // The five radio exchange rows: each position's queue of message words, its wait list of
 // aircraft, the row state machine that speaks a message, scrolls its caption and hands the
 // result back to the aircraft, the listening order and the status and mode icons.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "controller/radio.h"
-#include "frame/frame.h"
+#include "controller/controller.h"
+#include "base/base.h"
 #include "simulation/simulation.h"
 #include "zem40.h"
 
@@ -141,6 +142,15 @@ ExchangeWaitList& GetWaitLists() { return g_wait; }
 ListenOrder& GetListenOrder() { return g_listen; }
 tagTOVWAVE* GetExchangeWave(int position) {
     return ValidPosition(position) ? &g_waves[position] : nullptr;
+}
+
+void DuckVolumes(int flag) {
+    if (!LowerEffectVolumes(flag)) return;
+    // The positions heard in full (the first `multi` of the listening order) follow.
+    const int multi = std::clamp(GetConfig().multi, 0, kListenPlaces);
+    const int volume = GetAtcVolume();
+    for (int i = 0; i < multi; ++i)
+        if (g_listen[size_t(i)] > 0) TOV_WaveSetLocalVol(14 + g_listen[size_t(i)] - 1, volume);
 }
 
 int ExchangeFrames(int bytes) { return int(int64_t(bytes) * 30 / 11025); }

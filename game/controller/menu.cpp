@@ -7,8 +7,8 @@
 #include <iterator>
 
 #include "controller/controller_internal.h"
-#include "frame/frame.h"
-#include "world/airportfiles.h"
+#include "base/base.h"
+#include "world/world.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <strings.h>
 
-#include "controller/radio.h"
-#include "frame/frame.h"
+#include "controller/controller.h"
+#include "base/base.h"
 #include "simulation/simulation.h"
 #include "world/world.h"
 #include "wynbytes.h"

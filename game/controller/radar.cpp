@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "controller/controller_internal.h"
-#include "frame/frame.h"
+#include "base/base.h"
 
 namespace {
 

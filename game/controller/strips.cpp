@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "controller/controller.h"
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/simulation.h"
 #include "tov42.h"
 #include "world/world.h"

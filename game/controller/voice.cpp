@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "controller/radio.h"
-#include "frame/frame.h"
+#include "controller/controller.h"
+#include "base/base.h"
 #include "nxlib.h"
 #include "simulation/simulation.h"
 #include "wynbytes.h"

@@ -3,26 +3,6 @@
 
 #include "frame/frame.h"
 
-struct FrameHandles {
-    HINSTANCE instance;
-    HWND mainwnd;
-    HWND viewwnd;
-    tagKRN* engine;
-    tagKRNL* root;
-    HZEMSCREEN screen;
-    char homedir[MAX_PATH];  // the program folder with its trailing backslash
-    char airport[8 + 1];     // the command line's words
-    char scenario[16 + 1];
-    ScreenInfo screeninfo;
-    int32_t running;     // 1 while the main loop goes on
-    int32_t quitbyuser;  // the player confirmed the close box
-    int32_t stagecleared;
-    int32_t viewsep;      // 1 while the view floats
-    int32_t stageoffset;  // the strip board's y: 400 docked, 200 floating
-    DWORD viewstyle;      // the view window's style before it floated
-};
-FrameHandles& Handles();
-
 // The 3D view's rectangles: the current one (left -1: invalid, a refused view port) and the
 // one asked for by a resize of the floating view window.
 struct ViewState {
@@ -38,35 +18,11 @@ void SetViewPortHook(int (*hook)(const RECT& rect));
 // FrameMain step 1: a pending size change of the floating view (refused twice: dock).
 void ApplyViewChange();
 
-// The per-frame clock step of the game's run and test affordance WYN_GAME_FRAME_MS (0: off).
-int FrameStepMs();
-void SetFrameStepMs(int ms);
-// Chooses the frame clock (the counter when it exists) and zeroes the tick counters.
-void ChooseFrameClock();
-// `totalticks` = 0: the stage starts.
-void ZeroTotalTicks();
-
-// Allocates the scenario image (zeroed); then reads the scenario file of the command line into
-// it (an empty stage when there is none).
-void LoadScenarioImage();
-void ReadScenarioFile();
-void FreeScenario();
-// The registries' end-of-run lines of the trace.
-void TraceRegistries();
 // The window procedures.
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK ViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // The view window's own frame sizes (its style), for keeping its client area 4:1.
 SIZE ViewFrameSize();
-
-// The banner's state: where its picture stands, how fast it slides in (pixels a tick), and the
-// start banner's ticks left.
-struct HudBanner {
-    int32_t x, y;
-    int32_t speed;
-    int32_t startcount;
-};
-HudBanner& GetHudBanner();
 
 // The strip-board buttons, sprites 70-73: place (y below the strip board's top), depth and
 // pattern.
@@ -82,7 +38,3 @@ inline constexpr StageButton kStageButtons[] = {
 void LoadHudPictures();
 void PlaceHudSprites();
 void FreeHudPictures();
-
-// A word that names one file in one folder: not empty, no separators, drive or parent step
-// ('\', '/', ':', ".."). Stage words and exit programs go into paths only when they are.
-int IsBareName(const char* word);

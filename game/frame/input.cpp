@@ -20,7 +20,6 @@ constexpr int kPauseCameraMove = 60;
 enum Se { SE_MENU = 5, SE_STRIP = 6 };
 
 struct InputState {
-    int32_t selected = -1;
     int32_t hover = -1;
     int32_t camindex = 0;
     int32_t menuresult = 0;
@@ -55,15 +54,15 @@ void StripLook(int aircraft, int level, int tint) {
 
 // The aircraft the camera follows at link `index` of the selected one (0 the selected).
 int Followed(int index) {
-    const AircraftRecord* a = Aircraft(g_in.selected);
+    const AircraftRecord* a = Aircraft(GetSelectedAircraft());
     if (!a || index <= 0 || index > a->links || index > int(std::size(a->linked)))
-        return g_in.selected;
+        return GetSelectedAircraft();
     return a->linked[index - 1];
 }
 
 // Whether the control position in charge of the selected aircraft talks (bit 0 of its row).
 bool PositionBusy() {
-    const AircraftRecord* a = Aircraft(g_in.selected);
+    const AircraftRecord* a = Aircraft(GetSelectedAircraft());
     if (!a || a->position < 0 || a->position >= kExchangeRows) return false;
     return GetExchangeRows()[size_t(a->position)].state & 1;
 }
@@ -78,15 +77,15 @@ bool RowBusyWithOther(int row, int aircraft) {
 }
 
 void TraceSelection() {
-    const AircraftRecord* a = Aircraft(g_in.selected);
-    GameTrace("select %d strip %d camindex %d", g_in.selected, a ? a->stripslot : -1,
+    const AircraftRecord* a = Aircraft(GetSelectedAircraft());
+    GameTrace("select %d strip %d camindex %d", GetSelectedAircraft(), a ? a->stripslot : -1,
               g_in.camindex);
 }
 
 void Deselect() {
-    StripLook(g_in.selected, 16, 0);
+    StripLook(GetSelectedAircraft(), 16, 0);
     ClearCommandMenu();
-    g_in.selected = -1;
+    SetSelectedAircraft(-1);
     g_in.camindex = 0;
     SetDefaultCamera(kPauseCameraMove, 0);
     HideFlightInfo();
@@ -95,8 +94,8 @@ void Deselect() {
 }
 
 void Select(int aircraft) {
-    StripLook(g_in.selected, 16, 0);
-    g_in.selected = aircraft;
+    StripLook(GetSelectedAircraft(), 16, 0);
+    SetSelectedAircraft(aircraft);
     g_in.camindex = 0;
     StripLook(aircraft, kSelectedLevel, kSelectedTint);
     SetCameraMode(1, aircraft);
@@ -108,7 +107,7 @@ void ClickStrip(int s) {
     if (aircraft < 0) return;
     PlaySe(SE_STRIP);
     const AircraftRecord* a = Aircraft(aircraft);
-    if (aircraft == g_in.selected && a->links > 0) {
+    if (aircraft == GetSelectedAircraft() && a->links > 0) {
         ++g_in.camindex;
         if (g_in.camindex > a->links) g_in.camindex = 0;
         SetCameraMode(0, Followed(g_in.camindex));
@@ -121,8 +120,8 @@ void ClickStrip(int s) {
 // The wheel walks the camera through the strips and their linked aircraft.
 void Wheel(int delta) {
     int start = -1;
-    if (const AircraftRecord* a = Aircraft(g_in.selected)) start = a->stripslot;
-    const AircraftRecord* sel = Aircraft(g_in.selected);
+    if (const AircraftRecord* a = Aircraft(GetSelectedAircraft())) start = a->stripslot;
+    const AircraftRecord* sel = Aircraft(GetSelectedAircraft());
     if (delta > 0) {
         if (sel && g_in.camindex < sel->links) {
             ++g_in.camindex;
@@ -151,7 +150,7 @@ void Wheel(int delta) {
             if (!Selectable(s)) continue;
             PlaySe(SE_STRIP);
             Select(StripAircraft(s));
-            const AircraftRecord* now = Aircraft(g_in.selected);
+            const AircraftRecord* now = Aircraft(GetSelectedAircraft());
             if (now && now->links > 0) {
                 g_in.camindex = now->links;
                 SetCameraMode(0, Followed(g_in.camindex));
@@ -224,7 +223,8 @@ void ClickMenuItem(int n) {
     AircraftRecord* a = Aircraft(aircraft);
     // A click without a selection, or one whose messages would cut into another aircraft's
     // exchange, is not taken.
-    if (!m || !a || g_in.selected < 0 || PositionBusy() || GetStageState() != STAGE_PLAY) return;
+    if (!m || !a || GetSelectedAircraft() < 0 || PositionBusy() || GetStageState() != STAGE_PLAY)
+        return;
     const MenuItem before = a->chosen;
     a->chosen = *m;
     if (RowBusyWithOther(CommandRow(aircraft, m->code), aircraft)) {
@@ -243,7 +243,7 @@ void Click(int n) {
     const GameInput& in = GetGameInput();
     if (n < 0) {
         if (in.lby > GetStageOffset()) {
-            if (g_in.selected >= 0) Deselect();
+            if (GetSelectedAircraft() >= 0) Deselect();
         } else {
             ToggleRadarRange();
         }
@@ -289,20 +289,21 @@ void CameraKey(int mode) {
     if (GetCameraModeNumber() == mode) return;
     SetCameraModeNumber(mode);
     if (g_in.camindex > 0) {
-        if (g_in.selected >= 0) SetCameraMode(1, Followed(g_in.camindex));
+        if (GetSelectedAircraft() >= 0) SetCameraMode(1, Followed(g_in.camindex));
     } else {
-        SetCameraMode(1, g_in.selected);
+        SetCameraMode(1, GetSelectedAircraft());
     }
 }
 
 }  // namespace
 
-int GetSelectedAircraft() { return g_in.selected; }
-void SetSelectedAircraft(int slot) { g_in.selected = slot; }
 int GetCameraIndex() { return g_in.camindex; }
 int GetHoverSprite() { return g_in.hover; }
 
-void ResetInput() { g_in = InputState{}; }
+void ResetInput() {
+    g_in = InputState{};
+    SetSelectedAircraft(-1);
+}
 
 void KeyCommand() {
     GameInput& in = GetGameInput();
@@ -379,7 +380,7 @@ void MouseCommand() {
         in.lbutton &= ~1;
     }
     if (in.rbutton & 1) {
-        if (in.rby > GetStageOffset() && g_in.selected >= 0) Deselect();
+        if (in.rby > GetStageOffset() && GetSelectedAircraft() >= 0) Deselect();
         in.rbutton &= ~1;
     }
     SetMenuResult(g_in.menuresult);

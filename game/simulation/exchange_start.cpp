@@ -2,7 +2,7 @@
 // the aircraft takes when the row has spoken them.
 #include <algorithm>
 
-#include "controller/radio.h"
+#include "controller/controller.h"
 #include "simulation/simulation_internal.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <strings.h>
 
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/movement.h"
 #include "world/world.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/movement.h"
 #include "simulation/script_internal.h"
 #include "world/world.h"

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "controller/radio.h"
+#include "controller/controller.h"
 #include "simulation/simulation_internal.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/movement.h"
 #include "world/world.h"
 

@@ -3,7 +3,8 @@
 // other voices are lowered; the aircraft update takes it down when its countdown runs out.
 #include <cstring>
 
-#include "frame/frame.h"
+#include "base/base.h"
+#include "controller/controller.h"
 #include "simulation/simulation.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <strings.h>
 
 #include "controller/controller.h"
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/movement.h"
 #include "world/world.h"
 

@@ -2,6 +2,9 @@
 // command-menu item layout in which an aircraft keeps its chosen item, its script items and its
 // answer ring. The records are plain data: the game allocates the table once, zeroed, and every
 // subsystem reads and writes its fields in place, by slot number (0-19).
+// Calls world/ for the airport's tables, the aircraft's 3D objects and the geometry they move
+// by, the cameras and ground events it starts; controller/ for the strips, radar labels and menu
+// it keeps in step with each aircraft and the radio exchanges it starts; base/ for the services.
 #pragma once
 
 #include <array>
@@ -540,6 +543,13 @@ double AttitudeFromClimb(int slot);
 // JAS 1, 2, numbered from 1 against `spot` + 1).
 void TerminalBonus(int slot);
 
+// ---- score and stress ----
+// Raises the score (kind 1: with the response bonus of the aircraft's wait) and the stress of
+// an aircraft's doing (times its multiplier, with the warning sound unless the scenario mutes
+// it); the counters start from the old values.
+void AddScore(int slot, int points, int kind);
+void AddStress(int slot, int amount);
+
 // ---- the aircraft move script ----
 // The interpreter runs one record per call at most; the opcodes, their operands and lengths are
 // the table of simulation/script_ops.h. A record that would read outside the loaded bytes, jump
@@ -557,6 +567,9 @@ void RunAircraftScript(int slot);
 int PlaceScript(int slot, const uint8_t* bytes, size_t size, const char* name);
 // The name of the script the aircraft loaded last ("" none).
 const char* GetScriptName(int slot);
+// Reads the aircraft's move script port\<airport>\mov\<name>.sce into its script buffer;
+// warns on failure and marks the script empty. Sets `scriptpos` 0; returns the read result.
+int LoadScript(int slot, const char* name);
 
 // The clicked command-menu item (item code + 0x100) that the scripts' player wait (opcode 820)
 // looks for. The mouse handler hands over its `menuresult` once per frame, 0 when nothing was

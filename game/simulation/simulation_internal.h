@@ -1,7 +1,7 @@
 // What the simulation's modules share among themselves; other subsystems use simulation.h.
 #pragma once
 
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/simulation.h"
 #include "world/world.h"
 

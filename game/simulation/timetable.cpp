@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/simulation_internal.h"
 #include "tov42.h"
 #include "wynbytes.h"

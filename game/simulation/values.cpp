@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "controller/controller.h"
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/simulation_internal.h"
 
 namespace {

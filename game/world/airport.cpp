@@ -8,7 +8,7 @@
 
 #include "simulation/simulation.h"
 #include "world/airportfiles.h"
-#include "frame/frame.h"
+#include "base/base.h"
 #include "world/world.h"
 
 namespace {

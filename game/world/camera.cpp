@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "controller/controller.h"
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/simulation.h"
 #include "world/world.h"
 

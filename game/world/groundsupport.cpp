@@ -3,7 +3,7 @@
 // propeller frames, the marshallers' signs and the service cars' cargo runs).
 #include <cstdio>
 
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/simulation.h"
 #include "world/ground_internal.h"
 

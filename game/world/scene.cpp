@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/simulation.h"
 #include "world/world.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "frame/frame.h"
+#include "base/base.h"
 #include "mmsystem.h"
 #include "simulation/simulation.h"
 #include "world/autocloud.h"

@@ -1,6 +1,9 @@
 // The airport world: the 3D object records (slots 0-19 the aircraft bodies), the view points,
 // the loaded airport and its SID table, and the game's camera. Plain records, reached by slot
 // number through the accessors below.
+// Calls simulation/ for the aircraft records its objects, cameras and ground support follow and
+// the stage's weather and clock; controller/ for the flight information and menu the cameras
+// refresh and a ground event's announcement; base/ for the services.
 #pragma once
 
 #include <array>
@@ -363,6 +366,17 @@ void GroundEventCancel(int slot, int code);
 // the frame (0 the first), which ground event 40 stamps its record with.
 int GetUpdateTickStep();
 
+// ---- positional effects (voices 0-5) ----
+// The env volume lowered by 1 % per 100 units from the camera eye, to at least a tenth.
+int GetDistanceVolume(const tagKRN3D* position);
+// Plays a file once on the first idle voice of 0-5 at the volume of its distance, remembering
+// the position: the voice, or -1 when all six play.
+int PlayEffectWave(const char* file, const tagKRN3D* position);
+// Voices 0-4 follow the camera (voice 5 keeps its volume).
+void UpdateEffectVolumes();
+// Forgets the remembered positions (the stage's sounds are read afresh).
+void ClearEffectPlaces();
+
 // ---- weather: clouds, rain, smoke particles and height sway ----
 // The stage's weather layers under the master layer (0 where none was built): the clouds (with
 // [DISPLAY] cloud on), and the rain on a rainy stage or else the smoke particles.
@@ -472,3 +486,6 @@ void TurnAndMoveRadius2(int aircraft);
 void TurnAndMoveBack(int aircraft);
 // The aircraft's pitch step into `vector` (zero when its `prate` is 0).
 void PitchStep(int aircraft, tagKRN3D* vector);
+
+// The airport's file formats: a library of their own, shared with the airport maker.
+#include "world/airportfiles.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "controller/radio.h"
+#include "controller/controller.h"
 
 namespace memwords {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "controller/controller.h"
-#include "frame/frame.h"
+#include "base/base.h"
 #include "simulation/simulation.h"
 #include "world/world.h"
 #include "wynbytes.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "controller/controller_internal.h"
-#include "world/airportfiles.h"
+#include "world/world.h"
 #include "zem40.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

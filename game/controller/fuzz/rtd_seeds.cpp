@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "world/airportfiles.h"
+#include "world/world.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../frame/screen_fixture.h"
+#include "../base/screen_fixture.h"
 #include "../stage_fixture.h"
 #include "controller/controller_internal.h"
 #include "frame/frame_internal.h"

@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "../../common/capture_read.h"
-#include "controller/radio.h"
-#include "game_fixture.h"
+#include "controller/controller.h"
+#include "../base/game_fixture.h"
+#include "frame/frame.h"
 #include "world/world.h"
 
 namespace {

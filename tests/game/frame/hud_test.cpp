@@ -9,8 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "screen_fixture.h"
-#include "game_fixture.h"
+#include "../base/screen_fixture.h"
+#include "../base/game_fixture.h"
+#include "frame/frame_internal.h"
 #include "simulation/simulation.h"
 #include "world/world.h"
 #include "wynbytes.h"

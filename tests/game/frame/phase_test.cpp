@@ -4,7 +4,8 @@
 
 #include <vector>
 
-#include "game_fixture.h"
+#include "../base/game_fixture.h"
+#include "frame/frame_internal.h"
 
 namespace {
 

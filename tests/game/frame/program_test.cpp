@@ -18,7 +18,8 @@
 #include "../../common/run_folder.h"
 #include "../../common/run_text.h"
 #include "../../common/wait_for.h"
-#include "game_fixture.h"
+#include "../base/game_fixture.h"
+#include "frame/frame_internal.h"
 #include "standby_client.h"
 
 namespace fs = std::filesystem;

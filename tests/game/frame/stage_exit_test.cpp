@@ -6,7 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "game_fixture.h"
+#include "../base/game_fixture.h"
+#include "frame/frame_internal.h"
 
 namespace {
 

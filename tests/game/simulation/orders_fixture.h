@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "controller/radio.h"
+#include "controller/controller.h"
 #include "sim_fixture.h"
 
 namespace simtest {

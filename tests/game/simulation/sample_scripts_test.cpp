@@ -9,7 +9,7 @@
 #include <cmath>
 #include <memory>
 
-#include "controller/radio.h"
+#include "controller/controller.h"
 #include "script_fixture.h"
 
 namespace {

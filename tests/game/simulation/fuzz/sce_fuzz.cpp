@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "controller/controller.h"
-#include "controller/radio.h"
 #include "simulation/script_ops.h"
 #include "simulation/simulation.h"
 #include "world/airportfiles.h"

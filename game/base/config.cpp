@@ -4,7 +4,7 @@
 #include <string>
 #include <strings.h>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 
 namespace {
 

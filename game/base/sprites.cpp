@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <array>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 #include "wynplat.h"
 
 namespace {

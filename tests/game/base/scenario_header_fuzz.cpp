@@ -5,7 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "frame/frame.h"
+#include "base/base.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Start-up reads at most this much of a file.

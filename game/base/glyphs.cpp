@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "../../zem/cell_fixture.h"
-#include "frame/frame_internal.h"
+#include "base/base.h"
 #include "wynplat.h"
 
 // A screen `w` x `h` shown in a window, its background half filled with BackgroundAt and copied

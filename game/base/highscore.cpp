@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 #include "wynbytes.h"
 
 namespace {

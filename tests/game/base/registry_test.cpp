@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "frame/frame.h"
 #include "game_fixture.h"
 
 TEST(Registry, MemoryIsFreedOnceAndUnknownPointersAreLeftAlone) {

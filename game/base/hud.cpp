@@ -1,13 +1,10 @@
-// The heads-up display on the strip board (score counter, stress gauge, clock, wind), the
-// pause screen and the banners that open the stage and announce its result; score and stress
-// as the traffic raises them.
+// The HUD's records: its numbers and pictures, the frame's refresh mark, the clock's hands, the
+// pause screen and the banners that open the stage and announce its result.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "frame/frame_internal.h"
-#include "simulation/simulation.h"
-#include "world/world.h"
+#include "base/base.h"
 
 namespace {
 
@@ -19,8 +16,6 @@ StageCells g_cells;
 constexpr int kRefreshRects = 8;
 RECT g_refresh[kRefreshRects];
 int g_refreshcount = 0;
-
-constexpr uint32_t kCameraPhaseBits = 0x0ff00000;  // the camera's transition phase
 
 // The clock picture: 70-pixel frames turned about (34, 34) within radius 32 (0 the minute
 // hand, 1 the hour hand, 2 the hour mark, 3-5 their turned copies), shown at (330, 8) of the
@@ -36,11 +31,6 @@ int LoadEtc(const char* name, tagCELL* cell) {
     char path[MAX_PATH];
     std::snprintf(path, sizeof path, "%setc\\%s", GetProgramFolder(), name);
     return LoadPictureCell(path, cell);
-}
-
-void MarkRefresh(LONG left, LONG top, LONG right, LONG bottom) {
-    const RECT r{left, top, right, bottom};
-    AddRefreshRect(&r);
 }
 
 // The banner or pause picture still shown (sprites 67-69) and its cells go.
@@ -104,82 +94,6 @@ int TakeHudRefresh(RECT* rect) {
     return 1;
 }
 
-// ---- score and stress ----
-
-void AddScore(int slot, int points, int kind) {
-    uint32_t bonus = 0;
-    const AircraftTable* t = GetAircraftTable();
-    if (kind == 1 && t && slot >= 0 && slot < kAircraftSlots) {
-        const int fps = kTicksPerSec;
-        const int w = std::max((*t)[size_t(slot)].waitcount, fps + 100);
-        if (w < 10 * fps + fps + 100)
-            bonus =
-                uint32_t(10 * std::min(10, std::max(0, (10 * fps - (w - fps - 100)) / fps + 1)));
-    }
-    g_hud.shownscore = g_hud.score;
-    g_hud.score += uint32_t(points) + bonus;
-}
-
-void AddStress(int slot, int amount) {
-    g_hud.shownstress = g_hud.stress;
-    if (!(GetScenarioHeader().flags & 1))
-        if (tagTOVWAVE* warning = GetInterfaceWave(SE_FUMAN)) TOV_WavePlay(10, warning, 1, 0);
-    const AircraftTable* t = GetAircraftTable();
-    if (t && slot >= 0 && slot < kAircraftSlots) {
-        const int m = ((*t)[size_t(slot)].plan >> 8) & 0xf;
-        if (m != 0) amount *= m + 1;
-    }
-    g_hud.stress += uint32_t(amount);
-}
-
-void StressMain() {
-    HudNumbers& h = g_hud;
-    const uint32_t limit = h.stresslimit ? h.stresslimit : 10;
-    const int so = Offset();
-    if (h.shownstress < h.stress) {
-        ++h.shownstress;
-        MarkRefresh(332, so + 136, 468, so + 148);
-    }
-    // The picture's left half is the full gauge, its right half the empty one: a window of
-    // half its width slides left as the shown stress climbs. Held at the limit, it never
-    // slides past the picture.
-    const tagCELL& c = g_cells.stress;
-    if (HZEMSCREEN s = GetMainScreen(); s && Loaded(c)) {
-        const uint32_t half = uint32_t(c.xsize) / 2;
-        const uint32_t shown = std::min(h.shownstress, limit);
-        const uint32_t x0 = half - uint32_t(uint64_t(shown) * half / limit);
-        const RECT src{LONG(x0), 0, LONG(x0 + half), c.ysize};
-        ZEM_DisplayScreen(s, 332, so + 136, &c, &src, c.mask);
-    }
-    if (h.shownstress >= limit && GetStageState() == STAGE_PLAY) ShowStageResult(STAGE_STRESSFULL);
-}
-
-void DrawScoreCounter(int ticks) {
-    HZEMSCREEN s = GetMainScreen();
-    const int so = Offset();
-    if (s) {
-        const RECT background{1140, 488, 1260, 522};
-        ZEM_MoveScreen(s, 340, so + 88, &background);
-    }
-    if (g_hud.shownscore < g_hud.score) {
-        const uint64_t next = uint64_t(g_hud.shownscore) + 4 * uint64_t(std::max(ticks, 0));
-        g_hud.shownscore = uint32_t(std::min<uint64_t>(next, g_hud.score));
-        MarkRefresh(340, so + 88, 460, so + 122);
-    }
-    const tagCELL& digits = g_cells.scorenum;
-    const int gw = digits.xpos, gh = digits.ypos;
-    if (!s || !Loaded(digits) || gw <= 0 || gh <= 0) return;
-    uint32_t v = g_hud.shownscore;
-    int x = 440;
-    do {
-        const int d = int(v % 10);
-        const RECT glyph{gw * d, 0, gw * (d + 1), gh};
-        ZEM_DisplayScreen(s, x, so + 88, &digits, &glyph, digits.mask);
-        x -= gw;
-        v /= 10;
-    } while (v != 0);
-}
-
 // ---- clock and wind ----
 
 void SetupClock(int start, int hours) {
@@ -209,23 +123,6 @@ void TurnClockHands(int clock) {
     if (HZEMSCREEN s = GetMainScreen()) {
         ZEM_SetSprite(s, kSpriteMinuteHand, -1, -1, -1, 3, -1);
         ZEM_SetSprite(s, kSpriteHourHand, -1, -1, -1, 4, -1);
-    }
-}
-
-void DrawWindIndicator() {
-    const StageWeather& w = GetStageWeather();
-    int speed = w.windspeed;
-    // A gust jitter of at most one unit while the world runs.
-    if (GetFrameTiming().ticks != 0) speed = w.windspeed + (ZEM_Random(0, 1000) - 500) / 450;
-    // Two digits: sprite 63 has no frame for a hundreds digit.
-    speed = std::clamp(speed, 0, 99);
-    HZEMSCREEN s = GetMainScreen();
-    if (!s) return;
-    ZEM_SetSprite(s, kSpriteWindTens, -1, -1, -1, speed / 10, -1);
-    ZEM_SetSprite(s, kSpriteWindUnits, -1, -1, -1, speed % 10, -1);
-    if (Loaded(g_cells.windndl)) {
-        ZEM_RollCell(&g_cells.windndl, 102, 34, 34, 34, 32, w.winddir);
-        ZEM_SetSprite(s, kSpriteWindNeedle, -1, -1, -1, 1, -1);
     }
 }
 
@@ -277,25 +174,6 @@ void DrawScorePanel() {
     }
     CellFree(&large, "大スコア");
     CellFree(&small, "小スコア");
-}
-
-void StageBannerMain(int ticks) {
-    if (GetStageState() == STAGE_START) {
-        g_banner.startcount -= ticks;
-        if (g_banner.startcount > 1) return;
-        ResumeGame();
-        // The opening camera move starts afresh, whatever glide was under way.
-        CameraRecord& c = GetCameraRecord();
-        c.state &= ~kCameraPhaseBits;
-        c.ready = 0;
-        SetDefaultCamera(kTicksPerSec, 0);
-        return;
-    }
-    g_banner.x = std::min(0, g_banner.x + g_banner.speed * ticks);
-    if (HZEMSCREEN s = GetMainScreen())
-        ZEM_SetSprite(s, kSpriteBanner, g_banner.x, g_banner.y + Offset(), -1, -1, -1);
-    // The result stays until its music has played out, however long the slide took.
-    if (TOV_WaveStatus(13) == 0) SetGamePhase(GAMEPHASE_EXIT);
 }
 
 void ShowPauseScreen() {

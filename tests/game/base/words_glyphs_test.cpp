@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/frame.h"
+#include "base/base.h"
 
 TEST(GetWord, SplitsAtSingleBlanksAndKeepsTheLastWord) {
     struct Case {

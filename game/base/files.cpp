@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 
 namespace {
 

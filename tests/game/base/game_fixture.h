@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 #include "scenario_fixtures.h"
 #include "wynplat.h"
 

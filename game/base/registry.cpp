@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 #include "umb33.h"
 
 namespace {

@@ -1,8 +1,8 @@
-// The frame's words and handles that the other subsystems read: the phase word, the stage
-// state, the settings, the windows, the engine, the 2D screen and the program folder.
+// The run's words and handles that every subsystem reads: the phase word, the stage state, the
+// settings, the windows, the engine, the 2D screen, the program folder and the selection.
 #include <cstdio>
 
-#include "frame/frame_internal.h"
+#include "base/base.h"
 
 const char kGameTitle[] = "Wynmoor２ Sarnet Corvessa Ver1.00";
 
@@ -12,6 +12,7 @@ int32_t g_stagestate = STAGE_PLAY;
 GameConfig g_config = {};
 FrameHandles g_handles = {};
 GameInput g_input = {};
+int32_t g_selected = -1;
 }  // namespace
 
 void SetGamePhase(uint32_t phase) {
@@ -30,6 +31,8 @@ void SetStageState(int32_t state) {
 
 GameConfig& GetConfig() { return g_config; }
 GameInput& GetGameInput() { return g_input; }
+int GetSelectedAircraft() { return g_selected; }
+void SetSelectedAircraft(int slot) { g_selected = slot; }
 
 FrameHandles& Handles() { return g_handles; }
 const ScreenInfo& GetScreenInfo() { return g_handles.screeninfo; }
