@@ -60,6 +60,17 @@ WINBASEAPI void WynPlat_AdvanceClock(uint64_t micros);
 // The step every reading adds in virtual mode (0: readings leave the clock alone).
 WINBASEAPI void WynPlat_SetClockReadStep(uint64_t micros);
 
+// ---- hand-offs between threads ----
+// A baton: a word (starting at 0) through which a thread lets one other thread run at once,
+// for threads that take turns. The taker sleeps on its own word only, the passer wakes only
+// that taker, and neither takes a lock of the layer. A sleeping taker counts as blocked on
+// the process clock; the passer counts it as running again before it wakes it, so virtual
+// time cannot move on in a hand-off.
+// Blocks until the baton has been passed, then takes it (the word is 0 again).
+WINBASEAPI void WynPlat_TakeBaton(volatile LONG* baton);
+// Passes the baton, waking its taker if it sleeps. Passing a baton already passed does nothing.
+WINBASEAPI void WynPlat_PassBaton(volatile LONG* baton);
+
 // ---- language ----
 // 1 when the system's texts are to be Japanese: WYN_LANG (ja/en), else the user's locale
 // (ja_* Japanese, en_* and others English, C/POSIX or unset Japanese).

@@ -1,9 +1,11 @@
 // Tasks and the turn: task threads, handing the turn on, waits, pauses, ending tasks, the
-// host's loop and its mailbox. One lock guards it all; every blocking step is a wait on a
-// condition variable (on the process clock). A task waiting for its turn sleeps on its own
-// variable, so that handing the turn on wakes only the task that gets it; every other wait
-// sleeps on the shared one, which whoever changes what those waiters test wakes.
+// host's loop and its mailbox. One lock guards it all. A task waiting for its turn sleeps on
+// a baton of its own, which the task handing the turn on passes after leaving the lock: only
+// the task that gets the turn wakes, straight away. Every other wait sleeps on one condition
+// variable (on the process clock), which whoever changes what those waiters test wakes.
+// Handing the turn on is skipped without the lock when no other task could take it.
 #include <mmsystem.h>
+#include <wynplat.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -17,21 +19,27 @@ namespace {
 
 constexpr DWORD kMaxWaitMs = 10000;
 
+// A task's baton, on a cache line of its own: the turn's holder and the task it hands the
+// turn to touch nothing else in common.
+struct alignas(64) Baton {
+    volatile LONG word = 0;
+};
+
 struct Scheduler {
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE changed;
-    CONDITION_VARIABLE turn[VSK_TASKS];  // taskno came to name that task
+    Baton turn[VSK_TASKS];  // passed when taskno came to name that task
+    std::atomic<uint32_t> live{0};     // bit t: task t's slot holds a thread (as taskhandle)
+    std::atomic<uint32_t> timed{0};    // bit t: task t is in a wait for time, until due[t]
     tagVALUAREA* ctx = nullptr;
     std::atomic<DWORD> hostThread{0};
     HANDLE thread[VSK_TASKS] = {};  // kept to be joined after the task's slot is free
-    bool waiting[VSK_TASKS] = {};   // in a wait for time
     DWORD due[VSK_TASKS] = {};
     bool anyEnd[VSK_TASKS] = {};  // the wait ends on any task's end flag (else its own)
     bool serving = false;         // the host has taken the standing request
     Scheduler() {
         InitializeCriticalSection(&lock);
         InitializeConditionVariable(&changed);
-        for (auto& t : turn) InitializeConditionVariable(&t);
     }
 };
 
@@ -61,26 +69,67 @@ void WakeHost() {
     if (DWORD host = S().hostThread.load()) PostThreadMessageA(host, WM_NULL, 0, 0);
 }
 
-void SetTurn(tagVALUAREA* ctx, int t) {
-    std::atomic_ref<int>(ctx->taskno).store(t);
-    if (t >= 0 && t < VSK_TASKS) WakeAllConditionVariable(&S().turn[t]);
+uint32_t Bit(int t) { return uint32_t(1) << t; }
+
+// Marks task t's slot live or free, with its thread's handle (the lock held).
+void SetLive(tagVALUAREA* ctx, int t, HANDLE h) {
+    std::atomic_ref<HANDLE>(ctx->taskhandle[t]).store(h);
+    if (h)
+        S().live.fetch_or(Bit(t));
+    else
+        S().live.fetch_and(~Bit(t));
 }
 
-// Whether task t may take the turn now (the lock held).
-bool CanRun(tagVALUAREA* ctx, int t, DWORD now) {
+// Names task t as the turn's holder (the lock held). Its baton is passed by Wake once the
+// lock is left, so that the task does not wake only to wait for the lock.
+void SetTurn(tagVALUAREA* ctx, int t) { std::atomic_ref<int>(ctx->taskno).store(t); }
+
+void Wake(int t) {
+    if (t >= 0 && t < VSK_TASKS) WynPlat_PassBaton(&S().turn[t].word);
+}
+
+// The process clock, read at most once and only when somebody waits on it.
+class Now {
+  public:
+    DWORD Get() {
+        if (!read_) value_ = timeGetTime();
+        read_ = true;
+        return value_;
+    }
+
+  private:
+    DWORD value_ = 0;
+    bool read_ = false;
+};
+
+// Whether task t may take the turn now.
+bool CanRun(tagVALUAREA* ctx, int t, Now& now) {
     if (!Live(ctx, t)) return false;
     DWORD f = Flags(ctx, t);
     if (f & VSK_TASKFLAG_END) return true;
     if (f & VSK_TASKFLAG_PAUSE) return false;
-    if (S().waiting[t]) return Due(S().due[t], now) || (S().anyEnd[t] && AnyEnd(ctx));
+    if (S().timed.load() & Bit(t)) return Due(S().due[t], now.Get()) || (S().anyEnd[t] && AnyEnd(ctx));
     return true;
+}
+
+// Whether some task other than `me` may want the turn, from a few loads and without the lock:
+// false when every other live task is paused (and not ended) and none waits for time.
+bool OthersMayRun(tagVALUAREA* ctx, int me) {
+    uint32_t others = S().live.load() & ~Bit(me);
+    if (others & S().timed.load()) return true;
+    for (int t = 0; others; ++t, others >>= 1) {
+        if (!(others & 1)) continue;
+        DWORD f = Flags(ctx, t);
+        if (!(f & VSK_TASKFLAG_PAUSE) || (f & VSK_TASKFLAG_END)) return true;
+    }
+    return false;
 }
 
 // The task that gets the turn after `me` (the lock held): the first in number order that can
 // run; when none can and `me` is gone, the first live one (it keeps the turn while it waits);
 // -1 when nobody else is there.
 int NextTurn(tagVALUAREA* ctx, int me) {
-    DWORD now = timeGetTime();
+    Now now;
     for (int i = 1; i < VSK_TASKS; ++i) {
         int t = (me + i) % VSK_TASKS;
         if (CanRun(ctx, t, now)) return t;
@@ -93,23 +142,27 @@ int NextTurn(tagVALUAREA* ctx, int me) {
     return -1;
 }
 
-// Blocks until the turn names `me` (the lock held).
-void AwaitTurn(tagVALUAREA* ctx, int me) {
-    while (std::atomic_ref<int>(ctx->taskno).load() != me)
-        SleepConditionVariableCS(&S().turn[me], &S().lock, INFINITE);
+// Wakes `next`, which the turn names, and blocks until the turn names `me` (the lock held on
+// entry and again on return, left meanwhile).
+void AwaitTurn(tagVALUAREA* ctx, int me, int next = -1) {
+    LeaveCriticalSection(&S().lock);
+    Wake(next);
+    // A baton passed to a task that had not gone to sleep yet stays passed: the turn decides.
+    while (std::atomic_ref<int>(ctx->taskno).load() != me) WynPlat_TakeBaton(&S().turn[me].word);
+    EnterCriticalSection(&S().lock);
 }
 
 // Hands the turn to `next` and waits for it to come back (the lock held).
 void PassTurn(tagVALUAREA* ctx, int me, int next) {
     SetTurn(ctx, next);
-    AwaitTurn(ctx, me);
+    AwaitTurn(ctx, me, next);
 }
 
 // The milliseconds until the earliest due time among the waiting tasks, INFINITE for none.
 DWORD UntilEarliestDue(tagVALUAREA* ctx, DWORD now) {
     DWORD best = INFINITE;
     for (int t = 0; t < VSK_TASKS; ++t) {
-        if (!S().waiting[t] || !Live(ctx, t)) continue;
+        if (!(S().timed.load() & Bit(t)) || !Live(ctx, t)) continue;
         DWORD left = Due(S().due[t], now) ? 0 : S().due[t] - now;
         if (left < best) best = left;
     }
@@ -119,9 +172,9 @@ DWORD UntilEarliestDue(tagVALUAREA* ctx, DWORD now) {
 // Lets the other tasks run until `due` (the lock held): hands the turn round while anybody
 // else can run, else sleeps until the earliest due time or a change.
 int WaitFor(tagVALUAREA* ctx, int me, DWORD due, bool anyEnd) {
-    S().waiting[me] = true;
     S().due[me] = due;
     S().anyEnd[me] = anyEnd;
+    S().timed.fetch_or(Bit(me));
     int result = 1;
     for (;;) {
         if (anyEnd ? AnyEnd(ctx) : (Flags(ctx, me) & VSK_TASKFLAG_END) != 0) {
@@ -136,7 +189,7 @@ int WaitFor(tagVALUAREA* ctx, int me, DWORD due, bool anyEnd) {
         else
             Block(UntilEarliestDue(ctx, now));
     }
-    S().waiting[me] = false;
+    S().timed.fetch_and(~Bit(me));
     return result;
 }
 
@@ -163,13 +216,16 @@ DWORD WINAPI TaskMain(LPVOID param) {
     while (local->offset >= 0) VSKVAL_DeleteLocal(ctx, me);
     if (ctx->tasksuper == me) ctx->tasksuper = -1;
     VSKVAL_Clear(ctx, &ctx->vbsystem, VSK_SYS_TASKPRIVATE(me));
+    int next;
     {
         Locked l;
-        std::atomic_ref<HANDLE>(ctx->taskhandle[me]).store(nullptr);
-        S().waiting[me] = false;
-        SetTurn(ctx, NextTurn(ctx, me));
+        SetLive(ctx, me, nullptr);
+        S().timed.fetch_and(~Bit(me));
+        next = NextTurn(ctx, me);
+        SetTurn(ctx, next);
         WakeAll();  // for those who wait for this task's end
     }
+    Wake(next);
     WakeHost();
     return DWORD(result);
 }
@@ -178,6 +234,11 @@ void Bind(tagVALUAREA* ctx) {
     if (S().ctx == ctx) return;
     S().ctx = ctx;
     S().serving = false;
+    S().timed = 0;
+    uint32_t live = 0;
+    for (int t = 0; t < VSK_TASKS; ++t)
+        if (Live(ctx, t)) live |= Bit(t);
+    S().live = live;
     ForgetBindings();
     ctx->endtasks = [](tagVALUAREA* c) { VSKEXEC_EndTasks(c); };
 }
@@ -255,6 +316,8 @@ int WINAPI VSKEXEC_ExecuteTask(tagVALUAREA* ctx, int n, LPCSTR name) {
     Locked l;
     Bind(ctx);
     JoinThread(n);
+    // A baton passed to the slot's former thread after it last looked must not reach this one.
+    S().turn[n].word = 0;
     std::snprintf(ctx->taskname[n], sizeof ctx->taskname[n], "%s", name);
     std::atomic_ref<DWORD>(ctx->taskflag[n]).store(0);
     ctx->tasklevel[n] = 0;
@@ -263,12 +326,14 @@ int WINAPI VSKEXEC_ExecuteTask(tagVALUAREA* ctx, int n, LPCSTR name) {
                             CREATE_SUSPENDED, &id);
     if (!h) return -1;
     S().thread[n] = h;
-    std::atomic_ref<HANDLE>(ctx->taskhandle[n]).store(h);
+    SetLive(ctx, n, h);
     ctx->taskid[n] = id;
-    if (me >= 0 || std::atomic_ref<int>(ctx->taskno).load() < 0) SetTurn(ctx, n);
+    // The new task finds the turn its own when it starts, so it is not woken.
+    int holder = std::atomic_ref<int>(ctx->taskno).load();
+    if (me >= 0 || holder < 0) SetTurn(ctx, n);
     if (ResumeThread(h) == DWORD(-1)) {
-        std::atomic_ref<HANDLE>(ctx->taskhandle[n]).store(nullptr);
-        SetTurn(ctx, me);
+        SetLive(ctx, n, nullptr);
+        SetTurn(ctx, holder);
         return -1;
     }
     if (me >= 0) AwaitTurn(ctx, me);
@@ -282,6 +347,7 @@ int WINAPI VSKEXEC_WaitTask(tagVALUAREA* ctx) {
         t_fresh = false;
         return 1;
     }
+    if (!OthersMayRun(ctx, me)) return 1;
     Locked l;
     int next = NextTurn(ctx, me);
     if (next >= 0) PassTurn(ctx, me, next);

@@ -63,7 +63,9 @@ struct State {
     std::atomic<uint64_t> step{kDefaultReadStep};
     uint64_t vnow = kVirtualStart;
     std::atomic<int64_t> realOffset{0};       // added to the monotonic clock in real mode
-    int running = 0;                          // counted threads not blocked in a wait
+    // Counted threads not blocked in a wait. Atomic: hand-offs between threads (see
+    // LeaveRunning) move it without the lock.
+    std::atomic<int> running{0};
     int starting = 0;                         // counted by CreateThread, not yet running
     std::unordered_map<pid_t, bool> counted;  // counted threads: blocked in a wait?
     uint64_t activity = 0;                    // anything that happened: reads, waits, notifications
@@ -134,7 +136,7 @@ void WakeDueLocked(State& s) {
 // running are taken to be stuck outside the layer. Returns true when it moved.
 bool JumpLocked(State& s, bool force) {
     if (!s.virt || s.waiters.empty()) return false;
-    if (s.running > 0 && !force) return false;
+    if (s.running.load() > 0 && !force) return false;
     uint64_t d = EarliestDeadline(s);
     if (d == kNever || d <= s.vnow) return false;
     for (auto& w : s.waiters)
@@ -328,6 +330,21 @@ void Notify() {
     std::lock_guard<std::mutex> g(KernelLock());
     NotifyLocked();
 }
+
+void LeaveRunning() {
+    State& s = S();
+    if (!t_member.counted) {
+        std::lock_guard<std::mutex> g(s.m);
+        CountCallerLocked(s);
+    }
+    if (s.running.fetch_sub(1) != 1) return;
+    // Nobody runs now: time may move on to the earliest deadline.
+    std::lock_guard<std::mutex> g(s.m);
+    ++s.activity;
+    WakeLocked(s);
+}
+
+void EnterRunningFor() { ++S().running; }
 
 void CountNewThread() {
     std::lock_guard<std::mutex> g(S().m);

@@ -55,6 +55,14 @@ bool WaitUntil(uint64_t deadline, const std::function<bool()>& ready,
 void Notify();
 void NotifyLocked();  // the same with KernelLock already held
 
+// A thread that sleeps outside the clock's waits until another thread lets it run (a direct
+// hand-off: the sleeper has nothing to test and no deadline). It stops counting as running
+// before it sleeps; the thread that wakes it counts it again first, so in a hand-off the
+// count never drops to 0 and virtual time cannot move on between the two. No lock is taken
+// unless the count reaches 0.
+void LeaveRunning();     // the caller, about to sleep
+void EnterRunningFor();  // the waker, about to wake such a sleeper
+
 // The threads the virtual clock waits for before it moves on by itself: the main thread,
 // threads created by CreateThread (counted from their creation, or from ResumeThread when
 // created suspended) and any other thread from its first wait on.

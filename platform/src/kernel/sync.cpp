@@ -2,7 +2,9 @@
 // object keeps its state under the clock's kernel lock and every wait blocks on the process
 // clock, so time-outs follow the virtual clock in tests.
 #include <windows.h>
+#include <wynplat.h>
 
+#include <linux/futex.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -464,6 +466,52 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
 }
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) { (void)cs; }
+
+// ---- batons: a direct hand-off on a futex word ----
+// 0: not passed; 1: passed, not yet taken; 2: the taker sleeps. Only the taker moves the
+// word from 0 to 2 and from 1 to 0; only a passer moves it to 1.
+
+namespace {
+
+void FutexWait(volatile LONG* word, LONG value) {
+    syscall(SYS_futex, word, FUTEX_WAIT_PRIVATE, value, nullptr, nullptr, 0);
+}
+
+void FutexWake(volatile LONG* word) {
+    syscall(SYS_futex, word, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+}
+
+}  // namespace
+
+void WynPlat_TakeBaton(volatile LONG* baton) {
+    if (!baton) return;
+    LONG free = 0;
+    if (!__atomic_compare_exchange_n(baton, &free, 2, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
+        __atomic_store_n(baton, 0, __ATOMIC_SEQ_CST);  // it was passed already
+        return;
+    }
+    clock::LeaveRunning();
+    // The passer counted this thread as running before it made the word 1.
+    while (__atomic_load_n(baton, __ATOMIC_SEQ_CST) == 2) FutexWait(baton, 2);
+    __atomic_store_n(baton, 0, __ATOMIC_SEQ_CST);
+}
+
+void WynPlat_PassBaton(volatile LONG* baton) {
+    if (!baton) return;
+    for (;;) {
+        LONG seen = __atomic_load_n(baton, __ATOMIC_SEQ_CST);
+        if (seen == 1) return;
+        if (seen == 2) {
+            clock::EnterRunningFor();
+            __atomic_store_n(baton, 1, __ATOMIC_SEQ_CST);
+            FutexWake(baton);
+            return;
+        }
+        if (__atomic_compare_exchange_n(baton, &seen, 1, false, __ATOMIC_SEQ_CST,
+                                        __ATOMIC_SEQ_CST))
+            return;
+    }
+}
 
 // ---- interlocked operations ----
 
