@@ -48,9 +48,11 @@ Scheduler& S() {
     return s;
 }
 
-thread_local int t_task = -1;
+// The calling thread's task, -1 outside the tasks. Read on every statement: the initial-exec
+// model reads it without a call (the library is loaded with the program).
+[[gnu::tls_model("initial-exec")]] thread_local int t_task = -1;
 // A task's first statement runs before anybody else's: the new task runs first.
-thread_local bool t_fresh = false;
+[[gnu::tls_model("initial-exec")]] thread_local bool t_fresh = false;
 
 class Locked {
   public:

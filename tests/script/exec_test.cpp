@@ -2,6 +2,8 @@
 // the tracer channel, with scripts written by the tests and run as the host runs them.
 #include <mmsystem.h>
 
+#include <time.h>
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -24,6 +26,102 @@ TEST(Tasks, EachLiveTaskRunsOneStatementInTurn) {
             " TaskStart(3, \"L\", \"C\"); TaskSuper(0);");
     ASSERT_EQ(h.Run("MAIN"), 0);
     EXPECT_EQ(Num(h, 0), "\"ABCABCABC\"");
+}
+
+// A task left out of the round, or handed the turn out of its order, shows in the letters.
+struct RoundCase {
+    const char* what;
+    std::string main;
+    std::string expect;  // $0
+};
+
+std::string Letters(int tasks, int rounds) {
+    std::string round;
+    for (int t = 1; t < tasks; ++t) round += char('A' + t - 1);
+    std::string all;
+    for (int r = 0; r < rounds; ++r) all += round;
+    return "\"" + all + "\"";
+}
+
+std::string StartLetters(int tasks) {
+    std::string main = "$0 = \"\"; TaskSuper(1);";
+    for (int t = 1; t < tasks; ++t)
+        main += " TaskStart(" + std::to_string(t) + ", \"L\", \"" + char('A' + t - 1) + "\");";
+    return main + " TaskSuper(0);";
+}
+
+TEST(Tasks, TheTurnGoesRoundEveryTaskThatCanTakeIt) {
+    const RoundCase cases[] = {
+        {"twenty tasks", StartLetters(20), Letters(20, 3)},
+        {"a task paused by the host is passed over until it is resumed",
+         "$0 = \"\"; TaskSuper(1); TaskStart(1, \"L\", \"A\"); TaskStart(2, \"L\", \"B\");"
+         " VSKTEST:PAUSE(2, 1); TaskSuper(0); $0 = $0 + \"m\"; $0 = $0 + \"m\";"
+         " VSKTEST:PAUSE(2, 0); $0 = $0 + \"m\";",
+         "\"ABAmAmBmB\""},
+    };
+    for (const RoundCase& c : cases) {
+        ScriptHost h;
+        h.Write("L.SNA", "$0 = $0 + $C; $0 = $0 + $C; $0 = $0 + $C;");
+        h.Write("MAIN.SNA", c.main);
+        ASSERT_EQ(h.Run("MAIN"), 0) << c.what;
+        EXPECT_EQ(Num(h, 0), c.expect) << c.what;
+    }
+}
+
+// The task that goes on alone while another waits still looks at the clock for it: the waiter
+// comes back in the middle of the busy task's loop, not after its end.
+TEST(Tasks, ATaskWhoseWaitIsOverTakesTheTurnFromABusyOne) {
+    ScriptHost h;
+    h.Write("W.SNA", "Wait(5); $2 = $1;");
+    h.Write("MAIN.SNA", "$1 = 0; $2 = -1; TaskStart(1, \"W\"); Loop(500) { $1 = $1 + 1; };");
+    h.Run("MAIN");
+    int came = std::stoi(Num(h, 2));
+    EXPECT_GT(came, 0);
+    EXPECT_LT(came, 500);
+}
+
+// VSKTEST:ALONE stays inside, blocked, for 1 ms: a task woken beside the turn's holder, or
+// running on while it hands the turn on, would come in meanwhile.
+TEST(Tasks, OnlyTheTurnsHolderRunsScriptCode) {
+    ScriptHost h;
+    h.Write("A.SNA", "Loop(10) { $1 = VSKTEST:ALONE(); $2 = $2 + 1; };");
+    h.Write("W.SNA", "Loop(10) { Wait(3); $1 = VSKTEST:ALONE(); $2 = $2 + 1; };");
+    h.Write("MAIN.SNA",
+            "$1 = 0; $2 = 0; TaskSuper(1); TaskStart(1, \"A\"); TaskStart(2, \"A\");"
+            " TaskStart(3, \"W\"); TaskStart(4, \"A\"); TaskSuper(0); VSKTEST:PAUSE(2, 1);"
+            " Loop(10) { $1 = VSKTEST:ALONE(); $2 = $2 + 1; }; VSKTEST:PAUSE(2, 0);");
+    h.Run("MAIN");
+    EXPECT_EQ(Num(h, 2), "50") << "every task ran its loop";
+    EXPECT_EQ(Num(h, 1), "0") << "calls that found another task inside";
+}
+
+double ProcessorSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// Fifty seconds of waits on the virtual clock cost next to no processor time when the tasks
+// that cannot run sleep; a task that polled instead (every reading moves the clock 0.1 ms on)
+// would go round half a million times.
+TEST(Tasks, WaitingPausedAndLoneTasksDoNotSpin) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a lone task", "Loop(5) { Wait(10000); };"},
+        {"beside a paused task and a waiting one",
+         "TaskStart(1, \"P\"); VSKTEST:PAUSE(1, 1); TaskStart(2, \"W\");"
+         " Loop(5) { Wait(10000); }; VSKTEST:PAUSE(1, 0);"},
+    };
+    for (auto& [what, main] : cases) {
+        ScriptHost h;
+        h.Write("P.SNA", "$3 = 1; $3 = 2;");
+        h.Write("W.SNA", "Loop(5) { Wait(10000); };");
+        h.Write("MAIN.SNA", main);
+        double cpu = ProcessorSeconds();
+        uint64_t t0 = WynPlat_ClockMicros();
+        h.Run("MAIN");
+        EXPECT_GE(WynPlat_ClockMicros() - t0, 50000000u) << what;
+        EXPECT_LT(ProcessorSeconds() - cpu, 0.25) << what;
+    }
 }
 
 TEST(Tasks, AStartedTaskRunsBeforeItsStarter) {

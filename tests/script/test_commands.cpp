@@ -1,9 +1,11 @@
 // A command library for the executor's and the host's tests (VSKTEST.DLL, also linked under
 // other names): a frame reporter, a command that holds the turn as an open box would, a
 // hundred and one trivial commands, a counter, the main screen's window through the host's
-// mailbox, and a failing command.
+// mailbox, a failing command, the host's pause of a task, and a watch for two tasks running
+// side by side.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -17,6 +19,8 @@
 namespace {
 
 int g_calls = 0;
+std::atomic<int> g_inside{0};  // calls of VSK_ALONE under way
+std::atomic<int> g_beside{0};  // calls of VSK_ALONE that found another one under way
 
 void Result(tagVALUAREA* ctx, tagVALUEBLOCK* frame, const tagVALUE& v) {
     DWORD_PTR record = frame->lpvalue[0].reserved;
@@ -66,6 +70,31 @@ EXPORT int WINAPI VSK_HOLD(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
     VSKVAL_ArgNumber(ctx, frame, 1, &ms);
     Sleep(DWORD(ms));
     ResultNumber(ctx, frame, 0);
+    return 1;
+}
+
+// Sets task n's pause flag when `on` is not 0, else clears it, as the host does while it shows a
+// question.
+EXPORT int WINAPI VSK_PAUSE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
+    int n = 0, on = 0;
+    VSKVAL_ArgNumber(ctx, frame, 1, &n);
+    VSKVAL_ArgNumber(ctx, frame, 2, &on);
+    if (on)
+        VSKEXEC_SetTaskFlag(ctx, n, VSK_TASKFLAG_PAUSE);
+    else
+        VSKEXEC_ClearTaskFlag(ctx, n, VSK_TASKFLAG_PAUSE);
+    ResultNumber(ctx, frame, 0);
+    return 1;
+}
+
+// Stays 1 ms of the process clock inside, blocked, as a command of the turn's holder: any task
+// let run beside it comes in meanwhile. The result is how many calls so far found another one
+// inside.
+EXPORT int WINAPI VSK_ALONE(tagVALUAREA* ctx, tagVALUEBLOCK* frame) {
+    if (g_inside.fetch_add(1) > 0) ++g_beside;
+    Sleep(1);
+    g_inside.fetch_sub(1);
+    ResultNumber(ctx, frame, g_beside.load());
     return 1;
 }
 
