@@ -232,6 +232,27 @@ const BYTE* Precedence(tagVALUAREA* ctx, BYTE op, tagVALUE* acc, const BYTE* p) 
     return p;
 }
 
+// A variable's number written as a plain integer (as the compiler writes $A and $12): read
+// straight from the code, without making a value of it. False for any other expression.
+bool ConstantSlot(const BYTE** p, int* slot) {
+    const BYTE* q = *p;
+    switch (*q) {
+        case VSKCODE_ZERO:
+            *slot = 0;
+            *p = q + 1;
+            return true;
+        case VSKCODE_INT8:
+            *slot = int8_t(q[1]);
+            *p = q + 2;
+            return true;
+        case VSKCODE_INT16:
+            *slot = int16_t(Read16(q + 1));
+            *p = q + 3;
+            return true;
+    }
+    return false;
+}
+
 bool IsVariable(BYTE code) {
     return code == VSKCODE_SYSTEM || code == VSKCODE_USER || code == VSKCODE_LOCAL;
 }
@@ -248,12 +269,14 @@ const BYTE* ResolveVariable(tagVALUAREA* ctx, const BYTE* p, tagVALUEBLOCK* bloc
         *block = *local;
         *index = int(*p++) - 64;
     } else {
-        tagVALUE n{};
-        p = ReadOperand(ctx, p, &n);
         int slot = 0;
-        bool ok = p && VSKFAQ_Int(ctx, &n, &slot);
-        VSKFAQ_Clear(ctx, &n);
-        if (!ok) return nullptr;
+        if (!ConstantSlot(&p, &slot)) {
+            tagVALUE n{};
+            p = ReadOperand(ctx, p, &n);
+            bool ok = p && VSKFAQ_Int(ctx, &n, &slot);
+            VSKFAQ_Clear(ctx, &n);
+            if (!ok) return nullptr;
+        }
         *block = code == VSKCODE_SYSTEM ? ctx->vbsystem : ctx->vbuser;
         *index = slot;
     }

@@ -43,10 +43,11 @@ struct Scheduler {
     }
 };
 
-Scheduler& S() {
-    static Scheduler s;
-    return s;
-}
+// Made when the library loads (nothing of it runs before): read on every statement, it is
+// reached without a guard.
+Scheduler g_scheduler;
+
+inline Scheduler& S() { return g_scheduler; }
 
 // The calling thread's task, -1 outside the tasks. Read on every statement: the initial-exec
 // model reads it without a call (the library is loaded with the program).
