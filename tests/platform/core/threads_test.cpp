@@ -242,6 +242,68 @@ TEST_F(VirtualTime, AThreadWorkingOutsideTheLayerHoldsTheClockBack) {
     EXPECT_EQ(Now() - t0, 50000u);
 }
 
+namespace {
+
+// Two threads taking turns through batons: each notes whose turn it found, and the partner
+// sleeps `sleepMs` on the clock in each of its turns.
+struct Relay {
+    volatile LONG baton[2] = {};
+    int turn = 0;   // whose turn it is, as the passer left it
+    int wrong = 0;  // turns found to be the other thread's
+    int rounds = 0;
+    DWORD sleepMs = 0;
+};
+
+DWORD WINAPI RelayPartner(LPVOID p) {
+    auto* r = static_cast<Relay*>(p);
+    for (int i = 0; i < r->rounds; ++i) {
+        WynPlat_TakeBaton(&r->baton[1]);
+        if (r->turn != 1) ++r->wrong;
+        if (r->sleepMs) Sleep(r->sleepMs);
+        r->turn = 0;
+        WynPlat_PassBaton(&r->baton[0]);
+    }
+    return 0;
+}
+
+// The main thread's side: `rounds` turns handed over and taken back; the clock's advance.
+uint64_t RunRelay(Relay& r) {
+    HANDLE partner = Start(RelayPartner, &r);
+    uint64_t t0 = WynPlat_ClockMicros();
+    for (int i = 0; i < r.rounds; ++i) {
+        r.turn = 1;
+        WynPlat_PassBaton(&r.baton[1]);
+        WynPlat_TakeBaton(&r.baton[0]);
+        if (r.turn != 0) ++r.wrong;
+    }
+    uint64_t elapsed = WynPlat_ClockMicros() - t0;
+    EXPECT_EQ(WaitForSingleObject(partner, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(partner);
+    return elapsed;
+}
+
+}  // namespace
+
+TEST_F(VirtualTime, BatonsHandTheTurnOverAndTheirSleepersCountAsBlocked) {
+    Relay quick;
+    quick.rounds = 2000;
+    EXPECT_EQ(RunRelay(quick), 0u) << "hand-offs alone do not move the clock";
+    EXPECT_EQ(quick.wrong, 0) << "a thread ran while the other held the turn";
+
+    // While the main thread sleeps on its baton the partner's sleeps are all that is left, so
+    // the clock jumps through them; and none of them ends early.
+    Relay sleepy;
+    sleepy.rounds = 5;
+    sleepy.sleepMs = 40;
+    EXPECT_EQ(RunRelay(sleepy), 200000u);
+    EXPECT_EQ(sleepy.wrong, 0);
+
+    volatile LONG passedEarly = 0;
+    WynPlat_PassBaton(&passedEarly);
+    WynPlat_TakeBaton(&passedEarly);  // passed before it was taken: no sleep
+    EXPECT_EQ(passedEarly, 0);
+}
+
 TEST_F(VirtualTime, EventsManualAndAutoReset) {
     HANDLE autoEv = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     HANDLE manual = CreateEventA(nullptr, TRUE, TRUE, nullptr);  // starts set
