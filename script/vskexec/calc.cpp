@@ -32,8 +32,7 @@ const BYTE* ValueOf(tagVALUAREA* ctx, const BYTE* p, const tagVALUEBLOCK& block,
                     tagVALUE* out) {
     tagVALUE v{};
     if (!VSKVAL_Get(ctx, &block, index, &v)) return nullptr;
-    VSKFAQ_Clear(ctx, out);
-    if (!VSKFAQ_Copy(ctx, out, &v)) return nullptr;
+    if (!CopyInto(ctx, out, &v)) return nullptr;
     return Postfix(ctx, p, block, index);
 }
 
@@ -76,12 +75,12 @@ const BYTE* Call(tagVALUAREA* ctx, const BYTE* record, tagVALUE* out) {
         if (f.count + 1 < VSK_ARGFRAME_SLOTS) slots[f.count + 1].mode = VSK_MODE_OMITTED;
         result = CallCommand(ctx, record, f, &frame);
     }
-    for (int k = 1; k < VSK_ARGFRAME_SLOTS; ++k) VSKFAQ_Clear(ctx, &slots[k]);
+    for (int k = 1; k < VSK_ARGFRAME_SLOTS; ++k) Release(ctx, &slots[k]);
     if (!result) {
-        VSKFAQ_Clear(ctx, &slots[0]);
+        Release(ctx, &slots[0]);
         return nullptr;
     }
-    VSKFAQ_Clear(ctx, out);
+    Release(ctx, out);
     *out = slots[0];
     out->reserved = 0;
     return record + f.end;
@@ -99,27 +98,27 @@ const BYTE* ReadOperand(tagVALUAREA* ctx, const BYTE* p, tagVALUE* out) {
     }
     switch (*p) {
         case VSKCODE_ZERO:
-            VSKFAQ_Clear(ctx, out);
+            Release(ctx, out);
             MakeInteger(ctx, out, 0);
             ++p;
             break;
         case VSKCODE_INT8:
-            VSKFAQ_Clear(ctx, out);
+            Release(ctx, out);
             MakeInteger(ctx, out, int8_t(p[1]));
             p += 2;
             break;
         case VSKCODE_INT16:
-            VSKFAQ_Clear(ctx, out);
+            Release(ctx, out);
             MakeInteger(ctx, out, int16_t(Read16(p + 1)));
             p += 3;
             break;
         case VSKCODE_INT32:
-            VSKFAQ_Clear(ctx, out);
+            Release(ctx, out);
             if (!MakeInteger(ctx, out, int32_t(Read32(p + 1)))) return nullptr;
             p += 5;
             break;
         case VSKCODE_FIXED:
-            VSKFAQ_Clear(ctx, out);
+            Release(ctx, out);
             if (!VSKFAQ_Number(ctx, out, 1, int(Read32(p + 1)), Read32(p + 5))) return nullptr;
             p += 9;
             break;
@@ -129,7 +128,7 @@ const BYTE* ReadOperand(tagVALUAREA* ctx, const BYTE* p, tagVALUE* out) {
             if (n > VSK_WORDBUF) n = VSK_WORDBUF;
             for (int i = 0; i < n; ++i) units[i] = Read16(p + 3 + 2 * i);
             units[n] = 0;
-            VSKFAQ_Clear(ctx, out);
+            Release(ctx, out);
             if (!VSKSTR_SetWord(ctx, out, units)) return nullptr;
             p += 3 + 2 * Read16(p + 1) + 2;
             break;
@@ -198,7 +197,7 @@ bool Combine(tagVALUAREA* ctx, BYTE op, tagVALUE* acc, tagVALUE* right) {
                          : op == VSKCODE_LT ? c < 0
                          : op == VSKCODE_GE ? c >= 0
                                             : c <= 0;
-            VSKFAQ_Clear(ctx, acc);
+            Release(ctx, acc);
             VSKFAQ_Bool(ctx, acc, holds);
             return true;
         }
@@ -228,7 +227,7 @@ const BYTE* Precedence(tagVALUAREA* ctx, BYTE op, tagVALUE* acc, const BYTE* p) 
     while (p && *p >= 0x80 && VskOperatorLevel(*p) > VskOperatorLevel(op))
         p = Precedence(ctx, *p, &right, p + 1);
     if (p && !Combine(ctx, op, acc, &right)) p = nullptr;
-    VSKFAQ_Clear(ctx, &right);
+    Release(ctx, &right);
     return p;
 }
 
@@ -274,7 +273,7 @@ const BYTE* ResolveVariable(tagVALUAREA* ctx, const BYTE* p, tagVALUEBLOCK* bloc
             tagVALUE n{};
             p = ReadOperand(ctx, p, &n);
             bool ok = p && VSKFAQ_Int(ctx, &n, &slot);
-            VSKFAQ_Clear(ctx, &n);
+            Release(ctx, &n);
             if (!ok) return nullptr;
         }
         *block = code == VSKCODE_SYSTEM ? ctx->vbsystem : ctx->vbuser;
@@ -289,7 +288,7 @@ const BYTE* ResolveVariable(tagVALUAREA* ctx, const BYTE* p, tagVALUEBLOCK* bloc
         }
         int add = 0;
         if (p) VSKFAQ_Int(ctx, &ix, &add);
-        VSKFAQ_Clear(ctx, &ix);
+        Release(ctx, &ix);
         if (!p) return nullptr;
         *index += add;
         ++p;  // the index's closing 0
@@ -311,16 +310,15 @@ const BYTE* WINAPI VSKEXEC_Calc(tagVALUAREA* ctx, const BYTE* code, tagVALUE* ou
             tagVALUE v{};
             const BYTE* end = VSKEXEC_Calc(ctx, after + 1, &v);
             if (!end) {
-                VSKFAQ_Clear(ctx, &v);
+                Release(ctx, &v);
                 return nullptr;
             }
             VSKVAL_Clear(ctx, &block, index);
             if (!VSKVAL_Set(ctx, &block, index, &v)) {
-                VSKFAQ_Clear(ctx, &v);
+                Release(ctx, &v);
                 return nullptr;
             }
-            VSKFAQ_Clear(ctx, out);
-            return VSKFAQ_Copy(ctx, out, &v) ? end : nullptr;
+            return CopyInto(ctx, out, &v) ? end : nullptr;
         }
         p = ValueOf(ctx, after, block, index, out);
     } else {

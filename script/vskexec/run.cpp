@@ -75,7 +75,7 @@ int WINAPI VSKEXEC_Mem(tagVALUAREA* ctx, const BYTE* code) {
         if (*p == VSKCODE_END) return 1;
         tagVALUE value{};
         const BYTE* next = VSKEXEC_Calc(ctx, p, &value);
-        VSKFAQ_Clear(ctx, &value);
+        Release(ctx, &value);
         // A statement that reads nothing would be read again for ever.
         if (!next || next == p) return 0;
         p = next;

@@ -32,6 +32,25 @@ bool AnyEnd(tagVALUAREA* ctx);
 // the tasks that can run have the turn meanwhile.
 void AwaitResume(tagVALUAREA* ctx, int me);
 
+// Numbers and empty values own nothing: releasing or copying one is a plain store, made here
+// rather than through the value library for every operand of every statement.
+inline bool OwnsNothing(const tagVALUE& v) {
+    return v.mode == VSK_MODE_EMPTY || v.mode == VSK_MODE_NUMBER;
+}
+inline void Release(tagVALUAREA* ctx, tagVALUE* v) {
+    if (OwnsNothing(*v))
+        *v = tagVALUE{};
+    else
+        VSKFAQ_Clear(ctx, v);
+}
+// Releases `out`, then makes it a copy of `v` that the caller owns. False when the copy failed.
+inline bool CopyInto(tagVALUAREA* ctx, tagVALUE* out, const tagVALUE* v) {
+    Release(ctx, out);
+    if (!OwnsNothing(*v)) return VSKFAQ_Copy(ctx, out, v) != 0;
+    *out = *v;
+    return true;
+}
+
 // Bytecode numbers, little-endian and unaligned.
 inline uint16_t Read16(const BYTE* p) { return uint16_t(p[0] | (p[1] << 8)); }
 inline uint32_t Read32(const BYTE* p) {
