@@ -151,7 +151,10 @@ void BM_Tasks(benchmark::State& state) {
     Script(state, "MANY" + std::to_string(tasks), kLuaMany, tasks);
 }
 BENCHMARK(BM_OneTask)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Tasks)->Arg(kTaskCounts[0])->Arg(kTaskCounts[1])->Arg(kTaskCounts[2])
+BENCHMARK(BM_Tasks)
+    ->Arg(kTaskCounts[0])
+    ->Arg(kTaskCounts[1])
+    ->Arg(kTaskCounts[2])
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

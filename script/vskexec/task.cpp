@@ -28,9 +28,9 @@ struct alignas(64) Baton {
 struct Scheduler {
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE changed;
-    Baton turn[VSK_TASKS];  // passed when taskno came to name that task
-    std::atomic<uint32_t> live{0};     // bit t: task t's slot holds a thread (as taskhandle)
-    std::atomic<uint32_t> timed{0};    // bit t: task t is in a wait for time, until due[t]
+    Baton turn[VSK_TASKS];           // passed when taskno came to name that task
+    std::atomic<uint32_t> live{0};   // bit t: task t's slot holds a thread (as taskhandle)
+    std::atomic<uint32_t> timed{0};  // bit t: task t is in a wait for time, until due[t]
     tagVALUAREA* ctx = nullptr;
     std::atomic<DWORD> hostThread{0};
     HANDLE thread[VSK_TASKS] = {};  // kept to be joined after the task's slot is free
@@ -111,7 +111,8 @@ bool CanRun(tagVALUAREA* ctx, int t, Now& now) {
     DWORD f = Flags(ctx, t);
     if (f & VSK_TASKFLAG_END) return true;
     if (f & VSK_TASKFLAG_PAUSE) return false;
-    if (S().timed.load() & Bit(t)) return Due(S().due[t], now.Get()) || (S().anyEnd[t] && AnyEnd(ctx));
+    if (S().timed.load() & Bit(t))
+        return Due(S().due[t], now.Get()) || (S().anyEnd[t] && AnyEnd(ctx));
     return true;
 }
 

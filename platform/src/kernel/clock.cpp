@@ -62,7 +62,7 @@ struct State {
     std::atomic<bool> virt{false};
     std::atomic<uint64_t> step{kDefaultReadStep};
     uint64_t vnow = kVirtualStart;
-    std::atomic<int64_t> realOffset{0};       // added to the monotonic clock in real mode
+    std::atomic<int64_t> realOffset{0};  // added to the monotonic clock in real mode
     // Counted threads not blocked in a wait. Atomic: hand-offs between threads (see
     // LeaveRunning) move it without the lock.
     std::atomic<int> running{0};

@@ -507,8 +507,7 @@ void WynPlat_PassBaton(volatile LONG* baton) {
             FutexWake(baton);
             return;
         }
-        if (__atomic_compare_exchange_n(baton, &seen, 1, false, __ATOMIC_SEQ_CST,
-                                        __ATOMIC_SEQ_CST))
+        if (__atomic_compare_exchange_n(baton, &seen, 1, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST))
             return;
     }
 }
