@@ -240,18 +240,22 @@ void WriteCaption(const char* text, char* caption) {
     caption[n] = 0;
 }
 
-// The default candidate lists, by speaker: 0-4 the controllers, 7-27 cabin crews and
-// announcers, 29-48 the pilots; each list has the length the speakers are sorted by.
-constexpr const char* kAllVoices = "mla,mlb,mlc,mld,mle,fma,fmb,fmc";
+// The default candidate lists, by speaker: 0-4 the controllers, 7-27 cabin crews, announcers
+// and the odd pilots (kinds 5 and 9, JCG), 29-48 the pilots; each list has the length the
+// speakers are sorted by. The controllers' lists hold the five controller voices and voices
+// that the shorter lists handled before them have taken (the female voices by the cabin crews,
+// the pilot voices by the pilots), so that each position gets a controller voice of its own
+// whatever the random pick; the pilots' lists hold the eleven pilot voices only.
+constexpr const char* kAllVoices = "cta,ctb,ctc,ctd,cte,fma,fmb,fmc";
 const char* const kDefaultLists[kSpeakers] = {
-    "mla,mlb,mlc,mld,mle,mla,mlb,mlc,mld,mle,mla,mlb,mlc,mld",  // 0 approach
-    "mlb,mlc,mld,mle,mla,mlb,mlc,mld",                          // 1 tower
-    "mlc,mld,mle,mla,mlb,mlc,mld,mle",                          // 2 ground
-    "mld,mle,mla,mlb,mlc,mld,mle,mla,mlb,mlc,mld,mle,mla,mlb",  // 3 delivery
-    "mle,mla,mlb,mlc,mld,mle,mla,mlb,mlc,mld,mle,mla,mlb,mlc",  // 4 departure
-    "mla",
-    "mlb",
-    "fma,fmb",
+    "cta,ctb,ctc,ctd,cte,pla,plb,plc,pld,ple,plf,plg,plh,pli",  // 0 approach
+    "cta,ctb,ctc,ctd,cte,fma,fmb,fmc",  // 1 tower
+    "cta,ctb,ctc,ctd,cte,fmb,fmc,fma",  // 2 ground
+    "cta,ctb,ctc,ctd,cte,pld,ple,plf,plg,plh,pli,plj,plk,pla",  // 3 delivery
+    "cta,ctb,ctc,ctd,cte,plg,plh,pli,plj,plk,pla,plb,plc,pld",  // 4 departure
+    "fma",
+    "fmb",
+    "fma,fmb",  // 7
     "fma,fmb,fmc,fma",  // 8-17 cabin crews
     "fmb,fmc,fma,fmb",
     "fmc,fma,fmb,fmc",
@@ -269,30 +273,30 @@ const char* const kDefaultLists[kSpeakers] = {
     "fmc,fma",  // 22-24
     "fma,fmb",
     "fmb,fmc",
-    "mla,mlb,mlc,mld,mle,fma,fmb,fmc,mla,mlb,mlc,mld",  // 25
-    "fma,fmb,fmc",                                      // 26 terminal notices
-    "mlc,mld",
-    "mle",
-    "mla,mlb,mlc,mld,mle,fma,mla,mlb,mlc,mld,mle",  // 29-48 pilots
-    "mlb,mlc,mld,mle,mla,fmb,mlb,mlc,mld,mle,mla",
-    "mlc,mld,mle,mla,mlb,fmc,mlc,mld,mle,mla,mlb",
-    "mld,mle,mla,mlb,mlc,mla,mld,mle,mla,mlb,mlc",
-    "mle,mla,mlb,mlc,mld,mlb,mle,mla,mlb,mlc,mld",
-    "mla,mlc,mle,mlb,mld,fma,mla,mlc,mle,mlb,mld",
-    "mlb,mld,mla,mlc,mle,fmb,mlb,mld,mla,mlc,mle",
-    "mlc,mle,mlb,mld,mla,fmc,mlc,mle,mlb,mld,mla",
-    "mld,mla,mlc,mle,mlb,mla,mld,mla,mlc,mle,mlb",
-    "mle,mlb,mld,mla,mlc,mlb,mle,mlb,mld,mla,mlc",
-    "mle,mld,mlc,mlb,mla,fma,mle,mld,mlc,mlb,mla",
-    "mla,mle,mld,mlc,mlb,fmb,mla,mle,mld,mlc,mlb",
-    "mlb,mla,mle,mld,mlc,fmc,mlb,mla,mle,mld,mlc",
-    "mlc,mlb,mla,mle,mld,mla,mlc,mlb,mla,mle,mld",
-    "mld,mlc,mlb,mla,mle,mlb,mld,mlc,mlb,mla,mle",
-    "mld,mlb,mle,mlc,mla,fma,mld,mlb,mle,mlc,mla",
-    "mle,mlc,mla,mld,mlb,fmb,mle,mlc,mla,mld,mlb",
-    "mla,mld,mlb,mle,mlc,fmc,mla,mld,mlb,mle,mlc",
-    "mlb,mle,mlc,mla,mld,mla,mlb,mle,mlc,mla,mld",
-    "mlc,mla,mld,mlb,mle,mlb,mlc,mla,mld,mlb,mle",
+    "pla,plb,plc,pld,ple,plf,plg,plh,pli,plj,plk,fma",  // 25
+    "fma,fmb,fmc",  // 26 terminal notices
+    "fmc,fmb",
+    "fmc",
+    "pla,plb,plc,pld,ple,plf,plg,plh,pli,plj,plk",  // 29-48 pilots
+    "plb,plc,pld,ple,plf,plg,plh,pli,plj,plk,pla",
+    "plc,pld,ple,plf,plg,plh,pli,plj,plk,pla,plb",
+    "pld,ple,plf,plg,plh,pli,plj,plk,pla,plb,plc",
+    "ple,plf,plg,plh,pli,plj,plk,pla,plb,plc,pld",
+    "plf,plg,plh,pli,plj,plk,pla,plb,plc,pld,ple",
+    "plg,plh,pli,plj,plk,pla,plb,plc,pld,ple,plf",
+    "plh,pli,plj,plk,pla,plb,plc,pld,ple,plf,plg",
+    "pli,plj,plk,pla,plb,plc,pld,ple,plf,plg,plh",
+    "plj,plk,pla,plb,plc,pld,ple,plf,plg,plh,pli",
+    "plk,pla,plb,plc,pld,ple,plf,plg,plh,pli,plj",
+    "pla,plb,plc,pld,ple,plf,plg,plh,pli,plj,plk",
+    "plb,plc,pld,ple,plf,plg,plh,pli,plj,plk,pla",
+    "plc,pld,ple,plf,plg,plh,pli,plj,plk,pla,plb",
+    "pld,ple,plf,plg,plh,pli,plj,plk,pla,plb,plc",
+    "ple,plf,plg,plh,pli,plj,plk,pla,plb,plc,pld",
+    "plf,plg,plh,pli,plj,plk,pla,plb,plc,pld,ple",
+    "plg,plh,pli,plj,plk,pla,plb,plc,pld,ple,plf",
+    "plh,pli,plj,plk,pla,plb,plc,pld,ple,plf,plg",
+    "pli,plj,plk,pla,plb,plc,pld,ple,plf,plg,plh",
 };
 
 int RandomBelow(int n) { return int((GetTickCount() / 100 + unsigned(std::rand())) % unsigned(n)); }

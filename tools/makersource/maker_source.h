@@ -23,6 +23,10 @@ struct Source {
         std::fprintf(stderr, "%s:%d: %s\n", file.c_str(), line, what.c_str());
         ++errors;
     }
+    // A line that is made as written but likely not what its author meant.
+    void Warn(const std::string& what) {
+        std::fprintf(stderr, "%s:%d: warning: %s\n", file.c_str(), line, what.c_str());
+    }
 
     // A number from lo to hi into `out` (as its 32 bits); false after an error line.
     bool Number(const std::string& s, int64_t lo, int64_t hi, const char* what, int32_t* out) {

@@ -32,6 +32,9 @@
 //   end                                                                            -1, 4 bytes
 //   label <name>          the offset of the next record, for jumps
 //   word <n>...           raw 32-bit words (opcodes the game does not know, for tests)
+// A record due at the start (time 0, or park) that stands after a record with a time is held
+// back until that time (park: never run); stagemake warns of it, since the order of the lines,
+// not their times, decides when they run.
 // Values: a number (a constant) or score, arrivals, departures, airborne, rolling, weekday,
 // stress, spot:<n>, strip:<id>, kind:<id>, status:<id>, var:<n>. Operators: eq ne is isnot le
 // lt ge gt any none, or a number.
@@ -197,6 +200,7 @@ struct Jump {
 
 struct Stage {
     std::string format = "sd3";
+    int timed = 0;  // the time of the first timed record so far (0: none yet)
     std::vector<uint8_t> header;  // the header's bytes as written
     std::vector<uint8_t> table;   // the timetable's bytes
     std::map<std::string, size_t> labels;
@@ -395,6 +399,16 @@ void RecordLine(Maker& m, Stage& s, const std::vector<std::string>& w) {
     for (size_t f = 0; f < rec->fields.size(); ++f)
         if (!seen[f] && (rec->fields[f].kind == kJump || rec->fields[f].kind == kSets))
             m.Error(key + " needs " + rec->fields[f].name + "=");
+    // Whether this record is due at the start, or has a time of its own.
+    const bool hasTime = !rec->fields.empty() && rec->fields[0].kind == kTime;
+    const int32_t time = hasTime ? int32_t(wyn::ByteReader(s.table.data() + base + 4, 4).u32()) : 0;
+    if (s.timed && (rec->opcode == 6 || (hasTime && time == 0))) {
+        char at[8];
+        std::snprintf(at, sizeof at, "%04d", s.timed);
+        m.Warn(key + (rec->opcode == 6 ? " never runs" : " (time 0) waits until " + std::string(at)) +
+               ": it follows a record timed " + at + "; put the records due at the start first");
+    }
+    if (hasTime && time != 0 && !s.timed) s.timed = time;
 }
 
 bool Make(const fs::path& desc, const fs::path& bin) {

@@ -1,7 +1,8 @@
 // The voice's vocabulary: every English message and announcement of the sample tables,
 // expanded for every aircraft the sample stages create and over a table of the values a stage
-// gives its macros, names only words that every voice folder a speaker can get holds, and every
-// message has its Japanese text.
+// gives its macros (the route names and target names of the sample move scripts among them),
+// names only words that every voice folder a speaker can get holds, leaves no macro empty, and
+// every message has its Japanese text.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -10,12 +11,14 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "../simulation/sim_fixture.h"
+#include "simulation/script_ops.h"
 #include "nxlib.h"
 #include "world/airportfiles.h"
 
@@ -53,6 +56,52 @@ int AskRead(const char*, tagTOVWAVE* wave) {
 }
 int AskAppend(const char*, tagTOVWAVE* wave) { return TOV_AppendSpace(wave, 2, 0); }
 const VoiceWordStore kAsking = {AskExists, AskRead, AskAppend, nullptr};
+
+// The quoted texts of the sample move scripts' lines that begin with `op`, the ones at the
+// places `at` (counted from 0) of each line.
+std::vector<std::string> ScriptTexts(const std::string& op, const std::vector<size_t>& at) {
+    std::set<std::string> found;
+    for (const auto& e : fs::directory_iterator("port/rjtt/mov")) {
+        const std::vector<char> b = ReadFile(e.path());
+        const std::string listing =
+            ListScript(reinterpret_cast<const uint8_t*>(b.data()), b.size());
+        std::istringstream in(listing);
+        for (std::string line; std::getline(in, line);) {
+            const size_t first = line.find_first_not_of(' ');
+            if (first == std::string::npos || line.compare(first, op.size() + 1, op + " ") != 0)
+                continue;
+            std::vector<std::string> texts;
+            for (size_t q = line.find('"'); q != std::string::npos;) {
+                const size_t end = line.find('"', q + 1);
+                if (end == std::string::npos) break;
+                texts.push_back(line.substr(q + 1, end - q - 1));
+                q = line.find('"', end + 1);
+            }
+            for (size_t i : at)
+                if (i < texts.size() && !texts[i].empty()) found.insert(texts[i]);
+        }
+    }
+    return std::vector<std::string>(found.begin(), found.end());
+}
+
+// The labels of the scripts' spot offers (the route names `$t` says) and the target names of
+// their flights (`$w`).
+const std::vector<std::string>& RouteLabels() {
+    static const std::vector<std::string> v = ScriptTexts("spotoffer", {1, 3, 5});
+    return v;
+}
+const std::vector<std::string>& TargetNames() {
+    static std::vector<std::string> v;
+    if (v.empty()) {
+        v = ScriptTexts("flyto", {0});
+        for (const std::string& w : ScriptTexts("portword", {0})) v.push_back(w);
+    }
+    return v;
+}
+void SetText(char* field, size_t size, const std::string& text) {
+    std::memset(field, 0, size);
+    std::memcpy(field, text.data(), std::min(text.size(), size - 1));
+}
 
 // Feet as a height `$a` reads: y x 3.28 x 2 (the radio says twice the feet of trunc(y)).
 double Height(int feet) { return feet / 2 / 3.280839895013123 + 0.5; }
@@ -105,6 +154,17 @@ const std::vector<Variation>& Variations() {
         {'$',
          [](AircraftRecord& a, ObjectRecord&, int c) { a.correction = c; },
          {0, 410, 420, 430, 440}},
+        {'t',
+         [](AircraftRecord& a, ObjectRecord&, int i) {
+             SetText(a.routenames[0].name2, 16, RouteLabels()[size_t(i)]);
+             a.choice = 1, a.subchoice = 1;
+         },
+         Range(0, int(RouteLabels().size()) - 1)},
+        {'w',
+         [](AircraftRecord& a, ObjectRecord&, int i) {
+             SetText(a.portword, sizeof a.portword, TargetNames()[size_t(i)]);
+         },
+         Range(0, int(TargetNames().size()) - 1)},
     };
     return v;
 }
@@ -173,6 +233,20 @@ class Vocabulary : public simtest::SimCase {
         return seen;
     }
 
+    // Each macro of `text` (but `$$`, empty by design without a correction) expanded alone for
+    // the aircraft in slot 0, in both languages, gives a text.
+    void NoMacroEmpty(const std::string& text, const std::string& japanese) {
+        for (const std::string* t : {&text, &japanese})
+            for (size_t at = t->find('$'); at != std::string::npos && at + 1 < t->size();
+                 at = t->find('$', at + 2)) {
+                if ((*t)[at + 1] == '$') continue;
+                char out[kAtcText];
+                ExpandAtcMacros(0, out, t->c_str() + at, 2, t == &text ? 1 : 0);
+                EXPECT_STRNE(out, "") << g_message << ": $" << (*t)[at + 1] << " is empty for "
+                                      << A(0).callsign;
+            }
+    }
+
     // Composes message n for the aircraft in slot 0 and builds its English text.
     void Speak(int n) {
         char out[2 * kAtcText], caption[kAtcText];
@@ -207,6 +281,8 @@ TEST_F(Vocabulary, EveryMessageForEveryStageAircraftHasItsWords) {
         if (GetAtcTextE(n, text, &speaker)) messages.emplace_back(n, text);
     }
     ASSERT_GT(messages.size(), 100u);
+    ASSERT_FALSE(RouteLabels().empty()) << "the scripts offer taxi routes";
+    ASSERT_FALSE(TargetNames().empty()) << "the scripts fly to named targets";
 
     int aircraft = 0;
     for (const fs::path& stage : stages) {
@@ -226,9 +302,17 @@ TEST_F(Vocabulary, EveryMessageForEveryStageAircraftHasItsWords) {
                     O(0).pos.y = Height(3000);
                     O(0).speed = 180 * 1.852 / 108;
                     GetStageWeather() = {340, 8, 1012};
+                    SetText(A(0).routenames[0].name2, 16, RouteLabels().front());
+                    SetText(A(0).portword, sizeof A(0).portword, TargetNames().front());
                 };
                 base();
                 Speak(n);
+                // The stages of the course (stage*; the others are fixtures of the tests).
+                if (stage.filename().string().rfind("stage", 0) == 0) {
+                    char japanese[kAtcText];
+                    GetAtcTextJ(n, japanese);
+                    NoMacroEmpty(text, japanese);
+                }
                 for (const Variation& v : Variations()) {
                     const std::string mark = std::string("$") + v.macro;
                     if (text.find(mark) == std::string::npos) continue;
@@ -269,7 +353,7 @@ TEST_F(Vocabulary, EveryMessageForEveryStageAircraftHasItsWords) {
                 p += len + (p[len] ? 1 : 0);
             }
     }
-    EXPECT_EQ(folders.size(), 8u);
+    EXPECT_EQ(folders.size(), 19u);
     for (const std::string& folder : folders)
         for (const auto& [word, where] : Asked()) {
             const std::string path =

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -253,6 +254,27 @@ TEST(Speakers, DefaultListsHaveThePartsCounts) {
     CopyDefaultSpeakerLists(s, 1);
     for (int i : {0, 1, 2, 3, 4, 41, 42}) EXPECT_EQ(items(s[i].list), 8) << i;
     EXPECT_EQ(items(s[40].list), 11);
+}
+
+TEST(Speakers, TheDefaultListsGiveEachPositionAVoiceOfItsOwn) {
+    // Whatever the random picks: the five controllers speak with five voices, none of them a
+    // voice of the pilots of aircraft IDs 0-10 (speakers 29-39), who each speak their own.
+    for (int otherset = 0; otherset < 2; ++otherset)
+        for (unsigned round = 0; round < 64; ++round) {
+            std::srand(round * 7919u + 1u);
+            SpeakerRecord s[kSpeakers];
+            CopyDefaultSpeakerLists(s, otherset);
+            AssignSpeakerVoices(s, kSpeakers);
+            std::set<std::string> controllers, pilots;
+            for (int i = 0; i <= 4; ++i) controllers.insert(s[i].voice);
+            EXPECT_EQ(controllers.size(), 5u) << "set " << otherset << " round " << round;
+            for (int i = 29; i <= 39; ++i) {
+                EXPECT_TRUE(pilots.insert(s[i].voice).second)
+                    << "speaker " << i << " shares " << s[i].voice << ", round " << round;
+                EXPECT_EQ(controllers.count(s[i].voice), 0u)
+                    << "speaker " << i << " speaks as a controller, round " << round;
+            }
+        }
 }
 
 TEST(Speakers, ShortestListsChooseFirstAndTakenVoicesComeLast) {

@@ -150,16 +150,19 @@ class WholeStage : public RunFolderTest {
         // The programs of a run, and this test, find each other's windows here only.
         setenv("WYN_RUNTIME_DIR", (run + "/rt").c_str(), 1);
         const std::string tests = WYN_TEST_STAGES "/rjtt/";
-        const std::string make = "'" + binDir + "/stagemake' '" + folder + "' '" +
-                                 WYN_SAMPLE_STAGES "/rjtt/stage01.stage' '" + tests +
-                                 "notclear.stage' '" + tests + "nearmiss.stage' >/dev/null";
+        const std::string sample = WYN_SAMPLE_STAGES "/rjtt/";
+        const std::string make = "'" + binDir + "/stagemake' '" + folder + "' '" + sample +
+                                 "stage01.stage' '" + sample + "stage02.stage' '" + sample +
+                                 "stage03.stage' '" + tests + "notclear.stage' '" + tests +
+                                 "nearmiss.stage' >/dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0);
     }
     void TearDown() override { programrun::EndHandOver(folder, "rjtt"); }
 
     // wyntower rjtt <stage> headless on the virtual clock (a frame of `ms`), with the replay
     // `replay` (may be empty) and screenshots every 10 frames as <tag>-NNNNN.png.
-    programrun::Result Play(const std::string& stage, const std::string& replay, int ms = 99) {
+    programrun::Result Play(const std::string& stage, const std::string& replay, int ms = 99,
+                            int limit = 120) {
         tag = run + "/" + stage;
         std::string env =
             "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=" + std::to_string(ms) +
@@ -169,7 +172,7 @@ class WholeStage : public RunFolderTest {
             std::ofstream(tag + ".replay") << replay;
             env += " WYN_REPLAY='" + tag + ".replay'";
         }
-        return programrun::Run(folder, tag, "", env, binDir + "/wyntower", "rjtt " + stage, 120);
+        return programrun::Run(folder, tag, "", env, binDir + "/wyntower", "rjtt " + stage, limit);
     }
     // wyntower as the front-end starts it: the stand-by window with "wyntower rjtt <stage>",
     // then STANDBY_RUN from here; returns when the game has ended (at most `limit` s real time,
@@ -277,6 +280,20 @@ int SlotOfScript(const std::string& trace, const std::string& name) {
     return -1;
 }
 
+// The lines of a flow by aircraft slot, each aircraft's in their order: where a replayed command
+// falls between two aircraft's updates in one frame, their lines may interleave either way.
+std::map<std::string, std::string> BySlot(const std::string& text) {
+    std::map<std::string, std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream w(line);
+        std::string word, slot;
+        w >> word >> slot;
+        out[slot] += line + "\n";
+    }
+    return out;
+}
+
 // Whether the lines `first`, `then`... stand in this order in the trace (each a whole line).
 ::testing::AssertionResult InOrder(const std::string& trace,
                                    const std::vector<std::string>& lines) {
@@ -321,26 +338,13 @@ TEST_F(WholeStage, TheSampleStagePlayedWellClearsAndHandsOverToTheScriptHost) {
         << r.explain;
     EXPECT_NE(t.find("strip " + d + "slot 1 state 1f02 "), std::string::npos) << r.explain;
     // The whole flow, in order: the scripts loaded, every phase change of the two aircraft and
-    // every change of their status words, against the expected trace (stage01_flow.golden). To
+    // every change of their status words, against the expected trace (stages/rjtt/stage01.flow). To
     // make it anew after a deliberate change, play the stage as above with WYN_GAME_TRACE=t.txt
     // and keep those lines: grep -E '^(phase [0-9]+ |status |script )' t.txt >
-    // tests/game/frame/stage01_flow.golden
+    // tests/game/frame/stages/rjtt/stage01.flow
     const std::string flow = programrun::FlowLines(t);
-    // Each aircraft's own lines are compared in order: where a replayed command falls between
-    // two aircraft's updates in one frame, their lines may interleave either way.
-    const auto bySlot = [](const std::string& text) {
-        std::map<std::string, std::string> out;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) {
-            std::istringstream w(line);
-            std::string word, slot;
-            w >> word >> slot;
-            out[slot] += line + "\n";
-        }
-        return out;
-    };
     const std::string golden = ReadText(WYN_FLOW_GOLDEN);
-    EXPECT_EQ(bySlot(flow), bySlot(golden)) << "the flow differs from " WYN_FLOW_GOLDEN << "\n"
+    EXPECT_EQ(BySlot(flow), BySlot(golden)) << "the flow differs from " WYN_FLOW_GOLDEN << "\n"
                                             << flow;
     // At the stage's end no exchange row speaks or holds a message and no aircraft talks.
     EXPECT_EQ(programrun::Lines(t, "exit busy "), "exit busy rows 0 aircraft 0\n") << r.explain;
@@ -449,6 +453,128 @@ TEST_F(WholeStage, AStageBelowItsTargetEndsNotClearAndHandsBackToTheScriptHost) 
     EXPECT_NE(r.trace.find(" cells 0/"), std::string::npos) << r.explain;
     EXPECT_EQ(ReadText(run + "/rt/standin.txt"), "[rjtt]\n")
         << "the script host got the stage folder";
+}
+
+// ---- the course of sample stages (data/stages/README.md) ----
+
+// The radio messages of a trace (English captions) that name a word the voice lacks or leave a
+// macro empty (a blank before a comma or a stop, two blanks, a blank at the end), one a line.
+std::string RadioFaults(const std::string& trace) {
+    std::string faults;
+    std::istringstream in(trace);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("radio ", 0) != 0) continue;
+        const size_t at = line.find(" caption ");
+        const std::string caption = at == std::string::npos ? "" : line.substr(at + 9);
+        if (line.find(" missing 0 ") == std::string::npos || caption.empty() ||
+            caption.find(" ,") != std::string::npos || caption.find(" .") != std::string::npos ||
+            caption.find("  ") != std::string::npos || caption.back() == ' ')
+            faults += line + "\n";
+    }
+    return faults;
+}
+
+// The voices the radio lines of a trace spoke with, by speaker.
+std::map<int, std::set<std::string>> VoicesBySpeaker(const std::string& trace) {
+    std::map<int, std::set<std::string>> voices;
+    std::istringstream in(trace);
+    for (std::string line; std::getline(in, line);) {
+        int speaker = -1;
+        char voice[16] = "";
+        const size_t at = line.find(" speaker ");
+        if (line.rfind("radio ", 0) == 0 && at != std::string::npos &&
+            std::sscanf(line.c_str() + at, " speaker %d voice %15s", &speaker, voice) == 2)
+            voices[speaker].insert(voice);
+    }
+    return voices;
+}
+
+// The game clock (hhmm) of the last "clock" line before the first line `state` of a trace.
+int ClockAt(const std::string& trace, const std::string& state) {
+    const size_t end = ("\n" + trace).find("\n" + state + "\n");
+    int clock = 0;
+    std::istringstream in(trace.substr(0, end == std::string::npos ? trace.size() : end));
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("clock ", 0) == 0) clock = std::atoi(line.c_str() + 6);
+    return clock;
+}
+int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
+
+struct CourseStage {
+    const char* name;
+    int start;  // hhmm of the stage clock at the start
+};
+const CourseStage kCourse[] = {{"stage01", 1040}, {"stage02", 1030}, {"stage03", 1932}};
+
+class Course : public WholeStage, public ::testing::WithParamInterface<CourseStage> {
+  protected:
+    // English radio captions in the trace.
+    void English() {
+        fs::remove(folder + "/config.ini");
+        std::ofstream(folder + "/config.ini") << "[ATC]\nlanguage=2\n";
+    }
+};
+
+TEST_P(Course, PlayedWellItClearsByItsFlow) {
+    const std::string name = GetParam().name;
+    // The player's clicks, commented with the strip or item each one hits.
+    const std::string replay = ReadText(WYN_TEST_STAGES "/rjtt/" + name + ".replay");
+    ASSERT_FALSE(replay.empty());
+    English();
+    const programrun::Result r = Play(name, replay, 99, 280);
+    ASSERT_TRUE(EndedWith(r, "6f"));
+    EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "CLEAR");
+    // The flow: the scripts loaded, every phase change and every change of a status word, by
+    // aircraft. To make it anew after a deliberate change, play the stage so with
+    // WYN_GAME_TRACE=t.txt and keep grep -E '^(phase [0-9]+ |status |script )' t.txt as
+    // tests/game/frame/stages/rjtt/<stage>.flow.
+    const std::string golden = ReadText(WYN_TEST_STAGES "/rjtt/" + name + ".flow");
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(BySlot(programrun::FlowLines(r.trace)), BySlot(golden))
+        << programrun::FlowLines(r.trace);
+    // Every message said every word and filled every macro.
+    EXPECT_EQ(RadioFaults(r.trace), "");
+    // The five positions spoke with five voices, none of them a pilot's.
+    const auto voices = VoicesBySpeaker(r.trace);
+    std::set<std::string> controllers;
+    for (const auto& [speaker, said] : voices) {
+        if (speaker <= 4) {
+            EXPECT_EQ(said.size(), 1u) << "speaker " << speaker;
+            controllers.insert(said.begin(), said.end());
+        }
+    }
+    size_t positions = 0;
+    for (const auto& [speaker, said] : voices) positions += speaker <= 4;
+    EXPECT_EQ(controllers.size(), positions) << "two positions shared a voice";
+    for (const auto& [speaker, said] : voices)
+        if (speaker > 4)
+            for (const std::string& v : said)
+                EXPECT_EQ(controllers.count(v), 0u) << "speaker " << speaker << " spoke as a position";
+}
+
+TEST_P(Course, LeftAloneItEndsWithTheStressGaugeFullAfterSomeMinutes) {
+    const programrun::Result r = Play(GetParam().name, "", 99, 280);
+    ASSERT_TRUE(EndedWith(r, "97"));
+    EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "GAMEOVER");
+    // Not within seconds: the pilots wait, call again and only then does the gauge fill.
+    const int minutes = Minutes(ClockAt(r.trace, "state 97")) - Minutes(GetParam().start);
+    EXPECT_GE(minutes, 3) << r.explain;
+    EXPECT_LE(minutes, 15) << r.explain;
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleStages, Course, ::testing::ValuesIn(kCourse),
+                         [](const ::testing::TestParamInfo<CourseStage>& i) {
+                             return std::string(i.param.name);
+                         });
+
+TEST_F(WholeStage, AnArrivalSentToATakenGateMeetsTheParkedAircraftHeadOn) {
+    // Stage 2: the first arrival given spot 4, where the JAS departure still stands.
+    const std::string replay = ReadText(WYN_TEST_STAGES "/rjtt/stage02_headon.replay");
+    ASSERT_FALSE(replay.empty());
+    const programrun::Result r = Play("stage02", replay, 99, 280);
+    ASSERT_TRUE(EndedWith(r, "a1"));
+    EXPECT_NE(r.trace.find(" in34l_4 1\n"), std::string::npos) << "taxied to spot 4\n" << r.explain;
+    EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "GAMEOVER");
 }
 
 // A stage in real windows on a display of its own: wyntower in the background with `replay`
