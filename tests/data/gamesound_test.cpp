@@ -22,7 +22,8 @@ const SoundCase kSounds[] = {
     {"se\\drop.wav", 0.05, 1.0},         {"se\\select.wav", 0.02, 0.5},
     {"se\\switch.wav", 0.01, 0.5},       {"music\\CLEAR.wav", 2.0, 8.0},
     {"music\\GAMEOVER.wav", 2.0, 8.0},   {"music\\NOT_CLEAR.wav", 2.0, 8.0},
-    {"music\\STAGE01.wav", 20.0, 120.0}, {"se\\bslip.wav", 0.1, 1.0},
+    {"music\\STAGE01.wav", 20.0, 120.0}, {"music\\STAGE02.wav", 20.0, 120.0},
+    {"music\\STAGE03.wav", 20.0, 120.0}, {"se\\bslip.wav", 0.1, 1.0},
     {"se\\LB767.wav", 1.0, 4.0},         {"se\\LYS11.wav", 1.0, 4.0},
 };
 
