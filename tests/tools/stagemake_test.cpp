@@ -23,10 +23,10 @@ TEST(StageMake, WarnsOfRecordsDueAtTheStartAfterATimedOne) {
     const Case cases[] = {
         {"wind time=0 dir=340 speed=8\ncreate time=1036 id=1 kind=1\n", ""},
         {"create time=1036 id=1 kind=1\nwind time=0 dir=340 speed=8\n",
-         ":3: warning: wind (time 0) waits until 1036"},
-        {"create time=1036 id=1 kind=1\npark id=2 spot=0\n", ":3: warning: park never runs"},
+         ":4: warning: wind (time 0) waits until 1036"},
+        {"create time=1036 id=1 kind=1\npark id=2 spot=0\n", ":4: warning: park never runs"},
         {"ready time=1040 id=2 kind=2\nplan time=0 id=2 plan=0x100\n",
-         ":3: warning: plan (time 0) waits until 1040"},
+         ":4: warning: plan (time 0) waits until 1040"},
         // Conditions and jumps run whenever they are reached; later timed records are in order.
         {"create time=1036 id=1 kind=1\nset var=1 value=5\nwind time=1040 dir=10 speed=3\n", ""},
     };

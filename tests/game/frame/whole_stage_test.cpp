@@ -164,14 +164,15 @@ class WholeStage : public RunFolderTest {
     void TearDown() override { programrun::EndHandOver(folder, "rjtt"); }
 
     // wyntower rjtt <stage> headless on the virtual clock (a frame of `ms`), with the replay
-    // `replay` (may be empty) and screenshots every 10 frames as <tag>-NNNNN.png.
+    // `replay` (may be empty) and screenshots every `every` frames as <tag>-NNNNN.png.
     programrun::Result Play(const std::string& stage, const std::string& replay, int ms = 99,
-                            int limit = 120) {
+                            int limit = 120, int every = 10) {
         tag = run + "/" + stage;
         std::string env =
             "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=" + std::to_string(ms) +
             " WYN_RUNTIME_DIR='" + run + "/rt' " + "WYN_SCREENSHOT='" + tag +
-            ".png' WYN_SCREENSHOT_EVERY=10 " + "WYN_AUDIO_CAPTURE='" + tag + ".wav'";
+            ".png' WYN_SCREENSHOT_EVERY=" + std::to_string(every) + " WYN_AUDIO_CAPTURE='" + tag +
+            ".wav'";
         if (!replay.empty()) {
             std::ofstream(tag + ".replay") << replay;
             env += " WYN_REPLAY='" + tag + ".replay'";
@@ -508,6 +509,7 @@ struct CourseStage {
     const char* name;
     int start;  // hhmm of the stage clock at the start
 };
+void PrintTo(const CourseStage& c, std::ostream* os) { *os << c.name; }
 const CourseStage kCourse[] = {{"stage01", 1037}, {"stage02", 1037}, {"stage03", 1937}};
 
 class Course : public WholeStage, public ::testing::WithParamInterface<CourseStage> {
@@ -525,7 +527,7 @@ TEST_P(Course, PlayedWellItClearsByItsFlow) {
     const std::string replay = ReadText(WYN_TEST_STAGES "/rjtt/" + name + ".replay");
     ASSERT_FALSE(replay.empty());
     English();
-    const programrun::Result r = Play(name, replay, 99, 280);
+    const programrun::Result r = Play(name, replay, 99, 280, 500);
     ASSERT_TRUE(EndedWith(r, "6f"));
     EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "CLEAR");
     // The flow: the scripts loaded, every phase change and every change of a status word, by
@@ -557,7 +559,7 @@ TEST_P(Course, PlayedWellItClearsByItsFlow) {
 }
 
 TEST_P(Course, LeftAloneItEndsWithTheStressGaugeFullAfterSomeMinutes) {
-    const programrun::Result r = Play(GetParam().name, "", 99, 280);
+    const programrun::Result r = Play(GetParam().name, "", 99, 280, 500);
     ASSERT_TRUE(EndedWith(r, "97"));
     EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "GAMEOVER");
     // Not within seconds: the pilots wait, call again and only then does the gauge fill.
@@ -576,7 +578,7 @@ TEST_F(WholeStage, AnArrivalHeldOnTheTaxiwayItLeftTheRunwayByMeetsTheNextOneHead
     // in place of a gate; the second arrival lands behind it and turns off onto B.
     const std::string replay = ReadText(WYN_TEST_STAGES "/rjtt/stage03_headon.replay");
     ASSERT_FALSE(replay.empty());
-    const programrun::Result r = Play("stage03", replay, 99, 280);
+    const programrun::Result r = Play("stage03", replay, 99, 280, 500);
     ASSERT_TRUE(EndedWith(r, "a1"));
     const int first = SlotOfScript(r.trace, "emr34l"), second = SlotOfScript(r.trace, "arr34l");
     ASSERT_GE(first, 0) << r.explain;
