@@ -86,7 +86,9 @@ TEST_F(Scemake, ListsABuiltScript) {
     ASSERT_EQ(Run("-d " + arrival.string()), 0);
     const std::string listing = ReadText(dir_ / "out.txt");
     EXPECT_EQ(
-        listing.rfind("# arr34l.sce\n    status 0 0x10000\n    flyto 4649 -11635 \"FINAL\"\n", 0),
+        listing.rfind("# arr34l.sce\n    set 0xe000000 1\n    status 0 0x10000\n"
+                      "    flyto 4649 -11635 \"FINAL\"\n",
+                      0),
         0u)
         << listing;
     EXPECT_NE(listing.find("\n    loadspot\n"), std::string::npos) << listing;
