@@ -249,13 +249,13 @@ void WriteCaption(const char* text, char* caption) {
 constexpr const char* kAllVoices = "cta,ctb,ctc,ctd,cte,fma,fmb,fmc";
 const char* const kDefaultLists[kSpeakers] = {
     "cta,ctb,ctc,ctd,cte,pla,plb,plc,pld,ple,plf,plg,plh,pli",  // 0 approach
-    "cta,ctb,ctc,ctd,cte,fma,fmb,fmc",  // 1 tower
-    "cta,ctb,ctc,ctd,cte,fmb,fmc,fma",  // 2 ground
+    "cta,ctb,ctc,ctd,cte,fma,fmb,fmc",                          // 1 tower
+    "cta,ctb,ctc,ctd,cte,fmb,fmc,fma",                          // 2 ground
     "cta,ctb,ctc,ctd,cte,pld,ple,plf,plg,plh,pli,plj,plk,pla",  // 3 delivery
     "cta,ctb,ctc,ctd,cte,plg,plh,pli,plj,plk,pla,plb,plc,pld",  // 4 departure
     "fma",
     "fmb",
-    "fma,fmb",  // 7
+    "fma,fmb",          // 7
     "fma,fmb,fmc,fma",  // 8-17 cabin crews
     "fmb,fmc,fma,fmb",
     "fmc,fma,fmb,fmc",
@@ -274,7 +274,7 @@ const char* const kDefaultLists[kSpeakers] = {
     "fma,fmb",
     "fmb,fmc",
     "pla,plb,plc,pld,ple,plf,plg,plh,pli,plj,plk,fma",  // 25
-    "fma,fmb,fmc",  // 26 terminal notices
+    "fma,fmb,fmc",                                      // 26 terminal notices
     "fmc,fmb",
     "fmc",
     "pla,plb,plc,pld,ple,plf,plg,plh,pli,plj,plk",  // 29-48 pilots

@@ -200,7 +200,7 @@ struct Jump {
 
 struct Stage {
     std::string format = "sd3";
-    int timed = 0;  // the time of the first timed record so far (0: none yet)
+    int timed = 0;                // the time of the first timed record so far (0: none yet)
     std::vector<uint8_t> header;  // the header's bytes as written
     std::vector<uint8_t> table;   // the timetable's bytes
     std::map<std::string, size_t> labels;
@@ -405,7 +405,8 @@ void RecordLine(Maker& m, Stage& s, const std::vector<std::string>& w) {
     if (s.timed && (rec->opcode == 6 || (hasTime && time == 0))) {
         char at[8];
         std::snprintf(at, sizeof at, "%04d", s.timed);
-        m.Warn(key + (rec->opcode == 6 ? " never runs" : " (time 0) waits until " + std::string(at)) +
+        m.Warn(key +
+               (rec->opcode == 6 ? " never runs" : " (time 0) waits until " + std::string(at)) +
                ": it follows a record timed " + at + "; put the records due at the start first");
     }
     if (hasTime && time != 0 && !s.timed) s.timed = time;

@@ -242,8 +242,8 @@ class Vocabulary : public simtest::SimCase {
                 if ((*t)[at + 1] == '$') continue;
                 char out[kAtcText];
                 ExpandAtcMacros(0, out, t->c_str() + at, 2, t == &text ? 1 : 0);
-                EXPECT_STRNE(out, "") << g_message << ": $" << (*t)[at + 1] << " is empty for "
-                                      << A(0).callsign;
+                EXPECT_STRNE(out, "")
+                    << g_message << ": $" << (*t)[at + 1] << " is empty for " << A(0).callsign;
             }
     }
 

@@ -555,7 +555,8 @@ TEST_P(Course, PlayedWellItClearsByItsFlow) {
     for (const auto& [speaker, said] : voices)
         if (speaker > 4)
             for (const std::string& v : said)
-                EXPECT_EQ(controllers.count(v), 0u) << "speaker " << speaker << " spoke as a position";
+                EXPECT_EQ(controllers.count(v), 0u)
+                    << "speaker " << speaker << " spoke as a position";
 }
 
 TEST_P(Course, LeftAloneItEndsWithTheStressGaugeFullAfterSomeMinutes) {

@@ -85,11 +85,10 @@ TEST_F(Scemake, ListsABuiltScript) {
     const fs::path arrival = Bin() / "port" / "rjtt" / "mov" / "arr34l.sce";
     ASSERT_EQ(Run("-d " + arrival.string()), 0);
     const std::string listing = ReadText(dir_ / "out.txt");
-    EXPECT_EQ(
-        listing.rfind("# arr34l.sce\n    set 0xe000000 1\n    status 0 0x10000\n"
-                      "    flyto 4649 -11635 \"FINAL\"\n",
-                      0),
-        0u)
+    EXPECT_EQ(listing.rfind("# arr34l.sce\n    set 0xe000000 1\n    status 0 0x10000\n"
+                            "    flyto 4649 -11635 \"FINAL\"\n",
+                            0),
+              0u)
         << listing;
     EXPECT_NE(listing.find("\n    loadspot\n"), std::string::npos) << listing;
     EXPECT_EQ(Run("-d " + (dir_ / "none.sce").string()), 1);
