@@ -1,4 +1,5 @@
-// The frame's own state shared between its modules; other subsystems use frame.h.
+// The frame's own state shared between its modules (and the tests' stage fixtures); no other
+// folder of the game includes it.
 #pragma once
 
 #include "frame/frame.h"

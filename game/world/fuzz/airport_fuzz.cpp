@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const RouteEntry& e : group) Check(std::strlen(e.name) <= 16);
     // The table's own names and a name from the input, under every configuration.
     char name[9] = {0};
-    std::memcpy(name, data, size < 8 ? size : 8);
+    if (size > 0) std::memcpy(name, data, size < 8 ? size : 8);
     for (int config = -1; config <= 7; ++config) {
         for (int i = 0; i < 4; ++i) {
             char own[9] = {0};

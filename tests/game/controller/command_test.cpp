@@ -160,7 +160,8 @@ TEST_F(Commands, TheirFieldsAndEffects) {
     a.chosen.value = 1000;  // east
     a.chosen.value2 = 0;
     ApplyCommand(kSlot, 0x103);
-    EXPECT_EQ(a.choice, BearingInt(&o.pos, new tagKRN3D{1000, 0, 0, 0}));
+    tagKRN3D east{1000, 0, 0, 0};
+    EXPECT_EQ(a.choice, BearingInt(&o.pos, &east));
     EXPECT_EQ(a.turn, TurnDirection(a.choice, 0));
     EXPECT_EQ(a.target, -1);
     EXPECT_EQ(a.approachitem, 0x102);
