@@ -1,5 +1,6 @@
 // The layer text file: a sample loaded and saved to golden text, round trips, the reader's
 // edge cases and what the model maker writes.
+#include <cmath>
 #include <cstdio>
 
 #include "layer_fixture.h"
@@ -236,6 +237,79 @@ TEST_F(LayerCase, WhatTheModelMakerWritesLoads) {
     ASSERT_EQ(ground->count, 2);
     EXPECT_GT(ground->lpchip[0].normal.y, 0.99);
     EXPECT_GT(ground->lpchip[1].normal.y, 0.99);
+}
+
+// Round bodies, thick flat parts, arguments to an included description and a texture spread
+// over a stated area: the chips face outwards and the picture's corners sit where asked.
+TEST_F(LayerCase, ModelMakerRoundBodiesSlabsAndTextureAreas) {
+    const char* run = std::getenv("WYN_RUNTIME_DIR");
+    const std::string dir =
+        (std::filesystem::path(run ? run : "/tmp") / "modelmake_shapes").string();
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/top.desc") << "file s.plm\nlayer Top\n include part.desc Hull 6\nend\n";
+    std::ofstream(dir + "/part.desc") << "layer $1\n"
+                                         // a point, a ring and an open end ring: 6 + 12 chips
+                                         "  lathe 0 $2  10 4 0  5 4 2  -10 4 -2\n"
+                                         "  texture pic.bmp planar x area 10 -10 2 6\n"
+                                         "end\n"
+                                         "layer Pod\n"
+                                         // both end rings closed: 12 + 2 x 6 chips
+                                         "  lathe 0 6  0 0 1  -3 0 1\n"
+                                         "end\n"
+                                         "layer Wing\n"
+                                         "  slab 1 3 -2  1 3 2  9 3 0  9 3 -3  0.5\n"
+                                         "end\n";
+    std::string cmd = std::string(KRNL_MODELMAKE) + " " + dir + "/out " + dir + "/top.desc";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    char sys[1024];
+    ASSERT_EQ(WynPlat_ToSystemPath((dir + "/out/s.plm").c_str(), sys, sizeof sys), 1);
+    ASSERT_EQ(KRNL_LoadLayer(master, sys, 0), 1);
+    tagKRNL* hull = KRNL_SearchLayer(master, "Hull");
+    tagKRNL* wing = KRNL_SearchLayer(master, "Wing");
+    ASSERT_TRUE(hull && wing);
+    tagKRNL* pod = KRNL_SearchLayer(master, "Pod");
+    ASSERT_NE(pod, nullptr);
+    EXPECT_EQ(hull->count, 6 + 12) << "the open ring at the tail has no cap";
+    EXPECT_EQ(pod->count, 12 + 6 + 6) << "closed end rings have caps";
+
+    EXPECT_EQ(wing->count, 10) << "the root side stays open";
+    auto outwards = [](const tagKRNL* l, double ax, double ay, double az, bool alongZ) {
+        for (int i = 0; i < l->count; ++i) {
+            const tagKRNCHIP& c = l->lpchip[i];
+            double m[3] = {0, 0, 0};
+            for (const tagKRN3D& v : c.v) {
+                m[0] += v.x / 3;
+                m[1] += v.y / 3;
+                m[2] += v.z / 3;
+            }
+            // Away from the axis (or, for caps and the flat part, from its centre).
+            double d[3] = {m[0] - ax, m[1] - ay, alongZ ? 0 : m[2] - az};
+            if (alongZ && std::fabs(c.normal.z) > 0.99) d[2] = m[2] - az;
+            if (d[0] * c.normal.x + d[1] * c.normal.y + d[2] * c.normal.z <= 0) return i;
+        }
+        return -1;
+    };
+    EXPECT_EQ(outwards(hull, 0, 4, 0, true), -1) << "a hull chip faces inwards";
+    EXPECT_EQ(outwards(pod, 0, 0, -1.5, true), -1) << "a pod chip faces inwards";
+    EXPECT_EQ(outwards(wing, 5, 3, -0.75, false), -1) << "a wing chip faces inwards";
+    // The nose (z 10) is the picture's left edge and the roof (y 6) its top row, in whole
+    // repeats of the picture.
+    bool sawNose = false, sawRoof = false;
+    for (int i = 0; i < hull->count; ++i) {
+        const tagKRNCHIP& c = hull->lpchip[i];
+        EXPECT_NE(c.htex, 0u);
+        for (int k = 0; k < 3; ++k) {
+            const double u = c.x[k], v = c.y[k];
+            const double wantU = (10 - c.v[k].z) / 20, wantV = (6 - c.v[k].y) / 4;
+            EXPECT_NEAR(u - std::floor(u + 1e-6), wantU - std::floor(wantU + 1e-6), 1e-4)
+                << "chip " << i << " corner " << k;
+            EXPECT_NEAR(v - std::floor(v + 1e-6), wantV - std::floor(wantV + 1e-6), 1e-4)
+                << "chip " << i << " corner " << k;
+            sawNose |= c.v[k].z == 10;
+            sawRoof |= std::fabs(c.v[k].y - 6) < 1e-9;
+        }
+    }
+    EXPECT_TRUE(sawNose && sawRoof);
 }
 
 TEST(ModelMaker, WarnsWhenANameBeginsAnother) {

@@ -7,23 +7,36 @@
 //                                the name may lead through sub-folders ("B767/B767JAL.plm"),
 //                                made on demand
 //   layer <Name> ... end         a named layer; layers nest
-//   include <description>        the lines of another description (relative to this one)
+//   include <description> [arg...]  the lines of another description (relative to this one);
+//                                $1..$9 in its lines (and in the file name) stand for the args
 //   colour <r> <g> <b>           colour of the shapes that follow in the layer (default white)
 //   box <x0 y0 z0> <x1 y1 z1>    a box between two corners
 //   wedge <x0 y0 z0> <x1 y1 z1>  a box whose top slopes from y1 at z0 down to y0 at z1
 //   cylinder <x y z> <radius> <height> <sides>   upright (along y), base centre at x y z
 //   cone <x y z> <radius> <height> <sides>       upright, tip at height
+//   lathe <x> <sides> <z y r>... a round body along z (a fuselage, a nacelle): rings of
+//                                <sides> corners round x, y at each z, radius r (0: a point);
+//                                an end ring is closed, unless its radius is written negative
+//   slab <four corners> <thick>  a flat part (a wing, a fin): the quad thickened by <thick>
+//                                across its face; the face along the first edge is left open,
+//                                as it sits inside the body
 //   quad <four corners>          two chips; the front is the side the corners run clockwise from
 //   shift|rotate|scale <x y z>   the layer's placement
 //   attribute <name>...          BackFace WireFrame NoShade AlphaBlend ShadowBlend
 //                                ZBufferNoWrite NoFog NoDistance
 //   billboard <n>, switch <n>    the layer's billboard mode and switch
-//   texture <file> planar|cylinder x|y|z [mask]   a texture fitted onto the layer and below
+//   texture <file> planar|cylinder x|y|z [mask] [area <l> <r> <b> <t>]
+//                                a texture fitted onto the layer and below; with an area a
+//                                planar picture spans exactly it: its left and right edges at
+//                                l and r, its bottom and top at b and t, across z and up y
+//                                seen along x, across x and up y along z, across x and up z
+//                                along y
 //   twin <sides>                 a low-detail twin beside the layer: "Lod" + its name, switched
 //                                off, its round shapes with <sides> sides
 // Layer names are matched by prefix without regard to case, so a name that begins another
 // name of the same file is warned about; with -strict (models whose parts the game looks up by
 // name) it is an error.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +70,8 @@ struct LayerDesc {
     std::string texture;
     int textureMode = 0;
     int textureMask = 0;
+    bool hasArea = false;
+    double area[4] = {0, 0, 0, 0};  // left, right, bottom, top
     int twin = 0;
     std::vector<LayerDesc> children;
 };
@@ -76,7 +91,7 @@ struct Parser {
         ++errors;
     }
 
-    void Parse(const fs::path& path, int depth = 0) {
+    void Parse(const fs::path& path, int depth = 0, const std::vector<std::string>& params = {}) {
         std::ifstream in(path);
         if (!in || depth > 16) {
             Error(path.string(), "cannot read");
@@ -89,6 +104,16 @@ struct Parser {
             ++no;
             std::string where = path.string() + ":" + std::to_string(no);
             if (auto hash = line.find('#'); hash != std::string::npos) line.resize(hash);
+            for (size_t at = line.find('$'); at != std::string::npos; at = line.find('$', at)) {
+                const size_t k = at + 1 < line.size() ? size_t(line[at + 1] - '1') : 9;
+                if (k >= 9 || k >= params.size()) {
+                    Error(where, "no argument for " + line.substr(at, 2));
+                    line.erase(at, 2);
+                    continue;
+                }
+                line.replace(at, 2, params[k]);
+                at += params[k].size();
+            }
             std::istringstream words(line);
             std::string cmd;
             if (!(words >> cmd)) continue;
@@ -108,10 +133,11 @@ struct Parser {
             std::vector<double> n;
             LayerDesc* cur = open.empty() ? nullptr : open.back();
             if (cmd == "include") {
-                if (args.size() != 1)
+                if (args.empty())
                     Error(where, "include needs a file");
                 else
-                    Parse(path.parent_path() / args[0], depth + 1);
+                    Parse(path.parent_path() / args[0], depth + 1,
+                          std::vector<std::string>(args.begin() + 1, args.end()));
             } else if (cmd == "file") {
                 if (!open.empty() || args.size() != 1) {
                     Error(where, "file needs a name, outside any layer");
@@ -155,6 +181,23 @@ struct Parser {
                     Error(where, cmd + " needs x y z radius height sides (3 or more)");
                 else
                     cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
+            } else if (cmd == "lathe") {
+                n.clear();
+                bool ok = args.size() >= 8 && (args.size() - 2) % 3 == 0;
+                for (size_t k = 0; ok && k < args.size(); ++k) {
+                    char* end = nullptr;
+                    n.push_back(std::strtod(args[k].c_str(), &end));
+                    ok = end && !*end;
+                }
+                if (!ok || n[1] < 3)
+                    Error(where, "lathe needs x, sides (3 or more) and two or more z y r rings");
+                else
+                    cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
+            } else if (cmd == "slab") {
+                if (!nums(13, n))
+                    Error(where, "slab needs four corners and a thickness");
+                else
+                    cur->shapes.push_back({cmd, n, {rgb[0], rgb[1], rgb[2]}});
             } else if (cmd == "quad") {
                 if (!nums(12, n))
                     Error(where, "quad needs four corners");
@@ -187,7 +230,24 @@ struct Parser {
                 }
                 cur->texture = args[0];
                 cur->textureMode = (args[1] == "planar" ? 1 : 4) + (args[2][0] - 'x');
-                cur->textureMask = args.size() > 3 && args[3] == "mask";
+                size_t k = 3;
+                cur->textureMask = args.size() > k && args[k] == "mask";
+                if (cur->textureMask) ++k;
+                cur->hasArea = false;
+                if (args.size() > k) {
+                    std::vector<std::string> rest(args.begin() + long(k), args.end());
+                    bool ok = rest.size() == 5 && rest[0] == "area" && cur->textureMode <= 3;
+                    for (size_t i = 1; ok && i < 5; ++i) {
+                        char* end = nullptr;
+                        cur->area[i - 1] = std::strtod(rest[i].c_str(), &end);
+                        ok = end && !*end;
+                    }
+                    ok = ok && cur->area[0] != cur->area[1] && cur->area[2] != cur->area[3];
+                    if (!ok)
+                        Error(where,
+                              "a texture's area is planar: area <l> <r> <b> <t>, l != r, b != t");
+                    cur->hasArea = ok;
+                }
             } else {
                 Error(where, "unknown command " + cmd);
             }
@@ -256,12 +316,84 @@ struct Builder {
         Add(out, rgb, a, c, d, inside);
     }
 
+    // Rings round the axis (x, ., z): each ring's corners start at the top, so that a body
+    // seen from the side shows a straight top and bottom line.
+    static void Lathe(std::vector<tagKRNCHIP>& out, const Shape& s, int sidesOverride) {
+        const auto& n = s.n;
+        const double x = n[0];
+        int sides = sidesOverride > 0 ? std::min(sidesOverride, int(n[1])) : int(n[1]);
+        if (sides < 3) sides = 3;
+        const size_t rings = (n.size() - 2) / 3;
+        const double step = 2 * KRN_Pie() / sides;
+        auto ring = [&](size_t i, int k) {
+            const double z = n[2 + 3 * i], y = n[3 + 3 * i], r = std::fabs(n[4 + 3 * i]);
+            return P(x + r * std::sin(step * k), y + r * std::cos(step * k), z);
+        };
+        auto axis = [&](size_t i) { return P(x, n[3 + 3 * i], n[2 + 3 * i]); };
+        for (size_t i = 0; i + 1 < rings; ++i) {
+            // Inside: a point on the axis between the rings, so every face turns outwards.
+            tagKRN3D in =
+                P(x, (n[3 + 3 * i] + n[6 + 3 * i]) / 2, (n[2 + 3 * i] + n[5 + 3 * i]) / 2);
+            const bool point0 = n[4 + 3 * i] == 0, point1 = n[7 + 3 * i] == 0;
+            for (int k = 0; k < sides; ++k) {
+                tagKRN3D a = ring(i, k), b = ring(i, k + 1), c = ring(i + 1, k + 1),
+                         d = ring(i + 1, k);
+                if (point0 && point1) break;
+                if (point0)
+                    Add(out, s.rgb, a, c, d, &in);
+                else if (point1)
+                    Add(out, s.rgb, a, b, c, &in);
+                else
+                    Quad(out, s.rgb, a, b, c, d, &in);
+            }
+        }
+        for (size_t end : {size_t(0), rings - 1}) {
+            if (n[4 + 3 * end] <= 0) continue;
+            const size_t other = end == 0 ? 1 : rings - 2;
+            tagKRN3D in = axis(other);
+            tagKRN3D centre = axis(end);
+            for (int k = 0; k < sides; ++k)
+                Add(out, s.rgb, centre, ring(end, k), ring(end, k + 1), &in);
+        }
+    }
+
+    // A quad a b c d thickened across its face; the side along a-b stays open.
+    static void Slab(std::vector<tagKRNCHIP>& out, const Shape& s) {
+        const auto& n = s.n;
+        tagKRN3D q[4];
+        for (int k = 0; k < 4; ++k)
+            q[k] = P(n[size_t(3 * k)], n[size_t(3 * k + 1)], n[size_t(3 * k + 2)]);
+        tagKRN3D nm;
+        KRN_FaceNormal3D(&nm, &q[0], &q[1], &q[2]);
+        const double len = std::sqrt(nm.x * nm.x + nm.y * nm.y + nm.z * nm.z);
+        const double h = len > 0 ? n[12] / 2 / len : 0;
+        tagKRN3D up[4], dn[4];
+        tagKRN3D in = P(0, 0, 0);
+        for (int k = 0; k < 4; ++k) {
+            up[k] = P(q[k].x + nm.x * h, q[k].y + nm.y * h, q[k].z + nm.z * h);
+            dn[k] = P(q[k].x - nm.x * h, q[k].y - nm.y * h, q[k].z - nm.z * h);
+            in.x += q[k].x / 4;
+            in.y += q[k].y / 4;
+            in.z += q[k].z / 4;
+        }
+        Quad(out, s.rgb, up[0], up[1], up[2], up[3], &in);
+        Quad(out, s.rgb, dn[0], dn[1], dn[2], dn[3], &in);
+        for (int k = 1; k < 4; ++k) {
+            const int j = (k + 1) % 4;
+            Quad(out, s.rgb, up[k], up[j], dn[j], dn[k], &in);
+        }
+    }
+
     static void Shapes(const LayerDesc& d, int sidesOverride, std::vector<tagKRNCHIP>& out) {
         for (const Shape& s : d.shapes) {
             const auto& n = s.n;
             if (s.kind == "quad") {
                 Quad(out, s.rgb, P(n[0], n[1], n[2]), P(n[3], n[4], n[5]), P(n[6], n[7], n[8]),
                      P(n[9], n[10], n[11]), nullptr);
+            } else if (s.kind == "lathe") {
+                Lathe(out, s, sidesOverride);
+            } else if (s.kind == "slab") {
+                Slab(out, s);
             } else if (s.kind == "box" || s.kind == "wedge") {
                 double x0 = n[0], y0 = n[1], z0 = n[2], x1 = n[3], y1 = n[4], z1 = n[5];
                 bool wedge = s.kind == "wedge";
@@ -381,7 +513,24 @@ struct Builder {
             lt.htex = KRN_ReadTexture(&krn, d.texture.c_str(), d.textureMask);
             lt.mode = d.textureMode;
             lt.mask = d.textureMask;
-            KRNL_TextureLayer(l, &lt, 1);
+            if (d.hasArea) {
+                // Seen along x or y the picture turns a quarter, so that its columns run
+                // across z (x) and its rows up y (z); along z it stands as it is.
+                const double l0 = d.area[0], r0 = d.area[1], b0 = d.area[2], t0 = d.area[3];
+                const double across = (l0 + r0) / 2, up = (b0 + t0) / 2;
+                lt.rotate = lt.mode == 3 ? 0 : -90;
+                lt.su = (lt.mode == 3 ? 1 : -1) / (r0 - l0);
+                lt.sv = 1 / (t0 - b0);
+                if (lt.mode == 1)
+                    lt.cz = across, lt.cy = up;
+                else if (lt.mode == 2)
+                    lt.cx = across, lt.cz = up;
+                else
+                    lt.cx = across, lt.cy = up;
+                KRNL_TextureLayer(l, &lt, 0);
+            } else {
+                KRNL_TextureLayer(l, &lt, 1);
+            }
         }
         if (d.twin > 0 && !twin) Build(master, parent, d, d.twin, true);
     }
