@@ -261,7 +261,10 @@ TEST_F(CreationTest, MissingAirlineOrModelCreatesNothing) {
     EXPECT_STREQ(O(0).body->name, "B767JAL");
     const tagKRNL* fuselage = KRNL_SearchLayer(O(0).body, "fuselage");
     ASSERT_NE(fuselage, nullptr);
-    EXPECT_EQ(fuselage->lpchip[0].red, 250);  // the second livery's colours
+    // The second livery's picture on the fuselage.
+    ASSERT_NE(fuselage->lpchip[0].htex, 0u);
+    const auto* tex = reinterpret_cast<const tagKRNTEXTURE*>(fuselage->lpchip[0].htex);
+    EXPECT_STREQ(tex->file, "B767JAL2.bmp");
 }
 
 TEST_F(CreationTest, ASlotReusedForAnIDDeletesItsOldBodyFirst) {
