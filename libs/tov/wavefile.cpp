@@ -73,7 +73,13 @@ bool ReadOgg(HANDLE file, uint32_t fileSize, const char* path, Loaded* out, bool
     tagRVG_HED_DATA info{};
     const int r = RuvOggDecoder(bytes, fileSize, &mem, &info);
     TOV_Free(bytes);
-    if (r != 0 || !mem) return false;
+    if (r != 0 || !mem) {
+        // Not a stream the decoder takes (another codec in Ogg pages, a RIFF wave named so):
+        // the user hears nothing, so says why.
+        if (mem) GlobalFree(mem);
+        FormatBox();
+        return false;
+    }
     const auto* img = static_cast<const uint8_t*>(GlobalLock(mem));
     const SIZE_T memSize = GlobalSize(mem);
     WaveHeader h;
@@ -220,7 +226,7 @@ bool LoadWave(const char* path, Loaded* out, WaveForm form) {
         out->bit = 8;
     }
     if (out->rate == 44100) {
-        out->size = HalveRate(out->data, out->size, out->mode * (out->bit / 8));
+        out->size = HalveRate(out->data, out->size, out->mode, out->bit);
         out->rate = 22050;
     }
     if (form == WaveForm::kMixer && !ToMixerRate(out, path)) {

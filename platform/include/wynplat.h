@@ -87,6 +87,25 @@ WINBASEAPI void WynPlat_GetCpuInfo(WynCpuInfo* info);
 // Replaces the processor test (tests fake processors); NULL restores the real one.
 WINBASEAPI void WynPlat_SetCpuProbe(WynCpuProbe probe);
 
+// ---- ini files ----
+// Reads of an ini file keep one parsed copy of it, used while the file's identity, size and
+// modification time are unchanged and dropped by every write of this process; a file over
+// 1 MB is refused (the platform's message, once for each state of the file) and reads give
+// the defaults. Writes replace the whole file at once (written beside it, then renamed over).
+// How many times a read parsed a file, in this process.
+WINBASEAPI long WynPlat_IniParseCount(void);
+// Makes the n-th ini file write from now on (1: the next; 0: none) fail part-way: half its
+// bytes reach the file beside the old one, then the write fails as on a full disk, or, with
+// `kill`, the process is killed there, as a crash would end it. WYN_INI_WRITE_FAULT ("n" or
+// "n:kill") sets the same from the start of a program.
+WINBASEAPI void WynPlat_SetIniWriteFault(int n, int kill);
+
+// ---- the runtime folder ----
+// Whether the runtime folder (WYN_RUNTIME_DIR, else $XDG_RUNTIME_DIR/wyn, else /tmp/wyn-<uid>)
+// can be made and written. When not, shows one box naming the folder and the reason and
+// returns 0: the programs of the set meet there and refuse to run without it.
+WINBASEAPI int WynPlat_CheckRuntimeDir(void);
+
 // ---- message boxes ----
 // Headless boxes are logged (caption and text in UTF-8 on stderr, and to WYN_MSGBOX_LOG) and
 // answered from WYN_MSGBOX_ANSWERS ("6,2,..."), then from answers pushed here, else by a safe

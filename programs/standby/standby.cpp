@@ -3,6 +3,13 @@
 // program named on its command line, waits until that program has a window, and leaves.
 #include "standby.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cstring>
 
 #include "standby_client.h"
@@ -37,6 +44,55 @@ bool g_launched;
 bool g_retired;
 
 int CheckLanguage() { return StandBy_IsJapanese(); }
+
+// Posted by the watch below while a wait is over; nothing else sends it.
+constexpr UINT kWakeMessage = WM_APP + 0x86;
+
+struct Watch {
+    HWND window = nullptr;
+    std::atomic<DWORD> since{0};  // the start, then the end of the last hand-over
+    int stop[2] = {-1, -1};       // a pipe: a byte in it ends the watch at once
+    pthread_t thread{};
+    bool running = false;
+};
+Watch g_watch;
+
+// Whether a wait of the window is over: kHandOverWaitMs since its start or, once it has handed
+// over, since the end of the hand-over.
+bool WaitOver() { return GetTickCount() - g_watch.since.load() >= standby::kHandOverWaitMs; }
+
+// The window looks at the time only when a message arrives, and a hidden one gets none: this
+// watch looks at the process clock every 50 ms of real time and, while a wait is over, wakes
+// the message loop. A timer would set a deadline on the clock, which on the virtual clock
+// moves time on at once while the window waits for another program.
+void* WatchClock(void*) {
+    pollfd p{g_watch.stop[0], POLLIN, 0};
+    for (;;) {
+        const int r = poll(&p, 1, 50);
+        if (r > 0 || (r < 0 && errno != EINTR)) return nullptr;
+        if (WaitOver()) PostMessageA(g_watch.window, kWakeMessage, 0, 0);
+    }
+}
+
+void StartWatch(HWND window, DWORD t0) {
+    g_watch.window = window;
+    g_watch.since = t0;
+    g_watch.running = pipe2(g_watch.stop, O_CLOEXEC) == 0 &&
+                      pthread_create(&g_watch.thread, nullptr, WatchClock, nullptr) == 0;
+}
+
+void StopWatch() {
+    if (g_watch.running) {
+        const char byte = 1;
+        while (write(g_watch.stop[1], &byte, 1) < 0 && errno == EINTR) {}
+        pthread_join(g_watch.thread, nullptr);
+        g_watch.running = false;
+    }
+    for (int& fd : g_watch.stop) {
+        if (fd >= 0) close(fd);
+        fd = -1;
+    }
+}
 
 // Set once the quit message was seen inside RunExec's wait.
 bool g_quit;
@@ -152,6 +208,7 @@ LRESULT CALLBACK WndProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
             g_launched = true;
             Dim();
             if (g_command[0]) RunExec(g_command);
+            g_watch.since = GetTickCount();  // the wait for a close starts now
             InvalidateRect(h, nullptr, FALSE);
             UpdateWindow(h);
             if (g_retired) DestroyWindow(h);
@@ -236,10 +293,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
     UpdateWindow(g_window);
 
     DWORD t0 = GetTickCount();
+    StartWatch(g_window, t0);
     bool selfClosed = false;
     MSG msg{};
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0 && got != -1) {
+        // A wake from before the last hand-over: its wait is not over.
+        if (msg.hwnd == g_window && msg.message == kWakeMessage && !WaitOver()) continue;
         // No timer: the time is looked at only when a message arrives. A STANDBY_RUN that
         // arrives late is handled before the window closes, so the hand-over still happens.
         bool run = msg.hwnd == g_window && IsRun(msg.message, msg.wParam, msg.lParam);
@@ -254,7 +314,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int show) {
             selfClosed = true;
             SelfClose();
         }
+        // The hand-over never came within its wait: nothing is left to cover.
+        if (!g_launched && !g_launching && IsWindow(g_window) &&
+            GetTickCount() - t0 >= standby::kHandOverWaitMs)
+            DestroyWindow(g_window);
     }
+    StopWatch();
     DeleteObject(g_bitmap);
     g_bitmap = nullptr;
     UnregisterClassA(STANDBY_CLASS, instance);

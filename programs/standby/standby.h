@@ -11,6 +11,10 @@ namespace standby {
 constexpr DWORD kSelfCloseMs = 8000;
 // The longest wait, on the process clock, for a launched program to open its window.
 constexpr DWORD kLaunchWaitMs = 20000;
+// The longest the window waits, on the process clock from its start, for the STANDBY_RUN
+// that hands over: a hand-over that never comes must not leave it behind (hidden, once it
+// has closed itself) for ever.
+constexpr DWORD kHandOverWaitMs = 20000;
 
 struct CommandSplit {
     std::string program;    // "" when the line has no blank: nothing is started

@@ -1,12 +1,20 @@
-// Ini files: reading, lists, numbers, writing with other lines kept, the Windows folder, bad input.
+// Ini files: reading, lists, numbers, writing with other lines kept, the Windows folder, bad
+// input; writes that fail or are cut short leave the old file whole, programs writing one file
+// at once lose no key, reads parse a file once while it is unchanged, oversized files refused.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
+#include <filesystem>
+#include <fstream>
+#include <set>
 #include <string>
 
 #include <windows.h>
 #include <wynplat.h>
 
+#include "../common/child_process.h"
 #include "temp_folder.h"
 
 namespace {
@@ -250,6 +258,187 @@ TEST_F(Profiles, SurvivesBinaryGarbage) {
     EXPECT_EQ(after.substr(0, garbage.size() - 3), garbage.substr(0, garbage.size() - 3));  // kept
     GetPrivateProfileStringA("end", "k", "", buf, sizeof buf, g.c_str());
     EXPECT_STREQ(buf, "w");
+}
+
+// ---- writes that never leave a part of the file ----
+
+// The names in a folder, hidden ones included.
+std::set<std::string> Listing(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+TEST_F(Profiles, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
+    const std::string before = t.Read("test.ini");
+    const std::set<std::string> names = Listing(t.linux());
+    struct Case {
+        const char* what;
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"a value changed", "Game", "Speed", "5"},
+        {"a section added", "Added", "k", "v"},
+        {"a key removed", "game", "Name", nullptr},
+        {"a section removed", "DISPLAY", nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        WynPlat_SetIniWriteFault(1, 0);
+        SetLastError(0);
+        EXPECT_FALSE(WritePrivateProfileStringA(c.section, c.key, c.value, file.c_str())) << c.what;
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL) << c.what;
+        EXPECT_EQ(t.Read("test.ini"), before) << c.what;
+        EXPECT_EQ(Listing(t.linux()), names) << c.what << ": nothing left beside the file";
+        EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), 3u) << c.what;
+    }
+    // The fault names one write: the one after it goes through, and so do those before it.
+    WynPlat_SetIniWriteFault(2, 0);
+    ASSERT_TRUE(WritePrivateProfileStringA("Game", "Speed", "5", file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("Game", "Speed", "6", file.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("Game", "Speed", "7", file.c_str()));
+    EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), 7u);
+    EXPECT_EQ(Listing(t.linux()), names);
+}
+
+TEST_F(Profiles, ReplacingKeepsTheFilesPermissionsAndLinks) {
+    ASSERT_EQ(chmod(t.Linux("test.ini").c_str(), 0640), 0);
+    ASSERT_TRUE(WritePrivateProfileStringA("Game", "Speed", "5", file.c_str()));
+    struct stat st;
+    ASSERT_EQ(stat(t.Linux("test.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    // Through a link the file it names is replaced, and the link stays a link.
+    t.MakeDir("real");
+    t.Write("real/target.ini", "[a]\r\nk=1\r\n");
+    std::filesystem::create_symlink(t.Linux("real/target.ini"), t.Linux("link.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "k", "2", t.Sys("link.ini").c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(t.Linux("link.ini")));
+    EXPECT_EQ(t.Read("real/target.ini"), "[a]\r\nk=2\r\n");
+    EXPECT_EQ(Listing(t.Linux("real")), std::set<std::string>{"target.ini"});
+    // A folder where the file should be: refused, nothing written.
+    t.MakeDir("folder.ini");
+    SetLastError(0);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "k", "v", t.Sys("folder.ini").c_str()));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(Listing(t.Linux("folder.ini")).empty());
+}
+
+TEST_F(Profiles, AProgramKilledWhileWritingLeavesTheOldFile) {
+    const std::string before = t.Read("test.ini");
+    ChildProcesses programs;
+    const pid_t pid = programs.Start({INI_WRITER, file, "Game", "Speed", "1"},
+                                     {{"WYN_INI_WRITE_FAULT", "1:kill"}}, t.linux());
+    ASSERT_NE(pid, 0);
+    EXPECT_EQ(programs.Wait(pid), -1000) << "killed at its write";
+    EXPECT_EQ(t.Read("test.ini"), before);
+    EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), 3u);
+    // The next write takes the place of what the killed one left beside the file.
+    ASSERT_TRUE(WritePrivateProfileStringA("Game", "Speed", "4", file.c_str()));
+    EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), 4u);
+    EXPECT_EQ(Listing(t.linux()), (std::set<std::string>{"test.ini", "win"}));
+}
+
+TEST_F(Profiles, TwoProgramsWritingOneFileLoseNeithersKeys) {
+    constexpr int kKeys = 60;
+    ChildProcesses programs;
+    const std::string n = std::to_string(kKeys);
+    const pid_t a = programs.Start({INI_WRITER, file, "Both", "a", n}, {}, t.linux());
+    const pid_t b = programs.Start({INI_WRITER, file, "Both", "b", n}, {}, t.linux());
+    ASSERT_NE(a, 0);
+    ASSERT_NE(b, 0);
+    EXPECT_EQ(programs.Wait(a), 0);
+    EXPECT_EQ(programs.Wait(b), 0);
+    for (int i = 0; i < kKeys; ++i)
+        for (const char* prefix : {"a", "b"}) {
+            const std::string key = prefix + std::to_string(i);
+            EXPECT_EQ(GetPrivateProfileIntA("Both", key.c_str(), -1, file.c_str()), UINT(i)) << key;
+        }
+    EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), 3u);
+    EXPECT_EQ(GetPrivateProfileIntA("display", "width", 0, file.c_str()), 640u);
+}
+
+// ---- one parse per file while it is unchanged ----
+
+// Rewrites a file in place (the same file, not a new one) and sets its modification time.
+void Rewrite(const std::string& path, const std::string& bytes, time_t sec, long nsec) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    const timespec times[2] = {{sec, nsec}, {sec, nsec}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(Profiles, ReadsParseAFileOnceUntilItChanges) {
+    const std::string path = t.Linux("test.ini");
+    const std::string text = t.Read("test.ini");
+    Rewrite(path, text, 1000000000, 0);
+    const long parses = WynPlat_IniParseCount();
+    char buf[64];
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), 3u);
+        GetPrivateProfileStringA("display", "width", "", buf, sizeof buf, file.c_str());
+        GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, file.c_str());
+    }
+    EXPECT_EQ(WynPlat_IniParseCount() - parses, 1);
+
+    struct Change {
+        const char* what;
+        std::string bytes;
+        time_t sec;
+        long nsec;
+        UINT speed;
+    };
+    std::string same = text;
+    same.replace(same.find("Speed = 3"), 9, "Speed = 4");
+    std::string longer = text + "[more]\r\nx=1\r\n";
+    longer.replace(longer.find("Speed = 3"), 9, "Speed = 5");
+    const Change changes[] = {
+        {"the same size, a nanosecond later", same, 1000000000, 1, 4},
+        {"another size, the same time", longer, 1000000000, 1, 5},
+    };
+    for (const auto& c : changes) {
+        Rewrite(path, c.bytes, c.sec, c.nsec);
+        const long before = WynPlat_IniParseCount();
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), c.speed) << c.what;
+        EXPECT_EQ(WynPlat_IniParseCount() - before, 1) << c.what;
+    }
+    // A write of this process drops the parsed copy: the next read parses the new file.
+    ASSERT_TRUE(WritePrivateProfileStringA("game", "speed", "6", file.c_str()));
+    const long before = WynPlat_IniParseCount();
+    EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), 6u);
+    EXPECT_EQ(GetPrivateProfileIntA("game", "speed", 0, file.c_str()), 6u);
+    EXPECT_EQ(WynPlat_IniParseCount() - before, 1);
+}
+
+TEST_F(Profiles, AFileOverOneMegabyteIsRefusedOnceAndReadsGiveTheDefaults) {
+    const std::string head = "[a]\r\nk=1\r\n;";
+    t.Write("exact.ini", head + std::string((1 << 20) - head.size(), 'x'));
+    t.Write("big.ini", head + std::string((1 << 20) - head.size() + 1, 'x'));
+    const std::string exact = t.Sys("exact.ini"), big = t.Sys("big.ini");
+    const int boxes = WynPlat_MessageBoxCount();
+    EXPECT_EQ(GetPrivateProfileIntA("a", "k", 7, exact.c_str()), 1u) << "1 MB is still read";
+    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes);
+    char buf[64];
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(GetPrivateProfileIntA("a", "k", 7, big.c_str()), 7u);
+        EXPECT_EQ(GetPrivateProfileStringA("a", "k", "dflt", buf, sizeof buf, big.c_str()), 4u);
+        EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, big.c_str()), 0u);
+    }
+    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 1) << "one message for many reads";
+    char caption[256] = {}, text[1024] = {};
+    ASSERT_TRUE(WynPlat_LastMessageBox(caption, sizeof caption, text, sizeof text));
+    EXPECT_STREQ(caption, "platform_files_test");
+    EXPECT_NE(std::string(text).find(t.Linux("big.ini")), std::string::npos) << text;
+    // A write is refused as well, and the file stays as it is.
+    SetLastError(0);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "k", "2", big.c_str()));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(std::filesystem::file_size(t.Linux("big.ini")), (1u << 20) + 1);
+    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes + 1);
+    // Brought back to a sane size, it is read again.
+    t.Write("big.ini", "[a]\r\nk=3\r\n");
+    EXPECT_EQ(GetPrivateProfileIntA("a", "k", 7, big.c_str()), 3u);
 }
 
 }  // namespace

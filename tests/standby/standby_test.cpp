@@ -425,8 +425,8 @@ TEST_F(StandBy, RunDimsThePictureInACheckerboard) {
     ASSERT_EQ(last.w, picture.w);
     ASSERT_EQ(last.h, picture.h);
     ExpectDimmed(picture, last, 0, 0, "after STANDBY_RUN");
-    Png closed;
-    ASSERT_TRUE(ReadPng(shot, &closed));
+    Png closed;  // written as the program ends, just after its window is gone
+    ASSERT_TRUE(WaitFor([&] { return ReadPng(shot, &closed); }));
     EXPECT_EQ(closed.At(picture.w / 2, picture.h / 2), 0u) << "WM_CLOSE paints it black";
 }
 
@@ -513,6 +513,28 @@ TEST_F(StandByClock, AnIdleWindowOutlivesItsTimeAndTheNextMessageClosesIt) {
     EXPECT_EQ(SendMessageA(window, WM_COMMAND, STANDBY_RUN_ID, STANDBY_RUN_ID), 0);
     EXPECT_EQ(Ended(), 0u);
     EXPECT_FALSE(IsWindow(window));
+}
+
+// The hand-over that never comes: once its wait is over (20 s of its clock) the window leaves,
+// whether it is still shown, without any message, or hidden after closing itself at 8 s.
+TEST_F(StandByClock, WithoutAHandOverItLeavesOnceItsWaitIsOver) {
+    for (bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "hidden after its self-close" : "shown, no message at all");
+        Run("");
+        WynPlat_AdvanceClock(9000 * 1000);
+        if (hidden) {
+            ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, 0));
+            ASSERT_TRUE(WaitServing([this] { return !IsWindowVisible(window); }));
+        }
+        WynPlat_AdvanceClock(10000 * 1000);
+        SendMessageA(window, WM_NULL, 0, 0);
+        EXPECT_TRUE(IsWindow(window)) << "19 s: still waiting";
+        WynPlat_AdvanceClock(1500 * 1000);
+        EXPECT_TRUE(WaitServing([this] { return !IsWindow(window); })) << "gone after 20 s";
+        EXPECT_EQ(Ended(), 0u);
+        CloseHandle(thread);
+        thread = nullptr;
+    }
 }
 
 TEST_F(StandByClock, AfterAHandOverTheFirstLateMessageEndsIt) {

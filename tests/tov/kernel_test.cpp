@@ -225,9 +225,15 @@ struct HeaderCase {
     bool packed;
     uint64_t available;
     bool fits;
+    int tag = 1;
 };
 const HeaderCase kHeaders[] = {
     {"plain", 2, 22050, 8, 100, false, 100, true},
+    {"mu-law", 1, 8000, 8, 10, false, 100, false, 7},
+    {"A-law", 1, 8000, 8, 10, false, 100, false, 6},
+    {"floating point", 1, 22050, 16, 10, false, 100, false, 3},
+    {"no tag", 1, 22050, 8, 10, false, 100, false, 0},
+    {"packed: its tag is not read", 1, 22050, 8, 4, true, 4, true, 0},
     {"longer than the file", 2, 22050, 8, 101, false, 100, false},
     {"no channels", 0, 22050, 8, 10, false, 100, false},
     {"six channels", 6, 22050, 8, 10, false, 100, false},
@@ -245,6 +251,7 @@ Bytes Header(const HeaderCase& c) {
     Bytes h(44, 0);
     std::memcpy(h.data(), "RIFF\0\0\0\0WAVEfmt ", 16);
     if (c.packed) h[10] = 'P';
+    h[20] = uint8_t(c.tag);
     h[22] = uint8_t(c.mode);
     for (int i = 0; i < 4; ++i) h[24 + i] = uint8_t(uint32_t(c.rate) >> (8 * i));
     h[34] = uint8_t(c.bit);
@@ -346,16 +353,17 @@ TEST(WaveFormat, OtherRatesConvertTo22050) {
         int rate, channels;
         Bytes in, out;
     };
-    Bytes steps(480, 0x40);  // 10 ms at 48000 Hz, then 10 ms more at another level
-    steps.insert(steps.end(), 480, 0xC0);
-    Bytes heard(220 + 1, 0x40);  // output frames 0..220 lie inside the first 10 ms
-    heard.insert(heard.end(), 441 - heard.size(), 0xC0);
     const Case cases[] = {
         {"11025 mono, halfway values", 11025, 1, {0, 100}, {0, 50, 100, 100}},
         {"half rounds up", 11025, 1, {0, 1}, {0, 1, 1, 1}},
-        {"44100 stereo", 44100, 2, {10, 20, 30, 40, 50, 60, 70, 80}, {10, 20, 50, 60}},
+        {"44100 stereo, each side its own",
+         44100,
+         2,
+         {10, 200, 10, 200, 10, 200, 10, 200},
+         {10, 200, 10, 200}},
         {"16000 mono", 16000, 1, {0, 160}, {0, 116}},
-        {"48000 mono, two 10 ms levels", 48000, 1, steps, heard},
+        {"48000 mono, a level", 48000, 1, Bytes(480, 0x40), Bytes(220, 0x40)},
+        {"96000 stereo, levels", 96000, 2, {1, 254, 1, 254, 1, 254, 1, 254, 1, 254}, {1, 254}},
         {"stereo partial frame dropped", 22050, 2, {1, 2, 3}, {1, 2}},
     };
     for (const auto& c : cases) {
@@ -365,6 +373,27 @@ TEST(WaveFormat, OtherRatesConvertTo22050) {
         tov::ResampleTo22050(out.data(), c.in.data(), uint32_t(c.in.size()), c.rate, c.channels);
         EXPECT_EQ(out, c.out) << c.name;
     }
+    // Two 10 ms levels at 48000 Hz: each level as it was away from the step, which the low-pass
+    // spreads over a millisecond or so each side, ringing by under a tenth of the step, and
+    // which still rises through the middle at 10 ms.
+    Bytes steps(480, 0x40);
+    steps.insert(steps.end(), 480, 0xC0);
+    Bytes out(size_t(tov::ResampledSize(960, 48000, 1)));
+    ASSERT_EQ(out.size(), 441u);
+    tov::ResampleTo22050(out.data(), steps.data(), 960, 48000, 1);
+    for (size_t k = 0; k < out.size(); ++k) {
+        const double ms = double(k) / 22.05;
+        if (ms < 8.0) {
+            EXPECT_EQ(out[k], 0x40) << "frame " << k;
+        } else if (ms > 12.0) {
+            EXPECT_EQ(out[k], 0xC0) << "frame " << k;
+        } else {
+            EXPECT_TRUE(out[k] >= 0x40 - 13 && out[k] <= 0xC0 + 13) << "frame " << k;
+        }
+    }
+    EXPECT_LT(out[220], 0x80);
+    EXPECT_GT(out[221], 0x80);
+
     // The rates the mixer plays itself are not converted.
     struct Plays {
         int rate, mode;
@@ -385,26 +414,66 @@ TEST(WaveFormat, ReductionsForEveryLayout) {
         Bytes in, out;
     };
     const Case cases[] = {
-        {"8-bit mono 44100", 1, 8, true, {1, 2, 3, 4, 5}, {1, 3, 5}},
-        {"8-bit stereo 44100", 2, 8, true, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 5, 6}},
+        {"8-bit mono 44100", 1, 8, true, {7, 7, 7, 7, 7}, {7, 7, 7}},
+        {"8-bit stereo 44100", 2, 8, true, {1, 2, 1, 2, 1, 2, 1, 2}, {1, 2, 1, 2}},
         {"16-bit mono", 1, 16, false, {0x00, 0x00, 0xFF, 0x7F, 0x00, 0x80}, {0x80, 0xFF, 0x00}},
         {"16-bit stereo 44100",
          2,
          16,
          true,
-         {0, 0x10, 0, 0x20, 0, 0x30, 0, 0x40, 0, 0x50, 0, 0x60, 0, 0x70, 0, 0x01},
-         {0x90, 0xA0, 0xD0, 0xE0}},
-        {"16-bit mono 44100", 1, 16, true, {0, 0x10, 0, 0x20, 0, 0x30, 0, 0x40}, {0x90, 0xB0}},
+         {0, 0x10, 0, 0x20, 0, 0x10, 0, 0x20, 0, 0x10, 0, 0x20, 0, 0x10, 0, 0x20},
+         {0x90, 0xA0, 0x90, 0xA0}},
+        {"16-bit mono 44100", 1, 16, true, {0, 0x10, 0, 0x10, 0, 0x10, 0, 0x10}, {0x90, 0x90}},
         {"16-bit odd byte", 1, 16, false, {0, 0x10, 0x55}, {0x90}},
-        {"stereo partial frame", 2, 8, true, {1, 2, 3, 4, 5}, {1, 2}},
+        {"stereo partial frame", 2, 8, true, {1, 2, 1, 2, 5}, {1, 2}},
     };
     for (const auto& c : cases) {
         Bytes d = c.in;
         uint32_t size = uint32_t(d.size());
         if (c.bit == 16) size = tov::Reduce16To8(d.data(), size);
-        if (c.halve) size = tov::HalveRate(d.data(), size, c.mode);
+        if (c.halve) size = tov::HalveRate(d.data(), size, c.mode, 8);
         d.resize(size);
         EXPECT_EQ(d, c.out) << c.name;
+    }
+    // Kept at 16 bits (the DirectSound form), each side keeps its level.
+    Bytes pcm;
+    for (int f = 0; f < 5; ++f)
+        for (int v : {-20000, 30000}) {
+            pcm.push_back(uint8_t(v & 0xFF));
+            pcm.push_back(uint8_t((v >> 8) & 0xFF));
+        }
+    ASSERT_EQ(tov::HalveRate(pcm.data(), uint32_t(pcm.size()), 2, 16), 12u);
+    for (size_t f = 0; f < 3; ++f) {
+        EXPECT_EQ(int16_t(uint16_t(pcm[4 * f] | pcm[4 * f + 1] << 8)), -20000) << f;
+        EXPECT_EQ(int16_t(uint16_t(pcm[4 * f + 2] | pcm[4 * f + 3] << 8)), 30000) << f;
+    }
+}
+
+// The low-pass taken before a rate comes down to 22050 Hz: what that rate holds passes, what
+// would fold back below 11025 Hz is at least 60 dB down, for every rate above 22050 Hz.
+TEST(WaveFormat, TheLowPassKeepsWhat22050HzHoldsAndStopsTheRest) {
+    EXPECT_TRUE(tov::LowPassTaps(22050).empty());
+    EXPECT_TRUE(tov::LowPassTaps(16000).empty());
+    for (int rate : {22051, 32000, 44100, 48000, 96000, 192000, 400000}) {
+        const std::vector<double> h = tov::LowPassTaps(rate);
+        ASSERT_EQ(h.size() % 2, 1u) << rate;
+        double sum = 0.0;
+        for (size_t i = 0; i < h.size(); ++i) {
+            sum += h[i];
+            EXPECT_DOUBLE_EQ(h[i], h[h.size() - 1 - i]) << rate << " tap " << i;
+        }
+        EXPECT_NEAR(sum, 1.0, 1e-12) << rate;
+        const double half = double(h.size() / 2);
+        auto gain = [&](double hz) {
+            double g = 0.0;
+            for (size_t i = 0; i < h.size(); ++i)
+                g += h[i] * std::cos(2.0 * M_PI * hz / rate * (double(i) - half));
+            return std::abs(g);
+        };
+        for (double hz = 0; hz <= 9000; hz += 250)
+            EXPECT_NEAR(gain(hz), 1.0, 0.002) << rate << " Hz at " << hz << " Hz";
+        for (double hz = 11025; hz <= rate / 2.0; hz += rate / 2000.0)
+            EXPECT_LT(gain(hz), 0.001) << rate << " Hz at " << hz << " Hz";
     }
 }
 

@@ -273,16 +273,41 @@ TEST_F(Ds, WavesKeepTheirOwnForm) {
     ASSERT_LE(at + 4, h.size());
     EXPECT_EQ(std::vector<int16_t>(h.begin() + long(at), h.begin() + long(at) + 4),
               (std::vector<int16_t>{0x1234, -0x1234, 0x0101, -0x0101}));
-    // 44100 Hz 16-bit halves to 22050 Hz by whole frames.
-    tagTOVWAVE* hifi = Wave(44100, 16, 2, Pcm(16, {1, 2, 3, 4, 5, 6, 7, 8}));
+    // 44100 Hz 16-bit halves to 22050 Hz by whole frames, each side on its own.
+    tagTOVWAVE* hifi = Wave(44100, 16, 2, Pcm(16, {1000, -3000, 1000, -3000, 1000, -3000}));
     EXPECT_EQ(hifi->rate, 22050);
     EXPECT_EQ(hifi->size, 8);
     void* p = nullptr;
     DWORD n = 0;
     ASSERT_EQ(TOV_LockWave(hifi, &p, &n), 1);
     ASSERT_EQ(n, 8u);
-    EXPECT_EQ(Bytes(static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + n), Pcm(16, {1, 2, 5, 6}));
+    EXPECT_EQ(Bytes(static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + n),
+              Pcm(16, {1000, -3000, 1000, -3000}));
     EXPECT_EQ(TOV_UnlockWave(hifi, p, n), 1);
+    // Low-passed on the way: a tone above 11025 Hz does not fold back, one of 1000 Hz stays.
+    struct Tone {
+        double hz;
+        bool passes;
+    };
+    for (const Tone& t : {Tone{1000, true}, Tone{12000, false}, Tone{19000, false}}) {
+        tagTOVWAVE* w = Wave(44100, 16, 1, tovtest::Tone16(44100, t.hz, 11025));
+        ASSERT_EQ(w->rate, 22050) << t.hz;
+        ASSERT_EQ(TOV_LockWave(w, &p, &n), 1) << t.hz;
+        ASSERT_EQ(n, 11026u) << t.hz;
+        std::vector<double> x;
+        for (DWORD k = 200; k < n / 2 - 200; ++k) {
+            const uint8_t* b = static_cast<uint8_t*>(p) + 2 * k;
+            x.push_back(double(int16_t(uint16_t(b[0] | b[1] << 8))));
+        }
+        EXPECT_EQ(TOV_UnlockWave(w, p, n), 1);
+        const double at = t.passes ? t.hz : tovtest::ImageAt22050(t.hz);
+        const double db = 20.0 * std::log10(tovtest::ToneAmplitude(x, 22050, at) / 16383.0);
+        if (t.passes) {
+            EXPECT_NEAR(db, 0.0, 1.0) << t.hz;
+        } else {
+            EXPECT_LT(db, -40.0) << t.hz << " Hz, its image at " << at << " Hz";
+        }
+    }
     // A segmented 8-bit file is one plain wave here.
     tagTOVWAVE seg{};
     ASSERT_EQ(TOV_WaveRead("sound\\engine.wav", &seg), 1);

@@ -171,8 +171,40 @@ TEST_F(Tov, PackedWavesUnpackToTheirContent) {
     }
 }
 
+// An Ogg page (RFC 3533) holding one packet of up to 255 bytes, its checksum filled in.
+Bytes OggPage(uint8_t type, uint32_t sequence, const Bytes& packet) {
+    Bytes p = {'O', 'g', 'g', 'S', 0, type};
+    p.insert(p.end(), 8, 0);                      // granule position
+    p.insert(p.end(), {0x57, 0x59, 0x4E, 0x01});  // stream serial number
+    for (int i = 0; i < 4; ++i) p.push_back(uint8_t(sequence >> (8 * i)));
+    p.insert(p.end(), 4, 0);  // the checksum, below
+    p.push_back(1);
+    p.push_back(uint8_t(packet.size()));
+    p.insert(p.end(), packet.begin(), packet.end());
+    uint32_t crc = 0;
+    for (uint8_t b : p) {
+        crc ^= uint32_t(b) << 24;
+        for (int k = 0; k < 8; ++k) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int i = 0; i < 4; ++i) p[22 + size_t(i)] = uint8_t(crc >> (8 * i));
+    return p;
+}
+
+// The first pages of an Ogg Opus file: its identification and comment headers.
+Bytes OggOpusHead() {
+    Bytes head = {'O', 'p', 'u', 's', 'H', 'e', 'a', 'd', 1, 1, 0x38, 0x01};
+    head.insert(head.end(), {0x80, 0xBB, 0, 0, 0, 0, 0});  // 48000 Hz, gain 0, mapping 0
+    Bytes tags = {'O', 'p', 'u', 's', 'T', 'a', 'g', 's', 4, 0,
+                  0,   0,   't', 'e', 's', 't', 0,   0,   0, 0};
+    Bytes file = OggPage(0x02, 0, head);
+    const Bytes second = OggPage(0x00, 1, tags);
+    file.insert(file.end(), second.begin(), second.end());
+    return file;
+}
+
 TEST_F(Tov, RefusedFilesShowTheirBox) {
-    // A header that claims more data than the file holds, and a RIFF wave named like Ogg.
+    // A header that claims more data than the file holds; a RIFF wave named like Ogg; an Ogg
+    // file of a codec the decoder does not take.
     std::ifstream in("sound/beep.wav", std::ios::binary);
     std::vector<char> beep((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(beep.size(), 100u);
@@ -182,17 +214,21 @@ TEST_F(Tov, RefusedFilesShowTheirBox) {
     char cutPath[MAX_PATH], fakePath[MAX_PATH];
     ASSERT_TRUE(WynPlat_ToSystemPath(cut.c_str(), cutPath, sizeof cutPath));
     ASSERT_TRUE(WynPlat_ToSystemPath(fake.c_str(), fakePath, sizeof fakePath));
+    const std::string opusPath = tovtest::WriteFile(dir_ / "opus.rvg", OggOpusHead());
+    ASSERT_FALSE(opusPath.empty());
 
     struct Case {
         const char* path;
         bool box;
         std::string caption, text;
     };
+    const std::string format = U8(u8"サポートされていない形式のファイルです。");
     const Case cases[] = {
         {"sound\\nothere.wav", true, "TOV40(WAVE)",
          U8(u8"ファイル sound\\nothere.wav がオープンできません。")},
-        {cutPath, true, "TOV40(WAVE)", U8(u8"サポートされていない形式のファイルです。")},
-        {fakePath, false, "", ""},
+        {cutPath, true, "TOV40(WAVE)", format},
+        {fakePath, true, "TOV40(WAVE)", format},
+        {opusPath.c_str(), true, "TOV40(WAVE)", format},
     };
     for (const auto& c : cases) {
         tagTOVWAVE w{};
@@ -250,7 +286,7 @@ TEST_F(Tov, OtherRatesPlayAtTheirOwnLengthAndPitch) {
         const std::string name = std::to_string(c.rate) + " Hz " + std::to_string(c.bits) +
                                  "-bit " + std::to_string(c.channels) + " ch";
         SCOPED_TRACE(name);
-        const tovtest::LevelWave lw{c.rate, c.bits, c.channels};
+        const tovtest::LevelWave lw{c.rate, c.bits, c.channels, true};
         const std::string path =
             tovtest::WriteWave(dir_ / ("rate" + std::to_string(c.rate) + ".wav"), c.rate, c.bits,
                                c.channels, lw.Samples(), {.beforeData = {tovtest::InfoList()}});
@@ -272,6 +308,46 @@ TEST_F(Tov, OtherRatesPlayAtTheirOwnLengthAndPitch) {
         TOV_WaveFree(w);
         TOV_End2();
         WynPlat_SetAudioCapture(capture_.c_str());
+    }
+}
+
+// Brought down to 22050 Hz, a tone above what that rate holds is filtered out rather than folded
+// back below 11025 Hz (where it was heard as distortion); a tone well inside passes as it was.
+TEST_F(Tov, TonesAboveWhatTheMixerHoldsDoNotFoldBack) {
+    struct Case {
+        int rate;
+        double hz;
+        bool passes;
+    };
+    const Case cases[] = {
+        {44100, 1000, true},   {96000, 1000, true},   {44100, 12000, false},
+        {44100, 17000, false}, {44100, 21000, false}, {96000, 15000, false},
+        {96000, 30000, false}, {96000, 40000, false}, {48000, 12500, false},
+    };
+    ASSERT_TRUE(Start());
+    const double in = 16383.0 / 256.0;  // the tone's amplitude in 8-bit steps
+    for (const auto& c : cases) {
+        const std::string name =
+            std::to_string(c.rate) + " Hz, a tone of " + std::to_string(int(c.hz)) + " Hz";
+        const std::string path = tovtest::WriteWave(
+            dir_ / ("tone" + std::to_string(c.rate) + "_" + std::to_string(int(c.hz)) + ".wav"),
+            c.rate, 16, 1, tovtest::Tone16(c.rate, c.hz, c.rate / 4));
+        tagTOVWAVE w{};
+        ASSERT_EQ(TOV_WaveRead(path.c_str(), &w), 1) << name << ": " << LastBoxText();
+        ASSERT_EQ(w.rate, 22050) << name;
+        ASSERT_GT(w.size, 1000) << name;
+        // The middle, away from the ends the filter reaches over.
+        std::vector<double> x;
+        for (LONG k = 200; k < w.size - 200; ++k) x.push_back(double(w.data[k]) - 128.0);
+        TOV_WaveFree(&w);
+        if (c.passes) {
+            const double db = 20.0 * std::log10(tovtest::ToneAmplitude(x, 22050, c.hz) / in);
+            EXPECT_NEAR(db, 0.0, 1.0) << name;
+        } else {
+            const double image = tovtest::ImageAt22050(c.hz);
+            const double db = 20.0 * std::log10(tovtest::ToneAmplitude(x, 22050, image) / in);
+            EXPECT_LT(db, -40.0) << name << ", its image at " << image << " Hz";
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <wynbytes.h>
 
+#include <cmath>
 #include <cstring>
 
 namespace tov {
@@ -24,7 +25,8 @@ bool ParseWaveHeader(const uint8_t* b, size_t n, WaveHeader* h) {
     r.seek(10);
     h->packed = r.u8() == 'P';
     h->segmented = r.u8() == 'L';
-    r.seek(22);
+    r.seek(20);
+    h->tag = r.u16();
     h->mode = r.u16();
     h->rate = r.i32();
     r.seek(34);
@@ -59,6 +61,7 @@ bool WalkWaveChunks(const ReadAt& read, uint64_t fileSize, WaveHeader* h, uint64
             const bool pcm = tag == 1 || (tag == 0xFFFE && want == 40 &&
                                           std::memcmp(f + 24, kPcmGuid, sizeof kPcmGuid) == 0);
             if (!pcm) return false;
+            h->tag = 1;
             h->mode = r.u16();
             h->rate = r.i32();
             r.seek(14);
@@ -76,6 +79,8 @@ bool WalkWaveChunks(const ReadAt& read, uint64_t fileSize, WaveHeader* h, uint64
 }
 
 bool WaveHeaderFits(const WaveHeader& h, uint64_t available) {
+    // Without this the samples of a mu-law, A-law or float file were played as PCM noise.
+    if (!h.packed && !h.segmented && h.tag != 1) return false;
     if (h.mode != 1 && h.mode != 2) return false;
     if (h.bit != 8 && h.bit != 16) return false;
     if (h.rate < kMinWaveRate || h.rate > kMaxWaveRate) return false;
@@ -90,13 +95,107 @@ uint32_t Reduce16To8(uint8_t* data, uint32_t size) {
     return n;
 }
 
-uint32_t HalveRate(uint8_t* data, uint32_t size, int frameBytes) {
-    if (frameBytes <= 0) return size;
-    const uint32_t fb = uint32_t(frameBytes);
+namespace {
+
+// The zeroth modified Bessel function of the first kind, for the Kaiser window.
+double BesselI0(double x) {
+    double sum = 1.0, term = 1.0;
+    for (int k = 1; k < 200 && term > 1e-14 * sum; ++k) {
+        term *= (x / (2.0 * k)) * (x / (2.0 * k));
+        sum += term;
+    }
+    return sum;
+}
+
+// One sample of channel `c` of frame `i` (8-bit unsigned or 16-bit signed); frames outside the
+// data repeat the first or the last one, so the ends do not fade.
+struct Samples {
+    const uint8_t* data;
+    uint64_t frames;
+    int channels, bits;
+    double At(int64_t i, int c) const {
+        if (i < 0) i = 0;
+        if (uint64_t(i) >= frames) i = int64_t(frames) - 1;
+        const uint64_t at = uint64_t(i) * uint64_t(channels) + uint64_t(c);
+        if (bits == 8) return data[at];
+        return double(int16_t(uint16_t(data[2 * at] | data[2 * at + 1] << 8)));
+    }
+    // The low-passed value at frame i.
+    double Filtered(const std::vector<double>& taps, int64_t i, int c) const {
+        const int64_t half = int64_t(taps.size() / 2);
+        const size_t n = taps.size();
+        double y = 0.0;
+        if (i - half < 0 || uint64_t(i + half) >= frames) {
+            for (size_t j = 0; j < n; ++j) y += taps[j] * At(i - half + int64_t(j), c);
+            return y;
+        }
+        // Inside the data, as nearly always: no ends to look after.
+        const size_t step = size_t(channels);
+        const size_t first = size_t(i - half) * step + size_t(c);
+        if (bits == 8) {
+            const uint8_t* p = data + first;
+            for (size_t j = 0; j < n; ++j) y += taps[j] * double(p[j * step]);
+        } else {
+            const uint8_t* p = data + 2 * first;
+            for (size_t j = 0; j < n; ++j)
+                y +=
+                    taps[j] * double(int16_t(uint16_t(p[2 * j * step] | p[2 * j * step + 1] << 8)));
+        }
+        return y;
+    }
+};
+
+void Store(uint8_t* out, uint64_t at, double v, int bits) {
+    const double r = std::floor(v + 0.5);
+    if (bits == 8) {
+        out[at] = uint8_t(r < 0.0 ? 0.0 : r > 255.0 ? 255.0 : r);
+        return;
+    }
+    const int16_t s = int16_t(r < -32768.0 ? -32768.0 : r > 32767.0 ? 32767.0 : r);
+    out[2 * at] = uint8_t(uint16_t(s));
+    out[2 * at + 1] = uint8_t(uint16_t(s) >> 8);
+}
+
+}  // namespace
+
+std::vector<double> LowPassTaps(int rate) {
+    if (rate <= 22050) return {};
+    // Pass band to 9475 Hz, stop band from 11025 Hz; Kaiser's estimates are a little short,
+    // so 65 dB are asked for 60.
+    const double attenuation = 65.0, cutoff = 10250.0, width = 1550.0;
+    const double beta = 0.1102 * (attenuation - 8.7);
+    const double dw = 2.0 * M_PI * width / rate;
+    int order = int(std::ceil((attenuation - 8.0) / (2.285 * dw)));
+    order += order & 1;
+    const int half = order / 2;
+    const double fc = cutoff / rate;  // cycles per sample
+    std::vector<double> taps(size_t(order) + 1);
+    double sum = 0.0;
+    for (int n = 0; n <= order; ++n) {
+        const int d = n - half;
+        const double sinc = d == 0 ? 2.0 * fc : std::sin(2.0 * M_PI * fc * d) / (M_PI * d);
+        const double ratio = double(d) / half;
+        const double window = BesselI0(beta * std::sqrt(1.0 - ratio * ratio)) / BesselI0(beta);
+        taps[size_t(n)] = sinc * window;
+        sum += taps[size_t(n)];
+    }
+    for (double& t : taps) t /= sum;
+    return taps;
+}
+
+uint32_t HalveRate(uint8_t* data, uint32_t size, int channels, int bits) {
+    if (channels <= 0 || (bits != 8 && bits != 16)) return size;
+    const uint32_t fb = uint32_t(channels * bits / 8);
     const uint32_t frames = size / fb;
     const uint32_t kept = (frames + 1) / 2;
+    // The filter reads around each kept frame, so it works from a copy.
+    const std::vector<uint8_t> in(data, data + uint64_t(frames) * fb);
+    const Samples s{in.data(), frames, channels, bits};
+    const std::vector<double> taps = LowPassTaps(44100);
     for (uint32_t k = 0; k < kept; ++k)
-        for (uint32_t c = 0; c < fb; ++c) data[k * fb + c] = data[2 * k * fb + c];
+        for (int c = 0; c < channels; ++c)
+            Store(data, uint64_t(k) * uint64_t(channels) + uint64_t(c),
+                  s.Filtered(taps, int64_t(2 * k), c), bits);
     return kept * fb;
 }
 
@@ -117,6 +216,21 @@ uint64_t ResampledSize(uint32_t size, int rate, int channels) {
 void ResampleTo22050(uint8_t* out, const uint8_t* in, uint32_t size, int rate, int channels) {
     const uint64_t frames = size / uint32_t(channels);
     const uint64_t outFrames = ResampledSize(size, rate, channels) / uint64_t(channels);
+    if (rate > 22050) {
+        const Samples s{in, frames, channels, 8};
+        const std::vector<double> taps = LowPassTaps(rate);
+        for (uint64_t k = 0; k < outFrames; ++k) {
+            const uint64_t at = k * uint64_t(rate);
+            const uint64_t i = at / 22050u, r = at % 22050u;
+            for (int c = 0; c < channels; ++c) {
+                const double a = s.Filtered(taps, int64_t(i), c);
+                const double b = r ? s.Filtered(taps, int64_t(i) + 1, c) : a;
+                Store(out, k * uint64_t(channels) + uint64_t(c),
+                      (a * double(22050u - r) + b * double(r)) / 22050.0, 8);
+            }
+        }
+        return;
+    }
     for (uint64_t k = 0; k < outFrames; ++k) {
         // The source position k × rate / 22050 as a whole frame and a remainder in 22050ths.
         const uint64_t at = k * uint64_t(rate);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace tov {
 
@@ -13,6 +14,7 @@ inline constexpr size_t kWaveHeaderSize = 44;
 inline constexpr int kSegments = 9;  // segment entries of a wave record; the ninth stays 0
 
 struct WaveHeader {
+    int tag = 0;             // format tag (1: PCM)
     int mode = 0;            // channels
     int rate = 0;            // samples per second
     int bit = 0;             // bits per sample
@@ -44,16 +46,24 @@ bool WalkWaveChunks(const ReadAt& read, uint64_t fileSize, WaveHeader* h, uint64
 inline constexpr int kMinWaveRate = 1000;
 inline constexpr int kMaxWaveRate = 400000;
 
-// Whether the header describes data the reader can take: 1 or 2 channels of 8 or 16 bits, a
-// rate inside the bounds above, and (packed: a block of at least the 4-byte count) no more
-// data than the `available` bytes behind the header.
+// Whether the header describes data the reader can take: PCM (format tag 1; the packed and
+// segmented forms are the system's own and their tag is not read), 1 or 2 channels of 8 or 16
+// bits, a rate inside the bounds above, and (packed: a block of at least the 4-byte count) no
+// more data than the `available` bytes behind the header.
 bool WaveHeaderFits(const WaveHeader& h, uint64_t available);
 
 // In place: each 16-bit sample's high byte plus 128. Returns the new byte count.
 uint32_t Reduce16To8(uint8_t* data, uint32_t size);
-// In place: every other frame of `frameBytes` bytes (44100 Hz to 22050 Hz). Returns the new
-// byte count; a trailing partial frame is dropped.
-uint32_t HalveRate(uint8_t* data, uint32_t size, int frameBytes);
+// The low-pass filter taken before a rate above 22050 Hz comes down to it: a Kaiser-windowed
+// sinc that keeps what 22050 Hz can hold (to 9.5 kHz within 0.01 dB) and takes what would fold
+// back below 11025 Hz (all from 11025 Hz up) at least 60 dB down. Odd length, symmetric, its
+// taps summing to 1; empty for rates of 22050 Hz and below, which need none.
+std::vector<double> LowPassTaps(int rate);
+
+// In place, 44100 Hz to 22050 Hz: every other frame of the low-passed samples (8-bit unsigned
+// or 16-bit signed little-endian, `channels` interleaved). Returns the new byte count; a
+// trailing partial frame is dropped.
+uint32_t HalveRate(uint8_t* data, uint32_t size, int channels, int bits);
 // 16-bit signed PCM to 8-bit unsigned: (s >> 8) + 128, modulo 256. Writes size / 2 bytes.
 void Pcm16To8(uint8_t* out, const uint8_t* pcm, uint32_t size);
 
@@ -62,6 +72,7 @@ void Pcm16To8(uint8_t* out, const uint8_t* pcm, uint32_t size);
 uint64_t ResampledSize(uint32_t size, int rate, int channels);
 // Converts 8-bit data at `rate` to 22050 Hz by linear interpolation: output frame k takes the
 // source at k × rate / 22050, rounded to the nearest value; `out` holds ResampledSize bytes.
+// Above 22050 Hz the source is low-passed first (LowPassTaps), so that nothing folds back.
 void ResampleTo22050(uint8_t* out, const uint8_t* in, uint32_t size, int rate, int channels);
 
 // Cuts 8-bit data at 0xFF markers into at most eight segments (the first byte of a segment is

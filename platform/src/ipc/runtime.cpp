@@ -13,6 +13,11 @@
 #include <sstream>
 
 #include "ipc/ipc.h"
+#include "kernel/paths.h"
+#include "kernel/text.h"
+#include "user/own_box.h"
+
+#include <wynplat.h>
 
 namespace wyn::ipc {
 namespace {
@@ -122,6 +127,7 @@ bool ReadAll(int fd, void* data, size_t n) {
 
 SocketAddress::SocketAddress(const std::string& path) {
     addr_.sun_family = AF_UNIX;
+    if (path.empty()) return;  // no runtime folder: no address anywhere else
     std::string use = path;
     if (use.size() >= sizeof addr_.sun_path) {
         size_t slash = path.rfind('/');
@@ -140,3 +146,45 @@ SocketAddress::~SocketAddress() {
 }
 
 }  // namespace wyn::ipc
+
+namespace {
+
+// Why a folder could not be used, in the user's language.
+std::string Reason(int err) {
+    const bool ja = WynPlat_IsJapanese();
+    switch (err) {
+        case EACCES:
+        case EPERM:
+            return ja ? "書き込む権限がありません" : "no permission to write there";
+        case EROFS:
+            return ja ? "読み出し専用の場所です" : "the file system is read-only";
+        case ENOTDIR:
+        case EEXIST:
+            return ja ? "パスの途中にフォルダでないものがあります"
+                      : "a part of the path is not a folder";
+        case ENOENT:
+            return ja ? "作れません" : "it cannot be made";
+        case ENOSPC:
+        case EDQUOT:
+            return ja ? "空きがありません" : "no space is left";
+        case ENAMETOOLONG:
+            return ja ? "パスが長すぎます" : "the path is too long";
+        default:
+            return std::strerror(err);
+    }
+}
+
+}  // namespace
+
+int WynPlat_CheckRuntimeDir(void) {
+    std::string dir;
+    int err = 0;
+    if (wynplat::RuntimeDirStatus(&dir, &err)) return 1;
+    const std::string folder = wynplat::FromUtf8(dir, 932);
+    std::string text = WynPlat_IsJapanese() ? "実行時フォルダ " + folder + " を使えません（" +
+                                                  Reason(err) + "）。\nプログラムを終了します。"
+                                            : "The runtime folder " + folder + " cannot be used (" +
+                                                  Reason(err) + ").\nThe program ends.";
+    wynplat::ShowOwnBox(text, MB_OK | MB_ICONSTOP);
+    return 0;
+}

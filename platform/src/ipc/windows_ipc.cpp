@@ -59,8 +59,11 @@ std::string WinDir() {
     return d;
 }
 
+// The message socket of a process; "" when there is no runtime folder (nothing is bound or
+// reached then, rather than a socket at the root of the disk).
 std::string SockPath(const std::string& key) {
-    return wynplat::RuntimeDirLinux() + "/" + key + ".sock";
+    std::string dir = wynplat::RuntimeDirLinux();
+    return dir.empty() ? dir : dir + "/" + key + ".sock";
 }
 
 std::string HexHandle(uint64_t h) {
@@ -133,7 +136,7 @@ std::vector<Published> ListPublished() {
         if (a == alive.end()) a = alive.emplace(key, ProcessAlive(key)).first;
         if (!a->second) {
             unlink((dir + "/" + name).c_str());
-            unlink(SockPath(key).c_str());
+            if (std::string sock = SockPath(key); !sock.empty()) unlink(sock.c_str());
             continue;
         }
         Published p;
@@ -251,7 +254,7 @@ void RemoveOwnFiles() {
                 unlink((dir + "/" + e->d_name).c_str());
         closedir(d);
     }
-    unlink(SockPath(SelfKey()).c_str());
+    if (std::string sock = SockPath(SelfKey()); !sock.empty()) unlink(sock.c_str());
 }
 
 bool EnsureServer() {
@@ -259,6 +262,7 @@ bool EnsureServer() {
     static bool serving = false;
     std::call_once(once, [] {
         std::string path = SockPath(SelfKey());
+        if (path.empty()) return;
         SocketAddress addr(path);
         if (!addr.ok()) return;
         int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);

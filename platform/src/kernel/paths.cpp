@@ -364,7 +364,7 @@ std::string WindowsDirLinux() {
     return dir;
 }
 
-std::string RuntimeDirLinux() {
+bool RuntimeDirStatus(std::string* chosen, int* err) {
     std::string dir;
     if (const char* env = getenv("WYN_RUNTIME_DIR"); env && *env) {
         dir = env;
@@ -374,7 +374,34 @@ std::string RuntimeDirLinux() {
         dir = "/tmp/wyn-" + std::to_string(getuid());
     }
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    return MakeFolders(dir, 0700) ? dir : std::string();
+    *chosen = dir;
+    *err = 0;
+    // The first refusal on the way down says why when the folder is not there afterwards.
+    int made = 0;
+    for (size_t i = 1; i <= dir.size(); ++i) {
+        if (i != dir.size() && dir[i] != '/') continue;
+        if (mkdir(dir.substr(0, i).c_str(), 0700) != 0 && errno != EEXIST && !made) made = errno;
+    }
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0) {
+        *err = made ? made : errno;
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        *err = ENOTDIR;
+        return false;
+    }
+    if (access(dir.c_str(), W_OK | X_OK) != 0) {
+        *err = errno;
+        return false;
+    }
+    return true;
+}
+
+std::string RuntimeDirLinux() {
+    std::string dir;
+    int err = 0;
+    return RuntimeDirStatus(&dir, &err) ? dir : std::string();
 }
 
 DWORD CopyPathResult(const std::string& text, char* buf, DWORD cap) {

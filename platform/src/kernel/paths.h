@@ -56,8 +56,11 @@ DWORD ErrorFromErrno(int err, const std::string& linuxPath);
 const std::string& ProgramDirLinux();
 // The runtime folder where the programs of the set meet (WYN_RUNTIME_DIR, else
 // $XDG_RUNTIME_DIR/wyn, else /tmp/wyn-<uid>), made on first use, without a trailing '/'.
-// Empty when it cannot be made.
+// Empty when it cannot be made or written: nothing of the set may then land anywhere else.
 std::string RuntimeDirLinux();
+// The same check with its findings: the folder chosen (always set), and when it is not
+// usable, false and the errno that says why.
+bool RuntimeDirStatus(std::string* dir, int* err);
 // The folder that stands for the Windows folder, created on demand.
 std::string WindowsDirLinux();
 

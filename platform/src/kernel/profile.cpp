@@ -1,12 +1,26 @@
 // Ini files (private profiles) with the system's rules: sections and keys without regard to case,
 // blanks around names and values ignored, one pair of quotes around a value dropped, CRLF or LF
 // lines, and every line a write does not touch kept byte for byte.
+//
+// A write never leaves a part of a file: the new contents go to a file beside the old one, reach
+// the disk, and are renamed over it, so a reader (or the next start after a crash) finds the old
+// file or the new one. Writers of the programs of the set take the folder's lock around their
+// read-modify-write, so two programs writing one file at once lose neither's keys. Readers keep
+// one parsed copy per file, checked against the file's identity, size and modification time.
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,11 +29,10 @@
 
 #include "kernel/paths.h"
 #include "kernel/text.h"
+#include "user/own_box.h"
 
 namespace wynplat {
 namespace {
-
-std::mutex g_writeLock;
 
 struct IniLine {
     std::string raw;  // with its line end, exactly as read
@@ -113,22 +126,6 @@ struct IniFile {
     }
 };
 
-std::string ReadAll(const std::string& path, bool* exists) {
-    std::string bytes;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    *exists = fd >= 0;
-    if (fd < 0) return bytes;
-    char buf[16384];
-    for (;;) {
-        ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        bytes.append(buf, n);
-    }
-    close(fd);
-    return bytes;
-}
-
 bool IsBareName(const char* file) { return !strpbrk(file, "\\/:"); }
 
 // The Linux path of an ini file: a bare name lies in the Windows folder.
@@ -194,25 +191,283 @@ DWORD CopyValue(const std::string& v, char* buf, DWORD cap) {
     return static_cast<DWORD>(n);
 }
 
-bool WriteAll(const std::string& path, const std::string& bytes) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+// A settings file larger than this is refused rather than read: a damaged or runaway file
+// would otherwise stall every program that reads its settings.
+constexpr off_t kMaxIniBytes = 1 << 20;
+
+// One state of a file on disk: a rewrite (a new file renamed over the old) or an outside edit
+// changes at least one of these.
+struct Stamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    time_t mtimeSec = 0;
+    long mtimeNsec = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+Stamp StampOf(const struct stat& st) {
+    return Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+struct ParsedFile {
+    Stamp stamp;
+    bool refused = false;  // too large: reads give the defaults
+    std::shared_ptr<const IniFile> ini;
+};
+
+struct Store {
+    std::mutex m;                             // guards the fields below up to writeLock
+    std::map<std::string, ParsedFile> files;  // by Linux path
+    long parses = 0;
+    int writes = 0;          // ini files written so far by this process
+    int faultAt = 0;         // the write that fails part-way (0: none)
+    bool faultKill = false;  // ... by ending the process, as a crash would
+    bool faultEnvRead = false;
+    std::mutex writeLock;  // one read-modify-write of this process at a time
+};
+
+Store& S() {
+    static Store* s = new Store;
+    return *s;
+}
+
+const std::shared_ptr<const IniFile>& EmptyIni() {
+    static const auto* empty = new std::shared_ptr<const IniFile>(std::make_shared<IniFile>());
+    return *empty;
+}
+
+enum class ReadResult { kOk, kMissing, kTooLarge, kError };
+
+// Reads a whole ini file, never more than the limit allows. `err` is the errno of a failure.
+ReadResult ReadIni(const std::string& path, std::string* bytes, struct stat* st, int* err) {
+    bytes->clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        SetLastError(ErrorFromErrno(errno, path));
-        return false;
+        *err = errno;
+        return errno == ENOENT ? ReadResult::kMissing : ReadResult::kError;
     }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    const bool status = fstat(fd, st) == 0;
+    if (!status || S_ISDIR(st->st_mode)) {
+        *err = status ? EISDIR : errno;
+        close(fd);
+        return ReadResult::kError;
+    }
+    if (st->st_size > kMaxIniBytes) {
+        close(fd);
+        return ReadResult::kTooLarge;
+    }
+    char buf[16384];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            SetLastError(n < 0 ? ErrorFromErrno(errno, path) : ERROR_DISK_FULL);
+        if (n < 0) {
+            *err = errno;
             close(fd);
-            return false;
+            return ReadResult::kError;
         }
-        done += n;
+        if (n == 0) break;
+        bytes->append(buf, static_cast<size_t>(n));
+        if (bytes->size() > static_cast<size_t>(kMaxIniBytes)) {  // it grew while being read
+            close(fd);
+            return ReadResult::kTooLarge;
+        }
     }
     close(fd);
+    return ReadResult::kOk;
+}
+
+// Notes that the file in the state `stamp` is too large; the first time for that state the
+// user is told, so that many reads of it give one message.
+void RefuseTooLarge(const std::string& path, const Stamp& stamp) {
+    Store& s = S();
+    bool tell;
+    {
+        std::lock_guard<std::mutex> g(s.m);
+        ParsedFile& f = s.files[path];
+        tell = !(f.refused && f.stamp == stamp);
+        f = ParsedFile{stamp, true, nullptr};
+    }
+    if (!tell) return;
+    std::string name = FromUtf8(path, 932);
+    if (WynPlat_IsJapanese())
+        ShowOwnBox("設定ファイルが大きすぎるため読み込みません（1 MB まで）。\n" + name,
+                   MB_OK | MB_ICONWARNING);
+    else
+        ShowOwnBox("The settings file is too large to be read (1 MB at most).\n" + name,
+                   MB_OK | MB_ICONWARNING);
+}
+
+// The parsed file for reading: the copy kept for it while the file is unchanged, else the file
+// parsed anew. A missing, unreadable or refused file reads as an empty one.
+std::shared_ptr<const IniFile> ParsedForReading(const std::string& path) {
+    Store& s = S();
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return EmptyIni();
+    {
+        std::lock_guard<std::mutex> g(s.m);
+        auto it = s.files.find(path);
+        if (it != s.files.end() && it->second.stamp == StampOf(st))
+            return it->second.refused ? EmptyIni() : it->second.ini;
+    }
+    std::string bytes;
+    int err = 0;
+    switch (ReadIni(path, &bytes, &st, &err)) {
+        case ReadResult::kOk:
+            break;
+        case ReadResult::kTooLarge:
+            RefuseTooLarge(path, StampOf(st));
+            return EmptyIni();
+        default:
+            return EmptyIni();
+    }
+    auto ini = std::make_shared<IniFile>();
+    ini->Parse(bytes);
+    std::lock_guard<std::mutex> g(s.m);
+    ++s.parses;
+    s.files[path] = ParsedFile{StampOf(st), false, ini};
+    return ini;
+}
+
+// Whether this write is the one the test fault names (WYN_INI_WRITE_FAULT "n" or "n:kill", or
+// WynPlat_SetIniWriteFault); counts the write.
+bool TakeWriteFault(bool* kill) {
+    Store& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    if (!s.faultEnvRead) {
+        s.faultEnvRead = true;
+        if (const char* env = getenv("WYN_INI_WRITE_FAULT"); env && *env && !s.faultAt) {
+            s.faultAt = atoi(env);
+            s.faultKill = strstr(env, "kill") != nullptr;
+        }
+    }
+    ++s.writes;
+    *kill = s.faultKill;
+    return s.faultAt > 0 && s.writes == s.faultAt;
+}
+
+// The lock that the writers of every program of the set take on a folder around their
+// read-modify-write of an ini file in it; held for the life of the object.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::string& dir) {
+        fd_ = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) return;
+        int r;
+        while ((r = flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {}
+        held_ = r == 0;
+    }
+    ~FolderLock() {
+        if (fd_ < 0) return;
+        if (held_) flock(fd_, LOCK_UN);
+        close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool held() const { return held_; }
+
+  private:
+    int fd_ = -1;
+    bool held_ = false;
+};
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".")
+           : slash == 0               ? std::string("/")
+                                      : path.substr(0, slash);
+}
+
+// Puts `bytes` in place of the file at `target`: written beside it, on the disk, then renamed
+// over it. On failure the old file is untouched, nothing is left beside it, and the last error
+// says why. `old` is the old file's status (its permissions carry over), or null.
+bool WriteReplacing(const std::string& target, const std::string& bytes, const struct stat* old,
+                    bool folderLocked) {
+    const std::string dir = FolderOf(target);
+    const std::string name = target.substr(target.find_last_of('/') + 1);
+    // Under the folder's lock one name serves every program; without it each has its own.
+    std::string part = JoinLinux(dir, "." + name + ".part");
+    if (!folderLocked) part += std::to_string(getpid());
+    int fd = open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+        SetLastError(ErrorFromErrno(errno, target));
+        return false;
+    }
+    if (old) fchmod(fd, old->st_mode & 07777);
+    bool kill = false;
+    const bool fault = TakeWriteFault(&kill);
+    const size_t end = fault ? bytes.size() / 2 : bytes.size();
+    int err = 0;
+    size_t done = 0;
+    while (done < end) {
+        ssize_t n = write(fd, bytes.data() + done, end - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (!err && fault) {
+        if (kill) ::kill(getpid(), SIGKILL);
+        err = ENOSPC;  // as a full disk ends a write
+    }
+    if (!err && fsync(fd) != 0) err = errno;
+    if (close(fd) != 0 && !err) err = errno;
+    if (!err && rename(part.c_str(), target.c_str()) != 0) err = errno;
+    if (err) {
+        unlink(part.c_str());
+        SetLastError(ErrorFromErrno(err, target));
+        return false;
+    }
+    // The rename reaches the disk with its folder.
+    int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
     return true;
+}
+
+// The read-modify-write of one ini file: `edit` changes the parsed file and says whether
+// anything is to be written (nothing written: TRUE without touching the file). An oversized
+// file is told of after the locks are let go: a box may wait for the user.
+BOOL RewriteIni(const std::string& path, const std::function<bool(IniFile&)>& edit) {
+    Store& s = S();
+    Stamp oversized;
+    {
+        std::lock_guard<std::mutex> guard(s.writeLock);
+        // A link is followed, so that the file it names is replaced and the link stays.
+        std::string target = path;
+        struct stat lst;
+        char real[PATH_MAX];
+        if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode) && realpath(path.c_str(), real))
+            target = real;
+        FolderLock lock(FolderOf(target));
+        std::string bytes;
+        struct stat st;
+        int err = 0;
+        const ReadResult read = ReadIni(target, &bytes, &st, &err);
+        if (read == ReadResult::kError) {  // writing back what could be read would lose the rest
+            SetLastError(ErrorFromErrno(err, target));
+            return FALSE;
+        }
+        if (read != ReadResult::kTooLarge) {
+            IniFile ini;
+            ini.Parse(bytes);
+            if (!edit(ini)) return TRUE;
+            const bool ok = WriteReplacing(target, ini.Bytes(),
+                                           read == ReadResult::kOk ? &st : nullptr, lock.held());
+            std::lock_guard<std::mutex> g(s.m);
+            s.files.erase(path);
+            s.files.erase(target);
+            return ok ? TRUE : FALSE;
+        }
+        oversized = StampOf(st);
+    }
+    RefuseTooLarge(path, oversized);
+    SetLastError(ERROR_FILE_TOO_LARGE);
+    return FALSE;
 }
 
 }  // namespace
@@ -226,10 +481,9 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LP
     buf[0] = 0;
     std::string path;
     bool isWinIni = false;
-    bool fileOk = IniPath(file, &path, &isWinIni);
-    IniFile ini;
-    bool exists = false;
-    if (fileOk) ini.Parse(ReadAll(path, &exists));
+    std::shared_ptr<const IniFile> parsed =
+        IniPath(file, &path, &isWinIni) ? ParsedForReading(path) : EmptyIni();
+    const IniFile& ini = *parsed;
     if (!section) {
         std::vector<std::string> names;
         for (const IniLine& l : ini.lines)
@@ -282,58 +536,61 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR fi
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
     if (!section) {
-        if (!key && !value) return TRUE;  // only asks to flush: nothing is cached
+        if (!key && !value) {
+            // Only asks to flush: every write is on the disk already; the parsed copies go.
+            std::lock_guard<std::mutex> g(S().m);
+            S().files.clear();
+            return TRUE;
+        }
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     std::string path;
     bool isWinIni = false;
     if (!IniPath(file, &path, &isWinIni)) return FALSE;
-    std::lock_guard<std::mutex> guard(g_writeLock);
-    bool exists = false;
-    IniFile ini;
-    ini.Parse(ReadAll(path, &exists));
-    size_t begin = 0, end = 0;
-    bool hasSection = ini.FindSection(section, &begin, &end);
-    auto& lines = ini.lines;
-    if (!key) {
-        if (!hasSection) return TRUE;
-        lines.erase(lines.begin() + begin, lines.begin() + end);
-        return WriteAll(path, ini.Bytes());
-    }
-    int at = hasSection ? ini.FindKey(begin, end, key) : -1;
-    if (!value) {
-        if (at < 0) return TRUE;
-        lines.erase(lines.begin() + at);
-        return WriteAll(path, ini.Bytes());
-    }
-    IniLine line;
-    if (at >= 0) {
-        // The rewritten line keeps its own line end (none on an unended last line).
-        std::string eol = EolOf(lines[at].raw);
-        line.raw = lines[at].name + "=" + value + eol;
-        IniFile::Classify(lines[at].name + "=" + value, &line);
-        lines[at] = line;
-    } else if (hasSection) {
-        // After the section's last entry, before the blank lines that part it from the next.
-        size_t pos = end;
-        while (pos > begin + 1 && IsBlank(lines[pos - 1].raw)) --pos;
-        std::string& prev = lines[pos - 1].raw;
-        if (EolOf(prev).empty()) prev += ini.eol;  // the file's unended last line
-        line.raw = std::string(key) + "=" + value + EolOf(prev);
-        IniFile::Classify(std::string(key) + "=" + value, &line);
-        lines.insert(lines.begin() + pos, line);
-    } else {
-        std::string added;
-        if (!lines.empty() && EolOf(lines.back().raw).empty()) lines.back().raw += ini.eol;
-        // A blank line parts the new section from the one before, unless one is there already.
-        if (!lines.empty() && !IsBlank(lines.back().raw)) added += ini.eol;
-        added += std::string("[") + section + "]" + ini.eol + key + "=" + value + ini.eol;
-        IniLine tail;
-        tail.raw = added;
-        lines.push_back(tail);
-    }
-    return WriteAll(path, ini.Bytes());
+    return RewriteIni(path, [&](IniFile& ini) {
+        size_t begin = 0, end = 0;
+        bool hasSection = ini.FindSection(section, &begin, &end);
+        auto& lines = ini.lines;
+        if (!key) {
+            if (!hasSection) return false;
+            lines.erase(lines.begin() + begin, lines.begin() + end);
+            return true;
+        }
+        int at = hasSection ? ini.FindKey(begin, end, key) : -1;
+        if (!value) {
+            if (at < 0) return false;
+            lines.erase(lines.begin() + at);
+            return true;
+        }
+        IniLine line;
+        if (at >= 0) {
+            // The rewritten line keeps its own line end (none on an unended last line).
+            std::string eol = EolOf(lines[at].raw);
+            line.raw = lines[at].name + "=" + value + eol;
+            IniFile::Classify(lines[at].name + "=" + value, &line);
+            lines[at] = line;
+        } else if (hasSection) {
+            // After the section's last entry, before the blank lines that part it from the next.
+            size_t pos = end;
+            while (pos > begin + 1 && IsBlank(lines[pos - 1].raw)) --pos;
+            std::string& prev = lines[pos - 1].raw;
+            if (EolOf(prev).empty()) prev += ini.eol;  // the file's unended last line
+            line.raw = std::string(key) + "=" + value + EolOf(prev);
+            IniFile::Classify(std::string(key) + "=" + value, &line);
+            lines.insert(lines.begin() + pos, line);
+        } else {
+            std::string added;
+            if (!lines.empty() && EolOf(lines.back().raw).empty()) lines.back().raw += ini.eol;
+            // A blank line parts the new section from the one before, unless one is there.
+            if (!lines.empty() && !IsBlank(lines.back().raw)) added += ini.eol;
+            added += std::string("[") + section + "]" + ini.eol + key + "=" + value + ini.eol;
+            IniLine tail;
+            tail.raw = added;
+            lines.push_back(tail);
+        }
+        return true;
+    });
 }
 
 DWORD WINAPI GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buf, DWORD cap) {
@@ -342,4 +599,18 @@ DWORD WINAPI GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buf
 
 UINT WINAPI GetProfileIntA(LPCSTR section, LPCSTR key, INT def) {
     return GetPrivateProfileIntA(section, key, def, "win.ini");
+}
+
+long WynPlat_IniParseCount(void) {
+    Store& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    return s.parses;
+}
+
+void WynPlat_SetIniWriteFault(int n, int kill) {
+    Store& s = S();
+    std::lock_guard<std::mutex> g(s.m);
+    s.faultEnvRead = true;  // the test's word wins over the environment's
+    s.faultAt = n > 0 ? s.writes + n : 0;
+    s.faultKill = kill != 0;
 }
