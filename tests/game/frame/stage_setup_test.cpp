@@ -24,12 +24,15 @@ std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 const char* const kSkies[] = {"sky.plm", "skyR.plm", "skyT.plm", "skyN.plm"};
 
-std::string Stage(const std::string& name, const std::string& weather, int target) {
+std::string Stage(const std::string& name, const std::string& weather, int target,
+                  int daytime = 0) {
     std::string s = "title rjtt " + name + "\nstart 1000\nhours 1\ntarget " +
                     std::to_string(target) +
                     "\nextarget -1\nstresslimit 10\nmusic STAGE01\n"
                     "eye 121 119 90\naim 26 130 0\ndistance 0\nlight 70 70 70\n"
-                    "back 130 170 220\ndaytime 0\ncloud 0\nlight2 150 150 140\n"
+                    "back 130 170 220\ndaytime " +
+                    std::to_string(daytime) +
+                    "\ncloud 0\nlight2 150 150 140\n"
                     "light2dir -1 -2 1\ndistances 8000 4000 2000\nroutes 1 1 1 1 1 1 1 1\n";
     if (!weather.empty()) s += "weather " + weather + "\n";
     return s + "timetable\nend\n";
@@ -111,6 +114,33 @@ TEST_F(StageSetup, TheWeatherLetterChoosesTheSkyAndRainOrSmoke) {
         EXPECT_EQ(Line(report, "phase"), "1000") << report;
         EXPECT_EQ(Line(report, "sky"), "1") << report;
         EXPECT_EQ("rain " + Line(report, "rain"), c.weatherline) << report;
+    }
+}
+
+// The stage's light-pattern choice and the scenery's seven light-pattern layers: 0 puts all
+// out, 1 lights the first three, 2 the first six; the seventh, lit in the file, keeps its state
+// unless the choice is 0, as every layer does for another choice. Day and night sceneries alike.
+TEST_F(StageSetup, TheLightPatternChoiceLightsTheAirportsPatterns) {
+    struct Case {
+        int daytime;
+        const char* weather;
+        const char* layers;  // lightpat1-7: 1 shown, 0 hidden
+    };
+    const Case cases[] = {
+        {0, "", "0000000"},  {1, "", "1110001"},  {2, "", "1111111"},  {3, "", "0000001"},
+        {-1, "", "0000001"}, {0, "N", "0000000"}, {1, "N", "1110001"}, {2, "N", "1111111"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("daytime " + std::to_string(c.daytime) + " weather \"" + c.weather + "\"");
+        const std::string name = "lp" + std::to_string(n++);
+        MakeStage(name, Stage(name, c.weather, 0, c.daytime));
+        const std::string sky = c.weather[0] ? std::string("sky") + c.weather + ".plm" : "sky.plm";
+        PutSky(sky, sky);
+        const std::string report = Report(name);
+        ASSERT_EQ(result.code, 0) << result.explain;
+        EXPECT_EQ(Line(report, "phase"), "1000") << report;
+        EXPECT_EQ(Line(report, "lightpat"), c.layers) << report;
     }
 }
 
