@@ -597,8 +597,6 @@ void ClearCommandMenu() {
     DeletePreviewLayers();
     ShowMarker(0);
     const int mode = g_menu.preview;
-    const bool previewed =
-        mode == 0x100 || mode == 0x200 || mode == 0x400 || (mode >= 0x401 && mode <= 0x403);
     if (mode == 0x100 || mode == 0x200 || mode == 0x400) {
         SwitchPreviewLayers(mode, 0);
         g_menu.preview = 0;
@@ -606,9 +604,9 @@ void ClearCommandMenu() {
         SwitchPreviewLayers(0x100, 0);
         g_menu.preview = mode & 0xe;
     }
-    // The camera goes back on the selected aircraft, unless the player has chosen another view
-    // meanwhile.
-    if (previewed && IsPreviewCamera()) SetCameraMode(0, GetSelectedAircraft());
+    // A camera still over the airport for a preview goes back on the selected aircraft (a view
+    // set meanwhile stays).
+    if (IsPreviewCamera()) SetCameraMode(0, GetSelectedAircraft());
 }
 
 int AddMenuItem(int code, int aircraft, int column) {

@@ -24,8 +24,11 @@ constexpr uint32_t kPhaseJump = 0x10, kPhaseGlide = 0x20, kPhaseTurnAway = 0x30,
 // The tower-side start of a change that comes from the panoramic view.
 constexpr tagKRN3D kPanoramicStart = {-225, 272, -225, 0};
 
-// The route preview's view: 20 degrees down across the airport, its glide one second long.
-constexpr double kPreviewPitch = 20.0;
+// The route preview's view: 35 degrees down across the airport, its glide one second long; its
+// eye stays within three quarters of the fog's start, so that the ground it looks at, out to 30
+// degrees down (the view's lower half is 5 degrees high), stands before the fog.
+constexpr double kPreviewPitch = 35.0;
+constexpr double kPreviewFogShare = 0.75;
 constexpr int kPreviewTicks = 30;
 
 enum Scenery { SCENERY_KEEP, SCENERY_NEAR, SCENERY_FAR };
@@ -397,7 +400,11 @@ void SetPreviewCamera() {
     const bool north = xspan >= zspan;
     const double across = north ? xspan : zspan;
     const double zoom = g_camera.zoom > 0 ? g_camera.zoom : 50.0;
-    const double distance = (across / 2 + 100) * zoom / 17.5;
+    double distance = (across / 2 + 100) * zoom / 17.5;
+    const tagKRN* engine = GetEngine();
+    if (engine && engine->distance != -1.0 && engine->top > 0 &&
+        distance > engine->top * kPreviewFogShare)
+        distance = engine->top * kPreviewFogShare;
     const tagKRN3D target = {kPreviewPitch, north ? 0.0 : 90.0, 0, 0};
     if (SetCamera(0x1000 | CameraPhase(kPhaseGlide), kObjectAirport, &centre, &target, distance)) {
         g_camera.count = kPreviewTicks;
@@ -417,9 +424,11 @@ int GetCameraModeNumber() { return g_mode; }
 void SetCameraMode(int select, int slot) {
     if (slot < 0) return;
     if (select) {
+        // The mode is applied below: the menu's clearing need not set the camera back first.
+        g_preview = 0;
         DrawFlightInfo(slot);
         BuildCommandMenu(slot);
-        // A menu that previews a route keeps the camera over the airport; the mode is applied
+        // A menu that previews routes keeps the camera over the airport; the mode is applied
         // when the menu is cleared.
         if (g_preview) return;
     }

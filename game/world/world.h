@@ -285,10 +285,10 @@ void SetDefaultCamera(int ticks, int far);
 // from the view of the aircraft followed so far.
 void SetCameraMode(int select, int slot);
 // The command menu's route preview: the camera glides over 30 ticks to a view of the airport
-// from above (mode 0x1000 on the airport, as the panoramic view), looking north or east across
-// the box that holds its named spots and runways, far enough back for the box's longer side to
-// fill the view's width; the caption becomes "PREVIEW CAM". The camera is in its preview state
-// until another view is set.
+// from above (mode 0x1000 on the airport, as the panoramic view), 35 degrees down, looking north
+// or east across the box that holds its named spots and runways, far enough back for the box's
+// longer side to fill the view's width but at most three quarters of the fog's start; the
+// caption becomes "PREVIEW CAM". The camera is in its preview state until another view is set.
 void SetPreviewCamera();
 // 1 while the camera is in its preview state, else 0.
 int IsPreviewCamera();

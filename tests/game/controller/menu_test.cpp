@@ -456,6 +456,26 @@ TEST_F(Menu, APreviewTakesTheCameraOverTheAirportUntilTheMenuIsCleared) {
     ClearCommandMenu();
     EXPECT_STREQ(GetCameraCaption(), "JAL-0123 RWY34L CAM");
     EXPECT_EQ(GetCameraRecord().object, kSlot);
+    // A taxi route hovered and left ends the menu's preview mode; the camera still comes back.
+    SetCameraModeNumber(0);
+    A(kSlot).status = 0x42150;
+    BuildCommandMenu(kSlot);
+    RoutePreviewCommand(kSlot, 0x401);
+    RoutePreviewCommand(kSlot, -1);
+    ASSERT_EQ(GetCommandMenu().preview, 0);
+    ClearCommandMenu();
+    EXPECT_STREQ(GetCameraCaption(), "JAL-0123 CAM");
+    // Selecting another aircraft, whose menu previews nothing, from the preview: its view.
+    BuildCommandMenu(kSlot);
+    ASSERT_EQ(IsPreviewCamera(), 1);
+    AircraftRecord& b = Plane(7, "ANA-0456");
+    b.stripslot = A(kSlot).stripslot;
+    b.status = 0xb4050;
+    SetSelectedAircraft(7);
+    SetCameraMode(1, 7);
+    EXPECT_EQ(IsPreviewCamera(), 0);
+    EXPECT_STREQ(GetCameraCaption(), "ANA-0456 CAM");
+    EXPECT_EQ(GetCameraRecord().object, 7);
 }
 
 TEST_F(Menu, PreviewSegmentsEndAtTheEndWordOrAPointOutsideTheTable) {

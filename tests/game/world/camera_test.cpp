@@ -210,8 +210,9 @@ TEST_F(Cameras, PanoramicView) {
     EXPECT_EQ(Engine0().zoom, 50.0);
 }
 
-// The route preview's view: from above, 20 degrees down across the box of the airport's named
-// spots and runways, its longer side across the view; any other view ends the preview state.
+// The route preview's view: from above, 35 degrees down across the box of the airport's named
+// spots and runways, its longer side across the view, its eye before the fog; any other view
+// ends the preview state.
 TEST_F(Cameras, RoutePreviewLooksAcrossTheAirportFromAbove) {
     struct Place {
         const char* name;
@@ -222,6 +223,7 @@ TEST_F(Cameras, RoutePreviewLooksAcrossTheAirportFromAbove) {
         std::vector<Place> spots, runways;
         tagKRN3D centre;
         double heading, across;
+        double fog = 0;  // the engine's fog start (0: no fog)
     };
     const Case cases[] = {
         {"wider east-west: looking north",
@@ -237,6 +239,13 @@ TEST_F(Cameras, RoutePreviewLooksAcrossTheAirportFromAbove) {
          90,
          1600},
         {"nothing named: round the origin", {}, {}, V(0, 0, 0), 0, 1000},
+        {"the fog near: the eye at three quarters of its start",
+         {{"SPOT 1", -1000, 100}, {"SPOT 2", 200, 300}},
+         {{"34L", 1000, -200}},
+         V(0, 0, 50),
+         0,
+         2000,
+         2000},
     };
     const std::unique_ptr<AirportRecord> airport(new AirportRecord());
     SetAirportRecord(airport.get());
@@ -255,6 +264,8 @@ TEST_F(Cameras, RoutePreviewLooksAcrossTheAirportFromAbove) {
             p.x = c.runways[i].x * 100;
             p.z = c.runways[i].z * 100;
         }
+        Engine()->distance = c.fog ? 8000 : -1.0;
+        Engine()->top = c.fog;
         CameraReset();
         SetPreviewCamera();
         EXPECT_EQ(IsPreviewCamera(), 1);
@@ -264,20 +275,22 @@ TEST_F(Cameras, RoutePreviewLooksAcrossTheAirportFromAbove) {
         EXPECT_STREQ(GetCameraCaption(), "PREVIEW CAM");
         EXPECT_EQ(CornerWidth(), CaptionWidth("PREVIEW CAM"));
         ExpectNear(C().offset, c.centre, 1e-9, "the box's centre");
-        ExpectNear(C().target, V(20, c.heading, 0), 0, "down and across");
+        ExpectNear(C().target, V(35, c.heading, 0), 0, "down and across");
         // Far enough back that the longer side and 100 units each side fill the view's width
-        // (at zoom 50 its half is 0.35 of the distance).
-        const double d = (c.across / 2 + 100) / 0.35;
+        // (at zoom 50 its half is 0.35 of the distance), unless the fog is nearer.
+        const double d = c.fog ? c.fog * 0.75 : (c.across / 2 + 100) / 0.35;
         EXPECT_NEAR(C().goaldist, d, 1e-6);
         CameraMain(30);
         EXPECT_EQ(Phase(), 0u);
-        // The eye stands behind the centre and above it, 20 degrees up.
-        const double back = d * std::cos(20 * M_PI / 180), up = d * std::sin(20 * M_PI / 180);
+        // The eye stands behind the centre and above it, 35 degrees up.
+        const double back = d * std::cos(35 * M_PI / 180), up = d * std::sin(35 * M_PI / 180);
         const tagKRN3D eye = c.heading == 0 ? V(c.centre.x, up, c.centre.z - back)
                                             : V(c.centre.x - back, up, c.centre.z);
         ExpectNear(C().eye, eye, 1e-6, "eye");
         EXPECT_EQ(IsPreviewCamera(), 1);
     }
+    Engine()->distance = -1.0;
+    Engine()->top = 0;
     // Another view ends the preview state: an aircraft's mode, the panoramic view.
     SetCameraMode(0, 0);
     EXPECT_EQ(IsPreviewCamera(), 0);
