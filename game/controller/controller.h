@@ -120,7 +120,9 @@ void DrawRadarLabel(int slot);
 void ClearRadarLabel(int slot);
 const char* GetRadarLabel(int stripslot);
 // Builds the command menu of the selected aircraft (of its leader when it is linked to one);
-// shows it. Nothing for an aircraft that does not hold the selected aircraft's strip slot.
+// shows it. Nothing for an aircraft that does not hold the selected aircraft's strip slot. A
+// menu that previews routes (arrival, departure or both) shows their layers and puts the
+// camera in its preview state over the airport.
 void BuildCommandMenu(int slot);
 // Takes the menu down: not shown, its sprites 90-99 deleted (its items stay); 1 while it shows.
 void HideCommandMenu();
@@ -131,9 +133,10 @@ void HideFlightInfo();
 void DrawStripCallsign(int slot);
 void SetStripRunwayMemo(int slot, int n);
 // Empties the command menu (its sprites, both columns, the route previews, the selected
-// first-level item); appends an item (column 0 or 1; 2 shows the big icon) and gives its slot
-// index, -1 when none was added (a full column, no aircraft); the menu's item at a slot index
-// (null outside or empty).
+// first-level item; a preview's layers are switched off and a camera still in its preview state
+// goes back on the selected aircraft, in its camera mode); appends an item (column 0 or 1; 2 shows
+// the big icon) and gives its slot index, -1 when none was added (a full column, no aircraft); the
+// menu's item at a slot index (null outside or empty).
 void ClearCommandMenu();
 int AddMenuItem(int code, int aircraft, int column);
 MenuItem* GetCommandMenuItem(int index);

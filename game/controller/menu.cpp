@@ -16,6 +16,8 @@ constexpr const char* kIconWords[kIconSets] = {"etc", "app", "arw", "spt", "txi"
                                                "sid", "trs", "drw", "str", "loc"};
 constexpr int kMenuZ = 30;
 constexpr int kApproachValid = -14000;
+// The approach offers the visual approach (0x001) to a type whose minimum turn speed, in knots,
+// exceeds this.
 constexpr double kTurnSpeed = 37.72592592592593;
 // The preview chips stand between the clouds (from capacity - 355 on) and the marker (capacity
 // - 10): one chip a segment, 47 a slot.
@@ -119,9 +121,11 @@ void SwitchPreviewLayers(int mode, int on) {
         KRNL_RecallFunction(KRNLOP_SWITCH, l.rwplate, 0, on, 0);
 }
 
+// A preview shows its layers and puts the camera in its preview state, over the airport.
 void PreviewOn(int mode) {
     SwitchPreviewLayers(mode, 1);
     g_menu.preview = mode;
+    SetPreviewCamera();
 }
 
 void DeletePreviewLayers() {
@@ -255,9 +259,11 @@ void FillItem(MenuItem& m, AircraftRecord& a, int aircraft, int code) {
             const int row = RouteNameRow();
             if (const RouteName* first = RouteNameEntry(a, row, 0))
                 std::memcpy(m.msg, first->msg, sizeof m.msg);
+            // The route's preview file is named by the entry's name (byte 0), the name its
+            // taxi script goes by.
             if (const RouteName* e = RouteNameEntry(a, row, icon)) {
                 char name[17];
-                CopyText(name, sizeof name, e->name2, 16);
+                CopyText(name, sizeof name, e->name, 16);
                 LoadPreview(icon, name, aircraft);
             }
             break;
@@ -347,7 +353,7 @@ void BuildFor(int aircraft, AircraftRecord& a) {
     switch (instruction) {
         case 0x12000:
             AddApproachItems(a, aircraft, ApproachRow(a));
-            if (a.tlimit > kTurnSpeed) AddMenuItem(0x001, aircraft, 0);
+            if (double(a.turnspeed) > kTurnSpeed) AddMenuItem(0x001, aircraft, 0);
             break;
         case 0x15000:
             AddMenuItem(0x104, aircraft, 0);
@@ -598,6 +604,9 @@ void ClearCommandMenu() {
         SwitchPreviewLayers(0x100, 0);
         g_menu.preview = mode & 0xe;
     }
+    // A camera still over the airport for a preview goes back on the selected aircraft (a view
+    // set meanwhile stays).
+    if (IsPreviewCamera()) SetCameraMode(0, GetSelectedAircraft());
 }
 
 int AddMenuItem(int code, int aircraft, int column) {

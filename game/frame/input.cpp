@@ -242,8 +242,10 @@ void Click(int n) {
     if (n == kSpriteHighlight) n = g_in.hover;
     const GameInput& in = GetGameInput();
     if (n < 0) {
+        // The empty strip board deselects and brings the panoramic view back, with or without
+        // a selection.
         if (in.lby > GetStageOffset()) {
-            if (GetSelectedAircraft() >= 0) Deselect();
+            Deselect();
         } else {
             ToggleRadarRange();
         }
@@ -261,7 +263,9 @@ void Click(int n) {
             SetGamePhase(GAMEPHASE_EXIT);
             return;
         case kSpriteButton:
-            if (GetStageState() == STAGE_PLAY) ShowPauseScreen();
+            // A result is final: a pause screen would take its banner down, and the resume
+            // after it would play on a stage that has ended.
+            if (GetStageState() < STAGE_CLEAR) ShowPauseScreen();
             return;
         case kSpriteButton + 1:
             GetGameInput().keycode = 'P';

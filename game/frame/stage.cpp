@@ -68,6 +68,22 @@ void ShowLoadingInView(tagCELL* loading, int x, int y) {
     KRN_Refresh(GetEngine(), 0, nullptr);
 }
 
+// Set-up step 20: the scenario's light-pattern choice puts all the airport's light patterns
+// out (0), or lights the first three (1) or the first six (2); the patterns it does not light
+// keep the state the scenery file gives them. Any other choice switches nothing.
+void SwitchLightPatterns(int choice) {
+    const int lit = choice == 1 ? 3 : choice == 2 ? 6 : 0;
+    if (choice < 0 || choice > 2) return;
+    for (int i = 0; i < kLightPatternLayers; ++i) {
+        tagKRNL* layer = GetAirportLayers().lightpat[i];
+        if (!layer) continue;
+        if (choice == 0)
+            KRNL_RecallFunction(KRNLOP_SWITCH, layer, 0, 0, 0);
+        else if (i < lit)
+            KRNL_RecallFunction(KRNLOP_SWITCH, layer, 0, 1, 0);
+    }
+}
+
 // Set-up steps 18-22: the airport's view point and the panoramic view, the scenario's lights,
 // the sky and the view distances.
 void SetupScenery() {
@@ -90,8 +106,7 @@ void SetupScenery() {
     tagKRN3D dir = {double(w.light2dir[0]), double(w.light2dir[1]), double(w.light2dir[2]), 0};
     KRN_Light(engine, 1, 2, nullptr, &dir, colour(w.light2rgb), 0.0);
     // The background colour goes with every rendering (FrameMain reads it from the header).
-    // The airport's loader names no light-pattern layers, so the scenario's choice of them
-    // (`daytime`) switches nothing here.
+    SwitchLightPatterns(w.daytime);
 
     char sky[MAX_PATH];
     if (h.night)

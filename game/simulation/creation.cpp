@@ -104,6 +104,7 @@ int LoadAircraft(int slot, const Spec& s) {
     SetModelTypeFlags(slot, s.type);
     a.typeoffset = -type.value;
     a.tailclear = type.tailclear != 0 ? type.tailclear : kTailClearDefault;
+    a.turnspeed = type.turnspeed;
 
     Copy(a.port, s.port);
     ReadPortNames(a);

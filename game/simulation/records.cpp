@@ -111,6 +111,7 @@ void ParseTypeData(const uint8_t* bytes, size_t size, TypeData* d) {
     d->flags = r.i32();
     d->value = r.i32();
     d->tailclear = r.i32();
+    d->turnspeed = r.i32();
 }
 
 void ParsePortData(const uint8_t* bytes, size_t size, PortData* d) {

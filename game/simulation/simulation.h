@@ -224,6 +224,7 @@ struct AircraftRecord {
     int32_t linkedto;  // -1 none
     int32_t leadstop;
     int32_t tailclear;
+    int32_t turnspeed;  // minimum turn speed of the type, knots (the type file's word at 76)
     int32_t maxbank, levelbank;
     double bstep;
     int32_t ground;
@@ -444,6 +445,7 @@ struct TypeData {
     int32_t flags;      // the model type flags
     int32_t value;      // stored negated in `typeoffset`
     int32_t tailclear;  // 0 stands for 10000
+    int32_t turnspeed;  // the type's minimum turn speed, knots (0 none)
 };
 struct PortData {
     char english[32];   // `portnamee`, from a 16-byte field

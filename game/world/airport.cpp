@@ -152,6 +152,13 @@ int LoadAirport() {
     l.rwlight = Find(airport, "rwlight");
     l.nlight = Find(airport, "nlight");
     FixLights(l);
+    // The light patterns keep the state their file gives them until the stage's set-up
+    // switches them by its light-pattern choice.
+    for (int i = 0; i < kLightPatternLayers; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "lightpat%d", i + 1);
+        l.lightpat[i] = Find(airport, name);
+    }
     if (!h.night)
         for (tagKRNL* light : l.runwaylights) Switch(light, 0);
 

@@ -15,13 +15,21 @@ namespace {
 CameraRecord g_camera = {};
 int g_mode = 0;
 char g_caption[kCameraCaptionMax + 1] = "";
-int g_woods = -1;  // 1 shown, 0 hidden, -1 not switched yet
+int g_woods = -1;   // 1 shown, 0 hidden, -1 not switched yet
+int g_preview = 0;  // 1 while the route preview's view is set
 
 constexpr uint32_t kPhaseJump = 0x10, kPhaseGlide = 0x20, kPhaseTurnAway = 0x30, kPhaseMove = 0x31,
                    kPhaseTurnTo = 0x32, kPhaseFixed = 0x40, kPhaseFixedTurn = 0x42;
 
 // The tower-side start of a change that comes from the panoramic view.
 constexpr tagKRN3D kPanoramicStart = {-225, 272, -225, 0};
+
+// The route preview's view: 35 degrees down across the airport, its glide one second long; its
+// eye stays within three quarters of the fog's start, so that the ground it looks at, out to 30
+// degrees down (the view's lower half is 5 degrees high), stands before the fog.
+constexpr double kPreviewPitch = 35.0;
+constexpr double kPreviewFogShare = 0.75;
+constexpr int kPreviewTicks = 30;
 
 enum Scenery { SCENERY_KEEP, SCENERY_NEAR, SCENERY_FAR };
 enum Eye { EYE_TABLE, EYE_TOWER };
@@ -300,6 +308,31 @@ void SetCaption(const char* format, const char* callsign) {
     GameTrace("camera %d %s", g_mode, g_caption);
 }
 
+// The box of the airport's named spots and runways (world units): its centre on the ground
+// and its extents along x and z; a box of 1000 round the origin when the record names none.
+void AirportBox(tagKRN3D* centre, double* xspan, double* zspan) {
+    double x0 = 0, x1 = 0, z0 = 0, z1 = 0;
+    bool any = false;
+    auto take = [&](const AirportPlace& p) {
+        if (!p.name[0]) return;
+        const double x = p.x / 100.0, z = p.z / 100.0;
+        if (!any || x < x0) x0 = x;
+        if (!any || x > x1) x1 = x;
+        if (!any || z < z0) z0 = z;
+        if (!any || z > z1) z1 = z;
+        any = true;
+    };
+    if (const AirportRecord* rec = GetAirportRecord()) {
+        for (const AirportPlace& p : rec->spots) take(p);
+        for (const AirportPlace& p : rec->arrivals) take(p);
+        for (const AirportPlace& p : rec->departures) take(p);
+    }
+    if (!any) x0 = z0 = -500, x1 = z1 = 500;
+    *centre = tagKRN3D{(x0 + x1) / 2, 0, (z0 + z1) / 2, 0};
+    *xspan = x1 - x0;
+    *zspan = z1 - z0;
+}
+
 }  // namespace
 
 CameraRecord& GetCameraRecord() { return g_camera; }
@@ -315,6 +348,7 @@ void CameraReset() {
     c.zoom = 50.0;
     c.distance = 0;
     g_woods = -1;
+    g_preview = 0;
 }
 
 int SetCamera(uint32_t code, int slot, const tagKRN3D* offset, const tagKRN3D* target,
@@ -328,6 +362,7 @@ int SetCamera(uint32_t code, int slot, const tagKRN3D* offset, const tagKRN3D* t
     if (!UsedObject(slot)) return 0;
     c.state = code;
     c.object = slot;
+    g_preview = 0;  // any other view ends the route preview's
     if (mode <= 0x4000 && (code & kCameraPhaseMask)) c.ready = 0;
     if (distance != 0.0) c.goaldist = distance;
     if (offset) c.offset = *offset;
@@ -356,6 +391,31 @@ void SetDefaultCamera(int ticks, int far) {
     DrawInfoLine();
 }
 
+void SetPreviewCamera() {
+    tagKRN3D centre;
+    double xspan = 0, zspan = 0;
+    AirportBox(&centre, &xspan, &zspan);
+    // The longer side lies across the view: looking north (heading 0) it is x, looking east
+    // (90) it is z. At zoom z the view's half width is 17.5 / z of the distance.
+    const bool north = xspan >= zspan;
+    const double across = north ? xspan : zspan;
+    const double zoom = g_camera.zoom > 0 ? g_camera.zoom : 50.0;
+    double distance = (across / 2 + 100) * zoom / 17.5;
+    const tagKRN* engine = GetEngine();
+    if (engine && engine->distance != -1.0 && engine->top > 0 &&
+        distance > engine->top * kPreviewFogShare)
+        distance = engine->top * kPreviewFogShare;
+    const tagKRN3D target = {kPreviewPitch, north ? 0.0 : 90.0, 0, 0};
+    if (SetCamera(0x1000 | CameraPhase(kPhaseGlide), kObjectAirport, &centre, &target, distance)) {
+        g_camera.count = kPreviewTicks;
+        g_preview = 1;
+    }
+    SetCaption("%s", "PREVIEW CAM");
+    DrawInfoLine();
+}
+
+int IsPreviewCamera() { return g_preview; }
+
 void SetCameraModeNumber(int mode) {
     if (mode >= 0 && mode < kCameraModes) g_mode = mode;
 }
@@ -364,8 +424,13 @@ int GetCameraModeNumber() { return g_mode; }
 void SetCameraMode(int select, int slot) {
     if (slot < 0) return;
     if (select) {
+        // The mode is applied below: the menu's clearing need not set the camera back first.
+        g_preview = 0;
         DrawFlightInfo(slot);
         BuildCommandMenu(slot);
+        // A menu that previews routes keeps the camera over the airport; the mode is applied
+        // when the menu is cleared.
+        if (g_preview) return;
     }
     CameraRecord& c = g_camera;
     const ModeRow& row = kModes[g_mode];

@@ -183,6 +183,9 @@ ExchangeTable& GetExchangeTable();
 // the cameras, the scene animations, the route preview and the ground events switch them.
 constexpr int kRunwayLightLayers =
     6;  // "endlight", "alslgt", "alsl24", "r_light", "rwli16", "rwli34"
+// The light-pattern layers "lightpat1" to "lightpat7", in the order the stage's light-pattern
+// choice lights them; an airport with fewer leaves out the last names.
+constexpr int kLightPatternLayers = 7;
 struct AirportLayers {
     tagKRNL* radar[2];      // "radwrot", "radrrot"
     int32_t radarangle[2];  // 0 and 180 after loading, degrees 0-359
@@ -198,6 +201,7 @@ struct AirportLayers {
     tagKRNL* level[3];  // "obj_0", "obj_1", "obj_2"
     tagKRNL* spotplate;
     tagKRNL* rwplate;
+    tagKRNL* lightpat[kLightPatternLayers];
 };
 AirportLayers& GetAirportLayers();
 // The bridge number of each spot row (-1 none): spots 0-6 have the bridges 0-6.
@@ -280,6 +284,14 @@ void SetDefaultCamera(int ticks, int far);
 // menu are pointed at it first. A change while no transition runs (or in its last part) starts
 // from the view of the aircraft followed so far.
 void SetCameraMode(int select, int slot);
+// The command menu's route preview: the camera glides over 30 ticks to a view of the airport
+// from above (mode 0x1000 on the airport, as the panoramic view), 35 degrees down, looking north
+// or east across the box that holds its named spots and runways, far enough back for the box's
+// longer side to fill the view's width but at most three quarters of the fog's start; the
+// caption becomes "PREVIEW CAM". The camera is in its preview state until another view is set.
+void SetPreviewCamera();
+// 1 while the camera is in its preview state, else 0.
+int IsPreviewCamera();
 // The camera mode number (0-12) the player chose; other numbers are refused.
 void SetCameraModeNumber(int mode);
 int GetCameraModeNumber();

@@ -6,10 +6,11 @@
 // are dropped, '#' starts a comment line):
 //   airlines.txt  code | callsign prefix | English radio name | Japanese name
 //                 -> airplane\<code>.dat, 112 bytes: prefix 0:16, English 16:64, Japanese 80:32
-//   types.txt     name | description | model flags | nose offset | tail clearance
+//   types.txt     name | description | model flags | nose offset | tail clearance |
+//                 minimum turn speed
 //                 -> airplane\<name>\<name>.dat, 80 bytes: name 0:16, description 16:48,
 //                    flags 64, the nose offset stored negated at 68 (the game negates it back),
-//                    tail clearance 72 (0 = the game's 10000), 76 zero
+//                    tail clearance 72 (0 = the game's 10000), minimum turn speed 76 (knots)
 //   airports.txt  code | English name | Japanese name | third name
 //                 -> etc\ap\<code>.dat, 80 bytes: texts at 0:16, 16:16, 32:48
 // Texts are written in Shift-JIS. A text must leave room for its NUL where the game copies it
@@ -117,12 +118,13 @@ void Airlines(Table& t, const fs::path& bin, std::vector<Output>& out) {
 }
 
 void Types(Table& t, const fs::path& bin, std::vector<Output>& out) {
-    for (const auto& r : ReadTable(t, 5)) {
+    for (const auto& r : ReadTable(t, 6)) {
         std::string name, text;
-        int32_t flags = 0, nose = 0, tail = 0;
+        int32_t flags = 0, nose = 0, tail = 0, turn = 0;
         if (!Code(t, r[0], 8, "type name") || !t.Text(r[0], 15, "type name", &name) ||
             !t.Text(r[1], 47, "description", &text) || !t.Int(r[2], "model flags", &flags) ||
-            !t.Int(r[3], "nose offset", &nose) || !t.Int(r[4], "tail clearance", &tail))
+            !t.Int(r[3], "nose offset", &nose) || !t.Int(r[4], "tail clearance", &tail) ||
+            !t.Int(r[5], "minimum turn speed", &turn))
             continue;
         Output o{bin / "airplane" / r[0] / (r[0] + ".dat"), std::vector<uint8_t>(80)};
         wyn::ByteWriter w(o.bytes.data(), o.bytes.size());
@@ -131,7 +133,7 @@ void Types(Table& t, const fs::path& bin, std::vector<Output>& out) {
         w.u32(uint32_t(flags));
         w.u32(uint32_t(-int64_t(nose)));
         w.u32(uint32_t(tail));
-        w.u32(0);
+        w.u32(uint32_t(turn));
         out.push_back(o);
     }
 }

@@ -185,6 +185,14 @@ TEST_F(Input, EmptyBoardDeselectsTheUpperPartDoesNot) {
     EXPECT_FALSE(IsFlightInfoShown());
     EXPECT_EQ(GetSpriteLook(kSpriteStrip + A(4).stripslot)->level, 16);
     EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
+    // With nothing selected the board still brings the panoramic view back: here from the
+    // view of an aircraft that the camera follows without a selection.
+    SetCameraMode(0, 4);
+    ASSERT_STREQ(GetCameraCaption(), "JAL-0123 CAM");
+    Click(700, 590);
+    EXPECT_EQ(GetSelectedAircraft(), -1);
+    EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
+    EXPECT_EQ(GetCameraRecord().object, kObjectAirport);
 }
 
 TEST_F(Input, RightClickBelowTheBoardsTopDeselects) {
@@ -255,6 +263,20 @@ TEST_F(Input, ButtonsPauseResumeAndQuit) {
     EXPECT_EQ(GetStageState(), STAGE_PAUSED);
     ClickSprite(kSpriteResume);
     EXPECT_EQ(GetStageState(), STAGE_PLAY);
+    // The pause button pauses under the start banner too, but a result stays final.
+    SetStageState(STAGE_START);
+    ClickSprite(kSpriteButton);
+    EXPECT_EQ(GetStageState(), STAGE_PAUSED);
+    ClickSprite(kSpriteResume);
+    EXPECT_EQ(GetStageState(), STAGE_PLAY);
+    for (int32_t result :
+         {STAGE_CLEAR, STAGE_NEARMISS, STAGE_NOTCLEAR, STAGE_STRESSFULL, STAGE_HEADON}) {
+        SetStageState(result);
+        ClickSprite(kSpriteButton);
+        EXPECT_EQ(GetStageState(), result);
+        EXPECT_EQ(Sprite(kSpriteResume).cell, nullptr) << "no pause screen over result " << result;
+    }
+    SetStageState(STAGE_PLAY);
     ShowPauseScreen();
     // Both buttons stand at one place; the quit button is the right half of its frame.
     Click(Sprite(kSpriteQuit).x + 100, Sprite(kSpriteQuit).y + 10);

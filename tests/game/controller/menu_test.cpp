@@ -49,21 +49,12 @@ struct MenuCase {
     const char* airline = "JAL";
     bool sids = true;
     int32_t kind = 0x101;
-    double tlimit = 0.2;
+    int turnspeed = 0;  // the type's minimum turn speed, knots
     int approach[3] = {100, 200, 300};
 };
 const MenuCase kMenus[] = {
     {"approach, all valid", 0x12010, {0x102, 0x101, 0x100}},
-    {"approach, the first invalid",
-     0x12010,
-     {0x103},
-     0,
-     0,
-     "JAL",
-     true,
-     0x101,
-     0.2,
-     {-14001, 0, 0}},
+    {"approach, the first invalid", 0x12010, {0x103}, 0, 0, "JAL", true, 0x101, 0, {-14001, 0, 0}},
     {"approach at -14000 is valid",
      0x12010,
      {0x102},
@@ -72,9 +63,26 @@ const MenuCase kMenus[] = {
      "JAL",
      true,
      0x101,
-     0.2,
+     0,
      {-14000, -14001, -20000}},
-    {"approach, fast turns", 0x12010, {0x102, 0x101, 0x100, 0x001}, 0, 0, "JAL", true, 0x101, 38},
+    {"approach, a type turning at 38 knots or more",
+     0x12010,
+     {0x102, 0x101, 0x100, 0x001},
+     0,
+     0,
+     "JAL",
+     true,
+     0x101,
+     38},
+    {"approach, a type turning at 37 knots",
+     0x12010,
+     {0x102, 0x101, 0x100},
+     0,
+     0,
+     "JAL",
+     true,
+     0x101,
+     37},
     {"approach, invalid and fast",
      0x12010,
      {0x103, 0x001},
@@ -158,7 +166,8 @@ TEST_F(Menu, EachInstructionOffersItsItems) {
         a.holding = c.holding;
         a.plan = c.plan;
         Text(a.airline, c.airline);
-        a.tlimit = c.tlimit;
+        a.turnspeed = c.turnspeed;
+        a.tlimit = 40;  // the turn limit (degrees per tick) is no speed
         for (int k = 0; k < 3; ++k) a.approachtab[5].x[k] = c.approach[k];
         O(kSlot).kind = c.kind;
         std::snprintf(Sids()[0].name, sizeof Sids()[0].name, "%s", c.sids ? "SAKURA1" : "");
@@ -357,13 +366,14 @@ TEST_F(Menu, TaxiRoutesArePreviewedFromTheirFiles) {
     a.ground = 3;
     a.status = 0x42150;
     Text(a.names[3].name, "SPOT 12");
+    // The preview is named by the line's name (byte 0), not by its label.
     Text(a.routenames[9].name, "in34l_3");
-    Text(a.routenames[9].name2, "IN34L_3");
+    Text(a.routenames[9].name2, "IN34L_4");
     a.routenames[9].msg[0] = 303;
     a.routenames[9].msg[1] = 304;
     a.routenames[9].msg[2] = a.routenames[9].msg[3] = -1;
-    Text(a.routenames[10].name, "in34l_4");
-    Text(a.routenames[10].name2, "MISSING");
+    Text(a.routenames[10].name, "missing");
+    Text(a.routenames[10].name2, "IN34L_4");
     BuildCommandMenu(kSlot);
     GetCommandMenu().selected = 0x304;
     ClearCommandMenu();
@@ -401,6 +411,71 @@ TEST_F(Menu, TaxiRoutesArePreviewedFromTheirFiles) {
     // Clearing the menu deletes the preview layers.
     ClearCommandMenu();
     EXPECT_EQ(GetCommandMenu().slots[0].layer, nullptr);
+}
+
+// Switching a preview on puts the camera over the airport ("PREVIEW CAM"); clearing the menu
+// sets it back on the selected aircraft in its mode, unless the player has chosen another view
+// meanwhile. Selecting the aircraft, or a camera key, while its menu previews keeps the view
+// over the airport: the mode shows when the menu is cleared.
+TEST_F(Menu, APreviewTakesTheCameraOverTheAirportUntilTheMenuIsCleared) {
+    O(kObjectAirport).used = 1;
+    SetCameraModeNumber(0);
+    struct Case {
+        const char* what;
+        int32_t status;
+        bool preview;
+    };
+    const Case cases[] = {{"spots: the arrival preview", 0x42150, true},
+                          {"spots of equal flags", 0x45000, true},
+                          {"departure runways", 0x92000, true},
+                          {"route items: both previews", 0x210000, true},
+                          {"no preview", 0xb4050, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetCameraMode(0, kSlot);
+        A(kSlot).status = c.status;
+        BuildCommandMenu(kSlot);
+        EXPECT_EQ(IsPreviewCamera(), c.preview ? 1 : 0);
+        EXPECT_STREQ(GetCameraCaption(), c.preview ? "PREVIEW CAM" : "JAL-0123 CAM");
+        EXPECT_EQ(GetCameraRecord().object, c.preview ? kObjectAirport : kSlot);
+        ClearCommandMenu();
+        EXPECT_EQ(IsPreviewCamera(), 0);
+        EXPECT_STREQ(GetCameraCaption(), "JAL-0123 CAM");
+        EXPECT_EQ(GetCameraRecord().object, kSlot);
+    }
+    A(kSlot).status = 0x42150;
+    BuildCommandMenu(kSlot);
+    SetDefaultCamera(60, 0);
+    ClearCommandMenu();
+    EXPECT_STREQ(GetCameraCaption(), "PANORAMIC CAM");
+    SetCameraMode(1, kSlot);
+    EXPECT_STREQ(GetCameraCaption(), "PREVIEW CAM");
+    SetCameraModeNumber(2);
+    SetCameraMode(1, kSlot);
+    EXPECT_STREQ(GetCameraCaption(), "PREVIEW CAM");
+    ClearCommandMenu();
+    EXPECT_STREQ(GetCameraCaption(), "JAL-0123 RWY34L CAM");
+    EXPECT_EQ(GetCameraRecord().object, kSlot);
+    // A taxi route hovered and left ends the menu's preview mode; the camera still comes back.
+    SetCameraModeNumber(0);
+    A(kSlot).status = 0x42150;
+    BuildCommandMenu(kSlot);
+    RoutePreviewCommand(kSlot, 0x401);
+    RoutePreviewCommand(kSlot, -1);
+    ASSERT_EQ(GetCommandMenu().preview, 0);
+    ClearCommandMenu();
+    EXPECT_STREQ(GetCameraCaption(), "JAL-0123 CAM");
+    // Selecting another aircraft, whose menu previews nothing, from the preview: its view.
+    BuildCommandMenu(kSlot);
+    ASSERT_EQ(IsPreviewCamera(), 1);
+    AircraftRecord& b = Plane(7, "ANA-0456");
+    b.stripslot = A(kSlot).stripslot;
+    b.status = 0xb4050;
+    SetSelectedAircraft(7);
+    SetCameraMode(1, 7);
+    EXPECT_EQ(IsPreviewCamera(), 0);
+    EXPECT_STREQ(GetCameraCaption(), "ANA-0456 CAM");
+    EXPECT_EQ(GetCameraRecord().object, 7);
 }
 
 TEST_F(Menu, PreviewSegmentsEndAtTheEndWordOrAPointOutsideTheTable) {

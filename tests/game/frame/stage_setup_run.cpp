@@ -1,8 +1,9 @@
 // The stage's set-up on its own (stage_setup_run <airport> <scenario> <out>): the game started
 // on a stage as wyntower starts it, the stage built, and what set-up left written to <out> one
-// fact a line: the phase, the sky and weather layers, the view and the strip board's place,
-// the HUD's sprites, what stands in the view's band of the wallpaper, the main window's title;
-// then the stage freed and the game ended as at the close box (no program follows).
+// fact a line: the phase, the sky and weather layers, the light-pattern layers, the view and
+// the strip board's place, the HUD's sprites, what stands in the view's band of the wallpaper,
+// the main window's title; then the stage freed and the game ended as at the close box (no
+// program follows).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -37,6 +38,11 @@ void Report(FILE* out) {
     std::fprintf(out, "sky %d\n", objects && (*objects)[kObjectSky].layer ? 1 : 0);
     const WeatherLayers& w = GetWeatherLayers();
     std::fprintf(out, "rain %d smoke %d\n", w.rain ? 1 : 0, w.smoke ? 1 : 0);
+    // The light-pattern layers in order: 1 shown, 0 hidden, - missing.
+    std::fprintf(out, "lightpat ");
+    for (tagKRNL* l : GetAirportLayers().lightpat)
+        std::fputc(!l ? '-' : l->sw == 1 ? '1' : '0', out);
+    std::fputc('\n', out);
     const RECT& v = View().viewrect;
     std::fprintf(out, "view %d %d %d %d viewsep %d stageoffset %d\n", int(v.left), int(v.top),
                  int(v.right), int(v.bottom), f.viewsep, f.stageoffset);

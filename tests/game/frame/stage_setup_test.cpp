@@ -1,16 +1,20 @@
 // Stage set-up on the sample airport: the weather letter chooses the sky file and rain or
-// smoke, the window layout places the view, the strip board, its buttons and the HUD, an empty
-// loading folder leaves the wallpaper alone, the final title names the target (stage_setup_run
-// reports each); wyntower traces its title steps in order and shows them in its title, and a
-// stage without its sky file ends after the file box without a single frame.
+// smoke, the light-pattern choice switches the airport's light-pattern layers, the window layout
+// places the view, the strip board, its buttons and the HUD, an empty loading folder leaves the
+// wallpaper alone, the final title names the target (stage_setup_run reports each); wyntower
+// traces its title steps in order and shows them in its title, shows the lit patterns in its
+// view at night, and a stage without its sky file ends after the file box without a single
+// frame.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "../../common/png_read.h"
 #include "../program_run.h"
 #include "../../common/run_folder.h"
 
@@ -24,12 +28,15 @@ std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 const char* const kSkies[] = {"sky.plm", "skyR.plm", "skyT.plm", "skyN.plm"};
 
-std::string Stage(const std::string& name, const std::string& weather, int target) {
+std::string Stage(const std::string& name, const std::string& weather, int target,
+                  int daytime = 0) {
     std::string s = "title rjtt " + name + "\nstart 1000\nhours 1\ntarget " +
                     std::to_string(target) +
                     "\nextarget -1\nstresslimit 10\nmusic STAGE01\n"
                     "eye 121 119 90\naim 26 130 0\ndistance 0\nlight 70 70 70\n"
-                    "back 130 170 220\ndaytime 0\ncloud 0\nlight2 150 150 140\n"
+                    "back 130 170 220\ndaytime " +
+                    std::to_string(daytime) +
+                    "\ncloud 0\nlight2 150 150 140\n"
                     "light2dir -1 -2 1\ndistances 8000 4000 2000\nroutes 1 1 1 1 1 1 1 1\n";
     if (!weather.empty()) s += "weather " + weather + "\n";
     return s + "timetable\nend\n";
@@ -81,6 +88,28 @@ class StageSetup : public RunFolderTest {
             if (l.rfind(key + " ", 0) == 0) return l.substr(key.size() + 1);
         return "(no " + key + " line)";
     }
+    // wyntower on the stage `name`, headless until its close box at 4 s (answered Yes): its
+    // main window every 10 frames of 99 ms.
+    std::vector<Png> NightShots(const std::string& name) {
+        std::ofstream(run + "/close.replay") << "4000 close\n";
+        const std::string tag = run + "/" + name;
+        result = programrun::Run(
+            folder, tag, "",
+            "WYN_HEADLESS=1 WYN_CLOCK=virtual WYN_GAME_FRAME_MS=99 WYN_MSGBOX_ANSWERS=6 "
+            "WYN_RUNTIME_DIR='" +
+                run + "/rt' WYN_REPLAY='" + run + "/close.replay' WYN_SCREENSHOT='" + tag +
+                ".png' WYN_SCREENSHOT_EVERY=10",
+            binDir + "/wyntower", "rjtt " + name, 60);
+        std::vector<Png> shots;
+        for (int n = 1;; ++n) {
+            char file[32];
+            std::snprintf(file, sizeof file, "-%05d.png", n);
+            Png p;
+            if (!ReadPng(tag + file, &p)) break;
+            shots.push_back(p);
+        }
+        return shots;
+    }
     programrun::Result result;
 };
 
@@ -112,6 +141,68 @@ TEST_F(StageSetup, TheWeatherLetterChoosesTheSkyAndRainOrSmoke) {
         EXPECT_EQ(Line(report, "sky"), "1") << report;
         EXPECT_EQ("rain " + Line(report, "rain"), c.weatherline) << report;
     }
+}
+
+// The stage's light-pattern choice and the scenery's seven light-pattern layers: 0 puts all
+// out, 1 lights the first three, 2 the first six; the seventh, lit in the file, keeps its state
+// unless the choice is 0, as every layer does for another choice. Day and night sceneries alike.
+TEST_F(StageSetup, TheLightPatternChoiceLightsTheAirportsPatterns) {
+    struct Case {
+        int daytime;
+        const char* weather;
+        const char* layers;  // lightpat1-7: 1 shown, 0 hidden
+    };
+    const Case cases[] = {
+        {0, "", "0000000"},  {1, "", "1110001"},  {2, "", "1111111"},  {3, "", "0000001"},
+        {-1, "", "0000001"}, {0, "N", "0000000"}, {1, "N", "1110001"}, {2, "N", "1111111"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("daytime " + std::to_string(c.daytime) + " weather \"" + c.weather + "\"");
+        const std::string name = "lp" + std::to_string(n++);
+        MakeStage(name, Stage(name, c.weather, 0, c.daytime));
+        const std::string sky = c.weather[0] ? std::string("sky") + c.weather + ".plm" : "sky.plm";
+        PutSky(sky, sky);
+        const std::string report = Report(name);
+        ASSERT_EQ(result.code, 0) << result.explain;
+        EXPECT_EQ(Line(report, "phase"), "1000") << report;
+        EXPECT_EQ(Line(report, "lightpat"), c.layers) << report;
+    }
+}
+
+// The lamps of the six light patterns a choice lights, unshaded in the view: floodlights,
+// taxiway lights, approach lights, terminal windows, hangar doors, tower cab
+// (data/airport/rjtt/scenery/lightpattern.desc).
+const uint32_t kLamps[] = {0xFFE2AA, 0x46FF78, 0xFFFAE6, 0xFFE8A0, 0xFAF0D2, 0xC8E6FF};
+
+// At night the patterns a stage lights show in its view: the panoramic view from the tower after
+// the start banner holds lamps with the choice 2 that are not there with 0.
+TEST_F(StageSetup, AtNightTheLitPatternsShowInTheView) {
+    PutSky("skyN.plm", "skyN.plm");
+    int lamps[3] = {-1, -1, -1};
+    for (int daytime : {0, 2}) {
+        SCOPED_TRACE("daytime " + std::to_string(daytime));
+        const std::string name = "night" + std::to_string(daytime);
+        // The night's dim lights and dark background.
+        std::string text = Stage(name, "N", 0, daytime);
+        for (const auto& [day, night] :
+             {std::pair<std::string, std::string>{"light 70 70 70", "light 40 40 55"},
+              {"back 130 170 220", "back 10 14 35"},
+              {"light2 150 150 140", "light2 60 60 80"}})
+            text.replace(text.find(day), day.size(), night);
+        MakeStage(name, text);
+        const std::vector<Png> shots = NightShots(name);
+        ASSERT_GE(shots.size(), 3u) << result.explain;
+        const Png& p = shots.back();
+        int n = 0;
+        for (int y = 200; y < 400 && y < p.h; ++y)  // the docked view
+            for (int x = 0; x < p.w; ++x)
+                for (uint32_t c : kLamps) n += p.At(x, y) == c;
+        lamps[daytime] = n;
+    }
+    EXPECT_EQ(lamps[0], 0) << "no pattern is lit";
+    // From the tower: the terminal's windows below it and the lamps of its own cab.
+    EXPECT_GT(lamps[2], 1000);
 }
 
 TEST_F(StageSetup, TheWindowLayoutPlacesTheViewTheBoardAndTheHud) {

@@ -342,6 +342,20 @@ TEST_F(WholeStage, TheSampleStagePlayedWellClearsAndHandsOverToTheScriptHost) {
             "phase " + d + "700 20", "script " + d + "sid_SAKURA1 1"}))
         << r.explain;
     EXPECT_NE(t.find("strip " + d + "slot 1 state 1f02 "), std::string::npos) << r.explain;
+    // Ground's menus preview the routes, the camera over the airport (its caption line comes as
+    // the status changes, before the status line): the departure's runways, then its lines (the
+    // second level clears the menu, whose camera goes back on the departure, and previews
+    // again), until the line given is heard and the camera is back on the departure; the
+    // arrival's gates, then its lines, once it is selected off the runway.
+    EXPECT_TRUE(
+        InOrder(t, {"status " + d + "740c0 900f0", "camera 0 PREVIEW CAM",
+                    "status " + d + "900f0 920f0", "camera 0 ANA-0202 CAM", "camera 0 PREVIEW CAM",
+                    "camera 0 ANA-0202 CAM", "status " + d + "920f0 94100"}))
+        << programrun::Lines(t, "camera");
+    EXPECT_TRUE(
+        InOrder(t, {"status " + a + "40000 42150", "camera 0 PREVIEW CAM", "camera 0 JAL-1501 CAM",
+                    "camera 0 PREVIEW CAM", "status " + a + "42150 44060"}))
+        << programrun::Lines(t, "camera");
     // The whole flow, in order: the scripts loaded, every phase change of the two aircraft and
     // every change of their status words, against the expected trace (stages/rjtt/stage01.flow). To
     // make it anew after a deliberate change, play the stage as above with WYN_GAME_TRACE=t.txt

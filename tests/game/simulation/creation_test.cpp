@@ -42,6 +42,7 @@ TEST_F(CreationTest, AnArrivalInFlightFromTheFlightData) {
     EXPECT_EQ(o.kind, 0x10111);
     EXPECT_EQ(a.typeoffset, 250);
     EXPECT_EQ(a.tailclear, 10000);  // the file's 0
+    EXPECT_EQ(a.turnspeed, 150);    // the type's minimum turn speed, knots
     EXPECT_EQ(o.flight, 1501);
     EXPECT_EQ(a.linkedto, -1);
     EXPECT_EQ(a.stripslot, 0);  // the first free strip slot
@@ -184,6 +185,7 @@ TEST_F(CreationTest, SpeedMemosDelayAndSpeakers) {
     EXPECT_EQ(A(Slot(30)).tailclear, 8000);
     ASSERT_EQ(Create(MakeFlight(31, "JCG", "SPM")), 1);
     EXPECT_EQ(A(Slot(31)).speaker, 24);
+    EXPECT_EQ(A(Slot(31)).turnspeed, 0);  // the helicopter has none
     ASSERT_EQ(Create(MakeFlight(32, "HKA", "YS11", 1, 210, 7)), 1);
     EXPECT_EQ(A(Slot(32)).speaker, 32 + 29);
     EXPECT_STREQ(A(Slot(32)).callsign, "JAIR-007");

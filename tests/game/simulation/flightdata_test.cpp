@@ -16,8 +16,13 @@ TEST(FlightData, TextsAreCutToTheRecordsFields) {
     EXPECT_EQ(std::string(a.english), std::string(31, 'E'));
     EXPECT_EQ(std::string(a.japanese), std::string(31, 'J'));
 
-    const Bytes type =
-        Bytes().t("TTTTTTTTTTTTTTTT", 16).t(std::string(48, 'D').c_str(), 48).i(0x111).i(-250).i(0);
+    const Bytes type = Bytes()
+                           .t("TTTTTTTTTTTTTTTT", 16)
+                           .t(std::string(48, 'D').c_str(), 48)
+                           .i(0x111)
+                           .i(-250)
+                           .i(0)
+                           .i(140);
     TypeData t;
     ParseTypeData(type.b.data(), type.b.size(), &t);
     EXPECT_EQ(std::string(t.name), std::string(15, 'T'));
@@ -25,6 +30,7 @@ TEST(FlightData, TextsAreCutToTheRecordsFields) {
     EXPECT_EQ(t.flags, 0x111);
     EXPECT_EQ(t.value, -250);
     EXPECT_EQ(t.tailclear, 0);
+    EXPECT_EQ(t.turnspeed, 140);  // the word at 76
 
     const Bytes port = Bytes()
                            .t("EEEEEEEEEEEEEEEE", 16)

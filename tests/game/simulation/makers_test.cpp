@@ -332,7 +332,7 @@ TEST(SampleFlightData, EveryFileKindAtItsOffsets) {
     EXPECT_EQ(b767.I(64), 0x111);
     EXPECT_EQ(b767.I(68), -250);
     EXPECT_EQ(b767.I(72), 0);
-    EXPECT_EQ(b767.I(76), 0);
+    EXPECT_EQ(b767.I(76), 150);  // the minimum turn speed, knots
     const Image ys11{ReadFile(Bin() / "airplane" / "YS11" / "YS11.dat")};
     EXPECT_EQ(ys11.I(72), 8000);
     const Image spm{ReadFile(Bin() / "airplane" / "SPM" / "SPM.dat")};
@@ -348,7 +348,7 @@ TEST(SampleFlightData, EveryFileKindAtItsOffsets) {
 
 TEST_F(MakerCase, FlightDataItRefuses) {
     const std::string airline = U8(u8"ANA | ANA | WHITE CRANE | 白鶴航空\n");
-    const std::string type = "B777 | BOEING 777-200 | 0x411 | 320 | 0\n";
+    const std::string type = "B777 | BOEING 777-200 | 0x411 | 320 | 0 | 150\n";
     const std::string airport = U8(u8"KRG | KIRIGAOKA | 霧ヶ丘 | KIRIGAOKA AIRPORT\n");
     ASSERT_EQ(Flightmake(airline, type, airport), 0) << Errors();
     EXPECT_TRUE(Made("airplane/ANA.dat"));
@@ -363,8 +363,11 @@ TEST_F(MakerCase, FlightDataItRefuses) {
         {"a prefix of 8", "XYZ | ABCDEFGH | X | Y\n", type, airport, "at most 7"},
         {"an English name of 32", "XYZ | X | " + std::string(32, 'E') + " | Y\n", type, airport,
          "at most 31"},
-        {"a type name of 9", airline, "B737-4000 | X | 0 | 0 | 0\n", airport, "1-8 letters"},
-        {"flags that are no number", airline, "B777 | X | lots | 0 | 0\n", airport, "number"},
+        {"a type name of 9", airline, "B737-4000 | X | 0 | 0 | 0 | 0\n", airport, "1-8 letters"},
+        {"flags that are no number", airline, "B777 | X | lots | 0 | 0 | 0\n", airport, "number"},
+        {"a turn speed that is no number", airline, "B777 | X | 0 | 0 | 0 | fast\n", airport,
+         "number"},
+        {"a type without its turn speed", airline, "B777 | X | 0 | 0 | 0\n", airport, "6 fields"},
         {"a missing field", airline, type, "KRG | A | B\n", "4 fields"},
         {"a third name of 32", airline, type, "KRG | A | B | " + std::string(32, '3') + "\n",
          "at most 31"},

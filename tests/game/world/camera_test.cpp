@@ -4,7 +4,9 @@
 // scenery by the eye, the caption, and the weather that the camera step moves.
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "controller/controller_internal.h"
 #include "world_fixture.h"
@@ -206,6 +208,99 @@ TEST_F(Cameras, PanoramicView) {
     ExpectNear(Engine0().viewpoint, C().eye, 0, "engine eye");
     ExpectNear(Engine0().rotate, V(20, 30, 0), 0, "engine angles");
     EXPECT_EQ(Engine0().zoom, 50.0);
+}
+
+// The route preview's view: from above, 35 degrees down across the box of the airport's named
+// spots and runways, its longer side across the view, its eye before the fog; any other view
+// ends the preview state.
+TEST_F(Cameras, RoutePreviewLooksAcrossTheAirportFromAbove) {
+    struct Place {
+        const char* name;
+        int x, z;  // world units
+    };
+    struct Case {
+        const char* what;
+        std::vector<Place> spots, runways;
+        tagKRN3D centre;
+        double heading, across;
+        double fog = 0;  // the engine's fog start (0: no fog)
+    };
+    const Case cases[] = {
+        {"wider east-west: looking north",
+         {{"SPOT 1", -1000, 100}, {"SPOT 2", 200, 300}},
+         {{"34L", 1000, -200}},
+         V(0, 0, 50),
+         0,
+         2000},
+        {"longer north-south: looking east",
+         {{"SPOT 1", 300, -900}, {"", 5000, 5000}},  // an empty name is no spot
+         {{"16R", 100, 700}},
+         V(200, 0, -100),
+         90,
+         1600},
+        {"nothing named: round the origin", {}, {}, V(0, 0, 0), 0, 1000},
+        {"the fog near: the eye at three quarters of its start",
+         {{"SPOT 1", -1000, 100}, {"SPOT 2", 200, 300}},
+         {{"34L", 1000, -200}},
+         V(0, 0, 50),
+         0,
+         2000,
+         2000},
+    };
+    const std::unique_ptr<AirportRecord> airport(new AirportRecord());
+    SetAirportRecord(airport.get());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        *airport = AirportRecord{};
+        for (size_t i = 0; i < c.spots.size(); ++i) {
+            AirportPlace& p = airport->spots[i];
+            std::snprintf(p.name, sizeof p.name, "%s", c.spots[i].name);
+            p.x = c.spots[i].x * 100;
+            p.z = c.spots[i].z * 100;
+        }
+        for (size_t i = 0; i < c.runways.size(); ++i) {
+            AirportPlace& p = airport->departures[i];
+            std::snprintf(p.name, sizeof p.name, "%s", c.runways[i].name);
+            p.x = c.runways[i].x * 100;
+            p.z = c.runways[i].z * 100;
+        }
+        Engine()->distance = c.fog ? 8000 : -1.0;
+        Engine()->top = c.fog;
+        CameraReset();
+        SetPreviewCamera();
+        EXPECT_EQ(IsPreviewCamera(), 1);
+        EXPECT_EQ(C().state, 0x1000 | CameraPhase(0x20));
+        EXPECT_EQ(C().object, kObjectAirport);
+        EXPECT_EQ(C().count, 30);
+        EXPECT_STREQ(GetCameraCaption(), "PREVIEW CAM");
+        EXPECT_EQ(CornerWidth(), CaptionWidth("PREVIEW CAM"));
+        ExpectNear(C().offset, c.centre, 1e-9, "the box's centre");
+        ExpectNear(C().target, V(35, c.heading, 0), 0, "down and across");
+        // Far enough back that the longer side and 100 units each side fill the view's width
+        // (at zoom 50 its half is 0.35 of the distance), unless the fog is nearer.
+        const double d = c.fog ? c.fog * 0.75 : (c.across / 2 + 100) / 0.35;
+        EXPECT_NEAR(C().goaldist, d, 1e-6);
+        CameraMain(30);
+        EXPECT_EQ(Phase(), 0u);
+        // The eye stands behind the centre and above it, 35 degrees up.
+        const double back = d * std::cos(35 * M_PI / 180), up = d * std::sin(35 * M_PI / 180);
+        const tagKRN3D eye = c.heading == 0 ? V(c.centre.x, up, c.centre.z - back)
+                                            : V(c.centre.x - back, up, c.centre.z);
+        ExpectNear(C().eye, eye, 1e-6, "eye");
+        EXPECT_EQ(IsPreviewCamera(), 1);
+    }
+    Engine()->distance = -1.0;
+    Engine()->top = 0;
+    // Another view ends the preview state: an aircraft's mode, the panoramic view.
+    SetCameraMode(0, 0);
+    EXPECT_EQ(IsPreviewCamera(), 0);
+    SetPreviewCamera();
+    SetDefaultCamera(0, 0);
+    EXPECT_EQ(IsPreviewCamera(), 0);
+    SetPreviewCamera();
+    CameraReset();
+    EXPECT_EQ(IsPreviewCamera(), 0);
+    SetAirportRecord(nullptr);
 }
 
 TEST_F(Cameras, GlideIsLinearWhateverTheFrames) {
