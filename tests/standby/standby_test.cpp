@@ -272,7 +272,8 @@ TEST_F(StandBy, TheSetsHandOversStartTheirProgramWithItsExactLine) {
         EXPECT_EQ(ChildLines(), (std::vector<std::string>{"[" + std::string(c.line) + "]",
                                                           "{" + std::string(c.winMainLine) + "}"}))
             << "the started program's command line and its WinMain's";
-        // "<time> start standby <pid> -> <new pid> <line>", and the new pid is the program's.
+        // "<time> start standby <pid> -> <new pid> <program> <line>" (the program named apart
+        // from its arguments), and the new pid is the program's.
         std::ifstream f(log);
         std::vector<std::string> starts;
         for (std::string s; std::getline(f, s);)
@@ -283,7 +284,7 @@ TEST_F(StandBy, TheSetsHandOversStartTheirProgramWithItsExactLine) {
         ASSERT_NE(arrow, std::string::npos) << start;
         size_t pidEnd = start.find(' ', arrow + 4);
         ASSERT_NE(pidEnd, std::string::npos) << start;
-        EXPECT_EQ(start.substr(pidEnd + 1), c.line) << start;
+        EXPECT_EQ(start.substr(pidEnd + 1), program + " " + c.line) << start;
         const std::string pid = start.substr(arrow + 4, pidEnd - arrow - 4);
         std::string exe = fs::read_symlink("/proc/" + pid + "/exe").filename().string();
         EXPECT_EQ(exe, c.started) << start;
