@@ -855,7 +855,11 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
         !d->ended)
         SetFocus(firstFocus);
     if (!d->ended) {
+        // Showing activates the dialog, which takes the focus: it goes back to the control
+        // that had it, so that the keys work on that control (a message box's default button).
+        HWND focused = GetFocus();
         ShowWindow(h, SW_SHOWNORMAL);
+        if (focused && GetParent(focused) == h && GetFocus() != focused) SetFocus(focused);
         UpdateWindow(h);
     }
     if (!layerBox) RunScript(*d);
