@@ -21,7 +21,7 @@ constexpr UINT kShownMs = 500;  // on the screen long enough to be seen and phot
 // Dialog units: the margin, a button's size and spacing, the icon's place.
 constexpr int kMargin = 7, kButtonW = 50, kButtonH = 14, kButtonGap = 4;
 constexpr int kLineH = 8, kCharW = 4, kMaxTextW = 400;
-constexpr int kIconW = 22, kIconPx = 32;
+constexpr int kIconW = 26, kIconH = 22, kIconPx = 32;  // the icon's place in units, its size
 
 struct Box {
     int answer = 0;  // the scripted answer, 0 when the user answers
@@ -49,7 +49,7 @@ void PaintIcon(HDC dc, UINT icon) {
         default:
             break;
     }
-    const int left = 12, top = 12, r = kIconPx / 2;
+    const int left = 10, top = 10, r = kIconPx / 2;
     HBRUSH brush = CreateSolidBrush(disc);
     for (int y = 0; y < kIconPx; ++y) {
         int dy = 2 * y + 1 - kIconPx, half = 0;
@@ -148,7 +148,7 @@ int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type,
     def.caption = caption ? caption : "Error";
     def.centered = true;
     def.cx = std::max(iconW + textW, buttonsW) + 2 * kMargin;
-    int textH = std::max(lines * kLineH, box.icon ? kIconW - kMargin : 0);
+    int textH = std::max(lines * kLineH, box.icon ? kIconH : 0);
     def.cy = kMargin + textH + kMargin + kButtonH + kMargin;
     ControlDef label;
     label.kind = Kind::LText;

@@ -246,8 +246,13 @@ TEST_F(HandOver, UnderADisplayTheStandbyWindowIsPhotographed) {
     EXPECT_EQ(GameLine(), "[ rjtt stage01]") << Diagnosis();
     if (HWND s = FindWindowA("STANDBY", nullptr)) PostMessageA(s, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return fs::exists(dir / "standby.png"); })) << Diagnosis();
-    // Painted with its picture, then dimmed as it starts the game.
-    EXPECT_TRUE(fs::exists(dir / "standby-00001.png"));
+    // Painted with its picture (its light text on the screen), then dimmed as it starts the
+    // game.
+    Png first;
+    ASSERT_TRUE(ReadPng((dir / "standby-00001.png").string(), &first));
+    int light = 0;
+    for (uint32_t p : first.px) light += ((p >> 8) & 0xFF) > 128;
+    EXPECT_GT(light, 100) << "the stand-by picture, not a black window";
     EXPECT_TRUE(fs::exists(dir / "standby-00002.png"));
     EXPECT_TRUE(fs::exists(dir / "vsk33.png"));
 }
