@@ -314,7 +314,7 @@ TEST_F(Flow, TheFrontEndStartsTheGameWhichHandsBackToTheFrontEnd) {
     EXPECT_NE(starts[2]->line.find("standby.exe wyntower rjtt notclear"), std::string::npos)
         << order;
     EXPECT_EQ(starts[3]->name, "standby") << order;
-    EXPECT_EQ(starts[3]->line.rfind("wyntower rjtt notclear", 0), 0u) << order;
+    EXPECT_EQ(starts[3]->line, "wyntower.exe  rjtt notclear") << order;
     EXPECT_EQ(starts[4]->name, "wyntower") << order;
     EXPECT_NE(starts[4]->line.find("VSK33.EXE  rjtt"), std::string::npos) << order;
     EXPECT_EQ(starts[5]->name, "standby") << order;
