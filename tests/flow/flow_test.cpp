@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/capture_read.h"
 #include "../common/png_read.h"
 #include "../game/program_run.h"
 
@@ -141,6 +142,7 @@ class Flow : public RunFolderTest {
         fs::create_directories(run + "/rt");
         fs::create_directories(run + "/replay");
         fs::create_directories(run + "/shots");
+        fs::create_directories(run + "/audio");
         // The engine and the game write their ini files back, and the game its stage records:
         // the run's own copies.
         programrun::MakeProgramFolder(binDir, folder);
@@ -152,7 +154,8 @@ class Flow : public RunFolderTest {
             "cd '" + folder + "' && env -u WYN_HEADLESS WYN_PROGRAM_DIR='" + folder +
             "' WYN_RUNTIME_DIR='" + run + "/rt' WYN_PROCESS_LOG='" + run +
             "/process.log' WYN_MSGBOX_LOG='" + run + "/boxes' WYN_REPLAY='" + run +
-            "/replay/%p-%n.replay' WYN_SCREENSHOT='" + run + "/shots/%p-%n.png' " + env +
+            "/replay/%p-%n.replay' WYN_SCREENSHOT='" + run +
+            "/shots/%p-%n.png' WYN_AUDIO_CAPTURE='" + run + "/audio/%p-%n.wav' " + env +
             " timeout " + std::to_string(limit) + " ./wynopen 2>'" + run + "/err'";
         const long start = MonotonicMs();
         const int status = std::system(cmd.c_str());
@@ -220,7 +223,7 @@ void ExpectTheHandOverToTheScriptHost(const std::vector<LogLine>& log, const std
     EXPECT_EQ(starts[0]->name, "wynopen") << diag;
     EXPECT_EQ(starts[0]->line, "standby.exe vsk33.exe ") << diag;
     EXPECT_EQ(starts[1]->name, "standby") << diag;
-    EXPECT_EQ(starts[1]->line, " ") << diag;
+    EXPECT_EQ(starts[1]->line, "vsk33.exe  ") << diag;
     // Every program ended, none by a signal, and none is left.
     ExpectEveryStartEnded(log, starts, diag);
     // The launcher showed its prompt; the stand-by window its dimmed picture.
@@ -304,12 +307,14 @@ TEST_F(Flow, TheFrontEndStartsTheGameWhichHandsBackToTheFrontEnd) {
     // that the host again.
     EXPECT_EQ(starts[0]->name, "wynopen") << order;
     EXPECT_EQ(starts[0]->line, "standby.exe vsk33.exe ") << order;
+    // The stand-by window names the program it starts before its arguments.
     EXPECT_EQ(starts[1]->name, "standby") << order;
+    EXPECT_EQ(starts[1]->line, "vsk33.exe  ") << order;
     EXPECT_EQ(starts[2]->name, "vsk33") << order;
     EXPECT_NE(starts[2]->line.find("standby.exe wyntower rjtt notclear"), std::string::npos)
         << order;
     EXPECT_EQ(starts[3]->name, "standby") << order;
-    EXPECT_NE(starts[3]->line.find("rjtt notclear"), std::string::npos) << order;
+    EXPECT_EQ(starts[3]->line, "wyntower.exe  rjtt notclear") << order;
     EXPECT_EQ(starts[4]->name, "wyntower") << order;
     EXPECT_NE(starts[4]->line.find("VSK33.EXE  rjtt"), std::string::npos) << order;
     EXPECT_EQ(starts[5]->name, "standby") << order;
@@ -335,6 +340,13 @@ TEST_F(Flow, TheFrontEndStartsTheGameWhichHandsBackToTheFrontEnd) {
     bool view = false;
     for (const Png& p : Shots(shots + "/wyntower-1")) view = view || IsGameView(p);
     EXPECT_TRUE(view) << "no screenshot of wyntower-1 shows the 3D view";
+    // Each program recorded its own sound: the game's is heard, and no later program of the
+    // chain wrote over it.
+    for (const char* program : {"wynopen-1", "vsk33-1", "wyntower-1"})
+        EXPECT_TRUE(fs::exists(run + "/audio/" + program + ".wav")) << program;
+    int loud = 0;
+    for (int16_t v : ReadCapture16(run + "/audio/wyntower-1.wav")) loud += std::abs(v) > 1000;
+    EXPECT_GT(loud, 2205) << "the game's recording holds its sound";
 }
 
 }  // namespace

@@ -298,10 +298,11 @@ TEST_F(Runs, TheProcessLogHoldsOneWholeLinePerStartAndEnd) {
     EXPECT_EQ(started.size(), codes.size() + 1);
     EXPECT_EQ(ended.size(), codes.size() + 1);
     for (auto [pid, code] : codes) {
-        EXPECT_EQ(started[pid], " exit=" + std::to_string(code)) << "the exact command line";
+        // The program named apart from its command line, a blank, the exact command line.
+        EXPECT_EQ(started[pid], "plat_child.exe  exit=" + std::to_string(code));
         EXPECT_EQ(ended[pid], code) << "pid " << pid;
     }
-    EXPECT_EQ(started[killed], " wait");
+    EXPECT_EQ(started[killed], "plat_child.exe  wait");
     EXPECT_EQ(ended[killed], 42) << "logged by the process that ended it";
 }
 

@@ -98,4 +98,26 @@ TEST(Desktop, PlaysAMovieIntoAWindow) {
     EXPECT_EQ(at(10, 10), 0x000000u) << "the window outside the rectangle";
 }
 
+// An audio device that cannot be opened (ALSA asked for a device that is not there) leaves one
+// line on stderr, none of the driver's own, and the program plays on silently.
+TEST(Desktop, WithoutAnAudioDeviceOneLineSaysSo) {
+    const char* run = std::getenv("WYN_RUNTIME_DIR");
+    const fs::path dir = fs::path(run ? run : "/tmp") / "desktop-nodevice";
+    fs::create_directories(dir);
+    const fs::path err = dir / "stderr.txt";
+    std::string cmd = "env -u WYN_HEADLESS -u DISPLAY -u WAYLAND_DISPLAY WYN_RUNTIME_DIR='" +
+                      dir.string() +
+                      "' WYN_BACKEND=sdl WYN_CLOCK=virtual SDL_AUDIODRIVER=alsa "
+                      "AUDIODEV=wyn-no-such-device ./tovplay 1 2>'" +
+                      err.string() + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    std::ifstream f(err);
+    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.find("ALSA lib"), std::string::npos) << text;
+    const std::string line = "wyn: no audio device";
+    const size_t first = text.find(line);
+    EXPECT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find(line, first + 1), std::string::npos) << "said once:\n" << text;
+}
+
 }  // namespace

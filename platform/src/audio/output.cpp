@@ -1,6 +1,7 @@
 #include "audio/output.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <wynplat.h>
 
@@ -10,11 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
 #include "backend/backend.h"
 #include "kernel/clock.h"
+#include "kernel/run_record.h"
 
 namespace wyn::audio {
 namespace {
@@ -240,8 +243,24 @@ class SdlDevice : public Device {
     SDL_AudioDeviceID dev_ = 0;
 };
 
+// ALSA reports a machine without a sound card on stderr, a dozen lines through its error
+// handler, before SDL gives up; the output says it in one line instead (OpenDevice). The
+// handler is set in the one copy of the library that SDL loads too.
+void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!alsa) return;  // kept loaded: SDL binds to this copy, with its handler
+    using SetHandler = int (*)(void (*)(const char*, int, const char*, int, const char*, ...));
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        set(QuietAlsaError);
+}
+
 bool SdlAudioAvailable() {
-    static const bool ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    static const bool ok = [] {
+        QuietAlsa();
+        return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    }();
     return ok;
 }
 bool Always() { return true; }
@@ -258,9 +277,17 @@ std::unique_ptr<Device> OpenDevice() {
     const char* wanted = wynplat::WantedBackend();
     for (const AudioBackend& b : kBackends) {
         if (wanted && std::strcmp(wanted, b.name) != 0) continue;
-        if (!b.available()) continue;
-        auto d = b.create();
-        if (d && d->Open()) return d;
+        if (b.available()) {
+            auto d = b.create();
+            if (d && d->Open()) return d;
+        }
+        if (std::strcmp(b.name, "sdl") == 0) {
+            static std::once_flag said;
+            std::call_once(said, [] {
+                std::fprintf(stderr, "wyn: no audio device (%s); the sound plays silently\n",
+                             SDL_GetError());
+            });
+        }
     }
     auto d = CreateHeadless();
     d->Open();
@@ -279,8 +306,10 @@ bool Attach(Source* source) {
         std::lock_guard<std::recursive_mutex> g(o.lock);
         if (!o.captureFromEnv) {
             o.captureFromEnv = true;
+            // %p and %n tell the programs of one hand-over chain apart, as in screenshots.
             const char* path = std::getenv("WYN_AUDIO_CAPTURE");
-            if (path && *path && !o.capture.active()) o.capture.Open(path);
+            if (path && *path && !o.capture.active())
+                o.capture.Open(wynplat::ExpandRunPattern(path).c_str());
         }
         first = o.sources.empty() && !o.device;
         o.sources.push_back(source);

@@ -10,8 +10,8 @@ namespace {
 bool Always() { return true; }
 
 const Backend kBackends[] = {
-    {"sdl", SdlAvailable, CreateSdlDisplay, SdlMessageBox},
-    {"headless", Always, CreateHeadlessDisplay, nullptr},
+    {"sdl", SdlAvailable, CreateSdlDisplay},
+    {"headless", Always, CreateHeadlessDisplay},
 };
 const Backend& kHeadless = kBackends[1];
 

@@ -1,5 +1,5 @@
 // The display backends behind the window layer: a table of backends, each with a name, an
-// "available?" test, a create function and a message box; the first available one wins unless
+// "available?" test and a create function; the first available one wins unless
 // the user names one (WYN_BACKEND=headless|sdl, or WYN_HEADLESS=1). Code above the layer never
 // asks which one runs.
 #pragma once
@@ -62,10 +62,6 @@ struct Backend {
     const char* name;  // "sdl", "headless"
     bool (*available)();
     std::unique_ptr<Display> (*create)();
-    // Shows a message box on the desktop, waits for the user and returns the button pressed;
-    // null for a backend without a desktop (boxes are logged and answered by script then).
-    // Needs no display: boxes may come before the first window.
-    int (*messageBox)(const char* textUtf8, const char* captionUtf8, UINT type);
 };
 
 // The backend the user names: "headless" when WYN_HEADLESS is set to anything but 0, else
@@ -82,7 +78,6 @@ bool DisplayIsHeadless();
 std::unique_ptr<Display> CreateHeadlessDisplay();
 std::unique_ptr<Display> CreateSdlDisplay();
 bool SdlAvailable();
-int SdlMessageBox(const char* textUtf8, const char* captionUtf8, UINT type);
 
 // The buttons of a message box of `type` (MB_OK...), left to right, and the safe answer: the
 // button that makes no choice the user did not make (Cancel where there is one, No for Yes/No,

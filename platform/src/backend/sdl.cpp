@@ -445,34 +445,4 @@ std::unique_ptr<Display> CreateSdlDisplay() {
     return d;
 }
 
-int SdlMessageBox(const char* text, const char* caption, UINT type) {
-    MessageBoxButtons b = ButtonsOf(type);
-    size_t def = (type >> 8) & 0xF;
-    if (def >= static_cast<size_t>(b.count)) def = 0;
-    std::vector<SDL_MessageBoxButtonData> data;
-    for (int i = 0; i < b.count; ++i) {
-        Uint32 flags = 0;
-        if (static_cast<size_t>(i) == def) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (b.buttons[i].id == b.safe) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-        data.push_back({flags, b.buttons[i].id, b.buttons[i].label});
-    }
-    Uint32 icon = SDL_MESSAGEBOX_INFORMATION;
-    switch (type & MB_ICONMASK) {
-        case MB_ICONHAND:
-            icon = SDL_MESSAGEBOX_ERROR;
-            break;
-        case MB_ICONEXCLAMATION:
-            icon = SDL_MESSAGEBOX_WARNING;
-            break;
-        default:
-            break;
-    }
-    SDL_MessageBoxData box{icon,        nullptr, caption, text, static_cast<int>(data.size()),
-                           data.data(), nullptr};
-    int answer = -1;
-    // Closed without a button: the safe answer, as Escape gives it.
-    if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0) answer = b.safe;
-    return answer;
-}
-
 }  // namespace wynplat

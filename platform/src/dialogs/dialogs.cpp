@@ -50,7 +50,8 @@ struct Dialog {
     HFONT font = nullptr;
     std::vector<HWND> items;  // template order (tab order)
     std::string name;
-    int codePage = 932;  // of the texts: the template's module's
+    int codePage = 932;     // of the texts: the template's module's
+    bool layerBox = false;  // a message box: arrows and the buttons' letters answer too
 };
 
 std::recursive_mutex g_m;
@@ -586,6 +587,21 @@ void DialogKey(HWND dlg, WPARAM vk) {
             SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     } else if (vk == VK_ESCAPE) {
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    } else if (d->layerBox && (vk == VK_LEFT || vk == VK_UP || vk == VK_RIGHT || vk == VK_DOWN)) {
+        MoveFocus(dlg, GetFocus(), vk == VK_LEFT || vk == VK_UP ? -1 : 1);
+    } else if (d->layerBox && vk >= 'A' && vk <= 'Z') {
+        // A message box's button answers to its first letter (Yes, No, Cancel, Retry...).
+        for (HWND h : d->items) {
+            auto it = ItemOf(h);
+            char title[64] = {};
+            GetWindowTextA(h, title, sizeof title);
+            if (it && it->kind == Kind::Button && title[0] &&
+                (title[0] & ~0x20) == static_cast<char>(vk)) {
+                SetFocus(h);
+                Click(h);
+                return;
+            }
+        }
     }
 }
 
@@ -765,6 +781,7 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
     d->codePage = codePage == 950 ? 950 : 932;
     d->proc = proc;
     d->name = name;
+    d->layerBox = layerBox;
     // The system font at the template's size; dialog units follow from its metrics.
     int px = MulDiv(def.points, 96, 72);
     d->font = CreateFontA(-px, 0, 0, 0, FW_NORMAL, 0, 0, 0,
@@ -789,6 +806,12 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
     POINT at{dx(def.x), dy(def.y)};
     if (owner && IsWindow(owner)) ClientToScreen(owner, &at);
     HWND ownerTop = owner && IsWindow(owner) ? wynplat::TopLevelOf(owner) : nullptr;
+    if (def.centered) {
+        RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        if (ownerTop) GetWindowRect(ownerTop, &around);
+        at.x = std::max<LONG>(0, (around.left + around.right - (rc.right - rc.left)) / 2);
+        at.y = std::max<LONG>(0, (around.top + around.bottom - (rc.bottom - rc.top)) / 2);
+    }
     HWND h = CreateWindowExA(WS_EX_DLGMODALFRAME, kDialogClass, def.caption.c_str(), style, at.x,
                              at.y, rc.right - rc.left, rc.bottom - rc.top, ownerTop, nullptr,
                              instance, nullptr);
@@ -832,7 +855,11 @@ INT_PTR wyn::dlg::RunDialog(HINSTANCE instance, const DialogDef& def, const std:
         !d->ended)
         SetFocus(firstFocus);
     if (!d->ended) {
+        // Showing activates the dialog, which takes the focus: it goes back to the control
+        // that had it, so that the keys work on that control (a message box's default button).
+        HWND focused = GetFocus();
         ShowWindow(h, SW_SHOWNORMAL);
+        if (focused && GetParent(focused) == h && GetFocus() != focused) SetFocus(focused);
         UpdateWindow(h);
     }
     if (!layerBox) RunScript(*d);

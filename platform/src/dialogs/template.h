@@ -25,6 +25,7 @@ struct DialogDef {
     int points = 9;
     std::string face;
     DWORD style = 0;
+    bool centered = false;  // over the middle of the owner's window, else of the screen
     std::vector<ControlDef> controls;
 };
 
@@ -37,10 +38,10 @@ bool ParseTemplate(const char* data, size_t size, DialogDef* out, std::string* e
 INT_PTR RunDialog(HINSTANCE instance, const DialogDef& def, const std::string& name, HWND owner,
                   DLGPROC proc, LPARAM param, int codePage = 932, bool layerBox = false);
 
-// Shows a message box of `type` as the layer's own dialog (texts in `codePage`) and closes it
-// with a click on the button `answer` once it has been on the screen a moment. Returns the
-// button that closed it.
-int ShowAnsweredBox(HWND owner, const char* text, const char* caption, UINT type, int answer,
-                    int codePage);
+// Shows a message box of `type` as the layer's own modal dialog (texts in `codePage`) and
+// returns the button that closed it. With an `answer` (one of its buttons) the box closes with
+// a click on that button once it has been on the screen a moment; with 0 the user answers.
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type, int answer,
+                   int codePage);
 
 }  // namespace wyn::dlg

@@ -309,7 +309,10 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATT
     }
     pid_t pid = Spawn(program, line, dir, static_cast<const char*>(environment));
     if (!pid) return FALSE;
-    LogProgramStarted(pid, line);
+    // A program named apart from its command line (which then holds its arguments alone) is
+    // named in the log before them, so that the log says what was started.
+    LogProgramStarted(pid,
+                      application && commandLine ? std::string(application) + " " + line : line);
     auto process = std::make_shared<ProcessObject>();
     process->pid = pid;
     process->name = program.substr(program.find_last_of('/') + 1);

@@ -107,7 +107,8 @@ __attribute__((constructor)) void StartRecord() {
         }
         on_exit(OnExit, nullptr);
     }
-    if (MentionsStartNumber("WYN_REPLAY") || MentionsStartNumber("WYN_SCREENSHOT"))
+    if (MentionsStartNumber("WYN_REPLAY") || MentionsStartNumber("WYN_SCREENSHOT") ||
+        MentionsStartNumber("WYN_AUDIO_CAPTURE"))
         ProgramStartNumber();
 }
 

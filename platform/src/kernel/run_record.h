@@ -1,7 +1,7 @@
 // The record the programs of the set keep of their runs: the process log (WYN_PROCESS_LOG), a
 // file every program appends one line to when it starts a program and one when it ends, and
-// the count of each program's starts in the runtime folder, which the %n of the replay and
-// screenshot paths stands for.
+// the count of each program's starts in the runtime folder, which the %n of the replay,
+// screenshot and audio capture paths stands for.
 #pragma once
 
 #include <string>

@@ -320,10 +320,25 @@ void OnWindowCreated(HWND h) {
     std::call_once(named, [] { LogWindow("display backend %s", GetDisplay().Name()); });
     LogWindow("window \"%s\" (class %s%s)", title.c_str(), w->cls ? w->cls->name.c_str() : "?",
               top ? "" : ", child");
-    std::lock_guard<std::mutex> lk(a.m);
-    if (!a.target && top && !(a.shotPath.empty() && !a.shotEvery && !a.shotPaint)) {
-        if (a.shotWindow.empty() || title.find(a.shotWindow) != std::string::npos) a.target = h;
+}
+
+// The window screenshots photograph is the first top-level window that shows (a hidden
+// helper window, such as the sound library's, is never photographed), or the first one that
+// shows with WYN_SCREENSHOT_WINDOW in its title.
+void OnWindowShown(HWND h) {
+    auto w = FindWindowRecord(h);
+    if (!w) return;
+    std::string title;
+    {
+        std::lock_guard<std::recursive_mutex> lk(WindowLock());
+        if ((w->style & WS_CHILD) || !(w->style & WS_VISIBLE)) return;
+        title = TextToUtf8(w->title.c_str(), -1, 932);
     }
+    Affordances& a = A();
+    std::lock_guard<std::mutex> lk(a.m);
+    Init();
+    if (a.target || (a.shotPath.empty() && !a.shotEvery && !a.shotPaint)) return;
+    if (a.shotWindow.empty() || title.find(a.shotWindow) != std::string::npos) a.target = h;
 }
 
 void OnTitleChanged(HWND h) {
@@ -333,7 +348,7 @@ void OnTitleChanged(HWND h) {
     LogWindow("window title \"%s\"", title.c_str());
     Affordances& a = A();
     std::lock_guard<std::mutex> lk(a.m);
-    if (!a.target && !(w->style & WS_CHILD) && !a.shotWindow.empty() &&
+    if (!a.target && !(w->style & WS_CHILD) && (w->style & WS_VISIBLE) && !a.shotWindow.empty() &&
         title.find(a.shotWindow) != std::string::npos)
         a.target = h;
 }

@@ -1,8 +1,8 @@
 // MessageBoxA and MessageBeep. A box is logged (UTF-8, on stderr and appended to
 // WYN_MSGBOX_LOG) and answered from WYN_MSGBOX_ANSWERS, then from answers a test pushed: on a
-// desktop the box is shown and closed with that answer, headless it is answered at once. Without
-// a scripted answer the user answers on a desktop; headless the safe default of its buttons
-// answers (the one that ends a retry loop), so a box never blocks a test.
+// desktop the box is shown (the layer's own window) and closed with that answer, headless it is
+// answered at once. Without a scripted answer the user answers on a desktop; headless the safe
+// default of its buttons answers (the one that ends a retry loop), so a box never blocks a test.
 #include "backend/backend.h"
 #include "dialogs/template.h"
 #include "kernel/text.h"
@@ -105,13 +105,10 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
             }
         }
     }
-    auto desktop = wynplat::ChosenBackend().messageBox;
-    if (desktop && answer) {
-        answer = wyn::dlg::ShowAnsweredBox(owner, text, caption, type, answer, codePage);
-        how = "desktop, " + how;
-    } else if (desktop) {
-        answer = desktop(body.c_str(), cap.c_str(), type);
-        how = "desktop";
+    // On a desktop the box is the layer's own window, drawn with the layer's text.
+    if (!wynplat::DisplayIsHeadless()) {
+        answer = wyn::dlg::ShowMessageBox(owner, text, caption, type, answer, codePage);
+        how = how == "default" ? "desktop" : "desktop, " + how;
     } else if (!answer) {
         answer = buttons.safe;
     }

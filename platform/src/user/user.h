@@ -162,6 +162,8 @@ uint64_t NextReplayDue();
 bool ScreenshotRequested();
 // Affordances (screenshots, replay, window log) hooked into the layer.
 void OnWindowCreated(HWND h);
+// A top-level window became visible.
+void OnWindowShown(HWND h);
 void OnWindowDestroying(HWND h);
 void OnTitleChanged(HWND h);
 void OnPainted(HWND h);

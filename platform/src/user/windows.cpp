@@ -314,7 +314,14 @@ HWND HitTest(HWND top, POINT* p) {
 // The visible top-level window on top, for input with no window named.
 HWND ForegroundTop() {
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
-    if (S().active && FindWindowRecord(S().active)) return TopLevelOf(S().active);
+    // A hidden window that was made the active one (another program of the set brought this
+    // one's first published window to the front, say the sound library's hidden window) takes
+    // no input: the user's, or the replay's, goes to the window on the screen.
+    if (S().active && FindWindowRecord(S().active)) {
+        HWND top = TopLevelOf(S().active);
+        auto w = FindWindowRecord(top);
+        if (w && (w->style & WS_VISIBLE)) return top;
+    }
     for (auto it = S().tops.rbegin(); it != S().tops.rend(); ++it) {
         auto w = FindWindowRecord(*it);
         if (w && (w->style & WS_VISIBLE)) return *it;
@@ -658,6 +665,7 @@ BOOL WINAPI ShowWindow(HWND h, int cmd) {
         SyncNative(*w);
         MarkParentDirty(*w);
     }
+    if (!wasVisible) OnWindowShown(h);
     if (activate) Activate(h, WA_ACTIVE);
     return wasVisible ? TRUE : FALSE;
 }
@@ -774,6 +782,7 @@ BOOL WINAPI SetWindowPos(HWND h, HWND after, int x, int y, int cx, int cy, UINT 
         activate = (wp.flags & SWP_SHOWWINDOW) && !(wp.flags & SWP_NOACTIVATE) && !IsChild(*w);
     }
     CallWindow(h, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+    if (wp.flags & SWP_SHOWWINDOW) OnWindowShown(h);
     if (activate) Activate(h, WA_ACTIVE);
     return TRUE;
 }

@@ -2,8 +2,11 @@
 // file named on the command line, then the dialog ends with 7 (the program's exit code).
 // With "open FOLDER" it runs the open dialog's chooser on FOLDER instead, driven by the
 // dialog script: 8 when it answered the folder's only picture, 9 otherwise. With "box" it
-// shows a Yes/No/Cancel message box and ends with its answer.
+// shows a Yes/No/Cancel message box (or a box of the type that follows, a number) and ends with
+// its answer; "jbox" shows a Japanese Yes/No box, "bbox" a Big5 box of a module that keeps its
+// texts in Big5, as the 3D engine does.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <commctrl.h>
@@ -12,6 +15,9 @@
 #include <wynplat.h>
 
 #include "dialog_resources.h"
+
+extern "C" int BIG5LIB_Declare();
+extern "C" int BIG5LIB_Box();
 
 namespace {
 
@@ -49,9 +55,15 @@ INT_PTR CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     if (!kRegistered) return 4;
-    if (std::strcmp(cmdLine, "box") == 0)
+    if (std::strncmp(cmdLine, "box", 3) == 0) {
+        UINT type = cmdLine[3] ? static_cast<UINT>(std::strtoul(cmdLine + 3, nullptr, 0))
+                               : MB_YESNOCANCEL | MB_ICONQUESTION;
         return MessageBoxA(nullptr, "Save the stage first?\nIt has not been saved.", "Box test",
-                           MB_YESNOCANCEL | MB_ICONQUESTION);
+                           type);
+    }
+    if (std::strcmp(cmdLine, "jbox") == 0)
+        return MessageBoxA(nullptr, dlgtest::kBoxText, "終了の確認", MB_YESNO | MB_ICONQUESTION);
+    if (std::strcmp(cmdLine, "bbox") == 0) return BIG5LIB_Declare() ? BIG5LIB_Box() : 5;
     if (std::strncmp(cmdLine, "open ", 5) == 0) {
         char file[260] = {}, title[64] = {};
         OPENFILENAMEA ofn{};

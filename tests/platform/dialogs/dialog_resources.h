@@ -19,6 +19,9 @@ enum : int {
     kCancel = 901
 };
 
+// The Japanese message box's text (the game's close question).
+inline const char kBoxText[] = "終了しますか？";
+
 inline const char kSettings[] = R"TPL(; a dialog in the layer's template form
 DIALOG 40 40 200 120
 CAPTION "環境設定"

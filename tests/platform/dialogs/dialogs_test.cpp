@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,9 @@
 #include "../../common/png_read.h"
 #include "../../common/program_output.h"
 #include "dialog_resources.h"
+
+extern "C" int BIG5LIB_Declare();
+extern "C" int BIG5LIB_Draw(HDC dc, RECT* r);
 
 namespace {
 
@@ -512,6 +516,155 @@ TEST(DialogDesktop, TheFileChooserListsTheFolderThroughItsFilter) {
     int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << cmd;
     EXPECT_EQ(WEXITSTATUS(status), 8) << cmd;
+}
+
+// The pixels a text sets, cut to their bounding box: drawn by the layer's text in black on
+// white, in the message box's font (9 points of the system font in the text's character set).
+struct Glyphs {
+    int w = 0, h = 0;
+    std::vector<char> on;
+};
+
+template <typename Draw>
+Glyphs DrawnGlyphs(int charset, Draw draw) {
+    const int w = 400, h = 40;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    RECT all{0, 0, w, h};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, charset, 0, 0, 0, 0, "MS UI Gothic");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    RECT r{4, 4, w, h};
+    draw(dc, &r);
+    GdiFlush();
+    const uint32_t* px = static_cast<const uint32_t*>(bits);
+    int x0 = w, y0 = h, x1 = -1, y1 = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if ((px[y * w + x] & 0xFFFFFF) == 0)
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x),
+                y1 = std::max(y1, y);
+    Glyphs g;
+    if (x1 >= 0) {
+        g.w = x1 - x0 + 1, g.h = y1 - y0 + 1;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) g.on.push_back((px[y * w + x] & 0xFFFFFF) == 0);
+    }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBmp);
+    DeleteObject(font);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return g;
+}
+
+// Whether the glyphs stand somewhere in the shot exactly: black where they set a pixel, not
+// black where they do not.
+bool ShowsGlyphs(const Png& shot, const Glyphs& g) {
+    if (g.on.empty()) return false;
+    for (int oy = 0; oy + g.h <= shot.h; ++oy)
+        for (int ox = 0; ox + g.w <= shot.w; ++ox) {
+            bool same = true;
+            for (int y = 0; y < g.h && same; ++y)
+                for (int x = 0; x < g.w && same; ++x)
+                    same = g.on[y * g.w + x] == (shot.At(ox + x, oy + y) == 0);
+            if (same) return true;
+        }
+    return false;
+}
+
+// A Japanese box and a Big5 box of a module that keeps its texts in Big5 read on a desktop as
+// the layer's text draws them, whatever fonts the X server has.
+TEST(DialogDesktop, JapaneseAndBig5BoxesShowTheTextLayersGlyphs) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    ASSERT_TRUE(BIG5LIB_Declare());
+    struct Case {
+        const char* mode;
+        const char* answer;
+        int exit;
+        Glyphs glyphs;
+    };
+    const Case cases[] = {
+        {"jbox", "6", IDYES,
+         DrawnGlyphs(
+             SHIFTJIS_CHARSET,
+             [](HDC dc, RECT* r) { DrawTextA(dc, kBoxText, -1, r, DT_SINGLELINE | DT_LEFT); })},
+        // "中" of the module's "中文".
+        {"bbox", "1", IDOK,
+         DrawnGlyphs(CHINESEBIG5_CHARSET, [](HDC dc, RECT* r) { BIG5LIB_Draw(dc, r); })},
+    };
+    const std::string dir = std::getenv("WYN_RUNTIME_DIR");
+    for (const Case& c : cases) {
+        ASSERT_FALSE(c.glyphs.on.empty()) << c.mode;
+        const std::string png = dir + "/" + c.mode + ".png";
+        std::remove(png.c_str());
+        const std::string cmd = "mkdir -p '" + dir +
+                                "' && env -u WYN_HEADLESS WYN_BACKEND=sdl "
+                                "ASAN_OPTIONS=detect_leaks=0 WYN_MSGBOX_ANSWERS=" +
+                                c.answer + " WYN_SCREENSHOT='" + png +
+                                "' timeout 60 ./plat_dialogdemo " + c.mode;
+        int status = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << cmd;
+        EXPECT_EQ(WEXITSTATUS(status), c.exit) << cmd;
+        Png shot;
+        ASSERT_TRUE(ReadPng(png, &shot)) << png;
+        EXPECT_TRUE(ShowsGlyphs(shot, c.glyphs))
+            << c.mode << ": the text's glyphs are not in " << png;
+    }
+}
+
+// The user answers a box on a desktop with the keyboard: Enter takes the default button (the
+// first unless the type names another), the arrows move between the buttons, Escape gives the
+// safe answer, a button's first letter picks it.
+TEST(DialogDesktop, TheKeyboardAnswersMessageBoxes) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        GTEST_SKIP() << "no display (the test script provides a virtual one)";
+    struct Case {
+        UINT type;
+        const char* keys;
+        int answer;
+    };
+    const Case cases[] = {
+        {MB_YESNOCANCEL | MB_ICONQUESTION, "RETURN", IDYES},
+        {MB_YESNOCANCEL | MB_DEFBUTTON2, "RETURN", IDNO},
+        {MB_YESNOCANCEL | MB_ICONHAND, "RIGHT RIGHT RETURN", IDCANCEL},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, "LEFT RETURN", IDNO},
+        {MB_YESNO | MB_ICONEXCLAMATION, "ESCAPE", IDNO},
+        {MB_OK, "ESCAPE", IDOK},
+        {MB_ABORTRETRYIGNORE, "I", IDIGNORE},
+        {MB_OKCANCEL | MB_ICONASTERISK, "C", IDCANCEL},
+    };
+    const std::string dir = std::getenv("WYN_RUNTIME_DIR");
+    ASSERT_EQ(std::system(("mkdir -p '" + dir + "'").c_str()), 0);
+    for (const Case& c : cases) {
+        const std::string replay = dir + "/box-keys.replay";
+        {
+            std::ofstream out(replay);
+            std::istringstream keys(c.keys);
+            int ms = 300;
+            for (std::string k; keys >> k; ms += 100) out << ms << " key " << k << "\n";
+        }
+        const std::string cmd =
+            "env -u WYN_HEADLESS -u WYN_MSGBOX_ANSWERS WYN_BACKEND=sdl ASAN_OPTIONS=detect_leaks=0 "
+            "WYN_REPLAY='" +
+            replay + "' timeout 60 ./plat_dialogdemo box" + std::to_string(c.type);
+        int status = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << cmd;
+        EXPECT_EQ(WEXITSTATUS(status), c.answer) << "type " << c.type << ", keys " << c.keys;
+    }
 }
 
 }  // namespace

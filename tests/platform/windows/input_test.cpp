@@ -163,6 +163,25 @@ TEST(Input, ReplayedEventsDueBeforeAnyWindowShowsWaitForOne) {
     EXPECT_FALSE(IsWindow(h)) << "closed through the default handling";
 }
 
+// A hidden window made the active one (another program brought this one's first published
+// window, the sound library's hidden one, to the front) takes no replayed input: the close goes
+// to the window on the screen, as a user's would.
+TEST(Input, AHiddenActiveWindowTakesNoReplayedInput) {
+    HWND shown = Parent();
+    HWND hidden = CreateWindowExA(0, "InputTest", "hidden", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_TRUE(hidden);
+    SetForegroundWindow(hidden);
+    PumpAll();
+    Log().clear();
+    ASSERT_EQ(WynPlat_ReplayScript("0 close\n"), 1);
+    PumpAll();
+    EXPECT_EQ(Count(WM_CLOSE, shown), 1);
+    EXPECT_EQ(Count(WM_CLOSE, hidden), 0);
+    EXPECT_TRUE(IsWindow(hidden));
+    DestroyWindow(hidden);
+}
+
 TEST(Input, MovesNotYetTakenFoldIntoTheNewest) {
     HWND h = Parent();
     Log().clear();
