@@ -61,10 +61,10 @@ WYN_SCREENSHOT_EVERY=10 shot menu '2000 move 400 363\n4000 close\n' vsk33
 
 # The game: the sample stage played by its replay (a frame of 99 ms) until the departure holds
 # short of 34R with the take-off clearance offered in its command menu; the close box is
-# answered Yes. The picture is the last of those taken every 50 frames, with the docked radar.
+# answered Yes. The picture is the last of those taken every 8 frames, with the docked radar.
 replay=$(sed -n '/^[0-9]/{s/[[:space:]]*#.*//;p}' \
     "$root/tests/game/frame/stages/rjtt/stage01.replay" | awk '$1 <= 256000')
-WYN_GAME_FRAME_MS=99 WYN_MSGBOX_ANSWERS=6 WYN_SCREENSHOT_EVERY=50 shot game "$replay\n257000 close\n" wyntower rjtt stage01
+WYN_GAME_FRAME_MS=99 WYN_MSGBOX_ANSWERS=6 WYN_SCREENSHOT_EVERY=8 shot game "$replay\n257000 close\n" wyntower rjtt stage01
 
 # The demos: the spiral over the airport, and the fleet review (their first window
 # is the sound library's hidden one).
