@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tov42.h"
 #include "wynplat.h"
@@ -42,6 +43,34 @@ TEST(GameSounds, EverySoundReadsInTheMixersFormat) {
         const auto [lo, hi] = std::minmax_element(w.data, w.data + w.size);
         EXPECT_GT(*hi - *lo, 40) << c.path << ": too quiet";
         EXPECT_LE(std::abs(int(w.data[w.size - 1]) - 128), 4) << c.path << ": ends in a click";
+        TOV_WaveFree(&w);
+    }
+    TOV_End2();
+}
+
+// The game loops a stage's music: every part plays to its end, so that each second of it
+// carries two thirds of its mean level at least (a part that stops early leaves the others' tail
+// thin), and it begins as quietly as it ends, so that the join makes no click.
+TEST(GameSounds, StageMusicLoopsWithoutAThinTailOrAClick) {
+    int failed = -1;
+    ASSERT_EQ(TOV_Start2(nullptr, TOV_DEVICE_WAVE, &failed, 1), 1);
+    for (const char* path : {"music\\STAGE01.wav", "music\\STAGE02.wav", "music\\STAGE03.wav"}) {
+        tagTOVWAVE w{};
+        ASSERT_EQ(TOV_WaveRead(path, &w), 1) << path;
+        const long second = w.rate;
+        ASSERT_GE(w.size, 4 * second) << path;
+        std::vector<double> level;
+        for (long at = 0; at + second <= w.size; at += second) {
+            double sum = 0;
+            for (long i = at; i < at + second; ++i) sum += std::abs(int(w.data[i]) - 128);
+            level.push_back(sum / double(second));
+        }
+        double mean = 0;
+        for (double l : level) mean += l / double(level.size());
+        for (size_t s = 0; s < level.size(); ++s)
+            EXPECT_GE(level[s], mean * 2 / 3) << path << ": second " << s << " of " << level.size();
+        EXPECT_LE(std::abs(int(w.data[0]) - 128), 4) << path << ": begins with a click";
+        EXPECT_LE(std::abs(int(w.data[0]) - int(w.data[w.size - 1])), 4) << path;
         TOV_WaveFree(&w);
     }
     TOV_End2();

@@ -3,6 +3,7 @@
 // sample's description, and reported.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -246,6 +247,34 @@ TEST(AirportMake, RadarMapsFollowTheScreenPositionRule) {
             EXPECT_NE(pixel(200 * c.size * r.panel + 2, 2), colour) << c.file;
         }
         ZEM_DeleteCell(&cell);
+    }
+}
+
+// Every texture that a layer file of the airport names lies beside it, where the engine looks
+// for it: the game's sceneries by day and night, the demos' scenes, the launcher's; and each
+// runway end's markings are there (its own picture, for its own approach).
+TEST(AirportMake, EveryTextureOfTheScenesLiesBesideThem) {
+    const std::string bin = WynPlat_ProgramDir();
+    std::vector<std::string> files = {"port/rjtt/rjtt.plm", "port/rjttN/rjtt.plm",
+                                      "demo/rjtt/rjtt.plm"};
+    for (const char* time : {"rjtt", "rjttN"})
+        for (int r = 1; r <= 4; ++r)
+            files.push_back(std::string("port/") + time + "/rjtt_" + std::to_string(r) + ".plm");
+    const std::regex texture("Texture\\{ \"([^\"]+)\"");
+    for (const std::string& file : files) {
+        const std::string text = ReadText(bin + "/" + file);
+        ASSERT_FALSE(text.empty()) << file;
+        std::vector<std::string> names;
+        for (std::sregex_iterator m(text.begin(), text.end(), texture), end; m != end; ++m)
+            names.push_back((*m)[1]);
+        for (const std::string& name : names)
+            EXPECT_TRUE(fs::exists(fs::path(bin + "/" + file).parent_path() / name))
+                << file << " names " << name;
+        if (file.find("/rjtt_") == std::string::npos) continue;
+        for (const char* end : {"34L", "16R", "34R", "16L", "04", "22"})
+            EXPECT_NE(std::find(names.begin(), names.end(), std::string("rwy") + end + ".bmp"),
+                      names.end())
+                << file << ": runway end " << end;
     }
 }
 

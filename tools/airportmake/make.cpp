@@ -4,6 +4,7 @@
 // modelmake.
 #include "airportmake.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -104,8 +105,8 @@ class Desc {
 };
 
 // ---- heights of the flat layers, so that none fights another for the same pixels ----
-constexpr double kApronY = 0.15, kTaxiY = 0.3, kRunwayY = 0.45, kTaxiLineY = 0.5, kMarkY = 0.6,
-                 kBarY = 0.7;
+constexpr double kApronY = 0.15, kTaxiY = 0.3, kRunwayY = 0.45, kTaxiLineY = 0.5,
+                 kRunwayTexY = 0.55, kBarY = 0.7;
 
 const int kAsphalt[3] = {72, 72, 78};
 const int kTaxiAsphalt[3] = {84, 84, 88};
@@ -215,40 +216,57 @@ std::string RadioNumber(const Place& spot) {
 
 // ---- the parts the airport data places ----
 
+// The runway's textured pieces, in its own frame (z along it from the threshold, x across):
+// each end's markings (rwy<end>.bmp: threshold bars, designator, touchdown zone, aiming point
+// and the first centreline dashes) over kRunwayEnd metres from 20 m before the threshold, and
+// the middle's dashes (rwm<runway>.bmp) between them. They lie just above the plain asphalt,
+// which shows through wherever the raster leaves out a textured chip that reaches behind the
+// eye; at the higher resolutions the pieces are cut into lengths of at most 40 m so that little
+// goes missing.
+constexpr double kRunwayEnd = 300, kRunwayOver = 20;
+
+void RunwayPiece(Desc& d, const std::string& name, const std::string& texture, double hw, double z0,
+                 double z1, int res) {
+    d.Open(name);
+    const int cuts = res < 2 ? 1 : std::max(1, int(std::ceil((z1 - z0) / 40)));
+    for (int k = 0; k < cuts; ++k) {
+        const double a = z0 + (z1 - z0) * k / cuts, b = z0 + (z1 - z0) * (k + 1) / cuts;
+        d.Flat({-hw, a}, {-hw, b}, {hw, b}, {hw, a}, kRunwayTexY);
+    }
+    d.Line("texture " + texture + " planar y area " + Num(-hw) + " " + Num(hw) + " " + Num(z0) +
+           " " + Num(z1));
+    d.Close();
+}
+
 void Runways(const Description& a, Desc& d, int res, bool far) {
     d.Open(far ? "farrunways" : "runways");
     if (far) d.Line("switch 0");
     for (const Runway& r : a.runways) {
         const V2 t0 = PointXZ(a, r.threshold[0]), t1 = PointXZ(a, r.threshold[1]);
-        const V2 u = Unit(Sub(t1, t0)), n = Left(u);
+        const V2 u = Unit(Sub(t1, t0));
         const double len = Len(Sub(t1, t0)), hw = r.width / 2;
         if (!far) d.Open("runway" + r.name[0]);
         d.Colour(kAsphalt);
-        d.Strip(t0, t1, hw, kRunwayY, 20);
+        d.Strip(t0, t1, hw, kRunwayY, kRunwayOver);
         if (!far) {
+            d.Open("rwt" + r.name[0]);
+            d.Shift(t0.x, 0, t0.z);
+            d.Rotate(HeadingOf(u));
+            d.Line("attribute NoShade");
             d.Colour(kWhite);
-            if (res < 2) {
-                d.Strip(Add(t0, Mul(u, 60)), Sub(t1, Mul(u, 60)), 0.5, kMarkY);
-            } else {
-                for (double s = 100; s + 40 <= len - 100; s += 80)
-                    d.Strip(Add(t0, Mul(u, s)), Add(t0, Mul(u, s + 40)), 0.5, kMarkY);
-                for (int end = 0; end < 2; ++end) {
-                    const V2 t = end ? t1 : t0;
-                    const V2 in = end ? Mul(u, -1) : u;
-                    for (int k = 1; k <= 3; ++k)
-                        for (int side : {-1, 1}) {
-                            const V2 c = Add(t, Mul(n, side * (k * 4.5 + 1)));
-                            d.Strip(Add(c, Mul(in, 6)), Add(c, Mul(in, 36)), 0.9, kMarkY);
-                        }
-                    for (int side : {-1, 1}) {
-                        const V2 c = Add(t, Mul(n, side * 8));
-                        d.Strip(Add(c, Mul(in, 250)), Add(c, Mul(in, 295)), 2.5, kMarkY);
-                    }
-                }
-                for (int side : {-1, 1})
-                    d.Strip(Add(t0, Mul(n, side * (hw - 1))), Add(t1, Mul(n, side * (hw - 1))),
-                            0.45, kMarkY);
-            }
+            const double mid0 = kRunwayEnd - kRunwayOver, mid1 = len - mid0;
+            RunwayPiece(d, "rwte" + r.name[0], "rwy" + r.name[0] + ".bmp", hw, -kRunwayOver, mid0,
+                        res);
+            if (mid1 > mid0)
+                RunwayPiece(d, "rwtm" + r.name[0], "rwm" + r.name[0] + ".bmp", hw, mid0, mid1, res);
+            // The far end turned about, so that its markings read from its own approach.
+            d.Open("rwtf" + r.name[0]);
+            d.Shift(0, 0, len);
+            d.Rotate(180);
+            RunwayPiece(d, "rwte" + r.name[1], "rwy" + r.name[1] + ".bmp", hw, -kRunwayOver, mid0,
+                        res);
+            d.Close();
+            d.Close();
             d.Close();
         }
     }
@@ -844,8 +862,9 @@ bool MakeRadar(const Description& a, const fs::path& folder) {
         {"radarg", "041404", "70F070", "309030", "164016", "C8FFC8", "60C060", "0C300C"},
     };
     std::ostringstream o;
-    o << "# The radar maps and the demos' sky panels of the sample airport, written by\n"
-         "# airportmake from its description.\n";
+    o << "# The radar maps, the runways' markings and the demos' sky panels of the sample "
+         "airport,\n"
+         "# written by airportmake from its description.\n";
     for (const RadarLook& k : looks)
         for (int size = 1; size <= 2; ++size) {
             const int side = 200 * size;
@@ -857,6 +876,65 @@ bool MakeRadar(const Description& a, const fs::path& folder) {
                 const RadarView wide = {144.0, size, 100 * size, 100 * size};
                 const RadarView near = {10.2, size, int(std::nearbyint(100.5 * size)), 100 * size};
                 RadarPanel(o, a, panel ? near : wide, k, panel == 0);
+            }
+            o << "end\n";
+        }
+    // The runways' markings, in every scenery folder (the layers find their textures beside
+    // their file). A picture's bottom row lies toward its threshold: an end picture spans
+    // kRunwayEnd metres from 20 m before the threshold, 64 pixels across the runway's width.
+    std::vector<std::string> folders;
+    for (const Scenery& s : a.sceneries) {
+        const std::string dir = fs::path(s.file).parent_path().string();
+        if (std::find(folders.begin(), folders.end(), dir) == folders.end()) folders.push_back(dir);
+    }
+    for (const std::string& dir : folders)
+        for (const Runway& r : a.runways) {
+            const double perPx = kRunwayEnd / 256, across = 64 / r.width;
+            auto row = [&](double z) { return int(std::lround(256 - (z + kRunwayOver) / perPx)); };
+            auto bars = [&](double z0, double z1, double x0, double w) {
+                for (int side : {-1, 1}) {
+                    const double x = 32 + side * x0 * across - (side < 0 ? w * across : 0);
+                    o << "  box " << int(std::lround(x)) << " " << row(z1) << " "
+                      << std::max(1, int(std::lround(w * across))) << " " << row(z0) - row(z1)
+                      << " F0F0EC\n";
+                }
+            };
+            for (int end = 0; end < 2; ++end) {
+                const std::string& name = r.name[size_t(end)];
+                o << "picture " << dir << "/rwy" << name << ".bmp 64 256 bmp8\n";
+                o << "  fill 46464C\n  box 0 0 2 256 E8E8E4\n  box 62 0 2 256 E8E8E4\n";
+                // Threshold bars: four a side of 1.8 m, from 6 m to 36 m in.
+                for (int k = 0; k < 4; ++k) bars(6, 36, 2 + 3.6 * k, 1.8);
+                // The designator: the letter nearer the threshold, the number beyond it.
+                const std::string number = name.substr(0, 2), letter = name.substr(2);
+                o << "  font 26 width 13 bold\n";
+                if (!letter.empty())
+                    o << "  text 32 " << row(72) << " F0F0EC \"" << letter << "\" centre\n";
+                o << "  text 32 " << row(letter.empty() ? 72 : 110) << " F0F0EC \"" << number
+                  << "\" centre\n";
+                // The touchdown zone's bars, the aiming point's two wide blocks and the centre
+                // line's first dashes (40 m every 80 m from 140 m on).
+                bars(160, 180, 4, 1.5);
+                bars(160, 180, 7, 1.5);
+                bars(250, 295, 6, 5);
+                for (double z = 140; z < kRunwayEnd - kRunwayOver; z += 80)
+                    o << "  box 31 " << row(std::min(z + 40, kRunwayEnd - kRunwayOver)) << " 2 "
+                      << row(z) - row(std::min(z + 40, kRunwayEnd - kRunwayOver)) << " F0F0EC\n";
+                o << "end\n";
+            }
+            // The middle: dashes on, at the same rhythm, and the edge lines.
+            const double len = Len(Sub(PointXZ(a, r.threshold[1]), PointXZ(a, r.threshold[0])));
+            const double mid0 = kRunwayEnd - kRunwayOver, mid1 = len - mid0;
+            if (mid1 <= mid0) continue;
+            const double midPx = (mid1 - mid0) / 256;
+            auto midRow = [&](double z) { return int(std::lround(256 - (z - mid0) / midPx)); };
+            o << "picture " << dir << "/rwm" << r.name[0] << ".bmp 64 256 bmp8\n";
+            o << "  fill 46464C\n  box 0 0 2 256 E8E8E4\n  box 62 0 2 256 E8E8E4\n";
+            for (double z = 140; z < mid1; z += 80) {
+                const double z0 = std::max(z, mid0), z1 = std::min(z + 40, mid1);
+                if (z1 > z0)
+                    o << "  box 31 " << midRow(z1) << " 2 " << midRow(z0) - midRow(z1)
+                      << " F0F0EC\n";
             }
             o << "end\n";
         }
