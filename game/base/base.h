@@ -141,7 +141,7 @@ struct GameConfig {
     int32_t language;      // [ATC] language
     int32_t multi;         // [ATC] multi
     int32_t resolution;    // [DISPLAY] resolution 1-3 (other values are taken as 3)
-    int32_t exresolution;  // [DISPLAY] ex_resolution
+    int32_t exresolution;  // [DISPLAY] ex_resolution, held to 0 or 1
     int32_t through;       // [DISPLAY] through != 0
     int32_t cloud;         // [DISPLAY] cloud != 0
     int32_t winlayout;     // 0 docked, 1 separate, 2 separate and maximised; 0 in full screen
@@ -478,7 +478,9 @@ HudBanner& GetHudBanner();
 // Records the stage's result in program folder + stage\<word 0>\<word 1>.ini: a total (score +
 // bonus) above the stored one writes highscore and password; a clear writes status (level 0)
 // or exstatus. Stage words that are empty or not bare names write nothing (a warning box).
-// Returns the last ini call's result (0 when nothing was written).
+// A write that fails (a read-only folder or file, a full disk) does not stop the others; one
+// warning box then names the file. Returns 1 when something was written and every write
+// succeeded, else 0.
 int SaveHighScore(int cleared);
 // The 12-character score code of a total at a date, time and stage number, NUL-terminated
 // into `out` (13 bytes).

@@ -118,7 +118,10 @@ void ReadConfig() {
     c.resolution = Int("DISPLAY", "resolution", 3, cfg);
     // The engine's chip capacity and the scenery files exist for 1-3 only.
     if (c.resolution < 1 || c.resolution > 3) c.resolution = 3;
+    // Not 0 means the highest detail, whose scenery files carry the number 4: a larger value
+    // would name files no airport has, and a negative one a lower detail or none.
     c.exresolution = Int("DISPLAY", "ex_resolution", 0, cfg);
+    c.exresolution = std::clamp(c.exresolution, 0, 1);
     c.through = Int("DISPLAY", "through", 1, cfg) != 0;
     c.cloud = Int("DISPLAY", "cloud", 1, cfg) != 0;
     const int separate = Int("DISPLAY", "separate", 0, cfg);

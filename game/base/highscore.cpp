@@ -56,24 +56,40 @@ int SaveHighScore(int cleared) {
     CreateDirectoryA(path, nullptr);
     std::snprintf(path, sizeof path, "%sstage\\%s\\%s.ini", GetProgramFolder(), folder, stage);
 
-    int result = 0;
+    // Every write is made, so that what can be kept is kept; one box says that some was not.
+    bool lost = false;
+    auto write = [&](const char* key, const char* value) {
+        if (!WritePrivateProfileStringA("Display", key, value, path)) lost = true;
+    };
+    bool wrote = false;
     const HudNumbers& hud = GetHud();
     const uint32_t total = hud.score + hud.bonus;
     if (total > uint32_t(GetPrivateProfileIntA("Display", "highscore", 0, path))) {
         char text[16];
         std::snprintf(text, sizeof text, "%d", int32_t(total));
-        result = WritePrivateProfileStringA("Display", "highscore", text, path);
+        write("highscore", text);
         const int spno = int(GetPrivateProfileIntA("Icon", "spno", 0, path));
         SYSTEMTIME now;
         GetSystemTime(&now);
         char code[13];
         MakeScoreCode(code, now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, spno / 100,
                       total);
-        result = WritePrivateProfileStringA("Display", "password", code, path);
+        write("password", code);
         GameTrace("highscore %u %s", total, code);
+        wrote = true;
     }
-    if (cleared)
-        result = WritePrivateProfileStringA("Display", GetConfig().level ? "exstatus" : "status",
-                                            "1", path);
-    return result;
+    if (cleared) {
+        write(GetConfig().level ? "exstatus" : "status", "1");
+        wrote = true;
+    }
+    if (lost) {
+        char text[sizeof path + 200];
+        std::snprintf(text, sizeof text,
+                      "ステージの記録をファイル【 %s 】に書き込めませんでした。\n"
+                      "  フォルダーとファイルに書き込めるか確かめてください。",
+                      path);
+        MessageBoxA(GetMainWindow(), text, kWarning, MB_OK);
+        return 0;
+    }
+    return wrote ? 1 : 0;
 }

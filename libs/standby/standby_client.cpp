@@ -41,18 +41,16 @@ void Report(const char* japanese, const char* english) {
     MessageBoxA(nullptr, StandBy_IsJapanese() ? japanese : english, "standby", MB_OK | MB_ICONSTOP);
 }
 
-// Whether the stand-by program cuts "<program> <arguments>" back into the program (its
-// trailing blanks aside) and the arguments. An empty program starts nothing by design.
-bool CutsBack(const char* program, const char* arguments) {
+}  // namespace
+
+int StandBy_CutsBack(const char* program, const char* arguments) {
     size_t length = std::strlen(program), named = length;
     while (named > 0 && program[named - 1] == ' ') --named;
-    if (named == 0) return true;
+    if (named == 0) return 1;
     std::string line = std::string(program) + " " + arguments;
     size_t cut = StandBy_CommandCut(line.c_str());
     return cut >= named && cut <= length;
 }
-
-}  // namespace
 
 int StandBy_IsJapanese(void) { return GetUserDefaultLangID() == 1041 ? 1 : 0; }
 
@@ -86,7 +84,7 @@ int StandBy_Start(const char* program, const char* arguments) {
                "The stand-by command line is too long.");
         return 0;
     }
-    if (!CutsBack(program ? program : "", arguments ? arguments : "")) {
+    if (!StandBy_CutsBack(program ? program : "", arguments ? arguments : "")) {
         Report("スタンバイのコマンドラインからプログラム名を取り出せません。",
                "The stand-by command line would not give back the program's name.");
         return 0;

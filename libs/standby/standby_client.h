@@ -28,6 +28,10 @@ int StandBy_FormatCommand(const char* program, const char* arguments, char* out,
 // or at 0 when there is none. So a program path may hold blanks, but the tail holds two blanks
 // at most: arguments of more than one blank cannot be carried.
 size_t StandBy_CommandCut(const char* line);
+// Whether the stand-by program cuts "<program> <arguments>" back into `program` and the
+// arguments: 1 or 0. Blanks before the program (its entry skips them) and after it are aside.
+// An empty program starts nothing by design (1).
+int StandBy_CutsBack(const char* program, const char* arguments);
 
 // Starts the stand-by program with `program` and `arguments` (Shift-JIS; either may be "") and
 // waits up to 3000 ms of the process clock for its window. A stand-by window already there is

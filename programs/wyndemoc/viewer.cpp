@@ -271,8 +271,7 @@ void Demo1(int index, const char* model) {
     TraceClip("viewer end", v);
 }
 
-void RunViewer(char first) {
-    DemoGlobals& g = DemoState();
+int ViewerModel(char first, const char* ini, char* model, size_t cap) {
     int index = -1;
     const char* key = "def";
     if (first == '0' || first == '1' || first == '2') {
@@ -280,7 +279,12 @@ void RunViewer(char first) {
         index = first - '0';
         key = kKeys[index];
     }
+    GetPrivateProfileStringA("MODEL", key, "", model, DWORD(cap), ini);
+    return index;
+}
+
+void RunViewer(char first) {
     char model[256] = {};
-    GetPrivateProfileStringA("MODEL", key, "", model, sizeof model, g.cINI);
+    const int index = ViewerModel(first, DemoState().cINI, model, sizeof model);
     Demo1(index, model);
 }

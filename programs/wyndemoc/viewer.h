@@ -81,6 +81,10 @@ void ViewerRelease(Viewer* v);
 // The viewer on the demo window until it closes: `index` 0..2 shows name tile index, -1 none;
 // `model` is the layer text file of the model, relative to the program folder.
 void Demo1(int index, const char* model);
+// The model for the command line's first character: '0'..'2' the text of key "demo0".."demo2"
+// of section MODEL of the ini file `ini`, anything else the key "def" ("" when missing), into
+// `model` of `cap` bytes. Returns the model's name tile, 0..2, or -1 for the default.
+int ViewerModel(char first, const char* ini, char* model, size_t cap);
 // wyndemoc's scene for the command line's first character: '0'..'2' the model of key
 // "demo0".."demo2" of section MODEL of wyndemoc.ini, anything else the key "def" (index -1).
 void RunViewer(char first);

@@ -4,7 +4,9 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -133,17 +135,31 @@ TEST(Tasks, AStartedTaskRunsBeforeItsStarter) {
     EXPECT_EQ(Num(h, 2), "1") << "the lowest free task";
 }
 
+// The super task keeps the turn between its statements and while it waits: the other task's
+// letters never come between its own.
 TEST(Tasks, TheSuperTaskRunsAlone) {
-    ScriptHost h;
-    h.Write("OTHER.SNA", "Loop(-1) { $1 = $1 + \"o\"; };");
-    h.Write("MAIN.SNA",
-            "$1 = \"\"; TaskStart(1, \"OTHER\"); $1 = $1 + \"m\"; TaskSuper(1);"
-            " Loop(4) { $1 = $1 + \"S\"; }; TaskSuper(0); $1 = $1 + \"m\"; TaskEnd(1);");
-    h.Run("MAIN");
-    std::string s = Num(h, 1);
-    EXPECT_NE(s.find("SSSS"), std::string::npos) << s;
-    EXPECT_EQ(s.find("SoS"), std::string::npos) << s;
-    EXPECT_EQ(VSKEXEC_TaskLive(h, 1), 0) << "TaskEnd waited for the task's end";
+    struct Case {
+        const char* what;
+        const char* alone;  // what the super task does
+        const char* seen;   // its letters, all together
+    };
+    const Case cases[] = {
+        {"between statements", "Loop(4) { $1 = $1 + \"S\"; };", "SSSS"},
+        {"while it waits", "$1 = $1 + \"S\"; Wait(100); $1 = $1 + \"S\";", "SS"},
+    };
+    for (const Case& c : cases) {
+        ScriptHost h;
+        h.Write("OTHER.SNA", "Loop(-1) { $1 = $1 + \"o\"; };");
+        h.Write("MAIN.SNA", std::string("$1 = \"\"; TaskStart(1, \"OTHER\"); $1 = $1 + \"m\";"
+                                        " TaskSuper(1); ") +
+                                c.alone + " TaskSuper(0); $1 = $1 + \"m\"; TaskEnd(1);");
+        h.Run("MAIN");
+        std::string s = Num(h, 1);
+        EXPECT_NE(s.find(c.seen), std::string::npos) << c.what << ": " << s;
+        EXPECT_EQ(std::count(s.begin(), s.end(), 'S'), std::ptrdiff_t(std::strlen(c.seen)))
+            << c.what << ": " << s;
+        EXPECT_EQ(VSKEXEC_TaskLive(h, 1), 0) << c.what << ": TaskEnd waited for the task's end";
+    }
 }
 
 struct WaitCase {
@@ -309,6 +325,13 @@ const CalcCase kCalcs[] = {
     {"$1 = $2 = 3; $1 = $1 + $2;", "6"},
     {"$1 = 1 + 2 * 3;", "7"},
     {"$1 = 2 ^ 3 ^ 2;", "64"},
+    // Levels against each other: ^ above *; % below * and / and above +.
+    {"$1 = 2 * 3 ^ 2;", "18"},
+    {"$1 = 7 % 4 * 2;", "7"},
+    {"$1 = 10 % 8 / 2;", "2"},
+    {"$1 = 2 * 7 % 4;", "2"},
+    {"$1 = 1 + 7 % 4;", "4"},
+    {"$1 = 7 % 4 + 1;", "4"},
     {"$1 = 7 ? 2;", "3"},
     {"$1 = -7 ? 2;", "-3"},
     {"$1 = 7 % 2;", "1"},

@@ -294,6 +294,16 @@ TEST_F(LauncherRun, ACloseInTheAirlinerSceneEndsItWithoutHandOver) {
     EXPECT_EQ(Count(log, "end wynopen"), 1) << log;
 }
 
+// A key and a close that come together in the first movie: the key is taken first, yet only a
+// key at the prompt hands over, so the launcher ends without starting the stand-by window.
+TEST_F(LauncherRun, AKeyAndACloseTogetherInTheFirstMovieEndWithoutHandOver) {
+    Replay("keys.replay", "1000 key SPACE\n1000 close\n");
+    ASSERT_EQ(Run("", Headless() + " WYN_REPLAY='" + run + "/keys.replay'", 120), 0) << diag;
+    EXPECT_EQ(log.find("start wynopen"), std::string::npos) << log;
+    EXPECT_EQ(log.find("standby"), std::string::npos) << log;
+    EXPECT_EQ(Count(log, "end wynopen"), 1) << log;
+}
+
 TEST_F(LauncherRun, ASecondLauncherEndsAndLeavesTheFirst) {
     Replay("close.replay", "20000 close\n");
     // The first runs in the background, on the real clock, so that it still stands when the

@@ -139,4 +139,47 @@ TEST_F(HighScore, StageWordsThatAreNoBareNamesWriteNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir + "/stage")) << "nothing written anywhere";
 }
 
+// A record that cannot be written is not lost without a word: one warning box names the
+// file, and the writes that could be made are still made. The folder or the file is made
+// unwritable by putting something else in its place, which holds for any user.
+TEST_F(HighScore, ARecordThatCannotBeWrittenShowsOneBox) {
+    struct Case {
+        const char* what;
+        const char* blocker;  // a folder or file put where the write must go
+        bool folder;
+        int cleared;
+    };
+    const Case cases[] = {
+        {"the stage ini is a folder, new record", "stage/rjtt/s1.ini/x", true, 0},
+        {"the stage ini is a folder, cleared", "stage/rjtt/s2.ini/x", true, 1},
+        {"the stage folder is a file", "stage/kix", false, 1},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        ++n;
+        if (c.folder)
+            std::filesystem::create_directories(dir + "/" + c.blocker);
+        else
+            Write(c.blocker, "not a folder");
+        Title(c.folder ? ("rjtt s" + std::to_string(n)).c_str() : "kix s1");
+        GetHud().score = 500;
+        GetConfig().level = 0;
+        const int boxes = WynPlat_MessageBoxCount();
+        EXPECT_EQ(SaveHighScore(c.cleared), 0) << c.what;
+        ASSERT_EQ(WynPlat_MessageBoxCount(), boxes + 1) << c.what;
+        std::string caption;
+        const std::string text = LastBoxText(&caption);
+        EXPECT_EQ(caption, U8(u8"Wynmoor２の警告")) << c.what;
+        EXPECT_NE(text.find(U8(u8"ステージの記録を")), std::string::npos) << c.what << ": " << text;
+        EXPECT_NE(text.find(c.folder ? "s" + std::to_string(n) + ".ini" : "s1.ini"),
+                  std::string::npos)
+            << c.what << ": " << text;
+    }
+    // Written as it should be, the record shows no box.
+    Title("rjtt fine");
+    const int boxes = WynPlat_MessageBoxCount();
+    EXPECT_EQ(SaveHighScore(1), 1);
+    EXPECT_EQ(WynPlat_MessageBoxCount(), boxes);
+}
+
 }  // namespace

@@ -389,6 +389,43 @@ TEST_F(TimetableTest, FaultsStopTheTimetableWithOneWarning) {
     }
 }
 
+// Every kind of record is stepped over by its own size: the record after it is found where it
+// begins (a set record that writes variable 1), and the size table gives the same.
+TEST_F(TimetableTest, EachRecordIsSteppedOverByItsSize) {
+    struct Case {
+        const char* what;
+        int32_t opcode;
+        int size;
+        Bytes before;  // records the kind needs before it (an aircraft to name)
+        Bytes record;
+    };
+    const Case cases[] = {
+        {"5 create", TT_CREATE, 100, Bytes(), Flight(0, 1, "JAL", "B767")},
+        {"6 park", TT_PARK, 72, Bytes(), Parked(2, 0, "ANA", "B777")},
+        {"7 ready", TT_READY, 56, Parked(3, 1, "JAL", "B767"), Ready(0, 3, 2)},
+        {"8 wind", TT_WIND, 20, Bytes(), Bytes().i(TT_WIND).i(0).i(10).i(3).i(1001)},
+        {"9 runways", TT_RUNWAYS, 40, Bytes(),
+         Bytes().i(TT_RUNWAYS).i(0).t("100000000000000", 16).t("", 16)},
+        {"4020 route sets", TT_ROUTES, 36, Bytes(), Routes(1)},
+        {"4030 plan", TT_PLAN, 16, Parked(4, 2, "JAS", "MD90"), Plan(0, 4, 0x100)},
+        {"5000 condition that does not hold", TT_IF, 20, Bytes(), If(Var(9), 0x12, 1, 0)},
+        {"5010 jump", TT_GOTO, 8, Bytes(), Goto(8)},
+        {"5020 set", TT_SET, 12, Bytes(), Set(2, 3)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TimetableRecordSize(c.opcode), c.size) << c.what;
+        ASSERT_EQ(c.record.b.size(), size_t(c.size)) << c.what << ": the test's record";
+        GetGameVariables().fill(0);
+        SetTimetable(Bytes(c.before).add(c.record).add(Set(1, 5)).add(End()));
+        RunTimetable();
+        EXPECT_EQ(Variable(1), 5) << c.what;
+        EXPECT_EQ(GetTimetablePosition(), -1) << c.what;
+    }
+    EXPECT_EQ(TimetableRecordSize(TT_END), 4);
+    for (const int32_t unknown : {0, 1, 4, 10, 4021, 5001, 5030, -2})
+        EXPECT_EQ(TimetableRecordSize(unknown), 0) << unknown;
+}
+
 TEST_F(TimetableTest, ARecord7NamingASpotKeepsTheAircraftItFound) {
     const Bytes tt = Parked(6, 3, "JAL", "B767").add(Ready(0, 0x1003, 2)).add(End());
     SetTimetable(tt);

@@ -191,6 +191,47 @@ TEST_F(HandOver, TheFrontEndsSettingsRowOpensTheDialogAndEscapeLeaves) {
     EXPECT_EQ(Lines(ReadText(dir / "process.log"), " start ").size(), 0u) << Diagnosis();
 }
 
+// The settings row: when the dialog answers 0 (cancelled, or Set could not write config.ini
+// because something else stands in its place, as in a read-only folder) the front-end says
+// that the settings were not saved; after a Set that was written it says nothing.
+TEST_F(HandOver, TheFrontEndSaysWhenTheSettingsWereNotSaved) {
+    struct Case {
+        const char* what;
+        const char* dialog;  // WYN_DIALOG_SCRIPT
+        bool blocked;        // CONFIG.INI is a folder
+        bool message;
+    };
+    const Case cases[] = {
+        {"Set, written", "click 900; end", false, false},
+        {"Set, config.ini not writable", "click 900; end", true, true},
+        {"cancelled", "click 901; end", false, true},
+    };
+    FrontEnd();
+    // The engine's file of the case's own, not the program folder's behind the link.
+    fs::remove(dir / "krn2.ini");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(dir / "KRN2.INI") << "[TEXTURE]\r\nSMALL=0\r\n";
+        fs::remove_all(dir / "CONFIG.INI");
+        if (c.blocked) fs::create_directories(dir / "CONFIG.INI");
+        fs::remove(dir / "boxes.log");
+        fs::remove(dir / "dialog.log");
+        Replay("1500 key DOWN\n1800 key RETURN\n4000 key ESCAPE\n");
+        std::map<std::string, std::string> env = Headless();
+        env["WYN_DIALOG_SCRIPT"] = c.dialog;
+        EXPECT_EQ(Wait(StartVsk(env)), 0) << Diagnosis();
+        EXPECT_NE(ReadText(dir / "dialog.log").find("dialog \"WYN2CONFIG\" ended"),
+                  std::string::npos)
+            << Diagnosis();
+        const bool said =
+            ReadText(dir / "boxes.log").find(U8(u8"環境設定: 設定は保存されていません。")) !=
+            std::string::npos;
+        EXPECT_EQ(said, c.message) << Diagnosis();
+        if (!c.blocked && !c.message)
+            EXPECT_NE(ReadText(dir / "CONFIG.INI").find("atc=80"), std::string::npos);
+    }
+}
+
 // The rows of the menu as the pointer chooses them (their centres on screen 0).
 const char kClickStart[] = "1500 down 400 363\n1600 up 400 363\n";
 const char kClickSettings[] = "1500 down 400 413\n1600 up 400 413\n";

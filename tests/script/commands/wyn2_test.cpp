@@ -299,6 +299,15 @@ TEST_F(Wyn2Config, AFailedWriteAnswersZero) {
     EXPECT_NE(r.log.find("ended 1"), std::string::npos) << r.log;
     EXPECT_EQ(r.result, "0") << "the engine's file could not be written";
     EXPECT_EQ(Config("VOLUME", "atc"), "80") << "config.ini was written";
+
+    // The game's file cannot be written (a folder stands in its place, which holds for any
+    // user): the answer is 0 too, and the engine's key is still written.
+    fs::remove(h.dir() / "CONFIG.INI");
+    fs::create_directories(h.dir() / "CONFIG.INI");
+    r = Run("select 402 1; click 900");
+    EXPECT_NE(r.log.find("ended 1"), std::string::npos) << r.log;
+    EXPECT_EQ(r.result, "0") << "config.ini could not be written";
+    EXPECT_EQ(Ini("KRN2.INI", "TEXTURE", "SMALL"), "1");
 }
 
 }  // namespace
