@@ -187,7 +187,8 @@ int ParseReplay(std::istream& in, uint64_t base, std::deque<ReplayEvent>& out, i
             *badLine = lineNo;
             return -1;
         }
-        if (!(ls >> kind) || ms < 0) {
+        // A time the clock's microseconds cannot hold (beyond some 31 years) is not understood.
+        if (!(ls >> kind) || !(ms >= 0 && ms <= 1e12)) {
             *badLine = lineNo;
             return -1;
         }

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -151,6 +152,54 @@ TEST_F(Game, HeadlessStageRunsUntilTheCloseBoxIsAnswered) {
     EXPECT_NE(box.find(U8(u8"終了しますか？")), std::string::npos) << box;
     EXPECT_EQ(Starting(Lines(boxes), "[MessageBox]").size(), 1u) << "the only box:\n" << box;
     EXPECT_TRUE(fs::exists(folder + "/config.ini")) << "the layout was saved at stage exit";
+}
+
+// The "[section]key" lines of an ini text, in file order, and whether its last line ends.
+std::vector<std::string> IniKeys(const std::string& text) {
+    std::vector<std::string> keys;
+    std::istringstream in(text);
+    std::string section;
+    for (std::string l; std::getline(in, l);) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        if (!l.empty() && l[0] == '[')
+            section = l;
+        else if (l.find('=') != std::string::npos)
+            keys.push_back(section + l.substr(0, l.find('=')));
+    }
+    if (!text.empty() && text.back() != '\n') keys.push_back("(a cut last line)");
+    return keys;
+}
+
+// The game killed at each of its ini writes in turn (its settings at the stage's end, the
+// engine's driver choice) leaves config.ini and krn2.ini whole: every section and key of the
+// run before is still there, and no line is cut.
+TEST_F(Game, AKillAtAnyIniWriteLeavesTheSettingsWhole) {
+    Write("close.replay", "1000 close\n");
+    std::ofstream(folder + "/config.ini")
+        << "[GAME]\r\nlanguage=0\r\n[ATC]\r\nspeed=1\r\n[DISPLAY]\r\nresolution=3\r\n"
+           "[VOLUME]\r\nbgm=80\r\nse=90\r\n";
+    const std::string env =
+        std::string(kHeadless) + " WYN_MSGBOX_ANSWERS=6 WYN_REPLAY='" + run + "/close.replay'";
+    ASSERT_EQ(Run(env, "rjtt none", "whole"), 0);
+    const std::vector<std::string> files{"config.ini", "krn2.ini"};
+    std::vector<std::vector<std::string>> whole;
+    for (const std::string& f : files) {
+        whole.push_back(IniKeys(ReadText(folder + "/" + f)));
+        ASSERT_GE(whole.back().size(), 5u) << f;
+    }
+    int killed = 0;
+    for (int n = 1; n <= 100; ++n) {
+        SCOPED_TRACE("killed at ini write " + std::to_string(n));
+        const int rc =
+            Run(env + " WYN_INI_WRITE_FAULT=" + std::to_string(n) + ":kill", "rjtt none", "kill");
+        for (size_t i = 0; i < files.size(); ++i)
+            EXPECT_EQ(IniKeys(ReadText(folder + "/" + files[i])), whole[i]) << files[i];
+        if (rc == 0) break;  // the run made fewer writes than n: nothing was killed
+        EXPECT_EQ(rc, 128 + SIGKILL);
+        ++killed;
+    }
+    EXPECT_GE(killed, 3) << "the settings and the engine's choice are written at every run";
+    EXPECT_LT(killed, 100);
 }
 
 TEST_F(Game, NoInTheCloseBoxResumesPlayWithoutAJump) {
