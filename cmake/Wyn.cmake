@@ -88,6 +88,11 @@ function(wyn_test name)
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)
   endif()
+  # The sanitizer build is several times slower: its bounds stretch, the test's own and those
+  # it puts on child programs (cmake/slow/timeout). No result depends on a bound.
+  if(WYN_SANITIZE)
+    math(EXPR A_TIMEOUT "${A_TIMEOUT} * 4")
+  endif()
   set(dir ${WYN_BIN})
   if(A_TEST_PROGRAMS)
     set(dir ${WYN_TEST_BIN})
@@ -104,12 +109,14 @@ function(wyn_test name)
   # The environment is a list, which does not survive gtest_discover_tests' PROPERTIES (only
   # its first entry arrived): it is set on the discovered tests by an include file of its own.
   set(env WYN_HEADLESS=1 WYN_PROGRAM_DIR=${dir} WYN_RUNTIME_DIR=${CMAKE_BINARY_DIR}/run/${name} ${A_ENV})
+  set(envmod "")
   if(WYN_SANITIZE)
-    list(APPEND env LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp)
+    list(APPEND env LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp WYN_TIME_SCALE=4)
+    set(envmod " ENVIRONMENT_MODIFICATION PATH=path_list_prepend:${CMAKE_SOURCE_DIR}/cmake/slow")
   endif()
   set(envfile ${CMAKE_CURRENT_BINARY_DIR}/${name}_env.cmake)
   file(WRITE ${envfile}
-    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\nendif()\n")
+    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\"${envmod})\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${envfile})
 endfunction()
 

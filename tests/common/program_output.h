@@ -5,6 +5,7 @@
 
 #include <time.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,6 +22,15 @@ inline long MonotonicMs() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
+}
+
+// A bound of `seconds` of real time on another program's run, stretched by WYN_TIME_SCALE
+// (the sanitizer build's tests run with 4, and its `timeout` stretches the same way). No result
+// depends on a bound: it only ends a run that hangs.
+inline long BoundMs(int seconds) {
+    const char* scale = std::getenv("WYN_TIME_SCALE");
+    const long n = scale ? std::atol(scale) : 1;
+    return seconds * 1000L * (n > 1 ? n : 1);
 }
 
 // The last lines of a text (all of it when it has no more).

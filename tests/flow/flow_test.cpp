@@ -166,7 +166,7 @@ class Flow : public RunFolderTest {
             bool running = false;
             for (const LogLine& l : log)
                 if (l.kind == "start" && Alive(l.child)) running = true;
-            if (!running || MonotonicMs() - start > limit * 1000L) break;
+            if (!running || MonotonicMs() - start > BoundMs(limit)) break;
             usleep(100000);
         }
         const long took = MonotonicMs() - start;

@@ -207,11 +207,11 @@ class WholeStage : public RunFolderTest {
         programrun::Result r;
         if (std::system(cmd.c_str()) != 0) return r;
         bool sent = false;
-        while (programrun::MonotonicMs() - start < limit * 1000L && !fs::exists(rc)) {
+        while (programrun::MonotonicMs() - start < programrun::BoundMs(limit) && !fs::exists(rc)) {
             if (!sent && FindWindowA("STANDBY", nullptr)) sent = StandBy_Send() == 1;
             usleep(20000);
         }
-        while (programrun::MonotonicMs() - start < (limit + 10) * 1000L &&
+        while (programrun::MonotonicMs() - start < programrun::BoundMs(limit + 10) &&
                (!fs::exists(rc) || fs::file_size(rc) == 0))
             usleep(20000);
         const long took = programrun::MonotonicMs() - start;
