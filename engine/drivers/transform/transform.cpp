@@ -24,7 +24,7 @@ struct Build {
     bool depthFromNear;  // projected z = (z - near) * t, else z * t
     bool maxFromLimit;   // the depth range's maximum starts at the near limit, else at 0
     bool clipAtViewPos;  // the clip rectangle is moved by the view's position
-    bool ownRotation;    // carries its own point rotation and vector copy
+    bool ownRotation;    // carries its own vector copy (every build rotates points inline)
 };
 
 constexpr Build kBuilds[3] = {
@@ -50,17 +50,27 @@ struct tagCHIPDEV {
 double rVIEWLIMIT = -100.0;    // near limit the engine asked for
 double rVIEWLIMIT2 = 10000.0;  // square of the near distance in use
 double g_near = 0.0;           // near distance of the current frame, from view to perspective
-double rMAX = 0.0, rMIN = 0.0;
 
 double CalcProp(double a, double b, double t) { return a + (b - a) * t; }
 
-void MaxMin(double a, double b, double c) {
-    rMAX = a;
-    if (b > rMAX) rMAX = b;
-    if (c > rMAX) rMAX = c;
-    rMIN = a;
-    if (b < rMIN) rMIN = b;
-    if (c < rMIN) rMIN = c;
+inline void MaxMin(double a, double b, double c, double& mx, double& mn) {
+    mx = a;
+    if (b > mx) mx = b;
+    if (c > mx) mx = c;
+    mn = a;
+    if (b < mn) mn = b;
+    if (c < mn) mn = c;
+}
+
+// The platform's IntersectRect, inlined: true with the common part when both rectangles are
+// not empty and meet.
+inline bool Meet(RECT& out, const RECT& a, const RECT& b) {
+    if (a.right <= a.left || a.bottom <= a.top || b.right <= b.left || b.bottom <= b.top ||
+        a.left >= b.right || b.left >= a.right || a.top >= b.bottom || b.top >= a.bottom)
+        return false;
+    out = RECT{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+               a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+    return true;
 }
 
 inline void Copy3D(tagKRN3D* dst, const tagKRN3D* src) {
@@ -71,40 +81,37 @@ inline void Copy3D(tagKRN3D* dst, const tagKRN3D* src) {
     }
 }
 
-// The engine's point rotation, with the same rules and results.
+// The engine's point rotation, with the same rules and results. Every build rotates inline:
+// a call into the engine per vertex was a tenth of the frame.
 inline void FastRotate3D(tagKRN3D* dst, const tagKRN3D* src, const tagKRNFFR* ffr) {
-    if constexpr (kThis.ownRotation) {
-        if (!ffr->bm) {
-            Copy3D(dst, src);
-            return;
-        }
-        double x = src->x, y = src->y, z = src->z;
-        for (int i = 0; i < 3 && ffr->calc[i]; ++i) {
-            double a, b;
-            if (ffr->calc[i] == 'X' && ffr->bx) {
-                a = ffr->cosx * y - ffr->sinx * z;
-                b = ffr->sinx * y + ffr->cosx * z;
-                y = a;
-                z = b;
-            } else if (ffr->calc[i] == 'Y' && ffr->by) {
-                a = ffr->cosy * z - ffr->siny * x;
-                b = ffr->siny * z + ffr->cosy * x;
-                z = a;
-                x = b;
-            } else if (ffr->calc[i] == 'Z' && ffr->bz) {
-                a = ffr->cosz * x - ffr->sinz * y;
-                b = ffr->sinz * x + ffr->cosz * y;
-                x = a;
-                y = b;
-            }
-        }
-        dst->t = src->t;
-        dst->x = x;
-        dst->y = y;
-        dst->z = z;
-    } else {
-        KRN_FastRotate3D(dst, src, ffr);
+    if (!ffr->bm) {
+        Copy3D(dst, src);
+        return;
     }
+    double x = src->x, y = src->y, z = src->z;
+    for (int i = 0; i < 3 && ffr->calc[i]; ++i) {
+        double a, b;
+        if (ffr->calc[i] == 'X' && ffr->bx) {
+            a = ffr->cosx * y - ffr->sinx * z;
+            b = ffr->sinx * y + ffr->cosx * z;
+            y = a;
+            z = b;
+        } else if (ffr->calc[i] == 'Y' && ffr->by) {
+            a = ffr->cosy * z - ffr->siny * x;
+            b = ffr->siny * z + ffr->cosy * x;
+            z = a;
+            x = b;
+        } else if (ffr->calc[i] == 'Z' && ffr->bz) {
+            a = ffr->cosz * x - ffr->sinz * y;
+            b = ffr->sinz * x + ffr->cosz * y;
+            x = a;
+            y = b;
+        }
+    }
+    dst->t = src->t;
+    dst->x = x;
+    dst->y = y;
+    dst->z = z;
 }
 
 // The point where the edge from vertex i (in front) to vertex j (behind) reaches depth z, with
@@ -307,13 +314,14 @@ int Perspective(tagKRN* krn, int view, int camera) {
             if (!(flags & KRNCHIP_TWOSIDED)) continue;
         }
         RECT box, crect;
-        MaxMin(v[0].x, v[1].x, v[2].x);
-        box.left = drv::Trunc(rMIN);
-        box.right = drv::Trunc(1.0 + rMAX);
-        MaxMin(v[0].y, v[1].y, v[2].y);
-        box.top = drv::Trunc(rMIN);
-        box.bottom = drv::Trunc(1.0 + rMAX);
-        if (!IntersectRect(&crect, &clip, &box)) continue;
+        double mx, mn;
+        MaxMin(v[0].x, v[1].x, v[2].x, mx, mn);
+        box.left = drv::Trunc(mn);
+        box.right = drv::Trunc(1.0 + mx);
+        MaxMin(v[0].y, v[1].y, v[2].y, mx, mn);
+        box.top = drv::Trunc(mn);
+        box.bottom = drv::Trunc(1.0 + mx);
+        if (!Meet(crect, clip, box)) continue;
         tagKRNCHIP& o = krn->lpcalc[out];
         if (out != i) std::memcpy(&o, &c, sizeof o);
         ++out;
