@@ -165,6 +165,17 @@ int Bright(tagKRN* krn) {
     const bool hardware = krn->accwork & 1;
 
     for (int i = 0; i < count; ++i) {
+        // The output chip a few steps ahead, and the source chip of one half as far ahead (its
+        // slot number is on its way by then).
+        if (i + drv::kPrefetchAhead < count)
+            drv::PrefetchChipForWrite(&krn->lpcalc[i + drv::kPrefetchAhead]);
+        if (i + drv::kPrefetchAhead / 2 < count) {
+            const int no = krn->lpcalc[i + drv::kPrefetchAhead / 2].no;
+            if (no >= 0 && no < krn->chipmax) {
+                __builtin_prefetch(&krn->lpchip[no].v[0]);
+                __builtin_prefetch(&krn->lpchip[no].v[2].t);
+            }
+        }
         // Chips are neither dropped nor moved: each is lit in place.
         tagKRNCHIP& c = krn->lpcalc[i];
         // The source chip gives the world-space positions; an output chip whose slot number

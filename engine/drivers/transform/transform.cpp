@@ -155,7 +155,7 @@ inline LONG Sum(long long a, long long b) {
 
 // Appends to the output list; true when the list is now full.
 inline bool Append(tagKRN* krn, const tagKRNCHIP& chip) {
-    krn->lpcalc[krn->calc++] = chip;
+    drv::CopyChip(&krn->lpcalc[krn->calc++], &chip);
     return krn->calc >= krn->chipmax;
 }
 
@@ -183,6 +183,11 @@ int View(tagKRN* krn, int camera) {
     const bool rotate = ffr.bm && (A.x != 0.0 || A.y != 0.0 || A.z != 0.0);
 
     for (int i = 0; i < krn->chipmax; ++i) {
+        if (i + drv::kPrefetchAhead < krn->chipmax) {
+            drv::PrefetchChip(&krn->lpchip[i + drv::kPrefetchAhead]);
+            if (krn->calc + drv::kPrefetchAhead < krn->chipmax)
+                drv::PrefetchChipForWrite(&krn->lpcalc[krn->calc + drv::kPrefetchAhead]);
+        }
         const tagKRNCHIP& src = krn->lpchip[i];
         if ((src.mode & 3) != 1) continue;
         // The vertices are worked on first; the rest of the chip is copied only when it
@@ -226,7 +231,7 @@ int View(tagKRN* krn, int camera) {
 
         if (nf == 3) {
             tagKRNCHIP& out = krn->lpcalc[krn->calc++];
-            std::memcpy(&out, &src, sizeof out);
+            drv::CopyChip(&out, &src);
             for (int k = 0; k < 3; ++k) {
                 out.v[k] = v[k];
                 out.d[k] = d[k];
@@ -234,7 +239,8 @@ int View(tagKRN* krn, int camera) {
             if (krn->calc >= krn->chipmax) return 1;
             continue;
         }
-        tagKRNCHIP w = src;
+        tagKRNCHIP w;
+        drv::CopyChip(&w, &src);
         for (int k = 0; k < 3; ++k) {
             w.v[k] = v[k];
             w.d[k] = d[k];
@@ -289,6 +295,8 @@ int Perspective(tagKRN* krn, int view, int camera) {
     int out = 0;
     for (int i = 0; i < count; ++i) {
         // The fields that change are worked on apart; the chip moves only when it is kept.
+        if (i + drv::kPrefetchAhead < count)
+            drv::PrefetchChip(&krn->lpcalc[i + drv::kPrefetchAhead]);
         const tagKRNCHIP& c = krn->lpcalc[i];
         DWORD flags = c.flags;
         int trans = c.trans;
@@ -323,7 +331,7 @@ int Perspective(tagKRN* krn, int view, int camera) {
         box.bottom = drv::Trunc(1.0 + mx);
         if (!Meet(crect, clip, box)) continue;
         tagKRNCHIP& o = krn->lpcalc[out];
-        if (out != i) std::memcpy(&o, &c, sizeof o);
+        if (out != i) drv::CopyChip(&o, &c);
         ++out;
         o.flags = flags;
         o.trans = trans;
