@@ -315,12 +315,13 @@ ZEM_ALWAYS_INLINE V Select(V m, V a, V b) {
         return b ^ ((a ^ b) & m);
 }
 
-// The 5-bit channels of ZEMPIXELs (bits 0-14) expanded to 8 bits: green and blue as 0xGGBB,
-// red apart.
+// The 5-bit channels of a ZEMPIXEL (bit 15 ignored) expanded to 8 bits: green and blue as
+// 0xGGBB, red apart. Green goes straight to its place: ((g * 1053) >> 7) << 8 is
+// (g * 2106) & 0xFF00, which fits 16 bits.
 template <class W>
-ZEM_ALWAYS_INLINE void Expand555(typename W::u16 c, typename W::u16& gb, typename W::u16& r) {
-    r = (((c >> 10) & 31) * 1053) >> 7;
-    gb = (((((c >> 5) & 31) * 1053) >> 7) << 8) | (((c & 31) * 1053) >> 7);
+ZEM_ALWAYS_INLINE void Expand555(typename W::u16 sv, typename W::u16& gb, typename W::u16& r) {
+    r = (((sv >> 10) & 31) * 1053) >> 7;
+    gb = ((((sv >> 5) & 31) * 2106) & 0xFF00) | (((sv & 31) * 1053) >> 7);
 }
 
 // Writes half a register of 32-bit pixels: v where neither mask holds, the average of c and
@@ -371,7 +372,7 @@ ZEM_ALWAYS_INLINE int Row32V(const uint16_t* s, uint32_t* d, int n, uint32_t key
     for (; x + W::kLanes <= n; x += W::kLanes) {
         const U sv = ForPairs<W>(LoadSource<W, Step>(s, x));
         U gb, r;
-        Expand555<W>(sv & 0x7FFF, gb, r);
+        Expand555<W>(sv, gb, r);
         const U h = HalfMask<W>(sv), k = keyed(sv);
         Put32<W>(d + x, Pair<W, false>(gb, r), Pair<W, false>(h, h), Pair<W, false>(k, k));
         Put32<W>(d + x + kHalf, Pair<W, true>(gb, r), Pair<W, true>(h, h), Pair<W, true>(k, k));
