@@ -9,13 +9,10 @@
 
 namespace zem {
 
-// The colour tables: the ZEMPIXEL-to-RGB table and the two blend tables, which are rebuilt
-// for each blend call. One set serves every screen; each screen holds a reference, so ending
-// one screen never pulls the tables from under another and the last one out frees them.
+// The colour table: ZEMPIXEL to RGB. One serves every screen; each screen holds a reference,
+// so ending one screen never pulls the table from under another and the last one out frees it.
 struct Tables {
     RgbTable rgb;
-    BlendPairTable pair;
-    BlendByteTable bytes;
 };
 Tables* AcquireTables();
 void ReleaseTables();

@@ -397,25 +397,22 @@ ZEMAPI int ZEM_BlendScreen(HZEMSCREEN scr, int x, int y, const RECT* rc, int lev
     if (level == 16) {
         CopyWithin(scr, d.left, d.top, s.left, s.top, w, h);
     } else {
-        Tables* t = CurrentTables();
         if (BytesPerPixel(scr) == 2) {
 #ifdef ZEM_BUILD_ZEM33
             // The older build blends equal pairs too (rounding darkens them a little).
             if (Is565(scr))
-                FillBlendPairTable565(t->pair, level);
+                Blend16<false, true>(PixelAt(scr, s.left, s.top), RowBytes(scr),
+                                     PixelAt(scr, d.left, d.top), RowBytes(scr), w, h, level);
             else
-                FillBlendPairTable(t->pair, level);
-            Blend16<false>(PixelAt(scr, s.left, s.top), RowBytes(scr), PixelAt(scr, d.left, d.top),
-                           RowBytes(scr), w, h, t->pair);
+                Blend16<false>(PixelAt(scr, s.left, s.top), RowBytes(scr),
+                               PixelAt(scr, d.left, d.top), RowBytes(scr), w, h, level);
 #else
-            FillBlendPairTable(t->pair, level);
             Blend16(PixelAt(scr, s.left, s.top), RowBytes(scr), PixelAt(scr, d.left, d.top),
-                    RowBytes(scr), w, h, t->pair);
+                    RowBytes(scr), w, h, level);
 #endif
         } else {
-            FillBlendByteTable(t->bytes, level);
             BlendBytes(PixelAt(scr, s.left, s.top), RowBytes(scr), PixelAt(scr, d.left, d.top),
-                       RowBytes(scr), w * BytesPerPixel(scr), h, t->bytes);
+                       RowBytes(scr), w * BytesPerPixel(scr), h, level);
         }
     }
     Changed(scr, d);

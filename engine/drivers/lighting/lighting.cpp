@@ -30,158 +30,203 @@ constexpr Build kBuilds[3] = {
 };
 constexpr const Build& kThis = kBuilds[LGT_BUILD];
 
-// Driver state, shared by every engine record of the process (frames never overlap).
-double rCR, rCG, rCB;  // material colour of the point being lit
-double rX, rY, rZ;     // its position (world space)
-double rNX, rNY, rNZ;  // normal for point lights
-double rVX, rVY, rVZ;  // normal for directional lights (the same vector)
-double rDISTANCE;      // distance of the point from the eye
-DWORD dwFLAGS;         // the chip's flags
-int iTRANS;            // the chip's transparency (blend of the build without fog)
-double rR, rG, rB;     // the lit colour
-int iBLEND;            // the blend value, 0-255
-double rTOP, rBOTTOM, rRANGE;
-double rEXPBASE;
+// What one LGT_BRIGHT call lights with: the lights that can add something, in the engine's
+// order (the sums are taken in that order, so the colours repeat exactly), and the fog.
+struct ActiveLight {
+    DWORD mode;  // 1 ambient, 2 directional, 4 point
+    double lr, lg, lb;
+    double nx, ny, nz;      // directional: the unit vector toward the light
+    double px, py, pz;      // point: position
+    double range, reachSq;  // point: reach, and the square beyond which nothing is added
+};
+struct Lighting {
+    ActiveLight lights[KRN_LIGHTMAX];
+    int count = 0;
+    bool fogOn;
+    double top, bottom, range, expBase;
+    double fogR, fogG, fogB;
+};
 
-void SetNormal(const tagKRN3D& n, bool negate) {
-    const double s = negate ? -1.0 : 1.0;
-    rNX = rVX = n.x * s;
-    rNY = rVY = n.y * s;
-    rNZ = rVZ = n.z * s;
+Lighting Prepare(const tagKRN* krn) {
+    Lighting l;
+    for (const tagKRNLIGHT& L : krn->light) {
+        if (L.mode != 1 && L.mode != 2 && !(L.mode == 4 && L.range != 0.0)) continue;
+        ActiveLight& a = l.lights[l.count++];
+        a.mode = L.mode;
+        a.lr = L.red;
+        a.lg = L.green;
+        a.lb = L.blue;
+        a.nx = L.normal.x;
+        a.ny = L.normal.y;
+        a.nz = L.normal.z;
+        a.px = L.pos.x;
+        a.py = L.pos.y;
+        a.pz = L.pos.z;
+        a.range = L.range;
+        a.reachSq = L.range > 0.0 ? L.range * L.range * (1.0 + 1e-9) : -1.0;
+    }
+    l.fogOn = krn->distance != -1.0;
+    l.top = krn->top;
+    l.bottom = krn->bottom;
+    l.range = krn->bottom - krn->top;
+    l.expBase = std::exp(1.0) - 1.0;
+    l.fogR = krn->red;
+    l.fogG = krn->green;
+    l.fogB = krn->blue;
+    return l;
 }
 
-void CalcLight(const tagKRN* krn) {
+// The point being lit: material colour, world position, normal, distance from the eye, and the
+// chip's flags and transparency.
+struct Point {
+    double cr, cg, cb;
+    double x, y, z;
+    double nx, ny, nz;
+    double distance;
+    DWORD flags;
+    int trans;
+};
+struct Lit {
+    double r, g, b;
+    int blend;  // 0-255
+};
+
+inline Lit CalcLight(const Lighting& l, const Point& p) {
+    Lit o;
     if constexpr (kThis.fog) {
-        iBLEND = 0;
+        o.blend = 0;
     } else {
         // Wide arithmetic: `trans` is the caller's and may be any int.
-        long long trans = iTRANS;
-        iBLEND = (int)(255 - (255 * (255 - trans)) / 255);
+        long long trans = p.trans;
+        o.blend = (int)(255 - (255 * (255 - trans)) / 255);
     }
-    if (dwFLAGS & KRNCHIP_UNSHADED) {
-        rR = rCR;
-        rG = rCG;
-        rB = rCB;
+    if (p.flags & KRNCHIP_UNSHADED) {
+        o.r = p.cr;
+        o.g = p.cg;
+        o.b = p.cb;
     } else {
-        rR = rG = rB = 0.0;
-        for (const tagKRNLIGHT& L : krn->light) {
-            const double lr = L.red, lg = L.green, lb = L.blue;
-            switch (L.mode) {
-                case 1:
-                    rR += lr * rCR * (1.0 / 255.0);
-                    rG += lg * rCG * (1.0 / 255.0);
-                    rB += lb * rCB * (1.0 / 255.0);
-                    break;
-                case 2: {
-                    const double k =
-                        (rVX * L.normal.x + rVY * L.normal.y + rVZ * L.normal.z + 1.0) *
-                        (1.0 / 255.0);
-                    if (k > 0.0) {
-                        rR += k * lr * rCR;
-                        rG += k * lg * rCG;
-                        rB += k * lb * rCB;
-                    }
-                    break;
+        double r = 0.0, g = 0.0, b = 0.0;
+        for (int i = 0; i < l.count; ++i) {
+            const ActiveLight& L = l.lights[i];
+            if (L.mode == 1) {
+                r += L.lr * p.cr * (1.0 / 255.0);
+                g += L.lg * p.cg * (1.0 / 255.0);
+                b += L.lb * p.cb * (1.0 / 255.0);
+            } else if (L.mode == 2) {
+                const double k = (p.nx * L.nx + p.ny * L.ny + p.nz * L.nz + 1.0) * (1.0 / 255.0);
+                if (k > 0.0) {
+                    r += k * L.lr * p.cr;
+                    g += k * L.lg * p.cg;
+                    b += k * L.lb * p.cb;
                 }
-                case 4: {
-                    if (L.range == 0.0) break;
-                    const double dx = rX - L.pos.x, dy = rY - L.pos.y, dz = rZ - L.pos.z;
-                    const double s2 = dx * dx + dy * dy + dz * dz;
-                    // Far enough beyond the reach that q >= 1 whatever the rounding: nothing to
-                    // add, and the square root and divisions are saved for most points of a scene.
-                    if (L.range > 0.0 && s2 > L.range * L.range * (1.0 + 1e-9)) break;
-                    const double len = std::sqrt(s2);
-                    const double k = 1.0 - (dx / len * rNX + dy / len * rNY + dz / len * rNZ);
-                    const double q = len / L.range;
-                    // A point on the light itself has no direction: k is NaN and adds nothing.
-                    if (k > 0.0 && q < 1.0) {
-                        const double f = (1.0 - q) * k;
-                        rR += f * lr;
-                        rG += f * lg;
-                        rB += f * lb;
-                    }
-                    break;
+            } else {
+                const double dx = p.x - L.px, dy = p.y - L.py, dz = p.z - L.pz;
+                const double s2 = dx * dx + dy * dy + dz * dz;
+                // Far enough beyond the reach that q >= 1 whatever the rounding: nothing to
+                // add, and the square root and divisions are saved for most points of a scene.
+                if (L.range > 0.0 && s2 > L.reachSq) continue;
+                const double len = std::sqrt(s2);
+                const double k = 1.0 - (dx / len * p.nx + dy / len * p.ny + dz / len * p.nz);
+                const double q = len / L.range;
+                // A point on the light itself has no direction: k is NaN and adds nothing.
+                if (k > 0.0 && q < 1.0) {
+                    const double f = (1.0 - q) * k;
+                    r += f * L.lr;
+                    g += f * L.lg;
+                    b += f * L.lb;
                 }
-                default:
-                    break;
             }
         }
-        if (rR > 255.0) rR = 255.0;
-        if (rG > 255.0) rG = 255.0;
-        if (rB > 255.0) rB = 255.0;
+        o.r = r > 255.0 ? 255.0 : r;
+        o.g = g > 255.0 ? 255.0 : g;
+        o.b = b > 255.0 ? 255.0 : b;
     }
     if constexpr (kThis.fog) {
-        if (krn->distance != -1.0 && rTOP < rDISTANCE && !(dwFLAGS & KRNCHIP_NOFOG)) {
-            if (rDISTANCE >= rBOTTOM) {
-                iBLEND = 255;
+        if (l.fogOn && l.top < p.distance && !(p.flags & KRNCHIP_NOFOG)) {
+            if (p.distance >= l.bottom) {
+                o.blend = 255;
             } else {
-                const double f = (std::exp((rBOTTOM - rDISTANCE) / rRANGE) - 1.0) / rEXPBASE;
-                rR = f * rR + (1.0 - f) * krn->red;
-                rG = f * rG + (1.0 - f) * krn->green;
-                rB = f * rB + (1.0 - f) * krn->blue;
-                iBLEND = drv::Trunc(255.0 * (1.0 - f));
+                const double f = (std::exp((l.bottom - p.distance) / l.range) - 1.0) / l.expBase;
+                o.r = f * o.r + (1.0 - f) * l.fogR;
+                o.g = f * o.g + (1.0 - f) * l.fogG;
+                o.b = f * o.b + (1.0 - f) * l.fogB;
+                o.blend = drv::Trunc(255.0 * (1.0 - f));
             }
         }
     }
+    return o;
 }
 
 int Bright(tagKRN* krn) {
-    rEXPBASE = std::exp(1.0) - 1.0;
-    rTOP = krn->top;
-    rBOTTOM = krn->bottom;
-    rRANGE = krn->bottom - krn->top;
+    const Lighting l = Prepare(krn);
     int count = krn->calc;
     if (!krn->lpcalc || !krn->lpchip || count < 0) count = 0;
     if (count > krn->chipmax) count = krn->chipmax;
     const bool hardware = krn->accwork & 1;
 
     for (int i = 0; i < count; ++i) {
+        // The output chip a few steps ahead, and the source chip of one half as far ahead (its
+        // slot number is on its way by then).
+        if (i + drv::kPrefetchAhead < count)
+            drv::PrefetchChipForWrite(&krn->lpcalc[i + drv::kPrefetchAhead]);
+        if (i + drv::kPrefetchAhead / 2 < count) {
+            const int no = krn->lpcalc[i + drv::kPrefetchAhead / 2].no;
+            if (no >= 0 && no < krn->chipmax) {
+                __builtin_prefetch(&krn->lpchip[no].v[0]);
+                __builtin_prefetch(&krn->lpchip[no].v[2].t);
+            }
+        }
         // Chips are neither dropped nor moved: each is lit in place.
         tagKRNCHIP& c = krn->lpcalc[i];
         // The source chip gives the world-space positions; an output chip whose slot number
         // lies outside the scene array is lit at its own vertices.
         const tagKRNCHIP& S = c.no >= 0 && c.no < krn->chipmax ? krn->lpchip[c.no] : krn->lpcalc[i];
-        dwFLAGS = c.flags;
-        iTRANS = c.trans;
-        const bool negate = kThis.flipBackNormal && !(c.flags & KRNCHIP_FRONT);
+        const double sign = kThis.flipBackNormal && !(c.flags & KRNCHIP_FRONT) ? -1.0 : 1.0;
+        Point p;
+        p.flags = c.flags;
+        p.trans = c.trans;
         if (hardware && (c.flags & KRNCHIP_SMOOTH)) {
             for (int k = 0; k < 3; ++k) {
-                rCR = c.r[k];
-                rCG = c.g[k];
-                rCB = c.b[k];
-                rDISTANCE = c.d[k];
-                SetNormal(c.n[k], negate);
-                rX = S.v[k].x;
-                rY = S.v[k].y;
-                rZ = S.v[k].z;
-                CalcLight(krn);
-                c.r[k] = drv::Trunc(rR);
-                c.g[k] = drv::Trunc(rG);
-                c.b[k] = drv::Trunc(rB);
-                c.m[k] = iBLEND;
+                p.cr = c.r[k];
+                p.cg = c.g[k];
+                p.cb = c.b[k];
+                p.distance = c.d[k];
+                p.nx = c.n[k].x * sign;
+                p.ny = c.n[k].y * sign;
+                p.nz = c.n[k].z * sign;
+                p.x = S.v[k].x;
+                p.y = S.v[k].y;
+                p.z = S.v[k].z;
+                const Lit o = CalcLight(l, p);
+                c.r[k] = drv::Trunc(o.r);
+                c.g[k] = drv::Trunc(o.g);
+                c.b[k] = drv::Trunc(o.b);
+                c.m[k] = o.blend;
             }
             // Wide: the build without fog puts the caller's `trans` into m.
             c.mix = (int)(((long long)c.m[0] + c.m[1] + c.m[2]) / 3);
         } else {
-            rDISTANCE = (c.d[0] + c.d[1] + c.d[2]) / 3.0;
-            rCR = c.red;
-            rCG = c.green;
-            rCB = c.blue;
-            SetNormal(c.normal, negate);
-            rX = (S.v[0].x + S.v[1].x + S.v[2].x) / 3.0;
-            rY = (S.v[0].y + S.v[1].y + S.v[2].y) / 3.0;
-            rZ = (S.v[0].z + S.v[1].z + S.v[2].z) / 3.0;
-            CalcLight(krn);
-            c.red = drv::Trunc(rR);
-            c.green = drv::Trunc(rG);
-            c.blue = drv::Trunc(rB);
+            p.distance = (c.d[0] + c.d[1] + c.d[2]) / 3.0;
+            p.cr = c.red;
+            p.cg = c.green;
+            p.cb = c.blue;
+            p.nx = c.normal.x * sign;
+            p.ny = c.normal.y * sign;
+            p.nz = c.normal.z * sign;
+            p.x = (S.v[0].x + S.v[1].x + S.v[2].x) / 3.0;
+            p.y = (S.v[0].y + S.v[1].y + S.v[2].y) / 3.0;
+            p.z = (S.v[0].z + S.v[1].z + S.v[2].z) / 3.0;
+            const Lit o = CalcLight(l, p);
+            c.red = drv::Trunc(o.r);
+            c.green = drv::Trunc(o.g);
+            c.blue = drv::Trunc(o.b);
             for (int k = 0; k < 3; ++k) {
                 c.r[k] = c.red;
                 c.g[k] = c.green;
                 c.b[k] = c.blue;
-                c.m[k] = iBLEND;
+                c.m[k] = o.blend;
             }
-            c.mix = iBLEND;
+            c.mix = o.blend;
         }
     }
     return 1;

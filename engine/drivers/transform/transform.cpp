@@ -3,6 +3,7 @@
 // near plane and fills the output list; DRV_PERSPECTIVE projects the list onto the view, sorts
 // out back faces and chips off the clip rectangle, compacts the list and records the depth
 // range. One source gives the three builds; DRV_BUILD picks the build's row of kBuilds.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -24,7 +25,7 @@ struct Build {
     bool depthFromNear;  // projected z = (z - near) * t, else z * t
     bool maxFromLimit;   // the depth range's maximum starts at the near limit, else at 0
     bool clipAtViewPos;  // the clip rectangle is moved by the view's position
-    bool ownRotation;    // carries its own point rotation and vector copy
+    bool ownRotation;    // carries its own vector copy (every build rotates points inline)
 };
 
 constexpr Build kBuilds[3] = {
@@ -50,17 +51,27 @@ struct tagCHIPDEV {
 double rVIEWLIMIT = -100.0;    // near limit the engine asked for
 double rVIEWLIMIT2 = 10000.0;  // square of the near distance in use
 double g_near = 0.0;           // near distance of the current frame, from view to perspective
-double rMAX = 0.0, rMIN = 0.0;
 
 double CalcProp(double a, double b, double t) { return a + (b - a) * t; }
 
-void MaxMin(double a, double b, double c) {
-    rMAX = a;
-    if (b > rMAX) rMAX = b;
-    if (c > rMAX) rMAX = c;
-    rMIN = a;
-    if (b < rMIN) rMIN = b;
-    if (c < rMIN) rMIN = c;
+inline void MaxMin(double a, double b, double c, double& mx, double& mn) {
+    mx = a;
+    if (b > mx) mx = b;
+    if (c > mx) mx = c;
+    mn = a;
+    if (b < mn) mn = b;
+    if (c < mn) mn = c;
+}
+
+// The platform's IntersectRect, inlined: true with the common part when both rectangles are
+// not empty and meet.
+inline bool Meet(RECT& out, const RECT& a, const RECT& b) {
+    if (a.right <= a.left || a.bottom <= a.top || b.right <= b.left || b.bottom <= b.top ||
+        a.left >= b.right || b.left >= a.right || a.top >= b.bottom || b.top >= a.bottom)
+        return false;
+    out = RECT{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+               a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+    return true;
 }
 
 inline void Copy3D(tagKRN3D* dst, const tagKRN3D* src) {
@@ -71,40 +82,37 @@ inline void Copy3D(tagKRN3D* dst, const tagKRN3D* src) {
     }
 }
 
-// The engine's point rotation, with the same rules and results.
+// The engine's point rotation, with the same rules and results. Every build rotates inline:
+// a call into the engine per vertex was a tenth of the frame.
 inline void FastRotate3D(tagKRN3D* dst, const tagKRN3D* src, const tagKRNFFR* ffr) {
-    if constexpr (kThis.ownRotation) {
-        if (!ffr->bm) {
-            Copy3D(dst, src);
-            return;
-        }
-        double x = src->x, y = src->y, z = src->z;
-        for (int i = 0; i < 3 && ffr->calc[i]; ++i) {
-            double a, b;
-            if (ffr->calc[i] == 'X' && ffr->bx) {
-                a = ffr->cosx * y - ffr->sinx * z;
-                b = ffr->sinx * y + ffr->cosx * z;
-                y = a;
-                z = b;
-            } else if (ffr->calc[i] == 'Y' && ffr->by) {
-                a = ffr->cosy * z - ffr->siny * x;
-                b = ffr->siny * z + ffr->cosy * x;
-                z = a;
-                x = b;
-            } else if (ffr->calc[i] == 'Z' && ffr->bz) {
-                a = ffr->cosz * x - ffr->sinz * y;
-                b = ffr->sinz * x + ffr->cosz * y;
-                x = a;
-                y = b;
-            }
-        }
-        dst->t = src->t;
-        dst->x = x;
-        dst->y = y;
-        dst->z = z;
-    } else {
-        KRN_FastRotate3D(dst, src, ffr);
+    if (!ffr->bm) {
+        Copy3D(dst, src);
+        return;
     }
+    double x = src->x, y = src->y, z = src->z;
+    for (int i = 0; i < 3 && ffr->calc[i]; ++i) {
+        double a, b;
+        if (ffr->calc[i] == 'X' && ffr->bx) {
+            a = ffr->cosx * y - ffr->sinx * z;
+            b = ffr->sinx * y + ffr->cosx * z;
+            y = a;
+            z = b;
+        } else if (ffr->calc[i] == 'Y' && ffr->by) {
+            a = ffr->cosy * z - ffr->siny * x;
+            b = ffr->siny * z + ffr->cosy * x;
+            z = a;
+            x = b;
+        } else if (ffr->calc[i] == 'Z' && ffr->bz) {
+            a = ffr->cosz * x - ffr->sinz * y;
+            b = ffr->sinz * x + ffr->cosz * y;
+            x = a;
+            y = b;
+        }
+    }
+    dst->t = src->t;
+    dst->x = x;
+    dst->y = y;
+    dst->z = z;
 }
 
 // The point where the edge from vertex i (in front) to vertex j (behind) reaches depth z, with
@@ -148,7 +156,7 @@ inline LONG Sum(long long a, long long b) {
 
 // Appends to the output list; true when the list is now full.
 inline bool Append(tagKRN* krn, const tagKRNCHIP& chip) {
-    krn->lpcalc[krn->calc++] = chip;
+    drv::CopyChip(&krn->lpcalc[krn->calc++], &chip);
     return krn->calc >= krn->chipmax;
 }
 
@@ -175,81 +183,107 @@ int View(tagKRN* krn, int camera) {
     KRN_MakeFastRotate3D(&ffr, &angles, order);
     const bool rotate = ffr.bm && (A.x != 0.0 || A.y != 0.0 || A.z != 0.0);
 
-    for (int i = 0; i < krn->chipmax; ++i) {
-        const tagKRNCHIP& src = krn->lpchip[i];
-        if ((src.mode & 3) != 1) continue;
-        // The vertices are worked on first; the rest of the chip is copied only when it
-        // survives.
-        tagKRN3D v[3];
-        double d[3];
-        for (int k = 0; k < 3; ++k) {
-            tagKRN3D& p = v[k];
-            p = src.v[k];
-            if (translate) {
-                p.x -= P.x;
-                p.y -= P.y;
-                p.z -= P.z;
-            }
-            if (rotate) FastRotate3D(&p, &p, &ffr);
-            if (scale) {
-                p.x *= S.x;
-                p.y *= S.y;
-                p.z *= S.z;
-            }
-        }
-        // The three distances are taken together (they do not depend on one another); a
-        // vertex at or beyond the limit drops the chip. "Not below" so that NaN drops it too.
-        bool drop = false;
-        if (!farOn) {
-            d[0] = d[1] = d[2] = 0.0;
-        } else {
-            for (int k = 0; k < 3; ++k)
-                d[k] = std::sqrt(v[k].x * v[k].x + v[k].y * v[k].y + v[k].z * v[k].z);
-            if (!(kThis.honoursNoFar && (src.flags & KRNCHIP_NOFAR)))
-                drop = !(d[0] < distance) || !(d[1] < distance) || !(d[2] < distance);
-        }
-        int front[3], back[3], nf = 0, nb = 0;
-        for (int k = 0; k < 3; ++k) {
-            if (v[k].z > nearz)
-                front[nf++] = k;
-            else
-                back[nb++] = k;
-        }
-        if (drop || nf == 0) continue;
-
-        if (nf == 3) {
-            tagKRNCHIP& out = krn->lpcalc[krn->calc++];
-            std::memcpy(&out, &src, sizeof out);
+    // The chips go in blocks that stay in the first-level cache: first the camera-space
+    // vertices and their distances of a whole block, in arrays of their own, so that the
+    // square roots of many vertices are taken together; then each chip of the block is
+    // classified and written out. Every number is computed exactly as for a single chip.
+    constexpr int kBlock = 64;
+    double bx[kBlock * 3], by[kBlock * 3], bz[kBlock * 3], bd[kBlock * 3];
+    for (int base = 0; base < krn->chipmax; base += kBlock) {
+        const int n = std::min(kBlock, krn->chipmax - base);
+        for (int j = 0; j < n; ++j) {
+            // The first block asks for its chips here; later ones were asked for while the
+            // block before them was written out.
+            if (base == 0 && j + drv::kPrefetchAhead < n)
+                drv::PrefetchChip(&krn->lpchip[j + drv::kPrefetchAhead]);
+            const tagKRNCHIP& src = krn->lpchip[base + j];
             for (int k = 0; k < 3; ++k) {
-                out.v[k] = v[k];
-                out.d[k] = d[k];
+                tagKRN3D p = src.v[k];
+                if (translate) {
+                    p.x -= P.x;
+                    p.y -= P.y;
+                    p.z -= P.z;
+                }
+                if (rotate) FastRotate3D(&p, &p, &ffr);
+                if (scale) {
+                    p.x *= S.x;
+                    p.y *= S.y;
+                    p.z *= S.z;
+                }
+                bx[j * 3 + k] = p.x;
+                by[j * 3 + k] = p.y;
+                bz[j * 3 + k] = p.z;
             }
-            if (krn->calc >= krn->chipmax) return 1;
-            continue;
         }
-        tagKRNCHIP w = src;
-        for (int k = 0; k < 3; ++k) {
-            w.v[k] = v[k];
-            w.d[k] = d[k];
-        }
-        if (nf == 1) {
-            tagCHIPDEV p, q;
-            DevideChip(&w, front[0], back[0], &p, nearz);
-            DevideChip(&w, front[0], back[1], &q, nearz);
-            PutDev(w, back[0], p, nearz);
-            PutDev(w, back[1], q, nearz);
-            if (Append(krn, w)) return 1;
+        if (farOn) {
+            for (int j = 0; j < n * 3; ++j)
+                bd[j] = std::sqrt(bx[j] * bx[j] + by[j] * by[j] + bz[j] * bz[j]);
         } else {
-            const int a = front[0], a2 = front[1], b = back[0];
-            tagCHIPDEV p, q;
-            DevideChip(&w, a, b, &p, nearz);
-            DevideChip(&w, a2, b, &q, nearz);
-            PutDev(w, b, q, nearz);
-            // A full list has no slot for the second half: it is left out of this frame.
-            if (Append(krn, w)) return 1;
-            PutDev(w, a2, q, nearz);
-            PutDev(w, b, p, nearz);
-            if (Append(krn, w)) return 1;
+            for (int j = 0; j < n * 3; ++j) bd[j] = 0.0;
+        }
+        for (int j = 0; j < n; ++j) {
+            if (base + kBlock + j < krn->chipmax)
+                drv::PrefetchChip(&krn->lpchip[base + kBlock + j]);
+            if (krn->calc + drv::kPrefetchAhead < krn->chipmax)
+                drv::PrefetchChipForWrite(&krn->lpcalc[krn->calc + drv::kPrefetchAhead]);
+            const tagKRNCHIP& src = krn->lpchip[base + j];
+            if ((src.mode & 3) != 1) continue;
+            // The rest of the chip is copied only when it survives.
+            tagKRN3D v[3];
+            double d[3];
+            for (int k = 0; k < 3; ++k) {
+                v[k] = tagKRN3D{bx[j * 3 + k], by[j * 3 + k], bz[j * 3 + k], src.v[k].t};
+                d[k] = bd[j * 3 + k];
+            }
+            // A vertex at or beyond the limit drops the chip. "Not below" so that NaN drops it
+            // too.
+            bool drop = false;
+            if (farOn && !(kThis.honoursNoFar && (src.flags & KRNCHIP_NOFAR)))
+                drop = !(d[0] < distance) || !(d[1] < distance) || !(d[2] < distance);
+            int front[3], back[3], nf = 0, nb = 0;
+            for (int k = 0; k < 3; ++k) {
+                if (v[k].z > nearz)
+                    front[nf++] = k;
+                else
+                    back[nb++] = k;
+            }
+            if (drop || nf == 0) continue;
+
+            if (nf == 3) {
+                tagKRNCHIP& out = krn->lpcalc[krn->calc++];
+                drv::CopyChip(&out, &src);
+                for (int k = 0; k < 3; ++k) {
+                    out.v[k] = v[k];
+                    out.d[k] = d[k];
+                }
+                if (krn->calc >= krn->chipmax) return 1;
+                continue;
+            }
+            tagKRNCHIP w;
+            drv::CopyChip(&w, &src);
+            for (int k = 0; k < 3; ++k) {
+                w.v[k] = v[k];
+                w.d[k] = d[k];
+            }
+            if (nf == 1) {
+                tagCHIPDEV p, q;
+                DevideChip(&w, front[0], back[0], &p, nearz);
+                DevideChip(&w, front[0], back[1], &q, nearz);
+                PutDev(w, back[0], p, nearz);
+                PutDev(w, back[1], q, nearz);
+                if (Append(krn, w)) return 1;
+            } else {
+                const int a = front[0], a2 = front[1], b = back[0];
+                tagCHIPDEV p, q;
+                DevideChip(&w, a, b, &p, nearz);
+                DevideChip(&w, a2, b, &q, nearz);
+                PutDev(w, b, q, nearz);
+                // A full list has no slot for the second half: it is left out of this frame.
+                if (Append(krn, w)) return 1;
+                PutDev(w, a2, q, nearz);
+                PutDev(w, b, p, nearz);
+                if (Append(krn, w)) return 1;
+            }
         }
     }
     return 1;
@@ -279,56 +313,80 @@ int Perspective(tagKRN* krn, int view, int camera) {
     if (!krn->lpcalc || count < 0) count = 0;
     if (count > krn->chipmax) count = krn->chipmax;
 
+    // In blocks, as the view stage: the projections of a block's vertices first (the
+    // divisions of many vertices together), then each chip is culled, clipped and moved.
+    constexpr int kBlock = 64;
+    double bx[kBlock * 3], by[kBlock * 3], bz[kBlock * 3];
+    double px[kBlock * 3], py[kBlock * 3], pz[kBlock * 3], pt[kBlock * 3];
     int out = 0;
-    for (int i = 0; i < count; ++i) {
-        // The fields that change are worked on apart; the chip moves only when it is kept.
-        const tagKRNCHIP& c = krn->lpcalc[i];
-        DWORD flags = c.flags;
-        int trans = c.trans;
-        if (through && (flags & KRNCHIP_THROUGH) &&
-            (c.v[0].z < krn->throughdistance || c.v[1].z < krn->throughdistance ||
-             c.v[2].z < krn->throughdistance))
-            trans = krn->throughrate;
-        tagKRN3D v[3];
-        for (int k = 0; k < 3; ++k) {
-            const double z = c.v[k].z;
-            const double t = K / (zoom + z);
-            v[k].x = cx + t * c.v[k].x;
-            v[k].y = cy - t * c.v[k].y;
-            v[k].t = zoom + z;
-            v[k].z = kThis.depthFromNear ? (z - nearz) * t : z * t;
-        }
-        const double e =
-            (v[1].x - v[0].x) * (v[2].y - v[0].y) - (v[2].x - v[0].x) * (v[1].y - v[0].y);
-        if (e > 0.0) {
-            flags |= KRNCHIP_FRONT;
-        } else {
-            flags &= ~KRNCHIP_FRONT;
-            if (!(flags & KRNCHIP_TWOSIDED)) continue;
-        }
-        RECT box, crect;
-        MaxMin(v[0].x, v[1].x, v[2].x);
-        box.left = drv::Trunc(rMIN);
-        box.right = drv::Trunc(1.0 + rMAX);
-        MaxMin(v[0].y, v[1].y, v[2].y);
-        box.top = drv::Trunc(rMIN);
-        box.bottom = drv::Trunc(1.0 + rMAX);
-        if (!IntersectRect(&crect, &clip, &box)) continue;
-        tagKRNCHIP& o = krn->lpcalc[out];
-        if (out != i) std::memcpy(&o, &c, sizeof o);
-        ++out;
-        o.flags = flags;
-        o.trans = trans;
-        o.crect = crect;
-        for (int k = 0; k < 3; ++k) o.v[k] = v[k];
-        // Minimum and maximum are each taken over every vertex, so that the range holds all
-        // depths the raster driver scales.
-        for (const auto& p : v) {
-            if (p.z > zmax) {
-                zmax = p.z;
-                krn->tbufmax = p.t;
+    for (int base = 0; base < count; base += kBlock) {
+        const int n = std::min(kBlock, count - base);
+        for (int j = 0; j < n; ++j) {
+            if (base == 0 && j + drv::kPrefetchAhead < n)
+                drv::PrefetchChip(&krn->lpcalc[j + drv::kPrefetchAhead]);
+            const tagKRNCHIP& c = krn->lpcalc[base + j];
+            for (int k = 0; k < 3; ++k) {
+                bx[j * 3 + k] = c.v[k].x;
+                by[j * 3 + k] = c.v[k].y;
+                bz[j * 3 + k] = c.v[k].z;
             }
-            if (p.z < zmin) zmin = p.z;
+        }
+        for (int j = 0; j < n * 3; ++j) {
+            const double z = bz[j];
+            const double t = K / (zoom + z);
+            px[j] = cx + t * bx[j];
+            py[j] = cy - t * by[j];
+            pt[j] = zoom + z;
+            pz[j] = kThis.depthFromNear ? (z - nearz) * t : z * t;
+        }
+        for (int j = 0; j < n; ++j) {
+            const int i = base + j;
+            if (i + kBlock < count) drv::PrefetchChip(&krn->lpcalc[i + kBlock]);
+            // The fields that change are worked on apart; the chip moves only when it is kept.
+            const tagKRNCHIP& c = krn->lpcalc[i];
+            DWORD flags = c.flags;
+            int trans = c.trans;
+            const double* z0 = bz + j * 3;
+            if (through && (flags & KRNCHIP_THROUGH) &&
+                (z0[0] < krn->throughdistance || z0[1] < krn->throughdistance ||
+                 z0[2] < krn->throughdistance))
+                trans = krn->throughrate;
+            tagKRN3D v[3];
+            for (int k = 0; k < 3; ++k)
+                v[k] = tagKRN3D{px[j * 3 + k], py[j * 3 + k], pz[j * 3 + k], pt[j * 3 + k]};
+            const double e =
+                (v[1].x - v[0].x) * (v[2].y - v[0].y) - (v[2].x - v[0].x) * (v[1].y - v[0].y);
+            if (e > 0.0) {
+                flags |= KRNCHIP_FRONT;
+            } else {
+                flags &= ~KRNCHIP_FRONT;
+                if (!(flags & KRNCHIP_TWOSIDED)) continue;
+            }
+            RECT box, crect;
+            double mx, mn;
+            MaxMin(v[0].x, v[1].x, v[2].x, mx, mn);
+            box.left = drv::Trunc(mn);
+            box.right = drv::Trunc(1.0 + mx);
+            MaxMin(v[0].y, v[1].y, v[2].y, mx, mn);
+            box.top = drv::Trunc(mn);
+            box.bottom = drv::Trunc(1.0 + mx);
+            if (!Meet(crect, clip, box)) continue;
+            tagKRNCHIP& o = krn->lpcalc[out];
+            if (out != i) drv::CopyChip(&o, &c);
+            ++out;
+            o.flags = flags;
+            o.trans = trans;
+            o.crect = crect;
+            for (int k = 0; k < 3; ++k) o.v[k] = v[k];
+            // Minimum and maximum are each taken over every vertex, so that the range holds
+            // all depths the raster driver scales.
+            for (const auto& p : v) {
+                if (p.z > zmax) {
+                    zmax = p.z;
+                    krn->tbufmax = p.t;
+                }
+                if (p.z < zmin) zmin = p.z;
+            }
         }
     }
     krn->zbufmin = zmin;

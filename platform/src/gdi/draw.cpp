@@ -106,6 +106,49 @@ const uint32_t* Table16(const PixelTarget& s) {
     return tables->back().table.data();
 }
 
+// 16-bit pixels of the two layouts the system draws in (5-5-5 and 5-6-5) as 32-bit XRGB, each
+// channel widened by repeating its top bits as Decode does, eight pixels a register. The
+// display library's 16-bit screen reaches the window this way every frame.
+typedef uint16_t U16x8 __attribute__((vector_size(16)));
+typedef uint32_t U32x4 __attribute__((vector_size(16)));
+
+template <bool G6>
+void Row16ToXrgb(const uint8_t* in, uint32_t* out, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        U16x8 v;
+        std::memcpy(&v, in + i * 2, sizeof v);
+        const U16x8 r = G6 ? v >> 11 : (v >> 10) & 31, g = G6 ? (v >> 5) & 63 : (v >> 5) & 31,
+                    b = v & 31;
+        const U16x8 r8 = (r << 3) | (r >> 2), b8 = (b << 3) | (b >> 2);
+        const U16x8 g8 = G6 ? (g << 2) | (g >> 4) : (g << 3) | (g >> 2);
+        const U16x8 gb = (g8 << 8) | b8;
+        const U32x4 lo = (U32x4)__builtin_shufflevector(gb, r8, 0, 8, 1, 9, 2, 10, 3, 11);
+        const U32x4 hi = (U32x4)__builtin_shufflevector(gb, r8, 4, 12, 5, 13, 6, 14, 7, 15);
+        std::memcpy(out + i, &lo, sizeof lo);
+        std::memcpy(out + i + 4, &hi, sizeof hi);
+    }
+    for (; i < n; ++i) {
+        const uint32_t v = in[i * 2] | (in[i * 2 + 1] << 8);
+        const uint32_t r = G6 ? v >> 11 : (v >> 10) & 31, g = G6 ? (v >> 5) & 63 : (v >> 5) & 31,
+                       b = v & 31;
+        const uint32_t g8 = G6 ? (g << 2) | (g >> 4) : (g << 3) | (g >> 2);
+        out[i] = (((r << 3) | (r >> 2)) << 16) | (g8 << 8) | ((b << 3) | (b >> 2));
+    }
+}
+
+using RowConverter = void (*)(const uint8_t*, uint32_t*, int);
+
+// The row converter for a 16-bit source onto XRGB, or null for layouts it does not know.
+RowConverter Converter16(const PixelTarget& s) {
+    if (s.bpp != 16) return nullptr;
+    if (s.masks[0] == 0x7C00 && s.masks[1] == 0x03E0 && s.masks[2] == 0x001F)
+        return Row16ToXrgb<false>;
+    if (s.masks[0] == 0xF800 && s.masks[1] == 0x07E0 && s.masks[2] == 0x001F)
+        return Row16ToXrgb<true>;
+    return nullptr;
+}
+
 bool IsXrgb32(const PixelTarget& t) {
     return t.bpp == 32 && t.masks[0] == 0xFF0000 && t.masks[1] == 0xFF00 && t.masks[2] == 0xFF;
 }
@@ -120,7 +163,9 @@ void CopyMapped(const PixelTarget& d, const PixelTarget& s, RECT dr, MapX mapX, 
     if (!IntersectRect(&dr, &dr, &b)) return;
     bool raw = s.SameFormat(d) && rop != NOTSRCCOPY;
     int n = dr.right - dr.left;
-    std::vector<int> xs(n);
+    // The column map is kept from call to call: a frame's blit allocates nothing.
+    thread_local std::vector<int> xs;
+    if (xs.size() < static_cast<size_t>(n)) xs.resize(static_cast<size_t>(n));
     for (int x = dr.left; x < dr.right; ++x) xs[x - dr.left] = mapX(x);
     // The run of destination columns whose source column lies inside the source.
     int first = 0, last = n;
@@ -129,7 +174,9 @@ void CopyMapped(const PixelTarget& d, const PixelTarget& s, RECT dr, MapX mapX, 
     bool contiguous = first < last && xs[last - 1] - xs[first] == last - 1 - first;
     for (int i = first; contiguous && i < last; ++i) contiguous = xs[i] == xs[first] + (i - first);
     bool rowCopy = rop == SRCCOPY && raw && contiguous && d.bpp >= 8;
-    const uint32_t* table = (rop == SRCCOPY && s.bpp == 16 && IsXrgb32(d)) ? Table16(s) : nullptr;
+    const bool toXrgb = rop == SRCCOPY && s.bpp == 16 && IsXrgb32(d);
+    const RowConverter convert = toXrgb && contiguous ? Converter16(s) : nullptr;
+    const uint32_t* table = toXrgb && !convert ? Table16(s) : nullptr;
     for (int y = dr.top; y < dr.bottom; ++y) {
         int sy = mapY(y);
         if (sy < 0 || sy >= s.h) continue;
@@ -153,6 +200,11 @@ void CopyMapped(const PixelTarget& d, const PixelTarget& s, RECT dr, MapX mapX, 
                 for (int i = first; i < last; ++i)
                     if (xs[i] >= 0 && xs[i] < s.w) out[i] = in[xs[i]];
             }
+            continue;
+        }
+        if (convert) {
+            convert(s.Row(sy) + xs[first] * 2,
+                    reinterpret_cast<uint32_t*>(d.Row(y)) + dr.left + first, last - first);
             continue;
         }
         if (table) {

@@ -133,6 +133,59 @@ TEST(Gdi, BlitsArePixelExactInEveryFormatAndOrientation) {
         }
 }
 
+// Every value of the two 16-bit layouts the system draws in, blitted whole and at an odd
+// offset and width (so that rows end between the blitter's registers), each pixel exact.
+TEST(Gdi, BlitsEverySixteenBitValueExactly) {
+    const uint32_t bg = Xrgb(RGB(1, 2, 3));
+    for (const Format& f : {kFormats[0], kFormats[1]}) {
+        struct {
+            BITMAPINFOHEADER h;
+            DWORD masks[3];
+        } bi{};
+        bi.h.biSize = sizeof(BITMAPINFOHEADER);
+        bi.h.biWidth = 256;
+        bi.h.biHeight = -256;
+        bi.h.biPlanes = 1;
+        bi.h.biBitCount = 16;
+        bi.h.biCompression = f.bitfields ? BI_BITFIELDS : BI_RGB;
+        std::memcpy(bi.masks, f.masks, sizeof bi.masks);
+        void* bits = nullptr;
+        HBITMAP bmp = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
+                                       &bits, nullptr, 0);
+        ASSERT_TRUE(bmp && bits) << f.name;
+        auto* px = static_cast<uint16_t*>(bits);
+        for (uint32_t v = 0; v < 65536; ++v) px[v] = static_cast<uint16_t>(v);
+        auto want = [&](uint32_t v) {
+            uint32_t xrgb = 0;
+            for (int c = 0; c < 3; ++c)
+                xrgb |= Expand((v & f.masks[c]) >> Shift(f.masks[c]), Bits(f.masks[c]))
+                        << (16 - 8 * c);
+            return xrgb;
+        };
+        HDC mem = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        for (int odd : {0, 1}) {
+            const int x0 = odd ? 3 : 0, sx = odd ? 5 : 0, w = odd ? 243 : 256;
+            HWND win = Canvas(256, 256);
+            HDC dc = GetDC(win);
+            ASSERT_TRUE(BitBlt(dc, x0, 0, w, 256, mem, sx, 0, SRCCOPY)) << f.name;
+            ReleaseDC(win, dc);
+            Picture p = Capture(win);
+            for (int y = 0; y < 256; ++y)
+                for (int x = 0; x < 256; ++x) {
+                    const bool inside = x >= x0 && x < x0 + w;
+                    ASSERT_EQ(p.At(x, y), inside ? want(y * 256 + x - x0 + sx) : bg)
+                        << f.name << (odd ? " at an odd offset" : "") << ", pixel " << x << ","
+                        << y;
+                }
+            DestroyWindow(win);
+        }
+        SelectObject(mem, old);
+        DeleteDC(mem);
+        DeleteObject(bmp);
+    }
+}
+
 TEST(Gdi, StretchDoublesAndMirrorsByWholePixels) {
     for (const Format& f : kFormats) {
         HWND win = Canvas(20, 10);
