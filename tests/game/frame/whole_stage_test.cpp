@@ -7,8 +7,9 @@
 // by its replay clears by its kept flow, every radio message saying every word and filling every
 // macro, the five positions in five voices of their own; each left alone ends with the stress
 // gauge full some game minutes in; an arrival held on the taxiway it left the runway by meets
-// the next one head-on. The sample stage played in a real window, the floating view and radar,
-// and `WYN_MAIN=wyntower bash run.sh` playing the sample stage.
+// the next one head-on; an arrival turned onto the final on top of another is a near miss. The
+// sample stage played in a real window, the floating view and radar, and
+// `WYN_MAIN=wyntower bash run.sh` playing the sample stage.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -157,8 +158,8 @@ class WholeStage : public RunFolderTest {
         const std::string sample = WYN_SAMPLE_STAGES "/rjtt/";
         const std::string make = "'" + binDir + "/stagemake' '" + folder + "' '" + sample +
                                  "stage01.stage' '" + sample + "stage02.stage' '" + sample +
-                                 "stage03.stage' '" + tests + "notclear.stage' '" + tests +
-                                 "nearmiss.stage' >/dev/null";
+                                 "stage03.stage' '" + sample + "stage04.stage' '" + tests +
+                                 "notclear.stage' '" + tests + "nearmiss.stage' >/dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0);
     }
     void TearDown() override { programrun::EndHandOver(folder, "rjtt"); }
@@ -524,7 +525,8 @@ struct CourseStage {
     int start;  // hhmm of the stage clock at the start
 };
 void PrintTo(const CourseStage& c, std::ostream* os) { *os << c.name; }
-const CourseStage kCourse[] = {{"stage01", 1037}, {"stage02", 1037}, {"stage03", 1937}};
+const CourseStage kCourse[] = {
+    {"stage01", 1037}, {"stage02", 1037}, {"stage03", 1937}, {"stage04", 1437}};
 
 class Course : public WholeStage, public ::testing::WithParamInterface<CourseStage> {
   protected:
@@ -605,6 +607,31 @@ TEST_F(WholeStage, AnArrivalHeldOnTheTaxiwayItLeftTheRunwayByMeetsTheNextOneHead
     ASSERT_NE(at, std::string::npos) << r.explain;
     ASSERT_EQ(std::sscanf(r.trace.c_str() + at, "radar conflict %d", &slot), 1);
     EXPECT_TRUE(slot == first || slot == second) << r.explain;
+    EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "GAMEOVER");
+}
+
+TEST_F(WholeStage, AnArrivalTurnedInShortOnTopOfAnotherOnTheFinalIsANearMiss) {
+    // Stage 4: the first arrival turned onto the final by the long point, the second, from the
+    // east, by the short point, where the first is on its way down the final.
+    const std::string replay = ReadText(WYN_TEST_STAGES "/rjtt/stage04_nearmiss.replay");
+    ASSERT_FALSE(replay.empty());
+    const programrun::Result r = Play("stage04", replay, 99, 280, 500);
+    ASSERT_TRUE(EndedWith(r, "79"));
+    const int first = SlotOfScript(r.trace, "app34l"), second = SlotOfScript(r.trace, "app34le");
+    ASSERT_GE(first, 0) << r.explain;
+    ASSERT_GE(second, 0) << r.explain;
+    EXPECT_EQ(Count(r.trace, "command " + std::to_string(first) + " item 100 "), 1) << r.explain;
+    EXPECT_EQ(Count(r.trace, "command " + std::to_string(second) + " item 102 "), 1) << r.explain;
+    EXPECT_TRUE(InOrder(r.trace, {"script " + std::to_string(first) + " app_lng 1",
+                                  "script " + std::to_string(second) + " app_srt 1"}))
+        << programrun::FlowLines(r.trace);
+    // The conflict is theirs, in the air: neither has begun its landing.
+    int slot = -1;
+    const size_t at = r.trace.find("radar conflict ");
+    ASSERT_NE(at, std::string::npos) << r.explain;
+    ASSERT_EQ(std::sscanf(r.trace.c_str() + at, "radar conflict %d", &slot), 1);
+    EXPECT_TRUE(slot == first || slot == second) << r.explain;
+    EXPECT_EQ(Count(r.trace.substr(0, at), " 100 400\n"), 0) << programrun::FlowLines(r.trace);
     EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "GAMEOVER");
 }
 
