@@ -526,7 +526,7 @@ struct CourseStage {
 };
 void PrintTo(const CourseStage& c, std::ostream* os) { *os << c.name; }
 const CourseStage kCourse[] = {
-    {"stage01", 1037}, {"stage02", 1037}, {"stage03", 1937}, {"stage04", 1437}};
+    {"stage01", 1037}, {"stage02", 1037}, {"stage03", 1937}, {"stage04", 1439}};
 
 class Course : public WholeStage, public ::testing::WithParamInterface<CourseStage> {
   protected:
