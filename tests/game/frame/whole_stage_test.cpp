@@ -7,8 +7,10 @@
 // by its replay clears by its kept flow, every radio message saying every word and filling every
 // macro, the five positions in five voices of their own; each left alone ends with the stress
 // gauge full some game minutes in; an arrival held on the taxiway it left the runway by meets
-// the next one head-on. The sample stage played in a real window, the floating view and radar,
-// and `WYN_MAIN=wyntower bash run.sh` playing the sample stage.
+// the next one head-on; an arrival turned onto the final on top of another is a near miss; one
+// not cleared to land goes around and approach gives it a runway again. The
+// sample stage played in a real window, the floating view and radar, and
+// `WYN_MAIN=wyntower bash run.sh` playing the sample stage.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -157,11 +159,17 @@ class WholeStage : public RunFolderTest {
         const std::string sample = WYN_SAMPLE_STAGES "/rjtt/";
         const std::string make = "'" + binDir + "/stagemake' '" + folder + "' '" + sample +
                                  "stage01.stage' '" + sample + "stage02.stage' '" + sample +
-                                 "stage03.stage' '" + tests + "notclear.stage' '" + tests +
-                                 "nearmiss.stage' >/dev/null";
+                                 "stage03.stage' '" + sample + "stage04.stage' '" + tests +
+                                 "notclear.stage' '" + tests + "nearmiss.stage' >/dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0);
     }
     void TearDown() override { programrun::EndHandOver(folder, "rjtt"); }
+
+    // English radio captions in the trace.
+    void English() {
+        fs::remove(folder + "/config.ini");
+        std::ofstream(folder + "/config.ini") << "[ATC]\nlanguage=2\n";
+    }
 
     // wyntower rjtt <stage> headless on the virtual clock (a frame of `ms`), with the replay
     // `replay` (may be empty) and screenshots every `every` frames as <tag>-NNNNN.png.
@@ -524,16 +532,10 @@ struct CourseStage {
     int start;  // hhmm of the stage clock at the start
 };
 void PrintTo(const CourseStage& c, std::ostream* os) { *os << c.name; }
-const CourseStage kCourse[] = {{"stage01", 1037}, {"stage02", 1037}, {"stage03", 1937}};
+const CourseStage kCourse[] = {
+    {"stage01", 1037}, {"stage02", 1037}, {"stage03", 1937}, {"stage04", 1439}};
 
-class Course : public WholeStage, public ::testing::WithParamInterface<CourseStage> {
-  protected:
-    // English radio captions in the trace.
-    void English() {
-        fs::remove(folder + "/config.ini");
-        std::ofstream(folder + "/config.ini") << "[ATC]\nlanguage=2\n";
-    }
-};
+class Course : public WholeStage, public ::testing::WithParamInterface<CourseStage> {};
 
 TEST_P(Course, PlayedWellItClearsByItsFlow) {
     const std::string name = GetParam().name;
@@ -606,6 +608,59 @@ TEST_F(WholeStage, AnArrivalHeldOnTheTaxiwayItLeftTheRunwayByMeetsTheNextOneHead
     ASSERT_EQ(std::sscanf(r.trace.c_str() + at, "radar conflict %d", &slot), 1);
     EXPECT_TRUE(slot == first || slot == second) << r.explain;
     EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "GAMEOVER");
+}
+
+TEST_F(WholeStage, AnArrivalTurnedInShortOnTopOfAnotherOnTheFinalIsANearMiss) {
+    // Stage 4: the first arrival turned onto the final by the long point, the second, from the
+    // east, by the short point, where the first is on its way down the final.
+    const std::string replay = ReadText(WYN_TEST_STAGES "/rjtt/stage04_nearmiss.replay");
+    ASSERT_FALSE(replay.empty());
+    const programrun::Result r = Play("stage04", replay, 99, 280, 500);
+    ASSERT_TRUE(EndedWith(r, "79"));
+    const int first = SlotOfScript(r.trace, "app34l"), second = SlotOfScript(r.trace, "app34le");
+    ASSERT_GE(first, 0) << r.explain;
+    ASSERT_GE(second, 0) << r.explain;
+    EXPECT_EQ(Count(r.trace, "command " + std::to_string(first) + " item 100 "), 1) << r.explain;
+    EXPECT_EQ(Count(r.trace, "command " + std::to_string(second) + " item 102 "), 1) << r.explain;
+    EXPECT_TRUE(InOrder(r.trace, {"script " + std::to_string(first) + " app_lng 1",
+                                  "script " + std::to_string(second) + " app_srt 1"}))
+        << programrun::FlowLines(r.trace);
+    // The conflict is theirs, in the air: neither has begun its landing.
+    int slot = -1;
+    const size_t at = r.trace.find("radar conflict ");
+    ASSERT_NE(at, std::string::npos) << r.explain;
+    ASSERT_EQ(std::sscanf(r.trace.c_str() + at, "radar conflict %d", &slot), 1);
+    EXPECT_TRUE(slot == first || slot == second) << r.explain;
+    EXPECT_EQ(Count(r.trace.substr(0, at), " 100 400\n"), 0) << programrun::FlowLines(r.trace);
+    EXPECT_EQ(LastMusic(tag + ".wav", binDir, kMusic), "GAMEOVER");
+}
+
+TEST_F(WholeStage, AnArrivalNotClearedToLandGoesAroundAndApproachGivesItARunway) {
+    // Stage 4 played well but for the second arrival's landing clearance: 800 m before the
+    // threshold it goes around, tells the tower, calls approach, is given runway 34L and is
+    // brought round for another approach; the stage still clears.
+    const std::string replay = ReadText(WYN_TEST_STAGES "/rjtt/stage04_goaround.replay");
+    ASSERT_FALSE(replay.empty());
+    English();
+    const programrun::Result r = Play("stage04", replay, 99, 280, 500);
+    ASSERT_TRUE(EndedWith(r, "6f"));
+    const int second = SlotOfScript(r.trace, "app34le");
+    ASSERT_GE(second, 0) << r.explain;
+    const std::string s = std::to_string(second) + " ";
+    EXPECT_TRUE(InOrder(
+        r.trace, {"status " + s + "20000 22030", "script " + s + "ga34l 1",
+                  "status " + s + "22030 0", "phase " + s + "400 100", "status " + s + "0 3a000",
+                  "status " + s + "3a000 19010", "status " + s + "19010 1a010"}))
+        << programrun::FlowLines(r.trace);
+    EXPECT_EQ(Count(r.trace, "command " + s + "item 200 "), 1)
+        << programrun::Lines(r.trace, "command");
+    EXPECT_EQ(Count(r.trace, "phase " + s + "400 200\n"), 0) << "it never touched down";
+    EXPECT_NE(r.trace.find(" caption going around, JAL 1509.\n"), std::string::npos)
+        << programrun::Lines(r.trace, "radio");
+    EXPECT_NE(r.trace.find(" caption JAL 1509, expect ILS approach runway 34L.\n"),
+              std::string::npos)
+        << programrun::Lines(r.trace, "radio");
+    EXPECT_EQ(RadioFaults(r.trace), "");
 }
 
 // A stage in real windows on a display of its own: wyntower in the background with `replay`
