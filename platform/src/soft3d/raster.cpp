@@ -3,12 +3,17 @@
 // target format, depth width, texturing and blending (the rules are in raster.h).
 #include "soft3d/raster.h"
 
+#include "soft3d/pixel_math.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <type_traits>
 #include <vector>
+
+#include <emmintrin.h>
 
 namespace soft3d {
 using std::ptrdiff_t;
@@ -25,70 +30,60 @@ enum Blend {
     kInvDestColor = 10
 };
 
-// round(x / 255) for 0 <= x <= 2·255·255.
-inline uint32_t Div255(uint32_t x) { return (x + 127) / 255; }
+template <Format F>
+inline uint32_t Pack(uint32_t r, uint32_t g, uint32_t b) {
+    if constexpr (F == Format::RGB565) return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    if constexpr (F == Format::RGB555) return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    return (r << 16) | (g << 8) | b;
+}
+
+template <Format F>
+inline void Unpack(uint32_t p, uint32_t& r, uint32_t& g, uint32_t& b) {
+    if constexpr (F == Format::RGB565) {
+        r = (p >> 11) & 31;
+        g = (p >> 5) & 63;
+        b = p & 31;
+        r = (r << 3) | (r >> 2);
+        g = (g << 2) | (g >> 4);
+        b = (b << 3) | (b >> 2);
+    } else if constexpr (F == Format::RGB555) {
+        r = (p >> 10) & 31;
+        g = (p >> 5) & 31;
+        b = p & 31;
+        r = (r << 3) | (r >> 2);
+        g = (g << 3) | (g >> 2);
+        b = (b << 3) | (b >> 2);
+    } else {
+        r = (p >> 16) & 255;
+        g = (p >> 8) & 255;
+        b = p & 255;
+    }
+}
 
 inline uint32_t Pack(Format f, uint32_t r, uint32_t g, uint32_t b) {
     switch (f) {
         case Format::RGB565:
-            return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+            return Pack<Format::RGB565>(r, g, b);
         case Format::RGB555:
-            return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+            return Pack<Format::RGB555>(r, g, b);
         default:
-            return (r << 16) | (g << 8) | b;
+            return Pack<Format::XRGB8888>(r, g, b);
     }
 }
 
 inline void Unpack(Format f, uint32_t p, uint32_t& r, uint32_t& g, uint32_t& b) {
     switch (f) {
         case Format::RGB565:
-            r = (p >> 11) & 31;
-            g = (p >> 5) & 63;
-            b = p & 31;
-            r = (r << 3) | (r >> 2);
-            g = (g << 2) | (g >> 4);
-            b = (b << 3) | (b >> 2);
-            break;
+            return Unpack<Format::RGB565>(p, r, g, b);
         case Format::RGB555:
-            r = (p >> 10) & 31;
-            g = (p >> 5) & 31;
-            b = p & 31;
-            r = (r << 3) | (r >> 2);
-            g = (g << 3) | (g >> 2);
-            b = (b << 3) | (b >> 2);
-            break;
+            return Unpack<Format::RGB555>(p, r, g, b);
         default:
-            r = (p >> 16) & 255;
-            g = (p >> 8) & 255;
-            b = p & 255;
-            break;
+            return Unpack<Format::XRGB8888>(p, r, g, b);
     }
 }
 
-inline uint32_t Factor(int code, uint32_t s, uint32_t a, uint32_t d) {
-    switch (code) {
-        case kZero:
-            return 0;
-        case kOne:
-            return 255;
-        case kSrcColor:
-            return s;
-        case kInvSrcColor:
-            return 255 - s;
-        case kSrcAlpha:
-            return a;
-        case kInvSrcAlpha:
-            return 255 - a;
-        case kDestColor:
-            return d;
-        case kInvDestColor:
-            return 255 - d;
-        default:
-            return 255;
-    }
-}
-
-// What a span kernel needs besides the interpolated values.
+// What a span kernel needs besides the interpolated values; what the kernel's template
+// arguments fix (formats, fog, blending, depth width) is not looked at again per pixel.
 struct SpanCtx {
     // texture
     const uint8_t* tex;
@@ -96,15 +91,13 @@ struct SpanCtx {
     int tw, th;
     float fw, fh;
     bool pow2;
-    Format texFormat;
     bool colorKey;
     uint32_t keyLow, keyHigh;
     // fog
-    bool fog;
     uint32_t fogR, fogG, fogB;
     // depth and blending
     bool zWrite;
-    int srcBlend, dstBlend;
+    BlendSel src, dst;
 };
 
 // Values at the span's first pixel and their steps per pixel. Colours and z are 16.16 fixed
@@ -124,112 +117,419 @@ inline int WrapIndex(float x, int size, bool pow2) {
     return i < 0 ? i + size : i;
 }
 
+template <Format TF>
 inline uint32_t FetchTexel(const SpanCtx& c, int x, int y) {
     const uint8_t* row = c.tex + static_cast<ptrdiff_t>(y) * c.texPitch;
-    if (c.texFormat == Format::XRGB8888) {
+    if constexpr (TF == Format::XRGB8888) {
         uint32_t v;
         std::memcpy(&v, row + x * 4, 4);
         return v & 0xFFFFFFu;
+    } else {
+        uint16_t v;
+        std::memcpy(&v, row + x * 2, 2);
+        return v;
     }
-    uint16_t v;
-    std::memcpy(&v, row + x * 2, 2);
-    return v;
 }
 
-template <Format F, int ZK, bool TEX, bool BLEND>
-void SpanKernel(const SpanCtx& c, SpanVals v, uint8_t* colorRow, uint8_t* depthRow, int x0, int n) {
+// Texturing in a kernel's template: none, or the texture's format.
+enum TexKind { kNoTex = 0, kTex565 = 1, kTex555 = 2, kTex8888 = 3 };
+
+constexpr Format TexFormat(int kind) {
+    return kind == kTex565 ? Format::RGB565 : kind == kTex555 ? Format::RGB555 : Format::XRGB8888;
+}
+
+// One kernel per target format, depth width, texture format, fog and blending. Values step
+// in modular integer arithmetic: the span set-up keeps every value in range along the span.
+template <Format F, int ZK, int TEX, bool FOG, bool BLEND>
+void SpanKernel(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_t* depthRow, int x0,
+                int n) {
     using Pixel = std::conditional_t<F == Format::XRGB8888, uint32_t, uint16_t>;
     using ZValue = std::conditional_t<ZK == 16, uint16_t, uint32_t>;
+    // 16-bit depths in 16.16 fit 32 bits.
+    using ZFixed = std::conditional_t<ZK == 16, uint32_t, uint64_t>;
+    constexpr Format TF = TexFormat(TEX);
     Pixel* dst = reinterpret_cast<Pixel*>(colorRow) + x0;
     ZValue* zp = ZK ? reinterpret_cast<ZValue*>(depthRow) + x0 : nullptr;
+    ZFixed z = static_cast<ZFixed>(v.z);
+    const ZFixed dz = static_cast<ZFixed>(v.dz);
+    uint32_t r = static_cast<uint32_t>(v.r), g = static_cast<uint32_t>(v.g),
+             b = static_cast<uint32_t>(v.b), a = static_cast<uint32_t>(v.a),
+             f = static_cast<uint32_t>(v.f);
+    const uint32_t dr = static_cast<uint32_t>(v.dr), dg = static_cast<uint32_t>(v.dg),
+                   db = static_cast<uint32_t>(v.db), da = static_cast<uint32_t>(v.da),
+                   df = static_cast<uint32_t>(v.df);
+    float s = v.s, t = v.t, q = v.q;
+    const bool zWrite = c.zWrite;
     for (int i = 0; i < n; ++i) {
         do {
             uint32_t zv = 0;
             if constexpr (ZK != 0) {
-                zv = static_cast<uint32_t>(v.z >> 16);
+                zv = static_cast<uint32_t>(z >> 16);
                 if (zv > zp[i]) break;
             }
-            uint32_t r = static_cast<uint32_t>(v.r >> 16);
-            uint32_t g = static_cast<uint32_t>(v.g >> 16);
-            uint32_t b = static_cast<uint32_t>(v.b >> 16);
-            if constexpr (TEX) {
-                const float w = 1.0f / v.q;
-                const int tx = WrapIndex(v.s * w * c.fw, c.tw, c.pow2);
-                const int ty = WrapIndex(v.t * w * c.fh, c.th, c.pow2);
-                const uint32_t texel = FetchTexel(c, tx, ty);
+            uint32_t pr = r >> 16, pg = g >> 16, pb = b >> 16;
+            if constexpr (TEX != kNoTex) {
+                const float w = 1.0f / q;
+                const int tx = WrapIndex(s * w * c.fw, c.tw, c.pow2);
+                const int ty = WrapIndex(t * w * c.fh, c.th, c.pow2);
+                const uint32_t texel = FetchTexel<TF>(c, tx, ty);
                 if (c.colorKey && texel >= c.keyLow && texel <= c.keyHigh) break;
                 uint32_t tr, tg, tb;
-                Unpack(c.texFormat, texel, tr, tg, tb);
-                r = Div255(r * tr);
-                g = Div255(g * tg);
-                b = Div255(b * tb);
+                Unpack<TF>(texel, tr, tg, tb);
+                pr = Div255Round(pr * tr);
+                pg = Div255Round(pg * tg);
+                pb = Div255Round(pb * tb);
             }
-            if (c.fog) {
-                const uint32_t f = static_cast<uint32_t>(v.f >> 16);
-                r = Div255(f * r + (255 - f) * c.fogR);
-                g = Div255(f * g + (255 - f) * c.fogG);
-                b = Div255(f * b + (255 - f) * c.fogB);
+            if constexpr (FOG) {
+                const uint32_t ff = f >> 16, fi = 255 - ff;
+                pr = Div255Round(ff * pr + fi * c.fogR);
+                pg = Div255Round(ff * pg + fi * c.fogG);
+                pb = Div255Round(ff * pb + fi * c.fogB);
             }
             if constexpr (BLEND) {
-                const uint32_t a = static_cast<uint32_t>(v.a >> 16);
-                uint32_t dr, dg, db;
-                Unpack(F, dst[i], dr, dg, db);
-                r = std::min<uint32_t>(255, Div255(r * Factor(c.srcBlend, r, a, dr) +
-                                                   dr * Factor(c.dstBlend, r, a, dr)));
-                g = std::min<uint32_t>(255, Div255(g * Factor(c.srcBlend, g, a, dg) +
-                                                   dg * Factor(c.dstBlend, g, a, dg)));
-                b = std::min<uint32_t>(255, Div255(b * Factor(c.srcBlend, b, a, db) +
-                                                   db * Factor(c.dstBlend, b, a, db)));
+                const uint32_t pa = a >> 16;
+                uint32_t qr, qg, qb;
+                Unpack<F>(dst[i], qr, qg, qb);
+                pr = Div255RoundClamped(pr * BlendFactor(c.src, pr, pa, qr) +
+                                        qr * BlendFactor(c.dst, pr, pa, qr));
+                pg = Div255RoundClamped(pg * BlendFactor(c.src, pg, pa, qg) +
+                                        qg * BlendFactor(c.dst, pg, pa, qg));
+                pb = Div255RoundClamped(pb * BlendFactor(c.src, pb, pa, qb) +
+                                        qb * BlendFactor(c.dst, pb, pa, qb));
             }
-            dst[i] = static_cast<Pixel>(Pack(F, r, g, b));
+            dst[i] = static_cast<Pixel>(Pack<F>(pr, pg, pb));
             if constexpr (ZK != 0) {
-                if (c.zWrite) zp[i] = static_cast<ZValue>(zv);
+                if (zWrite) zp[i] = static_cast<ZValue>(zv);
             }
         } while (false);
-        if constexpr (ZK != 0) v.z += v.dz;
-        v.r += v.dr;
-        v.g += v.dg;
-        v.b += v.db;
-        if constexpr (BLEND) v.a += v.da;
-        v.f += v.df;
-        if constexpr (TEX) {
-            v.s += v.ds;
-            v.t += v.dt;
-            v.q += v.dq;
+        if constexpr (ZK != 0) z += dz;
+        r += dr;
+        g += dg;
+        b += db;
+        if constexpr (BLEND) a += da;
+        if constexpr (FOG) f += df;
+        if constexpr (TEX != kNoTex) {
+            s += v.ds;
+            t += v.dt;
+            q += v.dq;
         }
     }
 }
 
-using SpanFn = void (*)(const SpanCtx&, SpanVals, uint8_t*, uint8_t*, int, int);
+using SpanFn = void (*)(const SpanCtx&, const SpanVals&, uint8_t*, uint8_t*, int, int);
 
-template <Format F, int ZK>
-constexpr SpanFn Pick(bool tex, bool blend) {
-    if (tex) return blend ? SpanKernel<F, ZK, true, true> : SpanKernel<F, ZK, true, false>;
-    return blend ? SpanKernel<F, ZK, false, true> : SpanKernel<F, ZK, false, false>;
+// ---- four pixels at a time in SSE2 (the x86-64 baseline) ----
+//
+// The same arithmetic as SpanKernel lane by lane: integer channels step exactly whatever the
+// grouping, the texture terms are accumulated one pixel after another as the scalar loop does
+// (float addition is not associative), and every channel product stays below 2^16, so the
+// 16-bit multiply gives the exact product in each 32-bit lane. Pixels that fail the depth
+// test or the colour key keep their colour and depth through a lane mask instead of a branch.
+
+inline __m128i Select(__m128i mask, __m128i a, __m128i b) {
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+inline __m128i Div255RoundX4(__m128i x) {
+    const __m128i y = _mm_add_epi32(x, _mm_set1_epi32(128));
+    return _mm_srli_epi32(_mm_add_epi32(y, _mm_srli_epi32(y, 8)), 8);
+}
+
+// a·b for 32-bit lanes holding values below 2^16 whose product is below 2^16.
+inline __m128i MulSmall(__m128i a, __m128i b) { return _mm_mullo_epi16(a, b); }
+
+// Unsigned a > b for 32-bit lanes.
+inline __m128i GreaterU32(__m128i a, __m128i b) {
+    const __m128i bias = _mm_set1_epi32(static_cast<int>(0x80000000u));
+    return _mm_cmpgt_epi32(_mm_xor_si128(a, bias), _mm_xor_si128(b, bias));
+}
+
+// Four 16-bit values to 32-bit lanes and back (values below 2^16; SSE2 only packs signed).
+inline __m128i Load4x16(const uint16_t* p) {
+    return _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                              _mm_setzero_si128());
+}
+inline void Store4x16(uint16_t* p, __m128i v) {
+    const __m128i bias32 = _mm_set1_epi32(0x8000);
+    const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(v, bias32), _mm_setzero_si128());
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p),
+                     _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000))));
 }
 
 template <Format F>
-SpanFn PickZ(int zk, bool tex, bool blend) {
-    switch (zk) {
-        case 16:
-            return Pick<F, 16>(tex, blend);
-        case 32:
-            return Pick<F, 32>(tex, blend);
-        default:
-            return Pick<F, 0>(tex, blend);
+inline void UnpackX4(__m128i p, __m128i& r, __m128i& g, __m128i& b) {
+    if constexpr (F == Format::RGB565) {
+        r = _mm_and_si128(_mm_srli_epi32(p, 11), _mm_set1_epi32(31));
+        g = _mm_and_si128(_mm_srli_epi32(p, 5), _mm_set1_epi32(63));
+        b = _mm_and_si128(p, _mm_set1_epi32(31));
+        r = _mm_or_si128(_mm_slli_epi32(r, 3), _mm_srli_epi32(r, 2));
+        g = _mm_or_si128(_mm_slli_epi32(g, 2), _mm_srli_epi32(g, 4));
+        b = _mm_or_si128(_mm_slli_epi32(b, 3), _mm_srli_epi32(b, 2));
+    } else if constexpr (F == Format::RGB555) {
+        r = _mm_and_si128(_mm_srli_epi32(p, 10), _mm_set1_epi32(31));
+        g = _mm_and_si128(_mm_srli_epi32(p, 5), _mm_set1_epi32(31));
+        b = _mm_and_si128(p, _mm_set1_epi32(31));
+        r = _mm_or_si128(_mm_slli_epi32(r, 3), _mm_srli_epi32(r, 2));
+        g = _mm_or_si128(_mm_slli_epi32(g, 3), _mm_srli_epi32(g, 2));
+        b = _mm_or_si128(_mm_slli_epi32(b, 3), _mm_srli_epi32(b, 2));
+    } else {
+        const __m128i m = _mm_set1_epi32(255);
+        r = _mm_and_si128(_mm_srli_epi32(p, 16), m);
+        g = _mm_and_si128(_mm_srli_epi32(p, 8), m);
+        b = _mm_and_si128(p, m);
     }
 }
 
-SpanFn PickKernel(Format f, int zk, bool tex, bool blend) {
-    switch (f) {
-        case Format::RGB565:
-            return PickZ<Format::RGB565>(zk, tex, blend);
-        case Format::RGB555:
-            return PickZ<Format::RGB555>(zk, tex, blend);
-        default:
-            return PickZ<Format::XRGB8888>(zk, tex, blend);
+template <Format F>
+inline __m128i PackX4(__m128i r, __m128i g, __m128i b) {
+    if constexpr (F == Format::RGB565)
+        return _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(r, 3), 11),
+                                         _mm_slli_epi32(_mm_srli_epi32(g, 2), 5)),
+                            _mm_srli_epi32(b, 3));
+    if constexpr (F == Format::RGB555)
+        return _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(r, 3), 10),
+                                         _mm_slli_epi32(_mm_srli_epi32(g, 3), 5)),
+                            _mm_srli_epi32(b, 3));
+    return _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 16), _mm_slli_epi32(g, 8)), b);
+}
+
+struct BlendSelX4 {
+    __m128i s, a, d, k, inv;
+    explicit BlendSelX4(const BlendSel& f)
+        : s(_mm_set1_epi32(static_cast<int>(f.s))),
+          a(_mm_set1_epi32(static_cast<int>(f.a))),
+          d(_mm_set1_epi32(static_cast<int>(f.d))),
+          k(_mm_set1_epi32(static_cast<int>(f.k))),
+          inv(_mm_set1_epi32(static_cast<int>(f.inv))) {}
+    __m128i Factor(__m128i sv, __m128i av, __m128i dv) const {
+        return _mm_xor_si128(_mm_or_si128(_mm_or_si128(_mm_and_si128(sv, s), _mm_and_si128(av, a)),
+                                          _mm_or_si128(_mm_and_si128(dv, d), k)),
+                             inv);
+    }
+};
+
+inline __m128i Ramp(int32_t v0, int32_t d) {
+    const uint32_t u = static_cast<uint32_t>(v0), du = static_cast<uint32_t>(d);
+    return _mm_set_epi32(static_cast<int>(u + 3 * du), static_cast<int>(u + 2 * du),
+                         static_cast<int>(u + du), static_cast<int>(u));
+}
+
+// floor(x) & mask per lane, as WrapIndex does for a power-of-two size.
+inline __m128i WrapX4(__m128 x, __m128i mask) {
+    __m128i i = _mm_cvttps_epi32(x);
+    const __m128 lt = _mm_cmplt_ps(x, _mm_cvtepi32_ps(i));
+    i = _mm_add_epi32(i, _mm_castps_si128(lt));
+    return _mm_and_si128(i, mask);
+}
+
+template <Format F, int ZK, int TEX, bool FOG, bool BLEND>
+void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_t* depthRow, int x0,
+                  int n) {
+    using Pixel = std::conditional_t<F == Format::XRGB8888, uint32_t, uint16_t>;
+    using ZValue = std::conditional_t<ZK == 16, uint16_t, uint32_t>;
+    constexpr Format TF = TexFormat(TEX);
+    Pixel* row = reinterpret_cast<Pixel*>(colorRow) + x0;
+    ZValue* zrow = ZK ? reinterpret_cast<ZValue*>(depthRow) + x0 : nullptr;
+    __m128i R = Ramp(v.r, v.dr), G = Ramp(v.g, v.dg), B = Ramp(v.b, v.db);
+    __m128i A = _mm_setzero_si128(), Fv = _mm_setzero_si128();
+    const __m128i dR = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.dr) * 4u));
+    const __m128i dG = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.dg) * 4u));
+    const __m128i dB = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.db) * 4u));
+    __m128i dA = dR, dF = dR;
+    if constexpr (BLEND) {
+        A = Ramp(v.a, v.da);
+        dA = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.da) * 4u));
+    }
+    if constexpr (FOG) {
+        Fv = Ramp(v.f, v.df);
+        dF = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.df) * 4u));
+    }
+    // 16-bit depths in 16.16 fit 32-bit lanes; wider ones step in 64 bits.
+    __m128i Z = _mm_setzero_si128(), dZ = Z;
+    uint64_t z64 = static_cast<uint64_t>(v.z);
+    const uint64_t dz64 = static_cast<uint64_t>(v.dz);
+    if constexpr (ZK == 16) {
+        Z = Ramp(static_cast<int32_t>(v.z), static_cast<int32_t>(v.dz));
+        dZ = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.dz) * 4u));
+    }
+    float s = v.s, t = v.t, q = v.q;
+    const __m128i maskW = _mm_set1_epi32(c.tw - 1), maskH = _mm_set1_epi32(c.th - 1);
+    const __m128 fw = _mm_set1_ps(c.fw), fh = _mm_set1_ps(c.fh), one = _mm_set1_ps(1.0f);
+    const __m128i keyLow = _mm_set1_epi32(static_cast<int>(c.keyLow));
+    const __m128i keyRange = _mm_set1_epi32(static_cast<int>(c.keyHigh - c.keyLow));
+    const __m128i fogR = _mm_set1_epi32(static_cast<int>(c.fogR));
+    const __m128i fogG = _mm_set1_epi32(static_cast<int>(c.fogG));
+    const __m128i fogB = _mm_set1_epi32(static_cast<int>(c.fogB));
+    const __m128i c255 = _mm_set1_epi32(255), cMax = _mm_set1_epi32(65025);
+    const BlendSelX4 src(c.src), dstSel(c.dst);
+    const bool zWrite = c.zWrite, colorKey = c.colorKey;
+    for (int i = 0; i < n; i += 4) {
+        const int m = std::min(4, n - i);
+        // A short last group works on copies, so that nothing past the span is touched.
+        Pixel ptmp[4] = {};
+        ZValue ztmp[4] = {};
+        Pixel* px = row + i;
+        ZValue* pz = ZK ? zrow + i : nullptr;
+        if (m < 4) {
+            std::memcpy(ptmp, px, sizeof(Pixel) * static_cast<size_t>(m));
+            px = ptmp;
+            if constexpr (ZK != 0) {
+                std::memcpy(ztmp, pz, sizeof(ZValue) * static_cast<size_t>(m));
+                pz = ztmp;
+            }
+        }
+        __m128i pass = _mm_cmpgt_epi32(_mm_set1_epi32(m), _mm_set_epi32(3, 2, 1, 0));
+        __m128i ZV = _mm_setzero_si128(), zOld = ZV;
+        if constexpr (ZK == 16) {
+            ZV = _mm_srli_epi32(Z, 16);
+            zOld = Load4x16(pz);
+            pass = _mm_andnot_si128(_mm_cmpgt_epi32(ZV, zOld), pass);
+        } else if constexpr (ZK == 32) {
+            const uint64_t z1 = z64 + dz64, z2 = z1 + dz64, z3 = z2 + dz64;
+            ZV = _mm_set_epi32(static_cast<int>(z3 >> 16), static_cast<int>(z2 >> 16),
+                               static_cast<int>(z1 >> 16), static_cast<int>(z64 >> 16));
+            z64 = z3 + dz64;
+            zOld = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pz));
+            pass = _mm_andnot_si128(GreaterU32(ZV, zOld), pass);
+        }
+        __m128i pr = _mm_srli_epi32(R, 16), pg = _mm_srli_epi32(G, 16), pb = _mm_srli_epi32(B, 16);
+        if constexpr (TEX != kNoTex) {
+            alignas(16) float sv[4], tv[4], qv[4];
+            for (int k = 0; k < 4; ++k) {
+                sv[k] = s;
+                tv[k] = t;
+                qv[k] = q;
+                s += v.ds;
+                t += v.dt;
+                q += v.dq;
+            }
+            const __m128 w = _mm_div_ps(one, _mm_load_ps(qv));
+            const __m128i tx = WrapX4(_mm_mul_ps(_mm_mul_ps(_mm_load_ps(sv), w), fw), maskW);
+            const __m128i ty = WrapX4(_mm_mul_ps(_mm_mul_ps(_mm_load_ps(tv), w), fh), maskH);
+            alignas(16) int32_t ix[4], iy[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(ix), tx);
+            _mm_store_si128(reinterpret_cast<__m128i*>(iy), ty);
+            const __m128i texel = _mm_set_epi32(static_cast<int>(FetchTexel<TF>(c, ix[3], iy[3])),
+                                                static_cast<int>(FetchTexel<TF>(c, ix[2], iy[2])),
+                                                static_cast<int>(FetchTexel<TF>(c, ix[1], iy[1])),
+                                                static_cast<int>(FetchTexel<TF>(c, ix[0], iy[0])));
+            if (colorKey)
+                pass = _mm_and_si128(pass, GreaterU32(_mm_sub_epi32(texel, keyLow), keyRange));
+            __m128i tr, tg, tb;
+            UnpackX4<TF>(texel, tr, tg, tb);
+            pr = Div255RoundX4(MulSmall(pr, tr));
+            pg = Div255RoundX4(MulSmall(pg, tg));
+            pb = Div255RoundX4(MulSmall(pb, tb));
+        }
+        if constexpr (FOG) {
+            const __m128i ff = _mm_srli_epi32(Fv, 16), fi = _mm_sub_epi32(c255, ff);
+            pr = Div255RoundX4(_mm_add_epi32(MulSmall(ff, pr), MulSmall(fi, fogR)));
+            pg = Div255RoundX4(_mm_add_epi32(MulSmall(ff, pg), MulSmall(fi, fogG)));
+            pb = Div255RoundX4(_mm_add_epi32(MulSmall(ff, pb), MulSmall(fi, fogB)));
+        }
+        __m128i old;
+        if constexpr (F == Format::XRGB8888)
+            old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px));
+        else
+            old = Load4x16(px);
+        if constexpr (BLEND) {
+            const __m128i pa = _mm_srli_epi32(A, 16);
+            __m128i qr, qg, qb;
+            UnpackX4<F>(old, qr, qg, qb);
+            auto mix = [&](__m128i sc, __m128i dc) {
+                const __m128i x = _mm_add_epi32(MulSmall(sc, src.Factor(sc, pa, dc)),
+                                                MulSmall(dc, dstSel.Factor(sc, pa, dc)));
+                return Div255RoundX4(Select(_mm_cmpgt_epi32(x, cMax), cMax, x));
+            };
+            pr = mix(pr, qr);
+            pg = mix(pg, qg);
+            pb = mix(pb, qb);
+        }
+        const __m128i out = Select(pass, PackX4<F>(pr, pg, pb), old);
+        if constexpr (F == Format::XRGB8888)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(px), out);
+        else
+            Store4x16(px, out);
+        if constexpr (ZK != 0) {
+            if (zWrite) {
+                const __m128i zNew = Select(pass, ZV, zOld);
+                if constexpr (ZK == 16)
+                    Store4x16(pz, zNew);
+                else
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(pz), zNew);
+            }
+        }
+        if (m < 4) {
+            std::memcpy(row + i, ptmp, sizeof(Pixel) * static_cast<size_t>(m));
+            if constexpr (ZK != 0)
+                if (zWrite) std::memcpy(zrow + i, ztmp, sizeof(ZValue) * static_cast<size_t>(m));
+        }
+        R = _mm_add_epi32(R, dR);
+        G = _mm_add_epi32(G, dG);
+        B = _mm_add_epi32(B, dB);
+        if constexpr (BLEND) A = _mm_add_epi32(A, dA);
+        if constexpr (FOG) Fv = _mm_add_epi32(Fv, dF);
+        if constexpr (ZK == 16) Z = _mm_add_epi32(Z, dZ);
     }
 }
+
+// The kernel for a primitive's state, chosen once per primitive. `vec`: the four-lane kernel,
+// which wraps texture coordinates by masking and so serves power-of-two textures only.
+template <Format F, int ZK, int TEX, bool FOG, bool BLEND>
+constexpr SpanFn PickVec(bool vec) {
+    return vec ? SpanKernelX4<F, ZK, TEX, FOG, BLEND> : SpanKernel<F, ZK, TEX, FOG, BLEND>;
+}
+
+template <Format F, int ZK, int TEX>
+constexpr SpanFn PickFB(bool fog, bool blend, bool vec) {
+    if (fog)
+        return blend ? PickVec<F, ZK, TEX, true, true>(vec) : PickVec<F, ZK, TEX, true, false>(vec);
+    return blend ? PickVec<F, ZK, TEX, false, true>(vec) : PickVec<F, ZK, TEX, false, false>(vec);
+}
+
+template <Format F, int ZK>
+constexpr SpanFn PickTex(int tex, bool fog, bool blend, bool vec) {
+    switch (tex) {
+        case kTex565:
+            return PickFB<F, ZK, kTex565>(fog, blend, vec);
+        case kTex555:
+            return PickFB<F, ZK, kTex555>(fog, blend, vec);
+        case kTex8888:
+            return PickFB<F, ZK, kTex8888>(fog, blend, vec);
+        default:
+            return PickFB<F, ZK, kNoTex>(fog, blend, vec);
+    }
+}
+
+template <Format F>
+SpanFn PickZ(int zk, int tex, bool fog, bool blend, bool vec) {
+    switch (zk) {
+        case 16:
+            return PickTex<F, 16>(tex, fog, blend, vec);
+        case 32:
+            return PickTex<F, 32>(tex, fog, blend, vec);
+        default:
+            return PickTex<F, 0>(tex, fog, blend, vec);
+    }
+}
+
+SpanFn PickKernel(Format f, int zk, int tex, bool fog, bool blend, bool vec) {
+    switch (f) {
+        case Format::RGB565:
+            return PickZ<Format::RGB565>(zk, tex, fog, blend, vec);
+        case Format::RGB555:
+            return PickZ<Format::RGB555>(zk, tex, fog, blend, vec);
+        default:
+            return PickZ<Format::XRGB8888>(zk, tex, fog, blend, vec);
+    }
+}
+
+// The four-lane kernels, unless WYN_SOFT3D_SPANS=scalar asks for the one-pixel loops (the
+// tests draw every state both ways).
+const bool gVectorSpans = [] {
+    const char* e = std::getenv("WYN_SOFT3D_SPANS");
+    return !(e && std::strcmp(e, "scalar") == 0);
+}();
 
 // Everything that holds for the whole primitive.
 struct Setup {
@@ -238,7 +538,10 @@ struct Setup {
     int zk;
     double zScale;  // z to depth units
     bool textured;
+    int texKind;
     bool blend;
+    bool fog;
+    bool useA;  // the chosen kernel reads alpha (it blends)
     int clipL, clipT, clipR, clipB;
     uint8_t* colorBase;
     int colorPitch;
@@ -276,18 +579,23 @@ bool Prepare(const Image& target, const Depth& depth, const State& st, Setup& s)
         c.fw = static_cast<float>(tex->width);
         c.fh = static_cast<float>(tex->height);
         c.pow2 = (tex->width & (tex->width - 1)) == 0 && (tex->height & (tex->height - 1)) == 0;
-        c.texFormat = tex->format;
-        c.colorKey = st.colorKey && tex->keyed;
+        s.texKind = tex->format == Format::RGB565   ? kTex565
+                    : tex->format == Format::RGB555 ? kTex555
+                                                    : kTex8888;
+        // An empty key range keys nothing.
+        c.colorKey = st.colorKey && tex->keyed && tex->keyLow <= tex->keyHigh;
         c.keyLow = tex->keyLow;
         c.keyHigh = tex->keyHigh;
+    } else {
+        s.texKind = kNoTex;
     }
-    c.fog = st.fog;
+    s.fog = st.fog;
     c.fogR = (st.fogColor >> 16) & 255;
     c.fogG = (st.fogColor >> 8) & 255;
     c.fogB = st.fogColor & 255;
     c.zWrite = st.zWrite;
-    c.srcBlend = st.srcBlend;
-    c.dstBlend = st.dstBlend;
+    c.src = DecodeBlend(st.srcBlend);
+    c.dst = DecodeBlend(st.dstBlend);
     s.colorBase = target.bits;
     s.colorPitch = target.pitch;
     s.depthBase = haveDepth ? depth.bits : nullptr;
@@ -368,21 +676,28 @@ void MakeSpan(const Setup& s, const double* start, const SpanGrad& g, int n, Spa
     v.g = static_cast<int32_t>(val), v.dg = static_cast<int32_t>(step);
     fixedChannel(3, kColorHi, val, step);
     v.b = static_cast<int32_t>(val), v.db = static_cast<int32_t>(step);
-    fixedChannel(4, kColorHi, val, step);
-    v.a = static_cast<int32_t>(val), v.da = static_cast<int32_t>(step);
-    fixedChannel(5, kColorHi, val, step);
-    v.f = static_cast<int32_t>(val), v.df = static_cast<int32_t>(step);
+    // Alpha and the fog factor only where the kernel reads them.
+    if (s.useA) {
+        fixedChannel(4, kColorHi, val, step);
+        v.a = static_cast<int32_t>(val), v.da = static_cast<int32_t>(step);
+    }
+    if (s.fog) {
+        fixedChannel(5, kColorHi, val, step);
+        v.f = static_cast<int32_t>(val), v.df = static_cast<int32_t>(step);
+    }
     if (s.zk) {
         fixedChannel(0, static_cast<int64_t>(s.zScale) * 65536 + 65535, v.z, v.dz);
     } else {
         v.z = v.dz = 0;
     }
-    v.s = static_cast<float>(start[6]);
-    v.t = static_cast<float>(start[7]);
-    v.q = static_cast<float>(start[8]);
-    v.ds = g.tex[0];
-    v.dt = g.tex[1];
-    v.dq = g.tex[2];
+    if (s.textured) {
+        v.s = static_cast<float>(start[6]);
+        v.t = static_cast<float>(start[7]);
+        v.q = static_cast<float>(start[8]);
+        v.ds = g.tex[0];
+        v.dt = g.tex[1];
+        v.dq = g.tex[2];
+    }
 }
 
 inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
@@ -517,7 +832,7 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
         shortE.Init(xm, ym, xb, yb, yStart);
 
     double start[kAttrs];
-    SpanVals v;
+    SpanVals v{};
     const SpanGrad grad = MakeGrad(ddx);
     for (int y = yStart; y < yEnd; ++y) {
         if (upper && y >= yMid) {
@@ -569,7 +884,9 @@ void DrawTriangle(const Image& target, const Depth& depth, const State& state, c
     if (blend && state.srcBlend == kSrcAlpha && state.dstBlend == kInvSrcAlpha &&
         (a.color >> 24) == 255 && (b.color >> 24) == 255 && (c.color >> 24) == 255)
         blend = false;
-    s.kernel = PickKernel(target.format, s.zk, s.textured, blend);
+    s.kernel = PickKernel(target.format, s.zk, s.texKind, s.fog, blend,
+                          gVectorSpans && (!s.textured || s.ctx.pow2));
+    s.useA = blend;
     // Texture coordinates are moved by a whole number of repeats near 0 (wrap addressing makes
     // that invisible), which keeps the per-pixel float terms small.
     double uOff = 0, vOff = 0;
@@ -605,7 +922,8 @@ void DrawLine(const Image& target, const Depth& depth, const State& state, const
     if (blend && st.srcBlend == kSrcAlpha && st.dstBlend == kInvSrcAlpha &&
         (a.color >> 24) == 255 && (b.color >> 24) == 255)
         blend = false;
-    s.kernel = PickKernel(target.format, s.zk, false, blend);
+    s.kernel = PickKernel(target.format, s.zk, kNoTex, s.fog, blend, gVectorSpans);
+    s.useA = blend;
     Attr aa = MakeAttr(s, st, a, 0, 0), ab = MakeAttr(s, st, b, 0, 0);
     double x0 = a.sx, y0 = a.sy, x1 = b.sx, y1 = b.sy;
     const bool xMajor = std::fabs(x1 - x0) >= std::fabs(y1 - y0);
