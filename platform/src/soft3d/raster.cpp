@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 namespace soft3d {
 using std::ptrdiff_t;
@@ -371,10 +372,10 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
         Pixel* px = row + i;
         ZValue* pz = ZK ? zrow + i : nullptr;
         if (m < 4) {
-            std::memcpy(ptmp, px, sizeof(Pixel) * static_cast<size_t>(m));
+            for (int k = 0; k < m; ++k) ptmp[k] = px[k];
             px = ptmp;
             if constexpr (ZK != 0) {
-                std::memcpy(ztmp, pz, sizeof(ZValue) * static_cast<size_t>(m));
+                for (int k = 0; k < m; ++k) ztmp[k] = pz[k];
                 pz = ztmp;
             }
         }
@@ -394,18 +395,17 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
         }
         __m128i pr = _mm_srli_epi32(R, 16), pg = _mm_srli_epi32(G, 16), pb = _mm_srli_epi32(B, 16);
         if constexpr (TEX != kNoTex) {
-            alignas(16) float sv[4], tv[4], qv[4];
-            for (int k = 0; k < 4; ++k) {
-                sv[k] = s;
-                tv[k] = t;
-                qv[k] = q;
-                s += v.ds;
-                t += v.dt;
-                q += v.dq;
-            }
-            const __m128 w = _mm_div_ps(one, _mm_load_ps(qv));
-            const __m128i tx = WrapX4(_mm_mul_ps(_mm_mul_ps(_mm_load_ps(sv), w), fw), maskW);
-            const __m128i ty = WrapX4(_mm_mul_ps(_mm_mul_ps(_mm_load_ps(tv), w), fh), maskH);
+            const float s1 = s + v.ds, s2 = s1 + v.ds, s3 = s2 + v.ds;
+            const float t1 = t + v.dt, t2 = t1 + v.dt, t3 = t2 + v.dt;
+            const float q1 = q + v.dq, q2 = q1 + v.dq, q3 = q2 + v.dq;
+            const __m128 w = _mm_div_ps(one, _mm_set_ps(q3, q2, q1, q));
+            const __m128i tx =
+                WrapX4(_mm_mul_ps(_mm_mul_ps(_mm_set_ps(s3, s2, s1, s), w), fw), maskW);
+            const __m128i ty =
+                WrapX4(_mm_mul_ps(_mm_mul_ps(_mm_set_ps(t3, t2, t1, t), w), fh), maskH);
+            s = s3 + v.ds;
+            t = t3 + v.dt;
+            q = q3 + v.dq;
             alignas(16) int32_t ix[4], iy[4];
             _mm_store_si128(reinterpret_cast<__m128i*>(ix), tx);
             _mm_store_si128(reinterpret_cast<__m128i*>(iy), ty);
@@ -460,9 +460,10 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
             }
         }
         if (m < 4) {
-            std::memcpy(row + i, ptmp, sizeof(Pixel) * static_cast<size_t>(m));
+            for (int k = 0; k < m; ++k) row[i + k] = ptmp[k];
             if constexpr (ZK != 0)
-                if (zWrite) std::memcpy(zrow + i, ztmp, sizeof(ZValue) * static_cast<size_t>(m));
+                if (zWrite)
+                    for (int k = 0; k < m; ++k) zrow[i + k] = ztmp[k];
         }
         R = _mm_add_epi32(R, dR);
         G = _mm_add_epi32(G, dG);
@@ -531,6 +532,8 @@ const bool gVectorSpans = [] {
     return !(e && std::strcmp(e, "scalar") == 0);
 }();
 
+constexpr int kAttrSlots = 9;
+
 // Everything that holds for the whole primitive.
 struct Setup {
     SpanFn kernel;
@@ -542,12 +545,24 @@ struct Setup {
     bool blend;
     bool fog;
     bool useA;  // the chosen kernel reads alpha (it blends)
+    // The attributes the chosen kernel reads (indices into Attr), in order.
+    struct {
+        int k[kAttrSlots];
+        int n;
+        const int* begin() const { return k; }
+        const int* end() const { return k + n; }
+    } attrs;
     int clipL, clipT, clipR, clipB;
     uint8_t* colorBase;
     int colorPitch;
+    int colorBytes;
     uint8_t* depthBase;
     int depthPitch;
+    int depthBytes;
 };
+
+struct Setup;
+void ChooseAttrs(Setup& s);
 
 // Returns false when nothing can be drawn at all.
 bool Prepare(const Image& target, const Depth& depth, const State& st, Setup& s) {
@@ -600,6 +615,8 @@ bool Prepare(const Image& target, const Depth& depth, const State& st, Setup& s)
     s.colorPitch = target.pitch;
     s.depthBase = haveDepth ? depth.bits : nullptr;
     s.depthPitch = depth.pitch;
+    s.colorBytes = BytesPerPixel(target.format);
+    s.depthBytes = s.zk == 16 ? 2 : 4;
     return true;
 }
 
@@ -625,6 +642,16 @@ Attr MakeAttr(const Setup& s, const State& st, const Vertex& v, double uOff, dou
     a.s = (static_cast<double>(v.tu) - uOff) * q;
     a.t = (static_cast<double>(v.tv) - vOff) * q;
     return a;
+}
+
+void ChooseAttrs(Setup& s) {
+    s.attrs.n = 0;
+    auto add = [&](int k) { s.attrs.k[s.attrs.n++] = k; };
+    if (s.zk) add(0);
+    add(1), add(2), add(3);
+    if (s.useA) add(4);
+    if (s.fog) add(5);
+    if (s.textured) add(6), add(7), add(8);
 }
 
 inline int32_t ClampFixed(int64_t v, int64_t hi) {
@@ -831,7 +858,7 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
     else
         shortE.Init(xm, ym, xb, yb, yStart);
 
-    double start[kAttrs];
+    double start[kAttrs] = {};
     SpanVals v{};
     const SpanGrad grad = MakeGrad(ddx);
     for (int y = yStart; y < yEnd; ++y) {
@@ -844,8 +871,23 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
         const int xl = static_cast<int>(std::max<int64_t>(le.x, s.clipL));
         const int xr = static_cast<int>(std::min<int64_t>(re.x, s.clipR));
         if (xl < xr) {
+            // The next row's pixels and depths are fetched while this row is drawn: triangles
+            // of a scene come in no order, and most of their rows start a cache miss.
+            if (y + 1 < yEnd) {
+                const uint8_t* nc = s.colorBase + static_cast<ptrdiff_t>(y + 1) * s.colorPitch;
+                _mm_prefetch(reinterpret_cast<const char*>(nc + xl * s.colorBytes), _MM_HINT_T0);
+                _mm_prefetch(reinterpret_cast<const char*>(nc + (xr - 1) * s.colorBytes),
+                             _MM_HINT_T0);
+                if (s.depthBase) {
+                    const uint8_t* nd = s.depthBase + static_cast<ptrdiff_t>(y + 1) * s.depthPitch;
+                    _mm_prefetch(reinterpret_cast<const char*>(nd + xl * s.depthBytes),
+                                 _MM_HINT_T0);
+                    _mm_prefetch(reinterpret_cast<const char*>(nd + (xr - 1) * s.depthBytes),
+                                 _MM_HINT_T0);
+                }
+            }
             const double dx = xl - x0, dy = y - y0;
-            for (int k = 0; k < kAttrs; ++k) start[k] = base[k] + ddx[k] * dx + ddy[k] * dy;
+            for (int k : s.attrs) start[k] = base[k] + ddx[k] * dx + ddy[k] * dy;
             MakeSpan(s, start, grad, xr - xl, v);
             s.kernel(s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(y) * s.colorPitch,
                      s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(y) * s.depthPitch : nullptr,
@@ -887,6 +929,7 @@ void DrawTriangle(const Image& target, const Depth& depth, const State& state, c
     s.kernel = PickKernel(target.format, s.zk, s.texKind, s.fog, blend,
                           gVectorSpans && (!s.textured || s.ctx.pow2));
     s.useA = blend;
+    ChooseAttrs(s);
     // Texture coordinates are moved by a whole number of repeats near 0 (wrap addressing makes
     // that invisible), which keeps the per-pixel float terms small.
     double uOff = 0, vOff = 0;
@@ -924,6 +967,7 @@ void DrawLine(const Image& target, const Depth& depth, const State& state, const
         blend = false;
     s.kernel = PickKernel(target.format, s.zk, kNoTex, s.fog, blend, gVectorSpans);
     s.useA = blend;
+    ChooseAttrs(s);
     Attr aa = MakeAttr(s, st, a, 0, 0), ab = MakeAttr(s, st, b, 0, 0);
     double x0 = a.sx, y0 = a.sy, x1 = b.sx, y1 = b.sy;
     const bool xMajor = std::fabs(x1 - x0) >= std::fabs(y1 - y0);
