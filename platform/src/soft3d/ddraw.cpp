@@ -452,8 +452,10 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE src, LPRECT srcRe
     return Blt(&dr, src, &sr, (trans & DDBLTFAST_SRCCOLORKEY) ? DDBLT_KEYSRC : 0, nullptr);
 }
 
-HRESULT Surface::Flip(LPDIRECTDRAWSURFACE, DWORD) {
+HRESULT Surface::Flip(LPDIRECTDRAWSURFACE, DWORD flags) {
     if (!IsPrimary() || !back_) return DDERR_NOTFLIPPABLE;
+    // A flip told to wait shows the new picture at the display's refresh, sleeping till then.
+    if (flags & DDFLIP_WAIT) WaitForDisplayRefresh();
     // The back buffer becomes visible; it keeps its pixels for the next frame.
     Image from = back_->AsImage();
     const size_t rowBytes = static_cast<size_t>(std::min(Width(), back_->Width())) * bytesPerPixel_;

@@ -2,10 +2,12 @@
 // first, per-pixel-generic span loop: a fixed scene of random triangles and lines is drawn
 // under each state, and the colour and depth buffers are hashed. The hashes of each target
 // format and texture, over all their states, were taken from that first loop.
+#include <algorithm>
 #include <random>
 #include <string>
 
 #include "rig.h"
+#include "soft3d/pixel_math.h"
 
 namespace {
 
@@ -200,6 +202,43 @@ const GroupHash kGroups[] = {
     {Fmt::XRGB8888, "8888", 2, 0x0C37ECEA0D786BC7ull},
     {Fmt::XRGB8888, "8888", 3, 0xF0DA1EDF4E5E5D97ull},
 };
+
+// The division-free roundings against the division they replace, over every value their
+// callers can pass: products and fog mixes up to 255·255, blend sums up to twice that.
+TEST(Soft3DKernels, DivisionFreeRoundingIsExact) {
+    for (uint32_t x = 0; x <= 255 * 255; ++x)
+        ASSERT_EQ(soft3d::Div255Round(x), (x + 127) / 255) << "x " << x;
+    for (uint32_t x = 0; x <= 2 * 255 * 255; ++x)
+        ASSERT_EQ(soft3d::Div255RoundClamped(x), std::min(255u, (x + 127) / 255)) << "x " << x;
+}
+
+// Each blend code's factor against the device's table of factors, for every source, alpha
+// and destination value that differ (the selector is a mask, so a sample of each suffices).
+TEST(Soft3DKernels, DecodedBlendFactorsMatchTheirDefinitions) {
+    struct Want {
+        int code;
+        uint32_t (*f)(uint32_t s, uint32_t a, uint32_t d);
+    };
+    const Want kWant[] = {
+        {D3DBLEND_ZERO, [](uint32_t, uint32_t, uint32_t) { return 0u; }},
+        {D3DBLEND_ONE, [](uint32_t, uint32_t, uint32_t) { return 255u; }},
+        {D3DBLEND_SRCCOLOR, [](uint32_t s, uint32_t, uint32_t) { return s; }},
+        {D3DBLEND_INVSRCCOLOR, [](uint32_t s, uint32_t, uint32_t) { return 255 - s; }},
+        {D3DBLEND_SRCALPHA, [](uint32_t, uint32_t a, uint32_t) { return a; }},
+        {D3DBLEND_INVSRCALPHA, [](uint32_t, uint32_t a, uint32_t) { return 255 - a; }},
+        {D3DBLEND_DESTCOLOR, [](uint32_t, uint32_t, uint32_t d) { return d; }},
+        {D3DBLEND_INVDESTCOLOR, [](uint32_t, uint32_t, uint32_t d) { return 255 - d; }},
+        {D3DBLEND_SRCALPHASAT, [](uint32_t, uint32_t, uint32_t) { return 255u; }},  // unknown
+    };
+    for (const Want& w : kWant) {
+        const soft3d::BlendSel sel = soft3d::DecodeBlend(w.code);
+        for (uint32_t s = 0; s < 256; s += 15)
+            for (uint32_t a = 0; a < 256; a += 17)
+                for (uint32_t d = 0; d < 256; d += 51)
+                    ASSERT_EQ(soft3d::BlendFactor(sel, s, a, d), w.f(s, a, d))
+                        << "blend " << w.code << " s " << s << " a " << a << " d " << d;
+    }
+}
 
 TEST(Soft3DKernels, EveryStateDrawsWhatTheGenericLoopDrew) {
     for (const GroupHash& g : kGroups) {
