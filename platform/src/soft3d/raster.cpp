@@ -99,6 +99,9 @@ struct SpanCtx {
     // depth and blending
     bool zWrite;
     BlendSel src, dst;
+    // Pixels in a row of both the colour and the depth target: a four-lane group that would
+    // reach past it works on copies.
+    int rowWidth;
 };
 
 // Values at the span's first pixel and their steps per pixel. Colours and z are 16.16 fixed
@@ -366,12 +369,14 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
     const bool zWrite = c.zWrite, colorKey = c.colorKey;
     for (int i = 0; i < n; i += 4) {
         const int m = std::min(4, n - i);
-        // A short last group works on copies, so that nothing past the span is touched.
+        // A short last group masks the pixels past the span (writing back what they hold), or
+        // at the end of the row works on copies, so that nothing past the row is touched.
         Pixel ptmp[4] = {};
         ZValue ztmp[4] = {};
         Pixel* px = row + i;
         ZValue* pz = ZK ? zrow + i : nullptr;
-        if (m < 4) {
+        const bool copies = m < 4 && x0 + i + 4 > c.rowWidth;
+        if (copies) {
             for (int k = 0; k < m; ++k) ptmp[k] = px[k];
             px = ptmp;
             if constexpr (ZK != 0) {
@@ -459,7 +464,7 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
                     _mm_storeu_si128(reinterpret_cast<__m128i*>(pz), zNew);
             }
         }
-        if (m < 4) {
+        if (copies) {
             for (int k = 0; k < m; ++k) row[i + k] = ptmp[k];
             if constexpr (ZK != 0)
                 if (zWrite)
@@ -532,8 +537,6 @@ const bool gVectorSpans = [] {
     return !(e && std::strcmp(e, "scalar") == 0);
 }();
 
-constexpr int kAttrSlots = 9;
-
 // Everything that holds for the whole primitive.
 struct Setup {
     SpanFn kernel;
@@ -545,13 +548,6 @@ struct Setup {
     bool blend;
     bool fog;
     bool useA;  // the chosen kernel reads alpha (it blends)
-    // The attributes the chosen kernel reads (indices into Attr), in order.
-    struct {
-        int k[kAttrSlots];
-        int n;
-        const int* begin() const { return k; }
-        const int* end() const { return k + n; }
-    } attrs;
     int clipL, clipT, clipR, clipB;
     uint8_t* colorBase;
     int colorPitch;
@@ -560,9 +556,6 @@ struct Setup {
     int depthPitch;
     int depthBytes;
 };
-
-struct Setup;
-void ChooseAttrs(Setup& s);
 
 // Returns false when nothing can be drawn at all.
 bool Prepare(const Image& target, const Depth& depth, const State& st, Setup& s) {
@@ -616,6 +609,7 @@ bool Prepare(const Image& target, const Depth& depth, const State& st, Setup& s)
     s.depthBase = haveDepth ? depth.bits : nullptr;
     s.depthPitch = depth.pitch;
     s.colorBytes = BytesPerPixel(target.format);
+    c.rowWidth = haveDepth ? std::min(target.width, depth.width) : target.width;
     s.depthBytes = s.zk == 16 ? 2 : 4;
     return true;
 }
@@ -642,16 +636,6 @@ Attr MakeAttr(const Setup& s, const State& st, const Vertex& v, double uOff, dou
     a.s = (static_cast<double>(v.tu) - uOff) * q;
     a.t = (static_cast<double>(v.tv) - vOff) * q;
     return a;
-}
-
-void ChooseAttrs(Setup& s) {
-    s.attrs.n = 0;
-    auto add = [&](int k) { s.attrs.k[s.attrs.n++] = k; };
-    if (s.zk) add(0);
-    add(1), add(2), add(3);
-    if (s.useA) add(4);
-    if (s.fog) add(5);
-    if (s.textured) add(6), add(7), add(8);
 }
 
 inline int32_t ClampFixed(int64_t v, int64_t hi) {
@@ -724,6 +708,105 @@ void MakeSpan(const Setup& s, const double* start, const SpanGrad& g, int n, Spa
         v.ds = g.tex[0];
         v.dt = g.tex[1];
         v.dq = g.tex[2];
+    }
+}
+
+// MakeSpan for a triangle's rows, from its plane equations, with the colour channels two at
+// a time in SSE2 doubles: the same operations in the same order, so the same values. A
+// colour's rounding runs in 32 bits after clamping to ±2^30, which the clamp to the colour's
+// range that follows makes no different from rounding the unclamped value.
+struct RowPlanes {
+    // r, g, b, a, f and a spare lane; then s, t, q and a spare lane.
+    alignas(16) double cb[6], cx[6], cy[6];
+    alignas(16) double tb[4], tx[4], ty[4];
+    double zb, zx, zy;
+    SpanGrad grad;
+    int colorPairs;  // 2 (r, g, b, a) or 3 (with the fog factor)
+};
+
+void MakeRowPlanes(const Setup& s, const double* base, const double* ddx, const double* ddy,
+                   RowPlanes& p) {
+    for (int k = 0; k < 5; ++k) {
+        p.cb[k] = base[1 + k];
+        p.cx[k] = ddx[1 + k];
+        p.cy[k] = ddy[1 + k];
+    }
+    p.cb[5] = p.cx[5] = p.cy[5] = 0;
+    for (int k = 0; k < 3; ++k) {
+        p.tb[k] = base[6 + k];
+        p.tx[k] = ddx[6 + k];
+        p.ty[k] = ddy[6 + k];
+    }
+    p.tb[3] = p.tx[3] = p.ty[3] = 0;
+    p.zb = base[0];
+    p.zx = ddx[0];
+    p.zy = ddy[0];
+    p.grad = MakeGrad(ddx);
+    p.colorPairs = s.fog ? 3 : 2;
+}
+
+inline void RowSpan(const Setup& s, const RowPlanes& p, double dx, double dy, int n, SpanVals& v) {
+    const __m128d DX = _mm_set1_pd(dx), DY = _mm_set1_pd(dy);
+    const __m128d scale = _mm_set1_pd(65536.0), half = _mm_set1_pd(0.5);
+    const __m128d lo = _mm_set1_pd(-1073741824.0), hi = _mm_set1_pd(1073741824.0);
+    const __m128d sign = _mm_set1_pd(-0.0);
+    int32_t rounded[6];
+    for (int i = 0; i < p.colorPairs; ++i) {
+        const __m128d x = _mm_add_pd(
+            _mm_add_pd(_mm_load_pd(p.cb + 2 * i), _mm_mul_pd(_mm_load_pd(p.cx + 2 * i), DX)),
+            _mm_mul_pd(_mm_load_pd(p.cy + 2 * i), DY));
+        // min and max give their second operand for a NaN, which then rounds to INT_MIN
+        // and clamps to 0, as the 64-bit rounding does.
+        const __m128d y = _mm_max_pd(lo, _mm_min_pd(hi, _mm_mul_pd(x, scale)));
+        // x + 0.5 for x >= 0, else x - 0.5 (a -0 gives -0.5, which truncates to 0 too).
+        const __m128d r = _mm_add_pd(y, _mm_or_pd(half, _mm_and_pd(sign, y)));
+        const __m128i q = _mm_cvttpd_epi32(r);
+        rounded[2 * i] = _mm_cvtsi128_si32(q);
+        rounded[2 * i + 1] = _mm_cvtsi128_si32(_mm_shuffle_epi32(q, 1));
+    }
+    auto channel = [&](int i, int32_t& val, int32_t& step) {
+        int64_t v0 = std::clamp<int64_t>(int64_t{rounded[i]} + 32768, 0, kColorHi);
+        int64_t d = p.grad.fixed[1 + i];
+        if (n > 1) {
+            int64_t end = v0 + d * (n - 1);
+            if (end < 0 || end > kColorHi) {
+                end = std::clamp<int64_t>(end, 0, kColorHi);
+                d = (end - v0) / (n - 1);
+            }
+        }
+        val = static_cast<int32_t>(v0);
+        step = static_cast<int32_t>(d);
+    };
+    channel(0, v.r, v.dr);
+    channel(1, v.g, v.dg);
+    channel(2, v.b, v.db);
+    if (s.useA) channel(3, v.a, v.da);
+    if (s.fog) channel(4, v.f, v.df);
+    if (s.zk) {
+        const int64_t hiZ = static_cast<int64_t>(s.zScale) * 65536 + 65535;
+        const double z = p.zb + p.zx * dx + p.zy * dy;
+        int64_t v0 = std::clamp<int64_t>(RoundFixed(z * 65536.0) + 32768, 0, hiZ);
+        int64_t d = p.grad.fixed[0];
+        if (n > 1) {
+            int64_t end = v0 + d * (n - 1);
+            if (end < 0 || end > hiZ) {
+                end = std::clamp<int64_t>(end, 0, hiZ);
+                d = (end - v0) / (n - 1);
+            }
+        }
+        v.z = v0;
+        v.dz = d;
+    }
+    if (s.textured) {
+        const __m128d st =
+            _mm_add_pd(_mm_add_pd(_mm_load_pd(p.tb), _mm_mul_pd(_mm_load_pd(p.tx), DX)),
+                       _mm_mul_pd(_mm_load_pd(p.ty), DY));
+        v.s = static_cast<float>(_mm_cvtsd_f64(st));
+        v.t = static_cast<float>(_mm_cvtsd_f64(_mm_unpackhi_pd(st, st)));
+        v.q = static_cast<float>(p.tb[2] + p.tx[2] * dx + p.ty[2] * dy);
+        v.ds = p.grad.tex[0];
+        v.dt = p.grad.tex[1];
+        v.dq = p.grad.tex[2];
     }
 }
 
@@ -858,9 +941,9 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
     else
         shortE.Init(xm, ym, xb, yb, yStart);
 
-    double start[kAttrs] = {};
     SpanVals v{};
-    const SpanGrad grad = MakeGrad(ddx);
+    RowPlanes planes;
+    MakeRowPlanes(s, base, ddx, ddy, planes);
     for (int y = yStart; y < yEnd; ++y) {
         if (upper && y >= yMid) {
             upper = false;
@@ -886,9 +969,7 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
                                  _MM_HINT_T0);
                 }
             }
-            const double dx = xl - x0, dy = y - y0;
-            for (int k : s.attrs) start[k] = base[k] + ddx[k] * dx + ddy[k] * dy;
-            MakeSpan(s, start, grad, xr - xl, v);
+            RowSpan(s, planes, xl - x0, y - y0, xr - xl, v);
             s.kernel(s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(y) * s.colorPitch,
                      s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(y) * s.depthPitch : nullptr,
                      xl, xr - xl);
@@ -929,7 +1010,6 @@ void DrawTriangle(const Image& target, const Depth& depth, const State& state, c
     s.kernel = PickKernel(target.format, s.zk, s.texKind, s.fog, blend,
                           gVectorSpans && (!s.textured || s.ctx.pow2));
     s.useA = blend;
-    ChooseAttrs(s);
     // Texture coordinates are moved by a whole number of repeats near 0 (wrap addressing makes
     // that invisible), which keeps the per-pixel float terms small.
     double uOff = 0, vOff = 0;
@@ -967,7 +1047,6 @@ void DrawLine(const Image& target, const Depth& depth, const State& state, const
         blend = false;
     s.kernel = PickKernel(target.format, s.zk, kNoTex, s.fog, blend, gVectorSpans);
     s.useA = blend;
-    ChooseAttrs(s);
     Attr aa = MakeAttr(s, st, a, 0, 0), ab = MakeAttr(s, st, b, 0, 0);
     double x0 = a.sx, y0 = a.sy, x1 = b.sx, y1 = b.sy;
     const bool xMajor = std::fabs(x1 - x0) >= std::fabs(y1 - y0);
