@@ -83,6 +83,21 @@ inline void Unpack(Format f, uint32_t p, uint32_t& r, uint32_t& g, uint32_t& b) 
     }
 }
 
+// A blend selector in four lanes.
+struct BlendSelX4 {
+    __m128i s, a, d, k, inv;
+    static BlendSelX4 From(const BlendSel& f) {
+        return {_mm_set1_epi32(static_cast<int>(f.s)), _mm_set1_epi32(static_cast<int>(f.a)),
+                _mm_set1_epi32(static_cast<int>(f.d)), _mm_set1_epi32(static_cast<int>(f.k)),
+                _mm_set1_epi32(static_cast<int>(f.inv))};
+    }
+    __m128i Factor(__m128i sv, __m128i av, __m128i dv) const {
+        return _mm_xor_si128(_mm_or_si128(_mm_or_si128(_mm_and_si128(sv, s), _mm_and_si128(av, a)),
+                                          _mm_or_si128(_mm_and_si128(dv, d), k)),
+                             inv);
+    }
+};
+
 // What a span kernel needs besides the interpolated values; what the kernel's template
 // arguments fix (formats, fog, blending, depth width) is not looked at again per pixel.
 struct SpanCtx {
@@ -102,6 +117,10 @@ struct SpanCtx {
     // Pixels in a row of both the colour and the depth target: a four-lane group that would
     // reach past it works on copies.
     int rowWidth;
+    // The same for the four-lane kernels, made once per primitive.
+    __m128i maskW4, maskH4, keyLow4, keyRange4, fogR4, fogG4, fogB4;
+    __m128 fw4, fh4;
+    BlendSelX4 src4, dst4;
 };
 
 // Values at the span's first pixel and their steps per pixel. Colours and z are 16.16 fixed
@@ -122,8 +141,8 @@ inline int WrapIndex(float x, int size, bool pow2) {
 }
 
 template <Format TF>
-inline uint32_t FetchTexel(const SpanCtx& c, int x, int y) {
-    const uint8_t* row = c.tex + static_cast<ptrdiff_t>(y) * c.texPitch;
+inline uint32_t FetchTexel(const uint8_t* tex, int pitch, int x, int y) {
+    const uint8_t* row = tex + static_cast<ptrdiff_t>(y) * pitch;
     if constexpr (TF == Format::XRGB8888) {
         uint32_t v;
         std::memcpy(&v, row + x * 4, 4);
@@ -164,6 +183,8 @@ void SpanKernel(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_t*
                    df = static_cast<uint32_t>(v.df);
     float s = v.s, t = v.t, q = v.q;
     const bool zWrite = c.zWrite;
+    const uint8_t* const tex = c.tex;
+    const int texPitch = c.texPitch;
     for (int i = 0; i < n; ++i) {
         do {
             uint32_t zv = 0;
@@ -176,7 +197,7 @@ void SpanKernel(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_t*
                 const float w = 1.0f / q;
                 const int tx = WrapIndex(s * w * c.fw, c.tw, c.pow2);
                 const int ty = WrapIndex(t * w * c.fh, c.th, c.pow2);
-                const uint32_t texel = FetchTexel<TF>(c, tx, ty);
+                const uint32_t texel = FetchTexel<TF>(tex, texPitch, tx, ty);
                 if (c.colorKey && texel >= c.keyLow && texel <= c.keyHigh) break;
                 uint32_t tr, tg, tb;
                 Unpack<TF>(texel, tr, tg, tb);
@@ -297,21 +318,6 @@ inline __m128i PackX4(__m128i r, __m128i g, __m128i b) {
     return _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 16), _mm_slli_epi32(g, 8)), b);
 }
 
-struct BlendSelX4 {
-    __m128i s, a, d, k, inv;
-    explicit BlendSelX4(const BlendSel& f)
-        : s(_mm_set1_epi32(static_cast<int>(f.s))),
-          a(_mm_set1_epi32(static_cast<int>(f.a))),
-          d(_mm_set1_epi32(static_cast<int>(f.d))),
-          k(_mm_set1_epi32(static_cast<int>(f.k))),
-          inv(_mm_set1_epi32(static_cast<int>(f.inv))) {}
-    __m128i Factor(__m128i sv, __m128i av, __m128i dv) const {
-        return _mm_xor_si128(_mm_or_si128(_mm_or_si128(_mm_and_si128(sv, s), _mm_and_si128(av, a)),
-                                          _mm_or_si128(_mm_and_si128(dv, d), k)),
-                             inv);
-    }
-};
-
 inline __m128i Ramp(int32_t v0, int32_t d) {
     const uint32_t u = static_cast<uint32_t>(v0), du = static_cast<uint32_t>(d);
     return _mm_set_epi32(static_cast<int>(u + 3 * du), static_cast<int>(u + 2 * du),
@@ -357,16 +363,16 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
         dZ = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.dz) * 4u));
     }
     float s = v.s, t = v.t, q = v.q;
-    const __m128i maskW = _mm_set1_epi32(c.tw - 1), maskH = _mm_set1_epi32(c.th - 1);
-    const __m128 fw = _mm_set1_ps(c.fw), fh = _mm_set1_ps(c.fh), one = _mm_set1_ps(1.0f);
-    const __m128i keyLow = _mm_set1_epi32(static_cast<int>(c.keyLow));
-    const __m128i keyRange = _mm_set1_epi32(static_cast<int>(c.keyHigh - c.keyLow));
-    const __m128i fogR = _mm_set1_epi32(static_cast<int>(c.fogR));
-    const __m128i fogG = _mm_set1_epi32(static_cast<int>(c.fogG));
-    const __m128i fogB = _mm_set1_epi32(static_cast<int>(c.fogB));
+    const __m128i &maskW = c.maskW4, &maskH = c.maskH4;
+    const __m128 &fw = c.fw4, &fh = c.fh4, one = _mm_set1_ps(1.0f);
+    const __m128i &keyLow = c.keyLow4, &keyRange = c.keyRange4;
+    const __m128i &fogR = c.fogR4, &fogG = c.fogG4, &fogB = c.fogB4;
     const __m128i c255 = _mm_set1_epi32(255), cMax = _mm_set1_epi32(65025);
-    const BlendSelX4 src(c.src), dstSel(c.dst);
+    const BlendSelX4 &src = c.src4, &dstSel = c.dst4;
     const bool zWrite = c.zWrite, colorKey = c.colorKey;
+    // Locals, as the stores below could otherwise be taken to change them.
+    const uint8_t* const tex = c.tex;
+    const int texPitch = c.texPitch;
     for (int i = 0; i < n; i += 4) {
         const int m = std::min(4, n - i);
         // A short last group masks the pixels past the span (writing back what they hold), or
@@ -414,10 +420,11 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
             alignas(16) int32_t ix[4], iy[4];
             _mm_store_si128(reinterpret_cast<__m128i*>(ix), tx);
             _mm_store_si128(reinterpret_cast<__m128i*>(iy), ty);
-            const __m128i texel = _mm_set_epi32(static_cast<int>(FetchTexel<TF>(c, ix[3], iy[3])),
-                                                static_cast<int>(FetchTexel<TF>(c, ix[2], iy[2])),
-                                                static_cast<int>(FetchTexel<TF>(c, ix[1], iy[1])),
-                                                static_cast<int>(FetchTexel<TF>(c, ix[0], iy[0])));
+            const __m128i texel =
+                _mm_set_epi32(static_cast<int>(FetchTexel<TF>(tex, texPitch, ix[3], iy[3])),
+                              static_cast<int>(FetchTexel<TF>(tex, texPitch, ix[2], iy[2])),
+                              static_cast<int>(FetchTexel<TF>(tex, texPitch, ix[1], iy[1])),
+                              static_cast<int>(FetchTexel<TF>(tex, texPitch, ix[0], iy[0])));
             if (colorKey)
                 pass = _mm_and_si128(pass, GreaterU32(_mm_sub_epi32(texel, keyLow), keyRange));
             __m128i tr, tg, tb;
@@ -604,6 +611,17 @@ bool Prepare(const Image& target, const Depth& depth, const State& st, Setup& s)
     c.zWrite = st.zWrite;
     c.src = DecodeBlend(st.srcBlend);
     c.dst = DecodeBlend(st.dstBlend);
+    c.maskW4 = _mm_set1_epi32(c.tw - 1);
+    c.maskH4 = _mm_set1_epi32(c.th - 1);
+    c.fw4 = _mm_set1_ps(c.fw);
+    c.fh4 = _mm_set1_ps(c.fh);
+    c.keyLow4 = _mm_set1_epi32(static_cast<int>(c.keyLow));
+    c.keyRange4 = _mm_set1_epi32(static_cast<int>(c.keyHigh - c.keyLow));
+    c.fogR4 = _mm_set1_epi32(static_cast<int>(c.fogR));
+    c.fogG4 = _mm_set1_epi32(static_cast<int>(c.fogG));
+    c.fogB4 = _mm_set1_epi32(static_cast<int>(c.fogB));
+    c.src4 = BlendSelX4::From(c.src);
+    c.dst4 = BlendSelX4::From(c.dst);
     s.colorBase = target.bits;
     s.colorPitch = target.pitch;
     s.depthBase = haveDepth ? depth.bits : nullptr;
