@@ -355,12 +355,16 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
         dF = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.df) * 4u));
     }
     // 16-bit depths in 16.16 fit 32-bit lanes; wider ones step in 64 bits.
-    __m128i Z = _mm_setzero_si128(), dZ = Z;
-    uint64_t z64 = static_cast<uint64_t>(v.z);
-    const uint64_t dz64 = static_cast<uint64_t>(v.dz);
+    __m128i Z = _mm_setzero_si128(), dZ = Z, Z23 = Z;
     if constexpr (ZK == 16) {
         Z = Ramp(static_cast<int32_t>(v.z), static_cast<int32_t>(v.dz));
         dZ = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(v.dz) * 4u));
+    } else if constexpr (ZK == 32) {
+        // Pixels 0 and 1 in Z, 2 and 3 in Z23, 64 bits each.
+        const uint64_t z0 = static_cast<uint64_t>(v.z), dz = static_cast<uint64_t>(v.dz);
+        Z = _mm_set_epi64x(static_cast<int64_t>(z0 + dz), static_cast<int64_t>(z0));
+        Z23 = _mm_set_epi64x(static_cast<int64_t>(z0 + 3 * dz), static_cast<int64_t>(z0 + 2 * dz));
+        dZ = _mm_set1_epi64x(static_cast<int64_t>(4 * dz));
     }
     float s = v.s, t = v.t, q = v.q;
     const __m128i &maskW = c.maskW4, &maskH = c.maskH4;
@@ -397,10 +401,9 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
             zOld = Load4x16(pz);
             pass = _mm_andnot_si128(_mm_cmpgt_epi32(ZV, zOld), pass);
         } else if constexpr (ZK == 32) {
-            const uint64_t z1 = z64 + dz64, z2 = z1 + dz64, z3 = z2 + dz64;
-            ZV = _mm_set_epi32(static_cast<int>(z3 >> 16), static_cast<int>(z2 >> 16),
-                               static_cast<int>(z1 >> 16), static_cast<int>(z64 >> 16));
-            z64 = z3 + dz64;
+            ZV = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(_mm_srli_epi64(Z, 16)),
+                                                 _mm_castsi128_ps(_mm_srli_epi64(Z23, 16)),
+                                                 _MM_SHUFFLE(2, 0, 2, 0)));
             zOld = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pz));
             pass = _mm_andnot_si128(GreaterU32(ZV, zOld), pass);
         }
@@ -483,6 +486,10 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
         if constexpr (BLEND) A = _mm_add_epi32(A, dA);
         if constexpr (FOG) Fv = _mm_add_epi32(Fv, dF);
         if constexpr (ZK == 16) Z = _mm_add_epi32(Z, dZ);
+        if constexpr (ZK == 32) {
+            Z = _mm_add_epi64(Z, dZ);
+            Z23 = _mm_add_epi64(Z23, dZ);
+        }
     }
 }
 
