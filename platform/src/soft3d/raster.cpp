@@ -1,6 +1,7 @@
 // The rasterizer: exact edge walking in 1/16-pixel fixed point, attributes from plane
 // equations evaluated once per span and stepped per pixel, and span kernels specialised by
-// target format, depth width, texturing and blending (the rules are in raster.h).
+// target format, depth width, texture format, fog and blending, chosen once per primitive and
+// drawing four pixels at a time in SSE2 (the rules are in raster.h).
 #include "soft3d/raster.h"
 
 #include "soft3d/pixel_math.h"
