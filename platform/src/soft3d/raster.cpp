@@ -494,22 +494,255 @@ void SpanKernelX4(const SpanCtx& c, const SpanVals& v, uint8_t* colorRow, uint8_
     }
 }
 
-// The kernel for a primitive's state, chosen once per primitive. `vec`: the four-lane kernel,
-// which wraps texture coordinates by masking and so serves power-of-two textures only.
+// ---- eight pixels at a time in AVX2, where the processor has it ----
+//
+// The four-lane kernel's arithmetic in 256-bit vectors (the compiler's vector types, built for
+// AVX2 in this part of the file only and called only after a run-time check). The four-lane
+// kernel stays the baseline, and the tests draw every state through each.
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace x8 {
+
+using U32 = uint32_t __attribute__((vector_size(32)));
+using I32 = int32_t __attribute__((vector_size(32)));
+using F32 = float __attribute__((vector_size(32)));
+using U64 = uint64_t __attribute__((vector_size(32)));
+using U16 = uint16_t __attribute__((vector_size(16)));
+using U32x4 = uint32_t __attribute__((vector_size(16)));
+
+inline U32 Splat(uint32_t v) { return U32{} + v; }
+
+inline U32 Ramp(uint32_t v0, uint32_t d) {
+    const U32 k{0, 1, 2, 3, 4, 5, 6, 7};
+    return Splat(v0) + k * d;
+}
+
+inline U32 Div255Round(U32 x) {
+    const U32 y = x + 128;
+    return (y + (y >> 8)) >> 8;
+}
+
+// Lane masks (all ones or zero) as unsigned vectors.
+inline U32 Mask(I32 m) { return reinterpret_cast<U32&>(m); }
+inline U32 Select(U32 mask, U32 a, U32 b) { return (mask & a) | (~mask & b); }
+
+template <Format F>
+inline void Unpack(U32 p, U32& r, U32& g, U32& b) {
+    if constexpr (F == Format::RGB565) {
+        r = (p >> 11) & 31;
+        g = (p >> 5) & 63;
+        b = p & 31;
+        r = (r << 3) | (r >> 2);
+        g = (g << 2) | (g >> 4);
+        b = (b << 3) | (b >> 2);
+    } else if constexpr (F == Format::RGB555) {
+        r = (p >> 10) & 31;
+        g = (p >> 5) & 31;
+        b = p & 31;
+        r = (r << 3) | (r >> 2);
+        g = (g << 3) | (g >> 2);
+        b = (b << 3) | (b >> 2);
+    } else {
+        r = (p >> 16) & 255;
+        g = (p >> 8) & 255;
+        b = p & 255;
+    }
+}
+
+template <Format F>
+inline U32 Pack(U32 r, U32 g, U32 b) {
+    if constexpr (F == Format::RGB565) return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    if constexpr (F == Format::RGB555) return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    return (r << 16) | (g << 8) | b;
+}
+
+inline U32 Factor(const BlendSel& f, U32 s, U32 a, U32 d) {
+    return ((s & f.s) | (a & f.a) | (d & f.d) | f.k) ^ f.inv;
+}
+
+template <class T>
+inline U32 Load8(const T* p) {
+    if constexpr (sizeof(T) == 4) {
+        U32 v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    } else {
+        U16 v;
+        std::memcpy(&v, p, sizeof v);
+        return __builtin_convertvector(v, U32);
+    }
+}
+
+template <class T>
+inline void Store8(T* p, U32 v) {
+    if constexpr (sizeof(T) == 4) {
+        std::memcpy(p, &v, sizeof v);
+    } else {
+        const U16 w = __builtin_convertvector(v, U16);
+        std::memcpy(p, &w, sizeof w);
+    }
+}
+
+// Eight values from x on, each the previous plus d, as the one-pixel loop adds them; x moves
+// on past them.
+inline F32 Steps(float& x, float d) {
+    const float a0 = x, a1 = a0 + d, a2 = a1 + d, a3 = a2 + d, a4 = a3 + d, a5 = a4 + d,
+                a6 = a5 + d, a7 = a6 + d;
+    x = a7 + d;
+    return F32{a0, a1, a2, a3, a4, a5, a6, a7};
+}
+
+// floor(x) & mask per lane, as WrapIndex does for a power-of-two size.
+inline U32 Wrap(F32 x, U32 mask) {
+    I32 i = __builtin_convertvector(x, I32);
+    i += (x < __builtin_convertvector(i, F32));  // a true lane is -1
+    return reinterpret_cast<U32&>(i) & mask;
+}
+
 template <Format F, int ZK, int TEX, bool FOG, bool BLEND>
-constexpr SpanFn PickVec(bool vec) {
-    return vec ? SpanKernelX4<F, ZK, TEX, FOG, BLEND> : SpanKernel<F, ZK, TEX, FOG, BLEND>;
+__attribute__((target("avx2"))) void SpanKernelX8(const SpanCtx& c, const SpanVals& v,
+                                                  uint8_t* colorRow, uint8_t* depthRow, int x0,
+                                                  int n) {
+    using Pixel = std::conditional_t<F == Format::XRGB8888, uint32_t, uint16_t>;
+    using ZValue = std::conditional_t<ZK == 16, uint16_t, uint32_t>;
+    constexpr Format TF = TexFormat(TEX);
+    Pixel* row = reinterpret_cast<Pixel*>(colorRow) + x0;
+    ZValue* zrow = ZK ? reinterpret_cast<ZValue*>(depthRow) + x0 : nullptr;
+    const uint32_t dr = static_cast<uint32_t>(v.dr), dg = static_cast<uint32_t>(v.dg),
+                   db = static_cast<uint32_t>(v.db), da = static_cast<uint32_t>(v.da),
+                   df = static_cast<uint32_t>(v.df);
+    U32 R = Ramp(static_cast<uint32_t>(v.r), dr), G = Ramp(static_cast<uint32_t>(v.g), dg),
+        B = Ramp(static_cast<uint32_t>(v.b), db);
+    U32 A = BLEND ? Ramp(static_cast<uint32_t>(v.a), da) : U32{};
+    U32 Fv = FOG ? Ramp(static_cast<uint32_t>(v.f), df) : U32{};
+    // 16-bit depths in 16.16 fit 32-bit lanes; wider ones step in 64 bits, four lanes a half.
+    U32 Z{};
+    U64 Zlo{}, Zhi{};
+    const uint64_t z0 = static_cast<uint64_t>(v.z), dz = static_cast<uint64_t>(v.dz);
+    if constexpr (ZK == 16) Z = Ramp(static_cast<uint32_t>(z0), static_cast<uint32_t>(dz));
+    if constexpr (ZK == 32) {
+        const U64 k{0, 1, 2, 3};
+        Zlo = (U64{} + z0) + k * dz;
+        Zhi = Zlo + 4 * dz;
+    }
+    float s = v.s, t = v.t, q = v.q;
+    const U32 maskW = Splat(static_cast<uint32_t>(c.tw - 1));
+    const U32 maskH = Splat(static_cast<uint32_t>(c.th - 1));
+    const bool zWrite = c.zWrite, colorKey = c.colorKey;
+    const uint8_t* const tex = c.tex;
+    const int texPitch = c.texPitch;
+    const U32 lane{0, 1, 2, 3, 4, 5, 6, 7};
+    for (int i = 0; i < n; i += 8) {
+        const int m = std::min(8, n - i);
+        // As the four-lane kernel: pixels past the span are masked, or copied at the row's end.
+        Pixel ptmp[8] = {};
+        ZValue ztmp[8] = {};
+        Pixel* px = row + i;
+        ZValue* pz = ZK ? zrow + i : nullptr;
+        const bool copies = m < 8 && x0 + i + 8 > c.rowWidth;
+        if (copies) {
+            for (int k = 0; k < m; ++k) ptmp[k] = px[k];
+            px = ptmp;
+            if constexpr (ZK != 0) {
+                for (int k = 0; k < m; ++k) ztmp[k] = pz[k];
+                pz = ztmp;
+            }
+        }
+        U32 pass = Mask(lane < static_cast<uint32_t>(m));
+        U32 ZV{}, zOld{};
+        if constexpr (ZK == 16) {
+            ZV = Z >> 16;
+            zOld = Load8(pz);
+        } else if constexpr (ZK == 32) {
+            const U32x4 lo = __builtin_convertvector(Zlo >> 16, U32x4);
+            const U32x4 hi = __builtin_convertvector(Zhi >> 16, U32x4);
+            ZV = __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
+            zOld = Load8(pz);
+        }
+        if constexpr (ZK != 0) pass &= ~Mask(ZV > zOld);
+        U32 pr = R >> 16, pg = G >> 16, pb = B >> 16;
+        if constexpr (TEX != kNoTex) {
+            const F32 S = Steps(s, v.ds), T = Steps(t, v.dt), Q = Steps(q, v.dq);
+            const F32 w = 1.0f / Q;
+            const U32 tx = Wrap(S * w * c.fw, maskW), ty = Wrap(T * w * c.fh, maskH);
+            U32 texel;
+            for (int k = 0; k < 8; ++k)
+                texel[k] =
+                    FetchTexel<TF>(tex, texPitch, static_cast<int>(tx[k]), static_cast<int>(ty[k]));
+            if (colorKey) pass &= Mask((texel - c.keyLow) > (c.keyHigh - c.keyLow));
+            U32 tr, tg, tb;
+            Unpack<TF>(texel, tr, tg, tb);
+            pr = Div255Round(pr * tr);
+            pg = Div255Round(pg * tg);
+            pb = Div255Round(pb * tb);
+        }
+        if constexpr (FOG) {
+            const U32 ff = Fv >> 16, fi = 255 - ff;
+            pr = Div255Round(ff * pr + fi * c.fogR);
+            pg = Div255Round(ff * pg + fi * c.fogG);
+            pb = Div255Round(ff * pb + fi * c.fogB);
+        }
+        const U32 old = Load8(px);
+        if constexpr (BLEND) {
+            const U32 pa = A >> 16;
+            U32 qr, qg, qb;
+            Unpack<F>(old, qr, qg, qb);
+            auto mix = [&](U32 sc, U32 dc) {
+                U32 x = sc * Factor(c.src, sc, pa, dc) + dc * Factor(c.dst, sc, pa, dc);
+                x = Select(Mask(x > 65025u), Splat(65025), x);
+                return Div255Round(x);
+            };
+            pr = mix(pr, qr);
+            pg = mix(pg, qg);
+            pb = mix(pb, qb);
+        }
+        Store8(px, Select(pass, Pack<F>(pr, pg, pb), old));
+        if constexpr (ZK != 0) {
+            if (zWrite) Store8(pz, Select(pass, ZV, zOld));
+        }
+        if (copies) {
+            for (int k = 0; k < m; ++k) row[i + k] = ptmp[k];
+            if constexpr (ZK != 0)
+                if (zWrite)
+                    for (int k = 0; k < m; ++k) zrow[i + k] = ztmp[k];
+        }
+        R += dr * 8;
+        G += dg * 8;
+        B += db * 8;
+        if constexpr (BLEND) A += da * 8;
+        if constexpr (FOG) Fv += df * 8;
+        if constexpr (ZK == 16) Z += static_cast<uint32_t>(dz) * 8;
+        if constexpr (ZK == 32) {
+            Zlo += 8 * dz;
+            Zhi += 8 * dz;
+        }
+    }
+}
+
+}  // namespace x8
+
+#pragma GCC pop_options
+
+// The kernel for a primitive's state, chosen once per primitive. `lanes`: 1, or the four- or
+// eight-lane kernel, which wrap texture coordinates by masking and so serve power-of-two
+// textures only.
+template <Format F, int ZK, int TEX, bool FOG, bool BLEND>
+constexpr SpanFn PickVec(int lanes) {
+    return lanes == 8   ? x8::SpanKernelX8<F, ZK, TEX, FOG, BLEND>
+           : lanes == 4 ? SpanKernelX4<F, ZK, TEX, FOG, BLEND>
+                        : SpanKernel<F, ZK, TEX, FOG, BLEND>;
 }
 
 template <Format F, int ZK, int TEX>
-constexpr SpanFn PickFB(bool fog, bool blend, bool vec) {
+constexpr SpanFn PickFB(bool fog, bool blend, int vec) {
     if (fog)
         return blend ? PickVec<F, ZK, TEX, true, true>(vec) : PickVec<F, ZK, TEX, true, false>(vec);
     return blend ? PickVec<F, ZK, TEX, false, true>(vec) : PickVec<F, ZK, TEX, false, false>(vec);
 }
 
 template <Format F, int ZK>
-constexpr SpanFn PickTex(int tex, bool fog, bool blend, bool vec) {
+constexpr SpanFn PickTex(int tex, bool fog, bool blend, int vec) {
     switch (tex) {
         case kTex565:
             return PickFB<F, ZK, kTex565>(fog, blend, vec);
@@ -523,7 +756,7 @@ constexpr SpanFn PickTex(int tex, bool fog, bool blend, bool vec) {
 }
 
 template <Format F>
-SpanFn PickZ(int zk, int tex, bool fog, bool blend, bool vec) {
+SpanFn PickZ(int zk, int tex, bool fog, bool blend, int vec) {
     switch (zk) {
         case 16:
             return PickTex<F, 16>(tex, fog, blend, vec);
@@ -534,7 +767,7 @@ SpanFn PickZ(int zk, int tex, bool fog, bool blend, bool vec) {
     }
 }
 
-SpanFn PickKernel(Format f, int zk, int tex, bool fog, bool blend, bool vec) {
+SpanFn PickKernel(Format f, int zk, int tex, bool fog, bool blend, int vec) {
     switch (f) {
         case Format::RGB565:
             return PickZ<Format::RGB565>(zk, tex, fog, blend, vec);
@@ -545,16 +778,20 @@ SpanFn PickKernel(Format f, int zk, int tex, bool fog, bool blend, bool vec) {
     }
 }
 
-// The four-lane kernels, unless WYN_SOFT3D_SPANS=scalar asks for the one-pixel loops (the
-// tests draw every state both ways).
-const bool gVectorSpans = [] {
+// The widest kernels the processor runs: eight lanes with AVX2, else the four-lane SSE2 ones;
+// WYN_SOFT3D_SPANS=sse2 or =scalar asks for the four-lane or the one-pixel loops (the tests draw
+// every state each way).
+const int gSpanLanes = [] {
     const char* e = std::getenv("WYN_SOFT3D_SPANS");
-    return !(e && std::strcmp(e, "scalar") == 0);
+    if (e && std::strcmp(e, "scalar") == 0) return 1;
+    if (e && std::strcmp(e, "sse2") == 0) return 4;
+    return __builtin_cpu_supports("avx2") ? 8 : 4;
 }();
 
 // Everything that holds for the whole primitive.
 struct Setup {
     SpanFn kernel;
+    SpanFn shortKernel;  // for spans of fewer than eight pixels: four lanes waste fewer
     SpanCtx ctx;
     int zk;
     double zScale;  // z to depth units
@@ -996,9 +1233,10 @@ void RasterizeTriangle(const Setup& s, const ClipVertex* cv[3]) {
                 }
             }
             RowSpan(s, planes, xl - x0, y - y0, xr - xl, v);
-            s.kernel(s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(y) * s.colorPitch,
-                     s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(y) * s.depthPitch : nullptr,
-                     xl, xr - xl);
+            (xr - xl < 8 ? s.shortKernel : s.kernel)(
+                s.ctx, v, s.colorBase + static_cast<ptrdiff_t>(y) * s.colorPitch,
+                s.depthBase ? s.depthBase + static_cast<ptrdiff_t>(y) * s.depthPitch : nullptr, xl,
+                xr - xl);
         }
         longE.Step();
         shortE.Step();
@@ -1033,8 +1271,10 @@ void DrawTriangle(const Image& target, const Depth& depth, const State& state, c
     if (blend && state.srcBlend == kSrcAlpha && state.dstBlend == kInvSrcAlpha &&
         (a.color >> 24) == 255 && (b.color >> 24) == 255 && (c.color >> 24) == 255)
         blend = false;
-    s.kernel = PickKernel(target.format, s.zk, s.texKind, s.fog, blend,
-                          gVectorSpans && (!s.textured || s.ctx.pow2));
+    const int lanes = !s.textured || s.ctx.pow2 ? gSpanLanes : 1;
+    s.kernel = PickKernel(target.format, s.zk, s.texKind, s.fog, blend, lanes);
+    s.shortKernel =
+        lanes == 8 ? PickKernel(target.format, s.zk, s.texKind, s.fog, blend, 4) : s.kernel;
     s.useA = blend;
     // Texture coordinates are moved by a whole number of repeats near 0 (wrap addressing makes
     // that invisible), which keeps the per-pixel float terms small.
@@ -1071,7 +1311,7 @@ void DrawLine(const Image& target, const Depth& depth, const State& state, const
     if (blend && st.srcBlend == kSrcAlpha && st.dstBlend == kInvSrcAlpha &&
         (a.color >> 24) == 255 && (b.color >> 24) == 255)
         blend = false;
-    s.kernel = PickKernel(target.format, s.zk, kNoTex, s.fog, blend, gVectorSpans);
+    s.kernel = PickKernel(target.format, s.zk, kNoTex, s.fog, blend, gSpanLanes);
     s.useA = blend;
     Attr aa = MakeAttr(s, st, a, 0, 0), ab = MakeAttr(s, st, b, 0, 0);
     double x0 = a.sx, y0 = a.sy, x1 = b.sx, y1 = b.sy;
