@@ -39,8 +39,11 @@ class Display {
     // A top-level window was hidden, destroyed or became a child.
     virtual void HideNative(HWND hwnd) = 0;
     virtual void SetTitle(HWND hwnd, const char* titleUtf8) = 0;
-    // The composed client area of a top-level window (32-bit XRGB rows, top-down).
-    virtual void Present(HWND hwnd, const uint32_t* pixels, int w, int h) = 0;
+    // The composed client area of a top-level window (32-bit XRGB rows, top-down), of which
+    // only `changed` differs from what was presented last.
+    virtual void Present(HWND hwnd, const uint32_t* pixels, int w, int h, const RECT& changed) = 0;
+    // Returns at the display's next refresh (at once when there is no display to wait for).
+    virtual void WaitForRefresh() = 0;
     // Collects pending input; called on the thread that pumps the display.
     virtual void Pump(std::vector<InputEvent>& out) = 0;
     // Whether input must be polled (the layer then waits in short slices).

@@ -16,7 +16,9 @@ class HeadlessDisplay final : public Display {
     void RaiseNative(HWND) override {}
     void HideNative(HWND) override {}
     void SetTitle(HWND, const char*) override {}
-    void Present(HWND, const uint32_t*, int, int) override {}
+    void Present(HWND, const uint32_t*, int, int, const RECT&) override {}
+    // Nothing to wait for: headless runs keep the virtual clock where the program put it.
+    void WaitForRefresh() override {}
     void Pump(std::vector<InputEvent>&) override {}
     bool NeedsPolling() const override { return false; }
     void SetFullScreen(bool, int, int) override {}

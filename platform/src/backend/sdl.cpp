@@ -1,6 +1,8 @@
 // The desktop display: each visible top-level window is an SDL window showing the layer's
-// framebuffer through a streaming texture; SDL's events become the layer's input. SDL is
-// driven from the thread that opened it; calls from other threads are queued for its pump.
+// framebuffer, through a streaming texture of a renderer where a graphics driver draws it, else
+// straight into the window's own surface (no 3D driver, no rasterizer threads); only the part
+// that changed is copied. SDL's events become the layer's input. SDL is driven from the thread
+// that opened it; calls from other threads are queued for its pump.
 #include <SDL.h>
 
 #include <cstdlib>
@@ -10,6 +12,8 @@
 #include <mutex>
 #include <thread>
 
+#include <glob.h>
+
 #include "backend/backend.h"
 #include "user/user.h"
 
@@ -18,12 +22,66 @@ namespace {
 
 struct Native {
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
+    SDL_Renderer* renderer = nullptr;  // null: the window surface is drawn into
     SDL_Texture* texture = nullptr;
     int w = 0, h = 0;  // texture size
     int x = 0, y = 0;  // client origin on the screen
     bool fullScreen = false;
 };
+
+// Whether the machine has a graphics driver that renders in hardware: a DRM render node. Without
+// one, a renderer would draw through a software rasterizer of its own, which costs more than
+// the game's frame; the window surface needs none.
+bool HardwareRendering() {
+    static const bool yes = [] {
+        glob_t g;
+        const bool found = glob("/dev/dri/renderD*", 0, nullptr, &g) == 0 && g.gl_pathc > 0;
+        globfree(&g);
+        return found;
+    }();
+    return yes;
+}
+
+SDL_Renderer* CreateHardwareRenderer(SDL_Window* window) {
+    if (!HardwareRendering()) return nullptr;
+    SDL_Renderer* r = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    SDL_RendererInfo info;
+    if (r && (SDL_GetRendererInfo(r, &info) != 0 || (info.flags & SDL_RENDERER_SOFTWARE))) {
+        SDL_DestroyRenderer(r);
+        r = nullptr;
+    }
+    return r;
+}
+
+// `pixels` into the window's surface: the changed part where the sizes agree, else the whole
+// picture scaled to fit with its aspect kept (a full-screen mode the desktop does not have).
+void PresentToSurface(SDL_Window* window, const uint32_t* px, int w, int h, const RECT& changed) {
+    SDL_Surface* dst = SDL_GetWindowSurface(window);
+    if (!dst) return;
+    SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(px), w, h, 32,
+                                                          w * 4, SDL_PIXELFORMAT_RGB888);
+    if (!src) return;
+    if (dst->w == w && dst->h == h) {
+        SDL_Rect r{changed.left, changed.top, changed.right - changed.left,
+                   changed.bottom - changed.top};
+        SDL_Rect to = r;
+        SDL_BlitSurface(src, &r, dst, &to);
+        SDL_UpdateWindowSurfaceRects(window, &r, 1);
+    } else {
+        SDL_Rect fit{0, 0, dst->w, dst->h};
+        if (static_cast<int64_t>(dst->w) * h > static_cast<int64_t>(dst->h) * w) {
+            fit.w = static_cast<int>(static_cast<int64_t>(dst->h) * w / h);
+            fit.x = (dst->w - fit.w) / 2;
+        } else {
+            fit.h = static_cast<int>(static_cast<int64_t>(dst->w) * h / w);
+            fit.y = (dst->h - fit.h) / 2;
+        }
+        SDL_FillRect(dst, nullptr, SDL_MapRGB(dst->format, 0, 0, 0));
+        SDL_BlitScaled(src, nullptr, dst, &fit);
+        SDL_UpdateWindowSurface(window);
+    }
+    SDL_FreeSurface(src);
+}
 
 int VkFromSdl(const SDL_Keysym& k) {
     SDL_Keycode c = k.sym;
@@ -166,12 +224,19 @@ class SdlDisplay final : public Display {
         });
     }
 
-    void Present(HWND hwnd, const uint32_t* px, int w, int h) override {
+    void Present(HWND hwnd, const uint32_t* px, int w, int h, const RECT& changed) override {
         if (!OnThread()) return;  // presented by the pump of the display thread
         auto it = natives_.find(hwnd);
         if (it == natives_.end() || w <= 0 || h <= 0) return;
         Native& n = it->second;
+        if (!n.renderer) {
+            PresentToSurface(n.window, px, w, h, changed);
+            return;
+        }
+        SDL_Rect part{changed.left, changed.top, changed.right - changed.left,
+                      changed.bottom - changed.top};
         if (!n.texture || n.w != w || n.h != h) {
+            part = SDL_Rect{0, 0, w, h};
             if (n.texture) SDL_DestroyTexture(n.texture);
             n.texture = SDL_CreateTexture(n.renderer, SDL_PIXELFORMAT_RGB888,
                                           SDL_TEXTUREACCESS_STREAMING, w, h);
@@ -180,11 +245,36 @@ class SdlDisplay final : public Display {
             if (n.fullScreen) SDL_RenderSetLogicalSize(n.renderer, w, h);
         }
         if (!n.texture) return;
-        SDL_UpdateTexture(n.texture, nullptr, px, w * 4);
+        SDL_UpdateTexture(n.texture, &part, px + static_cast<size_t>(part.y) * w + part.x, w * 4);
         SDL_SetRenderDrawColor(n.renderer, 0, 0, 0, 255);
         SDL_RenderClear(n.renderer);
         SDL_RenderCopy(n.renderer, n.texture, nullptr, nullptr);
         SDL_RenderPresent(n.renderer);
+    }
+
+    // The refresh is not observable from here (presenting happens on the display thread's
+    // pump), so the wait sleeps on the process clock to the next multiple of the display's
+    // refresh period.
+    void WaitForRefresh() override {
+        int hz;
+        {
+            std::lock_guard<std::recursive_mutex> lk(m_);
+            if (!refreshHz_) {
+                SDL_DisplayMode mode;
+                refreshHz_ = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0
+                                 ? mode.refresh_rate
+                                 : 60;
+            }
+            hz = refreshHz_;
+        }
+        LARGE_INTEGER now, freq;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&freq);
+        const double ms =
+            1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
+        const double period = 1000.0 / hz;
+        const double next = (static_cast<int64_t>(ms / period) + 1) * period;
+        Sleep(static_cast<DWORD>(next - ms + 0.999));
     }
 
     void Pump(std::vector<InputEvent>& out) override {
@@ -302,7 +392,7 @@ class SdlDisplay final : public Display {
         if (cover == n.fullScreen) return;
         n.fullScreen = cover;
         SDL_SetWindowFullscreen(n.window, cover ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        SDL_RenderSetLogicalSize(n.renderer, cover ? n.w : 0, cover ? n.h : 0);
+        if (n.renderer) SDL_RenderSetLogicalSize(n.renderer, cover ? n.w : 0, cover ? n.h : 0);
     }
 
     void DoShow(HWND hwnd, const std::string& title, int x, int y, int w, int h, bool topmost) {
@@ -314,8 +404,7 @@ class SdlDisplay final : public Display {
                 natives_.erase(hwnd);
                 return;
             }
-            n.renderer = SDL_CreateRenderer(n.window, -1, 0);
-            if (!n.renderer) n.renderer = SDL_CreateRenderer(n.window, -1, SDL_RENDERER_SOFTWARE);
+            n.renderer = CreateHardwareRenderer(n.window);
             ids_[SDL_GetWindowID(n.window)] = hwnd;
         } else {
             SDL_SetWindowTitle(n.window, title.c_str());
@@ -419,6 +508,7 @@ class SdlDisplay final : public Display {
     std::map<int, SDL_Cursor*> cursors_;
     SDL_Cursor* picture_ = nullptr;  // the pointer's shape from a cursor file, while shown
     int desktopW_ = 0, desktopH_ = 0;
+    int refreshHz_ = 0;
     bool fullOn_ = false;
     int fullW_ = 0, fullH_ = 0;
     bool confined_ = false;

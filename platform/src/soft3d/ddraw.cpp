@@ -369,6 +369,21 @@ inline void WritePixel(uint8_t* row, int x, int bpp, uint32_t v) {
     }
 }
 
+// One row of a keyed copy between surfaces of one format: a source pixel whose value (without
+// the top byte of a 32-bit pixel) lies in [lo, hi] is left out.
+template <class Pixel>
+void KeyedRow(const uint8_t* srow, int sx, uint8_t* drow, int dx, int n, uint32_t lo, uint32_t hi) {
+    for (int x = 0; x < n; ++x) {
+        Pixel p;
+        std::memcpy(&p, srow + static_cast<size_t>(sx + x) * sizeof(Pixel), sizeof(Pixel));
+        uint32_t v = p;
+        if constexpr (sizeof(Pixel) == 4) v &= 0xFFFFFF;
+        if (v >= lo && v <= hi) continue;
+        const Pixel out = static_cast<Pixel>(v);  // a 32-bit pixel lands without its top byte
+        std::memcpy(drow + static_cast<size_t>(dx + x) * sizeof(Pixel), &out, sizeof(Pixel));
+    }
+}
+
 }  // namespace
 
 HRESULT Surface::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DWORD flags,
@@ -430,6 +445,15 @@ HRESULT Surface::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE src, LPRECT srcRect, DW
             std::memcpy(drow + dr.left * db, srow + sr.left * sb, static_cast<size_t>(dw) * db);
             continue;
         }
+        // A keyed copy without stretching: the same pixels in the same order, without the
+        // per-pixel division and format dispatch.
+        if (keyed && sameFormat && sw == dw) {
+            if (db == 2)
+                KeyedRow<uint16_t>(srow, sr.left, drow, dr.left, dw, lo, hi);
+            else
+                KeyedRow<uint32_t>(srow, sr.left, drow, dr.left, dw, lo, hi);
+            continue;
+        }
         for (int x = 0; x < dw; ++x) {
             const int sx = sr.left + static_cast<int>(static_cast<int64_t>(x) * sw / dw);
             uint32_t v = ReadPixel(srow, sx, sb);
@@ -452,8 +476,10 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE src, LPRECT srcRe
     return Blt(&dr, src, &sr, (trans & DDBLTFAST_SRCCOLORKEY) ? DDBLT_KEYSRC : 0, nullptr);
 }
 
-HRESULT Surface::Flip(LPDIRECTDRAWSURFACE, DWORD) {
+HRESULT Surface::Flip(LPDIRECTDRAWSURFACE, DWORD flags) {
     if (!IsPrimary() || !back_) return DDERR_NOTFLIPPABLE;
+    // A flip told to wait shows the new picture at the display's refresh, sleeping till then.
+    if (flags & DDFLIP_WAIT) WaitForDisplayRefresh();
     // The back buffer becomes visible; it keeps its pixels for the next frame.
     Image from = back_->AsImage();
     const size_t rowBytes = static_cast<size_t>(std::min(Width(), back_->Width())) * bytesPerPixel_;

@@ -3,6 +3,9 @@
 
 #include <cstring>
 
+#include "backend/backend.h"
+#include "user/user.h"
+
 namespace soft3d {
 
 int DesktopWidth() { return GetSystemMetrics(SM_CXSCREEN); }
@@ -96,11 +99,18 @@ void PresentSurface(HWND window, HBITMAP bitmap, HDC openDC, const RECT& src, PO
     if (!source) return;
     HDC target = GetDC(window);
     if (target) {
-        BitBlt(target, dst.x - origin.x, dst.y - origin.y, src.right - src.left,
-               src.bottom - src.top, source, src.left, src.top, SRCCOPY);
+        const int x = dst.x - origin.x, y = dst.y - origin.y;
+        // Only the copied rectangle reaches the display, not the whole window.
+        const wynplat::DirtyPartScope part(
+            window, RECT{x, y, x + (src.right - src.left), y + (src.bottom - src.top)});
+        BitBlt(target, x, y, src.right - src.left, src.bottom - src.top, source, src.left, src.top,
+               SRCCOPY);
         ReleaseDC(window, target);
     }
     if (!openDC) CloseSurfaceDC(source);
 }
+
+// The one step below the public functions: no Windows call waits for the display's refresh.
+void WaitForDisplayRefresh() { wynplat::GetDisplay().WaitForRefresh(); }
 
 }  // namespace soft3d

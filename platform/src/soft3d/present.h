@@ -29,4 +29,7 @@ void SetScreenMode(int width, int height, int bpp);
 void PresentSurface(HWND window, HBITMAP bitmap, HDC openDC, const RECT& src, POINT dst,
                     bool dstIsClient);
 
+// Returns at the display's next refresh, as a flip told to wait does; at once headless.
+void WaitForDisplayRefresh();
+
 }  // namespace soft3d

@@ -17,17 +17,26 @@ void PumpDisplay() {
     if (headless && !CountsFrames()) return;
     std::vector<uint32_t> px;
     for (HWND t : TopLevelWindows()) {
-        bool show;
+        bool show, all = false;
+        RECT part{};
         {
             std::lock_guard<std::recursive_mutex> lk(WindowLock());
             auto w = FindWindowRecord(t);
-            show = w && w->dirty && (w->style & WS_VISIBLE) && !(w->style & WS_MINIMIZE);
-            if (show) w->dirty = false;
+            show = w && (w->dirty || !IsRectEmpty(&w->dirtyPart)) && (w->style & WS_VISIBLE) &&
+                   !(w->style & WS_MINIMIZE);
+            if (show) {
+                all = w->dirty;
+                part = w->dirtyPart;
+                w->dirty = false;
+                w->dirtyPart = RECT{};
+            }
         }
         if (!show) continue;
         int w, h;
         if (!ComposeWindow(t, px, &w, &h)) continue;
-        if (!headless) d.Present(t, px.data(), w, h);
+        RECT whole{0, 0, w, h}, changed = whole;
+        if (!all) IntersectRect(&changed, &part, &whole);
+        if (!headless && !IsRectEmpty(&changed)) d.Present(t, px.data(), w, h, changed);
         OnFramePresented(t);
     }
 }

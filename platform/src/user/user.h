@@ -62,7 +62,8 @@ struct Window {
     bool needsErase = false;
     RECT update{};
     Surface surface;
-    bool dirty = false;  // drawn since last shown
+    bool dirty = false;  // drawn since last shown, all of it
+    RECT dirtyPart{};    // else the part drawn since last shown (client coordinates)
 };
 
 // A message sent from another thread, waiting to be served by the owner thread.
@@ -126,6 +127,18 @@ void MarkNeedsPaint(Window& w, const RECT* r, bool erase);
 void ClearNeedsPaint(Window& w);
 // Something was drawn into `h`: its top-level window is shown anew at the next pump.
 void MarkDirty(HWND h);
+// Only `part` of `h`'s client area was drawn: only that part reaches the display, unless more
+// is drawn before the next pump.
+void MarkDirtyPart(HWND h, const RECT& part);
+// While one lives, what this thread draws into `h` is known to stay inside `part` (client
+// coordinates of `h`): MarkDirty(h) marks only that part.
+class DirtyPartScope {
+  public:
+    DirtyPartScope(HWND h, const RECT& part);
+    ~DirtyPartScope();
+    DirtyPartScope(const DirtyPartScope&) = delete;
+    DirtyPartScope& operator=(const DirtyPartScope&) = delete;
+};
 // Composes the client area of `h` with its visible children. Returns false for unknown
 // windows.
 bool ComposeWindow(HWND h, std::vector<uint32_t>& out, int* w, int* hgt);

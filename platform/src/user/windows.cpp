@@ -204,10 +204,39 @@ POINT ClientOffsetInTop(HWND h) {
     return p;
 }
 
+namespace {
+thread_local HWND tScopeWindow = nullptr;
+thread_local RECT tScopePart{};
+}  // namespace
+
+DirtyPartScope::DirtyPartScope(HWND h, const RECT& part) {
+    tScopeWindow = h;
+    tScopePart = part;
+}
+DirtyPartScope::~DirtyPartScope() { tScopeWindow = nullptr; }
+
 void MarkDirty(HWND h) {
+    if (h && h == tScopeWindow) {
+        MarkDirtyPart(h, tScopePart);
+        return;
+    }
     std::lock_guard<std::recursive_mutex> lk(WindowLock());
     HWND top = TopLevelOf(h);
     if (auto w = FindWindowRecord(top)) w->dirty = true;
+}
+
+void MarkDirtyPart(HWND h, const RECT& part) {
+    std::lock_guard<std::recursive_mutex> lk(WindowLock());
+    const POINT o = ClientOffsetInTop(h);
+    HWND top = TopLevelOf(h);
+    auto w = FindWindowRecord(top);
+    if (!w || w->dirty) return;
+    RECT r = part;
+    OffsetRect(&r, o.x, o.y);
+    if (IsRectEmpty(&r)) return;
+    RECT u;
+    UnionRect(&u, &w->dirtyPart, &r);
+    w->dirtyPart = u;
 }
 
 namespace {

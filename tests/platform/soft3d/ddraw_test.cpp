@@ -13,6 +13,43 @@ IDirectDraw* NewDirectDraw(DWORD level = DDSCL_NORMAL, HWND hwnd = nullptr) {
     return dd;
 }
 
+// A keyed copy compares a 32-bit pixel without its top byte and writes it without it too; a
+// range of key values is left out whole; at 16 bits every value is compared as it is.
+TEST(Soft3DSurface, KeyedBltComparesTheColourBitsOnly) {
+    struct KeyCase {
+        Fmt fmt;
+        uint32_t src[5];
+        uint32_t want[5];  // 0x777 / 0x777777: left as it was
+    };
+    const KeyCase cases[] = {
+        {Fmt::XRGB8888,
+         {0xFF000010, 0xAB123456, 0x00000011, 0x00000013, 0x01000012},
+         {0x777777, 0x123456, 0x777777, 0x000013, 0x777777}},
+        {Fmt::RGB565,
+         {0x0010, 0x1234, 0x0011, 0x0013, 0x0012},
+         {0x777, 0x1234, 0x777, 0x0013, 0x777}},
+    };
+    IDirectDraw* dd = nullptr;
+    ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+    ASSERT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
+    for (const KeyCase& k : cases) {
+        SCOPED_TRACE(k.fmt == Fmt::XRGB8888 ? "32-bit" : "16-bit");
+        IDirectDrawSurface* src = MakeSurface(dd, 5, 1, k.fmt, DDSCAPS_OFFSCREENPLAIN);
+        IDirectDrawSurface* dst = MakeSurface(dd, 7, 1, k.fmt, DDSCAPS_OFFSCREENPLAIN);
+        for (int x = 0; x < 5; ++x) WriteRaw(src, x, 0, k.src[x]);
+        DDCOLORKEY key{0x10, 0x12};
+        ASSERT_EQ(src->SetColorKey(DDCKEY_SRCBLT | DDCKEY_COLORSPACE, &key), DD_OK);
+        FillRaw(dst, k.fmt == Fmt::XRGB8888 ? 0x777777 : 0x777);
+        RECT to{1, 0, 6, 1};
+        ASSERT_EQ(dst->Blt(&to, src, nullptr, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(ReadRaw(dst, x + 1, 0), k.want[x]) << "pixel " << x;
+        EXPECT_EQ(ReadRaw(dst, 0, 0), k.fmt == Fmt::XRGB8888 ? 0x777777u : 0x777u);
+        src->Release();
+        dst->Release();
+    }
+    dd->Release();
+}
+
 TEST(Soft3DSurface, BltFillsCopiesAndHonoursTheSourceKey) {
     IDirectDraw* dd = NewDirectDraw();
     IDirectDrawSurface* src = MakeSurface(dd, 4, 4, Fmt::RGB565, DDSCAPS_OFFSCREENPLAIN);
