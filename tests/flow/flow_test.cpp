@@ -29,6 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using programrun::BoundMs;
 using programrun::MonotonicMs;
 using programrun::ReadText;
 using programrun::Tail;
