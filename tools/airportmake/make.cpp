@@ -517,6 +517,8 @@ void Dome(Desc& d, const Sky& s) {
     const double rings[] = {-12, 0, 12, 35, 65};
     const int* colours[] = {s.horizon, s.horizon, s.middle, s.zenith};
     d.Line("attribute BackFace NoShade NoFog NoDistance");
+    // Its picture (DomePicture) wraps round it once, its top row at the zenith.
+    d.Line("texture dome" + s.word + ".bmp cylinder y");
     auto at = [&](double elev, int k) {
         const double e = elev * kPi / 180, t = 2 * kPi * k / kSides;
         return std::make_tuple(kRadius * std::cos(e) * std::sin(t), kRadius * std::sin(e) * 0.5,
@@ -537,6 +539,41 @@ void Dome(Desc& d, const Sky& s) {
            Num(kRadius * std::cos(65 * kPi / 180)) + " " +
            Num(kRadius * 0.5 - kRadius * std::sin(65 * kPi / 180) * 0.5) + " " +
            std::to_string(kSides));
+}
+
+// The picture of a sky dome, dome<word>.bmp beside it: 128 x 64, its rows from the dome's top
+// (y 14000) to its lowest ring (y -2911), the colours where Dome's rings lie (65 degrees at row
+// 5, 35 at 23, 12 at 42, the horizon at 53), and the weather's look: fair-weather clouds,
+// rain's low grey layers, a thunderstorm's dark heads, the night's stars.
+void DomePicture(std::ostream& o, const std::string& dir, const Sky& s) {
+    auto hex = [](const int* rgb, double k = 1) {
+        char b[8];
+        auto c = [&](int v) { return std::clamp(int(std::lround(v * k)), 0, 255); };
+        std::snprintf(b, sizeof b, "%02X%02X%02X", c(rgb[0]), c(rgb[1]), c(rgb[2]));
+        return std::string(b);
+    };
+    o << "picture " << dir << "/dome" << s.word << ".bmp 128 64 bmp24\n";
+    o << "  box 0 0 128 5 " << hex(s.zenith) << "\n";
+    o << "  gradient 0 5 128 18 " << hex(s.zenith) << " " << hex(s.middle) << "\n";
+    o << "  gradient 0 23 128 19 " << hex(s.middle) << " " << hex(s.horizon) << "\n";
+    o << "  box 0 42 128 22 " << hex(s.horizon) << "\n";
+    // The same spots on every sky, so that the four look like one place in four weathers.
+    for (int k = 0; k < 9; ++k) {
+        const int x = (k * 37 + 11) % 120 + 4, y = 24 + (k * 11) % 17, r = 4 + k % 3;
+        if (s.word == "")
+            o << "  glow " << x << " " << y << " " << r + 2 << " F4F6F8\n";
+        else if (s.word == "R")
+            o << "  box " << (x + 120) % 128 - 8 << " " << y << " " << 20 + 2 * r << " 2 "
+              << hex(s.middle, 0.86) << "\n";
+        else if (s.word == "T")
+            o << "  glow " << x << " " << y + 4 << " " << r + 5 << " " << hex(s.middle, 1.25)
+              << "\n";
+    }
+    if (s.word == "N")
+        for (int k = 0; k < 40; ++k)
+            o << "  box " << (k * 53 + 7) % 128 << " " << (k * 29 + 3) % 34 << " 1 1 "
+              << (k % 3 ? "B8BCD0" : "F0F0E0") << "\n";
+    o << "end\n";
 }
 
 // The demos' sky: eight textured panels around the scene ("sky0"-"sky7" under "sky").
@@ -827,11 +864,13 @@ bool MakeScenery(const Description& a, const fs::path& folder) {
             }
             d.Close();
         } else {
-            // The demos lift "ground" to (0, 9, 0): the airport in it lies 9 m low.
+            // The demos lift "ground" to (0, 9, 0): the airport in it lies 9 m low, placed
+            // where the scenes' camera paths look.
             d.Open("rjtt");
             d.Open("ground");
             d.Open("lowered");
-            d.Shift(0, -9, 0);
+            d.Shift(s.x, -9, s.z);
+            if (s.turn != 0) d.Rotate(s.turn);
             place(d, "near", s.resolution, s.night);
             place(d, "top", s.resolution, s.night);
             d.Close();
@@ -938,6 +977,8 @@ bool MakeRadar(const Description& a, const fs::path& folder) {
             }
             o << "end\n";
         }
+    // The game's sky domes, beside their layer files.
+    for (const Sky& k : a.skies) DomePicture(o, "port/" + code, k);
     // The demos' sky panels "sky0"-"sky7" map sky<n>.bmp of their scene's folder: the sky's
     // colours from the zenith (top) to the horizon, with clouds by day and stars at night.
     for (const Scenery& d : a.sceneries) {
