@@ -541,7 +541,8 @@ void Dome(Desc& d, const Sky& s) {
            std::to_string(kSides));
 }
 
-// The picture of a sky dome, dome<word>.bmp beside it: 128 x 64, its rows from the dome's top
+// The picture of a sky dome, dome<word>.bmp beside it: 64 x 64 (the largest texture every
+// raster driver takes whole), its rows from the dome's top
 // (y 14000) to its lowest ring (y -2911), the colours where Dome's rings lie (65 degrees at row
 // 5, 35 at 23, 12 at 42, the horizon at 53), and the weather's look: fair-weather clouds,
 // rain's low grey layers, a thunderstorm's dark heads, the night's stars.
@@ -552,18 +553,18 @@ void DomePicture(std::ostream& o, const std::string& dir, const Sky& s) {
         std::snprintf(b, sizeof b, "%02X%02X%02X", c(rgb[0]), c(rgb[1]), c(rgb[2]));
         return std::string(b);
     };
-    o << "picture " << dir << "/dome" << s.word << ".bmp 128 64 bmp24\n";
-    o << "  box 0 0 128 5 " << hex(s.zenith) << "\n";
-    o << "  gradient 0 5 128 18 " << hex(s.zenith) << " " << hex(s.middle) << "\n";
-    o << "  gradient 0 23 128 19 " << hex(s.middle) << " " << hex(s.horizon) << "\n";
-    o << "  box 0 42 128 22 " << hex(s.horizon) << "\n";
+    o << "picture " << dir << "/dome" << s.word << ".bmp 64 64 bmp24\n";
+    o << "  box 0 0 64 5 " << hex(s.zenith) << "\n";
+    o << "  gradient 0 5 64 18 " << hex(s.zenith) << " " << hex(s.middle) << "\n";
+    o << "  gradient 0 23 64 19 " << hex(s.middle) << " " << hex(s.horizon) << "\n";
+    o << "  box 0 42 64 22 " << hex(s.horizon) << "\n";
     // The same spots on every sky, so that the four look like one place in four weathers.
     for (int k = 0; k < 9; ++k) {
-        const int x = (k * 37 + 11) % 120 + 4, y = 24 + (k * 11) % 17, r = 4 + k % 3;
+        const int x = (k * 23 + 5) % 56 + 4, y = 24 + (k * 11) % 17, r = 3 + k % 3;
         if (s.word == "")
             o << "  glow " << x << " " << y << " " << r + 2 << " F4F6F8\n";
         else if (s.word == "R")
-            o << "  box " << (x + 120) % 128 - 8 << " " << y << " " << 20 + 2 * r << " 2 "
+            o << "  box " << (x + 56) % 64 - 8 << " " << y << " " << 10 + 2 * r << " 2 "
               << hex(s.middle, 0.86) << "\n";
         else if (s.word == "T")
             o << "  glow " << x << " " << y + 4 << " " << r + 5 << " " << hex(s.middle, 1.25)
@@ -571,7 +572,7 @@ void DomePicture(std::ostream& o, const std::string& dir, const Sky& s) {
     }
     if (s.word == "N")
         for (int k = 0; k < 40; ++k)
-            o << "  box " << (k * 53 + 7) % 128 << " " << (k * 29 + 3) % 34 << " 1 1 "
+            o << "  box " << (k * 53 + 7) % 64 << " " << (k * 29 + 3) % 34 << " 1 1 "
               << (k % 3 ? "B8BCD0" : "F0F0E0") << "\n";
     o << "end\n";
 }
