@@ -25,6 +25,7 @@
 #include "../common/run_folder.h"
 #include "../common/run_text.h"
 #include "../common/wait_for.h"
+#include "scene_shots.h"
 
 namespace fs = std::filesystem;
 
@@ -394,7 +395,52 @@ TEST_P(DemoRealWindow, ShowsTheAirport) {
         ASSERT_EQ(before.w, 800);
         ASSERT_EQ(before.h, 600);
         EXPECT_GT(NewAircraftPixels(img, before), 250) << shot << ": the aircraft in front";
+        // It spans a good part of the view: a sixth of its width at least.
+        int left = 720, right = 0;
+        for (int y = 60; y < 540; ++y)
+            for (int x = 80; x < 720; ++x) {
+                if (x >= 464 && x < 660 && y >= 344 && y < 512) continue;
+                if (AircraftColoured(img.At(x, y)) && !AircraftColoured(before.At(x, y))) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        EXPECT_GT(right - left, 640 / 6)
+            << shot << ": the aircraft in front spans " << left << " to " << right;
     }
+}
+
+// The daytime tour's third segment (40 s eastward, looking north) in the full view, every 400
+// frames (4.4 s of the scene clock): the terminal's long front stands across a quarter of the view
+// at least along the horizon (client rows 285-345) all the way, and the runway or the taxiways
+// pass below it, at some moment over a fifth of the ground (client rows 300-540).
+TEST_F(DemoRun, TheDaytimeTourLooksAcrossTheRunwaysAtTheTerminal) {
+    Emulation("hard");
+    const std::string env = kHeadless + Replay("tour", "75000 close\n") +
+                            " WYN_SCREENSHOT_WINDOW=Wynmoor WYN_SCREENSHOT_EVERY=400"
+                            " WYN_SCREENSHOT='" +
+                            run + "/tour.png'";
+    ASSERT_EQ(Run(env, "0", "tour"), 0);
+    const std::vector<SceneSegment> segs = SceneSegments(TraceLines());
+    ASSERT_GE(segs.size(), 3u);
+    ASSERT_EQ(segs[2].t, 40007) << "the third segment ran out";
+    double asphalt = 0;
+    for (int ms = 5000; ms <= 35000; ms += 5000) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/tour-%05d.png", ShotAt(segs, 2, ms, 400));
+        Png shot;
+        ASSERT_TRUE(ReadPng(run + name, &shot)) << name;
+        ASSERT_EQ(shot.w, 800);
+        int columns = 0;
+        for (int x = 80; x < 720; ++x) {
+            int n = 0;
+            for (int y = 285; y < 345; ++y) n += DayBuilding(shot.At(x, y));
+            columns += n >= 3;
+        }
+        EXPECT_GT(columns, 640 / 4) << name << " (" << ms << " ms): the terminal across the view";
+        asphalt = std::max(asphalt, Share(shot, 80, 720, 300, 540, DayAsphalt));
+    }
+    EXPECT_GT(asphalt, 0.2) << "the runway and the taxiways below the terminal";
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, DemoRealWindow, ::testing::ValuesIn(kReal),
