@@ -273,6 +273,48 @@ void Runways(const Description& a, Desc& d, int res, bool far) {
     d.Close();
 }
 
+// Whether a taxiway point is where it meets a runway or another taxiway: its edge lines stop
+// short of it there, so that they do not cross the other's surface.
+double EdgeStop(const Description& a, const Taxiway& t, int point) {
+    const V2 p = PointXZ(a, point);
+    for (const Runway& r : a.runways) {
+        const V2 r0 = PointXZ(a, r.threshold[0]), r1 = PointXZ(a, r.threshold[1]);
+        const V2 u = Unit(Sub(r1, r0));
+        const double along = (p.x - r0.x) * u.x + (p.z - r0.z) * u.z;
+        const double across = std::fabs((p.x - r0.x) * u.z - (p.z - r0.z) * u.x);
+        if (across < r.width / 2 && along > -1 && along < Len(Sub(r1, r0)) + 1)
+            return r.width / 2 + 8;
+    }
+    for (const Taxiway& o : a.taxiways)
+        if (&o != &t && std::find(o.points.begin(), o.points.end(), point) != o.points.end())
+            return o.width / 2 + 4;
+    return 0;
+}
+
+// The taxiways' edges: a yellow line 0.3 m wide along each side, 0.8 m inside it, where the
+// taxiway runs across the grass (the taxilane on the apron has none, the apron its own).
+void TaxiwayEdges(const Description& a, Desc& d, const Taxiway& t) {
+    const Rect* apron = a.aprons.empty() ? nullptr : &a.aprons[0];
+    auto onApron = [&](V2 p) {
+        return apron && p.x >= apron->x0 && p.x <= apron->x1 && p.z >= apron->z0 &&
+               p.z <= apron->z1;
+    };
+    const double off = t.width / 2 - 0.8;
+    for (size_t i = 0; i + 1 < t.points.size(); ++i) {
+        V2 p = PointXZ(a, t.points[i]), q = PointXZ(a, t.points[i + 1]);
+        if (onApron(p) && onApron(q)) continue;
+        const V2 u = Unit(Sub(q, p));
+        const double len = Len(Sub(q, p));
+        const double s0 = i == 0 ? EdgeStop(a, t, t.points[i]) : 0;
+        const double s1 = i + 2 == t.points.size() ? EdgeStop(a, t, t.points[i + 1]) : 0;
+        if (s0 + s1 >= len) continue;
+        p = Add(p, Mul(u, s0));
+        q = Sub(q, Mul(u, s1));
+        for (double side : {-off, off})
+            d.Strip(Add(p, Mul(Left(u), side)), Add(q, Mul(Left(u), side)), 0.15, kTaxiLineY);
+    }
+}
+
 void Taxiways(const Description& a, Desc& d, int res) {
     d.Open("taxiways");
     for (const Taxiway& t : a.taxiways) {
@@ -290,6 +332,7 @@ void Taxiways(const Description& a, Desc& d, int res) {
             d.Colour(kYellow);
             for (size_t i = 0; i + 1 < t.points.size(); ++i)
                 d.Strip(PointXZ(a, t.points[i]), PointXZ(a, t.points[i + 1]), 0.35, kTaxiLineY);
+            TaxiwayEdges(a, d, t);
         }
         d.Close();
     }
@@ -301,6 +344,23 @@ void Aprons(const Description& a, Desc& d) {
     d.Colour(kConcrete);
     for (const Rect& r : a.aprons)
         d.Flat({r.x0, r.z0}, {r.x0, r.z1}, {r.x1, r.z1}, {r.x1, r.z0}, kApronY);
+    // The apron's edge: a yellow line round it 0.8 m inside, but along its west side and across
+    // its ends where the taxilane runs (its own centre line guides there).
+    d.Colour(kYellow);
+    for (const Rect& r : a.aprons) {
+        // East of the taxilanes that run inside it.
+        double west = r.x0 + 0.8;
+        for (const Taxiway& t : a.taxiways)
+            for (int pt : t.points) {
+                const V2 p = PointXZ(a, pt);
+                if (p.x >= r.x0 && p.x <= r.x1 && p.z >= r.z0 && p.z <= r.z1)
+                    west = std::max(west, p.x + t.width / 2 + 1.5);
+            }
+        const double east = r.x1 - 0.8;
+        d.Strip({east, r.z0 + 0.8}, {east, r.z1 - 0.8}, 0.15, kTaxiLineY);
+        d.Strip({west, r.z0 + 0.8}, {east, r.z0 + 0.8}, 0.15, kTaxiLineY);
+        d.Strip({west, r.z1 - 0.8}, {east, r.z1 - 0.8}, 0.15, kTaxiLineY);
+    }
     d.Close();
 }
 
