@@ -66,8 +66,8 @@ replay=$(sed -n '/^[0-9]/{s/[[:space:]]*#.*//;p}' \
     "$root/tests/game/frame/stages/rjtt/stage01.replay" | awk '$1 <= 256000')
 WYN_GAME_FRAME_MS=99 WYN_MSGBOX_ANSWERS=6 WYN_SCREENSHOT_EVERY=8 shot game "$replay\n257000 close\n" wyntower rjtt stage01
 
-# The demos: the spiral over the airport, and the fleet review (their first window
-# is the sound library's hidden one).
+# The demos: the spiral over the airport, and the fleet review as its second aircraft passes
+# the camera (their first window is the sound library's hidden one).
 export WYN_SCREENSHOT_WINDOW=Wynmoor
 shot tour '45000 close\n' wyndemoa 1
-shot review '45000 close\n' wyndemoa 5
+shot review '46400 close\n' wyndemoa 5

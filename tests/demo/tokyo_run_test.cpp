@@ -27,6 +27,7 @@
 #include "../common/png_read.h"
 #include "../common/run_folder.h"
 #include "../common/run_text.h"
+#include "scene_shots.h"
 
 namespace fs = std::filesystem;
 
@@ -87,8 +88,9 @@ class TokyoRun : public RunFolderTest {
         return " WYN_REPLAY='" + run + "/%p-input.replay'";
     }
     // Runs the program to its end: `wrap` goes before the whole command (a display of its own),
-    // `env` into its environment.
-    int Run(const std::string& args, const std::string& env, const std::string& wrap = "") {
+    // `env` into its environment; `bound`: the seconds it may take at most (real time).
+    int Run(const std::string& args, const std::string& env, const std::string& wrap = "",
+            int bound = 150) {
         trace = run + "/trace.txt";
         err = run + "/err.txt";
         shot = run + "/" + program + ".png";
@@ -98,8 +100,8 @@ class TokyoRun : public RunFolderTest {
             "' HOME='" + run + "/home' WYN_DEMO_TRACE='" + trace + "' WYN_PROCESS_LOG='" + run +
             "/process.log' WYN_SCREENSHOT='" + run + "/%p.png" +
             "' WYN_SCREENSHOT_WINDOW=Wynmoor WYN_AUDIO_CAPTURE='" + capture + "' " + env +
-            " sh -c \"cd '" + folder + "' && exec timeout -k 10 150 '" + binDir + "/" + program +
-            "' " + args + "\" 2>'" + err + "'";
+            " sh -c \"cd '" + folder + "' && exec timeout -k 10 " + std::to_string(bound) + " '" +
+            binDir + "/" + program + "' " + args + "\" 2>'" + err + "'";
         const double t0 = Seconds();
         const int status = std::system(cmd.c_str());
         elapsed = Seconds() - t0;
@@ -483,6 +485,56 @@ TEST_P(NightRealWindow, ShowsTheSceneUntilAClick) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, NightRealWindow, ::testing::ValuesIn(kNight),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// The two cockpit approaches seen from the cockpit, every 100 frames (1.1 s of the scene clock):
+// 5.5 s before touch-down, 50 m up, the runway lies ahead in the middle of the view below the
+// horizon (client rows from 280); at touch-down and 3.4 s into the roll it lies under the
+// view's bottom middle. The second approach (the airport turned and moved) lands on runway
+// 34L's centre line, so the runway fills the bottom rows on both sides alike; the first lands
+// on runway 22, right of its centre line and 8 degrees across it.
+struct ApproachCase {
+    const char* digit;
+    const char* what;
+    bool centred;
+};
+const ApproachCase kApproach[] = {{"2", "FirstLandsOnRunway22", false},
+                                  {"3", "SecondLandsOnTheCentreLineOf34L", true}};
+
+class CockpitApproach : public TokyoRun, public ::testing::WithParamInterface<ApproachCase> {};
+
+TEST_P(CockpitApproach, TheRunwayLiesAheadThenUnderTheWheels) {
+    program = "wyndemob";
+    const ApproachCase& c = GetParam();
+    Emulation("hard");
+    // The full view over 105 s of the scene clock; a loaded machine runs it slowly.
+    ASSERT_EQ(
+        Run(c.digit, std::string(kVirtual) + " WYN_SCREENSHOT_EVERY=100" + Replay("96000 close\n"),
+            "", 400),
+        0);
+    const std::vector<SceneSegment> segs = SceneSegments(Lines(trace));
+    ASSERT_EQ(segs.size(), 2u) << "the run ends in the roll";
+    ASSERT_GE(segs[1].t, 3400);
+    Png shot;
+    const std::string ahead = Numbered(ShotAt(segs, 0, 94500, 100));
+    ASSERT_TRUE(ReadPng(ahead, &shot)) << ahead;
+    ASSERT_EQ(shot.w, 800);
+    EXPECT_GT(Share(shot, 360, 440, 280, 540, NightRunway), 0.15) << ahead << ": the runway ahead";
+    for (int ms : {1200, 3400}) {
+        const std::string path = Numbered(ShotAt(segs, 1, ms, 100));
+        ASSERT_TRUE(ReadPng(path, &shot)) << path;
+        EXPECT_GT(Share(shot, 240, 560, 440, 540, NightRunway), 0.6)
+            << path << ": the runway under the wheels, " << ms << " ms after touch-down";
+        if (!c.centred) continue;
+        const double left = Share(shot, 80, 240, 440, 540, NightRunway);
+        const double right = Share(shot, 560, 720, 440, 540, NightRunway);
+        EXPECT_GT(left, 0.45) << path << ": on the centre line, " << ms << " ms";
+        EXPECT_GT(right, 0.45) << path << ": on the centre line, " << ms << " ms";
+        EXPECT_NEAR(left, right, 0.1) << path << ": on the centre line, " << ms << " ms";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, CockpitApproach, ::testing::ValuesIn(kApproach),
                          [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "../common/run_folder.h"
 #include "../common/run_text.h"
 #include "../common/wait_for.h"
+#include "scene_shots.h"
 
 namespace fs = std::filesystem;
 
@@ -395,6 +396,82 @@ TEST_P(DemoRealWindow, ShowsTheAirport) {
         ASSERT_EQ(before.h, 600);
         EXPECT_GT(NewAircraftPixels(img, before), 250) << shot << ": the aircraft in front";
     }
+}
+
+// The daytime tour's third segment (40 s eastward, looking north) in the full view, every 400
+// frames (4.4 s of the scene clock): the terminal's long front stands across a quarter of the view
+// at least along the horizon (client rows 285-345) all the way, and the runway or the taxiways
+// pass below it, at some moment over a fifth of the ground (client rows 300-540).
+TEST_F(DemoRun, TheDaytimeTourLooksAcrossTheRunwaysAtTheTerminal) {
+    Emulation("hard");
+    const std::string env = kHeadless + Replay("tour", "75000 close\n") +
+                            " WYN_SCREENSHOT_WINDOW=Wynmoor WYN_SCREENSHOT_EVERY=400"
+                            " WYN_SCREENSHOT='" +
+                            run + "/tour.png'";
+    // The full view over 75 s of the scene clock; a loaded machine runs it slowly.
+    const double t0 = Seconds();
+    const int status = std::system(Command(env, "0", "tour", 400).c_str());
+    elapsed = Seconds() - t0;
+    rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ASSERT_EQ(rc, 0);
+    const std::vector<SceneSegment> segs = SceneSegments(TraceLines());
+    ASSERT_GE(segs.size(), 3u);
+    ASSERT_EQ(segs[2].t, 40007) << "the third segment ran out";
+    double asphalt = 0;
+    for (int ms = 5000; ms <= 35000; ms += 5000) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/tour-%05d.png", ShotAt(segs, 2, ms, 400));
+        Png shot;
+        ASSERT_TRUE(ReadPng(run + name, &shot)) << name;
+        ASSERT_EQ(shot.w, 800);
+        int columns = 0;
+        for (int x = 80; x < 720; ++x) {
+            int n = 0;
+            for (int y = 285; y < 345; ++y) n += DayBuilding(shot.At(x, y));
+            columns += n >= 3;
+        }
+        EXPECT_GT(columns, 640 / 4) << name << " (" << ms << " ms): the terminal across the view";
+        asphalt = std::max(asphalt, Share(shot, 80, 720, 300, 540, DayAsphalt));
+    }
+    EXPECT_GT(asphalt, 0.2) << "the runway and the taxiways below the terminal";
+}
+
+// The fleet review's fourth round (its front slot holds entry 2, the A320; the first three
+// rounds' front slots are empty) headless on the virtual clock, every 20 frames: as the front
+// aircraft passes the camera (t 9100 of 10000, 150 m off) it spans a sixth of the view's width
+// at least, beside what stood there at the round's start (t 2000, the aircraft 2 km off).
+TEST_F(DemoRun, TheFleetReviewsAircraftFillTheViewAsTheyPass) {
+    Emulation("hard");
+    const std::string env = kHeadless + Replay("fleet", "47000 close\n") +
+                            " WYN_SCREENSHOT_WINDOW=Wynmoor WYN_SCREENSHOT_EVERY=20"
+                            " WYN_SCREENSHOT='" +
+                            run + "/fleet.png'";
+    const double t0 = Seconds();
+    const int status = std::system(Command(env, "5", "fleet", 400).c_str());
+    elapsed = Seconds() - t0;
+    rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ASSERT_EQ(rc, 0);
+    const std::vector<SceneSegment> segs = SceneSegments(TraceLines());
+    ASSERT_GE(segs.size(), 5u);
+    ASSERT_GE(segs[4].t, 9100) << "the fourth round ran past the pass";
+    Png start, pass;
+    char name[32];
+    std::snprintf(name, sizeof name, "/fleet-%05d.png", ShotAt(segs, 4, 2000, 20));
+    ASSERT_TRUE(ReadPng(run + name, &start)) << name;
+    std::snprintf(name, sizeof name, "/fleet-%05d.png", ShotAt(segs, 4, 9100, 20));
+    ASSERT_TRUE(ReadPng(run + name, &pass)) << name;
+    ASSERT_EQ(pass.w, 800);
+    int left = 720, right = 0;
+    for (int y = 60; y < 540; ++y)
+        for (int x = 80; x < 720; ++x) {
+            if (x >= 464 && x < 660 && y >= 344 && y < 512) continue;  // the staff tile
+            if (AircraftColoured(pass.At(x, y)) && !AircraftColoured(start.At(x, y))) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    EXPECT_GT(right - left, 640 / 6)
+        << name << ": the aircraft in front spans " << left << " to " << right;
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, DemoRealWindow, ::testing::ValuesIn(kReal),

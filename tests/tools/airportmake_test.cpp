@@ -61,6 +61,9 @@ TEST(AirportMake, DescriptionFaultsNameTheirLine) {
         {"point A 0 0\npoint B 1 1\npreview P A | | B\n", 3, "an empty point group"},
         {"scenery f.plm dusk 1\n", 1, "day or night expected"},
         {"scenery f.plm day 5\n", 1, "resolutions run 1-4"},
+        {"scenery f.plm day 2 at 0 0 90\n", 1, "scenery needs a file, day or night and a"},
+        {"demo f.plm day 2 near 0 0 90\n", 1, "demo needs a file, day or night, a resolution"},
+        {"demo f.plm day 2 at 0 z 90\n", 1, "not a number: z"},
         {"config 4\n", 1, "runway configurations run 0-3"},
         {"sid NAME 1/1 1-2 0/0 0/0\n", 1, "group/entry expected: 1-2"},
         {"sky R 300 0 0  0 0 0  0 0 0\n", 1, "a colour runs 0-255"},
@@ -255,8 +258,10 @@ TEST(AirportMake, RadarMapsFollowTheScreenPositionRule) {
 // runway end's markings are there (its own picture, for its own approach).
 TEST(AirportMake, EveryTextureOfTheScenesLiesBesideThem) {
     const std::string bin = WynPlat_ProgramDir();
-    std::vector<std::string> files = {"port/rjtt/rjtt.plm", "port/rjttN/rjtt.plm",
-                                      "demo/rjtt/rjtt.plm"};
+    // The demos' scenes, the game's sky domes and the launcher's airliner.
+    std::vector<std::string> files = {
+        "port/rjtt/rjtt.plm", "port/rjttN/rjtt.plm", "demo/rjtt/rjtt.plm", "port/rjtt/sky.plm",
+        "port/rjtt/skyR.plm", "port/rjtt/skyT.plm",  "port/rjtt/skyN.plm", "demo/ana/b747.plm"};
     for (const char* time : {"rjtt", "rjttN"})
         for (int r = 1; r <= 4; ++r)
             files.push_back(std::string("port/") + time + "/rjtt_" + std::to_string(r) + ".plm");

@@ -258,11 +258,17 @@ struct Reader {
             e.comment = l.comment;
             d->exchanges.push_back(e);
         } else if (cmd == "scenery" || cmd == "demo") {
-            if (!Count(4, "scenery needs a file, day or night and a resolution")) return;
+            const bool placed = cmd == "demo" && N() == 8 && W(4) == "at";
+            if (!placed && !Count(4, cmd == "demo" ? "demo needs a file, day or night, a "
+                                                     "resolution and maybe at <x> <z> <turn>"
+                                                   : "scenery needs a file, day or night and a "
+                                                     "resolution"))
+                return;
             Scenery s{W(1), W(2) == "night", 0, cmd == "demo"};
             if (W(2) != "day" && W(2) != "night") return Error("day or night expected");
             if (!Int(3, &s.resolution)) return;
             if (s.resolution < 1 || s.resolution > 4) return Error("resolutions run 1-4");
+            if (placed && (!Num(5, &s.x) || !Num(6, &s.z) || !Num(7, &s.turn))) return;
             d->sceneries.push_back(s);
         } else if (cmd == "part") {
             static const std::set<std::string> kPlaces = {"near",  "far",   "top",   "runs",

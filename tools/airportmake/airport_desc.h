@@ -75,6 +75,9 @@ struct Scenery {
     bool night;
     int resolution;
     bool demo;
+    // A demo scene's airport: turned by `turn` degrees about the scene's origin, then moved
+    // by (x, z), so that the scene's fixed camera paths look at it (the game's never moves).
+    double x = 0, z = 0, turn = 0;
 };
 
 struct Part {

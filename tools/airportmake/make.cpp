@@ -273,6 +273,48 @@ void Runways(const Description& a, Desc& d, int res, bool far) {
     d.Close();
 }
 
+// Whether a taxiway point is where it meets a runway or another taxiway: its edge lines stop
+// short of it there, so that they do not cross the other's surface.
+double EdgeStop(const Description& a, const Taxiway& t, int point) {
+    const V2 p = PointXZ(a, point);
+    for (const Runway& r : a.runways) {
+        const V2 r0 = PointXZ(a, r.threshold[0]), r1 = PointXZ(a, r.threshold[1]);
+        const V2 u = Unit(Sub(r1, r0));
+        const double along = (p.x - r0.x) * u.x + (p.z - r0.z) * u.z;
+        const double across = std::fabs((p.x - r0.x) * u.z - (p.z - r0.z) * u.x);
+        if (across < r.width / 2 && along > -1 && along < Len(Sub(r1, r0)) + 1)
+            return r.width / 2 + 8;
+    }
+    for (const Taxiway& o : a.taxiways)
+        if (&o != &t && std::find(o.points.begin(), o.points.end(), point) != o.points.end())
+            return o.width / 2 + 4;
+    return 0;
+}
+
+// The taxiways' edges: a yellow line 0.3 m wide along each side, 0.8 m inside it, where the
+// taxiway runs across the grass (the taxilane on the apron has none, the apron its own).
+void TaxiwayEdges(const Description& a, Desc& d, const Taxiway& t) {
+    const Rect* apron = a.aprons.empty() ? nullptr : &a.aprons[0];
+    auto onApron = [&](V2 p) {
+        return apron && p.x >= apron->x0 && p.x <= apron->x1 && p.z >= apron->z0 &&
+               p.z <= apron->z1;
+    };
+    const double off = t.width / 2 - 0.8;
+    for (size_t i = 0; i + 1 < t.points.size(); ++i) {
+        V2 p = PointXZ(a, t.points[i]), q = PointXZ(a, t.points[i + 1]);
+        if (onApron(p) && onApron(q)) continue;
+        const V2 u = Unit(Sub(q, p));
+        const double len = Len(Sub(q, p));
+        const double s0 = i == 0 ? EdgeStop(a, t, t.points[i]) : 0;
+        const double s1 = i + 2 == t.points.size() ? EdgeStop(a, t, t.points[i + 1]) : 0;
+        if (s0 + s1 >= len) continue;
+        p = Add(p, Mul(u, s0));
+        q = Sub(q, Mul(u, s1));
+        for (double side : {-off, off})
+            d.Strip(Add(p, Mul(Left(u), side)), Add(q, Mul(Left(u), side)), 0.15, kTaxiLineY);
+    }
+}
+
 void Taxiways(const Description& a, Desc& d, int res) {
     d.Open("taxiways");
     for (const Taxiway& t : a.taxiways) {
@@ -290,6 +332,7 @@ void Taxiways(const Description& a, Desc& d, int res) {
             d.Colour(kYellow);
             for (size_t i = 0; i + 1 < t.points.size(); ++i)
                 d.Strip(PointXZ(a, t.points[i]), PointXZ(a, t.points[i + 1]), 0.35, kTaxiLineY);
+            TaxiwayEdges(a, d, t);
         }
         d.Close();
     }
@@ -301,6 +344,23 @@ void Aprons(const Description& a, Desc& d) {
     d.Colour(kConcrete);
     for (const Rect& r : a.aprons)
         d.Flat({r.x0, r.z0}, {r.x0, r.z1}, {r.x1, r.z1}, {r.x1, r.z0}, kApronY);
+    // The apron's edge: a yellow line round it 0.8 m inside, but along its west side and across
+    // its ends where the taxilane runs (its own centre line guides there).
+    d.Colour(kYellow);
+    for (const Rect& r : a.aprons) {
+        // East of the taxilanes that run inside it.
+        double west = r.x0 + 0.8;
+        for (const Taxiway& t : a.taxiways)
+            for (int pt : t.points) {
+                const V2 p = PointXZ(a, pt);
+                if (p.x >= r.x0 && p.x <= r.x1 && p.z >= r.z0 && p.z <= r.z1)
+                    west = std::max(west, p.x + t.width / 2 + 1.5);
+            }
+        const double east = r.x1 - 0.8;
+        d.Strip({east, r.z0 + 0.8}, {east, r.z1 - 0.8}, 0.15, kTaxiLineY);
+        d.Strip({west, r.z0 + 0.8}, {east, r.z0 + 0.8}, 0.15, kTaxiLineY);
+        d.Strip({west, r.z1 - 0.8}, {east, r.z1 - 0.8}, 0.15, kTaxiLineY);
+    }
     d.Close();
 }
 
@@ -517,6 +577,8 @@ void Dome(Desc& d, const Sky& s) {
     const double rings[] = {-12, 0, 12, 35, 65};
     const int* colours[] = {s.horizon, s.horizon, s.middle, s.zenith};
     d.Line("attribute BackFace NoShade NoFog NoDistance");
+    // Its picture (DomePicture) wraps round it once, its top row at the zenith.
+    d.Line("texture dome" + s.word + ".bmp cylinder y");
     auto at = [&](double elev, int k) {
         const double e = elev * kPi / 180, t = 2 * kPi * k / kSides;
         return std::make_tuple(kRadius * std::cos(e) * std::sin(t), kRadius * std::sin(e) * 0.5,
@@ -537,6 +599,42 @@ void Dome(Desc& d, const Sky& s) {
            Num(kRadius * std::cos(65 * kPi / 180)) + " " +
            Num(kRadius * 0.5 - kRadius * std::sin(65 * kPi / 180) * 0.5) + " " +
            std::to_string(kSides));
+}
+
+// The picture of a sky dome, dome<word>.bmp beside it: 64 x 64 (the largest texture every
+// raster driver takes whole), its rows from the dome's top
+// (y 14000) to its lowest ring (y -2911), the colours where Dome's rings lie (65 degrees at row
+// 5, 35 at 23, 12 at 42, the horizon at 53), and the weather's look: fair-weather clouds,
+// rain's low grey layers, a thunderstorm's dark heads, the night's stars.
+void DomePicture(std::ostream& o, const std::string& dir, const Sky& s) {
+    auto hex = [](const int* rgb, double k = 1) {
+        char b[8];
+        auto c = [&](int v) { return std::clamp(int(std::lround(v * k)), 0, 255); };
+        std::snprintf(b, sizeof b, "%02X%02X%02X", c(rgb[0]), c(rgb[1]), c(rgb[2]));
+        return std::string(b);
+    };
+    o << "picture " << dir << "/dome" << s.word << ".bmp 64 64 bmp24\n";
+    o << "  box 0 0 64 5 " << hex(s.zenith) << "\n";
+    o << "  gradient 0 5 64 18 " << hex(s.zenith) << " " << hex(s.middle) << "\n";
+    o << "  gradient 0 23 64 19 " << hex(s.middle) << " " << hex(s.horizon) << "\n";
+    o << "  box 0 42 64 22 " << hex(s.horizon) << "\n";
+    // The same spots on every sky, so that the four look like one place in four weathers.
+    for (int k = 0; k < 9; ++k) {
+        const int x = (k * 23 + 5) % 56 + 4, y = 24 + (k * 11) % 17, r = 3 + k % 3;
+        if (s.word == "")
+            o << "  glow " << x << " " << y << " " << r + 2 << " F4F6F8\n";
+        else if (s.word == "R")
+            o << "  box " << (x + 56) % 64 - 8 << " " << y << " " << 10 + 2 * r << " 2 "
+              << hex(s.middle, 0.86) << "\n";
+        else if (s.word == "T")
+            o << "  glow " << x << " " << y + 4 << " " << r + 5 << " " << hex(s.middle, 1.25)
+              << "\n";
+    }
+    if (s.word == "N")
+        for (int k = 0; k < 40; ++k)
+            o << "  box " << (k * 53 + 7) % 64 << " " << (k * 29 + 3) % 34 << " 1 1 "
+              << (k % 3 ? "B8BCD0" : "F0F0E0") << "\n";
+    o << "end\n";
 }
 
 // The demos' sky: eight textured panels around the scene ("sky0"-"sky7" under "sky").
@@ -827,11 +925,13 @@ bool MakeScenery(const Description& a, const fs::path& folder) {
             }
             d.Close();
         } else {
-            // The demos lift "ground" to (0, 9, 0): the airport in it lies 9 m low.
+            // The demos lift "ground" to (0, 9, 0): the airport in it lies 9 m low, placed
+            // where the scenes' camera paths look.
             d.Open("rjtt");
             d.Open("ground");
             d.Open("lowered");
-            d.Shift(0, -9, 0);
+            d.Shift(s.x, -9, s.z);
+            if (s.turn != 0) d.Rotate(s.turn);
             place(d, "near", s.resolution, s.night);
             place(d, "top", s.resolution, s.night);
             d.Close();
@@ -938,6 +1038,8 @@ bool MakeRadar(const Description& a, const fs::path& folder) {
             }
             o << "end\n";
         }
+    // The game's sky domes, beside their layer files.
+    for (const Sky& k : a.skies) DomePicture(o, "port/" + code, k);
     // The demos' sky panels "sky0"-"sky7" map sky<n>.bmp of their scene's folder: the sky's
     // colours from the zenith (top) to the horizon, with clouds by day and stars at night.
     for (const Scenery& d : a.sceneries) {
