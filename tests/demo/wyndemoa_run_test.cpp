@@ -340,18 +340,40 @@ TEST_P(DemoRealWindow, ShowsTheAirport) {
     Emulation("hard");
     const std::string tag = std::string("real") + c.digit;
     const std::string shot = run + "/" + tag + ".png";
-    const std::string env = "WYN_CLOCK=virtual" +
-                            Replay(tag, std::to_string(c.clickms) + " click 700 100\n") + kShots +
-                            " WYN_SCREENSHOT='" + shot + "'";
-    // A loaded machine runs the same virtual time more slowly: a generous bound.
-    const std::string cmd =
-        "xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + Command(env, c.digit, tag, 300) + "\"";
-    const double t0 = Seconds();
-    const int status = std::system(cmd.c_str());
-    elapsed = Seconds() - t0;
-    rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    ASSERT_EQ(rc, 0);
-    const std::vector<std::string> t = TraceLines();
+    const bool review = std::string(c.digit) == "5";
+    // In a real window the virtual clock also moves on while every thread waits outside the
+    // layer (for the X server's answers), so on a loaded machine the review reaches its rounds
+    // later on the clock than on an idle one. A review click that missed the front aircraft's
+    // pass is aimed again once, by the scene time the first run measured.
+    int clickms = c.clickms;
+    std::vector<std::string> t;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        fs::remove(run + "/" + tag + ".trace");
+        const std::string env = "WYN_CLOCK=virtual" +
+                                Replay(tag, std::to_string(clickms) + " click 700 100\n") + kShots +
+                                " WYN_SCREENSHOT='" + shot + "'";
+        // A loaded machine runs the same virtual time more slowly: a generous bound.
+        const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" +
+                                Command(env, c.digit, tag, 300) + "\"";
+        const double t0 = Seconds();
+        const int status = std::system(cmd.c_str());
+        elapsed = Seconds() - t0;
+        rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        ASSERT_EQ(rc, 0);
+        t = TraceLines();
+        if (!review) break;
+        // The scene time of the click: the rounds that ran and the part of the one it stopped.
+        int at = 0, stopped = -1;
+        const std::vector<std::string> lines = Starting(t, "segment ");
+        for (size_t n = 0; n < lines.size(); ++n) {
+            const Segment s = ParseSegment(lines[n]);
+            at += s.t;
+            if (s.how == "stopped") stopped = static_cast<int>(n);
+        }
+        const int aim = 3 * 10000 + 9150;
+        if (stopped == 3 && std::abs(at - aim) <= 250) break;
+        clickms += aim - at;
+    }
     EXPECT_EQ(Starting(t, "engine 1").size(), 1u);
     EXPECT_EQ(Starting(t, "scene end"), std::vector<std::string>{"scene end click 1 close 0"});
     Png img;
