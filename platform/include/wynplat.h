@@ -70,6 +70,11 @@ WINBASEAPI void WynPlat_SetClockReadStep(uint64_t micros);
 WINBASEAPI void WynPlat_TakeBaton(volatile LONG* baton);
 // Passes the baton, waking its taker if it sleeps. Passing a baton already passed does nothing.
 WINBASEAPI void WynPlat_PassBaton(volatile LONG* baton);
+// Tells the taker that its baton comes soon: it looks for the baton a bounded moment (tens of
+// microseconds) before it sleeps, so that a pass within that moment costs neither side a
+// kernel call. A sleeping taker is woken to look; a taker not yet taking looks when it takes
+// (a thread may warn its own baton). Nothing when the baton is passed or the taker warned.
+WINBASEAPI void WynPlat_WarnBaton(volatile LONG* baton);
 
 // ---- language ----
 // 1 when the system's texts are to be Japanese: WYN_LANG (ja/en), else the user's locale

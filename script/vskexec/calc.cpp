@@ -11,8 +11,96 @@ namespace {
 
 const BYTE* ReadOperand(tagVALUAREA* ctx, const BYTE* p, tagVALUE* out);
 
+// Whole numbers in the value library's form, computed here for the common operators so that a
+// statement on numbers calls nothing: sign-magnitude, the fraction 0. Anything else (a
+// fraction, a result out of range, another type) goes to the value library, which also says
+// what is wrong.
+constexpr DWORD kSign = 0x80000000u;
+constexpr DWORD kMagnitude = 0x7FFFFFFFu;
+
+bool IsWhole(const tagVALUE& v) { return v.mode == VSK_MODE_NUMBER && VskFaqLow(&v) == 0; }
+int64_t WholeOf(const tagVALUE& v) {
+    int64_t i = VskFaqHigh(&v) & kMagnitude;
+    return (VskFaqHigh(&v) & kSign) ? -i : i;
+}
+// Stores a whole number whose magnitude is in range; zero carries no sign.
+void StoreWhole(tagVALUE* v, int64_t x) {
+    VskSetDword(v, 0, x < 0 ? DWORD(-x) | kSign : DWORD(x));
+    VskSetDword(v, 1, 0);
+}
+bool InRange(int64_t x) { return x >= -int64_t(VSK_NUMBER_MAX) && x <= int64_t(VSK_NUMBER_MAX); }
+
+// A fresh number as the value library makes it (its other words 0).
+void MakeWhole(tagVALUE* out, int64_t x) {
+    *out = tagVALUE{};
+    out->mode = VSK_MODE_NUMBER;
+    StoreWhole(out, x);
+}
+
 bool MakeInteger(tagVALUAREA* ctx, tagVALUE* out, int32_t v) {
+    if (InRange(v)) {
+        MakeWhole(out, v);
+        return true;
+    }
     return VSKFAQ_Number(ctx, out, v == 0 ? 0 : 1, v, 0) != 0;
+}
+
+// The slot a resolved variable names, or nullptr outside its block (the value library's rule).
+tagVALUE* SlotOf(const tagVALUEBLOCK& block, int index) {
+    if (!block.lpvalue) return nullptr;
+    int64_t raw = int64_t(index) + block.offset;
+    if (raw < 0 || raw >= block.count) return nullptr;
+    return block.lpvalue + raw;
+}
+
+// Combines two whole numbers where the result is whole and in range. False leaves `acc` as it
+// was, for the value library to do the operation.
+bool CombineWhole(BYTE op, tagVALUE* acc, const tagVALUE& right) {
+    if (!IsWhole(*acc) || !IsWhole(right)) return false;
+    int64_t a = WholeOf(*acc), b = WholeOf(right);
+    int64_t r = 0;
+    switch (op) {
+        case VSKCODE_ADD:
+            r = a + b;
+            break;
+        case VSKCODE_SUB:
+            r = a - b;
+            break;
+        case VSKCODE_MUL: {
+            // The sign of the product follows the operands' sign bits (a zero keeps none).
+            bool negative = ((VskFaqHigh(acc) ^ VskFaqHigh(&right)) & kSign) != 0;
+            int64_t m = (a < 0 ? -a : a) * (b < 0 ? -b : b);
+            r = negative ? -m : m;
+            break;
+        }
+        case VSKCODE_MOD: {
+            int64_t d = b < 0 ? -b : b;
+            if (d == 0) return false;
+            int64_t m = (a < 0 ? -a : a) % d;
+            r = (VskFaqHigh(acc) & kSign) ? -m : m;
+            break;
+        }
+        case VSKCODE_EQ:
+        case VSKCODE_NE:
+        case VSKCODE_GT:
+        case VSKCODE_LT:
+        case VSKCODE_GE:
+        case VSKCODE_LE: {
+            bool holds = op == VSKCODE_EQ   ? a == b
+                         : op == VSKCODE_NE ? a != b
+                         : op == VSKCODE_GT ? a > b
+                         : op == VSKCODE_LT ? a < b
+                         : op == VSKCODE_GE ? a >= b
+                                            : a <= b;
+            MakeWhole(acc, holds ? -1 : 0);
+            return true;
+        }
+        default:
+            return false;
+    }
+    if (!InRange(r)) return false;
+    StoreWhole(acc, r);
+    return true;
 }
 
 // A postfix ++ or -- right after a variable: the variable moves by one; the value already
@@ -30,10 +118,13 @@ const BYTE* Postfix(tagVALUAREA* ctx, const BYTE* p, const tagVALUEBLOCK& block,
 // The value of a resolved variable (a copy the caller owns), then its postfix step at `p`.
 const BYTE* ValueOf(tagVALUAREA* ctx, const BYTE* p, const tagVALUEBLOCK& block, int index,
                     tagVALUE* out) {
-    tagVALUE v{};
-    if (!VSKVAL_Get(ctx, &block, index, &v)) return nullptr;
-    if (!CopyInto(ctx, out, &v)) return nullptr;
-    return Postfix(ctx, p, block, index);
+    const tagVALUE* slot = SlotOf(block, index);
+    if (!slot) {
+        VSKVAL_Get(ctx, &block, index, nullptr);  // for its message
+        return nullptr;
+    }
+    if (!CopyInto(ctx, out, slot)) return nullptr;
+    return *p == VSKCODE_INC || *p == VSKCODE_DEC ? Postfix(ctx, p, block, index) : p;
 }
 
 const BYTE* ReadVariable(tagVALUAREA* ctx, const BYTE* p, tagVALUE* out) {
@@ -158,6 +249,7 @@ const BYTE* ReadOperand(tagVALUAREA* ctx, const BYTE* p, tagVALUE* out) {
 
 // Combines acc with right by the operator `op`. False when the value library refused.
 bool Combine(tagVALUAREA* ctx, BYTE op, tagVALUE* acc, tagVALUE* right) {
+    if (CombineWhole(op, acc, *right)) return true;
     int c = 0;
     switch (op) {
         case VSKCODE_POWER: {
@@ -256,6 +348,185 @@ bool IsVariable(BYTE code) {
     return code == VSKCODE_SYSTEM || code == VSKCODE_USER || code == VSKCODE_LOCAL;
 }
 
+// The evaluator's short way for expressions on whole numbers alone (constants, variables
+// holding whole numbers, parentheses, + - * % and the comparisons): the number is kept in a
+// register, and the value record it ends in is the one the long way would make, that of the
+// first operand's variable (or a fresh number). It reads and changes nothing: whatever it does
+// not take (another type, a fraction, a negative zero, an index, a call, ++, a result out of
+// range) makes it give up, and the long way evaluates the expression from its start.
+struct Whole {
+    int64_t v;
+    const tagVALUE* base;  // the variable whose record the value keeps; nullptr for a fresh one
+};
+
+const BYTE* WholeExpression(tagVALUAREA* ctx, const BYTE* p, Whole* out);
+
+const BYTE* WholeVariable(tagVALUAREA* ctx, const BYTE* p, Whole* out) {
+    tagVALUEBLOCK block;
+    int index = 0;
+    if (*p == VSKCODE_LOCAL) {
+        int task = RunningTask(ctx);
+        if (task < 0 || task >= VSK_TASKS) return nullptr;
+        block = ctx->vblocal[task];
+        index = int(p[1]) - 64;
+        p += 2;
+    } else {
+        block = *p == VSKCODE_SYSTEM ? ctx->vbsystem : ctx->vbuser;
+        ++p;
+        if (!ConstantSlot(&p, &index)) return nullptr;
+    }
+    if (*p == VSKCODE_ASSIGN || *p == VSKCODE_INDEX || *p == VSKCODE_INC || *p == VSKCODE_DEC)
+        return nullptr;
+    const tagVALUE* slot = SlotOf(block, index);
+    if (!slot || !IsWhole(*slot) || VskFaqHigh(slot) == kSign) return nullptr;
+    out->v = WholeOf(*slot);
+    out->base = slot;
+    return p;
+}
+
+const BYTE* WholeOperand(tagVALUAREA* ctx, const BYTE* p, Whole* out) {
+    bool notOp = *p == VSKCODE_NOT;
+    if (notOp) ++p;
+    bool negate = *p == VSKCODE_NEGATE;
+    if (negate) ++p;
+    out->base = nullptr;
+    switch (*p) {
+        case VSKCODE_ZERO:
+            out->v = 0;
+            ++p;
+            break;
+        case VSKCODE_INT8:
+            out->v = int8_t(p[1]);
+            p += 2;
+            break;
+        case VSKCODE_INT16:
+            out->v = int16_t(Read16(p + 1));
+            p += 3;
+            break;
+        case VSKCODE_INT32:
+            out->v = int32_t(Read32(p + 1));
+            if (!InRange(out->v)) return nullptr;
+            p += 5;
+            break;
+        case VSKCODE_SYSTEM:
+        case VSKCODE_USER:
+        case VSKCODE_LOCAL:
+            p = WholeVariable(ctx, p, out);
+            break;
+        case VSKCODE_PAREN:
+            p = WholeExpression(ctx, p + 1, out);
+            if (p) ++p;  // where the ')' stood
+            break;
+        default:
+            return nullptr;
+    }
+    if (!p) return nullptr;
+    if (notOp) {
+        out->v = ~int32_t(out->v);
+        if (!InRange(out->v)) return nullptr;
+    }
+    if (negate) out->v = -out->v;
+    return p;
+}
+
+bool IsWholeOperator(BYTE op) {
+    switch (op) {
+        case VSKCODE_ADD:
+        case VSKCODE_SUB:
+        case VSKCODE_MUL:
+        case VSKCODE_MOD:
+        case VSKCODE_EQ:
+        case VSKCODE_NE:
+        case VSKCODE_GT:
+        case VSKCODE_LT:
+        case VSKCODE_GE:
+        case VSKCODE_LE:
+            return true;
+    }
+    return false;
+}
+
+bool CombineWholes(BYTE op, Whole* acc, const Whole& right) {
+    int64_t a = acc->v, b = right.v, r = 0;
+    switch (op) {
+        case VSKCODE_ADD:
+            r = a + b;
+            break;
+        case VSKCODE_SUB:
+            r = a - b;
+            break;
+        case VSKCODE_MUL:
+            r = a * b;
+            break;
+        case VSKCODE_MOD: {
+            if (b == 0) return false;
+            int64_t m = (a < 0 ? -a : a) % (b < 0 ? -b : b);
+            r = a < 0 ? -m : m;
+            break;
+        }
+        case VSKCODE_EQ:
+        case VSKCODE_NE:
+        case VSKCODE_GT:
+        case VSKCODE_LT:
+        case VSKCODE_GE:
+        case VSKCODE_LE: {
+            bool holds = op == VSKCODE_EQ   ? a == b
+                         : op == VSKCODE_NE ? a != b
+                         : op == VSKCODE_GT ? a > b
+                         : op == VSKCODE_LT ? a < b
+                         : op == VSKCODE_GE ? a >= b
+                                            : a <= b;
+            acc->v = holds ? -1 : 0;
+            acc->base = nullptr;  // a truth value is a fresh number
+            return true;
+        }
+        default:
+            return false;
+    }
+    if (!InRange(r)) return false;
+    acc->v = r;
+    return true;
+}
+
+const BYTE* WholePrecedence(tagVALUAREA* ctx, BYTE op, Whole* acc, const BYTE* p) {
+    if (!IsWholeOperator(op)) return nullptr;
+    Whole right;
+    p = WholeOperand(ctx, p, &right);
+    while (p && *p >= 0x80 && VskOperatorLevel(*p) > VskOperatorLevel(op))
+        p = WholePrecedence(ctx, *p, &right, p + 1);
+    if (!p || !CombineWholes(op, acc, right)) return nullptr;
+    return p;
+}
+
+const BYTE* WholeExpression(tagVALUAREA* ctx, const BYTE* p, Whole* out) {
+    p = WholeOperand(ctx, p, out);
+    while (p && *p >= 0x80) p = WholePrecedence(ctx, *p, out, p + 1);
+    return p;
+}
+
+// An assignment to a plain variable (no index) whose slot exists: the slot, and where the
+// assigned expression begins. nullptr for any other expression.
+const BYTE* AssignedSlot(tagVALUAREA* ctx, const BYTE* p, tagVALUE** slot) {
+    tagVALUEBLOCK block;
+    int index = 0;
+    if (*p == VSKCODE_LOCAL) {
+        int task = RunningTask(ctx);
+        if (task < 0 || task >= VSK_TASKS) return nullptr;
+        block = ctx->vblocal[task];
+        index = int(p[1]) - 64;
+        p += 2;
+    } else if (*p == VSKCODE_SYSTEM || *p == VSKCODE_USER) {
+        block = *p == VSKCODE_SYSTEM ? ctx->vbsystem : ctx->vbuser;
+        ++p;
+        if (!ConstantSlot(&p, &index)) return nullptr;
+    } else {
+        return nullptr;
+    }
+    if (*p != VSKCODE_ASSIGN) return nullptr;
+    *slot = SlotOf(block, index);
+    return *slot ? p + 1 : nullptr;
+}
+
 }  // namespace
 
 namespace vskexec {
@@ -263,9 +534,9 @@ namespace vskexec {
 const BYTE* ResolveVariable(tagVALUAREA* ctx, const BYTE* p, tagVALUEBLOCK* block, int* index) {
     BYTE code = *p++;
     if (code == VSKCODE_LOCAL) {
-        tagVALUEBLOCK* local = VSKVAL_GetLocal(ctx, RunningTask(ctx));
-        if (!local) return nullptr;
-        *block = *local;
+        int task = RunningTask(ctx);
+        if (task < 0 || task >= VSK_TASKS) return nullptr;
+        *block = ctx->vblocal[task];
         *index = int(*p++) - 64;
     } else {
         int slot = 0;
@@ -300,6 +571,29 @@ const BYTE* ResolveVariable(tagVALUAREA* ctx, const BYTE* p, tagVALUEBLOCK* bloc
 
 const BYTE* WINAPI VSKEXEC_Calc(tagVALUAREA* ctx, const BYTE* code, tagVALUE* out) {
     if (!ctx || !code || !out) return nullptr;
+    Whole whole;
+    tagVALUE* target = nullptr;
+    const BYTE* rhs = AssignedSlot(ctx, code, &target);
+    if (const BYTE* end = WholeExpression(ctx, rhs ? rhs : code, &whole)) {
+        tagVALUE value;
+        if (whole.base) {
+            value = *whole.base;
+        } else {
+            value = tagVALUE{};
+            value.mode = VSK_MODE_NUMBER;
+        }
+        StoreWhole(&value, whole.v);
+        if (target) {
+            // The store as the value library makes it: the old value released, the count of
+            // stores moved on.
+            Release(ctx, target);
+            value.flag = WORD(value.flag + 1);
+            *target = value;
+        }
+        Release(ctx, out);
+        *out = value;
+        return end;
+    }
     const BYTE* p = code;
     if (IsVariable(*p)) {
         tagVALUEBLOCK block{};
@@ -313,11 +607,17 @@ const BYTE* WINAPI VSKEXEC_Calc(tagVALUAREA* ctx, const BYTE* code, tagVALUE* ou
                 Release(ctx, &v);
                 return nullptr;
             }
-            VSKVAL_Clear(ctx, &block, index);
-            if (!VSKVAL_Set(ctx, &block, index, &v)) {
+            tagVALUE* slot = SlotOf(block, index);
+            if (!slot) {
+                VSKVAL_Set(ctx, &block, index, &v);  // for its message
                 Release(ctx, &v);
                 return nullptr;
             }
+            // The store as the value library makes it: the old value released, the count of
+            // stores moved on.
+            Release(ctx, slot);
+            v.flag = WORD(v.flag + 1);
+            *slot = v;
             return CopyInto(ctx, out, &v) ? end : nullptr;
         }
         p = ValueOf(ctx, after, block, index, out);

@@ -49,9 +49,6 @@ Scheduler g_scheduler;
 
 inline Scheduler& S() { return g_scheduler; }
 
-// The calling thread's task, -1 outside the tasks. Read on every statement: the initial-exec
-// model reads it without a call (the library is loaded with the program).
-[[gnu::tls_model("initial-exec")]] thread_local int t_task = -1;
 // A task's first statement runs before anybody else's: the new task runs first.
 [[gnu::tls_model("initial-exec")]] thread_local bool t_fresh = false;
 
@@ -147,9 +144,13 @@ int NextTurn(tagVALUAREA* ctx, int me) {
 }
 
 // Wakes `next`, which the turn names, and blocks until the turn names `me` (the lock held on
-// entry and again on return, left meanwhile).
-void AwaitTurn(tagVALUAREA* ctx, int me, int next = -1) {
+// entry and again on return, left meanwhile). When `next` is expected to hand the turn straight
+// back (`after` is `me`: two tasks taking turns), `me` looks for its baton a bounded moment
+// before it sleeps. Looking further ahead (warning the task after `next`) was measured and
+// dropped: on a busy machine the lookers take the processor from the turn's holder.
+void AwaitTurn(tagVALUAREA* ctx, int me, int next = -1, int after = -1) {
     LeaveCriticalSection(&S().lock);
+    if (after == me && next >= 0) WynPlat_WarnBaton(&S().turn[me].word);
     Wake(next);
     // A baton passed to a task that had not gone to sleep yet stays passed: the turn decides.
     while (std::atomic_ref<int>(ctx->taskno).load() != me) WynPlat_TakeBaton(&S().turn[me].word);
@@ -159,7 +160,7 @@ void AwaitTurn(tagVALUAREA* ctx, int me, int next = -1) {
 // Hands the turn to `next` and waits for it to come back (the lock held).
 void PassTurn(tagVALUAREA* ctx, int me, int next) {
     SetTurn(ctx, next);
-    AwaitTurn(ctx, me, next);
+    AwaitTurn(ctx, me, next, NextTurn(ctx, next));
 }
 
 // The milliseconds until the earliest due time among the waiting tasks, INFINITE for none.
@@ -258,11 +259,7 @@ void Message(tagVALUAREA* ctx, const char* format, ...) {
     VSKTASK_ErrorStop(ctx ? ctx->hwnd : nullptr, kCaption, text);
 }
 
-int CurrentTask() { return t_task; }
-
-int RunningTask(tagVALUAREA* ctx) {
-    return t_task >= 0 ? t_task : std::atomic_ref<int>(ctx->taskno).load();
-}
+thread_local int t_task [[gnu::tls_model("initial-exec")]] = -1;
 
 void AwaitResume(tagVALUAREA* ctx, int me) {
     Locked l;

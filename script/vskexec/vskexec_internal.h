@@ -14,10 +14,16 @@ inline constexpr char kCaption[] = "『Veskeran33』実行マネージャ(VSKEXE
 // Shows a message of the executor (printf-style).
 void Message(tagVALUAREA* ctx, const char* format, ...);
 
+// The calling thread's task, -1 outside the tasks. Read on every statement: the initial-exec
+// model reads it without a call (the library is loaded with the program).
+extern thread_local int t_task [[gnu::tls_model("initial-exec")]];
+
 // The task the calling thread runs, -1 for a thread outside the tasks (the host).
-int CurrentTask();
+inline int CurrentTask() { return t_task; }
 // The task whose script runs: the calling thread's, else the turn's holder.
-int RunningTask(tagVALUAREA* ctx);
+inline int RunningTask(tagVALUAREA* ctx) {
+    return t_task >= 0 ? t_task : std::atomic_ref<int>(ctx->taskno).load();
+}
 
 // Words the host thread and the task threads share.
 inline DWORD Flags(tagVALUAREA* ctx, int t) {

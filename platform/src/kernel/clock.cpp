@@ -346,6 +346,8 @@ void LeaveRunning() {
 
 void EnterRunningFor() { ++S().running; }
 
+void DropRunningFor() { --S().running; }
+
 void CountNewThread() {
     std::lock_guard<std::mutex> g(S().m);
     CountNewThreadLocked();

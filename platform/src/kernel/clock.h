@@ -62,6 +62,9 @@ void NotifyLocked();  // the same with KernelLock already held
 // unless the count reaches 0.
 void LeaveRunning();     // the caller, about to sleep
 void EnterRunningFor();  // the waker, about to wake such a sleeper
+// Takes back an EnterRunningFor whose wake-up another waker made instead. The caller runs, so
+// the count stays above 0.
+void DropRunningFor();
 
 // The threads the virtual clock waits for before it moves on by itself: the main thread,
 // threads created by CreateThread (counted from their creation, or from ResumeThread when

@@ -468,8 +468,10 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) { (void)cs; }
 
 // ---- batons: a direct hand-off on a futex word ----
-// 0: not passed; 1: passed, not yet taken; 2: the taker sleeps. Only the taker moves the
-// word from 0 to 2 and from 1 to 0; only a passer moves it to 1.
+// 0: not passed; 1: passed, not yet taken; 2: the taker sleeps; 3: the taker was told that the
+// baton comes soon and looks for it a moment (awake, counted as running). Only the taker moves
+// the word from 0 or 3 to 2 and from 1 to 0; a passer moves it to 1; a warning moves it from 0
+// or 2 to 3. Whoever wakes a sleeping taker (from 2) counts it as running first.
 
 namespace {
 
@@ -481,19 +483,49 @@ void FutexWake(volatile LONG* word) {
     syscall(SYS_futex, word, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }
 
+bool Exchange(volatile LONG* word, LONG from, LONG to) {
+    return __atomic_compare_exchange_n(word, &from, to, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+}
+
+void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// How long a warned taker looks at its word before it sleeps, in pause rounds: a baton passed
+// within a statement or two is taken without the kernel, and a taker whose baton is late soon
+// sleeps (tens of microseconds at most). An unwarned taker sleeps at once: on a busy machine a
+// thread that looks only takes the processor from the one it waits for.
+constexpr int kWarnedRounds = 4000;
+
+// Whether the word left `state` within `rounds` pause rounds.
+bool LookFor(volatile LONG* word, LONG state, int rounds) {
+    for (int i = 0; i < rounds; ++i) {
+        if (__atomic_load_n(word, __ATOMIC_ACQUIRE) != state) return true;
+        Pause();
+    }
+    return false;
+}
+
 }  // namespace
 
 void WynPlat_TakeBaton(volatile LONG* baton) {
     if (!baton) return;
-    LONG free = 0;
-    if (!__atomic_compare_exchange_n(baton, &free, 2, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
-        __atomic_store_n(baton, 0, __ATOMIC_SEQ_CST);  // it was passed already
-        return;
+    for (;;) {
+        LONG seen = __atomic_load_n(baton, __ATOMIC_SEQ_CST);
+        if (seen == 1) {
+            __atomic_store_n(baton, 0, __ATOMIC_SEQ_CST);
+            return;
+        }
+        if (seen == 0 || seen == 3) {
+            if (seen == 3 && LookFor(baton, 3, kWarnedRounds)) continue;
+            if (!Exchange(baton, seen, 2)) continue;
+            clock::LeaveRunning();
+        }
+        // Whoever moves the word on from 2 counted this thread as running first.
+        FutexWait(baton, 2);
     }
-    clock::LeaveRunning();
-    // The passer counted this thread as running before it made the word 1.
-    while (__atomic_load_n(baton, __ATOMIC_SEQ_CST) == 2) FutexWait(baton, 2);
-    __atomic_store_n(baton, 0, __ATOMIC_SEQ_CST);
 }
 
 void WynPlat_PassBaton(volatile LONG* baton) {
@@ -503,13 +535,31 @@ void WynPlat_PassBaton(volatile LONG* baton) {
         if (seen == 1) return;
         if (seen == 2) {
             clock::EnterRunningFor();
-            __atomic_store_n(baton, 1, __ATOMIC_SEQ_CST);
-            FutexWake(baton);
-            return;
+            if (Exchange(baton, 2, 1)) {
+                FutexWake(baton);
+                return;
+            }
+            clock::DropRunningFor();  // warned meanwhile: the warning woke it
+            continue;
         }
-        if (__atomic_compare_exchange_n(baton, &seen, 1, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST))
-            return;
+        // Not asleep (0), or looking for it (3): the taker sees the word change.
+        if (Exchange(baton, seen, 1)) return;
     }
+}
+
+void WynPlat_WarnBaton(volatile LONG* baton) {
+    if (!baton) return;
+    LONG seen = __atomic_load_n(baton, __ATOMIC_SEQ_CST);
+    if (seen == 0) {
+        Exchange(baton, 0, 3);  // the taker is awake: it looks when it comes to take
+        return;
+    }
+    if (seen != 2) return;
+    clock::EnterRunningFor();
+    if (Exchange(baton, 2, 3))
+        FutexWake(baton);
+    else
+        clock::DropRunningFor();  // passed or warned meanwhile
 }
 
 // ---- interlocked operations ----

@@ -304,6 +304,74 @@ TEST_F(VirtualTime, BatonsHandTheTurnOverAndTheirSleepersCountAsBlocked) {
     EXPECT_EQ(passedEarly, 0);
 }
 
+namespace {
+
+// Three threads in a ring, each passing to the next and warning the one after it, as the
+// script tasks do: `wrong` counts turns found to be another thread's.
+struct Ring {
+    volatile LONG baton[3] = {};
+    std::atomic<int> turn{0};
+    std::atomic<int> wrong{0};
+    int rounds = 0;
+};
+struct RingSeat {
+    Ring* ring;
+    int me;
+};
+
+DWORD WINAPI RingMember(LPVOID p) {
+    auto* seat = static_cast<RingSeat*>(p);
+    Ring& r = *seat->ring;
+    int me = seat->me, next = (me + 1) % 3, after = (me + 2) % 3;
+    for (int i = 0; i < r.rounds; ++i) {
+        WynPlat_TakeBaton(&r.baton[me]);
+        if (r.turn.load() != me) ++r.wrong;
+        r.turn = next;
+        WynPlat_PassBaton(&r.baton[next]);
+        WynPlat_WarnBaton(&r.baton[after]);
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(VirtualTime, WarnedBatonTakersLookBrieflyThenSleepAsBlocked) {
+    Ring ring;
+    ring.rounds = 2000;
+    RingSeat seats[3] = {{&ring, 0}, {&ring, 1}, {&ring, 2}};
+    HANDLE members[2] = {Start(RingMember, &seats[1]), Start(RingMember, &seats[2])};
+    uint64_t t0 = WynPlat_ClockMicros();
+    WynPlat_PassBaton(&ring.baton[0]);
+    RingMember(&seats[0]);
+    for (HANDLE h : members) {
+        EXPECT_EQ(WaitForSingleObject(h, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+        CloseHandle(h);
+    }
+    EXPECT_EQ(ring.wrong.load(), 0) << "a thread ran while another held the turn";
+    EXPECT_EQ(WynPlat_ClockMicros() - t0, 0u) << "hand-offs alone do not move the clock";
+
+    // A warned taker whose baton does not come stops looking and sleeps as blocked, whether it
+    // warned its own baton before taking it or was woken by a warning: the main thread's sleep
+    // is then all there is, and the clock jumps through it.
+    volatile LONG never = 0;
+    HANDLE taker = Start(
+        [](LPVOID p) -> DWORD {
+            auto* baton = static_cast<volatile LONG*>(p);
+            WynPlat_WarnBaton(baton);
+            WynPlat_TakeBaton(baton);
+            return 0;
+        },
+        const_cast<LONG*>(&never));
+    while (__atomic_load_n(&never, __ATOMIC_SEQ_CST) != 2) Sleep(1);
+    WynPlat_WarnBaton(&never);
+    uint64_t t1 = WynPlat_ClockMicros();
+    Sleep(50);
+    EXPECT_EQ(WynPlat_ClockMicros() - t1, 50000u);
+    WynPlat_PassBaton(&never);
+    EXPECT_EQ(WaitForSingleObject(taker, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(taker);
+}
+
 TEST_F(VirtualTime, EventsManualAndAutoReset) {
     HANDLE autoEv = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     HANDLE manual = CreateEventA(nullptr, TRUE, TRUE, nullptr);  // starts set
