@@ -5,11 +5,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <system_error>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -54,7 +56,11 @@ class ScriptHost {
     }
     ~ScriptHost() {
         VSKVAL_Delete(ctx_);
-        fs::remove_all(dir_);
+        // A program the case started (the stand-by window) may still be taking its message
+        // socket away: the folder goes once nothing races with its removal.
+        std::error_code ec;
+        for (int i = 0; i < 50 && fs::remove_all(dir_, ec) == static_cast<std::uintmax_t>(-1); ++i)
+            usleep(100000);
     }
     tagVALUAREA* ctx() const { return ctx_; }
     operator tagVALUAREA*() const { return ctx_; }
