@@ -53,6 +53,16 @@ tagVALUE* SlotOf(const tagVALUEBLOCK& block, int index) {
     return block.lpvalue + raw;
 }
 
+// Whether comparison `op` (EQ, NE, GT, LT, GE or LE) holds between two whole numbers.
+bool Holds(BYTE op, int64_t a, int64_t b) {
+    return op == VSKCODE_EQ   ? a == b
+           : op == VSKCODE_NE ? a != b
+           : op == VSKCODE_GT ? a > b
+           : op == VSKCODE_LT ? a < b
+           : op == VSKCODE_GE ? a >= b
+                              : a <= b;
+}
+
 // Combines two whole numbers where the result is whole and in range. False leaves `acc` as it
 // was, for the value library to do the operation.
 bool CombineWhole(BYTE op, tagVALUE* acc, const tagVALUE& right) {
@@ -86,12 +96,7 @@ bool CombineWhole(BYTE op, tagVALUE* acc, const tagVALUE& right) {
         case VSKCODE_LT:
         case VSKCODE_GE:
         case VSKCODE_LE: {
-            bool holds = op == VSKCODE_EQ   ? a == b
-                         : op == VSKCODE_NE ? a != b
-                         : op == VSKCODE_GT ? a > b
-                         : op == VSKCODE_LT ? a < b
-                         : op == VSKCODE_GE ? a >= b
-                                            : a <= b;
+            const bool holds = Holds(op, a, b);
             MakeWhole(acc, holds ? -1 : 0);
             return true;
         }
@@ -470,12 +475,7 @@ bool CombineWholes(BYTE op, Whole* acc, const Whole& right) {
         case VSKCODE_LT:
         case VSKCODE_GE:
         case VSKCODE_LE: {
-            bool holds = op == VSKCODE_EQ   ? a == b
-                         : op == VSKCODE_NE ? a != b
-                         : op == VSKCODE_GT ? a > b
-                         : op == VSKCODE_LT ? a < b
-                         : op == VSKCODE_GE ? a >= b
-                                            : a <= b;
+            const bool holds = Holds(op, a, b);
             acc->v = holds ? -1 : 0;
             acc->base = nullptr;  // a truth value is a fresh number
             return true;

@@ -527,6 +527,8 @@ inline U32 Div255Round(U32 x) {
 inline U32 Mask(I32 m) { return reinterpret_cast<U32&>(m); }
 inline U32 Select(U32 mask, U32 a, U32 b) { return (mask & a) | (~mask & b); }
 
+// The formats' unpacking and packing again, on eight lanes: everything the eight-lane kernels
+// call is built inside this AVX2 region, so they never call out of it with wide registers.
 template <Format F>
 inline void Unpack(U32 p, U32& r, U32& g, U32& b) {
     if constexpr (F == Format::RGB565) {
