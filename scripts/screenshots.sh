@@ -70,4 +70,4 @@ WYN_GAME_FRAME_MS=99 WYN_MSGBOX_ANSWERS=6 WYN_SCREENSHOT_EVERY=8 shot game "$rep
 # the camera (their first window is the sound library's hidden one).
 export WYN_SCREENSHOT_WINDOW=Wynmoor
 shot tour '45000 close\n' wyndemoa 1
-shot review '46400 close\n' wyndemoa 5
+shot review '45750 close\n' wyndemoa 5
